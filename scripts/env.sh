@@ -1,0 +1,61 @@
+# Sourced by scripts/test and scripts/run: the build folder, the Wine prefix and the display.
+# Sets ROOT, BUILD, CACHE, WINEPREFIX and friends; defines yoz_build, yoz_prefix, yoz_start_display,
+# yoz_start_wineserver and yoz_stop.
+ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+BUILD=${YOZ_BUILD:-$ROOT/build}
+if [ -n "${HOME:-}" ]; then CACHE="${YOZ_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/yoz-deps}"
+else CACHE="${YOZ_CACHE:-/var/cache/yoz-deps}"; fi
+export YOZ_CACHE=$CACHE
+export USER=${USER:-${LOGNAME:-yozuser}}
+export WINEPREFIX=${WINEPREFIX_OVERRIDE:-$BUILD/wineprefix}
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
+export WINEARCH=win64
+YOZ_STARTED_PIDS=()
+
+yoz_build() {
+  if [ ! -f "$CACHE/deps.cmake" ] || ! command -v x86_64-w64-mingw32-g++-posix >/dev/null \
+     || ! command -v wine >/dev/null || ! command -v Xvfb >/dev/null; then
+    "$ROOT/scripts/setup"
+  fi
+  local gen=()
+  [ -f "$BUILD/CMakeCache.txt" ] || gen=(-G Ninja)
+  cmake -S "$ROOT" -B "$BUILD" "${gen[@]}" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
+        -DYOZ_DEPS="$CACHE/deps.cmake" >/dev/null
+  cmake --build "$BUILD" -j"$(nproc)"
+}
+
+# A prefix of our own: no drive mapped to the host root, the profile folders inside the build folder,
+# and T: mapped to the build folder so the test programs can be started from there.
+yoz_prefix() {
+  [ -f "$WINEPREFIX/.yoz-ready" ] && return 0
+  rm -rf "$WINEPREFIX"
+  mkdir -p "$BUILD/home"
+  HOME="$BUILD/home" wineboot -i >/dev/null 2>&1 || true
+  wineserver -w || true
+  rm -f "$WINEPREFIX/dosdevices/z:"
+  ln -sfn "$BUILD" "$WINEPREFIX/dosdevices/t:"
+  touch "$WINEPREFIX/.yoz-ready"
+}
+
+yoz_start_display() {
+  if [ -n "${DISPLAY:-}" ] && [ -z "${YOZ_OWN_DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
+  local n=90
+  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  YOZ_STARTED_PIDS+=($!)
+  export DISPLAY=":$n"
+  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
+  echo "could not start Xvfb on $DISPLAY" >&2; return 1
+}
+
+yoz_start_wineserver() {
+  wineserver -p
+  wine cmd /c exit >/dev/null 2>&1 || true   # warm up the prefix's services
+}
+
+yoz_stop() {
+  wineserver -k 2>/dev/null || true
+  local p
+  for p in "${YOZ_STARTED_PIDS[@]}"; do kill "$p" 2>/dev/null || true; done
+}

@@ -22,7 +22,10 @@ yoz_build() {
   [ -f "$BUILD/CMakeCache.txt" ] || gen=(-G Ninja)
   cmake -S "$ROOT" -B "$BUILD" "${gen[@]}" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" \
         -DYOZ_DEPS="$CACHE/deps.cmake" >/dev/null
-  cmake --build "$BUILD" -j"$(nproc)"
+  # YOZ_TARGETS (space-separated) builds only those targets, e.g. while one folder is being worked on.
+  local t=()
+  [ -n "${YOZ_TARGETS:-}" ] && t=(--target ${YOZ_TARGETS})
+  cmake --build "$BUILD" -j"$(nproc)" "${t[@]}"
 }
 
 # A prefix of our own: no drive mapped to the host root, the profile folders inside the build folder,

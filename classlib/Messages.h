@@ -1,0 +1,266 @@
+// Window messages as records, and the class library's own message numbers: component messages (CM_*)
+// that controls send one another, and notification messages (CN_*) that a parent reflects back to the
+// child control whose window sent them.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// Component messages.
+constexpr UINT CM_BASE = 0xB000;
+constexpr UINT CM_ACTIVATE = CM_BASE + 0;
+constexpr UINT CM_DEACTIVATE = CM_BASE + 1;
+constexpr UINT CM_GOTFOCUS = CM_BASE + 2;
+constexpr UINT CM_LOSTFOCUS = CM_BASE + 3;
+constexpr UINT CM_CANCELMODE = CM_BASE + 4;
+constexpr UINT CM_DIALOGKEY = CM_BASE + 5;
+constexpr UINT CM_DIALOGCHAR = CM_BASE + 6;
+constexpr UINT CM_FOCUSCHANGED = CM_BASE + 7;
+constexpr UINT CM_PARENTFONTCHANGED = CM_BASE + 8;
+constexpr UINT CM_PARENTCOLORCHANGED = CM_BASE + 9;
+constexpr UINT CM_HITTEST = CM_BASE + 10;
+constexpr UINT CM_VISIBLECHANGED = CM_BASE + 11;
+constexpr UINT CM_ENABLEDCHANGED = CM_BASE + 12;
+constexpr UINT CM_COLORCHANGED = CM_BASE + 13;
+constexpr UINT CM_FONTCHANGED = CM_BASE + 14;
+constexpr UINT CM_CURSORCHANGED = CM_BASE + 15;
+constexpr UINT CM_CTL3DCHANGED = CM_BASE + 16;
+constexpr UINT CM_PARENTCTL3DCHANGED = CM_BASE + 17;
+constexpr UINT CM_TEXTCHANGED = CM_BASE + 18;
+constexpr UINT CM_MOUSEENTER = CM_BASE + 19;
+constexpr UINT CM_MOUSELEAVE = CM_BASE + 20;
+constexpr UINT CM_MENUCHANGED = CM_BASE + 21;
+constexpr UINT CM_APPKEYDOWN = CM_BASE + 22;
+constexpr UINT CM_APPSYSCOMMAND = CM_BASE + 23;
+constexpr UINT CM_BUTTONPRESSED = CM_BASE + 24;
+constexpr UINT CM_SHOWINGCHANGED = CM_BASE + 25;
+constexpr UINT CM_ENTER = CM_BASE + 26;
+constexpr UINT CM_EXIT = CM_BASE + 27;
+constexpr UINT CM_DESIGNHITTEST = CM_BASE + 28;
+constexpr UINT CM_ICONCHANGED = CM_BASE + 29;
+constexpr UINT CM_WANTSPECIALKEY = CM_BASE + 30;
+constexpr UINT CM_INVOKEHELP = CM_BASE + 31;
+constexpr UINT CM_WINDOWHOOK = CM_BASE + 32;
+constexpr UINT CM_RELEASE = CM_BASE + 33;
+constexpr UINT CM_SHOWHINTCHANGED = CM_BASE + 34;
+constexpr UINT CM_PARENTSHOWHINTCHANGED = CM_BASE + 35;
+constexpr UINT CM_SYSCOLORCHANGE = CM_BASE + 36;
+constexpr UINT CM_WININICHANGE = CM_BASE + 37;
+constexpr UINT CM_FONTCHANGE = CM_BASE + 38;
+constexpr UINT CM_TIMECHANGE = CM_BASE + 39;
+constexpr UINT CM_TABSTOPCHANGED = CM_BASE + 40;
+constexpr UINT CM_UIACTIVATE = CM_BASE + 41;
+constexpr UINT CM_UIDEACTIVATE = CM_BASE + 42;
+constexpr UINT CM_DOCWINDOWACTIVATE = CM_BASE + 43;
+constexpr UINT CM_CONTROLLISTCHANGE = CM_BASE + 44;
+constexpr UINT CM_GETDATALINK = CM_BASE + 45;
+constexpr UINT CM_CHILDKEY = CM_BASE + 46;
+constexpr UINT CM_DRAG = CM_BASE + 47;
+constexpr UINT CM_HINTSHOW = CM_BASE + 48;
+constexpr UINT CM_DIALOGHANDLE = CM_BASE + 49;
+constexpr UINT CM_ISTOOLCONTROL = CM_BASE + 50;
+constexpr UINT CM_RECREATEWND = CM_BASE + 51;
+constexpr UINT CM_INVALIDATE = CM_BASE + 52;
+constexpr UINT CM_SYSFONTCHANGED = CM_BASE + 53;
+constexpr UINT CM_CONTROLCHANGE = CM_BASE + 54;
+constexpr UINT CM_CHANGED = CM_BASE + 55;
+constexpr UINT CM_DOCKCLIENT = CM_BASE + 56;
+constexpr UINT CM_UNDOCKCLIENT = CM_BASE + 57;
+constexpr UINT CM_FLOAT = CM_BASE + 58;
+constexpr UINT CM_BORDERCHANGED = CM_BASE + 59;
+constexpr UINT CM_BIDIMODECHANGED = CM_BASE + 60;
+constexpr UINT CM_PARENTBIDIMODECHANGED = CM_BASE + 61;
+constexpr UINT CM_ALLCHILDRENFLIPPED = CM_BASE + 62;
+constexpr UINT CM_ACTIONUPDATE = CM_BASE + 63;
+constexpr UINT CM_ACTIONEXECUTE = CM_BASE + 64;
+constexpr UINT CM_HINTSHOWPAUSE = CM_BASE + 65;
+constexpr UINT CM_DOCKNOTIFICATION = CM_BASE + 66;
+constexpr UINT CM_MOUSEWHEEL = CM_BASE + 67;
+
+// Notification messages reflected to the control that sent them: CN_BASE + the original message.
+constexpr UINT CN_BASE = 0xBC00;
+constexpr UINT CN_CHARTOITEM = CN_BASE + WM_CHARTOITEM;
+constexpr UINT CN_COMMAND = CN_BASE + WM_COMMAND;
+constexpr UINT CN_COMPAREITEM = CN_BASE + WM_COMPAREITEM;
+constexpr UINT CN_CTLCOLORBTN = CN_BASE + WM_CTLCOLORBTN;
+constexpr UINT CN_CTLCOLORDLG = CN_BASE + WM_CTLCOLORDLG;
+constexpr UINT CN_CTLCOLOREDIT = CN_BASE + WM_CTLCOLOREDIT;
+constexpr UINT CN_CTLCOLORLISTBOX = CN_BASE + WM_CTLCOLORLISTBOX;
+constexpr UINT CN_CTLCOLORMSGBOX = CN_BASE + WM_CTLCOLORMSGBOX;
+constexpr UINT CN_CTLCOLORSCROLLBAR = CN_BASE + WM_CTLCOLORSCROLLBAR;
+constexpr UINT CN_CTLCOLORSTATIC = CN_BASE + WM_CTLCOLORSTATIC;
+constexpr UINT CN_DELETEITEM = CN_BASE + WM_DELETEITEM;
+constexpr UINT CN_DRAWITEM = CN_BASE + WM_DRAWITEM;
+constexpr UINT CN_HSCROLL = CN_BASE + WM_HSCROLL;
+constexpr UINT CN_MEASUREITEM = CN_BASE + WM_MEASUREITEM;
+constexpr UINT CN_PARENTNOTIFY = CN_BASE + WM_PARENTNOTIFY;
+constexpr UINT CN_VKEYTOITEM = CN_BASE + WM_VKEYTOITEM;
+constexpr UINT CN_VSCROLL = CN_BASE + WM_VSCROLL;
+constexpr UINT CN_KEYDOWN = CN_BASE + WM_KEYDOWN;
+constexpr UINT CN_KEYUP = CN_BASE + WM_KEYUP;
+constexpr UINT CN_CHAR = CN_BASE + WM_CHAR;
+constexpr UINT CN_SYSKEYDOWN = CN_BASE + WM_SYSKEYDOWN;
+constexpr UINT CN_SYSCHAR = CN_BASE + WM_SYSCHAR;
+constexpr UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
+
+// Values of CM_CONTROLCHANGE / CM_CONTROLLISTCHANGE's LParam: inserting (1) or removing (0).
+// CM_FOCUSCHANGED's LParam: the control that got the focus.
+
+// One message as the window procedure received it. The typed views below (TWMMouse, TWMKey...) are the
+// same record read through named fields; a handler receives the view of its message.
+struct TMessage {
+  UINT Msg = 0;
+  WPARAM WParam = 0;
+  LPARAM LParam = 0;
+  LRESULT Result = 0;
+
+  uint16_t WParamLo() const { return LOWORD(WParam); }
+  uint16_t WParamHi() const { return HIWORD(WParam); }
+  uint16_t LParamLo() const { return LOWORD(LParam); }
+  uint16_t LParamHi() const { return HIWORD(LParam); }
+};
+
+// A view: a TMessage reference reinterpreted, no data of its own.
+template <class V>
+inline V& MessageAs(TMessage& m) {
+  static_assert(sizeof(V) == sizeof(TMessage));
+  return static_cast<V&>(m);
+}
+
+// Mouse messages (client coordinates; CM_HITTEST and CM_DESIGNHITTEST also use it).
+struct TWMMouse : TMessage {
+  WPARAM Keys() const { return WParam; }
+  int16_t XPos() const { return static_cast<int16_t>(LOWORD(LParam)); }
+  int16_t YPos() const { return static_cast<int16_t>(HIWORD(LParam)); }
+  POINT Pos() const { return POINT{XPos(), YPos()}; }
+};
+using TWMLButtonDown = TWMMouse;
+using TWMLButtonUp = TWMMouse;
+using TWMRButtonDown = TWMMouse;
+using TWMMouseMove = TWMMouse;
+using TCMHitTest = TWMMouse;
+using TCMDesignHitTest = TWMMouse;
+
+struct TWMMouseWheel : TMessage {
+  WPARAM Keys() const { return LOWORD(WParam); }
+  int16_t WheelDelta() const { return static_cast<int16_t>(HIWORD(WParam)); }
+  int16_t XPos() const { return static_cast<int16_t>(LOWORD(LParam)); }  // screen
+  int16_t YPos() const { return static_cast<int16_t>(HIWORD(LParam)); }
+};
+
+// Key messages; CM_DIALOGKEY, CM_DIALOGCHAR, CM_WANTSPECIALKEY, CM_CHILDKEY and CN_KEYDOWN share it.
+struct TWMKey : TMessage {
+  uint16_t CharCode() const { return static_cast<uint16_t>(WParam); }
+  void SetCharCode(uint16_t c) { WParam = c; }
+  LPARAM KeyData() const { return LParam; }
+};
+using TWMKeyDown = TWMKey;
+using TWMChar = TWMKey;
+using TCMDialogKey = TWMKey;
+using TCMWantSpecialKey = TWMKey;
+
+struct TWMCommand : TMessage {
+  uint16_t ItemID() const { return LOWORD(WParam); }
+  uint16_t NotifyCode() const { return HIWORD(WParam); }
+  HWND Ctl() const { return reinterpret_cast<HWND>(LParam); }
+};
+
+struct TWMNotify : TMessage {
+  int IDCtrl() const { return static_cast<int>(WParam); }
+  NMHDR* NMHdr() const { return reinterpret_cast<NMHDR*>(LParam); }
+};
+
+struct TWMDrawItem : TMessage {
+  DRAWITEMSTRUCT* DrawItemStruct() const { return reinterpret_cast<DRAWITEMSTRUCT*>(LParam); }
+};
+
+struct TWMMeasureItem : TMessage {
+  MEASUREITEMSTRUCT* MeasureItemStruct() const { return reinterpret_cast<MEASUREITEMSTRUCT*>(LParam); }
+};
+
+struct TWMPaint : TMessage {
+  HDC DC() const { return reinterpret_cast<HDC>(WParam); }  // 0 when the window is to be painted
+};
+
+struct TWMEraseBkgnd : TMessage {
+  HDC DC() const { return reinterpret_cast<HDC>(WParam); }
+};
+
+struct TWMSize : TMessage {
+  WPARAM SizeType() const { return WParam; }
+  int Width() const { return LOWORD(LParam); }
+  int Height() const { return HIWORD(LParam); }
+};
+
+struct TWMMove : TMessage {
+  int16_t XPos() const { return static_cast<int16_t>(LOWORD(LParam)); }
+  int16_t YPos() const { return static_cast<int16_t>(HIWORD(LParam)); }
+};
+
+struct TWMWindowPosMsg : TMessage {
+  WINDOWPOS* WindowPos() const { return reinterpret_cast<WINDOWPOS*>(LParam); }
+};
+using TWMWindowPosChanged = TWMWindowPosMsg;
+using TWMWindowPosChanging = TWMWindowPosMsg;
+
+struct TWMNCHitTest : TMessage {
+  int16_t XPos() const { return static_cast<int16_t>(LOWORD(LParam)); }  // screen
+  int16_t YPos() const { return static_cast<int16_t>(HIWORD(LParam)); }
+};
+
+struct TWMNCCalcSize : TMessage {
+  bool CalcValidRects() const { return WParam != 0; }
+  // With CalcValidRects the record is an NCCALCSIZE_PARAMS; otherwise a single RECT. The first
+  // rectangle is the proposed window rectangle in and the client rectangle out either way.
+  NCCALCSIZE_PARAMS* CalcSize_Params() const { return reinterpret_cast<NCCALCSIZE_PARAMS*>(LParam); }
+  RECT* Rect() const { return reinterpret_cast<RECT*>(LParam); }
+};
+
+struct TWMSetCursor : TMessage {
+  HWND CursorWnd() const { return reinterpret_cast<HWND>(WParam); }
+  int16_t HitTest() const { return static_cast<int16_t>(LOWORD(LParam)); }
+  uint16_t MouseMsg() const { return HIWORD(LParam); }
+};
+
+struct TWMContextMenu : TMessage {
+  HWND hWnd() const { return reinterpret_cast<HWND>(WParam); }
+  int16_t XPos() const { return static_cast<int16_t>(LOWORD(LParam)); }  // screen; -1,-1 from the keyboard
+  int16_t YPos() const { return static_cast<int16_t>(HIWORD(LParam)); }
+};
+
+struct TWMTimer : TMessage {
+  UINT_PTR TimerID() const { return WParam; }
+};
+
+struct TWMActivate : TMessage {
+  uint16_t Active() const { return LOWORD(WParam); }  // WA_INACTIVE, WA_ACTIVE, WA_CLICKACTIVE
+  bool Minimized() const { return HIWORD(WParam) != 0; }
+  HWND ActiveWindow() const { return reinterpret_cast<HWND>(LParam); }
+};
+
+struct TWMSysCommand : TMessage {
+  WPARAM CmdType() const { return WParam & 0xFFF0; }
+  int16_t XPos() const { return static_cast<int16_t>(LOWORD(LParam)); }
+  int16_t YPos() const { return static_cast<int16_t>(HIWORD(LParam)); }
+};
+
+struct TWMGetMinMaxInfo : TMessage {
+  MINMAXINFO* MinMaxInfo() const { return reinterpret_cast<MINMAXINFO*>(LParam); }
+};
+
+struct TWMCtlColor : TMessage {
+  HDC ChildDC() const { return reinterpret_cast<HDC>(WParam); }
+  HWND ChildWnd() const { return reinterpret_cast<HWND>(LParam); }
+};
+
+struct TWMSetFocus : TMessage {
+  HWND FocusedWnd() const { return reinterpret_cast<HWND>(WParam); }
+};
+using TWMKillFocus = TWMSetFocus;
+
+struct TWMMouseActivate : TMessage {
+  HWND TopLevel() const { return reinterpret_cast<HWND>(WParam); }
+  int16_t HitTestCode() const { return static_cast<int16_t>(LOWORD(LParam)); }
+  uint16_t MouseMsg() const { return HIWORD(LParam); }
+};

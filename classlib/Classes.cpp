@@ -138,6 +138,7 @@ void TComponent::BeforeDestruction() {
 TComponent::~TComponent() {
   Destroying();
   UnregisterGlobalRoot(this);
+  if (FComponentState.Contains(csLoading)) ClassesDetail::ForgetLoading(this);
   // Partners forget us; each Notification may drop links (ours or others'), so re-check every step.
   while (!FFreeNotifies.empty()) {
     TComponent* c = FFreeNotifies.back();
@@ -224,8 +225,6 @@ void TComponent::RemoveComponent(TComponent* AComponent) {
 
 void TComponent::ValidateRename(TComponent* AComponent, const std::string& CurName, const std::string& NewName) {
   if (AComponent && !SameText(CurName, NewName) && AComponent->FOwner == this && FindComponent(NewName))
-    throw EComponentError("A component named " + NewName + " already exists");
-  if (!AComponent && !NewName.empty() && FindComponent(NewName))
     throw EComponentError("A component named " + NewName + " already exists");
 }
 

@@ -184,12 +184,16 @@ struct TEnumInfo {
 
 constexpr int64_t NoDefault = INT64_MIN;
 
+// Names an integer property accepts besides numbers (colour and cursor constants).
+using TIdentMap = std::vector<std::pair<std::string, int64_t>>;
+
 struct TPropInfo {
   std::string Name;
   TTypeKind Kind = tkInteger;
   const TEnumInfo* EnumInfo = nullptr;          // tkEnumeration, tkSet
   TClass PropClass = nullptr;                   // tkClass: the declared class of the value
   const std::type_info* EventType = nullptr;    // tkMethod: typeid of the TEvent<...>
+  const TIdentMap* IdentMap = nullptr;          // tkInteger: accepted names
   bool Writable = false;                        // has a setter (tkClass: a reference)
   int64_t DefaultValue = NoDefault;             // ordinal default, NoDefault when none
   bool StoredFlag = true;
@@ -207,6 +211,7 @@ struct TPropInfo {
   std::function<void(TObject*, const TMethod&)> SetMethod;
 
   TPropInfo& Default(int64_t v) { DefaultValue = v; return *this; }
+  TPropInfo& Idents(const TIdentMap& m) { IdentMap = &m; return *this; }
   TPropInfo& Stored(bool v) { StoredFlag = v; return *this; }
   template <class T, class F>
   TPropInfo& StoredIf(F f) {
@@ -254,6 +259,8 @@ template <class... A>
 struct EventArgs<TEvent<A...>> {};
 TComponent* AsComponent(TObject* o);
 TCollection* AsCollection(TObject* o);
+// A component read by a running form reader is going away: the reader must not touch it again.
+void ForgetLoading(TComponent* c);
 }  // namespace ClassesDetail
 
 // Passed to `T::Publish`; every accessor is called on a T.
@@ -664,3 +671,421 @@ public:
 private:
   TPersistent* FOwner;
 };
+
+// ---------------------------------------------------------------------------------------------------
+// Pointer lists
+
+class TList : public TObject {
+  YOZ_CLASS(TList, TObject)
+public:
+  using TListSortCompare = int (*)(void* Item1, void* Item2);
+  ~TList() override = default;
+  int Count() const { return int(FItems.size()); }
+  void SetCount(int NewCount);
+  int Capacity() const { return int(FItems.capacity()); }
+  void SetCapacity(int NewCapacity);
+  void* Items(int Index) const;             // EListError "List index out of bounds (%d)"
+  void SetItems(int Index, void* Item);
+  void* operator[](int Index) const { return Items(Index); }
+  int Add(void* Item);
+  void Insert(int Index, void* Item);
+  void Delete(int Index);
+  int Remove(void* Item);                   // index it had, -1 when absent
+  int IndexOf(void* Item) const;
+  void* Extract(void* Item);
+  void* First() const { return Items(0); }
+  void* Last() const { return Items(Count() - 1); }
+  void Exchange(int Index1, int Index2);
+  void Move(int CurIndex, int NewIndex);
+  void Clear() { FItems.clear(); }
+  void Pack();                              // drops nil entries
+  void Sort(TListSortCompare Compare);
+  std::vector<void*>& List() { return FItems; }
+
+private:
+  std::vector<void*> FItems;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// String lists
+
+enum TDuplicates { dupIgnore, dupAccept, dupError };
+
+class TStrings : public TPersistent {
+  YOZ_CLASS(TStrings, TPersistent)
+public:
+  int Count() const { return GetCount(); }
+  std::string Strings(int Index) const { return Get(Index); }
+  void SetStrings(int Index, const std::string& S) { Put(Index, S); }
+  std::string operator[](int Index) const { return Get(Index); }
+  TObject* Objects(int Index) const { return GetObject(Index); }
+  void SetObjects(int Index, TObject* AObject) { PutObject(Index, AObject); }
+
+  virtual int Add(const std::string& S);
+  virtual int AddObject(const std::string& S, TObject* AObject);
+  virtual void Insert(int Index, const std::string& S) = 0;
+  void InsertObject(int Index, const std::string& S, TObject* AObject);
+  virtual void Delete(int Index) = 0;
+  virtual void Clear() = 0;
+  virtual void Exchange(int Index1, int Index2);
+  virtual void Move(int CurIndex, int NewIndex);
+  virtual int IndexOf(const std::string& S) const;   // case-insensitive here; TStringList decides
+  int IndexOfObject(TObject* AObject) const;
+  int IndexOfName(const std::string& Name) const;
+  void AddStrings(TStrings* Strings);
+  void Assign(TPersistent* Source) override;
+  bool Equals(TStrings* Strings) const;
+
+  void BeginUpdate();
+  void EndUpdate();
+  int UpdateCount() const { return FUpdateCount; }
+
+  // Lines each followed by CR LF; setting splits at CR LF, CR or LF.
+  virtual std::string Text() const;
+  virtual void SetText(const std::string& Value);
+  // Items separated by commas, quoted with '"' when they hold blanks, commas or quotes.
+  std::string CommaText() const;
+  void SetCommaText(const std::string& Value);
+  std::string Names(int Index) const;       // the part before '=' ("" without one)
+  std::string Values(const std::string& Name) const;
+  void SetValues(const std::string& Name, const std::string& Value);   // "" deletes the entry
+
+  void LoadFromFile(const std::string& FileName);
+  void SaveToFile(const std::string& FileName) const;
+  virtual void LoadFromStream(TStream* Stream);
+  virtual void SaveToStream(TStream* Stream) const;
+  // Form resources store the lines as the extra property "Strings".
+  void DefineProperties(TFiler* Filer) override;
+
+protected:
+  virtual std::string Get(int Index) const = 0;
+  virtual int GetCount() const = 0;
+  virtual TObject* GetObject(int Index) const { return nullptr; }
+  virtual void Put(int Index, const std::string& S);
+  virtual void PutObject(int Index, TObject* AObject) {}
+  // Called when the update count leaves (Updating false) or reaches (true) zero.
+  virtual void SetUpdateState(bool Updating) {}
+  virtual int CompareStrings(const std::string& S1, const std::string& S2) const;
+  [[noreturn]] void Error(const char* Msg, int Data) const;
+
+private:
+  int FUpdateCount = 0;
+};
+
+class TStringList;
+using TStringListSortCompare = int (*)(TStringList* List, int Index1, int Index2);
+
+class TStringList : public TStrings {
+  YOZ_CLASS(TStringList, TStrings)
+public:
+  TStringList() = default;
+  ~TStringList() override;
+  int Add(const std::string& S) override;
+  int AddObject(const std::string& S, TObject* AObject) override;
+  void Insert(int Index, const std::string& S) override;
+  void Delete(int Index) override;
+  void Clear() override;
+  void Exchange(int Index1, int Index2) override;
+  int IndexOf(const std::string& S) const override;
+  // Binary search of a sorted list: true when found; Index is the match or the insertion point.
+  virtual bool Find(const std::string& S, int& Index) const;
+  virtual void Sort();
+  virtual void CustomSort(TStringListSortCompare Compare);
+
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value);
+  TDuplicates Duplicates() const { return FDuplicates; }
+  void SetDuplicates(TDuplicates Value) { FDuplicates = Value; }
+  bool CaseSensitive() const { return FCaseSensitive; }
+  void SetCaseSensitive(bool Value);
+  // When set, the list frees its objects as their entries go.
+  bool OwnsObjects = false;
+
+  TNotifyEvent OnChange;
+  TNotifyEvent OnChanging;
+
+protected:
+  std::string Get(int Index) const override;
+  int GetCount() const override { return int(FList.size()); }
+  TObject* GetObject(int Index) const override;
+  void Put(int Index, const std::string& S) override;
+  void PutObject(int Index, TObject* AObject) override;
+  void SetUpdateState(bool Updating) override;
+  int CompareStrings(const std::string& S1, const std::string& S2) const override;
+  virtual void Changed();
+  virtual void Changing();
+  void InsertItem(int Index, const std::string& S, TObject* AObject);
+
+private:
+  struct TItem {
+    std::string S;
+    TObject* O;
+  };
+  void CheckIndex(int Index, bool AllowEnd = false) const;
+  std::vector<TItem> FList;
+  bool FSorted = false;
+  bool FCaseSensitive = false;
+  TDuplicates FDuplicates = dupIgnore;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Streams
+
+enum TSeekOrigin { soBeginning, soCurrent, soEnd };
+constexpr uint16_t soFromBeginning = 0, soFromCurrent = 1, soFromEnd = 2;
+
+class EResNotFound : public Exception {
+public:
+  using Exception::Exception;
+};
+
+class TStream : public TObject {
+  YOZ_CLASS(TStream, TObject)
+public:
+  virtual int32_t Read(void* Buffer, int32_t Count) = 0;
+  virtual int32_t Write(const void* Buffer, int32_t Count) = 0;
+  virtual int64_t Seek(int64_t Offset, TSeekOrigin Origin) = 0;
+  int64_t Position() { return Seek(0, soCurrent); }
+  void SetPosition(int64_t Pos) { Seek(Pos, soBeginning); }
+  virtual int64_t Size();
+  virtual void SetSize(int64_t NewSize);
+  // Exactly Count bytes or EReadError "Stream read error" / EWriteError "Stream write error".
+  void ReadBuffer(void* Buffer, int32_t Count);
+  void WriteBuffer(const void* Buffer, int32_t Count);
+  // Count bytes from Source's position, or with Count 0 all of Source from its start.
+  int64_t CopyFrom(TStream* Source, int64_t Count);
+  // Reads a form resource text from the current position into Instance (or a new root when nullptr).
+  TComponent* ReadComponent(TComponent* Instance);
+};
+
+class THandleStream : public TStream {
+  YOZ_CLASS(THandleStream, TStream)
+public:
+  explicit THandleStream(HANDLE AHandle) : FHandle(AHandle) {}
+  int32_t Read(void* Buffer, int32_t Count) override;
+  int32_t Write(const void* Buffer, int32_t Count) override;
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+  void SetSize(int64_t NewSize) override;
+  HANDLE Handle() const { return FHandle; }
+
+protected:
+  HANDLE FHandle;
+};
+
+constexpr uint16_t fmCreate = 0xFF00;
+constexpr uint16_t fmOpenRead = 0x0000, fmOpenWrite = 0x0001, fmOpenReadWrite = 0x0002;
+constexpr uint16_t fmShareCompat = 0x0000, fmShareExclusive = 0x0010, fmShareDenyWrite = 0x0020,
+                   fmShareDenyRead = 0x0030, fmShareDenyNone = 0x0040;
+
+class TFileStream : public THandleStream {
+  YOZ_CLASS(TFileStream, THandleStream)
+public:
+  // EFCreateError / EFOpenError "Cannot create/open file "name". <system text>".
+  TFileStream(const std::string& AFileName, uint16_t Mode);
+  ~TFileStream() override;
+  const std::string& FileName() const { return FFileName; }
+
+private:
+  std::string FFileName;
+};
+
+class TCustomMemoryStream : public TStream {
+  YOZ_CLASS(TCustomMemoryStream, TStream)
+public:
+  int32_t Read(void* Buffer, int32_t Count) override;
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+  int64_t Size() override { return FSize; }
+  void* Memory() const { return FMemory; }
+  void SaveToStream(TStream* Stream);
+  void SaveToFile(const std::string& FileName);
+
+protected:
+  void SetPointer(void* Ptr, int64_t Size) { FMemory = static_cast<char*>(Ptr); FSize = Size; }
+  char* FMemory = nullptr;
+  int64_t FSize = 0;
+  int64_t FPosition = 0;
+};
+
+class TMemoryStream : public TCustomMemoryStream {
+  YOZ_CLASS(TMemoryStream, TCustomMemoryStream)
+public:
+  TMemoryStream() = default;
+  int32_t Write(const void* Buffer, int32_t Count) override;
+  void SetSize(int64_t NewSize) override;
+  void Clear();
+  void LoadFromStream(TStream* Stream);
+  void LoadFromFile(const std::string& FileName);
+
+private:
+  std::vector<char> FData;
+};
+
+class TStringStream : public TStream {
+  YOZ_CLASS(TStringStream, TStream)
+public:
+  explicit TStringStream(const std::string& AString = std::string()) : FData(AString) {}
+  int32_t Read(void* Buffer, int32_t Count) override;
+  int32_t Write(const void* Buffer, int32_t Count) override;
+  int64_t Seek(int64_t Offset, TSeekOrigin Origin) override;
+  void SetSize(int64_t NewSize) override;
+  const std::string& DataString() const { return FData; }
+  std::string ReadString(int32_t Count);
+  void WriteString(const std::string& S) { Write(S.data(), int32_t(S.size())); }
+
+private:
+  std::string FData;
+  int64_t FPosition = 0;
+};
+
+// A read-only view of a resource of the module (the program when Instance is nullptr);
+// EResNotFound "Resource X not found" when it is missing.
+class TResourceStream : public TCustomMemoryStream {
+  YOZ_CLASS(TResourceStream, TCustomMemoryStream)
+public:
+  TResourceStream(HMODULE Instance, const std::string& ResName, LPCSTR ResType);
+  int32_t Write(const void* Buffer, int32_t Count) override;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Threads
+//
+// A C++ base constructor cannot start a thread that calls the derived Execute, so a thread always
+// begins suspended: the most derived constructor (or the creator) calls Start(). Free() stops and
+// waits for a running thread before the derived parts are destroyed.
+
+class TThread : public TObject {
+  YOZ_CLASS(TThread, TObject)
+public:
+  TThread();
+  ~TThread() override;
+  void BeforeDestruction() override;
+  void Start();
+  void Resume() { Start(); }
+  void Terminate() { FTerminated = true; }
+  bool Terminated() const { return FTerminated; }
+  bool Finished() const { return FFinished; }
+  // Waits for Execute to end; returns ReturnValue.
+  int WaitFor();
+  HANDLE Handle() const { return FHandle; }
+  DWORD ThreadID() const { return FThreadID; }
+  // Freed by its own thread once Execute ends (set before Start).
+  bool FreeOnTerminate = false;
+  int ReturnValue = 0;
+  // The exception that ended Execute, if any.
+  std::exception_ptr FatalException;
+
+protected:
+  virtual void Execute() = 0;
+
+private:
+  static DWORD WINAPI ThreadProc(LPVOID Param);
+  HANDLE FHandle = nullptr;
+  DWORD FThreadID = 0;
+  volatile bool FTerminated = false;
+  volatile bool FFinished = false;
+  bool FStarted = false;
+};
+
+class TCriticalSection : public TObject {
+  YOZ_CLASS(TCriticalSection, TObject)
+public:
+  TCriticalSection() { InitializeCriticalSection(&FSection); }
+  ~TCriticalSection() override { DeleteCriticalSection(&FSection); }
+  void Enter() { EnterCriticalSection(&FSection); }
+  void Leave() { LeaveCriticalSection(&FSection); }
+  void Acquire() { Enter(); }
+  void Release() { Leave(); }
+
+private:
+  CRITICAL_SECTION FSection;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Form resources
+//
+// Text of `object Name: TClass ... end` blocks. The reader creates the components through the class
+// registry, sets published properties (extra ones through DefineProperties), binds events through the
+// root's published methods, resolves references after the whole text is read (also to components of
+// other roots registered with RegisterGlobalRoot) and then calls Loaded on every component it read,
+// root first. Damaged text raises EParserError naming the line; components created by a failed read
+// are freed again.
+
+class EParserError : public EReadError {
+public:
+  int Line = 0;
+  EParserError(const std::string& Msg, int ALine);
+};
+
+class TWriter;
+using TReaderProc = std::function<void(TReader*)>;
+using TWriterProc = std::function<void(TWriter*)>;
+using TStreamProc = std::function<void(TStream*)>;
+
+class TFiler : public TObject {
+  YOZ_CLASS(TFiler, TObject)
+public:
+  virtual void DefineProperty(const std::string& Name, TReaderProc ReadData, TWriterProc WriteData, bool HasData) = 0;
+  virtual void DefineBinaryProperty(const std::string& Name, TStreamProc ReadData, TStreamProc WriteData,
+                                    bool HasData) = 0;
+  TComponent* Root() const { return FRoot; }
+  TComponent* LookupRoot() const { return FRoot; }
+  TPersistent* Ancestor() const { return nullptr; }   // no form inheritance here
+
+protected:
+  TComponent* FRoot = nullptr;
+};
+
+enum TValueType { vaNull, vaList, vaInt, vaExtended, vaString, vaIdent, vaFalse, vaTrue, vaBinary, vaSet, vaCollection, vaNil };
+
+namespace FormText {
+struct TValue;
+struct TObjectNode;
+}  // namespace FormText
+
+// Hands the value of a defined property to its read procedure, one value at a time.
+class TReader : public TFiler {
+  YOZ_CLASS(TReader, TFiler)
+public:
+  void DefineProperty(const std::string& Name, TReaderProc ReadData, TWriterProc WriteData, bool HasData) override;
+  void DefineBinaryProperty(const std::string& Name, TStreamProc ReadData, TStreamProc WriteData,
+                            bool HasData) override;
+  TValueType NextValue() const;
+  int32_t ReadInteger();
+  int64_t ReadInt64();
+  bool ReadBoolean();
+  double ReadFloat();
+  std::string ReadString();
+  std::string ReadIdent();
+  void ReadListBegin();
+  void ReadListEnd();
+  bool EndOfList() const;
+  TComponent* Owner() const { return FOwner; }
+  TComponent* Parent() const { return FParent; }
+  int Line() const;   // line of the value being read
+
+private:
+  TReader() = default;
+  const FormText::TValue& Current() const;
+  void Advance();
+  [[noreturn]] void Fail(const std::string& Msg) const;
+
+  struct TCursor {
+    const FormText::TValue* Items;
+    size_t Count;
+    size_t Index;
+  };
+  std::vector<TCursor> FStack;
+  std::string FPropName;          // the defined property being looked for
+  const FormText::TValue* FValue = nullptr;
+  bool FMatched = false;
+  TComponent* FOwner = nullptr;
+  TComponent* FParent = nullptr;
+  friend class TFormReader;
+};
+
+// Reads form text into Root (or, when Root is nullptr, into a new root made through the registry).
+TComponent* ReadComponentFromText(const std::string& Text, TComponent* Root);
+// The RCDATA resource ResName of the module (the program when nullptr) read into Root.
+// EResNotFound when the resource is missing.
+TComponent* ReadComponentRes(const std::string& ResName, TComponent* Root, HMODULE Module = nullptr);
+bool ComponentResExists(const std::string& ResName, HMODULE Module = nullptr);

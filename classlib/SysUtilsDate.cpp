@@ -236,9 +236,15 @@ bool StartsNoCase(const std::string& s, size_t at, const char* what) {
 
 // The hours show on the 12-hour clock when the format has an am/pm marker anywhere.
 bool HasAmPm(const std::string& fmt) {
-  for (size_t i = 0; i < fmt.size(); ++i)
-    if (StartsNoCase(fmt, i, "AM/PM") || StartsNoCase(fmt, i, "A/P") || StartsNoCase(fmt, i, "AMPM"))
+  for (size_t i = 0; i < fmt.size(); ++i) {
+    if (fmt[i] == '\'' || fmt[i] == '"') {  // quoted text is no marker
+      size_t end = fmt.find(fmt[i], i + 1);
+      if (end == std::string::npos) return false;
+      i = end;
+    } else if (StartsNoCase(fmt, i, "AM/PM") || StartsNoCase(fmt, i, "A/P") || StartsNoCase(fmt, i, "AMPM")) {
       return true;
+    }
+  }
   return false;
 }
 

@@ -1,5 +1,7 @@
 #include "IniFiles.h"
 
+#include "Classes.h"
+
 namespace {
 // Calls the profile function with a growing buffer until the whole text fits; `lists` is true for
 // the calls that return zero-separated lists (which report two characters less than the buffer
@@ -72,6 +74,32 @@ void TIniFile::ReadSections(std::vector<std::string>& sections) {
   sections = SplitZeros(ProfileText(
       [&](char* b, DWORD n) { return GetPrivateProfileStringA(nullptr, nullptr, "", b, n, FFileName.c_str()); },
       true));
+}
+
+namespace {
+void FillList(TStrings* list, const std::vector<std::string>& names) {
+  list->BeginUpdate();
+  try {
+    list->Clear();
+    for (const std::string& n : names) list->Add(n);
+  } catch (...) {
+    list->EndUpdate();
+    throw;
+  }
+  list->EndUpdate();
+}
+}  // namespace
+
+void TIniFile::ReadSection(const std::string& section, TStrings* idents) {
+  std::vector<std::string> names;
+  ReadSection(section, names);
+  FillList(idents, names);
+}
+
+void TIniFile::ReadSections(TStrings* sections) {
+  std::vector<std::string> names;
+  ReadSections(names);
+  FillList(sections, names);
 }
 
 void TIniFile::EraseSection(const std::string& section) {

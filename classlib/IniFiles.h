@@ -7,6 +7,8 @@
 
 #include "SysUtils.h"
 
+class TStrings;
+
 class EIniFileException : public Exception {
 public:
   using Exception::Exception;
@@ -30,6 +32,8 @@ public:
 
   void ReadSection(const std::string& section, std::vector<std::string>& idents);
   void ReadSections(std::vector<std::string>& sections);
+  void ReadSection(const std::string& section, TStrings* idents);  // the list is cleared first
+  void ReadSections(TStrings* sections);
   void EraseSection(const std::string& section);
   void DeleteKey(const std::string& section, const std::string& ident);
   bool SectionExists(const std::string& section);

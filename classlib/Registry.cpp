@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Classes.h"
+
 namespace {
 TRegDataType DataTypeOf(DWORD type) {
   switch (type) {
@@ -148,6 +150,32 @@ void TRegistry::GetValueNames(std::vector<std::string>& names) {
     if (RegEnumValueA(ValueKey(), i, buf, &len, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
     names.emplace_back(buf, len);
   }
+}
+
+namespace {
+void FillList(TStrings* list, const std::vector<std::string>& names) {
+  list->BeginUpdate();
+  try {
+    list->Clear();
+    for (const std::string& n : names) list->Add(n);
+  } catch (...) {
+    list->EndUpdate();
+    throw;
+  }
+  list->EndUpdate();
+}
+}  // namespace
+
+void TRegistry::GetKeyNames(TStrings* list) {
+  std::vector<std::string> names;
+  GetKeyNames(names);
+  FillList(list, names);
+}
+
+void TRegistry::GetValueNames(TStrings* list) {
+  std::vector<std::string> names;
+  GetValueNames(names);
+  FillList(list, names);
 }
 
 bool TRegistry::ValueExists(const std::string& name) {

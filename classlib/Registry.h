@@ -9,6 +9,8 @@
 
 #include "SysUtils.h"
 
+class TStrings;
+
 enum TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
 
 struct TRegDataInfo {
@@ -40,8 +42,11 @@ public:
   bool DeleteKey(const std::string& key);  // with every key below it
   bool KeyExists(const std::string& key);
   bool HasSubKeys();
+  // The names below the open key; a list is cleared first.
   void GetKeyNames(std::vector<std::string>& names);
   void GetValueNames(std::vector<std::string>& names);
+  void GetKeyNames(TStrings* list);
+  void GetValueNames(TStrings* list);
 
   bool ValueExists(const std::string& name);
   bool DeleteValue(const std::string& name);

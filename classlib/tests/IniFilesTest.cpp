@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "Classes.h"
 #include "IniFiles.h"
 
 namespace {
@@ -74,6 +75,13 @@ TEST_F(IniFilesTest, SectionsAndKeys) {
   ASSERT_EQ(idents.size(), 2u);
   EXPECT_EQ(idents[0], "Caption");
   EXPECT_EQ(idents[1], "Visible");
+  TStringList list;
+  list.Add("stale");
+  ini.ReadSection(p + "Bar0", &list);
+  ASSERT_EQ(list.Count(), 2);
+  EXPECT_EQ(list[1], "Visible");
+  ini.ReadSections(&list);
+  EXPECT_EQ(list.Count(), 4);
   EXPECT_TRUE(ini.SectionExists(p + "Bar0"));
   EXPECT_FALSE(ini.SectionExists(p + "Bar1"));
   EXPECT_TRUE(ini.ValueExists(p + "Bar0", "visible"));

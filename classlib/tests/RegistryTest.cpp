@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "Classes.h"
 #include "Registry.h"
 
 namespace {
@@ -116,7 +117,15 @@ TEST_F(RegistryTest, RelativeAndAbsoluteKeys) {
   reg.GetKeyNames(names);
   ASSERT_EQ(names.size(), 1u);
   EXPECT_EQ(names[0], "Bar0");
+  TStringList list;
+  list.Add("stale");
+  reg.GetKeyNames(&list);
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list[0], "Bar0");
   ASSERT_TRUE(reg.OpenKey("Bar0", false));
+  reg.GetValueNames(&list);
+  ASSERT_EQ(list.Count(), 1);
+  EXPECT_EQ(list[0], "Caption");
   reg.GetValueNames(names);
   ASSERT_EQ(names.size(), 1u);
   EXPECT_EQ(names[0], "Caption");

@@ -592,6 +592,8 @@ private:
     // A component the owner already has under that name (made by its constructor, or by an earlier
     // read of the same resource) is filled in place.
     TComponent* c = owner->FindComponent(node.Name);
+    if (c && std::find(FLoaded.begin(), FLoaded.end(), c) != FLoaded.end())
+      throw EParserError("A component named " + node.Name + " already exists", node.Line);
     if (c && c->ClassType() != cls) c = nullptr;
     bool fresh = !c;
     if (fresh) c = NewComponent(cls, owner, node.Line);

@@ -165,9 +165,9 @@ std::string IntToHex(int64_t v, int digits) {
 
 namespace {
 // Parses the runtime's integer syntax; false when s is no integer or does not fit in int64.
-bool ParseInt64(const std::string& s, int64_t& out) {
-  std::string t = Trim(s);
+bool ParseInt64(const std::string& t, int64_t& out) {
   size_t i = 0;
+  while (i < t.size() && t[i] == ' ') ++i;  // leading blanks only, as the runtime reads numbers
   bool neg = false;
   if (i < t.size() && (t[i] == '+' || t[i] == '-')) neg = t[i++] == '-';
   int base = 10;

@@ -156,7 +156,7 @@ bool AnsiSameText(const std::string& a, const std::string& b);
 
 std::string IntToStr(int64_t v);
 std::string IntToHex(int64_t v, int digits);  // upper-case hex, at least `digits` digits
-// Decimal (optional sign) or '$'/'0x' hexadecimal, blanks around allowed; EConvertError
+// Decimal (optional sign) or '$'/'0x' hexadecimal after optional leading blanks; EConvertError
 // "'x' is not a valid integer value" otherwise, also when out of the Integer range.
 int32_t StrToInt(const std::string& s);
 int64_t StrToInt64(const std::string& s);

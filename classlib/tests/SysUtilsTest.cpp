@@ -60,7 +60,10 @@ TEST(Strings, IntegerConversions) {
   EXPECT_EQ(IntToStr(int64_t(1) << 40), "1099511627776");
   EXPECT_EQ(IntToHex(255, 4), "00FF");
   EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFFFFFFFFFF");
-  EXPECT_EQ(StrToInt(" -42 "), -42);
+  EXPECT_EQ(StrToInt("  -42"), -42);
+  EXPECT_EQ(StrToInt("+0x10"), 16);
+  EXPECT_THROW(StrToInt("42 "), EConvertError);  // trailing text, even blanks, is no number
+  EXPECT_THROW(StrToInt("$"), EConvertError);
   EXPECT_EQ(StrToInt("$1F"), 31);
   EXPECT_EQ(StrToInt("2147483647"), 2147483647);
   EXPECT_EQ(StrToInt("-2147483648"), INT32_MIN);
@@ -332,7 +335,7 @@ TEST(Dates, ReadBackUnderTwoLocales) {
                                EncodeDate(2026, 1, 31) + EncodeTime(0, 0, 1, 0),
                                EncodeDate(1999, 7, 4) + EncodeTime(12, 59, 59, 0),
                                EncodeDate(2030, 2, 28)};
-  for (auto locale : {UseUnitedStates, UseGermany}) {
+  for (auto locale : {GetFormatSettings, UseUnitedStates, UseGermany}) {  // the system's own first
     locale();
     for (TDateTime x : samples) {
       std::string text = DateTimeToStr(x);

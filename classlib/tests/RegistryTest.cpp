@@ -134,6 +134,18 @@ TEST_F(RegistryTest, RelativeAndAbsoluteKeys) {
   EXPECT_EQ(reg.CurrentPath(), "");
 }
 
+TEST_F(RegistryTest, CreateKeyLeavesTheOpenKeyAlone) {
+  TRegistry reg;
+  ASSERT_TRUE(reg.OpenKey(Base, true));
+  EXPECT_TRUE(reg.CreateKey("Sub\\Deeper"));
+  EXPECT_EQ(reg.CurrentPath(), Base.substr(1));
+  EXPECT_TRUE(reg.KeyExists("Sub\\Deeper"));
+  ExpectRegError([&] { reg.CreateKey(""); }, "Failed to create key ");
+  reg.WriteExpandString("Path", "%TEMP%\\x");
+  EXPECT_EQ(reg.GetDataType("Path"), rdExpandString);
+  EXPECT_EQ(reg.ReadString("Path"), "%TEMP%\\x");  // read as stored
+}
+
 TEST_F(RegistryTest, DeleteKeyRemovesTheWholeTree) {
   TRegistry reg;
   ASSERT_TRUE(reg.OpenKey(Base + "\\Layout\\Bar0\\ItemLink0", true));

@@ -159,6 +159,9 @@ TEST(Format, IntegersAndStrings) {
   EXPECT_EQ(Format("%d %d", INT32_MIN, INT64_MIN), "-2147483648 -9223372036854775808");
   EXPECT_EQ(Format("no args"), "no args");
   EXPECT_EQ(Format("%s", {"list"}), "list");
+  int x = 0;
+  EXPECT_EQ(Format("%p", static_cast<const void*>(&x)),
+            IntToHex(int64_t(reinterpret_cast<uintptr_t>(&x)), int(sizeof(void*) * 2)));
 }
 
 TEST(Format, BadFormatsRaise) {

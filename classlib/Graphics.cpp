@@ -1222,8 +1222,17 @@ void TBitmap::LoadFromResourceID(HINSTANCE instance, int id) {
 }
 
 // A BMP file: file header, info header (core, 40-byte or later), masks and colour table, bits. Nothing
-// in the file is trusted: sizes and offsets are checked against the stream before anything is made.
+// in the file is trusted: sizes and offsets are checked against the stream before anything is made,
+// and a file that ends early is as invalid as a damaged one.
 void TBitmap::LoadFromStream(TStream* stream) {
+  try {
+    ReadBitmap(stream);
+  } catch (const EReadError&) {
+    InvalidBitmap();
+  }
+}
+
+void TBitmap::ReadBitmap(TStream* stream) {
   int64_t start = stream->Position();
   int64_t avail = stream->Size() - start;
   if (avail <= 0) {
@@ -1519,8 +1528,16 @@ int32_t TIcon::Height() {
 void TIcon::SetWidth(int32_t) { throw EInvalidGraphic("Cannot change the size of an icon"); }
 void TIcon::SetHeight(int32_t) { throw EInvalidGraphic("Cannot change the size of an icon"); }
 
-// Reads exactly the icon file: the directory says where its last image ends.
 void TIcon::LoadFromStream(TStream* stream) {
+  try {
+    ReadIcon(stream);
+  } catch (const EReadError&) {
+    InvalidIcon();
+  }
+}
+
+// Reads exactly the icon file: the directory says where its last image ends.
+void TIcon::ReadIcon(TStream* stream) {
   int64_t start = stream->Position();
   int64_t avail = stream->Size() - start;
   if (avail <= 0) {

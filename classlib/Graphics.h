@@ -434,6 +434,7 @@ private:
   friend class TBitmapCanvas;
   friend class TCanvas;
   void CanvasChanged(TObject* sender);
+  void ReadBitmap(TStream* stream);
   void HandleNeeded();
   void NewImage(HBITMAP handle);
   void FreeContext();
@@ -478,6 +479,7 @@ public:
   void Draw(TCanvas* canvas, const RECT& r) override;
 
 private:
+  void ReadIcon(TStream* stream);
   void NewImage(HICON handle, std::string data);
   void SizeNeeded();
 

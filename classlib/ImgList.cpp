@@ -72,6 +72,8 @@ void TImageList::Publish(TPublisher<TImageList>& p) {
   p.Event("OnChange", &TImageList::OnChange);
 }
 
+void RegisterImgListClasses() { RegisterClass(TImageList::StaticClass()); }
+
 void TCustomImageList::HandleNeeded() {
   if (FHandle) return;
   FHandle = ImageList_Create(FWidth, FHeight, ILC_COLOR32 | (FMasked ? ILC_MASK : 0), FAllocBy, FAllocBy);
@@ -343,30 +345,33 @@ void TCustomImageList::WriteData(TStream* stream) {
   int n = header[2];
   if (n == 0) return;
   int w = FWidth * n, h = FHeight;
-  uint32_t* image = nullptr;
-  uint32_t* mask = nullptr;
-  HBITMAP hImage = MakeDib32(w, h, &image);
-  HBITMAP hMask = MakeDib32(w, h, &mask);
+  // Each image drawn on black and on white: a pixel that shows the background both times is
+  // transparent. This asks nothing of how the list keeps its masks.
+  uint32_t* onBlack = nullptr;
+  uint32_t* onWhite = nullptr;
+  HBITMAP hImage = MakeDib32(w, h, &onBlack);
+  HBITMAP hMask = MakeDib32(w, h, &onWhite);
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, hImage);
   PatBlt(dc, 0, 0, w, h, BLACKNESS);
   for (int i = 0; i < n; ++i)
     ImageList_DrawEx(FHandle, i, dc, i * FWidth, 0, 0, 0, CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
   SelectObject(dc, hMask);
-  PatBlt(dc, 0, 0, w, h, BLACKNESS);
-  if (FMasked)
-    for (int i = 0; i < n; ++i) ImageList_DrawEx(FHandle, i, dc, i * FWidth, 0, 0, 0, CLR_NONE, CLR_NONE, ILD_MASK);
+  PatBlt(dc, 0, 0, w, h, WHITENESS);
+  for (int i = 0; i < n; ++i)
+    ImageList_DrawEx(FHandle, i, dc, i * FWidth, 0, 0, 0, CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
   SelectObject(dc, old);
   DeleteDC(dc);
   GdiFlush();
 
-  // Bottom-up rows, as a BMP file has them; alpha from the mask (white = transparent).
+  // Bottom-up rows, as a BMP file has them.
   std::vector<uint32_t> pixels(size_t(w) * h);
   for (int y = 0; y < h; ++y)
     for (int x = 0; x < w; ++x) {
-      uint32_t p = image[size_t(y) * w + x] & 0x00FFFFFF;
-      bool transparent = (mask[size_t(y) * w + x] & 0x00FFFFFF) == 0x00FFFFFF;
-      pixels[size_t(h - 1 - y) * w + x] = transparent ? 0 : p | 0xFF000000u;
+      uint32_t b = onBlack[size_t(y) * w + x] & 0x00FFFFFF;
+      uint32_t wh = onWhite[size_t(y) * w + x] & 0x00FFFFFF;
+      bool transparent = b == 0 && wh == 0x00FFFFFF;
+      pixels[size_t(h - 1 - y) * w + x] = transparent ? 0 : b | 0xFF000000u;
     }
   DeleteObject(hImage);
   DeleteObject(hMask);

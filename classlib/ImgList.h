@@ -133,3 +133,6 @@ public:
   explicit TImageList(TComponent* AOwner) : TCustomImageList(AOwner) {}
   static void Publish(TPublisher<TImageList>& p);
 };
+
+// Makes TImageList known to the form reader.
+void RegisterImgListClasses();

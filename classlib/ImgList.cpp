@@ -45,14 +45,16 @@ void TChangeLink::Change() { OnChange(FSender); }
 
 // ---------------------------------------------------------------------------------------------------
 
-TCustomImageList::TCustomImageList(TComponent* AOwner) : TComponent(AOwner) {}
+TCustomImageList::TCustomImageList(TComponent* AOwner)
+    : TComponent(AOwner), FClients(new std::vector<TChangeLink*>) {}
 
 TCustomImageList::TCustomImageList(TComponent* AOwner, int32_t AWidth, int32_t AHeight)
-    : TComponent(AOwner), FWidth(AWidth), FHeight(AHeight) {}
+    : TComponent(AOwner), FWidth(AWidth), FHeight(AHeight), FClients(new std::vector<TChangeLink*>) {}
 
 TCustomImageList::~TCustomImageList() {
-  for (TChangeLink* link : FClients) link->SetSender(nullptr);
-  FClients.clear();
+  for (TChangeLink* link : *FClients) link->SetSender(nullptr);
+  delete FClients;
+  FClients = nullptr;
   FreeHandle();
 }
 
@@ -287,24 +289,26 @@ void TCustomImageList::Change() {
   FChanged = true;
   if (FUpdateCount > 0) return;
   FChanged = false;
+  if (!FClients) return;
   // A link may unregister (or be freed) while it is told.
-  std::vector<TChangeLink*> links = FClients;
+  std::vector<TChangeLink*> links = *FClients;
   for (TChangeLink* link : links)
-    if (std::find(FClients.begin(), FClients.end(), link) != FClients.end()) link->Change();
+    if (std::find(FClients->begin(), FClients->end(), link) != FClients->end()) link->Change();
   OnChange(this);
 }
 
 void TCustomImageList::RegisterChanges(TChangeLink* value) {
-  if (!value) return;
+  if (!value || !FClients) return;
   if (value->Sender() && value->Sender() != this) value->Sender()->UnRegisterChanges(value);
   value->SetSender(this);
-  if (std::find(FClients.begin(), FClients.end(), value) == FClients.end()) FClients.push_back(value);
+  if (std::find(FClients->begin(), FClients->end(), value) == FClients->end()) FClients->push_back(value);
 }
 
 void TCustomImageList::UnRegisterChanges(TChangeLink* value) {
-  auto it = std::find(FClients.begin(), FClients.end(), value);
-  if (it == FClients.end()) return;
-  FClients.erase(it);
+  if (!FClients) return;
+  auto it = std::find(FClients->begin(), FClients->end(), value);
+  if (it == FClients->end()) return;
+  FClients->erase(it);
   value->SetSender(nullptr);
 }
 

@@ -123,7 +123,9 @@ private:
   bool FShareImages = false;
   int FUpdateCount = 0;
   bool FChanged = false;
-  std::vector<TChangeLink*> FClients;
+  // Freed and cleared by the destructor before the base class tells free-notification partners, who
+  // may still unregister their links then.
+  std::vector<TChangeLink*>* FClients;
 };
 
 class TImageList : public TCustomImageList {

@@ -221,6 +221,54 @@ TEST(ImageList, ChangeLinksHearOfChanges) {
   delete other;
 }
 
+namespace {
+
+// Holds a list the way toolbars and tray icons do: a change link and a free notification.
+class TListUser : public TComponent {
+  YOZ_CLASS(TListUser, TComponent)
+public:
+  explicit TListUser(TComponent* AOwner) : TComponent(AOwner) {
+    FLink.OnChange = Bind(this, &TListUser::ImagesChanged);
+  }
+  ~TListUser() override { SetImages(nullptr); }
+  void SetImages(TCustomImageList* value) {
+    if (FImages) FImages->UnRegisterChanges(&FLink);
+    FImages = value;
+    if (FImages) {
+      FImages->RegisterChanges(&FLink);
+      FImages->FreeNotification(this);
+    }
+  }
+  void Notification(TComponent* AComponent, TOperation Operation) override {
+    TComponent::Notification(AComponent, Operation);
+    if (Operation == opRemove && AComponent == FImages) SetImages(nullptr);
+  }
+  void ImagesChanged(TObject*) { ++Changes; }
+  TCustomImageList* FImages = nullptr;
+  TChangeLink FLink;
+  int Changes = 0;
+};
+
+}  // namespace
+
+TEST(ImageList, UsersLetGoWhenTheListIsFreed) {
+  TComponent owner(nullptr);
+  auto* il = new TImageList(&owner);
+  auto* user = new TListUser(&owner);
+  user->SetImages(il);
+  il->Clear();
+  EXPECT_EQ(user->Changes, 1);
+  delete il;  // the user unregisters while the list is going
+  EXPECT_EQ(user->FImages, nullptr);
+  EXPECT_EQ(user->FLink.Sender(), nullptr);
+
+  // Freed together by their owner, in either order.
+  auto* il2 = new TImageList(&owner);
+  user->SetImages(il2);
+  auto* user2 = new TListUser(&owner);
+  user2->SetImages(il2);
+}
+
 TEST(ImageList, SharedHandlesOutliveTheObject) {
   TImageList owner(nullptr);
   auto strip = Surface(32, 16, clRed);

@@ -293,18 +293,15 @@ void TBrush::Publish(TPublisher<TBrush>& p) {
 }
 
 void TBrush::FreeHandle() {
-  if (FHandle && FOwnsHandle) DeleteObject(FHandle);
+  if (FHandle) DeleteObject(FHandle);
   FHandle = nullptr;
-  FOwnsHandle = true;
 }
 
 void TBrush::DescriptionChanged() {
   HBRUSH old = FHandle;
-  bool owned = FOwnsHandle;
   FHandle = nullptr;
-  FOwnsHandle = true;
   Changed();
-  if (old && owned) DeleteObject(old);
+  if (old) DeleteObject(old);
 }
 
 HBRUSH TBrush::Handle() {
@@ -326,18 +323,15 @@ HBRUSH TBrush::Handle() {
       }
       FHandle = CreateBrushIndirect(&lb);
     }
-    FOwnsHandle = true;
   }
   return FHandle;
 }
 
-// A handle given from outside (a stock or system brush) is used but never freed here.
+// The brush takes the handle over (freeing a stock or system-colour brush is harmless).
 void TBrush::SetHandle(HBRUSH value) {
   if (value == FHandle) return;
   HBRUSH old = FHandle;
-  bool owned = FOwnsHandle;
   FHandle = value;
-  FOwnsHandle = false;
   FBitmap = nullptr;
   LOGBRUSH lb{};
   if (value && GetObjectA(value, sizeof lb, &lb) == int(sizeof lb)) {
@@ -349,7 +343,7 @@ void TBrush::SetHandle(HBRUSH value) {
     }
   }
   Changed();
-  if (old && owned) DeleteObject(old);
+  if (old) DeleteObject(old);
 }
 
 // Giving a clear brush a colour makes it solid again: painting code sets a colour to fill with it.
@@ -1081,6 +1075,12 @@ void TBitmap::SetHandle(HBITMAP value) {
     }
   }
   Changed();
+}
+
+TBitmapHandleType TBitmap::HandleType() const {
+  if (!FHandle) return FPixelFormat == pfDevice ? bmDDB : bmDIB;
+  DIBSECTION ds{};
+  return GetObjectA(FHandle, sizeof ds, &ds) == int(sizeof ds) ? bmDIB : bmDDB;
 }
 
 HBITMAP TBitmap::ReleaseHandle() {

@@ -163,6 +163,7 @@ public:
   ~TBrush() override;
 
   HBRUSH Handle();
+  // Takes over a brush handle (freed by this brush when replaced).
   void SetHandle(HBRUSH value);
   bool HandleAllocated() const { return FHandle != nullptr; }
   TColor Color() const { return FColor; }
@@ -181,7 +182,6 @@ private:
   void DescriptionChanged();
 
   HBRUSH FHandle = nullptr;
-  bool FOwnsHandle = true;
   TColor FColor = clWhite;
   TBrushStyle FStyle = bsSolid;
   TBitmap* FBitmap = nullptr;
@@ -402,7 +402,7 @@ public:
   bool HandleAllocated() const { return FHandle != nullptr; }
   // Gives up the handle without freeing it.
   HBITMAP ReleaseHandle();
-  TBitmapHandleType HandleType() const { return FPixelFormat == pfDevice ? bmDDB : bmDIB; }
+  TBitmapHandleType HandleType() const;
 
   TPixelFormat PixelFormat() const { return FPixelFormat; }
   void SetPixelFormat(TPixelFormat value);

@@ -896,7 +896,9 @@ public:
   TBrush* Brush() const { return FBrush.get(); }
   TPen* Pen() const { return FPen.get(); }
   TPicture* Picture() const { return FPicture.get(); }
+  TBitmap* Glyph() const { return FGlyph.get(); }
   static void Publish(TPublisher<TGfxHolder>& p) {
+    p.Object("Glyph", &TGfxHolder::Glyph);
     p.Object("Font", &TGfxHolder::Font);
     p.Object("Brush", &TGfxHolder::Brush);
     p.Object("Pen", &TGfxHolder::Pen);
@@ -908,6 +910,7 @@ private:
   std::unique_ptr<TBrush> FBrush = std::make_unique<TBrush>();
   std::unique_ptr<TPen> FPen = std::make_unique<TPen>();
   std::unique_ptr<TPicture> FPicture = std::make_unique<TPicture>();
+  std::unique_ptr<TBitmap> FGlyph = std::make_unique<TBitmap>();
 };
 
 std::string Hex(const std::string& bytes) {
@@ -929,6 +932,8 @@ TEST(FormResources, FontBrushPenAndPictureProperties) {
   Fill(pic.Bitmap()->Canvas(), {0, 0, 3, 2}, clOlive);
   TStringStream data;
   pic.WriteData(&data);
+  TStringStream glyph;
+  pic.Bitmap()->SaveToStream(&glyph);
 
   std::string text = "object Holder: TGfxHolder\n"
                      "  Font.Name = 'Tahoma'\n"
@@ -942,6 +947,7 @@ TEST(FormResources, FontBrushPenAndPictureProperties) {
                      "  Pen.Width = 2\n"
                      "  Pen.Style = psDot\n"
                      "  Picture.Data = {" + Hex(data.DataString()) + "}\n"
+                     "  Glyph.Data = {" + Hex(glyph.DataString()) + "}\n"
                      "end\n";
   TGfxHolder holder(nullptr);
   ReadComponentFromText(text, &holder);
@@ -958,6 +964,8 @@ TEST(FormResources, FontBrushPenAndPictureProperties) {
   ASSERT_NE(dynamic_cast<TBitmap*>(holder.Picture()->Graphic()), nullptr);
   EXPECT_EQ(holder.Picture()->Width(), 3);
   EXPECT_EQ(holder.Picture()->Bitmap()->Canvas()->Pixels(2, 1), clOlive);
+  EXPECT_EQ(holder.Glyph()->Width(), 3);
+  EXPECT_EQ(holder.Glyph()->Canvas()->Pixels(0, 0), clOlive);
 
   // A damaged picture names its line.
   std::string broken = "object Holder: TGfxHolder\n  Picture.Data = {07544269746D6170424D}\nend\n";

@@ -1274,6 +1274,8 @@ void TBitmap::ReadBitmap(TStream* stream) {
   int bits = bh.biBitCount;
   LONG width = bh.biWidth, height = std::abs(bh.biHeight);
   if (width <= 0 || height <= 0 || width > 32767 || height > 32767 || bh.biPlanes != 1) InvalidBitmap();
+  // A run-length file can claim a huge picture in a few bytes: its size is bounded before we make it.
+  if (int64_t(width) * height > (int64_t(1) << 27)) InvalidBitmap();
   if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) InvalidBitmap();
   bool compressed = bh.biCompression == BI_RLE8 || bh.biCompression == BI_RLE4;
   if (!(bh.biCompression == BI_RGB || (bh.biCompression == BI_RLE8 && bits == 8) ||
@@ -1304,7 +1306,7 @@ void TBitmap::ReadBitmap(TStream* stream) {
   }
   int64_t stride = ((int64_t(width) * bits + 31) / 32) * 4;
   int64_t imageSize = compressed ? int64_t(bh.biSizeImage) : stride * height;
-  if (imageSize <= 0) InvalidBitmap();
+  if (imageSize <= 0 || imageSize > INT32_MAX) InvalidBitmap();
   int64_t bitsAt = fh.bfOffBits ? start + int64_t(fh.bfOffBits) : stream->Position();
   if (bitsAt < stream->Position() - int64_t(colors * sizeof(RGBQUAD)) || bitsAt + imageSize > start + avail)
     InvalidBitmap();
@@ -1557,7 +1559,7 @@ void TIcon::ReadIcon(TStream* stream) {
     if (e.ImageOffset < dirSize || e.BytesInRes < sizeof(BITMAPINFOHEADER)) InvalidIcon();
     end = std::max(end, int64_t(e.ImageOffset) + int64_t(e.BytesInRes));
   }
-  if (end > avail) InvalidIcon();
+  if (end > avail || end > INT32_MAX) InvalidIcon();
   std::string data(size_t(end), '\0');
   std::memcpy(data.data(), &dir, sizeof dir);
   std::memcpy(data.data() + sizeof dir, entries.data(), entries.size() * sizeof(IconDirEntry));

@@ -279,6 +279,7 @@ public:
   void FrameRect(const RECT& r);
   void DrawFocusRect(const RECT& r);
 
+  // (windows.h makes TextOut a macro for TextOutA; declaration and callers both see it.)
   void TextOut(int x, int y, const std::string& text);
   // The text at (x, y), clipped to r; the brush fills r unless it is clear.
   void TextRect(const RECT& r, int x, int y, const std::string& text);

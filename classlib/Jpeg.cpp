@@ -123,6 +123,7 @@ void TJPEGImage::SetHeight(int32_t) { throw EInvalidGraphic("Cannot change the s
 
 void TJPEGImage::LoadFromStream(TStream* stream) {
   int64_t avail = stream->Size() - stream->Position();
+  if (avail > INT32_MAX) JpegError(-1);
   std::string data(size_t(avail > 0 ? avail : 0), '\0');
   if (!data.empty()) stream->ReadBuffer(data.data(), data.size());
   HeaderInfo info;

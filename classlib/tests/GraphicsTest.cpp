@@ -702,6 +702,8 @@ TEST(Bitmap, DamagedFilesRaiseAndLeaveThePicture) {
   s = good;
   reinterpret_cast<BITMAPINFOHEADER*>(&s[14])->biSize = 5000;
   damaged(s);
+  // A few run-length bytes claiming a picture of a thousand million pixels.
+  damaged(Bmp(32000, 32000, 8, std::string(1024, '\0'), std::string("\x00\x01", 2), BI_RLE8, 2, 256));
   // A palette the file is too short for.
   damaged(Bmp(4, 2, 8, std::string(8, '\0'), std::string(8, '\0')));
   // Nothing at all is an empty bitmap.

@@ -1,0 +1,61 @@
+// The door to the shared indexed data sets: a thin object over VBIS4032.DLL, which it loads by name.
+// Each store opens a data set, does one look-up, scan or write, and closes it again.
+#pragma once
+
+#include <windows.h>  // before the class: CreateFile is a macro there, and must expand the same everywhere
+
+#include <cstdint>
+#include <string>
+
+#include "Classes.h"
+
+// The block VmxInfo fills: record count at 0, primary-key length at 8, a library string at 24.
+struct TIsamInfoRec {
+  int32_t RecordCount;
+  int32_t Reserved1;
+  uint16_t KeyLength;
+  uint8_t Reserved2[14];
+  void* Text;  // an OLE string the caller frees
+};
+static_assert(sizeof(TIsamInfoRec) == 32, "VmxInfo fills 32 bytes");
+
+class TIsamFile : public TObject {
+  YOZ_CLASS(TIsamFile, TObject)
+public:
+  bool Opened = false;
+  int32_t Handle = 0;
+  std::string FileName;
+  std::string Version;
+  std::string LastKey;
+  std::string LastData;
+  int16_t LastError = 0;
+  bool DllLoaded = false;
+
+  // Loads VBIS4032.DLL from LibraryFolder (the search path when empty); DllLoaded tells whether every
+  // entry point was found. Raises nothing.
+  explicit TIsamFile(const std::string& LibraryFolder);
+  ~TIsamFile() override;
+
+  bool Open(const std::string& Name, int16_t Mode);
+  bool Close();
+  bool CreateFile(const std::string& Name, int16_t KeyLen, const std::string& Format);
+  // An empty Key lets the library give the record the highest key plus one inside its own write, so
+  // two machines adding at once never collide; LastKey is the key used.
+  bool Add(const void* Record, const std::string& Key);
+  bool Replace(const void* Record, const std::string& Key);
+  bool GetNext(void* Record, int16_t Index, int16_t Flags, const std::string& Key);
+  bool GetPrior(void* Record, int16_t Index, int16_t Flags, const std::string& Key);
+  bool GetEqual(void* Record, int16_t Index, const std::string& Key);
+  bool Delete(const std::string& Key);
+  bool First(int16_t Index);
+  bool Last(int16_t Index);
+  int32_t RecordCount();
+  uint16_t KeyLength();
+  std::string NextKey();
+  std::string ErrorText() const;
+  std::string ErrorInfo() const;
+
+private:
+  bool Read(void* Record, int16_t Index, int16_t Option, const std::string& Key);
+  bool Info(TIsamInfoRec& info);
+};

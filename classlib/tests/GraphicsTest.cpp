@@ -886,6 +886,65 @@ TEST(Picture, FilesAreReadByTheirExtension) {
 }
 
 // ---------------------------------------------------------------------------------------------------
+// Resources: a copy of this program gets a bitmap and an icon, and is loaded as a data file.
+
+TEST(Resources, BitmapsAndIconsLoadByNameAndId) {
+  auto b = Surface(6, 4);
+  Fill(b->Canvas(), {0, 0, 3, 4}, clRed);
+  TStringStream bmp;
+  b->SaveToStream(&bmp);
+  std::string dib = bmp.DataString().substr(sizeof(BITMAPFILEHEADER));
+
+  TIcon icon;
+  icon.SetHandle(MakeIcon());
+  TStringStream ico;
+  icon.SaveToStream(&ico);
+  std::string file = ico.DataString();
+  // An icon group: the directory with each entry's offset replaced by the RT_ICON id.
+  const size_t entry = 16;
+  std::string image = file.substr(6 + entry);
+  std::string group = file.substr(0, 6) + file.substr(6, 12) + std::string("\x01\x00", 2);
+
+  char dir[MAX_PATH], exe[MAX_PATH];
+  GetTempPathA(MAX_PATH, dir);
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string copy = std::string(dir) + "yoz-gfx-res-" + IntToStr(int32_t(GetCurrentProcessId())) + ".exe";
+  ASSERT_TRUE(CopyFileA(exe, copy.c_str(), FALSE));
+  HANDLE u = BeginUpdateResourceA(copy.c_str(), FALSE);
+  ASSERT_NE(u, nullptr);
+  WORD lang = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+  ASSERT_TRUE(UpdateResourceA(u, MAKEINTRESOURCEA(2), "TESTBMP", lang, dib.data(), DWORD(dib.size())));
+  ASSERT_TRUE(UpdateResourceA(u, MAKEINTRESOURCEA(2), MAKEINTRESOURCEA(7), lang, dib.data(), DWORD(dib.size())));
+  ASSERT_TRUE(UpdateResourceA(u, MAKEINTRESOURCEA(3), MAKEINTRESOURCEA(1), lang, image.data(), DWORD(image.size())));
+  ASSERT_TRUE(UpdateResourceA(u, MAKEINTRESOURCEA(14), "TESTICO", lang, group.data(), DWORD(group.size())));
+  ASSERT_TRUE(EndUpdateResourceA(u, FALSE));
+  HMODULE m = LoadLibraryExA(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(m, nullptr);
+
+  TBitmap byName, byId;
+  byName.LoadFromResourceName(m, "TESTBMP");
+  byId.LoadFromResourceID(m, 7);
+  for (TBitmap* r : {&byName, &byId}) {
+    EXPECT_EQ(r->Width(), 6);
+    EXPECT_EQ(r->Height(), 4);
+    EXPECT_EQ(r->Canvas()->Pixels(1, 1), clRed);
+    EXPECT_EQ(r->Canvas()->Pixels(4, 1), clWhite);
+  }
+  TIcon ri;
+  ri.LoadFromResourceName(m, "TESTICO");
+  EXPECT_TRUE(ri.HandleAllocated());
+  auto dst = Surface(40, 40);
+  Fill(dst->Canvas(), {0, 0, 40, 40}, clGreen);
+  dst->Canvas()->StretchDraw({0, 0, 16, 16}, &ri);
+  EXPECT_EQ(dst->Canvas()->Pixels(3, 8), clGreen);
+  EXPECT_EQ(dst->Canvas()->Pixels(12, 8), clRed);
+  EXPECT_THROW(ri.LoadFromResourceName(m, "NOSUCHICON"), EResNotFound);
+  EXPECT_THROW(byId.LoadFromResourceID(m, 99), EResNotFound);
+  FreeLibrary(m);
+  DeleteFileA(copy.c_str());
+}
+
+// ---------------------------------------------------------------------------------------------------
 // Form resources set fonts, brushes and pictures.
 
 namespace {

@@ -139,6 +139,20 @@ const TEnumInfo PenModeNames{"TPenMode",
                               "pmMergePenNot", "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen", "pmMerge",
                               "pmNotMerge", "pmMask", "pmNotMask", "pmXor", "pmNotXor"}};
 
+// Form resources name character sets the way the Windows headers do.
+const TIdentMap CharsetIdents = {
+    {"ANSI_CHARSET", ANSI_CHARSET},         {"DEFAULT_CHARSET", DEFAULT_CHARSET},
+    {"SYMBOL_CHARSET", SYMBOL_CHARSET},     {"MAC_CHARSET", MAC_CHARSET},
+    {"SHIFTJIS_CHARSET", SHIFTJIS_CHARSET}, {"HANGEUL_CHARSET", HANGEUL_CHARSET},
+    {"JOHAB_CHARSET", JOHAB_CHARSET},       {"GB2312_CHARSET", GB2312_CHARSET},
+    {"CHINESEBIG5_CHARSET", CHINESEBIG5_CHARSET}, {"GREEK_CHARSET", GREEK_CHARSET},
+    {"TURKISH_CHARSET", TURKISH_CHARSET},   {"VIETNAMESE_CHARSET", VIETNAMESE_CHARSET},
+    {"HEBREW_CHARSET", HEBREW_CHARSET},     {"ARABIC_CHARSET", ARABIC_CHARSET},
+    {"BALTIC_CHARSET", BALTIC_CHARSET},     {"RUSSIAN_CHARSET", RUSSIAN_CHARSET},
+    {"THAI_CHARSET", THAI_CHARSET},         {"EASTEUROPE_CHARSET", EASTEUROPE_CHARSET},
+    {"OEM_CHARSET", OEM_CHARSET},
+};
+
 }  // namespace
 
 TFont::TFont() : FName("MS Sans Serif"), FPixelsPerInch(ScreenPixelsPerInch()) {
@@ -148,7 +162,7 @@ TFont::TFont() : FName("MS Sans Serif"), FPixelsPerInch(ScreenPixelsPerInch()) {
 TFont::~TFont() { FreeHandle(); }
 
 void TFont::Publish(TPublisher<TFont>& p) {
-  p.Int("Charset", &TFont::Charset, &TFont::SetCharset).Default(DEFAULT_CHARSET);
+  p.Int("Charset", &TFont::Charset, &TFont::SetCharset).Default(DEFAULT_CHARSET).Idents(CharsetIdents);
   p.Int("Color", &TFont::Color, &TFont::SetColor).Default(clWindowText).Idents(ColorIdentMap());
   p.Int("Height", &TFont::Height, &TFont::SetHeight);
   p.Str("Name", &TFont::Name, &TFont::SetName);

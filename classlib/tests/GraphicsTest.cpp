@@ -999,6 +999,7 @@ TEST(FormResources, FontBrushPenAndPictureProperties) {
   std::string text = "object Holder: TGfxHolder\n"
                      "  Font.Name = 'Tahoma'\n"
                      "  Font.Height = -13\n"
+                     "  Font.Charset = RUSSIAN_CHARSET\n"
                      "  Font.Style = [fsBold, fsItalic]\n"
                      "  Font.Color = clHighlightText\n"
                      "  Brush.Color = clBtnFace\n"
@@ -1014,6 +1015,7 @@ TEST(FormResources, FontBrushPenAndPictureProperties) {
   ReadComponentFromText(text, &holder);
   EXPECT_EQ(holder.Font()->Name(), "Tahoma");
   EXPECT_EQ(holder.Font()->Height(), -13);
+  EXPECT_EQ(holder.Font()->Charset(), RUSSIAN_CHARSET);
   EXPECT_EQ(holder.Font()->Style(), TFontStyles({fsBold, fsItalic}));
   EXPECT_EQ(holder.Font()->Color(), clHighlightText);
   EXPECT_EQ(holder.Brush()->Color(), clBtnFace);

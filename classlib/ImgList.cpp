@@ -275,10 +275,13 @@ void TCustomImageList::GetBitmap(int index, TBitmap* image) {
     ImageList_DrawEx(FHandle, index, c->Handle(), 0, 0, 0, 0, CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
 }
 
+// An index without an image empties the icon: callers show "no picture" rather than fail.
 void TCustomImageList::GetIcon(int index, TIcon* image) {
   if (!image) return;
-  if (!FHandle || index < 0 || index >= Count()) IndexError();
-  image->SetHandle(ImageList_GetIcon(FHandle, index, ILD_NORMAL));
+  if (!FHandle || index < 0 || index >= Count())
+    image->SetHandle(nullptr);
+  else
+    image->SetHandle(ImageList_GetIcon(FHandle, index, ILD_NORMAL));
 }
 
 void TCustomImageList::EndUpdate() {

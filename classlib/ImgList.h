@@ -86,6 +86,7 @@ public:
   void Draw(TCanvas* canvas, int x, int y, int index, bool enabled = true);
   // The image on a white bitmap of the list's size.
   void GetBitmap(int index, TBitmap* image);
+  // An index outside the list gives an empty icon.
   void GetIcon(int index, TIcon* image);
 
   void BeginUpdate() { ++FUpdateCount; }

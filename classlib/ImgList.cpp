@@ -454,16 +454,19 @@ void TCustomImageList::ReadData(TStream* stream) {
     }
   }
 
-  BeginUpdate();
-  FreeHandle();
-  FShareImages = false;
-  FWidth = width;
-  FHeight = height;
-  HandleNeeded();
+  // The new list is made whole before the old one goes, so a failure leaves the images as they were.
+  HIMAGELIST list = ImageList_Create(width, height, ILC_COLOR32 | (FMasked ? ILC_MASK : 0), FAllocBy, FAllocBy);
+  if (!list) throw EOutOfResources("Out of system resources");
   if (n > 0) {
     int w = width * n;
     uint32_t* image = nullptr;
-    HBITMAP hImage = MakeDib32(w, height, &image);
+    HBITMAP hImage = nullptr;
+    try {
+      hImage = MakeDib32(w, height, &image);
+    } catch (...) {
+      ImageList_Destroy(list);
+      throw;
+    }
     // Monochrome rows are word-aligned; 1 marks a transparent pixel.
     size_t maskStride = ((size_t(w) + 15) / 16) * 2;
     std::vector<uint8_t> maskBits(maskStride * height, 0);
@@ -476,14 +479,19 @@ void TCustomImageList::ReadData(TStream* stream) {
       }
     GdiFlush();
     HBITMAP hMask = CreateBitmap(w, height, 1, 1, maskBits.data());
-    int r = ImageList_Add(FHandle, hImage, FMasked ? hMask : nullptr);
+    int r = ImageList_Add(list, hImage, FMasked ? hMask : nullptr);
     DeleteObject(hImage);
-    DeleteObject(hMask);
+    if (hMask) DeleteObject(hMask);
     if (r < 0) {
-      EndUpdate();
+      ImageList_Destroy(list);
       ReadFailed();
     }
   }
+  FreeHandle();
+  FShareImages = false;
+  FHandle = list;
+  FWidth = width;
+  FHeight = height;
+  ImageList_SetBkColor(FHandle, ListColor(FBkColor));
   Change();
-  EndUpdate();
 }

@@ -211,8 +211,11 @@ void TComponent::Remove(TComponent* AComponent) {
 }
 
 void TComponent::InsertComponent(TComponent* AComponent) {
+  if (AComponent->FOwner == this) return;
+  // Two owned components of one name would make FindComponent and the form reader ambiguous.
+  if (!AComponent->FName.empty() && FindComponent(AComponent->FName))
+    throw EComponentError("A component named " + AComponent->FName + " already exists");
   if (AComponent->FOwner) AComponent->FOwner->RemoveComponent(AComponent);
-  ValidateRename(AComponent, std::string(), AComponent->FName);
   Insert(AComponent);
   Notification(AComponent, opInsert);
 }

@@ -6,6 +6,8 @@
 #include "Forms.h"
 #include "ImgList.h"
 
+void InstallMenusFormHook();
+
 // ---------------------------------------------------------------------------------------------------
 // Shortcuts
 
@@ -426,6 +428,7 @@ void TMenuItem::Publish(TPublisher<TMenuItem>& p) {
 // TMenu
 
 TMenu::TMenu(TComponent* AOwner) : TComponent(AOwner) {
+  InstallMenusFormHook();
   FItems = new TMenuItem(nullptr);
   FItems->FMenu = this;
 }
@@ -674,6 +677,26 @@ bool FormIsShortCut(TComponent* Form, TWMKey& Message) {
   return false;
 }
 
+namespace {
+// Menu commands and sub-menus opening reach the form's menus first.
+bool MenusFormHook(TCustomForm* Form, TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_COMMAND:
+      if (HIWORD(Message.WParam) == 0 && Message.LParam == 0) return FormMenuCommand(Form, LOWORD(Message.WParam));
+      return false;
+    case WM_INITMENUPOPUP:
+      if (!HIWORD(Message.LParam)) FormMenuPopup(Form, reinterpret_cast<HMENU>(Message.WParam));
+      return false;
+  }
+  return false;
+}
+}  // namespace
+
+void InstallMenusFormHook() {
+  if (!FormMessageHook) FormMessageHook = &MenusFormHook;
+}
+
 void RegisterMenusClasses() {
+  InstallMenusFormHook();
   RegisterClasses({TMenuItem::StaticClass(), TMainMenu::StaticClass(), TPopupMenu::StaticClass()});
 }

@@ -1,0 +1,196 @@
+#include "MessageObj.h"
+
+#include <mmsystem.h>
+
+#include "KLNStringUtils.h"
+#include "SysUtils.h"
+#include "WinUtils.h"
+#include "yOZFile.h"
+
+namespace {
+
+struct TCloseOnExit {
+  TIsamFile* File;
+  ~TCloseOnExit() { File->Close(); }
+};
+
+}  // namespace
+
+TYOZMessage::TYOZMessage(TyOZFile* ADatabase) : Database(ADatabase) {
+  UserFile = new TIsamFile("");
+  CheckIsamLibrary(UserFile);
+  MessageFile = new TIsamFile("");
+  CheckIsamLibrary(MessageFile);
+}
+
+TYOZMessage::~TYOZMessage() {
+  delete MessageFile;
+  delete UserFile;
+}
+
+std::string TYOZMessage::Folder() const { return AddBackslash(Database->DBPath); }
+
+void TYOZMessage::SetStatusText(const std::string& Text) {
+  if (Database->Hooks.SetStatusText) Database->Hooks.SetStatusText(Text);
+}
+
+void TYOZMessage::SendMessage(const std::string& ToLogInName, const std::string& FromLogInName,
+                              const std::string& Subject, const std::string& Body) {
+  const std::string folder = Folder();
+  const std::string name = folder + MessageFileName;
+  if (!FileExists(name + ".ism") && !MessageFile->CreateFile(name, 10, MessageFileFormat))
+    throw Exception("Unable to create yOZ Messages database!\r\r" + MessageFile->ErrorText());
+  if (!MessageFile->Open(name, 3)) throw Exception("Unable to open yOZ message database - " + MessageFile->ErrorText());
+  TCloseOnExit closeMessages{MessageFile};
+  if (!UserFile->Open(folder + UserFileName, 3))
+    throw Exception("Unable to open yOZ Users database!\r\r" + UserFile->ErrorText());
+  TCloseOnExit closeUsers{UserFile};
+
+  TUserRec to, from;
+  if (!UserFile->GetEqual(to.Data, 7, ToLogInName))
+    throw Exception("Unable to find " + ToLogInName + " in Users Databse!" + "\r\r" + UserFile->ErrorText());
+  if (!UserFile->GetEqual(from.Data, 7, FromLogInName))
+    throw Exception("Unable to find " + FromLogInName + " in Users Databse!" + "\r\r" + UserFile->ErrorText());
+
+  TMessageRec msg;
+  SetRecInt16(msg.Data, TMessageRec::oMsgFlags, 0);
+  SetRecField(msg.Data, TMessageRec::oSent, TMessageRec::sSent, DateTimeToStr(Now()));
+  SetRecField(msg.Data, TMessageRec::oSubject, TMessageRec::sSubject, Subject);
+  SetRecField(msg.Data, TMessageRec::oMsgStatus, TMessageRec::sMsgStatus, "New");
+  SetRecField(msg.Data, TMessageRec::oBody, TMessageRec::sBody, Body);
+  SetRecField(msg.Data, TMessageRec::oToName, TMessageRec::sToName, to.Name());
+  SetRecField(msg.Data, TMessageRec::oFromName, TMessageRec::sFromName, from.Name());
+  SetRecField(msg.Data, TMessageRec::oToLogInName, TMessageRec::sToLogInName, to.LogInName());
+  SetRecField(msg.Data, TMessageRec::oFromLogInName, TMessageRec::sFromLogInName, from.LogInName());
+  if (!MessageFile->Add(msg.Data, ""))
+    throw Exception("Unable to add Message to Message database " + MessageFile->ErrorText());
+}
+
+bool TYOZMessage::HasNewMessages() {
+  const std::string name = Folder() + MessageFileName;
+  if (!FileExists(name + ".isd")) return false;
+  if (!MessageFile->Open(name, 3)) {
+    SetStatusText("Attempting to check for new messages");
+    return false;
+  }
+  TCloseOnExit closer{MessageFile};
+  SetStatusText("");
+  const std::string login = GetLogInName();
+  bool found = false;
+  MessageFile->First(8);
+  TMessageRec msg;
+  while (MessageFile->GetNext(msg.Data, 8, 16, ""))
+    if (msg.ToLogInName() == login && msg.MsgStatus() == "New") found = true;
+  return found;
+}
+
+std::vector<TShownMessage> TYOZMessage::NewMessages() {
+  std::vector<TShownMessage> shown;
+  const std::string name = Folder() + MessageFileName;
+  if (!FileExists(name + ".isd")) return shown;
+  if (!MessageFile->Open(name, 3)) {
+    StoreMessageBox("Unable to open yOZ Messages database!", smbError);
+    return shown;
+  }
+  TCloseOnExit closer{MessageFile};
+  const std::string login = GetLogInName();
+  MessageFile->First(8);
+  TMessageRec msg;
+  while (MessageFile->GetNext(msg.Data, 8, 16, "")) {
+    if (msg.ToLogInName() != login || msg.MsgStatus() != "New") continue;
+    shown.push_back({"Read Message...", MessageFile->LastKey, msg.FromName(), msg.ToName(), msg.Subject(), msg.Body()});
+  }
+  return shown;
+}
+
+void TYOZMessage::ShowNewMessages() {
+  // The scan is finished and the data set closed before the first dialog opens: the dialog marks or
+  // deletes its message through this same object, and other copies must be able to write meanwhile.
+  std::vector<TShownMessage> waiting = NewMessages();
+  if (!ReadDialog) return;
+  for (const TShownMessage& message : waiting) ReadDialog->ShowModalMessage(message);
+}
+
+void TYOZMessage::PlayNewMessageSound(bool PlayWav, const std::string& WavFile) {
+  if (PlayWav)
+    PlaySoundA(WavFile.c_str(), nullptr, 0);
+  else
+    MessageBeep(0);
+}
+
+std::vector<TListRow> TYOZMessage::InBoxRows(int& NewCount, int& OldCount) {
+  std::vector<TListRow> rows;
+  NewCount = 0;
+  OldCount = 0;
+  MessageFile->Open(Database->DBPath + MessageFileName, 3);
+  TCloseOnExit closer{MessageFile};
+  MessageFile->Last(0);
+  const std::string login = GetLogInName();
+  TMessageRec msg;
+  while (MessageFile->GetPrior(msg.Data, 0, 16, "")) {
+    if (msg.ToLogInName() != login) continue;
+    std::string status = msg.MsgStatus();
+    if (status == "New") NewCount = CheckedAdd(NewCount, 1);
+    if (status == "Old") OldCount = CheckedAdd(OldCount, 1);
+    TListRow row;
+    row.Caption = msg.FromName();
+    row.SubItems = {msg.Subject(), status, MessageFile->LastKey, msg.Sent()};
+    rows.push_back(std::move(row));
+  }
+  return rows;
+}
+
+void TYOZMessage::FillInBox(IInBoxView* InBox) {
+  int newCount = 0, oldCount = 0;
+  std::vector<TListRow> rows = InBoxRows(newCount, oldCount);
+  InBox->BeginUpdate();
+  try {
+    InBox->Clear();
+    for (const TListRow& row : rows) InBox->AddRow(row);
+  } catch (...) {
+    InBox->EndUpdate();
+    throw;
+  }
+  InBox->EndUpdate();
+  InBox->SetPanelText(0, "New messages = " + IntToStr(newCount));
+  InBox->SetPanelText(1, "Old messages = " + IntToStr(oldCount));
+  InBox->SetPanelText(2, "Total messages = " + IntToStr(CheckedAdd(newCount, oldCount)));
+}
+
+std::string TYOZMessage::ReadMessage(const std::string& Key) {
+  MessageFile->Open(Folder() + MessageFileName, 3);
+  TCloseOnExit closer{MessageFile};
+  TMessageRec msg;
+  if (!MessageFile->GetEqual(msg.Data, 0, Key))
+    throw Exception("Unable to locate yOZ Message\r\r" + MessageFile->ErrorText());
+  return msg.Body();
+}
+
+void TYOZMessage::DeleteMessage(const std::string& Key) {
+  MessageFile->Open(Database->DBPath + MessageFileName, 3);
+  TCloseOnExit closer{MessageFile};
+  if (!MessageFile->Delete(Key)) throw Exception("Unable to delete yOZ Messages\r\r" + MessageFile->ErrorText());
+}
+
+void TYOZMessage::MarkMessageOld(const std::string& Key) {
+  MessageFile->Open(Database->DBPath + MessageFileName, 3);
+  TCloseOnExit closer{MessageFile};
+  TMessageRec msg;
+  if (!MessageFile->GetEqual(msg.Data, 0, Key)) {
+    // Nothing was read: writing the buffer back would store an empty message under the key.
+    StoreMessageBox("Unable to find message to make old!", smbError);
+    return;
+  }
+  msg.SetMsgStatus("Old");
+  if (!MessageFile->Replace(msg.Data, Key))
+    throw Exception("Unable to save message back as old!\r\r" + MessageFile->ErrorText());
+}
+
+std::string TYOZMessage::LookUpUser(const std::string& LogInName) {
+  if (!UserFile->Open(Database->DBPath + UserFileName, 3))
+    throw Exception("Unable to open Users dataset\r\r" + UserFile->ErrorText());
+  TCloseOnExit closer{UserFile};
+  TUserRec rec;
+  if (!UserFile->GetEqual(rec.Data, 7, LogInName)) throw Exception("Unable to locate User\r\r" + UserFile->ErrorText());
+  return rec.Name();
+}

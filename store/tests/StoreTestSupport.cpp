@@ -1,0 +1,96 @@
+#include "StoreTestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace {
+
+void RemoveTree(const std::string& Folder) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((Folder + "*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::string n = fd.cFileName;
+      if (n == "." || n == "..") continue;
+      std::string p = Folder + n;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(p + "\\");
+      else {
+        SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(p.c_str());
+      }
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryA(Folder.c_str());
+}
+
+std::atomic<int> FolderCounter{0};
+
+void RecordBox(const std::string& Text, TStoreMsgBoxType) { ShownMessageBoxes.push_back(Text); }
+
+}  // namespace
+
+std::vector<std::string> ShownMessageBoxes;
+
+void RecordMessageBoxes() {
+  ShownMessageBoxes.clear();
+  StoreMessageBox = RecordBox;
+}
+
+TTempFolder::TTempFolder(const std::string& Tag) {
+  char tmp[MAX_PATH];
+  GetTempPathA(MAX_PATH, tmp);
+  FPath = std::string(tmp) + "yoz-" + Tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+          std::to_string(++FolderCounter) + "\\";
+  RemoveTree(FPath);
+  CreateDirectoryA(FPath.c_str(), nullptr);
+}
+
+TTempFolder::~TTempFolder() { RemoveTree(FPath); }
+
+TRegistrySandbox::TRegistrySandbox() {
+  FKey = "Software\\yOZStoreTests\\" + std::to_string(GetCurrentProcessId());
+  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  RegDeleteTreeA(HKEY_CURRENT_USER, FKey.c_str());
+  RegCreateKeyExA(HKEY_CURRENT_USER, FKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &FRoot, nullptr);
+  RegOverridePredefKey(HKEY_CURRENT_USER, FRoot);
+}
+
+TRegistrySandbox::~TRegistrySandbox() {
+  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  RegCloseKey(FRoot);
+  RegDeleteTreeA(HKEY_CURRENT_USER, FKey.c_str());
+}
+
+std::string ReadWholeFile(const std::string& FileName) {
+  std::ifstream f(FileName, std::ios::binary);
+  std::ostringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+void WriteWholeFile(const std::string& FileName, const std::string& Text) {
+  std::ofstream f(FileName, std::ios::binary | std::ios::trunc);
+  f << Text;
+}
+
+std::vector<std::string> SplitLines(const std::string& Text) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  while (start < Text.size()) {
+    size_t end = Text.find("\r\n", start);
+    if (end == std::string::npos) {
+      lines.push_back(Text.substr(start));
+      break;
+    }
+    lines.push_back(Text.substr(start, end - start));
+    start = end + 2;
+  }
+  return lines;
+}

@@ -1,0 +1,97 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "StoreTestSupport.h"
+#include "SysUtils.h"
+#include "yOZFile.h"
+#include "yOZStatusesObj.h"
+
+namespace {
+
+class StatusTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    RecordMessageBoxes();
+    Database = std::make_unique<TyOZFile>(Db.Path());
+    Statuses = std::make_unique<TYOZStatus>(Database.get());
+  }
+  std::vector<std::string> Texts(TStrings* s) {
+    std::vector<std::string> out;
+    for (int i = 0; i < s->Count(); ++i) out.push_back(s->Strings(i));
+    return out;
+  }
+  TTempFolder Db{"stat"};
+  std::unique_ptr<TyOZFile> Database;
+  std::unique_ptr<TYOZStatus> Statuses;
+};
+
+std::string Raised(const std::function<void()>& op) {
+  try {
+    op();
+  } catch (const Exception& e) {
+    return e.Message;
+  }
+  return "no exception";
+}
+
+}  // namespace
+
+TEST_F(StatusTest, NewDatabaseIsSeededOnce) {
+  Statuses->CreateStatusFile();
+  TStringList list;
+  Statuses->FillStatusList(&list);
+  const std::vector<std::string> seeds = {"At lunch",   "Available", "Away from desk", "DND",           "Gone home",
+                                          "In meeting", "Offline",   "On holiday",     "Out of office", "Off sick"};
+  EXPECT_EQ(Texts(&list), seeds);
+  for (int i = 0; i < list.Count(); ++i) EXPECT_EQ(reinterpret_cast<intptr_t>(list.Objects(i)), i + 1);
+  EXPECT_EQ(Statuses->ReadStatus(10), "Off sick");
+  Statuses->CreateStatusFile();
+  Statuses->FillStatusList(&list);
+  EXPECT_EQ(list.Count(), 10);
+}
+
+TEST_F(StatusTest, SelectableListLeavesOutOffline) {
+  Statuses->CreateStatusFile();
+  Statuses->AddStatus("Working from home");
+  TStringList list;
+  list.Add("stale entry");
+  Statuses->FillSelectableStatuses(&list);
+  auto texts = Texts(&list);
+  ASSERT_EQ(texts.size(), 10u);
+  EXPECT_EQ(std::find(texts.begin(), texts.end(), "Offline"), texts.end());
+  EXPECT_EQ(texts.back(), "Working from home");
+  EXPECT_EQ(reinterpret_cast<intptr_t>(list.Objects(9)), 11);
+}
+
+TEST_F(StatusTest, AddRenameDeleteCustomStatuses) {
+  Statuses->CreateStatusFile();
+  EXPECT_EQ(Raised([&] { Statuses->AddStatus("DND"); }), "Status \"DND\" already exists");
+  Statuses->AddStatus("Training");
+  Statuses->ReplaceStatus("Training", "Course");
+  EXPECT_EQ(Statuses->ReadStatus(11), "Course");
+  EXPECT_EQ(Raised([&] { Statuses->ReplaceStatus("Training", "X"); }),
+            "Unable to locate Status Training\r\rObject not found");
+  Statuses->DeleteStatus(11);
+  EXPECT_EQ(Raised([&] { Statuses->ReadStatus(11); }), "Unable to read Status\r\rObject not found");
+  EXPECT_EQ(Raised([&] { Statuses->DeleteStatus(11); }), "Unable to erase status\r\rObject not found");
+  TStringList list;
+  Statuses->FillStatusList(&list);
+  EXPECT_EQ(list.Count(), 10);
+  EXPECT_FALSE(Statuses->StatusFile->Opened);
+}
+
+TEST_F(StatusTest, BuiltInStatusesAreExact) {
+  EXPECT_TRUE(Statuses->IsBuiltInStatus("On vacation"));
+  EXPECT_TRUE(Statuses->IsBuiltInStatus("Offline"));
+  EXPECT_TRUE(Statuses->IsBuiltInStatus("Off sick"));
+  EXPECT_FALSE(Statuses->IsBuiltInStatus("available"));
+  EXPECT_FALSE(Statuses->IsBuiltInStatus("Training"));
+  EXPECT_FALSE(Statuses->IsBuiltInStatus(""));
+}
+
+TEST_F(StatusTest, WithoutTheFileEveryOperationSaysSo) {
+  EXPECT_EQ(Raised([&] { Statuses->AddStatus("X"); }).rfind("Unable to open Status dataset - ", 0), 0u);
+  TStringList list;
+  EXPECT_EQ(Raised([&] { Statuses->FillStatusList(&list); }).rfind("Unable to open Status dataset - ", 0), 0u);
+}

@@ -1,0 +1,133 @@
+#include "yOZDepartmentObj.h"
+
+#include "KLNStringUtils.h"
+#include "SysUtils.h"
+#include "yOZFile.h"
+
+namespace {
+
+constexpr int DepartmentRecSize = 21;
+
+// Open and BOF failures are not reported here: the next call on the closed handle fails with
+// "Invalid dataset reference" and reports that.
+struct TCloseOnExit {
+  TIsamFile* File;
+  ~TCloseOnExit() { File->Close(); }
+};
+
+TObject* KeyObject(const std::string& Key) { return reinterpret_cast<TObject*>(static_cast<intptr_t>(StrToInt(Key))); }
+
+}  // namespace
+
+TYOZDepartment::TYOZDepartment() {
+  Settings = new TyOZCB();
+  DepartmentFile = new TIsamFile("");
+  CheckIsamLibrary(DepartmentFile);
+}
+
+TYOZDepartment::~TYOZDepartment() {
+  delete DepartmentFile;
+  delete Settings;
+}
+
+std::string TYOZDepartment::DataSetName() {
+  TyOZCBRec rec;
+  Settings->LoadSettings(rec);
+  return AddBackslash(rec.yOZDBasePath) + "yOZDeps";
+}
+
+void TYOZDepartment::OpenDepartmentFile() { DepartmentFile->Open(DataSetName(), 3); }
+
+void TYOZDepartment::CreateDepartmentFile() {
+  // Fails, harmlessly, on an existing data set.
+  DepartmentFile->CreateFile(DataSetName(), 10, "X$*21");
+}
+
+void TYOZDepartment::AddDepartment(const std::string& Name) {
+  OpenDepartmentFile();
+  TCloseOnExit closer{DepartmentFile};
+  uint8_t rec[DepartmentRecSize] = {};
+  if (DepartmentFile->GetEqual(rec, 1, Name)) {
+    StoreMessageBox("Department \"" + Name + "\" already exists", smbWarning);
+    return;
+  }
+  std::memset(rec, 0, sizeof rec);
+  SetRecField(rec, 0, DepartmentRecSize, Name);
+  if (!DepartmentFile->Add(rec, ""))
+    throw Exception("Unable to Add the department " + Name + " - " + DepartmentFile->ErrorText());
+}
+
+void TYOZDepartment::DeleteDepartment(int Key) {
+  OpenDepartmentFile();
+  TCloseOnExit closer{DepartmentFile};
+  if (!DepartmentFile->Delete(KeyText(Key)))
+    throw Exception("Unable to erarse department\r\r" + DepartmentFile->ErrorText());
+}
+
+void TYOZDepartment::ReplaceDepartment(const std::string& OldName, const std::string& NewName) {
+  OpenDepartmentFile();
+  TCloseOnExit closer{DepartmentFile};
+  uint8_t rec[DepartmentRecSize] = {};
+  if (!DepartmentFile->GetEqual(rec, 1, OldName))
+    throw Exception("Unable to locate the department " + OldName + "\r\r" + DepartmentFile->ErrorText());
+  SetRecField(rec, 0, DepartmentRecSize, NewName);
+  if (!DepartmentFile->Replace(rec, DepartmentFile->LastKey))
+    throw Exception("Unable to update the department " + OldName + DepartmentFile->ErrorText());
+}
+
+std::string TYOZDepartment::ReadDepartment(int Key) {
+  OpenDepartmentFile();
+  TCloseOnExit closer{DepartmentFile};
+  uint8_t rec[DepartmentRecSize] = {};
+  if (!DepartmentFile->GetEqual(rec, 0, KeyText(Key)))
+    throw Exception("Unable to locate department \r\r" + DepartmentFile->ErrorText());
+  return GetRecField(rec, 0, DepartmentRecSize);
+}
+
+std::string TYOZDepartment::SelectDepartment(int Key) {
+  OpenDepartmentFile();
+  TCloseOnExit closer{DepartmentFile};
+  uint8_t rec[DepartmentRecSize] = {};
+  if (!DepartmentFile->GetEqual(rec, 0, KeyText(Key))) {
+    StoreMessageBox(DepartmentFile->ErrorText() + "\r" + DepartmentFile->ErrorInfo(), smbError);
+    return "";  // the dialog keeps its field empty
+  }
+  return GetRecField(rec, 0, DepartmentRecSize);
+}
+
+void TYOZDepartment::FillNames(TStrings* Names) {
+  DepartmentFile->First(0);
+  Names->Clear();
+  uint8_t rec[DepartmentRecSize] = {};
+  while (DepartmentFile->GetNext(rec, 0, 16, ""))
+    Names->AddObject(GetRecField(rec, 0, DepartmentRecSize), KeyObject(DepartmentFile->LastKey));
+}
+
+void TYOZDepartment::FillDepartmentCombo(TStrings* Names) {
+  OpenDepartmentFile();
+  TCloseOnExit closer{DepartmentFile};
+  FillNames(Names);
+}
+
+void TYOZDepartment::FillDepartmentList(TStrings* Names) {
+  OpenDepartmentFile();
+  TCloseOnExit closer{DepartmentFile};
+  Names->BeginUpdate();
+  try {
+    FillNames(Names);
+  } catch (...) {
+    Names->EndUpdate();
+    throw;
+  }
+  Names->EndUpdate();
+}
+
+void TYOZDepartment::FillDepartmentTree(IDepartmentTree* Tree) {
+  OpenDepartmentFile();
+  TCloseOnExit closer{DepartmentFile};
+  DepartmentFile->First(0);
+  Tree->ClearNodes();
+  Tree->AddTopNode("Departments");
+  uint8_t rec[DepartmentRecSize] = {};
+  while (DepartmentFile->GetNext(rec, 0, 16, "")) Tree->AddChildNode(GetRecField(rec, 0, DepartmentRecSize));
+}

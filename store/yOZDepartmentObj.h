@@ -1,0 +1,35 @@
+#pragma once
+// The shared list of departments ("yOZDeps") and the board's department filter.
+#include <string>
+
+#include "Classes.h"
+#include "IsamFile.h"
+#include "yOZCB.h"
+#include "yOZViews.h"
+
+class TYOZDepartment : public TObject {
+public:
+  TYOZDepartment();
+  ~TYOZDepartment() override;
+
+  TyOZCB* Settings = nullptr;
+  TIsamFile* DepartmentFile = nullptr;
+  std::string FilterDepartment;
+  bool FilterActive = false;
+
+  void CreateDepartmentFile();
+  void AddDepartment(const std::string& Name);
+  void DeleteDepartment(int Key);
+  void ReplaceDepartment(const std::string& OldName, const std::string& NewName);
+  std::string ReadDepartment(int Key);
+  std::string SelectDepartment(int Key);
+  void FillDepartmentCombo(TStrings* Names);
+  void FillDepartmentList(TStrings* Names);
+  void FillDepartmentTree(IDepartmentTree* Tree);
+
+private:
+  // The data set's name, from the database folder of the per-user settings (read every time).
+  std::string DataSetName();
+  void OpenDepartmentFile();
+  void FillNames(TStrings* Names);
+};

@@ -1,0 +1,211 @@
+#include "yOZFile.h"
+
+#include "KLNStringUtils.h"
+#include "StVInfo.h"
+#include "SysUtils.h"
+#include "WinUtils.h"
+#include "yOZLog.h"
+
+bool IsAdministrator = false;
+bool ShowOfflineUsers = true;
+
+namespace {
+
+const char* const NoPermission =
+    "\r\rPlease check that you have network permissions and rights to the database folder";
+
+std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
+
+// Closes the data set when the operation that opened it ends, by return or by exception.
+struct TCloseOnExit {
+  TIsamFile* File;
+  ~TCloseOnExit() { File->Close(); }
+};
+
+}  // namespace
+
+void CheckIsamLibrary(const TIsamFile* File) {
+  if (File->DllLoaded) return;
+  StoreMessageBox("Unable to find VBISAM DLL, please make sure that VBIS4032.DLL is in path!", smbError);
+  StoreTerminate();
+}
+
+TyOZFile::TyOZFile(const std::string& ADBPath, TyOZFileHooks AHooks) : DBPath(ADBPath), Hooks(std::move(AHooks)) {
+  Settings = new TyOZCB();
+  CurrentUser = new TUser();
+  UserFile = new TIsamFile("");
+  CheckIsamLibrary(UserFile);
+  ReadConfig();
+}
+
+TyOZFile::~TyOZFile() {
+  delete UserFile;
+  delete CurrentUser;
+  delete Settings;
+}
+
+TUser& TyOZFile::TheUser() { return yOZCurrentUser ? *yOZCurrentUser : *CurrentUser; }
+
+void TyOZFile::SetStatusText(const std::string& Text) {
+  if (Hooks.SetStatusText) Hooks.SetStatusText(Text);
+}
+
+void TyOZFile::RegisterCurrentUser() {
+  if (!IsDirectory(DBPath)) {
+    if (Hooks.SetShuttingDown) Hooks.SetShuttingDown();
+    throw Exception("Unable to access the yOZ database location " + Quoted(DBPath));
+  }
+  const std::string name = DBPath + UserFileName;
+  TUserRec rec;
+  rec.SetName(GetLogInName());
+  rec.SetLogInName(GetLogInName());
+  rec.SetStatus("Available");
+  rec.SetUpdated(DateTimeToStr(Now()));
+  if (!FileExists(name + ".ism")) {
+    // A new database: its first user is the administrator.
+    if (!UserFile->CreateFile(name, 10, UserFileFormat))
+      throw Exception("Unable to create yOZDBase!\r\r" + UserFile->ErrorText());
+    if (!UserFile->Open(name, 3)) throw Exception(std::string("Unable to open yOZDBase after create!") + NoPermission);
+    TCloseOnExit closer{UserFile};
+    IsAdministrator = true;
+    rec.SetAdministrator(1);
+    if (!UserFile->Add(rec.Data, "")) throw Exception("Unable to Add user to yOZ Database\r\r" + UserFile->ErrorText());
+    return;
+  }
+  if (!UserFile->Open(name, 3)) {
+    if (Hooks.SetShuttingDown) Hooks.SetShuttingDown();
+    throw Exception(std::string("Unable to open yOZDBase after create!") + NoPermission);
+  }
+  TCloseOnExit closer{UserFile};
+  TUserRec found;
+  if (UserFile->GetEqual(found.Data, 7, CurrentUser->LogInName)) return;
+  rec.SetAdministrator(0);
+  if (!UserFile->Add(rec.Data, "")) throw Exception("Unable to Add user to yOZ Database\r\r" + UserFile->ErrorText());
+}
+
+void TyOZFile::LoadCurrentUser() {
+  const std::string folder = AddBackslash(DBPath);
+  if (!IsDirectory(folder)) throw Exception("Unable to access the yOZ database location " + Quoted(folder));
+  if (!UserFile->Open(folder + UserFileName, 3)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
+  TCloseOnExit closer{UserFile};
+  TUserRec rec;
+  if (!UserFile->GetEqual(rec.Data, 7, CurrentUser->LogInName)) {
+    // The record was deleted by an administrator: say so, but keep the user in memory.
+    SetStatusText(UserFile->ErrorText() + " " + UserFile->ErrorInfo());
+    return;
+  }
+  SetStatusText("");
+  TUser& u = TheUser();
+  u.Name = rec.Name();
+  u.Status = rec.Status();
+  u.Extension = rec.Extension();
+  u.Comments = rec.Comments();
+  u.Department = rec.Department();
+  u.LogInName = rec.LogInName();
+  u.Administrator = rec.Administrator();
+  u.Updated = rec.Updated();
+  StoredStatus = u.Status;
+}
+
+void TyOZFile::UpdateUser(TUser* User) {
+  const std::string folder = AddBackslash(DBPath);
+  if (!IsDirectory(folder))
+    throw Exception("Unable to update user - unable to access the yOZ database location " + Quoted(folder));
+  if (!UserFile->Open(folder + UserFileName, 3)) throw Exception(std::string("Unable to open dataset") + NoPermission);
+  TCloseOnExit closer{UserFile};
+  TUserRec rec;
+  if (!UserFile->GetEqual(rec.Data, 7, User->LogInName))
+    throw Exception("Unable to perform lookup on user " + User->LogInName + " " + UserFile->ErrorText());
+  rec.SetAdministrator(User->Administrator);
+  rec.SetName(User->Name);
+  rec.SetStatus(User->Status);
+  rec.SetExtension(User->Extension);
+  rec.SetDepartment(User->Department);
+  rec.SetComments(User->Comments);
+  rec.SetLogInName(User->LogInName);
+  rec.SetUpdated(DateTimeToStr(Now()));
+  if (!UserFile->Replace(rec.Data, UserFile->LastKey))
+    throw Exception("Unable to replace record - " + UserFile->ErrorText());
+}
+
+void TyOZFile::SaveCurrentUserStatus() {
+  const std::string folder = AddBackslash(DBPath);
+  if (!IsDirectory(folder))
+    throw Exception("Unable to update status - unable to access the yOZ database location " + Quoted(folder));
+  if (!UserFile->Open(folder + UserFileName, 3)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
+  TUser& u = TheUser();
+  std::string oldStatus;
+  {
+    TCloseOnExit closer{UserFile};
+    TUserRec rec;
+    if (!UserFile->GetEqual(rec.Data, 7, CurrentUser->LogInName))
+      throw Exception("Unable to perform lookup on user " + CurrentUser->LogInName + " " + UserFile->ErrorText());
+    oldStatus = rec.Status();
+    // Details changed elsewhere (an administrator's edit) win over ours; only the status is new.
+    u.Name = rec.Name();
+    u.Extension = rec.Extension();
+    u.Department = rec.Department();
+    u.Comments = rec.Comments();
+    u.LogInName = rec.LogInName();
+    u.Administrator = rec.Administrator();
+    u.Updated = rec.Updated();
+    rec.SetAdministrator(u.Administrator);
+    rec.SetName(u.Name);
+    rec.SetStatus(u.Status);
+    rec.SetExtension(u.Extension);
+    rec.SetDepartment(u.Department);
+    rec.SetComments(u.Comments);
+    rec.SetLogInName(u.LogInName);
+    rec.SetUpdated(DateTimeToStr(Now()));
+    IsAdministrator = u.Administrator == 1;
+    if (Hooks.SetTrayImage) Hooks.SetTrayImage(StatusImageIndex(rec.Status()));
+    if (!UserFile->Replace(rec.Data, UserFile->LastKey))
+      throw Exception("Unable to replace record - " + UserFile->ErrorText());
+  }
+  LogStatusChange(u.Name, u.LogInName, oldStatus, u.Status);
+}
+
+void TyOZFile::SetSelectedUsersStatus(IBoardView* Board, const std::string& NewStatus) {
+  int index = Board->SelectedIndex();
+  if (index < 0) return;  // nothing selected: nobody to change
+  const TListRow row = Board->Row(index);
+  const std::string name = row.Caption;
+  const std::string logInName = row.SubItem(bsLogInName);
+  const std::string folder = AddBackslash(DBPath);
+  if (!IsDirectory(folder))
+    throw Exception("Unable to update user - unable to access the yOZ database location " + Quoted(folder));
+  if (!UserFile->Open(folder + UserFileName, 3)) throw Exception(std::string("Unable to open dataset") + NoPermission);
+  std::string oldStatus;
+  {
+    TCloseOnExit closer{UserFile};
+    TUserRec rec;
+    if (!UserFile->GetEqual(rec.Data, 7, logInName))
+      throw Exception("Unable to perform lookup on user " + logInName + " " + UserFile->ErrorText());
+    oldStatus = rec.Status();
+    rec.SetStatus(NewStatus);
+    rec.SetUpdated(DateTimeToStr(Now()));
+    if (!UserFile->Replace(rec.Data, UserFile->LastKey))
+      throw Exception("Unable to replace record - " + UserFile->ErrorText());
+    LogStatusChange(name, logInName, oldStatus, NewStatus);
+  }
+}
+
+void TyOZFile::LogStatusChange(const std::string& Name, const std::string& LogInName, const std::string& OldStatus,
+                               const std::string& NewStatus) {
+  if (OldStatus == NewStatus) return;
+  const std::string folder = AddBackslash(DBPath);
+  if (LogType == 1)
+    WriteTextLog(folder + "yOZLog.txt", Name + " (" + LogInName + ") status changed from " + Quoted(OldStatus) +
+                                            " to " + Quoted(NewStatus));
+  else if (LogType == 2)
+    WriteCsvLog(folder + "yOZLog.csv", Name, LogInName, OldStatus, NewStatus);
+}
+
+void TyOZFile::DeleteUser(int Key) {
+  const std::string folder = AddBackslash(DBPath);
+  if (!IsDirectory(folder))
+    throw Exception("Unable to delete user - unable to access the yOZ database location " + Quoted(folder));
+  if (!UserFile->Open(folder + UserFileName, 3)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
+  TCloseOnExit closer{UserFile};
+  if (!UserFile->Delete(KeyText(Key))) throw Exception("Unable to erase user - " + UserFile->ErrorText());
+}

@@ -1,0 +1,87 @@
+#pragma once
+// The database object: owner of the shared folder and its user file "yOZDB31", the current user's
+// registration and status changes, the board queries and the shared configuration file "yOZ.cfg".
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Classes.h"
+#include "IsamFile.h"
+#include "yOZCB.h"
+#include "yOZUser.h"
+#include "yOZViews.h"
+
+class TyOZAlert;
+
+// Process-wide flags shared with the application: the current user is an administrator; the board
+// shows users whose status is "Offline" (a copy of the setting of that name).
+extern bool IsAdministrator;
+extern bool ShowOfflineUsers;
+
+// The record of "yOZ.cfg": 33 bytes.
+struct TyOZConfigRec {
+  uint8_t LogType = 0;  // 0 none, 1 text log, 2 comma-separated log
+  uint8_t Reserved[31] = {};
+  uint8_t AllowMessages = 1;
+};
+static_assert(sizeof(TyOZConfigRec) == 33, "yOZ.cfg holds 33-byte records");
+
+// How the database object reaches the main window without knowing it. Any member may be empty.
+struct TyOZFileHooks {
+  std::function<void(const std::string&)> SetStatusText;  // text of the status bar's panel 0
+  std::function<void(int)> SetTrayImage;                  // image index of the tray icon
+  std::function<void()> SetShuttingDown;                  // the main window's ShuttingDown flag
+};
+
+// The constructors of the stores test that the ISAM library was found; when it was not they say so
+// and end the application (the constructor still completes).
+void CheckIsamLibrary(const TIsamFile* File);
+
+class TyOZFile : public TObject {
+public:
+  explicit TyOZFile(const std::string& ADBPath, TyOZFileHooks AHooks = {});
+  ~TyOZFile() override;
+
+  TyOZCB* Settings = nullptr;
+  TUser* CurrentUser = nullptr;
+  uint8_t LogType = 0;
+  std::string DBPath;
+  TIsamFile* UserFile = nullptr;
+  bool AllowMessages = true;
+  std::string StoredStatus;
+  TyOZFileHooks Hooks;
+
+  // Users.
+  void RegisterCurrentUser();
+  void LoadCurrentUser();
+  void UpdateUser(TUser* User);
+  void SaveCurrentUserStatus();
+  void SetSelectedUsersStatus(IBoardView* Board, const std::string& NewStatus);
+  void DeleteUser(int Key);
+
+  // Board queries. The *Rows functions gather what the fills show.
+  std::vector<TListRow> BoardRows(const std::string* Department = nullptr);
+  void FillMainList(IBoardView* Board);
+  void FillMainListForDepartment(IBoardView* Board, const std::string& Department);
+  void FillUserNames(TStrings* Names);
+  void ShowUser(int Key, std::string& Name, std::string& Status, std::string& Comments,
+                std::string& Extension, std::string& Department, std::string& LogInName,
+                int16_t& Administrator);
+  bool OneAdministratorOnly();
+  int StatusImageIndex(const std::string& Status) const;
+  std::string FormatUpdateTime(const std::string& Updated) const;
+  void UpdateAlertNames(TyOZAlert* Alerts);
+
+  // Shared configuration.
+  TyOZConfigRec ReadConfig();
+  void WriteConfig(const TyOZConfigRec& Rec);
+
+private:
+  TUser& TheUser();  // the process-wide current user, or our own when the application made none
+  void SetStatusText(const std::string& Text);
+  void OpenScan(const std::string& DataSet);
+  void FillBoard(IBoardView* Board, const std::string* Department);
+  void LogStatusChange(const std::string& Name, const std::string& LogInName, const std::string& OldStatus,
+                       const std::string& NewStatus);
+};

@@ -1,0 +1,117 @@
+#include "yOZStatusesObj.h"
+
+#include "KLNStringUtils.h"
+#include "SysUtils.h"
+#include "yOZFile.h"
+
+namespace {
+
+constexpr int StatusRecSize = 31;
+const char* const StatusFormat = "X$*31";
+const char* const SeedStatuses[] = {"At lunch",   "Available", "Away from desk", "DND",           "Gone home",
+                                    "In meeting", "Offline",   "On holiday",     "Out of office", "Off sick"};
+
+struct TCloseOnExit {
+  TIsamFile* File;
+  ~TCloseOnExit() { File->Close(); }
+};
+
+TObject* KeyObject(const std::string& Key) { return reinterpret_cast<TObject*>(static_cast<intptr_t>(StrToInt(Key))); }
+
+}  // namespace
+
+TYOZStatus::TYOZStatus(TyOZFile* ADatabase) : Database(ADatabase) {
+  StatusFile = new TIsamFile("");
+  CheckIsamLibrary(StatusFile);
+}
+
+TYOZStatus::~TYOZStatus() { delete StatusFile; }
+
+std::string TYOZStatus::DataSetName() const { return AddBackslash(Database->DBPath) + "yOZStats"; }
+
+void TYOZStatus::OpenStatusFile() {
+  if (!StatusFile->Open(DataSetName(), 3)) throw Exception("Unable to open Status dataset - " + StatusFile->ErrorText());
+}
+
+void TYOZStatus::CreateStatusFile() {
+  const std::string name = DataSetName();
+  if (FileExists(name + ".isd")) return;
+  if (!StatusFile->CreateFile(name, 10, StatusFormat))
+    throw Exception("Unable to create Status dataset - " + StatusFile->ErrorText());
+  OpenStatusFile();
+  TCloseOnExit closer{StatusFile};
+  for (const char* status : SeedStatuses) {
+    uint8_t rec[StatusRecSize] = {};
+    SetRecField(rec, 0, StatusRecSize, status);
+    if (!StatusFile->Add(rec, "")) throw Exception("Unable to add status - " + StatusFile->ErrorText());
+  }
+}
+
+bool TYOZStatus::IsBuiltInStatus(const std::string& Status) const {
+  for (const char* status : SeedStatuses)
+    if (Status == status) return true;
+  return Status == "On vacation";
+}
+
+void TYOZStatus::AddStatus(const std::string& Name) {
+  OpenStatusFile();
+  TCloseOnExit closer{StatusFile};
+  uint8_t rec[StatusRecSize] = {};
+  if (StatusFile->GetEqual(rec, 1, Name)) throw Exception("Status \"" + Name + "\" already exists");
+  std::memset(rec, 0, sizeof rec);
+  SetRecField(rec, 0, StatusRecSize, Name);
+  if (!StatusFile->Add(rec, "")) throw Exception("Unable to add Status\r\r" + StatusFile->ErrorText());
+}
+
+void TYOZStatus::DeleteStatus(int Key) {
+  OpenStatusFile();
+  TCloseOnExit closer{StatusFile};
+  if (!StatusFile->Delete(KeyText(Key))) throw Exception("Unable to erase status\r\r" + StatusFile->ErrorText());
+}
+
+void TYOZStatus::ReplaceStatus(const std::string& OldName, const std::string& NewName) {
+  OpenStatusFile();
+  TCloseOnExit closer{StatusFile};
+  uint8_t rec[StatusRecSize] = {};
+  if (!StatusFile->GetEqual(rec, 1, OldName))
+    throw Exception("Unable to locate Status " + OldName + "\r\r" + StatusFile->ErrorText());
+  SetRecField(rec, 0, StatusRecSize, NewName);
+  if (!StatusFile->Replace(rec, StatusFile->LastKey)) throw Exception("Unable to replace Status" + StatusFile->ErrorText());
+}
+
+std::string TYOZStatus::ReadStatus(int Key) {
+  OpenStatusFile();
+  TCloseOnExit closer{StatusFile};
+  uint8_t rec[StatusRecSize] = {};
+  if (!StatusFile->GetEqual(rec, 0, KeyText(Key))) throw Exception("Unable to read Status\r\r" + StatusFile->ErrorText());
+  return GetRecField(rec, 0, StatusRecSize);
+}
+
+void TYOZStatus::FillStatusList(TStrings* Names) {
+  OpenStatusFile();
+  TCloseOnExit closer{StatusFile};
+  if (!StatusFile->First(0)) throw Exception("Unable to performBOF on Status dataset - " + StatusFile->ErrorText());
+  Names->Clear();
+  uint8_t rec[StatusRecSize] = {};
+  while (StatusFile->GetNext(rec, 0, 16, ""))
+    Names->AddObject(GetRecField(rec, 0, StatusRecSize), KeyObject(StatusFile->LastKey));
+}
+
+void TYOZStatus::FillSelectableStatuses(TStrings* Names) {
+  OpenStatusFile();
+  TCloseOnExit closer{StatusFile};
+  if (!StatusFile->First(0)) throw Exception("Unable to perform BOF on Status dataset");
+  Names->BeginUpdate();
+  try {
+    Names->Clear();
+    uint8_t rec[StatusRecSize] = {};
+    while (StatusFile->GetNext(rec, 0, 16, "")) {
+      std::string status = GetRecField(rec, 0, StatusRecSize);
+      if (status != "Offline") Names->AddObject(status, KeyObject(StatusFile->LastKey));
+    }
+  } catch (...) {
+    Names->EndUpdate();
+    throw;
+  }
+  Names->EndUpdate();
+}

@@ -1,0 +1,107 @@
+#pragma once
+// What the stores need of the windows they fill: the board (main list view), the in-box list view,
+// the department tree and the single-message read dialog. The application implements these on its
+// real controls; the stores gather plain rows and hand them over through these thin interfaces.
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+// Message boxes the stores show (all with an OK button). Tests and the application may replace the
+// hook, e.g. to route them to the class library's message dialog.
+enum TStoreMsgBoxType { smbError, smbWarning, smbInformation };
+inline void DefaultStoreMessageBox(const std::string& Text, TStoreMsgBoxType Type) {
+  static const char* const captions[] = {"Error", "Warning", "Information"};
+  static const UINT icons[] = {MB_ICONERROR, MB_ICONWARNING, MB_ICONINFORMATION};
+  MessageBoxA(GetActiveWindow(), Text.c_str(), captions[Type], MB_OK | icons[Type]);
+}
+inline void (*StoreMessageBox)(const std::string& Text, TStoreMsgBoxType Type) = DefaultStoreMessageBox;
+
+// Ends the application (the ISAM library is missing). The default posts WM_QUIT, so the caller's
+// constructor still completes and the message loop then ends.
+inline void DefaultStoreTerminate() { PostQuitMessage(0); }
+inline void (*StoreTerminate)() = DefaultStoreTerminate;
+
+// One list-view row: caption, sub-items in column order, image index (-1 = none).
+struct TListRow {
+  std::string Caption;
+  std::vector<std::string> SubItems;
+  int ImageIndex = -1;
+
+  // Sub-item Index, or empty when the row has fewer.
+  std::string SubItem(size_t Index) const { return Index < SubItems.size() ? SubItems[Index] : std::string(); }
+};
+
+// Board columns: "User" (caption), then these sub-items.
+enum TBoardSubItem { bsStatus = 0, bsUpdated = 1, bsExt = 2, bsDepartment = 3, bsLogInName = 4, bsComments = 5 };
+// Column count of the board and the "PC Name" column that keeps its width of 0.
+constexpr int BoardColumnCount = 7;
+constexpr int BoardPCNameColumn = 5;
+
+class IBoardView {
+public:
+  virtual ~IBoardView() = default;
+  virtual void BeginUpdate() = 0;
+  virtual void EndUpdate() = 0;
+  virtual void Clear() = 0;
+  virtual void AddRow(const TListRow& Row) = 0;
+  // Sizes one column to its contents and header (LVSCW_AUTOSIZE_USEHEADER).
+  virtual void AutoSizeColumn(int Column) = 0;
+  virtual int RowCount() const = 0;
+  virtual TListRow Row(int Index) const = 0;
+  // The first selected row, or -1.
+  virtual int SelectedIndex() const = 0;
+};
+
+// In-box: caption FromName; sub-items Subject, MsgStatus, key, Sent; a three-panel status bar.
+class IInBoxView {
+public:
+  virtual ~IInBoxView() = default;
+  virtual void BeginUpdate() = 0;
+  virtual void EndUpdate() = 0;
+  virtual void Clear() = 0;
+  virtual void AddRow(const TListRow& Row) = 0;
+  virtual void SetPanelText(int Panel, const std::string& Text) = 0;
+};
+
+// The main window's tree: one top-level node with children.
+class IDepartmentTree {
+public:
+  virtual ~IDepartmentTree() = default;
+  virtual void ClearNodes() = 0;
+  virtual void AddTopNode(const std::string& Text) = 0;
+  // A child of the last top-level node added.
+  virtual void AddChildNode(const std::string& Text) = 0;
+};
+
+// The single-message read dialog, shown modally; it marks or deletes the message itself.
+struct TShownMessage {
+  std::string Caption;  // "Read Message..."
+  std::string Key;      // lblMessagePrimaryKey
+  std::string FromName; // lblFrom
+  std::string ToName;   // lblTo
+  std::string Subject;  // txtSubject
+  std::string Body;     // MemoMessage
+};
+
+class IReadMessageDialog {
+public:
+  virtual ~IReadMessageDialog() = default;
+  virtual void ShowModalMessage(const TShownMessage& Message) = 0;
+};
+
+// A memory board for callers without a window (tests, benchmarks, the alert comparison).
+class TBoardRows : public IBoardView {
+public:
+  std::vector<TListRow> Rows;
+  int Selected = -1;
+  int UpdateDepth = 0;
+  void BeginUpdate() override { ++UpdateDepth; }
+  void EndUpdate() override { --UpdateDepth; }
+  void Clear() override { Rows.clear(); Selected = -1; }
+  void AddRow(const TListRow& Row) override { Rows.push_back(Row); }
+  void AutoSizeColumn(int) override {}
+  int RowCount() const override { return static_cast<int>(Rows.size()); }
+  TListRow Row(int Index) const override { return Rows.at(Index); }
+  int SelectedIndex() const override { return Selected; }
+};

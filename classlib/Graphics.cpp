@@ -860,6 +860,15 @@ void TGraphic::SaveToFile(const std::string& fileName) {
   SaveToStream(&stream);
 }
 
+void TGraphic::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
+  TResourceStream stream(instance, name, MAKEINTRESOURCEA(10));  // RT_RCDATA
+  LoadFromStream(&stream);
+}
+
+void TGraphic::LoadFromResourceID(HINSTANCE instance, int id) {
+  LoadFromResourceName(instance, "#" + IntToStr(int32_t(id)));
+}
+
 void TGraphic::DefineProperties(TFiler* filer) {
   filer->DefineBinaryProperty(
       "Data", [this](TStream* s) { LoadFromStream(s); }, [this](TStream* s) { SaveToStream(s); }, !Empty());

@@ -358,6 +358,10 @@ public:
   virtual void SaveToStream(TStream* stream) = 0;
   void LoadFromFile(const std::string& fileName);
   void SaveToFile(const std::string& fileName);
+  // The graphic's stream from an RCDATA resource of the module (bitmaps and icons read their own
+  // resource types); EResNotFound when it is missing.
+  virtual void LoadFromResourceName(HINSTANCE instance, const std::string& name);
+  virtual void LoadFromResourceID(HINSTANCE instance, int id);
 
   TNotifyEvent OnChange;
 
@@ -420,8 +424,8 @@ public:
 
   void LoadFromStream(TStream* stream) override;
   void SaveToStream(TStream* stream) override;
-  void LoadFromResourceName(HINSTANCE instance, const std::string& name);
-  void LoadFromResourceID(HINSTANCE instance, int id);
+  void LoadFromResourceName(HINSTANCE instance, const std::string& name) override;
+  void LoadFromResourceID(HINSTANCE instance, int id) override;
   void Assign(TPersistent* source) override;
 
   // Frees the canvas's context; the picture stays.
@@ -473,8 +477,8 @@ public:
   // saving writes back what was read.
   void LoadFromStream(TStream* stream) override;
   void SaveToStream(TStream* stream) override;
-  void LoadFromResourceName(HINSTANCE instance, const std::string& name);
-  void LoadFromResourceID(HINSTANCE instance, int id);
+  void LoadFromResourceName(HINSTANCE instance, const std::string& name) override;
+  void LoadFromResourceID(HINSTANCE instance, int id) override;
   void Assign(TPersistent* source) override;
 
   void Draw(TCanvas* canvas, const RECT& r) override;

@@ -436,6 +436,20 @@ TEST(Canvas, HandleSwapsKeepEachContextsDrawingApart) {
   EXPECT_EQ(other->Canvas()->Pixels(12, 12), clWhite);
 }
 
+TEST(Canvas, ClipRectFollowsTheContextsClipping) {
+  auto b = Surface(30, 20);
+  TCanvas* c = b->Canvas();
+  RECT r = c->ClipRect();
+  EXPECT_EQ(r.right - r.left, 30);
+  EXPECT_EQ(r.bottom - r.top, 20);
+  IntersectClipRect(c->Handle(), 5, 5, 10, 10);
+  r = c->ClipRect();
+  EXPECT_EQ(r.left, 5);
+  EXPECT_EQ(r.bottom, 10);
+  Fill(c, {0, 0, 30, 20}, clRed);
+  EXPECT_EQ(CountPixels(c, {0, 0, 30, 20}, clRed), 25);
+}
+
 TEST(Canvas, WithoutAContextItRefusesToDraw) {
   TCanvas c;
   EXPECT_FALSE(c.HandleAllocated());

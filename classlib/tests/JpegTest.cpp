@@ -223,3 +223,30 @@ TEST(Jpeg, PicturesStoreAndLoadJpegs) {
   ASSERT_NE(dynamic_cast<TJPEGImage*>(r.Graphic()), nullptr);
   EXPECT_TRUE(Near(Paint(r.Graphic(), 16, 8)->Canvas()->Pixels(12, 4), clBlue));
 }
+
+TEST(Jpeg, LoadsFromADataResource) {
+  std::string data = RedBlue();
+  char dir[MAX_PATH], exe[MAX_PATH];
+  GetTempPathA(MAX_PATH, dir);
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string copy = std::string(dir) + "yoz-jpeg-res-" + IntToStr(int32_t(GetCurrentProcessId())) + ".exe";
+  ASSERT_TRUE(CopyFileA(exe, copy.c_str(), FALSE));
+  HANDLE u = BeginUpdateResourceA(copy.c_str(), FALSE);
+  ASSERT_NE(u, nullptr);
+  WORD lang = MAKELANGID(LANG_NEUTRAL, SUBLANG_NEUTRAL);
+  ASSERT_TRUE(UpdateResourceA(u, MAKEINTRESOURCEA(10), "ABOUTPIC", lang, data.data(), DWORD(data.size())));
+  ASSERT_TRUE(UpdateResourceA(u, MAKEINTRESOURCEA(10), MAKEINTRESOURCEA(5), lang, data.data(), DWORD(data.size())));
+  ASSERT_TRUE(EndUpdateResourceA(u, FALSE));
+  HMODULE m = LoadLibraryExA(copy.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  ASSERT_NE(m, nullptr);
+  TJPEGImage byName, byId;
+  byName.LoadFromResourceName(m, "ABOUTPIC");
+  byId.LoadFromResourceID(m, 5);
+  for (TJPEGImage* j : {&byName, &byId}) {
+    EXPECT_EQ(j->Width(), 16);
+    EXPECT_TRUE(Near(Paint(j, 16, 8)->Canvas()->Pixels(2, 2), clRed));
+  }
+  EXPECT_THROW(byName.LoadFromResourceName(m, "NOSUCH"), EResNotFound);
+  FreeLibrary(m);
+  DeleteFileA(copy.c_str());
+}

@@ -133,13 +133,16 @@ TComponent::TComponent(TComponent* AOwner) {
 
 void TComponent::BeforeDestruction() {
   if (!FComponentState.Contains(csDestroying)) Destroying();
+  AnnounceRemoval();
 }
 
-TComponent::~TComponent() {
-  Destroying();
+// Tells free-notification partners and the owner while the object is still whole, so that their
+// Notification may still look at it; it stays in the owner's list until the destructor ends.
+void TComponent::AnnounceRemoval() {
+  if (FAnnounced) return;
+  FAnnounced = true;
   UnregisterGlobalRoot(this);
-  if (FComponentState.Contains(csLoading)) ClassesDetail::ForgetLoading(this);
-  // Partners forget us; each Notification may drop links (ours or others'), so re-check every step.
+  // Each Notification may drop links (ours or others'), so re-check every step.
   while (!FFreeNotifies.empty()) {
     TComponent* c = FFreeNotifies.back();
     FFreeNotifies.pop_back();
@@ -147,8 +150,15 @@ TComponent::~TComponent() {
     theirs.erase(std::remove(theirs.begin(), theirs.end(), this), theirs.end());
     c->Notification(this, opRemove);
   }
+  if (FOwner) FOwner->Notification(this, opRemove);
+}
+
+TComponent::~TComponent() {
+  Destroying();
+  if (FComponentState.Contains(csLoading)) ClassesDetail::ForgetLoading(this);
+  AnnounceRemoval();
   DestroyComponents();
-  if (FOwner) FOwner->RemoveComponent(this);
+  if (FOwner) FOwner->Remove(this);
 }
 
 void TComponent::Destroying() {

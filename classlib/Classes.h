@@ -535,8 +535,10 @@ private:
   void Insert(TComponent* AComponent);
   void Remove(TComponent* AComponent);
   void RemoveNotification(TComponent* AComponent);
+  void AnnounceRemoval();
 
   TComponent* FOwner = nullptr;
+  bool FAnnounced = false;
   std::string FName;
   intptr_t FTag = 0;
   std::vector<TComponent*> FComponents;

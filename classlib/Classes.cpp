@@ -142,6 +142,7 @@ void TComponent::AnnounceRemoval() {
   if (FAnnounced) return;
   FAnnounced = true;
   UnregisterGlobalRoot(this);
+  ClassesDetail::DropFixups(this);
   // Each Notification may drop links (ours or others'), so re-check every step.
   while (!FFreeNotifies.empty()) {
     TComponent* c = FFreeNotifies.back();
@@ -333,6 +334,7 @@ TClass FindClass(const std::string& ClassName) {
 void RegisterGlobalRoot(TComponent* Root) {
   auto& v = GlobalRoots();
   if (std::find(v.begin(), v.end(), Root) == v.end()) v.push_back(Root);
+  ClassesDetail::ResolvePendingFixups();
 }
 
 void UnregisterGlobalRoot(TComponent* Root) {

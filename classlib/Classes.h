@@ -261,6 +261,10 @@ TComponent* AsComponent(TObject* o);
 TCollection* AsCollection(TObject* o);
 // A component read by a running form reader is going away: the reader must not touch it again.
 void ForgetLoading(TComponent* c);
+// References by name that no component answered yet: dropped with their holder or root, and
+// tried again whenever a root is registered.
+void DropFixups(TComponent* c);
+void ResolvePendingFixups();
 }  // namespace ClassesDetail
 
 // Passed to `T::Publish`; every accessor is called on a T.
@@ -1008,8 +1012,8 @@ private:
 // Text of `object Name: TClass ... end` blocks. The reader creates the components through the class
 // registry, sets published properties (extra ones through DefineProperties), binds events through the
 // root's published methods, resolves references after the whole text is read (also to components of
-// other roots registered with RegisterGlobalRoot) and then calls Loaded on every component it read,
-// root first. Damaged text raises EParserError naming the line; components created by a failed read
+// other roots registered with RegisterGlobalRoot; a component's reference that names nothing yet is set
+// when such a root comes) and then calls Loaded on every component it read, root first. Damaged text raises EParserError naming the line; components created by a failed read
 // are freed again.
 
 class EParserError : public EReadError {

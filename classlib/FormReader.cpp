@@ -449,6 +449,18 @@ void TReader::DefineBinaryProperty(const std::string& Name, TStreamProc ReadData
 // Building the components
 
 namespace {
+// A reference that named no component yet.
+struct TPendingFixup {
+  TComponent* Holder;
+  TComponent* Root;
+  const TPropInfo* Prop;
+  std::string Name;
+};
+std::vector<TPendingFixup>& PendingFixups();
+TComponent* LookupReference(TComponent* Root, const std::string& name);
+}  // namespace
+
+namespace {
 // Lists of components a running reader still has to touch; a component freed meanwhile is blanked.
 std::vector<std::vector<TComponent*>*>& LoadingLists() {
   static std::vector<std::vector<TComponent*>*> lists;
@@ -478,7 +490,7 @@ public:
       if (!node.Name.empty() && !SameText(root->Name(), node.Name)) Rename(root, UniqueRootName(node.Name, root), node.Line);
       ReadBody(root, node);
       for (auto& f : FFixups) Resolve(f);
-      RegisterGlobalRoot(root);
+      RegisterGlobalRoot(root);   // also settles references other roots made to this one
     } catch (...) {
       Unwind(ownRoot ? root : nullptr);
       throw;
@@ -767,25 +779,15 @@ private:
     coll->EndUpdate();
   }
 
-  TComponent* Lookup(const std::string& name) {
-    size_t dot = name.find('.');
-    std::string first = name.substr(0, dot);
-    TComponent* c = nullptr;
-    if (SameText(FRoot->Name(), first)) c = FRoot;
-    if (!c) c = FRoot->FindComponent(first);
-    if (!c) c = FindGlobalComponent(first);
-    while (c && dot != std::string::npos) {
-      size_t next = name.find('.', dot + 1);
-      c = c->FindComponent(name.substr(dot + 1, next == std::string::npos ? std::string::npos : next - dot - 1));
-      dot = next;
-    }
-    return c;
-  }
-
   void Resolve(const TFixup& f) {
     if (std::find(FLoaded.begin(), FLoaded.end(), f.Owner) == FLoaded.end()) return;  // freed meanwhile
-    TComponent* c = Lookup(f.Name);
-    if (!c) Bad(f.Path, "Unresolved reference to " + f.Name, f.Line);
+    TComponent* c = LookupReference(FRoot, f.Name);
+    if (!c) {
+      // Perhaps a root that does not exist yet: set it when one of that name is read or registered.
+      // Only a component's own property can wait; sub-objects and items may go before it comes.
+      if (f.Instance == f.Owner) PendingFixups().push_back(TPendingFixup{f.Owner, FRoot, f.Prop, f.Name});
+      return;
+    }
     if (f.Prop->PropClass && !c->InheritsFrom(f.Prop->PropClass))
       Bad(f.Path, f.Name + " is not a " + f.Prop->PropClass->Name, f.Line);
     try {
@@ -799,6 +801,50 @@ private:
     }
   }
 };
+
+namespace {
+TComponent* LookupReference(TComponent* Root, const std::string& name) {
+  size_t dot = name.find('.');
+  std::string first = name.substr(0, dot);
+  TComponent* c = nullptr;
+  if (SameText(Root->Name(), first)) c = Root;
+  if (!c) c = Root->FindComponent(first);
+  if (!c) c = FindGlobalComponent(first);
+  while (c && dot != std::string::npos) {
+    size_t next = name.find('.', dot + 1);
+    c = c->FindComponent(name.substr(dot + 1, next == std::string::npos ? std::string::npos : next - dot - 1));
+    dot = next;
+  }
+  return c;
+}
+
+std::vector<TPendingFixup>& PendingFixups() {
+  static std::vector<TPendingFixup> list;
+  return list;
+}
+}  // namespace
+
+void ClassesDetail::DropFixups(TComponent* c) {
+  auto& l = PendingFixups();
+  l.erase(std::remove_if(l.begin(), l.end(), [c](const TPendingFixup& f) { return f.Holder == c || f.Root == c; }),
+          l.end());
+}
+
+void ClassesDetail::ResolvePendingFixups() {
+  auto& l = PendingFixups();
+  for (size_t i = 0; i < l.size();) {
+    TPendingFixup f = l[i];
+    TComponent* c = LookupReference(f.Root, f.Name);
+    if (!c) {
+      ++i;
+      continue;
+    }
+    l.erase(l.begin() + ptrdiff_t(i));
+    if (f.Prop->PropClass && !c->InheritsFrom(f.Prop->PropClass)) continue;
+    f.Prop->SetObj(f.Holder, c);   // may free or add fixups: the list is looked at afresh
+    i = 0;
+  }
+}
 
 TComponent* ReadComponentFromText(const std::string& Text, TComponent* Root) {
   TParser parser(Text);

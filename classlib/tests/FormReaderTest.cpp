@@ -230,6 +230,27 @@ TEST_F(FormReader, ReadsAgainIntoAnExistingRootAndMakesRootsFromTheRegistry) {
   EXPECT_EQ(twin.Name(), "frmElsewhere_1");
 }
 
+TEST_F(FormReader, ReferenceToARootNotYetThereIsSetWhenItComes) {
+  TSampleForm form(nullptr);
+  ReadComponentFromText("object frmEarly: TSampleForm\n  object w: TWidget\n    Buddy = frmLater.wLate\n  end\n"
+                        "  object v: TWidget\n    Look.Colour = 1\n  end\nend",
+                        &form);
+  TWidget* w = W(&form, "w");
+  EXPECT_EQ(w->FBuddy, nullptr);
+  {
+    TSampleForm later(nullptr);
+    ReadComponentFromText("object frmLater: TSampleForm\n  object wLate: TWidget\n  end\nend", &later);
+    EXPECT_EQ(w->FBuddy, W(&later, "wLate"));
+  }
+  EXPECT_EQ(w->FBuddy, nullptr);  // gone with its form
+  // A holder freed before the root comes leaves nothing behind.
+  auto* early = new TSampleForm(nullptr);
+  ReadComponentFromText("object frmEarly2: TSampleForm\n  object w: TWidget\n    Buddy = frmLater2.wLate\n  end\nend", early);
+  TObject::Free(early);
+  TSampleForm later2(nullptr);
+  ReadComponentFromText("object frmLater2: TSampleForm\n  object wLate: TWidget\n  end\nend", &later2);
+}
+
 TEST_F(FormReader, MissingResourceRaises) {
   TSampleForm form(nullptr);
   EXPECT_FALSE(ComponentResExists("TNoSuchForm"));
@@ -253,7 +274,6 @@ TEST_F(FormReader, DamagedTextNamesTheLineAndLeavesNothingBehind) {
       {"object f: TSampleForm\n  object w: TWidget\n    Look.Traits = [trBold, trHeavy]\n  end\nend", 3,
        "Invalid property value"},
       {"object f: TSampleForm\n  object w: TWidget\n    Left 5\n  end\nend", 3, "'=' expected"},
-      {"object f: TSampleForm\n  object w: TWidget\n    Buddy = wNobody\n  end\nend", 3, "Unresolved reference to wNobody"},
       {"object f: TSampleForm\n  object w: TWidget\n    OnClick = NoHandler\n  end\nend", 3, "Method NoHandler not found"},
       {"object f: TSampleForm\n  object w: TWidget\n    OnMeasure = ButtonClick\n  end\nend", 3, "does not fit"},
       {"object f: TSampleForm\n  object w: TWidget\n  end\n  object W: TWidget\n  end\nend", 4, "already exists"},

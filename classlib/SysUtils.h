@@ -155,7 +155,13 @@ int AnsiCompareText(const std::string& a, const std::string& b);  // the locale'
 bool AnsiSameText(const std::string& a, const std::string& b);
 
 std::string IntToStr(int64_t v);
-std::string IntToHex(int64_t v, int digits);  // upper-case hex, at least `digits` digits
+// Upper-case hex with at least `digits` digits; negative values in two's complement of their own width.
+std::string IntToHex(int64_t v, int digits);
+template <class T>
+  requires(std::is_integral_v<T> && sizeof(T) <= 4)
+std::string IntToHex(T v, int digits) {
+  return IntToHex(static_cast<int64_t>(static_cast<uint32_t>(v)), digits);
+}
 // Decimal (optional sign) or '$'/'0x' hexadecimal after optional leading blanks; EConvertError
 // "'x' is not a valid integer value" otherwise, also when out of the Integer range.
 int32_t StrToInt(const std::string& s);

@@ -59,7 +59,10 @@ TEST(Strings, IntegerConversions) {
   EXPECT_EQ(IntToStr(-2147483647 - 1), "-2147483648");
   EXPECT_EQ(IntToStr(int64_t(1) << 40), "1099511627776");
   EXPECT_EQ(IntToHex(255, 4), "00FF");
-  EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFFFFFFFFFF");
+  EXPECT_EQ(IntToHex(-1, 2), "FFFFFFFF");  // an Integer shows 32 bits
+  EXPECT_EQ(IntToHex(int64_t(-1), 2), "FFFFFFFFFFFFFFFF");
+  EXPECT_EQ(IntToHex(int16_t(-1), 2), "FFFFFFFF");
+  EXPECT_EQ(IntToHex(0, 0), "0");
   EXPECT_EQ(StrToInt("  -42"), -42);
   EXPECT_EQ(StrToInt("+0x10"), 16);
   EXPECT_THROW(StrToInt("42 "), EConvertError);  // trailing text, even blanks, is no number

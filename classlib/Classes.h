@@ -37,6 +37,7 @@
 #include <cstring>
 #include <functional>
 #include <initializer_list>
+#include <limits>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -194,6 +195,8 @@ struct TPropInfo {
   TClass PropClass = nullptr;                   // tkClass: the declared class of the value
   const std::type_info* EventType = nullptr;    // tkMethod: typeid of the TEvent<...>
   const TIdentMap* IdentMap = nullptr;          // tkInteger: accepted names
+  int64_t MinValue = INT64_MIN;                 // tkInteger: what the setter's type can take
+  int64_t MaxValue = INT64_MAX;
   bool Writable = false;                        // has a setter (tkClass: a reference)
   int64_t DefaultValue = NoDefault;             // ordinal default, NoDefault when none
   bool StoredFlag = true;
@@ -280,6 +283,14 @@ public:
   TPropInfo& Int(const char* name, G get, S set) {
     using V = ClassesDetail::ValueOf<T, G>;
     auto& p = L.Add(name, tkInteger);
+    if constexpr (std::is_integral_v<V> && sizeof(V) == 4) {
+      // 32 bits either way: colours are written as large hex numbers or as negative ones.
+      p.MinValue = INT32_MIN;
+      p.MaxValue = UINT32_MAX;
+    } else if constexpr (std::is_integral_v<V> && sizeof(V) < 4) {
+      p.MinValue = std::numeric_limits<V>::min();
+      p.MaxValue = std::numeric_limits<V>::max();
+    }
     p.GetOrd = [get](TObject* o) { return int64_t(ClassesDetail::Get(get, Self(o))); };
     p.SetOrd = [set](TObject* o, int64_t v) { ClassesDetail::Put(set, Self(o), static_cast<V>(v)); };
     p.Writable = true;

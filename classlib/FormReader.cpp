@@ -669,6 +669,7 @@ private:
       case tkInteger: {
         if (!pi->SetOrd) invalid();
         if (v.Type == vaInt) {
+          if (v.Int < pi->MinValue || v.Int > pi->MaxValue) Bad(path, "Value out of range", v.Line);
           pi->SetOrd(target, v.Int);
         } else if (v.Type == vaIdent && pi->IdentMap) {
           auto it = std::find_if(pi->IdentMap->begin(), pi->IdentMap->end(), [&](auto& e) { return SameText(e.first, v.Str); });

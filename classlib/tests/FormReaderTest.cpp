@@ -59,6 +59,10 @@ public:
   std::string FCaption;
   std::string FBlob;
   std::vector<int> FNumbers;
+  std::vector<std::string> FNames;
+  std::vector<bool> FFlags;
+  std::vector<TValueType> FKinds;
+  uint8_t FLevel = 0;
   TLook* FLook;
   TStringList* FLines;
   TCollection* FRows;
@@ -99,9 +103,29 @@ public:
           r->ReadListEnd();
         },
         nullptr, !FNumbers.empty());
+    Filer->DefineProperty(
+        "Extras",
+        [this](TReader* r) {
+          r->ReadListBegin();
+          while (!r->EndOfList()) {
+            FKinds.push_back(r->NextValue());
+            switch (r->NextValue()) {
+              case vaIdent: FNames.push_back(r->ReadIdent()); break;
+              case vaTrue:
+              case vaFalse: FFlags.push_back(r->ReadBoolean()); break;
+              case vaExtended: FNumbers.push_back(int(r->ReadFloat() * 10)); break;
+              case vaString: FNames.push_back(r->ReadString()); break;
+              default: FNumbers.push_back(r->ReadInteger());
+            }
+          }
+          r->ReadListEnd();
+          FKinds.push_back(r->NextValue());
+        },
+        nullptr, false);
   }
   static void Publish(TPublisher<TWidget>& p) {
     p.Int("Left", &TWidget::FLeft, &TWidget::FLeft);
+    p.Int("Level", &TWidget::FLevel, &TWidget::FLevel);
     p.Bool("Visible", &TWidget::FVisible, &TWidget::FVisible).Default(1);
     p.Enum("Shade", ShadeNames, &TWidget::FShade, &TWidget::FShade);
     p.Float("Ratio", &TWidget::FRatio, &TWidget::FRatio);
@@ -251,6 +275,20 @@ TEST_F(FormReader, ReferenceToARootNotYetThereIsSetWhenItComes) {
   ReadComponentFromText("object frmLater2: TSampleForm\n  object wLate: TWidget\n  end\nend", &later2);
 }
 
+TEST_F(FormReader, DefinedPropertiesReadValuesOneByOne) {
+  TSampleForm form(nullptr);
+  ReadComponentFromText("object f: TSampleForm\n  object w: TWidget\n    Extras = (\n      wOne True 'two' 7\n"
+                        "      False 2.5 wThree)\n    Left = $FFFFFFFF\n    Level = 255\n  end\nend",
+                        &form);
+  TWidget* w = W(&form, "w");
+  EXPECT_EQ(w->FNames, (std::vector<std::string>{"wOne", "two", "wThree"}));
+  EXPECT_EQ(w->FFlags, (std::vector<bool>{true, false}));
+  EXPECT_EQ(w->FNumbers, (std::vector<int>{7, 25}));
+  EXPECT_EQ(w->FKinds, (std::vector<TValueType>{vaIdent, vaTrue, vaString, vaInt, vaFalse, vaExtended, vaIdent, vaNull}));
+  EXPECT_EQ(w->FLeft, -1);   // 32-bit values may be written unsigned
+  EXPECT_EQ(w->FLevel, 255);
+}
+
 TEST_F(FormReader, MissingResourceRaises) {
   TSampleForm form(nullptr);
   EXPECT_FALSE(ComponentResExists("TNoSuchForm"));
@@ -289,6 +327,10 @@ TEST_F(FormReader, DamagedTextNamesTheLineAndLeavesNothingBehind) {
       {"object f: TSampleForm\n  object w: TWidget\n    Buddy = f\n  end\nend", 3, "is not a TWidget"},
       {"object f: TSampleForm\n  object 1w: TWidget\n  end\nend", 2, "Class name expected"},
       {"", 1, "'object' expected"},
+      {"object f: TSampleForm\n  object w: TWidget\n    Level = 256\n  end\nend", 3, "Value out of range"},
+      {"object f: TSampleForm\n  object w: TWidget\n    Left = 4294967296\n  end\nend", 3, "Value out of range"},
+      {"object f: TSampleForm\n  object w: TWidget\n    Numbers = (1\n  2\n  True)\n  end\nend", 5, "Integer expected"},
+      {"object f: TSampleForm\n  object w: TWidget\n    Blob = (1)\n  end\nend", 3, "Binary value expected"},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.Text);

@@ -105,3 +105,52 @@ public:
   TListRow Row(int Index) const override { return Rows.at(Index); }
   int SelectedIndex() const override { return Selected; }
 };
+
+// The interfaces on the class library's controls: the board and the in-box are report list views,
+// the department branch lives in a tree view.
+class TListView;
+class TStatusBar;
+class TTreeView;
+class TTreeNode;
+
+class TListViewBoard : public IBoardView {
+public:
+  explicit TListViewBoard(TListView* AView) : FView(AView) {}
+  void BeginUpdate() override;
+  void EndUpdate() override;
+  void Clear() override;
+  void AddRow(const TListRow& Row) override;
+  void AutoSizeColumn(int Column) override;
+  int RowCount() const override;
+  TListRow Row(int Index) const override;
+  int SelectedIndex() const override;
+
+private:
+  TListView* FView;
+};
+
+class TListViewInBox : public IInBoxView {
+public:
+  TListViewInBox(TListView* AView, TStatusBar* AStatusBar) : FView(AView), FStatusBar(AStatusBar) {}
+  void BeginUpdate() override;
+  void EndUpdate() override;
+  void Clear() override;
+  void AddRow(const TListRow& Row) override;
+  void SetPanelText(int Panel, const std::string& Text) override;
+
+private:
+  TListView* FView;
+  TStatusBar* FStatusBar;
+};
+
+class TTreeViewDepartments : public IDepartmentTree {
+public:
+  explicit TTreeViewDepartments(TTreeView* ATree) : FTree(ATree) {}
+  void ClearNodes() override;
+  void AddTopNode(const std::string& Text) override;
+  void AddChildNode(const std::string& Text) override;
+
+private:
+  TTreeView* FTree;
+  TTreeNode* FTop = nullptr;
+};

@@ -1,0 +1,131 @@
+// The stores' fills on the class library's real controls.
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "ComCtrls.h"
+#include "Forms.h"
+#include "IsamFile.h"
+#include "MessageObj.h"
+#include "StoreTestSupport.h"
+#include "SysUtils.h"
+#include "WinUtils.h"
+#include "yOZAlert.h"
+#include "yOZDepartmentObj.h"
+#include "yOZFile.h"
+
+namespace {
+
+class FormsEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override { InitForms(); }
+  void TearDown() override { DoneForms(); }
+};
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new FormsEnvironment);
+
+struct FormDeleter {
+  void operator()(TForm* f) const { TObject::Free(f); }
+};
+
+class ViewsTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    RecordMessageBoxes();
+    ShowOfflineUsers = true;
+    Form.reset(new TForm(nullptr));
+    Form->SetBounds(20, 20, 600, 300);
+    Board = new TListView(Form.get());
+    Board->SetParent(Form.get());
+    Board->SetViewStyle(vsReport);
+    Board->SetBounds(0, 0, 600, 300);
+    for (const char* c : {"User", "Status", "Updated", "Ext", "Department", "PC Name", "Comments..."})
+      Board->Columns()->Add()->SetCaption(c);
+    Board->Column(5)->SetWidth(0);
+    Form->HandleNeeded();
+    Database = std::make_unique<TyOZFile>(Db.Path());
+    Database->RegisterCurrentUser();
+  }
+  void AddUser(const std::string& Name, const std::string& Login, const std::string& Status, const std::string& Dept) {
+    TIsamFile f("");
+    ASSERT_TRUE(f.Open(Db.Path() + "yOZDB31", 3));
+    TUserRec rec;
+    rec.SetName(Name);
+    rec.SetLogInName(Login);
+    rec.SetStatus(Status);
+    rec.SetDepartment(Dept);
+    rec.SetUpdated(DateTimeToStr(Now()));
+    ASSERT_TRUE(f.Add(rec.Data, ""));
+    f.Close();
+  }
+  TTempFolder Db{"views"};
+  std::unique_ptr<TForm, FormDeleter> Form;
+  TListView* Board = nullptr;
+  std::unique_ptr<TyOZFile> Database;
+};
+
+}  // namespace
+
+TEST_F(ViewsTest, BoardFillsTheListViewAndAdministratorActsOnTheSelectedRow) {
+  AddUser("Jo Smith", "JSMITH", "DND", "Sales");
+  TListViewBoard board(Board);
+  Database->FillMainList(&board);
+  ASSERT_EQ(Board->Items()->Count(), 2);
+  TListItem* jo = Board->Items()->Item(1);
+  EXPECT_EQ(jo->Caption(), "Jo Smith");
+  EXPECT_EQ(jo->SubItems()->Strings(0), "DND");
+  EXPECT_EQ(jo->SubItems()->Strings(4), "JSMITH");
+  EXPECT_EQ(jo->ImageIndex(), 3);
+  EXPECT_EQ(Board->Column(5)->Width(), 0);  // "PC Name" stays hidden
+  EXPECT_GT(Board->Column(0)->Width(), 0);
+  EXPECT_EQ(Board->Items()->UpdateCount(), 0);
+
+  jo->SetSelected(true);
+  EXPECT_EQ(board.SelectedIndex(), 1);
+  Database->SetSelectedUsersStatus(&board, "Gone home");
+  Database->FillMainList(&board);
+  EXPECT_EQ(Board->Items()->Item(1)->SubItems()->Strings(0), "Gone home");
+
+  // The alert comparison reads the same rows.
+  TyOZAlert alerts;
+  alerts.AddAlert("JSMITH", "Jo Smith", "DND");
+  alerts.CheckAlerts(&board);
+  EXPECT_EQ(alerts.AlertText, "Jo Smith has changed status from \"DND\" to \"Gone home\"\r");
+}
+
+TEST_F(ViewsTest, InBoxListAndStatusBar) {
+  TListView inboxView(nullptr);
+  TStatusBar bar(nullptr);
+  for (int i = 0; i < 3; ++i) bar.Panels()->Add();
+  TYOZMessage messages(Database.get());
+  messages.SendMessage(GetLogInName(), GetLogInName(), "Hello", "Body");
+  TListViewInBox inbox(&inboxView, &bar);
+  messages.FillInBox(&inbox);
+  ASSERT_EQ(inboxView.Items()->Count(), 1);
+  EXPECT_EQ(inboxView.Items()->Item(0)->SubItems()->Strings(2), "0000000001");
+  EXPECT_EQ(bar.Panels()->Items(0)->Text(), "New messages = 1");
+  EXPECT_EQ(bar.Panels()->Items(2)->Text(), "Total messages = 1");
+}
+
+TEST_F(ViewsTest, DepartmentTree) {
+  TRegistrySandbox sandbox;
+  TyOZCB cb;
+  TyOZCBRec rec;
+  cb.LoadSettings(rec);
+  rec.yOZDBasePath = Db.Path();
+  cb.SaveSettings(rec);
+  TYOZDepartment departments;
+  departments.CreateDepartmentFile();
+  departments.AddDepartment("Sales");
+  departments.AddDepartment("Accounts");
+  TTreeView tree(Form.get());
+  tree.SetParent(Form.get());
+  tree.Items()->Add(nullptr, "stale");
+  TTreeViewDepartments adapter(&tree);
+  departments.FillDepartmentTree(&adapter);
+  ASSERT_EQ(tree.Items()->TopCount(), 1);
+  TTreeNode* top = tree.Items()->TopItem(0);
+  EXPECT_EQ(top->Text(), "Departments");
+  ASSERT_EQ(top->Count(), 2);
+  EXPECT_EQ(top->Item(0)->Text(), "Sales");
+  EXPECT_EQ(top->Item(1)->Text(), "Accounts");
+}

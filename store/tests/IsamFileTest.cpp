@@ -236,6 +236,36 @@ TEST_F(IsamFileTest, ScansSeeWritesFromAnotherHandle) {
   EXPECT_EQ(GetText(rec, 0, 21), "B");
 }
 
+TEST_F(IsamFileTest, IndexedNumbersAndMovingBetweenIndexes) {
+  std::string name = Make("Numbers", "X%,X$*5");
+  TIsamFile f("");
+  ASSERT_TRUE(f.Open(name, 3));
+  for (auto [n, t] : {std::pair{7, "b"}, {-3, "c"}, {2, "a"}, {300, "d"}}) {
+    uint8_t rec[7] = {};
+    PutInt(rec, 0, int16_t(n));
+    PutText(rec, 2, 5, t);
+    ASSERT_TRUE(f.Add(rec, ""));
+  }
+  uint8_t rec[7];
+  std::vector<int> numbers;
+  ASSERT_TRUE(f.First(1));
+  while (f.GetNext(rec, 1, 16, "")) numbers.push_back(GetInt(rec, 0));
+  EXPECT_EQ(numbers, (std::vector<int>{-3, 2, 7, 300}));  // in numeric order, not text order
+  ASSERT_TRUE(f.GetEqual(rec, 1, "7"));
+  EXPECT_EQ(f.LastKey, "0000000001");
+  EXPECT_FALSE(f.GetEqual(rec, 1, "seven"));
+  EXPECT_EQ(f.LastError, 6);
+  // From a record found along one index, a scan goes on along another from that same record.
+  ASSERT_TRUE(f.GetEqual(rec, 2, "c"));
+  ASSERT_TRUE(f.GetNext(rec, 1, 16, ""));
+  EXPECT_EQ(GetInt(rec, 0), 2);
+  ASSERT_TRUE(f.GetPrior(rec, 0, 16, ""));
+  EXPECT_EQ(f.LastKey, "0000000002");
+  ASSERT_TRUE(f.GetPrior(rec, 0, 16, ""));
+  EXPECT_EQ(f.LastKey, "0000000001");
+  EXPECT_FALSE(f.GetPrior(rec, 0, 16, ""));
+}
+
 TEST_F(IsamFileTest, KeysAfterTheHighestAndNextKey) {
   std::string name = Make("yOZDeps", kDepartmentFormat);
   TIsamFile f("");

@@ -233,6 +233,9 @@ TEST_F(IsamDamageTest, DescriptorTruncatedZeroedOrForeign) {
   EXPECT_EQ(Use(), 8);
   WriteAll(Name + ".ism", Ism);
   EXPECT_EQ(Use(), 1);
+  // A descriptor read once is not trusted blindly afterwards.
+  WriteAll(Name + ".ism", flipped);
+  EXPECT_EQ(Use(), 15);
 }
 
 TEST_F(IsamDamageTest, DescriptorOfAnotherSetOrAMissingHalf) {

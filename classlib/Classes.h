@@ -526,6 +526,9 @@ public:
   virtual bool HasParent() { return false; }
   virtual TComponent* GetParentComponent() { return nullptr; }
   virtual void SetParentComponent(TComponent* Value) {}
+  // Reads this component's properties and children from a form resource (the base calls
+  // Reader->ReadData(this)); Reader->Parent() is the component it is nested in.
+  virtual void ReadState(TReader* Reader);
   std::string GetNamePath() override;
   TPersistent* GetOwner() override { return FOwner; }
 
@@ -1079,6 +1082,8 @@ public:
   TComponent* Owner() const { return FOwner; }
   TComponent* Parent() const { return FParent; }
   int Line() const;   // line of the value being read
+  // Reads the properties and children of the object being read into Instance.
+  void ReadData(TComponent* Instance);
 
 private:
   TReader() = default;
@@ -1097,6 +1102,8 @@ private:
   bool FMatched = false;
   TComponent* FOwner = nullptr;
   TComponent* FParent = nullptr;
+  class TFormReader* FEngine = nullptr;
+  const FormText::TObjectNode* FNode = nullptr;
   friend class TFormReader;
 };
 

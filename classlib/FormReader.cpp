@@ -488,7 +488,7 @@ public:
       FRoot = root;
       Mark(root);
       if (!node.Name.empty() && !SameText(root->Name(), node.Name)) Rename(root, UniqueRootName(node.Name, root), node.Line);
-      ReadBody(root, node);
+      ReadState(root, node, nullptr, nullptr);
       for (auto& f : FFixups) Resolve(f);
       RegisterGlobalRoot(root);   // also settles references other roots made to this one
     } catch (...) {
@@ -590,14 +590,6 @@ private:
     return c;
   }
 
-  void ReadBody(TComponent* instance, const TObjectNode& node) {
-    for (auto& p : node.Props) SetProperty(instance, instance, p, instance->Name());
-    TComponent* owner = instance->GetChildOwner();
-    if (!owner) owner = FRoot;
-    TComponent* parent = instance->GetChildParent();
-    for (auto& child : node.Children) ReadChild(child, owner, parent);
-  }
-
   void ReadChild(const TObjectNode& node, TComponent* owner, TComponent* parent) {
     TClass cls = GetClass(node.ClassName);
     if (!cls) throw EParserError("Class " + node.ClassName + " not found", node.Line);
@@ -612,8 +604,29 @@ private:
     Mark(c);
     if (fresh && !node.Name.empty()) Rename(c, node.Name, node.Line);
     if (parent && parent != c) c->SetParentComponent(parent);
-    ReadBody(c, node);
+    ReadState(c, node, owner, parent);
   }
+
+  void ReadState(TComponent* c, const TObjectNode& node, TComponent* owner, TComponent* parent) {
+    TReader r;
+    r.FRoot = FRoot;
+    r.FOwner = owner;
+    r.FParent = parent;
+    r.FEngine = this;
+    r.FNode = &node;
+    c->ReadState(&r);
+  }
+
+public:
+  void ReadBody(TComponent* instance, const TObjectNode& node) {
+    for (auto& p : node.Props) SetProperty(instance, instance, p, instance->Name());
+    TComponent* owner = instance->GetChildOwner();
+    if (!owner) owner = FRoot;
+    TComponent* parent = instance->GetChildParent();
+    for (auto& child : node.Children) ReadChild(child, owner, parent);
+  }
+
+private:
 
   [[noreturn]] static void Bad(const std::string& path, const std::string& msg, int line) {
     throw EParserError("Error reading " + path + ": " + msg, line);
@@ -846,6 +859,13 @@ void ClassesDetail::ResolvePendingFixups() {
     i = 0;
   }
 }
+
+void TReader::ReadData(TComponent* Instance) {
+  if (!FEngine || !FNode) throw EReadError("Nothing to read");
+  FEngine->ReadBody(Instance, *FNode);
+}
+
+void TComponent::ReadState(TReader* Reader) { Reader->ReadData(this); }
 
 TComponent* ReadComponentFromText(const std::string& Text, TComponent* Root) {
   TParser parser(Text);

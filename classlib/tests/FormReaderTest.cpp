@@ -75,6 +75,11 @@ public:
     if (b) b->FreeNotification(this);
   }
   void SetParentComponent(TComponent* v) override { FParentW = dynamic_cast<TWidget*>(v); }
+  TComponent* FReadParent = nullptr;
+  void ReadState(TReader* Reader) override {
+    FReadParent = Reader->Parent();
+    inherited::ReadState(Reader);
+  }
   bool HasParent() override { return true; }
   TComponent* GetParentComponent() override { return FParentW; }
   void Notification(TComponent* c, TOperation op) override {
@@ -198,6 +203,8 @@ TEST_F(FormReader, ReadsEveryKindOfValue) {
   EXPECT_EQ(inner->Owner(), &form);
   EXPECT_EQ(inner->FParentW, top);
   EXPECT_EQ(top->FParentW, nullptr);
+  EXPECT_EQ(inner->FReadParent, top);
+  EXPECT_EQ(top->FReadParent, &form);
 }
 
 TEST_F(FormReader, BindsEventsByNameAndResolvesReferencesLater) {

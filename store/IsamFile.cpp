@@ -3,6 +3,7 @@
 #include <oleauto.h>
 
 #include <cstring>
+#include <type_traits>
 
 #include "KLNStringUtils.h"
 #include "SysUtils.h"
@@ -33,10 +34,6 @@ struct TVmxTable {
 };
 TVmxTable Vmx{};
 
-const char* const VmxNames[15] = {"VmxCreate", "VmxOpen", "VmxClose", "VmxGet", "VmxPut",
-                                  "VmxDelete", "VmxBOF", "VmxEOF", "VmxInfo", "VmxLock",
-                                  "VmxUnlock", "VmxKill", "VmxReadNote", "VmxWriteNote", "VmxFetchField"};
-
 constexpr int16_t erInvalidDataset = 4;
 constexpr int16_t erNotAvailable = 21;
 constexpr int16_t erAlreadyOpen = 23;
@@ -63,14 +60,27 @@ TIsamFile::TIsamFile(const std::string& LibraryFolder) {
   std::string path = LibraryFolder.empty() ? "VBIS4032.DLL" : AddBackslash(LibraryFolder) + "VBIS4032.DLL";
   HMODULE lib = LoadLibraryA(path.c_str());  // never freed: the table below stays valid for the process
   if (reinterpret_cast<uintptr_t>(lib) <= 32) return;
-  FARPROC* slots = reinterpret_cast<FARPROC*>(&Vmx);
-  static_assert(sizeof(TVmxTable) == 15 * sizeof(FARPROC));
   bool all = true;
-  for (int i = 0; i < 15; ++i) {
-    FARPROC p = GetProcAddress(lib, VmxNames[i]);
-    slots[i] = p;
+  auto find = [&](auto& slot, const char* name) {
+    FARPROC p = GetProcAddress(lib, name);
+    slot = reinterpret_cast<std::remove_reference_t<decltype(slot)>>(p);
     all = all && p != nullptr;
-  }
+  };
+  find(Vmx.VmxCreate, "VmxCreate");
+  find(Vmx.VmxOpen, "VmxOpen");
+  find(Vmx.VmxClose, "VmxClose");
+  find(Vmx.VmxGet, "VmxGet");
+  find(Vmx.VmxPut, "VmxPut");
+  find(Vmx.VmxDelete, "VmxDelete");
+  find(Vmx.VmxBOF, "VmxBOF");
+  find(Vmx.VmxEOF, "VmxEOF");
+  find(Vmx.VmxInfo, "VmxInfo");
+  find(Vmx.VmxLock, "VmxLock");
+  find(Vmx.VmxUnlock, "VmxUnlock");
+  find(Vmx.VmxKill, "VmxKill");
+  find(Vmx.VmxReadNote, "VmxReadNote");
+  find(Vmx.VmxWriteNote, "VmxWriteNote");
+  find(Vmx.VmxFetchField, "VmxFetchField");
   DllLoaded = all;
 }
 

@@ -266,6 +266,37 @@ TEST_F(IsamFileTest, IndexedNumbersAndMovingBetweenIndexes) {
   EXPECT_FALSE(f.GetPrior(rec, 0, 16, ""));
 }
 
+// Other copies notice changes by the data file's time stamp.
+TEST_F(IsamFileTest, WritesTouchTheDataFileAndReadsDoNot) {
+  std::string name = Make("yOZDB31", kUserFormat);
+  auto stamp = [&] {
+    WIN32_FILE_ATTRIBUTE_DATA a{};
+    GetFileAttributesExA((name + ".isd").c_str(), GetFileExInfoStandard, &a);
+    return (uint64_t(a.ftLastWriteTime.dwHighDateTime) << 32) | a.ftLastWriteTime.dwLowDateTime;
+  };
+  TIsamFile f("");
+  ASSERT_TRUE(f.Open(name, 3));
+  UserRec u("Ann", "ANN");
+  uint64_t t0 = stamp();
+  Sleep(50);
+  ASSERT_TRUE(f.Add(u.Data, ""));
+  uint64_t t1 = stamp();
+  EXPECT_GT(t1, t0);
+  Sleep(50);
+  ASSERT_TRUE(f.GetEqual(u.Data, 7, "ANN"));
+  ASSERT_TRUE(f.First(0));
+  ASSERT_TRUE(f.GetNext(u.Data, 0, 16, ""));
+  EXPECT_EQ(f.RecordCount(), 1);
+  EXPECT_FALSE(f.Replace(u.Data, "0000000002"));
+  EXPECT_EQ(stamp(), t1);
+  ASSERT_TRUE(f.Replace(u.Data, "0000000001"));  // the same contents still count as a change
+  uint64_t t2 = stamp();
+  EXPECT_GT(t2, t1);
+  Sleep(50);
+  ASSERT_TRUE(f.Delete("0000000001"));
+  EXPECT_GT(stamp(), t2);
+}
+
 TEST_F(IsamFileTest, KeysAfterTheHighestAndNextKey) {
   std::string name = Make("yOZDeps", kDepartmentFormat);
   TIsamFile f("");

@@ -243,6 +243,17 @@ TEST_F(IsamDamageTest, DescriptorOfAnotherSetOrAMissingHalf) {
   ASSERT_TRUE(f.CreateFile(Dir + "Deps", 10, kDepartmentFormat));
   WriteAll(Name + ".ism", ReadAll(Dir + "Deps.ism"));  // promises an index the data file lacks
   EXPECT_EQ(Use(), 15);
+  // Same columns, other record size: records of the wrong length never reach a caller's buffer.
+  ASSERT_TRUE(f.CreateFile(Dir + "Stats", 10, "X$*31"));
+  ASSERT_TRUE(f.Open(Dir + "Deps", 3));
+  uint8_t rec[31] = {};
+  ASSERT_TRUE(f.Add(rec, ""));
+  ASSERT_TRUE(f.Close());
+  WriteAll(Dir + "Deps.ism", ReadAll(Dir + "Stats.ism"));
+  ASSERT_TRUE(f.Open(Dir + "Deps", 3));
+  EXPECT_FALSE(f.GetEqual(rec, 0, "0000000001"));
+  EXPECT_EQ(f.LastError, 15);
+  ASSERT_TRUE(f.Close());
   WriteAll(Name + ".ism", Ism);
   DeleteFileA((Name + ".isd").c_str());
   EXPECT_EQ(Use(), 1);

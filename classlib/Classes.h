@@ -538,6 +538,11 @@ public:
   // The base drops the free notification link and passes the news to every owned component.
   virtual void Notification(TComponent* AComponent, TOperation Operation);
 
+  static void Publish(TPublisher<TComponent>& p) {
+    p.Str("Name", &TComponent::Name, &TComponent::SetName).Stored(false);
+    p.Int("Tag", &TComponent::Tag, &TComponent::SetTag).Default(0);
+  }
+
   // Form state flags set by whoever loads or destroys components.
   void SetDesigning(bool Value);
   void IncludeState(TComponentStateItem s) { FComponentState.Include(s); }

@@ -34,6 +34,7 @@ public:
   void Pinged(TObject* Sender) { ++FCount; }
   static void Publish(TPublisher<TProbe>& p) {
     p.Int("Count", &TProbe::FCount, &TProbe::FCount).Default(0);
+    p.Int("Tag", &TComponent::Tag, &TComponent::SetTag).Default(3);   // redeclared with another default
     p.Enum("Fruit", FruitNames, &TProbe::FFruit, &TProbe::FFruit);
     p.Set("Fruits", FruitNames, &TProbe::FFruits, &TProbe::FFruits);
     p.Str("Caption", &TProbe::FCaption, &TProbe::FCaption);
@@ -233,8 +234,13 @@ TEST(Registry, RegisterFindAndCreate) {
   EXPECT_EQ(TList::StaticClass()->Create, nullptr);  // not a component: never made by name
   // Properties: base first, a redeclaration replaces the inherited one in place.
   auto props = TProbe::StaticClass()->Props();
-  ASSERT_GE(props.size(), 6u);
-  EXPECT_EQ(props[0]->Name, "Count");
+  ASSERT_GE(props.size(), 8u);
+  EXPECT_EQ(props[0]->Name, "Name");
+  EXPECT_EQ(props[1]->Name, "Tag");
+  EXPECT_EQ(props[1]->DefaultValue, 3);
+  EXPECT_EQ(TProbe::StaticClass()->FindProp("tag"), props[1]);
+  EXPECT_EQ(TComponent::StaticClass()->FindProp("Tag")->DefaultValue, 0);
+  EXPECT_EQ(props[2]->Name, "Count");
 }
 
 // ---------------------------------------------------------------------------------------------------

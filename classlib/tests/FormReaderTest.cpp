@@ -155,7 +155,6 @@ public:
     inherited::Loaded();
   }
   static void Publish(TPublisher<TSampleForm>& p) {
-    p.Int("Tag", &TComponent::Tag, &TComponent::SetTag);
     p.Method("ButtonClick", &TSampleForm::ButtonClick);
   }
 };

@@ -308,7 +308,8 @@ public:
 
   const std::string& Hint() const { return FHint; }
   void SetHint(const std::string& Value) { FHint = Value; }
-  bool ShowHint() const { return FShowHint; }
+  // The effective value: the parent's while ParentShowHint.
+  bool ShowHint() const;
   void SetShowHint(bool Value);
   bool ParentShowHint() const { return FParentShowHint; }
   void SetParentShowHint(bool Value);
@@ -331,6 +332,8 @@ public:
   void SetControlStyle(TControlStyle Value) { FControlStyle = Value; }
   TControlState ControlState() const { return FControlState; }
   void SetControlState(TControlState Value) { FControlState = Value; }
+  // Window-control test without a cast.
+  virtual bool IsWindowed() const { return false; }
 
   // The mouse capture: a windowed control holds it with SetCapture, a windowless one through its
   // parent's window.
@@ -421,6 +424,8 @@ protected:
 private:
   friend class TLiveGuard;
   friend class TWinControl;
+  friend class TSizeConstraints;
+  bool FApplyingParentFont = false;
   void HandleMouse(TMessage& Message);
   TLiveGuard* FGuards = nullptr;
 };
@@ -448,6 +453,9 @@ public:
   // The window procedure the object's window procedure passes messages on to.
   WNDPROC DefWndProc() const { return FDefWndProc; }
   void SetDefWndProc(WNDPROC Value) { FDefWndProc = Value; }
+  // The child-window id the window is made with (owner-draw measuring finds the control by it).
+  UINT ControlID() const { return FControlID; }
+  bool IsWindowed() const override { return true; }
 
   // The creation chain.
   virtual void CreateParams(TCreateParams& Params);
@@ -559,11 +567,12 @@ protected:
   bool IsControlMouseMsg(TWMMouse& Message);
   // Sends a reflected notification (CN_*) to the control whose window sent the message.
   bool ReflectNotification(TMessage& Message);
+  // Reads the bounds back from the window.
   void UpdateBounds();
-  void UpdateShowing();
-  void UpdateAnchors();
-  void ApplyAnchors(int OldClientW, int OldClientH);
-  void AlignChildren(TControl* AControl);
+  // The client area changed size: anchored children follow, aligned children are laid out again.
+  void ClientSizeChanged();
+  void RecordAnchorBase();
+  void FreeChildren();
 
   HWND FHandle = nullptr;
   HWND FParentWindow = nullptr;

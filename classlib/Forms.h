@@ -107,6 +107,7 @@ public:
   void Loaded() override;
   void SetFocus() override;
   bool CanFocus() override { return IsVisibleOnScreen() && Enabled(); }
+  void SetClientSize(int W, int H) override;
 
   TNotifyEvent OnCreate;
   TNotifyEvent OnDestroy;
@@ -176,6 +177,10 @@ F* NewForm(TComponent* AOwner) {
   }
   return f;
 }
+
+// Called first with every message a form gets (the menus use it for WM_COMMAND and the menu
+// messages); answering True means handled.
+extern bool (*FormMessageHook)(TCustomForm* Form, TMessage& Message);
 
 // The form a control sits on; ValidParentForm raises EInvalidOperation when there is none.
 TCustomForm* GetParentForm(TControl* Control);
@@ -309,6 +314,7 @@ private:
     std::function<void()> Fn;
   };
   std::vector<TIdleUpdate> FIdleUpdates;
+  friend class TCustomForm;
 };
 
 // ---------------------------------------------------------------------------------------------------

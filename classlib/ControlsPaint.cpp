@@ -1,0 +1,235 @@
+// Painted controls: the control canvas, windowless and custom-painted controls, and the hint window.
+#include <algorithm>
+#include <vector>
+
+#include "Controls.h"
+#include "ControlsInternal.h"
+#include "Forms.h"
+
+namespace {
+// Canvases holding a window DC, oldest first; only a few stay open (the system has a small DC cache).
+std::vector<TControlCanvas*> OpenCanvases;
+constexpr size_t MaxOpenCanvases = 4;
+}  // namespace
+
+void ControlCanvasOpened(TControlCanvas* Canvas) {
+  OpenCanvases.push_back(Canvas);
+  while (OpenCanvases.size() > MaxOpenCanvases) OpenCanvases.front()->FreeHandle();
+}
+
+void ControlCanvasClosed(TControlCanvas* Canvas) {
+  OpenCanvases.erase(std::remove(OpenCanvases.begin(), OpenCanvases.end(), Canvas), OpenCanvases.end());
+}
+
+void FreeControlCanvasDCs() {
+  while (!OpenCanvases.empty()) OpenCanvases.back()->FreeHandle();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TControlCanvas
+
+TControlCanvas::~TControlCanvas() { FreeHandle(); }
+
+void TControlCanvas::SetControl(TControl* Value) {
+  if (Value == FControl) return;
+  FreeHandle();
+  FControl = Value;
+}
+
+void TControlCanvas::FreeHandle() {
+  if (!FDeviceContext) return;
+  HDC dc = FDeviceContext;
+  HWND wnd = FWindowHandle;
+  FDeviceContext = nullptr;
+  FWindowHandle = nullptr;
+  ControlCanvasClosed(this);
+  SetHandle(nullptr);
+  ReleaseDC(wnd, dc);
+}
+
+void TControlCanvas::CreateHandle() {
+  if (!FControl) return;
+  HWND wnd = nullptr;
+  int dx = 0, dy = 0;
+  if (auto* w = dynamic_cast<TWinControl*>(FControl)) {
+    wnd = w->Handle();
+  } else {
+    if (!FControl->Parent()) return;
+    wnd = FControl->Parent()->Handle();
+    dx = FControl->Left();
+    dy = FControl->Top();
+  }
+  HDC dc = GetDCEx(wnd, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
+  if (!dc) throw EOutOfResources("Out of system resources");
+  if (dx || dy) SetViewportOrgEx(dc, dx, dy, nullptr);
+  if (!dynamic_cast<TWinControl*>(FControl)) IntersectClipRect(dc, 0, 0, FControl->Width(), FControl->Height());
+  FDeviceContext = dc;
+  FWindowHandle = wnd;
+  SetHandle(dc);
+  ControlCanvasOpened(this);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TGraphicControl
+
+TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner) {
+  FCanvas = new TControlCanvas();
+  FCanvas->SetControl(this);
+}
+
+TGraphicControl::~TGraphicControl() { delete FCanvas; }
+
+void TGraphicControl::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_PAINT) {
+    HDC dc = reinterpret_cast<HDC>(Message.WParam);
+    if (!dc) return;
+    FCanvas->FreeHandle();
+    FCanvas->Lock();
+    FCanvas->SetHandle(dc);
+    try {
+      Paint();
+    } catch (...) {
+      FCanvas->SetHandle(nullptr);
+      FCanvas->Unlock();
+      throw;
+    }
+    FCanvas->SetHandle(nullptr);
+    FCanvas->Unlock();
+    return;
+  }
+  TControl::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TCustomControl
+
+TCustomControl::TCustomControl(TComponent* AOwner) : TWinControl(AOwner) {
+  FCanvas = new TControlCanvas();
+  FCanvas->SetControl(this);
+}
+
+TCustomControl::~TCustomControl() { delete FCanvas; }
+
+void TCustomControl::Dispatch(TMessage& Message) {
+  if (Message.Msg == WM_PAINT) {
+    FControlState.Include(csCustomPaint);
+    TLiveGuard g(this);
+    try {
+      PaintHandler(MessageAs<TWMPaint>(Message));
+    } catch (...) {
+      if (g) FControlState.Exclude(csCustomPaint);
+      throw;
+    }
+    if (g) FControlState.Exclude(csCustomPaint);
+    return;
+  }
+  TWinControl::Dispatch(Message);
+}
+
+void TCustomControl::PaintWindow(HDC DC) {
+  FCanvas->FreeHandle();
+  FCanvas->Lock();
+  FCanvas->SetHandle(DC);
+  try {
+    Paint();
+  } catch (...) {
+    FCanvas->SetHandle(nullptr);
+    FCanvas->Unlock();
+    throw;
+  }
+  FCanvas->SetHandle(nullptr);
+  FCanvas->Unlock();
+}
+
+void TCustomControl::DestroyWindowHandle() {
+  FCanvas->FreeHandle();
+  TWinControl::DestroyWindowHandle();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// THintWindow
+
+THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner) {
+  FVisible = false;
+  FParentColor = false;
+  FParentFont = false;
+  FColor = Application ? Application->HintColor() : clInfoBk;
+  FBrush->SetColor(FColor);
+  if (Screen) FFont->Assign(Screen->HintFont());
+  FFont->SetColor(clInfoText);
+  FControlStyle = TControlStyle{csOpaque};
+}
+
+void THintWindow::CreateParams(TCreateParams& Params) {
+  TCustomControl::CreateParams(Params);
+  Params.Style = WS_POPUP | WS_BORDER;
+  Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+  Params.WindowClass.style |= CS_SAVEBITS;
+  Params.WndParent = nullptr;
+}
+
+RECT THintWindow::CalcHintRect(int MaxWidth, const std::string& AHint) {
+  RECT r{0, 0, MaxWidth, 0};
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, FFont->Handle());
+  DrawTextA(dc, AHint.c_str(), int(AHint.size()), &r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  r.right += 6;
+  r.bottom += 2;
+  return r;
+}
+
+void THintWindow::ActivateHint(RECT Rect, const std::string& AHint) {
+  SetTextBuf(AHint);
+  RECT work{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  int w = Rect.right - Rect.left + 2, h = Rect.bottom - Rect.top + 2;  // plus the border
+  int x = Rect.left, y = Rect.top;
+  if (x + w > work.right) x = work.right - w;
+  if (x < work.left) x = work.left;
+  if (y + h > work.bottom) y = work.bottom - h;
+  if (y < work.top) y = work.top;
+  HandleNeeded();
+  FLeft = x;
+  FTop = y;
+  FWidth = w;
+  FHeight = h;
+  SetWindowPos(FHandle, HWND_TOPMOST, x, y, w, h, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+  FVisible = true;
+  Invalidate();
+  Update();
+}
+
+void THintWindow::Paint() {
+  TCanvas* c = Canvas();
+  RECT r = GetClientRect();
+  c->Brush()->SetColor(FColor);
+  c->Brush()->SetStyle(bsSolid);
+  c->FillRect(r);
+  c->Font()->Assign(FFont);
+  r.left += 2;
+  r.top += 1;
+  std::string t = FText;
+  SetBkMode(c->Handle(), TRANSPARENT);
+  SetTextColor(c->Handle(), ColorToRGB(FFont->Color()));
+  DrawTextA(c->Handle(), t.c_str(), int(t.size()), &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+}
+
+void THintWindow::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_NCHITTEST:
+      Message.Result = HTTRANSPARENT;
+      return;
+    case WM_MOUSEACTIVATE:
+      Message.Result = MA_NOACTIVATE;
+      return;
+  }
+  TCustomControl::Dispatch(Message);
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+void RegisterControlsClasses() {
+  RegisterClasses({TControl::StaticClass(), TWinControl::StaticClass(), TGraphicControl::StaticClass(),
+                   TCustomControl::StaticClass(), THintWindow::StaticClass()});
+}

@@ -1,0 +1,553 @@
+// The application object (message loop, idle work, exceptions, hints, help) and the screen.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "ControlsInternal.h"
+#include "Forms.h"
+
+TApplication* Application = nullptr;
+TScreen* Screen = nullptr;
+
+namespace {
+constexpr UINT_PTR HintTimerId = 1;
+constexpr UINT_PTR MouseTimerId = 2;
+constexpr UINT MousePollInterval = 100;
+}  // namespace
+
+TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
+  FIcon = new TIcon();
+  if (HICON icon = LoadIconA(GetModuleHandleA(nullptr), "MAINICON")) FIcon->SetHandle(icon);
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  std::string name = path;
+  size_t slash = name.find_last_of("\\/");
+  if (slash != std::string::npos) name = name.substr(slash + 1);
+  size_t dot = name.rfind('.');
+  if (dot != std::string::npos) name = name.substr(0, dot);
+  FTitle = name;
+}
+
+TApplication::~TApplication() {
+  CancelHint();
+  // The forms go first (they call back here while they go).
+  DestroyComponents();
+  FHintWindow = nullptr;
+  if (FHandle) {
+    HWND h = FHandle;
+    FHandle = nullptr;
+    DeallocateHWnd(h);
+  }
+  delete FIcon;
+}
+
+void TApplication::Initialize() {
+  INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES | ICC_BAR_CLASSES | ICC_COOL_CLASSES | ICC_USEREX_CLASSES};
+  InitCommonControlsEx(&icc);
+  GetFormatSettings();
+}
+
+HWND TApplication::Handle() {
+  if (!FHandle) {
+    FHandle = AllocateHWnd(Bind(this, &TApplication::WndProc));
+    SetWindowTextA(FHandle, FTitle.c_str());
+  }
+  return FHandle;
+}
+
+void TApplication::SetTitle(const std::string& Value) {
+  FTitle = Value;
+  if (FHandle) SetWindowTextA(FHandle, Value.c_str());
+}
+
+void TApplication::FormCreated(TCustomForm* Form) {
+  if (!FMainForm) FMainForm = Form;
+}
+
+void TApplication::CreateForm(TFormClass FormClass, TCustomForm** Reference) {
+  if (!FormClass || !FormClass->Create) throw EInvalidOperation("Cannot create a form of this class");
+  TObject* o = FormClass->Create(this);
+  auto* f = dynamic_cast<TCustomForm*>(o);
+  if (!f) {
+    TObject::Free(o);
+    throw EInvalidOperation(std::string("Class ") + FormClass->Name + " is not a form");
+  }
+  if (Reference) *Reference = f;
+  FormCreated(f);
+  f->AfterConstruction();
+}
+
+void TApplication::Run() {
+  FRunning = true;
+  try {
+    if (FMainForm && FShowMainForm) {
+      if (FMainForm->FWindowState == wsMinimized) {
+        FMainForm->FVisible = true;
+        FMainForm->HandleNeeded();
+        ShowWindow(FMainForm->WindowHandle(), SW_SHOWMINNOACTIVE);
+      } else {
+        FMainForm->Show();
+      }
+    }
+    while (!FTerminated) {
+      try {
+        HandleMessage();
+      } catch (...) {
+        HandleException(this);
+      }
+    }
+  } catch (...) {
+    FRunning = false;
+    throw;
+  }
+  FRunning = false;
+}
+
+void TApplication::Terminate() { PostQuitMessage(0); }
+
+void TApplication::ProcessMessages() {
+  MSG msg;
+  while (ProcessMessage(msg)) {
+  }
+}
+
+void TApplication::HandleMessage() {
+  MSG msg;
+  if (!ProcessMessage(msg)) Idle(msg);
+}
+
+bool TApplication::ProcessMessage(MSG& Msg) {
+  if (!PeekMessageA(&Msg, nullptr, 0, 0, PM_REMOVE)) return false;
+  if (Msg.message == WM_QUIT) {
+    FTerminated = true;
+    return true;
+  }
+  bool handled = false;
+  OnMessage(Msg, handled);
+  if (!handled && !IsHintMsg(Msg) && !IsKeyMsg(Msg)) {
+    TranslateMessage(&Msg);
+    DispatchMessageA(&Msg);
+  }
+  if (Msg.message == WM_MOUSEMOVE || Msg.message == WM_NCMOUSEMOVE) DoMouseIdle();
+  return true;
+}
+
+bool TApplication::IsKeyMsg(MSG& Msg) {
+  if (Msg.message < WM_KEYFIRST || Msg.message > WM_KEYLAST) return false;
+  // The control of the focused window, or of its nearest parent window that has one (a combo's edit).
+  HWND wnd = Msg.hwnd;
+  TWinControl* c = nullptr;
+  while (wnd && !(c = FindControl(wnd))) wnd = GetParent(wnd);
+  if (!c) return false;
+  return c->Perform(CN_BASE + Msg.message, Msg.wParam, Msg.lParam) != 0;
+}
+
+bool TApplication::IsHintMsg(MSG& Msg) {
+  if (!FHintActive) return false;
+  switch (Msg.message) {
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+    case WM_LBUTTONDOWN:
+    case WM_RBUTTONDOWN:
+    case WM_MBUTTONDOWN:
+    case WM_NCLBUTTONDOWN:
+    case WM_NCRBUTTONDOWN:
+    case WM_ACTIVATE:
+    case WM_ACTIVATEAPP:
+      CancelHint();
+      break;
+  }
+  return false;
+}
+
+void TApplication::Idle(const MSG& Msg) {
+  DoMouseIdle();
+  bool done = true;
+  try {
+    OnIdle(this, done);
+    DoActionIdle();
+  } catch (...) {
+    HandleException(this);
+  }
+  FreeControlCanvasDCs();
+  if (done) WaitMessage();
+}
+
+void TApplication::AddIdleUpdate(void* Key, std::function<void()> Fn) { FIdleUpdates.push_back({Key, std::move(Fn)}); }
+
+void TApplication::RemoveIdleUpdate(void* Key) {
+  FIdleUpdates.erase(std::remove_if(FIdleUpdates.begin(), FIdleUpdates.end(),
+                                    [Key](const TIdleUpdate& u) { return u.Key == Key; }),
+                     FIdleUpdates.end());
+}
+
+void TApplication::DoActionIdle() {
+  // A handler may add or remove others: run over a copy.
+  std::vector<TIdleUpdate> list = FIdleUpdates;
+  for (auto& u : list) u.Fn();
+}
+
+void TApplication::HandleException(TObject* Sender) {
+  std::exception_ptr ep = std::current_exception();
+  if (!ep) return;
+  if (HWND cap = GetCapture()) ::SendMessageA(cap, WM_CANCELMODE, 0, 0);
+  try {
+    std::rethrow_exception(ep);
+  } catch (EAbort&) {
+    return;
+  } catch (Exception& e) {
+    if (OnException)
+      OnException(Sender, &e);
+    else
+      ShowException(&e);
+  } catch (std::exception& e) {
+    Exception wrapped(e.what());
+    if (OnException)
+      OnException(Sender, &wrapped);
+    else
+      ShowException(&wrapped);
+  } catch (...) {
+    Exception wrapped("Unknown exception");
+    if (OnException)
+      OnException(Sender, &wrapped);
+    else
+      ShowException(&wrapped);
+  }
+}
+
+void TApplication::ShowException(Exception* E) {
+  std::string msg = E ? E->Message : std::string();
+  if (!msg.empty() && static_cast<unsigned char>(msg.back()) > '.') msg += '.';
+  HWND owner = nullptr;
+  if (FMainForm && FMainForm->HandleAllocated()) owner = FMainForm->WindowHandle();
+  MessageBoxA(owner, msg.c_str(), FTitle.c_str(), MB_OK | MB_ICONSTOP);
+}
+
+void TApplication::SetActiveState(bool Value) {
+  if (Value == FActive) return;
+  FActive = Value;
+  if (Value)
+    OnActivate(this);
+  else {
+    CancelHint();
+    OnDeactivate(this);
+  }
+}
+
+void TApplication::Minimize() {
+  if (FMainForm && FMainForm->HandleAllocated()) ShowWindow(FMainForm->WindowHandle(), SW_MINIMIZE);
+  OnMinimize(this);
+}
+
+void TApplication::Restore() {
+  if (FMainForm && FMainForm->HandleAllocated() && IsIconic(FMainForm->WindowHandle()))
+    ShowWindow(FMainForm->WindowHandle(), SW_RESTORE);
+  OnRestore(this);
+}
+
+void TApplication::BringToFront() {
+  if (FMainForm && FMainForm->HandleAllocated()) {
+    HWND w = GetLastActivePopup(FMainForm->WindowHandle());
+    if (w && IsWindowVisible(w) && IsWindowEnabled(w)) SetForegroundWindow(w);
+  }
+}
+
+bool TApplication::HelpCommand(UINT Command, ULONG_PTR Data) {
+  if (FHelpFile.empty()) return false;
+  HWND owner = FMainForm && FMainForm->HandleAllocated() ? FMainForm->WindowHandle() : Handle();
+  return WinHelpA(owner, FHelpFile.c_str(), Command, Data) != FALSE;
+}
+
+bool TApplication::HelpContext(int Context) { return HelpCommand(HELP_CONTEXT, ULONG_PTR(Context)); }
+
+bool TApplication::HelpJump(const std::string& JumpID) {
+  std::string command = "JumpID(\"\",\"" + JumpID + "\")";
+  return HelpCommand(HELP_COMMAND, reinterpret_cast<ULONG_PTR>(command.c_str()));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Mouse tracking and hints
+
+void TApplication::ControlDestroyed(TControl* Control) {
+  if (FMouseControl == Control) FMouseControl = nullptr;
+  if (FHintControl == Control) {
+    FHintControl = nullptr;
+    CancelHint();
+  }
+  if (Control == FHintWindow) {
+    FHintWindow = nullptr;
+    FHintActive = false;
+  }
+}
+
+void TApplication::HintMouseMessage(TControl* Control, TMessage& Message) {
+  // A move over the control that shows the hint keeps it; the idle check handles the rest.
+}
+
+void TApplication::SetHint(const std::string& Value) {
+  if (Value == FHint) return;
+  FHint = Value;
+  OnHint(this);
+}
+
+void TApplication::SetShowHint(bool Value) {
+  if (Value == FShowHint) return;
+  FShowHint = Value;
+  if (!Value) {
+    CancelHint();
+    if (FHintWindow) {
+      TObject::Free(FHintWindow);
+      FHintWindow = nullptr;
+    }
+  }
+}
+
+// The hint of a control: its own, else its parent's.
+static std::string EffectiveHint(TControl* c) {
+  for (; c; c = c->Parent())
+    if (!c->Hint().empty()) return c->Hint();
+  return std::string();
+}
+
+void TApplication::DoMouseIdle() {
+  POINT p;
+  if (!GetCursorPos(&p)) return;
+  TControl* c = FindDragTarget(p, true);
+  if (c && c->ComponentState().Contains(csDestroying)) c = nullptr;
+  if (c == FMouseControl) return;
+  TControl* old = FMouseControl;
+  FMouseControl = c;
+  TLiveGuard gc(c);
+  if (old) old->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(old));
+  if (c && !gc) c = nullptr;
+  if (FMouseControl != c) return;  // moved on inside the handler
+  if (c) c->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(c));
+  if (c && !gc) c = nullptr;
+  FMouseControl = c;
+  if (FHandle || c) {
+    if (c)
+      SetTimer(Handle(), MouseTimerId, MousePollInterval, nullptr);
+    else
+      KillTimer(FHandle, MouseTimerId);
+  }
+  // Hints follow the control under the mouse.
+  SetHint(c ? GetLongHint(EffectiveHint(c)) : std::string());
+  bool wasActive = FHintActive;
+  CancelHint();
+  FHintControl = nullptr;
+  if (c && FShowHint && c->ShowHint() && !GetShortHint(EffectiveHint(c)).empty()) {
+    FHintControl = c;
+    StartHintTimer(UINT(wasActive ? FHintShortPause : FHintPause), 1);
+  }
+}
+
+void TApplication::StartHintTimer(UINT Interval, int Kind) {
+  FHintTimerKind = Kind;
+  SetTimer(Handle(), HintTimerId, Interval ? Interval : 1, nullptr);
+}
+
+void TApplication::StopHintTimer() {
+  if (FHintTimerKind && FHandle) KillTimer(FHandle, HintTimerId);
+  FHintTimerKind = 0;
+}
+
+void TApplication::CancelHint() {
+  StopHintTimer();
+  if (FHintActive && FHintWindow && FHintWindow->HandleAllocated()) ShowWindow(FHintWindow->WindowHandle(), SW_HIDE);
+  FHintActive = false;
+}
+
+void TApplication::ActivateHint(POINT CursorPos) {
+  TControl* c = FHintControl;
+  if (!c) return;
+  std::string hint = GetShortHint(EffectiveHint(c));
+  if (hint.empty()) return;
+  THintInfo info;
+  info.HintControl = c;
+  info.CursorPos = c->ScreenToClient(CursorPos);
+  info.HintPos = POINT{CursorPos.x, CursorPos.y + GetSystemMetrics(SM_CYCURSOR) / 2 + 4};
+  info.HintMaxWidth = Screen ? Screen->Width() : 800;
+  info.HintColor = FHintColor;
+  info.CursorRect = c->ClientRect();
+  info.HideTimeout = FHintHidePause;
+  info.HintStr = hint;
+  TLiveGuard g(c);
+  if (c->Perform(CM_HINTSHOW, 0, reinterpret_cast<LPARAM>(&info)) != 0 || !g) return;
+  if (!FHintWindow) FHintWindow = new THintWindow(this);
+  FHintWindow->SetColor(info.HintColor);
+  RECT r = FHintWindow->CalcHintRect(info.HintMaxWidth, info.HintStr);
+  OffsetRect(&r, info.HintPos.x, info.HintPos.y);
+  FHintWindow->ActivateHint(r, info.HintStr);
+  FHintActive = true;
+  if (info.HideTimeout > 0) StartHintTimer(UINT(info.HideTimeout), 2);
+}
+
+void TApplication::HintTimerExpired() {
+  int kind = FHintTimerKind;
+  StopHintTimer();
+  if (kind == 1) {
+    POINT p;
+    GetCursorPos(&p);
+    if (FHintControl && FHintControl == FMouseControl) ActivateHint(p);
+  } else if (kind == 2) {
+    CancelHint();
+  }
+}
+
+void TApplication::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_TIMER:
+      if (Message.WParam == HintTimerId)
+        HintTimerExpired();
+      else if (Message.WParam == MouseTimerId)
+        DoMouseIdle();
+      return;
+    case WM_CLOSE:
+      if (FMainForm) FMainForm->Close();
+      return;
+    case WM_QUERYENDSESSION:
+      Message.Result = 1;
+      return;
+  }
+  Message.Result = DefWindowProcA(FHandle, Message.Msg, Message.WParam, Message.LParam);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TScreen
+
+static TFont* FontFromLogFont(const LOGFONTA& lf) {
+  auto* f = new TFont();
+  if (HFONT h = CreateFontIndirectA(&lf)) f->SetHandle(h);
+  return f;
+}
+
+TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {
+  HDC dc = GetDC(nullptr);
+  FPixelsPerInch = GetDeviceCaps(dc, LOGPIXELSY);
+  ReleaseDC(nullptr, dc);
+  FHintFont = new TFont();
+  FMenuFont = new TFont();
+  FIconFont = new TFont();
+  ResetFonts();
+}
+
+TScreen::~TScreen() {
+  for (auto& c : FCursors) DestroyCursor(c.Handle);
+  delete FHintFont;
+  delete FMenuFont;
+  delete FIconFont;
+}
+
+void TScreen::ResetFonts() {
+  NONCLIENTMETRICSA ncm{};
+  ncm.cbSize = sizeof ncm;
+  if (SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0)) {
+    std::unique_ptr<TFont> hint(FontFromLogFont(ncm.lfStatusFont));
+    std::unique_ptr<TFont> menu(FontFromLogFont(ncm.lfMenuFont));
+    FHintFont->Assign(hint.get());
+    FMenuFont->Assign(menu.get());
+  }
+  LOGFONTA lf{};
+  if (SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof lf, &lf, 0)) {
+    std::unique_ptr<TFont> icon(FontFromLogFont(lf));
+    FIconFont->Assign(icon.get());
+  }
+}
+
+void TScreen::AddForm(TCustomForm* Form) {
+  if (std::find(FForms.begin(), FForms.end(), Form) == FForms.end()) FForms.push_back(Form);
+}
+
+void TScreen::RemoveForm(TCustomForm* Form) {
+  FForms.erase(std::remove(FForms.begin(), FForms.end(), Form), FForms.end());
+  if (FActiveForm == Form) {
+    FActiveForm = nullptr;
+    FActiveControl = nullptr;
+  }
+}
+
+void TScreen::SetActiveForm(TCustomForm* Form) {
+  FActiveForm = Form;
+  if (Form) FActiveControl = Form->ActiveControl();
+}
+
+RECT TScreen::WorkAreaRect() const {
+  RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
+  return r;
+}
+
+HCURSOR TScreen::Cursors(int Index) {
+  for (auto& c : FCursors)
+    if (c.Index == Index) return c.Handle;
+  LPCSTR id = IDC_ARROW;
+  switch (Index) {
+    case crNone: return nullptr;
+    case crCross: id = IDC_CROSS; break;
+    case crIBeam: id = IDC_IBEAM; break;
+    case crSizeNESW: id = IDC_SIZENESW; break;
+    case crSizeNS: case crVSplit: id = IDC_SIZENS; break;
+    case crSizeNWSE: id = IDC_SIZENWSE; break;
+    case crSizeWE: case crHSplit: id = IDC_SIZEWE; break;
+    case crUpArrow: id = IDC_UPARROW; break;
+    case crHourGlass: case crSQLWait: id = IDC_WAIT; break;
+    case crNoDrop: case crNo: id = IDC_NO; break;
+    case crAppStart: id = IDC_APPSTARTING; break;
+    case crHelp: id = IDC_HELP; break;
+    case crHandPoint: id = IDC_HAND; break;
+    case crSizeAll: id = IDC_SIZEALL; break;
+    default: break;
+  }
+  return LoadCursorA(nullptr, id);
+}
+
+void TScreen::SetCursors(int Index, HCURSOR Handle) {
+  for (auto& c : FCursors)
+    if (c.Index == Index) {
+      if (c.Handle != Handle) DestroyCursor(c.Handle);
+      c.Handle = Handle;
+      return;
+    }
+  if (Handle) FCursors.push_back({Index, Handle});
+}
+
+void TScreen::SetCursor(TCursor Value) {
+  if (Value == FCursor) return;
+  FCursor = Value;
+  POINT p;
+  if (Value != crDefault) {
+    ::SetCursor(Cursors(Value));
+  } else if (GetCursorPos(&p)) {
+    // Let the window under the mouse choose its cursor again.
+    HWND w = WindowFromPoint(p);
+    if (w && GetWindowThreadProcessId(w, nullptr) == GetCurrentThreadId()) {
+      LRESULT hit = ::SendMessageA(w, WM_NCHITTEST, 0, MAKELPARAM(p.x, p.y));
+      ::SendMessageA(w, WM_SETCURSOR, WPARAM(w), MAKELPARAM(hit, WM_MOUSEMOVE));
+    }
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+void InitForms() {
+  if (Application) return;
+  Application = new TApplication(nullptr);
+  Screen = new TScreen(nullptr);
+  RegisterControlsClasses();
+  RegisterClasses({TCustomForm::StaticClass(), TForm::StaticClass()});
+}
+
+void DoneForms() {
+  if (Application) {
+    TApplication* app = Application;
+    TObject::Free(app);
+    Application = nullptr;
+  }
+  if (Screen) {
+    while (Screen->FormCount() > 0) TObject::Free(Screen->Forms(Screen->FormCount() - 1));
+    TScreen* s = Screen;
+    Screen = nullptr;
+    TObject::Free(s);
+  }
+}

@@ -156,7 +156,7 @@ void TComponent::AnnounceRemoval() {
 
 TComponent::~TComponent() {
   Destroying();
-  if (FComponentState.Contains(csLoading)) ClassesDetail::ForgetLoading(this);
+  ClassesDetail::ForgetLoading(this);
   AnnounceRemoval();
   DestroyComponents();
   if (FOwner) FOwner->Remove(this);

@@ -469,6 +469,7 @@ std::vector<std::vector<TComponent*>*>& LoadingLists() {
 }  // namespace
 
 void ClassesDetail::ForgetLoading(TComponent* c) {
+  if (LoadingLists().empty()) return;
   for (auto* l : LoadingLists()) std::replace(l->begin(), l->end(), c, static_cast<TComponent*>(nullptr));
 }
 
@@ -505,11 +506,19 @@ public:
     } pop;
     for (TComponent* c : loaded)
       if (c) c->ExcludeState(csReading);
-    for (size_t i = 0; i < loaded.size(); ++i) {
-      TComponent* c = loaded[i];
-      if (!c) continue;
-      c->Loaded();
-      if (loaded[i]) c->ExcludeState(csLoading);
+    size_t i = 0;
+    try {
+      for (; i < loaded.size(); ++i) {
+        TComponent* c = loaded[i];
+        if (!c) continue;
+        c->Loaded();
+        if (loaded[i]) c->ExcludeState(csLoading);
+      }
+    } catch (...) {
+      // The rest are not loaded, but must not stay in loading state either.
+      for (; i < loaded.size(); ++i)
+        if (loaded[i]) loaded[i]->ExcludeState(csLoading);
+      throw;
     }
     return root;
   }

@@ -90,6 +90,9 @@ public:
     Log.push_back(Name() + (ComponentState().Contains(csLoading) ? " loading" : "") +
                   (ComponentState().Contains(csReading) ? " reading" : "") + (FBuddy ? " buddy " + FBuddy->Name() : ""));
     inherited::Loaded();
+    // Loaded handlers that free components or fail.
+    if (FCaption == "fail") throw EConvertError("cannot load");
+    if (FCaption.rfind("free ", 0) == 0) TObject::Free(Owner()->FindComponent(FCaption.substr(5)));
   }
   void DefineProperties(TFiler* Filer) override {
     inherited::DefineProperties(Filer);
@@ -293,6 +296,25 @@ TEST_F(FormReader, DefinedPropertiesReadValuesOneByOne) {
   EXPECT_EQ(w->FKinds, (std::vector<TValueType>{vaIdent, vaTrue, vaString, vaInt, vaFalse, vaExtended, vaIdent, vaNull}));
   EXPECT_EQ(w->FLeft, -1);   // 32-bit values may be written unsigned
   EXPECT_EQ(w->FLevel, 255);
+}
+
+TEST_F(FormReader, LoadedMayFreeComponentsOrFail) {
+  TSampleForm form(nullptr);
+  ReadComponentFromText("object f: TSampleForm\n  object a: TWidget\n    Caption = 'free c'\n  end\n"
+                        "  object b: TWidget\n    Caption = 'free b'\n  end\n  object c: TWidget\n  end\n"
+                        "  object d: TWidget\n  end\nend",
+                        &form);
+  EXPECT_EQ(Log, (std::vector<std::string>{"f loading", "a loading", "b loading", "d loading"}));
+  ASSERT_EQ(form.ComponentCount(), 2);
+  EXPECT_TRUE(W(&form, "d")->ComponentState().Empty());
+
+  TSampleForm other(nullptr);
+  EXPECT_THROW(ReadComponentFromText("object g: TSampleForm\n  object a: TWidget\n    Caption = 'fail'\n  end\n"
+                                     "  object b: TWidget\n  end\nend",
+                                     &other),
+               EConvertError);
+  ASSERT_EQ(other.ComponentCount(), 2);
+  EXPECT_FALSE(W(&other, "b")->ComponentState().Contains(csLoading));
 }
 
 TEST_F(FormReader, MissingResourceRaises) {

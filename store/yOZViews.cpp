@@ -1,5 +1,10 @@
 #include "yOZViews.h"
 
+#include <commctrl.h>
+
+#include <algorithm>
+#include <unordered_map>
+
 #include "ComCtrls.h"
 
 namespace {
@@ -21,8 +26,58 @@ void TListViewBoard::EndUpdate() { FView->Items()->EndUpdate(); }
 void TListViewBoard::Clear() { FView->Items()->Clear(); }
 void TListViewBoard::AddRow(const TListRow& Row) { AddListItem(FView, Row); }
 
+// Sizes a column to its widest text and its header, as LVSCW_AUTOSIZE_USEHEADER does (the last column
+// also fills the rest of the view). The texts are measured here from the items the object holds: the
+// list view's own sizing asks the parent for every text of every row, which makes a board of a
+// thousand users take several times as long.
 void TListViewBoard::AutoSizeColumn(int Column) {
-  if (Column < FView->Columns()->Count()) FView->Column(Column)->SetWidth(LVSCW_AUTOSIZE_USEHEADER);
+  const int columns = FView->Columns()->Count();
+  if (Column >= columns) return;
+  if (!FView->HandleAllocated()) {
+    FView->Column(Column)->SetWidth(LVSCW_AUTOSIZE_USEHEADER);
+    return;
+  }
+  HWND h = FView->Handle();
+  HDC dc = GetDC(h);
+  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
+  std::unordered_map<std::string, int> measured;
+  auto textWidth = [&](const std::string& Text) {
+    auto found = measured.find(Text);
+    if (found != measured.end()) return found->second;
+    SIZE size = {0, 0};
+    GetTextExtentPoint32A(dc, Text.c_str(), static_cast<int>(Text.size()), &size);
+    measured.emplace(Text, size.cx);
+    return static_cast<int>(size.cx);
+  };
+  const int labelPadding = 12;  // the list view's trailing label padding
+  int widest = 0;
+  TListItems* items = FView->Items();
+  for (int i = 0; i < items->Count(); ++i) {
+    TListItem* item = items->Item(i);
+    if (Column == 0) {
+      widest = std::max(widest, textWidth(item->Caption()));
+    } else if (Column - 1 < item->SubItems()->Count()) {
+      widest = std::max(widest, textWidth(item->SubItems()->Strings(Column - 1)));
+    }
+  }
+  int width = widest + labelPadding;
+  if (Column == 0) {
+    int cx = 0, cy = 0;
+    HIMAGELIST images = reinterpret_cast<HIMAGELIST>(SendMessageA(h, LVM_GETIMAGELIST, LVSIL_SMALL, 0));
+    if (images && ImageList_GetIconSize(images, &cx, &cy)) width += cx + 2;
+  }
+  width = std::max(width, textWidth(FView->Column(Column)->Caption()) + 2 * labelPadding);
+  SelectObject(dc, oldFont);
+  ReleaseDC(h, dc);
+  if (Column == columns - 1) {
+    RECT client;
+    GetClientRect(h, &client);
+    int others = 0;
+    for (int c = 0; c < columns - 1; ++c)
+      others += static_cast<int>(SendMessageA(h, LVM_GETCOLUMNWIDTH, c, 0));
+    width = std::max(width, static_cast<int>(client.right - client.left) - others);
+  }
+  FView->Column(Column)->SetWidth(width);
 }
 
 int TListViewBoard::RowCount() const { return FView->Items()->Count(); }

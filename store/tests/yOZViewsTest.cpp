@@ -76,7 +76,20 @@ TEST_F(ViewsTest, BoardFillsTheListViewAndAdministratorActsOnTheSelectedRow) {
   EXPECT_EQ(jo->SubItems()->Strings(4), "JSMITH");
   EXPECT_EQ(jo->ImageIndex(), 3);
   EXPECT_EQ(Board->Column(5)->Width(), 0);  // "PC Name" stays hidden
-  EXPECT_GT(Board->Column(0)->Width(), 0);
+  // Columns fit their widest text and their header; the last one fills the rest of the view.
+  HDC dc = GetDC(Board->Handle());
+  SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(Board->Handle(), WM_GETFONT, 0, 0)));
+  SIZE name = {}, header = {};
+  GetTextExtentPoint32A(dc, "Jo Smith", 8, &name);
+  GetTextExtentPoint32A(dc, "Department", 10, &header);
+  ReleaseDC(Board->Handle(), dc);
+  EXPECT_GE(Board->Column(0)->Width(), name.cx);
+  EXPECT_GE(Board->Column(4)->Width(), header.cx);
+  RECT client;
+  GetClientRect(Board->Handle(), &client);
+  int sum = 0;
+  for (int c = 0; c < 7; ++c) sum += Board->Column(c)->Width();
+  EXPECT_GE(sum, client.right - client.left);
   EXPECT_EQ(Board->Items()->UpdateCount(), 0);
 
   jo->SetSelected(true);

@@ -1,0 +1,155 @@
+// The board of 100, 1,000 and 10,000 users: the scan of the user file alone, and the whole fill of a
+// shown report list view (scan, rows, column sizing, painting). Target: 1,000 users under 100 ms.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+#include "ComCtrls.h"
+#include "Forms.h"
+#include "IsamFile.h"
+#include "SysUtils.h"
+#include "yOZFile.h"
+
+namespace {
+
+double Ms(LARGE_INTEGER a, LARGE_INTEGER b) {
+  LARGE_INTEGER f;
+  QueryPerformanceFrequency(&f);
+  return 1000.0 * double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
+}
+
+LARGE_INTEGER Tick() {
+  LARGE_INTEGER t;
+  QueryPerformanceCounter(&t);
+  return t;
+}
+
+std::string MakeDatabase(int Users) {
+  char tmp[MAX_PATH];
+  GetTempPathA(MAX_PATH, tmp);
+  std::string dir = std::string(tmp) + "yoz-board-bench-" + std::to_string(GetCurrentProcessId()) + "-" +
+                    std::to_string(Users) + "\\";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  TIsamFile f("");
+  f.CreateFile(dir + "yOZDB31", 10, UserFileFormat);
+  if (!f.Open(dir + "yOZDB31", 3)) {
+    std::printf("cannot open the user file: %s\n", f.ErrorText().c_str());
+    std::exit(1);
+  }
+  static const char* const statuses[] = {"Available", "At lunch", "In meeting", "Gone home", "Offline", "Training"};
+  static const char* const departments[] = {"Sales", "Accounts", "Support", "Development"};
+  const std::string today = DateTimeToStr(Now());
+  const std::string older = DateTimeToStr(Now() - 3);
+  for (int i = 0; i < Users; ++i) {
+    TUserRec rec;
+    rec.SetName("User number " + std::to_string(i));
+    rec.SetLogInName("USER" + std::to_string(i));
+    rec.SetStatus(statuses[i % 6]);
+    rec.SetDepartment(departments[i % 4]);
+    rec.SetExtension(std::to_string(1000 + i));
+    rec.SetComments(i % 3 ? "" : "back after lunch");
+    rec.SetUpdated(i % 2 ? today : older);
+    f.Add(rec.Data, "");
+  }
+  f.Close();
+  return dir;
+}
+
+void RemoveDatabase(const std::string& Dir) {
+  for (const char* n : {"yOZDB31.ism", "yOZDB31.isd", "yOZ.cfg"}) DeleteFileA((Dir + n).c_str());
+  RemoveDirectoryA(Dir.c_str());
+}
+
+// Times each step of a fill on the real board.
+class TTimedBoard : public IBoardView {
+public:
+  explicit TTimedBoard(IBoardView* AInner) : FInner(AInner) {}
+  double ClearMs = 0, AddMs = 0, SizeMs = 0, EndMs = 0;
+  void BeginUpdate() override { FInner->BeginUpdate(); }
+  void EndUpdate() override { Time(EndMs, [&] { FInner->EndUpdate(); }); }
+  void Clear() override { Time(ClearMs, [&] { FInner->Clear(); }); }
+  void AddRow(const TListRow& Row) override { Time(AddMs, [&] { FInner->AddRow(Row); }); }
+  void AutoSizeColumn(int Column) override {
+    Time(SizeMs, [&] {
+      if (RawView)
+        SendMessageA(RawView, LVM_SETCOLUMNWIDTH, Column, LVSCW_AUTOSIZE_USEHEADER);
+      else
+        FInner->AutoSizeColumn(Column);
+    });
+  }
+  HWND RawView = nullptr;
+  int RowCount() const override { return FInner->RowCount(); }
+  TListRow Row(int Index) const override { return FInner->Row(Index); }
+  int SelectedIndex() const override { return FInner->SelectedIndex(); }
+
+private:
+  template <class F>
+  void Time(double& Sum, F f) {
+    LARGE_INTEGER a = Tick();
+    f();
+    Sum += Ms(a, Tick());
+  }
+  IBoardView* FInner;
+};
+
+}  // namespace
+
+int main() {
+  InitForms();
+  TForm* form = new TForm(nullptr);
+  form->SetBounds(10, 10, 900, 600);
+  TListView* lv = new TListView(form);
+  lv->SetParent(form);
+  lv->SetViewStyle(vsReport);
+  lv->SetBounds(0, 0, 880, 560);
+  for (const char* c : {"User", "Status", "Updated", "Ext", "Department", "PC Name", "Comments..."})
+    lv->Columns()->Add()->SetCaption(c);
+  lv->Column(5)->SetWidth(0);
+  form->Show();
+  Application->ProcessMessages();
+
+  std::printf("%8s %14s %18s %22s\n", "users", "scan only ms", "board (view) ms", "of which fill ms");
+  for (int users : {100, 1000, 10000}) {
+    if (users == 10000 && std::getenv("YOZ_BENCH_SMALL")) break; {
+    std::string dir = MakeDatabase(users);
+    TyOZFile db(dir);
+    TListViewBoard board(lv);
+    const int runs = users >= 10000 ? 3 : 10;
+    double scan = 1e9, fill = 1e9, fillOnly = 1e9;
+    for (int r = 0; r < runs; ++r) {
+      LARGE_INTEGER a = Tick();
+      auto rows = db.BoardRows();
+      LARGE_INTEGER b = Tick();
+      if (rows.size() != size_t(users)) std::printf("scan gave %zu rows\n", rows.size());
+      scan = std::min(scan, Ms(a, b));
+    }
+    for (int r = 0; r < runs; ++r) {
+      LARGE_INTEGER a = Tick();
+      db.FillMainList(&board);
+      LARGE_INTEGER m = Tick();
+      UpdateWindow(lv->Handle());
+      Application->ProcessMessages();
+      LARGE_INTEGER b = Tick();
+      fillOnly = std::min(fillOnly, Ms(a, m));
+      if (lv->Items()->Count() != users) std::printf("board shows %d rows\n", lv->Items()->Count());
+      fill = std::min(fill, Ms(a, b));
+    }
+    std::printf("%8d %14.1f %18.1f %22.1f\n", users, scan, fill, fillOnly);
+    if (std::getenv("YOZ_BENCH_PARTS")) {
+      TTimedBoard timed(&board);
+      if (std::getenv("YOZ_BENCH_RAW")) timed.RawView = lv->Handle();
+      db.FillMainList(&timed);
+      std::printf("         parts: clear %.1f, add %.1f, column sizing %.1f, end update %.1f ms\n", timed.ClearMs,
+                  timed.AddMs, timed.SizeMs, timed.EndMs);
+    }
+    lv->Items()->Clear();
+    RemoveDatabase(dir);
+  }
+  }
+  TObject::Free(form);
+  DoneForms();
+  return 0;
+}

@@ -35,7 +35,14 @@ TyOZFile::TyOZFile(const std::string& ADBPath, TyOZFileHooks AHooks) : DBPath(AD
   CurrentUser = new TUser();
   UserFile = new TIsamFile("");
   CheckIsamLibrary(UserFile);
-  ReadConfig();
+  try {
+    ReadConfig();
+  } catch (...) {
+    delete UserFile;
+    delete CurrentUser;
+    delete Settings;
+    throw;
+  }
 }
 
 TyOZFile::~TyOZFile() {

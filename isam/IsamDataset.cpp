@@ -12,7 +12,8 @@ namespace {
 
 constexpr int kBusyTimeoutMs = 10000;  // other machines' writers hold a data set for milliseconds
 constexpr ULONGLONG kFreshMs = 500;    // a read-ahead older than this is read again
-constexpr size_t kFirstBatch = 8;
+constexpr size_t kFirstBatch = 8;      // after a look-up: a few neighbours at most
+constexpr size_t kFirstScanBatch = 64; // from either end: most likely a whole scan
 constexpr size_t kMaxBatch = 4096;
 
 std::string Utf8(const std::string& ansi) {
@@ -404,7 +405,8 @@ Result Dataset::Step(int index, bool forward, bool keyOnly, unsigned char* recor
          GetTickCount64() - FBatchTick < kFreshMs;
   if (!same || FBatchNext == FBatch.size()) {
     if (same && FBatchAtEnd) return rcNotFound;
-    size_t limit = same ? std::min(FBatchLimit * 8, kMaxBatch) : kFirstBatch;
+    size_t limit = same ? std::min(FBatchLimit * 8, kMaxBatch)
+                        : FPos == Pos::On ? kFirstBatch : kFirstScanBatch;
     Result r = Fetch(index, forward, limit);
     if (r != rcOK) return r;
     if (FBatch.empty()) return rcNotFound;

@@ -283,7 +283,7 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
   if (sized && !FComponentState.Contains(csLoading)) Resize();
 }
 
-void TControl::SetClientSize(int W, int H) { SetBounds(FLeft, FTop, W, H); }
+void TControl::SetClientSize(int W, int H) { SetBounds(FLeft, FTop, W < 0 ? FWidth : W, H < 0 ? FHeight : H); }
 
 RECT TControl::GetClientRect() { return RECT{0, 0, FWidth, FHeight}; }
 
@@ -734,7 +734,7 @@ void TControl::Publish(TPublisher<TControl>& p) {
   p.Bool("AutoSize", &TControl::AutoSize, &TControl::SetAutoSize).Default(0);
   p.Bool("Visible", &TControl::Visible, &TControl::SetVisible).Default(1);
   p.Bool("Enabled", &TControl::Enabled, &TControl::SetEnabled).Default(1);
-  p.Int("Color", &TControl::Color, &TControl::SetColor);
+  p.Int("Color", &TControl::Color, &TControl::SetColor).Idents(ColorIdentMap());
   p.Bool("ParentColor", &TControl::ParentColor, &TControl::SetParentColor);
   p.Object("Font", &TControl::Font);
   p.Bool("ParentFont", &TControl::ParentFont, &TControl::SetParentFont).Default(1);
@@ -744,7 +744,12 @@ void TControl::Publish(TPublisher<TControl>& p) {
   p.Str("Hint", &TControl::Hint, &TControl::SetHint);
   p.Bool("ShowHint", &TControl::ShowHint, &TControl::SetShowHint);
   p.Bool("ParentShowHint", &TControl::ParentShowHint, &TControl::SetParentShowHint).Default(1);
-  p.Int("Cursor", &TControl::Cursor, &TControl::SetCursor).Default(crDefault);
+  static const TIdentMap cursorIdents = [] {
+    TIdentMap m;
+    for (const auto& c : CursorIdents) m.emplace_back(c.Name, c.Value);
+    return m;
+  }();
+  p.Int("Cursor", &TControl::Cursor, &TControl::SetCursor).Default(crDefault).Idents(cursorIdents);
   p.Int("HelpContext", &TControl::HelpContext, &TControl::SetHelpContext).Default(0);
   p.Enum("DragMode", DragModeNames, &TControl::DragMode, &TControl::SetDragMode).Default(dmManual);
   p.Ref("PopupMenu", &TControl::PopupMenuComponent, &TControl::SetPopupMenu);

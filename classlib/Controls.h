@@ -263,8 +263,9 @@ public:
   RECT ClientRect() { return GetClientRect(); }
   int ClientWidth() { RECT r = GetClientRect(); return r.right - r.left; }
   int ClientHeight() { RECT r = GetClientRect(); return r.bottom - r.top; }
-  void SetClientWidth(int Value) { SetClientSize(Value, ClientHeight()); }
-  void SetClientHeight(int Value) { SetClientSize(ClientWidth(), Value); }
+  void SetClientWidth(int Value) { SetClientSize(Value, -1); }
+  void SetClientHeight(int Value) { SetClientSize(-1, Value); }
+  // A negative W or H keeps that dimension.
   virtual void SetClientSize(int W, int H);
   // The screen point of the client area's origin.
   virtual POINT ClientOrigin();
@@ -514,6 +515,8 @@ public:
   bool TabStop() const { return FTabStop; }
   void SetTabStop(bool Value);
   void GetTabOrderList(std::vector<TWinControl*>& List);
+  // Puts a child at Index of the tab order (no loading check).
+  void MoveTabOrder(TWinControl* Child, int Index);
   TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop, bool CheckParent);
   void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
   virtual void KeyDown(uint16_t& Key, TShiftState Shift);

@@ -455,6 +455,8 @@ RECT TWinControl::GetClientRect() {
 
 void TWinControl::SetClientSize(int W, int H) {
   RECT c = GetClientRect();
+  if (W < 0) W = c.right - c.left;
+  if (H < 0) H = c.bottom - c.top;
   SetBounds(FLeft, FTop, FWidth - (c.right - c.left) + W, FHeight - (c.bottom - c.top) + H);
 }
 
@@ -604,7 +606,7 @@ void TWinControl::Loaded() {
   for (TWinControl* w : pending) {
     int t = w->FTabOrderPending;
     w->FTabOrderPending = -1;
-    w->SetTabOrder(t);
+    MoveTabOrder(w, t);
   }
   RecordAnchorBase();
   if (FHandle || FControlState.Contains(csAlignmentNeeded)) Realign();
@@ -790,13 +792,16 @@ void TWinControl::SetTabOrder(int Value) {
     FTabOrderPending = Value;
     return;
   }
-  auto& l = FParent->FTabList;
-  auto it = std::find(l.begin(), l.end(), this);
-  if (it == l.end()) return;
-  l.erase(it);
-  if (Value < 0) Value = 0;
-  if (Value > int(l.size())) Value = int(l.size());
-  l.insert(l.begin() + Value, this);
+  FParent->MoveTabOrder(this, Value);
+}
+
+void TWinControl::MoveTabOrder(TWinControl* Child, int Index) {
+  auto it = std::find(FTabList.begin(), FTabList.end(), Child);
+  if (it == FTabList.end()) return;
+  FTabList.erase(it);
+  if (Index < 0) Index = 0;
+  if (Index > int(FTabList.size())) Index = int(FTabList.size());
+  FTabList.insert(FTabList.begin() + Index, Child);
 }
 
 void TWinControl::SetTabStop(bool Value) {

@@ -99,8 +99,7 @@ void TCustomForm::Paint() { OnPaint(this); }
 void TCustomForm::Loaded() {
   TWinControl::Loaded();
   if (FPendingClientW >= 0 || FPendingClientH >= 0) {
-    int w = FPendingClientW >= 0 ? FPendingClientW : ClientWidth();
-    int h = FPendingClientH >= 0 ? FPendingClientH : ClientHeight();
+    int w = FPendingClientW, h = FPendingClientH;
     FPendingClientW = FPendingClientH = -1;
     TWinControl::SetClientSize(w, h);
   }
@@ -110,8 +109,8 @@ void TCustomForm::Loaded() {
 void TCustomForm::SetClientSize(int W, int H) {
   if (FComponentState.Contains(csLoading)) {
     // The border style may still come: apply once the whole resource is read.
-    FPendingClientW = W;
-    FPendingClientH = H;
+    if (W >= 0) FPendingClientW = W;
+    if (H >= 0) FPendingClientH = H;
     return;
   }
   TWinControl::SetClientSize(W, H);

@@ -275,16 +275,24 @@ std::vector<std::string> Split(const std::string& s) {
   return parts;
 }
 
-HANDLE StartChild(const std::string& work) {
+// The child's output goes to `log`, shown when the child fails.
+HANDLE StartChild(const std::string& work, const std::string& log) {
   char exe[MAX_PATH];
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  SECURITY_ATTRIBUTES sa{sizeof sa, nullptr, TRUE};
+  HANDLE out = CreateFileA(log.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, &sa, CREATE_ALWAYS,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
   SetEnvironmentVariableA(kChildVar, work.c_str());
   std::string cmd = "\"" + std::string(exe) + "\" --gtest_filter=IsamChild.Work";
   STARTUPINFOA si{};
   si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+  si.hStdOutput = si.hStdError = out;
   PROCESS_INFORMATION pi{};
-  BOOL ok = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi);
+  BOOL ok = CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
   SetEnvironmentVariableA(kChildVar, nullptr);
+  CloseHandle(out);
   if (!ok) return nullptr;
   CloseHandle(pi.hThread);
   return pi.hProcess;
@@ -345,16 +353,17 @@ TEST_F(IsamProcessTest, FourWritersAtOnce) {
   const int kChildren = 4, kEach = 30;
   std::vector<HANDLE> procs;
   for (int c = 0; c < kChildren; ++c) {
-    HANDLE p = StartChild("add|" + Name + "|" + std::to_string(c) + "|" + std::to_string(kEach));
+    HANDLE p = StartChild("add|" + Name + "|" + std::to_string(c) + "|" + std::to_string(kEach),
+                          Dir + "child" + std::to_string(c) + ".log");
     ASSERT_NE(p, nullptr);
     procs.push_back(p);
   }
   ASSERT_EQ(WaitForMultipleObjects(DWORD(procs.size()), procs.data(), TRUE, 240000), WAIT_OBJECT_0);
-  for (HANDLE p : procs) {
+  for (int c = 0; c < kChildren; ++c) {
     DWORD code = 99;
-    GetExitCodeProcess(p, &code);
-    EXPECT_EQ(code, 0u);
-    CloseHandle(p);
+    GetExitCodeProcess(procs[c], &code);
+    EXPECT_EQ(code, 0u) << ReadAll(Dir + "child" + std::to_string(c) + ".log");
+    CloseHandle(procs[c]);
   }
   std::set<std::string> logins;
   for (const UserRec& u : All()) {
@@ -369,7 +378,7 @@ TEST_F(IsamProcessTest, FourWritersAtOnce) {
 TEST_F(IsamProcessTest, KilledWriterLeavesOnlyCommittedRecords) {
   size_t before = 0;
   for (int round = 0; round < 3; ++round) {
-    HANDLE p = StartChild("churn|" + Name + "|" + std::to_string(round));
+    HANDLE p = StartChild("churn|" + Name + "|" + std::to_string(round), Dir + "churn.log");
     ASSERT_NE(p, nullptr);
     // Let it write for a while, then kill it wherever it is.
     TIsamFile f("");

@@ -693,6 +693,9 @@ void TControl::Dispatch(TMessage& Message) {
     case CM_CONTROLLISTCHANGE:
       return;  // answered 0 unless a class handles them
   }
+  // The class library's own messages never reach a window procedure behind the control.
+  if ((Message.Msg >= CM_BASE && Message.Msg < CM_BASE + 0x100) || (Message.Msg >= CN_BASE && Message.Msg < 0xC000))
+    return;
   DefaultHandler(Message);
 }
 

@@ -622,6 +622,7 @@ private:
   TControl* FControl = nullptr;
   HDC FDeviceContext = nullptr;
   HWND FWindowHandle = nullptr;
+  bool FMemoryDC = false;
 };
 
 class TGraphicControl : public TControl {

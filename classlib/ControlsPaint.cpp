@@ -44,7 +44,11 @@ void TControlCanvas::FreeHandle() {
   FWindowHandle = nullptr;
   ControlCanvasClosed(this);
   SetHandle(nullptr);
-  ReleaseDC(wnd, dc);
+  if (FMemoryDC)
+    DeleteDC(dc);
+  else
+    ReleaseDC(wnd, dc);
+  FMemoryDC = false;
 }
 
 void TControlCanvas::CreateHandle() {
@@ -52,12 +56,23 @@ void TControlCanvas::CreateHandle() {
   HWND wnd = nullptr;
   int dx = 0, dy = 0;
   if (auto* w = dynamic_cast<TWinControl*>(FControl)) {
-    wnd = w->Handle();
-  } else {
-    if (!FControl->Parent()) return;
-    wnd = FControl->Parent()->Handle();
+    wnd = w->WindowHandle();
+  } else if (FControl->Parent()) {
+    wnd = FControl->Parent()->WindowHandle();
     dx = FControl->Left();
     dy = FControl->Top();
+  }
+  if (!wnd) {
+    // No window yet (a control measuring text while its form is read): a memory context measures
+    // alike, and making the window here would come before the properties that shape it.
+    HDC mem = CreateCompatibleDC(nullptr);
+    if (!mem) throw EOutOfResources("Out of system resources");
+    FDeviceContext = mem;
+    FWindowHandle = nullptr;
+    FMemoryDC = true;
+    SetHandle(mem);
+    ControlCanvasOpened(this);
+    return;
   }
   HDC dc = GetDCEx(wnd, nullptr, DCX_CACHE | DCX_CLIPSIBLINGS);
   if (!dc) throw EOutOfResources("Out of system resources");

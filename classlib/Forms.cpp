@@ -71,12 +71,19 @@ void TCustomForm::BeforeDestruction() {
 
 void TCustomForm::AfterConstruction() {
   if (FConstructed) return;
-  FConstructed = true;
   TClass cls = ClassType();
   if (cls != TForm::StaticClass() && cls != TCustomForm::StaticClass()) {
     std::string res = ClassName();
+    FConstructed = true;
     if (ComponentResExists(res)) ReadComponentRes(res, this);
   }
+  AfterConstructionNew();
+}
+
+void TCustomForm::AfterConstructionNew() {
+  if (FCreateDone) return;
+  FCreateDone = true;
+  FConstructed = true;
   TLiveGuard g(this);
   try {
     DoCreate();
@@ -574,6 +581,18 @@ void TCustomForm::Dispatch(TMessage& Message) {
     case WM_QUERYENDSESSION:
       Message.Result = CloseQuery() ? 1 : 0;
       return;
+    case WM_HELP: {
+      // F1: the help topic of the control with the focus, else of its nearest container that has one.
+      auto* info = reinterpret_cast<HELPINFO*>(Message.LParam);
+      TControl* c = nullptr;
+      if (info && info->iContextType == HELPINFO_WINDOW)
+        for (HWND w = static_cast<HWND>(info->hItemHandle); w && !c; w = GetParent(w)) c = FindControl(w);
+      int context = 0;
+      for (; c && !context; c = c->Parent()) context = c->HelpContext();
+      if (context && Application) Application->HelpContext(context);
+      Message.Result = 1;
+      return;
+    }
     case WM_SETFOCUS:
       // The form itself got the focus: hand it to the active control.
       DefaultHandler(Message);

@@ -58,6 +58,8 @@ public:
 
   // Reads the form resource named after the class (when there is one) and runs OnCreate. Runs once.
   virtual void AfterConstruction();
+  // The same without reading any resource (a bare form that code or a stream fills).
+  void AfterConstructionNew();
   bool Constructed() const { return FConstructed; }
 
   void Show();
@@ -139,6 +141,7 @@ protected:
 
 private:
   bool FConstructed = false;
+  bool FCreateDone = false;
   bool FModal = false;
   bool FActive = false;
   bool FShown = false;
@@ -181,6 +184,19 @@ F* NewForm(TComponent* AOwner) {
 // Called first with every message a form gets (the menus use it for WM_COMMAND and the menu
 // messages); answering True means handled.
 extern bool (*FormMessageHook)(TCustomForm* Form, TMessage& Message);
+
+// Makes a bare form of class F (no resource is read), then OnCreate.
+template <class F>
+F* CreateNewForm(TComponent* AOwner) {
+  F* f = new F(AOwner);
+  try {
+    f->AfterConstructionNew();
+  } catch (...) {
+    TObject::Free(f);
+    throw;
+  }
+  return f;
+}
 
 // The form a control sits on; ValidParentForm raises EInvalidOperation when there is none.
 TCustomForm* GetParentForm(TControl* Control);

@@ -624,6 +624,40 @@ TEST(ControlsState, MouseEnterAndLeaveFollowTheCursor) {
   EXPECT_EQ(events[1], "leave");
 }
 
+TEST(ControlsState, CursorFollowsTheScreenAndTheControlUnderTheMouse) {
+  FormPtr form(NewTestForm());
+  auto* s = new TSwatch(form.get());
+  s->SetParent(form.get());
+  s->SetBounds(20, 20, 40, 40);
+  s->SetCursor(crHandPoint);
+  form->Show();
+  Pump(10);
+  HWND w = form->WindowHandle();
+  auto setCursor = [&] { return SendMessageA(w, WM_SETCURSOR, WPARAM(w), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)); };
+  POINT in = s->ClientToScreen(POINT{5, 5});
+  SetCursorPos(in.x, in.y);
+  EXPECT_EQ(setCursor(), 1);
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint));
+  // The screen's cursor wins everywhere.
+  Screen->SetCursor(crHourGlass);
+  EXPECT_EQ(setCursor(), 1);
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHourGlass));
+  Screen->SetCursor(crDefault);
+  EXPECT_EQ(s->Cursor(), crHandPoint);
+}
+
+TEST(ControlsState, ACanvasMeasuresBeforeAnyWindowExists) {
+  FormPtr form(NewTestForm());
+  auto* s = new TSwatch(form.get());
+  s->SetParent(form.get());
+  EXPECT_GT(s->Canvas()->TextWidth("Measure me"), 20);
+  EXPECT_FALSE(form->HandleAllocated());
+  auto* box = new TBox(form.get());
+  box->SetParent(form.get());
+  EXPECT_GT(box->Canvas()->TextHeight("Xy"), 5);
+  EXPECT_FALSE(box->HandleAllocated());
+}
+
 // ---------------------------------------------------------------------------------------------------
 
 TEST(ControlsUtility, TimersTickAndMayBeFreedOrStoppedInTheirOwnEvent) {

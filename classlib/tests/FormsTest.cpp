@@ -273,6 +273,13 @@ TEST(FormsResource, AnExceptionInOnCreateGoesToTheApplication) {
   TObject::Free(f);
 }
 
+TEST(FormsResource, ABareFormReadsNothing) {
+  Owned<TfrmSample> f(CreateNewForm<TfrmSample>(nullptr));
+  EXPECT_EQ(f->ComponentCount(), 0);
+  EXPECT_EQ(f->Created, 0);  // no resource bound OnCreate
+  EXPECT_TRUE(f->Constructed());
+}
+
 // ---------------------------------------------------------------------------------------------------
 
 TEST(FormsModal, ShowModalReturnsTheClickedButtonsResultAndDisablesOtherWindows) {

@@ -13,7 +13,7 @@ namespace {
 constexpr int kBusyTimeoutMs = 10000;  // other machines' writers hold a data set for milliseconds
 constexpr ULONGLONG kFreshMs = 500;    // a read-ahead older than this is read again
 constexpr size_t kFirstBatch = 8;      // after a look-up: a few neighbours at most
-constexpr size_t kFirstScanBatch = 64; // from either end: most likely a whole scan
+constexpr size_t kFirstScanBatch = 1024;  // from either end: the stores' scans read everything
 constexpr size_t kMaxBatch = 4096;
 
 std::string Utf8(const std::string& ansi) {
@@ -406,7 +406,7 @@ Result Dataset::Step(int index, bool forward, bool keyOnly, unsigned char* recor
   if (!same || FBatchNext == FBatch.size()) {
     if (same && FBatchAtEnd) return rcNotFound;
     size_t limit = same ? std::min(FBatchLimit * 8, kMaxBatch)
-                        : FPos == Pos::On ? kFirstBatch : kFirstScanBatch;
+                   : keyOnly ? 1 : FPos == Pos::On ? kFirstBatch : kFirstScanBatch;
     Result r = Fetch(index, forward, limit);
     if (r != rcOK) return r;
     if (FBatch.empty()) return rcNotFound;

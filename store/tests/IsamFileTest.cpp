@@ -325,6 +325,26 @@ TEST_F(IsamFileTest, KeysAfterTheHighestAndNextKey) {
   EXPECT_EQ(f.NextKey(), "");
 }
 
+// Two copies adding at once: a key taken with NextKey before the write can be taken by the other
+// copy in between; an empty key is numbered inside the write itself.
+TEST_F(IsamFileTest, AddWithAnEmptyKeyNumbersInsideTheWrite) {
+  std::string name = Make("yOZMesg", kMessageFormat);
+  TIsamFile a(""), b("");
+  ASSERT_TRUE(a.Open(name, 3));
+  ASSERT_TRUE(b.Open(name, 3));
+  std::string planned = a.NextKey();
+  EXPECT_EQ(planned, "0000000001");
+  ASSERT_TRUE(b.Add(MessageRec("BOB", "from b").Data, ""));
+  EXPECT_EQ(b.LastKey, "0000000001");
+  EXPECT_FALSE(a.Add(MessageRec("ANN", "from a").Data, planned));  // refused, nothing overwritten
+  EXPECT_EQ(a.LastError, 2);
+  ASSERT_TRUE(a.Add(MessageRec("ANN", "from a").Data, ""));
+  EXPECT_EQ(a.LastKey, "0000000002");
+  MessageRec m;
+  ASSERT_TRUE(b.GetEqual(m.Data, 0, "0000000001"));
+  EXPECT_EQ(m.Subject(), "from b");
+}
+
 TEST_F(IsamFileTest, ReplaceAndDeleteOfMissingKeys) {
   std::string name = Make("yOZDB31", kUserFormat);
   TIsamFile f("");

@@ -578,10 +578,10 @@ TEST(SplitterShot, FormWithSplitterAndFrames) {
   g->SetBounds(4, 30, 95, 100);
   for (int i = 0; i < 10; ++i) {
     auto* fr = new TPTFrame(f.get());
-    fr->SetParent(s->Panes(1));
+    fr->SetParent(dynamic_cast<TWinControl*>(f->FindComponent("grpBoard")));
     fr->SetFrameStyle(TPTFrameStyle(1 + i));
     fr->SetCaption(PTFrameStyleNames.Names[1 + i]);
-    fr->SetBounds(10 + (i % 2) * 135, 30 + (i / 2) * 30, 125, 24);
+    fr->SetBounds(8 + (i % 2) * 138, 10 + (i / 2) * 32, 128, 24);
   }
   f->Show();
   Pump(100);
@@ -589,6 +589,7 @@ TEST(SplitterShot, FormWithSplitterAndFrames) {
   Pump(100);
   Mouse(s, WM_LBUTTONDOWN, MK_LBUTTON, 106, 50);
   Mouse(s, WM_MOUSEMOVE, MK_LBUTTON, 60, 50);
+  Pump(100);   // the window's drawing reaches the screen
   RECT r;
   GetWindowRect(f->WindowHandle(), &r);
   TBitmap bmp;

@@ -1,0 +1,474 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "StTrIcon.h"
+
+namespace {
+
+// What the notification area was told.
+struct TrayCall {
+  DWORD Message;
+  NOTIFYICONDATAA Data;
+  COLORREF Colour;  // of the icon, taken at once: the handle is gone by the next picture
+};
+std::vector<TrayCall> Calls;
+DWORD FailMessage = 0xFFFFFFFF;  // the shell refuses this message
+
+COLORREF IconColour(HICON icon);
+
+BOOL WINAPI RecordNotifyIcon(DWORD Message, PNOTIFYICONDATAA Data) {
+  Calls.push_back({Message, *Data, IconColour(Data->hIcon)});
+  return Message != FailMessage;
+}
+
+std::vector<TrayCall> CallsOf(DWORD Message) {
+  std::vector<TrayCall> r;
+  for (const TrayCall& c : Calls)
+    if (c.Message == Message) r.push_back(c);
+  return r;
+}
+
+void Pump(int ms) {
+  DWORD end = GetTickCount() + DWORD(ms);
+  do {
+    Application->ProcessMessages();
+    Sleep(5);
+  } while (GetTickCount() < end);
+}
+
+// A 16 x 16 icon of one colour.
+HICON SolidIcon(COLORREF colour) {
+  HDC screen = GetDC(nullptr);
+  HBITMAP colourBits = CreateCompatibleBitmap(screen, 16, 16);
+  HDC dc = CreateCompatibleDC(screen);
+  HGDIOBJ old = SelectObject(dc, colourBits);
+  HBRUSH brush = CreateSolidBrush(colour);
+  RECT r{0, 0, 16, 16};
+  FillRect(dc, &r, brush);
+  DeleteObject(brush);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  std::vector<uint8_t> zeros(16 * 16 / 8, 0);
+  HBITMAP mask = CreateBitmap(16, 16, 1, 1, zeros.data());
+  ICONINFO ii{TRUE, 0, 0, mask, colourBits};
+  HICON icon = CreateIconIndirect(&ii);
+  DeleteObject(mask);
+  DeleteObject(colourBits);
+  return icon;
+}
+
+// The colour in the middle of an icon: tells the test's images apart.
+COLORREF IconColour(HICON icon) {
+  if (!icon) return CLR_INVALID;
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, 16, 16);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  DrawIconEx(dc, 0, 0, icon, 16, 16, 0, nullptr, DI_NORMAL);
+  COLORREF c = GetPixel(dc, 8, 8);
+  SelectObject(dc, old);
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+  return c;
+}
+
+const COLORREF Red = RGB(255, 0, 0), Green = RGB(0, 255, 0), Blue = RGB(0, 0, 255), Grey = RGB(128, 128, 128);
+
+class Exceptions {
+public:
+  void Handler(TObject* Sender, Exception* E) { Messages.push_back(E->Message); }
+  std::vector<std::string> Messages;
+};
+
+class StTrayIconTest : public ::testing::Test {
+protected:
+  static void SetUpTestSuite() {
+    InitForms();
+    StBaseInitialize();
+  }
+  void SetUp() override {
+    Calls.clear();
+    FailMessage = 0xFFFFFFFF;
+    StShellNotifyIcon = RecordNotifyIcon;
+    Application->OnException = Bind(&Errors, &Exceptions::Handler);
+    Form = new TForm(Application);
+    Form->SetBounds(100, 100, 300, 200);
+    Images = new TImageList(Form);
+    for (COLORREF c : {Red, Green, Blue}) {
+      TIcon icon;
+      icon.SetHandle(SolidIcon(c));
+      Images->AddIcon(&icon);
+    }
+  }
+  void TearDown() override {
+    TObject::Free(Form);
+    Application->OnException = nullptr;
+    StShellNotifyIcon = Shell_NotifyIconA;
+    MSG m;
+    while (PeekMessageA(&m, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) {
+    }
+  }
+  // A tray icon on the form as a form resource would leave it.
+  TStTrayIcon* MakeTray() {
+    auto* t = new TStTrayIcon(Form);
+    t->Loaded();
+    return t;
+  }
+  void Callback(TStTrayIcon* t, UINT mouse) {
+    SendMessageA(t->NotifyWindow(), StTrayCallbackMessage, StTrayIconID, mouse);
+  }
+  bool FormShown() { return Form->HandleAllocated() && IsWindowVisible(Form->Handle()); }
+
+  TForm* Form = nullptr;
+  TImageList* Images = nullptr;
+  Exceptions Errors;
+};
+
+TEST_F(StTrayIconTest, AddedChangedAndRemoved) {
+  TStTrayIcon* t = MakeTray();
+  ASSERT_EQ(Calls.size(), 1u);
+  EXPECT_TRUE(t->InTray());
+  const NOTIFYICONDATAA& add = Calls[0].Data;
+  EXPECT_EQ(Calls[0].Message, DWORD(NIM_ADD));
+  EXPECT_EQ(add.cbSize, sizeof(NOTIFYICONDATAA));
+  EXPECT_EQ(add.hWnd, t->NotifyWindow());
+  EXPECT_EQ(add.uID, 2u);
+  EXPECT_EQ(add.uCallbackMessage, 0x6FFu);
+  EXPECT_EQ(add.uFlags, UINT(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+  EXPECT_NE(add.hIcon, nullptr);  // the application's or the system's icon until one is given
+
+  std::string hint(70, 'h');
+  hint[62] = 'L';
+  t->SetHint(hint);
+  ASSERT_EQ(Calls.size(), 2u);
+  EXPECT_EQ(Calls[1].Message, DWORD(NIM_MODIFY));
+  EXPECT_EQ(std::string(Calls[1].Data.szTip), hint.substr(0, 63));
+  t->SetHint(hint);  // unchanged: nothing to tell
+  EXPECT_EQ(Calls.size(), 2u);
+
+  t->SetShowHint(false);
+  ASSERT_EQ(Calls.size(), 3u);
+  EXPECT_EQ(Calls[2].Data.uFlags, UINT(NIF_MESSAGE | NIF_ICON));
+  t->SetHint("not shown");
+  EXPECT_EQ(Calls.size(), 3u);
+
+  TIcon green;
+  green.SetHandle(SolidIcon(Green));
+  t->SetIcon(&green);
+  ASSERT_EQ(Calls.size(), 4u);
+  EXPECT_EQ(Calls[3].Colour, Green);
+
+  TObject::Free(t);
+  ASSERT_EQ(Calls.size(), 5u);
+  EXPECT_EQ(Calls[4].Message, DWORD(NIM_DELETE));
+  EXPECT_EQ(Calls[4].Data.uID, 2u);
+}
+
+TEST_F(StTrayIconTest, ImageListPicturesAndIndex) {
+  auto* t = new TStTrayIcon(Form);
+  t->SetImages(Images);
+  t->SetImageIndex(2);
+  t->Loaded();
+  ASSERT_EQ(CallsOf(NIM_ADD).size(), 1u);
+  EXPECT_EQ(CallsOf(NIM_ADD)[0].Colour, Blue);
+  t->SetImageIndex(1);
+  EXPECT_EQ(Calls.back().Colour, Green);
+  EXPECT_EQ(Calls.back().Message, DWORD(NIM_MODIFY));
+
+  // Without a list an index cannot be shown.
+  t->SetImages(nullptr);
+  try {
+    t->SetImageIndex(0);
+    FAIL() << "no exception";
+  } catch (const EStTrayIconError& e) {
+    EXPECT_EQ(e.Message, "ImageList is not assigned");
+    EXPECT_EQ(e.ErrorCode, 135);
+  }
+  TObject::Free(t);
+
+  // A fixed icon wins over the list.
+  auto* u = new TStTrayIcon(Form);
+  TIcon red;
+  red.SetHandle(SolidIcon(Red));
+  u->SetIcon(&red);
+  u->SetImages(Images);
+  u->Loaded();
+  EXPECT_EQ(Calls.back().Message, DWORD(NIM_ADD));
+  EXPECT_EQ(Calls.back().Colour, Red);
+}
+
+TEST_F(StTrayIconTest, AnimatesThroughTheFramesAndStops) {
+  TStTrayIcon* t = MakeTray();
+  t->SetImages(Images);
+  t->SetImageIndex(1);
+  t->SetInterval(0);
+  Calls.clear();
+  t->SetAnimate(true);
+  EXPECT_EQ(t->Interval(), 200);  // 0 becomes the default step
+  t->SetInterval(20);
+  Pump(400);
+  std::vector<COLORREF> frames;
+  for (const TrayCall& c : CallsOf(NIM_MODIFY)) frames.push_back(c.Colour);
+  ASSERT_GE(frames.size(), 6u);
+  const COLORREF order[] = {Red, Green, Blue};
+  for (size_t i = 0; i < frames.size(); ++i) EXPECT_EQ(frames[i], order[i % 3]) << "frame " << i;
+
+  t->SetAnimate(false);
+  EXPECT_EQ(Calls.back().Colour, Green);  // back to ImageIndex
+  size_t n = Calls.size();
+  Pump(100);
+  EXPECT_EQ(Calls.size(), n);
+}
+
+TEST_F(StTrayIconTest, DeactivatingPausesTheAnimationAndActivatingResumesIt) {
+  TStTrayIcon* t = MakeTray();
+  t->SetImages(Images);
+  t->SetInterval(20);
+  t->SetAnimate(true);
+  Pump(100);
+  t->SetActive(false);
+  EXPECT_FALSE(t->InTray());
+  EXPECT_EQ(Calls.back().Message, DWORD(NIM_DELETE));
+  size_t n = Calls.size();
+  Pump(100);
+  EXPECT_EQ(Calls.size(), n);  // no ticks while away
+
+  t->SetActive(true);
+  EXPECT_TRUE(t->InTray());
+  EXPECT_TRUE(t->Animate());
+  Pump(150);
+  EXPECT_GE(CallsOf(NIM_MODIFY).size(), 3u);
+  EXPECT_EQ(Calls[n].Message, DWORD(NIM_ADD));
+  EXPECT_GT(Calls.size(), n + 2);
+}
+
+TEST_F(StTrayIconTest, FailedUpdateDuringAnimationIsReportedOnceAndStopsIt) {
+  TStTrayIcon* t = MakeTray();
+  t->SetImages(Images);
+  t->SetInterval(10);
+  t->SetAnimate(true);
+  Calls.clear();
+  FailMessage = NIM_MODIFY;
+  Pump(300);
+
+  ASSERT_EQ(Errors.Messages.size(), 1u);
+  EXPECT_EQ(Errors.Messages[0], "Tray icon error");
+  EXPECT_FALSE(t->Animate());
+  EXPECT_EQ(CallsOf(NIM_MODIFY).size(), 1u);
+  Pump(50);
+  EXPECT_EQ(CallsOf(NIM_MODIFY).size(), 1u);
+  // A later change is still tried (and reported to its caller).
+  EXPECT_THROW(t->SetHint("x"), EStTrayIconError);
+}
+
+TEST_F(StTrayIconTest, FailedAddIsRefused) {
+  FailMessage = NIM_ADD;
+  auto* t = new TStTrayIcon(Form);
+  try {
+    t->Loaded();
+    FAIL() << "no exception";
+  } catch (const EStTrayIconError& e) {
+    EXPECT_EQ(e.Message, "Error adding tray icon");
+    EXPECT_EQ(e.ErrorCode, 119);
+  }
+  EXPECT_FALSE(t->InTray());
+  // Not added, so a new picture is kept for later rather than sent.
+  size_t n = Calls.size();
+  t->SetImages(Images);
+  t->SetImageIndex(2);
+  EXPECT_EQ(Calls.size(), n);
+  FailMessage = 0xFFFFFFFF;
+  t->SetActive(true);
+  EXPECT_TRUE(t->InTray());
+  EXPECT_EQ(Calls.back().Colour, Blue);
+  TObject::Free(t);
+  EXPECT_EQ(Calls.back().Message, DWORD(NIM_DELETE));
+}
+
+TEST_F(StTrayIconTest, OnlyOneTrayIconAmongTheForms) {
+  TStTrayIcon* t = MakeTray();
+  TForm* other = new TForm(Application);
+  try {
+    new TStTrayIcon(other);
+    FAIL() << "no exception";
+  } catch (const EStTrayIconError& e) {
+    EXPECT_EQ(e.Message, "Cannot have more than one StTrayIcon per application");
+    EXPECT_EQ(e.ErrorCode, 133);
+  }
+  EXPECT_EQ(other->ComponentCount(), 0);
+  TObject::Free(t);
+  auto* second = new TStTrayIcon(other);  // the first one is gone
+  TObject::Free(second);
+  TObject::Free(other);
+}
+
+TEST_F(StTrayIconTest, MinimiseToTrayHidesTheFormAndDoubleClickBringsItBack) {
+  TStTrayIcon* t = MakeTray();
+  t->SetMinimizeToTray(true);
+  int minimised = 0, restored = 0;
+  struct Counter {
+    int* N;
+    void Hit(TObject*) { ++*N; }
+  } m{&minimised}, r{&restored};
+  t->OnMinimize = Bind(&m, &Counter::Hit);
+  t->OnRestore = Bind(&r, &Counter::Hit);
+  Form->Show();
+  Pump(50);
+  ASSERT_TRUE(FormShown());
+
+  SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_EQ(minimised, 1);
+  EXPECT_FALSE(FormShown());
+  EXPECT_FALSE(Form->Visible());
+  EXPECT_TRUE(t->InTray());
+
+  // A handler may keep the form in the tray.
+  struct Keep {
+    TMouseButton Button = mbRight;
+    void DblClick(TObject*, TMouseButton b, TShiftState, bool& restore) {
+      Button = b;
+      restore = false;
+    }
+  } keep;
+  t->OnDblClick = Bind(&keep, &Keep::DblClick);
+  Callback(t, WM_MBUTTONDBLCLK);
+  EXPECT_EQ(keep.Button, mbMiddle);
+  EXPECT_FALSE(FormShown());
+  EXPECT_EQ(restored, 0);
+
+  t->OnDblClick = nullptr;
+  Callback(t, WM_LBUTTONDBLCLK);
+  Pump(50);
+  EXPECT_EQ(restored, 1);
+  EXPECT_TRUE(FormShown());
+  EXPECT_FALSE(IsIconic(Form->Handle()));
+  EXPECT_TRUE(t->InTray());  // HideOnRestore is off
+
+  // The close box hides to the tray too; with HideOnRestore the icon leaves on restore.
+  t->SetHideOnRestore(true);
+  SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  EXPECT_FALSE(FormShown());
+  EXPECT_TRUE(IsWindow(Form->Handle()));
+  Callback(t, WM_RBUTTONDBLCLK);
+  Pump(50);
+  EXPECT_TRUE(FormShown());
+  EXPECT_FALSE(t->InTray());
+  EXPECT_EQ(Calls.back().Message, DWORD(NIM_DELETE));
+}
+
+TEST_F(StTrayIconTest, MinimiseWithoutMinimizeToTrayMinimisesNormally) {
+  TStTrayIcon* t = MakeTray();
+  int minimised = 0;
+  struct Counter {
+    int* N;
+    void Hit(TObject*) { ++*N; }
+  } m{&minimised};
+  t->OnMinimize = Bind(&m, &Counter::Hit);
+  Form->Show();
+  Pump(50);
+  SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  Pump(50);
+  EXPECT_EQ(minimised, 1);
+  EXPECT_TRUE(IsWindowVisible(Form->Handle()));
+  EXPECT_TRUE(IsIconic(Form->Handle()));
+  // CloseToTray off: the close command reaches the form.
+  t->SetCloseToTray(false);
+  t->SetActive(false);
+  t->SetActive(true);
+  SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+  Pump(50);
+  EXPECT_FALSE(Form->Visible());
+}
+
+TEST_F(StTrayIconTest, FormStartingMinimisedGoesStraightToTheTray) {
+  TStTrayIcon* t = MakeTray();
+  Form->SetWindowState(wsMinimized);
+  Form->Show();
+  Pump(50);
+  EXPECT_FALSE(FormShown());
+  t->RestoreOwner();
+  Pump(50);
+  EXPECT_TRUE(FormShown());
+  EXPECT_FALSE(IsIconic(Form->Handle()));
+}
+
+// A popup menu that only notes where it was asked to open.
+class RecordingPopup : public TPopupMenu {
+public:
+  explicit RecordingPopup(TComponent* AOwner) : TPopupMenu(AOwner) {}
+  void Popup(int X, int Y) override { ++Popups; }
+  int Popups = 0;
+};
+
+TEST_F(StTrayIconTest, ClicksAndThePopupMenu) {
+  TStTrayIcon* t = MakeTray();
+  struct Clicks {
+    std::vector<TMouseButton> Buttons;
+    void Click(TObject*, TMouseButton b, TShiftState) { Buttons.push_back(b); }
+  } clicks;
+  t->OnClick = Bind(&clicks, &Clicks::Click);
+  Callback(t, WM_LBUTTONDOWN);
+  Callback(t, WM_MBUTTONDOWN);
+  Callback(t, WM_LBUTTONUP);
+  ASSERT_EQ(clicks.Buttons.size(), 2u);
+  EXPECT_EQ(clicks.Buttons[0], mbLeft);
+  EXPECT_EQ(clicks.Buttons[1], mbMiddle);
+
+  // The default menu: Close and Restore.
+  TPopupMenu* def = t->PopupMenu();
+  ASSERT_NE(def, nullptr);
+  ASSERT_EQ(def->Items()->Count(), 2);
+  EXPECT_EQ(def->Items()->Items(0)->Caption(), "&Close");
+  EXPECT_EQ(def->Items()->Items(1)->Caption(), "&Restore");
+
+  auto* menu = new RecordingPopup(Form);
+  t->SetPopupMenu(menu);
+  Callback(t, WM_RBUTTONDOWN);
+  EXPECT_EQ(menu->Popups, 1);
+  EXPECT_EQ(menu->PopupComponent(), Form);
+  EXPECT_FALSE(menu->AutoPopup());
+
+  // A freed menu is forgotten; a right click then does nothing.
+  TObject::Free(menu);
+  EXPECT_EQ(t->PopupMenu(), nullptr);
+  Callback(t, WM_RBUTTONDOWN);
+  TObject::Free(Images);
+  Images = nullptr;
+  EXPECT_EQ(t->Images(), nullptr);
+
+  EXPECT_EQ(SendMessageA(t->NotifyWindow(), WM_QUERYENDSESSION, 0, 0), 1);
+  EXPECT_EQ(SendMessageA(t->NotifyWindow(), WM_CLOSE, 0, 0), 0);
+  EXPECT_TRUE(IsWindow(t->NotifyWindow()));
+}
+
+TEST_F(StTrayIconTest, DefaultMenuItems) {
+  TStTrayIcon* t = MakeTray();
+  t->SetMinimizeToTray(true);
+  Form->Show();
+  SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  ASSERT_FALSE(FormShown());
+  t->PopupMenu()->Items()->Items(1)->Click();  // Restore
+  Pump(30);
+  EXPECT_TRUE(FormShown());
+  t->PopupMenu()->Items()->Items(0)->Click();  // Close: the program ends
+  MSG msg;
+  EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+}
+
+TEST_F(StTrayIconTest, TheRealNotificationAreaTakesTheIcon) {
+  StShellNotifyIcon = Shell_NotifyIconA;
+  TStTrayIcon* t = MakeTray();
+  EXPECT_TRUE(t->InTray());
+  t->SetImages(Images);
+  t->SetHint("yOZ");
+  t->SetImageIndex(2);
+  t->SetActive(false);
+  EXPECT_FALSE(t->InTray());
+  TObject::Free(t);
+}
+
+}  // namespace

@@ -3,6 +3,8 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include "Forms.h"
+
 const TEnumInfo StLocationTypeInfo{"TStLocationType", {"ltWorkingDir", "ltSpecialFolder", "ltDirectory"}};
 const TEnumInfo ShowStateInfo{"TShowState", {"ssNormal", "ssMinimized", "ssMaximized"}};
 const TEnumInfo StSpecialRootFolderInfo{
@@ -33,9 +35,9 @@ struct ComPtr {
 };
 
 // The file-system path of a special folder, empty when it has none (virtual folders) or is missing.
-std::string SpecialFolderPath(int csidl) {
+std::string SpecialFolderPath(HWND owner, int csidl) {
   LPITEMIDLIST pidl = nullptr;
-  if (FAILED(SHGetSpecialFolderLocation(nullptr, csidl, &pidl)) || !pidl) return std::string();
+  if (FAILED(SHGetSpecialFolderLocation(owner, csidl, &pidl)) || !pidl) return std::string();
   char path[MAX_PATH + 1] = {};
   BOOL ok = SHGetPathFromIDListA(pidl, path);
   CoTaskMemFree(pidl);
@@ -58,6 +60,13 @@ void TStCustomShortcut::SetSpecialFolder(TStSpecialRootFolder v) {
   }
 }
 
+// The window the shell may parent its messages to: the owner's, or the application's.
+HWND TStCustomShortcut::OwnerWindow() {
+  if (auto* control = dynamic_cast<TWinControl*>(Owner())) return control->HandleAllocated() ? control->Handle() : nullptr;
+  if (Application && Owner() == Application) return Application->Handle();
+  return nullptr;
+}
+
 bool TStCustomShortcut::CreateShortcut() {
   if (!FileExists(FFileName)) RaiseStError<EStShortcutError>(stscNoFileName);
   if (FLocationType == ltDirectory && FDestinationDir.empty()) RaiseStError<EStShortcutError>(stscNoPathSpecified);
@@ -68,7 +77,7 @@ bool TStCustomShortcut::CreateShortcut() {
       folder = ExtractFilePath(ParamStr(0));
       break;
     case ltSpecialFolder:
-      folder = SpecialFolderPath(SpecialFolderCSIDL(FSpecialFolder));
+      folder = SpecialFolderPath(OwnerWindow(), SpecialFolderCSIDL(FSpecialFolder));
       if (folder.empty()) return false;  // nowhere to write the link
       if (FSpecialFolder == sfRecentFiles) {
         // The shell keeps the Recent folder itself: it is told about the target and makes the link.

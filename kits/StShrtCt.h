@@ -61,6 +61,7 @@ public:
   void SetStartInDir(const std::string& v) { FStartInDir = v; }
 
 private:
+  HWND OwnerWindow();
   bool WriteLink(const std::string& LinkName);
 
   bool FAutoName = true;

@@ -134,7 +134,13 @@ void TStCustomTrayIcon::ModifyIcon() {
 }
 
 void TStCustomTrayIcon::TakeImage(int32_t Index) {
-  if (FImages) FImages->GetIcon(Index, FCurrentIcon);
+  if (!FImages) return;
+  // Lists are swapped under a kept index (the status list for the new-mail animation and back): an
+  // index the list does not have shows no picture of its own rather than failing.
+  if (Index < 0 || Index >= FImages->Count())
+    FCurrentIcon->Assign(nullptr);
+  else
+    FImages->GetIcon(Index, FCurrentIcon);
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -179,6 +179,21 @@ TEST_F(StTrayIconTest, ImageListPicturesAndIndex) {
   EXPECT_EQ(Calls.back().Colour, Green);
   EXPECT_EQ(Calls.back().Message, DWORD(NIM_MODIFY));
 
+  // A list swapped in under an index it does not have (the status image index while the new-mail
+  // list animates) shows the fallback icon instead of failing.
+  t->SetImageIndex(7);
+  EXPECT_EQ(Calls.back().Message, DWORD(NIM_MODIFY));
+  EXPECT_NE(Calls.back().Data.hIcon, nullptr);
+  EXPECT_NE(Calls.back().Colour, Green);
+  TImageList* small = new TImageList(Form);
+  TIcon red;
+  red.SetHandle(SolidIcon(Red));
+  small->AddIcon(&red);
+  t->SetImages(small);
+  t->SetImages(Images);
+  t->SetImageIndex(1);
+  EXPECT_EQ(Calls.back().Colour, Green);
+
   // Without a list an index cannot be shown.
   t->SetImages(nullptr);
   try {
@@ -192,8 +207,6 @@ TEST_F(StTrayIconTest, ImageListPicturesAndIndex) {
 
   // A fixed icon wins over the list.
   auto* u = new TStTrayIcon(Form);
-  TIcon red;
-  red.SetHandle(SolidIcon(Red));
   u->SetIcon(&red);
   u->SetImages(Images);
   u->Loaded();

@@ -257,6 +257,23 @@ TEST(Splitter, HiddenFirstPaneLeavesNoStripWhenItsMinimumIsZero) {
   EXPECT_TRUE(IsRect(Bounds(s->Panes(1)), 0, 0, c.right, c.bottom));
 }
 
+TEST(Splitter, TheBarShowsTheSplitCursor) {
+  auto f = NewSplitForm();
+  TTestSplitter* s = f->Splitter();
+  auto setCursor = [&](int X, int Y) {
+    POINT p = s->ClientToScreen(POINT{X, Y});
+    SetCursorPos(p.x, p.y);
+    return SendMessageA(s->WindowHandle(), WM_SETCURSOR, WPARAM(s->WindowHandle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+  };
+  EXPECT_EQ(setCursor(106, 60), 1);
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crHSplit));
+  s->SetStyle(ptstHorizontal);
+  EXPECT_EQ(setCursor(60, 106), 1);
+  EXPECT_EQ(GetCursor(), Screen->Cursors(crVSplit));
+  setCursor(60, 50);   // over a pane: the pane's own cursor
+  EXPECT_NE(GetCursor(), Screen->Cursors(crVSplit));
+}
+
 // ---------------------------------------------------------------------------------------------------
 // Dragging
 

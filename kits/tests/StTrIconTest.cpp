@@ -485,3 +485,56 @@ TEST_F(StTrayIconTest, TheRealNotificationAreaTakesTheIcon) {
 }
 
 }  // namespace
+
+namespace {
+
+// A form whose tray icon comes from its form resource, as the board's main window has it.
+class TTrayTestForm : public TForm {
+  YOZ_CLASS(TTrayTestForm, TForm)
+public:
+  explicit TTrayTestForm(TComponent* AOwner) : TForm(AOwner) {}
+  void TrayClick(TObject*, TMouseButton, TShiftState) { ++Clicks; }
+  void TrayDblClick(TObject*, TMouseButton, TShiftState, bool& Restore) { ++DblClicks; }
+  static void Publish(TPublisher<TTrayTestForm>& p) {
+    p.Method("TrayClick", &TTrayTestForm::TrayClick);
+    p.Method("TrayDblClick", &TTrayTestForm::TrayDblClick);
+  }
+  int Clicks = 0;
+  int DblClicks = 0;
+};
+
+TEST_F(StTrayIconTest, ReadFromAFormResource) {
+  RegisterImgListClasses();
+  RegisterMenusClasses();
+  StTrIconInitialize();
+  Calls.clear();
+  TTrayTestForm* f = NewForm<TTrayTestForm>(Application);
+  auto* t = dynamic_cast<TStTrayIcon*>(f->FindComponent("StTrayIcon1"));
+  ASSERT_NE(t, nullptr);
+  EXPECT_EQ(t->Images(), f->FindComponent("imgStatus"));
+  EXPECT_EQ(t->PopupMenu(), f->FindComponent("pmTray"));
+  EXPECT_EQ(t->ImageIndex(), 1);
+  EXPECT_EQ(t->Interval(), 100);
+  EXPECT_TRUE(t->MinimizeToTray());
+  EXPECT_FALSE(t->CloseToTray());
+  EXPECT_TRUE(t->Active());
+
+  // Loaded put the icon in the tray with its tip.
+  ASSERT_EQ(CallsOf(NIM_ADD).size(), 1u);
+  EXPECT_STREQ(CallsOf(NIM_ADD)[0].Data.szTip, "yOZ - Available");
+  EXPECT_TRUE(t->InTray());
+
+  // The handlers were bound by name.
+  Callback(t, WM_LBUTTONDOWN);
+  Callback(t, WM_LBUTTONDBLCLK);
+  EXPECT_EQ(f->Clicks, 1);
+  EXPECT_EQ(f->DblClicks, 1);
+
+  // Not stored: the kit version.
+  EXPECT_FALSE(TStTrayIcon::StaticClass()->FindProp("Version")->IsStored(t));
+  EXPECT_EQ(GetClass("TStTrayIcon"), TStTrayIcon::StaticClass());
+  TObject::Free(f);
+  EXPECT_EQ(Calls.back().Message, DWORD(NIM_DELETE));
+}
+
+}  // namespace

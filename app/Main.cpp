@@ -1,0 +1,501 @@
+// The main window: start-up, first activation, the timers that follow other copies' writes, closing
+// and destruction, and the exception event.
+#include "Main.h"
+
+#include <cmath>
+
+#include "Dialogs.h"
+#include "KLNStringUtils.h"
+#include "StBase.h"
+#include "StVInfo.h"
+#include "SysUtils.h"
+#include "WinUtils.h"
+
+TyOZFile* yOZFile = nullptr;
+TYOZStatus* yOZStatus = nullptr;
+TYOZMessage* yOZMessage = nullptr;
+TYOZDepartment* yOZDepartment = nullptr;
+TfrmMain* frmMain = nullptr;
+TMainDialogs MainDialogs;
+
+namespace {
+
+constexpr const char* MutexName = "KLN - yOZ";
+constexpr const char* ComCtlWarning =
+    "IMPORTANT: Are you missing any images on your Buttons or Toolbars?\r\rIf so please read on...\r\r"
+    "yOZ has detected that you may be experiancing a lack of images, this can be cured by updating a "
+    "Microsoft file called COMCTL32.DLL\rThis file can be obtained via our website.  Please visit the yOZ FAQ "
+    "at ";
+constexpr const char* FaqAddress = "http://www.example.com/yoz/faq.html";
+
+// The store's boxes go through the class library's message dialog, so they look like the program's
+// own and tests can answer them.
+void StoreBox(const std::string& Text, TStoreMsgBoxType Type) {
+  static const TMsgDlgType types[] = {mtError, mtWarning, mtInformation};
+  MessageDlg(Text, types[Type], TMsgDlgButtons{mbOK});
+}
+
+void Inform(const std::string& Text) { MessageDlg(Text, mtInformation, TMsgDlgButtons{mbOK}); }
+
+}  // namespace
+
+double FileModTime(const std::string& FileName) {
+  WIN32_FILE_ATTRIBUTE_DATA data;
+  if (!GetFileAttributesExA(FileName.c_str(), GetFileExInfoStandard, &data)) return -1;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return -1;
+  uint64_t t = (uint64_t(data.ftLastWriteTime.dwHighDateTime) << 32) | data.ftLastWriteTime.dwLowDateTime;
+  return double(t);
+}
+
+void yOZInitializeUnits() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  RegisterControlsClasses();
+  RegisterExtCtrlsClasses();
+  RegisterExtCtrlsPanelsClasses();
+  RegisterStdCtrlsClasses();
+  RegisterButtonsClasses();
+  RegisterComCtrlsClasses();
+  RegisterImgListClasses();
+  RegisterMenusClasses();
+  RegisterActnListClasses();
+  RegisterAppEvntsClasses();
+  RegisterDialogsClasses();
+  StBaseInitialize();
+  StTrIconInitialize();
+  StShrtCtInitialize();
+  UPTFrameInitialize();
+  UPTSplitterInitialize();
+  RegisterClass(TfrmMain::StaticClass());
+  StoreMessageBox = StoreBox;
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+TfrmMain::TfrmMain(TComponent* AOwner) : TForm(AOwner) {}
+
+TfrmMain::~TfrmMain() = default;
+
+void TfrmMain::Publish(TPublisher<TfrmMain>& p) {
+  p.Method("FormCreate", &TfrmMain::FormCreate);
+  p.Method("FormActivate", &TfrmMain::FormActivate);
+  p.Method("FormCloseQuery", &TfrmMain::FormCloseQuery);
+  p.Method("FormDestroy", &TfrmMain::FormDestroy);
+  p.Method("FormResize", &TfrmMain::FormResize);
+  p.Method("tmrUpdateListViewTimer", &TfrmMain::tmrUpdateListViewTimer);
+  p.Method("tmrCheckForMessagesTimer", &TfrmMain::tmrCheckForMessagesTimer);
+  p.Method("tmrScreenSaverTimer", &TfrmMain::tmrScreenSaverTimer);
+  p.Method("StTrayIconDblClick", &TfrmMain::StTrayIconDblClick);
+  p.Method("AppEventsException", &TfrmMain::AppEventsException);
+  p.Method("actAtLunchExecute", &TfrmMain::actAtLunchExecute);
+  p.Method("actAvailableExecute", &TfrmMain::actAvailableExecute);
+  p.Method("actAwayFromDeskExecute", &TfrmMain::actAwayFromDeskExecute);
+  p.Method("actDNDExecute", &TfrmMain::actDNDExecute);
+  p.Method("actGoneHomeExecute", &TfrmMain::actGoneHomeExecute);
+  p.Method("actInMeetingExecute", &TfrmMain::actInMeetingExecute);
+  p.Method("actOnHolidayExecute", &TfrmMain::actOnHolidayExecute);
+  p.Method("actOutOfOfficeExecute", &TfrmMain::actOutOfOfficeExecute);
+  p.Method("actSickExecute", &TfrmMain::actSickExecute);
+  p.Method("actCustomStatusExecute", &TfrmMain::actCustomStatusExecute);
+  p.Method("actCommentsExecute", &TfrmMain::actCommentsExecute);
+  p.Method("actSettingsExecute", &TfrmMain::actSettingsExecute);
+  p.Method("actUsersExecute", &TfrmMain::actUsersExecute);
+  p.Method("actDepartmentsExecute", &TfrmMain::actDepartmentsExecute);
+  p.Method("actStatusesExecute", &TfrmMain::actStatusesExecute);
+  p.Method("actHelpAboutExecute", &TfrmMain::actHelpAboutExecute);
+  p.Method("actHelpOnyOZExecute", &TfrmMain::actHelpOnyOZExecute);
+  p.Method("actSendMessageExecute", &TfrmMain::actSendMessageExecute);
+  p.Method("actVeiwInBoxExecute", &TfrmMain::actVeiwInBoxExecute);
+  p.Method("actFilterDepartmentExecute", &TfrmMain::actFilterDepartmentExecute);
+  p.Method("actRefreshExecute", &TfrmMain::actRefreshExecute);
+  p.Method("actAddToAlertListExecute", &TfrmMain::actAddToAlertListExecute);
+  p.Method("actClearAlertListExecute", &TfrmMain::actClearAlertListExecute);
+  p.Method("actViewAlertListExecute", &TfrmMain::actViewAlertListExecute);
+  p.Method("actFileExitExecute", &TfrmMain::actFileExitExecute);
+  p.Method("lvMainDblClick", &TfrmMain::lvMainDblClick);
+  p.Method("tvMainChange", &TfrmMain::tvMainChange);
+  p.Method("ActionListUpdate", &TfrmMain::ActionListUpdate);
+}
+
+void TfrmMain::Loaded() {
+  auto find = [this](auto*& field, const char* name) {
+    using T = std::remove_pointer_t<std::remove_reference_t<decltype(field)>>;
+    field = dynamic_cast<T*>(FindComponent(name));
+    if (!field) throw EComponentError(std::string("Main window component missing: ") + name);
+  };
+  find(StatusBarMain, "StatusBarMain");
+  find(pnlToolbar, "pnlToolbar");
+  find(stMain, "stMain");
+  find(tvMain, "tvMain");
+  find(lvMain, "lvMain");
+  find(StTrayIcon, "StTrayIcon");
+  find(StShortcut, "StShortcut");
+  find(imgSmallPics, "imgSmallPics");
+  find(ImageListNewMail, "ImageListNewMail");
+  find(ActionList, "ActionList");
+  find(popmnuMain, "popmnuMain");
+  find(popMnuTrayIcon, "popMnuTrayIcon");
+  find(mnuMain, "mnuMain");
+  find(AppEvents, "AppEvents");
+  find(tmrUpdateListView, "tmrUpdateListView");
+  find(tmrCheckForMessages, "tmrCheckForMessages");
+  find(tmrScreenSaver, "tmrScreenSaver");
+  find(actFileExit, "actFileExit");
+  find(actAtLunch, "actAtLunch");
+  find(actAvailable, "actAvailable");
+  find(actAwayFromDesk, "actAwayFromDesk");
+  find(actDND, "actDND");
+  find(actGoneHome, "actGoneHome");
+  find(actInMeeting, "actInMeeting");
+  find(actOnHoliday, "actOnHoliday");
+  find(actOutOfOffice, "actOutOfOffice");
+  find(actSick, "actSick");
+  find(actCustomStatus, "actCustomStatus");
+  find(actSettings, "actSettings");
+  find(actHelpAbout, "actHelpAbout");
+  find(actHelpOnyOZ, "actHelpOnyOZ");
+  find(actComments, "actComments");
+  find(actUsers, "actUsers");
+  find(actDepartments, "actDepartments");
+  find(actStatuses, "actStatuses");
+  find(actSendMessage, "actSendMessage");
+  find(actVeiwInBox, "actVeiwInBox");
+  find(actFilterDepartment, "actFilterDepartment");
+  find(actRefresh, "actRefresh");
+  find(actAddToAlertList, "actAddToAlertList");
+  find(actClearAlertList, "actClearAlertList");
+  find(actViewAlertList, "actViewAlertList");
+  FBoard = TListViewBoard(lvMain);
+  LoadImages();
+  TForm::Loaded();
+  MakeGlyphs();
+  // The tray icon may have taken its picture before the images were there.
+  StTrayIcon->SetImageIndex(StTrayIcon->ImageIndex());
+}
+
+// The pictures travel as data resources of the program in the image lists' stream format.
+void TfrmMain::LoadImages() {
+  struct {
+    TImageList* List;
+    const char* Name;
+  } lists[] = {{imgSmallPics, "SMALLPICS"}, {ImageListNewMail, "NEWMAIL"}};
+  for (auto& l : lists) {
+    if (!FindResourceA(nullptr, l.Name, MAKEINTRESOURCEA(10))) continue;  // RT_RCDATA
+    TResourceStream s(nullptr, l.Name, MAKEINTRESOURCEA(10));
+    l.List->ReadData(&s);
+  }
+  Icon()->SetHandle(LoadIconA(GetModuleHandleA(nullptr), "MAINICON"));
+}
+
+// Speed buttons show their action's picture from imgSmallPics; fuchsia marks the transparent parts.
+void TfrmMain::MakeGlyphs() {
+  for (int i = 0; i < pnlToolbar->ControlCount(); ++i) {
+    auto* b = dynamic_cast<TSpeedButton*>(pnlToolbar->Controls(i));
+    if (!b) continue;
+    auto* a = dynamic_cast<TCustomAction*>(b->Action());
+    if (!a || a->ImageIndex() < 0 || a->ImageIndex() >= imgSmallPics->Count()) continue;
+    TBitmap glyph;
+    glyph.SetWidth(imgSmallPics->Width());
+    glyph.SetHeight(imgSmallPics->Height());
+    glyph.Canvas()->Brush()->SetColor(clFuchsia);
+    RECT r{0, 0, imgSmallPics->Width(), imgSmallPics->Height()};
+    glyph.Canvas()->FillRect(r);
+    imgSmallPics->Draw(glyph.Canvas(), 0, 0, a->ImageIndex());
+    glyph.Canvas()->SetPixels(0, imgSmallPics->Height() - 1, clFuchsia);
+    b->SetGlyph(&glyph);
+    b->SetCaption("");  // toolbar buttons show the picture; the hint names the command
+  }
+}
+
+std::string TfrmMain::DatabaseFolder() const { return yOZFile ? AddBackslash(yOZFile->DBPath) : std::string(); }
+
+std::string TfrmMain::AlertFileName() const { return AddBackslash(GetWindowsDir()) + GetLogInName() + ".yOZ"; }
+
+void TfrmMain::SetPanelText(const std::string& Text) {
+  if (StatusBarMain->Panels()->Count() > 0) StatusBarMain->Panels()->Items(0)->SetText(Text);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Creation and first activation
+
+void TfrmMain::FormCreate(TObject* Sender) {
+  FirstActivate = true;
+  bool secondCopy = false;
+  MutexHandle = OpenMutexA(MUTEX_ALL_ACCESS, FALSE, MutexName);
+  if (MutexHandle) {
+    secondCopy = true;
+    SetEnabled(false);
+    Inform("yOZ is already running!");
+    Application->Terminate();
+  } else {
+    MutexHandle = CreateMutexA(nullptr, FALSE, MutexName);
+  }
+
+  Settings = new TyOZCB();
+  TyOZCBRec rec;
+  Settings->LoadSettings(rec);
+  if (Trim(rec.yOZDBasePath).empty() && MainDialogs.DatabaseWizard) {
+    std::string folder;
+    if (MainDialogs.DatabaseWizard(folder)) {
+      rec.yOZDBasePath = AddBackslash(folder).substr(0, 255);
+      Settings->SaveSettings(rec);
+    }
+  }
+
+  Settings->LoadSettings(rec);
+  const std::string folder = Trim(rec.yOZDBasePath);
+  if (IsDirectory(folder)) {
+    TyOZFileHooks hooks;
+    hooks.SetStatusText = [this](const std::string& t) { SetPanelText(t); };
+    hooks.SetTrayImage = [this](int i) { StTrayIcon->SetImageIndex(i); };
+    hooks.SetShuttingDown = [this] { ShuttingDown = true; };
+    yOZFile = new TyOZFile(folder, hooks);
+    yOZCurrentUser = new TUser();
+    yOZStatus = new TYOZStatus(yOZFile);
+    yOZMessage = new TYOZMessage(yOZFile);
+    yOZDepartment = new TYOZDepartment();
+    AlertList = new TyOZAlert();
+    Application->SetHelpFile(ChangeFileExt(ParamStr(0), ".hlp"));
+    ShuttingDown = false;
+    SetHeight(rec.MainHeight);
+    SetLeft(rec.MainLeft);
+    SetTop(rec.MainTop);
+    SetWidth(rec.MainWidth);
+    lvMain->Font()->SetColor(rec.MainFontColour);
+    lvMain->Font()->SetSize(rec.MainFontSize);
+    lvMain->SetGridLines(rec.ShowGrid);
+    if (rec.DisplayDepartments) {
+      stMain->SetPosition(rec.SplitterPos);
+      stMain->SetSplitterWidth(3);
+    } else {
+      stMain->SetPosition(0);
+      stMain->SetSplitterWidth(0);
+    }
+  } else {
+    std::string text = "yOZ was unable to locate the database location." + rec.yOZDBasePath +
+                       "\r\rWould you like to choose a new database location?";
+    if (MessageDlg(text, mtConfirmation, mbYesNo) == mrYes) {
+      rec.yOZDBasePath.clear();
+      Settings->SaveSettings(rec);
+      Inform("Please re-start yOZ and choose the new database location.");
+    } else {
+      Inform("yOZ requires a database to be able to run, and will now shut down.");
+    }
+    ShuttingDown = true;
+    Application->Terminate();
+  }
+  // A second copy is on its way out: its activation and closing must not touch the shared data that
+  // the running copy owns.
+  if (secondCopy) ShuttingDown = true;
+}
+
+void TfrmMain::FormActivate(TObject* Sender) {
+  if (!FirstActivate) return;
+  FirstActivate = false;
+  ScreenSaverSwitched = false;
+  if (ShuttingDown) {
+    Close();
+    return;
+  }
+  const std::string alerts = AlertFileName();
+  if (FileExists(alerts)) AlertList->LoadFromFile(alerts);
+
+  const std::string folder = DatabaseFolder();
+  UserFileAge = FileModTime(folder + UserFileName + ".isd");
+  MessageFileAge = FileModTime(folder + MessageFileName + ".isd");
+  yOZFile->ReadConfig();
+
+  TyOZCBRec rec;
+  Settings->LoadSettings(rec);
+  ShowOfflineUsers = rec.ShowOfflineUsers;
+  if (rec.UseVacation) {
+    actOnHoliday->SetCaption("On Vacation");
+    actOnHoliday->SetHint("I'm on vacation");
+  } else {
+    actOnHoliday->SetCaption("On holiday");
+    actOnHoliday->SetHint("I'm on holiday");
+  }
+  SizeColumns();
+
+  yOZFile->RegisterCurrentUser();
+
+  if (rec.FirstTimeRun) {
+    if (MessageDlg("Thankyou for using yOZ.\r\rWould you like yOZ to start automatically on startup?", mtInformation,
+                   mbYesNo) == mrYes) {
+      StShortcut->SetFileName(ChangeFileExt(ParamStr(0), ".exe"));
+      StShortcut->CreateShortcut();
+      Inform("yOZ will now start automatically on startup");
+    }
+    rec.FirstTimeRun = false;
+    Settings->SaveSettings(rec);
+  }
+  if (!IsNewComCtl32()) Inform(std::string(ComCtlWarning) + FaqAddress);
+
+  Settings->LoadSettings(rec);
+  lvMain->SetSortType(rec.SortListView ? stText : stNone);
+
+  yOZCurrentUser->Status = "Available";
+  yOZFile->SaveCurrentUserStatus();
+  yOZFile->FillMainList(Board());
+
+  // An overflowing product raises the runtime's overflow error; a negative one its range error.
+  const int32_t messageMs = CheckedMul(rec.CheckForNewMsgEvery, 1000);
+  const int32_t boardMs = CheckedMul(rec.UpdateDisplayTime, 1000);
+  if (messageMs < 0 || boardMs < 0) throw ERangeError();
+  tmrCheckForMessages->SetInterval(uint32_t(messageMs));
+  tmrUpdateListView->SetInterval(uint32_t(boardMs));
+  tmrUpdateListView->SetEnabled(rec.UpdateDisplayTime != 0);
+  tmrCheckForMessages->SetEnabled(yOZFile->AllowMessages && rec.CheckForNewMsgEvery != 0);
+
+  if (rec.DetectScreenSaver) {
+    ScreenSaverStatus = rec.ScreenSaverStatus;
+    tmrScreenSaver->SetEnabled(true);
+  }
+  if (yOZMessage->HasNewMessages()) {
+    StTrayIcon->SetImages(ImageListNewMail);
+    StTrayIcon->SetAnimate(true);
+    yOZMessage->ShowNewMessages();
+  }
+  TTreeViewDepartments tree(tvMain);
+  yOZDepartment->FillDepartmentTree(&tree);
+}
+
+void TfrmMain::SizeColumns() {
+  for (int i = 0; i < lvMain->Columns()->Count(); ++i)
+    if (i != BoardPCNameColumn) FBoard.AutoSizeColumn(i);
+}
+
+void TfrmMain::FormResize(TObject* Sender) {
+  if (!lvMain || lvMain->Columns()->Count() <= BoardPCNameColumn) return;
+  lvMain->Column(BoardPCNameColumn)->SetWidth(0);
+  SizeColumns();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Timers
+
+void TfrmMain::tmrUpdateListViewTimer(TObject* Sender) {
+  if (!yOZFile) return;
+  // The shut-down marker: written by an administrator's hand to close every copy.
+  if (FileExists(DatabaseFolder() + UserFileName + ".smd")) {
+    Close();
+    return;
+  }
+  try {
+    const std::string data = DatabaseFolder() + UserFileName + ".isd";
+    if (FileModTime(data) != UserFileAge) {
+      UserFileAge = FileModTime(data);
+      yOZFile->LoadCurrentUser();
+      StTrayIcon->SetImageIndex(yOZFile->StatusImageIndex(yOZCurrentUser->Status));
+      IsAdministrator = yOZCurrentUser->Administrator == 1;
+      RefillBoard();
+      AlertList->CheckAlerts(Board());
+      if (!AlertList->AlertText.empty())
+        Inform("Status update from yOZ at " + DateTimeToStr(Now()) + "\r\r" + AlertList->AlertText);
+    }
+  } catch (...) {
+    SetPanelText("Attempting to update yOZ...");
+  }
+}
+
+void TfrmMain::tmrCheckForMessagesTimer(TObject* Sender) {
+  if (!yOZFile) return;
+  try {
+    const std::string data = DatabaseFolder() + MessageFileName + ".isd";
+    if (FileModTime(data) != MessageFileAge) {
+      MessageFileAge = FileModTime(data);
+      if (yOZMessage->HasNewMessages()) {
+        if (!StTrayIcon->Animate()) {
+          bool playWav = MainDialogs.PlayWavFile ? MainDialogs.PlayWavFile() : false;
+          std::string wav = MainDialogs.WavFileSelected ? MainDialogs.WavFileSelected() : std::string();
+          yOZMessage->PlayNewMessageSound(playWav, wav);
+        }
+        StTrayIcon->SetImages(ImageListNewMail);
+        StTrayIcon->SetAnimate(true);
+        tmrCheckForMessages->SetEnabled(false);
+        Inform("You have a new yOZ message");
+      }
+      SetPanelText("");
+    }
+  } catch (...) {
+    SetPanelText("Attempting to check for messages...");
+  }
+}
+
+void TfrmMain::tmrScreenSaverTimer(TObject* Sender) {
+  if (!yOZFile) return;
+  if (IsScreenSaverRunning()) {
+    if (!ScreenSaverSwitched && yOZCurrentUser->Status == "Available") {
+      ScreenSaverSwitched = true;
+      yOZCurrentUser->Status = ScreenSaverStatus;
+      yOZFile->UpdateUser(yOZCurrentUser);
+    }
+  } else if (ScreenSaverSwitched) {
+    ScreenSaverSwitched = false;
+    yOZCurrentUser->Status = "Available";
+    yOZFile->UpdateUser(yOZCurrentUser);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Tray, closing, destruction, exceptions
+
+void TfrmMain::StTrayIconDblClick(TObject* Sender, TMouseButton Button, TShiftState Shift, bool& Handled) {
+  if (!StTrayIcon->Animate()) return;
+  if (MainDialogs.MessageWindowShowing && MainDialogs.MessageWindowShowing()) return;
+  if (MainDialogs.InBox) MainDialogs.InBox();
+}
+
+void TfrmMain::FormCloseQuery(TObject* Sender, bool& CanClose) {
+  CanClose = true;
+  TyOZCBRec rec;
+  Settings->LoadSettings(rec);
+  if (ShuttingDown) return;
+  // The program ends even when the shared folder cannot be written now: the failure is shown, the
+  // window's place is still kept.
+  try {
+    if (rec.ClearCommentOnSD) {
+      yOZCurrentUser->Comments.clear();
+      yOZFile->UpdateUser(yOZCurrentUser);
+    }
+    if (rec.ChangeStatusOnSD) {
+      yOZCurrentUser->Status = rec.ShutDownStatus;
+      yOZFile->SaveCurrentUserStatus();
+    }
+  } catch (...) {
+    Application->HandleException(this);
+  }
+  rec.MainHeight = Height();
+  rec.MainLeft = Left();
+  rec.MainTop = Top();
+  rec.MainWidth = Width();
+  if (rec.DisplayDepartments) rec.SplitterPos = stMain->Position();
+  Settings->SaveSettings(rec);
+  Application->Terminate();
+}
+
+void TfrmMain::FormDestroy(TObject* Sender) {
+  if (MutexHandle) CloseHandle(MutexHandle);
+  MutexHandle = nullptr;
+  if (AlertList) {
+    try {
+      AlertList->SaveToFile(AlertFileName());
+    } catch (...) {
+      // The window is going; a list that cannot be written now is lost like the program's other state.
+    }
+  }
+  FreeAndNil(AlertList);
+  FreeAndNil(yOZFile);
+  TUser* user = yOZCurrentUser;
+  yOZCurrentUser = nullptr;
+  TObject::Free(user);
+  FreeAndNil(yOZStatus);
+  FreeAndNil(yOZMessage);
+  FreeAndNil(yOZDepartment);
+  FreeAndNil(Settings);
+}
+
+void TfrmMain::AppEventsException(TObject* Sender, Exception* E) {
+  Inform("The following error occurred within yOZ - " + E->Message);
+}

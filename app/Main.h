@@ -1,0 +1,172 @@
+#pragma once
+// The main window of the in/out board: the board of users, the department tree, the status commands,
+// the timers that notice other copies' writes, the tray icon, and the program's start and end.
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "ActnList.h"
+#include "AppEvnts.h"
+#include "Buttons.h"
+#include "ComCtrls.h"
+#include "ExtCtrls.h"
+#include "ExtCtrlsPanels.h"
+#include "Forms.h"
+#include "ImgList.h"
+#include "Menus.h"
+#include "StShrtCt.h"
+#include "StTrIcon.h"
+#include "UPTSplitter.h"
+#include "MessageObj.h"
+#include "yOZAlert.h"
+#include "yOZCB.h"
+#include "yOZDepartmentObj.h"
+#include "yOZFile.h"
+#include "yOZStatusesObj.h"
+#include "yOZViews.h"
+
+// The process-wide stores, made by the main window's creation and freed by its destruction.
+extern TyOZFile* yOZFile;
+extern TYOZStatus* yOZStatus;
+extern TYOZMessage* yOZMessage;
+extern TYOZDepartment* yOZDepartment;
+
+class TfrmMain;
+extern TfrmMain* frmMain;
+
+// The windows the commands open. Each is set once its dialog exists; an unset one leaves its command
+// doing nothing.
+struct TMainDialogs {
+  std::function<bool(std::string& Folder)> DatabaseWizard;  // OK: the chosen folder
+  std::function<bool(std::string& Status)> SelectStatus;     // OK: the picked text
+  std::function<void()> Comments;
+  std::function<void()> Users;
+  std::function<void()> Departments;
+  std::function<void()> Statuses;
+  std::function<void()> Settings;
+  std::function<void(const std::string& Product, const std::string& Version, const std::string& Contact)> About;
+  std::function<void()> SendMessage;
+  std::function<void()> InBox;
+  std::function<void()> SelectDepartment;
+  std::function<void(TyOZAlert* Alerts)> Alerts;
+  // The send/read message dialog and the inbox are showing (the tray double click leaves them be).
+  std::function<bool()> MessageWindowShowing;
+  // The settings dialog's sound choice as it stands (unchecked and empty until it was first shown).
+  std::function<bool()> PlayWavFile;
+  std::function<std::string()> WavFileSelected;
+};
+extern TMainDialogs MainDialogs;
+
+// The modification time of a file at the file system's full resolution (a 64-bit FILETIME count in
+// a double: steps of well under a millisecond), -1 when the file is missing. The runtime's FileAge
+// counts in 2-second steps, so two writes close together would look like one.
+double FileModTime(const std::string& FileName);
+
+// Makes the classes of every unit the program's forms use known to the form reader, once.
+void yOZInitializeUnits();
+
+class TfrmMain : public TForm {
+  YOZ_CLASS(TfrmMain, TForm)
+public:
+  explicit TfrmMain(TComponent* AOwner);
+  ~TfrmMain() override;
+
+  // Components of the form resource.
+  TStatusBar* StatusBarMain = nullptr;
+  TPanel* pnlToolbar = nullptr;
+  TPTSplitter* stMain = nullptr;
+  TTreeView* tvMain = nullptr;
+  TListView* lvMain = nullptr;
+  TStTrayIcon* StTrayIcon = nullptr;
+  TStShortcut* StShortcut = nullptr;
+  TImageList* imgSmallPics = nullptr;
+  TImageList* ImageListNewMail = nullptr;
+  TActionList* ActionList = nullptr;
+  TPopupMenu* popmnuMain = nullptr;
+  TPopupMenu* popMnuTrayIcon = nullptr;
+  TMainMenu* mnuMain = nullptr;
+  TApplicationEvents* AppEvents = nullptr;
+  TTimer* tmrUpdateListView = nullptr;
+  TTimer* tmrCheckForMessages = nullptr;
+  TTimer* tmrScreenSaver = nullptr;
+  TAction *actFileExit = nullptr, *actAtLunch = nullptr, *actAvailable = nullptr, *actAwayFromDesk = nullptr,
+          *actDND = nullptr, *actGoneHome = nullptr, *actInMeeting = nullptr, *actOnHoliday = nullptr,
+          *actOutOfOffice = nullptr, *actSick = nullptr, *actCustomStatus = nullptr, *actSettings = nullptr,
+          *actHelpAbout = nullptr, *actHelpOnyOZ = nullptr, *actComments = nullptr, *actUsers = nullptr,
+          *actDepartments = nullptr, *actStatuses = nullptr, *actSendMessage = nullptr, *actVeiwInBox = nullptr,
+          *actFilterDepartment = nullptr, *actRefresh = nullptr, *actAddToAlertList = nullptr,
+          *actClearAlertList = nullptr, *actViewAlertList = nullptr;
+
+  // Event handlers (bound by name from the form resource).
+  void FormCreate(TObject* Sender);
+  void FormActivate(TObject* Sender);
+  void FormCloseQuery(TObject* Sender, bool& CanClose);
+  void FormDestroy(TObject* Sender);
+  void FormResize(TObject* Sender);
+  void tmrUpdateListViewTimer(TObject* Sender);
+  void tmrCheckForMessagesTimer(TObject* Sender);
+  void tmrScreenSaverTimer(TObject* Sender);
+  void StTrayIconDblClick(TObject* Sender, TMouseButton Button, TShiftState Shift, bool& Handled);
+  void AppEventsException(TObject* Sender, Exception* E);
+
+  void actAtLunchExecute(TObject* Sender);
+  void actAvailableExecute(TObject* Sender);
+  void actAwayFromDeskExecute(TObject* Sender);
+  void actDNDExecute(TObject* Sender);
+  void actGoneHomeExecute(TObject* Sender);
+  void actInMeetingExecute(TObject* Sender);
+  void actOnHolidayExecute(TObject* Sender);
+  void actOutOfOfficeExecute(TObject* Sender);
+  void actSickExecute(TObject* Sender);
+  void actCustomStatusExecute(TObject* Sender);
+  void actCommentsExecute(TObject* Sender);
+  void actSettingsExecute(TObject* Sender);
+  void actUsersExecute(TObject* Sender);
+  void actDepartmentsExecute(TObject* Sender);
+  void actStatusesExecute(TObject* Sender);
+  void actHelpAboutExecute(TObject* Sender);
+  void actHelpOnyOZExecute(TObject* Sender);
+  void actSendMessageExecute(TObject* Sender);
+  void actVeiwInBoxExecute(TObject* Sender);
+  void actFilterDepartmentExecute(TObject* Sender);
+  void actRefreshExecute(TObject* Sender);
+  void actAddToAlertListExecute(TObject* Sender);
+  void actClearAlertListExecute(TObject* Sender);
+  void actViewAlertListExecute(TObject* Sender);
+  void actFileExitExecute(TObject* Sender);
+  void lvMainDblClick(TObject* Sender);
+  void tvMainChange(TObject* Sender, TTreeNode* Node);
+  void ActionListUpdate(TBasicAction* Action, bool& Handled);
+
+  // The board as the stores see it.
+  IBoardView* Board() { return &FBoard; }
+  // Refills the board, filtered on the department tree's choice when one is active.
+  void RefillBoard();
+  // The alert list's file: the Windows folder, the login and ".yOZ".
+  std::string AlertFileName() const;
+
+  // State the Parts name (read by the tests and the later dialogs).
+  TyOZCB* Settings = nullptr;
+  TyOZAlert* AlertList = nullptr;
+  HANDLE MutexHandle = nullptr;
+  std::string ScreenSaverStatus;
+  bool FirstActivate = true;
+  bool ScreenSaverSwitched = false;
+  double UserFileAge = -1;
+  double MessageFileAge = -1;
+  bool ShuttingDown = false;
+
+  void Loaded() override;
+  static void Publish(TPublisher<TfrmMain>& p);
+
+private:
+  void SetStatus(const std::string& Status);
+  void SizeColumns();
+  void LoadImages();
+  void MakeGlyphs();
+  void SetPanelText(const std::string& Text);
+  std::string DatabaseFolder() const;
+  TListViewBoard FBoard{nullptr};
+};

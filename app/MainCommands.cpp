@@ -1,0 +1,151 @@
+// The main window's commands: status changes, refresh, the department tree, the alert list, the
+// dialogs' commands and the rules that enable them.
+#include "Dialogs.h"
+#include "KLNStringUtils.h"
+#include "Main.h"
+#include "StVInfo.h"
+#include "SysUtils.h"
+
+namespace {
+
+struct THourGlass {
+  THourGlass() { Screen->SetCursor(crHourGlass); }
+  ~THourGlass() { Screen->SetCursor(crDefault); }
+};
+
+}  // namespace
+
+void TfrmMain::RefillBoard() {
+  if (yOZDepartment->FilterActive)
+    yOZFile->FillMainListForDepartment(Board(), yOZDepartment->FilterDepartment);
+  else
+    yOZFile->FillMainList(Board());
+}
+
+// An administrator with a row selected sets that row's user; everyone else sets his own status.
+void TfrmMain::SetStatus(const std::string& Status) {
+  THourGlass wait;
+  if (IsAdministrator && lvMain->Selected()) {
+    yOZFile->SetSelectedUsersStatus(Board(), Status);
+  } else {
+    yOZCurrentUser->Status = Status;
+    yOZFile->SaveCurrentUserStatus();
+  }
+  RefillBoard();
+}
+
+void TfrmMain::actAtLunchExecute(TObject*) { SetStatus("At lunch"); }
+void TfrmMain::actAvailableExecute(TObject*) { SetStatus("Available"); }
+void TfrmMain::actAwayFromDeskExecute(TObject*) { SetStatus("Away from desk"); }
+void TfrmMain::actDNDExecute(TObject*) { SetStatus("DND"); }
+void TfrmMain::actGoneHomeExecute(TObject*) { SetStatus("Gone home"); }
+void TfrmMain::actInMeetingExecute(TObject*) { SetStatus("In meeting"); }
+void TfrmMain::actSickExecute(TObject*) { SetStatus("Off sick"); }
+
+void TfrmMain::actOnHolidayExecute(TObject*) {
+  TyOZCBRec rec;
+  Settings->LoadSettings(rec);
+  SetStatus(rec.UseVacation ? "On vacation" : "On holiday");
+}
+
+void TfrmMain::actOutOfOfficeExecute(TObject*) {
+  TyOZCBRec rec;
+  Settings->LoadSettings(rec);
+  SetStatus("Out of office");
+  if (rec.AutoComment) actComments->Execute();
+}
+
+void TfrmMain::actCustomStatusExecute(TObject*) {
+  tmrUpdateListView->SetEnabled(false);
+  try {
+    std::string status;
+    if (MainDialogs.SelectStatus && MainDialogs.SelectStatus(status)) SetStatus(Trim(status));
+  } catch (...) {
+    tmrUpdateListView->SetEnabled(true);
+    throw;
+  }
+  tmrUpdateListView->SetEnabled(true);
+}
+
+void TfrmMain::actCommentsExecute(TObject*) {
+  if (MainDialogs.Comments) MainDialogs.Comments();
+}
+void TfrmMain::actSettingsExecute(TObject*) {
+  if (MainDialogs.Settings) MainDialogs.Settings();
+}
+void TfrmMain::actUsersExecute(TObject*) {
+  if (MainDialogs.Users) MainDialogs.Users();
+}
+void TfrmMain::actDepartmentsExecute(TObject*) {
+  if (MainDialogs.Departments) MainDialogs.Departments();
+}
+void TfrmMain::actStatusesExecute(TObject*) {
+  if (MainDialogs.Statuses) MainDialogs.Statuses();
+}
+void TfrmMain::actFilterDepartmentExecute(TObject*) {
+  if (MainDialogs.SelectDepartment) MainDialogs.SelectDepartment();
+}
+void TfrmMain::actSendMessageExecute(TObject*) {
+  if (MainDialogs.SendMessage) MainDialogs.SendMessage();
+}
+void TfrmMain::actVeiwInBoxExecute(TObject*) {
+  if (MainDialogs.InBox) MainDialogs.InBox();
+}
+void TfrmMain::actHelpAboutExecute(TObject*) {
+  if (MainDialogs.About) MainDialogs.About("yOZ ", "3.50", "yoz@example.com");
+}
+void TfrmMain::actHelpOnyOZExecute(TObject*) { Application->HelpJump("Contents"); }
+void TfrmMain::actFileExitExecute(TObject*) { Close(); }
+
+void TfrmMain::actRefreshExecute(TObject* Sender) {
+  if (!IsDirectory(yOZFile->DBPath))
+    throw Exception("Unable to perform refresh.  The yOZ database location \"" + yOZFile->DBPath +
+                    "\" can not be found.  Please check your network.");
+  RefillBoard();
+  tmrCheckForMessagesTimer(Sender);
+}
+
+void TfrmMain::tvMainChange(TObject*, TTreeNode* Node) {
+  if (!Node || !yOZFile) return;
+  if (Node->Text() != "Departments") {
+    yOZDepartment->FilterActive = true;
+    yOZDepartment->FilterDepartment = Node->Text();
+    yOZFile->FillMainListForDepartment(Board(), Node->Text());
+    SetCaption("yOZ - Filtered on " + Node->Text());
+  } else {
+    yOZDepartment->FilterActive = false;
+    yOZFile->FillMainList(Board());
+    SetCaption("yOZ - All Departments");
+  }
+}
+
+void TfrmMain::actAddToAlertListExecute(TObject*) {
+  int index = Board()->SelectedIndex();
+  if (index < 0) return;
+  TListRow row = Board()->Row(index);
+  const std::string login = row.SubItem(bsLogInName);
+  if (!AlertList->Contains(login)) AlertList->AddAlert(login, row.Caption, row.SubItem(bsStatus));
+}
+
+void TfrmMain::actClearAlertListExecute(TObject*) {
+  if (MessageDlg("Are you sure.  Clear your alert list?", mtConfirmation, mbYesNo) == mrYes) AlertList->Clear();
+}
+
+void TfrmMain::actViewAlertListExecute(TObject*) {
+  yOZFile->UpdateAlertNames(AlertList);
+  if (MainDialogs.Alerts) MainDialogs.Alerts(AlertList);
+}
+
+void TfrmMain::lvMainDblClick(TObject*) { actSendMessage->Execute(); }
+
+void TfrmMain::ActionListUpdate(TBasicAction*, bool& Handled) {
+  const bool allow = yOZFile && yOZFile->AllowMessages;
+  const bool selected = lvMain->SelCount() > 0;
+  actVeiwInBox->SetEnabled(allow);
+  actSendMessage->SetEnabled(selected && allow);
+  actUsers->SetEnabled(IsAdministrator);
+  actStatuses->SetEnabled(IsAdministrator);
+  actDepartments->SetEnabled(IsAdministrator);
+  actAddToAlertList->SetEnabled(selected);
+  Handled = true;
+}

@@ -1,0 +1,27 @@
+// The program: the units start, the application makes its main window and runs until it ends.
+#include <windows.h>
+
+#include "Forms.h"
+#include "Main.h"
+#include "StBase.h"
+#include "UPTSplitter.h"
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+  InitForms();
+  yOZInitializeUnits();
+  int code = 0;
+  try {
+    Application->Initialize();
+    Application->SetTitle("yOZ");
+    Application->CreateForm(frmMain);
+    // The settings, administration, picker and message windows join here as they are built.
+    Application->Run();
+  } catch (...) {
+    Application->HandleException(Application);
+    code = 1;
+  }
+  DoneForms();
+  UPTSplitterFinalize();
+  StBaseFinalize();
+  return code;
+}

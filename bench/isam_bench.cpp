@@ -30,30 +30,30 @@ double Seconds() {
   return double(c.QuadPart) / double(f.QuadPart);
 }
 
-// Runs op repeatedly for about `seconds` (at least `minOps` times); returns operations per second.
-double Rate(const std::function<bool()>& op, double seconds, int minOps) {
-  int n = 0;
-  double start = Seconds(), end;
-  do {
-    if (!op()) {
-      std::fprintf(stderr, "operation failed\n");
-      std::exit(1);
-    }
-    ++n;
-    end = Seconds();
-  } while (end - start < seconds || n < minOps);
-  return n / (end - start);
+bool Timed(const std::function<bool()>& op, double& total) {
+  double t0 = Seconds();
+  bool ok = op();
+  total += Seconds() - t0;
+  if (!ok) {
+    std::fprintf(stderr, "operation failed\n");
+    std::exit(1);
+  }
+  return ok;
 }
 
-// Ours and raw in alternating rounds, the best round of each: the machine's load varies over a run.
+// Ours and raw one after the other, operation by operation, for about `seconds` (at least `minOps`
+// each), so both see the same machine load; returns operations per second of each.
 std::pair<double, double> Compare(const std::function<bool()>& ours, const std::function<bool()>& raw,
-                                  int minOps) {
-  double bestOurs = 0, bestRaw = 0;
-  for (int round = 0; round < 5; ++round) {
-    bestOurs = std::max(bestOurs, Rate(ours, 0.2, minOps));
-    bestRaw = std::max(bestRaw, Rate(raw, 0.2, minOps));
-  }
-  return {bestOurs, bestRaw};
+                                  int minOps, double seconds = 2.0) {
+  double tOurs = 0, tRaw = 0;
+  int n = 0;
+  double start = Seconds();
+  do {
+    Timed(ours, tOurs);
+    Timed(raw, tRaw);
+    ++n;
+  } while (Seconds() - start < seconds || n < minOps);
+  return {n / tOurs, n / tRaw};
 }
 
 std::string Login(int i) { return "USER" + std::to_string(i); }

@@ -570,6 +570,7 @@ protected:
   bool IsControlMouseMsg(TWMMouse& Message);
   // Sends a reflected notification (CN_*) to the control whose window sent the message.
   bool ReflectNotification(TMessage& Message);
+  void DefaultHandlerWithContextMenu(TMessage& Message, bool MenuKey);
   // Reads the bounds back from the window.
   void UpdateBounds();
   // The client area changed size: anchored children follow, aligned children are laid out again.

@@ -11,6 +11,9 @@ namespace {
 
 // The object whose window CreateWindowEx is making: the first message of the new window binds to it.
 thread_local TWinControl* CreationControl = nullptr;
+// Counts the WM_CONTEXTMENU messages seen, to tell whether a key already made one.
+thread_local unsigned ContextMenuCount = 0;
+constexpr UINT CM_CONTEXTMENUKEY = CM_BASE + 0xF0;
 UINT NextControlID = 100;
 
 ATOM ControlAtom() {
@@ -1026,6 +1029,10 @@ void TWinControl::Dispatch(TMessage& Message) {
     case WM_KILLFOCUS:
       DefaultHandler(Message);
       return;
+    case CM_CONTEXTMENUKEY:
+      if (FHandle && ContextMenuCount == unsigned(Message.LParam))
+        ::SendMessageA(FHandle, WM_CONTEXTMENU, WPARAM(FHandle), MAKELPARAM(-1, -1));
+      return;
     case CM_ENTER:
       DoEnter();
       return;
@@ -1033,12 +1040,16 @@ void TWinControl::Dispatch(TMessage& Message) {
       DoExit();
       return;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
-      if (!DoKeyDown(MessageAs<TWMKey>(Message))) DefaultHandler(Message);
+    case WM_SYSKEYDOWN: {
+      if (DoKeyDown(MessageAs<TWMKey>(Message))) return;
+      bool shiftF10 = Message.Msg == WM_SYSKEYDOWN && Message.WParam == VK_F10 && GetKeyState(VK_SHIFT) < 0;
+      DefaultHandlerWithContextMenu(Message, shiftF10);
       return;
+    }
     case WM_KEYUP:
     case WM_SYSKEYUP:
-      if (!DoKeyUp(MessageAs<TWMKey>(Message))) DefaultHandler(Message);
+      if (DoKeyUp(MessageAs<TWMKey>(Message))) return;
+      DefaultHandlerWithContextMenu(Message, Message.WParam == VK_APPS);
       return;
     case WM_CHAR:
       if (!DoKeyPress(MessageAs<TWMKey>(Message))) DefaultHandler(Message);
@@ -1109,6 +1120,7 @@ void TWinControl::Dispatch(TMessage& Message) {
       return;
     }
     case WM_CONTEXTMENU: {
+      ++ContextMenuCount;
       auto& m = MessageAs<TWMContextMenu>(Message);
       if (Message.Result == 0 && !(m.XPos() == -1 && m.YPos() == -1)) {
         POINT p = ScreenToClient(POINT{m.XPos(), m.YPos()});
@@ -1179,6 +1191,17 @@ void TWinControl::Dispatch(TMessage& Message) {
       return;
   }
   TControl::Dispatch(Message);
+}
+
+// The context-menu key and Shift+F10 ask for the context menu; where the system's window procedure
+// does not make the WM_CONTEXTMENU itself (Wine does not), it is sent here.
+// The check is posted: Wine may post its own WM_CONTEXTMENU, which then comes first.
+void TWinControl::DefaultHandlerWithContextMenu(TMessage& Message, bool MenuKey) {
+  unsigned before = ContextMenuCount;
+  TLiveGuard g(this);
+  DefaultHandler(Message);
+  if (MenuKey && g && FHandle && ContextMenuCount == before)
+    PostMessageA(FHandle, CM_CONTEXTMENUKEY, 0, LPARAM(before));
 }
 
 void TWinControl::DefaultHandler(TMessage& Message) {

@@ -591,6 +591,15 @@ TEST(ControlsState, ContextMenuOpensThePopupMenu) {
   POINT origin = box->ClientToScreen(POINT{0, 0});
   EXPECT_EQ(pm->At.x, origin.x);
   EXPECT_EQ(pm->At.y, origin.y);
+  // The context-menu key of the focused control.
+  pm->For = nullptr;
+  box->SetFocus();
+  Pump(10);
+  PostMessageA(box->WindowHandle(), WM_KEYDOWN, VK_APPS, 1);
+  PostMessageA(box->WindowHandle(), WM_KEYUP, VK_APPS, 0xC0000001);
+  Pump(30);
+  EXPECT_EQ(pm->For, box);
+  EXPECT_EQ(pm->At.x, origin.x);
   // A windowless control's menu through its parent's window.
   POINT sp = s->ClientToScreen(POINT{5, 5});
   SendMessageA(form->WindowHandle(), WM_CONTEXTMENU, WPARAM(form->WindowHandle()), MAKELPARAM(sp.x, sp.y));

@@ -40,7 +40,8 @@ void SetItemState(const TTreeNode* n, UINT state, UINT mask) {
 void InvalidateNode(const TTreeNode* n) {
   if (HWND w = TreeWnd(n)) {
     RECT r{};
-    *reinterpret_cast<HTREEITEM*>(&r) = n->ItemId();
+    HTREEITEM id = n->ItemId();
+    memcpy(&r, &id, sizeof id);
     if (SendMessageA(w, TVM_GETITEMRECT, FALSE, LPARAM(&r))) InvalidateRect(w, &r, TRUE);
   }
 }
@@ -245,7 +246,7 @@ void TTreeNode::EndEdit(bool Cancel) {
 RECT TTreeNode::DisplayRect(bool TextOnly) const {
   RECT r{};
   if (HWND w = TreeWnd(this)) {
-    *reinterpret_cast<HTREEITEM*>(&r) = FItemId;
+    memcpy(&r, &FItemId, sizeof FItemId);
     if (!SendMessageA(w, TVM_GETITEMRECT, TextOnly, LPARAM(&r))) r = RECT{};
   }
   return r;

@@ -41,14 +41,24 @@ std::string Escaped(const std::string& s) {
   return r;
 }
 
-// The answers of YOZ_DIALOG_ANSWERS, read once; Scripted is False when the variable is not set.
+// The answers of YOZ_DIALOG_ANSWERS, read again whenever the variable changes; Scripted is False when
+// it is not set.
 struct TScript {
   bool Scripted = false;
   std::vector<std::string> Answers;
   size_t Next = 0;
-  TScript() {
+  std::string Raw;
+  void Refresh() {
     const char* v = getenv("YOZ_DIALOG_ANSWERS");
-    if (!v) return;
+    if (!v) {
+      Scripted = false;
+      Raw.clear();
+      return;
+    }
+    if (Scripted && Raw == v) return;
+    Raw = v;
+    Answers.clear();
+    Next = 0;
     Scripted = true;
     std::string s = v, cur;
     for (char c : s) {
@@ -71,6 +81,7 @@ struct TScript {
 
 TScript& Script() {
   static TScript s;
+  s.Refresh();
   return s;
 }
 

@@ -442,7 +442,7 @@ TMenu::~TMenu() {
   }
   FItems->FMenu = nullptr;
   TObject::Free(FItems);
-  if (FHandle) DestroyMenu(FHandle);
+  if (FHandle && IsMenu(FHandle)) DestroyMenu(FHandle);
 }
 
 void TMenu::SetImages(TCustomImageList* Value) {
@@ -544,7 +544,11 @@ void TMenu::Publish(TPublisher<TMenu>& p) {
 
 HMENU TMainMenu::CreateMenuHandle() { return CreateMenu(); }
 
+TMainMenu::~TMainMenu() { SetWindowHandle(nullptr); }
+
 void TMainMenu::SetWindowHandle(HWND Value) {
+  if (FWindowHandle && IsWindow(FWindowHandle) && FHandle && GetMenu(FWindowHandle) == FHandle)
+    SetMenu(FWindowHandle, nullptr);
   FWindowHandle = Value;
   if (Value) SetMenu(Value, Handle());
 }
@@ -680,7 +684,19 @@ bool FormIsShortCut(TComponent* Form, TWMKey& Message) {
 namespace {
 // Menu commands and sub-menus opening reach the form's menus first.
 bool MenusFormHook(TCustomForm* Form, TMessage& Message) {
+  auto* mm = dynamic_cast<TMainMenu*>(Form->Menu());
   switch (Message.Msg) {
+    case WM_CREATE:
+    case WM_SHOWWINDOW:
+    case WM_ACTIVATE:
+    case WM_INITMENU:
+      // The form's menu bar is its main menu's Windows menu.
+      if (mm && mm->WindowHandle() != Form->WindowHandle()) mm->SetWindowHandle(Form->WindowHandle());
+      return false;
+    case WM_DESTROY:
+      // The menu outlives the window: take it off before the window goes.
+      if (mm && mm->WindowHandle() == Form->WindowHandle()) mm->SetWindowHandle(nullptr);
+      return false;
     case WM_COMMAND:
       if (HIWORD(Message.WParam) == 0 && Message.LParam == 0) return FormMenuCommand(Form, LOWORD(Message.WParam));
       return false;

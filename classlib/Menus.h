@@ -212,6 +212,7 @@ class TMainMenu : public TMenu {
   YOZ_CLASS(TMainMenu, TMenu)
 public:
   explicit TMainMenu(TComponent* AOwner) : TMenu(AOwner) {}
+  ~TMainMenu() override;
   // The window whose menu bar this is (set when a form shows it), redrawn after changes.
   HWND WindowHandle() const { return FWindowHandle; }
   void SetWindowHandle(HWND Value);

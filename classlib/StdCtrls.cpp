@@ -169,7 +169,7 @@ void TCustomLabel::AdjustBounds() {
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, Font()->Handle());
   std::string text = GetLabelText();
-  if (text.empty()) text = " ";
+  if (text.empty()) text.push_back(' ');
   RECT r{0, 0, FWordWrap ? Width() : 0, 0};
   UINT flags = DT_CALCRECT | DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : 0) | (FShowAccelChar ? 0 : DT_NOPREFIX);
   DrawTextA(dc, text.c_str(), int(text.size()), &r, flags);
@@ -580,7 +580,6 @@ void TButton::Publish(TPublisher<TButton>& p) {
 // ---------------------------------------------------------------------------------------------------
 // Check boxes and radio buttons
 
-namespace {
 class TCheckBoxActionLink : public TControlActionLink {
 public:
   explicit TCheckBoxActionLink(TControl* c) : TControlActionLink(c) {}
@@ -589,11 +588,15 @@ public:
     auto* cb = dynamic_cast<TCustomCheckBox*>(FClient);
     return a && cb && cb->Checked() == a->Checked();
   }
+  // The action's state shows without a click (a click would execute the action again).
   void SetChecked(bool Value) override {
-    if (auto* cb = dynamic_cast<TCustomCheckBox*>(FClient)) cb->SetChecked(Value);
+    if (auto* cb = dynamic_cast<TCustomCheckBox*>(FClient)) {
+      cb->FClicksDisabled = true;
+      cb->SetChecked(Value);
+      cb->FClicksDisabled = false;
+    }
   }
 };
-}  // namespace
 
 TCustomCheckBox::TCustomCheckBox(TComponent* AOwner) : TButtonControl(AOwner) {
   SetBounds(0, 0, 97, 17);
@@ -625,7 +628,7 @@ void TCustomCheckBox::SetState(TCheckBoxState Value) {
   if (Value == FState) return;
   FState = Value;
   if (HandleAllocated()) SendMessageA(FHandle, BM_SETCHECK, WPARAM(FState), 0);
-  if (!ComponentState().Contains(csLoading) && !ComponentState().Contains(csReading)) Click();
+  if (!FClicksDisabled && !ComponentState().Contains(csLoading) && !ComponentState().Contains(csReading)) Click();
 }
 
 void TCustomCheckBox::Toggle() {

@@ -273,7 +273,9 @@ public:
 protected:
   // The user's click: the next state in the cycle.
   virtual void Toggle();
+  friend class TCheckBoxActionLink;
   TCheckBoxState FState = cbUnchecked;
+  bool FClicksDisabled = false;
   bool FAllowGrayed = false;
   TAlignment FAlignment = taRightJustify;
 };

@@ -1,0 +1,245 @@
+// Actions read from a form resource: links that keep buttons, check boxes, speed buttons and menu
+// items in step, updates on idle, execution only when enabled, shortcuts, and freed actions.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ActnList.h"
+#include "Buttons.h"
+#include "Forms.h"
+#include "Menus.h"
+#include "StdCtrls.h"
+
+namespace {
+
+class ActionsEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override {
+    InitForms();
+    RegisterStdCtrlsClasses();
+    RegisterButtonsClasses();
+    RegisterMenusClasses();
+    RegisterActnListClasses();
+  }
+  void TearDown() override { DoneForms(); }
+};
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new ActionsEnvironment);
+
+template <class F>
+bool PumpUntil(F Done, int TimeoutMs = 3000) {
+  DWORD start = GetTickCount();
+  while (!Done()) {
+    Application->ProcessMessages();
+    if (GetTickCount() - start > DWORD(TimeoutMs)) return Done();
+    Sleep(1);
+  }
+  return true;
+}
+
+template <class T>
+T* Find(TComponent* Root, const char* Name) {
+  return dynamic_cast<T*>(Root->FindComponent(Name));
+}
+
+class TActionsForm : public TForm {
+  YOZ_CLASS(TActionsForm, TForm)
+public:
+  explicit TActionsForm(TComponent* AOwner) : TForm(AOwner) {}
+  bool SendAllowed = true;
+  bool HandleAll = true;
+  int SendRuns = 0, FlagRuns = 0, FlagUpdates = 0, ListUpdates = 0;
+  TComponent* SentFrom = nullptr;
+  void ActionListUpdate(TBasicAction* Action, bool& Handled) {
+    ++ListUpdates;
+    if (Action->Name() == "actSend") static_cast<TAction*>(Action)->SetEnabled(SendAllowed);
+    Handled = HandleAll;
+  }
+  void actSendExecute(TObject* Sender) {
+    ++SendRuns;
+    SentFrom = static_cast<TBasicAction*>(Sender)->ActionComponent();
+  }
+  void actFlagExecute(TObject*) { ++FlagRuns; }
+  void actFlagUpdate(TObject*) { ++FlagUpdates; }
+  static void Publish(TPublisher<TActionsForm>& p) {
+    p.Method("ActionListUpdate", &TActionsForm::ActionListUpdate);
+    p.Method("actSendExecute", &TActionsForm::actSendExecute);
+    p.Method("actFlagExecute", &TActionsForm::actFlagExecute);
+    p.Method("actFlagUpdate", &TActionsForm::actFlagUpdate);
+  }
+};
+
+struct FormDeleter {
+  void operator()(TCustomForm* f) const { TObject::Free(f); }
+};
+
+class ActionsTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    F.reset(NewForm<TActionsForm>(nullptr));
+    F->Show();
+    PumpUntil([&] { return F->Showing(); });
+    act = Find<TAction>(F.get(), "actSend");
+    flag = Find<TAction>(F.get(), "actFlag");
+    btn = Find<TButton>(F.get(), "btnSend");
+    chk = Find<TCheckBox>(F.get(), "chkFlag");
+    sb = Find<TSpeedButton>(F.get(), "sbSend");
+    item = Find<TMenuItem>(F.get(), "popSend");
+    list = Find<TActionList>(F.get(), "ActionList");
+    ASSERT_TRUE(act && flag && btn && chk && sb && item && list);
+  }
+  std::unique_ptr<TActionsForm, FormDeleter> F;
+  TAction *act = nullptr, *flag = nullptr;
+  TButton* btn = nullptr;
+  TCheckBox* chk = nullptr;
+  TSpeedButton* sb = nullptr;
+  TMenuItem* item = nullptr;
+  TActionList* list = nullptr;
+};
+
+TEST_F(ActionsTest, ClientsTakeTheActionsStateWhenRead) {
+  EXPECT_EQ(list->ActionCount(), 2);
+  EXPECT_EQ(act->ActionList(), list);
+  EXPECT_EQ(act->Index(), 0);
+  EXPECT_EQ(act->Category(), "Messages");
+  EXPECT_EQ(btn->Caption(), "&Send");
+  EXPECT_EQ(btn->Hint(), "Send message");
+  EXPECT_EQ(sb->Caption(), "&Send");
+  EXPECT_EQ(item->Caption(), "&Send");
+  EXPECT_EQ(item->ShortCut(), ShortCut('S', {ssCtrl}));
+  EXPECT_EQ(item->ImageIndex(), 18);
+  EXPECT_EQ(chk->Caption(), "Flag");
+  char text[64] = {};
+  GetWindowTextA(btn->Handle(), text, sizeof text);
+  EXPECT_STREQ(text, "&Send");
+}
+
+TEST_F(ActionsTest, LinksKeepEveryClientInStep) {
+  act->SetEnabled(false);
+  EXPECT_FALSE(btn->Enabled());
+  EXPECT_FALSE(IsWindowEnabled(btn->Handle()));
+  EXPECT_FALSE(sb->Enabled());
+  EXPECT_FALSE(item->Enabled());
+  act->SetCaption("Se&nd now");
+  act->SetHint("Now");
+  act->SetShortCut(ShortCut(VK_F2, {}));
+  EXPECT_EQ(btn->Caption(), "Se&nd now");
+  EXPECT_EQ(sb->Hint(), "Now");
+  EXPECT_EQ(item->Caption(), "Se&nd now");
+  EXPECT_EQ(item->ShortCut(), TShortCut(VK_F2));
+  act->SetVisible(false);
+  EXPECT_FALSE(btn->Visible());
+  EXPECT_FALSE(item->Visible());
+
+  // A client given its own caption keeps it; the rest still follows.
+  act->SetVisible(true);
+  btn->SetCaption("Mine");
+  act->SetCaption("Theirs");
+  act->SetEnabled(true);
+  EXPECT_EQ(btn->Caption(), "Mine");
+  EXPECT_TRUE(btn->Enabled());
+  EXPECT_EQ(item->Caption(), "Theirs");
+}
+
+TEST_F(ActionsTest, ExecuteUpdatesFirstAndRunsOnlyWhenEnabled) {
+  F->SendAllowed = false;
+  EXPECT_FALSE(act->Execute());
+  EXPECT_EQ(F->SendRuns, 0);
+  EXPECT_FALSE(act->Enabled());
+  F->SendAllowed = true;
+  EXPECT_TRUE(act->Execute());
+  EXPECT_EQ(F->SendRuns, 1);
+
+  // A click on the button runs the action with the button as its component.
+  SendMessageA(btn->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(F->SendRuns, 2);
+  EXPECT_EQ(F->SentFrom, btn);
+  EXPECT_EQ(act->ActionComponent(), nullptr);
+  // So does the menu item.
+  item->Click();
+  EXPECT_EQ(F->SendRuns, 3);
+  EXPECT_EQ(F->SentFrom, item);
+  // The list's update disables the action between two clicks: the second click does nothing.
+  F->SendAllowed = false;
+  item->Click();
+  EXPECT_EQ(F->SendRuns, 3);
+}
+
+TEST_F(ActionsTest, IdleUpdatesAndTheListsHandledFlag) {
+  F->SendAllowed = false;
+  Application->DoActionIdle();
+  EXPECT_FALSE(act->Enabled());
+  EXPECT_FALSE(btn->Enabled());
+  EXPECT_EQ(F->FlagUpdates, 0);  // the list handled every update
+  F->HandleAll = false;
+  F->SendAllowed = true;
+  int before = F->ListUpdates;
+  UpdateActionListsOnIdle();
+  EXPECT_TRUE(act->Enabled());
+  EXPECT_EQ(F->FlagUpdates, 1);
+  EXPECT_EQ(F->ListUpdates, before + 2);
+}
+
+TEST_F(ActionsTest, CheckBoxShowsCheckedWithoutExecutingAndClickExecutes) {
+  flag->SetChecked(true);
+  EXPECT_TRUE(chk->Checked());
+  EXPECT_EQ(SendMessageA(chk->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
+  EXPECT_EQ(F->FlagRuns, 0);
+  SendMessageA(chk->Handle(), BM_CLICK, 0, 0);
+  EXPECT_FALSE(chk->Checked());
+  EXPECT_EQ(F->FlagRuns, 1);
+}
+
+TEST_F(ActionsTest, ShortcutWithCtrlRunsOnlyAnEnabledAction) {
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  BYTE saved = keys[VK_CONTROL];
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  TWMKey k;
+  k.Msg = WM_KEYDOWN;
+  k.WParam = 'S';
+  k.LParam = 1;
+  bool ran = list->IsShortCut(k);
+  F->SendAllowed = false;
+  bool ranDisabled = list->IsShortCut(k);
+  TWMKey other = k;
+  other.WParam = 'Q';
+  bool ranOther = list->IsShortCut(other);
+  keys[VK_CONTROL] = saved;
+  SetKeyboardState(keys);
+  EXPECT_TRUE(ran);
+  EXPECT_FALSE(ranDisabled);
+  EXPECT_FALSE(ranOther);
+  EXPECT_EQ(F->SendRuns, 1);
+  // Without Ctrl the plain key is no shortcut.
+  F->SendAllowed = true;
+  EXPECT_FALSE(list->IsShortCut(k));
+  EXPECT_EQ(F->SendRuns, 1);
+}
+
+TEST_F(ActionsTest, FreedActionLeavesItsClients) {
+  TObject::Free(act);
+  act = nullptr;
+  EXPECT_EQ(btn->Action(), nullptr);
+  EXPECT_EQ(sb->Action(), nullptr);
+  EXPECT_EQ(item->Action(), nullptr);
+  EXPECT_EQ(list->ActionCount(), 1);
+  // The button keeps working, with the handler it had.
+  SendMessageA(btn->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(F->SendRuns, 1);
+}
+
+TEST(Actions, FreedListLeavesItsActions) {
+  TComponent owner(nullptr);
+  auto* l = new TActionList(&owner);
+  auto* a = new TAction(&owner);
+  a->SetActionList(l);
+  TObject::Free(l);
+  EXPECT_EQ(a->ActionList(), nullptr);
+  EXPECT_EQ(a->Index(), -1);
+  EXPECT_TRUE(a->Update() == false);  // no handlers: nothing ran
+}
+
+}  // namespace

@@ -1,0 +1,127 @@
+// Message dialogs answered by the test hook and by the scripted answers of an end-to-end run.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "Dialogs.h"
+
+namespace {
+
+struct Seen {
+  std::string Msg;
+  TMsgDlgType Type = mtCustom;
+  TMsgDlgButtons Buttons;
+  int Calls = 0;
+};
+
+class DialogsTest : public ::testing::Test {
+protected:
+  void TearDown() override {
+    MessageDlgHook = nullptr;
+    OpenDialogHook = nullptr;
+    _putenv("YOZ_DIALOG_ANSWERS=");
+    _putenv("YOZ_DIALOG_LOG=");
+  }
+  static std::string ReadFile(const std::string& path) {
+    std::ifstream f(path, std::ios::binary);
+    std::stringstream ss;
+    ss << f.rdbuf();
+    return ss.str();
+  }
+  std::string LogPath() {
+    char dir[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    return std::string(dir) + "yoz-dialogs-" + std::to_string(GetCurrentProcessId()) + ".log";
+  }
+};
+
+TEST_F(DialogsTest, HookSeesTextTypeAndButtonsAndGivesTheAnswer) {
+  Seen seen;
+  MessageDlgHook = [&](const std::string& m, TMsgDlgType t, TMsgDlgButtons b) {
+    seen.Msg = m;
+    seen.Type = t;
+    seen.Buttons = b;
+    ++seen.Calls;
+    return int(mrNo);
+  };
+  int r = MessageDlg("Are you sure.  Clear your alert list?", mtConfirmation, mbYesNo, 0);
+  EXPECT_EQ(r, mrNo);
+  EXPECT_EQ(seen.Calls, 1);
+  EXPECT_EQ(seen.Msg, "Are you sure.  Clear your alert list?");
+  EXPECT_EQ(seen.Type, mtConfirmation);
+  EXPECT_TRUE(seen.Buttons == mbYesNo);
+
+  ShowMessage("Hello\r\rthere");
+  EXPECT_EQ(seen.Calls, 2);
+  EXPECT_EQ(seen.Type, mtInformation);
+  EXPECT_TRUE(seen.Buttons == TMsgDlgButtons{mbOK});
+  EXPECT_EQ(seen.Msg, "Hello\r\rthere");  // byte for byte, two CRs
+}
+
+TEST_F(DialogsTest, CaptionsOfTheTypes) {
+  EXPECT_EQ(MsgDlgCaption(mtInformation), "Information");
+  EXPECT_EQ(MsgDlgCaption(mtConfirmation), "Confirm");
+  EXPECT_EQ(MsgDlgCaption(mtWarning), "Warning");
+  EXPECT_EQ(MsgDlgCaption(mtError), "Error");
+}
+
+TEST_F(DialogsTest, ScriptedAnswersAreTakenInOrderThenTheFirstButton) {
+  _putenv("YOZ_DIALOG_ANSWERS=No, yes ,OK");
+  EXPECT_EQ(MessageDlg("one", mtConfirmation, mbYesNo), mrNo);
+  EXPECT_EQ(MessageDlg("two", mtInformation, mbYesNo), mrYes);
+  EXPECT_EQ(MessageDlg("three", mtError, {mbOK}), mrOk);
+  // The list is used up: the first button answers, and no box blocks the run.
+  EXPECT_EQ(MessageDlg("four", mtConfirmation, mbYesNo), mrYes);
+  EXPECT_EQ(MessageDlg("five", mtWarning, {mbOK}), mrOk);
+  // A new list starts again from its first answer.
+  _putenv("YOZ_DIALOG_ANSWERS=No");
+  EXPECT_EQ(MessageDlg("six", mtConfirmation, mbYesNo), mrNo);
+}
+
+TEST_F(DialogsTest, LogRecordsTypeButtonsAnswerAndEscapedText) {
+  std::string log = LogPath();
+  DeleteFileA(log.c_str());
+  _putenv(("YOZ_DIALOG_LOG=" + log).c_str());
+  _putenv("YOZ_DIALOG_ANSWERS=Yes");
+  MessageDlg("Thankyou for using yOZ.\r\rWould you like yOZ to start automatically on startup?", mtInformation,
+             mbYesNo);
+  MessageDlgHook = [](const std::string&, TMsgDlgType, TMsgDlgButtons) { return int(mrOk); };
+  MessageDlg("Line1\nLine2", mtError, {mbOK});
+  std::string text = ReadFile(log);
+  EXPECT_EQ(text,
+            "Information|Yes,No|Yes|Thankyou for using yOZ.\\r\\rWould you like yOZ to start automatically on "
+            "startup?\n"
+            "Error|OK|OK|Line1\\nLine2\n");
+  DeleteFileA(log.c_str());
+}
+
+TEST_F(DialogsTest, OpenDialogThroughHookAndScript) {
+  TOpenDialog dlg(nullptr);
+  dlg.SetDefaultExt(".wav");
+  dlg.SetFilter("*.wav|*.wav");
+  dlg.SetInitialDir("c:\\");
+  dlg.SetTitle("Choose .WAV file");
+  std::string title;
+  OpenDialogHook = [&](TOpenDialog* d) {
+    title = d->Title();
+    d->SetFileName("c:\\sounds\\ding.wav");
+    return true;
+  };
+  ASSERT_TRUE(dlg.Execute());
+  EXPECT_EQ(title, "Choose .WAV file");
+  EXPECT_EQ(dlg.FileName(), "c:\\sounds\\ding.wav");
+
+  OpenDialogHook = nullptr;
+  _putenv("YOZ_DIALOG_ANSWERS=c:\\x.wav,Cancel");
+  ASSERT_TRUE(dlg.Execute());
+  EXPECT_EQ(dlg.FileName(), "c:\\x.wav");
+  EXPECT_FALSE(dlg.Execute());
+  EXPECT_EQ(dlg.FileName(), "c:\\x.wav");  // a cancelled dialog keeps the old name
+  EXPECT_FALSE(dlg.Execute());             // nothing left: cancelled, never blocking
+}
+
+}  // namespace

@@ -1,0 +1,322 @@
+// Shortcut texts, menu item trees and the Windows menus built from them, a form's main menu, popup
+// menus opened from the keyboard, and shortcuts dispatched through the form.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "ActnList.h"
+#include "Forms.h"
+#include "Menus.h"
+#include "StdCtrls.h"
+
+namespace {
+
+class MenusEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override {
+    InitForms();
+    RegisterStdCtrlsClasses();
+    RegisterMenusClasses();
+    RegisterActnListClasses();
+  }
+  void TearDown() override { DoneForms(); }
+};
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new MenusEnvironment);
+
+template <class F>
+bool PumpUntil(F Done, int TimeoutMs = 3000) {
+  DWORD start = GetTickCount();
+  while (!Done()) {
+    Application->ProcessMessages();
+    if (GetTickCount() - start > DWORD(TimeoutMs)) return Done();
+    Sleep(1);
+  }
+  return true;
+}
+
+template <class T>
+T* Find(TComponent* Root, const char* Name) {
+  return dynamic_cast<T*>(Root->FindComponent(Name));
+}
+
+TWMKey KeyMessage(uint16_t Key) {
+  TWMKey k;
+  k.Msg = WM_KEYDOWN;
+  k.WParam = Key;
+  k.LParam = 1;
+  return k;
+}
+
+std::string MenuText(HMENU Menu, int Pos) {
+  char buf[256] = {};
+  GetMenuStringA(Menu, UINT(Pos), buf, sizeof buf, MF_BYPOSITION);
+  return buf;
+}
+
+class TMenusForm : public TForm {
+  YOZ_CLASS(TMenusForm, TForm)
+public:
+  explicit TMenusForm(TComponent* AOwner) : TForm(AOwner) {}
+  std::vector<std::string> Log;
+  void mnuFileClick(TObject*) { Log.push_back("File"); }
+  void mnuRefreshClick(TObject*) { Log.push_back("Refresh"); }
+  void mnuExitClick(TObject*) { Log.push_back("Exit"); }
+  void popMainPopup(TObject* Sender) {
+    auto* pm = static_cast<TPopupMenu*>(Sender);
+    Log.push_back("Popup:" + (pm->PopupComponent() ? pm->PopupComponent()->Name() : std::string("-")));
+  }
+  void popClick(TObject* Sender) { Log.push_back(static_cast<TMenuItem*>(Sender)->Caption()); }
+  static void Publish(TPublisher<TMenusForm>& p) {
+    p.Method("mnuFileClick", &TMenusForm::mnuFileClick);
+    p.Method("mnuRefreshClick", &TMenusForm::mnuRefreshClick);
+    p.Method("mnuExitClick", &TMenusForm::mnuExitClick);
+    p.Method("popMainPopup", &TMenusForm::popMainPopup);
+    p.Method("popClick", &TMenusForm::popClick);
+  }
+};
+
+struct FormDeleter {
+  void operator()(TCustomForm* f) const { TObject::Free(f); }
+};
+
+// ---------------------------------------------------------------------------------------------------
+
+TEST(ShortCutText, NamesPrefixesAndOddKeys) {
+  EXPECT_EQ(ShortCutToText(ShortCut(VK_DELETE, {ssCtrl, ssShift})), "Shift+Ctrl+Del");
+  EXPECT_EQ(ShortCutToText(ShortCut('S', {ssCtrl})), "Ctrl+S");
+  EXPECT_EQ(ShortCutToText(ShortCut(VK_F4, {ssAlt})), "Alt+F4");
+  EXPECT_EQ(ShortCutToText(VK_F13), "F13");
+  EXPECT_EQ(ShortCutToText(VK_F24), "F24");
+  EXPECT_EQ(ShortCutToText(300), "#300");
+  EXPECT_EQ(ShortCutToText(VK_NUMPAD5), "5");
+  EXPECT_EQ(ShortCutToText(VK_PRIOR), "PgUp");
+  EXPECT_EQ(ShortCutToText(VK_BACK), "BkSp");
+  EXPECT_EQ(ShortCutToText(0), "");
+  EXPECT_EQ(ShortCutToText(scCtrl), "");  // a modifier alone names no key
+}
+
+TEST(ShortCutText, TextToShortCutAcceptsCaseCaretAndAnyPrefixOrder) {
+  EXPECT_EQ(TextToShortCut("ctrl+a"), ShortCut('A', {ssCtrl}));
+  EXPECT_EQ(TextToShortCut("^C"), ShortCut('C', {ssCtrl}));
+  EXPECT_EQ(TextToShortCut("Alt+Shift+del"), ShortCut(VK_DELETE, {ssShift, ssAlt}));
+  EXPECT_EQ(TextToShortCut("F5"), TShortCut(VK_F5));
+  EXPECT_EQ(TextToShortCut("#300"), TShortCut(300));
+  EXPECT_EQ(TextToShortCut("Ctrl+"), 0);
+  EXPECT_EQ(TextToShortCut("Hyper+Q"), 0);
+  EXPECT_EQ(TextToShortCut(""), 0);
+  // The application's action shortcuts are the codes the form resources store.
+  EXPECT_EQ(TextToShortCut("Ctrl+L"), 16460);
+  EXPECT_EQ(TextToShortCut("Ctrl+S"), 16467);
+}
+
+TEST(ShortCutText, EveryNamedKeyRoundTrips) {
+  for (unsigned key = 8; key < 256; ++key) {
+    if (key >= VK_NUMPAD0 && key <= VK_NUMPAD9) continue;  // named like the digit keys, which come first
+    for (TShortCut mods : {TShortCut(0), scShift, scCtrl, scAlt, TShortCut(scShift | scCtrl | scAlt)}) {
+      TShortCut sc = TShortCut(key | mods);
+      std::string text = ShortCutToText(sc);
+      ASSERT_FALSE(text.empty()) << key;
+      EXPECT_EQ(TextToShortCut(text), sc) << text;
+    }
+  }
+}
+
+TEST(ShortCutText, Hotkeys) {
+  EXPECT_EQ(StripHotkey("E&xit"), "Exit");
+  EXPECT_EQ(StripHotkey("Fish && &Chips"), "Fish & Chips");
+  EXPECT_EQ(GetHotkey("View My &InBox"), 'I');
+  EXPECT_EQ(GetHotkey("Fish && Chips"), 0);
+  EXPECT_EQ(GetHotkey("&"), 0);
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+TEST(MenuItems, WindowsMenuFollowsTheItems) {
+  TPopupMenu menu(nullptr);
+  auto* a = new TMenuItem(nullptr);
+  a->SetCaption("&Settings...");
+  a->SetShortCut(ShortCut('S', {ssCtrl}));
+  auto* line = new TMenuItem(nullptr);
+  line->SetCaption("-");
+  auto* b = new TMenuItem(nullptr);
+  b->SetCaption("Hidden");
+  b->SetVisible(false);
+  auto* c = new TMenuItem(nullptr);
+  c->SetCaption("Sub");
+  auto* c1 = new TMenuItem(nullptr);
+  c1->SetCaption("Child");
+  c1->SetEnabled(false);
+  c1->SetChecked(true);
+  c->Add(c1);
+  menu.Items()->Add(a);
+  menu.Items()->Add(line);
+  menu.Items()->Add(b);
+  menu.Items()->Add(c);
+
+  HMENU h = menu.Handle();
+  ASSERT_EQ(GetMenuItemCount(h), 3);  // the hidden item is left out
+  EXPECT_EQ(MenuText(h, 0), "&Settings...\tCtrl+S");
+  EXPECT_EQ(GetMenuState(h, 1, MF_BYPOSITION) & MF_SEPARATOR, UINT(MF_SEPARATOR));
+  HMENU sub = GetSubMenu(h, 2);
+  ASSERT_NE(sub, nullptr);
+  EXPECT_EQ(sub, c->Handle());
+  UINT st = GetMenuState(sub, 0, MF_BYPOSITION);
+  EXPECT_TRUE(st & MF_GRAYED);
+  EXPECT_TRUE(st & MF_CHECKED);
+  EXPECT_EQ(GetMenuItemID(h, 0), a->Command());
+  EXPECT_EQ(FindMenuItem(a->Command()), a);
+
+  // A change is in the Windows menu at once.
+  b->SetVisible(true);
+  a->SetCaption("Options");
+  ASSERT_EQ(GetMenuItemCount(menu.Handle()), 4);
+  EXPECT_EQ(MenuText(menu.Handle(), 0), "Options\tCtrl+S");
+  EXPECT_EQ(MenuText(menu.Handle(), 2), "Hidden");
+
+  // A freed item leaves its menu and its command id.
+  UINT id = b->Command();
+  TObject::Free(b);
+  EXPECT_EQ(FindMenuItem(id), nullptr);
+  EXPECT_EQ(GetMenuItemCount(menu.Handle()), 3);
+  EXPECT_EQ(menu.Items()->Count(), 3);
+  EXPECT_THROW(menu.Items()->Items(3), EMenuError);
+}
+
+TEST(MenuItems, InsertTwiceIsRefused) {
+  TMenuItem root(nullptr);
+  auto* a = new TMenuItem(nullptr);
+  root.Add(a);
+  EXPECT_THROW(root.Add(a), EMenuError);
+  EXPECT_EQ(root.Count(), 1);
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+class MenusFormTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    Form.reset(NewForm<TMenusForm>(nullptr));
+    Form->Show();
+    PumpUntil([&] { return Form->Showing(); });
+  }
+  std::unique_ptr<TMenusForm, FormDeleter> Form;
+};
+
+TEST_F(MenusFormTest, MainMenuIsTheFormsMenuBarAndRunsItsCommands) {
+  auto* mnu = Find<TMainMenu>(Form.get(), "mnuMain");
+  ASSERT_NE(mnu, nullptr);
+  ASSERT_TRUE(PumpUntil([&] { return GetMenu(Form->Handle()) != nullptr; }));
+  EXPECT_EQ(GetMenu(Form->Handle()), mnu->Handle());
+  EXPECT_EQ(MenuText(GetMenu(Form->Handle()), 0), "&File");
+  HMENU file = GetSubMenu(GetMenu(Form->Handle()), 0);
+  EXPECT_EQ(MenuText(file, 0), "&Refresh\tF5");
+  EXPECT_EQ(MenuText(file, 2), "E&xit\tCtrl+X");
+
+  auto* exit = Find<TMenuItem>(Form.get(), "mnuExit");
+  SendMessageA(Form->Handle(), WM_COMMAND, MAKEWPARAM(exit->Command(), 0), 0);
+  // Opening "&File" is a click on it.
+  SendMessageA(Form->Handle(), WM_INITMENUPOPUP, WPARAM(file), MAKELPARAM(0, FALSE));
+  EXPECT_EQ(Form->Log, (std::vector<std::string>{"Exit", "File"}));
+}
+
+TEST_F(MenusFormTest, ShortcutsOfTheMainMenuThroughTheForm) {
+  TWMKey f5 = KeyMessage(VK_F5);
+  EXPECT_TRUE(FormIsShortCut(Form.get(), f5));
+  TWMKey f6 = KeyMessage(VK_F6);
+  EXPECT_FALSE(FormIsShortCut(Form.get(), f6));
+  // A disabled item keeps its key unused.
+  Find<TMenuItem>(Form.get(), "mnuRefresh")->SetEnabled(false);
+  EXPECT_FALSE(FormIsShortCut(Form.get(), f5));
+  // So does an item under a disabled parent.
+  Find<TMenuItem>(Form.get(), "mnuRefresh")->SetEnabled(true);
+  Find<TMenuItem>(Form.get(), "mnuFile")->SetEnabled(false);
+  EXPECT_FALSE(FormIsShortCut(Form.get(), f5));
+  EXPECT_EQ(Form->Log, (std::vector<std::string>{"Refresh"}));
+}
+
+// Keys typed by a "user": real input, so it reaches whichever window or menu has the keyboard.
+void Type(std::initializer_list<WORD> Keys) {
+  for (WORD k : Keys) {
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = k;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+  }
+}
+
+// Keys typed while a menu tracks: a timer's procedure runs inside the menu's own message loop.
+std::vector<WORD> PendingKeys;
+void CALLBACK TypePending(HWND, UINT, UINT_PTR Id, DWORD) {
+  KillTimer(nullptr, Id);
+  for (WORD k : PendingKeys) Type({k});
+  PendingKeys.clear();
+}
+void CALLBACK CloseMenu(HWND, UINT, UINT_PTR Id, DWORD) {
+  KillTimer(nullptr, Id);
+  EndMenu();
+}
+// Closes the menu that will be open then, as a click elsewhere does.
+void CloseMenuAfter(UINT Ms) { SetTimer(nullptr, 0, Ms, &CloseMenu); }
+// A menu left open by a failing test closes after 3 s, so the run goes on.
+void TypeWhileMenuOpen(std::vector<WORD> Keys) {
+  PendingKeys = std::move(Keys);
+  SetTimer(nullptr, 0, 200, &TypePending);
+  CloseMenuAfter(3000);
+}
+
+TEST_F(MenusFormTest, PopupMenuFromTheKeyboard) {
+  auto* lst = Find<TListBox>(Form.get(), "lstTarget");
+  auto* pop = Find<TPopupMenu>(Form.get(), "popMain");
+  ASSERT_NE(lst, nullptr);
+  ASSERT_EQ(lst->PopupMenu(), pop);
+  SetForegroundWindow(Form->Handle());
+  lst->SetFocus();
+  ASSERT_TRUE(PumpUntil([&] { return GetFocus() == lst->Handle(); }));
+  // The context-menu key opens the menu; Down, Down (over the separator) and Enter choose "Second".
+  TypeWhileMenuOpen({VK_DOWN, VK_DOWN, VK_RETURN});
+  Type({VK_APPS});
+  ASSERT_TRUE(PumpUntil([&] { return Form->Log.size() >= 2 && Form->Log.back() == "Second"; })) << Form->Log.size();
+  EXPECT_EQ(Form->Log.front(), "Popup:lstTarget");
+  EXPECT_EQ(std::count(Form->Log.begin(), Form->Log.end(), "Second"), 1);
+  EXPECT_EQ(std::count(Form->Log.begin(), Form->Log.end(), "First"), 0);
+  EXPECT_EQ(TPopupMenu::Active(), nullptr);
+}
+
+TEST_F(MenusFormTest, PopupAtAPointWithAutoPopupOff) {
+  auto* lst = Find<TListBox>(Form.get(), "lstTarget");
+  auto* pop = Find<TPopupMenu>(Form.get(), "popMain");
+  pop->SetAutoPopup(false);
+  // A right click no longer opens it by itself...
+  SendMessageA(lst->Handle(), WM_CONTEXTMENU, WPARAM(lst->Handle()), MAKELPARAM(130, 130));
+  EXPECT_TRUE(Form->Log.empty());
+  // ...but the program still can; closed without a choice, it runs nothing.
+  CloseMenuAfter(300);
+  pop->SetPopupComponent(lst);
+  pop->Popup(150, 150);
+  EXPECT_EQ(Form->Log, (std::vector<std::string>{"Popup:lstTarget"}));
+}
+
+TEST_F(MenusFormTest, ActionShortcutThroughTheFormAndDisabledActionDoesNothing) {
+  auto* list = new TActionList(Form.get());
+  auto* act = new TAction(Form.get());
+  act->SetActionList(list);
+  act->SetShortCut(ShortCut(VK_F9, {}));
+  int runs = 0;
+  struct H {
+    int* runs;
+    void Run(TObject*) { ++*runs; }
+  } h{&runs};
+  act->SetOnExecute(TNotifyEvent(&h, &H::Run));
+  TWMKey f9 = KeyMessage(VK_F9);
+  EXPECT_TRUE(FormIsShortCut(Form.get(), f9));
+  EXPECT_EQ(runs, 1);
+  act->SetEnabled(false);
+  EXPECT_FALSE(FormIsShortCut(Form.get(), f9));
+  EXPECT_EQ(runs, 1);
+}
+
+}  // namespace

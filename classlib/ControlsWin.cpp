@@ -110,8 +110,10 @@ TWinControl::~TWinControl() {
   // Normally done in BeforeDestruction; here only for an object deleted without Free.
   FreeChildren();
   if (FHandle) {
+    // The window leaves with the procedure of its class: the object is nearly gone.
     HWND h = FHandle;
     UnbindWindow();
+    if (FDefWndProc) SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(FDefWndProc));
     DestroyWindow(h);
   }
   delete FBrush;
@@ -293,7 +295,6 @@ void TWinControl::RecreateWnd() {
   bool focused = Focused();
   DestroyHandle();
   if (FParent && !FParent->FHandle) return;
-  if (!FParent && !FParentWindow && !dynamic_cast<TCustomForm*>(this)) return;
   CreateHandle();
   if (focused && FHandle) ::SetFocus(FHandle);
 }

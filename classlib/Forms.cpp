@@ -531,19 +531,25 @@ void TCustomForm::Dispatch(TMessage& Message) {
       return;
     case WM_ACTIVATE: {
       TLiveGuard g(this);
-      DefaultHandler(Message);
-      if (!g) return;
       bool active = MessageAs<TWMActivate>(Message).Active() != WA_INACTIVE;
-      FActive = active;
-      if (active) {
-        if (Screen) Screen->SetActiveForm(this);
-        if (!FActiveControl) FActiveControl = FindNextControl(nullptr, true, true, false);
-        Activate();
+      if (!active) {
+        DefaultHandler(Message);
         if (!g) return;
-        if (FActiveControl && FActiveControl->CanFocus() && !IsIconic(FHandle)) ::SetFocus(FActiveControl->Handle());
-      } else {
+        FActive = false;
         Deactivate();
+        return;
       }
+      FActive = true;
+      if (Screen) Screen->SetActiveForm(this);
+      if (!FActiveControl) FActiveControl = FindNextControl(nullptr, true, true, false);
+      // The focus goes straight back to the active control (the system would give it to the form
+      // first, which would tell the control it was left).
+      bool toControl = FActiveControl && FActiveControl->CanFocus() && !IsIconic(FHandle);
+      if (!toControl) DefaultHandler(Message);
+      if (!g) return;
+      Activate();
+      if (!g) return;
+      if (toControl && FActiveControl && FActiveControl->CanFocus()) ::SetFocus(FActiveControl->Handle());
       return;
     }
     case WM_ACTIVATEAPP:

@@ -409,6 +409,34 @@ TEST(FormsModal, KeyPreviewLetsTheFormSeeKeysFirst) {
   EXPECT_EQ(button.Keys[1], 'B');
 }
 
+TEST(FormsModal, SwitchingFormsGivesTheFocusBackWithoutLeavingTheControl) {
+  struct H {
+    int Enters = 0, Exits = 0;
+    void Enter(TObject*) { ++Enters; }
+    void Exit(TObject*) { ++Exits; }
+  } h;
+  Owned<TfrmSample> a(NewForm<TfrmSample>(nullptr));
+  auto* ok = a->Find<TTestButton>("btnOK");
+  ok->OnEnter = Bind(&h, &H::Enter);
+  ok->OnExit = Bind(&h, &H::Exit);
+  a->SetActiveControl(ok);
+  a->Show();
+  PumpUntil([&] { return ok->Focused(); }, 1000);
+  EXPECT_TRUE(ok->Focused());
+  EXPECT_EQ(h.Enters, 1);
+  Owned<TForm> b(new TForm(nullptr));
+  b->SetBounds(400, 400, 100, 100);
+  b->Show();
+  PumpUntil([&] { return GetActiveWindow() == b->WindowHandle(); }, 1000);
+  EXPECT_EQ(Screen->ActiveForm(), b.get());
+  a->Show();
+  PumpUntil([&] { return ok->Focused(); }, 1000);
+  EXPECT_TRUE(ok->Focused());
+  EXPECT_EQ(Screen->ActiveForm(), a.get());
+  EXPECT_EQ(h.Exits, 0);
+  EXPECT_EQ(h.Enters, 1);
+}
+
 // ---------------------------------------------------------------------------------------------------
 
 TEST(FormsScreen, ScreenKeepsFormsCursorsAndAreas) {

@@ -990,7 +990,8 @@ void TWinControl::Dispatch(TMessage& Message) {
       return;
     case WM_ERASEBKGND:
       if (FDefWndProc == DefWindowProcA || FDefWndProc == nullptr) {
-        if (!FControlStyle.Contains(csOpaque)) {
+        // clNone: no background at all.
+        if (!FControlStyle.Contains(csOpaque) && FColor != clNone) {
           RECT r;
           ::GetClientRect(FHandle, &r);
           FillRect(reinterpret_cast<HDC>(Message.WParam), &r, FBrush->Handle());

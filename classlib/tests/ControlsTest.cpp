@@ -373,6 +373,20 @@ TEST(ControlsWindowless, ItIsPaintedByItsParent) {
   EXPECT_EQ(Probe(mem.DC, 25, 15), RGB(255, 255, 255));
 }
 
+TEST(ControlsWindowless, NoneAsColourLeavesTheBackgroundAlone) {
+  FormPtr form(NewTestForm(120, 80));
+  auto* box = new TBox(form.get());
+  box->SetParent(form.get());
+  box->SetBounds(10, 10, 50, 50);
+  box->SetColor(clNone);
+  MemoryCanvas mem(120, 80);  // black
+  box->PaintTo(mem.DC, 0, 0);
+  EXPECT_EQ(Probe(mem.DC, 20, 20), RGB(0, 0, 0));
+  box->SetColor(clYellow);
+  box->PaintTo(mem.DC, 0, 0);
+  EXPECT_EQ(Probe(mem.DC, 20, 20), RGB(255, 255, 0));
+}
+
 TEST(ControlsWindowless, OnTheScreenAfterShowing) {
   FormPtr form(NewTestForm(120, 80));
   auto* s = new TSwatch(form.get());

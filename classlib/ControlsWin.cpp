@@ -315,6 +315,7 @@ void TWinControl::InsertControl(TControl* AControl) {
       w->SetTabOrder(t);
     }
   }
+  if (FAnchorClientW < 0 && !FComponentState.Contains(csLoading)) RecordAnchorBase();
   Perform(CM_CONTROLCHANGE, reinterpret_cast<WPARAM>(AControl), 1);
   Perform(CM_CONTROLLISTCHANGE, reinterpret_cast<WPARAM>(AControl), 1);
   if (AControl->FParentColor) AControl->Perform(CM_PARENTCOLORCHANGED, 0, 0);
@@ -912,10 +913,11 @@ bool TWinControl::DoKeyPress(TWMKey& Message) {
 
 bool TWinControl::IsControlMouseMsg(TWMMouse& Message) {
   TControl* target = nullptr;
-  TControl* cap = GetCaptureControl();
-  if (cap && cap->Parent() == this && !cap->IsWindowed()) {
-    target = cap;
-  } else if (!cap || cap == this) {
+  if (FHandle && GetCapture() == FHandle) {
+    // The window holds the capture: only a windowless child that took it gets the input.
+    TControl* cap = GetCaptureControl();
+    if (cap && cap->Parent() == this && !cap->IsWindowed()) target = cap;
+  } else {
     target = ControlAtPos(Message.Pos(), false);
   }
   if (!target || target == this) return false;

@@ -341,6 +341,13 @@ TEST(ControlsWindowless, MouseInputAtItsRectangleIsRoutedToIt) {
   SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(200, 150));
   ASSERT_EQ(s->Log.size(), 2u);
   EXPECT_EQ(s->Log[1], "up 180,120");
+  // While the parent window itself holds the capture, its children get nothing.
+  s->Log.clear();
+  SetCaptureControl(form.get());
+  SendMessageA(w, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(25, 35));
+  SendMessageA(w, WM_LBUTTONUP, 0, MAKELPARAM(25, 35));
+  EXPECT_TRUE(s->Log.empty());
+  SetCaptureControl(nullptr);
   // Hidden and disabled controls get nothing.
   s->Log.clear();
   s->SetEnabled(false);
@@ -472,6 +479,16 @@ TEST(ControlsLayout, AnchorsAndConstraints) {
   EXPECT_EQ(br->Top(), 210);
   EXPECT_EQ(stretch->Left(), 10);
   EXPECT_EQ(stretch->Width(), 150);
+  // A container without a window yet moves its anchored children too.
+  auto* panel = new TBox(form.get());
+  panel->SetBounds(0, 0, 100, 100);
+  auto* corner = new TBox(form.get());
+  corner->SetBounds(80, 80, 10, 10);
+  corner->SetAnchors(TAnchors{akRight, akBottom});
+  corner->SetParent(panel);
+  panel->SetBounds(0, 0, 150, 120);
+  EXPECT_EQ(corner->Left(), 130);
+  EXPECT_EQ(corner->Top(), 100);
   // Size limits hold for every way of setting the size.
   auto* c = new TBox(form.get());
   c->SetParent(form.get());

@@ -672,8 +672,10 @@ public:
 protected:
   // Called with the changed item, or nullptr for the whole collection, when no update is pending.
   virtual void Update(TCollectionItem* Item) {}
+  // cnAdded comes from the item's base constructor: its derived parts do not exist yet.
   virtual void Notify(TCollectionItem* Item, TCollectionNotification Action) {}
   void Changed();
+  // A whole new item made by Add or Insert.
   virtual void Added(TCollectionItem* Item) {}
   virtual void Deleting(TCollectionItem* Item) {}
 

@@ -163,6 +163,7 @@ public:
 
 private:
   void SetStatus(const std::string& Status);
+  void AppEventsMessage(MSG& Msg, bool& Handled);
   void SizeColumns();
   void LoadImages();
   void MakeGlyphs();

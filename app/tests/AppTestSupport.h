@@ -1,0 +1,70 @@
+#pragma once
+// Helpers of the board's test programs: a private database folder, a private settings hive, the main
+// window made and activated in the test's own process, and message boxes answered like a user would.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Dialogs.h"
+#include "Main.h"
+
+// A new empty folder under the temporary folder, with a trailing backslash; removed by the destructor.
+class TTestFolder {
+public:
+  explicit TTestFolder(const std::string& Tag);
+  ~TTestFolder();
+  const std::string& Path() const { return FPath; }
+
+private:
+  std::string FPath;
+};
+
+// HKEY_CURRENT_USER of this process points at a private key for the object's lifetime.
+class TSettingsSandbox {
+public:
+  TSettingsSandbox();
+  ~TSettingsSandbox();
+
+private:
+  std::string FKey;
+  HKEY FRoot = nullptr;
+};
+
+// Every message box: its text, type and buttons, answered from a queue (a box beyond it gets its first
+// button: OK or Yes).
+struct TShownBox {
+  std::string Text;
+  TMsgDlgType Type;
+  bool YesNo;
+};
+class TBoxAnswers {
+public:
+  TBoxAnswers();
+  ~TBoxAnswers();
+  std::vector<TShownBox> Shown;
+  std::vector<int> Answers;
+  bool Contains(const std::string& Text) const;
+};
+
+// Lets the message loop run until Done() holds or the time is up.
+bool PumpUntil(const std::function<bool()>& Done, int TimeoutMs = 3000);
+void Pump(int Ms);
+
+// A user record added directly to the user file of Folder.
+void AddUser(const std::string& Folder, const std::string& LogInName, const std::string& Status,
+             const std::string& Department = "", int16_t Administrator = 0);
+// The stored record of a login (empty Status when missing).
+TUserRec ReadUser(const std::string& Folder, const std::string& LogInName);
+// Rewrites one user's status in the user file as another copy would.
+void WriteStatus(const std::string& Folder, const std::string& LogInName, const std::string& Status);
+
+// Settings that make a quiet test run: the folder, no first-run question, the given timer periods.
+void WriteTestSettings(const std::string& Folder, int UpdateDisplayTime = 1, int CheckForNewMsgEvery = 1,
+                       const std::function<void(TyOZCBRec&)>& Change = nullptr);
+
+// Makes the main window (resource, OnCreate) and runs its first activation, shown or not. (Hiding a
+// shown window costs Wine two seconds without a window manager, so most tests keep it hidden.)
+TfrmMain* MakeMainWindow(bool Visible = false);
+void FreeMainWindow(TfrmMain*& Form);

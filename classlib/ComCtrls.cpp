@@ -309,6 +309,11 @@ void TPageControl::Publish(TPublisher<TPageControl>& p) {
 // ---------------------------------------------------------------------------------------------------
 // Status bar
 
+TStatusPanel::TStatusPanel(TCollection* Collection) : TCollectionItem(Collection) {
+  // Now that the fields exist the bar can show the new panel.
+  Changed(true);
+}
+
 void TStatusPanel::SetText(const std::string& Value) {
   if (Value == FText) return;
   FText = Value;
@@ -415,7 +420,9 @@ void TStatusBar::UpdatePanels() {
   std::vector<int> edges(size_t(std::max(n, 1)));
   int edge = 0;
   for (int i = 0; i < n; ++i) {
-    edge += FPanels->Items(i)->Width();
+    TStatusPanel* p = FPanels->Items(i);
+    if (!p) return;  // a panel still being made: it asks again when ready
+    edge += p->Width();
     edges[size_t(i)] = edge;
   }
   // The last panel runs to the right edge.
@@ -427,6 +434,7 @@ void TStatusBar::UpdatePanels() {
 void TStatusBar::UpdatePanel(int Index) {
   if (!HandleAllocated() || FSimplePanel || Index < 0 || Index >= FPanels->Count()) return;
   TStatusPanel* p = FPanels->Items(Index);
+  if (!p) return;
   std::string text = p->Text();
   if (p->Alignment() == taCenter) text = "\t" + text;
   else if (p->Alignment() == taRightJustify) text = "\t\t" + text;

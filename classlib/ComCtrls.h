@@ -133,7 +133,7 @@ enum TStatusPanelBevel { pbNone, pbLowered, pbRaised };
 class TStatusPanel : public TCollectionItem {
   YOZ_CLASS(TStatusPanel, TCollectionItem)
 public:
-  explicit TStatusPanel(TCollection* Collection) : TCollectionItem(Collection) {}
+  explicit TStatusPanel(TCollection* Collection);
   const std::string& Text() const { return FText; }
   void SetText(const std::string& Value);
   int Width() const { return FWidth; }
@@ -161,7 +161,8 @@ class TStatusPanels : public TCollection {
   YOZ_CLASS(TStatusPanels, TCollection)
 public:
   explicit TStatusPanels(TStatusBar* StatusBar);
-  TStatusPanel* Items(int Index) const { return static_cast<TStatusPanel*>(TCollection::Items(Index)); }
+  // nullptr for an item still being made (the collection tells of it before its fields exist).
+  TStatusPanel* Items(int Index) const { return dynamic_cast<TStatusPanel*>(TCollection::Items(Index)); }
   TStatusPanel* operator[](int Index) const { return Items(Index); }
   TStatusPanel* Add() { return static_cast<TStatusPanel*>(TCollection::Add()); }
   TPersistent* GetOwner() override;
@@ -254,7 +255,8 @@ class TListColumns : public TCollection {
   YOZ_CLASS(TListColumns, TCollection)
 public:
   explicit TListColumns(TCustomListView* AOwner);
-  TListColumn* Items(int Index) const { return static_cast<TListColumn*>(TCollection::Items(Index)); }
+  // nullptr for an item still being made (the collection tells of it before its fields exist).
+  TListColumn* Items(int Index) const { return dynamic_cast<TListColumn*>(TCollection::Items(Index)); }
   TListColumn* operator[](int Index) const { return Items(Index); }
   TListColumn* Add() { return static_cast<TListColumn*>(TCollection::Add()); }
   TCustomListView* Owner() const { return FOwner; }

@@ -12,7 +12,10 @@ static const TEnumInfo LVBorderStyleNames{"TBorderStyle", {"bsNone", "bsSingle"}
 // ---------------------------------------------------------------------------------------------------
 // Columns
 
-TListColumn::TListColumn(TCollection* Collection) : TCollectionItem(Collection) {}
+TListColumn::TListColumn(TCollection* Collection) : TCollectionItem(Collection) {
+  // Now that the fields exist the window can show the new column.
+  Changed(true);
+}
 
 TCustomListView* TListColumn::ListView() const {
   auto* cols = dynamic_cast<TListColumns*>(Collection());
@@ -388,7 +391,8 @@ void TCustomListView::DestroyWnd() {
       FItems->FItems[size_t(i)]->FFocused = (s & LVIS_FOCUSED) != 0;
     }
     if (FViewStyle == vsReport)
-      for (int i = 0; i < FColumns->Count(); ++i) FColumns->Items(i)->Width();
+      for (int i = 0; i < FColumns->Count(); ++i)
+        if (TListColumn* c = FColumns->Items(i)) c->Width();
   }
   TWinControl::DestroyWnd();
 }
@@ -418,6 +422,7 @@ void TCustomListView::UpdateColumns() {
   }
   for (int i = 0; i < FColumns->Count(); ++i) {
     TListColumn* c = FColumns->Items(i);
+    if (!c) return;  // a column still being made: it asks again when ready
     LVCOLUMNA col{};
     col.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_FMT;
     col.fmt = c->FAlignment == taRightJustify ? LVCFMT_RIGHT : c->FAlignment == taCenter ? LVCFMT_CENTER : LVCFMT_LEFT;
@@ -432,6 +437,7 @@ void TCustomListView::UpdateColumn(int Index) {
   if (!HandleAllocated()) return;
   if (Index < 0 || Index >= FColumns->Count()) return;
   TListColumn* c = FColumns->Items(Index);
+  if (!c) return;
   LVCOLUMNA col{};
   col.mask = LVCF_TEXT | LVCF_FMT;
   col.fmt = c->FAlignment == taRightJustify ? LVCFMT_RIGHT : c->FAlignment == taCenter ? LVCFMT_CENTER : LVCFMT_LEFT;

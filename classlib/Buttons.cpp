@@ -273,11 +273,11 @@ void TSpeedButton::MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y)
     return;
   }
   if (inside) {
-    bool wasDown = FDown;
+    // A down button of a group stays down unless all may be up; the click counts either way.
     SetDown(!FDown);
     FState = FDown ? bsExclusive : bsUp;
     Invalidate();
-    if (wasDown != FDown || !wasDown) Click();
+    Click();
   } else {
     FState = FDown ? bsExclusive : bsUp;
     Invalidate();

@@ -29,16 +29,26 @@ yoz_build() {
 }
 
 # A prefix of our own: no drive mapped to the host root, the profile folders inside the build folder,
-# and T: mapped to the build folder so the test programs can be started from there.
+# T: mapped to the build folder so the test programs can be started from there, and a Wine virtual
+# desktop: without a window manager, Wine waits 2 s for every shown top-level window to be withdrawn
+# when it is destroyed; inside a virtual desktop it does not, and activation and the work area behave
+# as on Windows.
+YOZ_PREFIX_VERSION=2
 yoz_prefix() {
-  [ -f "$WINEPREFIX/.yoz-ready" ] && return 0
-  rm -rf "$WINEPREFIX"
-  mkdir -p "$BUILD/home"
-  HOME="$BUILD/home" wineboot -i >/dev/null 2>&1 || true
+  local ready="$WINEPREFIX/.yoz-ready"
+  [ -f "$ready" ] && [ "$(cat "$ready")" = "$YOZ_PREFIX_VERSION" ] && return 0
+  if [ ! -f "$ready" ]; then
+    rm -rf "$WINEPREFIX"
+    mkdir -p "$BUILD/home"
+    HOME="$BUILD/home" wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+    rm -f "$WINEPREFIX/dosdevices/z:"
+    ln -sfn "$BUILD" "$WINEPREFIX/dosdevices/t:"
+  fi
+  wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
+  wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
   wineserver -w || true
-  rm -f "$WINEPREFIX/dosdevices/z:"
-  ln -sfn "$BUILD" "$WINEPREFIX/dosdevices/t:"
-  touch "$WINEPREFIX/.yoz-ready"
+  echo "$YOZ_PREFIX_VERSION" > "$ready"
 }
 
 yoz_start_display() {
@@ -53,6 +63,9 @@ yoz_start_display() {
 }
 
 yoz_start_wineserver() {
+  # A server left running for this prefix would keep its desktop on another display.
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
   wineserver -p
   wine cmd /c exit >/dev/null 2>&1 || true   # warm up the prefix's services
 }

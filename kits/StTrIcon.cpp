@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstring>
 
 BOOL(WINAPI* StShellNotifyIcon)(DWORD Message, PNOTIFYICONDATAA Data) = Shell_NotifyIconA;
@@ -14,8 +15,6 @@ constexpr int stscTrayIconClose = 127;      // "&Close"
 constexpr int stscTrayIconRestore = 128;    // "&Restore"
 constexpr int stscTrayIconDuplicate = 133;  // "Cannot have more than one StTrayIcon per application"
 constexpr int stscTrayIconNoImages = 135;   // "ImageList is not assigned"
-
-constexpr UINT_PTR AnimationTimer = 1;
 
 // Hands the exception being handled to the application (nothing may leave a window procedure).
 void HandleException(TObject* Sender) {
@@ -51,15 +50,16 @@ TStCustomTrayIcon::TStCustomTrayIcon(TComponent* AOwner) : TStShellComponent(AOw
 
 TStCustomTrayIcon::~TStCustomTrayIcon() {
   if (!Designing()) DeleteIcon();
-  StopTimer();
-  RemoveHook();
-  DeallocateHWnd(FWnd);
-  FWnd = nullptr;
   if (FPopupMenu && FPopupMenu != FDefaultMenu) FPopupMenu->RemoveFreeNotification(this);
   if (FImages) FImages->RemoveFreeNotification(this);
-  TObject::Free(FDefaultMenu);
-  TObject::Free(FCurrentIcon);
   TObject::Free(FIcon);
+  TObject::Free(FCurrentIcon);
+  TObject::Free(FDefaultMenu);
+  TObject::Free(FTimer);
+  FTimer = nullptr;
+  DeallocateHWnd(FWnd);
+  FWnd = nullptr;
+  RemoveHook();
 }
 
 void TStCustomTrayIcon::Loaded() {
@@ -151,7 +151,7 @@ void TStCustomTrayIcon::SetActive(bool Value) {
   if (Value) {
     if (!Designing()) AddIcon();
     FActive = true;
-    if (FResumeAnimation || (FAnimate && !FTimerRunning)) {
+    if (FResumeAnimation || (FAnimate && !Animating())) {
       FResumeAnimation = false;
       FAnimate = false;
       SetAnimate(true);
@@ -209,7 +209,7 @@ void TStCustomTrayIcon::SetImageIndex(int32_t Value) {
 
 void TStCustomTrayIcon::SetInterval(int32_t Value) {
   FInterval = Value;
-  if (FTimerRunning) StartTimer();
+  if (FTimer) FTimer->SetInterval(uint32_t(std::max(Value, 0)));
 }
 
 void TStCustomTrayIcon::SetAnimate(bool Value) {
@@ -241,16 +241,20 @@ void TStCustomTrayIcon::SetPopupMenu(TPopupMenu* Value) {
 // Animation
 
 void TStCustomTrayIcon::StartTimer() {
-  SetTimer(FWnd, AnimationTimer, UINT(FInterval > 0 ? FInterval : 1), nullptr);
-  FTimerRunning = true;
+  if (!FTimer) {
+    FTimer = new TTimer(this);
+    FTimer->SetEnabled(false);
+    FTimer->SetOnTimer(Bind(this, &TStCustomTrayIcon::NextFrame));
+  }
+  FTimer->SetInterval(uint32_t(std::max(FInterval, 0)));
+  FTimer->SetEnabled(true);
 }
 
 void TStCustomTrayIcon::StopTimer() {
-  if (FTimerRunning && FWnd) KillTimer(FWnd, AnimationTimer);
-  FTimerRunning = false;
+  if (FTimer) FTimer->SetEnabled(false);
 }
 
-void TStCustomTrayIcon::NextFrame() {
+void TStCustomTrayIcon::NextFrame(TObject*) {
   if (!FImages || !FInTray) return;
   int32_t count = FImages->Count();
   if (count <= 0) return;
@@ -310,9 +314,6 @@ void TStCustomTrayIcon::NotifyWndProc(TMessage& Message) {
         }
         break;
       }
-      case WM_TIMER:
-        if (Message.WParam == AnimationTimer) NextFrame();
-        break;
       case WM_QUERYENDSESSION:
         Message.Result = 1;
         break;

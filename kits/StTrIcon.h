@@ -10,6 +10,7 @@
 #include <string>
 
 #include "Controls.h"
+#include "ExtCtrls.h"
 #include "Forms.h"
 #include "Graphics.h"
 #include "ImgList.h"
@@ -84,7 +85,8 @@ private:
   void TakeImage(int32_t Index);
   void StartTimer();
   void StopTimer();
-  void NextFrame();
+  void NextFrame(TObject* Sender);
+  bool Animating() const { return FTimer && FTimer->Enabled(); }
   void NotifyWndProc(TMessage& Message);
   void InstallHook();
   void RemoveHook();
@@ -111,7 +113,7 @@ private:
   HWND FWnd = nullptr;
   HWND FHookedWnd = nullptr;  // the owner form's window while the hook is installed
   uint8_t FStartupCount = 0;
-  bool FTimerRunning = false;
+  TTimer* FTimer = nullptr;  // made on the first animation, owned by the icon
   int32_t FFrame = 0;
   TIcon* FCurrentIcon = nullptr;
   TPopupMenu* FDefaultMenu = nullptr;

@@ -220,9 +220,16 @@ TEST_F(StTrayIconTest, AnimatesThroughTheFramesAndStops) {
   t->SetImageIndex(1);
   t->SetInterval(0);
   Calls.clear();
+  EXPECT_EQ(t->ComponentCount(), 0);  // no timer before the first animation
   t->SetAnimate(true);
   EXPECT_EQ(t->Interval(), 200);  // 0 becomes the default step
+  ASSERT_EQ(t->ComponentCount(), 1);
+  auto* timer = dynamic_cast<TTimer*>(t->Components(0));
+  ASSERT_NE(timer, nullptr);
+  EXPECT_EQ(timer->Interval(), 200u);
+  EXPECT_TRUE(timer->Enabled());
   t->SetInterval(20);
+  EXPECT_EQ(timer->Interval(), 20u);
   Pump(400);
   std::vector<COLORREF> frames;
   for (const TrayCall& c : CallsOf(NIM_MODIFY)) frames.push_back(c.Colour);
@@ -231,6 +238,7 @@ TEST_F(StTrayIconTest, AnimatesThroughTheFramesAndStops) {
   for (size_t i = 0; i < frames.size(); ++i) EXPECT_EQ(frames[i], order[i % 3]) << "frame " << i;
 
   t->SetAnimate(false);
+  EXPECT_FALSE(timer->Enabled());
   EXPECT_EQ(Calls.back().Colour, Green);  // back to ImageIndex
   size_t n = Calls.size();
   Pump(100);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Forms.h"
+#include "ShellTestSupport.h"
 #include "UPTFrame.h"
 
 namespace {
@@ -20,19 +21,6 @@ public:
   void TearDown() override { DoneForms(); }
 };
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new FrameEnvironment);
-
-void Pump(int Ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < DWORD(Ms)) {
-    Application->ProcessMessages();
-    Sleep(1);
-  }
-}
-
-struct FormDeleter {
-  void operator()(TForm* f) const { TObject::Free(f); }
-};
-using FormPtr = std::unique_ptr<TForm, FormDeleter>;
 
 FormPtr NewForm(int W = 320, int H = 240) {
   FormPtr f(new TForm(nullptr));

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "Forms.h"
+#include "ShellTestSupport.h"
 #include "UPTSplitter.h"
 
 namespace {
@@ -60,20 +61,6 @@ public:
   }
 };
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new SplitterEnvironment);
-
-void Pump(int Ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < DWORD(Ms)) {
-    Application->ProcessMessages();
-    Sleep(1);
-  }
-}
-
-struct FormDeleter {
-  void operator()(TForm* f) const { TObject::Free(f); }
-};
-template <class F>
-using Owned = std::unique_ptr<F, FormDeleter>;
 
 Owned<TSplitForm> NewSplitForm(bool Show = true) {
   Owned<TSplitForm> f(new TSplitForm(nullptr));

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -543,6 +545,46 @@ TEST_F(StTrayIconTest, ReadFromAFormResource) {
   EXPECT_EQ(GetClass("TStTrayIcon"), TStTrayIcon::StaticClass());
   TObject::Free(f);
   EXPECT_EQ(Calls.back().Message, DWORD(NIM_DELETE));
+}
+
+}  // namespace
+
+namespace {
+
+// The screen while the tray menu is open: taken from a timer that the menu's own loop runs.
+std::string ShotPath;
+bool MenuShotTaken = false;
+
+void CALLBACK TakeMenuShot(HWND, UINT, UINT_PTR Id, DWORD) {
+  KillTimer(nullptr, Id);
+  HWND menu = FindWindowA("#32768", nullptr);
+  MenuShotTaken = menu && IsWindowVisible(menu);
+  RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  r.right = std::min<LONG>(r.right, 640);
+  r.bottom = std::min<LONG>(r.bottom, 480);
+  TBitmap bmp;
+  bmp.SetPixelFormat(pf24bit);
+  bmp.SetSize(r.right, r.bottom);
+  HDC dc = GetDC(nullptr);
+  BitBlt(bmp.Canvas()->Handle(), 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
+  ReleaseDC(nullptr, dc);
+  bmp.SaveToFile(ShotPath);
+  EndMenu();
+}
+
+// With YOZ_KITS_SHOT set, leaves a picture of a form with the tray icon's default menu open there.
+TEST_F(StTrayIconTest, ShotOfTheOpenTrayMenu) {
+  const char* path = std::getenv("YOZ_KITS_SHOT");
+  if (!path) GTEST_SKIP() << "YOZ_KITS_SHOT not set";
+  ShotPath = path;
+  TStTrayIcon* t = MakeTray();
+  Form->SetCaption("Tray icon");
+  Form->Show();
+  Pump(100);
+  SetCursorPos(200, 180);
+  SetTimer(nullptr, 0, 300, TakeMenuShot);
+  Callback(t, WM_RBUTTONDOWN);  // returns when the menu closes
+  EXPECT_TRUE(MenuShotTaken);
 }
 
 }  // namespace

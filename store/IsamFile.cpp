@@ -86,6 +86,12 @@ TIsamFile::TIsamFile(const std::string& LibraryFolder) {
 
 TIsamFile::~TIsamFile() { Close(); }
 
+bool TIsamFile::IsClosed() {
+  if (Opened) return false;
+  LastError = erInvalidDataset;
+  return true;
+}
+
 bool TIsamFile::Open(const std::string& Name, int16_t Mode) {
   if (Opened) {
     LastError = erAlreadyOpen;
@@ -105,10 +111,7 @@ bool TIsamFile::Open(const std::string& Name, int16_t Mode) {
 }
 
 bool TIsamFile::Close() {
-  if (!Opened) {
-    LastError = erInvalidDataset;
-    return false;
-  }
+  if (IsClosed()) return false;
   if (!Vmx.VmxClose) return (LastError = erNotAvailable), false;
   LastError = Vmx.VmxClose(&Handle);
   if (LastError == 0) {
@@ -134,10 +137,7 @@ bool TIsamFile::CreateFile(const std::string& Name, int16_t KeyLen, const std::s
 }
 
 bool TIsamFile::Add(const void* Record, const std::string& Key) {
-  if (!Opened) {
-    LastError = erInvalidDataset;
-    return false;
-  }
+  if (IsClosed()) return false;
   if (!Vmx.VmxPut) return (LastError = erNotAvailable), false;
   char* key = Arg(Key);
   char* const given = key;
@@ -149,10 +149,7 @@ bool TIsamFile::Add(const void* Record, const std::string& Key) {
 }
 
 bool TIsamFile::Replace(const void* Record, const std::string& Key) {
-  if (!Opened) {
-    LastError = erInvalidDataset;
-    return false;
-  }
+  if (IsClosed()) return false;
   if (!Vmx.VmxPut) return (LastError = erNotAvailable), false;
   char* key = Arg(Key);
   char* const given = key;
@@ -174,36 +171,24 @@ bool TIsamFile::Read(void* Record, int16_t Index, int16_t Option, const std::str
 }
 
 bool TIsamFile::GetNext(void* Record, int16_t Index, int16_t Flags, const std::string& Key) {
-  if (!Opened) {
-    LastError = erInvalidDataset;
-    return false;
-  }
+  if (IsClosed()) return false;
   const int16_t option = RangeCheck<int16_t>(CheckedAdd(CheckedAdd(int32_t(Flags), 2), 0x1000));
   return Read(Record, Index, option, Key);
 }
 
 bool TIsamFile::GetPrior(void* Record, int16_t Index, int16_t Flags, const std::string& Key) {
-  if (!Opened) {
-    LastError = erInvalidDataset;
-    return false;
-  }
+  if (IsClosed()) return false;
   const int16_t option = RangeCheck<int16_t>(CheckedAdd(CheckedAdd(int32_t(Flags), 4), 0x1000));
   return Read(Record, Index, option, Key);
 }
 
 bool TIsamFile::GetEqual(void* Record, int16_t Index, const std::string& Key) {
-  if (!Opened) {
-    LastError = erInvalidDataset;
-    return false;
-  }
+  if (IsClosed()) return false;
   return Read(Record, Index, 0x1011, Key);
 }
 
 bool TIsamFile::Delete(const std::string& Key) {
-  if (!Opened) {
-    LastError = erInvalidDataset;
-    return false;
-  }
+  if (IsClosed()) return false;
   if (!Vmx.VmxDelete) return (LastError = erNotAvailable), false;
   char* key = Arg(Key);
   LastError = Vmx.VmxDelete(&Handle, &key);
@@ -211,20 +196,14 @@ bool TIsamFile::Delete(const std::string& Key) {
 }
 
 bool TIsamFile::First(int16_t Index) {
-  if (!Opened) {
-    LastError = erInvalidDataset;
-    return false;
-  }
+  if (IsClosed()) return false;
   if (!Vmx.VmxBOF) return (LastError = erNotAvailable), false;
   LastError = Vmx.VmxBOF(&Handle, &Index);
   return LastError == 0;
 }
 
 bool TIsamFile::Last(int16_t Index) {
-  if (!Opened) {
-    LastError = erInvalidDataset;
-    return false;
-  }
+  if (IsClosed()) return false;
   if (!Vmx.VmxEOF) return (LastError = erNotAvailable), false;
   LastError = Vmx.VmxEOF(&Handle, &Index);
   return LastError == 0;

@@ -19,6 +19,9 @@ struct TIsamInfoRec {
 };
 static_assert(sizeof(TIsamInfoRec) == 32, "VmxInfo fills 32 bytes");
 
+// Result code of a create on a data set that exists already.
+constexpr int16_t IsamDataSetNameInUse = 9;
+
 class TIsamFile : public TObject {
   YOZ_CLASS(TIsamFile, TObject)
 public:
@@ -56,6 +59,21 @@ public:
   std::string ErrorInfo() const;
 
 private:
+  // Guard of the operations that need an open data set: sets LastError 4 when it is closed.
+  bool IsClosed();
   bool Read(void* Record, int16_t Index, int16_t Option, const std::string& Key);
   bool Info(TIsamInfoRec& info);
+};
+
+// Closes a data set when the store operation that opened it ends, by return or by exception. A store
+// that does not test its open still closes through this: on a closed object Close only sets 4.
+class TIsamFileCloser {
+public:
+  explicit TIsamFileCloser(TIsamFile* AFile) : FFile(AFile) {}
+  ~TIsamFileCloser() { FFile->Close(); }
+  TIsamFileCloser(const TIsamFileCloser&) = delete;
+  TIsamFileCloser& operator=(const TIsamFileCloser&) = delete;
+
+private:
+  TIsamFile* FFile;
 };

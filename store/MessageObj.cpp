@@ -7,15 +7,6 @@
 #include "WinUtils.h"
 #include "yOZFile.h"
 
-namespace {
-
-struct TCloseOnExit {
-  TIsamFile* File;
-  ~TCloseOnExit() { File->Close(); }
-};
-
-}  // namespace
-
 TYOZMessage::TYOZMessage(TyOZFile* ADatabase) : Database(ADatabase) {
   UserFile = new TIsamFile("");
   CheckIsamLibrary(UserFile);
@@ -38,13 +29,14 @@ void TYOZMessage::SendMessage(const std::string& ToLogInName, const std::string&
                               const std::string& Subject, const std::string& Body) {
   const std::string folder = Folder();
   const std::string name = folder + MessageFileName;
-  if (!FileExists(name + ".ism") && !MessageFile->CreateFile(name, 10, MessageFileFormat))
-    throw Exception("Unable to create yOZ Messages database!\r\r" + MessageFile->ErrorText());
+  // The first message of a database creates the data set; one made meanwhile by another copy is used.
+  if (!FileExists(name + ".ism"))
+    CreateNewDataSet(MessageFile, name, MessageFileFormat, "Unable to create yOZ Messages database!\r\r");
   if (!MessageFile->Open(name, 3)) throw Exception("Unable to open yOZ message database - " + MessageFile->ErrorText());
-  TCloseOnExit closeMessages{MessageFile};
+  TIsamFileCloser closeMessages(MessageFile);
   if (!UserFile->Open(folder + UserFileName, 3))
     throw Exception("Unable to open yOZ Users database!\r\r" + UserFile->ErrorText());
-  TCloseOnExit closeUsers{UserFile};
+  TIsamFileCloser closeUsers(UserFile);
 
   TUserRec to, from;
   if (!UserFile->GetEqual(to.Data, 7, ToLogInName))
@@ -73,7 +65,7 @@ bool TYOZMessage::HasNewMessages() {
     SetStatusText("Attempting to check for new messages");
     return false;
   }
-  TCloseOnExit closer{MessageFile};
+  TIsamFileCloser closer(MessageFile);
   SetStatusText("");
   const std::string login = GetLogInName();
   bool found = false;
@@ -92,7 +84,7 @@ std::vector<TShownMessage> TYOZMessage::NewMessages() {
     StoreMessageBox("Unable to open yOZ Messages database!", smbError);
     return shown;
   }
-  TCloseOnExit closer{MessageFile};
+  TIsamFileCloser closer(MessageFile);
   const std::string login = GetLogInName();
   MessageFile->First(8);
   TMessageRec msg;
@@ -123,7 +115,7 @@ std::vector<TListRow> TYOZMessage::InBoxRows(int& NewCount, int& OldCount) {
   NewCount = 0;
   OldCount = 0;
   MessageFile->Open(Database->DBPath + MessageFileName, 3);
-  TCloseOnExit closer{MessageFile};
+  TIsamFileCloser closer(MessageFile);
   MessageFile->Last(0);
   const std::string login = GetLogInName();
   TMessageRec msg;
@@ -159,7 +151,7 @@ void TYOZMessage::FillInBox(IInBoxView* InBox) {
 
 std::string TYOZMessage::ReadMessage(const std::string& Key) {
   MessageFile->Open(Folder() + MessageFileName, 3);
-  TCloseOnExit closer{MessageFile};
+  TIsamFileCloser closer(MessageFile);
   TMessageRec msg;
   if (!MessageFile->GetEqual(msg.Data, 0, Key))
     throw Exception("Unable to locate yOZ Message\r\r" + MessageFile->ErrorText());
@@ -168,13 +160,13 @@ std::string TYOZMessage::ReadMessage(const std::string& Key) {
 
 void TYOZMessage::DeleteMessage(const std::string& Key) {
   MessageFile->Open(Database->DBPath + MessageFileName, 3);
-  TCloseOnExit closer{MessageFile};
+  TIsamFileCloser closer(MessageFile);
   if (!MessageFile->Delete(Key)) throw Exception("Unable to delete yOZ Messages\r\r" + MessageFile->ErrorText());
 }
 
 void TYOZMessage::MarkMessageOld(const std::string& Key) {
   MessageFile->Open(Database->DBPath + MessageFileName, 3);
-  TCloseOnExit closer{MessageFile};
+  TIsamFileCloser closer(MessageFile);
   TMessageRec msg;
   if (!MessageFile->GetEqual(msg.Data, 0, Key)) {
     // Nothing was read: writing the buffer back would store an empty message under the key.
@@ -189,7 +181,7 @@ void TYOZMessage::MarkMessageOld(const std::string& Key) {
 std::string TYOZMessage::LookUpUser(const std::string& LogInName) {
   if (!UserFile->Open(Database->DBPath + UserFileName, 3))
     throw Exception("Unable to open Users dataset\r\r" + UserFile->ErrorText());
-  TCloseOnExit closer{UserFile};
+  TIsamFileCloser closer(UserFile);
   TUserRec rec;
   if (!UserFile->GetEqual(rec.Data, 7, LogInName)) throw Exception("Unable to locate User\r\r" + UserFile->ErrorText());
   return rec.Name();

@@ -14,11 +14,18 @@ std::unique_ptr<TXRegistry> OpenSettingsKey() {
   return reg;
 }
 
-// string[n] fields keep at most n characters.
-void ReadShortString(TXRegistry& Reg, const std::string& Name, std::string& Field, size_t MaxLen) {
+// The record's text fields hold at most 255 characters (ShutDownStatus 50), loaded or saved.
+constexpr size_t ShortLen = 255;
+constexpr size_t ShutDownStatusLen = 50;
+
+void ReadShortString(TXRegistry& Reg, const std::string& Name, std::string& Field, size_t MaxLen = ShortLen) {
   std::string value;
   Reg.ReadStringDef(Name, value, Field);
   Field = value.substr(0, MaxLen);
+}
+
+void WriteShortString(TXRegistry& Reg, const std::string& Name, const std::string& Field, size_t MaxLen = ShortLen) {
+  Reg.WriteString(Name, Field.substr(0, MaxLen));
 }
 
 }  // namespace
@@ -77,14 +84,14 @@ void TyOZCB::LoadSettings(TyOZCBRec& Rec) {
   SetDefaults(Rec);
   Rec.CheckForNewMsgEvery = r.ReadIntegerDef("CheckForNewMsgEvery", Rec.CheckForNewMsgEvery);
   Rec.FirstTimeRun = r.ReadBoolDef("FirstTimeRun", Rec.FirstTimeRun);
-  ReadShortString(r, "yOZDBasePath", Rec.yOZDBasePath, 255);
+  ReadShortString(r, "yOZDBasePath", Rec.yOZDBasePath);
   Rec.PlayWavForNewMsg = r.ReadBoolDef("PlayWavForNewMsg", Rec.PlayWavForNewMsg);
   Rec.ShowOfflineUsers = r.ReadBoolDef("ShowOfflineUsers", Rec.ShowOfflineUsers);
   Rec.SortListView = r.ReadBoolDef("SortListView", Rec.SortListView);
   Rec.UpdateDisplayTime = r.ReadIntegerDef("UpdateDisplayTime", Rec.UpdateDisplayTime);
   Rec.UseVacation = r.ReadBoolDef("UseVacation", Rec.UseVacation);
-  ReadShortString(r, "WavToPlayForNewMsgs", Rec.WavToPlayForNewMsgs, 255);
-  ReadShortString(r, "ShutDownStatus", Rec.ShutDownStatus, 50);
+  ReadShortString(r, "WavToPlayForNewMsgs", Rec.WavToPlayForNewMsgs);
+  ReadShortString(r, "ShutDownStatus", Rec.ShutDownStatus, ShutDownStatusLen);
   Rec.ConfirmShutDown = r.ReadBoolDef("ConfirmShutDown", Rec.ConfirmShutDown);
   Rec.MiniView = r.ReadBoolDef("MiniView", Rec.MiniView);
   Rec.ClearCommentOnSD = r.ReadBoolDef("ClearCommentOnSD", Rec.ClearCommentOnSD);
@@ -92,7 +99,7 @@ void TyOZCB::LoadSettings(TyOZCBRec& Rec) {
   Rec.DisplayDepartments = r.ReadBoolDef("DisplayDepartments", Rec.DisplayDepartments);
   Rec.AutoComment = r.ReadBoolDef("AutoComment", Rec.AutoComment);
   Rec.DetectScreenSaver = r.ReadBoolDef("DetectScreenSaver", Rec.DetectScreenSaver);
-  ReadShortString(r, "ScreenSaverStatus", Rec.ScreenSaverStatus, 255);
+  ReadShortString(r, "ScreenSaverStatus", Rec.ScreenSaverStatus);
   Rec.MainHeight = r.ReadIntegerDef("MainHeight", Rec.MainHeight);
   Rec.MainLeft = r.ReadIntegerDef("MainLeft", Rec.MainLeft);
   Rec.MainTop = r.ReadIntegerDef("MainTop", Rec.MainTop);
@@ -105,11 +112,11 @@ void TyOZCB::LoadSettings(TyOZCBRec& Rec) {
   Rec.CustomLeft = r.ReadIntegerDef("CustomLeft", Rec.CustomLeft);
   Rec.CustomTop = r.ReadIntegerDef("CustomTop", Rec.CustomTop);
   Rec.CustomWidth = r.ReadIntegerDef("CustomWidth", Rec.CustomWidth);
-  ReadShortString(r, "Info1", Rec.Info1, 255);
-  ReadShortString(r, "Info2", Rec.Info2, 255);
-  ReadShortString(r, "ThisPage", Rec.ThisPage, 255);
+  ReadShortString(r, "Info1", Rec.Info1);
+  ReadShortString(r, "Info2", Rec.Info2);
+  ReadShortString(r, "ThisPage", Rec.ThisPage);
   Rec.GenerateHTMLEvery = r.ReadIntegerDef("GenerateHTMLEvery", Rec.GenerateHTMLEvery);
-  ReadShortString(r, "HTMLLocation", Rec.HTMLLocation, 255);
+  ReadShortString(r, "HTMLLocation", Rec.HTMLLocation);
   Rec.AutoUpdateInBrowser = r.ReadBoolDef("AutoUpdateInBrowser", Rec.AutoUpdateInBrowser);
   Rec.FontSize = r.ReadIntegerDef("FontSize", Rec.FontSize);
   Rec.NameWidth = r.ReadIntegerDef("NameWidth", Rec.NameWidth);
@@ -127,14 +134,14 @@ void TyOZCB::SaveSettings(const TyOZCBRec& Rec) {
   TXRegistry& r = *reg;
   r.WriteInteger("CheckForNewMsgEvery", Rec.CheckForNewMsgEvery);
   r.WriteBool("FirstTimeRun", Rec.FirstTimeRun);
-  r.WriteString("yOZDBasePath", Rec.yOZDBasePath);
+  WriteShortString(r, "yOZDBasePath", Rec.yOZDBasePath);
   r.WriteBool("PlayWavForNewMsg", Rec.PlayWavForNewMsg);
   r.WriteBool("ShowOfflineUsers", Rec.ShowOfflineUsers);
   r.WriteBool("SortListView", Rec.SortListView);
   r.WriteInteger("UpdateDisplayTime", Rec.UpdateDisplayTime);
   r.WriteBool("UseVacation", Rec.UseVacation);
-  r.WriteString("WavToPlayForNewMsgs", Rec.WavToPlayForNewMsgs);
-  r.WriteString("ShutDownStatus", Rec.ShutDownStatus);
+  WriteShortString(r, "WavToPlayForNewMsgs", Rec.WavToPlayForNewMsgs);
+  WriteShortString(r, "ShutDownStatus", Rec.ShutDownStatus, ShutDownStatusLen);
   r.WriteBool("ConfirmShutDown", Rec.ConfirmShutDown);
   r.WriteBool("MiniView", Rec.MiniView);
   r.WriteBool("ClearCommentOnSD", Rec.ClearCommentOnSD);
@@ -142,7 +149,7 @@ void TyOZCB::SaveSettings(const TyOZCBRec& Rec) {
   r.WriteBool("DisplayDepartments", Rec.DisplayDepartments);
   r.WriteBool("AutoComment", Rec.AutoComment);
   r.WriteBool("DetectScreenSaver", Rec.DetectScreenSaver);
-  r.WriteString("ScreenSaverStatus", Rec.ScreenSaverStatus);
+  WriteShortString(r, "ScreenSaverStatus", Rec.ScreenSaverStatus);
   r.WriteInteger("MainHeight", Rec.MainHeight);
   r.WriteInteger("MainLeft", Rec.MainLeft);
   r.WriteInteger("MainTop", Rec.MainTop);
@@ -155,11 +162,11 @@ void TyOZCB::SaveSettings(const TyOZCBRec& Rec) {
   r.WriteInteger("CustomLeft", Rec.CustomLeft);
   r.WriteInteger("CustomTop", Rec.CustomTop);
   r.WriteInteger("CustomWidth", Rec.CustomWidth);
-  r.WriteString("Info1", Rec.Info1);
-  r.WriteString("info2", Rec.Info2);
-  r.WriteString("ThisPage", Rec.ThisPage);
+  WriteShortString(r, "Info1", Rec.Info1);
+  WriteShortString(r, "info2", Rec.Info2);
+  WriteShortString(r, "ThisPage", Rec.ThisPage);
   r.WriteInteger("GenerateHTMLEvery", Rec.GenerateHTMLEvery);
-  r.WriteString("HTMLLocation", Rec.HTMLLocation);
+  WriteShortString(r, "HTMLLocation", Rec.HTMLLocation);
   r.WriteBool("AutoUpdateInBrowser", Rec.AutoUpdateInBrowser);
   r.WriteInteger("FontSize", Rec.FontSize);
   r.WriteInteger("NameWidth", Rec.NameWidth);

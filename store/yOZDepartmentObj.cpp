@@ -8,15 +8,6 @@ namespace {
 
 constexpr int DepartmentRecSize = 21;
 
-// Open and BOF failures are not reported here: the next call on the closed handle fails with
-// "Invalid dataset reference" and reports that.
-struct TCloseOnExit {
-  TIsamFile* File;
-  ~TCloseOnExit() { File->Close(); }
-};
-
-TObject* KeyObject(const std::string& Key) { return reinterpret_cast<TObject*>(static_cast<intptr_t>(StrToInt(Key))); }
-
 }  // namespace
 
 TYOZDepartment::TYOZDepartment() {
@@ -36,6 +27,8 @@ std::string TYOZDepartment::DataSetName() {
   return AddBackslash(rec.yOZDBasePath) + "yOZDeps";
 }
 
+// Open and BOF failures are not reported here: the next call on the closed handle fails with
+// "Invalid dataset reference" and reports that.
 void TYOZDepartment::OpenDepartmentFile() { DepartmentFile->Open(DataSetName(), 3); }
 
 void TYOZDepartment::CreateDepartmentFile() {
@@ -45,7 +38,7 @@ void TYOZDepartment::CreateDepartmentFile() {
 
 void TYOZDepartment::AddDepartment(const std::string& Name) {
   OpenDepartmentFile();
-  TCloseOnExit closer{DepartmentFile};
+  TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
   if (DepartmentFile->GetEqual(rec, 1, Name)) {
     StoreMessageBox("Department \"" + Name + "\" already exists", smbWarning);
@@ -59,14 +52,14 @@ void TYOZDepartment::AddDepartment(const std::string& Name) {
 
 void TYOZDepartment::DeleteDepartment(int Key) {
   OpenDepartmentFile();
-  TCloseOnExit closer{DepartmentFile};
+  TIsamFileCloser closer(DepartmentFile);
   if (!DepartmentFile->Delete(KeyText(Key)))
     throw Exception("Unable to erarse department\r\r" + DepartmentFile->ErrorText());
 }
 
 void TYOZDepartment::ReplaceDepartment(const std::string& OldName, const std::string& NewName) {
   OpenDepartmentFile();
-  TCloseOnExit closer{DepartmentFile};
+  TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
   if (!DepartmentFile->GetEqual(rec, 1, OldName))
     throw Exception("Unable to locate the department " + OldName + "\r\r" + DepartmentFile->ErrorText());
@@ -77,7 +70,7 @@ void TYOZDepartment::ReplaceDepartment(const std::string& OldName, const std::st
 
 std::string TYOZDepartment::ReadDepartment(int Key) {
   OpenDepartmentFile();
-  TCloseOnExit closer{DepartmentFile};
+  TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
   if (!DepartmentFile->GetEqual(rec, 0, KeyText(Key)))
     throw Exception("Unable to locate department \r\r" + DepartmentFile->ErrorText());
@@ -86,7 +79,7 @@ std::string TYOZDepartment::ReadDepartment(int Key) {
 
 std::string TYOZDepartment::SelectDepartment(int Key) {
   OpenDepartmentFile();
-  TCloseOnExit closer{DepartmentFile};
+  TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
   if (!DepartmentFile->GetEqual(rec, 0, KeyText(Key))) {
     StoreMessageBox(DepartmentFile->ErrorText() + "\r" + DepartmentFile->ErrorInfo(), smbError);
@@ -105,13 +98,13 @@ void TYOZDepartment::FillNames(TStrings* Names) {
 
 void TYOZDepartment::FillDepartmentCombo(TStrings* Names) {
   OpenDepartmentFile();
-  TCloseOnExit closer{DepartmentFile};
+  TIsamFileCloser closer(DepartmentFile);
   FillNames(Names);
 }
 
 void TYOZDepartment::FillDepartmentList(TStrings* Names) {
   OpenDepartmentFile();
-  TCloseOnExit closer{DepartmentFile};
+  TIsamFileCloser closer(DepartmentFile);
   Names->BeginUpdate();
   try {
     FillNames(Names);
@@ -124,7 +117,7 @@ void TYOZDepartment::FillDepartmentList(TStrings* Names) {
 
 void TYOZDepartment::FillDepartmentTree(IDepartmentTree* Tree) {
   OpenDepartmentFile();
-  TCloseOnExit closer{DepartmentFile};
+  TIsamFileCloser closer(DepartmentFile);
   DepartmentFile->First(0);
   Tree->ClearNodes();
   Tree->AddTopNode("Departments");

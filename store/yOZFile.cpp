@@ -16,13 +16,27 @@ const char* const NoPermission =
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
-// Closes the data set when the operation that opened it ends, by return or by exception.
-struct TCloseOnExit {
-  TIsamFile* File;
-  ~TCloseOnExit() { File->Close(); }
-};
+// Writes a user's details over the stored record; the time of the change is now.
+void PutUser(TUserRec& Rec, const TUser& User) {
+  Rec.SetAdministrator(User.Administrator);
+  Rec.SetName(User.Name);
+  Rec.SetStatus(User.Status);
+  Rec.SetExtension(User.Extension);
+  Rec.SetDepartment(User.Department);
+  Rec.SetComments(User.Comments);
+  Rec.SetLogInName(User.LogInName);
+  Rec.SetUpdated(DateTimeToStr(Now()));
+}
+
 
 }  // namespace
+
+bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::string& Format,
+                      const std::string& FailureText) {
+  if (File->CreateFile(Name, 10, Format)) return true;
+  if (File->LastError == IsamDataSetNameInUse) return false;
+  throw Exception(FailureText + File->ErrorText());
+}
 
 void CheckIsamLibrary(const TIsamFile* File) {
   if (File->DllLoaded) return;
@@ -57,6 +71,14 @@ void TyOZFile::SetStatusText(const std::string& Text) {
   if (Hooks.SetStatusText) Hooks.SetStatusText(Text);
 }
 
+void TyOZFile::OpenUserFile(const std::string& NoFolderText, TOpenFailure Failure) {
+  const std::string folder = AddBackslash(DBPath);
+  if (!IsDirectory(folder)) throw Exception(NoFolderText + Quoted(folder));
+  if (UserFile->Open(folder + UserFileName, 3)) return;
+  if (Failure == ofErrorText) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
+  throw Exception(std::string("Unable to open dataset") + NoPermission);
+}
+
 void TyOZFile::RegisterCurrentUser() {
   if (!IsDirectory(DBPath)) {
     if (Hooks.SetShuttingDown) Hooks.SetShuttingDown();
@@ -68,12 +90,12 @@ void TyOZFile::RegisterCurrentUser() {
   rec.SetLogInName(GetLogInName());
   rec.SetStatus("Available");
   rec.SetUpdated(DateTimeToStr(Now()));
-  if (!FileExists(name + ".ism")) {
+  // Another copy may make the new database between our test and our create: then we join it as a
+  // plain user instead of failing the registration.
+  if (!FileExists(name + ".ism") && CreateNewDataSet(UserFile, name, UserFileFormat, "Unable to create yOZDBase!\r\r")) {
     // A new database: its first user is the administrator.
-    if (!UserFile->CreateFile(name, 10, UserFileFormat))
-      throw Exception("Unable to create yOZDBase!\r\r" + UserFile->ErrorText());
     if (!UserFile->Open(name, 3)) throw Exception(std::string("Unable to open yOZDBase after create!") + NoPermission);
-    TCloseOnExit closer{UserFile};
+    TIsamFileCloser closer(UserFile);
     IsAdministrator = true;
     rec.SetAdministrator(1);
     if (!UserFile->Add(rec.Data, "")) throw Exception("Unable to Add user to yOZ Database\r\r" + UserFile->ErrorText());
@@ -83,7 +105,7 @@ void TyOZFile::RegisterCurrentUser() {
     if (Hooks.SetShuttingDown) Hooks.SetShuttingDown();
     throw Exception(std::string("Unable to open yOZDBase after create!") + NoPermission);
   }
-  TCloseOnExit closer{UserFile};
+  TIsamFileCloser closer(UserFile);
   TUserRec found;
   if (UserFile->GetEqual(found.Data, 7, CurrentUser->LogInName)) return;
   rec.SetAdministrator(0);
@@ -91,10 +113,8 @@ void TyOZFile::RegisterCurrentUser() {
 }
 
 void TyOZFile::LoadCurrentUser() {
-  const std::string folder = AddBackslash(DBPath);
-  if (!IsDirectory(folder)) throw Exception("Unable to access the yOZ database location " + Quoted(folder));
-  if (!UserFile->Open(folder + UserFileName, 3)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
-  TCloseOnExit closer{UserFile};
+  OpenUserFile("Unable to access the yOZ database location ", ofErrorText);
+  TIsamFileCloser closer(UserFile);
   TUserRec rec;
   if (!UserFile->GetEqual(rec.Data, 7, CurrentUser->LogInName)) {
     // The record was deleted by an administrator: say so, but keep the user in memory.
@@ -115,35 +135,22 @@ void TyOZFile::LoadCurrentUser() {
 }
 
 void TyOZFile::UpdateUser(TUser* User) {
-  const std::string folder = AddBackslash(DBPath);
-  if (!IsDirectory(folder))
-    throw Exception("Unable to update user - unable to access the yOZ database location " + Quoted(folder));
-  if (!UserFile->Open(folder + UserFileName, 3)) throw Exception(std::string("Unable to open dataset") + NoPermission);
-  TCloseOnExit closer{UserFile};
+  OpenUserFile("Unable to update user - unable to access the yOZ database location ", ofPermission);
+  TIsamFileCloser closer(UserFile);
   TUserRec rec;
   if (!UserFile->GetEqual(rec.Data, 7, User->LogInName))
     throw Exception("Unable to perform lookup on user " + User->LogInName + " " + UserFile->ErrorText());
-  rec.SetAdministrator(User->Administrator);
-  rec.SetName(User->Name);
-  rec.SetStatus(User->Status);
-  rec.SetExtension(User->Extension);
-  rec.SetDepartment(User->Department);
-  rec.SetComments(User->Comments);
-  rec.SetLogInName(User->LogInName);
-  rec.SetUpdated(DateTimeToStr(Now()));
+  PutUser(rec, *User);
   if (!UserFile->Replace(rec.Data, UserFile->LastKey))
     throw Exception("Unable to replace record - " + UserFile->ErrorText());
 }
 
 void TyOZFile::SaveCurrentUserStatus() {
-  const std::string folder = AddBackslash(DBPath);
-  if (!IsDirectory(folder))
-    throw Exception("Unable to update status - unable to access the yOZ database location " + Quoted(folder));
-  if (!UserFile->Open(folder + UserFileName, 3)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
+  OpenUserFile("Unable to update status - unable to access the yOZ database location ", ofErrorText);
   TUser& u = TheUser();
   std::string oldStatus;
   {
-    TCloseOnExit closer{UserFile};
+    TIsamFileCloser closer(UserFile);
     TUserRec rec;
     if (!UserFile->GetEqual(rec.Data, 7, CurrentUser->LogInName))
       throw Exception("Unable to perform lookup on user " + CurrentUser->LogInName + " " + UserFile->ErrorText());
@@ -156,14 +163,7 @@ void TyOZFile::SaveCurrentUserStatus() {
     u.LogInName = rec.LogInName();
     u.Administrator = rec.Administrator();
     u.Updated = rec.Updated();
-    rec.SetAdministrator(u.Administrator);
-    rec.SetName(u.Name);
-    rec.SetStatus(u.Status);
-    rec.SetExtension(u.Extension);
-    rec.SetDepartment(u.Department);
-    rec.SetComments(u.Comments);
-    rec.SetLogInName(u.LogInName);
-    rec.SetUpdated(DateTimeToStr(Now()));
+    PutUser(rec, u);
     IsAdministrator = u.Administrator == 1;
     if (Hooks.SetTrayImage) Hooks.SetTrayImage(StatusImageIndex(rec.Status()));
     if (!UserFile->Replace(rec.Data, UserFile->LastKey))
@@ -178,13 +178,10 @@ void TyOZFile::SetSelectedUsersStatus(IBoardView* Board, const std::string& NewS
   const TListRow row = Board->Row(index);
   const std::string name = row.Caption;
   const std::string logInName = row.SubItem(bsLogInName);
-  const std::string folder = AddBackslash(DBPath);
-  if (!IsDirectory(folder))
-    throw Exception("Unable to update user - unable to access the yOZ database location " + Quoted(folder));
-  if (!UserFile->Open(folder + UserFileName, 3)) throw Exception(std::string("Unable to open dataset") + NoPermission);
+  OpenUserFile("Unable to update user - unable to access the yOZ database location ", ofPermission);
   std::string oldStatus;
   {
-    TCloseOnExit closer{UserFile};
+    TIsamFileCloser closer(UserFile);
     TUserRec rec;
     if (!UserFile->GetEqual(rec.Data, 7, logInName))
       throw Exception("Unable to perform lookup on user " + logInName + " " + UserFile->ErrorText());
@@ -209,10 +206,7 @@ void TyOZFile::LogStatusChange(const std::string& Name, const std::string& LogIn
 }
 
 void TyOZFile::DeleteUser(int Key) {
-  const std::string folder = AddBackslash(DBPath);
-  if (!IsDirectory(folder))
-    throw Exception("Unable to delete user - unable to access the yOZ database location " + Quoted(folder));
-  if (!UserFile->Open(folder + UserFileName, 3)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
-  TCloseOnExit closer{UserFile};
+  OpenUserFile("Unable to delete user - unable to access the yOZ database location ", ofErrorText);
+  TIsamFileCloser closer(UserFile);
   if (!UserFile->Delete(KeyText(Key))) throw Exception("Unable to erase user - " + UserFile->ErrorText());
 }

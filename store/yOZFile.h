@@ -38,6 +38,12 @@ struct TyOZFileHooks {
 // and end the application (the constructor still completes).
 void CheckIsamLibrary(const TIsamFile* File);
 
+// Creates the data set Name (key length 10) for a store that found it missing. True when this call
+// made it; false when another copy made it in the meantime ("Dataset name in use"), so the caller
+// goes on with the existing one. Any other failure raises FailureText + the error text.
+bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::string& Format,
+                      const std::string& FailureText);
+
 class TyOZFile : public TObject {
 public:
   explicit TyOZFile(const std::string& ADBPath, TyOZFileHooks AHooks = {});
@@ -80,6 +86,9 @@ public:
 private:
   TUser& TheUser();  // the process-wide current user, or our own when the application made none
   void SetStatusText(const std::string& Text);
+  // Tests the folder (DBPath with a backslash) and opens the user file in it; the caller closes.
+  enum TOpenFailure { ofErrorText, ofPermission };
+  void OpenUserFile(const std::string& NoFolderText, TOpenFailure Failure);
   void OpenScan(const std::string& DataSet);
   void FillBoard(IBoardView* Board, const std::string* Department);
   void LogStatusChange(const std::string& Name, const std::string& LogInName, const std::string& OldStatus,

@@ -6,18 +6,6 @@
 #include "yOZAlert.h"
 #include "yOZFile.h"
 
-namespace {
-
-struct TCloseOnExit {
-  TIsamFile* File;
-  ~TCloseOnExit() { File->Close(); }
-};
-
-// Numbers attached to string-list entries travel as the entry's object.
-TObject* KeyObject(const std::string& Key) { return reinterpret_cast<TObject*>(static_cast<intptr_t>(StrToInt(Key))); }
-
-}  // namespace
-
 // Opens DataSet and positions before its first record; the caller closes.
 void TyOZFile::OpenScan(const std::string& DataSet) {
   if (!UserFile->Open(DataSet, 3)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
@@ -31,7 +19,7 @@ void TyOZFile::OpenScan(const std::string& DataSet) {
 std::vector<TListRow> TyOZFile::BoardRows(const std::string* Department) {
   std::vector<TListRow> rows;
   OpenScan(DBPath + UserFileName);
-  TCloseOnExit closer{UserFile};
+  TIsamFileCloser closer(UserFile);
   TUserRec rec;
   while (UserFile->GetNext(rec.Data, 0, 16, "")) {
     std::string status = rec.Status();
@@ -70,7 +58,7 @@ void TyOZFile::FillMainListForDepartment(IBoardView* Board, const std::string& D
 
 void TyOZFile::FillUserNames(TStrings* Names) {
   OpenScan(AddBackslash(DBPath) + UserFileName);
-  TCloseOnExit closer{UserFile};
+  TIsamFileCloser closer(UserFile);
   Names->BeginUpdate();
   try {
     Names->Clear();
@@ -87,7 +75,7 @@ void TyOZFile::ShowUser(int Key, std::string& Name, std::string& Status, std::st
                         std::string& Extension, std::string& Department, std::string& LogInName,
                         int16_t& Administrator) {
   OpenScan(AddBackslash(DBPath) + UserFileName);
-  TCloseOnExit closer{UserFile};
+  TIsamFileCloser closer(UserFile);
   TUserRec rec;
   if (!UserFile->GetEqual(rec.Data, 0, KeyText(Key)))
     throw Exception("Unable to perform look up on dataset - " + UserFile->ErrorText());
@@ -102,7 +90,7 @@ void TyOZFile::ShowUser(int Key, std::string& Name, std::string& Status, std::st
 
 bool TyOZFile::OneAdministratorOnly() {
   OpenScan(AddBackslash(DBPath) + UserFileName);
-  TCloseOnExit closer{UserFile};
+  TIsamFileCloser closer(UserFile);
   int32_t count = 0;
   TUserRec rec;
   while (UserFile->GetNext(rec.Data, 0, 16, ""))
@@ -140,7 +128,7 @@ std::string TyOZFile::FormatUpdateTime(const std::string& Updated) const {
 
 void TyOZFile::UpdateAlertNames(TyOZAlert* Alerts) {
   OpenScan(DBPath + UserFileName);
-  TCloseOnExit closer{UserFile};
+  TIsamFileCloser closer(UserFile);
   TUserRec rec;
   while (UserFile->GetNext(rec.Data, 0, 16, "")) {
     std::string logInName = rec.LogInName();

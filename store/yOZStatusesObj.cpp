@@ -11,13 +11,6 @@ const char* const StatusFormat = "X$*31";
 const char* const SeedStatuses[] = {"At lunch",   "Available", "Away from desk", "DND",           "Gone home",
                                     "In meeting", "Offline",   "On holiday",     "Out of office", "Off sick"};
 
-struct TCloseOnExit {
-  TIsamFile* File;
-  ~TCloseOnExit() { File->Close(); }
-};
-
-TObject* KeyObject(const std::string& Key) { return reinterpret_cast<TObject*>(static_cast<intptr_t>(StrToInt(Key))); }
-
 }  // namespace
 
 TYOZStatus::TYOZStatus(TyOZFile* ADatabase) : Database(ADatabase) {
@@ -36,10 +29,10 @@ void TYOZStatus::OpenStatusFile() {
 void TYOZStatus::CreateStatusFile() {
   const std::string name = DataSetName();
   if (FileExists(name + ".isd")) return;
-  if (!StatusFile->CreateFile(name, 10, StatusFormat))
-    throw Exception("Unable to create Status dataset - " + StatusFile->ErrorText());
+  // A data set made meanwhile by another copy is seeded by that copy.
+  if (!CreateNewDataSet(StatusFile, name, StatusFormat, "Unable to create Status dataset - ")) return;
   OpenStatusFile();
-  TCloseOnExit closer{StatusFile};
+  TIsamFileCloser closer(StatusFile);
   for (const char* status : SeedStatuses) {
     uint8_t rec[StatusRecSize] = {};
     SetRecField(rec, 0, StatusRecSize, status);
@@ -55,7 +48,7 @@ bool TYOZStatus::IsBuiltInStatus(const std::string& Status) const {
 
 void TYOZStatus::AddStatus(const std::string& Name) {
   OpenStatusFile();
-  TCloseOnExit closer{StatusFile};
+  TIsamFileCloser closer(StatusFile);
   uint8_t rec[StatusRecSize] = {};
   if (StatusFile->GetEqual(rec, 1, Name)) throw Exception("Status \"" + Name + "\" already exists");
   std::memset(rec, 0, sizeof rec);
@@ -65,13 +58,13 @@ void TYOZStatus::AddStatus(const std::string& Name) {
 
 void TYOZStatus::DeleteStatus(int Key) {
   OpenStatusFile();
-  TCloseOnExit closer{StatusFile};
+  TIsamFileCloser closer(StatusFile);
   if (!StatusFile->Delete(KeyText(Key))) throw Exception("Unable to erase status\r\r" + StatusFile->ErrorText());
 }
 
 void TYOZStatus::ReplaceStatus(const std::string& OldName, const std::string& NewName) {
   OpenStatusFile();
-  TCloseOnExit closer{StatusFile};
+  TIsamFileCloser closer(StatusFile);
   uint8_t rec[StatusRecSize] = {};
   if (!StatusFile->GetEqual(rec, 1, OldName))
     throw Exception("Unable to locate Status " + OldName + "\r\r" + StatusFile->ErrorText());
@@ -81,7 +74,7 @@ void TYOZStatus::ReplaceStatus(const std::string& OldName, const std::string& Ne
 
 std::string TYOZStatus::ReadStatus(int Key) {
   OpenStatusFile();
-  TCloseOnExit closer{StatusFile};
+  TIsamFileCloser closer(StatusFile);
   uint8_t rec[StatusRecSize] = {};
   if (!StatusFile->GetEqual(rec, 0, KeyText(Key))) throw Exception("Unable to read Status\r\r" + StatusFile->ErrorText());
   return GetRecField(rec, 0, StatusRecSize);
@@ -89,7 +82,7 @@ std::string TYOZStatus::ReadStatus(int Key) {
 
 void TYOZStatus::FillStatusList(TStrings* Names) {
   OpenStatusFile();
-  TCloseOnExit closer{StatusFile};
+  TIsamFileCloser closer(StatusFile);
   if (!StatusFile->First(0)) throw Exception("Unable to performBOF on Status dataset - " + StatusFile->ErrorText());
   Names->Clear();
   uint8_t rec[StatusRecSize] = {};
@@ -99,7 +92,7 @@ void TYOZStatus::FillStatusList(TStrings* Names) {
 
 void TYOZStatus::FillSelectableStatuses(TStrings* Names) {
   OpenStatusFile();
-  TCloseOnExit closer{StatusFile};
+  TIsamFileCloser closer(StatusFile);
   if (!StatusFile->First(0)) throw Exception("Unable to perform BOF on Status dataset");
   Names->BeginUpdate();
   try {

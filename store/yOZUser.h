@@ -6,6 +6,7 @@
 #include <string>
 
 #include "Classes.h"
+#include "SysUtils.h"
 
 // Fixed character fields of the data files: a zero-terminated 8-bit string in Size bytes.
 // Reading stops at the first zero byte (or takes the whole field when there is none).
@@ -38,6 +39,11 @@ inline std::string KeyText(int Key) {
   char buf[32];
   std::snprintf(buf, sizeof buf, "%10.10d", Key);
   return buf;
+}
+
+// A primary key travels as the object of a string-list entry: its number in place of a pointer.
+inline TObject* KeyObject(const std::string& Key) {
+  return reinterpret_cast<TObject*>(static_cast<intptr_t>(StrToInt(Key)));
 }
 
 // The user file "yOZDB31".

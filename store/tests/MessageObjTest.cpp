@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include <memory>
+#include <set>
 
 #include "IsamFile.h"
 #include "MessageObj.h"
@@ -226,4 +227,33 @@ TEST_F(MessageTest, MissingMessagesAreReported) {
   }
   EXPECT_FALSE(Messages->MessageFile->Opened);
   EXPECT_FALSE(Messages->UserFile->Opened);
+}
+
+// Several copies sending the first messages of a database at the same moment: each finds no message
+// data set, one creates it, and no message may be lost behind a "cannot create" error.
+TEST(MessageRace, FirstMessagesSentAtOnceAreAllStored) {
+  RecordMessageBoxes();
+  constexpr int Copies = 6;
+  for (int round = 0; round < 3; ++round) {
+    TTempFolder db("msgrace");
+    TyOZFile database(db.Path());
+    database.RegisterCurrentUser();
+    std::vector<std::unique_ptr<TYOZMessage>> copies;
+    for (int i = 0; i < Copies; ++i) copies.push_back(std::make_unique<TYOZMessage>(&database));
+    std::vector<std::string> raised = RunAtOnce(Copies, [&](int i) {
+      copies[i]->SendMessage(Me(), Me(), "Subject " + std::to_string(i), "Body");
+    });
+    EXPECT_TRUE(raised.empty()) << raised.front();
+    TRecordingInBox inbox;
+    TYOZMessage reader(&database);
+    reader.FillInBox(&inbox);
+    ASSERT_EQ(inbox.Rows.size(), size_t(Copies));
+    std::set<std::string> keys, subjects;
+    for (const TListRow& row : inbox.Rows) {
+      keys.insert(row.SubItem(2));
+      subjects.insert(row.SubItem(0));
+    }
+    EXPECT_EQ(keys.size(), size_t(Copies));
+    EXPECT_EQ(subjects.size(), size_t(Copies));
+  }
 }

@@ -7,6 +7,9 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <thread>
+
+#include "SysUtils.h"
 
 namespace {
 
@@ -93,4 +96,27 @@ std::vector<std::string> SplitLines(const std::string& Text) {
     start = end + 2;
   }
   return lines;
+}
+
+std::vector<std::string> RunAtOnce(int Count, const std::function<void(int)>& Work) {
+  std::atomic<int> waiting{Count};
+  std::vector<std::string> failures(Count);
+  std::vector<std::thread> threads;
+  for (int i = 0; i < Count; ++i)
+    threads.emplace_back([&, i] {
+      --waiting;
+      while (waiting.load() > 0) std::this_thread::yield();
+      try {
+        Work(i);
+      } catch (const Exception& e) {
+        failures[i] = e.Message;
+      } catch (const std::exception& e) {
+        failures[i] = e.what();
+      }
+    });
+  for (std::thread& t : threads) t.join();
+  std::vector<std::string> raised;
+  for (const std::string& f : failures)
+    if (!f.empty()) raised.push_back(f);
+  return raised;
 }

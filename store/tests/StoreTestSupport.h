@@ -3,6 +3,7 @@
 // for the per-user settings, and a second login on the same machine (a child of the test program).
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -39,3 +40,7 @@ std::vector<std::string> SplitLines(const std::string& Text);  // on CR LF
 // Message boxes the store shows are recorded here instead of shown.
 extern std::vector<std::string> ShownMessageBoxes;
 void RecordMessageBoxes();
+
+// Runs Work(0) ... Work(Count-1) on Count threads released at the same moment, as copies on several
+// machines doing the same thing at once; returns the messages of the exceptions they raised.
+std::vector<std::string> RunAtOnce(int Count, const std::function<void(int)>& Work);

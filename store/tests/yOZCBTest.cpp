@@ -129,3 +129,18 @@ TEST(Settings, BadValuesAreReplacedByTheirDefaults) {
   EXPECT_EQ(rec.yOZDBasePath.size(), 255u);
   EXPECT_EQ(rec.yOZDBasePath.substr(0, 4), "C:\\p");
 }
+
+TEST(Settings, SavedTextsKeepToTheirFieldLengths) {
+  TRegistrySandbox sandbox;
+  TyOZCB cb;
+  TyOZCBRec rec;
+  cb.SetDefaults(rec);
+  rec.yOZDBasePath = "C:\\" + std::string(400, 'd');
+  rec.ShutDownStatus = std::string(60, 'G');
+  rec.Info2 = std::string(256, 'i');
+  cb.SaveSettings(rec);
+  EXPECT_EQ(StringValue("yOZDBasePath").size(), 255u);
+  EXPECT_EQ(StringValue("ShutDownStatus"), std::string(50, 'G'));
+  EXPECT_EQ(StringValue("Info2"), std::string(255, 'i'));
+  EXPECT_EQ(rec.yOZDBasePath.size(), 403u);  // the caller's record is left alone
+}

@@ -244,3 +244,28 @@ TEST_F(DatabaseTest, UpdateUserOfAnUnknownLoginRaises) {
     EXPECT_EQ(e.Message, "Unable to perform lookup on user NOBODY Object not found");
   }
 }
+
+// Copies starting at once on a new, empty folder: each finds no user file; one creates it and
+// becomes the administrator, and no registration fails because another copy created the file first.
+TEST(RegistrationRace, CopiesStartingAtOnceOnANewDatabaseAllRegister) {
+  RecordMessageBoxes();
+  constexpr int Copies = 6;
+  for (int round = 0; round < 3; ++round) {
+    TTempFolder db("regrace");
+    std::vector<std::unique_ptr<TyOZFile>> copies;
+    for (int i = 0; i < Copies; ++i) copies.push_back(std::make_unique<TyOZFile>(db.Path()));
+    std::vector<std::string> raised = RunAtOnce(Copies, [&](int i) { copies[i]->RegisterCurrentUser(); });
+    EXPECT_TRUE(raised.empty()) << raised.front();
+    TIsamFile f("");
+    ASSERT_TRUE(f.Open(db.Path() + "yOZDB31", 3));
+    TUserRec first;
+    ASSERT_TRUE(f.GetEqual(first.Data, 0, "0000000001"));
+    EXPECT_EQ(first.LogInName(), Me());
+    int administrators = 0;
+    TUserRec rec;
+    ASSERT_TRUE(f.First(0));
+    while (f.GetNext(rec.Data, 0, 16, "")) administrators += rec.Administrator() == 1;
+    EXPECT_EQ(administrators, 1);
+    f.Close();
+  }
+}

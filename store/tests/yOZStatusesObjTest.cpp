@@ -95,3 +95,21 @@ TEST_F(StatusTest, WithoutTheFileEveryOperationSaysSo) {
   TStringList list;
   EXPECT_EQ(Raised([&] { Statuses->FillStatusList(&list); }).rfind("Unable to open Status dataset - ", 0), 0u);
 }
+
+// Copies opening their status lists at once on a new database: one creates and seeds the file, the
+// others neither fail nor seed it again.
+TEST(StatusRace, FileCreatedAtOnceBySeveralCopiesIsSeededOnce) {
+  RecordMessageBoxes();
+  constexpr int Copies = 6;
+  for (int round = 0; round < 3; ++round) {
+    TTempFolder db("statrace");
+    TyOZFile database(db.Path());
+    std::vector<std::unique_ptr<TYOZStatus>> copies;
+    for (int i = 0; i < Copies; ++i) copies.push_back(std::make_unique<TYOZStatus>(&database));
+    std::vector<std::string> raised = RunAtOnce(Copies, [&](int i) { copies[i]->CreateStatusFile(); });
+    EXPECT_TRUE(raised.empty()) << raised.front();
+    TStringList list;
+    copies[0]->FillStatusList(&list);
+    EXPECT_EQ(list.Count(), 10);
+  }
+}

@@ -16,6 +16,18 @@ const char* const NoPermission =
 
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
+// Reads a stored record into a user in memory.
+void TakeUser(const TUserRec& Rec, TUser& User) {
+  User.Name = Rec.Name();
+  User.Status = Rec.Status();
+  User.Extension = Rec.Extension();
+  User.Comments = Rec.Comments();
+  User.Department = Rec.Department();
+  User.LogInName = Rec.LogInName();
+  User.Administrator = Rec.Administrator();
+  User.Updated = Rec.Updated();
+}
+
 // Writes a user's details over the stored record; the time of the change is now.
 void PutUser(TUserRec& Rec, const TUser& User) {
   Rec.SetAdministrator(User.Administrator);
@@ -123,14 +135,7 @@ void TyOZFile::LoadCurrentUser() {
   }
   SetStatusText("");
   TUser& u = TheUser();
-  u.Name = rec.Name();
-  u.Status = rec.Status();
-  u.Extension = rec.Extension();
-  u.Comments = rec.Comments();
-  u.Department = rec.Department();
-  u.LogInName = rec.LogInName();
-  u.Administrator = rec.Administrator();
-  u.Updated = rec.Updated();
+  TakeUser(rec, u);
   StoredStatus = u.Status;
 }
 
@@ -156,13 +161,9 @@ void TyOZFile::SaveCurrentUserStatus() {
       throw Exception("Unable to perform lookup on user " + CurrentUser->LogInName + " " + UserFile->ErrorText());
     oldStatus = rec.Status();
     // Details changed elsewhere (an administrator's edit) win over ours; only the status is new.
-    u.Name = rec.Name();
-    u.Extension = rec.Extension();
-    u.Department = rec.Department();
-    u.Comments = rec.Comments();
-    u.LogInName = rec.LogInName();
-    u.Administrator = rec.Administrator();
-    u.Updated = rec.Updated();
+    const std::string newStatus = u.Status;
+    TakeUser(rec, u);
+    u.Status = newStatus;
     PutUser(rec, u);
     IsAdministrator = u.Administrator == 1;
     if (Hooks.SetTrayImage) Hooks.SetTrayImage(StatusImageIndex(rec.Status()));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "IsamFile.h"
+#include "StoreTestSupport.h"
 #include "SysUtils.h"
 
 namespace {
@@ -17,21 +18,6 @@ const char* const kUserFormat = "%,$*51,$*31,$*11,$*21,$*51,X$*21,$*31,$*51,$*51
 const char* const kMessageFormat = "%,$*31,$*256,X$*7,$*256,X$*31,$*31,X$*31,$*31";
 const char* const kStatusFormat = "X$*31";
 const char* const kDepartmentFormat = "X$*21";
-
-void PutText(uint8_t* rec, size_t offset, size_t size, const std::string& s) {
-  std::memset(rec + offset, 0, size);
-  std::memcpy(rec + offset, s.data(), std::min(s.size(), size - 1));
-}
-std::string GetText(const uint8_t* rec, size_t offset, size_t size) {
-  const char* p = reinterpret_cast<const char*>(rec + offset);
-  return std::string(p, strnlen(p, size));
-}
-void PutInt(uint8_t* rec, size_t offset, int16_t v) { std::memcpy(rec + offset, &v, 2); }
-int16_t GetInt(const uint8_t* rec, size_t offset) {
-  int16_t v;
-  std::memcpy(&v, rec + offset, 2);
-  return v;
-}
 
 struct UserRec {
   uint8_t Data[429] = {};

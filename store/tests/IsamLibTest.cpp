@@ -12,21 +12,13 @@
 #include <vector>
 
 #include "IsamFile.h"
+#include "StoreTestSupport.h"
 
 namespace {
 
 const char* const kUserFormat = "%,$*51,$*31,$*11,$*21,$*51,X$*21,$*31,$*51,$*51,$*51,$*51,%,%,%";
 const char* const kDepartmentFormat = "X$*21";
 const char* const kChildVar = "YOZ_ISAM_CHILD";
-
-void PutText(uint8_t* rec, size_t offset, size_t size, const std::string& s) {
-  std::memset(rec + offset, 0, size);
-  std::memcpy(rec + offset, s.data(), std::min(s.size(), size - 1));
-}
-std::string GetText(const uint8_t* rec, size_t offset, size_t size) {
-  const char* p = reinterpret_cast<const char*>(rec + offset);
-  return std::string(p, strnlen(p, size));
-}
 
 struct UserRec {
   uint8_t Data[429] = {};

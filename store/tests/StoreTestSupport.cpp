@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <cstring>
@@ -119,4 +120,31 @@ std::vector<std::string> RunAtOnce(int Count, const std::function<void(int)>& Wo
   for (const std::string& f : failures)
     if (!f.empty()) raised.push_back(f);
   return raised;
+}
+
+std::string Raised(const std::function<void()>& Op) {
+  try {
+    Op();
+  } catch (const Exception& e) {
+    return e.Message;
+  }
+  return "no exception";
+}
+
+void PutText(uint8_t* Rec, size_t Offset, size_t Size, const std::string& Text) {
+  std::memset(Rec + Offset, 0, Size);
+  std::memcpy(Rec + Offset, Text.data(), std::min(Text.size(), Size - 1));
+}
+
+std::string GetText(const uint8_t* Rec, size_t Offset, size_t Size) {
+  const char* p = reinterpret_cast<const char*>(Rec + Offset);
+  return std::string(p, strnlen(p, Size));
+}
+
+void PutInt(uint8_t* Rec, size_t Offset, int16_t Value) { std::memcpy(Rec + Offset, &Value, 2); }
+
+int16_t GetInt(const uint8_t* Rec, size_t Offset) {
+  int16_t v;
+  std::memcpy(&v, Rec + Offset, 2);
+  return v;
 }

@@ -3,6 +3,7 @@
 // for the per-user settings, and a second login on the same machine (a child of the test program).
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <string>
 #include <vector>
@@ -36,6 +37,15 @@ private:
 std::string ReadWholeFile(const std::string& FileName);
 void WriteWholeFile(const std::string& FileName, const std::string& Text);
 std::vector<std::string> SplitLines(const std::string& Text);  // on CR LF
+
+// The message of the exception Op raises, or "no exception".
+std::string Raised(const std::function<void()>& Op);
+
+// Fields of a record buffer packed by hand at their offsets, independent of the store's own packing.
+void PutText(uint8_t* Rec, size_t Offset, size_t Size, const std::string& Text);
+std::string GetText(const uint8_t* Rec, size_t Offset, size_t Size);
+void PutInt(uint8_t* Rec, size_t Offset, int16_t Value);
+int16_t GetInt(const uint8_t* Rec, size_t Offset);
 
 // Message boxes the store shows are recorded here instead of shown.
 extern std::vector<std::string> ShownMessageBoxes;

@@ -39,15 +39,6 @@ protected:
   std::unique_ptr<TYOZDepartment> Departments;
 };
 
-std::string Raised(const std::function<void()>& op) {
-  try {
-    op();
-  } catch (const Exception& e) {
-    return e.Message;
-  }
-  return "no exception";
-}
-
 }  // namespace
 
 TEST_F(DepartmentTest, NewFileGivesOnlyTheTopNode) {

@@ -26,15 +26,6 @@ protected:
   std::unique_ptr<TYOZStatus> Statuses;
 };
 
-std::string Raised(const std::function<void()>& op) {
-  try {
-    op();
-  } catch (const Exception& e) {
-    return e.Message;
-  }
-  return "no exception";
-}
-
 }  // namespace
 
 TEST_F(StatusTest, NewDatabaseIsSeededOnce) {

@@ -765,6 +765,13 @@ TEST_F(MainWindow, EnablingRules) {
   EXPECT_FALSE(Form->actUsers->Enabled());
   EXPECT_FALSE(Form->actStatuses->Enabled());
   EXPECT_FALSE(Form->actDepartments->Enabled());
+  // The buttons and menu items follow their actions.
+  auto* button = dynamic_cast<TSpeedButton*>(Form->FindComponent("btnUsers"));
+  ASSERT_NE(button, nullptr);
+  EXPECT_FALSE(button->Enabled());
+  auto* item = dynamic_cast<TMenuItem*>(Form->FindComponent("popSendMessage"));
+  ASSERT_NE(item, nullptr);
+  EXPECT_FALSE(item->Enabled());
   Form->lvMainDblClick(Form->lvMain);
   EXPECT_EQ(sends, 1);
 }

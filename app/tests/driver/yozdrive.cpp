@@ -1,0 +1,322 @@
+// Plays a user at a running board from outside, the way a person at that machine would: finds the
+// board by its caption, presses keys, clicks rows and tree nodes, and reads what the board shows. It
+// also seeds and reads the shared user file for the tests' set-up and checks.
+//
+//   yozdrive wait <caption> [ms]            wait until a visible window has this caption
+//   yozdrive gone <caption> [ms]            wait until no window has this caption
+//   yozdrive board <caption>                print the board: one line per row, columns joined by |
+//   yozdrive key <caption> <keys>           e.g. ctrl+L, F5 (to the board's list)
+//   yozdrive click-row <caption> <login>    left click on the row of that login
+//   yozdrive click-tree <caption> <text>    left click on the tree node with that text
+//   yozdrive seed <folder> <login>:<admin>:<department>:<comment> ...   user file and departments
+//   yozdrive user <folder> <login>          print status|comments|administrator of a login
+//
+// Exit code 0 on success, 1 on a failed wait or check, 2 on bad use.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "IsamFile.h"
+#include "SysUtils.h"
+#include "yOZDepartmentObj.h"
+#include "yOZUser.h"
+
+namespace {
+
+HWND FindBoard(const std::string& Caption) {
+  struct Ctx {
+    const std::string* Caption;
+    HWND Found;
+  } ctx{&Caption, nullptr};
+  EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* c = reinterpret_cast<Ctx*>(p);
+        char text[512] = {};
+        GetWindowTextA(w, text, sizeof text);
+        if (IsWindowVisible(w) && *c->Caption == text) {
+          c->Found = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&ctx));
+  return ctx.Found;
+}
+
+HWND FindChild(HWND Parent, const char* Class) {
+  struct Ctx {
+    const char* Class;
+    HWND Found;
+  } ctx{Class, nullptr};
+  EnumChildWindows(
+      Parent,
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* c = reinterpret_cast<Ctx*>(p);
+        char cls[128] = {};
+        GetClassNameA(w, cls, sizeof cls);
+        if (_stricmp(cls, c->Class) == 0) {
+          c->Found = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&ctx));
+  return ctx.Found;
+}
+
+// Memory inside the board's process for the list and tree messages that carry pointers.
+class TRemote {
+public:
+  explicit TRemote(HWND Wnd, size_t Size = 4096) : FSize(Size) {
+    DWORD pid = 0;
+    GetWindowThreadProcessId(Wnd, &pid);
+    FProcess = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_READ | PROCESS_VM_WRITE, FALSE, pid);
+    if (FProcess) FMem = VirtualAllocEx(FProcess, nullptr, Size, MEM_COMMIT, PAGE_READWRITE);
+  }
+  ~TRemote() {
+    if (FMem) VirtualFreeEx(FProcess, FMem, 0, MEM_RELEASE);
+    if (FProcess) CloseHandle(FProcess);
+  }
+  bool Ok() const { return FMem != nullptr; }
+  char* At(size_t Offset) const { return static_cast<char*>(FMem) + Offset; }
+  void Write(size_t Offset, const void* Data, size_t Size) const {
+    WriteProcessMemory(FProcess, At(Offset), Data, Size, nullptr);
+  }
+  void Read(size_t Offset, void* Data, size_t Size) const {
+    ReadProcessMemory(FProcess, At(Offset), Data, Size, nullptr);
+  }
+
+private:
+  HANDLE FProcess = nullptr;
+  void* FMem = nullptr;
+  size_t FSize;
+};
+
+std::string ItemText(HWND List, const TRemote& R, int Item, int Sub) {
+  LVITEMA it{};
+  it.iSubItem = Sub;
+  it.pszText = R.At(1024);
+  it.cchTextMax = 1024;
+  R.Write(0, &it, sizeof it);
+  SendMessageA(List, LVM_GETITEMTEXTA, WPARAM(Item), LPARAM(R.At(0)));
+  char buf[1024] = {};
+  R.Read(1024, buf, sizeof buf - 1);
+  return buf;
+}
+
+std::vector<std::vector<std::string>> BoardRows(HWND List) {
+  std::vector<std::vector<std::string>> rows;
+  TRemote r(List);
+  if (!r.Ok()) return rows;
+  int n = int(SendMessageA(List, LVM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    std::vector<std::string> row;
+    for (int c = 0; c < 7; ++c) row.push_back(ItemText(List, r, i, c));
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+void Click(HWND Wnd, POINT ClientPoint) {
+  ClientToScreen(Wnd, &ClientPoint);
+  HWND top = GetAncestor(Wnd, GA_ROOT);
+  SetForegroundWindow(top);
+  SetCursorPos(ClientPoint.x, ClientPoint.y);
+  Sleep(50);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+  Sleep(100);
+}
+
+int Wait(const std::string& Caption, int Ms, bool Present) {
+  DWORD start = GetTickCount();
+  for (;;) {
+    bool found = FindBoard(Caption) != nullptr;
+    if (found == Present) return 0;
+    if (GetTickCount() - start > DWORD(Ms)) {
+      std::fprintf(stderr, "timed out waiting for %s\"%s\"\n", Present ? "" : "the end of ", Caption.c_str());
+      return 1;
+    }
+    Sleep(50);
+  }
+}
+
+int Key(HWND Board, const std::string& Keys) {
+  std::vector<WORD> mods;
+  std::string rest = Keys;
+  for (;;) {
+    size_t plus = rest.find('+');
+    if (plus == std::string::npos) break;
+    std::string m = UpperCase(rest.substr(0, plus));
+    if (m == "CTRL") mods.push_back(VK_CONTROL);
+    else if (m == "SHIFT") mods.push_back(VK_SHIFT);
+    else if (m == "ALT") mods.push_back(VK_MENU);
+    rest = rest.substr(plus + 1);
+  }
+  WORD vk = 0;
+  if (rest.size() == 1) vk = WORD(toupper(rest[0]));
+  else if (rest[0] == 'F' || rest[0] == 'f') vk = WORD(VK_F1 + std::atoi(rest.c_str() + 1) - 1);
+  if (!vk) return 2;
+  SetForegroundWindow(Board);
+  Sleep(100);
+  std::vector<INPUT> in;
+  auto add = [&](WORD k, bool up) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = k;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.push_back(i);
+  };
+  for (WORD m : mods) add(m, false);
+  add(vk, false);
+  add(vk, true);
+  for (auto it = mods.rbegin(); it != mods.rend(); ++it) add(*it, true);
+  SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+  Sleep(100);
+  return 0;
+}
+
+int ClickRow(HWND Board, const std::string& Login) {
+  HWND list = FindChild(Board, "TListView");
+  if (!list) return 1;
+  auto rows = BoardRows(list);
+  for (size_t i = 0; i < rows.size(); ++i) {
+    if (rows[i][5] != Login) continue;
+    TRemote r(list);
+    RECT rc{LVIR_LABEL, 0, 0, 0};
+    r.Write(0, &rc, sizeof rc);
+    SendMessageA(list, LVM_GETITEMRECT, WPARAM(i), LPARAM(r.At(0)));
+    r.Read(0, &rc, sizeof rc);
+    Click(list, POINT{rc.left + 4, (rc.top + rc.bottom) / 2});
+    return 0;
+  }
+  std::fprintf(stderr, "no row for %s\n", Login.c_str());
+  return 1;
+}
+
+int ClickTree(HWND Board, const std::string& Text) {
+  HWND tree = FindChild(Board, "TTreeView");
+  if (!tree) return 1;
+  TRemote r(tree);
+  // Depth-first over the nodes.
+  std::vector<HTREEITEM> stack;
+  if (auto root = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))) stack.push_back(root);
+  while (!stack.empty()) {
+    HTREEITEM h = stack.back();
+    stack.pop_back();
+    TVITEMA it{};
+    it.mask = TVIF_TEXT;
+    it.hItem = h;
+    it.pszText = r.At(1024);
+    it.cchTextMax = 1024;
+    r.Write(0, &it, sizeof it);
+    SendMessageA(tree, TVM_GETITEMA, 0, LPARAM(r.At(0)));
+    char buf[1024] = {};
+    r.Read(1024, buf, sizeof buf - 1);
+    if (Text == buf) {
+      RECT rc{};
+      // TVM_GETITEMRECT takes the item in the rectangle's place.
+      r.Write(0, &h, sizeof h);
+      SendMessageA(tree, TVM_GETITEMRECT, TRUE, LPARAM(r.At(0)));
+      r.Read(0, &rc, sizeof rc);
+      Click(tree, POINT{rc.left + 3, (rc.top + rc.bottom) / 2});
+      return 0;
+    }
+    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, LPARAM(h));
+    if (auto next = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(h)))) stack.push_back(next);
+    if (auto child = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(h)))) stack.push_back(child);
+  }
+  std::fprintf(stderr, "no node %s\n", Text.c_str());
+  return 1;
+}
+
+// The shared user file with the given users and the departments they name.
+int Seed(const std::string& Folder, int Argc, char** Argv) {
+  TIsamFile users("");
+  const std::string name = Folder + UserFileName;
+  if (!users.CreateFile(name, 10, UserFileFormat) || !users.Open(name, 3)) {
+    std::fprintf(stderr, "%s\n", users.ErrorText().c_str());
+    return 1;
+  }
+  std::vector<std::string> departments;
+  for (int i = 0; i < Argc; ++i) {
+    std::string spec = Argv[i];
+    std::vector<std::string> f;
+    size_t p;
+    while ((p = spec.find(':')) != std::string::npos) {
+      f.push_back(spec.substr(0, p));
+      spec = spec.substr(p + 1);
+    }
+    f.push_back(spec);
+    f.resize(4);
+    TUserRec rec;
+    rec.SetName(f[0]);
+    rec.SetLogInName(f[0]);
+    rec.SetStatus("Available");
+    rec.SetAdministrator(int16_t(std::atoi(f[1].c_str())));
+    rec.SetDepartment(f[2]);
+    rec.SetComments(f[3]);
+    rec.SetUpdated(DateTimeToStr(Now()));
+    if (!users.Add(rec.Data, "")) return 1;
+    bool known = f[2].empty();
+    for (auto& d : departments) known = known || d == f[2];
+    if (!known) departments.push_back(f[2]);
+  }
+  users.Close();
+  TYOZDepartment deps;
+  deps.CreateDepartmentFile();
+  for (auto& d : departments) deps.AddDepartment(d);
+  return 0;
+}
+
+int User(const std::string& Folder, const std::string& Login) {
+  TIsamFile users("");
+  TUserRec rec;
+  if (!users.Open(Folder + UserFileName, 3) || !users.GetEqual(rec.Data, 7, Login)) return 1;
+  users.Close();
+  std::printf("%s|%s|%d\n", rec.Status().c_str(), rec.Comments().c_str(), rec.Administrator());
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 3) return 2;
+  std::string cmd = argv[1];
+  try {
+    if (cmd == "wait") return Wait(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000, true);
+    if (cmd == "gone") return Wait(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000, false);
+    if (cmd == "seed") return Seed(argv[2], argc - 3, argv + 3);
+    if (cmd == "user" && argc > 3) return User(argv[2], argv[3]);
+    HWND board = FindBoard(argv[2]);
+    if (!board) {
+      std::fprintf(stderr, "no window \"%s\"\n", argv[2]);
+      return 1;
+    }
+    if (cmd == "board") {
+      HWND list = FindChild(board, "TListView");
+      if (!list) return 1;
+      for (auto& row : BoardRows(list)) {
+        std::string line;
+        for (size_t c = 0; c < row.size(); ++c) line += (c ? "|" : "") + row[c];
+        std::printf("%s\n", line.c_str());
+      }
+      return 0;
+    }
+    if (cmd == "key" && argc > 3) return Key(board, argv[3]);
+
+    if (cmd == "click-row" && argc > 3) return ClickRow(board, argv[3]);
+    if (cmd == "click-tree" && argc > 3) return ClickTree(board, argv[3]);
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "%s\n", e.what());
+    return 1;
+  }
+  return 2;
+}

@@ -141,6 +141,10 @@ protected:
     for (auto* s : Subs) it->SubItems()->Add(s);
   }
   void Click(HWND Wnd, POINT P, bool Double = false) {
+    // The pointer rests on the point, so the view's drag detection sees no movement.
+    POINT s = P;
+    ClientToScreen(Wnd, &s);
+    SetCursorPos(s.x, s.y);
     LPARAM lp = MAKELPARAM(P.x, P.y);
     PostMessageA(Wnd, WM_LBUTTONDOWN, MK_LBUTTON, lp);
     PostMessageA(Wnd, WM_LBUTTONUP, 0, lp);

@@ -219,6 +219,30 @@ TEST_F(ActionsTest, ShortcutWithCtrlRunsOnlyAnEnabledAction) {
   EXPECT_EQ(F->SendRuns, 1);
 }
 
+TEST_F(ActionsTest, KeyPressedInAControlRunsTheFormsActionShortcut) {
+  btn->SetFocus();
+  PumpUntil([&] { return GetFocus() == btn->Handle(); });
+  BYTE keys[256];
+  GetKeyboardState(keys);
+  BYTE saved = keys[VK_CONTROL];
+  auto press = [&](bool ctrl) {
+    keys[VK_CONTROL] = ctrl ? 0x80 : 0;
+    SetKeyboardState(keys);
+    PostMessageA(btn->Handle(), WM_KEYDOWN, 'S', 0x001F0001);
+    PumpUntil([] { return false; }, 80);
+  };
+  press(true);
+  EXPECT_EQ(F->SendRuns, 1);
+  EXPECT_EQ(F->SentFrom, nullptr);  // a shortcut names no component
+  press(false);
+  EXPECT_EQ(F->SendRuns, 1);
+  F->SendAllowed = false;  // the action turns disabled at its update: the key does nothing
+  press(true);
+  EXPECT_EQ(F->SendRuns, 1);
+  keys[VK_CONTROL] = saved;
+  SetKeyboardState(keys);
+}
+
 TEST_F(ActionsTest, FreedActionLeavesItsClients) {
   TObject::Free(act);
   act = nullptr;

@@ -6,6 +6,8 @@
 #include "Forms.h"
 #include "ImgList.h"
 
+#include <commctrl.h>
+
 void InstallMenusFormHook();
 
 // ---------------------------------------------------------------------------------------------------
@@ -407,6 +409,15 @@ void TMenuItem::AppendTo(HMENU Menu) {
     SetMenuItemInfoA(Menu, UINT(pos), TRUE, &mi);
   }
   if (FDefault) SetMenuDefaultItem(Menu, UINT(pos), TRUE);
+  if (FImageIndex >= 0)
+    if (TMenu* m = GetParentMenu())
+      if (HBITMAP bmp = m->ItemBitmap(FImageIndex)) {
+        MENUITEMINFOA mi{};
+        mi.cbSize = sizeof mi;
+        mi.fMask = MIIM_BITMAP;
+        mi.hbmpItem = bmp;
+        SetMenuItemInfoA(Menu, UINT(pos), TRUE, &mi);
+      }
 }
 
 void TMenuItem::Publish(TPublisher<TMenuItem>& p) {
@@ -443,6 +454,7 @@ TMenu::~TMenu() {
   FItems->FMenu = nullptr;
   TObject::Free(FItems);
   if (FHandle && IsMenu(FHandle)) DestroyMenu(FHandle);
+  FreeBitmaps();
 }
 
 void TMenu::SetImages(TCustomImageList* Value) {
@@ -461,9 +473,32 @@ HMENU TMenu::Handle() {
   return FHandle;
 }
 
+HBITMAP TMenu::ItemBitmap(int Index) {
+  if (!FImages || Index < 0 || Index >= FImages->Count()) return nullptr;
+  int w = FImages->Width(), h = FImages->Height();
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+  ReleaseDC(nullptr, screen);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  RECT r{0, 0, w, h};
+  FillRect(dc, &r, GetSysColorBrush(COLOR_MENU));
+  ImageList_Draw(FImages->Handle(), Index, dc, 0, 0, ILD_TRANSPARENT);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  FBitmaps.push_back(bmp);
+  return bmp;
+}
+
+void TMenu::FreeBitmaps() {
+  for (HBITMAP b : FBitmaps) DeleteObject(b);
+  FBitmaps.clear();
+}
+
 void TMenu::RebuildHandle() {
   if (!FHandle) return;
   while (GetMenuItemCount(FHandle) > 0) DeleteMenu(FHandle, 0, MF_BYPOSITION);
+  FreeBitmaps();
   FItems->DestroyHandles();
   FItems->FHandle = FHandle;
   for (auto* i : FItems->FItems) i->AppendTo(FHandle);

@@ -199,8 +199,12 @@ public:
 protected:
   virtual HMENU CreateMenuHandle() = 0;
   virtual void MenuChanged();
+  // The picture of image Index for a menu item (kept until the menu is built again), or nullptr.
+  HBITMAP ItemBitmap(int Index);
+  void FreeBitmaps();
   friend class TMenuItem;
   HMENU FHandle = nullptr;
+  std::vector<HBITMAP> FBitmaps;
 
 private:
   TMenuItem* FItems;

@@ -10,6 +10,7 @@
 #include "ActnList.h"
 #include "Forms.h"
 #include "Menus.h"
+#include "ImgList.h"
 #include "StdCtrls.h"
 
 namespace {
@@ -183,6 +184,42 @@ TEST(MenuItems, WindowsMenuFollowsTheItems) {
   EXPECT_EQ(GetMenuItemCount(menu.Handle()), 3);
   EXPECT_EQ(menu.Items()->Count(), 3);
   EXPECT_THROW(menu.Items()->Items(3), EMenuError);
+}
+
+TEST(MenuItems, ItemsShowTheirImage) {
+  TImageList images(nullptr);
+  TBitmap pic;
+  pic.SetSize(16, 16);
+  pic.Canvas()->Brush()->SetColor(clRed);
+  pic.Canvas()->FillRect(RECT{0, 0, 16, 16});
+  images.Add(&pic, nullptr);
+  TPopupMenu menu(nullptr);
+  menu.SetImages(&images);
+  auto* a = new TMenuItem(nullptr);
+  a->SetCaption("At Lunch");
+  a->SetImageIndex(0);
+  auto* b = new TMenuItem(nullptr);
+  b->SetCaption("No picture");
+  b->SetImageIndex(5);  // beyond the list: no picture
+  menu.Items()->Add(a);
+  menu.Items()->Add(b);
+  MENUITEMINFOA mi{};
+  mi.cbSize = sizeof mi;
+  mi.fMask = MIIM_BITMAP;
+  ASSERT_TRUE(GetMenuItemInfoA(menu.Handle(), 0, TRUE, &mi));
+  ASSERT_NE(mi.hbmpItem, nullptr);
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, mi.hbmpItem);
+  EXPECT_EQ(GetPixel(dc, 8, 8), RGB(255, 0, 0));
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  mi.hbmpItem = nullptr;
+  GetMenuItemInfoA(menu.Handle(), 1, TRUE, &mi);
+  EXPECT_EQ(mi.hbmpItem, nullptr);
+  menu.SetImages(nullptr);
+  mi.hbmpItem = nullptr;
+  GetMenuItemInfoA(menu.Handle(), 0, TRUE, &mi);
+  EXPECT_EQ(mi.hbmpItem, nullptr);
 }
 
 TEST(MenuItems, InsertTwiceIsRefused) {

@@ -1084,6 +1084,9 @@ void TWinControl::Dispatch(TMessage& Message) {
         return;
       }
       TLiveGuard g(this);
+      // Shortcuts of the form (menus, actions) come first.
+      if (TCustomForm* form = ::GetParentForm(this))
+        if (form->IsShortCut(k) || !g) return;
       if (Perform(CM_CHILDKEY, k.CharCode(), reinterpret_cast<LPARAM>(this)) != 0) return;
       if (!g) return;
       LRESULT mask = 0;

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "ControlsInternal.h"
+#include "Menus.h"
 
 const TEnumInfo WindowStateNames{"TWindowState", {"wsNormal", "wsMinimized", "wsMaximized"}};
 const TEnumInfo PositionNames{"TPosition",
@@ -469,6 +470,14 @@ void TCustomForm::DefocusControl(TWinControl* Control, bool Removing) {
   }
 }
 
+bool TCustomForm::IsShortCut(TWMKey& Message) {
+  bool handled = false;
+  TLiveGuard g(this);
+  OnShortCut(Message, handled);
+  if (handled || !g) return true;
+  return FormIsShortCut(this, Message);
+}
+
 void TCustomForm::CMDialogKey(TWMKey& Message) {
   TShiftState shift = KeyDataToShiftState(Message.KeyData());
   switch (Message.CharCode()) {
@@ -630,4 +639,5 @@ void TCustomForm::Publish(TPublisher<TCustomForm>& p) {
   p.Event("OnPaint", &TCustomForm::OnPaint);
   p.Event("OnClose", &TCustomForm::OnClose);
   p.Event("OnCloseQuery", &TCustomForm::OnCloseQuery);
+  p.Event("OnShortCut", &TCustomForm::OnShortCut);
 }

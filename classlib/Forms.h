@@ -41,6 +41,7 @@ using TCloseQueryEvent = TEvent<TObject*, bool&>;
 using TExceptionEvent = TEvent<TObject*, Exception*>;
 using TIdleEvent = TEvent<TObject*, bool&>;
 using TMessageEvent = TEvent<MSG&, bool&>;
+using TShortCutEvent = TEvent<TWMKey&, bool&>;
 
 class EInvalidForm : public Exception {
 public:
@@ -100,6 +101,9 @@ public:
   void FocusControl(TWinControl* Control);
   void DefocusControl(TWinControl* Control, bool Removing);
   bool Active() const { return FActive; }
+  // A key pressed anywhere on the form: OnShortCut, then the shortcuts of the form's main menu,
+  // action lists and popup menus. True when one ran.
+  virtual bool IsShortCut(TWMKey& Message);
 
   void CreateParams(TCreateParams& Params) override;
   void CreateWnd() override;
@@ -120,6 +124,7 @@ public:
   TNotifyEvent OnPaint;
   TCloseEvent OnClose;
   TCloseQueryEvent OnCloseQuery;
+  TShortCutEvent OnShortCut;
 
   static void Publish(TPublisher<TCustomForm>& p);
 

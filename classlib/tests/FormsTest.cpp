@@ -407,6 +407,24 @@ TEST(FormsModal, KeyPreviewLetsTheFormSeeKeysFirst) {
   EXPECT_EQ(form.Keys[1], 'X');
   ASSERT_EQ(button.Keys.size(), 2u);  // 'A' and 'B'; 'X' was swallowed by the form
   EXPECT_EQ(button.Keys[1], 'B');
+  // A shortcut of the form runs before the control sees the key.
+  struct S {
+    int Runs = 0;
+    void Short(TWMKey& Msg, bool& Handled) {
+      if (Msg.CharCode() == VK_F5) {
+        ++Runs;
+        Handled = true;
+      }
+    }
+  } sc;
+  f->SetKeyPreview(false);
+  f->OnShortCut = Bind(&sc, &S::Short);
+  PostMessageA(ok->WindowHandle(), WM_KEYDOWN, VK_F5, 1);
+  PostMessageA(ok->WindowHandle(), WM_KEYDOWN, VK_F6, 1);
+  PumpUntil([&] { return button.Keys.size() >= 3; }, 1000);
+  EXPECT_EQ(sc.Runs, 1);
+  ASSERT_EQ(button.Keys.size(), 3u);
+  EXPECT_EQ(button.Keys[2], VK_F6);
 }
 
 TEST(FormsModal, SwitchingFormsGivesTheFocusBackWithoutLeavingTheControl) {

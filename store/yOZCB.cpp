@@ -1,6 +1,8 @@
 #include "yOZCB.h"
 
+#include <iterator>
 #include <memory>
+#include <variant>
 
 #include "SysUtils.h"
 #include "XRegistry.h"
@@ -18,14 +20,75 @@ std::unique_ptr<TXRegistry> OpenSettingsKey() {
 constexpr size_t ShortLen = 255;
 constexpr size_t ShutDownStatusLen = 50;
 
-void ReadShortString(TXRegistry& Reg, const std::string& Name, std::string& Field, size_t MaxLen = ShortLen) {
+void ReadShortString(TXRegistry& Reg, const std::string& Name, std::string& Field, size_t MaxLen) {
   std::string value;
   Reg.ReadStringDef(Name, value, Field);
   Field = value.substr(0, MaxLen);
 }
 
-void WriteShortString(TXRegistry& Reg, const std::string& Name, const std::string& Field, size_t MaxLen = ShortLen) {
+void WriteShortString(TXRegistry& Reg, const std::string& Name, const std::string& Field, size_t MaxLen) {
   Reg.WriteString(Name, Field.substr(0, MaxLen));
+}
+
+// Every value in load and save order: its name and its field (text fields with their length).
+struct TSettingValue {
+  const char* Name;
+  std::variant<int32_t TyOZCBRec::*, bool TyOZCBRec::*, std::string TyOZCBRec::*> Field;
+  size_t MaxLen = ShortLen;
+};
+
+const TSettingValue SettingValues[] = {
+  {"CheckForNewMsgEvery", &TyOZCBRec::CheckForNewMsgEvery},
+  {"FirstTimeRun", &TyOZCBRec::FirstTimeRun},
+  {"yOZDBasePath", &TyOZCBRec::yOZDBasePath},
+  {"PlayWavForNewMsg", &TyOZCBRec::PlayWavForNewMsg},
+  {"ShowOfflineUsers", &TyOZCBRec::ShowOfflineUsers},
+  {"SortListView", &TyOZCBRec::SortListView},
+  {"UpdateDisplayTime", &TyOZCBRec::UpdateDisplayTime},
+  {"UseVacation", &TyOZCBRec::UseVacation},
+  {"WavToPlayForNewMsgs", &TyOZCBRec::WavToPlayForNewMsgs},
+  {"ShutDownStatus", &TyOZCBRec::ShutDownStatus, ShutDownStatusLen},
+  {"ConfirmShutDown", &TyOZCBRec::ConfirmShutDown},
+  {"MiniView", &TyOZCBRec::MiniView},
+  {"ClearCommentOnSD", &TyOZCBRec::ClearCommentOnSD},
+  {"ChangeStatusOnSD", &TyOZCBRec::ChangeStatusOnSD},
+  {"DisplayDepartments", &TyOZCBRec::DisplayDepartments},
+  {"AutoComment", &TyOZCBRec::AutoComment},
+  {"DetectScreenSaver", &TyOZCBRec::DetectScreenSaver},
+  {"ScreenSaverStatus", &TyOZCBRec::ScreenSaverStatus},
+  {"MainHeight", &TyOZCBRec::MainHeight},
+  {"MainLeft", &TyOZCBRec::MainLeft},
+  {"MainTop", &TyOZCBRec::MainTop},
+  {"MainWidth", &TyOZCBRec::MainWidth},
+  {"SplitterPos", &TyOZCBRec::SplitterPos},
+  {"MainFontColour", &TyOZCBRec::MainFontColour},
+  {"MainFontSize", &TyOZCBRec::MainFontSize},
+  {"ShowGrid", &TyOZCBRec::ShowGrid},
+  {"CustomHeight", &TyOZCBRec::CustomHeight},
+  {"CustomLeft", &TyOZCBRec::CustomLeft},
+  {"CustomTop", &TyOZCBRec::CustomTop},
+  {"CustomWidth", &TyOZCBRec::CustomWidth},
+  {"Info1", &TyOZCBRec::Info1},
+  {"Info2", &TyOZCBRec::Info2},
+  {"ThisPage", &TyOZCBRec::ThisPage},
+  {"GenerateHTMLEvery", &TyOZCBRec::GenerateHTMLEvery},
+  {"HTMLLocation", &TyOZCBRec::HTMLLocation},
+  {"AutoUpdateInBrowser", &TyOZCBRec::AutoUpdateInBrowser},
+  {"FontSize", &TyOZCBRec::FontSize},
+  {"NameWidth", &TyOZCBRec::NameWidth},
+  {"StatusWidth", &TyOZCBRec::StatusWidth},
+  {"ExtWidth", &TyOZCBRec::ExtWidth},
+  {"DepartmentWidth", &TyOZCBRec::DepartmentWidth},
+  {"CommentsWidth", &TyOZCBRec::CommentsWidth},
+  {"TableBoader", &TyOZCBRec::TableBoader},
+  {"CellPadding", &TyOZCBRec::CellPadding},
+  {"CellSpacing", &TyOZCBRec::CellSpacing},
+};
+static_assert(std::size(SettingValues) == 45, "the settings record has 45 values");
+
+// SaveSettings writes the second web-page value in lower case; value names ignore case.
+const char* SavedName(const TSettingValue& Value) {
+  return std::string(Value.Name) == "Info2" ? "info2" : Value.Name;
 }
 
 }  // namespace
@@ -82,99 +145,25 @@ void TyOZCB::LoadSettings(TyOZCBRec& Rec) {
   auto reg = OpenSettingsKey();
   TXRegistry& r = *reg;
   SetDefaults(Rec);
-  Rec.CheckForNewMsgEvery = r.ReadIntegerDef("CheckForNewMsgEvery", Rec.CheckForNewMsgEvery);
-  Rec.FirstTimeRun = r.ReadBoolDef("FirstTimeRun", Rec.FirstTimeRun);
-  ReadShortString(r, "yOZDBasePath", Rec.yOZDBasePath);
-  Rec.PlayWavForNewMsg = r.ReadBoolDef("PlayWavForNewMsg", Rec.PlayWavForNewMsg);
-  Rec.ShowOfflineUsers = r.ReadBoolDef("ShowOfflineUsers", Rec.ShowOfflineUsers);
-  Rec.SortListView = r.ReadBoolDef("SortListView", Rec.SortListView);
-  Rec.UpdateDisplayTime = r.ReadIntegerDef("UpdateDisplayTime", Rec.UpdateDisplayTime);
-  Rec.UseVacation = r.ReadBoolDef("UseVacation", Rec.UseVacation);
-  ReadShortString(r, "WavToPlayForNewMsgs", Rec.WavToPlayForNewMsgs);
-  ReadShortString(r, "ShutDownStatus", Rec.ShutDownStatus, ShutDownStatusLen);
-  Rec.ConfirmShutDown = r.ReadBoolDef("ConfirmShutDown", Rec.ConfirmShutDown);
-  Rec.MiniView = r.ReadBoolDef("MiniView", Rec.MiniView);
-  Rec.ClearCommentOnSD = r.ReadBoolDef("ClearCommentOnSD", Rec.ClearCommentOnSD);
-  Rec.ChangeStatusOnSD = r.ReadBoolDef("ChangeStatusOnSD", Rec.ChangeStatusOnSD);
-  Rec.DisplayDepartments = r.ReadBoolDef("DisplayDepartments", Rec.DisplayDepartments);
-  Rec.AutoComment = r.ReadBoolDef("AutoComment", Rec.AutoComment);
-  Rec.DetectScreenSaver = r.ReadBoolDef("DetectScreenSaver", Rec.DetectScreenSaver);
-  ReadShortString(r, "ScreenSaverStatus", Rec.ScreenSaverStatus);
-  Rec.MainHeight = r.ReadIntegerDef("MainHeight", Rec.MainHeight);
-  Rec.MainLeft = r.ReadIntegerDef("MainLeft", Rec.MainLeft);
-  Rec.MainTop = r.ReadIntegerDef("MainTop", Rec.MainTop);
-  Rec.MainWidth = r.ReadIntegerDef("MainWidth", Rec.MainWidth);
-  Rec.SplitterPos = r.ReadIntegerDef("SplitterPos", Rec.SplitterPos);
-  Rec.MainFontColour = r.ReadIntegerDef("MainFontColour", Rec.MainFontColour);
-  Rec.MainFontSize = r.ReadIntegerDef("MainFontSize", Rec.MainFontSize);
-  Rec.ShowGrid = r.ReadBoolDef("ShowGrid", Rec.ShowGrid);
-  Rec.CustomHeight = r.ReadIntegerDef("CustomHeight", Rec.CustomHeight);
-  Rec.CustomLeft = r.ReadIntegerDef("CustomLeft", Rec.CustomLeft);
-  Rec.CustomTop = r.ReadIntegerDef("CustomTop", Rec.CustomTop);
-  Rec.CustomWidth = r.ReadIntegerDef("CustomWidth", Rec.CustomWidth);
-  ReadShortString(r, "Info1", Rec.Info1);
-  ReadShortString(r, "Info2", Rec.Info2);
-  ReadShortString(r, "ThisPage", Rec.ThisPage);
-  Rec.GenerateHTMLEvery = r.ReadIntegerDef("GenerateHTMLEvery", Rec.GenerateHTMLEvery);
-  ReadShortString(r, "HTMLLocation", Rec.HTMLLocation);
-  Rec.AutoUpdateInBrowser = r.ReadBoolDef("AutoUpdateInBrowser", Rec.AutoUpdateInBrowser);
-  Rec.FontSize = r.ReadIntegerDef("FontSize", Rec.FontSize);
-  Rec.NameWidth = r.ReadIntegerDef("NameWidth", Rec.NameWidth);
-  Rec.StatusWidth = r.ReadIntegerDef("StatusWidth", Rec.StatusWidth);
-  Rec.ExtWidth = r.ReadIntegerDef("ExtWidth", Rec.ExtWidth);
-  Rec.DepartmentWidth = r.ReadIntegerDef("DepartmentWidth", Rec.DepartmentWidth);
-  Rec.CommentsWidth = r.ReadIntegerDef("CommentsWidth", Rec.CommentsWidth);
-  Rec.TableBoader = r.ReadIntegerDef("TableBoader", Rec.TableBoader);
-  Rec.CellPadding = r.ReadIntegerDef("CellPadding", Rec.CellPadding);
-  Rec.CellSpacing = r.ReadIntegerDef("CellSpacing", Rec.CellSpacing);
+  for (const TSettingValue& v : SettingValues) {
+    if (auto f = std::get_if<int32_t TyOZCBRec::*>(&v.Field))
+      Rec.**f = r.ReadIntegerDef(v.Name, Rec.**f);
+    else if (auto b = std::get_if<bool TyOZCBRec::*>(&v.Field))
+      Rec.**b = r.ReadBoolDef(v.Name, Rec.**b);
+    else
+      ReadShortString(r, v.Name, Rec.*std::get<std::string TyOZCBRec::*>(v.Field), v.MaxLen);
+  }
 }
 
 void TyOZCB::SaveSettings(const TyOZCBRec& Rec) {
   auto reg = OpenSettingsKey();
   TXRegistry& r = *reg;
-  r.WriteInteger("CheckForNewMsgEvery", Rec.CheckForNewMsgEvery);
-  r.WriteBool("FirstTimeRun", Rec.FirstTimeRun);
-  WriteShortString(r, "yOZDBasePath", Rec.yOZDBasePath);
-  r.WriteBool("PlayWavForNewMsg", Rec.PlayWavForNewMsg);
-  r.WriteBool("ShowOfflineUsers", Rec.ShowOfflineUsers);
-  r.WriteBool("SortListView", Rec.SortListView);
-  r.WriteInteger("UpdateDisplayTime", Rec.UpdateDisplayTime);
-  r.WriteBool("UseVacation", Rec.UseVacation);
-  WriteShortString(r, "WavToPlayForNewMsgs", Rec.WavToPlayForNewMsgs);
-  WriteShortString(r, "ShutDownStatus", Rec.ShutDownStatus, ShutDownStatusLen);
-  r.WriteBool("ConfirmShutDown", Rec.ConfirmShutDown);
-  r.WriteBool("MiniView", Rec.MiniView);
-  r.WriteBool("ClearCommentOnSD", Rec.ClearCommentOnSD);
-  r.WriteBool("ChangeStatusOnSD", Rec.ChangeStatusOnSD);
-  r.WriteBool("DisplayDepartments", Rec.DisplayDepartments);
-  r.WriteBool("AutoComment", Rec.AutoComment);
-  r.WriteBool("DetectScreenSaver", Rec.DetectScreenSaver);
-  WriteShortString(r, "ScreenSaverStatus", Rec.ScreenSaverStatus);
-  r.WriteInteger("MainHeight", Rec.MainHeight);
-  r.WriteInteger("MainLeft", Rec.MainLeft);
-  r.WriteInteger("MainTop", Rec.MainTop);
-  r.WriteInteger("MainWidth", Rec.MainWidth);
-  r.WriteInteger("SplitterPos", Rec.SplitterPos);
-  r.WriteInteger("MainFontColour", Rec.MainFontColour);
-  r.WriteInteger("MainFontSize", Rec.MainFontSize);
-  r.WriteBool("ShowGrid", Rec.ShowGrid);
-  r.WriteInteger("CustomHeight", Rec.CustomHeight);
-  r.WriteInteger("CustomLeft", Rec.CustomLeft);
-  r.WriteInteger("CustomTop", Rec.CustomTop);
-  r.WriteInteger("CustomWidth", Rec.CustomWidth);
-  WriteShortString(r, "Info1", Rec.Info1);
-  WriteShortString(r, "info2", Rec.Info2);
-  WriteShortString(r, "ThisPage", Rec.ThisPage);
-  r.WriteInteger("GenerateHTMLEvery", Rec.GenerateHTMLEvery);
-  WriteShortString(r, "HTMLLocation", Rec.HTMLLocation);
-  r.WriteBool("AutoUpdateInBrowser", Rec.AutoUpdateInBrowser);
-  r.WriteInteger("FontSize", Rec.FontSize);
-  r.WriteInteger("NameWidth", Rec.NameWidth);
-  r.WriteInteger("StatusWidth", Rec.StatusWidth);
-  r.WriteInteger("ExtWidth", Rec.ExtWidth);
-  r.WriteInteger("DepartmentWidth", Rec.DepartmentWidth);
-  r.WriteInteger("CommentsWidth", Rec.CommentsWidth);
-  r.WriteInteger("TableBoader", Rec.TableBoader);
-  r.WriteInteger("CellPadding", Rec.CellPadding);
-  r.WriteInteger("CellSpacing", Rec.CellSpacing);
+  for (const TSettingValue& v : SettingValues) {
+    if (auto f = std::get_if<int32_t TyOZCBRec::*>(&v.Field))
+      r.WriteInteger(SavedName(v), Rec.**f);
+    else if (auto b = std::get_if<bool TyOZCBRec::*>(&v.Field))
+      r.WriteBool(SavedName(v), Rec.**b);
+    else
+      WriteShortString(r, SavedName(v), Rec.*std::get<std::string TyOZCBRec::*>(v.Field), v.MaxLen);
+  }
 }

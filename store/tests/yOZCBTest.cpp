@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <set>
+
 #include "StoreTestSupport.h"
 #include "SysUtils.h"
 #include "yOZCB.h"
@@ -143,4 +145,37 @@ TEST(Settings, SavedTextsKeepToTheirFieldLengths) {
   EXPECT_EQ(StringValue("ShutDownStatus"), std::string(50, 'G'));
   EXPECT_EQ(StringValue("Info2"), std::string(255, 'i'));
   EXPECT_EQ(rec.yOZDBasePath.size(), 403u);  // the caller's record is left alone
+}
+
+// The value names other copies and earlier versions read: every one spelled as stored, the second
+// web-page value written in lower case by a save into an empty key.
+TEST(Settings, ValueNamesAsStored) {
+  TRegistrySandbox sandbox;
+  TyOZCB cb;
+  TyOZCBRec rec;
+  cb.SetDefaults(rec);
+  cb.SaveSettings(rec);
+  std::set<std::string> names;
+  HKEY k;
+  ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, Key, 0, KEY_READ, &k), ERROR_SUCCESS);
+  char name[256];
+  for (DWORD i = 0;; ++i) {
+    DWORD size = sizeof name;
+    if (RegEnumValueA(k, i, name, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+    names.insert(name);
+  }
+  RegCloseKey(k);
+  const std::set<std::string> expected = {
+      "CheckForNewMsgEvery", "FirstTimeRun", "yOZDBasePath", "PlayWavForNewMsg", "ShowOfflineUsers",
+      "SortListView", "UpdateDisplayTime", "UseVacation", "WavToPlayForNewMsgs", "ShutDownStatus",
+      "ConfirmShutDown", "MiniView", "ClearCommentOnSD", "ChangeStatusOnSD", "DisplayDepartments",
+      "AutoComment", "DetectScreenSaver", "ScreenSaverStatus", "MainHeight", "MainLeft", "MainTop",
+      "MainWidth", "SplitterPos", "MainFontColour", "MainFontSize", "ShowGrid", "CustomHeight",
+      "CustomLeft", "CustomTop", "CustomWidth", "Info1", "info2", "ThisPage", "GenerateHTMLEvery",
+      "HTMLLocation", "AutoUpdateInBrowser", "FontSize", "NameWidth", "StatusWidth", "ExtWidth",
+      "DepartmentWidth", "CommentsWidth", "TableBoader", "CellPadding", "CellSpacing"};
+  EXPECT_EQ(names, expected);
+  EXPECT_EQ(DwordValue("ShowGrid"), 0u);
+  EXPECT_EQ(DwordValue("SortListView"), 1u);
+  EXPECT_EQ(StringValue("info2"), "Additional information...");
 }

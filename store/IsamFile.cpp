@@ -136,29 +136,20 @@ bool TIsamFile::CreateFile(const std::string& Name, int16_t KeyLen, const std::s
   return LastError == 0;
 }
 
-bool TIsamFile::Add(const void* Record, const std::string& Key) {
+bool TIsamFile::Put(const void* Record, const std::string& Key, int16_t Mode) {
   if (IsClosed()) return false;
   if (!Vmx.VmxPut) return (LastError = erNotAvailable), false;
   char* key = Arg(Key);
   char* const given = key;
-  int16_t mode = 1;
-  LastError = Vmx.VmxPut(&Handle, &key, const_cast<void*>(Record), &mode);
-  // For an empty key the library hands back the key it assigned as a string of its own.
+  LastError = Vmx.VmxPut(&Handle, &key, const_cast<void*>(Record), &Mode);
+  // An add with an empty key gets back the key the library assigned, as a string of its own.
   LastKey = key != given ? TakeString(reinterpret_cast<BSTR>(key)) : Key;
   return LastError == 0;
 }
 
-bool TIsamFile::Replace(const void* Record, const std::string& Key) {
-  if (IsClosed()) return false;
-  if (!Vmx.VmxPut) return (LastError = erNotAvailable), false;
-  char* key = Arg(Key);
-  char* const given = key;
-  int16_t mode = 2;
-  LastError = Vmx.VmxPut(&Handle, &key, const_cast<void*>(Record), &mode);
-  if (key != given) TakeString(reinterpret_cast<BSTR>(key));
-  LastKey = Key;
-  return LastError == 0;
-}
+bool TIsamFile::Add(const void* Record, const std::string& Key) { return Put(Record, Key, 1); }
+
+bool TIsamFile::Replace(const void* Record, const std::string& Key) { return Put(Record, Key, 2); }
 
 bool TIsamFile::Read(void* Record, int16_t Index, int16_t Option, const std::string& Key) {
   if (!Vmx.VmxGet) return (LastError = erNotAvailable), false;

@@ -61,6 +61,7 @@ public:
 private:
   // Guard of the operations that need an open data set: sets LastError 4 when it is closed.
   bool IsClosed();
+  bool Put(const void* Record, const std::string& Key, int16_t Mode);  // mode 1 adds, 2 replaces
   bool Read(void* Record, int16_t Index, int16_t Option, const std::string& Key);
   bool Info(TIsamInfoRec& info);
 };

@@ -1,0 +1,213 @@
+// The running board with 1,000 users, measured from outside as a person would see it: the time from
+// starting yOZ.exe to its board showing every user, the time from another machine's status change to
+// the board showing it (board timer set to 1 s), and the working set of the running board.
+//
+// Run it beside yOZ.exe in a Wine prefix where no board is running (it borrows the per-user settings
+// of the prefix and puts them back afterwards), e.g.
+//   WINEPREFIX=... wine build/bin/app_bench.exe
+#include <windows.h>
+#include <commctrl.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "IsamFile.h"
+#include "Registry.h"
+#include "SysUtils.h"
+#include "yOZUser.h"
+
+namespace {
+
+constexpr int Users = 1000;
+constexpr const char* Caption = "yOZ - All Departments";
+
+double Now_ms() {
+  LARGE_INTEGER f, t;
+  QueryPerformanceFrequency(&f);
+  QueryPerformanceCounter(&t);
+  return 1000.0 * double(t.QuadPart) / double(f.QuadPart);
+}
+
+std::string MakeDatabase() {
+  char tmp[MAX_PATH];
+  GetTempPathA(MAX_PATH, tmp);
+  std::string dir = std::string(tmp) + "yoz-app-bench-" + std::to_string(GetCurrentProcessId()) + "\\";
+  CreateDirectoryA(dir.c_str(), nullptr);
+  TIsamFile f("");
+  f.CreateFile(dir + UserFileName, 10, UserFileFormat);
+  if (!f.Open(dir + UserFileName, 3)) {
+    std::printf("cannot open the user file: %s\n", f.ErrorText().c_str());
+    std::exit(1);
+  }
+  static const char* const statuses[] = {"Available", "At lunch", "In meeting", "Gone home", "Off sick", "Training"};
+  static const char* const departments[] = {"Sales", "Accounts", "Support", "Development"};
+  for (int i = 0; i < Users - 1; ++i) {
+    TUserRec rec;
+    char name[32];
+    std::snprintf(name, sizeof name, "User %04d", i);
+    rec.SetName(name);
+    rec.SetLogInName("USER" + std::to_string(i));
+    rec.SetStatus(statuses[i % 6]);
+    rec.SetDepartment(departments[i % 4]);
+    rec.SetExtension(std::to_string(1000 + i));
+    rec.SetUpdated(DateTimeToStr(Now()));
+    f.Add(rec.Data, "");
+  }
+  f.Close();
+  return dir;
+}
+
+void SetStatus(const std::string& Dir, const std::string& Login, const std::string& Status) {
+  TIsamFile f("");
+  TUserRec rec;
+  if (!f.Open(Dir + UserFileName, 3) || !f.GetEqual(rec.Data, 7, Login)) {
+    std::printf("cannot change %s\n", Login.c_str());
+    std::exit(1);
+  }
+  rec.SetStatus(Status);
+  f.Replace(rec.Data, f.LastKey);
+  f.Close();
+}
+
+HWND FindListAnyPane(HWND Board) {
+  HWND found = nullptr;
+  EnumChildWindows(
+      Board,
+      [](HWND w, LPARAM p) -> BOOL {
+        char cls[64];
+        GetClassNameA(w, cls, sizeof cls);
+        if (std::string(cls) == "TListView") {
+          *reinterpret_cast<HWND*>(p) = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+// The text of a cell of the board, read through memory in the board's process.
+std::string Cell(HANDLE Process, void* Remote, HWND List, int Row, int Column) {
+  LVITEMA it{};
+  it.iSubItem = Column;
+  it.pszText = static_cast<char*>(Remote) + 256;
+  it.cchTextMax = 256;
+  WriteProcessMemory(Process, Remote, &it, sizeof it, nullptr);
+  SendMessageA(List, LVM_GETITEMTEXTA, WPARAM(Row), LPARAM(Remote));
+  char buf[257] = {};
+  ReadProcessMemory(Process, static_cast<char*>(Remote) + 256, buf, 256, nullptr);
+  return buf;
+}
+
+// Settings the bench needs, and the values they had.
+struct TBorrowedSettings {
+  TRegistry Reg;
+  std::vector<std::pair<std::string, std::string>> Strings;
+  std::vector<std::pair<std::string, int>> Ints;
+  std::vector<std::string> Missing;
+  void String(const std::string& Name, const std::string& Value) {
+    if (Reg.ValueExists(Name)) Strings.push_back({Name, Reg.ReadString(Name)});
+    else Missing.push_back(Name);
+    Reg.WriteString(Name, Value);
+  }
+  void Int(const std::string& Name, int Value) {
+    if (Reg.ValueExists(Name)) Ints.push_back({Name, Reg.ReadInteger(Name)});
+    else Missing.push_back(Name);
+    Reg.WriteInteger(Name, Value);
+  }
+  void Restore() {
+    for (auto& s : Strings) Reg.WriteString(s.first, s.second);
+    for (auto& i : Ints) Reg.WriteInteger(i.first, i.second);
+    for (auto& m : Missing) Reg.DeleteValue(m);
+  }
+};
+
+}  // namespace
+
+int main() {
+  const std::string dir = MakeDatabase();
+  TBorrowedSettings settings;
+  settings.Reg.SetRootKey(HKEY_CURRENT_USER);
+  if (!settings.Reg.OpenKey("\\Software\\QDSoftware\\yOZ", true)) {
+    std::printf("cannot open the settings key\n");
+    return 1;
+  }
+  settings.String("yOZDBasePath", dir);
+  settings.Int("FirstTimeRun", 0);
+  settings.Int("UpdateDisplayTime", 1);
+  settings.Int("CheckForNewMsgEvery", 10);
+  settings.Int("DetectScreenSaver", 0);
+  settings.Int("ShowOfflineUsers", 1);
+  settings.Int("SortListView", 1);
+  settings.Int("ChangeStatusOnSD", 0);
+
+  char exe[MAX_PATH];
+  GetModuleFileNameA(nullptr, exe, MAX_PATH);
+  std::string board = ExtractFilePath(exe) + "yOZ.exe";
+  SetEnvironmentVariableA("YOZ_DIALOG_ANSWERS", "OK");
+  STARTUPINFOA si{sizeof si};
+  PROCESS_INFORMATION pi{};
+  const double t0 = Now_ms();
+  if (!CreateProcessA(board.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+    std::printf("cannot start %s\n", board.c_str());
+    settings.Restore();
+    return 1;
+  }
+  HWND wnd = nullptr, list = nullptr;
+  double shown = -1;
+  while (Now_ms() - t0 < 60000) {
+    wnd = FindWindowA(nullptr, Caption);
+    if (wnd && IsWindowVisible(wnd) && (list = FindListAnyPane(wnd)) &&
+        SendMessageA(list, LVM_GETITEMCOUNT, 0, 0) >= Users) {
+      shown = Now_ms() - t0;
+      break;
+    }
+    Sleep(5);
+  }
+  if (shown < 0) {
+    std::printf("the board did not show %d users within a minute\n", Users);
+    TerminateProcess(pi.hProcess, 1);
+    settings.Restore();
+    return 1;
+  }
+  std::printf("start-up to the board showing %d users: %.0f ms\n", Users, shown);
+
+  HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pi.dwProcessId);
+  void* remote = VirtualAllocEx(process, nullptr, 1024, MEM_COMMIT, PAGE_READWRITE);
+  // The row of USER500 ("User 0500", sorted by name).
+  int row = -1;
+  for (int i = 0; i < Users && row < 0; ++i)
+    if (Cell(process, remote, list, i, 5) == "USER500") row = i;
+  std::vector<double> seen;
+  for (int n = 0; n < 5 && row >= 0; ++n) {
+    Sleep(300);
+    std::string status = "Bench " + std::to_string(n);
+    const double c0 = Now_ms();
+    SetStatus(dir, "USER500", status);
+    const double written = Now_ms() - c0;
+    while (Now_ms() - c0 < 10000 && Cell(process, remote, list, row, 1) != status) Sleep(2);
+    seen.push_back(Now_ms() - c0 - written);
+  }
+  std::sort(seen.begin(), seen.end());
+  if (!seen.empty())
+    std::printf("another machine's change shown on the board (board timer 1000 ms): median %.0f ms, worst %.0f ms\n",
+                seen[seen.size() / 2], seen.back());
+
+  Sleep(500);
+  PROCESS_MEMORY_COUNTERS pmc{sizeof pmc};
+  if (GetProcessMemoryInfo(process, &pmc, sizeof pmc))
+    std::printf("working set of the running board with %d users: %.1f MB (peak %.1f MB)\n", Users,
+                pmc.WorkingSetSize / 1048576.0, pmc.PeakWorkingSetSize / 1048576.0);
+
+  VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+  TerminateProcess(pi.hProcess, 0);
+  WaitForSingleObject(pi.hProcess, 5000);
+  CloseHandle(process);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  settings.Restore();
+  return 0;
+}

@@ -272,6 +272,38 @@ TEST(ControlsWindow, AControlMayFreeItselfInItsOwnClick) {
   EXPECT_FALSE(IsWindow(w));
   EXPECT_EQ(form->ControlCount(), 0);
   EXPECT_EQ(form->ComponentCount(), 0);
+  // A windowless one, reached through its parent's window, and holding the capture.
+  auto* s = new TSwatch(form.get());
+  s->SetParent(form.get());
+  s->SetBounds(0, 0, 50, 50);
+  struct G {
+    TSwatch* S;
+    void Click(TObject*) { TObject::Free(S); }
+  } gs{s};
+  s->OnClick = Bind(&gs, &G::Click);
+  SendMessageA(form->WindowHandle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+  EXPECT_EQ(GetCaptureControl(), s);
+  SendMessageA(form->WindowHandle(), WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+  EXPECT_EQ(form->ControlCount(), 0);
+  EXPECT_NE(GetCaptureControl(), static_cast<TControl*>(s));
+  SendMessageA(form->WindowHandle(), WM_MOUSEMOVE, 0, MAKELPARAM(6, 6));  // nothing left to route to
+}
+
+TEST(ControlsWindow, AWindowedControlNeedsAParentWindow) {
+  auto* box = new TBox(nullptr);
+  try {
+    box->HandleNeeded();
+    ADD_FAILURE() << "no exception";
+  } catch (const EInvalidOperation& e) {
+    EXPECT_NE(std::string(e.Message).find("has no parent window"), std::string::npos);
+  }
+  EXPECT_FALSE(box->HandleAllocated());
+  // A window outside the class library will do as parent.
+  FormPtr form(NewTestForm());
+  box->SetParentWindow(form->Handle());
+  box->HandleNeeded();
+  EXPECT_EQ(GetParent(box->WindowHandle()), form->WindowHandle());
+  TObject::Free(box);
 }
 
 TEST(ControlsWindow, AnExceptionInAHandlerGoesToOnExceptionAndTheLoopGoesOn) {

@@ -383,6 +383,83 @@ TEST(FormsModal, CloseQueryCanRefuseAndOnCloseDecides) {
   EXPECT_EQ(Screen->FormCount(), before - 1);
 }
 
+TEST(FormsModal, AFormFreedDuringItsOwnModalLoop) {
+  // Freed from outside while its loop runs: ShowModal returns and touches nothing.
+  auto* f = NewForm<TfrmSample>(nullptr);
+  int before = Screen->FormCount();
+  TLater kill(50, [&] { TObject::Free(f); });
+  EXPECT_EQ(f->ShowModal(), mrNone);
+  EXPECT_EQ(Screen->FormCount(), before - 1);
+  EXPECT_EQ(Application->ModalLevel(), 0);
+  // Closing with caFree: the result comes back, the form goes once the loop is left.
+  struct H {
+    void Close(TObject*, TCloseAction& A) { A = caFree; }
+  } h;
+  auto* g = NewForm<TfrmSample>(nullptr);
+  g->OnClose = Bind(&h, &H::Close);
+  TLater ok(50, [&] { g->SetModalResult(mrOk); });
+  EXPECT_EQ(g->ShowModal(), mrOk);
+  PumpUntil([&] { return Screen->FormCount() == before - 1; }, 1000);
+  EXPECT_EQ(Screen->FormCount(), before - 1);
+}
+
+TEST(FormsModal, PlacesStatesAndSizeLimits) {
+  Owned<TForm> main(new TForm(nullptr));
+  main->SetBounds(100, 100, 400, 300);
+  main->Show();
+  Owned<TForm> owned(new TForm(main.get()));
+  owned.get()->SetBounds(0, 0, 200, 100);
+  owned->SetPosition(poOwnerFormCenter);
+  owned->Show();
+  EXPECT_EQ(owned->Left(), 100 + (400 - 200) / 2);
+  EXPECT_EQ(owned->Top(), 100 + (300 - 100) / 2);
+  // The window reports its state back.
+  owned->SetWindowState(wsMaximized);
+  PumpUntil([&] { return false; }, 50);
+  EXPECT_EQ(owned->WindowState(), wsMaximized);
+  owned->SetWindowState(wsNormal);
+  PumpUntil([&] { return false; }, 50);
+  EXPECT_EQ(owned->WindowState(), wsNormal);
+  EXPECT_EQ(owned->Width(), 200);
+  // The size limits reach the system's tracking sizes.
+  owned->Constraints()->SetMinWidth(150);
+  owned->Constraints()->SetMaxHeight(250);
+  MINMAXINFO mmi{};
+  SendMessageA(owned->WindowHandle(), WM_GETMINMAXINFO, 0, LPARAM(&mmi));
+  EXPECT_EQ(mmi.ptMinTrackSize.x, 150);
+  EXPECT_EQ(mmi.ptMaxTrackSize.y, 250);
+  owned->SetWidth(100);
+  EXPECT_EQ(owned->Width(), 150);
+  // A message the application's OnMessage handles is not dispatched.
+  struct M {
+    int Seen = 0;
+    void OnMessage(MSG& Msg, bool& Handled) {
+      if (Msg.message == WM_USER + 77) {
+        ++Seen;
+        Handled = true;
+      }
+    }
+  } m;
+  struct TCounting : TForm {
+    explicit TCounting(TComponent* o) : TForm(o) {}
+    int Got = 0;
+    void Dispatch(TMessage& Msg) override {
+      if (Msg.Msg == WM_USER + 77) ++Got;
+      TForm::Dispatch(Msg);
+    }
+  };
+  Owned<TCounting> c(new TCounting(nullptr));
+  c->HandleNeeded();
+  Application->OnMessage = Bind(&m, &M::OnMessage);
+  PostMessageA(c->WindowHandle(), WM_USER + 77, 0, 0);
+  PumpUntil([&] { return m.Seen > 0; }, 500);
+  Application->OnMessage = nullptr;
+  PostMessageA(c->WindowHandle(), WM_USER + 77, 0, 0);
+  PumpUntil([&] { return c->Got > 0; }, 500);
+  EXPECT_EQ(m.Seen, 1);
+  EXPECT_EQ(c->Got, 1);
+}
+
 TEST(FormsModal, KeyPreviewLetsTheFormSeeKeysFirst) {
   struct H {
     std::vector<uint16_t> Keys;

@@ -402,3 +402,123 @@ TEST_F(StdTest, NotebookPanelAndBitmapButton) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StdTest, EnterInAMemoIsANewLineNotTheDefaultButton) {
+  auto* memo = Find<TMemo>(F.get(), "MemoMessage");
+  auto* name = Find<TEdit>(F.get(), "txtName");
+  F->SetActiveControl(memo);
+  F->HandleNeeded();
+  // Enter makes a line (a memo takes every key, Esc too); Esc in a one-line edit cancels.
+  PostMessageA(memo->Handle(), WM_CHAR, 'a', 1);
+  Key(memo->Handle(), VK_RETURN);
+  PostMessageA(memo->Handle(), WM_CHAR, '\r', 1);
+  PostMessageA(memo->Handle(), WM_CHAR, 'b', 1);
+  Key(name->Handle(), VK_ESCAPE);
+  EXPECT_EQ(F->ShowModal(), mrCancel);
+  EXPECT_TRUE(F->Log.empty());
+  EXPECT_EQ(memo->Lines()->Count(), 2);
+  // Without WantReturns, Enter reaches the default button.
+  memo->SetWantReturns(false);
+  memo->RecreateWnd();
+  F->SetActiveControl(memo);
+  Key(memo->Handle(), VK_RETURN);
+  EXPECT_EQ(F->ShowModal(), mrOk);
+  EXPECT_EQ(F->Log, (std::vector<std::string>{"Ok"}));
+}
+
+TEST_F(StdTest, OwnerDrawnComboMeasuresAndDrawsItsItems) {
+  auto* cbo = new TComboBox(F.get());
+  cbo->SetStyle(csOwnerDrawFixed);
+  cbo->SetItemHeight(22);
+  cbo->SetBounds(330, 190, 150, 24);
+  std::vector<int> drawn;
+  struct H {
+    std::vector<int>* drawn;
+    void Draw(TWinControl* c, int Index, RECT R, TOwnerDrawState S) {
+      drawn->push_back(Index);
+      auto* cb = static_cast<TComboBox*>(c);
+      cb->Canvas()->Brush()->SetColor(clLime);
+      cb->Canvas()->FillRect(R);
+    }
+  } h{&drawn};
+  cbo->OnDrawItem = TDrawItemEvent(&h, &H::Draw);
+  for (const char* s : {"Black", "Maroon", "Green"}) cbo->Items()->Add(s);
+  cbo->SetItemIndex(2);
+  cbo->SetParent(F.get());
+  ShowIt();
+  EXPECT_EQ(SendMessageA(cbo->Handle(), CB_GETITEMHEIGHT, 0, 0), 22);
+  RedrawWindow(cbo->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+  ASSERT_FALSE(drawn.empty());
+  EXPECT_EQ(drawn.back(), 2);  // the selected item in the closed combo
+  EXPECT_EQ(cbo->ItemIndex(), 2);
+  EXPECT_EQ(cbo->Text(), "Green");
+}
+
+TEST_F(StdTest, EditSelectionPasswordAndModified) {
+  ShowIt();
+  auto* name = Find<TEdit>(F.get(), "txtName");
+  name->SetText("abcd");
+  name->SetSelStart(1);
+  name->SetSelLength(2);
+  EXPECT_EQ(name->SelText(), "bc");
+  name->SetSelText("X");
+  EXPECT_EQ(name->Text(), "aXd");
+  EXPECT_TRUE(name->Modified());
+  name->SetModified(false);
+  EXPECT_FALSE(name->Modified());
+  name->SetPasswordChar('*');
+  EXPECT_EQ(SendMessageA(name->Handle(), EM_GETPASSWORDCHAR, 0, 0), '*');
+  EXPECT_EQ(name->Text(), "aXd");  // the text survives the new window
+  EXPECT_EQ(name->MaxLength(), 5);
+  TypeChars(name->Handle(), "123456");
+  EXPECT_EQ(name->Text().size(), 5u);
+}
+
+TEST_F(StdTest, GroupBoxKeepsItsChildrenBelowTheCaption) {
+  ShowIt();
+  auto* grp = Find<TGroupBox>(F.get(), "grpJoin");
+  RECT r = grp->ClientRect();
+  grp->AdjustClientRect(r);
+  EXPECT_GT(r.top, 8);
+  EXPECT_GT(r.left, 0);
+  // An aligned child fills only what is inside the frame.
+  auto* inner = new TPanel(F.get());
+  inner->SetParent(grp);
+  inner->SetAlign(alClient);
+  EXPECT_EQ(inner->Top(), r.top);
+  EXPECT_EQ(inner->Width(), r.right - r.left);
+}
+
+TEST_F(StdTest, ImageDrawsItsPictureCentredOrStretched) {
+  auto* img = new TImage(F.get());
+  img->SetBounds(500, 250, 40, 40);
+  img->SetParent(F.get());
+  TBitmap pic;
+  pic.SetSize(10, 10);
+  pic.Canvas()->Brush()->SetColor(clBlue);
+  pic.Canvas()->FillRect(RECT{0, 0, 10, 10});
+  img->Picture()->SetGraphic(&pic);
+  EXPECT_EQ(img->DestRect().right, 10);
+  img->SetCenter(true);
+  RECT d = img->DestRect();
+  EXPECT_EQ(d.left, 15);
+  EXPECT_EQ(d.top, 15);
+  img->SetStretch(true);
+  d = img->DestRect();
+  EXPECT_EQ(d.right - d.left, 40);
+  img->SetProportional(true);
+  img->SetBounds(500, 250, 40, 20);
+  d = img->DestRect();
+  EXPECT_EQ(d.right - d.left, 20);  // square picture in a wide box
+  EXPECT_EQ(d.left, 10);
+  ShowIt();
+  RedrawWindow(F->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE | RDW_ALLCHILDREN);
+  HDC dc = GetDC(F->Handle());
+  EXPECT_EQ(GetPixel(dc, 500 + 20, 250 + 10), RGB(0, 0, 255));
+  EXPECT_NE(GetPixel(dc, 500 + 2, 250 + 10), RGB(0, 0, 255));
+  ReleaseDC(F->Handle(), dc);
+}
+
+}  // namespace

@@ -672,8 +672,8 @@ void TControl::Dispatch(TMessage& Message) {
       return;
     case CM_MOUSEENTER:
     case CM_MOUSELEAVE:
-      // Containers tell their parents too, so a panel knows when the mouse reaches its children.
-      if (FParent) FParent->Perform(Message.Msg, Message.WParam, Message.LParam);
+      // The containers hear of it too (LParam: the control the mouse reached or left).
+      if (FParent) FParent->Perform(Message.Msg, 0, Message.LParam ? Message.LParam : reinterpret_cast<LPARAM>(this));
       return;
     case CM_SHOWHINTCHANGED:
     case CM_CURSORCHANGED:

@@ -433,6 +433,15 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     if (!FHandle) return;
     UpdateBounds();
   } else {
+    if (FHandle) {
+      // Minimised or maximised: the bounds are those the window returns to.
+      WINDOWPLACEMENT wp{};
+      wp.length = sizeof wp;
+      if (GetWindowPlacement(FHandle, &wp)) {
+        wp.rcNormalPosition = RECT{ALeft, ATop, ALeft + AWidth, ATop + AHeight};
+        SetWindowPlacement(FHandle, &wp);
+      }
+    }
     int oldW = FWidth, oldH = FHeight;
     FLeft = ALeft;
     FTop = ATop;

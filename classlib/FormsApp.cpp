@@ -319,10 +319,11 @@ void TApplication::DoMouseIdle() {
   TControl* old = FMouseControl;
   FMouseControl = c;
   TLiveGuard gc(c);
-  if (old) old->Perform(CM_MOUSELEAVE, 0, reinterpret_cast<LPARAM>(old));
+  // LParam 0: the control itself; its containers hear of it with LParam = the control.
+  if (old) old->Perform(CM_MOUSELEAVE, 0, 0);
   if (c && !gc) c = nullptr;
   if (FMouseControl != c) return;  // moved on inside the handler
-  if (c) c->Perform(CM_MOUSEENTER, 0, reinterpret_cast<LPARAM>(c));
+  if (c) c->Perform(CM_MOUSEENTER, 0, 0);
   if (c && !gc) c = nullptr;
   FMouseControl = c;
   if (FHandle || c) {

@@ -104,8 +104,10 @@ constexpr UINT CN_SYSKEYDOWN = CN_BASE + WM_SYSKEYDOWN;
 constexpr UINT CN_SYSCHAR = CN_BASE + WM_SYSCHAR;
 constexpr UINT CN_NOTIFY = CN_BASE + WM_NOTIFY;
 
-// Values of CM_CONTROLCHANGE / CM_CONTROLLISTCHANGE's LParam: inserting (1) or removing (0).
-// CM_FOCUSCHANGED's LParam: the control that got the focus.
+// CM_CONTROLCHANGE / CM_CONTROLLISTCHANGE: WParam the child, LParam 1 inserting or 0 removing.
+// CM_FOCUSCHANGED: LParam the control that got the focus.
+// CM_MOUSEENTER / CM_MOUSELEAVE: LParam 0 for the control the mouse reached or left; its containers
+// hear of it too, with LParam that control.
 
 // One message as the window procedure received it. The typed views below (TWMMouse, TWMKey...) are the
 // same record read through named fields; a handler receives the view of its message.

@@ -114,6 +114,12 @@ public:
     SetControlStyle(ControlStyle() + TControlStyle{csAcceptsControls});
   }
   int Enters = 0, Exits = 0;
+  std::vector<TControl*> Heard;  // children whose mouse enter/leave reached this container
+  void Dispatch(TMessage& Message) override {
+    if ((Message.Msg == CM_MOUSEENTER || Message.Msg == CM_MOUSELEAVE) && Message.LParam)
+      Heard.push_back(reinterpret_cast<TControl*>(Message.LParam));
+    TCustomControl::Dispatch(Message);
+  }
   void DoEnter() override {
     ++Enters;
     TCustomControl::DoEnter();
@@ -674,8 +680,11 @@ TEST(ControlsState, ContextMenuOpensThePopupMenu) {
 
 TEST(ControlsState, MouseEnterAndLeaveFollowTheCursor) {
   FormPtr form(NewTestForm());
+  auto* box = new TBox(form.get());
+  box->SetParent(form.get());
+  box->SetBounds(0, 0, 100, 100);
   auto* s = new TSwatch(form.get());
-  s->SetParent(form.get());
+  s->SetParent(box);
   s->SetBounds(20, 20, 40, 40);
   form->Show();
   Pump(20);
@@ -694,6 +703,8 @@ TEST(ControlsState, MouseEnterAndLeaveFollowTheCursor) {
   ASSERT_GE(events.size(), 2u) << all;
   EXPECT_EQ(events[0], "enter");
   EXPECT_EQ(events[1], "leave");
+  // The container heard of both, naming the child.
+  EXPECT_GE(std::count(box->Heard.begin(), box->Heard.end(), s), 2);
 }
 
 TEST(ControlsState, CursorFollowsTheScreenAndTheControlUnderTheMouse) {

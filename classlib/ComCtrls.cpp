@@ -274,7 +274,13 @@ void TPageControl::Dispatch(TMessage& Message) {
     auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
     switch (hdr->code) {
       case TCN_SELCHANGING:
-        Message.Result = CanChange() ? FALSE : TRUE;
+        if (CanChange()) {
+          Message.Result = FALSE;
+        } else {
+          // Refused: some tab controls move their selection anyway; the active page's tab comes back.
+          Message.Result = TRUE;
+          PostMessageA(FHandle, TCM_SETCURSEL, WPARAM(FActivePage ? FActivePage->TabIndex() : -1), 0);
+        }
         return;
       case TCN_SELCHANGE: {
         int tab = int(SendMessageA(FHandle, TCM_GETCURSEL, 0, 0));

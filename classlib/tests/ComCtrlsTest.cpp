@@ -554,3 +554,125 @@ TEST_F(ViewsTest, StatusBarPanels) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewsTest, MultiSelectListAndANewViewStyleKeepTheItems) {
+  int inserted = 0;
+  struct H {
+    int* n;
+    void Insert(TObject*, TListItem*) { ++*n; }
+  } h{&inserted};
+  lv->OnInsert = TLVDeletedEvent(&h, &H::Insert);
+  for (const char* n : {"a", "b", "c", "d"}) AddRow(lv, n, {"x"});
+  EXPECT_EQ(inserted, 4);
+  lv->SelectAll();  // single select: nothing
+  EXPECT_EQ(lv->SelCount(), 0);
+  lv->SetMultiSelect(true);
+  EXPECT_FALSE(GetWindowLongA(lv->Handle(), GWL_STYLE) & LVS_SINGLESEL);
+  lv->SelectAll();
+  EXPECT_EQ(lv->SelCount(), 4);
+  EXPECT_EQ(lv->GetNextItem(lv->Items()->Item(1), true), lv->Items()->Item(2));
+  lv->Items()->Item(2)->SetSelected(false);
+  EXPECT_EQ(lv->GetNextItem(lv->Items()->Item(1), true), lv->Items()->Item(3));
+  lv->SetViewStyle(vsList);
+  EXPECT_EQ(GetWindowLongA(lv->Handle(), GWL_STYLE) & LVS_TYPEMASK, LVS_LIST);
+  EXPECT_EQ(ListView_GetItemCount(lv->Handle()), 4);
+  EXPECT_EQ(lv->SelCount(), 3);
+  lv->SetViewStyle(vsReport);
+  EXPECT_EQ(CellText(3, 1), "x");
+}
+
+TEST_F(ViewsTest, ListSortWithACompareEventAndSortsWaitingForTheUpdate) {
+  struct H {
+    void Compare(TObject*, TListItem* A, TListItem* B, int, int& R) {
+      R = int(A->Caption().size()) - int(B->Caption().size());
+    }
+  } h;
+  lv->OnCompare = TLVCompareEvent(&h, &H::Compare);
+  lv->Items()->BeginUpdate();
+  for (const char* n : {"ccc", "a", "bbbb", "dd"}) AddRow(lv, n, {});
+  lv->SetSortType(stText);
+  lv->Items()->EndUpdate();
+  EXPECT_EQ(CellText(0, 0), "a");
+  EXPECT_EQ(CellText(1, 0), "dd");
+  EXPECT_EQ(CellText(3, 0), "bbbb");
+  EXPECT_EQ(lv->Items()->Item(2)->Index(), 2);
+}
+
+TEST_F(ViewsTest, TreeCustomDrawColoursANode) {
+  TTreeNode* a = tv->Items()->AddChild(nullptr, "Plain");
+  TTreeNode* b = tv->Items()->AddChild(nullptr, "Marked");
+  std::vector<std::string> seen;
+  struct H {
+    std::vector<std::string>* seen;
+    void Item(TCustomTreeView* Sender, TTreeNode* Node, TCustomDrawState, bool&) {
+      seen->push_back(Node->Text());
+      if (Node->Text() == "Marked") Sender->Canvas()->Brush()->SetColor(clLime);
+    }
+  } h{&seen};
+  tv->OnCustomDrawItem = TTVCustomDrawItemEvent(&h, &H::Item);
+  RedrawWindow(tv->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+  EXPECT_NE(std::find(seen.begin(), seen.end(), "Plain"), seen.end());
+  RECT rb = b->DisplayRect(true), ra = a->DisplayRect(true);
+  HDC dc = GetDC(tv->Handle());
+  COLORREF cb = GetPixel(dc, rb.right - 2, (rb.top + rb.bottom) / 2);
+  COLORREF ca = GetPixel(dc, ra.right - 2, (ra.top + ra.bottom) / 2);
+  ReleaseDC(tv->Handle(), dc);
+  EXPECT_EQ(cb, RGB(0, 255, 0));
+  EXPECT_NE(ca, RGB(0, 255, 0));
+}
+
+TEST_F(ViewsTest, TreeNodesMadeWhileTheWindowIsGoneComeBack) {
+  TTreeNode* root = tv->Items()->AddChild(nullptr, "Departments");
+  tv->Items()->AddChild(root, "Sales");
+  root->Expand(false);
+  tv->SetParent(nullptr);  // the window goes with the parent
+  EXPECT_FALSE(tv->HandleAllocated());
+  tv->Items()->AddChild(root, "IT");     // sorted in before "Sales"
+  root->Item(0)->SetText("Accounts");    // "IT" renamed
+  tv->SetParent(F.get());
+  ASSERT_NE(tv->Handle(), nullptr);
+  EXPECT_TRUE(root->Expanded());
+  EXPECT_EQ(TreeTexts(root->ItemId()), (std::vector<std::string>{"Accounts", "Sales"}));
+}
+
+TEST_F(ViewsTest, PageChangeCanBeRefused) {
+  auto* pc = Find<TPageControl>(F.get(), "PageControlSettings");
+  auto* display = Find<TTabSheet>(F.get(), "tsDisplay");
+  struct H {
+    int asked = 0;
+    void Changing(TObject*, bool& Allow) {
+      ++asked;
+      Allow = false;
+    }
+  } h;
+  pc->OnChanging = TTabChangingEvent(&h, &H::Changing);
+  pc->SetFocus();
+  PumpUntil([&] { return GetFocus() == pc->Handle(); });
+  PostMessageA(pc->Handle(), WM_KEYDOWN, VK_RIGHT, 1);
+  Pump(100);
+  EXPECT_EQ(h.asked, 1);
+  EXPECT_EQ(pc->ActivePage(), display);
+  EXPECT_EQ(TabCtrl_GetCurSel(pc->Handle()), 0);
+  EXPECT_TRUE(F->Log.empty());
+}
+
+TEST_F(ViewsTest, StatusBarSimpleTextAndAlignedPanels) {
+  auto* sb = Find<TStatusBar>(F.get(), "StatusBarMain");
+  sb->Panels()->Items(0)->SetAlignment(taRightJustify);
+  sb->Panels()->Items(0)->SetText("right");
+  char buf[64] = {};
+  SendMessageA(sb->Handle(), SB_GETTEXTA, 0, LPARAM(buf));
+  EXPECT_STREQ(buf, "\t\tright");
+  sb->SetSimpleText("Locating messages...");
+  sb->SetSimplePanel(true);
+  EXPECT_TRUE(SendMessageA(sb->Handle(), SB_ISSIMPLE, 0, 0));
+  buf[0] = 0;
+  SendMessageA(sb->Handle(), SB_GETTEXTA, 0, LPARAM(buf));  // a simple bar answers with its one text
+  EXPECT_STREQ(buf, "Locating messages...");
+  sb->SetSimplePanel(false);
+  EXPECT_FALSE(SendMessageA(sb->Handle(), SB_ISSIMPLE, 0, 0));
+}
+
+}  // namespace

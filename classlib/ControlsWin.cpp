@@ -447,7 +447,7 @@ void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     FTop = ATop;
     FWidth = AWidth;
     FHeight = AHeight;
-    if ((oldW != AWidth || oldH != AHeight) && !FComponentState.Contains(csLoading)) {
+    if ((oldW != AWidth || oldH != AHeight) && !FComponentState.Contains(csLoading) && !FHandle) {
       ClientSizeChanged();
       Resize();
     }

@@ -267,3 +267,43 @@ TEST(Actions, FreedListLeavesItsActions) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ActionsTest, AClientWithItsOwnHandlerKeepsIt) {
+  int own = 0;
+  struct H {
+    int* n;
+    void Own(TObject*) { ++*n; }
+  } h{&own};
+  btn->OnClick = TNotifyEvent(&h, &H::Own);
+  SendMessageA(btn->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(own, 1);
+  EXPECT_EQ(F->SendRuns, 0);
+  // The action's later handler does not replace the client's own.
+  act->SetOnExecute(TNotifyEvent(F.get(), &TActionsForm::actFlagExecute));
+  SendMessageA(btn->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(own, 2);
+  EXPECT_EQ(F->FlagRuns, 0);
+  // The menu item still follows the action's handler.
+  item->Click();
+  EXPECT_EQ(F->FlagRuns, 1);
+}
+
+TEST_F(ActionsTest, PopupMenuUpdatesItsActionsBeforeItOpens) {
+  auto* pop = Find<TPopupMenu>(F.get(), "popMain");
+  F->SendAllowed = false;
+  act->SetEnabled(true);
+  EXPECT_TRUE(item->Enabled());
+  // Opened and closed at once: the list's update ran first and the item shows disabled.
+  SetTimer(nullptr, 0, 200, [](HWND, UINT, UINT_PTR Id, DWORD) {
+    KillTimer(nullptr, Id);
+    EndMenu();
+  });
+  pop->Popup(200, 200);
+  EXPECT_FALSE(act->Enabled());
+  EXPECT_FALSE(item->Enabled());
+  EXPECT_TRUE(GetMenuState(pop->Handle(), 0, MF_BYPOSITION) & MF_GRAYED);
+}
+
+}  // namespace

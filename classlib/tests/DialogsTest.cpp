@@ -125,3 +125,57 @@ TEST_F(DialogsTest, OpenDialogThroughHookAndScript) {
 }
 
 }  // namespace
+
+namespace {
+
+// Watches for the box from another thread, reads it and presses a button, as a user would.
+struct BoxAnswerer {
+  std::string Caption, Text;
+  int Button;
+  bool Seen = false;
+  std::string SeenText;
+  HANDLE Thread = nullptr;
+  static DWORD WINAPI Run(void* p) {
+    auto* self = static_cast<BoxAnswerer*>(p);
+    for (int i = 0; i < 300; ++i) {
+      if (HWND box = FindWindowA("#32770", self->Caption.c_str())) {
+        self->Seen = true;
+        // The message text is the box's static control with id 0xFFFF.
+        char buf[512] = {};
+        GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
+        self->SeenText = buf;
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(self->Button, BN_CLICKED), 0);
+        return 0;
+      }
+      Sleep(20);
+    }
+    return 0;
+  }
+  void Start() { Thread = CreateThread(nullptr, 0, &Run, this, 0, nullptr); }
+  void Join() {
+    WaitForSingleObject(Thread, 10000);
+    CloseHandle(Thread);
+  }
+};
+
+TEST_F(DialogsTest, TheRealBoxShowsTheTextAndAnswersWithTheButtonPressed) {
+  BoxAnswerer a;
+  a.Caption = "Confirm";
+  a.Button = IDNO;
+  a.Start();
+  int r = MessageDlg("Are you sure you want to delete the selected message?", mtConfirmation, mbYesNo);
+  a.Join();
+  EXPECT_TRUE(a.Seen);
+  EXPECT_EQ(a.SeenText, "Are you sure you want to delete the selected message?");
+  EXPECT_EQ(r, mrNo);
+
+  BoxAnswerer b;
+  b.Caption = "Error";
+  b.Button = IDOK;
+  b.Start();
+  EXPECT_EQ(MessageDlg("Unable to determine font size", mtError, {mbOK}), mrOk);
+  b.Join();
+  EXPECT_TRUE(b.Seen);
+}
+
+}  // namespace

@@ -61,11 +61,12 @@ public:
 
   static void Publish(TPublisher<TSpeedButton>& p);
 
-protected:
-  void Paint() override;
   void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) override;
   void MouseMove(TShiftState Shift, int X, int Y) override;
   void MouseUp(TMouseButton Button, TShiftState Shift, int X, int Y) override;
+
+protected:
+  void Paint() override;
   void GlyphChanged(TObject* Sender);
   void UpdateExclusive();
 

@@ -44,12 +44,14 @@ struct ExceptionLog {
   void Handler(TObject* Sender, Exception* E) { Messages.push_back(E->Message); }
 };
 
-// A form with a white client area, shown at a fixed place.
+// A form with a white client area, shown on top at a place other test programs (sharing the
+// display) leave alone, so screen pixels and the mouse position are ours.
 TForm* NewTestForm(int W = 300, int H = 200) {
   auto* f = new TForm(nullptr);
   f->SetBorderStyle(bsNone);
   f->SetColor(clWhite);
-  f->SetBounds(50, 50, W, H);
+  f->SetFormStyle(fsStayOnTop);
+  f->SetBounds(880, 700, W, H);
   return f;
 }
 
@@ -481,7 +483,7 @@ TEST(ControlsLayout, AlignedChildrenFillTheParentAfterResizing) {
   EXPECT_EQ(bounds(client), "40,20,250,170");
   // With a window, resizing the form lays the children out again.
   form->Show();
-  form->SetBounds(50, 50, 400, 300);
+  form->SetBounds(800, 600, 400, 300);
   EXPECT_EQ(bounds(top), "0,0,400,20");
   EXPECT_EQ(bounds(bottom), "0,270,400,300");
   EXPECT_EQ(bounds(client), "40,20,350,270");
@@ -512,7 +514,7 @@ TEST(ControlsLayout, AnchorsAndConstraints) {
   stretch->SetBounds(10, 10, 100, 20);
   stretch->SetAnchors(TAnchors{akLeft, akTop, akRight});
   form->Show();
-  form->SetBounds(50, 50, 350, 260);
+  form->SetBounds(880, 700, 350, 260);
   EXPECT_EQ(br->Left(), 300);
   EXPECT_EQ(br->Top(), 210);
   EXPECT_EQ(stretch->Left(), 10);
@@ -690,11 +692,10 @@ TEST(ControlsState, MouseEnterAndLeaveFollowTheCursor) {
   Pump(20);
   POINT in = s->ClientToScreen(POINT{10, 10});
   POINT out = form->ClientToScreen(POINT{150, 150});
-  SetCursorPos(in.x, in.y);
   auto seen = [&](const char* e) { return std::find(s->Log.begin(), s->Log.end(), e) != s->Log.end(); };
-  PumpUntil([&] { return seen("enter"); }, 1000);
-  SetCursorPos(out.x, out.y);
-  PumpUntil([&] { return seen("leave"); }, 1000);
+  // The cursor is set again while waiting: other programs on the display may move it.
+  PumpUntil([&] { SetCursorPos(in.x, in.y); return seen("enter"); }, 1000);
+  PumpUntil([&] { SetCursorPos(out.x, out.y); return seen("leave"); }, 1000);
   std::vector<std::string> events;
   for (auto& e : s->Log)
     if (e == "enter" || e == "leave") events.push_back(e);

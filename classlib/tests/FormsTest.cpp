@@ -245,10 +245,20 @@ TEST(FormsResource, AFormIsBuiltFromItsResourceThenCreated) {
   EXPECT_EQ(cr.right, 240);
   EXPECT_EQ(cr.bottom, 120);
   EXPECT_NEAR(f->Left() + f->Width() / 2, Screen->Width() / 2, 2);
-  HDC dc = GetDC(f->WindowHandle());
-  EXPECT_EQ(GetPixel(dc, 8 + 12, 8 + 12) & 0xFFFFFF, RGB(0, 255, 0));     // the swatch in the panel
-  EXPECT_EQ(GetPixel(dc, 100, 20) & 0xFFFFFF, RGB(0, 0, 128));            // the panel
-  ReleaseDC(f->WindowHandle(), dc);
+  {
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 240, 120);
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    f->PaintTo(dc, 0, 0);
+    EXPECT_EQ(GetPixel(dc, 8 + 12, 8 + 12) & 0xFFFFFF, RGB(0, 255, 0));  // the swatch in the panel
+    EXPECT_EQ(GetPixel(dc, 100, 20) & 0xFFFFFF, RGB(0, 0, 128));         // the panel
+    EXPECT_EQ(GetPixel(dc, 100, 60) & 0xFFFFFF, ColorToRGB(clBtnFace));  // the form
+    SelectObject(dc, old);
+    DeleteObject(bmp);
+    DeleteDC(dc);
+  }
   char temp[MAX_PATH];
   GetTempPathA(MAX_PATH, temp);
   std::string shot = std::string(temp) + "FormsTestSample.bmp";
@@ -564,12 +574,16 @@ TEST(FormsHints, AHintShowsAfterThePauseAndTellsTheApplication) {
   auto* events = new TApplicationEvents(f.get());
   events->OnHint = Bind(&h, &H::OnHint);
   Application->SetHintPause(20);
+  // On top, away from other test programs' windows on the shared display.
+  f->SetFormStyle(fsStayOnTop);
+  f->SetPosition(poDesigned);
+  f->SetBounds(900, 720, f->Width(), f->Height());
   f->Show();
   PumpUntil([&] { return false; }, 50);
   auto* sw = f->Find<TControl>("swGreen");
   POINT p = sw->ClientToScreen(POINT{10, 10});
-  SetCursorPos(p.x, p.y);
   bool shown = PumpUntil([&] {
+    SetCursorPos(p.x, p.y);
     THintWindow* hw = Application->HintWindow();
     return hw && hw->HandleAllocated() && IsWindowVisible(hw->WindowHandle());
   });
@@ -580,8 +594,10 @@ TEST(FormsHints, AHintShowsAfterThePauseAndTellsTheApplication) {
   EXPECT_EQ(h.Hints.back(), "A green square");
   // Moving away hides it.
   POINT away = f->ClientToScreen(POINT{200, 100});
-  SetCursorPos(away.x, away.y);
-  PumpUntil([&] { return !IsWindowVisible(Application->HintWindow()->WindowHandle()); }, 1000);
+  PumpUntil([&] {
+    SetCursorPos(away.x, away.y);
+    return !IsWindowVisible(Application->HintWindow()->WindowHandle());
+  }, 1000);
   EXPECT_FALSE(IsWindowVisible(Application->HintWindow()->WindowHandle()));
   EXPECT_EQ(Application->Hint(), "");
 }

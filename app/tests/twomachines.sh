@@ -16,6 +16,8 @@ mkdir -p "$out" "$share"
 for m in "$M1" "$M2"; do
   cp -a "$WINEPREFIX" "$m"
   ln -sfn "$share" "$m/dosdevices/y:"
+  # Windows straight on the shared screen: a virtual desktop per machine would cover the other's.
+  sed -i '/^\[Software\\\\Wine\\\\Explorer\]/,/^$/{/^"Desktop"=/d}' "$m/user.reg"
   WINEPREFIX=$m wineserver -p
 done
 pids=()
@@ -29,6 +31,7 @@ trap cleanup EXIT
 
 fail() {
   echo "FAILED: $*"
+  import -window root "$out/failure.png" 2>/dev/null || true
   for f in "$out"/*.log; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
   exit 1
 }
@@ -139,6 +142,13 @@ kill -0 "$p2" 2>/dev/null || fail "the first copy on machine 2 ended too"
 echo "ok: a second copy on one machine says yOZ is already running"
 
 import -window root "$out/boards.png" 2>/dev/null || true
+
+# Bob's close box puts his board in the tray: the window goes, the program stays.
+drive "$M2" bob close-box "$all" || fail "close box"
+drive "$M2" bob gone "$all" 5000 || fail "the window stayed after the close box"
+sleep 1
+kill -0 "$p2" 2>/dev/null || fail "the close box ended the program"
+echo "ok: the close box keeps the board running in the tray"
 
 # The shut-down marker closes every copy with the closing work done.
 : >"$share/yOZDB31.smd"

@@ -6,6 +6,7 @@
 //   yozdrive gone <caption> [ms]            wait until no window has this caption
 //   yozdrive board <caption>                print the board: one line per row, columns joined by |
 //   yozdrive key <caption> <keys>           e.g. ctrl+L, F5 (to the board's list)
+//   yozdrive close-box <caption>            what the window's close box sends
 //   yozdrive click-row <caption> <login>    left click on the row of that login
 //   yozdrive click-tree <caption> <text>    left click on the tree node with that text
 //   yozdrive seed <folder> <login>:<admin>:<department>:<comment> ...   user file and departments
@@ -121,10 +122,22 @@ std::vector<std::vector<std::string>> BoardRows(HWND List) {
   return rows;
 }
 
+// Brings the machine's window above the other machine's on the shared screen (each machine's
+// window manager knows only its own windows, so "foreground" alone does not raise it).
+void Raise(HWND Top) {
+  SetWindowPos(Top, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetWindowPos(Top, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  Sleep(100);
+}
+
 void Click(HWND Wnd, POINT ClientPoint) {
   ClientToScreen(Wnd, &ClientPoint);
   HWND top = GetAncestor(Wnd, GA_ROOT);
-  SetForegroundWindow(top);
+  Raise(top);
+  for (int i = 0; i < 20 && GetForegroundWindow() != top; ++i) {
+    SetForegroundWindow(top);
+    Sleep(50);
+  }
   SetCursorPos(ClientPoint.x, ClientPoint.y);
   Sleep(50);
   INPUT in[2] = {};
@@ -164,8 +177,10 @@ int Key(HWND Board, const std::string& Keys) {
   if (rest.size() == 1) vk = WORD(toupper(rest[0]));
   else if (rest[0] == 'F' || rest[0] == 'f') vk = WORD(VK_F1 + std::atoi(rest.c_str() + 1) - 1);
   if (!vk) return 2;
-  SetForegroundWindow(Board);
-  Sleep(100);
+  for (int i = 0; i < 20 && GetForegroundWindow() != Board; ++i) {
+    SetForegroundWindow(Board);
+    Sleep(50);
+  }
   std::vector<INPUT> in;
   auto add = [&](WORD k, bool up) {
     INPUT i{};
@@ -190,12 +205,18 @@ int ClickRow(HWND Board, const std::string& Login) {
   for (size_t i = 0; i < rows.size(); ++i) {
     if (rows[i][5] != Login) continue;
     TRemote r(list);
-    RECT rc{LVIR_LABEL, 0, 0, 0};
-    r.Write(0, &rc, sizeof rc);
-    SendMessageA(list, LVM_GETITEMRECT, WPARAM(i), LPARAM(r.At(0)));
-    r.Read(0, &rc, sizeof rc);
-    Click(list, POINT{rc.left + 4, (rc.top + rc.bottom) / 2});
-    return 0;
+    // A first click may only wake the window up: click until the row shows selected.
+    for (int attempt = 0; attempt < 5; ++attempt) {
+      RECT rc{LVIR_LABEL, 0, 0, 0};
+      r.Write(0, &rc, sizeof rc);
+      SendMessageA(list, LVM_GETITEMRECT, WPARAM(i), LPARAM(r.At(0)));
+      r.Read(0, &rc, sizeof rc);
+      Click(list, POINT{rc.left + 4, (rc.top + rc.bottom) / 2});
+      if (SendMessageA(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED) == LRESULT(i)) return 0;
+      Sleep(200);
+    }
+    std::fprintf(stderr, "the row of %s does not get selected\n", Login.c_str());
+    return 1;
   }
   std::fprintf(stderr, "no row for %s\n", Login.c_str());
   return 1;
@@ -311,6 +332,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (cmd == "key" && argc > 3) return Key(board, argv[3]);
+    if (cmd == "close-box") return PostMessageA(board, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
 
     if (cmd == "click-row" && argc > 3) return ClickRow(board, argv[3]);
     if (cmd == "click-tree" && argc > 3) return ClickTree(board, argv[3]);

@@ -681,9 +681,30 @@ TEST_F(MainWindow, ActionsCarryTheirCaptionsShortcutsHintsImagesAndCategories) {
     EXPECT_EQ(a->ImageIndex(), t.Image) << t.Name;
     EXPECT_EQ(a->Category(), t.Category) << t.Name;
   }
-  // Every image the actions and the board use is in the lists; the animation has its frames.
+  // Every image the actions and the board use is in the lists and shows something; the animation has
+  // frames that differ.
   EXPECT_GE(Form->imgSmallPics->Count(), 27);
   EXPECT_GE(Form->ImageListNewMail->Count(), 2);
+  auto picture = [](TImageList* List, int Index) {
+    TBitmap b;
+    b.SetWidth(List->Width());
+    b.SetHeight(List->Height());
+    b.Canvas()->Brush()->SetColor(clWhite);
+    b.Canvas()->FillRect(RECT{0, 0, List->Width(), List->Height()});
+    List->Draw(b.Canvas(), 0, 0, Index);
+    std::vector<TColor> px;
+    for (int y = 0; y < List->Height(); ++y)
+      for (int x = 0; x < List->Width(); ++x) px.push_back(b.Canvas()->Pixels(x, y));
+    return px;
+  };
+  for (int i : {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 14, 15, 16, 17, 18, 21, 22, 23, 24, 26}) {
+    auto px = picture(Form->imgSmallPics, i);
+    int inked = 0;
+    for (TColor c : px) inked += c != clWhite;
+    EXPECT_GT(inked, 30) << "image " << i;
+  }
+  EXPECT_NE(picture(Form->ImageListNewMail, 0), picture(Form->ImageListNewMail, 1));
+  EXPECT_NE(picture(Form->imgSmallPics, 1), picture(Form->imgSmallPics, 3));
 }
 
 std::vector<TBasicAction*> ActionsOf(TMenuItem* Parent) {

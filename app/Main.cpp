@@ -266,12 +266,20 @@ void TfrmMain::FormCreate(TObject* Sender) {
     hooks.SetStatusText = [this](const std::string& t) { SetPanelText(t); };
     hooks.SetTrayImage = [this](int i) { StTrayIcon->SetImageIndex(i); };
     hooks.SetShuttingDown = [this] { ShuttingDown = true; };
-    yOZFile = new TyOZFile(folder, hooks);
-    yOZCurrentUser = new TUser();
-    yOZStatus = new TYOZStatus(yOZFile);
-    yOZMessage = new TYOZMessage(yOZFile);
-    yOZDepartment = new TYOZDepartment();
-    AlertList = new TyOZAlert();
+    try {
+      yOZFile = new TyOZFile(folder, hooks);
+      yOZCurrentUser = new TUser();
+      yOZStatus = new TYOZStatus(yOZFile);
+      yOZMessage = new TYOZMessage(yOZFile);
+      yOZDepartment = new TYOZDepartment();
+      AlertList = new TyOZAlert();
+    } catch (...) {
+      // A folder that is there but cannot be used (yOZ.cfg cannot be opened): the failure is shown and
+      // the program ends, instead of running on with stores that were never made.
+      ShuttingDown = true;
+      Application->Terminate();
+      throw;
+    }
     Application->SetHelpFile(ChangeFileExt(ParamStr(0), ".hlp"));
     ShuttingDown = false;
     SetHeight(rec.MainHeight);

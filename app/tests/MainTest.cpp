@@ -196,6 +196,24 @@ TEST_F(MainWindow, AMissingDatabaseFolderAsksAndEnds) {
   EXPECT_EQ(rec.yOZDBasePath, gone);  // kept: the user declined to choose another
 }
 
+TEST_F(MainWindow, AFolderWhoseConfigurationCannotBeOpenedEndsTheProgramCleanly) {
+  // yOZ.cfg is a folder: the database object cannot be made.
+  ASSERT_TRUE(CreateDirectoryA((Folder.Path() + "yOZ.cfg").c_str(), nullptr));
+  WriteTestSettings(Folder.Path());
+  Form = MakeMainWindow();
+  RemoveDirectoryA((Folder.Path() + "yOZ.cfg").c_str());
+  ASSERT_FALSE(Boxes.Shown.empty());
+  EXPECT_EQ(Boxes.Shown[0].Text.rfind("The following error occurred within yOZ - ", 0), 0u) << Boxes.Shown[0].Text;
+  EXPECT_TRUE(Form->ShuttingDown);
+  EXPECT_EQ(yOZFile, nullptr);
+  // The timers and closing leave the missing stores alone.
+  Form->tmrUpdateListViewTimer(Form);
+  Form->tmrCheckForMessagesTimer(Form);
+  bool canClose = false;
+  Form->FormCloseQuery(Form, canClose);
+  EXPECT_TRUE(canClose);
+}
+
 // --- status commands -----------------------------------------------------------------------------
 
 TEST_F(MainWindow, StatusCommandsChangeTheOwnStatus) {

@@ -120,6 +120,13 @@ until_shows '^BOB\|DND\|' drive "$M1" alice board "$all" || fail "board 1 does n
 [ "$(drive "$M1" alice user 'Y:\' ALICE | cut -d'|' -f1)" = "Available" ] || fail "BOB changed ALICE"
 echo "ok: a user who is not an administrator changes only himself"
 
+# Alice writes Bob a message: Bob's board announces it at its next look at the message file.
+drive "$M1" alice send 'Y:\' BOB ALICE 'Lunch?' 'At noon in the canteen' || fail "sending a message"
+for i in $(seq 50); do grep -q 'You have a new yOZ message' "$out/dialogs-2.log" 2>/dev/null && break; sleep 0.2; done
+grep -q '^Information|OK|OK|You have a new yOZ message$' "$out/dialogs-2.log" || fail "no announcement on machine 2"
+grep -q 'new yOZ message' "$out/dialogs-1.log" 2>/dev/null && fail "machine 1 announced Bob's message"
+echo "ok: a new message is announced on the receiver's board only"
+
 # The department tree filters Alice's board and captions her window.
 drive "$M1" alice click-tree "$all" Sales || fail "clicking Sales"
 drive "$M1" alice wait 'yOZ - Filtered on Sales' 5000 || fail "no Sales caption"

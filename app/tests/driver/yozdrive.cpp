@@ -11,6 +11,7 @@
 //   yozdrive click-tree <caption> <text>    left click on the tree node with that text
 //   yozdrive seed <folder> <login>:<admin>:<department>:<comment> ...   user file and departments
 //   yozdrive user <folder> <login>          print status|comments|administrator of a login
+//   yozdrive send <folder> <to> <from> <subject> <body>   a message, as the send dialog writes it
 //
 // Exit code 0 on success, 1 on a failed wait or check, 2 on bad use.
 #include <windows.h>
@@ -22,6 +23,8 @@
 #include <vector>
 
 #include "IsamFile.h"
+#include "MessageObj.h"
+#include "yOZFile.h"
 #include "SysUtils.h"
 #include "yOZDepartmentObj.h"
 #include "yOZUser.h"
@@ -316,6 +319,12 @@ int main(int argc, char** argv) {
     if (cmd == "gone") return Wait(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000, false);
     if (cmd == "seed") return Seed(argv[2], argc - 3, argv + 3);
     if (cmd == "user" && argc > 3) return User(argv[2], argv[3]);
+    if (cmd == "send" && argc > 6) {
+      TyOZFile db(argv[2]);
+      TYOZMessage messages(&db);
+      messages.SendMessage(argv[3], argv[4], argv[5], argv[6]);
+      return 0;
+    }
     HWND board = FindBoard(argv[2]);
     if (!board) {
       std::fprintf(stderr, "no window \"%s\"\n", argv[2]);

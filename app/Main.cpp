@@ -2,6 +2,8 @@
 // and destruction, and the exception event.
 #include "Main.h"
 
+#include <objbase.h>
+
 #include <cmath>
 
 #include "Dialogs.h"
@@ -51,6 +53,8 @@ void yOZInitializeUnits() {
   static bool done = false;
   if (done) return;
   done = true;
+  // The shell link behind the start-up shortcut is a COM object.
+  CoInitialize(nullptr);
   RegisterControlsClasses();
   RegisterExtCtrlsClasses();
   RegisterExtCtrlsPanelsClasses();
@@ -171,9 +175,11 @@ void TfrmMain::Loaded() {
   LoadImages();
   TForm::Loaded();
   MakeGlyphs();
-  // An item stored with its own caption keeps it over its action's (the action is linked after the
-  // stored properties are read).
-  if (auto* inbox = dynamic_cast<TMenuItem*>(FindComponent("mnuViewInBox"))) inbox->SetCaption("My &InBox");
+  // Items stored with a caption or hint of their own keep it over their action's (the action is linked
+  // after the stored properties are read).
+  if (auto* i = dynamic_cast<TMenuItem*>(FindComponent("mnuViewInBox"))) i->SetCaption("My &InBox");
+  if (auto* i = dynamic_cast<TMenuItem*>(FindComponent("mnuClearAlertList"))) i->SetHint("Clear alert list");
+  if (auto* i = dynamic_cast<TMenuItem*>(FindComponent("mnuHelpOnyOZ"))) i->SetHint("Help");
   // The tray icon may have taken its picture before the images were there.
   StTrayIcon->SetImageIndex(StTrayIcon->ImageIndex());
 }

@@ -8,6 +8,8 @@
 #include "SysUtils.h"
 #include "WinUtils.h"
 
+#include <shlobj.h>
+
 namespace {
 
 std::string Login() { return GetLogInName(); }
@@ -146,6 +148,18 @@ TEST_F(MainWindow, AppearanceComesFromTheSettings) {
   EXPECT_EQ(Form->stMain->SplitterWidth(), 0);
   EXPECT_EQ(Form->Width(), 600);
   EXPECT_EQ(Form->Height(), 400);
+}
+
+TEST_F(MainWindow, FirstRunCanPutTheBoardIntoTheStartUpFolder) {
+  char startup[MAX_PATH] = {};
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, startup, CSIDL_STARTUP, TRUE));
+  const std::string link = std::string(startup) + "\\yOZ.lnk";
+  DeleteFileA(link.c_str());
+  Boxes.Answers = {mrYes};
+  Start([](TyOZCBRec& r) { r.FirstTimeRun = true; });
+  EXPECT_TRUE(Boxes.Contains("yOZ will now start automatically on startup"));
+  EXPECT_TRUE(FileExists(link));
+  DeleteFileA(link.c_str());
 }
 
 TEST_F(MainWindow, FirstRunOffersTheStartUpShortcutOnce) {
@@ -755,6 +769,9 @@ TEST_F(MainWindow, MenusShowTheActionsInTheirOrder) {
   EXPECT_EQ(ActionsOf(main->Items(1)), statuses);
   EXPECT_EQ(ActionsOf(main->Items(2)), (std::vector<TBasicAction*>{f.actVeiwInBox, f.actViewAlertList}));
   EXPECT_EQ(main->Items(2)->Items(0)->Caption(), "My &InBox");
+  EXPECT_EQ(main->Items(3)->Items(2)->Hint(), "Clear alert list");
+  EXPECT_EQ(main->Items(5)->Items(1)->Hint(), "Help");
+  EXPECT_EQ(main->Items(5)->Items(1)->ShortCut(), 112);
   EXPECT_EQ(ActionsOf(main->Items(3)), (std::vector<TBasicAction*>{f.actSettings, f.actComments, f.actClearAlertList}));
   EXPECT_EQ(ActionsOf(main->Items(4)), std::vector<TBasicAction*>{f.actFilterDepartment});
   EXPECT_EQ(ActionsOf(main->Items(5)), (std::vector<TBasicAction*>{f.actHelpAbout, f.actHelpOnyOZ}));

@@ -49,6 +49,7 @@ TStCustomTrayIcon::TStCustomTrayIcon(TComponent* AOwner) : TStShellComponent(AOw
 }
 
 TStCustomTrayIcon::~TStCustomTrayIcon() {
+  *FAlive = false;
   if (!Designing()) DeleteIcon();
   if (FPopupMenu && FPopupMenu != FDefaultMenu) FPopupMenu->RemoveFreeNotification(this);
   if (FImages) FImages->RemoveFreeNotification(this);
@@ -277,6 +278,7 @@ void TStCustomTrayIcon::NextFrame(TObject*) {
 
 void TStCustomTrayIcon::NotifyWndProc(TMessage& Message) {
   Message.Result = 0;
+  std::shared_ptr<bool> alive = FAlive;
   try {
     switch (Message.Msg) {
       case StTrayCallbackMessage: {
@@ -289,11 +291,14 @@ void TStCustomTrayIcon::NotifyWndProc(TMessage& Message) {
             OnClick(this, mbMiddle, shift);
             break;
           case WM_RBUTTONDOWN:
-            if (TPopupMenu* menu = FPopupMenu) {
+            if (FPopupMenu) {
               if (Application) {
                 SetForegroundWindow(Application->Handle());
                 Application->ProcessMessages();
               }
+              // The waiting messages may have freed the menu or the icon.
+              TPopupMenu* menu = *alive ? FPopupMenu : nullptr;
+              if (!menu) break;
               POINT p{};
               GetCursorPos(&p);
               menu->SetAutoPopup(false);
@@ -308,7 +313,7 @@ void TStCustomTrayIcon::NotifyWndProc(TMessage& Message) {
             TMouseButton button = m == WM_LBUTTONDBLCLK ? mbLeft : m == WM_RBUTTONDBLCLK ? mbRight : mbMiddle;
             bool restore = true;
             OnDblClick(this, button, shift, restore);
-            if (restore) RestoreOwner();
+            if (restore && *alive) RestoreOwner();
             break;
           }
         }
@@ -324,10 +329,13 @@ void TStCustomTrayIcon::NotifyWndProc(TMessage& Message) {
 }
 
 void TStCustomTrayIcon::RestoreOwner() {
+  std::shared_ptr<bool> alive = FAlive;
   OnRestore(this);
+  if (!*alive) return;
   if (auto* form = dynamic_cast<TCustomForm*>(Owner())) {
     if (form->WindowState() == wsMinimized && FStartupCount >= 2) form->SetWindowState(wsNormal);
     form->Show();
+    if (!*alive) return;
     if (form->HandleAllocated()) SetForegroundWindow(form->Handle());
   }
   // In this class library the main form carries the taskbar button; the application's own window is
@@ -335,6 +343,7 @@ void TStCustomTrayIcon::RestoreOwner() {
   if (Application) {
     Application->Restore();
     Application->BringToFront();
+    if (!*alive) return;
   }
   if (FHideOnRestore) DeleteIcon();
 }
@@ -380,8 +389,11 @@ LRESULT TStCustomTrayIcon::HookMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM
       break;
     case WM_SYSCOMMAND: {
       WPARAM cmd = WParam & 0xFFF0;
+      std::shared_ptr<bool> alive = FAlive;
       try {
         if (cmd == SC_MINIMIZE) OnMinimize(this);
+        // A handler that freed the icon has taken the hook away, and maybe the window.
+        if (!*alive) return IsWindow(Wnd) ? DefSubclassProc(Wnd, Msg, WParam, LParam) : 0;
         if (((cmd == SC_MINIMIZE && FMinimizeToTray) || (cmd == SC_CLOSE && FCloseToTray)) && FActive) {
           try {
             AddIcon();
@@ -393,6 +405,7 @@ LRESULT TStCustomTrayIcon::HookMessage(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM
         }
       } catch (...) {
         HandleException(this);
+        if (!*alive) return IsWindow(Wnd) ? DefSubclassProc(Wnd, Msg, WParam, LParam) : 0;
       }
       break;
     }

@@ -7,6 +7,7 @@
 #include <shellapi.h>
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "Controls.h"
@@ -118,6 +119,9 @@ private:
   TIcon* FCurrentIcon = nullptr;
   TPopupMenu* FDefaultMenu = nullptr;
   bool FResumeAnimation = false;
+  // Cleared when the icon is destroyed: code after an event handler checks it, since the handler may
+  // have freed the owner form and the icon with it.
+  std::shared_ptr<bool> FAlive = std::make_shared<bool>(true);
 };
 
 class TStTrayIcon : public TStCustomTrayIcon {

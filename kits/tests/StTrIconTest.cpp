@@ -468,6 +468,44 @@ TEST_F(StTrayIconTest, ClicksAndThePopupMenu) {
   EXPECT_TRUE(IsWindow(t->NotifyWindow()));
 }
 
+// Handlers that free the form, and the tray icon with it, as the program's exit does.
+TEST_F(StTrayIconTest, AHandlerMayFreeTheFormAndItsIcon) {
+  struct Freer {
+    TForm** Form;
+    void Free() {
+      TObject::Free(*Form);
+      *Form = nullptr;
+    }
+    void DblClick(TObject*, TMouseButton, TShiftState, bool&) { Free(); }
+    void Notify(TObject*) { Free(); }
+  } freer{&Form};
+
+  TStTrayIcon* t = MakeTray();
+  HWND wnd = t->NotifyWindow();
+  t->OnDblClick = Bind(&freer, &Freer::DblClick);
+  SendMessageA(wnd, StTrayCallbackMessage, StTrayIconID, WM_LBUTTONDBLCLK);  // no restore follows
+  EXPECT_EQ(Form, nullptr);
+  EXPECT_FALSE(IsWindow(wnd));
+  EXPECT_EQ(Calls.back().Message, DWORD(NIM_DELETE));
+
+  Form = new TForm(Application);
+  t = MakeTray();
+  t->OnRestore = Bind(&freer, &Freer::Notify);
+  t->RestoreOwner();
+  EXPECT_EQ(Form, nullptr);
+
+  Form = new TForm(Application);
+  t = MakeTray();
+  t->SetMinimizeToTray(true);
+  t->OnMinimize = Bind(&freer, &Freer::Notify);
+  TForm* shown = Form;
+  shown->Show();
+  Pump(30);
+  SendMessageA(shown->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
+  EXPECT_EQ(Form, nullptr);
+  EXPECT_TRUE(Errors.Messages.empty());
+}
+
 TEST_F(StTrayIconTest, DefaultMenuItems) {
   TStTrayIcon* t = MakeTray();
   t->SetMinimizeToTray(true);

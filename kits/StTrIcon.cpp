@@ -214,6 +214,8 @@ void TStCustomTrayIcon::SetInterval(int32_t Value) {
 }
 
 void TStCustomTrayIcon::SetAnimate(bool Value) {
+  // Switched off while the icon is away (the pause already reads off): it must not come back animating.
+  if (!Value) FResumeAnimation = false;
   if (Value == FAnimate) return;
   FAnimate = Value;
   if (!FActive || Designing()) return;

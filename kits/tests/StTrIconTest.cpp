@@ -267,6 +267,15 @@ TEST_F(StTrayIconTest, DeactivatingPausesTheAnimationAndActivatingResumesIt) {
   EXPECT_GE(CallsOf(NIM_MODIFY).size(), 3u);
   EXPECT_EQ(Calls[n].Message, DWORD(NIM_ADD));
   EXPECT_GT(Calls.size(), n + 2);
+
+  // Switched off while away, it stays off when the icon comes back.
+  t->SetActive(false);
+  t->SetAnimate(false);
+  t->SetActive(true);
+  EXPECT_FALSE(t->Animate());
+  n = Calls.size();
+  Pump(100);
+  EXPECT_EQ(Calls.size(), n);
 }
 
 TEST_F(StTrayIconTest, FailedUpdateDuringAnimationIsReportedOnceAndStopsIt) {

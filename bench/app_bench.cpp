@@ -34,8 +34,12 @@ double Now_ms() {
 std::string MakeDatabase() {
   char tmp[MAX_PATH];
   GetTempPathA(MAX_PATH, tmp);
-  std::string dir = std::string(tmp) + "yoz-app-bench-" + std::to_string(GetCurrentProcessId()) + "\\";
-  CreateDirectoryA(dir.c_str(), nullptr);
+  // A new folder every run (process ids come round again under Wine).
+  std::string dir;
+  for (unsigned n = GetTickCount();; ++n) {
+    dir = std::string(tmp) + "yoz-app-bench-" + std::to_string(n) + "\\";
+    if (CreateDirectoryA(dir.c_str(), nullptr)) break;
+  }
   TIsamFile f("");
   f.CreateFile(dir + UserFileName, 10, UserFileFormat);
   if (!f.Open(dir + UserFileName, 3)) {
@@ -92,13 +96,15 @@ HWND FindListAnyPane(HWND Board) {
 // The text of a cell of the board, read through memory in the board's process.
 std::string Cell(HANDLE Process, void* Remote, HWND List, int Row, int Column) {
   LVITEMA it{};
+  it.mask = LVIF_TEXT;
+  it.iItem = Row;
   it.iSubItem = Column;
-  it.pszText = static_cast<char*>(Remote) + 256;
-  it.cchTextMax = 256;
+  it.pszText = static_cast<char*>(Remote) + 1024;
+  it.cchTextMax = 1024;
   WriteProcessMemory(Process, Remote, &it, sizeof it, nullptr);
   SendMessageA(List, LVM_GETITEMTEXTA, WPARAM(Row), LPARAM(Remote));
-  char buf[257] = {};
-  ReadProcessMemory(Process, static_cast<char*>(Remote) + 256, buf, 256, nullptr);
+  char buf[1025] = {};
+  ReadProcessMemory(Process, static_cast<char*>(Remote) + 1024, buf, 1024, nullptr);
   return buf;
 }
 
@@ -176,11 +182,16 @@ int main() {
   std::printf("start-up to the board showing %d users: %.0f ms\n", Users, shown);
 
   HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pi.dwProcessId);
-  void* remote = VirtualAllocEx(process, nullptr, 1024, MEM_COMMIT, PAGE_READWRITE);
+  void* remote = VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE);
   // The row of USER500 ("User 0500", sorted by name).
+  // The board refills once more after its own registration: let it settle first.
   int row = -1;
-  for (int i = 0; i < Users && row < 0; ++i)
-    if (Cell(process, remote, list, i, 5) == "USER500") row = i;
+  for (int attempt = 0; attempt < 5 && row < 0; ++attempt) {
+    Sleep(1500);
+    for (int i = 0; i < Users && row < 0; ++i)
+      if (Cell(process, remote, list, i, 5) == "USER500") row = i;
+  }
+  if (row < 0) std::printf("the row of USER500 was not found\n");
   std::vector<double> seen;
   for (int n = 0; n < 5 && row >= 0; ++n) {
     Sleep(300);
@@ -209,5 +220,14 @@ int main() {
   CloseHandle(pi.hProcess);
   CloseHandle(pi.hThread);
   settings.Restore();
+  // The database folder goes again.
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((dir + "*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do DeleteFileA((dir + fd.cFileName).c_str());
+    while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryA(dir.c_str());
   return 0;
 }

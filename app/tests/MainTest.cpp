@@ -834,23 +834,24 @@ TEST_F(MainWindow, EnablingRules) {
 
 TEST_F(MainWindow, ShortcutKeysRunTheirStatusCommands) {
   Start(nullptr, 1, 1, true);
-  Form->SetFocus();
-  Application->ProcessMessages();
   HWND wnd = Form->lvMain->Handle();
-  SetFocus(wnd);
-  EXPECT_EQ(GetForegroundWindow(), Form->Handle());
-  EXPECT_EQ(GetFocus(), wnd);
-  // Ctrl+L as the keyboard sends it.
-  INPUT in[4] = {};
-  for (auto& i : in) i.type = INPUT_KEYBOARD;
-  in[0].ki.wVk = VK_CONTROL;
-  in[1].ki.wVk = 'L';
-  in[2].ki.wVk = 'L';
-  in[2].ki.dwFlags = KEYEVENTF_KEYUP;
-  in[3].ki.wVk = VK_CONTROL;
-  in[3].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(4, in, sizeof(INPUT));
-  PumpUntil([&] { return ReadUser(Folder.Path(), Login()).Status() == "At lunch"; }, 3000);
+  // Other test programs may show windows meanwhile and take the keyboard: try a few times.
+  for (int attempt = 0; attempt < 3 && ReadUser(Folder.Path(), Login()).Status() != "At lunch"; ++attempt) {
+    SetForegroundWindow(Form->Handle());
+    SetFocus(wnd);
+    Application->ProcessMessages();
+    // Ctrl+L as the keyboard sends it.
+    INPUT in[4] = {};
+    for (auto& i : in) i.type = INPUT_KEYBOARD;
+    in[0].ki.wVk = VK_CONTROL;
+    in[1].ki.wVk = 'L';
+    in[2].ki.wVk = 'L';
+    in[2].ki.dwFlags = KEYEVENTF_KEYUP;
+    in[3].ki.wVk = VK_CONTROL;
+    in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(4, in, sizeof(INPUT));
+    PumpUntil([&] { return ReadUser(Folder.Path(), Login()).Status() == "At lunch"; }, 1500);
+  }
   EXPECT_EQ(ReadUser(Folder.Path(), Login()).Status(), "At lunch");
 }
 

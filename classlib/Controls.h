@@ -401,8 +401,6 @@ protected:
   int FLeft = 0, FTop = 0, FWidth = 0, FHeight = 0;
   TAlign FAlign = alNone;
   TAnchors FAnchors{akLeft, akTop};
-  // Bounds of an anchored control relative to its parent's size at the time the anchors were set.
-  int FAnchorRight = -1, FAnchorBottom = -1;
   TSizeConstraints* FConstraints = nullptr;
   bool FAutoSize = false;
   bool FVisible = true;

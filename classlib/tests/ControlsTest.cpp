@@ -719,7 +719,13 @@ TEST(ControlsState, CursorFollowsTheScreenAndTheControlUnderTheMouse) {
   HWND w = form->WindowHandle();
   auto setCursor = [&] { return SendMessageA(w, WM_SETCURSOR, WPARAM(w), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)); };
   POINT in = s->ClientToScreen(POINT{5, 5});
-  SetCursorPos(in.x, in.y);
+  // The new position takes a moment to come back from the display.
+  PumpUntil([&] {
+    SetCursorPos(in.x, in.y);
+    POINT now;
+    GetCursorPos(&now);
+    return now.x == in.x && now.y == in.y;
+  }, 1000);
   EXPECT_EQ(setCursor(), 1);
   EXPECT_EQ(GetCursor(), Screen->Cursors(crHandPoint));
   // The screen's cursor wins everywhere.

@@ -535,7 +535,12 @@ void TCustomForm::Dispatch(TMessage& Message) {
       CMDialogKey(MessageAs<TWMKey>(Message));
       return;
     case CM_VISIBLECHANGED:
-      if (FComponentState.Contains(csLoading) || !FConstructed) return;
+      if (FComponentState.Contains(csLoading)) return;
+      if (!FConstructed) {
+        // Made visible before it was finished: finish it (which shows it).
+        AfterConstruction();
+        return;
+      }
       ApplyShow(FVisible);
       return;
     case WM_ACTIVATE: {

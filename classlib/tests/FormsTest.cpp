@@ -283,6 +283,15 @@ TEST(FormsResource, AnExceptionInOnCreateGoesToTheApplication) {
   TObject::Free(f);
 }
 
+TEST(FormsResource, AFormOnlyConstructedIsFinishedWhenShown) {
+  Owned<TfrmSample> f(new TfrmSample(nullptr));
+  EXPECT_EQ(f->FindComponent("btnOK"), nullptr);
+  f->SetVisible(true);
+  EXPECT_EQ(f->Created, 1);
+  EXPECT_NE(f->FindComponent("btnOK"), nullptr);
+  EXPECT_TRUE(f->HandleAllocated() && IsWindowVisible(f->WindowHandle()));
+}
+
 TEST(FormsResource, ABareFormReadsNothing) {
   Owned<TfrmSample> f(CreateNewForm<TfrmSample>(nullptr));
   EXPECT_EQ(f->ComponentCount(), 0);

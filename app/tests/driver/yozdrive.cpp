@@ -271,14 +271,14 @@ int Seed(const std::string& Folder, int Argc, char** Argv) {
   }
   std::vector<std::string> departments;
   for (int i = 0; i < Argc; ++i) {
-    std::string spec = Argv[i];
+    std::string entry = Argv[i];
     std::vector<std::string> f;
     size_t p;
-    while ((p = spec.find(':')) != std::string::npos) {
-      f.push_back(spec.substr(0, p));
-      spec = spec.substr(p + 1);
+    while ((p = entry.find(':')) != std::string::npos) {
+      f.push_back(entry.substr(0, p));
+      entry = entry.substr(p + 1);
     }
-    f.push_back(spec);
+    f.push_back(entry);
     f.resize(4);
     TUserRec rec;
     rec.SetName(f[0]);

@@ -676,3 +676,36 @@ TEST_F(ViewsTest, StatusBarSimpleTextAndAlignedPanels) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ViewsTest, MakeVisibleScrollsToTheRowAndOpensTheNodesParents) {
+  lv->Items()->BeginUpdate();
+  for (int i = 0; i < 200; ++i) AddRow(lv, "row " + std::to_string(i), {});
+  lv->Items()->EndUpdate();
+  EXPECT_EQ(lv->TopItem(), lv->Items()->Item(0));
+  lv->Items()->Item(150)->MakeVisible(false);
+  ASSERT_NE(lv->TopItem(), nullptr);
+  EXPECT_GT(lv->TopItem()->Index(), 100);
+  RECT r = lv->Items()->Item(150)->DisplayRect(drBounds);
+  EXPECT_GE(r.top, 0);
+  EXPECT_LE(r.bottom, lv->ClientHeight());
+
+  // A node deep in a tree without a window: its parents open.
+  auto* t = new TTreeView(F.get());
+  TTreeNode* a = t->Items()->AddChild(nullptr, "a");
+  TTreeNode* b = t->Items()->AddChild(a, "b");
+  TTreeNode* c = t->Items()->AddChild(b, "c");
+  c->MakeVisible();
+  EXPECT_TRUE(a->Expanded());
+  EXPECT_TRUE(b->Expanded());
+  EXPECT_TRUE(c->IsVisible());
+  t->SetShowRoot(false);
+  t->SetParent(F.get());
+  EXPECT_FALSE(GetWindowLongA(t->Handle(), GWL_STYLE) & TVS_LINESATROOT);
+  EXPECT_TRUE(b->Expanded());
+  RECT rc = c->DisplayRect(true);
+  EXPECT_GT(rc.right, rc.left);
+}
+
+}  // namespace

@@ -522,3 +522,33 @@ TEST_F(StdTest, ImageDrawsItsPictureCentredOrStretched) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(StdTest, AGrayedCheckBoxCyclesThroughThreeStates) {
+  ShowIt();
+  auto* chk = Find<TCheckBox>(F.get(), "chkShowGrid");
+  chk->SetAllowGrayed(true);
+  SendMessageA(chk->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(chk->State(), cbGrayed);
+  EXPECT_EQ(SendMessageA(chk->Handle(), BM_GETCHECK, 0, 0), BST_INDETERMINATE);
+  SendMessageA(chk->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(chk->State(), cbChecked);
+  SendMessageA(chk->Handle(), BM_CLICK, 0, 0);
+  EXPECT_EQ(chk->State(), cbUnchecked);
+  EXPECT_EQ(F->Log.size(), 3u);
+}
+
+TEST_F(StdTest, ARightAlignedLabelKeepsItsRightEdge) {
+  ShowIt();
+  auto* lbl = Find<TLabel>(F.get(), "lblName");
+  lbl->SetAlignment(taRightJustify);
+  int right = lbl->Left() + lbl->Width();
+  lbl->SetCaption("A much longer caption");
+  EXPECT_EQ(lbl->Left() + lbl->Width(), right);
+  lbl->SetAutoSize(false);
+  lbl->SetCaption("x");
+  EXPECT_EQ(lbl->Left() + lbl->Width(), right);  // without AutoSize the bounds stay
+}
+
+}  // namespace

@@ -33,7 +33,7 @@ yoz_build() {
 # desktop: without a window manager, Wine waits 2 s for every shown top-level window to be withdrawn
 # when it is destroyed; inside a virtual desktop it does not, and activation and the work area behave
 # as on Windows.
-YOZ_PREFIX_VERSION=2
+YOZ_PREFIX_VERSION=3
 yoz_prefix() {
   local ready="$WINEPREFIX/.yoz-ready"
   [ -f "$ready" ] && [ "$(cat "$ready")" = "$YOZ_PREFIX_VERSION" ] && return 0
@@ -45,6 +45,12 @@ yoz_prefix() {
     rm -f "$WINEPREFIX/dosdevices/z:"
     ln -sfn "$BUILD" "$WINEPREFIX/dosdevices/t:"
   fi
+  # Wine's own fonts (Marlett for the caption buttons, Tahoma, Microsoft Sans Serif) are not on the
+  # font path of a Debian Wine: the prefix gets copies.
+  local f
+  for f in /usr/share/wine/fonts/*.ttf; do
+    [ -e "$f" ] && cp -f "$f" "$WINEPREFIX/drive_c/windows/Fonts/"
+  done
   wine reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
   wine reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1280x1024 /f >/dev/null 2>&1
   wineserver -w || true

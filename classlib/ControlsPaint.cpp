@@ -178,20 +178,27 @@ THintWindow::THintWindow(TComponent* AOwner) : TCustomControl(AOwner) {
 void THintWindow::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
   Params.Style = WS_POPUP | WS_BORDER;
-  Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
+  // A tool window that never takes the focus; owned by the application's hidden window so that no
+  // task bar lists it.
+  Params.ExStyle = WS_EX_TOOLWINDOW | WS_EX_TOPMOST | WS_EX_NOACTIVATE;
   Params.WindowClass.style |= CS_SAVEBITS;
-  Params.WndParent = nullptr;
+  Params.WndParent = Application ? Application->Handle() : nullptr;
 }
 
+// Text margins inside the border: Paint draws at (HintMarginX, HintMarginY) with the same font and
+// flags that CalcHintRect measures with, so the measured text always fits.
+static constexpr int HintMarginX = 2, HintMarginY = 1;
+static constexpr UINT HintTextFlags = DT_LEFT | DT_WORDBREAK | DT_NOPREFIX;
+
 RECT THintWindow::CalcHintRect(int MaxWidth, const std::string& AHint) {
-  RECT r{0, 0, MaxWidth, 0};
+  RECT r{0, 0, MaxWidth > 0 ? MaxWidth : GetSystemMetrics(SM_CXSCREEN), 0};
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, FFont->Handle());
-  DrawTextA(dc, AHint.c_str(), int(AHint.size()), &r, DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  DrawTextA(dc, AHint.c_str(), int(AHint.size()), &r, DT_CALCRECT | HintTextFlags);
   SelectObject(dc, old);
   ReleaseDC(nullptr, dc);
-  r.right += 6;
-  r.bottom += 2;
+  r.right += 2 * HintMarginX + 2;
+  r.bottom += 2 * HintMarginY;
   return r;
 }
 
@@ -221,13 +228,17 @@ void THintWindow::Paint() {
   c->Brush()->SetColor(FColor);
   c->Brush()->SetStyle(bsSolid);
   c->FillRect(r);
-  c->Font()->Assign(FFont);
-  r.left += 2;
-  r.top += 1;
+  r.left += HintMarginX;
+  r.top += HintMarginY;
   std::string t = FText;
-  SetBkMode(c->Handle(), TRANSPARENT);
-  SetTextColor(c->Handle(), ColorToRGB(FFont->Color()));
-  DrawTextA(c->Handle(), t.c_str(), int(t.size()), &r, DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+  // Drawing through the DC directly: select the measured font ourselves (the canvas selects its
+  // font only for its own text calls).
+  HDC dc = c->Handle();
+  HGDIOBJ old = SelectObject(dc, FFont->Handle());
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ColorToRGB(FFont->Color()));
+  DrawTextA(dc, t.c_str(), int(t.size()), &r, HintTextFlags);
+  SelectObject(dc, old);
 }
 
 void THintWindow::Dispatch(TMessage& Message) {

@@ -611,6 +611,53 @@ TEST(FormsHints, AHintShowsAfterThePauseAndTellsTheApplication) {
   EXPECT_EQ(Application->Hint(), "");
 }
 
+TEST(FormsHints, TheHintWindowHoldsItsTextAndStaysOutOfTheTaskBar) {
+  const std::string text = "Right click for options...";
+  auto* hw = new THintWindow(Application);
+  struct Free { THintWindow* W; ~Free() { TObject::Free(W); } } free{hw};
+  // Measured apart from the window, with the font a hint draws with.
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, Screen->HintFont()->Handle());
+  SIZE ext{};
+  GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &ext);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  RECT r = hw->CalcHintRect(Screen->Width(), text);
+  // Bottom right, away from other test programs' windows on the shared display.
+  OffsetRect(&r, Screen->Width() - 300, Screen->Height() - 60);
+  hw->ActivateHint(r, text);
+  HWND w = hw->WindowHandle();
+  ASSERT_TRUE(IsWindowVisible(w));
+  RECT client;
+  GetClientRect(w, &client);
+  EXPECT_GE(client.right, ext.cx + 4);  // the text plus a margin on each side
+  EXPECT_GE(client.bottom, ext.cy);
+  LONG style = GetWindowLongA(w, GWL_STYLE), exStyle = GetWindowLongA(w, GWL_EXSTYLE);
+  EXPECT_TRUE(style & WS_POPUP);
+  EXPECT_FALSE(style & WS_CHILD);
+  EXPECT_TRUE(exStyle & WS_EX_TOOLWINDOW);
+  EXPECT_TRUE(exStyle & WS_EX_TOPMOST);
+  EXPECT_TRUE(exStyle & WS_EX_NOACTIVATE);
+  EXPECT_FALSE(exStyle & WS_EX_APPWINDOW);
+  EXPECT_NE(GetWindow(w, GW_OWNER), nullptr);  // an owned window never gets a task bar button
+  EXPECT_NE(GetForegroundWindow(), w);
+  // The text is drawn with the measured font: its ink reaches the right end of the measured width
+  // (a wider font would wrap after "for" and leave the right part empty).
+  UpdateWindow(w);
+  HDC wdc = GetDC(w);
+  COLORREF back = GetPixel(wdc, client.right - 1, client.bottom - 1);
+  int rightmost = -1;
+  for (int x = client.right - 1; x >= 0 && rightmost < 0; --x)
+    for (int y = 0; y < client.bottom; ++y)
+      if (GetPixel(wdc, x, y) != back) {
+        rightmost = x;
+        break;
+      }
+  ReleaseDC(w, wdc);
+  EXPECT_GT(rightmost, ext.cx * 3 / 4);
+  EXPECT_LT(rightmost, client.right);
+}
+
 TEST(FormsEvents, ApplicationEventsForwardExceptions) {
   ExceptionLog log;
   auto* events = new TApplicationEvents(nullptr);

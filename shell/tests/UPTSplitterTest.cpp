@@ -249,16 +249,23 @@ TEST(Splitter, TheBarShowsTheSplitCursor) {
   TTestSplitter* s = f->Splitter();
   auto setCursor = [&](int X, int Y) {
     POINT p = s->ClientToScreen(POINT{X, Y});
-    // Under Wine the pointer follows the X server, which may report an older place after the move:
-    // move it until it stays.
+    // Under Wine the pointer follows the X server, which may report an older place a while after the
+    // move, and other programs on the display move it too: ask only while the pointer is seen resting
+    // on the point both before and after the question.
+    auto at = [&] {
+      POINT q;
+      GetCursorPos(&q);
+      return q.x == p.x && q.y == p.y;
+    };
+    LRESULT r = 0;
     for (int i = 0; i < 50; ++i) {
       SetCursorPos(p.x, p.y);
       Pump(20);
-      POINT q;
-      GetCursorPos(&q);
-      if (q.x == p.x && q.y == p.y) break;
+      if (!at()) continue;
+      r = SendMessageA(s->WindowHandle(), WM_SETCURSOR, WPARAM(s->WindowHandle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+      if (at()) break;
     }
-    return SendMessageA(s->WindowHandle(), WM_SETCURSOR, WPARAM(s->WindowHandle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    return r;
   };
   EXPECT_EQ(setCursor(106, 60), 1);
   EXPECT_EQ(GetCursor(), Screen->Cursors(crHSplit));

@@ -474,13 +474,11 @@ RECT TWinControl::GetClientRect() {
     ::GetClientRect(FHandle, &r);
     return r;
   }
-  // No window yet: the frame the window would get.
-  TCreateParams p;
-  CreateParams(p);
-  RECT frame{0, 0, 0, 0};
-  AdjustWindowRectEx(&frame, p.Style & ~DWORD(WS_VISIBLE), FALSE, p.ExStyle);
-  int w = FWidth - (frame.right - frame.left), h = FHeight - (frame.bottom - frame.top);
-  return RECT{0, 0, std::max(w, 0), std::max(h, 0)};
+  // No window yet: run the control's own non-client calculation, so that a custom frame drawn in the
+  // non-client area counts before the window exists too (DefaultHandler supplies the standard frame).
+  r = RECT{0, 0, FWidth, FHeight};
+  Perform(WM_NCCALCSIZE, FALSE, reinterpret_cast<LPARAM>(&r));
+  return RECT{0, 0, std::max(int(r.right - r.left), 0), std::max(int(r.bottom - r.top), 0)};
 }
 
 void TWinControl::SetClientSize(int W, int H) {
@@ -1238,6 +1236,20 @@ void TWinControl::DefaultHandlerWithContextMenu(TMessage& Message, bool MenuKey)
 
 void TWinControl::DefaultHandler(TMessage& Message) {
   if (!FHandle) {
+    if (Message.Msg == WM_NCCALCSIZE) {
+      // The standard frame of the window the control would create.
+      TCreateParams p;
+      CreateParams(p);
+      RECT frame{0, 0, 0, 0};
+      AdjustWindowRectEx(&frame, p.Style & ~DWORD(WS_VISIBLE), FALSE, p.ExStyle);
+      RECT* r = reinterpret_cast<RECT*>(Message.LParam);
+      r->left -= frame.left;
+      r->top -= frame.top;
+      r->right -= frame.right;
+      r->bottom -= frame.bottom;
+      Message.Result = 0;
+      return;
+    }
     TControl::DefaultHandler(Message);
     return;
   }

@@ -503,6 +503,62 @@ TEST(ControlsLayout, AlignedChildrenFillTheParentAfterResizing) {
   EXPECT_EQ(bounds(top), "5,5,395,25");
 }
 
+// A container that draws a frame of its own in the non-client area.
+class TFramedBox : public TBox {
+  YOZ_CLASS(TFramedBox, TBox)
+public:
+  using TBox::TBox;
+  int Inset = 6;
+  void CreateParams(TCreateParams& Params) override {
+    TBox::CreateParams(Params);
+    Params.Style |= WS_BORDER;
+  }
+  void Dispatch(TMessage& Message) override {
+    if (Message.Msg == WM_NCCALCSIZE) {
+      DefaultHandler(Message);
+      RECT* r = MessageAs<TWMNCCalcSize>(Message).Rect();
+      r->left += Inset;
+      r->top += Inset * 2;
+      r->right -= Inset;
+      r->bottom -= Inset;
+      Message.Result = 0;
+      return;
+    }
+    TBox::Dispatch(Message);
+  }
+};
+
+TEST(ControlsLayout, ACustomNonClientFrameCountsBeforeAndAfterTheWindowExists) {
+  FormPtr form(NewTestForm(300, 200));
+  auto* box = new TFramedBox(form.get());
+  box->SetBounds(10, 10, 120, 100);
+  box->SetParent(form.get());
+  auto* child = new TBox(form.get());
+  child->SetAlign(alClient);
+  child->SetParent(box);
+  // No window yet: the border (1 on each side) and the custom inset both come off.
+  ASSERT_FALSE(box->HandleAllocated());
+  RECT c = box->ClientRect();
+  EXPECT_EQ(c.right, 120 - 2 - 12);
+  EXPECT_EQ(c.bottom, 100 - 2 - 18);
+  EXPECT_EQ(child->Width(), 120 - 2 - 12);
+  EXPECT_EQ(child->Height(), 100 - 2 - 18);
+  // The window agrees.
+  form->Show();
+  ASSERT_TRUE(box->HandleAllocated());
+  RECT w;
+  ::GetClientRect(box->WindowHandle(), &w);
+  EXPECT_EQ(w.right, c.right);
+  EXPECT_EQ(w.bottom, c.bottom);
+  EXPECT_EQ(child->Width(), c.right);
+  EXPECT_EQ(child->Height(), c.bottom);
+  // A plain container still loses only its standard frame.
+  auto* plain = new TBox(form.get());
+  plain->SetBounds(0, 0, 50, 40);
+  EXPECT_EQ(plain->ClientWidth(), 50);
+  EXPECT_EQ(plain->ClientHeight(), 40);
+}
+
 TEST(ControlsLayout, AnchorsAndConstraints) {
   FormPtr form(NewTestForm(300, 200));
   auto* br = new TBox(form.get());

@@ -715,6 +715,33 @@ TCustomDrawState CustomDrawStateFrom(UINT s) {
   return r;
 }
 
+TCustomDrawCanvas::TCustomDrawCanvas(TCanvas* Canvas, HDC DC, TFont* Font, TColor Color) : FCanvas(Canvas), FDC(DC) {
+  FCanvas->SetHandle(DC);
+  FCanvas->SetFont(Font);
+  FCanvas->Brush()->SetColor(Color);
+  FFontColor = FCanvas->Font()->Color();
+  FBrushColor = FCanvas->Brush()->Color();
+  FFont = FCanvas->Font()->LogFont();
+}
+
+LRESULT TCustomDrawCanvas::Changes(COLORREF& TextColor, COLORREF& TextBkColor) {
+  LRESULT result = 0;
+  LOGFONTA after = FCanvas->Font()->LogFont();
+  if (memcmp(&FFont, &after, sizeof after) != 0) {
+    SelectObject(FDC, FCanvas->Font()->Handle());
+    result |= CDRF_NEWFONT;
+  }
+  if (FCanvas->Font()->Color() != FFontColor) {
+    TextColor = ColorToRGB(FCanvas->Font()->Color());
+    result |= CDRF_NEWFONT;
+  }
+  if (FCanvas->Brush()->Color() != FBrushColor) {
+    TextBkColor = ColorToRGB(FCanvas->Brush()->Color());
+    result |= CDRF_NEWFONT;
+  }
+  return result;
+}
+
 LRESULT TCustomListView::CustomDraw(NMLVCUSTOMDRAW* CD) {
   NMCUSTOMDRAW& nm = CD->nmcd;
   LRESULT result = CDRF_DODEFAULT;
@@ -722,11 +749,10 @@ LRESULT TCustomListView::CustomDraw(NMLVCUSTOMDRAW* CD) {
   switch (nm.dwDrawStage) {
     case CDDS_PREPAINT:
       if (OnCustomDraw) {
-        FCanvas->SetHandle(nm.hdc);
-        FCanvas->SetFont(Font());
-        FCanvas->Brush()->SetColor(Color());
-        OnCustomDraw(this, nm.rc, def);
-        FCanvas->SetHandle(nullptr);
+        {
+          TCustomDrawCanvas canvas(FCanvas, nm.hdc, Font(), Color());
+          OnCustomDraw(this, nm.rc, def);
+        }
         if (!def) return CDRF_SKIPDEFAULT;
       }
       if (OnCustomDrawItem || OnCustomDrawSubItem) result |= CDRF_NOTIFYITEMDRAW;
@@ -736,11 +762,7 @@ LRESULT TCustomListView::CustomDraw(NMLVCUSTOMDRAW* CD) {
       bool sub = (nm.dwDrawStage & CDDS_SUBITEM) != 0;
       TListItem* item = ItemOfIndex(int(nm.dwItemSpec));
       if (!item) return CDRF_DODEFAULT;
-      FCanvas->SetHandle(nm.hdc);
-      FCanvas->SetFont(Font());
-      FCanvas->Brush()->SetColor(Color());
-      TColor fontColor = FCanvas->Font()->Color(), brushColor = FCanvas->Brush()->Color();
-      LOGFONTA before = FCanvas->Font()->LogFont();
+      TCustomDrawCanvas canvas(FCanvas, nm.hdc, Font(), Color());
       TCustomDrawState state = CustomDrawStateFrom(nm.uItemState);
       if (sub && CD->iSubItem > 0) {
         OnCustomDrawSubItem(this, item, CD->iSubItem, state, def);
@@ -748,25 +770,8 @@ LRESULT TCustomListView::CustomDraw(NMLVCUSTOMDRAW* CD) {
         OnCustomDrawItem(this, item, state, def);
         if (OnCustomDrawSubItem) result |= CDRF_NOTIFYSUBITEMDRAW;
       }
-      if (!def) {
-        FCanvas->SetHandle(nullptr);
-        return CDRF_SKIPDEFAULT;
-      }
-      LOGFONTA after = FCanvas->Font()->LogFont();
-      if (memcmp(&before, &after, sizeof before) != 0) {
-        SelectObject(nm.hdc, FCanvas->Font()->Handle());
-        result |= CDRF_NEWFONT;
-      }
-      if (FCanvas->Font()->Color() != fontColor) {
-        CD->clrText = ColorToRGB(FCanvas->Font()->Color());
-        result |= CDRF_NEWFONT;
-      }
-      if (FCanvas->Brush()->Color() != brushColor) {
-        CD->clrTextBk = ColorToRGB(FCanvas->Brush()->Color());
-        result |= CDRF_NEWFONT;
-      }
-      FCanvas->SetHandle(nullptr);
-      return result;
+      if (!def) return CDRF_SKIPDEFAULT;
+      return result | canvas.Changes(CD->clrText, CD->clrTextBk);
     }
   }
   return result;

@@ -840,11 +840,10 @@ LRESULT TCustomTreeView::CustomDraw(NMTVCUSTOMDRAW* CD) {
     case CDDS_PREPAINT: {
       LRESULT r = CDRF_DODEFAULT;
       if (OnCustomDraw) {
-        FCanvas->SetHandle(nm.hdc);
-        FCanvas->SetFont(Font());
-        FCanvas->Brush()->SetColor(Color());
-        OnCustomDraw(this, nm.rc, def);
-        FCanvas->SetHandle(nullptr);
+        {
+          TCustomDrawCanvas canvas(FCanvas, nm.hdc, Font(), Color());
+          OnCustomDraw(this, nm.rc, def);
+        }
         if (!def) return CDRF_SKIPDEFAULT;
       }
       if (OnCustomDrawItem) r |= CDRF_NOTIFYITEMDRAW;
@@ -853,32 +852,10 @@ LRESULT TCustomTreeView::CustomDraw(NMTVCUSTOMDRAW* CD) {
     case CDDS_ITEMPREPAINT: {
       auto* node = reinterpret_cast<TTreeNode*>(nm.lItemlParam);
       if (!node || !OnCustomDrawItem) return CDRF_DODEFAULT;
-      LRESULT r = CDRF_DODEFAULT;
-      FCanvas->SetHandle(nm.hdc);
-      FCanvas->SetFont(Font());
-      FCanvas->Brush()->SetColor(Color());
-      TColor fontColor = FCanvas->Font()->Color(), brushColor = FCanvas->Brush()->Color();
-      LOGFONTA before = FCanvas->Font()->LogFont();
+      TCustomDrawCanvas canvas(FCanvas, nm.hdc, Font(), Color());
       OnCustomDrawItem(this, node, CustomDrawStateFrom(nm.uItemState), def);
-      if (!def) {
-        FCanvas->SetHandle(nullptr);
-        return CDRF_SKIPDEFAULT;
-      }
-      LOGFONTA after = FCanvas->Font()->LogFont();
-      if (memcmp(&before, &after, sizeof before) != 0) {
-        SelectObject(nm.hdc, FCanvas->Font()->Handle());
-        r |= CDRF_NEWFONT;
-      }
-      if (FCanvas->Font()->Color() != fontColor) {
-        CD->clrText = ColorToRGB(FCanvas->Font()->Color());
-        r |= CDRF_NEWFONT;
-      }
-      if (FCanvas->Brush()->Color() != brushColor) {
-        CD->clrTextBk = ColorToRGB(FCanvas->Brush()->Color());
-        r |= CDRF_NEWFONT;
-      }
-      FCanvas->SetHandle(nullptr);
-      return r;
+      if (!def) return CDRF_SKIPDEFAULT;
+      return CDRF_DODEFAULT | canvas.Changes(CD->clrText, CD->clrTextBk);
     }
   }
   return CDRF_DODEFAULT;

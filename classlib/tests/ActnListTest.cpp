@@ -8,40 +8,20 @@
 
 #include "ActnList.h"
 #include "Buttons.h"
-#include "Forms.h"
 #include "Menus.h"
 #include "StdCtrls.h"
 
+#include "ClasslibTestSupport.h"
+
 namespace {
 
-class ActionsEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitForms();
-    RegisterStdCtrlsClasses();
-    RegisterButtonsClasses();
-    RegisterMenusClasses();
-    RegisterActnListClasses();
-  }
-  void TearDown() override { DoneForms(); }
-};
-const auto* const Env = ::testing::AddGlobalTestEnvironment(new ActionsEnvironment);
-
-template <class F>
-bool PumpUntil(F Done, int TimeoutMs = 3000) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    Application->ProcessMessages();
-    if (GetTickCount() - start > DWORD(TimeoutMs)) return Done();
-    Sleep(1);
-  }
-  return true;
-}
-
-template <class T>
-T* Find(TComponent* Root, const char* Name) {
-  return dynamic_cast<T*>(Root->FindComponent(Name));
-}
+const auto* const Env =
+    ::testing::AddGlobalTestEnvironment(new TFormsEnvironment({
+        RegisterStdCtrlsClasses,
+        RegisterButtonsClasses,
+        RegisterMenusClasses,
+        RegisterActnListClasses,
+    }));
 
 class TActionsForm : public TForm {
   YOZ_CLASS(TActionsForm, TForm)
@@ -68,10 +48,6 @@ public:
     p.Method("actFlagExecute", &TActionsForm::actFlagExecute);
     p.Method("actFlagUpdate", &TActionsForm::actFlagUpdate);
   }
-};
-
-struct FormDeleter {
-  void operator()(TCustomForm* f) const { TObject::Free(f); }
 };
 
 class ActionsTest : public ::testing::Test {

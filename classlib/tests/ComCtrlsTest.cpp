@@ -7,44 +7,14 @@
 #include <vector>
 
 #include "ComCtrls.h"
-#include "Forms.h"
 #include "ImgList.h"
+
+#include "ClasslibTestSupport.h"
 
 namespace {
 
-class ViewsEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitForms();
-    RegisterComCtrlsClasses();
-  }
-  void TearDown() override { DoneForms(); }
-};
-const auto* const Env = ::testing::AddGlobalTestEnvironment(new ViewsEnvironment);
-
-template <class F>
-bool PumpUntil(F Done, int TimeoutMs = 3000) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    Application->ProcessMessages();
-    if (GetTickCount() - start > DWORD(TimeoutMs)) return Done();
-    Sleep(1);
-  }
-  return true;
-}
-
-void Pump(int Ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < DWORD(Ms)) {
-    Application->ProcessMessages();
-    Sleep(1);
-  }
-}
-
-template <class T>
-T* Find(TComponent* Root, const char* Name) {
-  return dynamic_cast<T*>(Root->FindComponent(Name));
-}
+const auto* const Env =
+    ::testing::AddGlobalTestEnvironment(new TFormsEnvironment({RegisterComCtrlsClasses}));
 
 class TViewsForm : public TForm {
   YOZ_CLASS(TViewsForm, TForm)
@@ -91,10 +61,6 @@ public:
     p.Method("lvMainDeletion", &TViewsForm::lvMainDeletion);
     p.Method("PageControlSettingsChange", &TViewsForm::PageControlSettingsChange);
   }
-};
-
-struct FormDeleter {
-  void operator()(TCustomForm* f) const { TObject::Free(f); }
 };
 
 class ViewsTest : public ::testing::Test {

@@ -4,6 +4,8 @@
 
 #include "Graphics.h"
 
+#include "ClasslibTestSupport.h"
+
 namespace {
 
 // A white 24-bit bitmap to paint on.
@@ -987,17 +989,6 @@ private:
   std::unique_ptr<TPicture> FPicture = std::make_unique<TPicture>();
   std::unique_ptr<TBitmap> FGlyph = std::make_unique<TBitmap>();
 };
-
-std::string Hex(const std::string& bytes) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string out;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (i % 32 == 0) out += "\n    ";
-    out += digits[uint8_t(bytes[i]) >> 4];
-    out += digits[uint8_t(bytes[i]) & 15];
-  }
-  return out;
-}
 
 }  // namespace
 

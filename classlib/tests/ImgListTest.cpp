@@ -2,6 +2,8 @@
 
 #include "ImgList.h"
 
+#include "ClasslibTestSupport.h"
+
 namespace {
 
 std::unique_ptr<TBitmap> Surface(int w, int h, TColor color) {
@@ -44,17 +46,6 @@ struct Counter {
     Last = sender;
   }
 };
-
-std::string Hex(const std::string& bytes) {
-  static const char* digits = "0123456789ABCDEF";
-  std::string out;
-  for (size_t i = 0; i < bytes.size(); ++i) {
-    if (i % 32 == 0) out += "\n    ";
-    out += digits[uint8_t(bytes[i]) >> 4];
-    out += digits[uint8_t(bytes[i]) & 15];
-  }
-  return out;
-}
 
 }  // namespace
 

@@ -8,40 +8,20 @@
 #include <vector>
 
 #include "ActnList.h"
-#include "Forms.h"
 #include "Menus.h"
 #include "ImgList.h"
 #include "StdCtrls.h"
 
+#include "ClasslibTestSupport.h"
+
 namespace {
 
-class MenusEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitForms();
-    RegisterStdCtrlsClasses();
-    RegisterMenusClasses();
-    RegisterActnListClasses();
-  }
-  void TearDown() override { DoneForms(); }
-};
-const auto* const Env = ::testing::AddGlobalTestEnvironment(new MenusEnvironment);
-
-template <class F>
-bool PumpUntil(F Done, int TimeoutMs = 3000) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    Application->ProcessMessages();
-    if (GetTickCount() - start > DWORD(TimeoutMs)) return Done();
-    Sleep(1);
-  }
-  return true;
-}
-
-template <class T>
-T* Find(TComponent* Root, const char* Name) {
-  return dynamic_cast<T*>(Root->FindComponent(Name));
-}
+const auto* const Env =
+    ::testing::AddGlobalTestEnvironment(new TFormsEnvironment({
+        RegisterStdCtrlsClasses,
+        RegisterMenusClasses,
+        RegisterActnListClasses,
+    }));
 
 TWMKey KeyMessage(uint16_t Key) {
   TWMKey k;
@@ -77,10 +57,6 @@ public:
     p.Method("popMainPopup", &TMenusForm::popMainPopup);
     p.Method("popClick", &TMenusForm::popClick);
   }
-};
-
-struct FormDeleter {
-  void operator()(TCustomForm* f) const { TObject::Free(f); }
 };
 
 // ---------------------------------------------------------------------------------------------------

@@ -8,46 +8,18 @@
 
 #include "Buttons.h"
 #include "ExtCtrlsPanels.h"
-#include "Forms.h"
 #include "StdCtrls.h"
+
+#include "ClasslibTestSupport.h"
 
 namespace {
 
-class StdEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitForms();
-    RegisterStdCtrlsClasses();
-    RegisterButtonsClasses();
-    RegisterExtCtrlsPanelsClasses();
-  }
-  void TearDown() override { DoneForms(); }
-};
-const auto* const Env = ::testing::AddGlobalTestEnvironment(new StdEnvironment);
-
-template <class F>
-bool PumpUntil(F Done, int TimeoutMs = 3000) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    Application->ProcessMessages();
-    if (GetTickCount() - start > DWORD(TimeoutMs)) return Done();
-    Sleep(1);
-  }
-  return true;
-}
-
-void Pump(int Ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < DWORD(Ms)) {
-    Application->ProcessMessages();
-    Sleep(1);
-  }
-}
-
-template <class T>
-T* Find(TComponent* Root, const char* Name) {
-  return dynamic_cast<T*>(Root->FindComponent(Name));
-}
+const auto* const Env =
+    ::testing::AddGlobalTestEnvironment(new TFormsEnvironment({
+        RegisterStdCtrlsClasses,
+        RegisterButtonsClasses,
+        RegisterExtCtrlsPanelsClasses,
+    }));
 
 class TStdForm : public TForm {
   YOZ_CLASS(TStdForm, TForm)
@@ -91,10 +63,6 @@ public:
     p.Method("SpeedClick", &TStdForm::SpeedClick);
     p.Method("BitBtnClearClick", &TStdForm::BitBtnClearClick);
   }
-};
-
-struct FormDeleter {
-  void operator()(TCustomForm* f) const { TObject::Free(f); }
 };
 
 class StdTest : public ::testing::Test {

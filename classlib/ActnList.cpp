@@ -419,11 +419,13 @@ void TControlActionClient::SetAction(TBasicAction* Value, TActionLink* (*Make)(T
   if (!FLink) FLink = Make ? Make(FControl) : new TControlActionLink(FControl);
   FLink->SetAction(Value);
   Value->FreeNotification(FControl);
-  // The control takes the action's state at once.
+  // The control takes the action's state at once, but a caption or hint of its own read with it from
+  // a form stays: a form stores one only where it differs from the action's.
   if (auto* a = dynamic_cast<TCustomAction*>(Value)) {
-    FLink->SetCaption(a->Caption());
+    bool loading = FControl->ComponentState().Contains(csLoading);
+    if (!loading || FControl->Caption().empty()) FLink->SetCaption(a->Caption());
     FLink->SetEnabled(a->Enabled());
-    FLink->SetHint(a->Hint());
+    if (!loading || FControl->Hint().empty()) FLink->SetHint(a->Hint());
     FLink->SetHelpContext(a->HelpContext());
     FLink->SetVisible(a->Visible());
     FLink->SetChecked(a->Checked());

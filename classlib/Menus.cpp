@@ -312,12 +312,15 @@ void TMenuItem::SetAction(TBasicAction* Value) {
   if (!FActionLink) FActionLink = new TMenuActionLink(this);
   FActionLink->SetAction(Value);
   Value->FreeNotification(this);
+  // A caption or hint of the item's own read with it from a form stays: a form stores one only where
+  // it differs from the action's.
   if (auto* a = dynamic_cast<TCustomAction*>(Value)) {
-    SetCaption(a->Caption());
+    bool loading = ComponentState().Contains(csLoading);
+    if (!loading || FCaption.empty()) SetCaption(a->Caption());
     SetChecked(a->Checked());
     SetEnabled(a->Enabled());
     SetHelpContext(a->HelpContext());
-    SetHint(a->Hint());
+    if (!loading || Hint().empty()) SetHint(a->Hint());
     SetImageIndex(a->ImageIndex());
     SetShortCut(a->ShortCut());
     SetVisible(a->Visible());

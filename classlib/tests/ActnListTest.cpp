@@ -91,6 +91,27 @@ TEST_F(ActionsTest, ClientsTakeTheActionsStateWhenRead) {
   EXPECT_STREQ(text, "&Send");
 }
 
+TEST_F(ActionsTest, ClientsReadWithTheirOwnCaptionAndHintKeepThem) {
+  auto* own = Find<TButton>(F.get(), "btnSendOwn");
+  auto* ownItem = Find<TMenuItem>(F.get(), "popSendOwn");
+  ASSERT_TRUE(own && ownItem);
+  EXPECT_EQ(own->Caption(), "Post");
+  EXPECT_EQ(own->Hint(), "Post it now");
+  EXPECT_EQ(ownItem->Caption(), "&Post");
+  EXPECT_EQ(ownItem->Hint(), "Post it now");
+  EXPECT_EQ(ownItem->ShortCut(), ShortCut('S', {ssCtrl}));
+  // Still linked for the rest, and the action's later caption and hint leave them alone.
+  act->SetCaption("Se&nd now");
+  act->SetHint("Now");
+  act->SetEnabled(false);
+  EXPECT_EQ(own->Caption(), "Post");
+  EXPECT_EQ(own->Hint(), "Post it now");
+  EXPECT_EQ(ownItem->Caption(), "&Post");
+  EXPECT_EQ(ownItem->Hint(), "Post it now");
+  EXPECT_FALSE(own->Enabled());
+  EXPECT_FALSE(ownItem->Enabled());
+}
+
 TEST_F(ActionsTest, LinksKeepEveryClientInStep) {
   act->SetEnabled(false);
   EXPECT_FALSE(btn->Enabled());

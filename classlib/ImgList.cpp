@@ -131,18 +131,16 @@ void TCustomImageList::Recreate(bool keepImages) {
 void TCustomImageList::SetWidth(int32_t value) {
   if (value <= 0 || value == FWidth) return;
   FWidth = value;
-  if (FHandle) {
-    if (FShareImages)
-      Recreate(false);
-    else
-      ImageList_SetIconSize(FHandle, FWidth, FHeight);
-  }
-  Change();
+  SizeChanged();
 }
 
 void TCustomImageList::SetHeight(int32_t value) {
   if (value <= 0 || value == FHeight) return;
   FHeight = value;
+  SizeChanged();
+}
+
+void TCustomImageList::SizeChanged() {
   if (FHandle) {
     if (FShareImages)
       Recreate(false);

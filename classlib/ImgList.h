@@ -111,6 +111,8 @@ private:
   void FreeHandle();
   // A new list of the current size and flags, with the old one's images when keepImages is set.
   void Recreate(bool keepImages);
+  // After a new width or height: resizes the list (emptying it) and reports the change.
+  void SizeChanged();
 
   HIMAGELIST FHandle = nullptr;
   int32_t FWidth = 16;

@@ -12,10 +12,20 @@ namespace {
 
 // libjpeg reports a fatal error by calling error_exit, which must not return: we jump back to the
 // call that started the work and turn the error code into an exception there, outside libjpeg.
+void ErrorExit(j_common_ptr cinfo);
+// Warnings (a truncated file, say) are not printed; the decoder goes on with what it has.
+void OutputMessage(j_common_ptr) {}
+
 struct ErrorManager {
   jpeg_error_mgr Pub;
   jmp_buf Jump;
-  int Code;
+  int Code = 0;
+  // Becomes the error handler of cinfo.
+  explicit ErrorManager(jpeg_decompress_struct& cinfo) {
+    cinfo.err = jpeg_std_error(&Pub);
+    Pub.error_exit = ErrorExit;
+    Pub.output_message = OutputMessage;
+  }
 };
 
 void ErrorExit(j_common_ptr cinfo) {
@@ -24,8 +34,12 @@ void ErrorExit(j_common_ptr cinfo) {
   longjmp(err->Jump, 1);
 }
 
-// Warnings (a truncated file, say) are not printed; the decoder goes on with what it has.
-void OutputMessage(j_common_ptr) {}
+// Starts decompressing data and reads its header; an error jumps to the caller's setjmp.
+void OpenAndReadHeader(jpeg_decompress_struct& cinfo, const unsigned char* data, size_t size) {
+  jpeg_create_decompress(&cinfo);
+  jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
+  jpeg_read_header(&cinfo, TRUE);
+}
 
 // A picture larger than this is refused before any memory is taken for it.
 constexpr int64_t MaxPixels = int64_t(1) << 26;
@@ -39,18 +53,12 @@ struct HeaderInfo {
 // 0 when the header reads, else libjpeg's error code (or -1 for a size we refuse).
 int ReadHeader(const unsigned char* data, size_t size, HeaderInfo* info) {
   jpeg_decompress_struct cinfo;
-  ErrorManager err;
-  cinfo.err = jpeg_std_error(&err.Pub);
-  err.Pub.error_exit = ErrorExit;
-  err.Pub.output_message = OutputMessage;
-  err.Code = 0;
+  ErrorManager err(cinfo);
   if (setjmp(err.Jump)) {
     jpeg_destroy_decompress(&cinfo);
     return err.Code ? err.Code : -1;
   }
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
-  jpeg_read_header(&cinfo, TRUE);
+  OpenAndReadHeader(cinfo, data, size);
   info->Width = int(cinfo.image_width);
   info->Height = int(cinfo.image_height);
   info->Components = cinfo.num_components;
@@ -63,18 +71,12 @@ int ReadHeader(const unsigned char* data, size_t size, HeaderInfo* info) {
 int Decode(const unsigned char* data, size_t size, unsigned char* bits, size_t stride, int width, int height,
            unsigned char* scratch) {
   jpeg_decompress_struct cinfo;
-  ErrorManager err;
-  cinfo.err = jpeg_std_error(&err.Pub);
-  err.Pub.error_exit = ErrorExit;
-  err.Pub.output_message = OutputMessage;
-  err.Code = 0;
+  ErrorManager err(cinfo);
   if (setjmp(err.Jump)) {
     jpeg_destroy_decompress(&cinfo);
     return err.Code ? err.Code : -1;
   }
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
-  jpeg_read_header(&cinfo, TRUE);
+  OpenAndReadHeader(cinfo, data, size);
   bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
   cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
   jpeg_start_decompress(&cinfo);

@@ -369,12 +369,10 @@ void TfrmMain::FormActivate(TObject* Sender) {
   yOZFile->SaveCurrentUserStatus();
   yOZFile->FillMainList(Board());
 
-  // An overflowing product raises the runtime's overflow error; a negative one its range error.
-  const int32_t messageMs = CheckedMul(rec.CheckForNewMsgEvery, 1000);
-  const int32_t boardMs = CheckedMul(rec.UpdateDisplayTime, 1000);
-  if (messageMs < 0 || boardMs < 0) throw ERangeError();
-  tmrCheckForMessages->SetInterval(uint32_t(messageMs));
-  tmrUpdateListView->SetInterval(uint32_t(boardMs));
+  // An overflowing product raises the runtime's overflow error; a negative one its range error. The
+  // message timer's period is taken first, so its fault is the one reported.
+  tmrCheckForMessages->SetInterval(RangeCheck<uint32_t>(CheckedMul(rec.CheckForNewMsgEvery, 1000)));
+  tmrUpdateListView->SetInterval(RangeCheck<uint32_t>(CheckedMul(rec.UpdateDisplayTime, 1000)));
   tmrUpdateListView->SetEnabled(rec.UpdateDisplayTime != 0);
   tmrCheckForMessages->SetEnabled(yOZFile->AllowMessages && rec.CheckForNewMsgEvery != 0);
 

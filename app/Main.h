@@ -162,7 +162,8 @@ public:
   static void Publish(TPublisher<TfrmMain>& p);
 
 private:
-  void SetStatus(const std::string& Status);
+  void ApplyStatus(const std::string& Status);  // the status change and the refill
+  void SetStatus(const std::string& Status);    // the same under the hour-glass
   void AppEventsMessage(MSG& Msg, bool& Handled);
   void SizeColumns();
   void LoadImages();

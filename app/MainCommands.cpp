@@ -23,8 +23,7 @@ void TfrmMain::RefillBoard() {
 }
 
 // An administrator with a row selected sets that row's user; everyone else sets his own status.
-void TfrmMain::SetStatus(const std::string& Status) {
-  THourGlass wait;
+void TfrmMain::ApplyStatus(const std::string& Status) {
   if (IsAdministrator && lvMain->Selected()) {
     yOZFile->SetSelectedUsersStatus(Board(), Status);
   } else {
@@ -32,6 +31,11 @@ void TfrmMain::SetStatus(const std::string& Status) {
     yOZFile->SaveCurrentUserStatus();
   }
   RefillBoard();
+}
+
+void TfrmMain::SetStatus(const std::string& Status) {
+  THourGlass wait;
+  ApplyStatus(Status);
 }
 
 void TfrmMain::actAtLunchExecute(TObject*) { SetStatus("At lunch"); }
@@ -59,7 +63,7 @@ void TfrmMain::actCustomStatusExecute(TObject*) {
   tmrUpdateListView->SetEnabled(false);
   try {
     std::string status;
-    if (MainDialogs.SelectStatus && MainDialogs.SelectStatus(status)) SetStatus(Trim(status));
+    if (MainDialogs.SelectStatus && MainDialogs.SelectStatus(status)) ApplyStatus(Trim(status));
   } catch (...) {
     tmrUpdateListView->SetEnabled(true);
     throw;

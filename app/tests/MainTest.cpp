@@ -116,6 +116,15 @@ TEST_F(MainWindow, AnOverflowingPeriodIsReportedAndLeavesTheTimersOff) {
   EXPECT_FALSE(Form->tmrUpdateListView->Enabled());
 }
 
+TEST_F(MainWindow, TheMessagePeriodIsTakenBeforeTheBoardPeriod) {
+  // A negative message period fails first, even when the board period would overflow too.
+  Start(nullptr, 3000000, -1);
+  EXPECT_TRUE(Boxes.Contains("The following error occurred within yOZ - Range check error"));
+  EXPECT_FALSE(Boxes.Contains("The following error occurred within yOZ - Integer overflow"));
+  EXPECT_FALSE(Form->tmrUpdateListView->Enabled());
+  EXPECT_FALSE(Form->tmrCheckForMessages->Enabled());
+}
+
 TEST_F(MainWindow, HolidayWordingFollowsTheVacationSetting) {
   Start([](TyOZCBRec& r) { r.UseVacation = false; });
   EXPECT_EQ(Form->actOnHoliday->Caption(), "On holiday");
@@ -148,6 +157,28 @@ TEST_F(MainWindow, AppearanceComesFromTheSettings) {
   EXPECT_EQ(Form->stMain->SplitterWidth(), 0);
   EXPECT_EQ(Form->Width(), 600);
   EXPECT_EQ(Form->Height(), 400);
+}
+
+TEST_F(MainWindow, AHiddenTreeLeavesNoStripBesideTheBoard) {
+  Start([](TyOZCBRec& r) { r.DisplayDepartments = false; }, 1, 1, true);
+  Pump(50);
+  TPTPane* tree = Form->stMain->Panes(0);
+  TPTPane* board = Form->stMain->Panes(1);
+  ASSERT_TRUE(tree && board);
+  EXPECT_EQ(tree->MinSize(), 0);
+  EXPECT_EQ(tree->Width(), 0);
+  EXPECT_EQ(board->Left(), 0);
+  EXPECT_EQ(board->Width(), Form->stMain->ClientWidth());
+  FreeMainWindow(Form);
+
+  // Shown, the tree takes the stored width and a 3-pixel bar parts it from the board.
+  Start([](TyOZCBRec& r) {
+    r.DisplayDepartments = true;
+    r.SplitterPos = 120;
+  }, 1, 1, true);
+  Pump(50);
+  EXPECT_EQ(Form->stMain->Panes(0)->Width(), 120);
+  EXPECT_EQ(Form->stMain->Panes(1)->Left(), 123);
 }
 
 TEST_F(MainWindow, FirstRunCanPutTheBoardIntoTheStartUpFolder) {

@@ -135,6 +135,19 @@ RECT DrawButtonFace(HDC DC, const RECT& Client, TBitmap* Glyph, int NumGlyphs, T
   return text;
 }
 
+namespace {
+
+// A glyph of several equal squares (up to four) tells its picture count; any other keeps Current.
+int GlyphCount(TBitmap* Glyph, int Current) {
+  if (Glyph->Height() > 0 && Glyph->Width() % Glyph->Height() == 0) {
+    int n = Glyph->Width() / Glyph->Height();
+    if (n >= 1 && n <= 4) return n;
+  }
+  return Current;
+}
+
+}  // namespace
+
 // ---------------------------------------------------------------------------------------------------
 // TSpeedButton
 
@@ -148,11 +161,7 @@ TSpeedButton::TSpeedButton(TComponent* AOwner) : TGraphicControl(AOwner), FActio
 TSpeedButton::~TSpeedButton() { delete FGlyph; }
 
 void TSpeedButton::GlyphChanged(TObject* Sender) {
-  // A glyph of several equal squares tells its picture count.
-  if (FGlyph->Height() > 0 && FGlyph->Width() % FGlyph->Height() == 0) {
-    int n = FGlyph->Width() / FGlyph->Height();
-    if (n >= 1 && n <= 4) FNumGlyphs = n;
-  }
+  FNumGlyphs = GlyphCount(FGlyph, FNumGlyphs);
   Invalidate();
 }
 
@@ -372,10 +381,7 @@ TBitBtn::TBitBtn(TComponent* AOwner) : TButton(AOwner) {
 TBitBtn::~TBitBtn() { delete FGlyph; }
 
 void TBitBtn::GlyphChanged(TObject* Sender) {
-  if (FGlyph->Height() > 0 && FGlyph->Width() % FGlyph->Height() == 0) {
-    int n = FGlyph->Width() / FGlyph->Height();
-    if (n >= 1 && n <= 4) FNumGlyphs = n;
-  }
+  FNumGlyphs = GlyphCount(FGlyph, FNumGlyphs);
   Invalidate();
 }
 

@@ -135,6 +135,15 @@ TEST_F(MainWindow, HolidayWordingFollowsTheVacationSetting) {
   Start([](TyOZCBRec& r) { r.UseVacation = true; });
   EXPECT_EQ(Form->actOnHoliday->Caption(), "On Vacation");
   EXPECT_EQ(Form->actOnHoliday->Hint(), "I'm on vacation");
+  // The menus and buttons show the new wording.
+  for (const char* name : {"popOnHoliday", "trayOnHoliday", "mnuOnHoliday"}) {
+    auto* item = dynamic_cast<TMenuItem*>(Form->FindComponent(name));
+    ASSERT_NE(item, nullptr) << name;
+    EXPECT_EQ(item->Caption(), "On Vacation") << name;
+  }
+  auto* button = dynamic_cast<TSpeedButton*>(Form->FindComponent("btnOnHoliday"));
+  ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->Hint(), "I'm on vacation");
   Form->actOnHoliday->Execute();
   EXPECT_EQ(ReadUser(Folder.Path(), Login()).Status(), "On vacation");
 }
@@ -859,6 +868,14 @@ TEST_F(MainWindow, EnablingRules) {
   auto* item = dynamic_cast<TMenuItem*>(Form->FindComponent("popSendMessage"));
   ASSERT_NE(item, nullptr);
   EXPECT_FALSE(item->Enabled());
+  // The View menu's own caption and the Tools menu's own hint outlive their actions' changes.
+  auto* inbox = dynamic_cast<TMenuItem*>(Form->FindComponent("mnuViewInBox"));
+  ASSERT_NE(inbox, nullptr);
+  EXPECT_FALSE(inbox->Enabled());
+  EXPECT_EQ(inbox->Caption(), "My &InBox");
+  Form->actClearAlertList->SetEnabled(false);
+  Form->actClearAlertList->SetEnabled(true);
+  EXPECT_EQ(Form->mnuMain->Items()->Items(3)->Items(2)->Hint(), "Clear alert list");
   Form->lvMainDblClick(Form->lvMain);
   EXPECT_EQ(sends, 1);
 }

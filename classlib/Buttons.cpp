@@ -8,6 +8,10 @@ namespace {
 // Copies the w x h pixels at (sx, sy) of Src to (x, y) of DC, leaving the pixels of colour Transparent
 // out. Disabled draws the picture embossed in the button shadow and highlight colours instead.
 void DrawMasked(HDC dc, int x, int y, HDC src, int sx, int sy, int w, int h, COLORREF transparent, bool disabled) {
+  if (!disabled) {
+    MaskedBlt(dc, RECT{x, y, x + w, y + h}, src, sx, sy, w, h, transparent);
+    return;
+  }
   HDC maskDC = CreateCompatibleDC(dc);
   HBITMAP mask = CreateBitmap(w, h, 1, 1, nullptr);
   HGDIOBJ oldMask = SelectObject(maskDC, mask);
@@ -16,42 +20,26 @@ void DrawMasked(HDC dc, int x, int y, HDC src, int sx, int sy, int w, int h, COL
   SetBkColor(src, oldBk);
   COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
   COLORREF oldBk2 = SetBkColor(dc, RGB(255, 255, 255));
-  if (!disabled) {
-    // dest = (dest AND mask) OR (src AND NOT mask)
-    HDC tmpDC = CreateCompatibleDC(dc);
-    HBITMAP tmp = CreateCompatibleBitmap(dc, w, h);
-    HGDIOBJ oldTmp = SelectObject(tmpDC, tmp);
-    BitBlt(tmpDC, 0, 0, w, h, src, sx, sy, SRCCOPY);
-    SetBkColor(tmpDC, RGB(0, 0, 0));
-    SetTextColor(tmpDC, RGB(255, 255, 255));
-    BitBlt(tmpDC, 0, 0, w, h, maskDC, 0, 0, SRCAND);  // transparent pixels of the copy become black
-    BitBlt(dc, x, y, w, h, maskDC, 0, 0, SRCAND);     // opaque pixels of the destination become black
-    BitBlt(dc, x, y, w, h, tmpDC, 0, 0, SRCPAINT);
-    SelectObject(tmpDC, oldTmp);
-    DeleteObject(tmp);
-    DeleteDC(tmpDC);
-  } else {
-    // Every opaque pixel that is not white-ish becomes a shadow pixel with a highlight below right.
-    HDC monoDC = CreateCompatibleDC(dc);
-    HBITMAP mono = CreateBitmap(w, h, 1, 1, nullptr);
-    HGDIOBJ oldMono = SelectObject(monoDC, mono);
-    COLORREF oldBk3 = SetBkColor(src, RGB(255, 255, 255));
-    BitBlt(monoDC, 0, 0, w, h, src, sx, sy, SRCCOPY);
-    SetBkColor(src, oldBk3);
-    BitBlt(monoDC, 0, 0, w, h, maskDC, 0, 0, SRCPAINT);  // transparent pixels count as white
-    HBRUSH hi = CreateSolidBrush(GetSysColor(COLOR_BTNHIGHLIGHT));
-    HBRUSH sh = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
-    HGDIOBJ oldBrush = SelectObject(dc, hi);
-    BitBlt(dc, x + 1, y + 1, w, h, monoDC, 0, 0, 0x00B8074A);  // where the mono bitmap is black: brush
-    SelectObject(dc, sh);
-    BitBlt(dc, x, y, w, h, monoDC, 0, 0, 0x00B8074A);
-    SelectObject(dc, oldBrush);
-    DeleteObject(hi);
-    DeleteObject(sh);
-    SelectObject(monoDC, oldMono);
-    DeleteObject(mono);
-    DeleteDC(monoDC);
-  }
+  // Every opaque pixel that is not white-ish becomes a shadow pixel with a highlight below right.
+  HDC monoDC = CreateCompatibleDC(dc);
+  HBITMAP mono = CreateBitmap(w, h, 1, 1, nullptr);
+  HGDIOBJ oldMono = SelectObject(monoDC, mono);
+  COLORREF oldBk3 = SetBkColor(src, RGB(255, 255, 255));
+  BitBlt(monoDC, 0, 0, w, h, src, sx, sy, SRCCOPY);
+  SetBkColor(src, oldBk3);
+  BitBlt(monoDC, 0, 0, w, h, maskDC, 0, 0, SRCPAINT);  // transparent pixels count as white
+  HBRUSH hi = CreateSolidBrush(GetSysColor(COLOR_BTNHIGHLIGHT));
+  HBRUSH sh = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
+  HGDIOBJ oldBrush = SelectObject(dc, hi);
+  BitBlt(dc, x + 1, y + 1, w, h, monoDC, 0, 0, 0x00B8074A);  // where the mono bitmap is black: brush
+  SelectObject(dc, sh);
+  BitBlt(dc, x, y, w, h, monoDC, 0, 0, 0x00B8074A);
+  SelectObject(dc, oldBrush);
+  DeleteObject(hi);
+  DeleteObject(sh);
+  SelectObject(monoDC, oldMono);
+  DeleteObject(mono);
+  DeleteDC(monoDC);
   SetTextColor(dc, oldText);
   SetBkColor(dc, oldBk2);
   SelectObject(maskDC, oldMask);

@@ -743,10 +743,6 @@ void TCanvas::CopyRect(const RECT& dest, TCanvas* canvas, const RECT& source) {
   Changed();
 }
 
-namespace {
-
-// Draws the part (sx, sy, sw, sh) of a source context into r, leaving the pixels of `transparent`
-// unpainted: the destination keeps what it had there (or what the caller filled in before).
 void MaskedBlt(HDC dest, const RECT& r, HDC src, int sx, int sy, int sw, int sh, COLORREF transparent) {
   if (sw <= 0 || sh <= 0) return;
   HDC maskDC = CreateCompatibleDC(dest);
@@ -784,8 +780,6 @@ void MaskedBlt(HDC dest, const RECT& r, HDC src, int sx, int sy, int sw, int sh,
   DeleteObject(mask);
   DeleteDC(maskDC);
 }
-
-}  // namespace
 
 void TCanvas::BrushCopy(const RECT& dest, TBitmap* bitmap, const RECT& source, TColor color) {
   if (!bitmap || bitmap->Empty()) return;

@@ -338,6 +338,10 @@ private:
   int FLockCount = 0;
 };
 
+// Draws the part (sx, sy, sw, sh) of a source context into r, leaving the pixels of `transparent`
+// unpainted: the destination keeps what it had there (or what the caller filled in before).
+void MaskedBlt(HDC dest, const RECT& r, HDC src, int sx, int sy, int sw, int sh, COLORREF transparent);
+
 // ---------------------------------------------------------------------------------------------------
 // Pictures
 

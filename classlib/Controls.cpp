@@ -513,6 +513,16 @@ void TControl::Click() { OnClick(this); }
 
 void TControl::DblClick() { OnDblClick(this); }
 
+bool TControl::DoMouseWheel(TShiftState Shift, int WheelDelta, POINT MousePos) {
+  if (WheelDelta < 0) return DoMouseWheelDown(Shift, MousePos);
+  if (WheelDelta > 0) return DoMouseWheelUp(Shift, MousePos);
+  return false;
+}
+
+bool TControl::DoMouseWheelDown(TShiftState, POINT) { return false; }
+
+bool TControl::DoMouseWheelUp(TShiftState, POINT) { return false; }
+
 void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) { OnMouseDown(this, Button, Shift, X, Y); }
 
 void TControl::MouseMove(TShiftState Shift, int X, int Y) { OnMouseMove(this, Shift, X, Y); }

@@ -380,6 +380,12 @@ public:
   virtual bool CanAutoSize(int& NewWidth, int& NewHeight);
   virtual void ConstrainedResize(int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight);
   virtual void DoContextPopup(POINT MousePos, bool& Handled);
+  // The wheel turned while this control had the focus (MousePos on the screen). True when handled,
+  // which keeps the message from the parent windows; by default a turn towards the user goes to
+  // DoMouseWheelDown, one away from the user to DoMouseWheelUp, and neither handles it.
+  virtual bool DoMouseWheel(TShiftState Shift, int WheelDelta, POINT MousePos);
+  virtual bool DoMouseWheelDown(TShiftState Shift, POINT MousePos);
+  virtual bool DoMouseWheelUp(TShiftState Shift, POINT MousePos);
   // Called when the window text or caption changed (CM_TEXTCHANGED also follows).
   virtual void SetTextBuf(const std::string& Value);
 

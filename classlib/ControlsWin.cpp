@@ -968,6 +968,17 @@ void TWinControl::WndProc(TMessage& Message) {
 
 void TWinControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
+    case WM_MOUSEWHEEL: {
+      auto& m = MessageAs<TWMMouseWheel>(Message);
+      TLiveGuard g(this);
+      if (DoMouseWheel(KeysToShiftState(m.Keys()), m.WheelDelta(), POINT{m.XPos(), m.YPos()})) {
+        Message.Result = 0;
+        return;
+      }
+      // Not handled: the default passes it on to the parent window.
+      if (g) DefaultHandler(Message);
+      return;
+    }
     case WM_COMMAND:
     case WM_NOTIFY:
     case WM_DRAWITEM:

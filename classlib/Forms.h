@@ -247,6 +247,11 @@ public:
   void Minimize();
   void Restore();
   void BringToFront();
+  // A system message box (MB_* flags) owned by the active window of the program (the main form
+  // when none); returns the button pressed (IDOK, IDYES...). MessageBoxHook answers instead when set.
+  // (windows.h makes MessageBox a macro for MessageBoxA; declaration and callers both see it.)
+  int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags = MB_OK);
+  std::function<int(const std::string& Text, const std::string& Caption, UINT Flags)> MessageBoxHook;
 
   // Help through WinHelp.
   const std::string& HelpFile() const { return FHelpFile; }

@@ -221,7 +221,7 @@ void TApplication::ShowException(Exception* E) {
   if (!msg.empty() && static_cast<unsigned char>(msg.back()) > '.') msg += '.';
   HWND owner = nullptr;
   if (FMainForm && FMainForm->HandleAllocated()) owner = FMainForm->WindowHandle();
-  MessageBoxA(owner, msg.c_str(), FTitle.c_str(), MB_OK | MB_ICONSTOP);
+  ::MessageBoxA(owner, msg.c_str(), FTitle.c_str(), MB_OK | MB_ICONSTOP);
 }
 
 void TApplication::SetActiveState(bool Value) {
@@ -244,6 +244,14 @@ void TApplication::Restore() {
   if (FMainForm && FMainForm->HandleAllocated() && IsIconic(FMainForm->WindowHandle()))
     ShowWindow(FMainForm->WindowHandle(), SW_RESTORE);
   OnRestore(this);
+}
+
+int TApplication::MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {
+  if (MessageBoxHook) return MessageBoxHook(Text, Caption, Flags);
+  HWND owner = GetActiveWindow();
+  if (!owner && FMainForm && FMainForm->HandleAllocated()) owner = FMainForm->WindowHandle();
+  CancelHint();
+  return ::MessageBoxA(owner, Text.c_str(), Caption.c_str(), Flags);
 }
 
 void TApplication::BringToFront() {

@@ -804,6 +804,52 @@ TEST(ControlsState, CursorFollowsTheScreenAndTheControlUnderTheMouse) {
   EXPECT_EQ(s->Cursor(), crHandPoint);
 }
 
+// Records the wheel; handles it only when told to.
+class TWheelBox : public TBox {
+  YOZ_CLASS(TWheelBox, TBox)
+public:
+  using TBox::TBox;
+  bool Handle = false;
+  std::vector<std::string> Log;
+  bool DoMouseWheelDown(TShiftState Shift, POINT P) override {
+    Log.push_back(std::string("down") + (Shift.Contains(ssCtrl) ? "+ctrl" : "") + "@" + std::to_string(P.x) + "," +
+                  std::to_string(P.y));
+    return Handle;
+  }
+  bool DoMouseWheelUp(TShiftState Shift, POINT P) override {
+    Log.push_back(std::string("up") + (Shift.Contains(ssCtrl) ? "+ctrl" : ""));
+    return Handle;
+  }
+};
+
+TEST(ControlsState, TheWheelReachesTheControlAndWhatItLeavesGoesToItsParent) {
+  FormPtr form(NewTestForm());
+  auto* outer = new TWheelBox(form.get());
+  outer->SetBounds(0, 0, 150, 150);
+  outer->SetParent(form.get());
+  auto* inner = new TWheelBox(form.get());
+  inner->SetBounds(10, 10, 50, 50);
+  inner->SetParent(outer);
+  form->Show();
+  HWND w = inner->WindowHandle();
+  auto wheel = [&](int Delta, WPARAM Keys) {
+    SendMessageA(w, WM_MOUSEWHEEL, MAKEWPARAM(Keys, WORD(short(Delta))), MAKELPARAM(300, 200));
+  };
+  inner->Handle = true;
+  wheel(-WHEEL_DELTA, MK_CONTROL);
+  wheel(WHEEL_DELTA, 0);
+  ASSERT_EQ(inner->Log.size(), 2u);
+  EXPECT_EQ(inner->Log[0], "down+ctrl@300,200");
+  EXPECT_EQ(inner->Log[1], "up");
+  EXPECT_TRUE(outer->Log.empty());
+  // Not handled: the window's default passes it to the parent.
+  inner->Handle = false;
+  wheel(-WHEEL_DELTA, 0);
+  EXPECT_EQ(inner->Log.size(), 3u);
+  ASSERT_EQ(outer->Log.size(), 1u);
+  EXPECT_EQ(outer->Log[0], "down@300,200");
+}
+
 TEST(ControlsState, ACanvasMeasuresBeforeAnyWindowExists) {
   FormPtr form(NewTestForm());
   auto* s = new TSwatch(form.get());

@@ -322,6 +322,39 @@ TEST(FormsModal, ShowModalReturnsTheClickedButtonsResultAndDisablesOtherWindows)
   EXPECT_THROW(other->ShowModal(), EInvalidOperation);
 }
 
+TEST(FormsModal, TheApplicationsMessageBoxIsOwnedByTheActiveFormAndReturnsTheButton) {
+  Owned<TfrmSample> f(NewForm<TfrmSample>(nullptr));
+  f->SetFormStyle(fsStayOnTop);
+  f->Show();
+  SetForegroundWindow(f->WindowHandle());
+  PumpUntil([&] { return GetActiveWindow() == f->WindowHandle(); }, 1000);
+  HWND box = nullptr, owner = nullptr;
+  std::string text;
+  TLater answer(50, [&] {
+    if (box) return;
+    box = FindWindowA("#32770", "Box caption");
+    if (!box) return;
+    owner = GetWindow(box, GW_OWNER);
+    char buf[200] = {};
+    GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
+    text = buf;
+    PostMessageA(box, WM_COMMAND, IDNO, 0);
+  }, true);
+  EXPECT_EQ(Application->MessageBox("Reset the bar?", "Box caption", MB_YESNO | MB_ICONQUESTION), IDNO);
+  ASSERT_NE(box, nullptr);
+  EXPECT_EQ(owner, f->WindowHandle());
+  EXPECT_EQ(text, "Reset the bar?");
+  // Tests answer through the hook.
+  std::string asked;
+  Application->MessageBoxHook = [&](const std::string& Text, const std::string&, UINT) {
+    asked = Text;
+    return IDCANCEL;
+  };
+  EXPECT_EQ(Application->MessageBox("Again?", "Box caption", MB_OKCANCEL), IDCANCEL);
+  Application->MessageBoxHook = nullptr;
+  EXPECT_EQ(asked, "Again?");
+}
+
 TEST(FormsModal, EnterAndEscReachTheDefaultAndCancelButtons) {
   Owned<TfrmSample> f(NewForm<TfrmSample>(nullptr));
   TLater enter(50, [] { PostKey(VK_RETURN); });

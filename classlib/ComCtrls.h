@@ -759,6 +759,8 @@ private:
   friend class TTreeNode;
   void WindowInsert(TTreeNode* Node);
   void WindowInsertTree(TTreeNode* Node);
+  // Marks Node and all below it as going and runs OnDeletion for each, children before parents.
+  void NotifyDeletion(TTreeNode* Node);
   void DeleteNode(TTreeNode* Node);
   void SortSiblings(std::vector<TTreeNode*>& List, TTreeNode* Parent, bool (*Less)(TTreeNode*, TTreeNode*, void*),
                     void* Ctx, bool Recurse);

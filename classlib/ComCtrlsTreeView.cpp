@@ -412,12 +412,7 @@ TCustomTreeView::~TCustomTreeView() {
 void TCustomTreeView::BeforeDestruction() {
   // Every node hears of its deletion (its data can be released), children first.
   if (FNodes && !FDestroying) {
-    std::function<void(TTreeNode*)> post = [&](TTreeNode* n) {
-      n->FDeleting = true;
-      for (auto* c : std::vector<TTreeNode*>(n->FChildren)) post(c);
-      Delete(n);
-    };
-    for (auto* r : std::vector<TTreeNode*>(FNodes->FRoots)) post(r);
+    for (auto* r : std::vector<TTreeNode*>(FNodes->FRoots)) NotifyDeletion(r);
   }
   FDestroying = true;
   TWinControl::BeforeDestruction();
@@ -501,14 +496,15 @@ void TCustomTreeView::WindowInsertTree(TTreeNode* Node) {
   if (Node->FExpanded && Node->FItemId) SendMessageA(FHandle, TVM_EXPAND, TVE_EXPAND, LPARAM(Node->FItemId));
 }
 
+void TCustomTreeView::NotifyDeletion(TTreeNode* Node) {
+  Node->FDeleting = true;
+  for (auto* c : std::vector<TTreeNode*>(Node->FChildren)) NotifyDeletion(c);
+  Delete(Node);
+}
+
 void TCustomTreeView::DeleteNode(TTreeNode* Node) {
   if (Node->FDeleting) return;
-  std::function<void(TTreeNode*)> post = [&](TTreeNode* n) {
-    n->FDeleting = true;
-    for (auto* c : std::vector<TTreeNode*>(n->FChildren)) post(c);
-    Delete(n);
-  };
-  post(Node);
+  NotifyDeletion(Node);
   TTreeNode* parent = Node->FParent;
   auto& list = FNodes->ListOf(parent);
   auto it = std::find(list.begin(), list.end(), Node);

@@ -248,7 +248,11 @@ void TApplication::Restore() {
 
 int TApplication::MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {
   if (MessageBoxHook) return MessageBoxHook(Text, Caption, Flags);
+  // The program's active window; while another program has the foreground, the form that was
+  // active last.
   HWND owner = GetActiveWindow();
+  if (!owner && Screen && Screen->ActiveForm() && Screen->ActiveForm()->HandleAllocated())
+    owner = Screen->ActiveForm()->WindowHandle();
   if (!owner && FMainForm && FMainForm->HandleAllocated()) owner = FMainForm->WindowHandle();
   CancelHint();
   return ::MessageBoxA(owner, Text.c_str(), Caption.c_str(), Flags);

@@ -327,7 +327,7 @@ TEST(FormsModal, TheApplicationsMessageBoxIsOwnedByTheActiveFormAndReturnsTheBut
   f->SetFormStyle(fsStayOnTop);
   f->Show();
   SetForegroundWindow(f->WindowHandle());
-  PumpUntil([&] { return GetActiveWindow() == f->WindowHandle(); }, 1000);
+  ASSERT_TRUE(PumpUntil([&] { return Screen->ActiveForm() == f.get(); }, 1000));
   HWND box = nullptr, owner = nullptr;
   std::string text;
   TLater answer(50, [&] {

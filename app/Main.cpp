@@ -330,6 +330,7 @@ void TfrmMain::FormActivate(TObject* Sender) {
   }
   const std::string alerts = AlertFileName();
   if (FileExists(alerts)) AlertList->LoadFromFile(alerts);
+  FAlertListRead = true;
 
   const std::string folder = DatabaseFolder();
   UserFileAge = FileModTime(folder + UserFileName + ".isd");
@@ -506,7 +507,9 @@ void TfrmMain::FormCloseQuery(TObject* Sender, bool& CanClose) {
 void TfrmMain::FormDestroy(TObject* Sender) {
   if (MutexHandle) CloseHandle(MutexHandle);
   MutexHandle = nullptr;
-  if (AlertList) {
+  // A copy that never read the list (a second copy, no usable database) would write an empty one over
+  // the list the running copy keeps.
+  if (AlertList && FAlertListRead) {
     try {
       AlertList->SaveToFile(AlertFileName());
     } catch (...) {

@@ -171,4 +171,5 @@ private:
   void SetPanelText(const std::string& Text);
   std::string DatabaseFolder() const;
   TListViewBoard FBoard{nullptr};
+  bool FAlertListRead = false;  // the activation has read the alert list (it may be saved back)
 };

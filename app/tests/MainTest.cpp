@@ -224,6 +224,23 @@ TEST_F(MainWindow, ASecondCopySaysSoAndTouchesNothing) {
   EXPECT_FALSE(FileExists(Folder.Path() + "yOZDB31.ism"));
 }
 
+TEST_F(MainWindow, ASecondCopyLeavesTheRunningCopysAlertListAlone) {
+  {
+    TyOZAlert watched;
+    watched.AddAlert("BOB", "Bob", "Available");
+    watched.SaveToFile(AlertFile());
+  }
+  HANDLE first = CreateMutexA(nullptr, FALSE, "KLN - yOZ");
+  WriteTestSettings(Folder.Path());
+  Form = MakeMainWindow();
+  CloseHandle(first);
+  ASSERT_TRUE(Form->ShuttingDown);
+  FreeMainWindow(Form);
+  TyOZAlert kept;
+  kept.LoadFromFile(AlertFile());
+  EXPECT_TRUE(kept.Contains("BOB"));
+}
+
 TEST_F(MainWindow, AMissingDatabaseFolderAsksAndEnds) {
   const std::string gone = Folder.Path() + "gone\\";
   Boxes.Answers = {mrYes};

@@ -82,6 +82,18 @@ TEST_F(MainWindow, FirstActivationRegistersTheUserAsAvailableAndFillsTheBoard) {
   EXPECT_TRUE(Boxes.Shown.empty()) << Boxes.Shown[0].Text;
 }
 
+TEST_F(MainWindow, ResizingFitsTheColumnsAndKeepsThePCNameHidden) {
+  Start(nullptr, 1, 1, true);
+  AddUser(Folder.Path(), "BARTHOLOMEW_THE_LONG_NAMED", "Available");
+  Form->RefillBoard();
+  Form->lvMain->Column(BoardPCNameColumn)->SetWidth(60);
+  Form->lvMain->Column(0)->SetWidth(5);
+  Form->SetWidth(Form->Width() + 40);
+  Application->ProcessMessages();
+  EXPECT_EQ(Form->lvMain->Column(BoardPCNameColumn)->Width(), 0);
+  EXPECT_GT(Form->lvMain->Column(0)->Width(), 120);  // the long name fits
+}
+
 TEST_F(MainWindow, TimersFollowTheSettings) {
   Start([](TyOZCBRec& r) { r.DetectScreenSaver = true; }, 3, 7);
   EXPECT_TRUE(Form->tmrUpdateListView->Enabled());

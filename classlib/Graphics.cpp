@@ -743,6 +743,17 @@ void TCanvas::CopyRect(const RECT& dest, TCanvas* canvas, const RECT& source) {
   Changed();
 }
 
+BITMAPINFOHEADER DibHeader(int Width, int Height, int BitCount) {
+  BITMAPINFOHEADER bh{};
+  bh.biSize = sizeof bh;
+  bh.biWidth = Width;
+  bh.biHeight = Height;
+  bh.biPlanes = 1;
+  bh.biBitCount = WORD(BitCount);
+  bh.biCompression = BI_RGB;
+  return bh;
+}
+
 void MaskedBlt(HDC dest, const RECT& r, HDC src, int sx, int sy, int sw, int sh, COLORREF transparent) {
   if (sw <= 0 || sh <= 0) return;
   HDC maskDC = CreateCompatibleDC(dest);
@@ -931,12 +942,7 @@ HBITMAP MakeBitmap(TPixelFormat format, int width, int height, const RGBQUAD* pa
     h = CreateCompatibleBitmap(screen.DC, width, height);
   } else {
     BitmapInfo256 bi{};
-    bi.Header.biSize = sizeof(BITMAPINFOHEADER);
-    bi.Header.biWidth = width;
-    bi.Header.biHeight = height;
-    bi.Header.biPlanes = 1;
-    bi.Header.biBitCount = WORD(BitsOf(format));
-    bi.Header.biCompression = BI_RGB;
+    bi.Header = DibHeader(width, height, BitsOf(format));
     if (format == pf16bit) {
       bi.Header.biCompression = BI_BITFIELDS;
       DWORD masks[3] = {0xF800, 0x07E0, 0x001F};
@@ -1368,12 +1374,7 @@ void TBitmap::SaveToStream(TStream* stream) {
   HBITMAP h = Handle();
   int bits = FPixelFormat == pfDevice ? 24 : BitsOf(FPixelFormat);
   BitmapInfo256 info{};
-  info.Header.biSize = sizeof(BITMAPINFOHEADER);
-  info.Header.biWidth = FWidth;
-  info.Header.biHeight = FHeight;
-  info.Header.biPlanes = 1;
-  info.Header.biBitCount = WORD(bits);
-  info.Header.biCompression = BI_RGB;
+  info.Header = DibHeader(FWidth, FHeight, bits);
   int extra = 0;
   if (FPixelFormat == pf16bit) {
     info.Header.biCompression = BI_BITFIELDS;
@@ -1429,13 +1430,7 @@ struct IconDirEntry {
 
 // An .ico file of one 32-bit image with its mask, drawn from the icon handle.
 std::string IconFileOf(HICON icon, int width, int height) {
-  BITMAPINFOHEADER bh{};
-  bh.biSize = sizeof bh;
-  bh.biWidth = width;
-  bh.biHeight = height;
-  bh.biPlanes = 1;
-  bh.biBitCount = 32;
-  bh.biCompression = BI_RGB;
+  BITMAPINFOHEADER bh = DibHeader(width, height, 32);
   ScreenDC screen;
   void* colorBits = nullptr;
   HBITMAP color = CreateDIBSection(screen.DC, reinterpret_cast<BITMAPINFO*>(&bh), DIB_RGB_COLORS, &colorBits,

@@ -338,6 +338,9 @@ private:
   int FLockCount = 0;
 };
 
+// The header of an uncompressed DIB; a negative Height makes it top-down.
+BITMAPINFOHEADER DibHeader(int Width, int Height, int BitCount);
+
 // Draws the part (sx, sy, sw, sh) of a source context into r, leaving the pixels of `transparent`
 // unpainted: the destination keeps what it had there (or what the caller filled in before).
 void MaskedBlt(HDC dest, const RECT& r, HDC src, int sx, int sy, int sw, int sh, COLORREF transparent);

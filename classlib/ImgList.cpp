@@ -19,13 +19,7 @@ COLORREF ListColor(TColor c) {
 
 // A top-down 32-bit DIB section whose pixels the caller reads and writes.
 HBITMAP MakeDib32(int width, int height, uint32_t** bits) {
-  BITMAPINFOHEADER bh{};
-  bh.biSize = sizeof bh;
-  bh.biWidth = width;
-  bh.biHeight = -height;
-  bh.biPlanes = 1;
-  bh.biBitCount = 32;
-  bh.biCompression = BI_RGB;
+  BITMAPINFOHEADER bh = DibHeader(width, -height, 32);
   void* p = nullptr;
   HBITMAP h = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bh), DIB_RGB_COLORS, &p, nullptr, 0);
   if (!h) throw EOutOfResources("Out of system resources");
@@ -381,13 +375,7 @@ void TCustomImageList::WriteData(TStream* stream) {
   DeleteObject(hImage);
   DeleteObject(hMask);
 
-  BITMAPINFOHEADER bh{};
-  bh.biSize = sizeof bh;
-  bh.biWidth = w;
-  bh.biHeight = h;
-  bh.biPlanes = 1;
-  bh.biBitCount = 32;
-  bh.biCompression = BI_RGB;
+  BITMAPINFOHEADER bh = DibHeader(w, h, 32);
   bh.biSizeImage = DWORD(pixels.size() * 4);
   BITMAPFILEHEADER fh{};
   fh.bfType = 0x4D42;
@@ -436,13 +424,7 @@ void TCustomImageList::ReadData(TStream* stream) {
       } catch (const EInvalidGraphic&) {
         ReadFailed();
       }
-      BITMAPINFOHEADER q{};
-      q.biSize = sizeof q;
-      q.biWidth = w;
-      q.biHeight = -height;
-      q.biPlanes = 1;
-      q.biBitCount = 32;
-      q.biCompression = BI_RGB;
+      BITMAPINFOHEADER q = DibHeader(w, -height, 32);
       HDC screen = GetDC(nullptr);
       int got = GetDIBits(screen, b.Handle(), 0, UINT(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&q),
                           DIB_RGB_COLORS);

@@ -169,13 +169,7 @@ void TJPEGImage::Assign(TPersistent* source) {
 
 void TJPEGImage::DIBNeeded() {
   if (FBitmap || FData.empty()) return;
-  BITMAPINFOHEADER bh{};
-  bh.biSize = sizeof bh;
-  bh.biWidth = FWidth;
-  bh.biHeight = FHeight;
-  bh.biPlanes = 1;
-  bh.biBitCount = 24;
-  bh.biCompression = BI_RGB;
+  BITMAPINFOHEADER bh = DibHeader(FWidth, FHeight, 24);
   void* bits = nullptr;
   HBITMAP h = CreateDIBSection(nullptr, reinterpret_cast<BITMAPINFO*>(&bh), DIB_RGB_COLORS, &bits, nullptr, 0);
   if (!h) throw EOutOfResources("Out of system resources");

@@ -1232,16 +1232,24 @@ void TBitmap::Assign(TPersistent* source) {
   TGraphic::Assign(source);
 }
 
+namespace {
+
+// A bitmap or icon resource; Shown names it in the error when there is none.
+HANDLE LoadResourceImage(HINSTANCE instance, LPCSTR name, const std::string& shown, UINT type, UINT flags) {
+  HANDLE h = LoadImageA(instance, name, type, 0, 0, flags);
+  if (!h) throw EResNotFound("Resource " + shown + " not found");
+  return h;
+}
+
+}  // namespace
+
 void TBitmap::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
-  HANDLE h = LoadImageA(instance, name.c_str(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
-  if (!h) throw EResNotFound("Resource " + name + " not found");
-  SetHandle(static_cast<HBITMAP>(h));
+  SetHandle(static_cast<HBITMAP>(LoadResourceImage(instance, name.c_str(), name, IMAGE_BITMAP, LR_CREATEDIBSECTION)));
 }
 
 void TBitmap::LoadFromResourceID(HINSTANCE instance, int id) {
-  HANDLE h = LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION);
-  if (!h) throw EResNotFound("Resource " + IntToStr(int32_t(id)) + " not found");
-  SetHandle(static_cast<HBITMAP>(h));
+  SetHandle(static_cast<HBITMAP>(
+      LoadResourceImage(instance, MAKEINTRESOURCEA(id), IntToStr(int32_t(id)), IMAGE_BITMAP, LR_CREATEDIBSECTION)));
 }
 
 // A BMP file: file header, info header (core, 40-byte or later), masks and colour table, bits. Nothing
@@ -1605,15 +1613,12 @@ void TIcon::SaveToStream(TStream* stream) {
 }
 
 void TIcon::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
-  HANDLE h = LoadImageA(instance, name.c_str(), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE);
-  if (!h) throw EResNotFound("Resource " + name + " not found");
-  SetHandle(static_cast<HICON>(h));
+  SetHandle(static_cast<HICON>(LoadResourceImage(instance, name.c_str(), name, IMAGE_ICON, LR_DEFAULTSIZE)));
 }
 
 void TIcon::LoadFromResourceID(HINSTANCE instance, int id) {
-  HANDLE h = LoadImageA(instance, MAKEINTRESOURCEA(id), IMAGE_ICON, 0, 0, LR_DEFAULTSIZE);
-  if (!h) throw EResNotFound("Resource " + IntToStr(int32_t(id)) + " not found");
-  SetHandle(static_cast<HICON>(h));
+  SetHandle(static_cast<HICON>(
+      LoadResourceImage(instance, MAKEINTRESOURCEA(id), IntToStr(int32_t(id)), IMAGE_ICON, LR_DEFAULTSIZE)));
 }
 
 void TIcon::Assign(TPersistent* source) {

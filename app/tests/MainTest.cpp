@@ -525,6 +525,21 @@ TEST_F(MainWindow, AlertsAnnounceWatchedUsersChanges) {
   EXPECT_EQ(Form->AlertList->Alerts->Count(), 0);
 }
 
+TEST_F(MainWindow, ViewingAlertsShowsTheWatchedUsersUnderTheirCurrentNames) {
+  Start();
+  AddUser(Folder.Path(), "BOB", "Available");
+  Form->AlertList->AddAlert("BOB", "Robert (old name)", "Available");
+  TyOZAlert* shown = nullptr;
+  std::string name;
+  MainDialogs.Alerts = [&](TyOZAlert* Alerts) {
+    shown = Alerts;
+    name = Alerts->GetName(Alerts->IndexOf("BOB"));
+  };
+  Form->actViewAlertList->Execute();
+  EXPECT_EQ(shown, Form->AlertList);
+  EXPECT_EQ(name, "BOB");  // the user file's name for that login
+}
+
 TEST_F(MainWindow, TheAlertListIsKeptBetweenRuns) {
   Start();
   AddUser(Folder.Path(), "BOB", "Available");

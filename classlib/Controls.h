@@ -528,10 +528,13 @@ public:
   virtual void KeyPress(char& Key);
   virtual void DoEnter();
   virtual void DoExit();
-  // The key-down path: the form's key preview, then KeyDown; True when a handler consumed the key.
+  // The key paths: the form's key preview, then KeyDown / KeyUp / KeyPress; True when a handler consumed
+  // the key.
   bool DoKeyDown(TWMKey& Message);
   bool DoKeyUp(TWMKey& Message);
   bool DoKeyPress(TWMKey& Message);
+  bool DoKeyStep(TWMKey& Message, bool (TWinControl::*FormStep)(TWMKey&),
+                 void (TWinControl::*Step)(uint16_t&, TShiftState));
 
   // Painting.
   void PaintHandler(TWMPaint& Message);

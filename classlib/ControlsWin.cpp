@@ -886,14 +886,17 @@ void TWinControl::DoEnter() { OnEnter(this); }
 
 void TWinControl::DoExit() { OnExit(this); }
 
-bool TWinControl::DoKeyDown(TWMKey& Message) {
+// A key goes first to the form when it previews keys, then to the control's own event; either may free
+// the control or swallow the key (a zero key code).
+bool TWinControl::DoKeyStep(TWMKey& Message, bool (TWinControl::*FormStep)(TWMKey&),
+                            void (TWinControl::*Step)(uint16_t&, TShiftState)) {
   TLiveGuard g(this);
   TCustomForm* form = ::GetParentForm(this);
-  if (form && form != this && form->KeyPreview() && form->DoKeyDown(Message)) return true;
+  if (form && form != this && form->KeyPreview() && (form->*FormStep)(Message)) return true;
   if (!g) return true;
   if (!FControlStyle.Contains(csNoStdEvents)) {
     uint16_t key = Message.CharCode();
-    KeyDown(key, KeyDataToShiftState(Message.KeyData()));
+    (this->*Step)(key, KeyDataToShiftState(Message.KeyData()));
     if (!g) return true;
     Message.SetCharCode(key);
     if (key == 0) return true;
@@ -901,19 +904,12 @@ bool TWinControl::DoKeyDown(TWMKey& Message) {
   return false;
 }
 
+bool TWinControl::DoKeyDown(TWMKey& Message) {
+  return DoKeyStep(Message, &TWinControl::DoKeyDown, &TWinControl::KeyDown);
+}
+
 bool TWinControl::DoKeyUp(TWMKey& Message) {
-  TLiveGuard g(this);
-  TCustomForm* form = ::GetParentForm(this);
-  if (form && form != this && form->KeyPreview() && form->DoKeyUp(Message)) return true;
-  if (!g) return true;
-  if (!FControlStyle.Contains(csNoStdEvents)) {
-    uint16_t key = Message.CharCode();
-    KeyUp(key, KeyDataToShiftState(Message.KeyData()));
-    if (!g) return true;
-    Message.SetCharCode(key);
-    if (key == 0) return true;
-  }
-  return false;
+  return DoKeyStep(Message, &TWinControl::DoKeyUp, &TWinControl::KeyUp);
 }
 
 bool TWinControl::DoKeyPress(TWMKey& Message) {

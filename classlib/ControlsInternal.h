@@ -14,3 +14,20 @@ void ControlsCaptureLost(HWND Wnd);
 void ControlCanvasOpened(TControlCanvas* Canvas);
 void ControlCanvasClosed(TControlCanvas* Canvas);
 void FreeControlCanvasDCs();
+
+// Paints through Canvas on a device context lent for one paint (WM_PAINT's or a parent's): the canvas
+// gives the context back, and is unlocked, even when painting raises.
+template <class F>
+void PaintOnLentDC(TControlCanvas* Canvas, HDC DC, F&& Paint) {
+  Canvas->FreeHandle();
+  Canvas->Lock();
+  Canvas->SetHandle(DC);
+  struct Giveback {
+    TControlCanvas* C;
+    ~Giveback() {
+      C->SetHandle(nullptr);
+      C->Unlock();
+    }
+  } giveback{Canvas};
+  Paint();
+}

@@ -98,18 +98,7 @@ void TGraphicControl::Dispatch(TMessage& Message) {
   if (Message.Msg == WM_PAINT) {
     HDC dc = reinterpret_cast<HDC>(Message.WParam);
     if (!dc) return;
-    FCanvas->FreeHandle();
-    FCanvas->Lock();
-    FCanvas->SetHandle(dc);
-    try {
-      Paint();
-    } catch (...) {
-      FCanvas->SetHandle(nullptr);
-      FCanvas->Unlock();
-      throw;
-    }
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
+    PaintOnLentDC(FCanvas, dc, [this] { Paint(); });
     return;
   }
   TControl::Dispatch(Message);
@@ -142,18 +131,7 @@ void TCustomControl::Dispatch(TMessage& Message) {
 }
 
 void TCustomControl::PaintWindow(HDC DC) {
-  FCanvas->FreeHandle();
-  FCanvas->Lock();
-  FCanvas->SetHandle(DC);
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
-  FCanvas->Unlock();
+  PaintOnLentDC(FCanvas, DC, [this] { Paint(); });
 }
 
 void TCustomControl::DestroyWindowHandle() {

@@ -504,19 +504,7 @@ void TCustomForm::CMDialogKey(TWMKey& Message) {
 }
 
 void TCustomForm::PaintWindow(HDC DC) {
-  auto* canvas = static_cast<TControlCanvas*>(FCanvas);
-  canvas->FreeHandle();
-  FCanvas->Lock();
-  FCanvas->SetHandle(DC);
-  try {
-    Paint();
-  } catch (...) {
-    FCanvas->SetHandle(nullptr);
-    FCanvas->Unlock();
-    throw;
-  }
-  FCanvas->SetHandle(nullptr);
-  FCanvas->Unlock();
+  PaintOnLentDC(static_cast<TControlCanvas*>(FCanvas), DC, [this] { Paint(); });
 }
 
 void TCustomForm::Dispatch(TMessage& Message) {

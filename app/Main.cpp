@@ -12,6 +12,8 @@
 #include "StVInfo.h"
 #include "SysUtils.h"
 #include "WinUtils.h"
+#include "yOZMessageInBox.h"
+#include "yOZMessages.h"
 
 TyOZFile* yOZFile = nullptr;
 TYOZStatus* yOZStatus = nullptr;
@@ -72,6 +74,7 @@ void yOZInitializeUnits() {
   UPTFrameInitialize();
   UPTSplitterInitialize();
   RegisterClass(TfrmMain::StaticClass());
+  yOZMessagesInitialize();
   StoreMessageBox = StoreBox;
 }
 
@@ -471,9 +474,9 @@ void TfrmMain::tmrScreenSaverTimer(TObject* Sender) {
 // Tray, closing, destruction, exceptions
 
 void TfrmMain::StTrayIconDblClick(TObject* Sender, TMouseButton Button, TShiftState Shift, bool& Handled) {
-  if (!StTrayIcon->Animate()) return;
-  if (MainDialogs.MessageWindowShowing && MainDialogs.MessageWindowShowing()) return;
-  if (MainDialogs.InBox) MainDialogs.InBox();
+  if (!StTrayIcon->Animate() || !frmyOZMessages || !frmyOZMessageInBox) return;
+  if (frmyOZMessages->Showing() || frmyOZMessageInBox->Showing()) return;
+  frmyOZMessageInBox->ShowModal();
 }
 
 void TfrmMain::FormCloseQuery(TObject* Sender, bool& CanClose) {

@@ -47,12 +47,8 @@ struct TMainDialogs {
   std::function<void()> Statuses;
   std::function<void()> Settings;
   std::function<void(const std::string& Product, const std::string& Version, const std::string& Contact)> About;
-  std::function<void()> SendMessage;
-  std::function<void()> InBox;
   std::function<void()> SelectDepartment;
   std::function<void(TyOZAlert* Alerts)> Alerts;
-  // The send/read message dialog and the inbox are showing (the tray double click leaves them be).
-  std::function<bool()> MessageWindowShowing;
   // The settings dialog's sound choice as it stands (unchecked and empty until it was first shown).
   std::function<bool()> PlayWavFile;
   std::function<std::string()> WavFileSelected;

@@ -5,6 +5,8 @@
 #include "Main.h"
 #include "StBase.h"
 #include "UPTSplitter.h"
+#include "yOZMessageInBox.h"
+#include "yOZMessages.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitForms();
@@ -14,7 +16,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->Initialize();
     Application->SetTitle("yOZ");
     Application->CreateForm(frmMain);
-    // The settings, administration, picker and message windows join here as they are built.
+    // The settings, administration and picker windows join here as they are built.
+    Application->CreateForm(frmyOZMessages);
+    Application->CreateForm(frmyOZMessageInBox);
     Application->Run();
   } catch (...) {
     Application->HandleException(Application);

@@ -727,15 +727,6 @@ TEST_F(MainWindow, ANewMessageIsAnnouncedWithTheAnimatedTrayIcon) {
   size_t shown = Boxes.Shown.size();
   Form->tmrCheckForMessagesTimer(Form->tmrCheckForMessages);
   EXPECT_EQ(Boxes.Shown.size(), shown);
-  // The tray's double click opens the inbox while the icon animates.
-  int inbox = 0;
-  MainDialogs.InBox = [&] { ++inbox; };
-  bool handled = false;
-  Form->StTrayIconDblClick(Form->StTrayIcon, mbLeft, TShiftState(), handled);
-  EXPECT_EQ(inbox, 1);
-  MainDialogs.MessageWindowShowing = [] { return true; };
-  Form->StTrayIconDblClick(Form->StTrayIcon, mbLeft, TShiftState(), handled);
-  EXPECT_EQ(inbox, 1);
 }
 
 TEST_F(MainWindow, WaitingMessagesAreAnnouncedAtStart) {
@@ -891,11 +882,6 @@ TEST_F(MainWindow, EnablingRules) {
   Form->ActionList->UpdateActions();
   EXPECT_TRUE(Form->actSendMessage->Enabled());
   EXPECT_TRUE(Form->actAddToAlertList->Enabled());
-  // A double click on a row sends only while that is allowed.
-  int sends = 0;
-  MainDialogs.SendMessage = [&] { ++sends; };
-  Form->lvMainDblClick(Form->lvMain);
-  EXPECT_EQ(sends, 1);
 
   yOZFile->AllowMessages = false;
   IsAdministrator = false;
@@ -920,8 +906,6 @@ TEST_F(MainWindow, EnablingRules) {
   Form->actClearAlertList->SetEnabled(false);
   Form->actClearAlertList->SetEnabled(true);
   EXPECT_EQ(Form->mnuMain->Items()->Items(3)->Items(2)->Hint(), "Clear alert list");
-  Form->lvMainDblClick(Form->lvMain);
-  EXPECT_EQ(sends, 1);
 }
 
 TEST_F(MainWindow, ShortcutKeysRunTheirStatusCommands) {

@@ -1,0 +1,99 @@
+// The message inbox: filled by the message store, read by clicking a row, emptied by Delete.
+#include "yOZMessageInBox.h"
+
+#include "Dialogs.h"
+#include "Main.h"
+#include "yOZMessages.h"
+
+TfrmyOZMessageInBox* frmyOZMessageInBox = nullptr;
+
+namespace {
+
+// The hour-glass while the shared file is written, the default cursor however that ends.
+struct TInBoxHourGlass {
+  TInBoxHourGlass() { Screen->SetCursor(crHourGlass); }
+  ~TInBoxHourGlass() { Screen->SetCursor(crDefault); }
+};
+
+// The in-box's sub-items: Subject, Type ("New"/"Old"), PrimaryKey, Received.
+constexpr int InBoxType = 1;
+constexpr int InBoxKey = 2;
+
+}  // namespace
+
+TfrmyOZMessageInBox::TfrmyOZMessageInBox(TComponent* AOwner) : TForm(AOwner) {}
+
+void TfrmyOZMessageInBox::Publish(TPublisher<TfrmyOZMessageInBox>& p) {
+  p.Method("FormShow", &TfrmyOZMessageInBox::FormShow);
+  p.Method("FormClose", &TfrmyOZMessageInBox::FormClose);
+  p.Method("ListViewInBoxClick", &TfrmyOZMessageInBox::ListViewInBoxClick);
+  p.Method("actDeleteMessageExecute", &TfrmyOZMessageInBox::actDeleteMessageExecute);
+  p.Method("actDeleteMessageUpdate", &TfrmyOZMessageInBox::actDeleteMessageUpdate);
+  p.Method("actFileExitExecute", &TfrmyOZMessageInBox::actFileExitExecute);
+}
+
+void TfrmyOZMessageInBox::Loaded() {
+  auto find = [this](auto*& field, const char* name) {
+    using T = std::remove_pointer_t<std::remove_reference_t<decltype(field)>>;
+    field = dynamic_cast<T*>(FindComponent(name));
+    if (!field) throw EComponentError(std::string("Inbox component missing: ") + name);
+  };
+  find(pnlToolbar, "pnlToolbar");
+  find(ListViewInBox, "ListViewInBox");
+  find(memoMessageConntent, "memoMessageConntent");
+  find(StatusBarMain, "StatusBarMain");
+  find(ActionList1, "ActionList1");
+  find(actDeleteMessage, "actDeleteMessage");
+  find(actFileExit, "actFileExit");
+  find(mnuMain, "mnuMain");
+  FInBox = TListViewInBox(ListViewInBox, StatusBarMain);
+  TForm::Loaded();
+  ShowActionGlyphs(pnlToolbar, dynamic_cast<TImageList*>(ActionList1->Images()));
+}
+
+std::string TfrmyOZMessageInBox::SelectedKey() {
+  TListItem* item = ListViewInBox->Selected();
+  if (!item || item->SubItems()->Count() <= InBoxKey) return std::string();
+  return item->SubItems()->Strings(InBoxKey);
+}
+
+void TfrmyOZMessageInBox::FormShow(TObject* Sender) {
+  frmMain->tmrUpdateListView->SetEnabled(false);
+  frmMain->tmrCheckForMessages->SetEnabled(false);
+  SetWidth(Width() + 1);
+  yOZMessage->FillInBox(InBox());
+  memoMessageConntent->SetText("");
+  frmMain->StatusBarMain->Panels()->Items(0)->SetText("");
+}
+
+void TfrmyOZMessageInBox::ListViewInBoxClick(TObject* Sender) {
+  TListItem* item = ListViewInBox->Selected();
+  if (!item) return;
+  const std::string key = SelectedKey();
+  memoMessageConntent->SetText(yOZMessage->ReadMessage(key));
+  if (item->SubItems()->Count() > InBoxType && item->SubItems()->Strings(InBoxType) == "New") {
+    TInBoxHourGlass wait;
+    yOZMessage->MarkMessageOld(key);
+    frmMain->StTrayIcon->SetImages(frmMain->imgSmallPics);
+    frmMain->StTrayIcon->SetAnimate(false);
+  }
+}
+
+void TfrmyOZMessageInBox::actDeleteMessageExecute(TObject* Sender) {
+  if (MessageDlg("Are you sure you want to delete the selected message?", mtInformation, mbYesNo) != mrYes) return;
+  TInBoxHourGlass wait;
+  yOZMessage->DeleteMessage(SelectedKey());
+  yOZMessage->FillInBox(InBox());
+  memoMessageConntent->SetText("");
+}
+
+void TfrmyOZMessageInBox::actDeleteMessageUpdate(TObject* Sender) {
+  actDeleteMessage->SetEnabled(ListViewInBox->Selected() != nullptr);
+}
+
+void TfrmyOZMessageInBox::actFileExitExecute(TObject* Sender) { Close(); }
+
+void TfrmyOZMessageInBox::FormClose(TObject* Sender, TCloseAction& Action) {
+  frmMain->tmrUpdateListView->SetEnabled(true);
+  frmMain->tmrCheckForMessages->SetEnabled(yOZFile->AllowMessages);
+}

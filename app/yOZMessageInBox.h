@@ -1,0 +1,46 @@
+#pragma once
+// The message inbox: the current login's messages newest first, the text of the one clicked below
+// them, and the counts of new and old messages in the status bar.
+#include "ActnList.h"
+#include "Buttons.h"
+#include "ComCtrls.h"
+#include "ExtCtrlsPanels.h"
+#include "Forms.h"
+#include "Menus.h"
+#include "StdCtrls.h"
+#include "yOZViews.h"
+
+class TfrmyOZMessageInBox : public TForm {
+  YOZ_CLASS(TfrmyOZMessageInBox, TForm)
+public:
+  explicit TfrmyOZMessageInBox(TComponent* AOwner);
+
+  // Components of the form resource. Until the window has its command bar, pnlToolbar shows the bar's
+  // two commands as flat buttons.
+  TPanel* pnlToolbar = nullptr;
+  TListView* ListViewInBox = nullptr;
+  TMemo* memoMessageConntent = nullptr;
+  TStatusBar* StatusBarMain = nullptr;
+  TActionList* ActionList1 = nullptr;
+  TAction *actDeleteMessage = nullptr, *actFileExit = nullptr;
+  TMainMenu* mnuMain = nullptr;
+
+  void FormShow(TObject* Sender);
+  void FormClose(TObject* Sender, TCloseAction& Action);
+  void ListViewInBoxClick(TObject* Sender);
+  void actDeleteMessageExecute(TObject* Sender);
+  void actDeleteMessageUpdate(TObject* Sender);
+  void actFileExitExecute(TObject* Sender);
+
+  // The list and status bar as the message store fills them.
+  IInBoxView* InBox() { return &FInBox; }
+
+  void Loaded() override;
+  static void Publish(TPublisher<TfrmyOZMessageInBox>& p);
+
+private:
+  // The key ("PrimaryKey" column) of the selected row, empty when none is selected.
+  std::string SelectedKey();
+  TListViewInBox FInBox{nullptr, nullptr};
+};
+extern TfrmyOZMessageInBox* frmyOZMessageInBox;

@@ -69,6 +69,7 @@ void yOZInitializeUnits() {
   StBaseInitialize();
   StTrIconInitialize();
   StShrtCtInitialize();
+  StShBaseInitialize();
   UPTFrameInitialize();
   UPTSplitterInitialize();
   RegisterClass(TfrmMain::StaticClass());

@@ -1,50 +1,13 @@
 #include "ShellTestSupport.h"
 
-void Pump(int Ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < DWORD(Ms)) {
-    Application->ProcessMessages();
-    Sleep(1);
-  }
-}
-
 #include "UPTShell95.h"
 
 void PidlDeleter::operator()(ITEMIDLIST* p) const { ShellFree(p); }
 
-namespace {
-void RemoveTree(const std::string& Path) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((Path + "\\*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string n = fd.cFileName;
-      if (n == "." || n == "..") continue;
-      std::string full = Path + "\\" + n;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
-        RemoveTree(full);
-      } else {
-        SetFileAttributesA(full.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(full.c_str());
-      }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(Path.c_str());
+TTestTree::TTestTree(const std::string& Name) : FTemp(Name) {
+  FRoot = FTemp.Path();
+  if (!FRoot.empty() && FRoot.back() == '\\') FRoot.pop_back();
 }
-}  // namespace
-
-TTestTree::TTestTree(const std::string& Name) {
-  char temp[MAX_PATH + 1] = {};
-  GetTempPathA(MAX_PATH, temp);
-  std::string t = temp;
-  if (!t.empty() && t.back() == '\\') t.pop_back();
-  FRoot = t + "\\" + Name + "-" + std::to_string(GetCurrentProcessId());
-  RemoveTree(FRoot);
-  CreateDirectoryA(FRoot.c_str(), nullptr);
-}
-
-TTestTree::~TTestTree() { RemoveTree(FRoot); }
 
 std::string TTestTree::Folder(const std::string& Rel) const {
   std::string full = FRoot;

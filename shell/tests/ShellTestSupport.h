@@ -1,36 +1,11 @@
 #pragma once
-// Helpers shared by the shell controls' test programs.
-#include <memory>
-
-#include "Forms.h"
-
-// Runs the message loop for about Ms milliseconds, so windows paint and timers fire.
-void Pump(int Ms);
-
-// A form owned by the test and freed the class library's way when it goes out of scope.
-struct FormDeleter {
-  void operator()(TForm* f) const { TObject::Free(f); }
-};
-template <class F = TForm>
-using Owned = std::unique_ptr<F, FormDeleter>;
-using FormPtr = Owned<TForm>;
-
+// The shell controls' tests use the shared helpers, plus a few of their own for PIDLs and folder trees.
 #include <shlobj.h>
 
+#include <memory>
 #include <string>
-#include <vector>
 
-// Processes messages until Done() holds or TimeoutMs passed; gives Done()'s last answer.
-template <class F>
-bool PumpUntil(F Done, int TimeoutMs = 3000) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    Application->ProcessMessages();
-    if (GetTickCount() - start > DWORD(TimeoutMs)) return Done();
-    Sleep(1);
-  }
-  return true;
-}
+#include "TestSupport.h"
 
 // A PIDL freed with the shell's allocator when it goes out of scope.
 struct PidlDeleter {
@@ -39,11 +14,10 @@ struct PidlDeleter {
 using PidlPtr = std::unique_ptr<ITEMIDLIST, PidlDeleter>;
 
 // A folder tree of the test's own inside the prefix's temporary folder, removed (with all it holds)
-// when the object goes. Paths given relative to its root.
+// when the object goes. Paths are given relative to its root, which has no trailing backslash.
 class TTestTree {
 public:
   explicit TTestTree(const std::string& Name);
-  ~TTestTree();
   TTestTree(const TTestTree&) = delete;
   const std::string& Root() const { return FRoot; }
   std::string Path(const std::string& Rel) const { return Rel.empty() ? FRoot : FRoot + "\\" + Rel; }
@@ -54,6 +28,7 @@ public:
   static bool Exists(const std::string& Path);
 
 private:
+  TTempFolder FTemp;
   std::string FRoot;
 };
 

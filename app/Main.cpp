@@ -8,6 +8,7 @@
 
 #include "Dialogs.h"
 #include "KLNStringUtils.h"
+#include "RzCommon.h"
 #include "StBase.h"
 #include "StVInfo.h"
 #include "SysUtils.h"
@@ -71,6 +72,7 @@ void yOZInitializeUnits() {
   StShrtCtInitialize();
   UPTFrameInitialize();
   UPTSplitterInitialize();
+  RzCommonInitialize();
   RegisterClass(TfrmMain::StaticClass());
   StoreMessageBox = StoreBox;
 }

@@ -8,6 +8,7 @@
 
 #include "Dialogs.h"
 #include "KLNStringUtils.h"
+#include "RzCommon.h"
 #include "StBase.h"
 #include "StVInfo.h"
 #include "SysUtils.h"
@@ -72,6 +73,7 @@ void yOZInitializeUnits() {
   StShBaseInitialize();
   UPTFrameInitialize();
   UPTSplitterInitialize();
+  RzCommonInitialize();
   RegisterClass(TfrmMain::StaticClass());
   StoreMessageBox = StoreBox;
 }

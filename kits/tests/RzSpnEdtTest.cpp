@@ -1,10 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "Forms.h"
 #include "KitsTestSupport.h"
+#include "OvcClrCb.h"
 #include "RzSpnEdt.h"
 
 namespace {
@@ -323,3 +325,54 @@ TEST_F(RzSpinEditTest, TabOnEnterMovesOn) {
 }
 
 }  // namespace
+
+// With YOZ_KITS_SHOT set, leaves there a picture of the settings dialog's kit controls: two spin
+// edits (one flat), a colour combo with its list dropped and a hot-tracked combo.
+TEST(KitControlsShot, SettingsDialogControls) {
+  const char* path = std::getenv("YOZ_KITS_SHOT");
+  if (!path) GTEST_SKIP() << "YOZ_KITS_SHOT not set";
+  InitForms();
+  RzCommonInitialize();
+  RzSpnEdtInitialize();
+  OvcBaseInitialize();
+  OvcClrCbInitialize();
+  Owned<TForm> f(new TForm(nullptr));
+  f->SetCaption("Kit controls");
+  f->SetBounds(20, 20, 360, 300);
+  new TOvcController(f.get());
+  auto* a = new TRzSpinEdit(f.get());
+  a->SetParent(f.get());
+  a->SetBounds(16, 16, 60, 21);
+  a->SetMax(360);
+  a->SetIncrement(10);
+  a->SetValue(10);
+  auto* b = new TRzSpinEdit(f.get());
+  b->SetParent(f.get());
+  b->SetBounds(100, 16, 80, 21);
+  b->SetFrameFlat(true);
+  b->SetIntegersOnly(false);
+  b->SetDecimals(2);
+  b->SetValue(2.5);
+  auto* c = new TOvcColorComboBox(f.get());
+  c->SetParent(f.get());
+  c->SetBounds(16, 56, 150, 21);
+  c->SetSelectedColor(clRed);
+  auto* h = new TOvcColorComboBox(f.get());
+  h->SetParent(f.get());
+  h->SetBounds(200, 56, 130, 21);
+  h->SetHotTrack(true);
+  h->SetSelectedColor(clTeal);
+  f->Show();
+  Pump(200);
+  c->SetFocus();
+  c->SetDroppedDown(true);
+  Pump(300);
+  RECT r{0, 0, 640, 480};
+  auto shot = NewBitmap(r.right, r.bottom, clWhite);
+  HDC dc = GetDC(nullptr);
+  BitBlt(shot->Canvas()->Handle(), 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
+  ReleaseDC(nullptr, dc);
+  shot->SaveToFile(path);
+  c->SetDroppedDown(false);
+  EXPECT_TRUE(c->HandleAllocated());
+}

@@ -4,6 +4,7 @@
 #include "Forms.h"
 #include "Main.h"
 #include "StBase.h"
+#include "StShBase.h"
 #include "UPTSplitter.h"
 #include "yOZMessageInBox.h"
 #include "yOZMessages.h"
@@ -26,6 +27,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   DoneForms();
   UPTSplitterFinalize();
+  StShBaseFinalize();
   StBaseFinalize();
   return code;
 }

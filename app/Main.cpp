@@ -70,6 +70,7 @@ void yOZInitializeUnits() {
   StBaseInitialize();
   StTrIconInitialize();
   StShrtCtInitialize();
+  StShBaseInitialize();
   UPTFrameInitialize();
   UPTSplitterInitialize();
   RzCommonInitialize();

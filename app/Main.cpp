@@ -8,11 +8,13 @@
 
 #include "Dialogs.h"
 #include "KLNStringUtils.h"
+#include "OvcURL.h"
 #include "RzCommon.h"
 #include "StBase.h"
 #include "StVInfo.h"
 #include "SysUtils.h"
 #include "WinUtils.h"
+#include "dxfLabel.h"
 
 TyOZFile* yOZFile = nullptr;
 TYOZStatus* yOZStatus = nullptr;
@@ -74,6 +76,8 @@ void yOZInitializeUnits() {
   UPTFrameInitialize();
   UPTSplitterInitialize();
   RzCommonInitialize();
+  dxfLabelInitialize();
+  OvcURLInitialize();
   RegisterClass(TfrmMain::StaticClass());
   StoreMessageBox = StoreBox;
 }

@@ -10,6 +10,7 @@
 #include "KLNStringUtils.h"
 #include "OvcURL.h"
 #include "RzCommon.h"
+#include "RzSplit.h"
 #include "StBase.h"
 #include "StVInfo.h"
 #include "SysUtils.h"
@@ -76,6 +77,7 @@ void yOZInitializeUnits() {
   UPTFrameInitialize();
   UPTSplitterInitialize();
   RzCommonInitialize();
+  RzSplitInitialize();
   dxfLabelInitialize();
   OvcURLInitialize();
   RegisterClass(TfrmMain::StaticClass());

@@ -6,7 +6,6 @@
 
 #include "Forms.h"
 
-const TEnumInfo OrientationNames{"TOrientation", {"orHorizontal", "orVertical"}};
 const TEnumInfo SelectedPaneNames{"TSelectedPane", {"spUpperLeft", "spLowerRight"}};
 const TEnumInfo FixedPaneNames{"TFixedPane", {"fpUpperLeft", "fpLowerRight"}};
 const TEnumInfo SplitterStyleNames{"TSplitterStyle", {"ssStandard", "ssGroove", "ssBump"}};

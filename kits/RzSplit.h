@@ -19,12 +19,10 @@
 #include "RzCommon.h"
 #include "RzPanel.h"
 
-enum TOrientation : uint8_t { orHorizontal, orVertical };
 enum TSelectedPane : uint8_t { spUpperLeft, spLowerRight };
 enum TFixedPane : uint8_t { fpUpperLeft, fpLowerRight };
 enum TSplitterStyle : uint8_t { ssStandard, ssGroove, ssBump };
 enum THotSpotDirection : uint8_t { hsdMin, hsdMax };
-extern const TEnumInfo OrientationNames;
 extern const TEnumInfo SelectedPaneNames;
 extern const TEnumInfo FixedPaneNames;
 extern const TEnumInfo SplitterStyleNames;

@@ -16,6 +16,7 @@
 #include "SysUtils.h"
 #include "WinUtils.h"
 #include "dxfLabel.h"
+#include "yOZMessages.h"
 
 TyOZFile* yOZFile = nullptr;
 TYOZStatus* yOZStatus = nullptr;
@@ -81,6 +82,7 @@ void yOZInitializeUnits() {
   dxfLabelInitialize();
   OvcURLInitialize();
   RegisterClass(TfrmMain::StaticClass());
+  yOZMessagesInitialize();
   StoreMessageBox = StoreBox;
 }
 

@@ -7,6 +7,7 @@
 #include "StShBase.h"
 #include "UPTSplitter.h"
 #include "dxfLabel.h"
+#include "yOZMessages.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitForms();
@@ -16,7 +17,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->Initialize();
     Application->SetTitle("yOZ");
     Application->CreateForm(frmMain);
-    // The settings, administration, picker and message windows join here as they are built.
+    // The settings, administration, picker and inbox windows join here as they are built.
+    Application->CreateForm(frmyOZMessages);
     Application->Run();
   } catch (...) {
     Application->HandleException(Application);

@@ -64,8 +64,15 @@ struct SplitForm {
   // splitter asks the screen where the cursor is).
   void Press(int X, int Y) {
     POINT s = Split->ClientToScreen(POINT{X, Y});
-    SetCursorPos(s.x, s.y);
-    Pump(10);
+    // A late motion event of the display may still carry the pointer's old place: put it again until
+    // the system reports it where it was put.
+    for (int i = 0; i < 50; ++i) {
+      SetCursorPos(s.x, s.y);
+      Pump(10);
+      POINT now;
+      GetCursorPos(&now);
+      if (now.x == s.x && now.y == s.y) break;
+    }
     SendMessageA(Split->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(X, Y));
   }
   void Move(int X, int Y) { SendMessageA(Split->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(X, Y)); }

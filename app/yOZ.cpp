@@ -6,6 +6,7 @@
 #include "StBase.h"
 #include "StShBase.h"
 #include "UPTSplitter.h"
+#include "dxfLabel.h"
 #include "yOZMessageInBox.h"
 #include "yOZMessages.h"
 
@@ -26,6 +27,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     code = 1;
   }
   DoneForms();
+  dxfLabelFinalize();
   UPTSplitterFinalize();
   StShBaseFinalize();
   StBaseFinalize();

@@ -39,6 +39,7 @@ void TfrmyOZMessageInBox::Loaded() {
     if (!field) throw EComponentError(std::string("Inbox component missing: ") + name);
   };
   find(pnlToolbar, "pnlToolbar");
+  find(RzSplitterMain, "RzSplitterMain");
   find(ListViewInBox, "ListViewInBox");
   find(memoMessageConntent, "memoMessageConntent");
   find(StatusBarMain, "StatusBarMain");

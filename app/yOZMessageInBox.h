@@ -7,6 +7,7 @@
 #include "ExtCtrlsPanels.h"
 #include "Forms.h"
 #include "Menus.h"
+#include "RzSplit.h"
 #include "StdCtrls.h"
 #include "yOZViews.h"
 
@@ -18,6 +19,7 @@ public:
   // Components of the form resource. Until the window has its command bar, pnlToolbar shows the bar's
   // two commands as flat buttons.
   TPanel* pnlToolbar = nullptr;
+  TRzSplitter* RzSplitterMain = nullptr;
   TListView* ListViewInBox = nullptr;
   TMemo* memoMessageConntent = nullptr;
   TStatusBar* StatusBarMain = nullptr;

@@ -3,6 +3,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cmath>
+
 #include <gtest/gtest.h>
 
 #include "AppTestSupport.h"
@@ -192,6 +194,18 @@ TEST_F(Messages, TheWindowsCarryTheirTexts) {
   EXPECT_TRUE(b.BorderIcons().Contains(biMaximize));
   EXPECT_EQ(b.Position(), poScreenCenter);
   EXPECT_EQ(b.HelpContext(), 13);
+  // The list above the text, the bar held at 69 % of the height.
+  TRzSplitter* split = b.RzSplitterMain;
+  EXPECT_EQ(split->Orientation(), orVertical);
+  EXPECT_TRUE(split->UsePercent());
+  EXPECT_EQ(split->Percent(), 69);
+  EXPECT_EQ(split->PercentMax(), 99);
+  EXPECT_EQ(split->MarginMax(), 3);
+  EXPECT_EQ(split->Align(), alClient);
+  ASSERT_NE(b.ListViewInBox->Parent(), nullptr);
+  EXPECT_EQ(b.ListViewInBox->Parent()->Parent(), split);
+  EXPECT_EQ(b.memoMessageConntent->Parent()->Parent(), split);
+  EXPECT_NE(b.ListViewInBox->Parent(), b.memoMessageConntent->Parent());
   struct {
     const char* Caption;
     bool AutoSize;
@@ -500,6 +514,7 @@ TEST_F(Messages, TheInboxListsReadsAndDeletes) {
     return s->Panels()->Items(0)->Text() + "|" + s->Panels()->Items(1)->Text() + "|" + s->Panels()->Items(2)->Text();
   };
   std::vector<TRow> shown, afterClick, afterNo, afterYes;
+  int barAt = -1, barExpected = 0, listHeight = 0, memoTop = 0, barEnd = 0;
   std::string storedAfterClick, panelsShown, panelsAfterYes, memoAfterClick, memoAfterYes, mainPanel = "?";
   bool timersWhileOpen = true, animatingAfterClick = true, deleteEnabledUnselected = true;
   int step = 0;
@@ -514,6 +529,15 @@ TEST_F(Messages, TheInboxListsReadsAndDeletes) {
         timersWhileOpen = Form->tmrUpdateListView->Enabled() || Form->tmrCheckForMessages->Enabled();
         b.ActionList1->UpdateActions();
         deleteEnabledUnselected = b.actDeleteMessage->Enabled();
+        {
+          // The bar sits at 69 % of the height less half the bar; the list fills the space above it.
+          TRzSplitter* split = b.RzSplitterMain;
+          barAt = split->Position();
+          barExpected = int(std::nearbyint(69 / 100.0 * (split->ClientHeight() - split->SplitterWidth() / 2)));
+          listHeight = b.ListViewInBox->Parent()->Height();
+          memoTop = b.memoMessageConntent->Parent()->Top();
+          barEnd = barAt + split->SplitterWidth();
+        }
         Foreground(&b);
         ClickRow(b.ListViewInBox, 0);  // "Newest", new
         step = 1;
@@ -557,6 +581,9 @@ TEST_F(Messages, TheInboxListsReadsAndDeletes) {
   EXPECT_FALSE(timersWhileOpen);
   EXPECT_FALSE(deleteEnabledUnselected);
   EXPECT_EQ(frmyOZMessageInBox->Width(), width + 1);
+  EXPECT_EQ(barAt, barExpected);
+  EXPECT_EQ(listHeight, barAt);
+  EXPECT_EQ(memoTop, barEnd);
 
   EXPECT_EQ(memoAfterClick, "number three");
   // Reading one of two new messages stops the animation; the row says "New" until the list is filled again.

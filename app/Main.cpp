@@ -9,6 +9,7 @@
 
 #include "Dialogs.h"
 #include "KLNStringUtils.h"
+#include "RzCommon.h"
 #include "StBase.h"
 #include "StVInfo.h"
 #include "SysUtils.h"
@@ -70,8 +71,10 @@ void yOZInitializeUnits() {
   StBaseInitialize();
   StTrIconInitialize();
   StShrtCtInitialize();
+  StShBaseInitialize();
   UPTFrameInitialize();
   UPTSplitterInitialize();
+  RzCommonInitialize();
   RegisterClass(TfrmMain::StaticClass());
   StoreMessageBox = StoreBox;
 }

@@ -88,22 +88,25 @@ txt=$share/yOZLog.txt
 csv=$share/yOZLog.csv
 [ "$(head -1 "$txt" | tr -d '\r')" = "$(printf '%.0s*' $(seq 60))" ] || fail "the text log does not begin with its banner"
 [ "$(grep -c '^\*\{60\}' "$txt")" -eq 2 ] || fail "the text log's banner is there more than once"
-entry='^.+ \(([A-Z]+)\) status changed from "([^"]*)" to "([^"]*)"\r$'
-bad=$(tail -n +7 "$txt" | grep -Evc "$entry" || true)
-[ "$bad" -eq 0 ] || fail "$bad broken lines in the text log: $(tail -n +7 "$txt" | grep -Ev "$entry" | head -3)"
+for f in "$txt" "$csv"; do
+  [ "$(grep -c $'\r$' "$f")" -eq "$(wc -l <"$f")" ] || fail "$(basename "$f") has lines without CR LF"
+done
+entry='^.+ \(([A-Z]+)\) status changed from "([^"]*)" to "([^"]*)"$'
+bad=$(tail -n +7 "$txt" | tr -d '\r' | grep -Evc "$entry" || true)
+[ "$bad" -eq 0 ] || fail "$bad broken lines in the text log: $(tail -n +7 "$txt" | tr -d '\r' | grep -Ev "$entry" | head -3)"
 [ "$(head -1 "$csv" | tr -d '\r')" = '"Date/Time","Name","LogInName","From Status","To Status"' ] \
   || fail "the CSV log does not begin with its header"
 [ "$(grep -c 'Date/Time' "$csv")" -eq 1 ] || fail "the CSV header is there more than once"
-row='^"[^"]*","[A-Z]+","([A-Z]+)","([^"]*)","([^"]*)"\r$'
-bad=$(tail -n +2 "$csv" | grep -Evc "$row" || true)
-[ "$bad" -eq 0 ] || fail "$bad broken rows in the CSV log: $(tail -n +2 "$csv" | grep -Ev "$row" | head -3)"
+row='^"[^"]*","[A-Z]+","([A-Z]+)","([^"]*)","([^"]*)"$'
+bad=$(tail -n +2 "$csv" | tr -d '\r' | grep -Evc "$row" || true)
+[ "$bad" -eq 0 ] || fail "$bad broken rows in the CSV log: $(tail -n +2 "$csv" | tr -d '\r' | grep -Ev "$row" | head -3)"
 echo "ok: $(($(wc -l <"$txt") - 6)) text lines and $(($(wc -l <"$csv") - 1)) CSV rows, all whole"
 
 # login|from|to in the order written, the text log first.
 {
-  tail -n +7 "$txt" | sed -E "s/$entry/\1|\2|\3/"
-  tail -n +2 "$csv" | sed -E "s/$row/\1|\2|\3/"
-} | tr -d '\r' >"$out/changes.txt"
+  tail -n +7 "$txt" | tr -d '\r' | sed -E "s/$entry/\1|\2|\3/"
+  tail -n +2 "$csv" | tr -d '\r' | sed -E "s/$row/\1|\2|\3/"
+} >"$out/changes.txt"
 broken=$(awk -F'|' '{ if (($1 in last) && last[$1] != $2) { print $1 ": " last[$1] " then from " $2; n++ } last[$1] = $3; c[$1]++ }
   END { for (u in c) if (c[u] < 2) print u ": only " c[u] " changes"; }' "$out/changes.txt")
 [ -z "$broken" ] || fail "status chains broken: $broken"

@@ -14,6 +14,7 @@
 #include "StVInfo.h"
 #include "SysUtils.h"
 #include "WinUtils.h"
+#include "yOZMessages.h"
 
 TyOZFile* yOZFile = nullptr;
 TYOZStatus* yOZStatus = nullptr;
@@ -76,6 +77,7 @@ void yOZInitializeUnits() {
   UPTSplitterInitialize();
   RzCommonInitialize();
   RegisterClass(TfrmMain::StaticClass());
+  yOZMessagesInitialize();
   StoreMessageBox = StoreBox;
 }
 

@@ -5,6 +5,7 @@
 #include <windows.h>  // before the class: CreateFile is a macro there, and must expand the same everywhere
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "Classes.h"
@@ -71,6 +72,7 @@ private:
 class TIsamFileCloser {
 public:
   explicit TIsamFileCloser(TIsamFile* AFile) : FFile(AFile) {}
+  explicit TIsamFileCloser(const std::unique_ptr<TIsamFile>& AFile) : FFile(AFile.get()) {}
   ~TIsamFileCloser() { FFile->Close(); }
   TIsamFileCloser(const TIsamFileCloser&) = delete;
   TIsamFileCloser& operator=(const TIsamFileCloser&) = delete;

@@ -11,15 +11,12 @@ constexpr int DepartmentRecSize = 21;
 }  // namespace
 
 TYOZDepartment::TYOZDepartment() {
-  Settings = new TyOZCB();
-  DepartmentFile = new TIsamFile("");
-  CheckIsamLibrary(DepartmentFile);
+  Settings = std::make_unique<TyOZCB>();
+  DepartmentFile = std::make_unique<TIsamFile>("");
+  CheckIsamLibrary(DepartmentFile.get());
 }
 
-TYOZDepartment::~TYOZDepartment() {
-  delete DepartmentFile;
-  delete Settings;
-}
+TYOZDepartment::~TYOZDepartment() = default;
 
 std::string TYOZDepartment::DataSetName() {
   TyOZCBRec rec;
@@ -105,14 +102,8 @@ void TYOZDepartment::FillDepartmentCombo(TStrings* Names) {
 void TYOZDepartment::FillDepartmentList(TStrings* Names) {
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
-  Names->BeginUpdate();
-  try {
-    FillNames(Names);
-  } catch (...) {
-    Names->EndUpdate();
-    throw;
-  }
-  Names->EndUpdate();
+  TUpdateScope update(Names);
+  FillNames(Names);
 }
 
 void TYOZDepartment::FillDepartmentTree(IDepartmentTree* Tree) {

@@ -57,25 +57,14 @@ void CheckIsamLibrary(const TIsamFile* File) {
 }
 
 TyOZFile::TyOZFile(const std::string& ADBPath, TyOZFileHooks AHooks) : DBPath(ADBPath), Hooks(std::move(AHooks)) {
-  Settings = new TyOZCB();
-  CurrentUser = new TUser();
-  UserFile = new TIsamFile("");
-  CheckIsamLibrary(UserFile);
-  try {
-    ReadConfig();
-  } catch (...) {
-    delete UserFile;
-    delete CurrentUser;
-    delete Settings;
-    throw;
-  }
+  Settings = std::make_unique<TyOZCB>();
+  CurrentUser = std::make_unique<TUser>();
+  UserFile = std::make_unique<TIsamFile>("");
+  CheckIsamLibrary(UserFile.get());
+  ReadConfig();
 }
 
-TyOZFile::~TyOZFile() {
-  delete UserFile;
-  delete CurrentUser;
-  delete Settings;
-}
+TyOZFile::~TyOZFile() = default;
 
 TUser& TyOZFile::TheUser() { return yOZCurrentUser ? *yOZCurrentUser : *CurrentUser; }
 
@@ -104,7 +93,7 @@ void TyOZFile::RegisterCurrentUser() {
   rec.SetUpdated(DateTimeToStr(Now()));
   // Another copy may make the new database between our test and our create: then we join it as a
   // plain user instead of failing the registration.
-  if (!FileExists(name + ".ism") && CreateNewDataSet(UserFile, name, UserFileFormat, "Unable to create yOZDBase!\r\r")) {
+  if (!FileExists(name + ".ism") && CreateNewDataSet(UserFile.get(), name, UserFileFormat, "Unable to create yOZDBase!\r\r")) {
     // A new database: its first user is the administrator.
     if (!UserFile->Open(name, 3)) throw Exception(std::string("Unable to open yOZDBase after create!") + NoPermission);
     TIsamFileCloser closer(UserFile);

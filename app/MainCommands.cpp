@@ -60,15 +60,9 @@ void TfrmMain::actOutOfOfficeExecute(TObject*) {
 }
 
 void TfrmMain::actCustomStatusExecute(TObject*) {
-  tmrUpdateListView->SetEnabled(false);
-  try {
-    std::string status;
-    if (MainDialogs.SelectStatus && MainDialogs.SelectStatus(status)) ApplyStatus(Trim(status));
-  } catch (...) {
-    tmrUpdateListView->SetEnabled(true);
-    throw;
-  }
-  tmrUpdateListView->SetEnabled(true);
+  TTimerOffScope paused(tmrUpdateListView);
+  std::string status;
+  if (MainDialogs.SelectStatus && MainDialogs.SelectStatus(status)) ApplyStatus(Trim(status));
 }
 
 void TfrmMain::actCommentsExecute(TObject*) {

@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include "Controls.h"
+
 class TObject;
 class TControlCanvas;
 
@@ -20,14 +22,6 @@ void FreeControlCanvasDCs();
 template <class F>
 void PaintOnLentDC(TControlCanvas* Canvas, HDC DC, F&& Paint) {
   Canvas->FreeHandle();
-  Canvas->Lock();
-  Canvas->SetHandle(DC);
-  struct Giveback {
-    TControlCanvas* C;
-    ~Giveback() {
-      C->SetHandle(nullptr);
-      C->Unlock();
-    }
-  } giveback{Canvas};
+  TCanvasHandleScope lent(Canvas, DC, true);
   Paint();
 }

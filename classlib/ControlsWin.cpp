@@ -220,14 +220,11 @@ void TWinControl::CreateWnd() {
     wc.lpszClassName = params.WinClassName;
     if (!RegisterClassA(&wc)) RaiseLastOSError();
   }
-  CreationControl = this;
-  try {
+  {
+    CreationControl = this;
+    TScopeExit created([] { CreationControl = nullptr; });
     CreateWindowHandle(params);
-  } catch (...) {
-    CreationControl = nullptr;
-    throw;
   }
-  CreationControl = nullptr;
   if (!FHandle) RaiseLastOSError();
   // A system control shows the control's font.
   if (FDefWndProc != DefWindowProcA) ::SendMessageA(FHandle, WM_SETFONT, WPARAM(FFont->Handle()), 0);
@@ -258,14 +255,11 @@ void TWinControl::UnbindWindow() {
 
 void TWinControl::CreateHandle() {
   if (FHandle) return;
-  FControlState.Include(csCreating);
-  try {
+  {
+    FControlState.Include(csCreating);
+    TScopeExit created([this] { FControlState.Exclude(csCreating); });
     CreateWnd();
-  } catch (...) {
-    FControlState.Exclude(csCreating);
-    throw;
   }
-  FControlState.Exclude(csCreating);
   // Z-order: the list's last child is on top; make the windowed children in list order.
   for (TControl* c : std::vector<TControl*>(FControls))
     if (auto* w = dynamic_cast<TWinControl*>(c))
@@ -706,27 +700,24 @@ void TWinControl::PaintHandler(TWMPaint& Message) {
   PAINTSTRUCT ps{};
   bool own = dc == nullptr;
   if (own) dc = BeginPaint(FHandle, &ps);
-  try {
-    bool graphicChildren = false;
-    for (TControl* c : FControls)
-      if (!c->IsWindowed() && c->Visible()) graphicChildren = true;
-    if (!graphicChildren) {
-      PaintWindow(dc);
-    } else {
-      // Opaque windowless children paint their whole rectangle: leave it to them.
-      int saved = SaveDC(dc);
-      for (TControl* c : FControls)
-        if (!c->IsWindowed() && c->Visible() && c->ControlStyle().Contains(csOpaque))
-          ExcludeClipRect(dc, c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height());
-      PaintWindow(dc);
-      RestoreDC(dc, saved);
-    }
-    PaintControls(dc, nullptr);
-  } catch (...) {
+  TScopeExit painted([&] {
     if (own) EndPaint(FHandle, &ps);
-    throw;
+  });
+  bool graphicChildren = false;
+  for (TControl* c : FControls)
+    if (!c->IsWindowed() && c->Visible()) graphicChildren = true;
+  if (!graphicChildren) {
+    PaintWindow(dc);
+  } else {
+    // Opaque windowless children paint their whole rectangle: leave it to them.
+    int saved = SaveDC(dc);
+    for (TControl* c : FControls)
+      if (!c->IsWindowed() && c->Visible() && c->ControlStyle().Contains(csOpaque))
+        ExcludeClipRect(dc, c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height());
+    PaintWindow(dc);
+    RestoreDC(dc, saved);
   }
-  if (own) EndPaint(FHandle, &ps);
+  PaintControls(dc, nullptr);
 }
 
 void TWinControl::PaintWindow(HDC DC) {
@@ -755,13 +746,8 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
     GetViewportOrgEx(DC, &org);
     SetViewportOrgEx(DC, org.x + c->Left(), org.y + c->Top(), nullptr);
     IntersectClipRect(DC, 0, 0, c->Width(), c->Height());
-    try {
-      c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-    } catch (...) {
-      RestoreDC(DC, saved);
-      throw;
-    }
-    RestoreDC(DC, saved);
+    TScopeExit restore([&] { RestoreDC(DC, saved); });
+    c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
   }
 }
 

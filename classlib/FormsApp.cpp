@@ -80,28 +80,23 @@ void TApplication::CreateForm(TFormClass FormClass, TCustomForm** Reference) {
 
 void TApplication::Run() {
   FRunning = true;
-  try {
-    if (FMainForm && FShowMainForm) {
-      if (FMainForm->FWindowState == wsMinimized) {
-        FMainForm->FVisible = true;
-        FMainForm->HandleNeeded();
-        ShowWindow(FMainForm->WindowHandle(), SW_SHOWMINNOACTIVE);
-      } else {
-        FMainForm->Show();
-      }
+  TScopeExit stopped([this] { FRunning = false; });
+  if (FMainForm && FShowMainForm) {
+    if (FMainForm->FWindowState == wsMinimized) {
+      FMainForm->FVisible = true;
+      FMainForm->HandleNeeded();
+      ShowWindow(FMainForm->WindowHandle(), SW_SHOWMINNOACTIVE);
+    } else {
+      FMainForm->Show();
     }
-    while (!FTerminated) {
-      try {
-        HandleMessage();
-      } catch (...) {
-        HandleException(this);
-      }
-    }
-  } catch (...) {
-    FRunning = false;
-    throw;
   }
-  FRunning = false;
+  while (!FTerminated) {
+    try {
+      HandleMessage();
+    } catch (...) {
+      HandleException(this);
+    }
+  }
 }
 
 void TApplication::Terminate() { PostQuitMessage(0); }
@@ -436,9 +431,7 @@ static TFont* FontFromLogFont(const LOGFONTA& lf) {
 }
 
 TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {
-  HDC dc = GetDC(nullptr);
-  FPixelsPerInch = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
+  FPixelsPerInch = GetDeviceCaps(ScreenDC().DC, LOGPIXELSY);
   FHintFont = new TFont();
   FMenuFont = new TFont();
   FIconFont = new TFont();

@@ -124,39 +124,26 @@ HBITMAP MakeBitmap(TPixelFormat format, int width, int height, const RGBQUAD* pa
     h = CreateDIBSection(screen.DC, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0);
   }
   if (!h) throw EOutOfResources("Out of system resources");
-  HDC dc = CreateCompatibleDC(screen.DC);
-  HGDIOBJ old = SelectObject(dc, h);
-  PatBlt(dc, 0, 0, width, height, WHITENESS);
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  TMemoryDC dc(screen.DC, h);
+  PatBlt(dc.DC, 0, 0, width, height, WHITENESS);
   return h;
 }
 
 // Copies the top-left of `from` into `to`; monochrome pixels map to black and white.
 void CopyBits(HBITMAP to, HBITMAP from, int width, int height) {
-  HDC src = CreateCompatibleDC(nullptr);
-  HDC dst = CreateCompatibleDC(nullptr);
-  HGDIOBJ oldSrc = SelectObject(src, from);
-  HGDIOBJ oldDst = SelectObject(dst, to);
-  SetTextColor(dst, RGB(0, 0, 0));
-  SetBkColor(dst, RGB(255, 255, 255));
-  BitBlt(dst, 0, 0, width, height, src, 0, 0, SRCCOPY);
-  SelectObject(src, oldSrc);
-  SelectObject(dst, oldDst);
-  DeleteDC(src);
-  DeleteDC(dst);
+  TMemoryDC src(nullptr, from);
+  TMemoryDC dst(nullptr, to);
+  SetTextColor(dst.DC, RGB(0, 0, 0));
+  SetBkColor(dst.DC, RGB(255, 255, 255));
+  BitBlt(dst.DC, 0, 0, width, height, src.DC, 0, 0, SRCCOPY);
 }
 
 // The colour table of a paletted DIB section (0 entries for anything else).
 int PaletteOf(HBITMAP h, RGBQUAD* colors) {
   DIBSECTION ds{};
   if (GetObjectA(h, sizeof ds, &ds) != int(sizeof ds) || ds.dsBmih.biBitCount > 8) return 0;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, h);
-  int n = int(GetDIBColorTable(dc, 0, 256, colors));
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return n;
+  TMemoryDC dc(nullptr, h);
+  return int(GetDIBColorTable(dc.DC, 0, 256, colors));
 }
 
 [[noreturn]] void InvalidBitmap() { throw EInvalidGraphic("Bitmap image is not valid"); }

@@ -37,17 +37,11 @@ std::vector<TListRow> TyOZFile::BoardRows(const std::string* Department) {
 
 void TyOZFile::FillBoard(IBoardView* Board, const std::string* Department) {
   std::vector<TListRow> rows = BoardRows(Department);
-  Board->BeginUpdate();
-  try {
-    Board->Clear();
-    for (const TListRow& row : rows) Board->AddRow(row);
-    for (int column = 0; column < BoardColumnCount; ++column)
-      if (column != BoardPCNameColumn) Board->AutoSizeColumn(column);
-  } catch (...) {
-    Board->EndUpdate();
-    throw;
-  }
-  Board->EndUpdate();
+  TUpdateScope update(Board);
+  Board->Clear();
+  for (const TListRow& row : rows) Board->AddRow(row);
+  for (int column = 0; column < BoardColumnCount; ++column)
+    if (column != BoardPCNameColumn) Board->AutoSizeColumn(column);
 }
 
 void TyOZFile::FillMainList(IBoardView* Board) { FillBoard(Board, nullptr); }
@@ -59,16 +53,10 @@ void TyOZFile::FillMainListForDepartment(IBoardView* Board, const std::string& D
 void TyOZFile::FillUserNames(TStrings* Names) {
   OpenScan(AddBackslash(DBPath) + UserFileName);
   TIsamFileCloser closer(UserFile);
-  Names->BeginUpdate();
-  try {
-    Names->Clear();
-    TUserRec rec;
-    while (UserFile->GetNext(rec.Data, 0, 16, "")) Names->AddObject(rec.Name(), KeyObject(UserFile->LastKey));
-  } catch (...) {
-    Names->EndUpdate();
-    throw;
-  }
-  Names->EndUpdate();
+  TUpdateScope update(Names);
+  Names->Clear();
+  TUserRec rec;
+  while (UserFile->GetNext(rec.Data, 0, 16, "")) Names->AddObject(rec.Name(), KeyObject(UserFile->LastKey));
 }
 
 void TyOZFile::ShowUser(int Key, std::string& Name, std::string& Status, std::string& Comments,

@@ -203,8 +203,8 @@ void TfrmMain::LoadImages() {
     const char* Name;
   } lists[] = {{imgSmallPics, "SMALLPICS"}, {ImageListNewMail, "NEWMAIL"}};
   for (auto& l : lists) {
-    if (!FindResourceA(nullptr, l.Name, MAKEINTRESOURCEA(10))) continue;  // RT_RCDATA
-    TResourceStream s(nullptr, l.Name, MAKEINTRESOURCEA(10));
+    if (!FindResourceA(nullptr, l.Name, RT_RCDATA)) continue;
+    TResourceStream s(nullptr, l.Name, RT_RCDATA);
     l.List->ReadData(&s);
   }
   Icon()->SetHandle(LoadIconA(GetModuleHandleA(nullptr), "MAINICON"));

@@ -41,8 +41,7 @@ std::string MakeDatabase() {
     if (CreateDirectoryA(dir.c_str(), nullptr)) break;
   }
   TIsamFile f("");
-  f.CreateFile(dir + UserFileName, 10, UserFileFormat);
-  if (!f.Open(dir + UserFileName, 3)) {
+  if (!f.CreateFile(dir + UserFileName, 10, UserFileFormat) || !f.Open(dir + UserFileName)) {
     std::printf("cannot open the user file: %s\n", f.ErrorText().c_str());
     std::exit(1);
   }
@@ -58,7 +57,10 @@ std::string MakeDatabase() {
     rec.SetDepartment(departments[i % 4]);
     rec.SetExtension(std::to_string(1000 + i));
     rec.SetUpdated(DateTimeToStr(Now()));
-    f.Add(rec.Data, "");
+    if (!f.Add(rec.Data, "")) {
+      std::printf("cannot add a user: %s\n", f.ErrorText().c_str());
+      std::exit(1);
+    }
   }
   f.Close();
   return dir;
@@ -67,12 +69,15 @@ std::string MakeDatabase() {
 void SetStatus(const std::string& Dir, const std::string& Login, const std::string& Status) {
   TIsamFile f("");
   TUserRec rec;
-  if (!f.Open(Dir + UserFileName, 3) || !f.GetEqual(rec.Data, 7, Login)) {
+  if (!f.Open(Dir + UserFileName) || !f.GetEqual(rec.Data, TUserRec::ixLogInName, Login)) {
     std::printf("cannot change %s\n", Login.c_str());
     std::exit(1);
   }
   rec.SetStatus(Status);
-  f.Replace(rec.Data, f.LastKey);
+  if (!f.Replace(rec.Data, f.LastKey)) {
+    std::printf("cannot change %s\n", Login.c_str());
+    std::exit(1);
+  }
   f.Close();
 }
 

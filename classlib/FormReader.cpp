@@ -873,10 +873,10 @@ TComponent* ReadComponentFromText(const std::string& Text, TComponent* Root) {
 
 bool ComponentResExists(const std::string& ResName, HMODULE Module) {
   if (!Module) Module = GetModuleHandleA(nullptr);
-  return FindResourceA(Module, ResName.c_str(), MAKEINTRESOURCEA(10)) != nullptr;
+  return FindResourceA(Module, ResName.c_str(), RT_RCDATA) != nullptr;
 }
 
 TComponent* ReadComponentRes(const std::string& ResName, TComponent* Root, HMODULE Module) {
-  TResourceStream res(Module, ResName, MAKEINTRESOURCEA(10));  // RT_RCDATA
+  TResourceStream res(Module, ResName, RT_RCDATA);
   return res.ReadComponent(Root);
 }

@@ -338,6 +338,9 @@ private:
   int FLockCount = 0;
 };
 
+// "BM", the first two bytes of a BMP file.
+constexpr WORD BmpSignature = 0x4D42;
+
 // The header of an uncompressed DIB; a negative Height makes it top-down.
 BITMAPINFOHEADER DibHeader(int Width, int Height, int BitCount);
 

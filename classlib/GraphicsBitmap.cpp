@@ -37,7 +37,7 @@ void TGraphic::SaveToFile(const std::string& fileName) {
 }
 
 void TGraphic::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
-  TResourceStream stream(instance, name, MAKEINTRESOURCEA(10));  // RT_RCDATA
+  TResourceStream stream(instance, name, RT_RCDATA);
   LoadFromStream(&stream);
 }
 
@@ -421,7 +421,7 @@ void TBitmap::ReadBitmap(TStream* stream) {
   BITMAPFILEHEADER fh{};
   if (avail < int64_t(sizeof fh + 12)) InvalidBitmap();
   stream->ReadBuffer(&fh, sizeof fh);
-  if (fh.bfType != 0x4D42) InvalidBitmap();
+  if (fh.bfType != BmpSignature) InvalidBitmap();
   DWORD hdrSize = 0;
   stream->ReadBuffer(&hdrSize, 4);
   BITMAPINFOHEADER bh{};
@@ -437,7 +437,7 @@ void TBitmap::ReadBitmap(TStream* stream) {
     bh.biBitCount = ch.bcBitCount;
     bh.biCompression = BI_RGB;
     core = true;
-  } else if (hdrSize >= sizeof(BITMAPINFOHEADER) && hdrSize <= 124) {
+  } else if (hdrSize >= sizeof(BITMAPINFOHEADER) && hdrSize <= sizeof(BITMAPV5HEADER)) {
     if (avail < int64_t(sizeof fh + hdrSize)) InvalidBitmap();
     std::vector<char> h(hdrSize);
     std::memcpy(h.data(), &hdrSize, 4);
@@ -550,7 +550,7 @@ void TBitmap::SaveToStream(TStream* stream) {
   info.Header.biSizeImage = DWORD(data.size());
   if (FPixelFormat == pf16bit) info.Header.biCompression = BI_BITFIELDS;
   BITMAPFILEHEADER fh{};
-  fh.bfType = 0x4D42;
+  fh.bfType = BmpSignature;
   fh.bfOffBits = DWORD(sizeof fh + sizeof info.Header + extra * sizeof(RGBQUAD));
   fh.bfSize = DWORD(fh.bfOffBits + data.size());
   stream->WriteBuffer(&fh, sizeof fh);

@@ -372,7 +372,7 @@ void TCustomImageList::WriteData(TStream* stream) {
   BITMAPINFOHEADER bh = DibHeader(w, h, 32);
   bh.biSizeImage = DWORD(pixels.size() * 4);
   BITMAPFILEHEADER fh{};
-  fh.bfType = 0x4D42;
+  fh.bfType = BmpSignature;
   fh.bfOffBits = sizeof fh + sizeof bh;
   fh.bfSize = fh.bfOffBits + bh.biSizeImage;
   stream->WriteBuffer(&fh, sizeof fh);
@@ -397,7 +397,7 @@ void TCustomImageList::ReadData(TStream* stream) {
     int w = width * n;
     if (bh.biWidth != w || std::abs(bh.biHeight) != height) ReadFailed();
     pixels.resize(size_t(w) * height);
-    if (fh.bfType == 0x4D42 && bh.biSize == sizeof bh && bh.biBitCount == 32 && bh.biCompression == BI_RGB &&
+    if (fh.bfType == BmpSignature && bh.biSize == sizeof bh && bh.biBitCount == 32 && bh.biCompression == BI_RGB &&
         bh.biPlanes == 1) {
       // Our own format: raw pixels with their alpha.
       stream->SetPosition(start + fh.bfOffBits);

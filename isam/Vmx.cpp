@@ -1,6 +1,7 @@
 // The exported entry points: stdcall, every argument by reference, strings handed back as OLE strings
 // (8-bit text) that the caller frees with SysFreeString. One table of open data sets per process.
 #include "IsamDataset.h"
+#include "VmxProtocol.h"
 
 #include <oleauto.h>
 #include <windows.h>
@@ -15,14 +16,14 @@ using namespace isam;
 
 namespace {
 
-// Options and modes the store passes; anything else is refused.
-constexpr int16_t kOptNext = 0x1002 + 16;
-constexpr int16_t kOptPrior = 0x1004 + 16;
-constexpr int16_t kOptEqual = 0x1011;
-constexpr int16_t kOptLastKey = 0x2004;  // the key before the position, no record copied
-constexpr int16_t kOpenShared = 3;
-constexpr int16_t kPutAdd = 1;
-constexpr int16_t kPutReplace = 2;
+// Options and modes the store passes (VmxProtocol.h); anything else is refused.
+constexpr int16_t kOptNext = IsamReadOption + IsamStepNext + IsamScanFlags;
+constexpr int16_t kOptPrior = IsamReadOption + IsamStepPrior + IsamScanFlags;
+constexpr int16_t kOptEqual = IsamReadEqual;
+constexpr int16_t kOptLastKey = IsamReadLastKey;
+constexpr int16_t kOpenShared = IsamOpenShared;
+constexpr int16_t kPutAdd = int16_t(TIsamPut::Add);
+constexpr int16_t kPutReplace = int16_t(TIsamPut::Replace);
 constexpr size_t kMaxString = 32768;
 
 std::mutex gLock;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "Classes.h"
+#include "VmxProtocol.h"
 
 // The block VmxInfo fills: record count at 0, primary-key length at 8, a library string at 24.
 struct TIsamInfoRec {
@@ -19,9 +20,6 @@ struct TIsamInfoRec {
   void* Text;  // an OLE string the caller frees
 };
 static_assert(sizeof(TIsamInfoRec) == 32, "VmxInfo fills 32 bytes");
-
-// Result code of a create on a data set that exists already.
-constexpr int16_t IsamDataSetNameInUse = 9;
 
 class TIsamFile : public TObject {
   YOZ_CLASS(TIsamFile, TObject)
@@ -40,17 +38,21 @@ public:
   explicit TIsamFile(const std::string& LibraryFolder);
   ~TIsamFile() override;
 
-  bool Open(const std::string& Name, int16_t Mode);
+  // Every call below answers True on success; on failure LastError holds the code and ErrorText() its
+  // text. A result left unread is a failure gone unnoticed, hence [[nodiscard]].
+  [[nodiscard]] bool Open(const std::string& Name, int16_t Mode = IsamOpenShared);
   bool Close();
-  bool CreateFile(const std::string& Name, int16_t KeyLen, const std::string& Format);
+  [[nodiscard]] bool CreateFile(const std::string& Name, int16_t KeyLen, const std::string& Format);
   // An empty Key lets the library give the record the highest key plus one inside its own write, so
   // two machines adding at once never collide; LastKey is the key used.
-  bool Add(const void* Record, const std::string& Key);
-  bool Replace(const void* Record, const std::string& Key);
-  bool GetNext(void* Record, int16_t Index, int16_t Flags, const std::string& Key);
-  bool GetPrior(void* Record, int16_t Index, int16_t Flags, const std::string& Key);
-  bool GetEqual(void* Record, int16_t Index, const std::string& Key);
-  bool Delete(const std::string& Key);
+  [[nodiscard]] bool Add(const void* Record, const std::string& Key);
+  [[nodiscard]] bool Replace(const void* Record, const std::string& Key);
+  [[nodiscard]] bool GetNext(void* Record, int16_t Index, int16_t Flags, const std::string& Key);
+  [[nodiscard]] bool GetPrior(void* Record, int16_t Index, int16_t Flags, const std::string& Key);
+  [[nodiscard]] bool GetEqual(void* Record, int16_t Index, const std::string& Key);
+  [[nodiscard]] bool Delete(const std::string& Key);
+  // Positions before the first (after the last) record of the index; a scan with GetNext (GetPrior)
+  // follows. An empty data set is no failure.
   bool First(int16_t Index);
   bool Last(int16_t Index);
   int32_t RecordCount();
@@ -62,7 +64,7 @@ public:
 private:
   // Guard of the operations that need an open data set: sets LastError 4 when it is closed.
   bool IsClosed();
-  bool Put(const void* Record, const std::string& Key, int16_t Mode);  // mode 1 adds, 2 replaces
+  bool Put(const void* Record, const std::string& Key, TIsamPut Mode);
   bool Read(void* Record, int16_t Index, int16_t Option, const std::string& Key);
   bool Info(TIsamInfoRec& info);
 };

@@ -7,6 +7,7 @@
 namespace {
 
 constexpr int DepartmentRecSize = 21;
+constexpr int16_t ixName = 1;  // the one field, X$*21
 
 }  // namespace
 
@@ -26,18 +27,18 @@ std::string TYOZDepartment::DataSetName() {
 
 // Open and BOF failures are not reported here: the next call on the closed handle fails with
 // "Invalid dataset reference" and reports that.
-void TYOZDepartment::OpenDepartmentFile() { DepartmentFile->Open(DataSetName(), 3); }
+void TYOZDepartment::OpenDepartmentFile() { static_cast<void>(DepartmentFile->Open(DataSetName())); }
 
 void TYOZDepartment::CreateDepartmentFile() {
   // Fails, harmlessly, on an existing data set.
-  DepartmentFile->CreateFile(DataSetName(), 10, "X$*21");
+  static_cast<void>(DepartmentFile->CreateFile(DataSetName(), 10, "X$*21"));
 }
 
 void TYOZDepartment::AddDepartment(const std::string& Name) {
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
-  if (DepartmentFile->GetEqual(rec, 1, Name)) {
+  if (DepartmentFile->GetEqual(rec, ixName, Name)) {
     StoreMessageBox("Department \"" + Name + "\" already exists", smbWarning);
     return;
   }
@@ -58,7 +59,7 @@ void TYOZDepartment::ReplaceDepartment(const std::string& OldName, const std::st
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
-  if (!DepartmentFile->GetEqual(rec, 1, OldName))
+  if (!DepartmentFile->GetEqual(rec, ixName, OldName))
     throw Exception("Unable to locate the department " + OldName + "\r\r" + DepartmentFile->ErrorText());
   SetRecField(rec, 0, DepartmentRecSize, NewName);
   if (!DepartmentFile->Replace(rec, DepartmentFile->LastKey))
@@ -69,7 +70,7 @@ std::string TYOZDepartment::ReadDepartment(int Key) {
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
-  if (!DepartmentFile->GetEqual(rec, 0, KeyText(Key)))
+  if (!DepartmentFile->GetEqual(rec, IsamKeyIndex, KeyText(Key)))
     throw Exception("Unable to locate department \r\r" + DepartmentFile->ErrorText());
   return GetRecField(rec, 0, DepartmentRecSize);
 }
@@ -78,7 +79,7 @@ std::string TYOZDepartment::SelectDepartment(int Key) {
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
-  if (!DepartmentFile->GetEqual(rec, 0, KeyText(Key))) {
+  if (!DepartmentFile->GetEqual(rec, IsamKeyIndex, KeyText(Key))) {
     StoreMessageBox(DepartmentFile->ErrorText() + "\r" + DepartmentFile->ErrorInfo(), smbError);
     return "";  // the dialog keeps its field empty
   }
@@ -86,10 +87,10 @@ std::string TYOZDepartment::SelectDepartment(int Key) {
 }
 
 void TYOZDepartment::FillNames(TStrings* Names) {
-  DepartmentFile->First(0);
+  DepartmentFile->First(IsamKeyIndex);
   Names->Clear();
   uint8_t rec[DepartmentRecSize] = {};
-  while (DepartmentFile->GetNext(rec, 0, 16, ""))
+  while (DepartmentFile->GetNext(rec, IsamKeyIndex, IsamScanFlags, ""))
     Names->AddObject(GetRecField(rec, 0, DepartmentRecSize), KeyObject(DepartmentFile->LastKey));
 }
 
@@ -109,9 +110,9 @@ void TYOZDepartment::FillDepartmentList(TStrings* Names) {
 void TYOZDepartment::FillDepartmentTree(IDepartmentTree* Tree) {
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
-  DepartmentFile->First(0);
+  DepartmentFile->First(IsamKeyIndex);
   Tree->ClearNodes();
   Tree->AddTopNode("Departments");
   uint8_t rec[DepartmentRecSize] = {};
-  while (DepartmentFile->GetNext(rec, 0, 16, "")) Tree->AddChildNode(GetRecField(rec, 0, DepartmentRecSize));
+  while (DepartmentFile->GetNext(rec, IsamKeyIndex, IsamScanFlags, "")) Tree->AddChildNode(GetRecField(rec, 0, DepartmentRecSize));
 }

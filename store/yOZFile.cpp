@@ -75,7 +75,7 @@ void TyOZFile::SetStatusText(const std::string& Text) {
 void TyOZFile::OpenUserFile(const std::string& NoFolderText, TOpenFailure Failure) {
   const std::string folder = AddBackslash(DBPath);
   if (!IsDirectory(folder)) throw Exception(NoFolderText + Quoted(folder));
-  if (UserFile->Open(folder + UserFileName, 3)) return;
+  if (UserFile->Open(folder + UserFileName)) return;
   if (Failure == ofErrorText) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
   throw Exception(std::string("Unable to open dataset") + NoPermission);
 }
@@ -95,20 +95,20 @@ void TyOZFile::RegisterCurrentUser() {
   // plain user instead of failing the registration.
   if (!FileExists(name + ".ism") && CreateNewDataSet(UserFile.get(), name, UserFileFormat, "Unable to create yOZDBase!\r\r")) {
     // A new database: its first user is the administrator.
-    if (!UserFile->Open(name, 3)) throw Exception(std::string("Unable to open yOZDBase after create!") + NoPermission);
+    if (!UserFile->Open(name)) throw Exception(std::string("Unable to open yOZDBase after create!") + NoPermission);
     TIsamFileCloser closer(UserFile);
     IsAdministrator = true;
     rec.SetAdministrator(1);
     if (!UserFile->Add(rec.Data, "")) throw Exception("Unable to Add user to yOZ Database\r\r" + UserFile->ErrorText());
     return;
   }
-  if (!UserFile->Open(name, 3)) {
+  if (!UserFile->Open(name)) {
     if (Hooks.SetShuttingDown) Hooks.SetShuttingDown();
     throw Exception(std::string("Unable to open yOZDBase after create!") + NoPermission);
   }
   TIsamFileCloser closer(UserFile);
   TUserRec found;
-  if (UserFile->GetEqual(found.Data, 7, CurrentUser->LogInName)) return;
+  if (UserFile->GetEqual(found.Data, TUserRec::ixLogInName, CurrentUser->LogInName)) return;
   rec.SetAdministrator(0);
   if (!UserFile->Add(rec.Data, "")) throw Exception("Unable to Add user to yOZ Database\r\r" + UserFile->ErrorText());
 }
@@ -117,7 +117,7 @@ void TyOZFile::LoadCurrentUser() {
   OpenUserFile("Unable to access the yOZ database location ", ofErrorText);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  if (!UserFile->GetEqual(rec.Data, 7, CurrentUser->LogInName)) {
+  if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, CurrentUser->LogInName)) {
     // The record was deleted by an administrator: say so, but keep the user in memory.
     SetStatusText(UserFile->ErrorText() + " " + UserFile->ErrorInfo());
     return;
@@ -132,7 +132,7 @@ void TyOZFile::UpdateUser(TUser* User) {
   OpenUserFile("Unable to update user - unable to access the yOZ database location ", ofPermission);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  if (!UserFile->GetEqual(rec.Data, 7, User->LogInName))
+  if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, User->LogInName))
     throw Exception("Unable to perform lookup on user " + User->LogInName + " " + UserFile->ErrorText());
   PutUser(rec, *User);
   if (!UserFile->Replace(rec.Data, UserFile->LastKey))
@@ -146,7 +146,7 @@ void TyOZFile::SaveCurrentUserStatus() {
   {
     TIsamFileCloser closer(UserFile);
     TUserRec rec;
-    if (!UserFile->GetEqual(rec.Data, 7, CurrentUser->LogInName))
+    if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, CurrentUser->LogInName))
       throw Exception("Unable to perform lookup on user " + CurrentUser->LogInName + " " + UserFile->ErrorText());
     oldStatus = rec.Status();
     // Details changed elsewhere (an administrator's edit) win over ours; only the status is new.
@@ -173,7 +173,7 @@ void TyOZFile::SetSelectedUsersStatus(IBoardView* Board, const std::string& NewS
   {
     TIsamFileCloser closer(UserFile);
     TUserRec rec;
-    if (!UserFile->GetEqual(rec.Data, 7, logInName))
+    if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, logInName))
       throw Exception("Unable to perform lookup on user " + logInName + " " + UserFile->ErrorText());
     oldStatus = rec.Status();
     rec.SetStatus(NewStatus);

@@ -8,8 +8,8 @@
 
 // Opens DataSet and positions before its first record; the caller closes.
 void TyOZFile::OpenScan(const std::string& DataSet) {
-  if (!UserFile->Open(DataSet, 3)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
-  if (!UserFile->First(0)) {
+  if (!UserFile->Open(DataSet)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
+  if (!UserFile->First(IsamKeyIndex)) {
     std::string text = UserFile->ErrorText();
     UserFile->Close();
     throw Exception("Unable to perform BOF on dataset - " + text);
@@ -21,7 +21,7 @@ std::vector<TListRow> TyOZFile::BoardRows(const std::string* Department) {
   OpenScan(DBPath + UserFileName);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  while (UserFile->GetNext(rec.Data, 0, 16, "")) {
+  while (UserFile->GetNext(rec.Data, IsamKeyIndex, IsamScanFlags, "")) {
     std::string status = rec.Status();
     if (Department && rec.Department() != *Department) continue;
     if (!ShowOfflineUsers && status == "Offline") continue;
@@ -56,7 +56,7 @@ void TyOZFile::FillUserNames(TStrings* Names) {
   TUpdateScope update(Names);
   Names->Clear();
   TUserRec rec;
-  while (UserFile->GetNext(rec.Data, 0, 16, "")) Names->AddObject(rec.Name(), KeyObject(UserFile->LastKey));
+  while (UserFile->GetNext(rec.Data, IsamKeyIndex, IsamScanFlags, "")) Names->AddObject(rec.Name(), KeyObject(UserFile->LastKey));
 }
 
 void TyOZFile::ShowUser(int Key, std::string& Name, std::string& Status, std::string& Comments,
@@ -65,7 +65,7 @@ void TyOZFile::ShowUser(int Key, std::string& Name, std::string& Status, std::st
   OpenScan(AddBackslash(DBPath) + UserFileName);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  if (!UserFile->GetEqual(rec.Data, 0, KeyText(Key)))
+  if (!UserFile->GetEqual(rec.Data, IsamKeyIndex, KeyText(Key)))
     throw Exception("Unable to perform look up on dataset - " + UserFile->ErrorText());
   Name = rec.Name();
   Status = rec.Status();
@@ -81,7 +81,7 @@ bool TyOZFile::OneAdministratorOnly() {
   TIsamFileCloser closer(UserFile);
   int32_t count = 0;
   TUserRec rec;
-  while (UserFile->GetNext(rec.Data, 0, 16, ""))
+  while (UserFile->GetNext(rec.Data, IsamKeyIndex, IsamScanFlags, ""))
     if (rec.Administrator() == 1) count = CheckedAdd(count, 1);
   return count <= 1;
 }
@@ -118,7 +118,7 @@ void TyOZFile::UpdateAlertNames(TyOZAlert* Alerts) {
   OpenScan(DBPath + UserFileName);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  while (UserFile->GetNext(rec.Data, 0, 16, "")) {
+  while (UserFile->GetNext(rec.Data, IsamKeyIndex, IsamScanFlags, "")) {
     std::string logInName = rec.LogInName();
     int index = Alerts->IndexOf(UpperCase(logInName));
     if (index < 0) continue;

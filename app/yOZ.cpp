@@ -4,6 +4,7 @@
 #include "Forms.h"
 #include "Main.h"
 #include "StBase.h"
+#include "StShBase.h"
 #include "UPTSplitter.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -22,6 +23,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   DoneForms();
   UPTSplitterFinalize();
+  StShBaseFinalize();
   StBaseFinalize();
   return code;
 }

@@ -128,8 +128,6 @@ const TEnumInfo FontPitchNames{"TFontPitch", {"fpDefault", "fpVariable", "fpFixe
 const TEnumInfo BrushStyleNames{"TBrushStyle",
                                 {"bsSolid", "bsClear", "bsHorizontal", "bsVertical", "bsFDiagonal",
                                  "bsBDiagonal", "bsCross", "bsDiagCross"}};
-const TEnumInfo PenStyleNames{"TPenStyle", {"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot",
-                                            "psClear", "psInsideFrame"}};
 const TEnumInfo PenModeNames{"TPenMode",
                              {"pmBlack", "pmWhite", "pmNop", "pmNot", "pmCopy", "pmNotCopy",
                               "pmMergePenNot", "pmMaskPenNot", "pmMergeNotPen", "pmMaskNotPen", "pmMerge",
@@ -391,6 +389,9 @@ void TBrush::Assign(TPersistent* source) {
 
 TPen::TPen() = default;
 TPen::~TPen() { FreeHandle(); }
+
+const TEnumInfo PenStyleNames{"TPenStyle", {"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot",
+                                            "psClear", "psInsideFrame"}};
 
 void TPen::Publish(TPublisher<TPen>& p) {
   p.Int("Color", &TPen::Color, &TPen::SetColor).Default(clBlack).Idents(ColorIdentMap());

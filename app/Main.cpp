@@ -174,29 +174,11 @@ void TfrmMain::Loaded() {
   find(actClearAlertList, "actClearAlertList");
   find(actViewAlertList, "actViewAlertList");
   FBoard = TListViewBoard(lvMain);
-  AppEvents->OnMessage = Bind(this, &TfrmMain::AppEventsMessage);
   LoadImages();
   TForm::Loaded();
   MakeGlyphs();
-  // Items stored with a caption or hint of their own keep it over their action's (the action is linked
-  // after the stored properties are read).
-  if (auto* i = dynamic_cast<TMenuItem*>(FindComponent("mnuViewInBox"))) i->SetCaption("My &InBox");
-  if (auto* i = dynamic_cast<TMenuItem*>(FindComponent("mnuClearAlertList"))) i->SetHint("Clear alert list");
-  if (auto* i = dynamic_cast<TMenuItem*>(FindComponent("mnuHelpOnyOZ"))) i->SetHint("Help");
   // The tray icon may have taken its picture before the images were there.
   StTrayIcon->SetImageIndex(StTrayIcon->ImageIndex());
-}
-
-// A key pressed in any of the window's controls runs the shortcut of a menu item or action of the
-// window (the controls themselves do not ask their form).
-void TfrmMain::AppEventsMessage(MSG& Msg, bool& Handled) {
-  if (Handled || (Msg.message != WM_KEYDOWN && Msg.message != WM_SYSKEYDOWN) || !HandleAllocated()) return;
-  if (Msg.hwnd != WindowHandle() && !IsChild(WindowHandle(), Msg.hwnd)) return;
-  TMessage m;
-  m.Msg = Msg.message;
-  m.WParam = Msg.wParam;
-  m.LParam = Msg.lParam;
-  if (FormIsShortCut(this, MessageAs<TWMKey>(m))) Handled = true;
 }
 
 // The pictures travel as data resources of the program in the image lists' stream format.

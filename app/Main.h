@@ -164,7 +164,6 @@ public:
 private:
   void ApplyStatus(const std::string& Status);  // the status change and the refill
   void SetStatus(const std::string& Status);    // the same under the hour-glass
-  void AppEventsMessage(MSG& Msg, bool& Handled);
   void SizeColumns();
   void LoadImages();
   void MakeGlyphs();

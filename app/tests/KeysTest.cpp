@@ -80,7 +80,7 @@ TEST_F(Keys, EveryShortcutWorksWithTheFocusInTheTreeTheBoardOrAButton) {
   };
   const Status statuses[] = {
       {'L', "At lunch"},   {'A', "Available"},  {'W', "Away from desk"}, {'D', "DND"},      {'G', "Gone home"},
-      {'M', "In meeting"}, {'H', "On holiday"}, {'O', "Out of office"},  {'K', "Off sick"},
+      {'M', "In meeting"}, {'H', "On vacation"}, {'O', "Out of office"},  {'K', "Off sick"},
   };
   const std::pair<const char*, TWinControl*> targets[] = {
       {"tree", Form->tvMain}, {"board", Form->lvMain}, {"button", button}};

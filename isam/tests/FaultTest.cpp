@@ -92,13 +92,15 @@ TEST_F(FaultTest, EveryFailureAtEveryStepOfPutAndDeleteLeavesTheDataSetAsItWas) 
         Arm(n, fail.Sqlite);
         bool ok = op.Run(f);
         Arm(0, 0);
+        const int16_t error = f.LastError;
+        const std::string text = f.ErrorText();
         f.Close();
         if (ok) {
           succeeded = true;
           break;
         }
         ++faulted;
-        EXPECT_EQ(f.LastError, fail.Expected) << f.ErrorText();
+        EXPECT_EQ(error, fail.Expected) << text;
         EXPECT_EQ(Contents(Name), before);
       }
       if (succeeded) {

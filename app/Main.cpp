@@ -8,11 +8,15 @@
 
 #include "Dialogs.h"
 #include "KLNStringUtils.h"
+#include "OvcURL.h"
 #include "RzCommon.h"
+#include "RzSplit.h"
 #include "StBase.h"
 #include "StVInfo.h"
 #include "SysUtils.h"
 #include "WinUtils.h"
+#include "dxfLabel.h"
+#include "yOZMessages.h"
 
 TyOZFile* yOZFile = nullptr;
 TYOZStatus* yOZStatus = nullptr;
@@ -74,7 +78,11 @@ void yOZInitializeUnits() {
   UPTFrameInitialize();
   UPTSplitterInitialize();
   RzCommonInitialize();
+  RzSplitInitialize();
+  dxfLabelInitialize();
+  OvcURLInitialize();
   RegisterClass(TfrmMain::StaticClass());
+  yOZMessagesInitialize();
   StoreMessageBox = StoreBox;
 }
 

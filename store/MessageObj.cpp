@@ -93,7 +93,8 @@ std::vector<TShownMessage> TYOZMessage::NewMessages() {
   TMessageRec msg;
   while (MessageFile->GetNext(msg.Data, TMessageRec::ixToLogInName, IsamScanFlags, "")) {
     if (msg.ToLogInName() != login || msg.MsgStatus() != "New") continue;
-    shown.push_back({"Read Message...", MessageFile->LastKey, msg.FromName(), msg.ToName(), msg.Subject(), msg.Body()});
+    shown.push_back({"Read Message...", MessageFile->LastKey, msg.FromName(), msg.ToName(), msg.Subject(), msg.Body(),
+                     msg.Sent()});
   }
   return shown;
 }

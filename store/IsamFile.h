@@ -5,7 +5,6 @@
 #include <windows.h>  // before the class: CreateFile is a macro there, and must expand the same everywhere
 
 #include <cstdint>
-#include <memory>
 #include <string>
 
 #include "Classes.h"
@@ -21,6 +20,10 @@ struct TIsamInfoRec {
 };
 static_assert(sizeof(TIsamInfoRec) == 32, "VmxInfo fills 32 bytes");
 
+// Result codes the stores act on.
+constexpr int16_t IsamObjectNotFound = 1;     // a look-up found nothing; a scan reached the end
+constexpr int16_t IsamCorruptedDataset = 15;  // damaged, or not the layout its store reads
+
 class TIsamFile : public TObject {
   YOZ_CLASS(TIsamFile, TObject)
 public:
@@ -32,27 +35,27 @@ public:
   std::string LastData;
   int16_t LastError = 0;
   bool DllLoaded = false;
+  // The record format the owning store reads and writes. When set, Open accepts only a data set of
+  // that format and reports any other as damaged (15): a foreign or later file would otherwise hand
+  // records of another size to the store's fixed buffers.
+  std::string RecordFormat;
 
   // Loads VBIS4032.DLL from LibraryFolder (the search path when empty); DllLoaded tells whether every
   // entry point was found. Raises nothing.
   explicit TIsamFile(const std::string& LibraryFolder);
   ~TIsamFile() override;
 
-  // Every call below answers True on success; on failure LastError holds the code and ErrorText() its
-  // text. A result left unread is a failure gone unnoticed, hence [[nodiscard]].
-  [[nodiscard]] bool Open(const std::string& Name, int16_t Mode = IsamOpenShared);
+  bool Open(const std::string& Name, int16_t Mode = IsamOpenShared);
   bool Close();
-  [[nodiscard]] bool CreateFile(const std::string& Name, int16_t KeyLen, const std::string& Format);
+  bool CreateFile(const std::string& Name, int16_t KeyLen, const std::string& Format);
   // An empty Key lets the library give the record the highest key plus one inside its own write, so
   // two machines adding at once never collide; LastKey is the key used.
-  [[nodiscard]] bool Add(const void* Record, const std::string& Key);
-  [[nodiscard]] bool Replace(const void* Record, const std::string& Key);
-  [[nodiscard]] bool GetNext(void* Record, int16_t Index, int16_t Flags, const std::string& Key);
-  [[nodiscard]] bool GetPrior(void* Record, int16_t Index, int16_t Flags, const std::string& Key);
-  [[nodiscard]] bool GetEqual(void* Record, int16_t Index, const std::string& Key);
-  [[nodiscard]] bool Delete(const std::string& Key);
-  // Positions before the first (after the last) record of the index; a scan with GetNext (GetPrior)
-  // follows. An empty data set is no failure.
+  bool Add(const void* Record, const std::string& Key);
+  bool Replace(const void* Record, const std::string& Key);
+  bool GetNext(void* Record, int16_t Index, int16_t Flags, const std::string& Key);
+  bool GetPrior(void* Record, int16_t Index, int16_t Flags, const std::string& Key);
+  bool GetEqual(void* Record, int16_t Index, const std::string& Key);
+  bool Delete(const std::string& Key);
   bool First(int16_t Index);
   bool Last(int16_t Index);
   int32_t RecordCount();
@@ -66,7 +69,7 @@ private:
   bool IsClosed();
   bool Put(const void* Record, const std::string& Key, TIsamPut Mode);
   bool Read(void* Record, int16_t Index, int16_t Option, const std::string& Key);
-  bool Info(TIsamInfoRec& info);
+  bool Info(TIsamInfoRec& info, std::string* Format = nullptr);
 };
 
 // Closes a data set when the store operation that opened it ends, by return or by exception. A store

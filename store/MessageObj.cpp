@@ -8,19 +8,24 @@
 #include "yOZFile.h"
 
 TYOZMessage::TYOZMessage(TyOZFile* ADatabase) : Database(ADatabase) {
-  UserFile = std::make_unique<TIsamFile>("");
-  CheckIsamLibrary(UserFile.get());
-  MessageFile = std::make_unique<TIsamFile>("");
-  CheckIsamLibrary(MessageFile.get());
+  UserFile = new TIsamFile("");
+  UserFile->RecordFormat = UserFileFormat;
+  CheckIsamLibrary(UserFile);
+  MessageFile = new TIsamFile("");
+  MessageFile->RecordFormat = MessageFileFormat;
+  CheckIsamLibrary(MessageFile);
 }
 
-TYOZMessage::~TYOZMessage() = default;
-
-// A failed open is reported at once, rather than by the next call on the closed handle as "invalid
-// dataset reference".
-void TYOZMessage::OpenMessageFile(const std::string& Name) {
-  if (!MessageFile->Open(Name)) throw Exception("Unable to open yOZ message database - " + MessageFile->ErrorText());
+TYOZMessage::~TYOZMessage() {
+  delete MessageFile;
+  delete UserFile;
 }
+
+namespace {
+
+const char* const MessageScanFailure = "Unable to read yOZ message database - ";
+
+}  // namespace
 
 std::string TYOZMessage::Folder() const { return AddBackslash(Database->DBPath); }
 
@@ -34,17 +39,17 @@ void TYOZMessage::SendMessage(const std::string& ToLogInName, const std::string&
   const std::string name = folder + MessageFileName;
   // The first message of a database creates the data set; one made meanwhile by another copy is used.
   if (!FileExists(name + ".ism"))
-    CreateNewDataSet(MessageFile.get(), name, MessageFileFormat, "Unable to create yOZ Messages database!\r\r");
-  if (!MessageFile->Open(name)) throw Exception("Unable to open yOZ message database - " + MessageFile->ErrorText());
+    CreateNewDataSet(MessageFile, name, MessageFileFormat, "Unable to create yOZ Messages database!\r\r");
+  if (!MessageFile->Open(name, 3)) throw Exception("Unable to open yOZ message database - " + MessageFile->ErrorText());
   TIsamFileCloser closeMessages(MessageFile);
-  if (!UserFile->Open(folder + UserFileName))
+  if (!UserFile->Open(folder + UserFileName, 3))
     throw Exception("Unable to open yOZ Users database!\r\r" + UserFile->ErrorText());
   TIsamFileCloser closeUsers(UserFile);
 
   TUserRec to, from;
-  if (!UserFile->GetEqual(to.Data, TUserRec::ixLogInName, ToLogInName))
+  if (!UserFile->GetEqual(to.Data, 7, ToLogInName))
     throw Exception("Unable to find " + ToLogInName + " in Users Databse!" + "\r\r" + UserFile->ErrorText());
-  if (!UserFile->GetEqual(from.Data, TUserRec::ixLogInName, FromLogInName))
+  if (!UserFile->GetEqual(from.Data, 7, FromLogInName))
     throw Exception("Unable to find " + FromLogInName + " in Users Databse!" + "\r\r" + UserFile->ErrorText());
 
   TMessageRec msg;
@@ -64,7 +69,7 @@ void TYOZMessage::SendMessage(const std::string& ToLogInName, const std::string&
 bool TYOZMessage::HasNewMessages() {
   const std::string name = Folder() + MessageFileName;
   if (!FileExists(name + ".isd")) return false;
-  if (!MessageFile->Open(name)) {
+  if (!MessageFile->Open(name, 3)) {
     SetStatusText("Attempting to check for new messages");
     return false;
   }
@@ -72,10 +77,12 @@ bool TYOZMessage::HasNewMessages() {
   SetStatusText("");
   const std::string login = GetLogInName();
   bool found = false;
-  MessageFile->First(TMessageRec::ixToLogInName);
+  MessageFile->First(8);
   TMessageRec msg;
-  while (MessageFile->GetNext(msg.Data, TMessageRec::ixToLogInName, IsamScanFlags, ""))
+  while (MessageFile->GetNext(msg.Data, 8, 16, ""))
     if (msg.ToLogInName() == login && msg.MsgStatus() == "New") found = true;
+  // A message file cut short must not pass for one without a message for us.
+  if (!found) CheckScanEnd(MessageFile, MessageScanFailure);
   return found;
 }
 
@@ -83,19 +90,20 @@ std::vector<TShownMessage> TYOZMessage::NewMessages() {
   std::vector<TShownMessage> shown;
   const std::string name = Folder() + MessageFileName;
   if (!FileExists(name + ".isd")) return shown;
-  if (!MessageFile->Open(name)) {
+  if (!MessageFile->Open(name, 3)) {
     StoreMessageBox("Unable to open yOZ Messages database!", smbError);
     return shown;
   }
   TIsamFileCloser closer(MessageFile);
   const std::string login = GetLogInName();
-  MessageFile->First(TMessageRec::ixToLogInName);
+  MessageFile->First(8);
   TMessageRec msg;
-  while (MessageFile->GetNext(msg.Data, TMessageRec::ixToLogInName, IsamScanFlags, "")) {
+  while (MessageFile->GetNext(msg.Data, 8, 16, "")) {
     if (msg.ToLogInName() != login || msg.MsgStatus() != "New") continue;
     shown.push_back({"Read Message...", MessageFile->LastKey, msg.FromName(), msg.ToName(), msg.Subject(), msg.Body(),
                      msg.Sent()});
   }
+  CheckScanEnd(MessageFile, MessageScanFailure);
   return shown;
 }
 
@@ -118,15 +126,17 @@ std::vector<TListRow> TYOZMessage::InBoxRows(int& NewCount, int& OldCount) {
   std::vector<TListRow> rows;
   NewCount = 0;
   OldCount = 0;
-  // No message was ever sent on this database: an empty in-box, not a failure.
-  const std::string name = Database->DBPath + MessageFileName;
-  if (!FileExists(name + ".ism") && !FileExists(name + ".isd")) return rows;
-  OpenMessageFile(name);
+  // Before the first message there is no message file: an empty in-box. A file that is there but
+  // cannot be read is reported, not shown as empty.
+  if (!MessageFile->Open(Database->DBPath + MessageFileName, 3)) {
+    if (MessageFile->LastError == IsamObjectNotFound) return rows;
+    throw Exception(MessageScanFailure + MessageFile->ErrorText());
+  }
   TIsamFileCloser closer(MessageFile);
-  MessageFile->Last(IsamKeyIndex);
+  MessageFile->Last(0);
   const std::string login = GetLogInName();
   TMessageRec msg;
-  while (MessageFile->GetPrior(msg.Data, IsamKeyIndex, IsamScanFlags, "")) {
+  while (MessageFile->GetPrior(msg.Data, 0, 16, "")) {
     if (msg.ToLogInName() != login) continue;
     std::string status = msg.MsgStatus();
     if (status == "New") NewCount = CheckedAdd(NewCount, 1);
@@ -136,42 +146,47 @@ std::vector<TListRow> TYOZMessage::InBoxRows(int& NewCount, int& OldCount) {
     row.SubItems = {msg.Subject(), status, MessageFile->LastKey, msg.Sent()};
     rows.push_back(std::move(row));
   }
+  CheckScanEnd(MessageFile, MessageScanFailure);
   return rows;
 }
 
 void TYOZMessage::FillInBox(IInBoxView* InBox) {
   int newCount = 0, oldCount = 0;
   std::vector<TListRow> rows = InBoxRows(newCount, oldCount);
-  {
-    TUpdateScope update(InBox);
+  InBox->BeginUpdate();
+  try {
     InBox->Clear();
     for (const TListRow& row : rows) InBox->AddRow(row);
+  } catch (...) {
+    InBox->EndUpdate();
+    throw;
   }
+  InBox->EndUpdate();
   InBox->SetPanelText(0, "New messages = " + IntToStr(newCount));
   InBox->SetPanelText(1, "Old messages = " + IntToStr(oldCount));
   InBox->SetPanelText(2, "Total messages = " + IntToStr(CheckedAdd(newCount, oldCount)));
 }
 
 std::string TYOZMessage::ReadMessage(const std::string& Key) {
-  OpenMessageFile(Folder() + MessageFileName);
+  MessageFile->Open(Folder() + MessageFileName, 3);
   TIsamFileCloser closer(MessageFile);
   TMessageRec msg;
-  if (!MessageFile->GetEqual(msg.Data, IsamKeyIndex, Key))
+  if (!MessageFile->GetEqual(msg.Data, 0, Key))
     throw Exception("Unable to locate yOZ Message\r\r" + MessageFile->ErrorText());
   return msg.Body();
 }
 
 void TYOZMessage::DeleteMessage(const std::string& Key) {
-  OpenMessageFile(Database->DBPath + MessageFileName);
+  MessageFile->Open(Database->DBPath + MessageFileName, 3);
   TIsamFileCloser closer(MessageFile);
   if (!MessageFile->Delete(Key)) throw Exception("Unable to delete yOZ Messages\r\r" + MessageFile->ErrorText());
 }
 
 void TYOZMessage::MarkMessageOld(const std::string& Key) {
-  OpenMessageFile(Database->DBPath + MessageFileName);
+  MessageFile->Open(Database->DBPath + MessageFileName, 3);
   TIsamFileCloser closer(MessageFile);
   TMessageRec msg;
-  if (!MessageFile->GetEqual(msg.Data, IsamKeyIndex, Key)) {
+  if (!MessageFile->GetEqual(msg.Data, 0, Key)) {
     // Nothing was read: writing the buffer back would store an empty message under the key.
     StoreMessageBox("Unable to find message to make old!", smbError);
     return;
@@ -182,10 +197,10 @@ void TYOZMessage::MarkMessageOld(const std::string& Key) {
 }
 
 std::string TYOZMessage::LookUpUser(const std::string& LogInName) {
-  if (!UserFile->Open(Database->DBPath + UserFileName))
+  if (!UserFile->Open(Database->DBPath + UserFileName, 3))
     throw Exception("Unable to open Users dataset\r\r" + UserFile->ErrorText());
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, LogInName)) throw Exception("Unable to locate User\r\r" + UserFile->ErrorText());
+  if (!UserFile->GetEqual(rec.Data, 7, LogInName)) throw Exception("Unable to locate User\r\r" + UserFile->ErrorText());
   return rec.Name();
 }

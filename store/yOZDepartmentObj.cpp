@@ -7,17 +7,22 @@
 namespace {
 
 constexpr int DepartmentRecSize = 21;
-constexpr int16_t ixName = 1;  // the one field, X$*21
+const char* const DepartmentScanFailure = "Unable to read the departments - ";
+const char* const DepartmentFormat = "X$*21";
 
 }  // namespace
 
 TYOZDepartment::TYOZDepartment() {
-  Settings = std::make_unique<TyOZCB>();
-  DepartmentFile = std::make_unique<TIsamFile>("");
-  CheckIsamLibrary(DepartmentFile.get());
+  Settings = new TyOZCB();
+  DepartmentFile = new TIsamFile("");
+  DepartmentFile->RecordFormat = DepartmentFormat;
+  CheckIsamLibrary(DepartmentFile);
 }
 
-TYOZDepartment::~TYOZDepartment() = default;
+TYOZDepartment::~TYOZDepartment() {
+  delete DepartmentFile;
+  delete Settings;
+}
 
 std::string TYOZDepartment::DataSetName() {
   TyOZCBRec rec;
@@ -27,18 +32,18 @@ std::string TYOZDepartment::DataSetName() {
 
 // Open and BOF failures are not reported here: the next call on the closed handle fails with
 // "Invalid dataset reference" and reports that.
-void TYOZDepartment::OpenDepartmentFile() { static_cast<void>(DepartmentFile->Open(DataSetName())); }
+void TYOZDepartment::OpenDepartmentFile() { DepartmentFile->Open(DataSetName(), 3); }
 
 void TYOZDepartment::CreateDepartmentFile() {
   // Fails, harmlessly, on an existing data set.
-  static_cast<void>(DepartmentFile->CreateFile(DataSetName(), 10, "X$*21"));
+  DepartmentFile->CreateFile(DataSetName(), 10, DepartmentFormat);
 }
 
 void TYOZDepartment::AddDepartment(const std::string& Name) {
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
-  if (DepartmentFile->GetEqual(rec, ixName, Name)) {
+  if (DepartmentFile->GetEqual(rec, 1, Name)) {
     StoreMessageBox("Department \"" + Name + "\" already exists", smbWarning);
     return;
   }
@@ -59,7 +64,7 @@ void TYOZDepartment::ReplaceDepartment(const std::string& OldName, const std::st
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
-  if (!DepartmentFile->GetEqual(rec, ixName, OldName))
+  if (!DepartmentFile->GetEqual(rec, 1, OldName))
     throw Exception("Unable to locate the department " + OldName + "\r\r" + DepartmentFile->ErrorText());
   SetRecField(rec, 0, DepartmentRecSize, NewName);
   if (!DepartmentFile->Replace(rec, DepartmentFile->LastKey))
@@ -70,7 +75,7 @@ std::string TYOZDepartment::ReadDepartment(int Key) {
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
-  if (!DepartmentFile->GetEqual(rec, IsamKeyIndex, KeyText(Key)))
+  if (!DepartmentFile->GetEqual(rec, 0, KeyText(Key)))
     throw Exception("Unable to locate department \r\r" + DepartmentFile->ErrorText());
   return GetRecField(rec, 0, DepartmentRecSize);
 }
@@ -79,40 +84,51 @@ std::string TYOZDepartment::SelectDepartment(int Key) {
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
-  if (!DepartmentFile->GetEqual(rec, IsamKeyIndex, KeyText(Key))) {
+  if (!DepartmentFile->GetEqual(rec, 0, KeyText(Key))) {
     StoreMessageBox(DepartmentFile->ErrorText() + "\r" + DepartmentFile->ErrorInfo(), smbError);
     return "";  // the dialog keeps its field empty
   }
   return GetRecField(rec, 0, DepartmentRecSize);
 }
 
-void TYOZDepartment::FillNames(TStrings* Names) {
-  DepartmentFile->First(IsamKeyIndex);
-  Names->Clear();
+std::vector<std::pair<std::string, int>> TYOZDepartment::ReadAll() {
+  std::vector<std::pair<std::string, int>> all;
+  OpenDepartmentFile();
+  if (!DepartmentFile->Opened) {
+    if (DepartmentFile->LastError == IsamObjectNotFound) return all;  // no department was ever added
+    throw Exception(DepartmentScanFailure + DepartmentFile->ErrorText());
+  }
+  TIsamFileCloser closer(DepartmentFile);
+  DepartmentFile->First(0);
   uint8_t rec[DepartmentRecSize] = {};
-  while (DepartmentFile->GetNext(rec, IsamKeyIndex, IsamScanFlags, ""))
-    Names->AddObject(GetRecField(rec, 0, DepartmentRecSize), KeyObject(DepartmentFile->LastKey));
+  while (DepartmentFile->GetNext(rec, 0, 16, ""))
+    all.emplace_back(GetRecField(rec, 0, DepartmentRecSize), StrToInt(DepartmentFile->LastKey));
+  CheckScanEnd(DepartmentFile, DepartmentScanFailure);
+  return all;
 }
 
-void TYOZDepartment::FillDepartmentCombo(TStrings* Names) {
-  OpenDepartmentFile();
-  TIsamFileCloser closer(DepartmentFile);
-  FillNames(Names);
+void TYOZDepartment::FillNames(TStrings* Names) {
+  auto all = ReadAll();
+  Names->Clear();
+  for (const auto& d : all) Names->AddObject(d.first, reinterpret_cast<TObject*>(static_cast<intptr_t>(d.second)));
 }
+
+void TYOZDepartment::FillDepartmentCombo(TStrings* Names) { FillNames(Names); }
 
 void TYOZDepartment::FillDepartmentList(TStrings* Names) {
-  OpenDepartmentFile();
-  TIsamFileCloser closer(DepartmentFile);
-  TUpdateScope update(Names);
-  FillNames(Names);
+  Names->BeginUpdate();
+  try {
+    FillNames(Names);
+  } catch (...) {
+    Names->EndUpdate();
+    throw;
+  }
+  Names->EndUpdate();
 }
 
 void TYOZDepartment::FillDepartmentTree(IDepartmentTree* Tree) {
-  OpenDepartmentFile();
-  TIsamFileCloser closer(DepartmentFile);
-  DepartmentFile->First(IsamKeyIndex);
+  auto all = ReadAll();
   Tree->ClearNodes();
   Tree->AddTopNode("Departments");
-  uint8_t rec[DepartmentRecSize] = {};
-  while (DepartmentFile->GetNext(rec, IsamKeyIndex, IsamScanFlags, "")) Tree->AddChildNode(GetRecField(rec, 0, DepartmentRecSize));
+  for (const auto& d : all) Tree->AddChildNode(d.first);
 }

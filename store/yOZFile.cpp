@@ -50,6 +50,10 @@ bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::strin
   throw Exception(FailureText + File->ErrorText());
 }
 
+void CheckScanEnd(const TIsamFile* File, const std::string& FailureText) {
+  if (File->LastError != IsamObjectNotFound) throw Exception(FailureText + File->ErrorText());
+}
+
 void CheckIsamLibrary(const TIsamFile* File) {
   if (File->DllLoaded) return;
   StoreMessageBox("Unable to find VBISAM DLL, please make sure that VBIS4032.DLL is in path!", smbError);
@@ -57,14 +61,29 @@ void CheckIsamLibrary(const TIsamFile* File) {
 }
 
 TyOZFile::TyOZFile(const std::string& ADBPath, TyOZFileHooks AHooks) : DBPath(ADBPath), Hooks(std::move(AHooks)) {
-  Settings = std::make_unique<TyOZCB>();
-  CurrentUser = std::make_unique<TUser>();
-  UserFile = std::make_unique<TIsamFile>("");
-  CheckIsamLibrary(UserFile.get());
-  ReadConfig();
+  // A folder stored without its closing backslash would make some names "S:\BoardyOZDB31" and
+  // others "S:\Board\yOZDB31": every name below is the folder followed directly by the file's.
+  if (!Trim(DBPath).empty()) DBPath = AddBackslash(DBPath);
+  Settings = new TyOZCB();
+  CurrentUser = new TUser();
+  UserFile = new TIsamFile("");
+  UserFile->RecordFormat = UserFileFormat;
+  CheckIsamLibrary(UserFile);
+  try {
+    ReadConfig();
+  } catch (...) {
+    delete UserFile;
+    delete CurrentUser;
+    delete Settings;
+    throw;
+  }
 }
 
-TyOZFile::~TyOZFile() = default;
+TyOZFile::~TyOZFile() {
+  delete UserFile;
+  delete CurrentUser;
+  delete Settings;
+}
 
 TUser& TyOZFile::TheUser() { return yOZCurrentUser ? *yOZCurrentUser : *CurrentUser; }
 
@@ -75,16 +94,24 @@ void TyOZFile::SetStatusText(const std::string& Text) {
 void TyOZFile::OpenUserFile(const std::string& NoFolderText, TOpenFailure Failure) {
   const std::string folder = AddBackslash(DBPath);
   if (!IsDirectory(folder)) throw Exception(NoFolderText + Quoted(folder));
-  if (UserFile->Open(folder + UserFileName)) return;
+  if (UserFile->Open(folder + UserFileName, 3)) return;
   if (Failure == ofErrorText) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
   throw Exception(std::string("Unable to open dataset") + NoPermission);
 }
 
 void TyOZFile::RegisterCurrentUser() {
-  if (!IsDirectory(DBPath)) {
+  // Without his own record the board can do nothing for its user: a registration that fails ends the
+  // program rather than leaving a board that fails at every step.
+  try {
+    AddCurrentUserWhenMissing();
+  } catch (...) {
     if (Hooks.SetShuttingDown) Hooks.SetShuttingDown();
-    throw Exception("Unable to access the yOZ database location " + Quoted(DBPath));
+    throw;
   }
+}
+
+void TyOZFile::AddCurrentUserWhenMissing() {
+  if (!IsDirectory(DBPath)) throw Exception("Unable to access the yOZ database location " + Quoted(DBPath));
   const std::string name = DBPath + UserFileName;
   TUserRec rec;
   rec.SetName(GetLogInName());
@@ -93,22 +120,23 @@ void TyOZFile::RegisterCurrentUser() {
   rec.SetUpdated(DateTimeToStr(Now()));
   // Another copy may make the new database between our test and our create: then we join it as a
   // plain user instead of failing the registration.
-  if (!FileExists(name + ".ism") && CreateNewDataSet(UserFile.get(), name, UserFileFormat, "Unable to create yOZDBase!\r\r")) {
+  if (!FileExists(name + ".ism") && CreateNewDataSet(UserFile, name, UserFileFormat, "Unable to create yOZDBase!\r\r")) {
     // A new database: its first user is the administrator.
-    if (!UserFile->Open(name)) throw Exception(std::string("Unable to open yOZDBase after create!") + NoPermission);
+    if (!UserFile->Open(name, 3)) throw Exception(std::string("Unable to open yOZDBase after create!") + NoPermission);
     TIsamFileCloser closer(UserFile);
     IsAdministrator = true;
     rec.SetAdministrator(1);
     if (!UserFile->Add(rec.Data, "")) throw Exception("Unable to Add user to yOZ Database\r\r" + UserFile->ErrorText());
     return;
   }
-  if (!UserFile->Open(name)) {
-    if (Hooks.SetShuttingDown) Hooks.SetShuttingDown();
-    throw Exception(std::string("Unable to open yOZDBase after create!") + NoPermission);
-  }
+  // The user file was there already: nothing was created, so its failure is told as an open's.
+  if (!UserFile->Open(name, 3)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
   TIsamFileCloser closer(UserFile);
   TUserRec found;
-  if (UserFile->GetEqual(found.Data, TUserRec::ixLogInName, CurrentUser->LogInName)) return;
+  if (UserFile->GetEqual(found.Data, 7, CurrentUser->LogInName)) return;
+  // Only a login that is not there is added: a busy or damaged file would otherwise get him again.
+  if (UserFile->LastError != IsamObjectNotFound)
+    throw Exception("Unable to perform lookup on user " + CurrentUser->LogInName + " " + UserFile->ErrorText());
   rec.SetAdministrator(0);
   if (!UserFile->Add(rec.Data, "")) throw Exception("Unable to Add user to yOZ Database\r\r" + UserFile->ErrorText());
 }
@@ -117,7 +145,7 @@ void TyOZFile::LoadCurrentUser() {
   OpenUserFile("Unable to access the yOZ database location ", ofErrorText);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, CurrentUser->LogInName)) {
+  if (!UserFile->GetEqual(rec.Data, 7, CurrentUser->LogInName)) {
     // The record was deleted by an administrator: say so, but keep the user in memory.
     SetStatusText(UserFile->ErrorText() + " " + UserFile->ErrorInfo());
     return;
@@ -132,7 +160,7 @@ void TyOZFile::UpdateUser(TUser* User) {
   OpenUserFile("Unable to update user - unable to access the yOZ database location ", ofPermission);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, User->LogInName))
+  if (!UserFile->GetEqual(rec.Data, 7, User->LogInName))
     throw Exception("Unable to perform lookup on user " + User->LogInName + " " + UserFile->ErrorText());
   PutUser(rec, *User);
   if (!UserFile->Replace(rec.Data, UserFile->LastKey))
@@ -146,7 +174,7 @@ void TyOZFile::SaveCurrentUserStatus() {
   {
     TIsamFileCloser closer(UserFile);
     TUserRec rec;
-    if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, CurrentUser->LogInName))
+    if (!UserFile->GetEqual(rec.Data, 7, CurrentUser->LogInName))
       throw Exception("Unable to perform lookup on user " + CurrentUser->LogInName + " " + UserFile->ErrorText());
     oldStatus = rec.Status();
     // Details changed elsewhere (an administrator's edit) win over ours; only the status is new.
@@ -173,7 +201,7 @@ void TyOZFile::SetSelectedUsersStatus(IBoardView* Board, const std::string& NewS
   {
     TIsamFileCloser closer(UserFile);
     TUserRec rec;
-    if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, logInName))
+    if (!UserFile->GetEqual(rec.Data, 7, logInName))
       throw Exception("Unable to perform lookup on user " + logInName + " " + UserFile->ErrorText());
     oldStatus = rec.Status();
     rec.SetStatus(NewStatus);

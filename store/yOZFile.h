@@ -3,7 +3,6 @@
 // registration and status changes, the board queries and the shared configuration file "yOZ.cfg".
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -45,16 +44,20 @@ void CheckIsamLibrary(const TIsamFile* File);
 bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::string& Format,
                       const std::string& FailureText);
 
+// A scan ends when the data set has no further record ("Object not found"). Any other failure cut it
+// short: raises FailureText + the error text, so a damaged or busy file never passes for a short one.
+void CheckScanEnd(const TIsamFile* File, const std::string& FailureText);
+
 class TyOZFile : public TObject {
 public:
   explicit TyOZFile(const std::string& ADBPath, TyOZFileHooks AHooks = {});
   ~TyOZFile() override;
 
-  std::unique_ptr<TyOZCB> Settings;
-  std::unique_ptr<TUser> CurrentUser;
+  TyOZCB* Settings = nullptr;
+  TUser* CurrentUser = nullptr;
   uint8_t LogType = 0;
   std::string DBPath;
-  std::unique_ptr<TIsamFile> UserFile;
+  TIsamFile* UserFile = nullptr;
   bool AllowMessages = true;
   std::string StoredStatus;
   TyOZFileHooks Hooks;
@@ -85,6 +88,7 @@ public:
   void WriteConfig(const TyOZConfigRec& Rec);
 
 private:
+  void AddCurrentUserWhenMissing();
   TUser& TheUser();  // the process-wide current user, or our own when the application made none
   void SetStatusText(const std::string& Text);
   // Tests the folder (DBPath with a backslash) and opens the user file in it; the caller closes.

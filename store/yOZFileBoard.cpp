@@ -3,13 +3,20 @@
 
 #include "KLNStringUtils.h"
 #include "SysUtils.h"
+#include "WinUtils.h"
 #include "yOZAlert.h"
 #include "yOZFile.h"
 
+namespace {
+
+const char* const ScanFailure = "Unable to read dataset - ";
+
+}  // namespace
+
 // Opens DataSet and positions before its first record; the caller closes.
 void TyOZFile::OpenScan(const std::string& DataSet) {
-  if (!UserFile->Open(DataSet)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
-  if (!UserFile->First(IsamKeyIndex)) {
+  if (!UserFile->Open(DataSet, 3)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
+  if (!UserFile->First(0)) {
     std::string text = UserFile->ErrorText();
     UserFile->Close();
     throw Exception("Unable to perform BOF on dataset - " + text);
@@ -21,7 +28,7 @@ std::vector<TListRow> TyOZFile::BoardRows(const std::string* Department) {
   OpenScan(DBPath + UserFileName);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  while (UserFile->GetNext(rec.Data, IsamKeyIndex, IsamScanFlags, "")) {
+  while (UserFile->GetNext(rec.Data, 0, 16, "")) {
     std::string status = rec.Status();
     if (Department && rec.Department() != *Department) continue;
     if (!ShowOfflineUsers && status == "Offline") continue;
@@ -32,16 +39,23 @@ std::vector<TListRow> TyOZFile::BoardRows(const std::string* Department) {
     row.ImageIndex = StatusImageIndex(status);
     rows.push_back(std::move(row));
   }
+  CheckScanEnd(UserFile, ScanFailure);  // before the board is touched: its rows stay as they were
   return rows;
 }
 
 void TyOZFile::FillBoard(IBoardView* Board, const std::string* Department) {
   std::vector<TListRow> rows = BoardRows(Department);
-  TUpdateScope update(Board);
-  Board->Clear();
-  for (const TListRow& row : rows) Board->AddRow(row);
-  for (int column = 0; column < BoardColumnCount; ++column)
-    if (column != BoardPCNameColumn) Board->AutoSizeColumn(column);
+  Board->BeginUpdate();
+  try {
+    Board->Clear();
+    for (const TListRow& row : rows) Board->AddRow(row);
+    for (int column = 0; column < BoardColumnCount; ++column)
+      if (column != BoardPCNameColumn) Board->AutoSizeColumn(column);
+  } catch (...) {
+    Board->EndUpdate();
+    throw;
+  }
+  Board->EndUpdate();
 }
 
 void TyOZFile::FillMainList(IBoardView* Board) { FillBoard(Board, nullptr); }
@@ -53,10 +67,19 @@ void TyOZFile::FillMainListForDepartment(IBoardView* Board, const std::string& D
 void TyOZFile::FillUserNames(TStrings* Names) {
   OpenScan(AddBackslash(DBPath) + UserFileName);
   TIsamFileCloser closer(UserFile);
-  TUpdateScope update(Names);
-  Names->Clear();
+  std::vector<std::pair<std::string, TObject*>> names;
   TUserRec rec;
-  while (UserFile->GetNext(rec.Data, IsamKeyIndex, IsamScanFlags, "")) Names->AddObject(rec.Name(), KeyObject(UserFile->LastKey));
+  while (UserFile->GetNext(rec.Data, 0, 16, "")) names.emplace_back(rec.Name(), KeyObject(UserFile->LastKey));
+  CheckScanEnd(UserFile, ScanFailure);
+  Names->BeginUpdate();
+  try {
+    Names->Clear();
+    for (const auto& n : names) Names->AddObject(n.first, n.second);
+  } catch (...) {
+    Names->EndUpdate();
+    throw;
+  }
+  Names->EndUpdate();
 }
 
 void TyOZFile::ShowUser(int Key, std::string& Name, std::string& Status, std::string& Comments,
@@ -65,7 +88,7 @@ void TyOZFile::ShowUser(int Key, std::string& Name, std::string& Status, std::st
   OpenScan(AddBackslash(DBPath) + UserFileName);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  if (!UserFile->GetEqual(rec.Data, IsamKeyIndex, KeyText(Key)))
+  if (!UserFile->GetEqual(rec.Data, 0, KeyText(Key)))
     throw Exception("Unable to perform look up on dataset - " + UserFile->ErrorText());
   Name = rec.Name();
   Status = rec.Status();
@@ -81,8 +104,9 @@ bool TyOZFile::OneAdministratorOnly() {
   TIsamFileCloser closer(UserFile);
   int32_t count = 0;
   TUserRec rec;
-  while (UserFile->GetNext(rec.Data, IsamKeyIndex, IsamScanFlags, ""))
+  while (UserFile->GetNext(rec.Data, 0, 16, ""))
     if (rec.Administrator() == 1) count = CheckedAdd(count, 1);
+  CheckScanEnd(UserFile, ScanFailure);  // an unread administrator may be the last one
   return count <= 1;
 }
 
@@ -118,23 +142,63 @@ void TyOZFile::UpdateAlertNames(TyOZAlert* Alerts) {
   OpenScan(DBPath + UserFileName);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  while (UserFile->GetNext(rec.Data, IsamKeyIndex, IsamScanFlags, "")) {
+  while (UserFile->GetNext(rec.Data, 0, 16, "")) {
     std::string logInName = rec.LogInName();
     int index = Alerts->IndexOf(UpperCase(logInName));
     if (index < 0) continue;
     if (Alerts->GetName(index) != rec.Name()) Alerts->SetName(logInName, rec.Name());
   }
+  CheckScanEnd(UserFile, ScanFailure);
 }
 
 namespace {
 
-// One attempt at "yOZ.cfg": exclusive open, so readers and writers on every machine take turns.
-HANDLE OpenConfigExclusive(const std::string& FileName) {
-  return CreateFileA(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
 constexpr int ConfigAttempts = 21;
+constexpr LONG ConfigRecSize = sizeof(TyOZConfigRec);
+
+// "yOZ.cfg" opened and locked for one read or write: the exclusive open keeps out the copies on this
+// machine, the byte-range lock those on others. Invalid when another copy has it now.
+class TConfigFile {
+public:
+  explicit TConfigFile(const std::string& FileName) {
+    FHandle = CreateFileA(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (FHandle != INVALID_HANDLE_VALUE && !LockSharedFile(FHandle)) {
+      CloseHandle(FHandle);
+      FHandle = INVALID_HANDLE_VALUE;
+    }
+  }
+  ~TConfigFile() {
+    if (FHandle == INVALID_HANDLE_VALUE) return;
+    UnlockSharedFile(FHandle);
+    CloseHandle(FHandle);
+  }
+  TConfigFile(const TConfigFile&) = delete;
+  TConfigFile& operator=(const TConfigFile&) = delete;
+  bool Ok() const { return FHandle != INVALID_HANDLE_VALUE; }
+  HANDLE Handle() const { return FHandle; }
+
+private:
+  HANDLE FHandle;
+};
+
+// The last whole record of the file into Rec (left as it is when the file holds none). A tail shorter
+// than a record (a write cut short) is passed over, so a damaged file never stops a start.
+bool ReadLastRecord(HANDLE File, TyOZConfigRec& Rec) {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(File, &size)) return false;
+  const LONGLONG whole = size.QuadPart / ConfigRecSize;
+  if (whole == 0) return true;
+  LARGE_INTEGER at;
+  at.QuadPart = (whole - 1) * ConfigRecSize;
+  TyOZConfigRec read;
+  DWORD got = 0;
+  if (!SetFilePointerEx(File, at, nullptr, FILE_BEGIN) || !ReadFile(File, &read, ConfigRecSize, &got, nullptr) ||
+      got != DWORD(ConfigRecSize))
+    return false;
+  Rec = read;
+  return true;
+}
 
 }  // namespace
 
@@ -150,26 +214,9 @@ TyOZConfigRec TyOZFile::ReadConfig() {
     CloseHandle(h);
   }
   for (int attempt = 0; attempt < ConfigAttempts; ++attempt) {
-    HANDLE h = OpenConfigExclusive(fileName);
-    if (h == INVALID_HANDLE_VALUE) continue;
+    TConfigFile file(fileName);
     TyOZConfigRec read = rec;
-    bool ok = true;
-    for (;;) {
-      TyOZConfigRec next = read;
-      DWORD got = 0;
-      if (!ReadFile(h, &next, sizeof next, &got, nullptr)) {
-        ok = false;
-        break;
-      }
-      if (got == 0) break;
-      if (got != sizeof next) {  // the file ends inside a record
-        ok = false;
-        break;
-      }
-      read = next;
-    }
-    CloseHandle(h);
-    if (!ok) continue;
+    if (!file.Ok() || !ReadLastRecord(file.Handle(), read)) continue;
     LogType = read.LogType;
     AllowMessages = read.AllowMessages != 0;
     return read;
@@ -183,12 +230,13 @@ void TyOZFile::WriteConfig(const TyOZConfigRec& Rec) {
   LogType = Rec.LogType;
   const std::string fileName = AddBackslash(DBPath) + "yOZ.cfg";
   for (int attempt = 0; attempt < ConfigAttempts; ++attempt) {
-    HANDLE h = OpenConfigExclusive(fileName);
-    if (h == INVALID_HANDLE_VALUE) continue;
+    TConfigFile file(fileName);
+    if (!file.Ok()) continue;
+    // Exactly one record: whatever followed it (older records, a cut-short write) goes.
     DWORD written = 0;
-    bool ok = WriteFile(h, &Rec, sizeof Rec, &written, nullptr) && written == sizeof Rec;
-    CloseHandle(h);
-    if (ok) return;
+    if (WriteFile(file.Handle(), &Rec, ConfigRecSize, &written, nullptr) && written == DWORD(ConfigRecSize) &&
+        SetEndOfFile(file.Handle()))
+      return;
   }
   throw Exception("Unable to open yOZ.CFG file");
 }

@@ -1,6 +1,5 @@
 #pragma once
 // The shared list of statuses users may choose besides the built-in commands: "yOZStats".
-#include <memory>
 #include <string>
 
 #include "Classes.h"
@@ -14,7 +13,7 @@ public:
   explicit TYOZStatus(TyOZFile* ADatabase);
   ~TYOZStatus() override;
 
-  std::unique_ptr<TIsamFile> StatusFile;
+  TIsamFile* StatusFile = nullptr;
 
   void CreateStatusFile();
   bool IsBuiltInStatus(const std::string& Status) const;

@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <memory>
 #include <set>
 
@@ -257,34 +256,4 @@ TEST(MessageRace, FirstMessagesSentAtOnceAreAllStored) {
     EXPECT_EQ(keys.size(), size_t(Copies));
     EXPECT_EQ(subjects.size(), size_t(Copies));
   }
-}
-
-// A message data set that exists but cannot be opened (here: a foreign descriptor) is reported by the
-// in-box, read, delete and mark operations at once, not by their next call as an invalid reference.
-TEST_F(MessageTest, FailedOpenOfTheMessageDataSetIsReported) {
-  WriteWholeFile(Db.File(std::string(MessageFileName) + ".ism"), "not a descriptor at all");
-  WriteWholeFile(Db.File(std::string(MessageFileName) + ".isd"), "");
-  TRecordingInBox inbox;
-  const std::vector<std::pair<const char*, std::function<void()>>> ops = {
-      {"FillInBox", [&] { Messages->FillInBox(&inbox); }},
-      {"ReadMessage", [&] { Messages->ReadMessage("0000000001"); }},
-      {"DeleteMessage", [&] { Messages->DeleteMessage("0000000001"); }},
-      {"MarkMessageOld", [&] { Messages->MarkMessageOld("0000000001"); }},
-  };
-  for (const auto& [name, op] : ops) {
-    SCOPED_TRACE(name);
-    std::string raised = Raised(op);
-    EXPECT_EQ(raised.rfind("Unable to open yOZ message database - ", 0), 0u) << raised;
-    EXPECT_FALSE(Messages->MessageFile->Opened);
-  }
-  EXPECT_TRUE(ShownMessageBoxes.empty());
-  EXPECT_EQ(inbox.Depth, 0);
-}
-
-// A database on which no message was ever sent has an empty in-box, not a failure.
-TEST_F(MessageTest, InBoxOfADatabaseWithoutMessagesIsEmpty) {
-  TRecordingInBox inbox;
-  EXPECT_EQ(Raised([&] { Messages->FillInBox(&inbox); }), "no exception");
-  EXPECT_TRUE(inbox.Rows.empty());
-  EXPECT_EQ(inbox.Panels[2], "Total messages = 0");
 }

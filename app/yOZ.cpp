@@ -1,10 +1,16 @@
 // The program: the units start, the application makes its main window and runs until it ends.
 #include <windows.h>
 
+#include "Alerts.h"
 #include "Forms.h"
 #include "Main.h"
+#include "SelectDepartment.h"
+#include "SelectStatus.h"
 #include "StBase.h"
 #include "UPTSplitter.h"
+#include "yOZDepartments.h"
+#include "yOZStatuses.h"
+#include "yOZUsers.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitForms();
@@ -14,7 +20,18 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->Initialize();
     Application->SetTitle("yOZ");
     Application->CreateForm(frmMain);
-    // The settings, administration, picker and message windows join here as they are built.
+    // The settings and message windows join here as they are built.
+    Application->CreateForm(frmyOZDepartments);
+    Application->CreateForm(frmyOZStatuses);
+    Application->CreateForm(frmyOZUsers);
+    Application->CreateForm(frmSelectStatus);
+    Application->CreateForm(frmSelectDepartment);
+    MainDialogs.Departments = [] { frmyOZDepartments->ShowModal(); };
+    MainDialogs.Statuses = [] { frmyOZStatuses->ShowModal(); };
+    MainDialogs.Users = [] { frmyOZUsers->ShowModal(); };
+    MainDialogs.SelectStatus = PickCustomStatus;
+    MainDialogs.SelectDepartment = [] { frmSelectDepartment->ShowModal(); };
+    MainDialogs.Alerts = ViewAlertList;
     Application->Run();
   } catch (...) {
     Application->HandleException(Application);

@@ -24,27 +24,33 @@ const auto* const Env = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
 
 }  // namespace
 
+namespace {
+void RemoveFolder(const std::string& Path) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((Path + "*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::string n = fd.cFileName;
+      if (n != "." && n != "..") DeleteFileA((Path + n).c_str());
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryA(Path.c_str());
+}
+}  // namespace
+
 TTestFolder::TTestFolder(const std::string& Tag) {
   char tmp[MAX_PATH];
   GetTempPathA(MAX_PATH, tmp);
   static int n = 0;
   FPath = std::string(tmp) + "yozapp-" + Tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
           std::to_string(++n) + "\\";
+  // Wine hands out the same process ids again: a run that was killed may have left this folder.
+  RemoveFolder(FPath);
   CreateDirectoryA(FPath.c_str(), nullptr);
 }
 
-TTestFolder::~TTestFolder() {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((FPath + "*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string n = fd.cFileName;
-      if (n != "." && n != "..") DeleteFileA((FPath + n).c_str());
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(FPath.c_str());
-}
+TTestFolder::~TTestFolder() { RemoveFolder(FPath); }
 
 TSettingsSandbox::TSettingsSandbox() {
   FKey = "Software\\yOZTests\\app-" + std::to_string(GetCurrentProcessId());

@@ -8,6 +8,7 @@
 
 #include "Dialogs.h"
 #include "KLNStringUtils.h"
+#include "RzCommon.h"
 #include "StBase.h"
 #include "StVInfo.h"
 #include "SysUtils.h"
@@ -69,8 +70,10 @@ void yOZInitializeUnits() {
   StBaseInitialize();
   StTrIconInitialize();
   StShrtCtInitialize();
+  StShBaseInitialize();
   UPTFrameInitialize();
   UPTSplitterInitialize();
+  RzCommonInitialize();
   RegisterClass(TfrmMain::StaticClass());
   StoreMessageBox = StoreBox;
 }

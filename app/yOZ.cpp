@@ -7,6 +7,7 @@
 #include "SelectDepartment.h"
 #include "SelectStatus.h"
 #include "StBase.h"
+#include "StShBase.h"
 #include "UPTSplitter.h"
 #include "yOZDepartments.h"
 #include "yOZStatuses.h"
@@ -39,6 +40,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   }
   DoneForms();
   UPTSplitterFinalize();
+  StShBaseFinalize();
   StBaseFinalize();
   return code;
 }

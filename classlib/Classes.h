@@ -1114,6 +1114,30 @@ private:
   friend class TFormReader;
 };
 
+// Writes the values of defined properties as form text: the writing side of DefineProperties.
+//     TWriter w;  Obj->DefineProperties(&w);  w.Text()  ->  "TableList = ( 'Default' True ( ) )\n"
+class TWriter : public TFiler {
+  YOZ_CLASS(TWriter, TFiler)
+public:
+  TWriter() = default;
+  // Writes "Name = <values>" and a line break when HasData and there is a write procedure.
+  void DefineProperty(const std::string& Name, TReaderProc ReadData, TWriterProc WriteData, bool HasData) override;
+  void DefineBinaryProperty(const std::string& Name, TStreamProc ReadData, TStreamProc WriteData,
+                            bool HasData) override;
+  void WriteListBegin();
+  void WriteListEnd();
+  void WriteInteger(int64_t Value);
+  void WriteBoolean(bool Value);
+  void WriteString(const std::string& Value);
+  // Lines "Prefix.Name = ..." are written when a prefix is set (a sub-object's properties).
+  std::string Prefix;
+  const std::string& Text() const { return FText; }
+
+private:
+  void Value(const std::string& V);
+  std::string FText;
+};
+
 // Reads form text into Root (or, when Root is nullptr, into a new root made through the registry).
 TComponent* ReadComponentFromText(const std::string& Text, TComponent* Root);
 // The RCDATA resource ResName of the module (the program when nullptr) read into Root.

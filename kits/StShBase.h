@@ -14,3 +14,14 @@ public:
 protected:
   double FShellVersion = 0;
 };
+
+// The clipboard format "Shell IDList Array" registered at start-up (0 before).
+UINT StShellIDListFormat();
+// An entry point of shell32.dll looked up by ordinal at start-up (nullptr when missing or not one of
+// the ordinals the kit looks up).
+FARPROC StShellEntry(int Ordinal);
+
+// Unit start and end: registers the clipboard format, loads shell32.dll and looks up its entry points;
+// the end frees the library again.
+void StShBaseInitialize();
+void StShBaseFinalize();

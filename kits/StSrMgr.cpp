@@ -22,8 +22,7 @@ uint32_t ReadU32(const uint8_t* p) {
 
 // One of the reader's own messages, with its single %d or %s argument filled in. Without the reader's
 // table (it is itself being opened, or it is missing) the argument alone is better than nothing.
-std::string SrMessage(int id, const std::string& arg) {
-  TStStringResource* own = SrMgrStrings();
+std::string SrMessage(TStStringResource* own, int id, const std::string& arg) {
   std::string fmt = own ? own->GetString(id) : std::string();
   if (fmt.empty()) return arg;
   std::string out;
@@ -38,14 +37,18 @@ std::string SrMessage(int id, const std::string& arg) {
   return out;
 }
 
-[[noreturn]] void SrError(int id, const std::string& arg = std::string()) {
-  throw ETpsStringResourceError(SrMessage(id, arg));
-}
-
 }  // namespace
 
-TStStringResource::TStStringResource(HINSTANCE Instance, const std::string& ResourceName) {
+TStStringResource::TStStringResource(HINSTANCE Instance, const std::string& ResourceName)
+    : TStStringResource(Instance, ResourceName, &SrMgrStrings) {}
+
+TStStringResource::TStStringResource(HINSTANCE Instance, const std::string& ResourceName, TMessageTable Messages)
+    : FMessages(Messages) {
   if (!ResourceName.empty()) OpenResource(Instance, ResourceName);
+}
+
+void TStStringResource::Error(int Id, const std::string& Arg) const {
+  throw ETpsStringResourceError(SrMessage(FMessages(), Id, Arg));
 }
 
 TStStringResource::~TStStringResource() { CloseResource(); }
@@ -66,14 +69,14 @@ void TStStringResource::OpenResource(HINSTANCE Instance, const std::string& Reso
   if (!info) {
     module = GetModuleHandleA(nullptr);
     info = FindResourceA(module, name.c_str(), RT_RCDATA);
-    if (!info) SrError(SrNoResource, name);
+    if (!info) Error(SrNoResource, name);
   }
   FHandle = LoadResource(module, info);
-  if (!FHandle) SrError(SrCannotOpen, name);
+  if (!FHandle) Error(SrCannotOpen, name);
   FData = static_cast<const uint8_t*>(LockResource(FHandle));
   if (!FData) {
     CloseResource();
-    SrError(SrCannotLock);
+    Error(SrCannotLock);
   }
   FSize = SizeofResource(module, info);
   // The whole index must lie inside the resource; texts are checked at look-up.
@@ -84,7 +87,7 @@ void TStStringResource::OpenResource(HINSTANCE Instance, const std::string& Reso
   }
   if (!valid) {
     CloseResource();
-    SrError(SrInvalid);
+    Error(SrInvalid);
   }
 }
 
@@ -98,7 +101,7 @@ std::string TStStringResource::GetString(int32_t Ident) {
       if (id == Ident) {
         uint32_t offset = ReadU32(entry + 4);
         uint32_t length = ReadU32(entry + 8);
-        if (offset > FSize || length > (FSize - offset) / 2) SrError(SrInvalid);
+        if (offset > FSize || length > (FSize - offset) / 2) Error(SrInvalid);
         if (length == 0) return std::string();
         std::wstring text(length, L'\0');
         std::memcpy(text.data(), FData + offset, size_t(length) * 2);
@@ -113,7 +116,7 @@ std::string TStStringResource::GetString(int32_t Ident) {
         high = mid - 1;
     }
   }
-  if (ReportError) SrError(SrNotFound, std::to_string(Ident));
+  if (ReportError) Error(SrNotFound, std::to_string(Ident));
   return std::string();
 }
 

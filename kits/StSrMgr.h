@@ -32,9 +32,17 @@ public:
   std::string GetString(int32_t Ident);
   uint32_t Count() const { return FCount; }
 
+protected:
+  // Where the reader's own failure messages come from (another kit's reader has its own table).
+  using TMessageTable = TStStringResource* (*)();
+  TStStringResource(HINSTANCE Instance, const std::string& ResourceName, TMessageTable Messages);
+
 private:
   void OpenResource(HINSTANCE Instance, const std::string& ResourceName);
   void CloseResource();
+  [[noreturn]] void Error(int Id, const std::string& Arg = std::string()) const;
+
+  TMessageTable FMessages;
 
   HGLOBAL FHandle = nullptr;        // the loaded resource
   const uint8_t* FData = nullptr;   // its locked bytes, nil while no table is open

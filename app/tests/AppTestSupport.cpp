@@ -24,48 +24,6 @@ const auto* const Env = ::testing::AddGlobalTestEnvironment(new AppEnvironment);
 
 }  // namespace
 
-namespace {
-void RemoveFolder(const std::string& Path) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((Path + "*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string n = fd.cFileName;
-      if (n != "." && n != "..") DeleteFileA((Path + n).c_str());
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(Path.c_str());
-}
-}  // namespace
-
-TTestFolder::TTestFolder(const std::string& Tag) {
-  char tmp[MAX_PATH];
-  GetTempPathA(MAX_PATH, tmp);
-  static int n = 0;
-  FPath = std::string(tmp) + "yozapp-" + Tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-          std::to_string(++n) + "\\";
-  // Wine hands out the same process ids again: a run that was killed may have left this folder.
-  RemoveFolder(FPath);
-  CreateDirectoryA(FPath.c_str(), nullptr);
-}
-
-TTestFolder::~TTestFolder() { RemoveFolder(FPath); }
-
-TSettingsSandbox::TSettingsSandbox() {
-  FKey = "Software\\yOZTests\\app-" + std::to_string(GetCurrentProcessId());
-  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-  RegDeleteTreeA(HKEY_CURRENT_USER, FKey.c_str());
-  RegCreateKeyExA(HKEY_CURRENT_USER, FKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &FRoot, nullptr);
-  RegOverridePredefKey(HKEY_CURRENT_USER, FRoot);
-}
-
-TSettingsSandbox::~TSettingsSandbox() {
-  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-  if (FRoot) RegCloseKey(FRoot);
-  RegDeleteTreeA(HKEY_CURRENT_USER, FKey.c_str());
-}
-
 TBoxAnswers::TBoxAnswers() {
   MessageDlgHook = [this](const std::string& Msg, TMsgDlgType Type, TMsgDlgButtons Buttons) {
     bool yesNo = Buttons.Contains(mbYes);
@@ -85,24 +43,6 @@ bool TBoxAnswers::Contains(const std::string& Text) const {
   for (const auto& b : Shown)
     if (b.Text == Text) return true;
   return false;
-}
-
-bool PumpUntil(const std::function<bool()>& Done, int TimeoutMs) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    Application->ProcessMessages();
-    if (GetTickCount() - start > DWORD(TimeoutMs)) return Done();
-    Sleep(5);
-  }
-  return true;
-}
-
-void Pump(int Ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < DWORD(Ms)) {
-    Application->ProcessMessages();
-    Sleep(5);
-  }
 }
 
 void AddUser(const std::string& Folder, const std::string& LogInName, const std::string& Status,

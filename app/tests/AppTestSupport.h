@@ -9,28 +9,11 @@
 
 #include "Dialogs.h"
 #include "Main.h"
+#include "TestSupport.h"
 
-// A new empty folder under the temporary folder, with a trailing backslash; removed by the destructor.
-class TTestFolder {
-public:
-  explicit TTestFolder(const std::string& Tag);
-  ~TTestFolder();
-  const std::string& Path() const { return FPath; }
-
-private:
-  std::string FPath;
-};
-
-// HKEY_CURRENT_USER of this process points at a private key for the object's lifetime.
-class TSettingsSandbox {
-public:
-  TSettingsSandbox();
-  ~TSettingsSandbox();
-
-private:
-  std::string FKey;
-  HKEY FRoot = nullptr;
-};
+// The board's tests knew the shared folder and hive under these names.
+using TTestFolder = TTempFolder;
+using TSettingsSandbox = TRegistrySandbox;
 
 // Every message box: its text, type and buttons, answered from a queue (a box beyond it gets its first
 // button: OK or Yes).
@@ -47,10 +30,6 @@ public:
   std::vector<int> Answers;
   bool Contains(const std::string& Text) const;
 };
-
-// Lets the message loop run until Done() holds or the time is up.
-bool PumpUntil(const std::function<bool()>& Done, int TimeoutMs = 3000);
-void Pump(int Ms);
 
 // A user record added directly to the user file of Folder.
 void AddUser(const std::string& Folder, const std::string& LogInName, const std::string& Status,

@@ -11,7 +11,7 @@
 #include "Menus.h"
 #include "StdCtrls.h"
 
-#include "ClasslibTestSupport.h"
+#include "TestSupport.h"
 
 namespace {
 

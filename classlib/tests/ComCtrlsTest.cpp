@@ -9,7 +9,7 @@
 #include "ComCtrls.h"
 #include "ImgList.h"
 
-#include "ClasslibTestSupport.h"
+#include "TestSupport.h"
 
 namespace {
 

@@ -9,35 +9,11 @@
 #include "Controls.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "TestSupport.h"
 
 namespace {
 
-class FormsEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override { InitForms(); }
-  void TearDown() override { DoneForms(); }
-};
-const auto* const Env = ::testing::AddGlobalTestEnvironment(new FormsEnvironment);
-
-// Runs the message loop until Done() or the time is up.
-template <class F>
-bool PumpUntil(F Done, int TimeoutMs = 3000) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    Application->ProcessMessages();
-    if (GetTickCount() - start > DWORD(TimeoutMs)) return Done();
-    Sleep(1);
-  }
-  return true;
-}
-
-void Pump(int Ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < DWORD(Ms)) {
-    Application->ProcessMessages();
-    Sleep(1);
-  }
-}
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TFormsEnvironment);
 
 struct ExceptionLog {
   std::vector<std::string> Messages;
@@ -54,11 +30,6 @@ TForm* NewTestForm(int W = 300, int H = 200) {
   f->SetBounds(880, 700, W, H);
   return f;
 }
-
-struct FormDeleter {
-  void operator()(TForm* f) const { TObject::Free(f); }
-};
-using FormPtr = std::unique_ptr<TForm, FormDeleter>;
 
 // Records the messages its window gets, from the very first.
 class TRecorder : public TCustomControl {

@@ -12,6 +12,7 @@
 #include "Controls.h"
 #include "ExtCtrls.h"
 #include "Forms.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -116,17 +117,6 @@ public:
 };
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new FormsEnvironment);
 
-template <class F>
-bool PumpUntil(F Done, int TimeoutMs = 3000) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    Application->ProcessMessages();
-    if (GetTickCount() - start > DWORD(TimeoutMs)) return Done();
-    Sleep(1);
-  }
-  return true;
-}
-
 // Runs Fn from the message loop after Ms (again and again when Repeat).
 class TLater {
 public:
@@ -149,12 +139,6 @@ private:
   std::function<void()> FFn;
   bool FRepeat;
 };
-
-struct FormFree {
-  void operator()(TCustomForm* f) const { TObject::Free(f); }
-};
-template <class T>
-using Owned = std::unique_ptr<T, FormFree>;
 
 void PostClick(TControl* c) {
   auto* w = dynamic_cast<TWinControl*>(c);

@@ -4,7 +4,7 @@
 
 #include "Graphics.h"
 
-#include "ClasslibTestSupport.h"
+#include "TestSupport.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include "ImgList.h"
 
-#include "ClasslibTestSupport.h"
+#include "TestSupport.h"
 
 namespace {
 

@@ -12,7 +12,7 @@
 #include "ImgList.h"
 #include "StdCtrls.h"
 
-#include "ClasslibTestSupport.h"
+#include "TestSupport.h"
 
 namespace {
 

@@ -10,7 +10,7 @@
 #include "ExtCtrlsPanels.h"
 #include "StdCtrls.h"
 
-#include "ClasslibTestSupport.h"
+#include "TestSupport.h"
 
 namespace {
 

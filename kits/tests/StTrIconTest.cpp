@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "StTrIcon.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -30,14 +31,6 @@ std::vector<TrayCall> CallsOf(DWORD Message) {
   for (const TrayCall& c : Calls)
     if (c.Message == Message) r.push_back(c);
   return r;
-}
-
-void Pump(int ms) {
-  DWORD end = GetTickCount() + DWORD(ms);
-  do {
-    Application->ProcessMessages();
-    Sleep(5);
-  } while (GetTickCount() < end);
 }
 
 // A 16 x 16 icon of one colour.

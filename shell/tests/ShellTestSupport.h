@@ -1,16 +1,52 @@
 #pragma once
-// Helpers shared by the shell controls' test programs.
+// The shell controls' tests use the shared helpers, plus a few of their own for PIDLs and folder trees.
+#include <shlobj.h>
+
 #include <memory>
+#include <string>
 
-#include "Forms.h"
+#include "TestSupport.h"
 
-// Runs the message loop for about Ms milliseconds, so windows paint and timers fire.
-void Pump(int Ms);
-
-// A form owned by the test and freed the class library's way when it goes out of scope.
-struct FormDeleter {
-  void operator()(TForm* f) const { TObject::Free(f); }
+// A PIDL freed with the shell's allocator when it goes out of scope.
+struct PidlDeleter {
+  void operator()(ITEMIDLIST* p) const;
 };
-template <class F = TForm>
-using Owned = std::unique_ptr<F, FormDeleter>;
-using FormPtr = Owned<TForm>;
+using PidlPtr = std::unique_ptr<ITEMIDLIST, PidlDeleter>;
+
+// A folder tree of the test's own inside the prefix's temporary folder, removed (with all it holds)
+// when the object goes. Paths are given relative to its root, which has no trailing backslash.
+class TTestTree {
+public:
+  explicit TTestTree(const std::string& Name);
+  TTestTree(const TTestTree&) = delete;
+  const std::string& Root() const { return FRoot; }
+  std::string Path(const std::string& Rel) const { return Rel.empty() ? FRoot : FRoot + "\\" + Rel; }
+  // Makes the folder (and its parents) and gives its full path.
+  std::string Folder(const std::string& Rel) const;
+  // Makes the file with the text and gives its full path.
+  std::string File(const std::string& Rel, const std::string& Text = "x") const;
+  static bool Exists(const std::string& Path);
+
+private:
+  TTempFolder FTemp;
+  std::string FRoot;
+};
+
+// An IMalloc over the task allocator that counts what it hands out and takes back.
+class TCountingMalloc : public IMalloc {
+public:
+  int Allocs = 0, Frees = 0;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++FRefs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --FRefs; }
+  void* STDMETHODCALLTYPE Alloc(SIZE_T cb) override;
+  void* STDMETHODCALLTYPE Realloc(void* pv, SIZE_T cb) override { return CoTaskMemRealloc(pv, cb); }
+  void STDMETHODCALLTYPE Free(void* pv) override;
+  SIZE_T STDMETHODCALLTYPE GetSize(void*) override { return SIZE_T(-1); }
+  int STDMETHODCALLTYPE DidAlloc(void*) override { return -1; }
+  void STDMETHODCALLTYPE HeapMinimize() override {}
+  ULONG Refs() const { return FRefs; }
+
+private:
+  ULONG FRefs = 1;
+};

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "Forms.h"
-#include "ShellTestSupport.h"
+#include "TestSupport.h"
 #include "UPTFrame.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "Forms.h"
-#include "ShellTestSupport.h"
+#include "TestSupport.h"
 #include "UPTSplitter.h"
 
 namespace {

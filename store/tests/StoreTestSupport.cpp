@@ -14,28 +14,6 @@
 
 namespace {
 
-void RemoveTree(const std::string& Folder) {
-  WIN32_FIND_DATAA fd;
-  HANDLE h = FindFirstFileA((Folder + "*").c_str(), &fd);
-  if (h != INVALID_HANDLE_VALUE) {
-    do {
-      std::string n = fd.cFileName;
-      if (n == "." || n == "..") continue;
-      std::string p = Folder + n;
-      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-        RemoveTree(p + "\\");
-      else {
-        SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
-        DeleteFileA(p.c_str());
-      }
-    } while (FindNextFileA(h, &fd));
-    FindClose(h);
-  }
-  RemoveDirectoryA(Folder.c_str());
-}
-
-std::atomic<int> FolderCounter{0};
-
 void RecordBox(const std::string& Text, TStoreMsgBoxType) { ShownMessageBoxes.push_back(Text); }
 
 }  // namespace
@@ -45,31 +23,6 @@ std::vector<std::string> ShownMessageBoxes;
 void RecordMessageBoxes() {
   ShownMessageBoxes.clear();
   StoreMessageBox = RecordBox;
-}
-
-TTempFolder::TTempFolder(const std::string& Tag) {
-  char tmp[MAX_PATH];
-  GetTempPathA(MAX_PATH, tmp);
-  FPath = std::string(tmp) + "yoz-" + Tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
-          std::to_string(++FolderCounter) + "\\";
-  RemoveTree(FPath);
-  CreateDirectoryA(FPath.c_str(), nullptr);
-}
-
-TTempFolder::~TTempFolder() { RemoveTree(FPath); }
-
-TRegistrySandbox::TRegistrySandbox() {
-  FKey = "Software\\yOZStoreTests\\" + std::to_string(GetCurrentProcessId());
-  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-  RegDeleteTreeA(HKEY_CURRENT_USER, FKey.c_str());
-  RegCreateKeyExA(HKEY_CURRENT_USER, FKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &FRoot, nullptr);
-  RegOverridePredefKey(HKEY_CURRENT_USER, FRoot);
-}
-
-TRegistrySandbox::~TRegistrySandbox() {
-  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-  RegCloseKey(FRoot);
-  RegDeleteTreeA(HKEY_CURRENT_USER, FKey.c_str());
 }
 
 std::string ReadWholeFile(const std::string& FileName) {

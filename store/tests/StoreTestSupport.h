@@ -1,6 +1,6 @@
 #pragma once
-// Shared helpers of the store's test programs: private database folders, a private registry hive
-// for the per-user settings, and a second login on the same machine (a child of the test program).
+// Helpers of the store's test programs on top of the shared ones (private folders and registry hive in
+// TestSupport.h): whole files, hand-packed record fields, recorded message boxes, copies at once.
 #include <windows.h>
 
 #include <cstdint>
@@ -8,31 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "TestSupport.h"
 #include "yOZViews.h"
-
-// A new empty folder under the temporary folder, with a trailing backslash; removed by the destructor.
-class TTempFolder {
-public:
-  explicit TTempFolder(const std::string& Tag);
-  ~TTempFolder();
-  const std::string& Path() const { return FPath; }
-  std::string File(const std::string& Name) const { return FPath + Name; }
-
-private:
-  std::string FPath;
-};
-
-// Points HKEY_CURRENT_USER of this process at a private key for its lifetime, so test programs that
-// run in parallel do not share "\Software\QDSoftware\yOZ".
-class TRegistrySandbox {
-public:
-  TRegistrySandbox();
-  ~TRegistrySandbox();
-
-private:
-  std::string FKey;
-  HKEY FRoot = nullptr;
-};
 
 std::string ReadWholeFile(const std::string& FileName);
 void WriteWholeFile(const std::string& FileName, const std::string& Text);

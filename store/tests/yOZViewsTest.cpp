@@ -16,16 +16,7 @@
 
 namespace {
 
-class FormsEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override { InitForms(); }
-  void TearDown() override { DoneForms(); }
-};
-const auto* const Env = ::testing::AddGlobalTestEnvironment(new FormsEnvironment);
-
-struct FormDeleter {
-  void operator()(TForm* f) const { TObject::Free(f); }
-};
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TFormsEnvironment);
 
 class ViewsTest : public ::testing::Test {
 protected:
@@ -58,7 +49,7 @@ protected:
     f.Close();
   }
   TTempFolder Db{"views"};
-  std::unique_ptr<TForm, FormDeleter> Form;
+  FormPtr Form;
   TListView* Board = nullptr;
   std::unique_ptr<TyOZFile> Database;
 };

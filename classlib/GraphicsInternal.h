@@ -1,0 +1,16 @@
+#pragma once
+// Shared by the implementation files of Graphics (and the units that draw through bitmaps) only.
+#include <windows.h>
+
+#include <string>
+
+// A device context of the screen for the calls that want one, given back however the block ends.
+struct ScreenDC {
+  HDC DC = GetDC(nullptr);
+  ScreenDC() = default;
+  ScreenDC(const ScreenDC&) = delete;
+  ~ScreenDC() { ReleaseDC(nullptr, DC); }
+};
+
+// A bitmap or icon resource; Shown names it in the error when there is none.
+HANDLE LoadResourceImage(HINSTANCE instance, LPCSTR name, const std::string& shown, UINT type, UINT flags);

@@ -1,0 +1,80 @@
+#include "TestSupport.h"
+
+#include <atomic>
+
+void TFormsEnvironment::SetUp() {
+  InitForms();
+  for (auto r : FRegisters) r();
+}
+
+void TFormsEnvironment::TearDown() { DoneForms(); }
+
+void Pump(int Ms) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < DWORD(Ms)) {
+    Application->ProcessMessages();
+    Sleep(1);
+  }
+}
+
+namespace {
+
+void RemoveTree(const std::string& Folder) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileA((Folder + "*").c_str(), &fd);
+  if (h != INVALID_HANDLE_VALUE) {
+    do {
+      std::string n = fd.cFileName;
+      if (n == "." || n == "..") continue;
+      std::string p = Folder + n;
+      if (fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
+        RemoveTree(p + "\\");
+      else {
+        SetFileAttributesA(p.c_str(), FILE_ATTRIBUTE_NORMAL);
+        DeleteFileA(p.c_str());
+      }
+    } while (FindNextFileA(h, &fd));
+    FindClose(h);
+  }
+  RemoveDirectoryA(Folder.c_str());
+}
+
+std::atomic<int> FolderCounter{0};
+
+}  // namespace
+
+TTempFolder::TTempFolder(const std::string& Tag) {
+  char tmp[MAX_PATH];
+  GetTempPathA(MAX_PATH, tmp);
+  FPath = std::string(tmp) + "yoz-" + Tag + "-" + std::to_string(GetCurrentProcessId()) + "-" +
+          std::to_string(++FolderCounter) + "\\";
+  RemoveTree(FPath);
+  CreateDirectoryA(FPath.c_str(), nullptr);
+}
+
+TTempFolder::~TTempFolder() { RemoveTree(FPath); }
+
+TRegistrySandbox::TRegistrySandbox() {
+  FKey = "Software\\yOZTests\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++FolderCounter);
+  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  RegDeleteTreeA(HKEY_CURRENT_USER, FKey.c_str());
+  RegCreateKeyExA(HKEY_CURRENT_USER, FKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &FRoot, nullptr);
+  RegOverridePredefKey(HKEY_CURRENT_USER, FRoot);
+}
+
+TRegistrySandbox::~TRegistrySandbox() {
+  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  if (FRoot) RegCloseKey(FRoot);
+  RegDeleteTreeA(HKEY_CURRENT_USER, FKey.c_str());
+}
+
+std::string Hex(const std::string& bytes) {
+  static const char* digits = "0123456789ABCDEF";
+  std::string out;
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (i % 32 == 0) out += "\n    ";
+    out += digits[uint8_t(bytes[i]) >> 4];
+    out += digits[uint8_t(bytes[i]) & 15];
+  }
+  return out;
+}

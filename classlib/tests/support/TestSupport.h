@@ -1,0 +1,85 @@
+#pragma once
+// The one set of helpers every test program shares: a message pump that waits for something to
+// happen, forms owned by a test and freed the class library's way, finders for a form's components,
+// a private temporary folder and a private registry hive. Folder-specific helpers build on these
+// (app/tests/AppTestSupport.h, store/tests/StoreTestSupport.h).
+#include <windows.h>
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "Forms.h"
+
+// Starts the forms library for the whole test program and registers the classes its forms read.
+class TFormsEnvironment : public ::testing::Environment {
+public:
+  explicit TFormsEnvironment(std::initializer_list<void (*)()> Registers = {}) : FRegisters(Registers) {}
+  void SetUp() override;
+  void TearDown() override;
+
+private:
+  std::vector<void (*)()> FRegisters;
+};
+
+// Processes messages until Done() holds or TimeoutMs passed; gives Done()'s last answer.
+template <class F>
+bool PumpUntil(F Done, int TimeoutMs = 3000) {
+  DWORD start = GetTickCount();
+  while (!Done()) {
+    Application->ProcessMessages();
+    if (GetTickCount() - start > DWORD(TimeoutMs)) return Done();
+    Sleep(1);
+  }
+  return true;
+}
+
+// Processes messages for Ms milliseconds, so windows paint and timers fire.
+void Pump(int Ms);
+
+// A form owned by the test: forms are freed, not deleted.
+struct FormDeleter {
+  void operator()(TCustomForm* f) const { TObject::Free(f); }
+};
+template <class F = TForm>
+using Owned = std::unique_ptr<F, FormDeleter>;
+using FormPtr = Owned<TForm>;
+
+// The component Name of Root as a T, or null.
+template <class T>
+T* Find(TComponent* Root, const char* Name) {
+  return dynamic_cast<T*>(Root->FindComponent(Name));
+}
+
+// A new empty folder under the temporary folder, with a trailing backslash; removed with all it holds
+// by the destructor.
+class TTempFolder {
+public:
+  explicit TTempFolder(const std::string& Tag);
+  ~TTempFolder();
+  TTempFolder(const TTempFolder&) = delete;
+  const std::string& Path() const { return FPath; }
+  std::string File(const std::string& Name) const { return FPath + Name; }
+
+private:
+  std::string FPath;
+};
+
+// Points HKEY_CURRENT_USER of this process at a private key for its lifetime, so test programs that
+// run in parallel do not share "\Software\QDSoftware\yOZ".
+class TRegistrySandbox {
+public:
+  TRegistrySandbox();
+  ~TRegistrySandbox();
+  TRegistrySandbox(const TRegistrySandbox&) = delete;
+
+private:
+  std::string FKey;
+  HKEY FRoot = nullptr;
+};
+
+// Bytes as upper-case hex, 32 to a line, for readable failures.
+std::string Hex(const std::string& bytes);

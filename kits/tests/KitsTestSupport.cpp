@@ -1,0 +1,79 @@
+#include "KitsTestSupport.h"
+
+#include <algorithm>
+
+void TKitsEnvironment::SetUp() {
+  InitForms();
+  for (auto r : FRegisters) r();
+}
+
+void TKitsEnvironment::TearDown() { DoneForms(); }
+
+void Pump(int Ms) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < DWORD(Ms)) {
+    Application->ProcessMessages();
+    Sleep(1);
+  }
+}
+
+Owned<TForm> NewForm(int W, int H, TColor Color) {
+  Owned<TForm> f(new TForm(nullptr));
+  f->SetBorderStyle(bsNone);
+  f->SetColor(Color);
+  f->SetBounds(40, 40, W, H);
+  return f;
+}
+
+std::unique_ptr<TBitmap> NewBitmap(int W, int H, TColor Fill) {
+  auto b = std::make_unique<TBitmap>();
+  b->SetPixelFormat(pf24bit);
+  b->SetSize(W, H);
+  TCanvas* c = b->Canvas();
+  c->Brush()->SetStyle(bsSolid);
+  c->Brush()->SetColor(Fill);
+  c->FillRect(RECT{0, 0, W, H});
+  return b;
+}
+
+std::unique_ptr<TBitmap> PaintedControl(TWinControl* Control, TColor Fill) {
+  auto b = NewBitmap(Control->Width(), Control->Height(), Fill);
+  Control->PaintTo(b->Canvas()->Handle(), 0, 0);
+  return b;
+}
+
+std::unique_ptr<TBitmap> ScreenShot(TWinControl* Control) {
+  RECT r;
+  ::GetClientRect(Control->Handle(), &r);
+  auto b = NewBitmap(r.right, r.bottom, clFuchsia);
+  HDC dc = GetDC(Control->Handle());
+  BitBlt(b->Canvas()->Handle(), 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
+  ReleaseDC(Control->Handle(), dc);
+  return b;
+}
+
+COLORREF At(TBitmap* B, int X, int Y) { return ColorToRGB(B->Canvas()->Pixels(X, Y)) & 0xFFFFFF; }
+
+namespace {
+template <class F>
+int Count(TBitmap* B, RECT R, F Match) {
+  R.left = std::max<LONG>(R.left, 0);
+  R.top = std::max<LONG>(R.top, 0);
+  R.right = std::min<LONG>(R.right, B->Width());
+  R.bottom = std::min<LONG>(R.bottom, B->Height());
+  HDC dc = B->Canvas()->Handle();
+  int n = 0;
+  for (int y = R.top; y < R.bottom; ++y)
+    for (int x = R.left; x < R.right; ++x)
+      if (Match(GetPixel(dc, x, y) & 0xFFFFFF)) ++n;
+  return n;
+}
+}  // namespace
+
+int CountPixels(TBitmap* B, RECT R, COLORREF C) {
+  return Count(B, R, [C](COLORREF p) { return p == C; });
+}
+
+int CountOther(TBitmap* B, RECT R, COLORREF C) {
+  return Count(B, R, [C](COLORREF p) { return p != C; });
+}

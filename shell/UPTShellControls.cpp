@@ -1,0 +1,18 @@
+// Start and end of the shell controls unit.
+#include "UPTShellControls.h"
+
+namespace {
+UINT ShellIDListFormat = 0;
+}
+
+UINT PTShellIDListFormat() { return ShellIDListFormat; }
+
+void UPTShellControlsInitialize() {
+  UPTShellUtilsInitialize();
+  // The data objects offer their item lists in this format.
+  ShellIDListFormat = RegisterClipboardFormatA("Shell IDList Array");
+  // The command keys come from their texts once, before any control asks.
+  PTShellShortCut(pskSelectAll);
+}
+
+void UPTShellControlsFinalize() { UPTShellUtilsFinalize(); }

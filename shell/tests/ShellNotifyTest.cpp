@@ -1,0 +1,199 @@
+// Folder watches on the test's own folders (a change posts its slot, the watch re-arms), the slot
+// table's limits, a command the thread cannot take in time, and device-change broadcasts reaching
+// the listeners after the broadcast returned.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+#include <dbt.h>
+
+#include <algorithm>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "Controls.h"
+#include "ShellTestSupport.h"
+#include "UPTShellControls.h"
+
+namespace {
+
+class NotifyEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override {
+    InitForms();
+    UPTShellControlsInitialize();
+  }
+  void TearDown() override {
+    UPTShellControlsFinalize();
+    DoneForms();
+  }
+};
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new NotifyEnvironment);
+
+// A hidden window that records the slots the thread posts.
+struct TPostSink {
+  HWND Wnd;
+  std::vector<int> Slots;
+  TPostSink() { Wnd = AllocateHWnd(TWndMethod(this, &TPostSink::WndProc)); }
+  ~TPostSink() { DeallocateHWnd(Wnd); }
+  void WndProc(TMessage& m) {
+    if (m.Msg == WM_PTCHANGENOTIFY) Slots.push_back(int(m.WParam));
+    else m.Result = DefWindowProcA(Wnd, m.Msg, m.WParam, m.LParam);
+  }
+  bool SawSlot(int Slot) {
+    return PumpUntil([&] { return std::find(Slots.begin(), Slots.end(), Slot) != Slots.end(); }, 2000);
+  }
+};
+
+constexpr DWORD Names = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_DIR_NAME;
+
+struct ThreadFree {
+  void operator()(TChangeHandlerThread* t) const { TObject::Free(t); }
+};
+using ThreadPtr = std::unique_ptr<TChangeHandlerThread, ThreadFree>;
+
+TEST(ChangeHandlerTest, CreatedAndDeletedFilesAreSeenAndTheWatchRearms) {
+  TTestTree tree("watch");
+  std::string a = tree.Folder("a"), b = tree.Folder("b");
+  TPostSink sink;
+  ThreadPtr thread(new TChangeHandlerThread(sink.Wnd, WM_PTCHANGENOTIFY));
+  int slotA = -1, slotB = -1;
+  ASSERT_TRUE(thread->AddWatch(a, Names, false, slotA));
+  ASSERT_TRUE(thread->AddWatch(b, Names, false, slotB));
+  EXPECT_EQ(slotA, 0);
+  EXPECT_EQ(slotB, 1);
+
+  for (int round = 0; round < 2; ++round) {
+    sink.Slots.clear();
+    tree.File("b\\f.txt");
+    EXPECT_TRUE(sink.SawSlot(slotB)) << "create, round " << round;
+    sink.Slots.clear();
+    DeleteFileA((b + "\\f.txt").c_str());
+    EXPECT_TRUE(sink.SawSlot(slotB)) << "delete, round " << round;
+  }
+  Pump(100);
+  EXPECT_EQ(std::count(sink.Slots.begin(), sink.Slots.end(), slotA), 0);   // a's folder did not change
+
+  // A removed watch is silent and its slot is the next one given.
+  ASSERT_TRUE(thread->RemoveWatch(slotB));
+  sink.Slots.clear();
+  tree.File("b\\g.txt");
+  Pump(300);
+  EXPECT_TRUE(sink.Slots.empty());
+  int again = -1;
+  ASSERT_TRUE(thread->AddWatch(a, Names, false, again));
+  EXPECT_EQ(again, slotB);
+  EXPECT_FALSE(thread->AddWatch(tree.Path("missing"), Names, false, again));
+  EXPECT_EQ(again, -1);
+}
+
+TEST(ChangeHandlerTest, SixtyFourthWatchIsRefusedAndAllAreClosedAtTheEnd) {
+  TTestTree tree("full");
+  std::string f = tree.Folder("f");
+  TPostSink sink;
+  ThreadPtr thread(new TChangeHandlerThread(sink.Wnd, WM_PTCHANGENOTIFY));
+  int slot = -1;
+  for (int i = 0; i < TChangeHandlerThread::SlotCount; ++i) {
+    ASSERT_TRUE(thread->AddWatch(f, Names, false, slot)) << i;
+    EXPECT_EQ(slot, i);
+  }
+  EXPECT_FALSE(thread->AddWatch(f, Names, false, slot));
+  EXPECT_EQ(slot, -1);
+  EXPECT_FALSE(thread->AddWatch(f, Names, false, slot));   // a refused handle is not left behind
+  // All 63 watches see one change.
+  tree.File("f\\x.txt");
+  PumpUntil([&] { return sink.Slots.size() >= size_t(TChangeHandlerThread::SlotCount); }, 2000);
+  EXPECT_EQ(sink.Slots.size(), size_t(TChangeHandlerThread::SlotCount));
+  ASSERT_TRUE(thread->RemoveAllWatches());
+  ASSERT_TRUE(thread->AddWatch(f, Names, false, slot));
+  EXPECT_EQ(slot, 0);
+  DWORD start = GetTickCount();
+  thread.reset();   // with a watch still active
+  EXPECT_LT(GetTickCount() - start, 2000u);
+}
+
+TEST(ChangeHandlerTest, CommandNotTakenInTimeIsWithdrawn) {
+  TTestTree tree("late");
+  std::string f = tree.Folder("f");
+  TPostSink sink;
+  ThreadPtr thread(new TChangeHandlerThread(sink.Wnd, WM_PTCHANGENOTIFY));
+  int slot = -1;
+  ASSERT_TRUE(thread->AddWatch(f, Names, false, slot));
+  ASSERT_EQ(slot, 0);
+  // The thread cannot answer for longer than the caller waits.
+  ASSERT_NE(SuspendThread(thread->Handle()), DWORD(-1));
+  DWORD start = GetTickCount();
+  EXPECT_FALSE(thread->AddWatch(f, Names, false, slot));
+  EXPECT_GE(GetTickCount() - start, 1900u);
+  ResumeThread(thread->Handle());
+  Pump(200);
+  // The withdrawn add never took slot 1: the next watch gets it, and only two slots report.
+  ASSERT_TRUE(thread->AddWatch(f, Names, false, slot));
+  EXPECT_EQ(slot, 1);
+  sink.Slots.clear();
+  tree.File("f\\y.txt");
+  PumpUntil([&] { return sink.Slots.size() >= 2; }, 2000);
+  Pump(200);
+  std::sort(sink.Slots.begin(), sink.Slots.end());
+  sink.Slots.erase(std::unique(sink.Slots.begin(), sink.Slots.end()), sink.Slots.end());
+  EXPECT_EQ(sink.Slots, (std::vector<int>{0, 1}));
+}
+
+// ---------------------------------------------------------------------------------------------------
+
+struct TListener {
+  std::vector<std::string>* Log;
+  std::string Name;
+  std::function<void()> Then;
+  void Changed(TObject* Sender, TMessage& M) {
+    EXPECT_EQ(Sender, DeviceChangeHandler());
+    EXPECT_EQ(M.Msg, WM_PTDEVICECHANGE);
+    Log->push_back(Name + ":" + std::to_string(M.WParam));
+    if (Then) Then();
+  }
+  TPTDeviceChangeEvent Event() { return TPTDeviceChangeEvent(this, &TListener::Changed); }
+};
+
+void Broadcast(WPARAM Event) {
+  DWORD_PTR r = 0;
+  SendMessageTimeoutA(HWND_BROADCAST, WM_DEVICECHANGE, Event, 0, SMTO_ABORTIFHUNG, 2000, &r);
+}
+
+TEST(DeviceChangeTest, BroadcastReachesListenersAfterItReturned) {
+  std::vector<std::string> log;
+  TListener a{&log, "a"}, b{&log, "b"};
+  TPTDeviceChangeHandler* h = DeviceChangeHandler();
+  EXPECT_EQ(DeviceChangeHandler(), h);   // one per process
+  h->AddListener(a.Event());
+  h->AddListener(b.Event());
+  Broadcast(DBT_CONFIGCHANGED);
+  EXPECT_TRUE(log.empty());   // not while the broadcast is under way
+  ASSERT_TRUE(PumpUntil([&] { return log.size() >= 2; }, 2000));
+  EXPECT_EQ(log, (std::vector<std::string>{"a:24", "b:24"}));
+
+  TListener never{&log, "never"};
+  h->RemoveListener(never.Event());   // never added: nothing changes
+  EXPECT_EQ(h->ListenerCount(), 2);
+
+  h->SetEnabled(false);
+  log.clear();
+  Broadcast(DBT_CONFIGCHANGED);
+  Pump(200);
+  EXPECT_TRUE(log.empty());
+  h->SetEnabled(true);
+
+  // A listener that takes itself and the next one off the list while it runs.
+  a.Then = [&] {
+    h->RemoveListener(a.Event());
+    h->RemoveListener(b.Event());
+  };
+  Broadcast(DBT_CONFIGCHANGED);
+  ASSERT_TRUE(PumpUntil([&] { return !log.empty(); }, 2000));
+  Pump(100);
+  EXPECT_EQ(log, (std::vector<std::string>{"a:24"}));
+  EXPECT_EQ(h->ListenerCount(), 0);
+
+  EXPECT_EQ(SendMessageA(h->Handle(), WM_QUERYENDSESSION, 0, 0), 1);
+}
+
+}  // namespace

@@ -40,6 +40,9 @@ void TfrmyOZUsers::Loaded() {
   FindField(this, btnCancel, "btnCancel");
   FindField(this, btnHelp, "btnHelp");
   TForm::Loaded();
+  // The clear button's picture is drawn at build time and travels as a bitmap resource.
+  if (FindResourceA(nullptr, "CLEARGLYPH", RT_BITMAP))
+    BitBtnClear->Glyph()->LoadFromResourceName(GetModuleHandleA(nullptr), "CLEARGLYPH");
 }
 
 void TfrmyOZUsers::FormShow(TObject*) {

@@ -441,4 +441,26 @@ TEST_F(AdminDialogs, EveryCommandOpensItsDialogModally) {
   }
 }
 
+// Every control of every dialog lies inside the dialog's client area as it is shown.
+TEST_F(AdminDialogs, EveryControlIsInSight) {
+  Start();
+  for (TForm* d : std::initializer_list<TForm*>{frmyOZUsers, frmyOZDepartments, frmyOZStatuses, frmSelectStatus,
+                                                frmSelectDepartment}) {
+    SCOPED_TRACE(d->Caption());
+    d->Show();
+    RECT client;
+    GetClientRect(d->Handle(), &client);
+    for (int i = 0; i < d->ComponentCount(); ++i) {
+      auto* c = dynamic_cast<TControl*>(d->Components(i));
+      if (!c || !c->Visible() || c->Parent() != d) continue;
+      SCOPED_TRACE(c->Name());
+      EXPECT_GE(c->Left(), 0);
+      EXPECT_GE(c->Top(), 0);
+      EXPECT_LE(c->Left() + c->Width(), client.right);
+      EXPECT_LE(c->Top() + c->Height(), client.bottom);
+    }
+    d->Hide();
+  }
+}
+
 }  // namespace

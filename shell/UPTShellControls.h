@@ -11,6 +11,7 @@
 #include <shlobj.h>
 
 #include <cstdint>
+#include <initializer_list>
 #include <string>
 #include <vector>
 
@@ -292,6 +293,117 @@ TPTFileDetails GetFileDetails(PCIDLIST_ABSOLUTE Pidl);
 std::string GetTypeName(PCIDLIST_ABSOLUTE Pidl, SFGAOF Attributes);
 // The root of a path ("C:\" or "\\server\share\"), '' when it has none.
 std::string PathRoot(const std::string& Path);
+
+// ---------------------------------------------------------------------------------------------------
+// Data transfer
+
+// FORMATETC records, each owned (a target device is deep-copied).
+class TPTFormatEtcList : public TObject {
+  YOZ_CLASS(TPTFormatEtcList, TObject)
+public:
+  TPTFormatEtcList() = default;
+  // One record per format: no target device, DVASPECT_CONTENT, index -1, TYMED_HGLOBAL.
+  explicit TPTFormatEtcList(std::initializer_list<CLIPFORMAT> Formats);
+  ~TPTFormatEtcList() override { Clear(); }
+  void Add(const FORMATETC& Format);
+  void Add(CLIPFORMAT Format);
+  void Clear();
+  int Count() const { return int(FList.size()); }
+  const FORMATETC& Items(int Index) const { return FList.at(size_t(Index)); }
+  // A new enumerator at position 0. It keeps Owner (the object that holds this list) alive.
+  IEnumFORMATETC* CreateEnumerator(IUnknown* Owner);
+  // S_OK, DV_E_FORMATETC (other aspect or format) or DV_E_TYMED (no common medium).
+  HRESULT QueryFormat(const FORMATETC& Format) const;
+
+private:
+  std::vector<FORMATETC> FList;
+};
+// A copy of Format with its own target device (CoTaskMemAlloc, as the receiver frees it).
+FORMATETC CopyFormatEtc(const FORMATETC& Format);
+
+// The CF_HDROP block of the paths (8-bit text), sized from their real lengths.
+HRESULT BuildHDropMedium(const std::vector<std::string>& Paths, HGLOBAL& Global);
+// The "Shell IDList Array" block: the parent (nil: an empty PIDL) and its children.
+HRESULT BuildIDListMedium(PCIDLIST_ABSOLUTE Parent, const std::vector<PCUITEMID_CHILD>& Children, HGLOBAL& Global);
+
+// The drop source of both controls: the drag goes on while the drag button is down.
+class TDropSource_shlvtv : public IDropSource {
+public:
+  // Button: MK_LBUTTON, MK_RBUTTON or MK_MBUTTON.
+  explicit TDropSource_shlvtv(DWORD Button) : FButton(Button) {}
+  virtual ~TDropSource_shlvtv() = default;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+  HRESULT STDMETHODCALLTYPE QueryContinueDrag(BOOL EscapePressed, DWORD KeyState) override;
+  HRESULT STDMETHODCALLTYPE GiveFeedback(DWORD Effect) override;
+
+private:
+  LONG FRefs = 1;
+  DWORD FButton;
+};
+
+// The data object of a dragged tree node: "Shell IDList Array" and CF_HDROP of the node's item, built
+// at once. A node that cannot be dragged (or whose data cannot be built) offers no format at all.
+class TDataObject_shtv : public IDataObject {
+public:
+  TDataObject_shtv(TPTShTreeData* Node, bool CanDrag);
+  virtual ~TDataObject_shtv();
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* Format, STGMEDIUM* Medium) override;
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC* Format) override;
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC* In, FORMATETC* Out) override;
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD Direction, IEnumFORMATETC** Enum) override;
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return OLE_E_ADVISENOTSUPPORTED; }
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
+
+private:
+  LONG FRefs = 1;
+  HGLOBAL FHDrop = nullptr;
+  HGLOBAL FIDList = nullptr;
+  TPTFormatEtcList FFormats;
+};
+
+// What the shell tree does with a drag over it.
+class TPTDropHandler {
+public:
+  virtual HRESULT DoDragEnter(IDataObject* Data, DWORD KeyState, POINTL Pt, DWORD* Effect) = 0;
+  virtual HRESULT DoDragOver(DWORD KeyState, POINTL Pt, DWORD* Effect) = 0;
+  virtual HRESULT DoDragLeave() = 0;
+  virtual HRESULT DoDrop(IDataObject* Data, DWORD KeyState, POINTL Pt, DWORD* Effect) = 0;
+
+protected:
+  ~TPTDropHandler() = default;
+};
+
+// The shell tree's drop target: hands every call unchanged to the tree.
+class TDropTarget_shtv : public IDropTarget {
+public:
+  explicit TDropTarget_shtv(TPTDropHandler* Tree) : FTree(Tree) {}
+  virtual ~TDropTarget_shtv() = default;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
+  ULONG STDMETHODCALLTYPE AddRef() override;
+  ULONG STDMETHODCALLTYPE Release() override;
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject* Data, DWORD KeyState, POINTL Pt, DWORD* Effect) override {
+    return FTree->DoDragEnter(Data, KeyState, Pt, Effect);
+  }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD KeyState, POINTL Pt, DWORD* Effect) override {
+    return FTree->DoDragOver(KeyState, Pt, Effect);
+  }
+  HRESULT STDMETHODCALLTYPE DragLeave() override { return FTree->DoDragLeave(); }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject* Data, DWORD KeyState, POINTL Pt, DWORD* Effect) override {
+    return FTree->DoDrop(Data, KeyState, Pt, Effect);
+  }
+
+private:
+  LONG FRefs = 1;
+  TPTDropHandler* FTree;
+};
 
 // ---------------------------------------------------------------------------------------------------
 // Shell locator

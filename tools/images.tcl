@@ -1,13 +1,14 @@
 #!/usr/bin/env tclsh
 # Draws the board's own pictures: the status and command images, the frames of the new-message
-# animation, the program icon, the about box's two pictures and the clear button's glyph.
+# animation, the program icon, the about box's two pictures and the clear button's glyph; or, with
+# --spin, the spin edit's four arrow pictures.
 #
 #   tclsh images.tcl <output folder>
+#   tclsh images.tcl --spin <output folder>
 #
 # Writes SmallPics.imgl and NewMail.imgl (image-list data: int32 width, height and count, then one
 # 32-bit BMP holding the images side by side, its alpha byte marking transparency) and yOZ.ico
-# (32 x 32 and 16 x 16, 32-bit with alpha), About.bmp (150 x 279, 24-bit), Maker.jpg (110 x 41,
-# baseline JPEG) and Clear.bmp (16 x 16, 24-bit, fuchsia transparent).
+# (32 x 32 and 16 x 16, 32-bit with alpha).
 #
 # Every picture is a list of shapes on a 16 x 16 grid, painted in order with 4 x 4 samples a pixel so
 # edges come out smooth at any size.
@@ -630,10 +631,99 @@ set makerlogo [list \
 # The clear button's glyph (16 x 16 on fuchsia, the transparent colour): a red cross.
 set clearglyph [list {#c62828 {line 4 4 12 12 2.4} {line 12 4 4 12 2.4}}]
 
+# --- the spin edit's arrows -------------------------------------------------------------------------
+# Each picture holds two glyphs side by side, enabled then disabled, drawn pixel for pixel: at 9 pixels
+# wide an arrow must be crisp. The bottom-left pixel is the colour a button leaves transparent.
+
+set spinColours [dict create . {255 0 255} X {0 0 0} g {128 128 128} w {255 255 255}]
+
+# A 24-bit BMP of rows of characters (top row first), colours from spinColours.
+proc pixelbmp {rows} {
+    global spinColours
+    set w [string length [lindex $rows 0]]
+    set h [llength $rows]
+    set pad [expr {(4 - ($w * 3) % 4) % 4}]
+    set pixels ""
+    foreach row [lreverse $rows] {
+        foreach c [split $row ""] {
+            lassign [dict get $spinColours $c] r g b
+            append pixels [binary format ccc $b $g $r]
+        }
+        append pixels [string repeat "\0" $pad]
+    }
+    set header [binary format iiissiiiiii 40 $w $h 1 24 0 [string length $pixels] 2835 2835 0 0]
+    set fileheader [binary format a2iss "BM" [expr {14 + 40 + [string length $pixels]}] 0 0]
+    append fileheader [binary format i [expr {14 + 40}]]
+    return "$fileheader$header$pixels"
+}
+
+# The disabled glyph: the arrow embossed, grey with a white shadow one pixel down and right.
+proc disabled {rows} {
+    set h [llength $rows]
+    set w [string length [lindex $rows 0]]
+    set out {}
+    for {set y 0} {$y < $h} {incr y} {
+        set line ""
+        for {set x 0} {$x < $w} {incr x} {
+            set c "."
+            if {[string index [lindex $rows $y] $x] eq "X"} {
+                set c g
+            } elseif {$x > 0 && $y > 0 && [string index [lindex $rows [expr {$y - 1}]] [expr {$x - 1}]] eq "X"} {
+                set c w
+            }
+            append line $c
+        }
+        lappend out $line
+    }
+    return $out
+}
+
+proc spinpicture {rows} {
+    set both {}
+    foreach a $rows b [disabled $rows] { lappend both "$a$b" }
+    return [pixelbmp $both]
+}
+
+set spinUp {
+    "........."
+    "....X...."
+    "...XXX..."
+    "..XXXXX.."
+    ".XXXXXXX."
+    "........."
+}
+set spinLeft {
+    "........."
+    ".....X..."
+    "....XX..."
+    "...XXX..."
+    "..XXXX..."
+    "...XXX..."
+    "....XX..."
+    ".....X..."
+    "........."
+}
+
+proc spinfiles {out} {
+    global spinUp spinLeft
+    writefile [file join $out SpinUp.bmp] [spinpicture $spinUp]
+    writefile [file join $out SpinDown.bmp] [spinpicture [lreverse $spinUp]]
+    writefile [file join $out SpinLeft.bmp] [spinpicture $spinLeft]
+    set right {}
+    foreach row $spinLeft { lappend right [string reverse $row] }
+    writefile [file join $out SpinRight.bmp] [spinpicture $right]
+}
+
 # --- output ---------------------------------------------------------------------------------------
 
+if {[lindex $argv 0] eq "--spin" && [llength $argv] == 2} {
+    file mkdir [lindex $argv 1]
+    spinfiles [lindex $argv 1]
+    exit 0
+}
+
 if {[llength $argv] != 1} {
-    puts stderr "usage: tclsh images.tcl <output folder>"
+    puts stderr "usage: tclsh images.tcl ?--spin? <output folder>"
     exit 2
 }
 set out [lindex $argv 0]

@@ -77,3 +77,22 @@ int CountPixels(TBitmap* B, RECT R, COLORREF C) {
 int CountOther(TBitmap* B, RECT R, COLORREF C) {
   return Count(B, R, [C](COLORREF p) { return p != C; });
 }
+
+void PostKey(HWND Wnd, WORD Vk) {
+  PostMessageA(Wnd, WM_KEYDOWN, Vk, 1);
+  PostMessageA(Wnd, WM_KEYUP, Vk, LPARAM(0xC0000001));
+}
+
+void PostTyping(HWND Wnd, const std::string& Text) {
+  for (char c : Text) {
+    SHORT scan = VkKeyScanA(c);
+    if (scan == -1 || (scan & 0x0700)) {
+      // A character that needs Shift (or has no key): its character message alone.
+      PostMessageA(Wnd, WM_CHAR, WPARAM(uint8_t(c)), 1);
+      continue;
+    }
+    // The message loop's TranslateMessage makes the character from the key.
+    PostMessageA(Wnd, WM_KEYDOWN, WPARAM(scan & 0xFF), 1);
+    PostMessageA(Wnd, WM_KEYUP, WPARAM(scan & 0xFF), LPARAM(0xC0000001));
+  }
+}

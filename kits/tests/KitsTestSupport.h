@@ -58,3 +58,9 @@ int CountPixels(TBitmap* B, RECT R, COLORREF C);
 // The number of pixels inside R whose colour is not C.
 int CountOther(TBitmap* B, RECT R, COLORREF C);
 inline COLORREF RGBOf(TColor C) { return ColorToRGB(C) & 0xFFFFFF; }
+
+// A key pressed and released, posted to Wnd as the keyboard would send it.
+void PostKey(HWND Wnd, WORD Vk);
+// Each character of Text typed into Wnd: key down and up, whose character the message loop makes;
+// a character that needs Shift comes as its character message alone.
+void PostTyping(HWND Wnd, const std::string& Text);

@@ -1,0 +1,1395 @@
+// Command bars: the bar manager of a form, its bars, the command items and the links that place the
+// items in bars and sub-menus, and the process-wide routines they share.
+//
+// A form holds one TdxBarManager. The manager owns the bars (TdxBars, with the four dock sites along
+// the form's edges) and keeps the registry of items; every item (TdxBarItem and descendants) is a
+// component of the form that registers with the manager. A bar, a sub-item or a popup menu shows its
+// items through an ordered collection of item links (TdxBarItemLinks); each visible link gets an item
+// control in the owner's window while that window exists. Every change of an item is broadcast to the
+// controls of its links; nothing polls.
+//
+// The windows (toolbar and menu windows, dock-site layout, item controls) are only the seams the
+// bookkeeping here needs: their virtual operations are where the drawing, layout and input go.
+//
+// Process-wide state lives in one place (dxBarInitialize / dxBarFinalize): the item-class registry, the
+// live bar-window list, the manager list and the thread timers. Everything runs on the UI thread.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ActnList.h"
+#include "Classes.h"
+#include "Controls.h"
+#include "Forms.h"
+#include "Graphics.h"
+#include "ImgList.h"
+
+class TdxBarManager;
+class TdxBar;
+class TdxBars;
+class TdxBarItem;
+class TdxBarItemLink;
+class TdxBarItemLinks;
+class TdxBarItemControl;
+class TCustomdxBarControl;
+class TdxBarControl;
+class TdxBarSubMenuControl;
+class TdxDockControl;
+class TdxBarPopupMenu;
+class TdxBarButton;
+class TCustomdxBarSubItem;
+
+// ---------------------------------------------------------------------------------------------------
+// Types
+
+enum TdxBarDockingStyle { dsNone, dsLeft, dsTop, dsRight, dsBottom };
+using TdxBarDockingStyles = TSet<TdxBarDockingStyle>;
+enum TdxBarManagerStyle { bmsStandard, bmsEnhanced };
+enum TdxBarMenuAnimations { maNone, maRandom, maUnfold, maSlide };
+enum TdxBarItemVisible { ivNever, ivInCustomizing, ivAlways };
+enum TdxBarButtonStyle { bsDefault, bsChecked, bsDropDown };
+enum TdxBarPaintStyle { psStandard, psCaption, psCaptionInMenu, psCaptionGlyph };
+enum TdxBarUserDefine { udCaption, udGlyph, udPaintStyle, udWidth };
+using TdxBarUserDefines = TSet<TdxBarUserDefine>;
+
+extern const TEnumInfo dxBarDockingStyleNames;
+extern const TEnumInfo dxBarManagerStyleNames;
+extern const TEnumInfo dxBarMenuAnimationsNames;
+extern const TEnumInfo dxBarItemVisibleNames;
+extern const TEnumInfo dxBarButtonStyleNames;
+extern const TEnumInfo dxBarPaintStyleNames;
+extern const TEnumInfo dxBarUserDefineNames;
+
+constexpr TdxBarDockingStyles dxAllDockingStyles{dsNone, dsLeft, dsTop, dsRight, dsBottom};
+
+using TdxBarEvent = TEvent<TdxBarManager*, TdxBar*>;
+using TdxBarVisibleChangeEvent = TEvent<TdxBarManager*, TdxBar*>;
+using TdxBarItemLinkEvent = TEvent<TdxBarManager*, TdxBarItemLink*>;
+using TdxBarCanDockingEvent = TEvent<TdxBar*, TdxBarDockingStyle, bool&>;
+using TdxBarMenuMergeEvent = TEvent<TdxBarManager*, TdxBarManager*>;
+using TdxBarShowPopupEvent = TEvent<TdxBarManager*, TdxBarItemLinks*>;
+using TdxBarClickItemEvent = TEvent<TdxBarManager*, TdxBarItem*>;
+using TdxBarKeyEvent = TEvent<TObject*, uint16_t&, TShiftState>;
+using TdxBarKeyPressEvent = TEvent<TObject*, char&>;
+
+// Resource strings of the command bars (string table of the module).
+constexpr int dxSBAR_WANTTORESETTOOLBAR = 39001;
+constexpr int dxSBAR_WANTTORESETUSAGEDATA = 39002;
+constexpr int dxSBAR_BARMANAGERMORETHANONE = 39003;
+constexpr int dxSBAR_BARMANAGERBADOWNER = 39004;
+constexpr int dxSBAR_NOBARMANAGERS = 39005;
+constexpr int dxSBAR_RECURSIVESUBITEMS = 39009;
+constexpr int dxSBAR_CUSTOMIZE = 39300;
+constexpr int dxSBAR_MOREBUTTONS = 39302;
+std::string dxBarResStr(int Id);
+
+class EdxException : public Exception {
+public:
+  using Exception::Exception;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Shared routines and process-wide state
+
+// Makes an item control for a link; registered per item class.
+using TdxBarItemControlMaker = TdxBarItemControl* (*)(TdxBarItemLink* ALink);
+
+void dxBarInitialize();
+void dxBarFinalize();
+
+// Item-class registry.
+TClass dxBarItemClass(int Index);                 // among the listed entries; nullptr out of range
+int dxBarListedItemClassCount();
+void dxBarRegisterItem(TClass ItemClass, TdxBarItemControlMaker ControlClass, bool Listed);
+void dxBarUnregisterItem(TClass ItemClass);
+// The control maker registered for exactly this class (nullptr when none).
+TdxBarItemControlMaker dxBarItemControlClass(TClass ItemClass);
+
+// Live bar windows: membership is the test that a window still exists after a callback.
+void AddBarControl(TCustomdxBarControl* AControl);
+void RemoveBarControl(TCustomdxBarControl* AControl);
+bool IsBarControl(const TObject* AObject);
+TCustomdxBarControl* ActiveBarControl();
+void SetActiveBarControl(TCustomdxBarControl* AControl);
+
+void dxBarDesignerModified(TdxBarManager* ABarManager);
+uint8_t dxBarFlagToState(bool Value);
+TdxBarManager* GetBarManagerByForm(TCustomForm* AForm);
+TCustomdxBarControl* GetRootBarControl(TCustomdxBarControl* AControl);
+TdxBarControl* GetRootToolbar(TCustomdxBarControl* AControl);
+TCustomdxBarControl* GetItemControlRoot(TdxBarItemControl* AControl);
+TdxBarControl* GetItemControlRootToolbar(TdxBarItemControl* AControl);
+
+std::string dxStripAccelChars(const std::string& S);
+int dxAccelCharPos(const std::string& S);            // 1-based; 0 when none
+std::string dxFitText(HDC DC, const std::string& S, const RECT& R);
+int dxClampWidth(int Value);                         // 20..600
+bool IsVerticalToolbar(TCustomdxBarControl* AControl);
+bool RotatesWhenVertical(TCustomdxBarControl* AControl);
+RECT GetWorkArea(POINT P);
+// Test seam: pretend user32 lacks the monitor functions.
+void dxBarSetMonitorFunctionsForTest(bool Available);
+int dxBarFrameWidth();
+int dxBarFrameHeight();
+int dxBarBorderWidth();
+int dxBarSmallCaptionHeight();
+void FlushMouseMessages();
+void FlushPaintMessages();
+bool dxFullWindowDrag();
+void DrawThickFocusFrame(HDC DC, RECT R, int Width);
+void dxBarPlaySound(int Index);
+void dxBarMakeMenuFont(TFont* AFont, HFONT& AHandle, bool UseSystem);
+// A vertical (rotated by -90 degrees) copy of the font; the caller deletes it.
+HFONT dxBarMakeVerticalFont(TFont* AFont);
+void dxBarTrackMouseLeave(HWND Wnd);
+void dxBarEndMouseTracking(HWND Wnd);
+void dxBarFreeIdlePopupItems();
+
+enum TdxArrowDirection { adLeft, adRight, adUp, adDown };
+void dxDrawScrollArrow(HDC DC, RECT R, TdxArrowDirection Direction, bool Enabled);
+void dxDrawTriangleArrow(HDC DC, RECT R, int Size, bool Enabled, bool Selected);
+HBRUSH dxCheckerBrush();
+void dxDrawItemText(HDC DC, const std::string& S, RECT R, int Alignment, bool Enabled, bool Selected,
+                    bool Vertical);
+void dxGreyGlyph(TBitmap* Glyph);
+void dxDrawGlyph(HDC DC, HBRUSH Brush, RECT R, TColor Color, bool Grey, bool Enabled, int ImageIndex,
+                 TCustomImageList* Images, TBitmap* Glyph, RECT G);
+
+// ---------------------------------------------------------------------------------------------------
+// Liveness of items and managers after calls into user code.
+
+class TdxLiveGuard {
+public:
+  explicit TdxLiveGuard(TdxBarItem* AItem);
+  ~TdxLiveGuard();
+  TdxLiveGuard(const TdxLiveGuard&) = delete;
+  TdxLiveGuard& operator=(const TdxLiveGuard&) = delete;
+  explicit operator bool() const { return FAlive; }
+
+private:
+  friend class TdxBarItem;
+  TdxBarItem* FItem;
+  bool FAlive = true;
+  TdxLiveGuard* FNext = nullptr;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Windows: the seams the bookkeeping relies on. The toolbar and menu windows fill in layout, drawing and
+// input; here they only exist, list their links and keep their place.
+
+class TCustomdxBarControl : public TCustomControl {
+  YOZ_CLASS(TCustomdxBarControl, TCustomControl)
+public:
+  explicit TCustomdxBarControl(TdxBarManager* ABarManager);
+  ~TCustomdxBarControl() override;
+  void BeforeDestruction() override;
+
+  TdxBarManager* BarManager() const { return FBarManager; }
+  TdxBarItemLinks* ItemLinks() const { return FItemLinks; }
+  void SetItemLinks(TdxBarItemLinks* Value) { FItemLinks = Value; }
+  TdxBarDockingStyle DockingStyle() const { return FDockingStyle; }
+  TCustomdxBarControl* ParentBar() const { return FParentBar; }
+  void SetParentBar(TCustomdxBarControl* Value) { FParentBar = Value; }
+  TdxBarItemControl* SelectedControl() const { return FSelectedControl; }
+  void ClearSelection() { FSelectedControl = nullptr; }
+  bool Active() const { return FActive; }
+  bool Destroying() const { return ComponentState().Contains(csDestroying); }
+
+  virtual void CreateControls();
+  virtual void DestroyControls();
+  virtual bool IsCustomizing();
+  virtual void SetDockingStyle(TdxBarDockingStyle Value);
+  virtual void SetActive(bool Value);
+  virtual void DeactivateChain();
+  virtual void RebuildBar() {}
+  void Dispatch(TMessage& Message) override;
+
+protected:
+  void CreateWindowHandle(const TCreateParams& Params) override;
+  void DestroyWindowHandle() override;
+
+  TdxBarManager* FBarManager;
+  TdxBarItemLinks* FItemLinks = nullptr;
+  TdxBarDockingStyle FDockingStyle = dsNone;
+  TCustomdxBarControl* FParentBar = nullptr;
+  TCustomdxBarControl* FPrevActive = nullptr;
+  TdxBarItemControl* FSelectedControl = nullptr;
+  bool FActive = false;
+  bool FLockControls = false;
+};
+
+// The window of one bar.
+class TdxBarControl : public TCustomdxBarControl {
+  YOZ_CLASS(TdxBarControl, TCustomdxBarControl)
+public:
+  TdxBarControl(TdxBarManager* ABarManager, TdxBar* ABar);
+  TdxBar* Bar() const { return FBar; }
+  // Writes where the window is into the bar (side, row, offset or floating place).
+  virtual void StoreBarPosition();
+  // The window's outer size for a floating client size.
+  virtual SIZE GetFloatingSize(int ClientWidth, int ClientHeight);
+  // Where the cursor grips a floating window (the middle of its caption).
+  virtual POINT CaptionOffset();
+  virtual void SetMoving(bool Value) { FMoving = Value; }
+  bool Moving() const { return FMoving; }
+  void SetCreatingState(bool Value) { FCreating = Value; }
+  bool Creating() const { return FCreating; }
+  // The dock row the window sits in, kept by the dock site.
+  int DockRow = 0;
+  bool DockOneOnRow = false;
+  void CreateParams(TCreateParams& Params) override;
+
+private:
+  TdxBar* FBar;
+  bool FMoving = false;
+  bool FCreating = false;
+};
+
+// A sub-menu or popup window.
+class TdxBarSubMenuControl : public TCustomdxBarControl {
+  YOZ_CLASS(TdxBarSubMenuControl, TCustomdxBarControl)
+public:
+  explicit TdxBarSubMenuControl(TdxBarManager* ABarManager);
+  void CreateParams(TCreateParams& Params) override;
+};
+
+// A dock site along one edge of the manager's form.
+class TdxDockControl : public TCustomControl {
+  YOZ_CLASS(TdxDockControl, TCustomControl)
+public:
+  TdxDockControl(TComponent* AOwner, TdxBarDockingStyle AStyle, TdxBarManager* ABarManager);
+  ~TdxDockControl() override;
+  TdxBarManager* BarManager() const { return FBarManager; }
+  TdxBars* Bars() const { return FBars; }
+  void SetBars(TdxBars* Value) { FBars = Value; }
+  TdxBarDockingStyle DockingStyle() const { return FDockingStyle; }
+  bool Horizontal() const { return FDockingStyle == dsTop || FDockingStyle == dsBottom; }
+
+  // The bar windows in the site, in the order they were docked.
+  int BarCount() const { return int(FBarControls.size()); }
+  TdxBarControl* BarControls(int Index) const { return FBarControls[Index]; }
+  virtual void InsertBar(TdxBarControl* ABarControl, POINT ScreenPoint, bool Update);
+  virtual void RemoveBar(TdxBarControl* ABarControl, bool Update);
+  virtual void MoveBarTo(TdxBarControl* ABarControl, POINT ScreenPoint);
+  // The point (screen) where the bar window's row starts.
+  virtual POINT RowInsertPoint(TdxBarControl* ABarControl);
+  // The site's bounds inflated by the dock-zone size, in screen coordinates.
+  virtual RECT GetDockZone();
+  virtual void UpdateDock();
+  // Thickness across the site (width of a side site, height of a top or bottom one).
+  int SiteSize() const { return Horizontal() ? Height() : Width(); }
+  void SetSiteSize(int Value);
+  void ReFrame();
+
+private:
+  TdxBarManager* FBarManager;
+  TdxBars* FBars = nullptr;
+  TdxBarDockingStyle FDockingStyle;
+  std::vector<TdxBarControl*> FBarControls;
+};
+
+// The view of one link in one bar window. The drawing and input come with the item controls; every
+// change notice an item or link broadcasts lands here.
+class TdxBarItemControl : public TObject {
+  YOZ_CLASS(TdxBarItemControl, TObject)
+public:
+  explicit TdxBarItemControl(TdxBarItemLink* ALink);
+  ~TdxBarItemControl() override;
+  TdxBarItemLink* Link() const { return FLink; }
+  TdxBarItem* Item() const;
+  TCustomdxBarControl* Parent() const { return FParent; }
+  bool DroppedDown() const { return FDroppedDown; }
+  void SetDroppedDown(bool Value) { FDroppedDown = Value; }
+  // Selected in a bar window that is in menu mode: such a control keeps its look through broadcasts.
+  bool IsSelectedInActiveBar() const;
+
+  virtual void BeginGroupChanged() {}
+  virtual void CaptionChanged() {}
+  virtual void EnabledChanged() {}
+  virtual void GlyphChanged() {}
+  virtual void ShortCutChanged() {}
+  virtual void VisibleChanged() {}
+  virtual void Repaint() {}
+  virtual void ButtonStyleChanged() {}
+  virtual void DownChanged() {}
+  virtual void DropDownEnabledChanged() {}
+  virtual void PaintStyleChanged() {}
+  virtual void WidthChanged() {}
+  // A window item whose in-place editor is open answers its current text here.
+  virtual bool EditorText(std::string& Text) { return false; }
+
+protected:
+  TdxBarItemLink* FLink;
+  TCustomdxBarControl* FParent;
+  bool FDroppedDown = false;
+};
+
+template <class C>
+TdxBarItemControl* dxMakeItemControl(TdxBarItemLink* ALink) {
+  return new C(ALink);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Manager
+
+class TdxBarManager;
+
+// Every manager of the process.
+class TdxBarManagerList : public TObject {
+  YOZ_CLASS(TdxBarManagerList, TObject)
+public:
+  int Count() const { return int(FList.size()); }
+  TdxBarManager* Items(int Index) const;     // nullptr outside 0..Count-1
+  TdxBarManager* CustomizingBarManager() const;
+  void Add(TdxBarManager* AManager);
+  void Remove(TdxBarManager* AManager);
+
+private:
+  std::vector<TdxBarManager*> FList;
+};
+TdxBarManagerList* dxBarManagerList();
+
+// The category names; each carries visibility settings stored as Categories.ItemsVisibles and
+// Categories.Visibles.
+class TdxBarManagerCategories : public TStringList {
+  YOZ_CLASS(TdxBarManagerCategories, TStringList)
+public:
+  explicit TdxBarManagerCategories(TdxBarManager* ABarManager) : FBarManager(ABarManager) { OwnsObjects = true; }
+  void DefineProperties(TFiler* Filer) override;
+  TdxBarManager* BarManager() const { return FBarManager; }
+
+private:
+  TdxBarManager* FBarManager;
+};
+
+struct TdxBarCategoryRecord : public TObject {
+  uint8_t ItemsVisible = ivAlways;
+  uint8_t LoadedItemsVisible = ivAlways;
+  bool Visible = true;
+};
+
+class TdxBarManager : public TComponent {
+  YOZ_CLASS(TdxBarManager, TComponent)
+public:
+  explicit TdxBarManager(TComponent* AOwner);
+  ~TdxBarManager() override;
+  void BeforeDestruction() override;
+
+  // Published properties.
+  bool AllowCallFromAnotherForm() const { return FAllowCallFromAnotherForm; }
+  void SetAllowCallFromAnotherForm(bool Value) { FAllowCallFromAnotherForm = Value; }
+  bool AllowReset() const { return FAllowReset; }
+  void SetAllowReset(bool Value) { FAllowReset = Value; }
+  bool AlwaysMerge() const { return FAlwaysMerge; }
+  void SetAlwaysMerge(bool Value) { FAlwaysMerge = Value; }
+  bool AlwaysSaveText() const { return FAlwaysSaveText; }
+  void SetAlwaysSaveText(bool Value) { FAlwaysSaveText = Value; }
+  bool AutoDockColor() const { return FAutoDockColor; }
+  void SetAutoDockColor(bool Value);
+  bool AutoHideEmptyBars() const { return FAutoHideEmptyBars; }
+  void SetAutoHideEmptyBars(bool Value);
+  bool Scaled() const { return FScaled; }
+  void SetScaled(bool Value);
+  TFont* Font() const { return FFont; }
+  void SetFont(TFont* Value) { FFont->Assign(Value); }
+  TdxBars* Bars() const { return FBars; }
+  void SetBars(TdxBars* Value);
+  int32_t ButtonArrowWidth() const { return FButtonArrowWidth; }
+  void SetButtonArrowWidth(int32_t Value);
+  bool CanCustomize() const { return FCanCustomize; }
+  void SetCanCustomize(bool Value) { FCanCustomize = Value; }
+  TdxBarManagerCategories* Categories() const { return FCategories; }
+  void SetCategories(TStrings* Value) { FCategories->Assign(Value); }
+  TColor DockColor() const;
+  void SetDockColor(TColor Value);
+  bool FlatCloseButton() const { return FFlatCloseButton; }
+  void SetFlatCloseButton(bool Value);
+  TBitmap* HelpButtonGlyph() const { return FHelpButtonGlyph; }
+  void SetHelpButtonGlyph(TBitmap* Value) { FHelpButtonGlyph->Assign(Value); }
+  THelpContext HelpContext() const { return FHelpContext; }
+  void SetHelpContext(THelpContext Value) { FHelpContext = Value; }
+  TCustomImageList* HotImages() const { return FHotImages; }
+  void SetHotImages(TCustomImageList* Value);
+  TColor ImageListBkColor() const { return FImageListBkColor; }
+  void SetImageListBkColor(TColor Value);
+  TCustomImageList* Images() const { return FImages; }
+  void SetImages(TCustomImageList* Value);
+  const std::string& IniFileName() const { return FIniFileName; }
+  void SetIniFileName(const std::string& Value) { FIniFileName = Value; }
+  TCustomImageList* LargeImages() const { return FLargeImages; }
+  void SetLargeImages(TCustomImageList* Value);
+  int32_t LargeButtonArrowWidth() const { return FLargeButtonArrowWidth; }
+  void SetLargeButtonArrowWidth(int32_t Value);
+  bool LargeIcons() const { return FLargeIcons; }
+  void SetLargeIcons(bool Value);
+  TdxBarMenuAnimations MenuAnimations() const { return FMenuAnimations; }
+  void SetMenuAnimations(TdxBarMenuAnimations Value);
+  bool MenusShowRecentItemsFirst() const { return FMenusShowRecentItemsFirst; }
+  void SetMenusShowRecentItemsFirst(bool Value);
+  uint8_t MostRecentItemsPercents() const { return FMostRecentItemsPercents; }
+  void SetMostRecentItemsPercents(uint8_t Value);
+  TdxBarDockingStyles NotDocking() const { return FNotDocking; }
+  void SetNotDocking(TdxBarDockingStyles Value) { FNotDocking = Value; }
+  const std::string& RegistryPath() const { return FRegistryPath; }
+  void SetRegistryPath(const std::string& Value) { FRegistryPath = Value; }
+  bool ShowCloseButton() const { return FShowCloseButton; }
+  void SetShowCloseButton(bool Value);
+  bool ShowFullMenusAfterDelay() const { return FShowFullMenusAfterDelay; }
+  void SetShowFullMenusAfterDelay(bool Value);
+  bool ShowHelpButton() const { return FShowHelpButton; }
+  void SetShowHelpButton(bool Value);
+  bool ShowHint() const { return FShowHint; }
+  void SetShowHint(bool Value);
+  bool ShowHintForDisabledItems() const { return FShowHintForDisabledItems; }
+  void SetShowHintForDisabledItems(bool Value) { FShowHintForDisabledItems = Value; }
+  bool ShowShortCutInHint() const { return FShowShortCutInHint; }
+  void SetShowShortCutInHint(bool Value);
+  bool StoreInIniFile() const { return FStoreInIniFile; }
+  void SetStoreInIniFile(bool Value) { FStoreInIniFile = Value; }
+  bool StoreInRegistry() const { return FStoreInRegistry; }
+  void SetStoreInRegistry(bool Value) { FStoreInRegistry = Value; }
+  bool StretchGlyphs() const { return FStretchGlyphs; }
+  void SetStretchGlyphs(bool Value) { FStretchGlyphs = Value; }
+  TdxBarManagerStyle Style() const { return FStyle; }
+  void SetStyle(TdxBarManagerStyle Value);
+  bool SunkenBorder() const { return FSunkenBorder; }
+  void SetSunkenBorder(bool Value);
+  bool UseF10ForMenu() const { return FUseF10ForMenu; }
+  void SetUseF10ForMenu(bool Value) { FUseF10ForMenu = Value; }
+  bool UseFullReset() const { return FUseFullReset; }
+  void SetUseFullReset(bool Value) { FUseFullReset = Value; }
+  bool UseSystemFont() const { return FUseSystemFont; }
+  void SetUseSystemFont(bool Value);
+  int32_t WaitForDockingTime() const { return FWaitForDockingTime; }
+  void SetWaitForDockingTime(int32_t Value);
+
+  TdxBarEvent OnBarAdd, OnBarAfterReset, OnBarBeforeReset, OnBarClose, OnBarDelete, OnBarDockingStyleChange;
+  TdxBarVisibleChangeEvent OnBarVisibleChange;
+  TdxBarItemLinkEvent OnItemLinkAdd, OnItemLinkChange, OnItemLinkDelete;
+  TNotifyEvent OnCloseButtonClick;
+  TdxBarCanDockingEvent OnDocking;
+  TNotifyEvent OnHelpButtonClick, OnHideCustomizingForm;
+  TdxBarMenuMergeEvent OnMenuMerge;
+  TNotifyEvent OnShowCustomizingForm;
+  TdxBarShowPopupEvent OnShowCustomizingPopup, OnShowToolbarsPopup;
+  TdxBarClickItemEvent OnClickItem;
+
+  static void Publish(TPublisher<TdxBarManager>& p);
+
+  // Item registry.
+  int ItemCount() const { return int(FItems.size()); }
+  TdxBarItem* Items(int Index) const;
+  TdxBarItem* GetItemByName(const std::string& AName) const;
+  void GetItemsByCategory(int Index, TList* List);
+  void GetVisibleItemsByCategory(int Index, TList* List);
+  void MoveItem(int CurIndex, int NewIndex);
+  void ExchangeItems(int Index1, int Index2);
+  void GetChildren(TGetChildProc Proc, TComponent* Root) override;
+  TdxBar* BarByName(const std::string& AName) const;
+  // Told by items (caption, glyph, shortcut, visibility, category, description changes).
+  virtual void ItemChanged(TdxBarItem* AItem) {}
+  void AddItem(TdxBarItem* AItem);
+  void RemoveItem(TdxBarItem* AItem);
+
+  // Categories.
+  TdxBarItemVisible GetCategoryItemsVisible(int Index) const;
+  void SetCategoryItemsVisible(int Index, TdxBarItemVisible Value);
+  bool GetCategoryVisible(int Index) const;
+  void SetCategoryVisible(int Index, bool Value);
+  int VisibleCategoryToIndex(int N) const;
+
+  virtual bool CanDocking(TdxBar* ABar, TdxBarDockingStyle AStyle);
+  virtual void DoClickItem(TdxBarItem* AItem);
+  bool IsCustomizing() const { return FIsCustomizing || Designing(); }
+  bool Designing() const { return FDesigning; }
+  void SetCustomizing(bool Value);
+  void SetCustomizingSelection(TdxBarItemControl* AControl);
+  TdxBarItemControl* SelectedItem() const { return FSelectedItem; }
+  void SetSelectedItem(TdxBarItemControl* AControl) { FSelectedItem = AControl; }
+  bool IsUpdateLocked() const { return FLockUpdate; }
+  void LockUpdate(bool Value);
+  void DesignerModified();
+  bool Modified() const { return FModified; }
+  bool PersonalizedMenus() const { return FStyle == bmsEnhanced && FMenusShowRecentItemsFirst; }
+  int BarBorderWidth(TdxBarDockingStyle AStyle) const;
+  int BarBorderHeight(TdxBarDockingStyle AStyle) const;
+  void FillToolbarsPopup(TdxBarItemLinks* ALinks);
+  // Asks, then gives the links the stored form's usage data; False when nothing was reset (declined,
+  // or no stored form with this manager).
+  virtual bool ResetUsageData();
+  // The manager's form as stored, read into a bare form (nullptr when there is no stored form).
+  TCustomForm* CreateDesignCopy();
+  // True while a design copy is being read (its manager loads no stored layout).
+  static bool CreatingDesignCopy();
+  void CloseActiveMenu();
+  bool IsMenuActive() const { return FMenuModeBar != nullptr; }
+  TdxBarControl* MenuModeBar() const { return FMenuModeBar; }
+  void SetMenuModeBar(TdxBarControl* Value) { FMenuModeBar = Value; }
+  bool IsLoading() const { return ComponentState().Contains(csLoading); }
+  bool IsDestroying() const { return ComponentState().Contains(csDestroying); }
+  bool IsDragging() const { return FDragging; }
+  TdxBarItemLink* DraggingItemLink() const { return FDraggingItemLink; }
+
+  TCustomForm* ParentForm() const { return FParentForm; }
+  TdxBar* MainMenuBar() const { return FMainMenuBar; }
+  void SetMainMenuBar(TdxBar* Value) { FMainMenuBar = Value; }
+  int RecentItemThreshold() const { return FRecentItemThreshold; }
+  HFONT VerticalFontHandle() const { return FVertFontHandle; }
+  std::vector<TdxBarPopupMenu*>& PopupMenus() { return FPopupMenus; }
+
+  // Style metrics and derived sizes.
+  int StyleMetric(int Index) const { return FStyleMetrics[Index]; }
+  int GripSize() const { return FStyleMetrics[1]; }
+  int GlyphSize() const { return FGlyphSize; }
+  int ButtonSize() const { return FButtonSize; }
+  int ButtonSize2() const { return FButtonSize2; }
+  int ArrowWidth() const { return FArrowWidth; }
+
+  void DefineProperties(TFiler* Filer) override;
+  void Loaded() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+  void SetName(const std::string& NewName) override;
+
+  // Every bar window and every bar: the broadcasts of the setters.
+  void RebuildBarWindows();
+  void RepaintBarWindows();
+  // Applies the system menu font (on WM_SETTINGCHANGE with SPI_SETNONCLIENTMETRICS too).
+  void ApplySystemFont();
+
+protected:
+  virtual void DoBarAfterReset(TdxBar* ABar);
+  virtual void DoBarBeforeReset(TdxBar* ABar);
+  virtual void DoBarClose(TdxBar* ABar);
+  virtual void DoCloseButtonClick();
+  virtual void DoHelpButtonClick();
+  virtual void DoShowCustomizingPopup(TdxBarItemLinks* ALinks);
+  virtual void DoShowToolbarsPopup(TdxBarItemLinks* ALinks);
+  // The customizing dialog's part: refreshes, shows and closes it. Nothing until that dialog exists.
+  virtual void RefreshCustomizingForm() {}
+  virtual void ShowCustomizingForm(bool Value) {}
+  virtual bool CustomizingFormExists() const { return false; }
+  // Layout storage (registry and INI file) reads here.
+  virtual void LoadFromRegistry(const std::string& Path) {}
+  virtual void LoadFromIniFile(const std::string& FileName) {}
+
+private:
+  void CalcDerivedSizes();
+  void UpdateRecentThreshold();
+  void FontChanged(TObject* Sender);
+  void ImagesChanged(TObject* Sender);
+  void LargeImagesChanged(TObject* Sender);
+  void HotImagesChanged(TObject* Sender);
+  void SetImageList(TCustomImageList*& Field, TChangeLink* Link, TCustomImageList* Value);
+  void ReadDockControlHeights(TReader* Reader);
+  void ToolbarsPopupClick(TObject* Sender);
+  TdxBarCategoryRecord* CategoryRecord(int Index, bool Create) const;
+  void ApplyMenuFont(bool UseOwnName);
+
+  bool FConstructed = false;
+  bool FDesigning = false;
+  bool FDragging = false;
+  TdxBarItem* FDraggingItem = nullptr;
+  TdxBarItemLink* FDraggingItemLink = nullptr;
+  HFONT FVertFontHandle = nullptr;
+  bool FDockUpdate = false;
+  TdxBarControl* FMenuModeBar = nullptr;
+  TChangeLink* FImageChangeLink = nullptr;
+  TChangeLink* FLargeImageChangeLink = nullptr;
+  TChangeLink* FHotImageChangeLink = nullptr;
+  bool FIsCustomizing = false;
+  std::vector<TdxBarItem*> FItems;
+  bool FLockUpdate = false;
+  TCustomForm* FParentForm = nullptr;
+  TdxBar* FMainMenuBar = nullptr;
+  bool FModified = false;
+  int FRecentItemThreshold = 0;
+  std::vector<TdxBarPopupMenu*> FPopupMenus;
+  TdxBarItemControl* FSelectedItem = nullptr;
+  int FStyleMetrics[3] = {1, 6, 12};
+  int FGlyphSize = 16, FButtonSize = 23, FButtonSize2 = 22, FArrowWidth = 9;
+
+  bool FAllowCallFromAnotherForm = false;
+  bool FAllowReset = true;
+  bool FAlwaysMerge = false;
+  bool FAlwaysSaveText = false;
+  bool FAutoDockColor = true;
+  bool FAutoHideEmptyBars = false;
+  bool FScaled = true;
+  TFont* FFont = nullptr;
+  TdxBars* FBars = nullptr;
+  int32_t FButtonArrowWidth = 9;
+  bool FCanCustomize = true;
+  TdxBarManagerCategories* FCategories = nullptr;
+  TColor FDockColor = clBtnFace;
+  bool FFlatCloseButton = false;
+  TBitmap* FHelpButtonGlyph = nullptr;
+  THelpContext FHelpContext = 0;
+  TCustomImageList* FHotImages = nullptr;
+  TColor FImageListBkColor = 0xFF00FF;
+  TCustomImageList* FImages = nullptr;
+  std::string FIniFileName;
+  TCustomImageList* FLargeImages = nullptr;
+  int32_t FLargeButtonArrowWidth = 14;
+  bool FLargeIcons = false;
+  TdxBarMenuAnimations FMenuAnimations = maNone;
+  bool FMenusShowRecentItemsFirst = true;
+  uint8_t FMostRecentItemsPercents = 95;
+  TdxBarDockingStyles FNotDocking;
+  std::string FRegistryPath;
+  bool FShowCloseButton = false;
+  bool FShowFullMenusAfterDelay = true;
+  bool FShowHelpButton = false;
+  bool FShowHint = true;
+  bool FShowHintForDisabledItems = true;
+  bool FShowShortCutInHint = false;
+  bool FStoreInIniFile = false;
+  bool FStoreInRegistry = false;
+  bool FStretchGlyphs = true;
+  TdxBarManagerStyle FStyle = bmsEnhanced;
+  bool FSunkenBorder = false;
+  bool FUseF10ForMenu = true;
+  bool FUseFullReset = false;
+  bool FUseSystemFont = false;
+  int32_t FWaitForDockingTime = 21;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Items
+
+class TdxBarItemActionLink : public TActionLink {
+  YOZ_CLASS(TdxBarItemActionLink, TActionLink)
+public:
+  explicit TdxBarItemActionLink(TObject* AClient);
+  bool IsCaptionLinked() override;
+  bool IsCheckedLinked() override;
+  bool IsEnabledLinked() override;
+  bool IsHelpContextLinked() override;
+  bool IsHintLinked() override;
+  bool IsImageIndexLinked() override;
+  bool IsShortCutLinked() override;
+  bool IsVisibleLinked() override;
+  bool IsOnExecuteLinked() override;
+  void SetCaption(const std::string& Value) override;
+  void SetChecked(bool Value) override;
+  void SetEnabled(bool Value) override;
+  void SetHelpContext(THelpContext Value) override;
+  void SetHint(const std::string& Value) override;
+  void SetImageIndex(int32_t Value) override;
+  void SetShortCut(TShortCut Value) override;
+  void SetVisible(bool Value) override;
+  void SetOnExecute(const TNotifyEvent& Value) override;
+
+protected:
+  TdxBarItem* FClient;
+};
+
+class TdxBarItem : public TComponent {
+  YOZ_CLASS(TdxBarItem, TComponent)
+public:
+  explicit TdxBarItem(TComponent* AOwner);
+  ~TdxBarItem() override;
+  void BeforeDestruction() override;
+
+  TBasicAction* Action() const;
+  void SetAction(TBasicAction* Value);
+  TdxBarItemActionLink* ActionLink() const { return FActionLink; }
+  TdxBarManager* BarManager() const { return FBarManager; }
+  const std::string& Caption() const { return FCaption; }
+  void SetCaption(const std::string& Value);
+  int32_t Category() const { return FCategory; }
+  void SetCategory(int32_t Value);
+  const std::string& Description() const { return FDescription; }
+  void SetDescription(const std::string& Value);
+  bool Enabled() const;
+  void SetEnabled(bool Value);
+  TBitmap* Glyph() const { return FGlyph; }
+  void SetGlyph(TBitmap* Value) { FGlyph->Assign(Value); }
+  THelpContext HelpContext() const { return FHelpContext; }
+  void SetHelpContext(THelpContext Value) { FHelpContext = Value; }
+  const std::string& Hint() const { return FHint; }
+  void SetHint(const std::string& Value) { FHint = Value; }
+  int32_t ImageIndex() const { return FImageIndex; }
+  void SetImageIndex(int32_t Value);
+  TShortCut ShortCut() const { return FShortCut; }
+  void SetShortCut(TShortCut Value);
+  bool UnclickAfterDoing() const { return FUnclickAfterDoing; }
+  void SetUnclickAfterDoing(bool Value) { FUnclickAfterDoing = Value; }
+  TdxBarItemVisible Visible() const { return FVisible; }
+  void SetVisible(TdxBarItemVisible Value);
+  // Shown in the current mode (a link gets a control).
+  bool IsVisibleNow() const;
+  bool StoredEnabled() const { return FEnabled; }
+
+  int LinkCount() const { return int(FLinks.size()); }
+  TdxBarItemLink* Links(int Index) const { return FLinks[Index]; }
+  void AddLink(TdxBarItemLink* ALink);
+  void RemoveLink(TdxBarItemLink* ALink);
+
+  TNotifyEvent OnClick;
+  TNotifyEvent OnAfterLoad;
+  TNotifyEvent OnDestroy;
+
+  static void Publish(TPublisher<TdxBarItem>& p);
+
+  virtual void BarManagerChanged() {}
+  virtual bool CanClick() { return true; }
+  virtual bool CanSelect() { return true; }
+  virtual void CaptionChanged();
+  virtual void EnabledChanged();
+  virtual void GlyphChanged();
+  virtual bool HasAccelInLink(TdxBarItemLink* ALink) { return true; }
+  virtual void HotGlyphChanged() {}
+  virtual void LargeGlyphChanged() {}
+  virtual void ShortCutChanged();
+  virtual void RepaintControls();
+  virtual void RebuildLinkBars();
+  virtual bool UsesHotImages() { return false; }
+  virtual bool UsesLargeImages() { return false; }
+  virtual void VisibleChanged();
+
+  virtual void ActionChange(TObject* Sender, bool CheckDefaults);
+  virtual void DoClick();
+  virtual void Click();
+  virtual void DoClickEvent();
+
+  bool HasParent() override { return FCategory >= 0; }
+  TComponent* GetParentComponent() override;
+  void SetParentComponent(TComponent* Value) override;
+  void ReadState(TReader* Reader) override;
+  void SetName(const std::string& NewName) override;
+  void Loaded() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+  // Mutable stored fields for the action link and the descendants.
+  void StoreHelpContext(THelpContext Value) { FHelpContext = Value; }
+  void StoreHint(const std::string& Value) { FHint = Value; }
+  bool IsLoading() const { return ComponentState().Contains(csLoading); }
+  bool IsDesigning() const { return ComponentState().Contains(csDesigning); }
+
+protected:
+  void AssignTo(TPersistent* Dest) override;
+  void GlyphChange(TObject* Sender) { GlyphChanged(); }
+  void DoActionChange(TObject* Sender) { ActionChange(Sender, false); }
+  void SetBarManager(TdxBarManager* Value);
+  // Each control of a link (in link order), with or without the links that define their own Flag.
+  template <class F>
+  void ForEachControl(F f, int SkipFlag = -1);
+
+  TdxBarItemActionLink* FActionLink = nullptr;
+  TdxBarManager* FBarManager = nullptr;
+  std::string FCaption;
+  int32_t FCategory = -1;
+  std::string FDescription;
+  bool FEnabled = true;
+  TBitmap* FGlyph = nullptr;
+  THelpContext FHelpContext = 0;
+  std::string FHint;
+  int32_t FImageIndex = -1;
+  std::vector<TdxBarItemLink*> FLinks;
+  TdxBarItemVisible FLoadedVisible = ivAlways;
+  TShortCut FShortCut = 0;
+  bool FUnclickAfterDoing = true;
+  TdxBarItemVisible FVisible = ivAlways;
+
+private:
+  friend class TdxLiveGuard;
+  TdxLiveGuard* FGuards = nullptr;
+};
+
+class TdxBarWindowItem : public TdxBarItem {
+  YOZ_CLASS(TdxBarWindowItem, TdxBarItem)
+public:
+  explicit TdxBarWindowItem(TComponent* AOwner) : TdxBarItem(AOwner) {}
+  bool CanClick() override { return false; }
+  // The text; while a link's control has its editor open, what is typed there.
+  std::string Text() const;
+  const std::string& StoredText() const { return FText; }
+  virtual void SetText(const std::string& Value);
+  virtual void Change();
+  virtual void CurChange();
+  virtual void DoEnter();
+  virtual void DoExit();
+  virtual void KeyDown(uint16_t& Key, TShiftState Shift);
+  virtual void KeyPress(char& Key);
+  virtual void KeyUp(uint16_t& Key, TShiftState Shift);
+  TNotifyEvent OnChange, OnCurChange, OnEnter, OnExit;
+  TdxBarKeyEvent OnKeyDown, OnKeyUp;
+  TdxBarKeyPressEvent OnKeyPress;
+  static void Publish(TPublisher<TdxBarWindowItem>& p);
+
+protected:
+  std::string FText;
+};
+
+class TdxBarButton : public TdxBarItem {
+  YOZ_CLASS(TdxBarButton, TdxBarItem)
+public:
+  explicit TdxBarButton(TComponent* AOwner) : TdxBarItem(AOwner) {}
+  bool AllowAllUp() const { return FAllowAllUp; }
+  void SetAllowAllUp(bool Value);
+  TdxBarButtonStyle ButtonStyle() const { return FButtonStyle; }
+  void SetButtonStyle(TdxBarButtonStyle Value);
+  bool CloseSubMenuOnClick() const { return FCloseSubMenuOnClick; }
+  void SetCloseSubMenuOnClick(bool Value) { FCloseSubMenuOnClick = Value; }
+  bool Down() const { return FDown; }
+  void SetDown(bool Value);
+  bool DropDownEnabled() const { return FDropDownEnabled; }
+  void SetDropDownEnabled(bool Value);
+  TdxBarPopupMenu* DropDownMenu() const { return FDropDownMenu; }
+  void SetDropDownMenu(TdxBarPopupMenu* Value);
+  int32_t GroupIndex() const { return FGroupIndex; }
+  void SetGroupIndex(int32_t Value);
+  TdxBarPaintStyle PaintStyle() const { return FPaintStyle; }
+  void SetPaintStyle(TdxBarPaintStyle Value);
+  static void Publish(TPublisher<TdxBarButton>& p);
+
+  virtual void ButtonStyleChanged();
+  virtual bool CanSetPaintStyle() { return true; }
+  virtual void DownChanged();
+  virtual void DropDownEnabledChanged();
+  virtual void PaintStyleChanged();
+  bool HasAccelInLink(TdxBarItemLink* ALink) override;
+  void DoClick() override;
+  // Opens the drop-down menu (the popup menu does the opening).
+  virtual void DropDown(int X, int Y, bool ByMouse) {}
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  bool FAllowAllUp = false;
+  TdxBarButtonStyle FButtonStyle = bsDefault;
+  bool FCloseSubMenuOnClick = true;
+  bool FDown = false;
+  bool FDropDownEnabled = true;
+  TdxBarPopupMenu* FDropDownMenu = nullptr;
+  int32_t FGroupIndex = 0;
+  TdxBarPaintStyle FPaintStyle = psStandard;
+};
+
+class TdxBarEdit : public TdxBarWindowItem {
+  YOZ_CLASS(TdxBarEdit, TdxBarWindowItem)
+public:
+  explicit TdxBarEdit(TComponent* AOwner) : TdxBarWindowItem(AOwner) {}
+  int32_t MaxLength() const { return FMaxLength; }
+  void SetMaxLength(int32_t Value) { FMaxLength = Value < 1 ? 0 : Value; }
+  bool ReadOnly() const { return FReadOnly; }
+  void SetReadOnly(bool Value) { FReadOnly = Value; }
+  int32_t Width() const { return FWidth; }
+  void SetWidth(int32_t Value);
+  virtual void WidthChanged();
+  bool HasAccelInLink(TdxBarItemLink* ALink) override;
+  static void Publish(TPublisher<TdxBarEdit>& p);
+
+private:
+  int32_t FMaxLength = 0;
+  bool FReadOnly = false;
+  int32_t FWidth = 100;
+};
+
+class TCustomdxBarCombo : public TdxBarEdit {
+  YOZ_CLASS(TCustomdxBarCombo, TdxBarEdit)
+public:
+  explicit TCustomdxBarCombo(TComponent* AOwner) : TdxBarEdit(AOwner) {}
+  bool ShowEditor() const { return FShowEditor; }
+  void SetShowEditor(bool Value) { FShowEditor = Value; }
+  TNotifyEvent OnCheckKeyForDropDownWindow, OnCloseUp, OnDropDown, OnGetDropDownWindow;
+  static void Publish(TPublisher<TCustomdxBarCombo>& p);
+
+private:
+  bool FShowEditor = true;
+};
+
+class TdxBarCustomCombo : public TCustomdxBarCombo {
+  YOZ_CLASS(TdxBarCustomCombo, TCustomdxBarCombo)
+public:
+  explicit TdxBarCustomCombo(TComponent* AOwner);
+  ~TdxBarCustomCombo() override;
+  int32_t DropDownCount() const { return FDropDownCount; }
+  void SetDropDownCount(int32_t Value) { FDropDownCount = Value; }
+  int32_t DropDownWidth() const { return FDropDownWidth; }
+  void SetDropDownWidth(int32_t Value) { FDropDownWidth = Value; }
+  int32_t ItemIndex() const { return FItemIndex; }
+  void SetItemIndex(int32_t Value);
+  TStringList* Items() const { return FItems; }
+  void SetItems(TStrings* Value) { FItems->Assign(Value); }
+  void SetText(const std::string& Value) override;
+  TNotifyEvent OnDrawItem, OnMeasureItem;
+
+protected:
+  void ItemsChanged(TObject* Sender);
+  int32_t FDropDownCount = 8;
+  int32_t FDropDownWidth = 0;
+  int32_t FItemIndex = -1;
+  TStringList* FItems;
+};
+
+class TdxBarCombo : public TdxBarCustomCombo {
+  YOZ_CLASS(TdxBarCombo, TdxBarCustomCombo)
+public:
+  explicit TdxBarCombo(TComponent* AOwner) : TdxBarCustomCombo(AOwner) {}
+  int32_t ItemHeight() const { return FItemHeight; }
+  void SetItemHeight(int32_t Value) { FItemHeight = Value; }
+  bool Sorted() const { return FSorted; }
+  void SetSorted(bool Value);
+  static void Publish(TPublisher<TdxBarCombo>& p);
+
+private:
+  int32_t FItemHeight = 0;
+  bool FSorted = false;
+};
+
+class TCustomdxBarSubItem : public TdxBarItem {
+  YOZ_CLASS(TCustomdxBarSubItem, TdxBarItem)
+public:
+  explicit TCustomdxBarSubItem(TComponent* AOwner);
+  ~TCustomdxBarSubItem() override;
+  void BeforeDestruction() override;
+  TdxBarItemLinks* ItemLinks() const { return FItemLinks; }
+  void SetItemLinks(TdxBarItemLinks* Value);
+  bool ShowCaption() const { return FShowCaption; }
+  void SetShowCaption(bool Value);
+  bool CanClick() override { return false; }
+  void BarManagerChanged() override;
+  virtual void DoCloseUp();
+  virtual void DoPopup();
+  TNotifyEvent OnCloseUp, OnPopup;
+
+protected:
+  TdxBarItemLinks* FItemLinks;
+  bool FShowCaption = true;
+};
+
+class TdxBarSubItem : public TCustomdxBarSubItem {
+  YOZ_CLASS(TdxBarSubItem, TCustomdxBarSubItem)
+public:
+  explicit TdxBarSubItem(TComponent* AOwner) : TCustomdxBarSubItem(AOwner) {}
+  bool AllowCustomizing() const { return FAllowCustomizing; }
+  void SetAllowCustomizing(bool Value) { FAllowCustomizing = Value; }
+  static void Publish(TPublisher<TdxBarSubItem>& p);
+
+private:
+  bool FAllowCustomizing = true;
+};
+
+using TdxBarContainerGetDataEvent = TNotifyEvent;
+
+class TCustomdxBarContainerItem : public TCustomdxBarSubItem {
+  YOZ_CLASS(TCustomdxBarContainerItem, TCustomdxBarSubItem)
+public:
+  explicit TCustomdxBarContainerItem(TComponent* AOwner) : TCustomdxBarSubItem(AOwner) {}
+  // Puts this container's links into Links at Index (as the sub-menu opens); DeleteListedItemLinks
+  // takes them out again.
+  virtual void AddListedItemLinks(TdxBarItemLinks* ALinks, int AIndex, TCustomdxBarControl* ABarControl,
+                                  bool FireGetData);
+  virtual void DeleteListedItemLinks(TdxBarItemLinks* ALinks, int AIndex);
+  virtual void ClearItemList() {}
+  bool Listed() const { return FListed; }
+  TNotifyEvent OnGetData;
+
+protected:
+  virtual int ListedCount() { return 0; }
+  virtual void FillListed(TdxBarItemLinks* ALinks, int AIndex) {}
+  bool FListed = false;
+  TdxBarItemLinks* FListedLinks = nullptr;
+  int FListedIndex = 0;
+  int FListedCount = 0;
+};
+
+class TdxBarListItem : public TCustomdxBarContainerItem {
+  YOZ_CLASS(TdxBarListItem, TCustomdxBarContainerItem)
+public:
+  explicit TdxBarListItem(TComponent* AOwner);
+  ~TdxBarListItem() override;
+  void BeforeDestruction() override;
+  int32_t ItemIndex() const { return FItemIndex; }
+  void SetItemIndex(int32_t Value) { FItemIndex = Value; }
+  TStringList* Items() const { return FItems; }
+  void SetItems(TStrings* Value) { FItems->Assign(Value); }
+  bool ShowCheck() const { return FShowCheck; }
+  void SetShowCheck(bool Value) { FShowCheck = Value; }
+  bool ShowNumbers() const { return FShowNumbers; }
+  void SetShowNumbers(bool Value) { FShowNumbers = Value; }
+  void ClearItemList() override;
+  void DoClick() override;
+  int GeneratedCount() const { return int(FButtons.size()); }
+  TdxBarButton* Generated(int Index) const { return FButtons[Index]; }
+  static void Publish(TPublisher<TdxBarListItem>& p);
+
+protected:
+  void FillListed(TdxBarItemLinks* ALinks, int AIndex) override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  void ButtonClick(TObject* Sender);
+  void FreeButtons();
+  int32_t FItemIndex = -1;
+  TStringList* FItems;
+  bool FShowCheck = false;
+  bool FShowNumbers = true;
+  std::vector<TdxBarButton*> FButtons;
+};
+
+class TdxBarContainerItem : public TCustomdxBarContainerItem {
+  YOZ_CLASS(TdxBarContainerItem, TCustomdxBarContainerItem)
+public:
+  explicit TdxBarContainerItem(TComponent* AOwner) : TCustomdxBarContainerItem(AOwner) {}
+  static void Publish(TPublisher<TdxBarContainerItem>& p);
+
+protected:
+  void FillListed(TdxBarItemLinks* ALinks, int AIndex) override;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Item links
+
+class TdxBarItemLink : public TCollectionItem {
+  YOZ_CLASS(TdxBarItemLink, TCollectionItem)
+public:
+  explicit TdxBarItemLink(TCollection* ACollection);
+  ~TdxBarItemLink() override;
+  void BeforeDestruction() override;
+  void Assign(TPersistent* Source) override;
+
+  TdxBarItemLinks* Links() const;
+  TdxBarManager* BarManager() const;
+  TCustomdxBarControl* BarControl() const;
+  TdxBarItemControl* Control() const { return FControl; }
+  TdxBarItem* Item() const { return FItem; }
+  void SetItem(TdxBarItem* Value);
+  bool BeginGroup() const;
+  bool StoredBeginGroup() const { return FBeginGroup; }
+  void SetBeginGroup(bool Value);
+  int32_t Data() const { return FData; }
+  void SetData(int32_t Value) { FData = Value; }
+  bool MostRecentlyUsed() const { return FMostRecentlyUsed; }
+  void SetMostRecentlyUsed(bool Value);
+  const std::string& UserCaption() const { return FUserCaption; }
+  void SetUserCaption(const std::string& Value);
+  TdxBarUserDefines UserDefine() const { return FUserDefine; }
+  void SetUserDefine(TdxBarUserDefines Value);
+  TBitmap* UserGlyph() const { return FUserGlyph; }
+  void SetUserGlyph(TBitmap* Value);
+  TdxBarPaintStyle UserPaintStyle() const { return FUserPaintStyle; }
+  void SetUserPaintStyle(TdxBarPaintStyle Value);
+  int32_t UserWidth() const { return FUserWidth; }
+  void SetUserWidth(int32_t Value);
+  bool Visible() const { return FVisible; }
+  void SetVisible(bool Value);
+  static void Publish(TPublisher<TdxBarItemLink>& p);
+
+  std::string Caption() const;
+  TBitmap* Glyph() const;
+  TdxBarPaintStyle PaintStyle() const;
+  int Width() const;
+  int ShownIndex() const;
+  int AvailableIndex() const;
+  int RecentIndex() const;
+  RECT ItemRect{};
+  int UseCount() const { return FUseCount; }
+  void SetUseCount(int Value) { FUseCount = Value; }
+  TdxBarItemLink* OriginalItemLink() const { return FOriginal; }
+  void SetOriginalItemLink(TdxBarItemLink* Value) { FOriginal = Value; }
+  int32_t LoadedRecentIndex = -1;
+  int32_t LoadedUseCount = 0;
+
+  void CreateControl();
+  void DestroyControl();
+  bool IsAccel(uint16_t Key, TShiftState Shift) const;
+  bool ContainsItem(TdxBarItem* AItem) const;
+  void UpdateItemAction();
+  void MarkUsed(bool Count);
+  void MarkNotUsed();
+  void SetRecentPosition(int Value);
+  void SaveRecentPosition() { FSavedRecentPosition = RecentIndex(); }
+  void RestoreRecentPosition() { SetRecentPosition(FSavedRecentPosition); }
+  void CopyUsage(TdxBarItemLink* Other);
+  void ApplyMostRecentlyUsed();
+  void ApplyLoadedVisible();
+  void Changed();
+
+private:
+  friend class TdxBarItemLinks;
+  bool FBeginGroup = false;
+  TdxBarItemControl* FControl = nullptr;
+  int32_t FData = 0;
+  TdxBarItem* FItem = nullptr;
+  bool FLoadedVisible = true;
+  bool FMostRecentlyUsed = true;
+  TdxBarItemLink* FOriginal = nullptr;
+  int FSavedRecentPosition = 0;
+  int FUseCount = 0;
+  std::string FUserCaption;
+  TdxBarUserDefines FUserDefine;
+  TBitmap* FUserGlyph = nullptr;
+  TdxBarPaintStyle FUserPaintStyle = psStandard;
+  int32_t FUserWidth = 0;
+  bool FVisible = true;
+  bool FConstructed = false;
+};
+
+class TdxBarItemLinks : public TCollection {
+  YOZ_CLASS(TdxBarItemLinks, TCollection)
+public:
+  TdxBarItemLinks(TdxBarManager* ABarManager, TPersistent* AOwner);
+  ~TdxBarItemLinks() override;
+  TPersistent* GetOwner() override { return FOwner; }
+  TPersistent* Owner() const { return FOwner; }
+  TdxBarManager* BarManager() const { return FBarManager; }
+  void SetBarManager(TdxBarManager* Value) { FBarManager = Value; }
+  TdxBarItemLink* Add() { return static_cast<TdxBarItemLink*>(TCollection::Add()); }
+  TdxBarItemLink* Items(int Index) const { return static_cast<TdxBarItemLink*>(TCollection::Items(Index)); }
+  TdxBarItemLink* Insert(int Index) { return static_cast<TdxBarItemLink*>(TCollection::Insert(Index)); }
+  void Assign(TPersistent* Source) override;
+  bool Assigning() const { return FAssigning; }
+
+  int AvailableCount() const { return int(FAvailable.size()); }
+  TdxBarItemLink* AvailableItems(int Index) const { return FAvailable[Index]; }
+  int VisibleCount() const { return int(FVisible.size()); }
+  TdxBarItemLink* VisibleItems(int Index) const { return FVisible[Index]; }
+  int ShownCount() const { return int(FShown.size()); }
+  TdxBarItemLink* ShownItems(int Index) const { return FShown[Index]; }
+  int IndexOfAvailable(const TdxBarItemLink* L) const;
+  int IndexOfVisible(const TdxBarItemLink* L) const;
+  int IndexOfShown(const TdxBarItemLink* L) const;
+  int RecentCount() const { return int(FRecent.size()); }
+  TdxBarItemLink* RecentItems(int Index) const { return FRecent[Index]; }
+  int IndexOfRecent(const TdxBarItemLink* L) const;
+
+  void RefreshLists();
+  void SetShownLimit(int N);
+  void RestoreShownLimit();
+  int ShownLimit() const { return FShownLimit; }
+  bool UseRecentItems() const { return FUseRecentItems; }
+  void SetUseRecentItems(bool Value) { FUseRecentItems = Value; }
+  int RecentItemCount() const;
+  void Loaded(bool ApplyVisible);
+  void AssignUsageData(TdxBarItemLinks* Source);
+  void CompactRecentList();
+  void ClearItemRects();
+  void UpdateItemActions();
+  TCustomdxBarControl* BarControl() const { return FBarControl; }
+  void SetBarControl(TCustomdxBarControl* Value) { FBarControl = Value; }
+  TCustomdxBarControl* CreateBarControl();
+  void FreeBarControl();
+  int FitCount();
+  TdxBarItemLink* FirstSelectable();
+  TdxBarItemLink* LastSelectable();
+  TdxBarItemLink* NextSelectable(TdxBarItemLink* From);
+  TdxBarItemLink* PriorSelectable(TdxBarItemLink* From);
+  TdxBarItemLink* FindByAccel(uint16_t Key, TShiftState Shift, TdxBarItemLink* From);
+  bool ContainsItem(TdxBarItem* AItem) const;
+  bool IsLoading() const;
+  bool Designing() const;
+  TNotifyEvent OnChange;
+
+protected:
+  void Update(TCollectionItem* Item) override;
+  void Notify(TCollectionItem* Item, TCollectionNotification Action) override;
+
+private:
+  friend class TdxBarItemLink;
+  bool Selectable(TdxBarItemLink* L) const;
+  bool FAssigning = false;
+  std::vector<TdxBarItemLink*> FAvailable, FVisible, FShown, FRecent;
+  TCustomdxBarControl* FBarControl = nullptr;
+  TdxBarManager* FBarManager;
+  TPersistent* FOwner;
+  int FSavedShownLimit = -1;
+  int FShownLimit = -1;
+  bool FUseRecentItems = true;
+  TCollectionItem* FNewLink = nullptr;
+};
+
+// Links of the temporary popups (toolbar list, customizing popup): they do not mark the form modified.
+bool dxBarIsTemporaryLinksOwner(TPersistent* AOwner);
+void dxBarSetTemporaryLinksOwnerTest(bool (*Test)(TPersistent*));
+
+// ---------------------------------------------------------------------------------------------------
+// Bars
+
+class TdxBar : public TCollectionItem {
+  YOZ_CLASS(TdxBar, TCollectionItem)
+public:
+  explicit TdxBar(TCollection* ACollection);
+  ~TdxBar() override;
+  void BeforeDestruction() override;
+  void Assign(TPersistent* Source) override;
+
+  TdxBars* Bars() const;
+  TdxBarManager* BarManager() const;
+  TdxBarControl* Control() const;
+
+  bool AllowClose() const { return FAllowClose; }
+  void SetAllowClose(bool Value);
+  bool AllowCustomizing() const { return FAllowCustomizing; }
+  void SetAllowCustomizing(bool Value) { FAllowCustomizing = Value; }
+  bool AllowQuickCustomizing() const { return FAllowQuickCustomizing; }
+  void SetAllowQuickCustomizing(bool Value);
+  bool AllowReset() const { return FAllowReset; }
+  void SetAllowReset(bool Value) { FAllowReset = Value; }
+  const std::string& Caption() const { return FCaption; }
+  void SetCaption(const std::string& Value);
+  TdxBarDockingStyle DockedDockingStyle() const { return FDockedDockingStyle; }
+  void SetDockedDockingStyle(TdxBarDockingStyle Value);
+  int32_t DockedLeft() const { return FDockedLeft; }
+  void SetDockedLeft(int32_t Value);
+  int32_t DockedTop() const { return FDockedTop; }
+  void SetDockedTop(int32_t Value);
+  TdxBarDockingStyle DockingStyle() const;
+  void SetDockingStyle(TdxBarDockingStyle Value);
+  int32_t FloatLeft() const { return FFloatLeft; }
+  void SetFloatLeft(int32_t Value);
+  int32_t FloatTop() const { return FFloatTop; }
+  void SetFloatTop(int32_t Value);
+  int32_t FloatClientWidth() const { return FFloatClientWidth; }
+  void SetFloatClientWidth(int32_t Value);
+  int32_t FloatClientHeight() const { return FFloatClientHeight; }
+  void SetFloatClientHeight(int32_t Value);
+  TFont* Font() const { return FFont; }
+  void SetFont(TFont* Value) { FFont->Assign(Value); }
+  bool Hidden() const { return FHidden; }
+  void SetHidden(bool Value);
+  bool AutoHidden() const { return FAutoHidden; }
+  void SetAutoHidden(bool Value) { FAutoHidden = Value; }
+  bool IsMainMenu() const { return FIsMainMenu; }
+  void SetIsMainMenu(bool Value);
+  bool LoadedMark() const { return FLoaded; }
+  TdxBarItemLinks* ItemLinks() const { return FItemLinks; }
+  void SetItemLinks(TdxBarItemLinks* Value) { FItemLinks->Assign(Value); }
+  const std::string& Name() const { return FName; }
+  void SetName(const std::string& Value);
+  TdxBarDockingStyles NotDocking() const { return FNotDocking; }
+  void SetNotDocking(TdxBarDockingStyles Value) { FNotDocking = Value; }
+  bool OneOnRow() const { return FOneOnRow; }
+  void SetOneOnRow(bool Value);
+  bool RotateWhenVertical() const { return FRotateWhenVertical; }
+  void SetRotateWhenVertical(bool Value);
+  int32_t Row() const { return FRow; }
+  void SetRow(int32_t Value);
+  bool UseOwnFont() const { return FUseOwnFont; }
+  void SetUseOwnFont(bool Value);
+  bool UseRecentItems() const { return FUseRecentItems; }
+  void SetUseRecentItems(bool Value);
+  bool UseRestSpace() const { return FUseRestSpace; }
+  void SetUseRestSpace(bool Value);
+  bool Visible() const;
+  void SetVisible(bool Value);
+  bool WholeRow() const { return FWholeRow; }
+  void SetWholeRow(bool Value);
+  HFONT VerticalFontHandle() const { return FVertFont; }
+  static void Publish(TPublisher<TdxBar>& p);
+
+  void LockBar(bool Value);
+  bool Locked() const { return FLockUpdate; }
+  bool CanListInToolbarsPopup() const { return FAllowClose && !FIsMainMenu; }
+  bool ExecuteShortCut(TShortCut AShortCut);
+  // Asks, then resets the bar to the stored form's; False when nothing was reset (declined, or no
+  // stored form with this manager and bar).
+  bool Reset();
+  bool ResetWithoutAsking();
+  // Applies the held-back docking style and visibility (the manager's Loaded).
+  void ApplyLoaded();
+  void ManagerFontChanged();
+  void RebuildWindow();
+
+private:
+  void FontChanged(TObject* Sender);
+  void LinksChanged(TObject* Sender);
+  void MarkModified();
+  void ShowWindow();
+  void DockFloatingWindow();
+
+  bool FAllowClose = true;
+  bool FAllowCustomizing = true;
+  bool FAllowQuickCustomizing = true;
+  bool FAllowReset = true;
+  std::string FCaption;
+  TdxBarDockingStyle FDockedDockingStyle = dsTop;
+  int32_t FDockedLeft = 0;
+  int32_t FDockedTop = 0;
+  TdxBarDockingStyle FDockingStyle = dsNone;
+  HFONT FVertFont = nullptr;
+  int32_t FFloatLeft = 0, FFloatTop = 0, FFloatClientWidth = 0, FFloatClientHeight = 0;
+  TFont* FFont = nullptr;
+  bool FHidden = false;
+  bool FAutoHidden = false;
+  bool FIsMainMenu = false;
+  bool FLoaded = false;
+  TdxBarItemLinks* FItemLinks = nullptr;
+  TdxBarDockingStyle FLoadedDockingStyle = dsNone;
+  bool FLoadedVisible = false;
+  bool FLockUpdate = false;
+  std::string FName;
+  TdxBarDockingStyles FNotDocking;
+  bool FOneOnRow = false;
+  bool FRotateWhenVertical = true;
+  int32_t FRow = 0;
+  bool FUseOwnFont = false;
+  bool FUseRecentItems = true;
+  bool FUseRestSpace = false;
+  bool FVisible = false;
+  bool FWholeRow = false;
+  bool FSettingFont = false;
+};
+
+class TdxBars : public TCollection {
+  YOZ_CLASS(TdxBars, TCollection)
+public:
+  explicit TdxBars(TdxBarManager* ABarManager);
+  ~TdxBars() override;
+  TPersistent* GetOwner() override;
+  TdxBar* Items(int Index) const { return static_cast<TdxBar*>(TCollection::Items(Index)); }
+  TdxBar* Add() { return static_cast<TdxBar*>(TCollection::Add()); }
+  TdxBarManager* BarManager() const { return FBarManager; }
+  TdxDockControl* DockControls(TdxBarDockingStyle AStyle) const;
+  int DockingZoneSize() const { return FDockingZoneSize; }
+  bool Loading() const { return FLoading; }
+  void SetLoading(bool Value) { FLoading = Value; }
+  bool Dragging() const { return FDragging; }
+  TdxBarControl* DraggingBarControl() const { return FDragBarControl; }
+  POINT DragOffset() const { return FDragOffset; }
+
+  void DockBar(TdxBarDockingStyle AStyle, TdxBarControl* ABarControl, POINT ScreenPoint);
+  void UndockBar(TdxBarDockingStyle AStyle, TdxBarControl* ABarControl);
+  // The modal loop in which the user drags a bar window.
+  void DragBar(TdxBarControl* ABarControl);
+  // The side a bar dragged to Point would take (dsNone: floating).
+  TdxBarDockingStyle DockingStyleAt(TdxBarControl* ABarControl, POINT Point);
+  // Moves the dragged bar window to a screen point: docks, undocks or moves it.
+  void MoveBar(TdxBarControl* ABarControl, POINT Point, bool TimerFired = false);
+  void CreateDockControls(TCustomForm* AForm);
+  void DockControlDestroyed(TdxDockControl* AControl);
+
+protected:
+  void Update(TCollectionItem* Item) override {}
+
+private:
+  static void CALLBACK DockingTimerProc(HWND, UINT, UINT_PTR, DWORD);
+  void StopDockingTimer();
+
+  TdxDockControl* FDockControls[5] = {};
+  int FDockingZoneSize = 23;
+  TdxBarManager* FBarManager;
+  bool FLoading = false;
+  bool FDragging = false;
+  TdxBarControl* FDragBarControl = nullptr;
+  POINT FDragOffset{};
+  UINT_PTR FDockingTimer = 0;
+  bool FDockingTimerFired = false;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// The popup menu component and the popup-menu links live with the popups; the manager only lists them.
+
+class TdxBarPopupMenu : public TComponent {
+  YOZ_CLASS(TdxBarPopupMenu, TComponent)
+public:
+  explicit TdxBarPopupMenu(TComponent* AOwner) : TComponent(AOwner) {}
+  virtual TdxBarItemLinks* ItemLinks() const { return nullptr; }
+  virtual void ManagerFontChanged() {}
+  // The popup menu's own notice to the designer.
+  virtual void DesignerModified() {}
+};

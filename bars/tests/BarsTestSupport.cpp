@@ -1,0 +1,49 @@
+#include "BarsTestSupport.h"
+
+void TBarsEnvironment::SetUp() {
+  InitForms();
+  dxBarInitialize();
+  RegisterActnListClasses();
+  RegisterImgListClasses();
+  RegisterClass(TForm::StaticClass());
+}
+
+void TBarsEnvironment::TearDown() {
+  dxBarFinalize();
+  DoneForms();
+}
+
+void Pump(int Ms) {
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < DWORD(Ms)) {
+    Application->ProcessMessages();
+    Sleep(1);
+  }
+}
+
+TManagerForm::TManagerForm() : Form(CreateNewForm<TForm>(nullptr)) {
+  Form->SetBounds(50, 50, 400, 300);
+  Manager = new TdxBarManager(Form.get());
+  Manager->SetName("dxBarManager1");
+}
+
+std::map<std::string, int> TCountingControl::Counts;
+int TCountingControl::Live = 0;
+
+TCountingControl::TCountingControl(TdxBarItemLink* ALink) : TdxBarItemControl(ALink) { ++Live; }
+TCountingControl::~TCountingControl() { --Live; }
+
+namespace {
+const TClass CountedClasses[] = {TdxBarButton::StaticClass(), TdxBarEdit::StaticClass(), TdxBarCombo::StaticClass(),
+                                 TdxBarSubItem::StaticClass(), TdxBarListItem::StaticClass(),
+                                 TdxBarContainerItem::StaticClass()};
+}
+
+TCountingControls::TCountingControls() {
+  TCountingControl::Counts.clear();
+  for (TClass c : CountedClasses) dxBarRegisterItem(c, &dxMakeItemControl<TCountingControl>, true);
+}
+
+TCountingControls::~TCountingControls() {
+  for (TClass c : CountedClasses) dxBarRegisterItem(c, nullptr, true);
+}

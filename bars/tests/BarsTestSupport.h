@@ -1,0 +1,58 @@
+#pragma once
+// Helpers shared by the command bars' test programs: the forms library and the bars started for the
+// whole program, a bare form with a manager, message pumping, and an item control that counts the
+// change notices it gets.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "dxBar.h"
+
+class TBarsEnvironment : public ::testing::Environment {
+public:
+  void SetUp() override;
+  void TearDown() override;
+};
+
+void Pump(int Ms);
+
+struct FormDeleter {
+  void operator()(TCustomForm* f) const { TObject::Free(f); }
+};
+using FormPtr = std::unique_ptr<TForm, FormDeleter>;
+
+// A hidden bare form holding one manager.
+struct TManagerForm {
+  FormPtr Form;
+  TdxBarManager* Manager;
+  TManagerForm();
+};
+
+// Counts every notice by name ("Caption", "Enabled", "Down"...), per control; registered for the
+// library's item classes while a test holds a TCountingControls.
+class TCountingControl : public TdxBarItemControl {
+  YOZ_CLASS(TCountingControl, TdxBarItemControl)
+public:
+  explicit TCountingControl(TdxBarItemLink* ALink);
+  ~TCountingControl() override;
+  static std::map<std::string, int> Counts;
+  static int Live;
+  void BeginGroupChanged() override { ++Counts["BeginGroup"]; }
+  void CaptionChanged() override { ++Counts["Caption"]; }
+  void EnabledChanged() override { ++Counts["Enabled"]; }
+  void GlyphChanged() override { ++Counts["Glyph"]; }
+  void ShortCutChanged() override { ++Counts["ShortCut"]; }
+  void VisibleChanged() override { ++Counts["Visible"]; }
+  void Repaint() override { ++Counts["Repaint"]; }
+  void DownChanged() override { ++Counts["Down"]; }
+  void ButtonStyleChanged() override { ++Counts["ButtonStyle"]; }
+  void PaintStyleChanged() override { ++Counts["PaintStyle"]; }
+  void WidthChanged() override { ++Counts["Width"]; }
+};
+
+struct TCountingControls {
+  TCountingControls();
+  ~TCountingControls();
+};

@@ -8,7 +8,8 @@
 #
 # Writes SmallPics.imgl and NewMail.imgl (image-list data: int32 width, height and count, then one
 # 32-bit BMP holding the images side by side, its alpha byte marking transparency) and yOZ.ico
-# (32 x 32 and 16 x 16, 32-bit with alpha).
+# (32 x 32 and 16 x 16, 32-bit with alpha), About.bmp (150 x 279, 24-bit), Maker.jpg (110 x 41,
+# baseline JPEG) and Clear.bmp (16 x 16, 24-bit, fuchsia transparent).
 #
 # Every picture is a list of shapes on a 16 x 16 grid, painted in order with 4 x 4 samples a pixel so
 # edges come out smooth at any size.

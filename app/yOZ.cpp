@@ -12,6 +12,7 @@
 #include "yOZDepartments.h"
 #include "yOZStatuses.h"
 #include "yOZUsers.h"
+#include "yOZMessages.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitForms();
@@ -21,11 +22,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->Initialize();
     Application->SetTitle("yOZ");
     Application->CreateForm(frmMain);
-    // The settings and message windows join here as they are built.
+    // The settings and inbox windows join here as they are built.
     Application->CreateForm(frmyOZDepartments);
     Application->CreateForm(frmyOZStatuses);
     Application->CreateForm(frmyOZUsers);
     Application->CreateForm(frmSelectStatus);
+    Application->CreateForm(frmyOZMessages);
     Application->CreateForm(frmSelectDepartment);
     MainDialogs.Departments = [] { frmyOZDepartments->ShowModal(); };
     MainDialogs.Statuses = [] { frmyOZStatuses->ShowModal(); };

@@ -26,7 +26,7 @@ TBitmap* Arrow(int Which) {
 
 void RzSpnEdtInitialize() {
   for (int i = 0; i < 4; ++i) Arrow(i);
-  RegisterClasses({TRzSpinEdit::StaticClass(), TRzSpinButtons::StaticClass()});
+  RegisterClasses({TRzSpinEdit::StaticClass(), TRzSpinButtons::StaticClass(), TRzRapidFireButton::StaticClass()});
 }
 
 void RzSpnEdtFinalize() {

@@ -100,7 +100,7 @@ echo "ok: both boards up"
 # --- users ---------------------------------------------------------------------------------------
 alice click-tool "$all" $tool_users 13 || fail "clicking Users"
 alice wait "$users" 5000 || fail "no users dialog"
-alice click-item "$users" BOB || fail "clicking BOB"
+alice click-entry "$users" BOB || fail "clicking BOB"
 alice click-edit "$users" 4 || fail "clicking the extension"   # edits by place: name, login, comment, extension
 alice key "$users" END && alice key "$users" BACK*20 && alice type "$users" 4711 || fail "typing the extension"
 alice pick "$users" 2 Sales || fail "picking Sales"             # combos by place: status, department
@@ -111,7 +111,7 @@ until_shows '^BOB\|[^|]*\|[^|]*\|4711\|Sales\|' bob board "$all" || fail "board 
 echo "ok: an administrator's update of BOB reaches BOB's board"
 
 # The only administrator cannot delete herself.
-alice click-item "$users" ALICE || fail "clicking ALICE"
+alice click-entry "$users" ALICE || fail "clicking ALICE"
 alice click-button "$users" '&Delete' || fail "Delete"
 text=$(alice answer Error OK) || fail "no refusal box"
 [ "$text" = "This user is the only Administrator within yOZ.||Please make another user and Administrator before deleting this user" ] \
@@ -120,10 +120,10 @@ alice record 'Y:\' ALICE >/dev/null || fail "ALICE was deleted"
 echo "ok: the only administrator is refused"
 
 # BOB becomes an administrator; CAROL goes after the question.
-alice click-item "$users" BOB && alice click-button "$users" Administrator && alice click-button "$users" '&Update' \
+alice click-entry "$users" BOB && alice click-button "$users" Administrator && alice click-button "$users" '&Update' \
   || fail "making BOB an administrator"
 [ "$(alice record 'Y:\' BOB | cut -d'|' -f6)" = 1 ] || fail "BOB is no administrator"
-alice click-item "$users" CAROL && alice click-button "$users" '&Delete' || fail "deleting CAROL"
+alice click-entry "$users" CAROL && alice click-button "$users" '&Delete' || fail "deleting CAROL"
 text=$(alice answer Information Yes) || fail "no question"
 [ "$text" = 'Are you sure you want to delete "CAROL "' ] || fail "question: $text"
 alice record 'Y:\' CAROL >/dev/null && fail "CAROL is still there"
@@ -143,10 +143,10 @@ alice click-tool "$all" $tool_departments 13 && alice wait "$deps" 5000 || fail 
 alice click-edit "$deps" 1 && alice type "$deps" Finance && alice click-button "$deps" '&Add' || fail "adding Finance"
 [ "$(alice list "$deps" | tr '\n' ' ')" = "Finance Sales Support " ] || fail "departments: $(alice list "$deps")"
 [ "$(bob_lists filter 'Please select Department')" = "Finance Sales Support " ] || fail "BOB's picker lacks Finance"
-alice click-item "$deps" Finance && alice click-edit "$deps" 1 && alice key "$deps" END && alice key "$deps" BACK*30 \
+alice click-entry "$deps" Finance && alice click-edit "$deps" 1 && alice key "$deps" END && alice key "$deps" BACK*30 \
   && alice type "$deps" 'Finance UK' && alice click-button "$deps" '&Update' || fail "renaming Finance"
 [ "$(bob_lists filter 'Please select Department')" = "Finance UK Sales Support " ] || fail "BOB's picker lacks Finance UK"
-alice click-item "$deps" 'Finance UK' && alice click-button "$deps" '&Delete' || fail "deleting Finance UK"
+alice click-entry "$deps" 'Finance UK' && alice click-button "$deps" '&Delete' || fail "deleting Finance UK"
 text=$(alice answer Information Yes) || fail "no question"
 [ "$text" = 'Are you sure you want to delete the Department "Finance UK"' ] || fail "question: $text"
 [ "$(bob_lists filter 'Please select Department')" = "Sales Support " ] || fail "BOB's picker keeps Finance UK"
@@ -159,13 +159,13 @@ alice click-edit "$stats" 1 && alice type "$stats" Training && alice click-butto
 # BOB chooses it with one click; ALICE's board shows it.
 bob key "$all" ctrl+C && bob wait 'Please select status' 5000 || fail "no status picker"
 bob list 'Please select status' | grep -qx Training || fail "BOB's picker lacks Training"
-bob click-item 'Please select status' Training || fail "clicking Training"
+bob click-entry 'Please select status' Training || fail "clicking Training"
 bob gone 'Please select status' 5000 || fail "one click did not choose"
 until_shows '^BOB\|Training\|' alice board "$all" || fail "board 1 does not show BOB in Training"
-alice click-item "$stats" Training && alice click-edit "$stats" 1 && alice key "$stats" END && alice key "$stats" BACK*30 \
+alice click-entry "$stats" Training && alice click-edit "$stats" 1 && alice key "$stats" END && alice key "$stats" BACK*30 \
   && alice type "$stats" Course && alice click-button "$stats" '&Update' || fail "renaming Training"
 bob_lists ctrl+C 'Please select status' | grep -q ' Course ' || fail "BOB's picker lacks Course"
-alice click-item "$stats" Course && alice click-button "$stats" '&Delete' || fail "deleting Course"
+alice click-entry "$stats" Course && alice click-button "$stats" '&Delete' || fail "deleting Course"
 text=$(alice answer Information Yes) || fail "no question"
 [ "$text" = 'Are you sure you want to delete the Status "Course"' ] || fail "question: $text"
 bob_lists ctrl+C 'Please select status' | grep -q 'Course' && fail "BOB's picker keeps Course"
@@ -175,7 +175,7 @@ echo "ok: statuses added, renamed and deleted on machine 1 reach machine 2's pic
 
 # --- the department picker filters BOB's board; its Close with no row removes the filter -----------
 bob click-tool "$all" $tool_filter 13 && bob wait 'Please select Department' 5000 || fail "no department picker"
-bob click-item 'Please select Department' Sales || fail "clicking Sales"
+bob click-entry 'Please select Department' Sales || fail "clicking Sales"
 bob wait 'yOZ - Filtered on Sales' 5000 || fail "no filtered caption"
 [ "$(bob board 'yOZ - Filtered on Sales' | cut -d'|' -f1 | sort | tr '\n' ' ')" = "ALICE BOB " ] \
   || fail "Sales shows: $(bob board 'yOZ - Filtered on Sales')"

@@ -205,6 +205,45 @@ TEST_F(OvcComboTest, FocusAndWheelEvents) {
   EXPECT_EQ(Ev.Wheel, (std::vector<int>{120, -120}));
 }
 
+TEST_F(OvcComboTest, AttachedLabelFollowsTheCombo) {
+  TTestCombo* c = MakeCombo();
+  c->SetName("cboPlace");
+  Form->Show();
+  Pump(20);
+  c->LabelInfo()->SetVisible(true);
+  TOvcAttachedLabel* l = c->AttachedLabel();
+  EXPECT_EQ(l->Name(), "cboPlaceLabel1");
+  EXPECT_EQ(l->Caption(), "cboPlace");
+  EXPECT_EQ(l->Parent(), Form);
+  EXPECT_EQ(l->Control(), c);
+  EXPECT_EQ(l->Left(), c->Left());
+  EXPECT_LT(l->Top() + l->Height(), c->Top() + 1);   // above the combo
+  // Moving the combo moves the label along.
+  c->SetBounds(40, 80, 200, 21);
+  Pump(30);
+  EXPECT_EQ(l->Left(), 40 + c->LabelInfo()->OffsetX());
+  EXPECT_EQ(l->Top(), 80 + c->LabelInfo()->OffsetY());
+  // Moving the label records new offsets.
+  l->SetBounds(10, 60, l->Width(), l->Height());
+  Pump(30);
+  EXPECT_EQ(c->LabelInfo()->OffsetX(), -30);
+  EXPECT_EQ(c->LabelInfo()->OffsetY(), -20);
+  EXPECT_EQ(l->Left(), 10);
+  // Hidden and shown with the combo; gone when switched off.
+  c->SetVisible(false);
+  EXPECT_FALSE(l->Visible());
+  c->SetVisible(true);
+  EXPECT_TRUE(l->Visible());
+  c->LabelInfo()->SetVisible(false);
+  EXPECT_EQ(Form->FindComponent("cboPlaceLabel1"), nullptr);
+  EXPECT_THROW(c->AttachedLabel(), EOvcException);
+  // A label freed by someone else is let go.
+  c->LabelInfo()->SetVisible(true);
+  TObject::Free(c->AttachedLabel());
+  EXPECT_FALSE(c->LabelInfo()->Visible());
+  EXPECT_THROW(c->AttachedLabel(), EOvcException);
+}
+
 // ---------------------------------------------------------------------------------------------------
 // The colour combo
 

@@ -287,6 +287,19 @@ TEST(LocatorTest, FormResourceRoundTripAndDamagedData) {
   std::unique_ptr<TLocatorHolder> h(ReadHolder(HexOf(bytes.data(), bytes.size())));
   EXPECT_EQ(h->Root()->Path(), tree.Path("x\\y"));
   EXPECT_EQ(PidlCompare(h->Root()->Pidl(), deep.get()), 0);
+  // Through the form text writer and back: the same place.
+  TWriter w;
+  w.Prefix = "Root";
+  h->Root()->DefineProperties(&w);
+  EXPECT_EQ(w.Text().rfind("Root.Pidl = {00", 0), 0u) << w.Text();
+  std::unique_ptr<TLocatorHolder> again(
+      static_cast<TLocatorHolder*>(ReadComponentFromText("object H: TLocatorHolder\n" + w.Text() + "end\n", nullptr)));
+  EXPECT_EQ(again->Root()->Path(), tree.Path("x\\y"));
+  // A locator without a place writes nothing.
+  TWriter empty;
+  TPTShellLocator none;
+  none.DefineProperties(&empty);
+  EXPECT_EQ(empty.Text(), "");
 
   // Kind 0 with size 0 is the desktop by special folder; any other kind is a CSIDL byte.
   h.reset(ReadHolder("0000000000"));

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "Dialogs.h"
+#include "StdCtrls.h"
 #include "ShellTestSupport.h"
 #include "UPTShellControls.h"
 
@@ -145,6 +146,21 @@ TEST(ContextMenuTest, VerbsDeleteAndUnknownVerbs) {
   ASSERT_HRESULT_SUCCEEDED(folder->ParseDisplayName(nullptr, nullptr, const_cast<wchar_t*>(L"victim.txt"), &eaten, &item, nullptr));
   PidlPtr holdItem(item);
 
+  // A folder's menu lists its verbs too.
+  tree.Folder("sub");
+  LPITEMIDLIST sub = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(folder->ParseDisplayName(nullptr, nullptr, const_cast<wchar_t*>(L"sub"), &eaten, &sub, nullptr));
+  PidlPtr holdSub(sub);
+  {
+    TPTShellContextMenu folderMenu;
+    ASSERT_TRUE(folderMenu.Build(nullptr, folder, {sub}, CMF_EXPLORE));
+    std::vector<std::string> folderVerbs = folderMenu.Verbs();
+    EXPECT_NE(std::find(folderVerbs.begin(), folderVerbs.end(), "open"), folderVerbs.end());
+    EXPECT_NE(std::find(folderVerbs.begin(), folderVerbs.end(), "delete"), folderVerbs.end());
+    EXPECT_FALSE(folderMenu.Build(nullptr, folder, {}, CMF_NORMAL));   // no items, no menu
+    EXPECT_EQ(folderMenu.Handle(), nullptr);
+  }
+
   TPTShellContextMenu menu;
   ASSERT_TRUE(menu.Build(nullptr, folder, {item}, CMF_NORMAL));
   std::vector<std::string> verbs = menu.Verbs();
@@ -204,6 +220,10 @@ public:
   }
   HRESULT STDMETHODCALLTYPE InvokeCommand(CMINVOKECOMMANDINFO*) override { return S_OK; }
   HRESULT STDMETHODCALLTYPE GetCommandString(UINT_PTR Cmd, UINT Kind, UINT*, LPSTR Name, UINT Max) override {
+    if (Kind == GCS_HELPTEXTA) {
+      lstrcpynA(Name, ("help for " + std::to_string(Cmd)).c_str(), int(Max));
+      return S_OK;
+    }
     if (Kind != GCS_VERBA) return E_INVALIDARG;
     const char* v = Cmd == 0 ? "sendto" : Cmd == 1 ? "other" : nullptr;
     if (!v) return E_INVALIDARG;
@@ -290,6 +310,39 @@ TEST(ContextMenuTest, SendToIsFoundByItsOwnMenuAndFilled) {
   di.itemState = 0;
   Send(menu, WM_DRAWITEM, 0, LPARAM(&di));
   EXPECT_EQ(GetPixel(di.hDC, 2, 1), GetSysColor(COLOR_MENU));
+
+  // Selecting a shell command hands its help text to the hint; the controls' own items do not.
+  struct H {
+    std::vector<std::string> Hints;
+    void Hint(TObject*, const std::string& S) { Hints.push_back(S); }
+  } h;
+  menu.OnHint = TPTMenuHintEvent(&h, &H::Hint);
+  Send(menu, WM_MENUSELECT, MAKEWPARAM(PTFirstShellCommand + 6, MF_STRING), LPARAM(fake.Other));
+  Send(menu, WM_MENUSELECT, MAKEWPARAM(1, MF_OWNERDRAW), LPARAM(fake.SendTo));
+  Send(menu, WM_MENUSELECT, MAKEWPARAM(PTFirstShellCommand, MF_POPUP), LPARAM(nullptr));
+  EXPECT_EQ(h.Hints, std::vector<std::string>{"help for 6"});
+}
+
+TEST(ContextMenuTest, TrackReturnsTheChosenCommand) {
+  TFakeMenu fake;
+  TPTShellContextMenu menu;
+  menu.Build(nullptr, &fake, CMF_NORMAL);
+  AppendMenuA(menu.Handle(), MF_STRING, PTFirstShellCommand + 9, "Nine");
+  // Keys waiting in the queue choose the last item; a watchdog closes the menu should they not.
+  std::atomic<bool> done{false};
+  std::thread watchdog([&] {
+    for (int i = 0; i < 50 && !done; ++i) Sleep(100);
+    if (!done) EndMenu();
+  });
+  DWORD self = GetCurrentThreadId();
+  for (UINT key : {UINT(VK_UP), UINT(VK_RETURN)}) {
+    PostThreadMessageA(self, WM_KEYDOWN, key, 1);
+    PostThreadMessageA(self, WM_KEYUP, key, 0xC0000001);
+  }
+  UINT chosen = menu.Track(100, 100);
+  done = true;
+  watchdog.join();
+  EXPECT_EQ(chosen, PTFirstShellCommand + 9);
 }
 
 TEST(ContextMenuTest, ManySendToEntriesStayBelowTheShellCommands) {
@@ -330,6 +383,47 @@ TEST(NewFolderTest, UniqueNamesRefusalsAndWarnings) {
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_NE(shown[0].find("Unable to create the folder '" + tree.Path("gone\\deeper\\New Folder") + "'"), std::string::npos);
   MessageDlgHook = nullptr;
+}
+
+TEST(SharedRoutinesTest, PathsTimesStylesAndScrolling) {
+  for (auto [path, want] : std::vector<std::pair<std::string, bool>>{{"C:\\", false}, {"C:\\a", true}, {"abc", false}, {"abcd", true}})
+    EXPECT_EQ(IsLongerThanRoot(path), want) << path;
+  SYSTEMTIME st{2024, 2, 0, 29, 13, 45, 10, 0};
+  FILETIME local, utc;
+  SystemTimeToFileTime(&st, &local);
+  LocalFileTimeToFileTime(&local, &utc);
+  EXPECT_NEAR(FileTimeToDateTimeLocal(utc), SystemTimeToDateTime(st), 1e-6);
+  try {
+    RaiseSystemError(ERROR_FILE_NOT_FOUND);
+    ADD_FAILURE() << "no exception";
+  } catch (const Exception& e) {
+    EXPECT_EQ(e.Message, SysErrorMessage(ERROR_FILE_NOT_FOUND));
+  }
+
+  FormPtr f(new TForm(nullptr));
+  f->SetBounds(30, 30, 200, 160);
+  auto* box = new TListBox(f.get());
+  box->SetParent(f.get());
+  box->SetBounds(0, 0, 150, 100);
+  f->Show();
+  EXPECT_EQ(ControlWindow(box), f->Handle());
+  EXPECT_EQ(ControlWindow(nullptr), nullptr);
+  SetWindowStyleBits(box->Handle(), WS_TABSTOP, false);
+  EXPECT_FALSE(GetWindowLongA(box->Handle(), GWL_STYLE) & WS_TABSTOP);
+  SetWindowStyleBits(box->Handle(), WS_TABSTOP, true);
+  EXPECT_TRUE(GetWindowLongA(box->Handle(), GWL_STYLE) & WS_TABSTOP);
+  // Room to scroll: one line down moves the top; without room nothing moves.
+  box->Items()->Add("only");
+  ScrollControl(box, 1, SB_LINEDOWN);
+  EXPECT_EQ(SendMessageA(box->Handle(), LB_GETTOPINDEX, 0, 0), 0);
+  for (int i = 0; i < 40; ++i) box->Items()->Add("line " + std::to_string(i));
+  ScrollControl(box, 1, SB_LINEDOWN);
+  EXPECT_EQ(SendMessageA(box->Handle(), LB_GETTOPINDEX, 0, 0), 1);
+  UINT lines = 0;
+  SystemParametersInfoA(SPI_GETWHEELSCROLLLINES, 0, &lines, 0);
+  DragScroll(box, 1, SB_LINEDOWN, SB_PAGEDOWN);
+  if (lines != WHEEL_PAGESCROLL) EXPECT_EQ(SendMessageA(box->Handle(), LB_GETTOPINDEX, 0, 0), LRESULT(1 + lines));
+  else EXPECT_GT(SendMessageA(box->Handle(), LB_GETTOPINDEX, 0, 0), 1);
 }
 
 }  // namespace

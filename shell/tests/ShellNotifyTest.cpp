@@ -120,7 +120,9 @@ TEST(ChangeHandlerTest, CommandNotTakenInTimeIsWithdrawn) {
   int slot = -1;
   ASSERT_TRUE(thread->AddWatch(f, Names, false, slot));
   ASSERT_EQ(slot, 0);
-  // The thread cannot answer for longer than the caller waits.
+  // The thread cannot answer for longer than the caller waits. It is first let back into its wait,
+  // so it is not stopped while it holds the table's lock.
+  Sleep(200);
   ASSERT_NE(SuspendThread(thread->Handle()), DWORD(-1));
   DWORD start = GetTickCount();
   EXPECT_FALSE(thread->AddWatch(f, Names, false, slot));

@@ -8,11 +8,14 @@
 
 #include "Dialogs.h"
 #include "KLNStringUtils.h"
+#include "OvcURL.h"
 #include "RzCommon.h"
+#include "RzSplit.h"
 #include "StBase.h"
 #include "StVInfo.h"
 #include "SysUtils.h"
 #include "WinUtils.h"
+#include "dxfLabel.h"
 #include "yOZMessages.h"
 
 TyOZFile* yOZFile = nullptr;
@@ -75,6 +78,9 @@ void yOZInitializeUnits() {
   UPTFrameInitialize();
   UPTSplitterInitialize();
   RzCommonInitialize();
+  RzSplitInitialize();
+  dxfLabelInitialize();
+  OvcURLInitialize();
   RegisterClass(TfrmMain::StaticClass());
   yOZMessagesInitialize();
   StoreMessageBox = StoreBox;

@@ -9,10 +9,11 @@
 #include "StBase.h"
 #include "StShBase.h"
 #include "UPTSplitter.h"
+#include "dxfLabel.h"
 #include "yOZDepartments.h"
+#include "yOZMessages.h"
 #include "yOZStatuses.h"
 #include "yOZUsers.h"
-#include "yOZMessages.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitForms();
@@ -41,6 +42,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     code = 1;
   }
   DoneForms();
+  dxfLabelFinalize();
   UPTSplitterFinalize();
   StShBaseFinalize();
   StBaseFinalize();

@@ -298,7 +298,8 @@ void TdxBarItemLink::DestroyControl() {
 bool TdxBarItemLink::IsAccel(uint16_t Key, TShiftState Shift) const {
   int pos = dxAccelCharPos(Caption());
   if (pos == 0) return false;
-  char ch = Caption()[size_t(pos) - 1];
+  // A letter is its key whatever its case: "&File" answers Alt+F, not Alt+Shift+F.
+  char ch = char(tolower(uint8_t(Caption()[size_t(pos) - 1])));
   SHORT scan = VkKeyScanA(ch);
   if (scan == -1 || LOBYTE(scan) != Key) return false;
   TShiftState expected;

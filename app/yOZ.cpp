@@ -4,12 +4,14 @@
 #include "Alerts.h"
 #include "Forms.h"
 #include "Main.h"
+#include "QDAbout.h"
 #include "SelectDepartment.h"
 #include "SelectStatus.h"
 #include "StBase.h"
 #include "StShBase.h"
 #include "UPTSplitter.h"
 #include "dxfLabel.h"
+#include "yOZComments.h"
 #include "yOZDepartments.h"
 #include "yOZMessages.h"
 #include "yOZStatuses.h"
@@ -26,6 +28,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     // The settings and inbox windows join here as they are built.
     Application->CreateForm(frmyOZDepartments);
     Application->CreateForm(frmyOZStatuses);
+    Application->CreateForm(frmyOZComments);
     Application->CreateForm(frmyOZUsers);
     Application->CreateForm(frmSelectStatus);
     Application->CreateForm(frmyOZMessages);
@@ -36,6 +39,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     MainDialogs.SelectStatus = PickCustomStatus;
     MainDialogs.SelectDepartment = [] { frmSelectDepartment->ShowModal(); };
     MainDialogs.Alerts = ViewAlertList;
+    MainDialogs.Comments = [] { frmyOZComments->ShowModal(); };
+    MainDialogs.About = ShowAboutBox;
     Application->Run();
   } catch (...) {
     Application->HandleException(Application);

@@ -9,6 +9,7 @@
 #include "DialogTestSupport.h"
 #include "SelectDepartment.h"
 #include "SelectStatus.h"
+#include "FormFields.h"
 #include "KLNStringUtils.h"
 #include "SysUtils.h"
 #include "WinUtils.h"
@@ -461,6 +462,24 @@ TEST_F(AdminDialogs, EveryControlIsInSight) {
     }
     d->Hide();
   }
+}
+
+TEST_F(AdminDialogs, DepartmentDeletedMeanwhileKeepsTheFilterAsItWas) {
+  Start();
+  std::string caption = Form->Caption();
+  WhenModal([&] {
+    // Another machine deletes Sales while the picker shows it.
+    TStringList names;
+    yOZDepartment->FillDepartmentList(&names);
+    yOZDepartment->DeleteDepartment(EntryKey(&names, ItemOf(&names, "Sales")));
+    ClickItem(frmSelectDepartment->ListBoxSelectDepartment, "Sales");
+  });
+  Form->actFilterDepartment->Execute();
+  ASSERT_EQ(Boxes.Shown.size(), 1u);  // the store's error box
+  EXPECT_EQ(Boxes.Shown[0].Type, mtError);
+  EXPECT_FALSE(yOZDepartment->FilterActive);
+  EXPECT_EQ(Form->Caption(), caption);
+  EXPECT_EQ(Form->Board()->RowCount(), 3);
 }
 
 }  // namespace

@@ -5,8 +5,10 @@
 #include "ActnList.h"
 #include "Alerts.h"
 #include "AppTestSupport.h"
+#include "QDAbout.h"
 #include "SelectDepartment.h"
 #include "SelectStatus.h"
+#include "yOZComments.h"
 #include "yOZDepartments.h"
 #include "yOZStatuses.h"
 #include "yOZUsers.h"
@@ -24,6 +26,7 @@ static void Free(F*& Var) {
 void MakeDialogs() {
   Make(frmyOZDepartments);
   Make(frmyOZStatuses);
+  Make(frmyOZComments);
   Make(frmyOZUsers);
   Make(frmSelectStatus);
   Make(frmSelectDepartment);
@@ -33,6 +36,8 @@ void MakeDialogs() {
   MainDialogs.SelectStatus = PickCustomStatus;
   MainDialogs.SelectDepartment = [] { frmSelectDepartment->ShowModal(); };
   MainDialogs.Alerts = ViewAlertList;
+  MainDialogs.Comments = [] { frmyOZComments->ShowModal(); };
+  MainDialogs.About = ShowAboutBox;
 }
 
 void FreeDialogs() {
@@ -40,6 +45,7 @@ void FreeDialogs() {
   Free(frmSelectDepartment);
   Free(frmSelectStatus);
   Free(frmyOZUsers);
+  Free(frmyOZComments);
   Free(frmyOZStatuses);
   Free(frmyOZDepartments);
   Application->ProcessMessages();

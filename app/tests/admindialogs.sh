@@ -183,4 +183,18 @@ bob click-tool 'yOZ - Filtered on Sales' $tool_filter 13 && bob wait 'Please sel
 bob click-button 'Please select Department' '&Close' || fail "Close"
 bob wait "$all" 5000 || fail "the filter stayed"
 echo "ok: the department picker filters the board, its Close removes the filter"
+# --- BOB's comment reaches ALICE's board; the about box --------------------------------------------
+bob key "$all" ctrl+T && bob wait Comments 5000 || fail "no comment dialog"
+bob type Comments 'back at three' || fail "typing the comment"
+shot comment-dialog
+bob click-button Comments '&Ok' && bob gone Comments 5000 || fail "Ok"
+until_shows '^BOB\|.*\|back at three$' alice board "$all" || fail "board 1 does not show BOB's comment"
+[ "$(alice record 'Y:\' BOB | cut -d'|' -f5)" = "back at three" ] || fail "BOB's stored comment"
+echo "ok: a comment set on machine 2 shows on machine 1's board"
+
+alice key "$all" alt+H && alice key "$all" ENTER || fail "opening Help > About"
+alice wait About 5000 || fail "no about box"
+shot about-box
+alice click-button About '&Ok' && alice gone About 5000 || fail "closing the about box"
+echo "ok: the about box opens from the Help menu and closes with Ok"
 echo "administration dialogs: all steps passed"

@@ -13,6 +13,7 @@
 #include "StVInfo.h"
 #include "SysUtils.h"
 #include "WinUtils.h"
+#include "yOZMessages.h"
 
 TyOZFile* yOZFile = nullptr;
 TYOZStatus* yOZStatus = nullptr;
@@ -75,6 +76,7 @@ void yOZInitializeUnits() {
   UPTSplitterInitialize();
   RzCommonInitialize();
   RegisterClass(TfrmMain::StaticClass());
+  yOZMessagesInitialize();
   StoreMessageBox = StoreBox;
 }
 

@@ -47,7 +47,6 @@ struct TMainDialogs {
   std::function<void()> Statuses;
   std::function<void()> Settings;
   std::function<void(const std::string& Product, const std::string& Version, const std::string& Contact)> About;
-  std::function<void()> SendMessage;
   std::function<void()> InBox;
   std::function<void()> SelectDepartment;
   std::function<void(TyOZAlert* Alerts)> Alerts;

@@ -5,6 +5,8 @@
 #include "Main.h"
 #include "StVInfo.h"
 #include "SysUtils.h"
+#include "WinUtils.h"
+#include "yOZMessages.h"
 
 namespace {
 
@@ -90,8 +92,25 @@ void TfrmMain::actFilterDepartmentExecute(TObject*) {
   if (MainDialogs.SelectDepartment) MainDialogs.SelectDepartment();
 }
 void TfrmMain::actSendMessageExecute(TObject*) {
-  if (MainDialogs.SendMessage) MainDialogs.SendMessage();
+  const int row = Board()->SelectedIndex();
+  if (!frmyOZMessages || row < 0) return;
+  tmrUpdateListView->SetEnabled(false);
+  {
+    // Back on even when a name cannot be looked up: the board would stop following the others.
+    struct TRestart {
+      TTimer* Timer;
+      ~TRestart() { Timer->SetEnabled(true); }
+    } restart{tmrUpdateListView};
+    frmyOZMessages->SetCaption("Send Message...");
+    frmyOZMessages->lblFrom->SetCaption(yOZMessage->LookUpUser(GetLogInName()));
+    const std::string login = Board()->Row(row).SubItem(bsLogInName);
+    frmyOZMessages->lblTo->SetCaption(yOZMessage->LookUpUser(login));
+    frmyOZMessages->lblToComputerName->SetCaption(login);
+    frmyOZMessages->lblReceived->SetCaption(DateTimeToStr(Now()));
+  }
+  frmyOZMessages->ShowModal();
 }
+
 void TfrmMain::actVeiwInBoxExecute(TObject*) {
   if (MainDialogs.InBox) MainDialogs.InBox();
 }

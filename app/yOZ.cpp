@@ -6,6 +6,7 @@
 #include "StBase.h"
 #include "StShBase.h"
 #include "UPTSplitter.h"
+#include "yOZMessages.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitForms();
@@ -15,7 +16,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->Initialize();
     Application->SetTitle("yOZ");
     Application->CreateForm(frmMain);
-    // The settings, administration, picker and message windows join here as they are built.
+    // The settings, administration, picker and inbox windows join here as they are built.
+    Application->CreateForm(frmyOZMessages);
     Application->Run();
   } catch (...) {
     Application->HandleException(Application);

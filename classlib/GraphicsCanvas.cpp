@@ -23,8 +23,10 @@ TCanvas::~TCanvas() {
   DeleteCriticalSection(&FLock);
 }
 
+// Code that draws on the handle itself (DrawText, ExtTextOut...) gets the canvas's font, pen and brush
+// selected, as the canvas's own drawing does.
 HDC TCanvas::Handle() {
-  RequiredState(csHandleValid);
+  RequiredState(csHandleValid | csFontValid | csPenValid | csBrushValid);
   return FHandle;
 }
 

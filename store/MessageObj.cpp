@@ -90,7 +90,8 @@ std::vector<TShownMessage> TYOZMessage::NewMessages() {
   TMessageRec msg;
   while (MessageFile->GetNext(msg.Data, 8, 16, "")) {
     if (msg.ToLogInName() != login || msg.MsgStatus() != "New") continue;
-    shown.push_back({"Read Message...", MessageFile->LastKey, msg.FromName(), msg.ToName(), msg.Subject(), msg.Body()});
+    shown.push_back({"Read Message...", MessageFile->LastKey, msg.FromName(), msg.ToName(), msg.Subject(), msg.Body(),
+                     msg.Sent()});
   }
   return shown;
 }

@@ -82,6 +82,7 @@ struct TShownMessage {
   std::string ToName;   // lblTo
   std::string Subject;  // txtSubject
   std::string Body;     // MemoMessage
+  std::string Sent;     // lblReceived: when the sender sent it
 };
 
 class IReadMessageDialog {

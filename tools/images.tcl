@@ -297,9 +297,16 @@ dict set pics 18 [list \
     {#6d6d6d {rect 0.5 4 12.5 14 0.6}} {#fffaf0 {rect 1.4 4.9 11.6 13.1 0}} \
     {#6d6d6d {line 1.4 5 6.5 9.5 0.8} {line 11.6 5 6.5 9.5 0.8}} \
     {#2e7d32 {line 9 2.5 13 2.5 1.8} {poly {12 0 15.8 2.5 12 5}}}]
-# 19, 20 (not used by any command) grey dots.
-dict set pics 19 [dict get $pics 13]
-dict set pics 20 [dict get $pics 13]
+# 19 Delete message: a letter struck out by a red cross.
+dict set pics 19 [list \
+    {#6d6d6d {rect 0.5 3 12.5 13 0.6}} {#fffaf0 {rect 1.4 3.9 11.6 12.1 0}} \
+    {#6d6d6d {line 1.4 4 6.5 8.5 0.8} {line 11.6 4 6.5 8.5 0.8}} \
+    {#c62828 {line 7.5 7.5 15 15 2.2} {line 15 7.5 7.5 15 2.2}}]
+# 20 Retain message: a letter held by a blue clip.
+dict set pics 20 [list \
+    {#6d6d6d {rect 0.5 3 12.5 13 0.6}} {#fffaf0 {rect 1.4 3.9 11.6 12.1 0}} \
+    {#6d6d6d {line 1.4 4 6.5 8.5 0.8} {line 11.6 4 6.5 8.5 0.8}} \
+    {#1565c0 {rect 11 0.5 14.5 11 1.6}} {#fffaf0 {rect 12.2 1.7 13.3 9.6 0.5}}]
 # 21 In-box: a tray holding a letter.
 dict set pics 21 [list \
     {#fffaf0 {rect 4 1 12 9 0}} {#9e9e9e {line 5.5 3.5 10.5 3.5 0.7} {line 5.5 5.5 10.5 5.5 0.7}} \

@@ -120,12 +120,24 @@ until_shows '^BOB\|DND\|' drive "$M1" alice board "$all" || fail "board 1 does n
 [ "$(drive "$M1" alice user 'Y:\' ALICE | cut -d'|' -f1)" = "Available" ] || fail "BOB changed ALICE"
 echo "ok: a user who is not an administrator changes only himself"
 
-# Alice writes Bob a message: Bob's board announces it at its next look at the message file.
-drive "$M1" alice send 'Y:\' BOB ALICE 'Lunch?' 'At noon in the canteen' || fail "sending a message"
-for i in $(seq 50); do grep -q 'You have a new yOZ message' "$out/dialogs-2.log" 2>/dev/null && break; sleep 0.2; done
-grep -q '^Information|OK|OK|You have a new yOZ message$' "$out/dialogs-2.log" || fail "no announcement on machine 2"
+# Alice writes Bob a message as a person does: a double click on his row opens Send Message...; she
+# types the subject, Tab, two lines of text, and sends with Ctrl+S.
+send_to_bob() {  # send_to_bob <subject> <text with \n>
+  drive "$M1" alice dblclick-row "$all" BOB || fail "double-clicking BOB's row"
+  drive "$M1" alice wait 'Send Message...' 5000 || fail "no Send Message... dialog"
+  drive "$M1" alice type 'Send Message...' "$1\t$2" || fail "typing the message"
+  drive "$M1" alice key 'Send Message...' ctrl+S || fail "Ctrl+S in the send dialog"
+  drive "$M1" alice gone 'Send Message...' 5000 || fail "the send dialog stayed open"
+}
+announcements() { grep -c '^Information|OK|OK|You have a new yOZ message$' "$out/dialogs-2.log" 2>/dev/null || true; }
+send_to_bob 'Lunch?' 'At noon\nin the canteen'
+[ "$(drive "$M1" alice messages 'Y:\' BOB)" = '0000000001|New|ALICE|Lunch?|At noon\r\nin the canteen' ] \
+  || fail "stored: $(drive "$M1" alice messages 'Y:\' BOB)"
+# Bob's board announces it at its next look at the message file.
+for i in $(seq 50); do [ "$(announcements)" = 1 ] && break; sleep 0.2; done
+[ "$(announcements)" = 1 ] || fail "no announcement on machine 2"
 grep -q 'new yOZ message' "$out/dialogs-1.log" 2>/dev/null && fail "machine 1 announced Bob's message"
-echo "ok: a new message is announced on the receiver's board only"
+echo "ok: a message typed into Send Message... is announced on the receiver's board only"
 
 # The department tree filters Alice's board and captions her window.
 drive "$M1" alice click-tree "$all" Sales || fail "clicking Sales"
@@ -170,4 +182,21 @@ rm -f "$share/yOZDB31.smd"
 [ "$(drive "$M1" alice user 'Y:\' BOB)" = "Offline||0" ] || fail "BOB after shut-down: $(drive "$M1" alice user 'Y:\' BOB)"
 [ "$(drive "$M1" alice user 'Y:\' CAROL)" = "Available||0" ] || fail "CAROL was touched"
 echo "ok: the shut-down marker closes every copy, with the shut-down status and cleared comments"
+
+# Bob starts his board again: the waiting message opens in Read Message... at once.
+YOZ_DIALOG_LOG="$out/dialogs-3.log" YOZ_DIALOG_ANSWERS=OK on "$M2" bob "$bin/yOZ.exe" >"$out/board-3.log" 2>&1 &
+p4=$!
+pids+=($p4)
+drive "$M2" bob wait 'Read Message...' 30000 || fail "the waiting message did not open"
+[ "$(drive "$M2" bob text 'Read Message...' TEdit)" = "Lunch?" ] || fail "read dialog subject"
+[ "$(drive "$M2" bob text 'Read Message...' TMemo)" = 'At noon\r\nin the canteen' ] || fail "read dialog text"
+import -window root "$out/read-dialog.png" 2>/dev/null || true
+drive "$M2" bob close-box 'Read Message...' || fail "closing the read dialog"
+drive "$M2" bob gone 'Read Message...' 5000 || fail "the read dialog stayed open"
+[ "$(drive "$M1" alice messages 'Y:\' BOB | cut -d'|' -f2)" = "Old" ] || fail "closing did not mark it read"
+: >"$share/yOZDB31.smd"
+for i in $(seq 100); do kill -0 "$p4" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$p4" 2>/dev/null && fail "board 2 still runs after the shut-down marker"
+rm -f "$share/yOZDB31.smd"
+echo "ok: a message waiting at start opens in the read dialog, and closing it marks it read"
 echo "two machines: all steps passed"

@@ -415,6 +415,23 @@ TEST(Canvas, AFontChangeReachesTheNextDrawing) {
   EXPECT_EQ(lf.lfWeight, FW_BOLD);
 }
 
+// DrawText on the handle (as a label draws its caption) uses the canvas's font, not the context's stock font.
+TEST(Canvas, TheHandleComesWithTheCanvasFontSelected) {
+  auto b = Surface(200, 40);
+  TCanvas* c = b->Canvas();
+  TFont big;
+  big.SetName("Arial");
+  big.SetHeight(-30);
+  c->SetFont(&big);
+  TEXTMETRICA tm{};
+  GetTextMetricsA(c->Handle(), &tm);
+  EXPECT_GE(tm.tmHeight, 30);
+  big.SetHeight(-12);
+  c->SetFont(&big);
+  GetTextMetricsA(c->Handle(), &tm);
+  EXPECT_LT(tm.tmHeight, 20);
+}
+
 TEST(Canvas, HandleSwapsKeepEachContextsDrawingApart) {
   auto a = Surface(20, 20);
   auto other = Surface(20, 20);

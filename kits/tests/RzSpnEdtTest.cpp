@@ -375,4 +375,29 @@ TEST(KitControlsShot, SettingsDialogControls) {
   shot->SaveToFile(path);
   c->SetDroppedDown(false);
   EXPECT_TRUE(c->HandleAllocated());
+
+  // The second picture: a plain kit combo with two recently used entries above its list.
+  auto* m = new TOvcBaseComboBox(f.get());
+  // Bounds before the window: a combo's window height sets how far its list drops.
+  m->SetBounds(16, 120, 150, 21);
+  m->SetParent(f.get());
+  for (const char* s : {"Apple", "Banana", "Blueberry", "Cherry", "Damson"}) m->Items()->Add(s);
+  m->SetFocus();
+  for (const char* pick : {"Cherry", "Apple"}) {
+    m->SetDroppedDown(true);
+    Pump(30);
+    int i = m->MRUCount();
+    while (m->Items()->Strings(i) != pick) ++i;
+    SendMessageA(m->Handle(), CB_SETCURSEL, WPARAM(i), 0);
+    m->SetDroppedDown(false);
+    Pump(30);
+  }
+  m->SetDroppedDown(true);
+  Pump(300);
+  dc = GetDC(nullptr);
+  BitBlt(shot->Canvas()->Handle(), 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
+  ReleaseDC(nullptr, dc);
+  shot->SaveToFile(std::string(path) + ".mru.bmp");
+  m->SetDroppedDown(false);
+  EXPECT_EQ(m->MRUCount(), 2);
 }

@@ -9,9 +9,18 @@
 //   yozdrive close-box <caption>            what the window's close box sends
 //   yozdrive click-row <caption> <login>    left click on the row of that login
 //   yozdrive click-tree <caption> <text>    left click on the tree node with that text
+//   yozdrive dblclick-row <caption> <login> double click on the board row of that login
+//   yozdrive click-item <caption> <column> <text>   left click on the list row whose column shows text
+//   yozdrive click-in <caption> <class> <x> <y>     left click at a client point of the first child
+//                                           window of that class (buttons without a window of their own)
+//   yozdrive type <caption> <text>          types the text; \n presses Return, \t presses Tab
+//   yozdrive text <caption> <class>         print the text of the first child window of that class
+//                                           (CR and LF as \r and \n)
+//   yozdrive status <caption>               print the status bar's panels joined by |
 //   yozdrive seed <folder> <login>:<admin>:<department>:<comment> ...   user file and departments
 //   yozdrive user <folder> <login>          print status|comments|administrator of a login
 //   yozdrive send <folder> <to> <from> <subject> <body>   a message, as the send dialog writes it
+//   yozdrive messages <folder> <login>      print key|status|from|subject|body of the login's messages
 //
 // Exit code 0 on success, 1 on a failed wait or check, 2 on bad use.
 #include <windows.h>
@@ -133,7 +142,7 @@ void Raise(HWND Top) {
   Sleep(100);
 }
 
-void Click(HWND Wnd, POINT ClientPoint) {
+void Click(HWND Wnd, POINT ClientPoint, int Count = 1) {
   ClientToScreen(Wnd, &ClientPoint);
   HWND top = GetAncestor(Wnd, GA_ROOT);
   Raise(top);
@@ -143,12 +152,14 @@ void Click(HWND Wnd, POINT ClientPoint) {
   }
   SetCursorPos(ClientPoint.x, ClientPoint.y);
   Sleep(50);
-  INPUT in[2] = {};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, in, sizeof(INPUT));
-  Sleep(100);
+  for (int c = 0; c < Count; ++c) {
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+    Sleep(c + 1 < Count ? 30 : 100);
+  }
 }
 
 int Wait(const std::string& Caption, int Ms, bool Present) {
@@ -177,7 +188,12 @@ int Key(HWND Board, const std::string& Keys) {
     rest = rest.substr(plus + 1);
   }
   WORD vk = 0;
+  const std::string name = UpperCase(rest);
   if (rest.size() == 1) vk = WORD(toupper(rest[0]));
+  else if (name == "TAB") vk = VK_TAB;
+  else if (name == "RETURN") vk = VK_RETURN;
+  else if (name == "ESCAPE") vk = VK_ESCAPE;
+  else if (name == "DELETE") vk = VK_DELETE;
   else if (rest[0] == 'F' || rest[0] == 'f') vk = WORD(VK_F1 + std::atoi(rest.c_str() + 1) - 1);
   if (!vk) return 2;
   for (int i = 0; i < 20 && GetForegroundWindow() != Board; ++i) {
@@ -201,12 +217,13 @@ int Key(HWND Board, const std::string& Keys) {
   return 0;
 }
 
-int ClickRow(HWND Board, const std::string& Login) {
+// Clicks (Count times) the list row whose Column shows Text, until that row is selected.
+int ClickRow(HWND Board, size_t Column, const std::string& Login, int Count = 1) {
   HWND list = FindChild(Board, "TListView");
   if (!list) return 1;
   auto rows = BoardRows(list);
   for (size_t i = 0; i < rows.size(); ++i) {
-    if (rows[i][5] != Login) continue;
+    if (rows[i][Column] != Login) continue;
     TRemote r(list);
     // A first click may only wake the window up: click until the row shows selected.
     for (int attempt = 0; attempt < 5; ++attempt) {
@@ -214,7 +231,7 @@ int ClickRow(HWND Board, const std::string& Login) {
       r.Write(0, &rc, sizeof rc);
       SendMessageA(list, LVM_GETITEMRECT, WPARAM(i), LPARAM(r.At(0)));
       r.Read(0, &rc, sizeof rc);
-      Click(list, POINT{rc.left + 4, (rc.top + rc.bottom) / 2});
+      Click(list, POINT{rc.left + 4, (rc.top + rc.bottom) / 2}, Count);
       if (SendMessageA(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED) == LRESULT(i)) return 0;
       Sleep(200);
     }
@@ -259,6 +276,70 @@ int ClickTree(HWND Board, const std::string& Text) {
   }
   std::fprintf(stderr, "no node %s\n", Text.c_str());
   return 1;
+}
+
+// Text as the keyboard types it into the foreground window of the board's machine.
+int Type(HWND Window, const std::string& Text) {
+  for (int i = 0; i < 20 && GetForegroundWindow() != Window; ++i) {
+    SetForegroundWindow(Window);
+    Sleep(50);
+  }
+  std::vector<INPUT> in;
+  auto add = [&](WORD vk, WCHAR ch) {
+    for (bool up : {false, true}) {
+      INPUT i{};
+      i.type = INPUT_KEYBOARD;
+      i.ki.wVk = vk;
+      i.ki.wScan = ch;
+      i.ki.dwFlags = (ch ? KEYEVENTF_UNICODE : 0) | (up ? KEYEVENTF_KEYUP : 0);
+      in.push_back(i);
+    }
+  };
+  for (size_t i = 0; i < Text.size(); ++i) {
+    if (Text[i] == '\\' && i + 1 < Text.size() && (Text[i + 1] == 'n' || Text[i + 1] == 't')) {
+      add(Text[++i] == 'n' ? VK_RETURN : VK_TAB, 0);
+      continue;
+    }
+    add(0, WCHAR(static_cast<unsigned char>(Text[i])));
+  }
+  SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+  Sleep(200);
+  return 0;
+}
+
+std::string Escaped(const std::string& Text) {
+  std::string out;
+  for (char c : Text) out += c == '\r' ? std::string("\\r") : c == '\n' ? std::string("\\n") : std::string(1, c);
+  return out;
+}
+
+int StatusPanels(HWND Window) {
+  HWND bar = FindChild(Window, "TStatusBar");
+  if (!bar) return 1;
+  TRemote r(bar);
+  int n = int(SendMessageA(bar, SB_GETPARTS, 0, 0));
+  std::string line;
+  for (int i = 0; i < n; ++i) {
+    SendMessageA(bar, SB_GETTEXTA, WPARAM(i), LPARAM(r.At(0)));
+    char buf[1024] = {};
+    r.Read(0, buf, sizeof buf - 1);
+    line += (i ? "|" : "") + std::string(buf);
+  }
+  std::printf("%s\n", line.c_str());
+  return 0;
+}
+
+int Messages(const std::string& Folder, const std::string& Login) {
+  TIsamFile f("");
+  if (!f.Open(Folder + MessageFileName, 3)) return 1;
+  TMessageRec m;
+  f.First(0);
+  while (f.GetNext(m.Data, 0, 16, ""))
+    if (m.ToLogInName() == Login)
+      std::printf("%s|%s|%s|%s|%s\n", f.LastKey.c_str(), m.MsgStatus().c_str(), m.FromLogInName().c_str(),
+                  m.Subject().c_str(), Escaped(m.Body()).c_str());
+  f.Close();
+  return 0;
 }
 
 // The shared user file with the given users and the departments they name.
@@ -319,6 +400,7 @@ int main(int argc, char** argv) {
     if (cmd == "gone") return Wait(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000, false);
     if (cmd == "seed") return Seed(argv[2], argc - 3, argv + 3);
     if (cmd == "user" && argc > 3) return User(argv[2], argv[3]);
+    if (cmd == "messages" && argc > 3) return Messages(argv[2], argv[3]);
     if (cmd == "send" && argc > 6) {
       TyOZFile db(argv[2]);
       TYOZMessage messages(&db);
@@ -343,7 +425,25 @@ int main(int argc, char** argv) {
     if (cmd == "key" && argc > 3) return Key(board, argv[3]);
     if (cmd == "close-box") return PostMessageA(board, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
 
-    if (cmd == "click-row" && argc > 3) return ClickRow(board, argv[3]);
+    if (cmd == "click-row" && argc > 3) return ClickRow(board, 5, argv[3]);
+    if (cmd == "dblclick-row" && argc > 3) return ClickRow(board, 5, argv[3], 2);
+    if (cmd == "click-item" && argc > 4) return ClickRow(board, size_t(std::atoi(argv[3])), argv[4]);
+    if (cmd == "type" && argc > 3) return Type(board, argv[3]);
+    if (cmd == "status") return StatusPanels(board);
+    if (cmd == "text" && argc > 3) {
+      HWND child = FindChild(board, argv[3]);
+      if (!child) return 1;
+      char buf[2048] = {};
+      SendMessageA(child, WM_GETTEXT, sizeof buf, LPARAM(buf));
+      std::printf("%s\n", Escaped(buf).c_str());
+      return 0;
+    }
+    if (cmd == "click-in" && argc > 5) {
+      HWND child = FindChild(board, argv[3]);
+      if (!child) return 1;
+      Click(child, POINT{std::atoi(argv[4]), std::atoi(argv[5])});
+      return 0;
+    }
     if (cmd == "click-tree" && argc > 3) return ClickTree(board, argv[3]);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());

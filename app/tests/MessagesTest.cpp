@@ -1,0 +1,434 @@
+// The message dialog in the test's own process: the send dialog opened from the board, the read
+// dialog of the first activation, and how reading and closing reset the new-message signal.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include "AppTestSupport.h"
+#include "StTrIcon.h"
+#include "SysUtils.h"
+#include "WinUtils.h"
+#include "yOZMessages.h"
+
+namespace {
+
+std::string Login() { return GetLogInName(); }
+
+// Runs Fn from the message loop (so also inside a modal window's loop) every Ms until it returns true.
+class TWhile {
+public:
+  TWhile(int Ms, std::function<bool()> Fn) : FFn(std::move(Fn)) {
+    FTimer = new TTimer(nullptr);
+    FTimer->SetInterval(uint32_t(Ms));
+    FTimer->SetOnTimer(Bind(this, &TWhile::Tick));
+  }
+  ~TWhile() { TObject::Free(FTimer); }
+
+private:
+  void Tick(TObject*) {
+    if (FBusy) return;  // a modal box inside Fn keeps the timer ticking
+    FBusy = true;
+    bool done = FFn();
+    FBusy = false;
+    if (done) FTimer->SetEnabled(false);
+  }
+  TTimer* FTimer;
+  std::function<bool()> FFn;
+  bool FBusy = false;
+};
+
+// Keys as the keyboard sends them, to the foreground window: text (\n is Return, \t is Tab) or Ctrl+key.
+void SendKeys(const std::vector<INPUT>& In) {
+  SendInput(UINT(In.size()), const_cast<INPUT*>(In.data()), sizeof(INPUT));
+}
+INPUT KeyInput(WORD Vk, WCHAR Ch, bool Up) {
+  INPUT i{};
+  i.type = INPUT_KEYBOARD;
+  i.ki.wVk = Vk;
+  i.ki.wScan = Ch;
+  i.ki.dwFlags = (Ch ? KEYEVENTF_UNICODE : 0) | (Up ? KEYEVENTF_KEYUP : 0);
+  return i;
+}
+void TypeText(const std::string& Text) {
+  std::vector<INPUT> in;
+  for (char c : Text) {
+    WORD vk = c == '\n' ? VK_RETURN : c == '\t' ? VK_TAB : 0;
+    WCHAR ch = vk ? 0 : WCHAR(static_cast<unsigned char>(c));
+    in.push_back(KeyInput(vk, ch, false));
+    in.push_back(KeyInput(vk, ch, true));
+  }
+  SendKeys(in);
+}
+void CtrlKey(WORD Vk) {
+  SendKeys({KeyInput(VK_CONTROL, 0, false), KeyInput(Vk, 0, false), KeyInput(Vk, 0, true), KeyInput(VK_CONTROL, 0, true)});
+}
+
+// A left click at a point of a window's client area, as the mouse makes it.
+void ClickAt(HWND Wnd, POINT P) {
+  ClientToScreen(Wnd, &P);
+  SetCursorPos(P.x, P.y);
+  INPUT in[2] = {};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+// The middle of a speed button (it has no window of its own: its panel gets the click).
+void ClickButton(TSpeedButton* B) {
+  ClickAt(B->Parent()->Handle(), POINT{B->Left() + B->Width() / 2, B->Top() + B->Height() / 2});
+}
+void ClickRow(TListView* List, int Row) {
+  RECT r{LVIR_LABEL, 0, 0, 0};
+  SendMessageA(List->Handle(), LVM_GETITEMRECT, WPARAM(Row), LPARAM(&r));
+  ClickAt(List->Handle(), POINT{r.left + 4, (r.top + r.bottom) / 2});
+}
+void Foreground(TForm* F) {
+  SetForegroundWindow(F->Handle());
+  Application->ProcessMessages();
+}
+
+struct TStoredMessage {
+  std::string Key, Status, Subject, Body, From, To;
+};
+std::vector<TStoredMessage> StoredMessages(const std::string& Folder) {
+  std::vector<TStoredMessage> out;
+  TIsamFile f("");
+  if (!f.Open(Folder + MessageFileName, 3)) return out;
+  TMessageRec m;
+  f.First(0);
+  while (f.GetNext(m.Data, 0, 16, ""))
+    out.push_back({f.LastKey, m.MsgStatus(), m.Subject(), m.Body(), m.FromLogInName(), m.ToLogInName()});
+  f.Close();
+  return out;
+}
+
+class Messages : public ::testing::Test {
+protected:
+  TSettingsSandbox Sandbox;
+  TTestFolder Folder{"msg"};
+  TBoxAnswers Boxes;
+  TfrmMain* Form = nullptr;
+
+  void SetUp() override { IsAdministrator = false; }
+  void TearDown() override {
+    FreeAll();
+    MainDialogs = TMainDialogs();
+  }
+  void FreeAll() {
+    TObject::Free(frmyOZMessages);
+    frmyOZMessages = nullptr;
+    if (Form) FreeMainWindow(Form);
+  }
+  // A database holding the current user (its administrator) and BOB, with the given messages already
+  // waiting (subject and body; all from BOB to the current user).
+  void Seed(const std::vector<std::pair<std::string, std::string>>& Waiting = {}) {
+    TyOZFile db(Folder.Path());
+    db.RegisterCurrentUser();
+    AddUser(Folder.Path(), "BOB", "Available");
+    TYOZMessage m(&db);
+    for (auto& w : Waiting) m.SendMessage(Login(), "BOB", w.first, w.second);
+  }
+  // The board and its two message windows, made in the program's order, then the first activation.
+  void Start() {
+    WriteTestSettings(Folder.Path(), 1, 1);
+    Form = NewForm<TfrmMain>(Application);
+    frmMain = Form;
+    frmyOZMessages = NewForm<TfrmyOZMessages>(Application);
+    try {
+      Form->FormActivate(Form);
+    } catch (...) {
+      Application->HandleException(Form);
+    }
+    Application->ProcessMessages();
+  }
+  void SelectRow(const std::string& LogInName) {
+    for (int i = 0; i < Form->Board()->RowCount(); ++i)
+      if (Form->Board()->Row(i).SubItem(bsLogInName) == LogInName) Form->lvMain->Items()->Item(i)->SetSelected(true);
+    ASSERT_NE(Form->lvMain->Selected(), nullptr);
+  }
+  // A new message for the current user, announced by the message timer as another copy's write is.
+  void Receive(const std::string& Subject, const std::string& Body) {
+    yOZMessage->SendMessage(Login(), "BOB", Subject, Body);
+    Form->tmrCheckForMessagesTimer(Form->tmrCheckForMessages);
+  }
+  static bool Up(TForm* F) { return F->Modal() && F->Visible(); }
+};
+
+// --- what the windows hold --------------------------------------------------------------------------
+
+TEST_F(Messages, TheWindowsCarryTheirTexts) {
+  Seed();
+  Start();
+  TfrmyOZMessages& d = *frmyOZMessages;
+  EXPECT_EQ(d.BorderStyle(), bsDialog);
+  EXPECT_EQ(d.Position(), poScreenCenter);
+  EXPECT_EQ(d.HelpContext(), 12);
+  EXPECT_EQ(d.Constraints()->MinWidth(), 453);
+  EXPECT_EQ(d.Constraints()->MinHeight(), 304);
+  struct {
+    TLabel* Label;
+    const char* Caption;
+    bool Visible;
+  } labels[] = {{d.lblToStatic, "To :", true},         {d.lblFromStatic, "From :", true},
+                {d.lblTimeStatic, "Created:", true},   {d.lblSubject, "Subject", true},
+                {d.lblMessage, "Message...", true},    {d.lblFromComputerName, "", false},
+                {d.lblToComputerName, "", false},      {d.lblMessagePrimaryKey, "", false}};
+  for (auto& l : labels) {
+    EXPECT_EQ(l.Label->Caption(), l.Caption) << l.Label->Name();
+    EXPECT_EQ(l.Label->Visible(), l.Visible) << l.Label->Name();
+  }
+  EXPECT_EQ(d.txtSubject->MaxLength(), 255);
+  EXPECT_EQ(d.MemoMessage->MaxLength(), 255);
+  EXPECT_EQ(d.MemoMessage->ScrollBars(), ssVertical);
+
+  // The actions, and the flat buttons that show the bars' commands with caption and picture.
+  struct {
+    TAction* Action;
+    const char* Caption;
+    int ShortCut;
+    const char* Hint;
+    int Image;
+    bool Button;
+  } actions[] = {{d.actSend, "&Send", 16467, "Send message", 18, true},
+                 {d.actCancel, "&Cancel", 0, "Retain message", 20, false},
+                 {d.actDelete, "Delete", 0, "Delete message", 19, true}};
+  EXPECT_EQ(d.ActionList1->Images(), Form->imgSmallPics);
+  for (auto& a : actions) {
+    EXPECT_EQ(a.Action->Caption(), a.Caption) << a.Action->Name();
+    EXPECT_EQ(a.Action->ShortCut(), a.ShortCut) << a.Action->Name();
+    EXPECT_EQ(a.Action->Hint(), a.Hint) << a.Action->Name();
+    EXPECT_EQ(a.Action->ImageIndex(), a.Image) << a.Action->Name();
+    TPanel* bar = d.pnlToolbar;
+    TSpeedButton* button = nullptr;
+    for (int i = 0; i < bar->ControlCount(); ++i)
+      if (auto* s = dynamic_cast<TSpeedButton*>(bar->Controls(i)); s && s->Action() == a.Action) button = s;
+    ASSERT_EQ(button != nullptr, a.Button) << a.Action->Name();
+    if (!button) continue;
+    EXPECT_TRUE(button->Flat());
+    EXPECT_EQ(button->Caption(), a.Caption);
+    EXPECT_FALSE(button->Glyph()->Empty()) << a.Action->Name();
+  }
+}
+
+// --- sending ----------------------------------------------------------------------------------------
+
+TEST_F(Messages, ABoardRowGetsAMessageTypedIntoTheSendDialog) {
+  Seed();
+  Start();
+  Form->RefillBoard();
+  SelectRow("BOB");
+  frmyOZMessages->txtSubject->SetText("left over");
+  struct {
+    std::string Caption, From, To, ToLogin, TimeStatic, Received, Subject;
+    bool BoardTimer = false, MessageTimer = true, SendMessage = true, Send = false, Delete = true, Cancel = true;
+    bool SubjectFocused = false;
+  } seen;
+  int step = 0;
+  TWhile drive(30, [&] {
+    TfrmyOZMessages& d = *frmyOZMessages;
+    if (!Up(&d)) return false;
+    if (step == 0) {
+      seen = {d.Caption(), d.lblFrom->Caption(), d.lblTo->Caption(), d.lblToComputerName->Caption(),
+              d.lblTimeStatic->Caption(), d.lblReceived->Caption(), d.txtSubject->Text(),
+              Form->tmrUpdateListView->Enabled(), Form->tmrCheckForMessages->Enabled(),
+              Form->actSendMessage->Enabled(), d.actSend->Enabled(), d.actDelete->Enabled(), d.actCancel->Enabled(),
+              GetFocus() == d.txtSubject->Handle()};
+      Foreground(&d);
+      TypeText("Lunch?\tAt noon\nin the canteen");
+      step = 1;
+      return false;
+    }
+    if (step == 1 && d.MemoMessage->Text() == "At noon\r\nin the canteen") {
+      CtrlKey('S');
+      step = 2;
+    }
+    return false;
+  });
+  TWhile giveUp(8000, [&] {
+    frmyOZMessages->Close();
+    return true;
+  });
+  Form->lvMainDblClick(Form->lvMain);
+  EXPECT_EQ(step, 2) << "typed: " << frmyOZMessages->MemoMessage->Text();
+  EXPECT_EQ(seen.Caption, "Send Message...");
+  EXPECT_EQ(seen.From, Login());
+  EXPECT_EQ(seen.To, "BOB");
+  EXPECT_EQ(seen.ToLogin, "BOB");
+  EXPECT_EQ(seen.TimeStatic, "Created:");
+  EXPECT_FALSE(seen.Received.empty());
+  EXPECT_EQ(seen.Subject, "");
+  EXPECT_TRUE(seen.SubjectFocused);
+  EXPECT_TRUE(seen.BoardTimer);  // on again before the dialog shows
+  EXPECT_FALSE(seen.MessageTimer);
+  EXPECT_FALSE(seen.SendMessage);
+  EXPECT_TRUE(seen.Send);
+  EXPECT_FALSE(seen.Delete);
+  EXPECT_FALSE(seen.Cancel);
+
+  auto stored = StoredMessages(Folder.Path());
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(stored[0].Key, "0000000001");
+  EXPECT_EQ(stored[0].Status, "New");
+  EXPECT_EQ(stored[0].Subject, "Lunch?");
+  EXPECT_EQ(stored[0].Body, "At noon\r\nin the canteen");
+  EXPECT_EQ(stored[0].From, Login());
+  EXPECT_EQ(stored[0].To, "BOB");
+  EXPECT_FALSE(frmyOZMessages->Visible());
+  EXPECT_TRUE(Form->tmrCheckForMessages->Enabled());
+  EXPECT_TRUE(Form->actSendMessage->Enabled());
+}
+
+TEST_F(Messages, ClosingTheSendDialogUnsentRestartsTheMessageTimerOnlyWhenMessagesAreAllowed) {
+  Seed();
+  Start();
+  Form->RefillBoard();
+  SelectRow("BOB");
+  for (bool allow : {true, false}) {
+    yOZFile->AllowMessages = allow;
+    Form->tmrCheckForMessages->SetEnabled(true);
+    bool timerWhileOpen = true;
+    TWhile closeBox(30, [&] {
+      if (!Up(frmyOZMessages)) return false;
+      timerWhileOpen = Form->tmrCheckForMessages->Enabled();
+      PostMessageA(frmyOZMessages->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+      return true;
+    });
+    Form->actSendMessageExecute(Form->actSendMessage);
+    EXPECT_FALSE(timerWhileOpen);
+    EXPECT_EQ(Form->tmrCheckForMessages->Enabled(), allow) << allow;
+    EXPECT_TRUE(Form->tmrUpdateListView->Enabled());
+    EXPECT_TRUE(Form->actSendMessage->Enabled());
+  }
+  EXPECT_TRUE(StoredMessages(Folder.Path()).empty());
+  EXPECT_FALSE(FileExists(Folder.Path() + "yOZMesg.ism"));
+}
+
+TEST_F(Messages, ADoubleClickOpensTheSendDialogOnlyWithARowAndMessagesAllowed) {
+  Seed();
+  Start();
+  Form->RefillBoard();
+  struct {
+    bool Selected, Allow, Opens;
+  } cases[] = {{true, true, true}, {true, false, false}, {false, true, false}};
+  for (auto& c : cases) {
+    Form->lvMain->ClearSelection();
+    if (c.Selected) SelectRow("BOB");
+    yOZFile->AllowMessages = c.Allow;
+    bool opened = false;
+    TWhile close(30, [&] {
+      if (!Up(frmyOZMessages)) return false;
+      opened = true;
+      frmyOZMessages->Close();
+      return true;
+    });
+    Form->lvMainDblClick(Form->lvMain);
+    Pump(100);
+    EXPECT_EQ(opened, c.Opens) << c.Selected << c.Allow;
+  }
+}
+
+TEST_F(Messages, ARecipientGoneFromTheUserFileLeavesTheBoardTimerRunning) {
+  Seed();
+  Start();
+  Form->RefillBoard();
+  SelectRow("BOB");
+  {
+    TIsamFile f("");
+    ASSERT_TRUE(f.Open(Folder.Path() + UserFileName, 3));
+    TUserRec rec;
+    ASSERT_TRUE(f.GetEqual(rec.Data, 7, "BOB"));
+    ASSERT_TRUE(f.Delete(f.LastKey));
+    f.Close();
+  }
+  EXPECT_THROW(Form->actSendMessageExecute(Form->actSendMessage), Exception);
+  EXPECT_TRUE(Form->tmrUpdateListView->Enabled());
+  EXPECT_FALSE(frmyOZMessages->Visible());
+}
+
+// --- the read dialog --------------------------------------------------------------------------------
+
+struct TReadView {
+  std::string Caption, Key, From, To, TimeStatic, Received, Subject, Body;
+  bool Send, Delete, Cancel, Animating;
+};
+
+TEST_F(Messages, WaitingMessagesOpenOneByOneAndOnlyTheLastClosingStopsTheAnimation) {
+  Seed({{"First", "one"}, {"Second", "two"}});
+  std::vector<TReadView> views;
+  std::vector<std::vector<TStoredMessage>> storedAtShowing;
+  TWhile reader(30, [&] {
+    TfrmyOZMessages& d = *frmyOZMessages;
+    if (!Up(&d) || views.size() > storedAtShowing.size()) return false;
+    views.push_back({d.Caption(), d.lblMessagePrimaryKey->Caption(), d.lblFrom->Caption(), d.lblTo->Caption(),
+                     d.lblTimeStatic->Caption(), d.lblReceived->Caption(), d.txtSubject->Text(), d.MemoMessage->Text(),
+                     d.actSend->Enabled(), d.actDelete->Enabled(), d.actCancel->Enabled(),
+                     frmMain->StTrayIcon->Animate()});
+    storedAtShowing.push_back(StoredMessages(Folder.Path()));
+    PostMessageA(d.Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    return false;
+  });
+  Start();
+  ASSERT_EQ(views.size(), 2u);
+  const char* subjects[] = {"First", "Second"};
+  const char* bodies[] = {"one", "two"};
+  for (int i = 0; i < 2; ++i) {
+    EXPECT_EQ(views[i].Caption, "Read Message...");
+    EXPECT_EQ(views[i].Key, i == 0 ? "0000000001" : "0000000002");
+    EXPECT_EQ(views[i].From, "BOB");
+    EXPECT_EQ(views[i].To, Login());
+    EXPECT_EQ(views[i].TimeStatic, "Received:");
+    EXPECT_FALSE(views[i].Received.empty());
+    EXPECT_EQ(views[i].Subject, subjects[i]);
+    EXPECT_EQ(views[i].Body, bodies[i]);
+    EXPECT_FALSE(views[i].Send);
+    EXPECT_TRUE(views[i].Delete);
+    EXPECT_TRUE(views[i].Cancel);
+    EXPECT_TRUE(views[i].Animating) << i;  // the first closing left one new message: still animating
+  }
+  EXPECT_EQ(storedAtShowing[1][0].Status, "Old");
+  EXPECT_EQ(storedAtShowing[1][1].Status, "New");
+  auto stored = StoredMessages(Folder.Path());
+  EXPECT_EQ(stored[1].Status, "Old");
+  EXPECT_FALSE(Form->StTrayIcon->Animate());
+  EXPECT_EQ(Form->StTrayIcon->Images(), Form->imgSmallPics);
+  EXPECT_TRUE(Form->tmrCheckForMessages->Enabled());
+}
+
+TEST_F(Messages, DeletingFromTheReadDialogMarksNothingOld) {
+  Seed({{"First", "one"}, {"Second", "two"}});
+  int shown = 0;
+  std::vector<TStoredMessage> afterDelete;
+  bool animatingAfterDelete = false;
+  TWhile reader(30, [&] {
+    TfrmyOZMessages& d = *frmyOZMessages;
+    if (!Up(&d)) return false;
+    if (shown == 0 && d.lblMessagePrimaryKey->Caption() == "0000000001") {
+      shown = 1;
+      Foreground(&d);
+      TSpeedButton* del = nullptr;
+      for (int i = 0; i < d.pnlToolbar->ControlCount(); ++i)
+        if (auto* s = dynamic_cast<TSpeedButton*>(d.pnlToolbar->Controls(i)); s && s->Action() == d.actDelete) del = s;
+      ClickButton(del);
+    } else if (d.lblMessagePrimaryKey->Caption() == "0000000002" && shown == 1) {
+      shown = 2;
+      afterDelete = StoredMessages(Folder.Path());
+      animatingAfterDelete = frmMain->StTrayIcon->Animate();
+      d.actCancel->Execute();
+    }
+    return false;
+  });
+  Start();
+  ASSERT_EQ(shown, 2);
+  ASSERT_EQ(afterDelete.size(), 1u);
+  EXPECT_EQ(afterDelete[0].Key, "0000000002");
+  EXPECT_EQ(afterDelete[0].Status, "New");
+  EXPECT_TRUE(animatingAfterDelete);
+  // Cancel keeps the message, read.
+  auto stored = StoredMessages(Folder.Path());
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(stored[0].Status, "Old");
+  EXPECT_FALSE(Form->StTrayIcon->Animate());
+}
+
+}  // namespace

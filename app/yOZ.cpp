@@ -6,6 +6,7 @@
 #include "StBase.h"
 #include "StShBase.h"
 #include "UPTSplitter.h"
+#include "dxfLabel.h"
 #include "yOZMessages.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -24,6 +25,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     code = 1;
   }
   DoneForms();
+  dxfLabelFinalize();
   UPTSplitterFinalize();
   StShBaseFinalize();
   StBaseFinalize();

@@ -227,6 +227,7 @@ class TdxBarControl : public TCustomdxBarControl {
   YOZ_CLASS(TdxBarControl, TCustomdxBarControl)
 public:
   TdxBarControl(TdxBarManager* ABarManager, TdxBar* ABar);
+  void BeforeDestruction() override;
   TdxBar* Bar() const { return FBar; }
   // Writes where the window is into the bar (side, row, offset or floating place).
   virtual void StoreBarPosition();
@@ -273,6 +274,8 @@ public:
   int BarCount() const { return int(FBarControls.size()); }
   TdxBarControl* BarControls(int Index) const { return FBarControls[Index]; }
   virtual void InsertBar(TdxBarControl* ABarControl, POINT ScreenPoint, bool Update);
+  // A bar window that goes away leaves its row.
+  void ForgetBar(TdxBarControl* ABarControl);
   virtual void RemoveBar(TdxBarControl* ABarControl, bool Update);
   virtual void MoveBarTo(TdxBarControl* ABarControl, POINT ScreenPoint);
   // The point (screen) where the bar window's row starts.
@@ -319,6 +322,8 @@ public:
   virtual void DropDownEnabledChanged() {}
   virtual void PaintStyleChanged() {}
   virtual void WidthChanged() {}
+  // Closes what the control has open (a sub-item's sub-menu, a button's drop-down menu).
+  virtual void CloseUp() { FDroppedDown = false; }
   // A window item whose in-place editor is open answers its current text here.
   virtual bool EditorText(std::string& Text) { return false; }
 
@@ -773,7 +778,8 @@ public:
 protected:
   void AssignTo(TPersistent* Dest) override;
   void GlyphChange(TObject* Sender) { GlyphChanged(); }
-  void DoActionChange(TObject* Sender) { ActionChange(Sender, false); }
+  // The link tells of any change of its action: the item takes the action's values again.
+  void DoActionChange(TObject* Sender) { ActionChange(Action(), false); }
   void SetBarManager(TdxBarManager* Value);
   // Each control of a link (in link order), with or without the links that define their own Flag.
   template <class F>
@@ -1378,7 +1384,7 @@ private:
   TdxBarControl* FDragBarControl = nullptr;
   POINT FDragOffset{};
   UINT_PTR FDockingTimer = 0;
-  bool FDockingTimerFired = false;
+  TdxBarControl* FDockingTimerBar = nullptr;
 };
 
 // ---------------------------------------------------------------------------------------------------

@@ -243,12 +243,12 @@ void TdxBar::SetRow(int32_t Value) {
 
 void TdxBar::SetUseOwnFont(bool Value) {
   if (FUseOwnFont == Value) return;
+  FUseOwnFont = Value;
   if (!Value) {
     ManagerFontChanged();
     if (FVertFont) DeleteObject(FVertFont);
     FVertFont = nullptr;
   }
-  FUseOwnFont = Value;
 }
 
 void TdxBar::ManagerFontChanged() {
@@ -558,11 +558,12 @@ void CALLBACK TdxBars::DockingTimerProc(HWND, UINT, UINT_PTR, DWORD) {
   try {
     TdxBars* bars = TimerBars;
     if (!bars) return;
+    TdxBarControl* moved = bars->FDockingTimerBar;
     bars->StopDockingTimer();
-    if (!bars->FDragging || !IsBarControl(bars->FDragBarControl)) return;
+    if (!IsBarControl(moved)) return;
     POINT p;
     GetCursorPos(&p);
-    bars->MoveBar(bars->FDragBarControl, POINT{p.x + bars->FDragOffset.x, p.y + bars->FDragOffset.y}, true);
+    bars->MoveBar(moved, POINT{p.x + bars->FDragOffset.x, p.y + bars->FDragOffset.y}, true);
   } catch (...) {
     Application->HandleException(nullptr);
   }
@@ -571,6 +572,7 @@ void CALLBACK TdxBars::DockingTimerProc(HWND, UINT, UINT_PTR, DWORD) {
 void TdxBars::StopDockingTimer() {
   if (FDockingTimer) KillTimer(nullptr, FDockingTimer);
   FDockingTimer = 0;
+  FDockingTimerBar = nullptr;
   if (TimerBars == this) TimerBars = nullptr;
 }
 
@@ -581,6 +583,7 @@ void TdxBars::MoveBar(TdxBarControl* ABarControl, POINT Point, bool TimerFired) 
   if (current == dsNone && side != dsNone && !TimerFired) {
     StopDockingTimer();
     TimerBars = this;
+    FDockingTimerBar = ABarControl;
     FDockingTimer = SetTimer(nullptr, 0, UINT(std::max(1, FBarManager->WaitForDockingTime())), DockingTimerProc);
     side = dsNone;
   }

@@ -41,9 +41,6 @@ void TdxBarItemLink::BeforeDestruction() {
     next = links->Items(Index() + 1);
     toggleNext = (Index() == 0 && next->FBeginGroup) || (FBeginGroup && !next->FBeginGroup);
   }
-  if (FControl && m && m->SelectedItem() == FControl) m->SetSelectedItem(nullptr);
-  if (FControl && FControl->Parent() && FControl->Parent()->SelectedControl() == FControl)
-    FControl->Parent()->ClearSelection();
   DestroyControl();
   if (FItem) FItem->RemoveLink(this);
   FItem = nullptr;
@@ -291,14 +288,19 @@ void TdxBarItemLink::CreateControl() {
 
 void TdxBarItemLink::DestroyControl() {
   TdxBarItemControl* c = FControl;
+  if (!c) return;
   FControl = nullptr;
+  // Nobody may keep pointing at a control that is gone.
+  if (TdxBarManager* m = BarManager(); m && m->SelectedItem() == c) m->SetSelectedItem(nullptr);
+  if (c->Parent() && IsBarControl(c->Parent()) && c->Parent()->SelectedControl() == c) c->Parent()->ClearSelection();
   delete c;
 }
 
 bool TdxBarItemLink::IsAccel(uint16_t Key, TShiftState Shift) const {
   int pos = dxAccelCharPos(Caption());
   if (pos == 0) return false;
-  char ch = Caption()[size_t(pos) - 1];
+  // A letter is its key whatever its case: "&File" answers Alt+F, not Alt+Shift+F.
+  char ch = char(tolower(uint8_t(Caption()[size_t(pos) - 1])));
   SHORT scan = VkKeyScanA(ch);
   if (scan == -1 || LOBYTE(scan) != Key) return false;
   TShiftState expected;

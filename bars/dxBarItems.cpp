@@ -7,6 +7,10 @@
 // ---------------------------------------------------------------------------------------------------
 // Liveness guard
 
+// The guard lists itself in the item for as long as it lives on its caller's stack; the destructor
+// takes it out again, so the address never outlives the guard.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wdangling-pointer"
 TdxLiveGuard::TdxLiveGuard(TdxBarItem* AItem) : FItem(AItem) {
   if (!AItem) {
     FAlive = false;
@@ -15,6 +19,7 @@ TdxLiveGuard::TdxLiveGuard(TdxBarItem* AItem) : FItem(AItem) {
   FNext = AItem->FGuards;
   AItem->FGuards = this;
 }
+#pragma GCC diagnostic pop
 
 TdxLiveGuard::~TdxLiveGuard() {
   if (!FAlive) return;

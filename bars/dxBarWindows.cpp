@@ -100,6 +100,11 @@ void TCustomdxBarControl::Dispatch(TMessage& Message) {
 
 TdxBarControl::TdxBarControl(TdxBarManager* ABarManager, TdxBar* ABar) : TCustomdxBarControl(ABarManager), FBar(ABar) {}
 
+void TdxBarControl::BeforeDestruction() {
+  if (auto* site = dynamic_cast<TdxDockControl*>(Parent())) site->ForgetBar(this);
+  TCustomdxBarControl::BeforeDestruction();
+}
+
 void TdxBarControl::CreateParams(TCreateParams& Params) {
   TCustomdxBarControl::CreateParams(Params);
   if (!Parent()) {
@@ -192,6 +197,10 @@ void TdxDockControl::InsertBar(TdxBarControl* ABarControl, POINT ScreenPoint, bo
   POINT p = ScreenToClient(ScreenPoint);
   ABarControl->SetBounds(std::max(0, int(p.x)), std::max(0, int(p.y)), ABarControl->Width(), ABarControl->Height());
   if (Update) UpdateDock();
+}
+
+void TdxDockControl::ForgetBar(TdxBarControl* ABarControl) {
+  FBarControls.erase(std::remove(FBarControls.begin(), FBarControls.end(), ABarControl), FBarControls.end());
 }
 
 void TdxDockControl::RemoveBar(TdxBarControl* ABarControl, bool Update) {

@@ -771,7 +771,10 @@ void TWinControl::PaintTo(HDC DC, int X, int Y) {
   POINT org;
   GetViewportOrgEx(DC, &org);
   SetViewportOrgEx(DC, org.x + X, org.y + Y, nullptr);
-  RECT c = GetClientRect();
+  // The window's client area: a control may report a smaller client rectangle for its children's
+  // layout (a panel taking off its borders) while its painting covers all of it.
+  RECT c;
+  ::GetClientRect(FHandle, &c);
   IntersectClipRect(DC, 0, 0, c.right, c.bottom);
   Perform(WM_ERASEBKGND, reinterpret_cast<WPARAM>(DC), 0);
   Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);

@@ -6,6 +6,7 @@ const TEnumInfo FrameStyleNames{"TFrameStyle",
                                 {"fsNone", "fsFlat", "fsGroove", "fsBump", "fsLowered", "fsButtonDown",
                                  "fsRaised", "fsButtonUp", "fsStatus", "fsPopup"}};
 const TEnumInfo SideNames{"TSides", {"sdLeft", "sdTop", "sdRight", "sdBottom"}};
+const TEnumInfo OrientationNames{"TOrientation", {"orHorizontal", "orVertical"}};
 const TEnumInfo RzAboutInfoNames{"TRzAboutInfo", {"aiDabelComponents"}};
 
 void FrameColors(TFrameStyle Style, TColor& UL, TColor& LR) {

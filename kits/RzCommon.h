@@ -25,6 +25,10 @@ using TSides = TSet<TSide>;
 extern const TEnumInfo SideNames;
 constexpr TSides sdAllSides{sdLeft, sdTop, sdRight, sdBottom};
 
+// Which way a control of the kit lies: along x (orHorizontal) or along y.
+enum TOrientation { orHorizontal, orVertical };
+extern const TEnumInfo OrientationNames;
+
 // The kits' About property: one value, shown by a designer, never stored.
 enum TRzAboutInfo : uint8_t { aiDabelComponents };
 extern const TEnumInfo RzAboutInfoNames;

@@ -5,7 +5,6 @@
 #include "Forms.h"
 
 const TEnumInfo SpinDirectionNames{"TSpinDirection", {"sdUpDown", "sdLeftRight"}};
-const TEnumInfo OrientationNames{"TOrientation", {"orHorizontal", "orVertical"}};
 
 namespace {
 

@@ -12,8 +12,6 @@
 
 enum TSpinDirection { sdUpDown, sdLeftRight };
 extern const TEnumInfo SpinDirectionNames;
-enum TOrientation { orHorizontal, orVertical };
-extern const TEnumInfo OrientationNames;
 // 0: the up/right step, 1: the down/left step.
 using TSpinButtonType = uint8_t;
 using TSpinChangingEvent = TEvent<TObject*, bool&>;

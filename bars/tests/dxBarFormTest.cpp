@@ -263,4 +263,29 @@ TEST(dxBarForm, ResetWithoutAStoredManagerDoesNothing) {
   Application->MessageBoxHook = nullptr;
 }
 
+class TBrokenBarsForm : public TForm {
+  YOZ_CLASS(TBrokenBarsForm, TForm)
+public:
+  explicit TBrokenBarsForm(TComponent* AOwner) : TForm(AOwner) {}
+};
+
+TEST(dxBarForm, UpdateLockIsRestoredWhenTheStoredFormCannotBeRead) {
+  std::unique_ptr<TBrokenBarsForm, FormDeleter> form(CreateNewForm<TBrokenBarsForm>(nullptr));
+  auto* m = new TdxBarManager(form.get());
+  m->SetName("dxBarManager1");
+  TdxBar* bar = m->Bars()->Add();
+  bar->SetCaption("Broken");
+  Application->MessageBoxHook = [](const std::string&, const std::string&, UINT) { return IDYES; };
+  EXPECT_THROW(m->ResetUsageData(), EParserError);
+  EXPECT_FALSE(m->IsUpdateLocked());
+  m->SetUseFullReset(true);
+  EXPECT_THROW(bar->ResetWithoutAsking(), EParserError);
+  Application->MessageBoxHook = nullptr;
+  EXPECT_FALSE(m->IsUpdateLocked());
+  EXPECT_FALSE(bar->Locked());
+  // The half-read copy went with its manager.
+  EXPECT_EQ(dxBarManagerList()->Count(), 1);
+  EXPECT_EQ(Screen->Cursor(), crDefault);
+}
+
 }  // namespace

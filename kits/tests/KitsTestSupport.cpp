@@ -2,21 +2,6 @@
 
 #include <algorithm>
 
-void TKitsEnvironment::SetUp() {
-  InitForms();
-  for (auto r : FRegisters) r();
-}
-
-void TKitsEnvironment::TearDown() { DoneForms(); }
-
-void Pump(int Ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < DWORD(Ms)) {
-    Application->ProcessMessages();
-    Sleep(1);
-  }
-}
-
 Owned<TForm> NewForm(int W, int H, TColor Color) {
   Owned<TForm> f(new TForm(nullptr));
   f->SetBorderStyle(bsNone);

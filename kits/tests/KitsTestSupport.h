@@ -1,46 +1,12 @@
 #pragma once
-// Helpers shared by the kits' window tests: the forms library for the whole program, message pumping,
-// forms freed the class library's way, and pixels of memory bitmaps and painted controls.
+// Helpers of the kits' window tests, on top of the shared test support: plain forms, memory bitmaps,
+// painted controls and their pixels.
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <memory>
-#include <string>
-#include <vector>
 
 #include "Forms.h"
-
-// Starts the forms library for the whole test program and runs the units' registrations.
-class TKitsEnvironment : public ::testing::Environment {
-public:
-  explicit TKitsEnvironment(std::initializer_list<void (*)()> Registers) : FRegisters(Registers) {}
-  void SetUp() override;
-  void TearDown() override;
-
-private:
-  std::vector<void (*)()> FRegisters;
-};
-
-// Processes messages for Ms milliseconds.
-void Pump(int Ms);
-
-// Processes messages until Done() holds or TimeoutMs passed; gives Done()'s last answer.
-template <class F>
-bool PumpUntil(F Done, int TimeoutMs = 3000) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    Application->ProcessMessages();
-    if (GetTickCount() - start > DWORD(TimeoutMs)) return Done();
-    Sleep(1);
-  }
-  return true;
-}
-
-struct FormDeleter {
-  void operator()(TCustomForm* f) const { TObject::Free(f); }
-};
-template <class F = TForm>
-using Owned = std::unique_ptr<F, FormDeleter>;
+#include "TestSupport.h"
 
 // A borderless form at (40, 40) of the given size with a plain background colour, not shown yet.
 Owned<TForm> NewForm(int W, int H, TColor Color = clWhite);

@@ -81,7 +81,7 @@ private:
   TRzFrameController* FController = nullptr;
 };
 
-const auto* const Env = ::testing::AddGlobalTestEnvironment(new TKitsEnvironment({RzCommonInitialize, [] {
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TFormsEnvironment({RzCommonInitialize, [] {
   RegisterClass(TFramedProbe::StaticClass());
 }}));
 

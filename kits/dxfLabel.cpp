@@ -1,0 +1,295 @@
+#include "dxfLabel.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <numbers>
+
+#include "Forms.h"
+
+const TEnumInfo dxfLabelStyleNames{"TdxfLabelStyle", {"dxfNormal", "dxfRaised", "dxfLowered", "dxfOutLine"}};
+const TEnumInfo dxfEffectStyleNames{"TdxfEffectStyle", {"dxfFun", "dxfExtrude", "dxfCool"}};
+const TEnumInfo dxfOrientationNames{"TdxfOrientation",
+                                    {"dxfLeft", "dxfRight", "dxfTop", "dxfBottom", "dxfLeftTop", "dxfLeftBottom",
+                                     "dxfRightTop", "dxfRightBottom"}};
+
+namespace {
+
+TBitmap* WorkBitmap = nullptr;
+
+bool IsSystemColor(TColor C) { return (uint32_t(C) & 0x80000000u) != 0; }
+
+// The colour Num/Den of the way from C1 to C2, each channel truncated.
+TColor Blend(TColor C1, TColor C2, int Num, int Den) {
+  COLORREF a = ColorToRGB(C1), b = ColorToRGB(C2);
+  auto mix = [&](int shift) {
+    int x = int((a >> shift) & 0xFF), y = int((b >> shift) & 0xFF);
+    return (x + (y - x) * Num / Den) & 0xFF;
+  };
+  return TColor(mix(0) | (mix(8) << 8) | (mix(16) << 16));
+}
+
+int Sign(int V) { return V > 0 ? 1 : V < 0 ? -1 : 0; }
+
+}  // namespace
+
+TBitmap* dxfWorkBitmap() {
+  if (!WorkBitmap) WorkBitmap = new TBitmap();
+  return WorkBitmap;
+}
+
+namespace {
+bool MeasureTrueType(TFont* Font) {
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, Font->Handle());
+  TEXTMETRICA tm{};
+  GetTextMetricsA(dc, &tm);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  return (tm.tmPitchAndFamily & TMPF_TRUETYPE) != 0;
+}
+}  // namespace
+
+bool (*dxfIsTrueType)(TFont* Font) = MeasureTrueType;
+
+// ---------------------------------------------------------------------------------------------------
+// Tdxf3DEffect
+
+void Tdxf3DEffect::Changed() {
+  if (FOwner) FOwner->Invalidate();
+}
+
+void Tdxf3DEffect::SetStyle(TdxfEffectStyle Value) {
+  if (Value == FStyle) return;
+  FStyle = Value;
+  Changed();
+}
+
+void Tdxf3DEffect::SetOrientation(TdxfOrientation Value) {
+  if (Value == FOrientation) return;
+  FOrientation = Value;
+  Changed();
+}
+
+void Tdxf3DEffect::SetDepth(uint16_t Value) {
+  if (Value == FDepth) return;
+  FDepth = Value;
+  Changed();
+}
+
+void Tdxf3DEffect::SetShadowedColor(TColor Value) {
+  if (Value == FShadowedColor) return;
+  FShadowedColor = Value;
+  Changed();
+}
+
+void Tdxf3DEffect::Assign(TPersistent* Source) {
+  auto* e = dynamic_cast<Tdxf3DEffect*>(Source);
+  if (!e) {
+    TPersistent::Assign(Source);
+    return;
+  }
+  FStyle = e->FStyle;
+  FOrientation = e->FOrientation;
+  FDepth = e->FDepth;
+  FShadowedColor = e->FShadowedColor;
+  Changed();
+}
+
+void Tdxf3DEffect::Publish(TPublisher<Tdxf3DEffect>& p) {
+  p.Enum("Style", dxfEffectStyleNames, &Tdxf3DEffect::Style, &Tdxf3DEffect::SetStyle);
+  p.Enum("Orientation", dxfOrientationNames, &Tdxf3DEffect::Orientation, &Tdxf3DEffect::SetOrientation);
+  p.Int("Depth", &Tdxf3DEffect::Depth, &Tdxf3DEffect::SetDepth);
+  p.Int("ShadowedColor", &Tdxf3DEffect::ShadowedColor, &Tdxf3DEffect::SetShadowedColor).Idents(ColorIdentMap());
+}
+
+// ---------------------------------------------------------------------------------------------------
+// TdxfLabel
+
+TdxfLabel::TdxfLabel(TComponent* AOwner) : TCustomLabel(AOwner) {
+  FParentFont = false;
+  FAutoSize = false;
+  FEffect3D = new Tdxf3DEffect(this);
+  FGlyph = new TBitmap();
+}
+
+TdxfLabel::~TdxfLabel() {
+  TObject::Free(FEffect3D);
+  TObject::Free(FGlyph);
+}
+
+void TdxfLabel::SetStyle(TdxfLabelStyle Value) {
+  FStyle = Value;
+  Invalidate();
+}
+
+void TdxfLabel::RefuseAngle() {
+  MessageBeep(MB_ICONHAND);
+  if (Application) Application->MessageBox("The Angle property is applicable for the TrueType fonts only",
+                                           Application->Title(), MB_OK | MB_ICONERROR);
+}
+
+void TdxfLabel::SetAngle(int Value) {
+  // While a form is read the font may still come: the check waits for Loaded.
+  bool reading = FComponentState.Contains(csLoading) || FComponentState.Contains(csReading);
+  if (Value != 0 && !reading && !dxfIsTrueType(Font())) {
+    RefuseAngle();
+    return;
+  }
+  if (Value == FAngle || Value < 0 || Value > 360) return;
+  FAngle = Value;
+  Invalidate();
+}
+
+void TdxfLabel::Loaded() {
+  TCustomLabel::Loaded();
+  if (FAngle != 0 && !dxfIsTrueType(Font())) {
+    FAngle = 0;
+    RefuseAngle();
+  }
+}
+
+void TdxfLabel::SetGlyph(TBitmap* Value) {
+  FGlyph->Assign(Value);
+  Invalidate();
+}
+
+void TdxfLabel::SetPenWidth(int Value) {
+  if (Value == FPenWidth) return;
+  FPenWidth = Value;
+  if (FStyle == dxfOutLine) Invalidate();
+}
+
+POINT TdxfLabel::TextOrigin(int TW, int TH) const {
+  const double a = FAngle * std::numbers::pi / 180.0;
+  const int cx = Width() / 2, cy = Height() / 2;
+  // nearbyint rounds halves to the even neighbour, as the layout expects.
+  auto round = [](double v) { return int(std::nearbyint(v)); };
+  return POINT{cx - round(std::cos(a) * TW / 2) - round(std::sin(a) * TH / 2),
+               cy + round(std::sin(a) * TW / 2) - round(std::cos(a) * TH / 2)};
+}
+
+void TdxfLabel::Paint() {
+  const int W = Width(), H = Height();
+  if (W <= 0 || H <= 0) return;
+  TBitmap* work = dxfWorkBitmap();
+  if (work->Width() < W || work->Height() < H)
+    work->SetSize(std::max<int>(work->Width(), W), std::max<int>(work->Height(), H));
+  TCanvas* C = work->Canvas();
+  C->SetFont(Font());
+
+  const bool tt = dxfIsTrueType(Font());
+  const bool useGlyph = !FGlyph->Empty() && tt;
+  const TColor back = IsSystemColor(Color()) ? clSilver : Color();
+  const std::string text = Caption();
+  const SIZE ext = C->TextExtent(text);
+  C->Font()->SetOrientation(((FAngle % 360 + 360) % 360) * 10);
+  const POINT o = TextOrigin(ext.cx, ext.cy);
+  const int x0 = o.x, y0 = o.y;
+
+  C->Brush()->SetStyle(bsSolid);
+  C->Brush()->SetColor(Color());
+  C->FillRect(RECT{0, 0, work->Width(), work->Height()});
+  C->Brush()->SetStyle(bsClear);
+
+  auto textAt = [&](int X, int Y, TColor Colour) {
+    C->Font()->SetColor(Colour);
+    C->TextOut(X, Y, text);
+  };
+
+  if (const int D = FEffect3D->Depth(); D != 0) {
+    int dx = 0, dy = 0;
+    switch (FEffect3D->Orientation()) {
+      case dxfLeft: dx = -D; break;
+      case dxfRight: dx = D; break;
+      case dxfTop: dy = -D; break;
+      case dxfBottom: dy = D; break;
+      case dxfLeftTop: dx = -D; dy = -D; break;
+      case dxfLeftBottom: dx = -D; dy = D; break;
+      case dxfRightTop: dx = D; dy = -D; break;
+      case dxfRightBottom: dx = D; dy = D; break;
+    }
+    const TColor shadow = FEffect3D->ShadowedColor();
+    if (FEffect3D->Style() == dxfCool) {
+      textAt(x0 + dx, y0 + dy, shadow);
+    } else {
+      const int n = std::max(std::abs(dx), std::abs(dy)), sx = Sign(dx), sy = Sign(dy);
+      for (int k = n; k >= 1; --k)
+        textAt(x0 + sx * k, y0 + sy * k, FEffect3D->Style() == dxfFun ? Blend(shadow, back, k - 1, n) : shadow);
+    }
+  }
+
+  const TColor face = Font()->Color();
+  C->Font()->SetColor(face);
+  switch (FStyle) {
+    case dxfNormal:
+      if (!useGlyph) textAt(x0, y0, face);
+      break;
+    case dxfRaised:
+      textAt(x0, y0, clBtnHighlight);
+      if (Font()->Size() >= 12) textAt(x0 + 2, y0 + 2, clBtnShadow);
+      if (!useGlyph) textAt(x0 + 1, y0 + 1, face);
+      break;
+    case dxfLowered: {
+      textAt(x0 + 2, y0 + 2, clBtnHighlight);
+      if (!ParentColor()) SetParentColor(true);
+      const TColor dark = IsSystemColor(Color()) ? clBtnShadow : Blend(Color(), clBlack, 1, 3);
+      if (!useGlyph) textAt(x0 + 1, y0 + 1, dark);
+      break;
+    }
+    case dxfOutLine:
+      if (tt) {
+        BeginPath(C->Handle());
+        C->TextOut(x0, y0, text);
+        EndPath(C->Handle());
+        // The outline's own pen: the canvas puts its pen into the context only for its line calls.
+        HPEN pen = CreatePen(PS_SOLID, FPenWidth, ColorToRGB(face));
+        HGDIOBJ old = SelectObject(C->Handle(), pen);
+        StrokePath(C->Handle());
+        SelectObject(C->Handle(), old);
+        DeleteObject(pen);
+        C->Pen()->SetWidth(1);
+      } else {
+        textAt(x0, y0, face);
+      }
+      break;
+  }
+
+  if (useGlyph && FGlyph->Width() >= 1 && FGlyph->Height() >= 1) {
+    const int at = FStyle == dxfNormal ? 0 : 1;
+    BeginPath(C->Handle());
+    C->TextOut(x0 + at, y0 + at, text);
+    EndPath(C->Handle());
+    SelectClipPath(C->Handle(), RGN_COPY);
+    for (int x = 0; x < W; x += FGlyph->Width())
+      for (int y = 0; y < H; y += FGlyph->Height()) C->Draw(x, y, FGlyph);
+  }
+  SelectClipRgn(C->Handle(), nullptr);
+
+  TCanvas* L = Canvas();
+  const RECT r{0, 0, W, H};
+  if (Transparent()) {
+    L->Brush()->SetStyle(bsClear);
+    L->BrushCopy(r, work, r, Color());
+    L->Brush()->SetStyle(bsSolid);
+  } else {
+    BitBlt(L->Handle(), 0, 0, W, H, C->Handle(), 0, 0, SRCCOPY);
+  }
+}
+
+void TdxfLabel::Publish(TPublisher<TdxfLabel>& p) {
+  p.Enum("Style", dxfLabelStyleNames, &TdxfLabel::Style, &TdxfLabel::SetStyle);
+  p.Int("Angle", &TdxfLabel::Angle, &TdxfLabel::SetAngle);
+  p.Object("Effect3D", &TdxfLabel::Effect3D);
+  p.Object("Glyph", &TdxfLabel::Glyph);
+  p.Int("PenWidth", &TdxfLabel::PenWidth, &TdxfLabel::SetPenWidth);
+  p.Bool("AutoSize", &TdxfLabel::AutoSize, &TdxfLabel::SetAutoSize).Default(0);
+  p.Bool("ParentFont", &TdxfLabel::ParentFont, &TdxfLabel::SetParentFont).Default(0);
+}
+
+void dxfLabelInitialize() { RegisterClass(TdxfLabel::StaticClass()); }
+
+void dxfLabelFinalize() {
+  TObject::Free(WorkBitmap);
+  WorkBitmap = nullptr;
+}

@@ -110,6 +110,8 @@ void TPTFrmFolderBrowseDlg::DoShow() {
   }
   PTShellTree1Change(PTShellTree1, PTShellTree1->Selected());
   LoadCaptions();
+  // The options may have moved buttons since the last resize.
+  FormResize(this);
   OnFormShow(this);
 }
 

@@ -38,6 +38,10 @@ struct TScript {
   void Show(TObject* Sender) { OnShow(static_cast<TPTFrmFolderBrowseDlg*>(Sender)); }
 };
 
+// Keys held back until a timer fires, so the form is on screen meanwhile (for a screenshot).
+HWND HeldTree = nullptr;
+void CALLBACK PostHeldKeys(HWND, UINT, UINT_PTR Id, DWORD);
+
 void PostKey(HWND Wnd, UINT Vk) {
   PostMessageA(Wnd, WM_KEYDOWN, Vk, 1);
   PostMessageA(Wnd, WM_KEYUP, Vk, 0xC0000001);
@@ -91,6 +95,14 @@ PidlPtr Pidl(const std::string& Path) {
   return PidlPtr(p);
 }
 
+void CALLBACK PostHeldKeys(HWND, UINT, UINT_PTR Id, DWORD) {
+  if (Id) KillTimer(nullptr, Id);
+  PostChars(HeldTree, "b");        // type-ahead to "beta"
+  PostKey(HeldTree, VK_RIGHT);     // open it
+  PostKey(HeldTree, VK_DOWN);      // "inner"
+  PostKey(HeldTree, VK_RETURN);    // OK, the default button
+}
+
 struct FolderBrowseDlgTest : ::testing::Test {
   TTestTree Disk{"browse"};
   TPTFolderBrowseDlg* Dlg = new TPTFolderBrowseDlg(nullptr);
@@ -134,14 +146,16 @@ TEST_F(FolderBrowseDlgTest, KeysPickAFolderAndTheNextRunOpensThere) {
     EXPECT_TRUE(f->CreateNewFolderBtn->Visible());
     EXPECT_TRUE(f->DeleteFolderBtn->Visible());
     EXPECT_FALSE(f->CreateBtn->Visible());
+    // OK and Cancel at the bottom right, the speed buttons at the top right.
+    EXPECT_GT(f->OkBtn->Left(), f->ClientWidth() / 2);
+    EXPECT_LT(f->OkBtn->Left() + f->OkBtn->Width(), f->CancelBtn->Left());
+    EXPECT_GT(f->DeleteFolderBtn->Left(), f->CreateNewFolderBtn->Left());
     // The root is selected: nothing to delete there.
     EXPECT_FALSE(f->DeleteFolderBtn->Enabled());
-    if (const char* pause = std::getenv("YOZ_BROWSE_PAUSE")) Pump(atoi(pause));
-    HWND tree = f->PTShellTree1->Handle();
-    PostChars(tree, "b");        // type-ahead to "beta"
-    PostKey(tree, VK_RIGHT);     // open it
-    PostKey(tree, VK_DOWN);      // "inner"
-    PostKey(tree, VK_RETURN);    // OK, the default button
+    HeldTree = f->PTShellTree1->Handle();
+    const char* pause = std::getenv("YOZ_BROWSE_PAUSE");
+    if (pause) SetTimer(nullptr, 0, UINT(atoi(pause)), PostHeldKeys);
+    else PostHeldKeys(nullptr, 0, 0, 0);
   };
   ASSERT_TRUE(Run());
   EXPECT_EQ(caption, "Browse for Folder");

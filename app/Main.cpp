@@ -16,6 +16,7 @@
 #include "SysUtils.h"
 #include "WinUtils.h"
 #include "dxfLabel.h"
+#include "Settings.h"
 #include "yOZMessages.h"
 
 TyOZFile* yOZFile = nullptr;
@@ -83,6 +84,7 @@ void yOZInitializeUnits() {
   OvcURLInitialize();
   RegisterClass(TfrmMain::StaticClass());
   yOZMessagesInitialize();
+  SettingsInitialize();
   StoreMessageBox = StoreBox;
 }
 

@@ -7,6 +7,7 @@
 #include "StShBase.h"
 #include "UPTSplitter.h"
 #include "dxfLabel.h"
+#include "Settings.h"
 #include "yOZMessages.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
@@ -17,6 +18,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->Initialize();
     Application->SetTitle("yOZ");
     Application->CreateForm(frmMain);
+    Application->CreateForm(frmSettings);
     // The settings, administration, picker and inbox windows join here as they are built.
     Application->CreateForm(frmyOZMessages);
     Application->Run();

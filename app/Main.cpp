@@ -3,6 +3,7 @@
 #include "Main.h"
 
 #include <objbase.h>
+#include <shlobj.h>
 
 #include <cmath>
 
@@ -245,7 +246,33 @@ void TfrmMain::MakeGlyphs() {
 
 std::string TfrmMain::DatabaseFolder() const { return yOZFile ? AddBackslash(yOZFile->DBPath) : std::string(); }
 
-std::string TfrmMain::AlertFileName() const { return AddBackslash(GetWindowsDir()) + GetLogInName() + ".yOZ"; }
+std::string TfrmMain::OwnAlertFolder() {
+  const std::string appData = GetAppDataDir();
+  return appData.empty() ? std::string() : AddBackslash(appData) + "yOZ";
+}
+
+std::string TfrmMain::AlertFileName() const { return AlertFileToRead(GetWindowsDir(), OwnAlertFolder()); }
+
+void TfrmMain::CreateStartupShortcut() {
+  // A login that never started Windows' shell (or removed it) has no Startup folder: make it.
+  char startup[MAX_PATH + 1] = {};
+  SHGetSpecialFolderPathA(nullptr, startup, CSIDL_STARTUP, TRUE);
+  StShortcut->SetFileName(ChangeFileExt(ParamStr(0), ".exe"));
+  if (StShortcut->CreateShortcut())
+    Inform("yOZ will now start automatically on startup");
+  else
+    MessageDlg("Unable to create the yOZ start-up shortcut", mtError, TMsgDlgButtons{mbOK});
+}
+
+bool TfrmMain::StartStep(const std::function<void()>& Work) {
+  try {
+    Work();
+    return true;
+  } catch (...) {
+    Application->HandleException(this);
+    return false;
+  }
+}
 
 void TfrmMain::SetPanelText(const std::string& Text) {
   if (StatusBarMain->Panels()->Count() > 0) StatusBarMain->Panels()->Items(0)->SetText(Text);
@@ -341,14 +368,19 @@ void TfrmMain::FormActivate(TObject* Sender) {
     Close();
     return;
   }
-  const std::string alerts = AlertFileName();
-  if (FileExists(alerts)) AlertList->LoadFromFile(alerts);
+  // Each step's failure is shown and the start goes on, so the board still comes up with its caption,
+  // tree and timers, and the timers try again. A failure that leaves no usable board (the user's
+  // registration) ends the program once it is shown.
+  StartStep([this] {
+    const std::string alerts = AlertFileName();
+    if (FileExists(alerts)) AlertList->LoadFromFile(alerts);
+  });
   FAlertListRead = true;
 
   const std::string folder = DatabaseFolder();
   UserFileAge = FileModTime(folder + UserFileName + ".isd");
   MessageFileAge = FileModTime(folder + MessageFileName + ".isd");
-  yOZFile->ReadConfig();
+  StartStep([] { yOZFile->ReadConfig(); });
 
   TyOZCBRec rec;
   Settings->LoadSettings(rec);
@@ -362,15 +394,15 @@ void TfrmMain::FormActivate(TObject* Sender) {
   }
   SizeColumns();
 
-  yOZFile->RegisterCurrentUser();
+  if (!StartStep([] { yOZFile->RegisterCurrentUser(); }) && ShuttingDown) {
+    Close();
+    return;
+  }
 
   if (rec.FirstTimeRun) {
     if (MessageDlg("Thankyou for using yOZ.\r\rWould you like yOZ to start automatically on startup?", mtInformation,
-                   mbYesNo) == mrYes) {
-      StShortcut->SetFileName(ChangeFileExt(ParamStr(0), ".exe"));
-      StShortcut->CreateShortcut();
-      Inform("yOZ will now start automatically on startup");
-    }
+                   mbYesNo) == mrYes)
+      StartStep([this] { CreateStartupShortcut(); });
     rec.FirstTimeRun = false;
     Settings->SaveSettings(rec);
   }
@@ -379,28 +411,42 @@ void TfrmMain::FormActivate(TObject* Sender) {
   Settings->LoadSettings(rec);
   lvMain->SetSortType(rec.SortListView ? stText : stNone);
 
-  yOZCurrentUser->Status = "Available";
-  yOZFile->SaveCurrentUserStatus();
-  yOZFile->FillMainList(Board());
+  StartStep([] {
+    yOZCurrentUser->Status = "Available";
+    yOZFile->SaveCurrentUserStatus();
+  });
+  StartStep([this] { yOZFile->FillMainList(Board()); });
 
-  // An overflowing product raises the runtime's overflow error; a negative one its range error. The
-  // message timer's period is taken first, so its fault is the one reported.
-  tmrCheckForMessages->SetInterval(RangeCheck<uint32_t>(CheckedMul(rec.CheckForNewMsgEvery, 1000)));
-  tmrUpdateListView->SetInterval(RangeCheck<uint32_t>(CheckedMul(rec.UpdateDisplayTime, 1000)));
-  tmrUpdateListView->SetEnabled(rec.UpdateDisplayTime != 0);
-  tmrCheckForMessages->SetEnabled(yOZFile->AllowMessages && rec.CheckForNewMsgEvery != 0);
+  // The settings keep both periods within what the settings dialog offers; the runtime's checks stay
+  // for a period that is still out of range.
+  StartStep([&] {
+    tmrCheckForMessages->SetInterval(RangeCheck<uint32_t>(CheckedMul(rec.CheckForNewMsgEvery, 1000)));
+    tmrUpdateListView->SetInterval(RangeCheck<uint32_t>(CheckedMul(rec.UpdateDisplayTime, 1000)));
+    tmrUpdateListView->SetEnabled(rec.UpdateDisplayTime != 0);
+    tmrCheckForMessages->SetEnabled(yOZFile->AllowMessages && rec.CheckForNewMsgEvery != 0);
+  });
 
   if (rec.DetectScreenSaver) {
     ScreenSaverStatus = rec.ScreenSaverStatus;
     tmrScreenSaver->SetEnabled(true);
   }
-  if (yOZMessage->HasNewMessages()) {
-    StTrayIcon->SetImages(ImageListNewMail);
-    StTrayIcon->SetAnimate(true);
-    yOZMessage->ShowNewMessages();
-  }
+  StartStep([this] {
+    if (yOZMessage->HasNewMessages()) {
+      StTrayIcon->SetImages(ImageListNewMail);
+      StTrayIcon->SetAnimate(true);
+      yOZMessage->ShowNewMessages();
+    }
+  });
   TTreeViewDepartments tree(tvMain);
-  yOZDepartment->FillDepartmentTree(&tree);
+  if (!StartStep([&] { yOZDepartment->FillDepartmentTree(&tree); })) {
+    // The tree's top node still captions the window and shows all users. The box took the focus that
+    // would have selected it.
+    tree.ClearNodes();
+    tree.AddTopNode("Departments");
+    TTreeNode* root = tvMain->Items()->GetFirstNode();
+    tvMain->SetSelected(root);
+    if (Caption().empty()) StartStep([&] { tvMainChange(tvMain, root); });
+  }
 }
 
 void TfrmMain::SizeColumns() {
@@ -524,7 +570,7 @@ void TfrmMain::FormDestroy(TObject* Sender) {
   // the list the running copy keeps.
   if (AlertList && FAlertListRead) {
     try {
-      AlertList->SaveToFile(AlertFileName());
+      SaveAlertFile(AlertList, GetWindowsDir(), OwnAlertFolder());
     } catch (...) {
       // The window is going; a list that cannot be written now is lost like the program's other state.
     }

@@ -144,8 +144,13 @@ public:
   IBoardView* Board() { return &FBoard; }
   // Refills the board, filtered on the department tree's choice when one is active.
   void RefillBoard();
-  // The alert list's file: the Windows folder, the login and ".yOZ".
+  // The alert list's file: the login and ".yOZ" in the Windows folder, or in the user's own
+  // application-data folder when the Windows folder cannot be written (see SaveAlertFile).
   std::string AlertFileName() const;
+  static std::string OwnAlertFolder();
+  // Puts the start-up shortcut into the user's Startup folder (made when missing) and says whether it
+  // was written: the first run and the settings dialog's Launch button.
+  void CreateStartupShortcut();
 
   // State the Parts name (read by the tests and the later dialogs).
   TyOZCB* Settings = nullptr;
@@ -169,6 +174,8 @@ private:
   void LoadImages();
   void MakeGlyphs();
   void SetPanelText(const std::string& Text);
+  // Runs one step of the first activation; a failure is shown and false returned.
+  bool StartStep(const std::function<void()>& Work);
   std::string DatabaseFolder() const;
   TListViewBoard FBoard{nullptr};
   bool FAlertListRead = false;  // the activation has read the alert list (it may be saved back)

@@ -183,14 +183,15 @@ void TfrmMain::actRefreshExecute(TObject* Sender) {
 void TfrmMain::tvMainChange(TObject*, TTreeNode* Node) {
   if (!Node || !yOZFile) return;
   if (Node->Text() != "Departments") {
+    // The caption first: it names the choice even when the user file cannot be read just now.
     yOZDepartment->FilterActive = true;
     yOZDepartment->FilterDepartment = Node->Text();
-    yOZFile->FillMainListForDepartment(Board(), Node->Text());
     SetCaption("yOZ - Filtered on " + Node->Text());
+    yOZFile->FillMainListForDepartment(Board(), Node->Text());
   } else {
     yOZDepartment->FilterActive = false;
-    yOZFile->FillMainList(Board());
     SetCaption("yOZ - All Departments");
+    yOZFile->FillMainList(Board());
   }
 }
 

@@ -322,6 +322,8 @@ public:
   virtual void DropDownEnabledChanged() {}
   virtual void PaintStyleChanged() {}
   virtual void WidthChanged() {}
+  // Closes what the control has open (a sub-item's sub-menu, a button's drop-down menu).
+  virtual void CloseUp() { FDroppedDown = false; }
   // A window item whose in-place editor is open answers its current text here.
   virtual bool EditorText(std::string& Text) { return false; }
 

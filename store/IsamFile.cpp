@@ -102,12 +102,23 @@ bool TIsamFile::Open(const std::string& Name, int16_t Mode) {
   int16_t reserved = 0;
   int32_t handle = 0;
   LastError = Vmx.VmxOpen(&name, &reserved, &Mode, &handle);
-  if (LastError == 0) {
-    Handle = handle;
-    Opened = true;
-    FileName = Name;
+  if (LastError != 0) return false;
+  Handle = handle;
+  if (!RecordFormat.empty()) {
+    TIsamInfoRec info;
+    std::string format;
+    const bool known = Info(info, &format);
+    if (!known || format != RecordFormat) {
+      const int16_t failure = known ? IsamCorruptedDataset : LastError;
+      if (Vmx.VmxClose) Vmx.VmxClose(&Handle);
+      Handle = 0;
+      LastError = failure;
+      return false;
+    }
   }
-  return LastError == 0;
+  Opened = true;
+  FileName = Name;
+  return true;
 }
 
 bool TIsamFile::Close() {
@@ -200,11 +211,12 @@ bool TIsamFile::Last(int16_t Index) {
   return LastError == 0;
 }
 
-bool TIsamFile::Info(TIsamInfoRec& info) {
+bool TIsamFile::Info(TIsamInfoRec& info, std::string* Format) {
   std::memset(&info, 0, sizeof info);
   if (!Vmx.VmxInfo) return (LastError = erNotAvailable), false;
   LastError = Vmx.VmxInfo(&Handle, &info);
-  TakeString(static_cast<BSTR>(info.Text));  // unread
+  std::string format = TakeString(static_cast<BSTR>(info.Text));  // the data set's record format
+  if (Format) *Format = format;
   info.Text = nullptr;
   return LastError == 0;
 }

@@ -19,8 +19,10 @@ struct TIsamInfoRec {
 };
 static_assert(sizeof(TIsamInfoRec) == 32, "VmxInfo fills 32 bytes");
 
-// Result code of a create on a data set that exists already.
-constexpr int16_t IsamDataSetNameInUse = 9;
+// Result codes the stores act on.
+constexpr int16_t IsamObjectNotFound = 1;     // a look-up found nothing; a scan reached the end
+constexpr int16_t IsamDataSetNameInUse = 9;   // a create on a data set that exists already
+constexpr int16_t IsamCorruptedDataset = 15;  // damaged, or not the layout its store reads
 
 class TIsamFile : public TObject {
   YOZ_CLASS(TIsamFile, TObject)
@@ -33,6 +35,10 @@ public:
   std::string LastData;
   int16_t LastError = 0;
   bool DllLoaded = false;
+  // The record format the owning store reads and writes. When set, Open accepts only a data set of
+  // that format and reports any other as damaged (15): a foreign or later file would otherwise hand
+  // records of another size to the store's fixed buffers.
+  std::string RecordFormat;
 
   // Loads VBIS4032.DLL from LibraryFolder (the search path when empty); DllLoaded tells whether every
   // entry point was found. Raises nothing.
@@ -63,7 +69,7 @@ private:
   bool IsClosed();
   bool Put(const void* Record, const std::string& Key, int16_t Mode);  // mode 1 adds, 2 replaces
   bool Read(void* Record, int16_t Index, int16_t Option, const std::string& Key);
-  bool Info(TIsamInfoRec& info);
+  bool Info(TIsamInfoRec& info, std::string* Format = nullptr);
 };
 
 // Closes a data set when the store operation that opened it ends, by return or by exception. A store

@@ -9,8 +9,10 @@
 
 TYOZMessage::TYOZMessage(TyOZFile* ADatabase) : Database(ADatabase) {
   UserFile = new TIsamFile("");
+  UserFile->RecordFormat = UserFileFormat;
   CheckIsamLibrary(UserFile);
   MessageFile = new TIsamFile("");
+  MessageFile->RecordFormat = MessageFileFormat;
   CheckIsamLibrary(MessageFile);
 }
 
@@ -18,6 +20,12 @@ TYOZMessage::~TYOZMessage() {
   delete MessageFile;
   delete UserFile;
 }
+
+namespace {
+
+const char* const MessageScanFailure = "Unable to read yOZ message database - ";
+
+}  // namespace
 
 std::string TYOZMessage::Folder() const { return AddBackslash(Database->DBPath); }
 
@@ -73,6 +81,8 @@ bool TYOZMessage::HasNewMessages() {
   TMessageRec msg;
   while (MessageFile->GetNext(msg.Data, 8, 16, ""))
     if (msg.ToLogInName() == login && msg.MsgStatus() == "New") found = true;
+  // A message file cut short must not pass for one without a message for us.
+  if (!found) CheckScanEnd(MessageFile, MessageScanFailure);
   return found;
 }
 
@@ -93,6 +103,7 @@ std::vector<TShownMessage> TYOZMessage::NewMessages() {
     shown.push_back({"Read Message...", MessageFile->LastKey, msg.FromName(), msg.ToName(), msg.Subject(), msg.Body(),
                      msg.Sent()});
   }
+  CheckScanEnd(MessageFile, MessageScanFailure);
   return shown;
 }
 
@@ -115,7 +126,12 @@ std::vector<TListRow> TYOZMessage::InBoxRows(int& NewCount, int& OldCount) {
   std::vector<TListRow> rows;
   NewCount = 0;
   OldCount = 0;
-  MessageFile->Open(Database->DBPath + MessageFileName, 3);
+  // Before the first message there is no message file: an empty in-box. A file that is there but
+  // cannot be read is reported, not shown as empty.
+  if (!MessageFile->Open(Database->DBPath + MessageFileName, 3)) {
+    if (MessageFile->LastError == IsamObjectNotFound) return rows;
+    throw Exception(MessageScanFailure + MessageFile->ErrorText());
+  }
   TIsamFileCloser closer(MessageFile);
   MessageFile->Last(0);
   const std::string login = GetLogInName();
@@ -130,6 +146,7 @@ std::vector<TListRow> TYOZMessage::InBoxRows(int& NewCount, int& OldCount) {
     row.SubItems = {msg.Subject(), status, MessageFile->LastKey, msg.Sent()};
     rows.push_back(std::move(row));
   }
+  CheckScanEnd(MessageFile, MessageScanFailure);
   return rows;
 }
 

@@ -1,5 +1,7 @@
 #include "WinUtils.h"
 
+#include <shlobj.h>
+
 #include "SysUtils.h"
 
 TSystemParametersInfoA WinUtilsSystemParametersInfo = &SystemParametersInfoA;
@@ -25,6 +27,9 @@ std::string GetLogInName() {
   // The size counts the terminating zero.
   std::string name(buf, size > 0 ? size - 1 : 0);
   name.resize(strnlen(name.c_str(), name.size()));
+  // The user record keeps 20 characters of the login. Cut here, where it enters the program, so the
+  // registration, every look-up, the messages and the alert file use the same text.
+  if (name.size() > LogInNameLength) name.resize(LogInNameLength);
   CharUpperBuffA(name.data(), DWORD(name.size()));
   return name;
 }
@@ -33,6 +38,29 @@ std::string GetWindowsDir() {
   char buf[MAX_PATH + 1] = {};
   UINT n = GetWindowsDirectoryA(buf, MAX_PATH);
   return n > 0 && n < MAX_PATH ? std::string(buf, n) : std::string();
+}
+
+std::string GetAppDataDir() {
+  char buf[MAX_PATH + 1] = {};
+  if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, 0, buf))) return {};
+  return buf;
+}
+
+namespace {
+
+// The whole of any file the program shares: the first 4 GiB.
+constexpr DWORD SharedLockLow = 0xFFFFFFFF;
+
+}  // namespace
+
+bool LockSharedFile(HANDLE File) {
+  OVERLAPPED at{};
+  return LockFileEx(File, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, SharedLockLow, 0, &at) != FALSE;
+}
+
+void UnlockSharedFile(HANDLE File) {
+  OVERLAPPED at{};
+  UnlockFileEx(File, 0, SharedLockLow, 0, &at);
 }
 
 bool IsWin9x() { return VersionInfo().dwPlatformId == VER_PLATFORM_WIN32_WINDOWS; }

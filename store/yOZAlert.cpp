@@ -1,6 +1,10 @@
 #include "yOZAlert.h"
 
+#include <windows.h>
+
+#include "KLNStringUtils.h"
 #include "SysUtils.h"
+#include "WinUtils.h"
 
 TyOZAlert::TyOZAlert() { Alerts = new TStringList(); }
 
@@ -58,3 +62,24 @@ void TyOZAlert::SetName(const std::string& LogInName, const std::string& Name) {
 void TyOZAlert::LoadFromFile(const std::string& FileName) { Alerts->LoadFromFile(FileName); }
 
 void TyOZAlert::SaveToFile(const std::string& FileName) { Alerts->SaveToFile(FileName); }
+
+std::string AlertFileIn(const std::string& Folder) { return AddBackslash(Folder) + GetLogInName() + ".yOZ"; }
+
+std::string AlertFileToRead(const std::string& WindowsDir, const std::string& OwnFolder) {
+  if (!OwnFolder.empty() && FileExists(AlertFileIn(OwnFolder))) return AlertFileIn(OwnFolder);
+  return AlertFileIn(WindowsDir);
+}
+
+void SaveAlertFile(TyOZAlert* Alerts, const std::string& WindowsDir, const std::string& OwnFolder) {
+  if (OwnFolder.empty()) return Alerts->SaveToFile(AlertFileIn(WindowsDir));
+  if (!FileExists(AlertFileIn(OwnFolder))) {
+    try {
+      Alerts->SaveToFile(AlertFileIn(WindowsDir));
+      return;
+    } catch (const Exception&) {
+      // Not ours to write: the list goes to the user's own folder below.
+    }
+    CreateDirectoryA(OwnFolder.c_str(), nullptr);
+  }
+  Alerts->SaveToFile(AlertFileIn(OwnFolder));
+}

@@ -86,6 +86,16 @@ const TSettingValue SettingValues[] = {
 };
 static_assert(std::size(SettingValues) == 45, "the settings record has 45 values");
 
+// The settings dialog offers the two timer periods from 0 to 360 seconds.
+constexpr uint32_t MaxPeriod = 360;
+
+// A period as the nearest one the dialog allows. The registry holds it as an unsigned DWORD, so
+// 4294967295 (read as -1) is far above the range, not below it.
+int32_t DialogPeriod(int32_t Stored) {
+  const uint32_t seconds = static_cast<uint32_t>(Stored);
+  return static_cast<int32_t>(seconds > MaxPeriod ? MaxPeriod : seconds);
+}
+
 // SaveSettings writes the second web-page value in lower case; value names ignore case.
 const char* SavedName(const TSettingValue& Value) {
   return std::string(Value.Name) == "Info2" ? "info2" : Value.Name;
@@ -153,6 +163,10 @@ void TyOZCB::LoadSettings(TyOZCBRec& Rec) {
     else
       ReadShortString(r, v.Name, Rec.*std::get<std::string TyOZCBRec::*>(v.Field), v.MaxLen);
   }
+  // A value edited by hand or damaged must not stop the board: an overflowing timer period would end
+  // its start half-way.
+  Rec.CheckForNewMsgEvery = DialogPeriod(Rec.CheckForNewMsgEvery);
+  Rec.UpdateDisplayTime = DialogPeriod(Rec.UpdateDisplayTime);
 }
 
 void TyOZCB::SaveSettings(const TyOZCBRec& Rec) {

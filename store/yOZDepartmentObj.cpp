@@ -7,12 +7,15 @@
 namespace {
 
 constexpr int DepartmentRecSize = 21;
+const char* const DepartmentScanFailure = "Unable to read the departments - ";
+const char* const DepartmentFormat = "X$*21";
 
 }  // namespace
 
 TYOZDepartment::TYOZDepartment() {
   Settings = new TyOZCB();
   DepartmentFile = new TIsamFile("");
+  DepartmentFile->RecordFormat = DepartmentFormat;
   CheckIsamLibrary(DepartmentFile);
 }
 
@@ -33,7 +36,7 @@ void TYOZDepartment::OpenDepartmentFile() { DepartmentFile->Open(DataSetName(), 
 
 void TYOZDepartment::CreateDepartmentFile() {
   // Fails, harmlessly, on an existing data set.
-  DepartmentFile->CreateFile(DataSetName(), 10, "X$*21");
+  DepartmentFile->CreateFile(DataSetName(), 10, DepartmentFormat);
 }
 
 void TYOZDepartment::AddDepartment(const std::string& Name) {
@@ -88,23 +91,31 @@ std::string TYOZDepartment::SelectDepartment(int Key) {
   return GetRecField(rec, 0, DepartmentRecSize);
 }
 
-void TYOZDepartment::FillNames(TStrings* Names) {
+std::vector<std::pair<std::string, int>> TYOZDepartment::ReadAll() {
+  std::vector<std::pair<std::string, int>> all;
+  OpenDepartmentFile();
+  if (!DepartmentFile->Opened) {
+    if (DepartmentFile->LastError == IsamObjectNotFound) return all;  // no department was ever added
+    throw Exception(DepartmentScanFailure + DepartmentFile->ErrorText());
+  }
+  TIsamFileCloser closer(DepartmentFile);
   DepartmentFile->First(0);
-  Names->Clear();
   uint8_t rec[DepartmentRecSize] = {};
   while (DepartmentFile->GetNext(rec, 0, 16, ""))
-    Names->AddObject(GetRecField(rec, 0, DepartmentRecSize), KeyObject(DepartmentFile->LastKey));
+    all.emplace_back(GetRecField(rec, 0, DepartmentRecSize), StrToInt(DepartmentFile->LastKey));
+  CheckScanEnd(DepartmentFile, DepartmentScanFailure);
+  return all;
 }
 
-void TYOZDepartment::FillDepartmentCombo(TStrings* Names) {
-  OpenDepartmentFile();
-  TIsamFileCloser closer(DepartmentFile);
-  FillNames(Names);
+void TYOZDepartment::FillNames(TStrings* Names) {
+  auto all = ReadAll();
+  Names->Clear();
+  for (const auto& d : all) Names->AddObject(d.first, reinterpret_cast<TObject*>(static_cast<intptr_t>(d.second)));
 }
+
+void TYOZDepartment::FillDepartmentCombo(TStrings* Names) { FillNames(Names); }
 
 void TYOZDepartment::FillDepartmentList(TStrings* Names) {
-  OpenDepartmentFile();
-  TIsamFileCloser closer(DepartmentFile);
   Names->BeginUpdate();
   try {
     FillNames(Names);
@@ -116,11 +127,8 @@ void TYOZDepartment::FillDepartmentList(TStrings* Names) {
 }
 
 void TYOZDepartment::FillDepartmentTree(IDepartmentTree* Tree) {
-  OpenDepartmentFile();
-  TIsamFileCloser closer(DepartmentFile);
-  DepartmentFile->First(0);
+  auto all = ReadAll();
   Tree->ClearNodes();
   Tree->AddTopNode("Departments");
-  uint8_t rec[DepartmentRecSize] = {};
-  while (DepartmentFile->GetNext(rec, 0, 16, "")) Tree->AddChildNode(GetRecField(rec, 0, DepartmentRecSize));
+  for (const auto& d : all) Tree->AddChildNode(d.first);
 }

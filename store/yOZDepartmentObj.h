@@ -1,6 +1,8 @@
 #pragma once
 // The shared list of departments ("yOZDeps") and the board's department filter.
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "Classes.h"
 #include "IsamFile.h"
@@ -31,5 +33,8 @@ private:
   // The data set's name, from the database folder of the per-user settings (read every time).
   std::string DataSetName();
   void OpenDepartmentFile();
+  // Every department in key order with its key. No data set yet gives none; one that cannot be
+  // opened or read to its end raises.
+  std::vector<std::pair<std::string, int>> ReadAll();
   void FillNames(TStrings* Names);
 };

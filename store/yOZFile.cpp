@@ -50,6 +50,10 @@ bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::strin
   throw Exception(FailureText + File->ErrorText());
 }
 
+void CheckScanEnd(const TIsamFile* File, const std::string& FailureText) {
+  if (File->LastError != IsamObjectNotFound) throw Exception(FailureText + File->ErrorText());
+}
+
 void CheckIsamLibrary(const TIsamFile* File) {
   if (File->DllLoaded) return;
   StoreMessageBox("Unable to find VBISAM DLL, please make sure that VBIS4032.DLL is in path!", smbError);
@@ -57,9 +61,13 @@ void CheckIsamLibrary(const TIsamFile* File) {
 }
 
 TyOZFile::TyOZFile(const std::string& ADBPath, TyOZFileHooks AHooks) : DBPath(ADBPath), Hooks(std::move(AHooks)) {
+  // A folder stored without its closing backslash would make some names "S:\BoardyOZDB31" and
+  // others "S:\Board\yOZDB31": every name below is the folder followed directly by the file's.
+  if (!Trim(DBPath).empty()) DBPath = AddBackslash(DBPath);
   Settings = new TyOZCB();
   CurrentUser = new TUser();
   UserFile = new TIsamFile("");
+  UserFile->RecordFormat = UserFileFormat;
   CheckIsamLibrary(UserFile);
   try {
     ReadConfig();
@@ -92,10 +100,18 @@ void TyOZFile::OpenUserFile(const std::string& NoFolderText, TOpenFailure Failur
 }
 
 void TyOZFile::RegisterCurrentUser() {
-  if (!IsDirectory(DBPath)) {
+  // Without his own record the board can do nothing for its user: a registration that fails ends the
+  // program rather than leaving a board that fails at every step.
+  try {
+    AddCurrentUserWhenMissing();
+  } catch (...) {
     if (Hooks.SetShuttingDown) Hooks.SetShuttingDown();
-    throw Exception("Unable to access the yOZ database location " + Quoted(DBPath));
+    throw;
   }
+}
+
+void TyOZFile::AddCurrentUserWhenMissing() {
+  if (!IsDirectory(DBPath)) throw Exception("Unable to access the yOZ database location " + Quoted(DBPath));
   const std::string name = DBPath + UserFileName;
   TUserRec rec;
   rec.SetName(GetLogInName());
@@ -113,13 +129,14 @@ void TyOZFile::RegisterCurrentUser() {
     if (!UserFile->Add(rec.Data, "")) throw Exception("Unable to Add user to yOZ Database\r\r" + UserFile->ErrorText());
     return;
   }
-  if (!UserFile->Open(name, 3)) {
-    if (Hooks.SetShuttingDown) Hooks.SetShuttingDown();
-    throw Exception(std::string("Unable to open yOZDBase after create!") + NoPermission);
-  }
+  // The user file was there already: nothing was created, so its failure is told as an open's.
+  if (!UserFile->Open(name, 3)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
   TIsamFileCloser closer(UserFile);
   TUserRec found;
   if (UserFile->GetEqual(found.Data, 7, CurrentUser->LogInName)) return;
+  // Only a login that is not there is added: a busy or damaged file would otherwise get him again.
+  if (UserFile->LastError != IsamObjectNotFound)
+    throw Exception("Unable to perform lookup on user " + CurrentUser->LogInName + " " + UserFile->ErrorText());
   rec.SetAdministrator(0);
   if (!UserFile->Add(rec.Data, "")) throw Exception("Unable to Add user to yOZ Database\r\r" + UserFile->ErrorText());
 }

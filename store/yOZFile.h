@@ -44,6 +44,10 @@ void CheckIsamLibrary(const TIsamFile* File);
 bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::string& Format,
                       const std::string& FailureText);
 
+// A scan ends when the data set has no further record ("Object not found"). Any other failure cut it
+// short: raises FailureText + the error text, so a damaged or busy file never passes for a short one.
+void CheckScanEnd(const TIsamFile* File, const std::string& FailureText);
+
 class TyOZFile : public TObject {
 public:
   explicit TyOZFile(const std::string& ADBPath, TyOZFileHooks AHooks = {});
@@ -84,6 +88,7 @@ public:
   void WriteConfig(const TyOZConfigRec& Rec);
 
 private:
+  void AddCurrentUserWhenMissing();
   TUser& TheUser();  // the process-wide current user, or our own when the application made none
   void SetStatusText(const std::string& Text);
   // Tests the folder (DBPath with a backslash) and opens the user file in it; the caller closes.

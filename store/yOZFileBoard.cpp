@@ -3,8 +3,15 @@
 
 #include "KLNStringUtils.h"
 #include "SysUtils.h"
+#include "WinUtils.h"
 #include "yOZAlert.h"
 #include "yOZFile.h"
+
+namespace {
+
+const char* const ScanFailure = "Unable to read dataset - ";
+
+}  // namespace
 
 // Opens DataSet and positions before its first record; the caller closes.
 void TyOZFile::OpenScan(const std::string& DataSet) {
@@ -32,6 +39,7 @@ std::vector<TListRow> TyOZFile::BoardRows(const std::string* Department) {
     row.ImageIndex = StatusImageIndex(status);
     rows.push_back(std::move(row));
   }
+  CheckScanEnd(UserFile, ScanFailure);  // before the board is touched: its rows stay as they were
   return rows;
 }
 
@@ -59,11 +67,14 @@ void TyOZFile::FillMainListForDepartment(IBoardView* Board, const std::string& D
 void TyOZFile::FillUserNames(TStrings* Names) {
   OpenScan(AddBackslash(DBPath) + UserFileName);
   TIsamFileCloser closer(UserFile);
+  std::vector<std::pair<std::string, TObject*>> names;
+  TUserRec rec;
+  while (UserFile->GetNext(rec.Data, 0, 16, "")) names.emplace_back(rec.Name(), KeyObject(UserFile->LastKey));
+  CheckScanEnd(UserFile, ScanFailure);
   Names->BeginUpdate();
   try {
     Names->Clear();
-    TUserRec rec;
-    while (UserFile->GetNext(rec.Data, 0, 16, "")) Names->AddObject(rec.Name(), KeyObject(UserFile->LastKey));
+    for (const auto& n : names) Names->AddObject(n.first, n.second);
   } catch (...) {
     Names->EndUpdate();
     throw;
@@ -95,6 +106,7 @@ bool TyOZFile::OneAdministratorOnly() {
   TUserRec rec;
   while (UserFile->GetNext(rec.Data, 0, 16, ""))
     if (rec.Administrator() == 1) count = CheckedAdd(count, 1);
+  CheckScanEnd(UserFile, ScanFailure);  // an unread administrator may be the last one
   return count <= 1;
 }
 
@@ -136,17 +148,57 @@ void TyOZFile::UpdateAlertNames(TyOZAlert* Alerts) {
     if (index < 0) continue;
     if (Alerts->GetName(index) != rec.Name()) Alerts->SetName(logInName, rec.Name());
   }
+  CheckScanEnd(UserFile, ScanFailure);
 }
 
 namespace {
 
-// One attempt at "yOZ.cfg": exclusive open, so readers and writers on every machine take turns.
-HANDLE OpenConfigExclusive(const std::string& FileName) {
-  return CreateFileA(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                     FILE_ATTRIBUTE_NORMAL, nullptr);
-}
-
 constexpr int ConfigAttempts = 21;
+constexpr LONG ConfigRecSize = sizeof(TyOZConfigRec);
+
+// "yOZ.cfg" opened and locked for one read or write: the exclusive open keeps out the copies on this
+// machine, the byte-range lock those on others. Invalid when another copy has it now.
+class TConfigFile {
+public:
+  explicit TConfigFile(const std::string& FileName) {
+    FHandle = CreateFileA(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                          FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (FHandle != INVALID_HANDLE_VALUE && !LockSharedFile(FHandle)) {
+      CloseHandle(FHandle);
+      FHandle = INVALID_HANDLE_VALUE;
+    }
+  }
+  ~TConfigFile() {
+    if (FHandle == INVALID_HANDLE_VALUE) return;
+    UnlockSharedFile(FHandle);
+    CloseHandle(FHandle);
+  }
+  TConfigFile(const TConfigFile&) = delete;
+  TConfigFile& operator=(const TConfigFile&) = delete;
+  bool Ok() const { return FHandle != INVALID_HANDLE_VALUE; }
+  HANDLE Handle() const { return FHandle; }
+
+private:
+  HANDLE FHandle;
+};
+
+// The last whole record of the file into Rec (left as it is when the file holds none). A tail shorter
+// than a record (a write cut short) is passed over, so a damaged file never stops a start.
+bool ReadLastRecord(HANDLE File, TyOZConfigRec& Rec) {
+  LARGE_INTEGER size;
+  if (!GetFileSizeEx(File, &size)) return false;
+  const LONGLONG whole = size.QuadPart / ConfigRecSize;
+  if (whole == 0) return true;
+  LARGE_INTEGER at;
+  at.QuadPart = (whole - 1) * ConfigRecSize;
+  TyOZConfigRec read;
+  DWORD got = 0;
+  if (!SetFilePointerEx(File, at, nullptr, FILE_BEGIN) || !ReadFile(File, &read, ConfigRecSize, &got, nullptr) ||
+      got != DWORD(ConfigRecSize))
+    return false;
+  Rec = read;
+  return true;
+}
 
 }  // namespace
 
@@ -162,26 +214,9 @@ TyOZConfigRec TyOZFile::ReadConfig() {
     CloseHandle(h);
   }
   for (int attempt = 0; attempt < ConfigAttempts; ++attempt) {
-    HANDLE h = OpenConfigExclusive(fileName);
-    if (h == INVALID_HANDLE_VALUE) continue;
+    TConfigFile file(fileName);
     TyOZConfigRec read = rec;
-    bool ok = true;
-    for (;;) {
-      TyOZConfigRec next = read;
-      DWORD got = 0;
-      if (!ReadFile(h, &next, sizeof next, &got, nullptr)) {
-        ok = false;
-        break;
-      }
-      if (got == 0) break;
-      if (got != sizeof next) {  // the file ends inside a record
-        ok = false;
-        break;
-      }
-      read = next;
-    }
-    CloseHandle(h);
-    if (!ok) continue;
+    if (!file.Ok() || !ReadLastRecord(file.Handle(), read)) continue;
     LogType = read.LogType;
     AllowMessages = read.AllowMessages != 0;
     return read;
@@ -195,12 +230,13 @@ void TyOZFile::WriteConfig(const TyOZConfigRec& Rec) {
   LogType = Rec.LogType;
   const std::string fileName = AddBackslash(DBPath) + "yOZ.cfg";
   for (int attempt = 0; attempt < ConfigAttempts; ++attempt) {
-    HANDLE h = OpenConfigExclusive(fileName);
-    if (h == INVALID_HANDLE_VALUE) continue;
+    TConfigFile file(fileName);
+    if (!file.Ok()) continue;
+    // Exactly one record: whatever followed it (older records, a cut-short write) goes.
     DWORD written = 0;
-    bool ok = WriteFile(h, &Rec, sizeof Rec, &written, nullptr) && written == sizeof Rec;
-    CloseHandle(h);
-    if (ok) return;
+    if (WriteFile(file.Handle(), &Rec, ConfigRecSize, &written, nullptr) && written == DWORD(ConfigRecSize) &&
+        SetEndOfFile(file.Handle()))
+      return;
   }
   throw Exception("Unable to open yOZ.CFG file");
 }

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "SysUtils.h"
+#include "WinUtils.h"
 
 namespace {
 
@@ -28,25 +29,27 @@ struct TLogIoFailure {
   throw TLogIoFailure{"I/O error " + std::to_string(code), code};
 }
 
-// One attempt: the file is created with Header when missing, else opened for appending; Line is
-// added. Other writers are kept out while the file is open (they retry), so a header is written
-// exactly once and lines from several machines never interleave.
+// One attempt: the file is opened (made when missing) and locked, then Line is added at its end,
+// after Header when the file is still empty. Other writers are kept out while this one holds it (the
+// share mode on this machine, the byte-range lock on others; they retry), so the header is written
+// exactly once, by whoever finds the file empty, and lines from several machines never interleave.
 void AppendOnce(const std::string& FileName, const std::string& Header, const std::string& Line) {
-  std::string text = Line;
-  HANDLE h = CreateFileA(FileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+  HANDLE h = CreateFileA(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_ALWAYS,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h != INVALID_HANDLE_VALUE) {
-    text = Header + Line;
-  } else {
-    if (GetLastError() != ERROR_FILE_EXISTS && GetLastError() != ERROR_ALREADY_EXISTS) IoFailure();
-    h = CreateFileA(FileName.c_str(), FILE_APPEND_DATA, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                    FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) IoFailure();
+  if (h == INVALID_HANDLE_VALUE) IoFailure();
+  if (!LockSharedFile(h)) {
+    DWORD code = GetLastError();
+    CloseHandle(h);
+    SetLastError(code);
+    IoFailure();
   }
+  LARGE_INTEGER size{}, zero{};
+  BOOL ok = GetFileSizeEx(h, &size) && SetFilePointerEx(h, zero, nullptr, FILE_END);
+  const std::string text = ok && size.QuadPart == 0 ? Header + Line : Line;
   DWORD written = 0;
-  BOOL ok = WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) &&
-            written == text.size();
+  ok = ok && WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) && written == text.size();
   DWORD code = GetLastError();
+  UnlockSharedFile(h);
   if (!CloseHandle(h) && ok) IoFailure();
   if (!ok) {
     SetLastError(code ? code : ERROR_WRITE_FAULT);

@@ -15,6 +15,7 @@ const char* const SeedStatuses[] = {"At lunch",   "Available", "Away from desk",
 
 TYOZStatus::TYOZStatus(TyOZFile* ADatabase) : Database(ADatabase) {
   StatusFile = new TIsamFile("");
+  StatusFile->RecordFormat = StatusFormat;
   CheckIsamLibrary(StatusFile);
 }
 
@@ -88,6 +89,7 @@ void TYOZStatus::FillStatusList(TStrings* Names) {
   uint8_t rec[StatusRecSize] = {};
   while (StatusFile->GetNext(rec, 0, 16, ""))
     Names->AddObject(GetRecField(rec, 0, StatusRecSize), KeyObject(StatusFile->LastKey));
+  CheckScanEnd(StatusFile, "Unable to read Status dataset - ");
 }
 
 void TYOZStatus::FillSelectableStatuses(TStrings* Names) {
@@ -102,6 +104,7 @@ void TYOZStatus::FillSelectableStatuses(TStrings* Names) {
       std::string status = GetRecField(rec, 0, StatusRecSize);
       if (status != "Offline") Names->AddObject(status, KeyObject(StatusFile->LastKey));
     }
+    CheckScanEnd(StatusFile, "Unable to read Status dataset - ");
   } catch (...) {
     Names->EndUpdate();
     throw;

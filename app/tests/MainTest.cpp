@@ -10,9 +10,28 @@
 
 #include <shlobj.h>
 
+#include <cstdio>
+
 namespace {
 
 std::string Login() { return GetLogInName(); }
+
+std::string ReadWholeFile(const std::string& FileName) {
+  std::string s;
+  if (FILE* f = fopen(FileName.c_str(), "rb")) {
+    char buf[4096];
+    for (size_t n; (n = fread(buf, 1, sizeof buf, f)) > 0;) s.append(buf, n);
+    fclose(f);
+  }
+  return s;
+}
+
+void WriteWholeFile(const std::string& FileName, const std::string& Text) {
+  if (FILE* f = fopen(FileName.c_str(), "wb")) {
+    fwrite(Text.data(), 1, Text.size(), f);
+    fclose(f);
+  }
+}
 
 class MainWindow : public ::testing::Test {
 protected:
@@ -122,19 +141,23 @@ TEST_F(MainWindow, ZeroPeriodsOrNoMessagesLeaveTheTimersOff) {
   EXPECT_TRUE(Form->tmrUpdateListView->Enabled());
 }
 
-TEST_F(MainWindow, AnOverflowingPeriodIsReportedAndLeavesTheTimersOff) {
-  Start(nullptr, 3000000, 1);
-  EXPECT_TRUE(Boxes.Contains("The following error occurred within yOZ - Integer overflow"));
-  EXPECT_FALSE(Form->tmrUpdateListView->Enabled());
-}
-
-TEST_F(MainWindow, TheMessagePeriodIsTakenBeforeTheBoardPeriod) {
-  // A negative message period fails first, even when the board period would overflow too.
-  Start(nullptr, 3000000, -1);
-  EXPECT_TRUE(Boxes.Contains("The following error occurred within yOZ - Range check error"));
-  EXPECT_FALSE(Boxes.Contains("The following error occurred within yOZ - Integer overflow"));
-  EXPECT_FALSE(Form->tmrUpdateListView->Enabled());
-  EXPECT_FALSE(Form->tmrCheckForMessages->Enabled());
+TEST_F(MainWindow, PeriodsBeyondTheSettingsDialogRunTheTimersAtItsLongest) {
+  // 3000000 s would overflow in milliseconds; -1 is the DWORD 4294967295. Neither stops the start.
+  struct {
+    int Board, Messages;
+  } cases[] = {{3000000, 1}, {3000000, -1}, {1, 5000000}};
+  for (auto& c : cases) {
+    SCOPED_TRACE(c.Board);
+    Boxes.Shown.clear();
+    Start(nullptr, c.Board, c.Messages);
+    for (auto& b : Boxes.Shown) EXPECT_EQ(b.Text.find("The following error occurred"), std::string::npos) << b.Text;
+    EXPECT_TRUE(Form->tmrUpdateListView->Enabled());
+    EXPECT_TRUE(Form->tmrCheckForMessages->Enabled());
+    EXPECT_EQ(Form->tmrUpdateListView->Interval(), c.Board == 1 ? 1000u : 360000u);
+    EXPECT_EQ(Form->tmrCheckForMessages->Interval(), c.Messages == 1 ? 1000u : 360000u);
+    ASSERT_NE(Form->tvMain->Items()->GetFirstNode(), nullptr);  // the start ran to its end
+    FreeMainWindow(Form);
+  }
 }
 
 TEST_F(MainWindow, HolidayWordingFollowsTheVacationSetting) {
@@ -221,6 +244,66 @@ TEST_F(MainWindow, FirstRunOffersTheStartUpShortcutOnce) {
   TyOZCBRec rec;
   TyOZCB().LoadSettings(rec);
   EXPECT_FALSE(rec.FirstTimeRun);
+}
+
+// A user without a Startup folder (a login new to the machine, or one that removed it) gets one; a
+// link that cannot be written is said so, never announced as made.
+TEST_F(MainWindow, TheStartUpShortcutMakesItsFolderAndIsAnnouncedOnlyWhenWritten) {
+  char path[MAX_PATH] = {};
+  ASSERT_TRUE(SHGetSpecialFolderPathA(nullptr, path, CSIDL_STARTUP, TRUE));
+  const std::string startup = path, link = startup + "\\yOZ.lnk";
+  DeleteFileA(link.c_str());
+  ASSERT_TRUE(RemoveDirectoryA(startup.c_str()));
+  Boxes.Answers = {mrYes};
+  Start([](TyOZCBRec& r) { r.FirstTimeRun = true; });
+  EXPECT_TRUE(Boxes.Contains("yOZ will now start automatically on startup"));
+  EXPECT_TRUE(FileExists(link));
+  FreeMainWindow(Form);
+  DeleteFileA(link.c_str());
+
+  // A file where the folder belongs: nothing can be written there.
+  ASSERT_TRUE(RemoveDirectoryA(startup.c_str()));
+  WriteWholeFile(startup, "not a folder");
+  Boxes.Shown.clear();
+  Boxes.Answers = {mrYes};
+  Start([](TyOZCBRec& r) { r.FirstTimeRun = true; });
+  DeleteFileA(startup.c_str());
+  CreateDirectoryA(startup.c_str(), nullptr);
+  EXPECT_FALSE(Boxes.Contains("yOZ will now start automatically on startup"));
+  ASSERT_TRUE(Boxes.Contains("Unable to create the yOZ start-up shortcut"));
+  for (auto& b : Boxes.Shown)
+    if (b.Text == "Unable to create the yOZ start-up shortcut") {
+      EXPECT_EQ(b.Type, mtError);
+    }
+}
+
+// --- damaged shared files at start ---------------------------------------------------------------
+
+TEST_F(MainWindow, ADamagedUserFileIsShownAndEndsTheBoard) {
+  TIsamFile users("");
+  ASSERT_TRUE(users.CreateFile(Folder.Path() + "yOZDB31", 10, UserFileFormat));
+  AddUser(Folder.Path(), "BOB", "Available");
+  WriteWholeFile(Folder.Path() + "yOZDB31.isd", std::string(3000, 'x'));
+  WriteTestSettings(Folder.Path());
+  Form = MakeMainWindow();
+  ASSERT_FALSE(Boxes.Shown.empty());
+  EXPECT_EQ(Boxes.Shown[0].Text, "The following error occurred within yOZ - Unable to open dataset - File is not isam format");
+  EXPECT_EQ(Boxes.Shown.size(), 1u);
+  EXPECT_TRUE(Form->ShuttingDown);
+  EXPECT_FALSE(Form->tmrUpdateListView->Enabled());
+  EXPECT_EQ(ReadWholeFile(Folder.Path() + "yOZDB31.isd"), std::string(3000, 'x'));
+}
+
+TEST_F(MainWindow, AForeignDepartmentFileIsShownAndTheBoardStillComesUp) {
+  TIsamFile foreign("");
+  ASSERT_TRUE(foreign.CreateFile(Folder.Path() + "yOZDeps", 10, UserFileFormat));
+  Start();
+  EXPECT_TRUE(Boxes.Contains("The following error occurred within yOZ - Unable to read the departments - Corrupted dataset"));
+  ASSERT_NE(Form->tvMain->Items()->GetFirstNode(), nullptr);
+  EXPECT_EQ(Form->tvMain->Items()->GetFirstNode()->Text(), "Departments");
+  EXPECT_EQ(Form->Caption(), "yOZ - All Departments");
+  EXPECT_EQ(Form->Board()->RowCount(), 1);
+  EXPECT_TRUE(Form->tmrUpdateListView->Enabled());
 }
 
 // --- the second copy and the missing database ----------------------------------------------------

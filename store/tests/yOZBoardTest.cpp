@@ -230,7 +230,7 @@ TEST_F(BoardTest, ConfigKeepsTheReservedBytes) {
   EXPECT_FALSE(other.AllowMessages);
 }
 
-TEST_F(BoardTest, ConfigLastRecordWinsAndAPartialRecordFails) {
+TEST_F(BoardTest, ConfigLastWholeRecordWinsAndWritingLeavesExactlyOne) {
   std::string two(66, '\0');
   two[0] = 1;
   two[32] = 1;
@@ -240,13 +240,27 @@ TEST_F(BoardTest, ConfigLastRecordWinsAndAPartialRecordFails) {
   File->ReadConfig();
   EXPECT_EQ(File->LogType, 2);
   EXPECT_FALSE(File->AllowMessages);
-  WriteWholeFile(Db.File("yOZ.cfg"), two.substr(0, 40));
-  try {
+  // A write cut short leaves a tail: the last whole record is read, or the defaults when none is.
+  struct {
+    size_t Length;
+    uint8_t LogType;
+    bool AllowMessages;
+  } cut[] = {{40, 1, true}, {65, 1, true}, {5, 0, true}, {32, 0, true}, {67, 2, false}};
+  for (auto& c : cut) {
+    SCOPED_TRACE(c.Length);
+    WriteWholeFile(Db.File("yOZ.cfg"), (two + "\x02\x02").substr(0, c.Length));
     File->ReadConfig();
-    FAIL();
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.Message, "Unable to open yOZ.CFG file");
+    EXPECT_EQ(File->LogType, c.LogType);
+    EXPECT_EQ(File->AllowMessages, c.AllowMessages);
   }
+  // Writing leaves one record, whatever the file held before.
+  TyOZConfigRec rec = File->ReadConfig();
+  rec.LogType = 1;
+  File->WriteConfig(rec);
+  std::string written = ReadWholeFile(Db.File("yOZ.cfg"));
+  ASSERT_EQ(written.size(), 33u);
+  EXPECT_EQ(written[0], 1);
+  EXPECT_EQ(File->ReadConfig().LogType, 1);
 }
 
 TEST_F(BoardTest, ConfigHeldByAnotherCopyFailsAfterItsAttempts) {

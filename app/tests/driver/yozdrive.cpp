@@ -20,6 +20,13 @@
 //   yozdrive seed <folder> <login>:<admin>:<department>:<comment> ...   user file and departments
 //   yozdrive user <folder> <login>          print status|comments|administrator of a login
 //   yozdrive send <folder> <to> <from> <subject> <body>   a message, as the send dialog writes it
+//   yozdrive box <caption> [ms]             wait for a message box with this caption, print its text
+//   yozdrive press <caption> <button>       click the button of that message box (e.g. OK)
+//   yozdrive churn <folder> <other> <seconds> <logtype> <mark>   write as fast as a busy user would:
+//                                           own status changes, messages to <other>, "yOZ.cfg"
+//                                           rewritten with <logtype> and reserved bytes <mark>;
+//                                           prints "sent <subject>" per message stored
+//   yozdrive dump <folder> users|messages   print every login of the user file / subject of a message
 //   yozdrive messages <folder> <login>      print key|status|from|subject|body of the login's messages
 //
 // Exit code 0 on success, 1 on a failed wait or check, 2 on bad use.
@@ -32,6 +39,7 @@
 #include <vector>
 
 #include "IsamFile.h"
+#include "WinUtils.h"
 #include "MessageObj.h"
 #include "yOZFile.h"
 #include "SysUtils.h"
@@ -390,6 +398,140 @@ int User(const std::string& Folder, const std::string& Login) {
   return 0;
 }
 
+// A message box of this process's machine: a dialog window with the caption.
+HWND FindBox(const std::string& Caption) {
+  HWND w = FindBoard(Caption);
+  if (!w) return nullptr;
+  char cls[64] = {};
+  GetClassNameA(w, cls, sizeof cls);
+  return std::string(cls) == "#32770" ? w : nullptr;
+}
+
+int Box(const std::string& Caption, int Ms) {
+  DWORD start = GetTickCount();
+  HWND box;
+  while (!(box = FindBox(Caption))) {
+    if (GetTickCount() - start > DWORD(Ms)) {
+      std::fprintf(stderr, "no message box \"%s\"\n", Caption.c_str());
+      return 1;
+    }
+    Sleep(50);
+  }
+  // The message is the box's one static text that is not its icon.
+  std::string text;
+  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    char cls[64] = {}, buf[4096] = {};
+    GetClassNameA(c, cls, sizeof cls);
+    GetWindowTextA(c, buf, sizeof buf);
+    if (_stricmp(cls, "Static") == 0 && buf[0]) text = buf;
+  }
+  for (char& ch : text)
+    if (ch == '\r' || ch == '\n') ch = '~';
+  std::printf("%s\n", text.c_str());
+  return 0;
+}
+
+int Press(const std::string& Caption, const std::string& Button) {
+  HWND box = FindBox(Caption);
+  if (!box) return 1;
+  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    char cls[64] = {}, buf[256] = {};
+    GetClassNameA(c, cls, sizeof cls);
+    GetWindowTextA(c, buf, sizeof buf);
+    std::string label;
+    for (const char* p = buf; *p; ++p)
+      if (*p != '&') label += *p;
+    if (_stricmp(cls, "Button") != 0 || _stricmp(label.c_str(), Button.c_str()) != 0) continue;
+    RECT r;
+    GetClientRect(c, &r);
+    Click(c, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    // A click that only brought the box forward is followed by the button's own press.
+    for (int i = 0; i < 20 && IsWindow(box); ++i) Sleep(50);
+    if (IsWindow(box)) SendMessageA(c, BM_CLICK, 0, 0);
+    return 0;
+  }
+  std::fprintf(stderr, "no button %s\n", Button.c_str());
+  return 1;
+}
+
+// One busy user for a while: own status changes (logged), messages to Other, the configuration read
+// and rewritten. Failures other than a configuration file held by another copy are errors.
+int Churn(const std::string& Folder, const std::string& Other, int Seconds, int LogType, int Mark) {
+  static const char* const statuses[] = {"At lunch", "Available", "In meeting", "DND", "Away from desk"};
+  TyOZFile db(Folder);
+  db.RegisterCurrentUser();
+  TYOZMessage messages(&db);
+  const std::string me = GetLogInName();
+  int errors = 0, cfgBusy = 0, changes = 0, sent = 0, configs = 0;
+  const DWORD end = GetTickCount() + DWORD(Seconds) * 1000;
+  for (int i = 0; GetTickCount() < end; ++i) {
+    try {
+      switch (i % 4) {
+        case 0:
+        case 1: {
+          db.LoadCurrentUser();
+          db.LogType = uint8_t(LogType);
+          std::string next = statuses[(changes + 1) % 5];
+          if (db.CurrentUser->Status == next) next = statuses[(changes + 2) % 5];
+          db.CurrentUser->Status = next;
+          db.SaveCurrentUserStatus();
+          ++changes;
+          break;
+        }
+        case 2: {
+          const std::string subject = me + "#" + std::to_string(LogType) + "." + std::to_string(i);
+          messages.SendMessage(Other, me, subject, "churn");
+          std::printf("sent %s\n", subject.c_str());
+          ++sent;
+          break;
+        }
+        default: {
+          TyOZConfigRec rec = db.ReadConfig();
+          for (uint8_t b : rec.Reserved)
+            if (b != rec.Reserved[0]) {
+              std::fprintf(stderr, "%s: yOZ.cfg read mixed from two writes\n", me.c_str());
+              ++errors;
+              break;
+            }
+          rec.LogType = uint8_t(LogType);
+          std::fill(std::begin(rec.Reserved), std::end(rec.Reserved), uint8_t(Mark));
+          db.WriteConfig(rec);
+          ++configs;
+        }
+      }
+    } catch (const Exception& e) {
+      if (e.Message == "Unable to open yOZ.CFG file") {
+        ++cfgBusy;
+      } else {
+        std::fprintf(stderr, "%s: %s\n", me.c_str(), e.Message.c_str());
+        ++errors;
+      }
+    }
+    Sleep(i % 3);
+  }
+  std::fflush(stdout);
+  std::fprintf(stderr, "%s: %d status changes, %d messages, %d configuration writes, %d lost to a busy yOZ.cfg\n",
+               me.c_str(), changes, sent, configs, cfgBusy);
+  return errors ? 1 : 0;
+}
+
+int Dump(const std::string& Folder, const std::string& What) {
+  TIsamFile f("");
+  const bool users = What == "users";
+  if (!f.Open(Folder + (users ? UserFileName : MessageFileName), 3)) return 1;
+  f.First(0);
+  TMessageRec msg;  // the larger record: a user record fits in it
+  while (f.GetNext(msg.Data, 0, 16, "")) {
+    if (users)
+      std::printf("%s\n", GetRecField(msg.Data, TUserRec::oLogInName, TUserRec::sLogInName).c_str());
+    else
+      std::printf("%s\n", msg.Subject().c_str());
+  }
+  const int16_t end = f.LastError;
+  f.Close();
+  return end == IsamObjectNotFound ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -400,6 +542,11 @@ int main(int argc, char** argv) {
     if (cmd == "gone") return Wait(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000, false);
     if (cmd == "seed") return Seed(argv[2], argc - 3, argv + 3);
     if (cmd == "user" && argc > 3) return User(argv[2], argv[3]);
+    if (cmd == "box") return Box(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000);
+    if (cmd == "press" && argc > 3) return Press(argv[2], argv[3]);
+    if (cmd == "churn" && argc > 6)
+      return Churn(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]));
+    if (cmd == "dump" && argc > 3) return Dump(argv[2], argv[3]);
     if (cmd == "messages" && argc > 3) return Messages(argv[2], argv[3]);
     if (cmd == "send" && argc > 6) {
       TyOZFile db(argv[2]);

@@ -12,8 +12,6 @@ namespace {
 
 constexpr int FontSizes[] = {8, 10, 12, 14};
 
-void Inform(const std::string& Text) { MessageDlg(Text, mtInformation, TMsgDlgButtons{mbOK}); }
-
 // Selects the first item equal to Text; when none is, the last item stays selected.
 void SelectStatusItem(TComboBox* Combo, const std::string& Text) {
   for (int i = 0; i < Combo->Items()->Count(); ++i) {
@@ -247,11 +245,8 @@ void TfrmSettings::btnCancelClick(TObject*) { SetModalResult(mrCancel); }
 
 void TfrmSettings::btnHelpClick(TObject*) { Application->HelpJump("Displaying_your_settings"); }
 
-void TfrmSettings::SpeedBtnLaunchClick(TObject*) {
-  frmMain->StShortcut->SetFileName(ChangeFileExt(ParamStr(0), ".exe"));
-  frmMain->StShortcut->CreateShortcut();
-  Inform("yOZ will now start automatically on startup");
-}
+// The same shortcut the first run offers, told only when it was written.
+void TfrmSettings::SpeedBtnLaunchClick(TObject*) { frmMain->CreateStartupShortcut(); }
 
 void TfrmSettings::BitBtnBrowseClick(TObject*) {
   std::string folder;

@@ -337,26 +337,4 @@ TEST_F(SettingsDialog, TheCheckBoxesEnableTheirControls) {
   EXPECT_FALSE(Form->tmrScreenSaver->Enabled());
 }
 
-// With YOZ_SHOTS set to a folder, each sheet of the dialog is saved there as a bitmap of the screen.
-TEST_F(SettingsDialog, Screenshots) {
-  const char* dir = getenv("YOZ_SHOTS");
-  if (!dir) GTEST_SKIP() << "YOZ_SHOTS not set";
-  Start("IT", true, [](TyOZCBRec& r) { r.ChangeStatusOnSD = true; });
-  RunSettings([&] {
-    TTabSheet* sheets[] = {Dlg->tsDisplay, Dlg->tsOptions, Dlg->tsMessages};
-    for (auto* s : sheets) {
-      Dlg->PageControlSettings->SetActivePage(s);
-      Pump(300);
-      HDC screen = GetDC(nullptr);
-      TBitmap b;
-      b.SetWidth(GetSystemMetrics(SM_CXSCREEN));
-      b.SetHeight(GetSystemMetrics(SM_CYSCREEN));
-      BitBlt(b.Canvas()->Handle(), 0, 0, b.Width(), b.Height(), screen, 0, 0, SRCCOPY);
-      ReleaseDC(nullptr, screen);
-      b.SaveToFile(std::string(dir) + "\\settings-" + s->Caption() + ".bmp");
-    }
-    Press(Dlg->btnCancel);
-  });
-}
-
 }  // namespace

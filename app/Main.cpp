@@ -17,6 +17,7 @@
 #include "SysUtils.h"
 #include "WinUtils.h"
 #include "dxfLabel.h"
+#include "Settings.h"
 #include "yOZMessages.h"
 
 TyOZFile* yOZFile = nullptr;
@@ -84,6 +85,7 @@ void yOZInitializeUnits() {
   OvcURLInitialize();
   RegisterClass(TfrmMain::StaticClass());
   yOZMessagesInitialize();
+  SettingsInitialize();
   StoreMessageBox = StoreBox;
 }
 

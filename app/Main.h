@@ -45,7 +45,8 @@ struct TMainDialogs {
   std::function<void()> Users;
   std::function<void()> Departments;
   std::function<void()> Statuses;
-  std::function<void()> Settings;
+  // OK or Cancel; on OK both records hold the new values.
+  std::function<int(TyOZCBRec& Rec, TyOZConfigRec& Config)> Settings;
   std::function<void(const std::string& Product, const std::string& Version, const std::string& Contact)> About;
   std::function<void()> InBox;
   std::function<void()> SelectDepartment;

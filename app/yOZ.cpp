@@ -11,6 +11,7 @@
 #include "StShBase.h"
 #include "UPTSplitter.h"
 #include "dxfLabel.h"
+#include "Settings.h"
 #include "yOZComments.h"
 #include "yOZDepartments.h"
 #include "yOZMessages.h"
@@ -25,7 +26,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->Initialize();
     Application->SetTitle("yOZ");
     Application->CreateForm(frmMain);
-    // The settings and inbox windows join here as they are built.
+    Application->CreateForm(frmSettings);
+    // The inbox window joins here once it is built.
     Application->CreateForm(frmyOZDepartments);
     Application->CreateForm(frmyOZStatuses);
     Application->CreateForm(frmyOZComments);

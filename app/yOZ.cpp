@@ -1,14 +1,23 @@
 // The program: the units start, the application makes its main window and runs until it ends.
 #include <windows.h>
 
+#include "Alerts.h"
 #include "Forms.h"
 #include "Main.h"
+#include "QDAbout.h"
+#include "SelectDepartment.h"
+#include "SelectStatus.h"
 #include "StBase.h"
 #include "StShBase.h"
 #include "UPTSplitter.h"
 #include "dxfLabel.h"
+#include "Settings.h"
+#include "yOZComments.h"
+#include "yOZDepartments.h"
 #include "yOZMessageInBox.h"
 #include "yOZMessages.h"
+#include "yOZStatuses.h"
+#include "yOZUsers.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitForms();
@@ -18,9 +27,23 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->Initialize();
     Application->SetTitle("yOZ");
     Application->CreateForm(frmMain);
-    // The settings, administration and picker windows join here as they are built.
+    Application->CreateForm(frmSettings);
+    Application->CreateForm(frmyOZDepartments);
+    Application->CreateForm(frmyOZStatuses);
+    Application->CreateForm(frmyOZComments);
+    Application->CreateForm(frmyOZUsers);
+    Application->CreateForm(frmSelectStatus);
     Application->CreateForm(frmyOZMessages);
     Application->CreateForm(frmyOZMessageInBox);
+    Application->CreateForm(frmSelectDepartment);
+    MainDialogs.Departments = [] { frmyOZDepartments->ShowModal(); };
+    MainDialogs.Statuses = [] { frmyOZStatuses->ShowModal(); };
+    MainDialogs.Users = [] { frmyOZUsers->ShowModal(); };
+    MainDialogs.SelectStatus = PickCustomStatus;
+    MainDialogs.SelectDepartment = [] { frmSelectDepartment->ShowModal(); };
+    MainDialogs.Alerts = ViewAlertList;
+    MainDialogs.Comments = [] { frmyOZComments->ShowModal(); };
+    MainDialogs.About = ShowAboutBox;
     Application->Run();
   } catch (...) {
     Application->HandleException(Application);

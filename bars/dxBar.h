@@ -356,6 +356,7 @@ public:
   virtual bool FiresClickEvent() { return true; }
   virtual void Click();
   virtual void DropDown() { FDroppedDown = true; }
+  // Closes what the control has open (a sub-item's sub-menu, a button's drop-down menu).
   virtual void CloseUp() { FDroppedDown = false; }
   virtual void ControlClick() {}
   virtual void ItemClick();

@@ -41,9 +41,6 @@ void TdxBarItemLink::BeforeDestruction() {
     next = links->Items(Index() + 1);
     toggleNext = (Index() == 0 && next->FBeginGroup) || (FBeginGroup && !next->FBeginGroup);
   }
-  if (FControl && m && m->SelectedItem() == FControl) m->SetSelectedItem(nullptr);
-  if (FControl && FControl->Parent() && FControl->Parent()->SelectedControl() == FControl)
-    FControl->Parent()->ClearSelection();
   DestroyControl();
   if (FItem) FItem->RemoveLink(this);
   FItem = nullptr;
@@ -291,7 +288,11 @@ void TdxBarItemLink::CreateControl() {
 
 void TdxBarItemLink::DestroyControl() {
   TdxBarItemControl* c = FControl;
+  if (!c) return;
   FControl = nullptr;
+  // Nobody may keep pointing at a control that is gone.
+  if (TdxBarManager* m = BarManager(); m && m->SelectedItem() == c) m->SetSelectedItem(nullptr);
+  if (c->Parent() && IsBarControl(c->Parent()) && c->Parent()->SelectedControl() == c) c->Parent()->ClearSelection();
   delete c;
 }
 

@@ -550,7 +550,11 @@ void TdxBarManager::AddItem(TdxBarItem* AItem) {
 }
 
 void TdxBarManager::RemoveItem(TdxBarItem* AItem) {
-  FItems.erase(std::remove(FItems.begin(), FItems.end(), AItem), FItems.end());
+  auto it = std::find(FItems.begin(), FItems.end(), AItem);
+  if (it == FItems.end()) return;
+  FItems.erase(it);
+  if (FSelectedItem && FSelectedItem->Item() == AItem) FSelectedItem = nullptr;
+  if (AItem->Category() >= 0 && FIsCustomizing && !IsDestroying()) RefreshCustomizingForm();
 }
 
 TdxBar* TdxBarManager::BarByName(const std::string& AName) const {
@@ -711,8 +715,7 @@ void TdxBarManager::SetCustomizingSelection(TdxBarItemControl* AControl) {
   TdxBarItemControl* old = FSelectedItem;
   FSelectedItem = AControl;
   if (old && IsCustomizing()) {
-    if (!AControl || old->Parent() != AControl->Parent())
-      if (old->Parent() && old->Parent()->ParentBar() == nullptr) old->SetDroppedDown(false);
+    if (!AControl || old->Parent() != AControl->Parent()) old->CloseUp();
     if (!FDragging) old->Repaint();
   }
 }

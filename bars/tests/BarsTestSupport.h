@@ -50,6 +50,10 @@ public:
   void ButtonStyleChanged() override { ++Counts["ButtonStyle"]; }
   void PaintStyleChanged() override { ++Counts["PaintStyle"]; }
   void WidthChanged() override { ++Counts["Width"]; }
+  void CloseUp() override {
+    ++Counts["CloseUp"];
+    TdxBarItemControl::CloseUp();
+  }
 };
 
 struct TCountingControls {

@@ -282,6 +282,46 @@ TEST(dxBarManager, CustomizingMakesCategorizedItemsLookEnabledAndShowsInCustomiz
   EXPECT_EQ(dxBarManagerList()->CustomizingBarManager(), nullptr);
 }
 
+TEST(dxBarManager, CustomizingSelectionClosesWhatTheOldOneHadOpenInAnotherWindow) {
+  TCountingControls counting;
+  TManagerForm f;
+  TdxBarManager* m = f.Manager;
+  auto* a = new TdxBarButton(f.Form.get());
+  auto* b = new TdxBarButton(f.Form.get());
+  auto* c = new TdxBarButton(f.Form.get());
+  TdxBar* one = m->Bars()->Add();
+  one->ItemLinks()->Add()->SetItem(a);
+  one->ItemLinks()->Add()->SetItem(b);
+  TdxBar* two = m->Bars()->Add();
+  two->ItemLinks()->Add()->SetItem(c);
+  for (TdxBar* bar : {one, two}) {
+    bar->SetVisible(true);
+    bar->Control()->HandleNeeded();
+  }
+  m->SetCustomizing(true);
+  TdxBarItemControl* ca = one->ItemLinks()->Items(0)->Control();
+  TdxBarItemControl* cb = one->ItemLinks()->Items(1)->Control();
+  TdxBarItemControl* cc = two->ItemLinks()->Items(0)->Control();
+  ASSERT_TRUE(ca && cb && cc);
+  TCountingControl::Counts.clear();
+  m->SetCustomizingSelection(ca);
+  m->SetCustomizingSelection(cb);   // same window: nothing closes
+  EXPECT_EQ(TCountingControl::Counts["CloseUp"], 0);
+  EXPECT_EQ(TCountingControl::Counts["Repaint"], 1);
+  m->SetCustomizingSelection(cc);   // another window
+  EXPECT_EQ(TCountingControl::Counts["CloseUp"], 1);
+  EXPECT_EQ(m->SelectedItem(), cc);
+  // A control that goes (its link hidden) is no longer selected.
+  two->ItemLinks()->Items(0)->SetVisible(false);
+  EXPECT_EQ(m->SelectedItem(), nullptr);
+  two->ItemLinks()->Items(0)->SetVisible(true);
+  m->SetCustomizingSelection(two->ItemLinks()->Items(0)->Control());
+  // Freeing the selected control's item forgets the selection.
+  TObject::Free(c);
+  EXPECT_EQ(m->SelectedItem(), nullptr);
+  m->SetCustomizing(false);
+}
+
 TEST(dxBarManager, DesignCopyKeepsPropertiesAndDropsOnlyEvents) {
   const std::string form =
       "object frmMain: TfrmMain\r\n"

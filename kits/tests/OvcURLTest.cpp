@@ -189,6 +189,16 @@ TEST(URLForm, TheAboutBoxLinkReadsFromAFormResource) {
   const TPropInfo* about = TOvcURL::StaticClass()->FindProp("About");
   ASSERT_NE(about, nullptr);
   EXPECT_FALSE(about->IsStored(u));
+  // Sized for its underlined text once shown.
+  f->Show();
+  Pump(20);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, u->Font()->Handle());
+  SIZE ext{};
+  GetTextExtentPoint32A(dc, "www.example.org", 15, &ext);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  EXPECT_GE(u->Width(), ext.cx);
   // Loading underlines even a link stored without it.
   Owned<TForm> g(new TForm(nullptr));
   ReadComponentFromText("object frmPlain: TForm\n  object lnk: TOvcURL\n    URL = 'x'\n  end\nend\n", g.get());

@@ -17,6 +17,7 @@
 #include "SysUtils.h"
 #include "WinUtils.h"
 #include "dxfLabel.h"
+#include "Settings.h"
 #include "yOZMessages.h"
 
 TyOZFile* yOZFile = nullptr;
@@ -84,6 +85,7 @@ void yOZInitializeUnits() {
   OvcURLInitialize();
   RegisterClass(TfrmMain::StaticClass());
   yOZMessagesInitialize();
+  SettingsInitialize();
   StoreMessageBox = StoreBox;
 }
 
@@ -183,29 +185,11 @@ void TfrmMain::Loaded() {
   find(actClearAlertList, "actClearAlertList");
   find(actViewAlertList, "actViewAlertList");
   FBoard = TListViewBoard(lvMain);
-  AppEvents->OnMessage = Bind(this, &TfrmMain::AppEventsMessage);
   LoadImages();
   TForm::Loaded();
   MakeGlyphs();
-  // Items stored with a caption or hint of their own keep it over their action's (the action is linked
-  // after the stored properties are read).
-  if (auto* i = dynamic_cast<TMenuItem*>(FindComponent("mnuViewInBox"))) i->SetCaption("My &InBox");
-  if (auto* i = dynamic_cast<TMenuItem*>(FindComponent("mnuClearAlertList"))) i->SetHint("Clear alert list");
-  if (auto* i = dynamic_cast<TMenuItem*>(FindComponent("mnuHelpOnyOZ"))) i->SetHint("Help");
   // The tray icon may have taken its picture before the images were there.
   StTrayIcon->SetImageIndex(StTrayIcon->ImageIndex());
-}
-
-// A key pressed in any of the window's controls runs the shortcut of a menu item or action of the
-// window (the controls themselves do not ask their form).
-void TfrmMain::AppEventsMessage(MSG& Msg, bool& Handled) {
-  if (Handled || (Msg.message != WM_KEYDOWN && Msg.message != WM_SYSKEYDOWN) || !HandleAllocated()) return;
-  if (Msg.hwnd != WindowHandle() && !IsChild(WindowHandle(), Msg.hwnd)) return;
-  TMessage m;
-  m.Msg = Msg.message;
-  m.WParam = Msg.wParam;
-  m.LParam = Msg.lParam;
-  if (FormIsShortCut(this, MessageAs<TWMKey>(m))) Handled = true;
 }
 
 // The pictures travel as data resources of the program in the image lists' stream format.
@@ -215,8 +199,8 @@ void TfrmMain::LoadImages() {
     const char* Name;
   } lists[] = {{imgSmallPics, "SMALLPICS"}, {ImageListNewMail, "NEWMAIL"}};
   for (auto& l : lists) {
-    if (!FindResourceA(nullptr, l.Name, MAKEINTRESOURCEA(10))) continue;  // RT_RCDATA
-    TResourceStream s(nullptr, l.Name, MAKEINTRESOURCEA(10));
+    if (!FindResourceA(nullptr, l.Name, RT_RCDATA)) continue;
+    TResourceStream s(nullptr, l.Name, RT_RCDATA);
     l.List->ReadData(&s);
   }
   Icon()->SetHandle(LoadIconA(GetModuleHandleA(nullptr), "MAINICON"));

@@ -45,7 +45,8 @@ struct TMainDialogs {
   std::function<void()> Users;
   std::function<void()> Departments;
   std::function<void()> Statuses;
-  std::function<void()> Settings;
+  // OK or Cancel; on OK both records hold the new values.
+  std::function<int(TyOZCBRec& Rec, TyOZConfigRec& Config)> Settings;
   std::function<void(const std::string& Product, const std::string& Version, const std::string& Contact)> About;
   std::function<void()> InBox;
   std::function<void()> SelectDepartment;
@@ -168,7 +169,6 @@ public:
 private:
   void ApplyStatus(const std::string& Status);  // the status change and the refill
   void SetStatus(const std::string& Status);    // the same under the hour-glass
-  void AppEventsMessage(MSG& Msg, bool& Handled);
   void SizeColumns();
   void LoadImages();
   void MakeGlyphs();

@@ -62,22 +62,68 @@ void TfrmMain::actOutOfOfficeExecute(TObject*) {
 }
 
 void TfrmMain::actCustomStatusExecute(TObject*) {
-  tmrUpdateListView->SetEnabled(false);
-  try {
-    std::string status;
-    if (MainDialogs.SelectStatus && MainDialogs.SelectStatus(status)) ApplyStatus(Trim(status));
-  } catch (...) {
-    tmrUpdateListView->SetEnabled(true);
-    throw;
-  }
-  tmrUpdateListView->SetEnabled(true);
+  TTimerOffScope paused(tmrUpdateListView);
+  std::string status;
+  if (MainDialogs.SelectStatus && MainDialogs.SelectStatus(status)) ApplyStatus(Trim(status));
 }
 
 void TfrmMain::actCommentsExecute(TObject*) {
   if (MainDialogs.Comments) MainDialogs.Comments();
 }
 void TfrmMain::actSettingsExecute(TObject*) {
-  if (MainDialogs.Settings) MainDialogs.Settings();
+  if (!MainDialogs.Settings) return;
+  tmrUpdateListView->SetEnabled(false);
+  tmrCheckForMessages->SetEnabled(false);
+  tmrScreenSaver->SetEnabled(false);
+  TyOZCBRec rec;
+  Settings->SetDefaults(rec);
+  // Until yOZ.cfg is read the timers come back on what this copy last knew of it.
+  TyOZConfigRec config;
+  config.LogType = yOZFile->LogType;
+  config.AllowMessages = yOZFile->AllowMessages ? 1 : 0;
+  // The timers come back by the dialog's records whatever happens below (OK, Cancel or a failure).
+  struct TRestore {
+    TfrmMain* Form;
+    const TyOZCBRec& Rec;
+    const TyOZConfigRec& Config;
+    ~TRestore() {
+      Form->tmrUpdateListView->SetEnabled(Rec.UpdateDisplayTime != 0);
+      Form->tmrCheckForMessages->SetEnabled(Config.AllowMessages != 0 && Rec.CheckForNewMsgEvery != 0);
+      Form->tmrScreenSaver->SetEnabled(Rec.DetectScreenSaver);
+    }
+  } restore{this, rec, config};
+
+  Settings->LoadSettings(rec);
+  config = yOZFile->ReadConfig();
+  const std::string oldFolder = rec.yOZDBasePath;
+  if (MainDialogs.Settings(rec, config) != mrOk) return;
+  Settings->SaveSettings(rec);
+  if (rec.yOZDBasePath != oldFolder) {
+    MessageDlg("The location of the yOZ database has been changed.\r\ryOZ must be re-started to use the new "
+               "database location, and will now shut down.",
+               mtInformation, TMsgDlgButtons{mbOK});
+    ShuttingDown = true;
+    Close();
+    return;
+  }
+  // Only an administrator can change yOZ.cfg here; another user's OK must not write back values an
+  // administrator may have changed meanwhile.
+  if (IsAdministrator) yOZFile->WriteConfig(config);
+  tmrUpdateListView->SetInterval(RangeCheck<uint32_t>(CheckedMul(rec.UpdateDisplayTime, 1000)));
+  tmrCheckForMessages->SetInterval(RangeCheck<uint32_t>(CheckedMul(rec.CheckForNewMsgEvery, 1000)));
+  lvMain->SetSortType(rec.SortListView ? stText : stNone);
+  lvMain->Font()->SetColor(TColor(rec.MainFontColour));
+  lvMain->Font()->SetSize(rec.MainFontSize);
+  lvMain->SetGridLines(rec.ShowGrid);
+  if (rec.DisplayDepartments) {
+    stMain->SetPosition(rec.SplitterPos);
+    stMain->SetSplitterWidth(3);
+  } else {
+    stMain->SetPosition(0);
+    stMain->SetSplitterWidth(0);
+  }
+  ScreenSaverStatus = rec.ScreenSaverStatus;
+  yOZFile->FillMainList(Board());
 }
 void TfrmMain::actUsersExecute(TObject*) {
   if (MainDialogs.Users) MainDialogs.Users();

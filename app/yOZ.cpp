@@ -1,13 +1,22 @@
 // The program: the units start, the application makes its main window and runs until it ends.
 #include <windows.h>
 
+#include "Alerts.h"
 #include "Forms.h"
 #include "Main.h"
+#include "QDAbout.h"
+#include "SelectDepartment.h"
+#include "SelectStatus.h"
 #include "StBase.h"
 #include "StShBase.h"
 #include "UPTSplitter.h"
 #include "dxfLabel.h"
+#include "Settings.h"
+#include "yOZComments.h"
+#include "yOZDepartments.h"
 #include "yOZMessages.h"
+#include "yOZStatuses.h"
+#include "yOZUsers.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
   InitForms();
@@ -17,8 +26,23 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->Initialize();
     Application->SetTitle("yOZ");
     Application->CreateForm(frmMain);
-    // The settings, administration, picker and inbox windows join here as they are built.
+    Application->CreateForm(frmSettings);
+    // The inbox window joins here once it is built.
+    Application->CreateForm(frmyOZDepartments);
+    Application->CreateForm(frmyOZStatuses);
+    Application->CreateForm(frmyOZComments);
+    Application->CreateForm(frmyOZUsers);
+    Application->CreateForm(frmSelectStatus);
     Application->CreateForm(frmyOZMessages);
+    Application->CreateForm(frmSelectDepartment);
+    MainDialogs.Departments = [] { frmyOZDepartments->ShowModal(); };
+    MainDialogs.Statuses = [] { frmyOZStatuses->ShowModal(); };
+    MainDialogs.Users = [] { frmyOZUsers->ShowModal(); };
+    MainDialogs.SelectStatus = PickCustomStatus;
+    MainDialogs.SelectDepartment = [] { frmSelectDepartment->ShowModal(); };
+    MainDialogs.Alerts = ViewAlertList;
+    MainDialogs.Comments = [] { frmyOZComments->ShowModal(); };
+    MainDialogs.About = ShowAboutBox;
     Application->Run();
   } catch (...) {
     Application->HandleException(Application);

@@ -1,6 +1,8 @@
 // The running board with 1,000 users, measured from outside as a person would see it: the time from
 // starting yOZ.exe to its board showing every user, the time from another machine's status change to
-// the board showing it (board timer set to 1 s), and the working set of the running board.
+// the board showing it (board timer set to 1 s), and the working set of the running board. The same run
+// starts an empty window program of ours (empty_window.exe) the same way, and gives start-up and
+// working set as ratios to it, so the figures mean the same on a slow or busy machine.
 //
 // Run it beside yOZ.exe in a Wine prefix where no board is running (it borrows the per-user settings
 // of the prefix and puts them back afterwards), e.g.
@@ -41,8 +43,7 @@ std::string MakeDatabase() {
     if (CreateDirectoryA(dir.c_str(), nullptr)) break;
   }
   TIsamFile f("");
-  f.CreateFile(dir + UserFileName, 10, UserFileFormat);
-  if (!f.Open(dir + UserFileName, 3)) {
+  if (!f.CreateFile(dir + UserFileName, 10, UserFileFormat) || !f.Open(dir + UserFileName)) {
     std::printf("cannot open the user file: %s\n", f.ErrorText().c_str());
     std::exit(1);
   }
@@ -58,7 +59,10 @@ std::string MakeDatabase() {
     rec.SetDepartment(departments[i % 4]);
     rec.SetExtension(std::to_string(1000 + i));
     rec.SetUpdated(DateTimeToStr(Now()));
-    f.Add(rec.Data, "");
+    if (!f.Add(rec.Data, "")) {
+      std::printf("cannot add a user: %s\n", f.ErrorText().c_str());
+      std::exit(1);
+    }
   }
   f.Close();
   return dir;
@@ -67,12 +71,15 @@ std::string MakeDatabase() {
 void SetStatus(const std::string& Dir, const std::string& Login, const std::string& Status) {
   TIsamFile f("");
   TUserRec rec;
-  if (!f.Open(Dir + UserFileName, 3) || !f.GetEqual(rec.Data, 7, Login)) {
+  if (!f.Open(Dir + UserFileName) || !f.GetEqual(rec.Data, TUserRec::ixLogInName, Login)) {
     std::printf("cannot change %s\n", Login.c_str());
     std::exit(1);
   }
   rec.SetStatus(Status);
-  f.Replace(rec.Data, f.LastKey);
+  if (!f.Replace(rec.Data, f.LastKey)) {
+    std::printf("cannot change %s\n", Login.c_str());
+    std::exit(1);
+  }
   f.Close();
 }
 
@@ -133,6 +140,43 @@ struct TBorrowedSettings {
 
 }  // namespace
 
+double Median(std::vector<double> v) {
+  std::sort(v.begin(), v.end());
+  return v.empty() ? 0 : v[v.size() / 2];
+}
+
+struct TStart {
+  double StartUp = -1;  // ms from CreateProcess until its window is visible (and, for the board, full)
+  double WorkingSet = 0;  // MB once it settled
+};
+
+// Starts Exe, polls every 10 ms until the window with Caption is visible and Ready says so, then takes
+// the working set after Settle ms and ends the program.
+template <class F>
+TStart StartAndMeasure(const std::string& Exe, const char* WindowCaption, F Ready, int Settle) {
+  TStart r;
+  STARTUPINFOA si{sizeof si};
+  PROCESS_INFORMATION pi{};
+  const double t0 = Now_ms();
+  if (!CreateProcessA(Exe.c_str(), nullptr, nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return r;
+  while (Now_ms() - t0 < 60000) {
+    HWND wnd = FindWindowA(nullptr, WindowCaption);
+    if (wnd && IsWindowVisible(wnd) && Ready(wnd)) {
+      r.StartUp = Now_ms() - t0;
+      break;
+    }
+    Sleep(10);
+  }
+  Sleep(DWORD(Settle));
+  PROCESS_MEMORY_COUNTERS pmc{sizeof pmc};
+  if (GetProcessMemoryInfo(pi.hProcess, &pmc, sizeof pmc)) r.WorkingSet = pmc.WorkingSetSize / 1048576.0;
+  TerminateProcess(pi.hProcess, 0);
+  WaitForSingleObject(pi.hProcess, 5000);
+  CloseHandle(pi.hProcess);
+  CloseHandle(pi.hThread);
+  return r;
+}
+
 int main() {
   const std::string dir = MakeDatabase();
   TBorrowedSettings settings;
@@ -154,6 +198,34 @@ int main() {
   GetModuleFileNameA(nullptr, exe, MAX_PATH);
   std::string board = ExtractFilePath(exe) + "yOZ.exe";
   SetEnvironmentVariableA("YOZ_DIALOG_ANSWERS", "OK");
+
+  // Seven starts of each, taken in turns; the medians and their ratios.
+  {
+    const std::string empty = ExtractFilePath(exe) + "empty_window.exe";
+    std::vector<double> emptyStart, emptySet, boardStart, boardSet;
+    auto full = [](HWND w) {
+      HWND l = FindListAnyPane(w);
+      return l && SendMessageA(l, LVM_GETITEMCOUNT, 0, 0) >= Users;
+    };
+    for (int n = 0; n < 7; ++n) {
+      TStart e = StartAndMeasure(empty, "yOZ bench - empty window", [](HWND) { return true; }, 1500);
+      TStart b = StartAndMeasure(board, Caption, full, 1500);
+      if (e.StartUp < 0 || b.StartUp < 0) {
+        std::printf("a program did not show its window within a minute\n");
+        settings.Restore();
+        return 1;
+      }
+      emptyStart.push_back(e.StartUp);
+      emptySet.push_back(e.WorkingSet);
+      boardStart.push_back(b.StartUp);
+      boardSet.push_back(b.WorkingSet);
+    }
+    const double es = Median(emptyStart), bs = Median(boardStart), ew = Median(emptySet), bw = Median(boardSet);
+    std::printf("start-up, median of 7: empty window %.0f ms, board with %d users %.0f ms: %.2fx\n", es, Users, bs, bs / es);
+    std::printf("working set, median of 7: empty window %.1f MB, board with %d users %.1f MB: %.2fx\n", ew, Users, bw,
+                bw / ew);
+  }
+
   STARTUPINFOA si{sizeof si};
   PROCESS_INFORMATION pi{};
   const double t0 = Now_ms();

@@ -36,8 +36,7 @@ std::string MakeDatabase(int Users) {
                     std::to_string(Users) + "\\";
   CreateDirectoryA(dir.c_str(), nullptr);
   TIsamFile f("");
-  f.CreateFile(dir + "yOZDB31", 10, UserFileFormat);
-  if (!f.Open(dir + "yOZDB31", 3)) {
+  if (!f.CreateFile(dir + "yOZDB31", 10, UserFileFormat) || !f.Open(dir + "yOZDB31")) {
     std::printf("cannot open the user file: %s\n", f.ErrorText().c_str());
     std::exit(1);
   }
@@ -54,7 +53,10 @@ std::string MakeDatabase(int Users) {
     rec.SetExtension(std::to_string(1000 + i));
     rec.SetComments(i % 3 ? "" : "back after lunch");
     rec.SetUpdated(i % 2 ? today : older);
-    f.Add(rec.Data, "");
+    if (!f.Add(rec.Data, "")) {
+      std::printf("cannot add a user: %s\n", f.ErrorText().c_str());
+      std::exit(1);
+    }
   }
   f.Close();
   return dir;

@@ -23,15 +23,10 @@ void TBasicActionLink::SetAction(TBasicAction* Value) {
 bool TBasicActionLink::Execute(TComponent* Target) {
   if (!FAction) return false;
   FAction->SetActionComponent(Target);
-  bool done = false;
-  try {
-    done = FAction->Execute();
-  } catch (...) {
+  TScopeExit done([this] {
     if (FAction) FAction->SetActionComponent(nullptr);
-    throw;
-  }
-  if (FAction) FAction->SetActionComponent(nullptr);
-  return done;
+  });
+  return FAction->Execute();
 }
 
 bool TBasicActionLink::Update() { return FAction && FAction->Update(); }

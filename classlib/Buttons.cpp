@@ -12,39 +12,30 @@ void DrawMasked(HDC dc, int x, int y, HDC src, int sx, int sy, int w, int h, COL
     MaskedBlt(dc, RECT{x, y, x + w, y + h}, src, sx, sy, w, h, transparent);
     return;
   }
-  HDC maskDC = CreateCompatibleDC(dc);
-  HBITMAP mask = CreateBitmap(w, h, 1, 1, nullptr);
-  HGDIOBJ oldMask = SelectObject(maskDC, mask);
+  TGdiObject<HBITMAP> mask(CreateBitmap(w, h, 1, 1, nullptr));
+  TMemoryDC maskDC(dc, mask.Handle);
   COLORREF oldBk = SetBkColor(src, transparent);
-  BitBlt(maskDC, 0, 0, w, h, src, sx, sy, SRCCOPY);  // transparent pixels become 1
+  BitBlt(maskDC.DC, 0, 0, w, h, src, sx, sy, SRCCOPY);  // transparent pixels become 1
   SetBkColor(src, oldBk);
   COLORREF oldText = SetTextColor(dc, RGB(0, 0, 0));
   COLORREF oldBk2 = SetBkColor(dc, RGB(255, 255, 255));
-  // Every opaque pixel that is not white-ish becomes a shadow pixel with a highlight below right.
-  HDC monoDC = CreateCompatibleDC(dc);
-  HBITMAP mono = CreateBitmap(w, h, 1, 1, nullptr);
-  HGDIOBJ oldMono = SelectObject(monoDC, mono);
-  COLORREF oldBk3 = SetBkColor(src, RGB(255, 255, 255));
-  BitBlt(monoDC, 0, 0, w, h, src, sx, sy, SRCCOPY);
-  SetBkColor(src, oldBk3);
-  BitBlt(monoDC, 0, 0, w, h, maskDC, 0, 0, SRCPAINT);  // transparent pixels count as white
-  HBRUSH hi = CreateSolidBrush(GetSysColor(COLOR_BTNHIGHLIGHT));
-  HBRUSH sh = CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW));
-  HGDIOBJ oldBrush = SelectObject(dc, hi);
-  BitBlt(dc, x + 1, y + 1, w, h, monoDC, 0, 0, 0x00B8074A);  // where the mono bitmap is black: brush
-  SelectObject(dc, sh);
-  BitBlt(dc, x, y, w, h, monoDC, 0, 0, 0x00B8074A);
-  SelectObject(dc, oldBrush);
-  DeleteObject(hi);
-  DeleteObject(sh);
-  SelectObject(monoDC, oldMono);
-  DeleteObject(mono);
-  DeleteDC(monoDC);
+  {
+    // Every opaque pixel that is not white-ish becomes a shadow pixel with a highlight below right.
+    TGdiObject<HBITMAP> mono(CreateBitmap(w, h, 1, 1, nullptr));
+    TMemoryDC monoDC(dc, mono.Handle);
+    COLORREF oldBk3 = SetBkColor(src, RGB(255, 255, 255));
+    BitBlt(monoDC.DC, 0, 0, w, h, src, sx, sy, SRCCOPY);
+    SetBkColor(src, oldBk3);
+    BitBlt(monoDC.DC, 0, 0, w, h, maskDC.DC, 0, 0, SRCPAINT);  // transparent pixels count as white
+    TGdiObject<HBRUSH> hi(CreateSolidBrush(GetSysColor(COLOR_BTNHIGHLIGHT)));
+    TGdiObject<HBRUSH> sh(CreateSolidBrush(GetSysColor(COLOR_BTNSHADOW)));
+    TSelectObject brush(dc, hi.Handle);
+    BitBlt(dc, x + 1, y + 1, w, h, monoDC.DC, 0, 0, 0x00B8074A);  // where the mono bitmap is black: brush
+    SelectObject(dc, sh.Handle);
+    BitBlt(dc, x, y, w, h, monoDC.DC, 0, 0, 0x00B8074A);
+  }
   SetTextColor(dc, oldText);
   SetBkColor(dc, oldBk2);
-  SelectObject(maskDC, oldMask);
-  DeleteObject(mask);
-  DeleteDC(maskDC);
 }
 }  // namespace
 

@@ -35,6 +35,7 @@
 
 #include <cstdint>
 #include <cstring>
+#include <exception>
 #include <functional>
 #include <initializer_list>
 #include <limits>
@@ -67,6 +68,56 @@ public:
 class EClassNotFound : public EFilerError {
 public:
   using EFilerError::EFilerError;
+};
+
+// ---------------------------------------------------------------------------------------------------
+// Scope objects: the second half of a pair runs however the block ends.
+
+// BeginUpdate now, EndUpdate however the block ends. An EndUpdate that raises while another exception
+// is already on its way is dropped (a destructor may not throw then).
+template <class T>
+class TUpdateScope {
+public:
+  explicit TUpdateScope(T* Obj) : FObj(Obj), FUncaught(std::uncaught_exceptions()) { FObj->BeginUpdate(); }
+  ~TUpdateScope() noexcept(false) {
+    if (std::uncaught_exceptions() == FUncaught) {
+      FObj->EndUpdate();
+      return;
+    }
+    try {
+      FObj->EndUpdate();
+    } catch (...) {
+    }
+  }
+  TUpdateScope(const TUpdateScope&) = delete;
+  TUpdateScope& operator=(const TUpdateScope&) = delete;
+
+private:
+  T* FObj;
+  int FUncaught;
+};
+
+// Runs Undo when the block ends, however it ends (the same rule for an Undo that raises).
+template <class F>
+class TScopeExit {
+public:
+  explicit TScopeExit(F Undo) : FUndo(std::move(Undo)), FUncaught(std::uncaught_exceptions()) {}
+  ~TScopeExit() noexcept(false) {
+    if (std::uncaught_exceptions() == FUncaught) {
+      FUndo();
+      return;
+    }
+    try {
+      FUndo();
+    } catch (...) {
+    }
+  }
+  TScopeExit(const TScopeExit&) = delete;
+  TScopeExit& operator=(const TScopeExit&) = delete;
+
+private:
+  F FUndo;
+  int FUncaught;
 };
 
 // ---------------------------------------------------------------------------------------------------

@@ -85,14 +85,8 @@ void TCollection::Delete(int Index) { TObject::Free(Items(Index)); }
 
 void TCollection::Clear() {
   if (FItems.empty()) return;
-  BeginUpdate();
-  try {
-    while (!FItems.empty()) TObject::Free(FItems.back());
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  while (!FItems.empty()) TObject::Free(FItems.back());
 }
 
 TCollectionItem* TCollection::FindItemID(int ID) const {
@@ -116,15 +110,9 @@ void TCollection::Assign(TPersistent* Source) {
     TPersistent::Assign(Source);
     return;
   }
-  BeginUpdate();
-  try {
-    Clear();
-    for (auto* i : src->FItems) Add()->Assign(i);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  Clear();
+  for (auto* i : src->FItems) Add()->Assign(i);
 }
 
 std::string TCollection::GetNamePath() {

@@ -129,34 +129,22 @@ void TStrings::Put(int Index, const std::string& S) {
 }
 
 void TStrings::Exchange(int Index1, int Index2) {
-  BeginUpdate();
-  try {
-    std::string s = Get(Index1);
-    TObject* o = GetObject(Index1);
-    Put(Index1, Get(Index2));
-    PutObject(Index1, GetObject(Index2));
-    Put(Index2, s);
-    PutObject(Index2, o);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  std::string s = Get(Index1);
+  TObject* o = GetObject(Index1);
+  Put(Index1, Get(Index2));
+  PutObject(Index1, GetObject(Index2));
+  Put(Index2, s);
+  PutObject(Index2, o);
 }
 
 void TStrings::Move(int CurIndex, int NewIndex) {
   if (CurIndex == NewIndex) return;
-  BeginUpdate();
-  try {
-    std::string s = Get(CurIndex);
-    TObject* o = GetObject(CurIndex);
-    Delete(CurIndex);
-    InsertObject(NewIndex, s, o);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  std::string s = Get(CurIndex);
+  TObject* o = GetObject(CurIndex);
+  Delete(CurIndex);
+  InsertObject(NewIndex, s, o);
 }
 
 int TStrings::CompareStrings(const std::string& S1, const std::string& S2) const { return CompareAnsi(S1, S2, false); }
@@ -216,14 +204,8 @@ void TStrings::EndUpdate() {
 }
 
 void TStrings::AddStrings(TStrings* Strings) {
-  BeginUpdate();
-  try {
-    for (int i = 0, n = Strings->GetCount(); i < n; ++i) AddObject(Strings->Get(i), Strings->GetObject(i));
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  for (int i = 0, n = Strings->GetCount(); i < n; ++i) AddObject(Strings->Get(i), Strings->GetObject(i));
 }
 
 void TStrings::Assign(TPersistent* Source) {
@@ -233,15 +215,9 @@ void TStrings::Assign(TPersistent* Source) {
     return;
   }
   if (src == this) return;
-  BeginUpdate();
-  try {
-    Clear();
-    AddStrings(src);
-  } catch (...) {
-    EndUpdate();
-    throw;
-  }
-  EndUpdate();
+  TUpdateScope update(this);
+  Clear();
+  AddStrings(src);
 }
 
 bool TStrings::Equals(TStrings* Strings) const {
@@ -262,22 +238,16 @@ std::string TStrings::Text() const {
 }
 
 void TStrings::SetText(const std::string& Value) {
-  BeginUpdate();
-  try {
-    Clear();
-    size_t i = 0, n = Value.size();
-    while (i < n) {
-      size_t start = i;
-      while (i < n && Value[i] != '\r' && Value[i] != '\n') ++i;
-      Add(Value.substr(start, i - start));
-      if (i < n && Value[i] == '\r') ++i;
-      if (i < n && Value[i] == '\n') ++i;
-    }
-  } catch (...) {
-    EndUpdate();
-    throw;
+  TUpdateScope update(this);
+  Clear();
+  size_t i = 0, n = Value.size();
+  while (i < n) {
+    size_t start = i;
+    while (i < n && Value[i] != '\r' && Value[i] != '\n') ++i;
+    Add(Value.substr(start, i - start));
+    if (i < n && Value[i] == '\r') ++i;
+    if (i < n && Value[i] == '\n') ++i;
   }
-  EndUpdate();
 }
 
 std::string TStrings::CommaText() const {
@@ -306,44 +276,38 @@ std::string TStrings::CommaText() const {
 
 void TStrings::SetCommaText(const std::string& Value) {
   auto blank = [](char c) { return c != 0 && static_cast<unsigned char>(c) <= ' '; };
-  BeginUpdate();
-  try {
-    Clear();
-    size_t i = 0, n = Value.size();
-    while (i < n && blank(Value[i])) ++i;
-    while (i < n) {
-      std::string s;
-      if (Value[i] == '"') {
-        ++i;
-        while (i < n) {
-          if (Value[i] == '"') {
-            if (i + 1 < n && Value[i + 1] == '"') {
-              s += '"';
-              i += 2;
-              continue;
-            }
-            ++i;
-            break;
+  TUpdateScope update(this);
+  Clear();
+  size_t i = 0, n = Value.size();
+  while (i < n && blank(Value[i])) ++i;
+  while (i < n) {
+    std::string s;
+    if (Value[i] == '"') {
+      ++i;
+      while (i < n) {
+        if (Value[i] == '"') {
+          if (i + 1 < n && Value[i + 1] == '"') {
+            s += '"';
+            i += 2;
+            continue;
           }
-          s += Value[i++];
+          ++i;
+          break;
         }
-      } else {
-        size_t start = i;
-        while (i < n && static_cast<unsigned char>(Value[i]) > ' ' && Value[i] != ',') ++i;
-        s = Value.substr(start, i - start);
+        s += Value[i++];
       }
-      Add(s);
-      while (i < n && blank(Value[i])) ++i;
-      if (i < n && Value[i] == ',') {
-        do ++i;
-        while (i < n && blank(Value[i]));
-      }
+    } else {
+      size_t start = i;
+      while (i < n && static_cast<unsigned char>(Value[i]) > ' ' && Value[i] != ',') ++i;
+      s = Value.substr(start, i - start);
     }
-  } catch (...) {
-    EndUpdate();
-    throw;
+    Add(s);
+    while (i < n && blank(Value[i])) ++i;
+    if (i < n && Value[i] == ',') {
+      do ++i;
+      while (i < n && blank(Value[i]));
+    }
   }
-  EndUpdate();
 }
 
 void TStrings::LoadFromStream(TStream* Stream) {
@@ -373,15 +337,11 @@ void TStrings::DefineProperties(TFiler* Filer) {
       "Strings",
       [this](TReader* R) {
         R->ReadListBegin();
-        BeginUpdate();
-        try {
+        {
+          TUpdateScope update(this);
           Clear();
           while (!R->EndOfList()) Add(R->ReadString());
-        } catch (...) {
-          EndUpdate();
-          throw;
         }
-        EndUpdate();
         R->ReadListEnd();
       },
       nullptr, GetCount() > 0);

@@ -478,16 +478,10 @@ void TStatusBar::Dispatch(TMessage& Message) {
     auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
     int i = int(dis->itemID);
     if (i >= 0 && i < FPanels->Count()) {
-      FCanvas->SetHandle(dis->hDC);
+      TCanvasHandleScope lent(FCanvas, dis->hDC);
       FCanvas->SetFont(Font());
       FCanvas->Brush()->SetColor(clBtnFace);
-      try {
-        OnDrawPanel(this, FPanels->Items(i), dis->rcItem);
-      } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        throw;
-      }
-      FCanvas->SetHandle(nullptr);
+      OnDrawPanel(this, FPanels->Items(i), dis->rcItem);
     }
     Message.Result = 1;
     return;

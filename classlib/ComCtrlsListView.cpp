@@ -264,7 +264,7 @@ void TListItems::Delete(int Index) {
 
 void TListItems::Clear() {
   if (FItems.empty()) return;
-  BeginUpdate();
+  TUpdateScope update(this);
   std::vector<TListItem*> old = FItems;
   for (auto* i : old) FOwner->Delete(i);
   if (FOwner->HandleAllocated()) SendMessageA(FOwner->WindowHandle(), LVM_DELETEALLITEMS, 0, 0);
@@ -273,7 +273,6 @@ void TListItems::Clear() {
     i->FOwner = nullptr;
     delete i;
   }
-  EndUpdate();
 }
 
 int TListItems::IndexOf(const TListItem* Value) const {
@@ -297,10 +296,9 @@ void TListItems::EndUpdate() {
 
 void TListItems::Assign(TPersistent* Source) {
   if (auto* s = dynamic_cast<TListItems*>(Source)) {
-    BeginUpdate();
+    TUpdateScope update(this);
     Clear();
     for (auto* i : s->FItems) Add()->Assign(i);
-    EndUpdate();
     return;
   }
   TPersistent::Assign(Source);

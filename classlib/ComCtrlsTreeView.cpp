@@ -340,28 +340,22 @@ void TTreeNodes::Delete(TTreeNode* Node) {
 void TTreeNodes::Clear() {
   if (FRoots.empty()) return;
   FOwner->FClearing = true;
-  try {
-    BeginUpdate();
-    // Every node hears of its deletion, children before their parent, before any node goes.
-    std::vector<TTreeNode*> order;
-    std::function<void(TTreeNode*)> post = [&](TTreeNode* n) {
-      n->FDeleting = true;
-      for (auto* c : n->FChildren) post(c);
-      order.push_back(n);
-    };
-    for (auto* r : FRoots) post(r);
-    for (auto* n : order) FOwner->Delete(n);
-    if (FOwner->HandleAllocated()) FOwner->Perform(TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
-    std::vector<TTreeNode*> roots;
-    roots.swap(FRoots);
-    for (auto* n : roots) delete n;
-    FOwner->FSelected = nullptr;
-    EndUpdate();
-  } catch (...) {
-    FOwner->FClearing = false;
-    throw;
-  }
-  FOwner->FClearing = false;
+  TScopeExit cleared([this] { FOwner->FClearing = false; });
+  TUpdateScope update(this);
+  // Every node hears of its deletion, children before their parent, before any node goes.
+  std::vector<TTreeNode*> order;
+  std::function<void(TTreeNode*)> post = [&](TTreeNode* n) {
+    n->FDeleting = true;
+    for (auto* c : n->FChildren) post(c);
+    order.push_back(n);
+  };
+  for (auto* r : FRoots) post(r);
+  for (auto* n : order) FOwner->Delete(n);
+  if (FOwner->HandleAllocated()) FOwner->Perform(TVM_DELETEITEM, 0, LPARAM(TVI_ROOT));
+  std::vector<TTreeNode*> roots;
+  roots.swap(FRoots);
+  for (auto* n : roots) delete n;
+  FOwner->FSelected = nullptr;
 }
 
 void TTreeNodes::BeginUpdate() {

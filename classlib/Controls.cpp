@@ -385,14 +385,11 @@ void TControl::SetParentFont(bool Value) {
 
 void TControl::ParentFontChanged() {
   if (!FParentFont || !FParent) return;
-  FApplyingParentFont = true;
-  try {
+  {
+    FApplyingParentFont = true;
+    TScopeExit applied([this] { FApplyingParentFont = false; });
     FFont->Assign(FParent->Font());
-  } catch (...) {
-    FApplyingParentFont = false;
-    throw;
   }
-  FApplyingParentFont = false;
   FParentFont = true;
 }
 
@@ -485,14 +482,8 @@ void TControl::Update() {
 void TControl::Repaint() {
   if (!FVisible || !FParent || !FParent->HandleAllocated()) return;
   if (FControlStyle.Contains(csOpaque)) {
-    HDC dc = GetDC(FParent->WindowHandle());
-    try {
-      FParent->PaintControls(dc, this);
-    } catch (...) {
-      ReleaseDC(FParent->WindowHandle(), dc);
-      throw;
-    }
-    ReleaseDC(FParent->WindowHandle(), dc);
+    TWindowDC dc(FParent->WindowHandle());
+    FParent->PaintControls(dc.DC, this);
   } else {
     Invalidate();
     Update();

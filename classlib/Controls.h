@@ -575,8 +575,30 @@ public:
 protected:
   // Routes a mouse message at a windowless child (or the capture child) to it; True when routed.
   bool IsControlMouseMsg(TWMMouse& Message);
-  // Sends a reflected notification (CN_*) to the control whose window sent the message.
-  bool ReflectNotification(TMessage& Message);
+  // Reflection of a child's notification back to it as CN_*: No when the message is not of a reflected
+  // kind, Sent when a child got it, NoChild when no control of ours sent it (the default takes it).
+  enum class TReflect { No, Sent, NoChild };
+  TReflect Reflect(TMessage& Message);
+  // Message handlers, one per message (or family) that Dispatch routes.
+  void WMMouseWheel(TWMMouseWheel& Message);
+  void CNCtlColor(TMessage& Message);
+  void WMPaint(TWMPaint& Message);
+  void WMEraseBkgnd(TMessage& Message);
+  void WMWindowPosChanged(TWMWindowPosMsg& Message);
+  void WMSetFocus(TMessage& Message);
+  void CMContextMenuKey(TMessage& Message);
+  void WMKeyDown(TWMKey& Message);
+  void WMKeyUp(TWMKey& Message);
+  void CNKeyDown(TWMKey& Message);
+  void CNChar(TWMKey& Message);
+  void WMSetCursor(TWMSetCursor& Message);
+  void WMContextMenu(TWMContextMenu& Message);
+  void WMCancelMode(TMessage& Message);
+  void CMEnabledChanged(TMessage& Message);
+  void CMVisibleChanged(TMessage& Message);
+  void CMColorChanged(TMessage& Message);
+  void CMFontChanged(TMessage& Message);
+  void CMParentCtl3DChanged(TMessage& Message);
   void DefaultHandlerWithContextMenu(TMessage& Message, bool MenuKey);
   // Reads the bounds back from the window.
   void UpdateBounds();

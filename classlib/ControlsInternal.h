@@ -3,9 +3,14 @@
 
 #include <windows.h>
 
+#include "Controls.h"
+
 class TObject;
 class TControlCanvas;
 
+// The application window carries the program's task-bar button, with the application's title and
+// icon, while the main form shows (Shown); hidden, it takes the button away again.
+void ShowTaskBarButton(bool Shown);
 // Hands the exception being caught to the application (or drops it when there is none yet).
 void HandleCallbackException(TObject* Sender);
 // The window lost the mouse capture: a control that held it through that window lets go.
@@ -20,14 +25,6 @@ void FreeControlCanvasDCs();
 template <class F>
 void PaintOnLentDC(TControlCanvas* Canvas, HDC DC, F&& Paint) {
   Canvas->FreeHandle();
-  Canvas->Lock();
-  Canvas->SetHandle(DC);
-  struct Giveback {
-    TControlCanvas* C;
-    ~Giveback() {
-      C->SetHandle(nullptr);
-      C->Unlock();
-    }
-  } giveback{Canvas};
+  TCanvasHandleScope lent(Canvas, DC, true);
   Paint();
 }

@@ -118,13 +118,10 @@ void TCustomControl::Dispatch(TMessage& Message) {
   if (Message.Msg == WM_PAINT) {
     FControlState.Include(csCustomPaint);
     TLiveGuard g(this);
-    try {
-      PaintHandler(MessageAs<TWMPaint>(Message));
-    } catch (...) {
+    TScopeExit done([&] {
       if (g) FControlState.Exclude(csCustomPaint);
-      throw;
-    }
-    if (g) FControlState.Exclude(csCustomPaint);
+    });
+    PaintHandler(MessageAs<TWMPaint>(Message));
     return;
   }
   TWinControl::Dispatch(Message);
@@ -170,11 +167,11 @@ static constexpr UINT HintTextFlags = DT_LEFT | DT_WORDBREAK | DT_NOPREFIX;
 
 RECT THintWindow::CalcHintRect(int MaxWidth, const std::string& AHint) {
   RECT r{0, 0, MaxWidth > 0 ? MaxWidth : GetSystemMetrics(SM_CXSCREEN), 0};
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, FFont->Handle());
-  DrawTextA(dc, AHint.c_str(), int(AHint.size()), &r, DT_CALCRECT | HintTextFlags);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  {
+    ScreenDC screen;
+    TSelectObject font(screen.DC, FFont->Handle());
+    DrawTextA(screen.DC, AHint.c_str(), int(AHint.size()), &r, DT_CALCRECT | HintTextFlags);
+  }
   r.right += 2 * HintMarginX + 2;
   r.bottom += 2 * HintMarginY;
   return r;

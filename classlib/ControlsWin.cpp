@@ -22,9 +22,11 @@ ATOM ControlAtom() {
   return atom;
 }
 
-// The child window a notification message came from, for reflection back to its control as CN_*.
-// Every reflected message is listed here.
-HWND ReflectedSender(TWinControl* Parent, const TMessage& m, TWinControl** ById) {
+// Whether the message is one a parent reflects back to the child that sent it as CN_*, and that child:
+// its window in *From, or the control itself in *ById when only its id is known. Every reflected
+// message is listed here, and only here.
+bool ReflectedSender(TWinControl* Parent, const TMessage& m, HWND* From, TWinControl** ById) {
+  *From = nullptr;
   *ById = nullptr;
   switch (m.Msg) {
     case WM_COMMAND:
@@ -39,35 +41,40 @@ HWND ReflectedSender(TWinControl* Parent, const TMessage& m, TWinControl** ById)
     case WM_CTLCOLORSTATIC:
     case WM_CHARTOITEM:
     case WM_VKEYTOITEM:
-      return reinterpret_cast<HWND>(m.LParam);
+      *From = reinterpret_cast<HWND>(m.LParam);
+      return true;
     case WM_NOTIFY:
-      return m.LParam ? reinterpret_cast<NMHDR*>(m.LParam)->hwndFrom : nullptr;
+      *From = m.LParam ? reinterpret_cast<NMHDR*>(m.LParam)->hwndFrom : nullptr;
+      return true;
     case WM_DRAWITEM: {
       auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(m.LParam);
-      return d && d->CtlType != ODT_MENU ? d->hwndItem : nullptr;
+      *From = d && d->CtlType != ODT_MENU ? d->hwndItem : nullptr;
+      return true;
     }
     case WM_DELETEITEM: {
       auto* d = reinterpret_cast<DELETEITEMSTRUCT*>(m.LParam);
-      return d ? d->hwndItem : nullptr;
+      *From = d ? d->hwndItem : nullptr;
+      return true;
     }
     case WM_COMPAREITEM: {
       auto* d = reinterpret_cast<COMPAREITEMSTRUCT*>(m.LParam);
-      return d ? d->hwndItem : nullptr;
+      *From = d ? d->hwndItem : nullptr;
+      return true;
     }
     case WM_MEASUREITEM: {
       // No window in the record (it may come before CreateWindowEx returns): find the child by its id.
       auto* d = reinterpret_cast<MEASUREITEMSTRUCT*>(m.LParam);
-      if (!d || d->CtlType == ODT_MENU) return nullptr;
+      if (!d || d->CtlType == ODT_MENU) return true;
       for (int i = 0; i < Parent->ControlCount(); ++i)
         if (auto* w = dynamic_cast<TWinControl*>(Parent->Controls(i)))
           if (w->ControlID() == d->CtlID) {
             *ById = w;
-            return nullptr;
+            return true;
           }
-      return nullptr;
+      return true;
     }
   }
-  return nullptr;
+  return false;
 }
 
 }  // namespace
@@ -220,14 +227,11 @@ void TWinControl::CreateWnd() {
     wc.lpszClassName = params.WinClassName;
     if (!RegisterClassA(&wc)) RaiseLastOSError();
   }
-  CreationControl = this;
-  try {
+  {
+    CreationControl = this;
+    TScopeExit created([] { CreationControl = nullptr; });
     CreateWindowHandle(params);
-  } catch (...) {
-    CreationControl = nullptr;
-    throw;
   }
-  CreationControl = nullptr;
   if (!FHandle) RaiseLastOSError();
   // A system control shows the control's font.
   if (FDefWndProc != DefWindowProcA) ::SendMessageA(FHandle, WM_SETFONT, WPARAM(FFont->Handle()), 0);
@@ -258,14 +262,11 @@ void TWinControl::UnbindWindow() {
 
 void TWinControl::CreateHandle() {
   if (FHandle) return;
-  FControlState.Include(csCreating);
-  try {
+  {
+    FControlState.Include(csCreating);
+    TScopeExit created([this] { FControlState.Exclude(csCreating); });
     CreateWnd();
-  } catch (...) {
-    FControlState.Exclude(csCreating);
-    throw;
   }
-  FControlState.Exclude(csCreating);
   // Z-order: the list's last child is on top; make the windowed children in list order.
   for (TControl* c : std::vector<TControl*>(FControls))
     if (auto* w = dynamic_cast<TWinControl*>(c))
@@ -706,27 +707,24 @@ void TWinControl::PaintHandler(TWMPaint& Message) {
   PAINTSTRUCT ps{};
   bool own = dc == nullptr;
   if (own) dc = BeginPaint(FHandle, &ps);
-  try {
-    bool graphicChildren = false;
-    for (TControl* c : FControls)
-      if (!c->IsWindowed() && c->Visible()) graphicChildren = true;
-    if (!graphicChildren) {
-      PaintWindow(dc);
-    } else {
-      // Opaque windowless children paint their whole rectangle: leave it to them.
-      int saved = SaveDC(dc);
-      for (TControl* c : FControls)
-        if (!c->IsWindowed() && c->Visible() && c->ControlStyle().Contains(csOpaque))
-          ExcludeClipRect(dc, c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height());
-      PaintWindow(dc);
-      RestoreDC(dc, saved);
-    }
-    PaintControls(dc, nullptr);
-  } catch (...) {
+  TScopeExit painted([&] {
     if (own) EndPaint(FHandle, &ps);
-    throw;
+  });
+  bool graphicChildren = false;
+  for (TControl* c : FControls)
+    if (!c->IsWindowed() && c->Visible()) graphicChildren = true;
+  if (!graphicChildren) {
+    PaintWindow(dc);
+  } else {
+    // Opaque windowless children paint their whole rectangle: leave it to them.
+    int saved = SaveDC(dc);
+    for (TControl* c : FControls)
+      if (!c->IsWindowed() && c->Visible() && c->ControlStyle().Contains(csOpaque))
+        ExcludeClipRect(dc, c->Left(), c->Top(), c->Left() + c->Width(), c->Top() + c->Height());
+    PaintWindow(dc);
+    RestoreDC(dc, saved);
   }
-  if (own) EndPaint(FHandle, &ps);
+  PaintControls(dc, nullptr);
 }
 
 void TWinControl::PaintWindow(HDC DC) {
@@ -755,13 +753,8 @@ void TWinControl::PaintControls(HDC DC, TControl* First) {
     GetViewportOrgEx(DC, &org);
     SetViewportOrgEx(DC, org.x + c->Left(), org.y + c->Top(), nullptr);
     IntersectClipRect(DC, 0, 0, c->Width(), c->Height());
-    try {
-      c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
-    } catch (...) {
-      RestoreDC(DC, saved);
-      throw;
-    }
-    RestoreDC(DC, saved);
+    TScopeExit restore([&] { RestoreDC(DC, saved); });
+    c->Perform(WM_PAINT, reinterpret_cast<WPARAM>(DC), 0);
   }
 }
 
@@ -948,13 +941,14 @@ bool TWinControl::IsControlMouseMsg(TWMMouse& Message) {
   return true;
 }
 
-bool TWinControl::ReflectNotification(TMessage& Message) {
+TWinControl::TReflect TWinControl::Reflect(TMessage& Message) {
+  HWND from = nullptr;
   TWinControl* byId = nullptr;
-  HWND from = ReflectedSender(this, Message, &byId);
+  if (!ReflectedSender(this, Message, &from, &byId)) return TReflect::No;
   TWinControl* child = byId ? byId : FindControl(from);
-  if (!child || child == this) return false;
+  if (!child || child == this) return TReflect::NoChild;
   Message.Result = child->Perform(CN_BASE + Message.Msg, Message.WParam, Message.LParam);
-  return true;
+  return TReflect::Sent;
 }
 
 void TWinControl::WndProc(TMessage& Message) {
@@ -966,271 +960,249 @@ void TWinControl::WndProc(TMessage& Message) {
 }
 
 void TWinControl::Dispatch(TMessage& Message) {
+  if (TReflect r = Reflect(Message); r != TReflect::No) {
+    if (r == TReflect::NoChild) DefaultHandler(Message);
+    return;
+  }
   switch (Message.Msg) {
-    case WM_MOUSEWHEEL: {
-      auto& m = MessageAs<TWMMouseWheel>(Message);
-      TLiveGuard g(this);
-      if (DoMouseWheel(KeysToShiftState(m.Keys()), m.WheelDelta(), POINT{m.XPos(), m.YPos()})) {
-        Message.Result = 0;
-        return;
-      }
-      // Not handled: the default passes it on to the parent window.
-      if (g) DefaultHandler(Message);
-      return;
-    }
-    case WM_COMMAND:
-    case WM_NOTIFY:
-    case WM_DRAWITEM:
-    case WM_MEASUREITEM:
-    case WM_DELETEITEM:
-    case WM_COMPAREITEM:
-    case WM_HSCROLL:
-    case WM_VSCROLL:
-    case WM_CTLCOLORMSGBOX:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSCROLLBAR:
-    case WM_CTLCOLORSTATIC:
-    case WM_CHARTOITEM:
-    case WM_VKEYTOITEM:
-      if (ReflectNotification(Message)) return;
-      DefaultHandler(Message);
-      return;
+    case WM_MOUSEWHEEL:          WMMouseWheel(MessageAs<TWMMouseWheel>(Message)); return;
     case CN_CTLCOLORMSGBOX:
     case CN_CTLCOLOREDIT:
     case CN_CTLCOLORLISTBOX:
     case CN_CTLCOLORBTN:
     case CN_CTLCOLORDLG:
     case CN_CTLCOLORSCROLLBAR:
-    case CN_CTLCOLORSTATIC: {
-      HDC dc = reinterpret_cast<HDC>(Message.WParam);
-      SetTextColor(dc, ColorToRGB(FFont->Color()));
-      SetBkColor(dc, ColorToRGB(FBrush->Color()));
-      Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
-      return;
-    }
-    case WM_PAINT:
-      if (Message.WParam == 0 && FDefWndProc != DefWindowProcA) {
-        bool graphic = false;
-        for (TControl* c : FControls)
-          if (!c->IsWindowed() && c->Visible()) graphic = true;
-        if (!graphic) {
-          DefaultHandler(Message);
-          return;
-        }
-      }
-      PaintHandler(MessageAs<TWMPaint>(Message));
-      return;
-    case WM_ERASEBKGND:
-      if (FDefWndProc == DefWindowProcA || FDefWndProc == nullptr) {
-        // clNone: no background at all.
-        if (!FControlStyle.Contains(csOpaque) && FColor != clNone) {
-          RECT r;
-          ::GetClientRect(FHandle, &r);
-          FillRect(reinterpret_cast<HDC>(Message.WParam), &r, FBrush->Handle());
-        }
-        Message.Result = 1;
-        return;
-      }
-      DefaultHandler(Message);
-      return;
-    case WM_WINDOWPOSCHANGED: {
-      auto* wp = MessageAs<TWMWindowPosMsg>(Message).WindowPos();
-      int oldW = FWidth, oldH = FHeight;
-      if (wp && (!(wp->flags & SWP_NOSIZE) || !(wp->flags & SWP_NOMOVE))) UpdateBounds();
-      TLiveGuard g(this);
-      DefaultHandler(Message);
-      if (!g) return;
-      if ((FWidth != oldW || FHeight != oldH) && !FComponentState.Contains(csLoading)) {
-        ClientSizeChanged();
-        if (!g) return;
-        Resize();
-      }
-      return;
-    }
-    case WM_SIZE:
-      DefaultHandler(Message);
-      return;
-    case WM_SETFOCUS: {
-      TCustomForm* form = ::GetParentForm(this);
-      if (form && form != this) {
-        TLiveGuard g(this);
-        if (!form->SetFocusedControl(this)) return;
-        if (!g) return;
-      }
-      DefaultHandler(Message);
-      return;
-    }
-    case WM_KILLFOCUS:
-      DefaultHandler(Message);
-      return;
-    case CM_CONTEXTMENUKEY:
-      if (FHandle && ContextMenuCount == unsigned(Message.LParam))
-        ::SendMessageA(FHandle, WM_CONTEXTMENU, WPARAM(FHandle), MAKELPARAM(-1, -1));
-      return;
-    case CM_ENTER:
-      DoEnter();
-      return;
-    case CM_EXIT:
-      DoExit();
-      return;
+    case CN_CTLCOLORSTATIC:      CNCtlColor(Message); return;
+    case WM_PAINT:               WMPaint(MessageAs<TWMPaint>(Message)); return;
+    case WM_ERASEBKGND:          WMEraseBkgnd(Message); return;
+    case WM_WINDOWPOSCHANGED:    WMWindowPosChanged(MessageAs<TWMWindowPosMsg>(Message)); return;
+    case WM_SIZE:                DefaultHandler(Message); return;
+    case WM_SETFOCUS:            WMSetFocus(Message); return;
+    case WM_KILLFOCUS:           DefaultHandler(Message); return;
+    case CM_CONTEXTMENUKEY:      CMContextMenuKey(Message); return;
+    case CM_ENTER:               DoEnter(); return;
+    case CM_EXIT:                DoExit(); return;
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN: {
-      if (DoKeyDown(MessageAs<TWMKey>(Message))) return;
-      bool shiftF10 = Message.Msg == WM_SYSKEYDOWN && Message.WParam == VK_F10 && GetKeyState(VK_SHIFT) < 0;
-      DefaultHandlerWithContextMenu(Message, shiftF10);
-      return;
-    }
+    case WM_SYSKEYDOWN:          WMKeyDown(MessageAs<TWMKey>(Message)); return;
     case WM_KEYUP:
-    case WM_SYSKEYUP:
-      if (DoKeyUp(MessageAs<TWMKey>(Message))) return;
-      DefaultHandlerWithContextMenu(Message, Message.WParam == VK_APPS);
-      return;
-    case WM_CHAR:
-      if (!DoKeyPress(MessageAs<TWMKey>(Message))) DefaultHandler(Message);
-      return;
+    case WM_SYSKEYUP:            WMKeyUp(MessageAs<TWMKey>(Message)); return;
+    case WM_CHAR:                if (!DoKeyPress(MessageAs<TWMKey>(Message))) DefaultHandler(Message); return;
     case CN_KEYDOWN:
-    case CN_SYSKEYDOWN: {
-      // Dialog keys (Tab, arrows, Enter, Esc) go to the form unless the control wants them.
-      auto& k = MessageAs<TWMKey>(Message);
-      Message.Result = 1;
-      if (FComponentState.Contains(csDesigning)) {
-        Message.Result = 0;
-        return;
-      }
-      TLiveGuard g(this);
-      // Shortcuts of the form (menus, actions) come first.
-      if (TCustomForm* form = ::GetParentForm(this))
-        if (form->IsShortCut(k) || !g) return;
-      if (Perform(CM_CHILDKEY, k.CharCode(), reinterpret_cast<LPARAM>(this)) != 0) return;
-      if (!g) return;
-      LRESULT mask = 0;
-      switch (k.CharCode()) {
-        case VK_TAB: mask = DLGC_WANTTAB; break;
-        case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: mask = DLGC_WANTARROWS; break;
-        case VK_RETURN: case VK_EXECUTE: case VK_ESCAPE: case VK_CANCEL: mask = DLGC_WANTALLKEYS; break;
-      }
-      if (mask != 0 && Perform(CM_WANTSPECIALKEY, k.CharCode(), k.KeyData()) == 0 && g &&
-          (Perform(WM_GETDLGCODE, 0, 0) & mask) == 0 && g) {
-        if (TCustomForm* form = ::GetParentForm(this)) {
-          if (form->Perform(CM_DIALOGKEY, k.CharCode(), k.KeyData()) != 0) return;
-        }
-      }
-      if (!g) return;
-      Message.Result = 0;
-      return;
-    }
+    case CN_SYSKEYDOWN:          CNKeyDown(MessageAs<TWMKey>(Message)); return;
     case CN_CHAR:
-    case CN_SYSCHAR: {
-      // Alt+letter (and a plain letter on a control that does not take characters) tries mnemonics.
-      Message.Result = 0;
-      if (Message.Msg == CN_SYSCHAR || (Perform(WM_GETDLGCODE, 0, 0) & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) == 0) {
-        if (Message.Msg == CN_SYSCHAR) {
-          if (TCustomForm* form = ::GetParentForm(this))
-            if (form->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam) != 0) Message.Result = 1;
-        }
-      }
-      return;
-    }
-    case CN_KEYUP:
-      Message.Result = 0;
-      return;
+    case CN_SYSCHAR:             CNChar(MessageAs<TWMKey>(Message)); return;
+    case CN_KEYUP:               Message.Result = 0; return;
     case CM_DIALOGKEY:
-    case CM_DIALOGCHAR:
-      Broadcast(Message);
-      return;
-    case WM_SETCURSOR: {
-      auto& m = MessageAs<TWMSetCursor>(Message);
-      TCursor cur = Screen ? Screen->Cursor() : crDefault;
-      if (cur == crDefault && m.CursorWnd() == FHandle && m.HitTest() == HTCLIENT) {
-        POINT p;
-        GetCursorPos(&p);
-        p = ScreenToClient(p);
-        TControl* c = ControlAtPos(p, false);
-        cur = (c && c->Cursor() != crDefault) ? c->Cursor() : FCursor;
-      }
-      if (cur != crDefault && Screen) {
-        ::SetCursor(Screen->Cursors(cur));
-        Message.Result = 1;
-        return;
-      }
-      DefaultHandler(Message);
-      return;
-    }
-    case WM_CONTEXTMENU: {
-      ++ContextMenuCount;
-      auto& m = MessageAs<TWMContextMenu>(Message);
-      if (Message.Result == 0 && !(m.XPos() == -1 && m.YPos() == -1)) {
-        POINT p = ScreenToClient(POINT{m.XPos(), m.YPos()});
-        if (TControl* c = ControlAtPos(p, false)) {
-          TLiveGuard g(this);
-          Message.Result = c->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
-          if (!g || Message.Result != 0) return;
-        }
-      }
-      TControl::Dispatch(Message);
-      return;
-    }
-    case WM_CAPTURECHANGED:
-      ControlsCaptureLost(FHandle);
-      DefaultHandler(Message);
-      return;
-    case WM_CANCELMODE:
-      if (GetCaptureControl() && GetCaptureControl()->Parent() == this) SetCaptureControl(nullptr);
-      DefaultHandler(Message);
-      return;
-    case WM_NCDESTROY: {
-      DefaultHandler(Message);
-      UnbindWindow();
-      return;
-    }
-    case CM_ENABLEDCHANGED:
-      if (FHandle) EnableWindow(FHandle, FEnabled ? TRUE : FALSE);
-      Invalidate();
-      return;
-    case CM_VISIBLECHANGED:
-      if (FHandle) {
-        SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
-                     SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE |
-                         (FVisible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
-      } else if (FVisible && FParent && FParent->FHandle) {
-        CreateHandle();
-      }
-      return;
-    case CM_COLORCHANGED:
-      FBrush->SetColor(FColor);
-      Invalidate();
-      NotifyControls(CM_PARENTCOLORCHANGED);
-      return;
-    case CM_FONTCHANGED:
-      if (FHandle && FDefWndProc != DefWindowProcA)
-        ::SendMessageA(FHandle, WM_SETFONT, WPARAM(FFont->Handle()), TRUE);
-      Invalidate();
-      NotifyControls(CM_PARENTFONTCHANGED);
-      return;
-    case CM_PARENTCTL3DCHANGED:
-      if (FParentCtl3D && FParent) {
-        SetCtl3D(FParent->Ctl3D());
-        FParentCtl3D = true;
-      }
-      return;
-    case CM_CTL3DCHANGED:
-      NotifyControls(CM_PARENTCTL3DCHANGED);
-      return;
-    case CM_SHOWHINTCHANGED:
-      return;
+    case CM_DIALOGCHAR:          Broadcast(Message); return;
+    case WM_SETCURSOR:           WMSetCursor(MessageAs<TWMSetCursor>(Message)); return;
+    case WM_CONTEXTMENU:         WMContextMenu(MessageAs<TWMContextMenu>(Message)); return;
+    case WM_CAPTURECHANGED:      ControlsCaptureLost(FHandle); DefaultHandler(Message); return;
+    case WM_CANCELMODE:          WMCancelMode(Message); return;
+    case WM_NCDESTROY:           DefaultHandler(Message); UnbindWindow(); return;
+    case CM_ENABLEDCHANGED:      CMEnabledChanged(Message); return;
+    case CM_VISIBLECHANGED:      CMVisibleChanged(Message); return;
+    case CM_COLORCHANGED:        CMColorChanged(Message); return;
+    case CM_FONTCHANGED:         CMFontChanged(Message); return;
+    case CM_PARENTCTL3DCHANGED:  CMParentCtl3DChanged(Message); return;
+    case CM_CTL3DCHANGED:        NotifyControls(CM_PARENTCTL3DCHANGED); return;
+    case CM_SHOWHINTCHANGED:     return;
     case CM_SYSCOLORCHANGE:
-    case CM_WININICHANGE:
-      NotifyControls(Message.Msg);
-      return;
-    case WM_SYSCOLORCHANGE:
-      NotifyControls(CM_SYSCOLORCHANGE);
-      DefaultHandler(Message);
-      return;
+    case CM_WININICHANGE:        NotifyControls(Message.Msg); return;
+    case WM_SYSCOLORCHANGE:      NotifyControls(CM_SYSCOLORCHANGE); DefaultHandler(Message); return;
   }
   TControl::Dispatch(Message);
+}
+
+void TWinControl::WMMouseWheel(TWMMouseWheel& Message) {
+  TLiveGuard g(this);
+  if (DoMouseWheel(KeysToShiftState(Message.Keys()), Message.WheelDelta(), POINT{Message.XPos(), Message.YPos()})) {
+    Message.Result = 0;
+    return;
+  }
+  // Not handled: the default passes it on to the parent window.
+  if (g) DefaultHandler(Message);
+}
+
+void TWinControl::CNCtlColor(TMessage& Message) {
+  HDC dc = reinterpret_cast<HDC>(Message.WParam);
+  SetTextColor(dc, ColorToRGB(FFont->Color()));
+  SetBkColor(dc, ColorToRGB(FBrush->Color()));
+  Message.Result = reinterpret_cast<LRESULT>(FBrush->Handle());
+}
+
+void TWinControl::WMPaint(TWMPaint& Message) {
+  if (Message.WParam == 0 && FDefWndProc != DefWindowProcA) {
+    bool graphic = false;
+    for (TControl* c : FControls)
+      if (!c->IsWindowed() && c->Visible()) graphic = true;
+    if (!graphic) {
+      DefaultHandler(Message);
+      return;
+    }
+  }
+  PaintHandler(Message);
+}
+
+void TWinControl::WMEraseBkgnd(TMessage& Message) {
+  if (FDefWndProc == DefWindowProcA || FDefWndProc == nullptr) {
+    // clNone: no background at all.
+    if (!FControlStyle.Contains(csOpaque) && FColor != clNone) {
+      RECT r;
+      ::GetClientRect(FHandle, &r);
+      FillRect(reinterpret_cast<HDC>(Message.WParam), &r, FBrush->Handle());
+    }
+    Message.Result = 1;
+    return;
+  }
+  DefaultHandler(Message);
+}
+
+void TWinControl::WMWindowPosChanged(TWMWindowPosMsg& Message) {
+  auto* wp = Message.WindowPos();
+  int oldW = FWidth, oldH = FHeight;
+  if (wp && (!(wp->flags & SWP_NOSIZE) || !(wp->flags & SWP_NOMOVE))) UpdateBounds();
+  TLiveGuard g(this);
+  DefaultHandler(Message);
+  if (!g) return;
+  if ((FWidth != oldW || FHeight != oldH) && !FComponentState.Contains(csLoading)) {
+    ClientSizeChanged();
+    if (!g) return;
+    Resize();
+  }
+}
+
+void TWinControl::WMSetFocus(TMessage& Message) {
+  TCustomForm* form = ::GetParentForm(this);
+  if (form && form != this) {
+    TLiveGuard g(this);
+    if (!form->SetFocusedControl(this)) return;
+    if (!g) return;
+  }
+  DefaultHandler(Message);
+}
+
+void TWinControl::CMContextMenuKey(TMessage& Message) {
+  if (FHandle && ContextMenuCount == unsigned(Message.LParam))
+    ::SendMessageA(FHandle, WM_CONTEXTMENU, WPARAM(FHandle), MAKELPARAM(-1, -1));
+}
+
+void TWinControl::WMKeyDown(TWMKey& Message) {
+  if (DoKeyDown(Message)) return;
+  bool shiftF10 = Message.Msg == WM_SYSKEYDOWN && Message.WParam == VK_F10 && GetKeyState(VK_SHIFT) < 0;
+  DefaultHandlerWithContextMenu(Message, shiftF10);
+}
+
+void TWinControl::WMKeyUp(TWMKey& Message) {
+  if (DoKeyUp(Message)) return;
+  DefaultHandlerWithContextMenu(Message, Message.WParam == VK_APPS);
+}
+
+// Dialog keys (Tab, arrows, Enter, Esc) go to the form unless the control wants them.
+void TWinControl::CNKeyDown(TWMKey& Message) {
+  Message.Result = 1;
+  if (FComponentState.Contains(csDesigning)) {
+    Message.Result = 0;
+    return;
+  }
+  TLiveGuard g(this);
+  // Shortcuts of the form (menus, actions) come first.
+  if (TCustomForm* form = ::GetParentForm(this))
+    if (form->IsShortCut(Message) || !g) return;
+  if (Perform(CM_CHILDKEY, Message.CharCode(), reinterpret_cast<LPARAM>(this)) != 0) return;
+  if (!g) return;
+  LRESULT mask = 0;
+  switch (Message.CharCode()) {
+    case VK_TAB: mask = DLGC_WANTTAB; break;
+    case VK_LEFT: case VK_RIGHT: case VK_UP: case VK_DOWN: mask = DLGC_WANTARROWS; break;
+    case VK_RETURN: case VK_EXECUTE: case VK_ESCAPE: case VK_CANCEL: mask = DLGC_WANTALLKEYS; break;
+  }
+  if (mask != 0 && Perform(CM_WANTSPECIALKEY, Message.CharCode(), Message.KeyData()) == 0 && g &&
+      (Perform(WM_GETDLGCODE, 0, 0) & mask) == 0 && g) {
+    if (TCustomForm* form = ::GetParentForm(this)) {
+      if (form->Perform(CM_DIALOGKEY, Message.CharCode(), Message.KeyData()) != 0) return;
+    }
+  }
+  if (!g) return;
+  Message.Result = 0;
+}
+
+// Alt+letter (and a plain letter on a control that does not take characters) tries mnemonics.
+void TWinControl::CNChar(TWMKey& Message) {
+  Message.Result = 0;
+  if (Message.Msg == CN_SYSCHAR || (Perform(WM_GETDLGCODE, 0, 0) & (DLGC_WANTCHARS | DLGC_WANTALLKEYS)) == 0) {
+    if (Message.Msg == CN_SYSCHAR) {
+      if (TCustomForm* form = ::GetParentForm(this))
+        if (form->Perform(CM_DIALOGCHAR, Message.WParam, Message.LParam) != 0) Message.Result = 1;
+    }
+  }
+}
+
+void TWinControl::WMSetCursor(TWMSetCursor& Message) {
+  TCursor cur = Screen ? Screen->Cursor() : crDefault;
+  if (cur == crDefault && Message.CursorWnd() == FHandle && Message.HitTest() == HTCLIENT) {
+    POINT p;
+    GetCursorPos(&p);
+    p = ScreenToClient(p);
+    TControl* c = ControlAtPos(p, false);
+    cur = (c && c->Cursor() != crDefault) ? c->Cursor() : FCursor;
+  }
+  if (cur != crDefault && Screen) {
+    ::SetCursor(Screen->Cursors(cur));
+    Message.Result = 1;
+    return;
+  }
+  DefaultHandler(Message);
+}
+
+void TWinControl::WMContextMenu(TWMContextMenu& Message) {
+  ++ContextMenuCount;
+  if (Message.Result == 0 && !(Message.XPos() == -1 && Message.YPos() == -1)) {
+    POINT p = ScreenToClient(POINT{Message.XPos(), Message.YPos()});
+    if (TControl* c = ControlAtPos(p, false)) {
+      TLiveGuard g(this);
+      Message.Result = c->Perform(WM_CONTEXTMENU, Message.WParam, Message.LParam);
+      if (!g || Message.Result != 0) return;
+    }
+  }
+  TControl::Dispatch(Message);
+}
+
+void TWinControl::WMCancelMode(TMessage& Message) {
+  if (GetCaptureControl() && GetCaptureControl()->Parent() == this) SetCaptureControl(nullptr);
+  DefaultHandler(Message);
+}
+
+void TWinControl::CMEnabledChanged(TMessage& Message) {
+  if (FHandle) EnableWindow(FHandle, FEnabled ? TRUE : FALSE);
+  Invalidate();
+}
+
+void TWinControl::CMVisibleChanged(TMessage& Message) {
+  if (FHandle) {
+    SetWindowPos(FHandle, nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | (FVisible ? SWP_SHOWWINDOW : SWP_HIDEWINDOW));
+  } else if (FVisible && FParent && FParent->FHandle) {
+    CreateHandle();
+  }
+}
+
+void TWinControl::CMColorChanged(TMessage& Message) {
+  FBrush->SetColor(FColor);
+  Invalidate();
+  NotifyControls(CM_PARENTCOLORCHANGED);
+}
+
+void TWinControl::CMFontChanged(TMessage& Message) {
+  if (FHandle && FDefWndProc != DefWindowProcA) ::SendMessageA(FHandle, WM_SETFONT, WPARAM(FFont->Handle()), TRUE);
+  Invalidate();
+  NotifyControls(CM_PARENTFONTCHANGED);
+}
+
+void TWinControl::CMParentCtl3DChanged(TMessage& Message) {
+  if (FParentCtl3D && FParent) {
+    SetCtl3D(FParent->Ctl3D());
+    FParentCtl3D = true;
+  }
 }
 
 // The context-menu key and Shift+F10 ask for the context menu; where the system's window procedure

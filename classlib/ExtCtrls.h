@@ -39,4 +39,27 @@ private:
   HWND FWindowHandle = nullptr;
 };
 
+// A timer switched off for a block (a dialog that must not see the board change under it) and on
+// again however the block ends.
+class TTimerOffScope {
+public:
+  explicit TTimerOffScope(TTimer* Timer) : FTimer(Timer) { FTimer->SetEnabled(false); }
+  ~TTimerOffScope() noexcept(false) {
+    if (std::uncaught_exceptions() == FUncaught) {
+      FTimer->SetEnabled(true);
+      return;
+    }
+    try {
+      FTimer->SetEnabled(true);
+    } catch (...) {
+    }
+  }
+  TTimerOffScope(const TTimerOffScope&) = delete;
+  TTimerOffScope& operator=(const TTimerOffScope&) = delete;
+
+private:
+  TTimer* FTimer;
+  int FUncaught = std::uncaught_exceptions();
+};
+
 void RegisterExtCtrlsClasses();

@@ -757,18 +757,12 @@ private:
         } else if (v.Type == vaList) {
           auto* list = pi->GetObj ? dynamic_cast<TStrings*>(pi->GetObj(target)) : nullptr;
           if (!list) invalid();
-          list->BeginUpdate();
-          try {
-            list->Clear();
-            for (auto& item : v.List) {
-              if (item.Type != vaString) Bad(path, "String expected", item.Line);
-              list->Add(item.Str);
-            }
-          } catch (...) {
-            list->EndUpdate();
-            throw;
+          TUpdateScope update(list);
+          list->Clear();
+          for (auto& item : v.List) {
+            if (item.Type != vaString) Bad(path, "String expected", item.Line);
+            list->Add(item.Str);
           }
-          list->EndUpdate();
         } else if (v.Type == vaCollection) {
           auto* coll = pi->GetObj ? dynamic_cast<TCollection*>(pi->GetObj(target)) : nullptr;
           if (!coll) invalid();
@@ -782,24 +776,18 @@ private:
   }
 
   void ReadCollection(TComponent* holder, TCollection* coll, const TValue& v, const std::string& path) {
-    coll->BeginUpdate();
-    try {
-      if (!v.Items.empty()) coll->Clear();   // an empty `<>` keeps what the owner put there
-      for (size_t i = 0; i < v.Items.size(); ++i) {
-        TCollectionItem* item;
-        try {
-          item = coll->Add();
-        } catch (const Exception& e) {
-          Bad(path, e.Message, v.Items[i].Line);
-        }
-        std::string itemPath = path + "[" + std::to_string(i) + "]";
-        for (auto& p : v.Items[i].Props) SetProperty(holder, item, p, itemPath);
+    TUpdateScope update(coll);
+    if (!v.Items.empty()) coll->Clear();   // an empty `<>` keeps what the owner put there
+    for (size_t i = 0; i < v.Items.size(); ++i) {
+      TCollectionItem* item;
+      try {
+        item = coll->Add();
+      } catch (const Exception& e) {
+        Bad(path, e.Message, v.Items[i].Line);
       }
-    } catch (...) {
-      coll->EndUpdate();
-      throw;
+      std::string itemPath = path + "[" + std::to_string(i) + "]";
+      for (auto& p : v.Items[i].Props) SetProperty(holder, item, p, itemPath);
     }
-    coll->EndUpdate();
   }
 
   void Resolve(const TFixup& f) {
@@ -885,10 +873,10 @@ TComponent* ReadComponentFromText(const std::string& Text, TComponent* Root) {
 
 bool ComponentResExists(const std::string& ResName, HMODULE Module) {
   if (!Module) Module = GetModuleHandleA(nullptr);
-  return FindResourceA(Module, ResName.c_str(), MAKEINTRESOURCEA(10)) != nullptr;
+  return FindResourceA(Module, ResName.c_str(), RT_RCDATA) != nullptr;
 }
 
 TComponent* ReadComponentRes(const std::string& ResName, TComponent* Root, HMODULE Module) {
-  TResourceStream res(Module, ResName, MAKEINTRESOURCEA(10));  // RT_RCDATA
+  TResourceStream res(Module, ResName, RT_RCDATA);
   return res.ReadComponent(Root);
 }

@@ -51,7 +51,10 @@ TCustomForm::TCustomForm(TComponent* AOwner) : TWinControl(AOwner) {
 
 TCustomForm::~TCustomForm() {
   if (Screen) Screen->RemoveForm(this);
-  if (Application && Application->FMainForm == this) Application->FMainForm = nullptr;
+  if (Application && Application->FMainForm == this) {
+    Application->FMainForm = nullptr;
+    ShowTaskBarButton(false);
+  }
   UnregisterGlobalRoot(this);
   delete FCanvas;
   FCanvas = nullptr;
@@ -268,11 +271,13 @@ void TCustomForm::ApplyShow(bool Visible) {
     if (FWindowState == wsMinimized) cmd = SW_SHOWMINIMIZED;
     ShowWindow(FHandle, cmd);
     if (!g) return;
+    if (Application && Application->MainForm() == this) ShowTaskBarButton(true);
     if (FWindowState != wsMinimized) SetForegroundWindow(FHandle);
   } else {
     DoHide();
     if (!g || FVisible) return;
     if (FHandle) ShowWindow(FHandle, SW_HIDE);
+    if (Application && Application->MainForm() == this) ShowTaskBarButton(false);
   }
 }
 

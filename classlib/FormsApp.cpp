@@ -56,6 +56,30 @@ HWND TApplication::Handle() {
   return FHandle;
 }
 
+// The application window is a hidden tool window until the main form shows; then it becomes a
+// captioned window of no size, which the shell lists on the task bar under the title and icon.
+static HWND TaskBarWindow = nullptr;  // the application window while it shows the button
+
+void ShowTaskBarButton(bool Shown) {
+  if (!Shown) {
+    if (TaskBarWindow && IsWindow(TaskBarWindow)) ShowWindow(TaskBarWindow, SW_HIDE);
+    TaskBarWindow = nullptr;
+    return;
+  }
+  if (!Application) return;
+  HWND app = Application->Handle();
+  TaskBarWindow = app;
+  if (IsWindowVisible(app)) return;
+  SetWindowLongPtrA(app, GWL_EXSTYLE, GetWindowLongPtrA(app, GWL_EXSTYLE) & ~LONG_PTR(WS_EX_TOOLWINDOW));
+  SetWindowLongPtrA(app, GWL_STYLE, WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX);
+  if (HICON icon = Application->Icon()->Handle()) {
+    ::SendMessageA(app, WM_SETICON, ICON_BIG, LPARAM(icon));
+    ::SendMessageA(app, WM_SETICON, ICON_SMALL, LPARAM(icon));
+  }
+  SetWindowPos(app, nullptr, GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+               SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+}
+
 void TApplication::SetTitle(const std::string& Value) {
   FTitle = Value;
   if (FHandle) SetWindowTextA(FHandle, Value.c_str());
@@ -80,28 +104,23 @@ void TApplication::CreateForm(TFormClass FormClass, TCustomForm** Reference) {
 
 void TApplication::Run() {
   FRunning = true;
-  try {
-    if (FMainForm && FShowMainForm) {
-      if (FMainForm->FWindowState == wsMinimized) {
-        FMainForm->FVisible = true;
-        FMainForm->HandleNeeded();
-        ShowWindow(FMainForm->WindowHandle(), SW_SHOWMINNOACTIVE);
-      } else {
-        FMainForm->Show();
-      }
+  TScopeExit stopped([this] { FRunning = false; });
+  if (FMainForm && FShowMainForm) {
+    if (FMainForm->FWindowState == wsMinimized) {
+      FMainForm->FVisible = true;
+      FMainForm->HandleNeeded();
+      ShowWindow(FMainForm->WindowHandle(), SW_SHOWMINNOACTIVE);
+    } else {
+      FMainForm->Show();
     }
-    while (!FTerminated) {
-      try {
-        HandleMessage();
-      } catch (...) {
-        HandleException(this);
-      }
-    }
-  } catch (...) {
-    FRunning = false;
-    throw;
   }
-  FRunning = false;
+  while (!FTerminated) {
+    try {
+      HandleMessage();
+    } catch (...) {
+      HandleException(this);
+    }
+  }
 }
 
 void TApplication::Terminate() { PostQuitMessage(0); }
@@ -422,6 +441,22 @@ void TApplication::WndProc(TMessage& Message) {
     case WM_QUERYENDSESSION:
       Message.Result = 1;
       return;
+    case WM_SETFOCUS: {
+      // The task-bar button activated the application window: the focus goes on to the form the user
+      // worked in last (a modal dialog, or the main form).
+      HWND w = GetLastActivePopup(FHandle);
+      if ((!w || w == FHandle) && FMainForm && FMainForm->HandleAllocated()) w = FMainForm->WindowHandle();
+      if (w && w != FHandle && IsWindowVisible(w) && IsWindowEnabled(w)) ::SetFocus(w);
+      return;
+    }
+    case WM_SYSCOMMAND:
+      // The task-bar button's minimise and restore act on the main form.
+      if (FMainForm && FMainForm->HandleAllocated() &&
+          ((Message.WParam & 0xFFF0) == SC_MINIMIZE || (Message.WParam & 0xFFF0) == SC_RESTORE)) {
+        ::PostMessageA(FMainForm->WindowHandle(), WM_SYSCOMMAND, Message.WParam & 0xFFF0, 0);
+        return;
+      }
+      break;
   }
   Message.Result = DefWindowProcA(FHandle, Message.Msg, Message.WParam, Message.LParam);
 }
@@ -436,9 +471,7 @@ static TFont* FontFromLogFont(const LOGFONTA& lf) {
 }
 
 TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {
-  HDC dc = GetDC(nullptr);
-  FPixelsPerInch = GetDeviceCaps(dc, LOGPIXELSY);
-  ReleaseDC(nullptr, dc);
+  FPixelsPerInch = GetDeviceCaps(ScreenDC().DC, LOGPIXELSY);
   FHintFont = new TFont();
   FMenuFont = new TFont();
   FIconFont = new TFont();

@@ -117,9 +117,7 @@ namespace {
 
 int ScreenPixelsPerInch() {
   static int ppi = [] {
-    HDC dc = GetDC(nullptr);
-    int v = GetDeviceCaps(dc, LOGPIXELSY);
-    ReleaseDC(nullptr, dc);
+    int v = GetDeviceCaps(ScreenDC().DC, LOGPIXELSY);
     return v > 0 ? v : 96;
   }();
   return ppi;

@@ -339,12 +339,110 @@ private:
   int FLockCount = 0;
 };
 
+// "BM", the first two bytes of a BMP file.
+constexpr WORD BmpSignature = 0x4D42;
+
 // The header of an uncompressed DIB; a negative Height makes it top-down.
 BITMAPINFOHEADER DibHeader(int Width, int Height, int BitCount);
 
 // Draws the part (sx, sy, sw, sh) of a source context into r, leaving the pixels of `transparent`
 // unpainted: the destination keeps what it had there (or what the caller filled in before).
 void MaskedBlt(HDC dest, const RECT& r, HDC src, int sx, int sy, int sw, int sh, COLORREF transparent);
+
+// ---------------------------------------------------------------------------------------------------
+// Scope objects for device contexts and GDI objects: each gives back what it took however the block
+// ends, and only what it took.
+
+// A canvas lent a device context for one block (a paint, an owner-draw item, a window's frame): it
+// draws on DC now and lets go of it at the end, unlocking itself when the scope locked it.
+class TCanvasHandleScope {
+public:
+  TCanvasHandleScope(TCanvas* Canvas, HDC DC, bool Lock = false) : FCanvas(Canvas), FLocked(Lock) {
+    if (FLocked) FCanvas->Lock();
+    FCanvas->SetHandle(DC);
+  }
+  ~TCanvasHandleScope() {
+    FCanvas->SetHandle(nullptr);
+    if (FLocked) FCanvas->Unlock();
+  }
+  TCanvasHandleScope(const TCanvasHandleScope&) = delete;
+  TCanvasHandleScope& operator=(const TCanvasHandleScope&) = delete;
+
+private:
+  TCanvas* FCanvas;
+  bool FLocked;
+};
+
+// The device context of a window's client area (Whole: of the whole window, frame included), or of the
+// screen when Wnd is null; released at the end. DC is null when the window gave none.
+class TWindowDC {
+public:
+  explicit TWindowDC(HWND Wnd = nullptr, bool Whole = false)
+      : FWnd(Wnd), DC(Whole ? GetWindowDC(Wnd) : GetDC(Wnd)) {}
+  ~TWindowDC() {
+    if (DC) ReleaseDC(FWnd, DC);
+  }
+  TWindowDC(const TWindowDC&) = delete;
+  TWindowDC& operator=(const TWindowDC&) = delete;
+
+private:
+  HWND FWnd;
+
+public:
+  HDC DC;
+};
+// A device context of the screen for the calls that want one.
+using ScreenDC = TWindowDC;
+
+// Obj selected into DC for the block; the object selected before comes back at the end.
+class TSelectObject {
+public:
+  TSelectObject(HDC DC, HGDIOBJ Obj) : FDC(DC), FOld(Obj ? SelectObject(DC, Obj) : nullptr) {}
+  ~TSelectObject() {
+    if (FOld) SelectObject(FDC, FOld);
+  }
+  TSelectObject(const TSelectObject&) = delete;
+  TSelectObject& operator=(const TSelectObject&) = delete;
+
+private:
+  HDC FDC;
+  HGDIOBJ FOld;
+};
+
+// A GDI object (bitmap, brush, pen, font, region) this block made; deleted at the end. Declare it
+// before the scope that selects it, so it is deselected first.
+template <class H>
+class TGdiObject {
+public:
+  explicit TGdiObject(H Handle = nullptr) : Handle(Handle) {}
+  ~TGdiObject() {
+    if (Handle) DeleteObject(Handle);
+  }
+  TGdiObject(const TGdiObject&) = delete;
+  TGdiObject& operator=(const TGdiObject&) = delete;
+  // Hands the object over to a new owner.
+  H Release() { return std::exchange(Handle, nullptr); }
+  H Handle;
+};
+
+// A memory device context compatible with Like (the screen when null), with Selected (typically a
+// bitmap) selected into it for its lifetime; the context is deleted at the end, the bitmap is not.
+class TMemoryDC {
+public:
+  explicit TMemoryDC(HDC Like = nullptr, HGDIOBJ Selected = nullptr)
+      : DC(CreateCompatibleDC(Like)), FOld(DC && Selected ? SelectObject(DC, Selected) : nullptr) {}
+  ~TMemoryDC() {
+    if (!DC) return;
+    if (FOld) SelectObject(DC, FOld);
+    DeleteDC(DC);
+  }
+  TMemoryDC(const TMemoryDC&) = delete;
+  TMemoryDC& operator=(const TMemoryDC&) = delete;
+  HDC DC;
+
+private:
+  HGDIOBJ FOld;
+};
 
 // ---------------------------------------------------------------------------------------------------
 // Pictures

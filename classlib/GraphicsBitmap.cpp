@@ -37,7 +37,7 @@ void TGraphic::SaveToFile(const std::string& fileName) {
 }
 
 void TGraphic::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
-  TResourceStream stream(instance, name, MAKEINTRESOURCEA(10));  // RT_RCDATA
+  TResourceStream stream(instance, name, RT_RCDATA);
   LoadFromStream(&stream);
 }
 
@@ -124,39 +124,26 @@ HBITMAP MakeBitmap(TPixelFormat format, int width, int height, const RGBQUAD* pa
     h = CreateDIBSection(screen.DC, reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS, &bits, nullptr, 0);
   }
   if (!h) throw EOutOfResources("Out of system resources");
-  HDC dc = CreateCompatibleDC(screen.DC);
-  HGDIOBJ old = SelectObject(dc, h);
-  PatBlt(dc, 0, 0, width, height, WHITENESS);
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  TMemoryDC dc(screen.DC, h);
+  PatBlt(dc.DC, 0, 0, width, height, WHITENESS);
   return h;
 }
 
 // Copies the top-left of `from` into `to`; monochrome pixels map to black and white.
 void CopyBits(HBITMAP to, HBITMAP from, int width, int height) {
-  HDC src = CreateCompatibleDC(nullptr);
-  HDC dst = CreateCompatibleDC(nullptr);
-  HGDIOBJ oldSrc = SelectObject(src, from);
-  HGDIOBJ oldDst = SelectObject(dst, to);
-  SetTextColor(dst, RGB(0, 0, 0));
-  SetBkColor(dst, RGB(255, 255, 255));
-  BitBlt(dst, 0, 0, width, height, src, 0, 0, SRCCOPY);
-  SelectObject(src, oldSrc);
-  SelectObject(dst, oldDst);
-  DeleteDC(src);
-  DeleteDC(dst);
+  TMemoryDC src(nullptr, from);
+  TMemoryDC dst(nullptr, to);
+  SetTextColor(dst.DC, RGB(0, 0, 0));
+  SetBkColor(dst.DC, RGB(255, 255, 255));
+  BitBlt(dst.DC, 0, 0, width, height, src.DC, 0, 0, SRCCOPY);
 }
 
 // The colour table of a paletted DIB section (0 entries for anything else).
 int PaletteOf(HBITMAP h, RGBQUAD* colors) {
   DIBSECTION ds{};
   if (GetObjectA(h, sizeof ds, &ds) != int(sizeof ds) || ds.dsBmih.biBitCount > 8) return 0;
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, h);
-  int n = int(GetDIBColorTable(dc, 0, 256, colors));
-  SelectObject(dc, old);
-  DeleteDC(dc);
-  return n;
+  TMemoryDC dc(nullptr, h);
+  return int(GetDIBColorTable(dc.DC, 0, 256, colors));
 }
 
 [[noreturn]] void InvalidBitmap() { throw EInvalidGraphic("Bitmap image is not valid"); }
@@ -434,7 +421,7 @@ void TBitmap::ReadBitmap(TStream* stream) {
   BITMAPFILEHEADER fh{};
   if (avail < int64_t(sizeof fh + 12)) InvalidBitmap();
   stream->ReadBuffer(&fh, sizeof fh);
-  if (fh.bfType != 0x4D42) InvalidBitmap();
+  if (fh.bfType != BmpSignature) InvalidBitmap();
   DWORD hdrSize = 0;
   stream->ReadBuffer(&hdrSize, 4);
   BITMAPINFOHEADER bh{};
@@ -450,7 +437,7 @@ void TBitmap::ReadBitmap(TStream* stream) {
     bh.biBitCount = ch.bcBitCount;
     bh.biCompression = BI_RGB;
     core = true;
-  } else if (hdrSize >= sizeof(BITMAPINFOHEADER) && hdrSize <= 124) {
+  } else if (hdrSize >= sizeof(BITMAPINFOHEADER) && hdrSize <= sizeof(BITMAPV5HEADER)) {
     if (avail < int64_t(sizeof fh + hdrSize)) InvalidBitmap();
     std::vector<char> h(hdrSize);
     std::memcpy(h.data(), &hdrSize, 4);
@@ -563,7 +550,7 @@ void TBitmap::SaveToStream(TStream* stream) {
   info.Header.biSizeImage = DWORD(data.size());
   if (FPixelFormat == pf16bit) info.Header.biCompression = BI_BITFIELDS;
   BITMAPFILEHEADER fh{};
-  fh.bfType = 0x4D42;
+  fh.bfType = BmpSignature;
   fh.bfOffBits = DWORD(sizeof fh + sizeof info.Header + extra * sizeof(RGBQUAD));
   fh.bfSize = DWORD(fh.bfOffBits + data.size());
   stream->WriteBuffer(&fh, sizeof fh);

@@ -276,40 +276,31 @@ BITMAPINFOHEADER DibHeader(int Width, int Height, int BitCount) {
 
 void MaskedBlt(HDC dest, const RECT& r, HDC src, int sx, int sy, int sw, int sh, COLORREF transparent) {
   if (sw <= 0 || sh <= 0) return;
-  HDC maskDC = CreateCompatibleDC(dest);
-  HBITMAP mask = CreateBitmap(sw, sh, 1, 1, nullptr);
-  HGDIOBJ oldMask = SelectObject(maskDC, mask);
+  TGdiObject<HBITMAP> mask(CreateBitmap(sw, sh, 1, 1, nullptr));
+  TMemoryDC maskDC(dest, mask.Handle);
   // Pixels of the transparent colour become 1 (white) in the mask.
   COLORREF oldBk = SetBkColor(src, transparent);
-  BitBlt(maskDC, 0, 0, sw, sh, src, sx, sy, SRCCOPY);
+  BitBlt(maskDC.DC, 0, 0, sw, sh, src, sx, sy, SRCCOPY);
   SetBkColor(src, oldBk);
 
   // A copy of the source with the transparent pixels made black.
-  HDC imgDC = CreateCompatibleDC(dest);
-  HBITMAP img = CreateCompatibleBitmap(dest, sw, sh);
-  HGDIOBJ oldImg = SelectObject(imgDC, img);
-  BitBlt(imgDC, 0, 0, sw, sh, src, sx, sy, SRCCOPY);
-  SetBkColor(imgDC, RGB(255, 255, 255));
-  SetTextColor(imgDC, RGB(0, 0, 0));
-  BitBlt(imgDC, 0, 0, sw, sh, maskDC, 0, 0, 0x00220326);  // D and not S
+  TGdiObject<HBITMAP> img(CreateCompatibleBitmap(dest, sw, sh));
+  TMemoryDC imgDC(dest, img.Handle);
+  BitBlt(imgDC.DC, 0, 0, sw, sh, src, sx, sy, SRCCOPY);
+  SetBkColor(imgDC.DC, RGB(255, 255, 255));
+  SetTextColor(imgDC.DC, RGB(0, 0, 0));
+  BitBlt(imgDC.DC, 0, 0, sw, sh, maskDC.DC, 0, 0, 0x00220326);  // D and not S
 
   // Opaque pixels of the destination become black, then the image is merged in.
   int w = r.right - r.left, h = r.bottom - r.top;
   COLORREF oldDestBk = SetBkColor(dest, RGB(255, 255, 255));
   COLORREF oldDestText = SetTextColor(dest, RGB(0, 0, 0));
   int oldMode = SetStretchBltMode(dest, COLORONCOLOR);
-  StretchBlt(dest, r.left, r.top, w, h, maskDC, 0, 0, sw, sh, SRCAND);
-  StretchBlt(dest, r.left, r.top, w, h, imgDC, 0, 0, sw, sh, SRCPAINT);
+  StretchBlt(dest, r.left, r.top, w, h, maskDC.DC, 0, 0, sw, sh, SRCAND);
+  StretchBlt(dest, r.left, r.top, w, h, imgDC.DC, 0, 0, sw, sh, SRCPAINT);
   SetStretchBltMode(dest, oldMode);
   SetBkColor(dest, oldDestBk);
   SetTextColor(dest, oldDestText);
-
-  SelectObject(imgDC, oldImg);
-  DeleteObject(img);
-  DeleteDC(imgDC);
-  SelectObject(maskDC, oldMask);
-  DeleteObject(mask);
-  DeleteDC(maskDC);
 }
 
 void TCanvas::BrushCopy(const RECT& dest, TBitmap* bitmap, const RECT& source, TColor color) {

@@ -35,8 +35,8 @@ std::string IconFileOf(HICON icon, int width, int height) {
   BITMAPINFOHEADER bh = DibHeader(width, height, 32);
   ScreenDC screen;
   void* colorBits = nullptr;
-  HBITMAP color = CreateDIBSection(screen.DC, reinterpret_cast<BITMAPINFO*>(&bh), DIB_RGB_COLORS, &colorBits,
-                                   nullptr, 0);
+  TGdiObject<HBITMAP> color(CreateDIBSection(screen.DC, reinterpret_cast<BITMAPINFO*>(&bh), DIB_RGB_COLORS,
+                                             &colorBits, nullptr, 0));
   struct {
     BITMAPINFOHEADER h;
     RGBQUAD c[2];
@@ -45,22 +45,17 @@ std::string IconFileOf(HICON icon, int width, int height) {
   mi.h.biBitCount = 1;
   mi.c[1] = RGBQUAD{255, 255, 255, 0};
   void* maskBits = nullptr;
-  HBITMAP mask = CreateDIBSection(screen.DC, reinterpret_cast<BITMAPINFO*>(&mi), DIB_RGB_COLORS, &maskBits,
-                                  nullptr, 0);
-  if (!color || !mask) {
-    if (color) DeleteObject(color);
-    if (mask) DeleteObject(mask);
-    throw EOutOfResources("Out of system resources");
+  TGdiObject<HBITMAP> mask(CreateDIBSection(screen.DC, reinterpret_cast<BITMAPINFO*>(&mi), DIB_RGB_COLORS,
+                                            &maskBits, nullptr, 0));
+  if (!color.Handle || !mask.Handle) throw EOutOfResources("Out of system resources");
+  {
+    TMemoryDC dc(screen.DC, color.Handle);
+    PatBlt(dc.DC, 0, 0, width, height, BLACKNESS);
+    DrawIconEx(dc.DC, 0, 0, icon, width, height, 0, nullptr, DI_IMAGE);
+    SelectObject(dc.DC, mask.Handle);
+    PatBlt(dc.DC, 0, 0, width, height, WHITENESS);
+    DrawIconEx(dc.DC, 0, 0, icon, width, height, 0, nullptr, DI_MASK);
   }
-  HDC dc = CreateCompatibleDC(screen.DC);
-  HGDIOBJ old = SelectObject(dc, color);
-  PatBlt(dc, 0, 0, width, height, BLACKNESS);
-  DrawIconEx(dc, 0, 0, icon, width, height, 0, nullptr, DI_IMAGE);
-  SelectObject(dc, mask);
-  PatBlt(dc, 0, 0, width, height, WHITENESS);
-  DrawIconEx(dc, 0, 0, icon, width, height, 0, nullptr, DI_MASK);
-  SelectObject(dc, old);
-  DeleteDC(dc);
   GdiFlush();
 
   size_t colorSize = size_t(width) * height * 4;
@@ -81,8 +76,6 @@ std::string IconFileOf(HICON icon, int width, int height) {
   out.append(reinterpret_cast<const char*>(&ih), sizeof ih);
   out.append(static_cast<const char*>(colorBits), colorSize);
   out.append(static_cast<const char*>(maskBits), maskSize);
-  DeleteObject(color);
-  DeleteObject(mask);
   return out;
 }
 

@@ -4,13 +4,5 @@
 
 #include <string>
 
-// A device context of the screen for the calls that want one, given back however the block ends.
-struct ScreenDC {
-  HDC DC = GetDC(nullptr);
-  ScreenDC() = default;
-  ScreenDC(const ScreenDC&) = delete;
-  ~ScreenDC() { ReleaseDC(nullptr, DC); }
-};
-
 // A bitmap or icon resource; Shown names it in the error when there is none.
 HANDLE LoadResourceImage(HINSTANCE instance, LPCSTR name, const std::string& shown, UINT type, UINT flags);

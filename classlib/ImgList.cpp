@@ -233,27 +233,22 @@ void TCustomImageList::DoDraw(int index, TCanvas* canvas, int x, int y, UINT sty
     ImageList_DrawEx(FHandle, index, dc, x, y, 0, 0, ListColor(FBkColor), ListColor(FBlendColor), style);
     return;
   }
-  HDC monoDC = CreateCompatibleDC(dc);
-  HBITMAP mono = CreateBitmap(FWidth, FHeight, 1, 1, nullptr);
-  HGDIOBJ oldMono = SelectObject(monoDC, mono);
-  PatBlt(monoDC, 0, 0, FWidth, FHeight, WHITENESS);
-  ImageList_DrawEx(FHandle, index, monoDC, 0, 0, 0, 0, CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
+  TGdiObject<HBITMAP> mono(CreateBitmap(FWidth, FHeight, 1, 1, nullptr));
+  TMemoryDC monoDC(dc, mono.Handle);
+  PatBlt(monoDC.DC, 0, 0, FWidth, FHeight, WHITENESS);
+  ImageList_DrawEx(FHandle, index, monoDC.DC, 0, 0, 0, 0, CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
   COLORREF oldText = SetTextColor(dc, RGB(255, 255, 255));
   COLORREF oldBk = ::SetBkColor(dc, RGB(0, 0, 0));
-  HBRUSH light = CreateSolidBrush(ColorToRGB(clBtnHighlight));
-  HBRUSH dark = CreateSolidBrush(ColorToRGB(clBtnShadow));
-  HGDIOBJ oldBrush = SelectObject(dc, light);
-  BitBlt(dc, x + 1, y + 1, FWidth, FHeight, monoDC, 0, 0, 0x00E20746);
-  SelectObject(dc, dark);
-  BitBlt(dc, x, y, FWidth, FHeight, monoDC, 0, 0, 0x00E20746);
-  SelectObject(dc, oldBrush);
-  DeleteObject(light);
-  DeleteObject(dark);
+  {
+    TGdiObject<HBRUSH> light(CreateSolidBrush(ColorToRGB(clBtnHighlight)));
+    TGdiObject<HBRUSH> dark(CreateSolidBrush(ColorToRGB(clBtnShadow)));
+    TSelectObject brush(dc, light.Handle);
+    BitBlt(dc, x + 1, y + 1, FWidth, FHeight, monoDC.DC, 0, 0, 0x00E20746);
+    SelectObject(dc, dark.Handle);
+    BitBlt(dc, x, y, FWidth, FHeight, monoDC.DC, 0, 0, 0x00E20746);
+  }
   SetTextColor(dc, oldText);
   ::SetBkColor(dc, oldBk);
-  SelectObject(monoDC, oldMono);
-  DeleteObject(mono);
-  DeleteDC(monoDC);
 }
 
 void TCustomImageList::GetBitmap(int index, TBitmap* image) {
@@ -350,17 +345,16 @@ void TCustomImageList::WriteData(TStream* stream) {
   uint32_t* onWhite = nullptr;
   HBITMAP hImage = MakeDib32(w, h, &onBlack);
   HBITMAP hMask = MakeDib32(w, h, &onWhite);
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, hImage);
-  PatBlt(dc, 0, 0, w, h, BLACKNESS);
-  for (int i = 0; i < n; ++i)
-    ImageList_DrawEx(FHandle, i, dc, i * FWidth, 0, 0, 0, CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
-  SelectObject(dc, hMask);
-  PatBlt(dc, 0, 0, w, h, WHITENESS);
-  for (int i = 0; i < n; ++i)
-    ImageList_DrawEx(FHandle, i, dc, i * FWidth, 0, 0, 0, CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  {
+    TMemoryDC dc(nullptr, hImage);
+    PatBlt(dc.DC, 0, 0, w, h, BLACKNESS);
+    for (int i = 0; i < n; ++i)
+      ImageList_DrawEx(FHandle, i, dc.DC, i * FWidth, 0, 0, 0, CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
+    SelectObject(dc.DC, hMask);
+    PatBlt(dc.DC, 0, 0, w, h, WHITENESS);
+    for (int i = 0; i < n; ++i)
+      ImageList_DrawEx(FHandle, i, dc.DC, i * FWidth, 0, 0, 0, CLR_NONE, CLR_NONE, ILD_TRANSPARENT);
+  }
   GdiFlush();
 
   // Bottom-up rows, as a BMP file has them.
@@ -378,7 +372,7 @@ void TCustomImageList::WriteData(TStream* stream) {
   BITMAPINFOHEADER bh = DibHeader(w, h, 32);
   bh.biSizeImage = DWORD(pixels.size() * 4);
   BITMAPFILEHEADER fh{};
-  fh.bfType = 0x4D42;
+  fh.bfType = BmpSignature;
   fh.bfOffBits = sizeof fh + sizeof bh;
   fh.bfSize = fh.bfOffBits + bh.biSizeImage;
   stream->WriteBuffer(&fh, sizeof fh);
@@ -403,7 +397,7 @@ void TCustomImageList::ReadData(TStream* stream) {
     int w = width * n;
     if (bh.biWidth != w || std::abs(bh.biHeight) != height) ReadFailed();
     pixels.resize(size_t(w) * height);
-    if (fh.bfType == 0x4D42 && bh.biSize == sizeof bh && bh.biBitCount == 32 && bh.biCompression == BI_RGB &&
+    if (fh.bfType == BmpSignature && bh.biSize == sizeof bh && bh.biBitCount == 32 && bh.biCompression == BI_RGB &&
         bh.biPlanes == 1) {
       // Our own format: raw pixels with their alpha.
       stream->SetPosition(start + fh.bfOffBits);
@@ -425,10 +419,8 @@ void TCustomImageList::ReadData(TStream* stream) {
         ReadFailed();
       }
       BITMAPINFOHEADER q = DibHeader(w, -height, 32);
-      HDC screen = GetDC(nullptr);
-      int got = GetDIBits(screen, b.Handle(), 0, UINT(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&q),
-                          DIB_RGB_COLORS);
-      ReleaseDC(nullptr, screen);
+      int got = GetDIBits(ScreenDC().DC, b.Handle(), 0, UINT(height), pixels.data(),
+                          reinterpret_cast<BITMAPINFO*>(&q), DIB_RGB_COLORS);
       if (got != height) ReadFailed();
       for (auto& p : pixels) p |= 0xFF000000u;
     }

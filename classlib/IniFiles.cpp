@@ -78,15 +78,9 @@ void TIniFile::ReadSections(std::vector<std::string>& sections) {
 
 namespace {
 void FillList(TStrings* list, const std::vector<std::string>& names) {
-  list->BeginUpdate();
-  try {
-    list->Clear();
-    for (const std::string& n : names) list->Add(n);
-  } catch (...) {
-    list->EndUpdate();
-    throw;
-  }
-  list->EndUpdate();
+  TUpdateScope update(list);
+  list->Clear();
+  for (const std::string& n : names) list->Add(n);
 }
 }  // namespace
 

@@ -479,16 +479,13 @@ HMENU TMenu::Handle() {
 HBITMAP TMenu::ItemBitmap(int Index) {
   if (!FImages || Index < 0 || Index >= FImages->Count()) return nullptr;
   int w = FImages->Width(), h = FImages->Height();
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-  ReleaseDC(nullptr, screen);
-  HGDIOBJ old = SelectObject(dc, bmp);
-  RECT r{0, 0, w, h};
-  FillRect(dc, &r, GetSysColorBrush(COLOR_MENU));
-  ImageList_Draw(FImages->Handle(), Index, dc, 0, 0, ILD_TRANSPARENT);
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  HBITMAP bmp = CreateCompatibleBitmap(ScreenDC().DC, w, h);
+  {
+    TMemoryDC dc(nullptr, bmp);
+    RECT r{0, 0, w, h};
+    FillRect(dc.DC, &r, GetSysColorBrush(COLOR_MENU));
+    ImageList_Draw(FImages->Handle(), Index, dc.DC, 0, 0, ILD_TRANSPARENT);
+  }
   FBitmaps.push_back(bmp);
   return bmp;
 }

@@ -154,15 +154,9 @@ void TRegistry::GetValueNames(std::vector<std::string>& names) {
 
 namespace {
 void FillList(TStrings* list, const std::vector<std::string>& names) {
-  list->BeginUpdate();
-  try {
-    list->Clear();
-    for (const std::string& n : names) list->Add(n);
-  } catch (...) {
-    list->EndUpdate();
-    throw;
-  }
-  list->EndUpdate();
+  TUpdateScope update(list);
+  list->Clear();
+  for (const std::string& n : names) list->Add(n);
 }
 }  // namespace
 

@@ -166,15 +166,15 @@ void TCustomLabel::Paint() {
 
 void TCustomLabel::AdjustBounds() {
   if (!FAutoSize || ComponentState().Contains(csLoading) || ComponentState().Contains(csReading)) return;
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font()->Handle());
   std::string text = GetLabelText();
   if (text.empty()) text.push_back(' ');
   RECT r{0, 0, FWordWrap ? Width() : 0, 0};
   UINT flags = DT_CALCRECT | DT_EXPANDTABS | (FWordWrap ? DT_WORDBREAK : 0) | (FShowAccelChar ? 0 : DT_NOPREFIX);
-  DrawTextA(dc, text.c_str(), int(text.size()), &r, flags);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  {
+    ScreenDC screen;
+    TSelectObject font(screen.DC, Font()->Handle());
+    DrawTextA(screen.DC, text.c_str(), int(text.size()), &r, flags);
+  }
   int x = Left();
   if (FAlignment == taRightJustify) x += Width() - r.right;
   SetBounds(x, Top(), r.right, r.bottom);
@@ -729,12 +729,12 @@ TCustomGroupBox::TCustomGroupBox(TComponent* AOwner) : TCustomControl(AOwner) {
 
 void TCustomGroupBox::AdjustClientRect(RECT& Rect) {
   TCustomControl::AdjustClientRect(Rect);
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font()->Handle());
   TEXTMETRICA tm;
-  GetTextMetricsA(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  {
+    ScreenDC screen;
+    TSelectObject font(screen.DC, Font()->Handle());
+    GetTextMetricsA(screen.DC, &tm);
+  }
   Rect.top += tm.tmHeight;
   InflateRect(&Rect, -1, -1);
   if (Ctl3D()) InflateRect(&Rect, -1, -1);
@@ -950,7 +950,8 @@ void TItemsControl::Dispatch(TMessage& Message) {
       auto* dis = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
       TOwnerDrawState state = OwnerDrawStateFrom(dis->itemState);
       int saved = SaveDC(dis->hDC);
-      FCanvas->SetHandle(dis->hDC);
+      TScopeExit restore([&] { RestoreDC(dis->hDC, saved); });
+      TCanvasHandleScope lent(FCanvas, dis->hDC);
       FCanvas->SetFont(Font());
       FCanvas->Brush()->SetStyle(bsSolid);
       if (state.Contains(odSelected)) {
@@ -959,19 +960,11 @@ void TItemsControl::Dispatch(TMessage& Message) {
       } else {
         FCanvas->Brush()->SetColor(Color());
       }
-      try {
-        if (int(dis->itemID) >= 0)
-          DrawItem(int(dis->itemID), dis->rcItem, state);
-        else
-          FCanvas->FillRect(dis->rcItem);
-        if (state.Contains(odFocused) && !state.Contains(odComboBoxEdit)) DrawFocusRect(dis->hDC, &dis->rcItem);
-      } catch (...) {
-        FCanvas->SetHandle(nullptr);
-        RestoreDC(dis->hDC, saved);
-        throw;
-      }
-      FCanvas->SetHandle(nullptr);
-      RestoreDC(dis->hDC, saved);
+      if (int(dis->itemID) >= 0)
+        DrawItem(int(dis->itemID), dis->rcItem, state);
+      else
+        FCanvas->FillRect(dis->rcItem);
+      if (state.Contains(odFocused) && !state.Contains(odComboBoxEdit)) DrawFocusRect(dis->hDC, &dis->rcItem);
       Message.Result = 1;
       return;
     }

@@ -1,4 +1,5 @@
 #include "IsamDataset.h"
+#include "IsamFault.h"
 
 #include <sqlite3.h>
 
@@ -364,7 +365,7 @@ Result Dataset::Fetch(int index, bool forward, size_t limit) {
     // Moving to another index: find where the current record sits in it.
     if ((r = Stmt(kValueOf, index, st)) != rcOK) return r;
     sqlite3_bind_text(st, 1, FPosKey.data(), (int)FPosKey.size(), SQLITE_STATIC);
-    int rc = sqlite3_step(st);
+    int rc = SqlStep(st);
     if (rc == SQLITE_ROW) {
       FPosValue.IsInt = IsIntIndex(index);
       FPosValue.Int = sqlite3_column_int64(st, 0);
@@ -384,7 +385,7 @@ Result Dataset::Fetch(int index, bool forward, size_t limit) {
   sqlite3_bind_int64(st, 3, (long long)limit);
   int rc;
   r = rcOK;
-  while ((rc = sqlite3_step(st)) == SQLITE_ROW) {
+  while ((rc = SqlStep(st)) == SQLITE_ROW) {
     FBatch.emplace_back();
     if ((r = ReadRow(st, index, FBatch.back())) != rcOK) break;
   }
@@ -443,7 +444,7 @@ Result Dataset::Read(int index, ReadOp op, bool keyOnly, const std::string& key,
   if (r != rcOK) return r;
   BindValue(st, 1, want);
   Row row;
-  int rc = sqlite3_step(st);
+  int rc = SqlStep(st);
   if (rc == SQLITE_ROW) r = ReadRow(st, index, row);
   sqlite3_reset(st);
   if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? rcNotFound : MapSqlite(rc);
@@ -462,7 +463,7 @@ Result Dataset::Exec(Kind kind) {
   sqlite3_stmt* st = nullptr;
   Result r = Stmt(kind, 0, st);
   if (r != rcOK) return r;
-  int rc = sqlite3_step(st);
+  int rc = SqlStep(st);
   sqlite3_reset(st);
   return rc == SQLITE_DONE ? rcOK : MapSqlite(rc);
 }
@@ -479,7 +480,7 @@ Result Dataset::AssignKey(std::string& key) {
   Result r = Stmt(kMaxKey, 0, st);
   if (r != rcOK) return r;
   unsigned long long n = 0;
-  int rc = sqlite3_step(st);
+  int rc = SqlStep(st);
   if (rc == SQLITE_ROW) {
     const char* t = reinterpret_cast<const char*>(sqlite3_column_text(st, 0));
     int len = sqlite3_column_bytes(st, 0);
@@ -521,7 +522,7 @@ Result Dataset::Put(std::string& key, const unsigned char* record, int mode) {
     }
   }
   sqlite3_bind_blob(st, ++n, record, (int)FLayout.RecordSize, SQLITE_STATIC);
-  int rc = sqlite3_step(st);
+  int rc = SqlStep(st);
   sqlite3_clear_bindings(st);
   sqlite3_reset(st);
   if (rc != SQLITE_DONE) return EndWrite(MapSqlite(rc));
@@ -537,7 +538,7 @@ Result Dataset::Delete(const std::string& key) {
   sqlite3_stmt* st = nullptr;
   if ((r = Stmt(kDelete, 0, st)) != rcOK) return EndWrite(r);
   sqlite3_bind_text(st, 1, key.data(), (int)key.size(), SQLITE_STATIC);
-  int rc = sqlite3_step(st);
+  int rc = SqlStep(st);
   sqlite3_reset(st);
   if (rc != SQLITE_DONE) return EndWrite(MapSqlite(rc));
   return EndWrite(sqlite3_changes(FDb) == 0 ? rcNotFound : rcOK);
@@ -547,7 +548,7 @@ Result Dataset::Count(int32_t& count) {
   sqlite3_stmt* st = nullptr;
   Result r = Stmt(kCount, 0, st);
   if (r != rcOK) return r;
-  int rc = sqlite3_step(st);
+  int rc = SqlStep(st);
   if (rc == SQLITE_ROW) count = (int32_t)sqlite3_column_int64(st, 0);
   sqlite3_reset(st);
   return rc == SQLITE_ROW ? rcOK : MapSqlite(rc);

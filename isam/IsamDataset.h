@@ -23,18 +23,29 @@ class Dataset {
 public:
   // Makes NAME.ism and NAME.isd; fails with rcNameInUse when either exists and leaves it unchanged.
   static Result Create(const std::string& name, int keyLength, const std::string& format);
+  // Opens NAME for shared use: the descriptor is read and checked, the SQLite file opened. rcOK with
+  // `out` set, or rcNotFound, rcNotIsam/rcCorrupt (a foreign or damaged file), or the failure mapped.
   static Result Open(const std::string& name, std::unique_ptr<Dataset>& out);
   ~Dataset();
 
+  // Sets the read position before the first (after the last) record of `index`; reads nothing, so an
+  // empty data set is no failure. rcOK, or rcBadParam for an index the format does not have.
   Result First(int index);
   Result Last(int index);
   // Reads along `index` from the read position (Next, Prior) or looks up `key` (Equal). `record`
   // receives the record unless `keyOnly`; `pk` and `value` the record's key and index value.
   Result Read(int index, ReadOp op, bool keyOnly, const std::string& key, unsigned char* record,
               std::string& pk, std::string& value);
-  // mode 1 adds (an empty key gets the highest key plus one, returned in `key`), mode 2 replaces.
+  // Writes one record in its own transaction; on any failure it is rolled back and the data set is
+  // unchanged. Mode 1 adds (an empty key takes the highest key plus one inside that transaction,
+  // returned in `key`), mode 2 replaces. rcOK, rcBadParam (key too long), rcNotFound (replace of a
+  // missing key), rcUpdateMode (add of an existing key), or the SQLite failure mapped (rcDiskFull,
+  // rcMultiUser, rcIOError, rcNoMemory...).
   Result Put(std::string& key, const unsigned char* record, int mode);
+  // Deletes the record under `key` in its own transaction, rolled back on any failure. rcOK,
+  // rcNotFound (no such key), or the SQLite failure mapped.
   Result Delete(const std::string& key);
+  // The number of records in `count`. rcOK or the SQLite failure mapped.
   Result Count(int32_t& count);
 
   uint16_t KeyLength() const { return FDesc.KeyLength; }

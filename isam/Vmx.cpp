@@ -1,6 +1,8 @@
 // The exported entry points: stdcall, every argument by reference, strings handed back as OLE strings
 // (8-bit text) that the caller frees with SysFreeString. One table of open data sets per process.
 #include "IsamDataset.h"
+#include "IsamFault.h"
+#include "VmxProtocol.h"
 
 #include <oleauto.h>
 #include <windows.h>
@@ -13,16 +15,23 @@
 
 using namespace isam;
 
+#ifdef ISAM_TEST
+namespace isam {
+int FaultCountdown = 0;
+int FaultCode = 0;
+}  // namespace isam
+#endif
+
 namespace {
 
-// Options and modes the store passes; anything else is refused.
-constexpr int16_t kOptNext = 0x1002 + 16;
-constexpr int16_t kOptPrior = 0x1004 + 16;
-constexpr int16_t kOptEqual = 0x1011;
-constexpr int16_t kOptLastKey = 0x2004;  // the key before the position, no record copied
-constexpr int16_t kOpenShared = 3;
-constexpr int16_t kPutAdd = 1;
-constexpr int16_t kPutReplace = 2;
+// Options and modes the store passes (VmxProtocol.h); anything else is refused.
+constexpr int16_t kOptNext = IsamReadOption + IsamStepNext + IsamScanFlags;
+constexpr int16_t kOptPrior = IsamReadOption + IsamStepPrior + IsamScanFlags;
+constexpr int16_t kOptEqual = IsamReadEqual;
+constexpr int16_t kOptLastKey = IsamReadLastKey;
+constexpr int16_t kOpenShared = IsamOpenShared;
+constexpr int16_t kPutAdd = int16_t(TIsamPut::Add);
+constexpr int16_t kPutReplace = int16_t(TIsamPut::Replace);
 constexpr size_t kMaxString = 32768;
 
 std::mutex gLock;
@@ -59,6 +68,9 @@ int16_t Guard(F f) {
 
 extern "C" {
 
+// Makes a new data set NAME (NAME.ism and NAME.isd) with the key length and field format. rcOK, rcBadParam
+// (a null or non-zero reserved argument, a bad format), rcNameInUse (either file exists; left as it is),
+// or the file failure mapped.
 __declspec(dllexport) int16_t __stdcall VmxCreate(const char* const* name, const int16_t* keyLength,
                                                   const int32_t* reserved1, const int16_t* reserved2,
                                                   const int16_t* reserved3, const char* const* format) {
@@ -70,6 +82,8 @@ __declspec(dllexport) int16_t __stdcall VmxCreate(const char* const* name, const
   });
 }
 
+// Opens NAME in the shared mode (the only one) and gives a handle for the other calls. rcOK, rcBadParam,
+// rcNotFound, rcNotIsam or rcCorrupt (a foreign or damaged file), or the failure mapped.
 __declspec(dllexport) int16_t __stdcall VmxOpen(const char* const* name, const int16_t* reserved,
                                                 const int16_t* mode, int32_t* handle) {
   return Guard([&]() -> int16_t {
@@ -85,10 +99,15 @@ __declspec(dllexport) int16_t __stdcall VmxOpen(const char* const* name, const i
   });
 }
 
+// Forgets the handle and closes its data set. rcOK, or rcBadHandle for a handle not open.
 __declspec(dllexport) int16_t __stdcall VmxClose(const int32_t* handle) {
   return Guard([&]() -> int16_t { return handle && gOpen.erase(*handle) ? rcOK : rcBadHandle; });
 }
 
+// Reads the next or prior record along an index, or the one equal to `key`, or only the key before the
+// position; hands back the index value and the record key as OLE strings. rcOK, rcBadHandle, rcBadParam
+// (an option the store never passes), rcNotFound (no such record, or the end of the index), or the
+// failure mapped. The position moves only on success.
 __declspec(dllexport) int16_t __stdcall VmxGet(const int32_t* handle, const int16_t* index, const int16_t* option,
                                                const char* const* key, BSTR* data, BSTR* keyOut, void* record) {
   return Guard([&]() -> int16_t {
@@ -116,8 +135,10 @@ __declspec(dllexport) int16_t __stdcall VmxGet(const int32_t* handle, const int1
   });
 }
 
-// An empty key in add mode gets the highest key plus one; that key is handed back through `key` as a
-// new OLE string the caller frees. A non-empty key is used as given and left alone.
+// Adds (mode 1) or replaces (mode 2) one record in its own transaction; a failure leaves the data set
+// unchanged. An empty key in add mode gets the highest key plus one; that key is handed back through
+// `key` as a new OLE string the caller frees. A non-empty key is used as given and left alone. rcOK,
+// rcBadHandle, rcBadParam, rcNotFound, rcUpdateMode, or the failure mapped (disk full, busy, I/O, memory).
 __declspec(dllexport) int16_t __stdcall VmxPut(const int32_t* handle, char** key, const void* record,
                                                const int16_t* mode) {
   return Guard([&]() -> int16_t {
@@ -132,6 +153,8 @@ __declspec(dllexport) int16_t __stdcall VmxPut(const int32_t* handle, char** key
   });
 }
 
+// Deletes the record under `key` in its own transaction; a failure leaves the data set unchanged. rcOK,
+// rcBadHandle, rcBadParam, rcNotFound, or the failure mapped (disk full, busy, I/O, memory).
 __declspec(dllexport) int16_t __stdcall VmxDelete(const int32_t* handle, const char* const* key) {
   return Guard([&]() -> int16_t {
     Dataset* ds = Find(handle);
@@ -141,6 +164,8 @@ __declspec(dllexport) int16_t __stdcall VmxDelete(const int32_t* handle, const c
   });
 }
 
+// Puts the read position before the first (VmxBOF) or after the last (VmxEOF) record of the index.
+// rcOK, rcBadHandle, or rcBadParam for an index the format does not have.
 __declspec(dllexport) int16_t __stdcall VmxBOF(const int32_t* handle, const int16_t* index) {
   return Guard([&]() -> int16_t {
     Dataset* ds = Find(handle);
@@ -158,7 +183,7 @@ __declspec(dllexport) int16_t __stdcall VmxEOF(const int32_t* handle, const int1
 }
 
 // Fills a 32-byte block: record count (32-bit) at 0, key length (16-bit) at 8, the format as an OLE
-// string at 24.
+// string at 24. rcOK, rcBadHandle, rcBadParam, or the failure mapped.
 __declspec(dllexport) int16_t __stdcall VmxInfo(const int32_t* handle, void* info) {
   return Guard([&]() -> int16_t {
     Dataset* ds = Find(handle);
@@ -184,5 +209,14 @@ __declspec(dllexport) int16_t __stdcall VmxKill() { return rcNotAvailable; }
 __declspec(dllexport) int16_t __stdcall VmxReadNote() { return rcNotAvailable; }
 __declspec(dllexport) int16_t __stdcall VmxWriteNote() { return rcNotAvailable; }
 __declspec(dllexport) int16_t __stdcall VmxFetchField() { return rcNotAvailable; }
+
+#ifdef ISAM_TEST
+// Test build only: the Countdown-th SQLite step from now gives Code instead of running (0 disarms).
+__declspec(dllexport) void __stdcall VmxSimulateFault(const int32_t* Countdown, const int32_t* Code) {
+  std::lock_guard<std::mutex> g(gLock);
+  FaultCountdown = Countdown ? *Countdown : 0;
+  FaultCode = Code ? *Code : 0;
+}
+#endif
 
 }  // extern "C"

@@ -8,14 +8,9 @@ TStShellComponent::TStShellComponent(TComponent* AOwner) : TStComponent(AOwner) 
   char dir[MAX_PATH + 1] = {};
   GetSystemDirectoryA(dir, MAX_PATH);
   TStVersionInfo* info = new TStVersionInfo(nullptr);
-  try {
-    info->SetFileName(std::string(dir) + "\\shell32.dll");
-    FShellVersion = info->FileVersionFloat();
-  } catch (...) {
-    TObject::Free(info);
-    throw;
-  }
-  TObject::Free(info);
+  TScopeExit freed([info] { TObject::Free(info); });
+  info->SetFileName(std::string(dir) + "\\shell32.dll");
+  FShellVersion = info->FileVersionFloat();
 }
 
 namespace {

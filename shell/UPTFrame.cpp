@@ -210,12 +210,10 @@ RECT TPTCustomGroup::NonClientInset() {
   if (FFrameStyle != ptfsGroup) return PTFrameInset(FFrameStyle);
   int h = 2;
   if (!Caption().empty()) {
-    HDC dc = GetDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, Font()->Handle());
+    ScreenDC screen;
+    TSelectObject font(screen.DC, Font()->Handle());
     SIZE sz{};
-    GetTextExtentPoint32A(dc, "0", 1, &sz);
-    SelectObject(dc, old);
-    ReleaseDC(nullptr, dc);
+    GetTextExtentPoint32A(screen.DC, "0", 1, &sz);
     h = sz.cy;
   }
   return RECT{2, h, 2, 2};
@@ -241,13 +239,12 @@ void TPTCustomGroup::NCCalcSize(TWMNCCalcSize& Message) {
 
 void TPTCustomGroup::NCPaint(TMessage& Message) {
   DefaultHandler(Message);
-  HDC dc = GetWindowDC(FHandle);
-  if (!dc) return;
+  TWindowDC dc(FHandle, true);
+  if (!dc.DC) return;
   auto* canvas = static_cast<TControlCanvas*>(Canvas());
   canvas->FreeHandle();
-  canvas->Lock();
-  canvas->SetHandle(dc);
-  try {
+  {
+    TCanvasHandleScope lent(canvas, dc.DC, true);
     canvas->SetFont(Font());
     canvas->Brush()->SetColor(Color());
     RECT wr, cr;
@@ -255,17 +252,9 @@ void TPTCustomGroup::NCPaint(TMessage& Message) {
     ::GetClientRect(FHandle, &cr);
     MapWindowPoints(FHandle, nullptr, reinterpret_cast<POINT*>(&cr), 2);
     OffsetRect(&cr, -wr.left, -wr.top);
-    ExcludeClipRect(dc, cr.left, cr.top, cr.right, cr.bottom);
+    ExcludeClipRect(dc.DC, cr.left, cr.top, cr.right, cr.bottom);
     DrawFrame(canvas, RECT{0, 0, wr.right - wr.left, wr.bottom - wr.top});
-  } catch (...) {
-    canvas->SetHandle(nullptr);
-    canvas->Unlock();
-    ReleaseDC(FHandle, dc);
-    throw;
   }
-  canvas->SetHandle(nullptr);
-  canvas->Unlock();
-  ReleaseDC(FHandle, dc);
   Message.Result = 0;
 }
 

@@ -1,5 +1,6 @@
 // Start and end of the shell controls unit.
 #include "UPTShellControls.h"
+#include "UPTShellTree.h"
 
 namespace {
 UINT ShellIDListFormat = 0;
@@ -13,6 +14,7 @@ void UPTShellControlsInitialize() {
   ShellIDListFormat = RegisterClipboardFormatA("Shell IDList Array");
   // The command keys come from their texts once, before any control asks.
   PTShellShortCut(pskSelectAll);
+  UPTShellTreeInitialize();
 }
 
 void UPTShellControlsFinalize() { UPTShellUtilsFinalize(); }

@@ -201,6 +201,8 @@ public:
   void Init(TPTShTreeData* Parent, IMalloc* Allocator, PCUITEMID_CHILD RelativePidl);
   // Forgets the absolute PIDL and the folder, so both are made again.
   void Reset();
+  // Takes a copy of the item's new relative PIDL (after a rename) and forgets what came from the old.
+  void SetRelativePidl(PCUITEMID_CHILD RelativePidl);
   TPTShTreeData* Parent() const { return FParent; }
   PCUITEMID_CHILD RelativePidl() const { return FRelativePidl; }
   IMalloc* Allocator() const { return FAllocator; }

@@ -30,6 +30,16 @@ void TPTShTreeData::Reset() {
   FFolder = nullptr;
 }
 
+void TPTShTreeData::SetRelativePidl(PCUITEMID_CHILD RelativePidl) {
+  LPITEMIDLIST copy = PidlCopy(FAllocator, RelativePidl);
+  if (FRelativePidl) {
+    if (FAllocator) FAllocator->Free(FRelativePidl);
+    else ShellFree(FRelativePidl);
+  }
+  FRelativePidl = copy;
+  Reset();
+}
+
 PCIDLIST_ABSOLUTE TPTShTreeData::AbsolutePidl() {
   if (!FAbsolutePidl)
     FAbsolutePidl = FParent ? PidlConcat(FAllocator, FParent->AbsolutePidl(), FRelativePidl)

@@ -315,19 +315,19 @@ void TPTSplitter::DrawDragBar() {
   SetBkColor(dc, RGB(0, 0, 0));
   SetBkMode(dc, OPAQUE);
   SetROP2(dc, R2_COPYPEN);
-  HBRUSH brush = CreatePatternBrush(Checkerboard());
-  UnrealizeObject(brush);
-  SetBrushOrgEx(dc, 0, 0, nullptr);
-  HGDIOBJ old = SelectObject(dc, brush);
-  RECT c;
-  ::GetClientRect(FHandle, &c);
-  const int at = FBarPos - FGrabOffset;
-  if (FStyle == ptstVertical)
-    PatBlt(dc, at, 0, FSplitterWidth, c.bottom, PATINVERT);
-  else
-    PatBlt(dc, 0, at, c.right, FSplitterWidth, PATINVERT);
-  SelectObject(dc, old);
-  DeleteObject(brush);
+  {
+    TGdiObject<HBRUSH> brush(CreatePatternBrush(Checkerboard()));
+    UnrealizeObject(brush.Handle);
+    SetBrushOrgEx(dc, 0, 0, nullptr);
+    TSelectObject selected(dc, brush.Handle);
+    RECT c;
+    ::GetClientRect(FHandle, &c);
+    const int at = FBarPos - FGrabOffset;
+    if (FStyle == ptstVertical)
+      PatBlt(dc, at, 0, FSplitterWidth, c.bottom, PATINVERT);
+    else
+      PatBlt(dc, 0, at, c.right, FSplitterWidth, PATINVERT);
+  }
   ReleaseDC(FHandle, dc);
 }
 

@@ -147,7 +147,8 @@ bool TIsamFile::CreateFile(const std::string& Name, int16_t KeyLen, const std::s
   return LastError == 0;
 }
 
-bool TIsamFile::Put(const void* Record, const std::string& Key, int16_t Mode) {
+bool TIsamFile::Put(const void* Record, const std::string& Key, TIsamPut PutMode) {
+  int16_t Mode = int16_t(PutMode);
   if (IsClosed()) return false;
   if (!Vmx.VmxPut) return (LastError = erNotAvailable), false;
   char* key = Arg(Key);
@@ -158,9 +159,9 @@ bool TIsamFile::Put(const void* Record, const std::string& Key, int16_t Mode) {
   return LastError == 0;
 }
 
-bool TIsamFile::Add(const void* Record, const std::string& Key) { return Put(Record, Key, 1); }
+bool TIsamFile::Add(const void* Record, const std::string& Key) { return Put(Record, Key, TIsamPut::Add); }
 
-bool TIsamFile::Replace(const void* Record, const std::string& Key) { return Put(Record, Key, 2); }
+bool TIsamFile::Replace(const void* Record, const std::string& Key) { return Put(Record, Key, TIsamPut::Replace); }
 
 bool TIsamFile::Read(void* Record, int16_t Index, int16_t Option, const std::string& Key) {
   if (!Vmx.VmxGet) return (LastError = erNotAvailable), false;
@@ -174,19 +175,19 @@ bool TIsamFile::Read(void* Record, int16_t Index, int16_t Option, const std::str
 
 bool TIsamFile::GetNext(void* Record, int16_t Index, int16_t Flags, const std::string& Key) {
   if (IsClosed()) return false;
-  const int16_t option = RangeCheck<int16_t>(CheckedAdd(CheckedAdd(int32_t(Flags), 2), 0x1000));
+  const int16_t option = RangeCheck<int16_t>(CheckedAdd(CheckedAdd(int32_t(Flags), int32_t(IsamStepNext)), int32_t(IsamReadOption)));
   return Read(Record, Index, option, Key);
 }
 
 bool TIsamFile::GetPrior(void* Record, int16_t Index, int16_t Flags, const std::string& Key) {
   if (IsClosed()) return false;
-  const int16_t option = RangeCheck<int16_t>(CheckedAdd(CheckedAdd(int32_t(Flags), 4), 0x1000));
+  const int16_t option = RangeCheck<int16_t>(CheckedAdd(CheckedAdd(int32_t(Flags), int32_t(IsamStepPrior)), int32_t(IsamReadOption)));
   return Read(Record, Index, option, Key);
 }
 
 bool TIsamFile::GetEqual(void* Record, int16_t Index, const std::string& Key) {
   if (IsClosed()) return false;
-  return Read(Record, Index, 0x1011, Key);
+  return Read(Record, Index, IsamReadEqual, Key);
 }
 
 bool TIsamFile::Delete(const std::string& Key) {
@@ -239,7 +240,7 @@ std::string TIsamFile::NextKey() {
   if (LastError != 0) return result;
   const int16_t keyLength = int16_t(KeyLength());  // a failed read (65535) pads nothing
   int32_t scratch = 0;
-  int16_t option = 0x2004;
+  int16_t option = IsamReadLastKey;
   std::string empty;
   char* key = Arg(empty);
   BSTR data = nullptr, found = nullptr;

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "Classes.h"
+#include "VmxProtocol.h"
 
 // The block VmxInfo fills: record count at 0, primary-key length at 8, a library string at 24.
 struct TIsamInfoRec {
@@ -21,7 +22,6 @@ static_assert(sizeof(TIsamInfoRec) == 32, "VmxInfo fills 32 bytes");
 
 // Result codes the stores act on.
 constexpr int16_t IsamObjectNotFound = 1;     // a look-up found nothing; a scan reached the end
-constexpr int16_t IsamDataSetNameInUse = 9;   // a create on a data set that exists already
 constexpr int16_t IsamCorruptedDataset = 15;  // damaged, or not the layout its store reads
 
 class TIsamFile : public TObject {
@@ -45,7 +45,7 @@ public:
   explicit TIsamFile(const std::string& LibraryFolder);
   ~TIsamFile() override;
 
-  bool Open(const std::string& Name, int16_t Mode);
+  bool Open(const std::string& Name, int16_t Mode = IsamOpenShared);
   bool Close();
   bool CreateFile(const std::string& Name, int16_t KeyLen, const std::string& Format);
   // An empty Key lets the library give the record the highest key plus one inside its own write, so
@@ -67,7 +67,7 @@ public:
 private:
   // Guard of the operations that need an open data set: sets LastError 4 when it is closed.
   bool IsClosed();
-  bool Put(const void* Record, const std::string& Key, int16_t Mode);  // mode 1 adds, 2 replaces
+  bool Put(const void* Record, const std::string& Key, TIsamPut Mode);
   bool Read(void* Record, int16_t Index, int16_t Option, const std::string& Key);
   bool Info(TIsamInfoRec& info, std::string* Format = nullptr);
 };
@@ -77,6 +77,7 @@ private:
 class TIsamFileCloser {
 public:
   explicit TIsamFileCloser(TIsamFile* AFile) : FFile(AFile) {}
+  explicit TIsamFileCloser(const std::unique_ptr<TIsamFile>& AFile) : FFile(AFile.get()) {}
   ~TIsamFileCloser() { FFile->Close(); }
   TIsamFileCloser(const TIsamFileCloser&) = delete;
   TIsamFileCloser& operator=(const TIsamFileCloser&) = delete;

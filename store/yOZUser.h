@@ -60,6 +60,7 @@ struct TUserRec {
   static constexpr int oComments = 116, sComments = 51;
   static constexpr int oLogInName = 167, sLogInName = 21;
   static constexpr int oUpdated = 188, sUpdated = 31;
+  static constexpr int16_t ixLogInName = 7;  // X$*21, the 7th field of UserFileFormat
 
   uint8_t Data[Size] = {};
 

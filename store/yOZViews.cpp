@@ -13,9 +13,10 @@ void AddListItem(TListView* View, const TListRow& Row) {
   TListItem* item = View->Items()->Add();
   item->SetCaption(Row.Caption);
   TStrings* sub = item->SubItems();
-  sub->BeginUpdate();
-  for (const std::string& s : Row.SubItems) sub->Add(s);
-  sub->EndUpdate();
+  {
+    TUpdateScope update(sub);
+    for (const std::string& s : Row.SubItems) sub->Add(s);
+  }
   if (Row.ImageIndex >= 0) item->SetImageIndex(Row.ImageIndex);
 }
 
@@ -38,8 +39,9 @@ void TListViewBoard::AutoSizeColumn(int Column) {
     return;
   }
   HWND h = FView->Handle();
-  HDC dc = GetDC(h);
-  HGDIOBJ oldFont = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
+  TWindowDC windowDC(h);
+  const HDC dc = windowDC.DC;
+  TSelectObject font(dc, reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
   std::unordered_map<std::string, int> measured;
   auto textWidth = [&](const std::string& Text) {
     auto found = measured.find(Text);
@@ -67,8 +69,6 @@ void TListViewBoard::AutoSizeColumn(int Column) {
     if (images && ImageList_GetIconSize(images, &cx, &cy)) width += cx + 2;
   }
   width = std::max(width, textWidth(FView->Column(Column)->Caption()) + 2 * labelPadding);
-  SelectObject(dc, oldFont);
-  ReleaseDC(h, dc);
   if (Column == columns - 1) {
     RECT client;
     GetClientRect(h, &client);

@@ -1,13 +1,15 @@
 #!/usr/bin/env tclsh
 # Draws the board's own pictures: the status and command images, the frames of the new-message
-# animation and the program icon; or, with --spin, the spin edit's four arrow pictures.
+# animation, the program icon, the about box's two pictures and the clear button's glyph; or, with
+# --spin, the spin edit's four arrow pictures.
 #
 #   tclsh images.tcl <output folder>
 #   tclsh images.tcl --spin <output folder>
 #
 # Writes SmallPics.imgl and NewMail.imgl (image-list data: int32 width, height and count, then one
 # 32-bit BMP holding the images side by side, its alpha byte marking transparency) and yOZ.ico
-# (32 x 32 and 16 x 16, 32-bit with alpha).
+# (32 x 32 and 16 x 16, 32-bit with alpha), About.bmp (150 x 279, 24-bit), Maker.jpg (110 x 41,
+# baseline JPEG) and Clear.bmp (16 x 16, 24-bit, fuchsia transparent).
 #
 # Every picture is a list of shapes on a 16 x 16 grid, painted in order with 4 x 4 samples a pixel so
 # edges come out smooth at any size.
@@ -350,6 +352,293 @@ set icon [list {#0d3c61 {rect 0.3 0.3 15.7 15.7 2.5}} {#1976d2 {rect 1.2 1.2 14.
     {#3cb043 {circle 4 4.4 1.7}} {#e23b2e {circle 4 8 1.7}} {#ffd34d {circle 4 11.6 1.7}} \
     {#ffffff {rect 6.6 3.6 13 5.2 0.8} {rect 6.6 7.2 11.5 8.8 0.8} {rect 6.6 10.8 12.2 12.4 0.8}}]
 
+# --- the about box's pictures: pictures of any size, drawn in pixel units -------------------------
+
+# The bounding box {x0 y0 x1 y1} of a shape, in the shape's units.
+proc shapebox {shape} {
+    set args [lassign $shape kind]
+    switch -- $kind {
+        circle { lassign $args cx cy r; set w 0 }
+        ring - arc { lassign $args cx cy r w; set r [expr {$r + $w / 2.0}] }
+        rect { lassign $args x0 y0 x1 y1; return [list $x0 $y0 $x1 $y1] }
+        line {
+            lassign $args x0 y0 x1 y1 w
+            set h [expr {$w / 2.0}]
+            return [list [expr {min($x0,$x1) - $h}] [expr {min($y0,$y1) - $h}] [expr {max($x0,$x1) + $h}] [expr {max($y0,$y1) + $h}]]
+        }
+        poly {
+            set xs {}; set ys {}
+            foreach {x y} [lindex $args 0] { lappend xs $x; lappend ys $y }
+            return [list [tcl::mathfunc::min {*}$xs] [tcl::mathfunc::min {*}$ys] [tcl::mathfunc::max {*}$xs] [tcl::mathfunc::max {*}$ys]]
+        }
+    }
+    return [list [expr {$cx - $r}] [expr {$cy - $r}] [expr {$cx + $r}] [expr {$cy + $r}]]
+}
+
+# Paints a W x H picture: a vertical gradient from colour Top to colour Bottom, then each
+# {colour shape ?shape...?} over it, sampled 3 x 3 a pixel and only inside each shape's box.
+# Returns rows top first of {r g b}.
+proc paintbox {w h top bottom picture} {
+    set ss 3
+    lassign [hexcolor $top] tr tg tb
+    lassign [hexcolor $bottom] br bg bb
+    set px {}
+    for {set y 0} {$y < $h} {incr y} {
+        set t [expr {$h > 1 ? double($y) / ($h - 1) : 0.0}]
+        set c [list [expr {$tr + ($br - $tr) * $t}] [expr {$tg + ($bg - $tg) * $t}] [expr {$tb + ($bb - $tb) * $t}]]
+        for {set x 0} {$x < $w} {incr x} { lappend px $c }
+    }
+    foreach op $picture {
+        set shapes [lassign $op colour]
+        lassign [hexcolor $colour] cr cg cb
+        set x0 $w; set y0 $h; set x1 0; set y1 0
+        foreach s $shapes {
+            lassign [shapebox $s] a b c d
+            set x0 [expr {min($x0, int(floor($a)))}]; set y0 [expr {min($y0, int(floor($b)))}]
+            set x1 [expr {max($x1, int(ceil($c)))}]; set y1 [expr {max($y1, int(ceil($d)))}]
+        }
+        set x0 [expr {max($x0, 0)}]; set y0 [expr {max($y0, 0)}]
+        set x1 [expr {min($x1, $w - 1)}]; set y1 [expr {min($y1, $h - 1)}]
+        for {set y $y0} {$y <= $y1} {incr y} {
+            for {set x $x0} {$x <= $x1} {incr x} {
+                set hits 0
+                for {set sy 0} {$sy < $ss} {incr sy} {
+                    for {set sx 0} {$sx < $ss} {incr sx} {
+                        set gx [expr {$x + ($sx + 0.5) / $ss}]
+                        set gy [expr {$y + ($sy + 0.5) / $ss}]
+                        foreach s $shapes {
+                            if {[inside $s $gx $gy]} { incr hits; break }
+                        }
+                    }
+                }
+                if {$hits == 0} continue
+                set a [expr {double($hits) / ($ss * $ss)}]
+                set k [expr {$y * $w + $x}]
+                lassign [lindex $px $k] r g b
+                lset px $k [list [expr {$cr * $a + $r * (1 - $a)}] [expr {$cg * $a + $g * (1 - $a)}] [expr {$cb * $a + $b * (1 - $a)}]]
+            }
+        }
+    }
+    set rows {}
+    for {set y 0} {$y < $h} {incr y} {
+        set row {}
+        for {set x 0} {$x < $w} {incr x} {
+            lassign [lindex $px [expr {$y * $w + $x}]] r g b
+            lappend row [list [expr {int(round($r))}] [expr {int(round($g))}] [expr {int(round($b))}]]
+        }
+        lappend rows $row
+    }
+    return $rows
+}
+
+# A 24-bit BMP file of the rows.
+proc bmp24 {rows} {
+    set h [llength $rows]
+    set w [llength [lindex $rows 0]]
+    set pad [string repeat \0 [expr {(4 - (3 * $w) % 4) % 4}]]
+    set pixels ""
+    foreach row [lreverse $rows] {
+        foreach p $row { lassign $p r g b; append pixels [binary format ccc $b $g $r] }
+        append pixels $pad
+    }
+    set header [binary format iiissiiiiii 40 $w $h 1 24 0 [string length $pixels] 2835 2835 0 0]
+    return "[binary format a2issi BM [expr {54 + [string length $pixels]}] 0 0 54]$header$pixels"
+}
+
+# --- a baseline JPEG writer: YCbCr without subsampling, the example tables of the JPEG standard at
+# quality 90, one scan ------------------------------------------------------------------------------
+
+set zigzag {0 1 8 16 9 2 3 10 17 24 32 25 18 11 4 5 12 19 26 33 40 48 41 34 27 20 13 6 7 14 21 28
+            35 42 49 56 57 50 43 36 29 22 15 23 30 37 44 51 58 59 52 45 38 31 39 46 53 60 61 54 47 55 62 63}
+set qluma {16 11 10 16 24 40 51 61 12 12 14 19 26 58 60 55 14 13 16 24 40 57 69 56 14 17 22 29 51 87 80 62
+           18 22 37 56 68 109 103 77 24 35 55 64 81 104 113 92 49 64 78 87 103 121 120 101 72 92 95 98 112 100 103 99}
+set qchroma [concat {17 18 24 47 99 99 99 99 18 21 26 66 99 99 99 99 24 26 56 99 99 99 99 99 47 66 99 99 99 99 99 99} \
+                    [lrepeat 32 99]]
+set dcbits(0) {0 1 5 1 1 1 1 1 1 0 0 0 0 0 0 0}
+set dcvals(0) {0 1 2 3 4 5 6 7 8 9 10 11}
+set dcbits(1) {0 3 1 1 1 1 1 1 1 1 1 0 0 0 0 0}
+set dcvals(1) {0 1 2 3 4 5 6 7 8 9 10 11}
+set acbits(0) {0 2 1 3 3 2 4 3 5 5 4 4 0 0 1 125}
+set acvals(0) {0x01 0x02 0x03 0x00 0x04 0x11 0x05 0x12 0x21 0x31 0x41 0x06 0x13 0x51 0x61 0x07
+ 0x22 0x71 0x14 0x32 0x81 0x91 0xa1 0x08 0x23 0x42 0xb1 0xc1 0x15 0x52 0xd1 0xf0
+ 0x24 0x33 0x62 0x72 0x82 0x09 0x0a 0x16 0x17 0x18 0x19 0x1a 0x25 0x26 0x27 0x28
+ 0x29 0x2a 0x34 0x35 0x36 0x37 0x38 0x39 0x3a 0x43 0x44 0x45 0x46 0x47 0x48 0x49
+ 0x4a 0x53 0x54 0x55 0x56 0x57 0x58 0x59 0x5a 0x63 0x64 0x65 0x66 0x67 0x68 0x69
+ 0x6a 0x73 0x74 0x75 0x76 0x77 0x78 0x79 0x7a 0x83 0x84 0x85 0x86 0x87 0x88 0x89
+ 0x8a 0x92 0x93 0x94 0x95 0x96 0x97 0x98 0x99 0x9a 0xa2 0xa3 0xa4 0xa5 0xa6 0xa7
+ 0xa8 0xa9 0xaa 0xb2 0xb3 0xb4 0xb5 0xb6 0xb7 0xb8 0xb9 0xba 0xc2 0xc3 0xc4 0xc5
+ 0xc6 0xc7 0xc8 0xc9 0xca 0xd2 0xd3 0xd4 0xd5 0xd6 0xd7 0xd8 0xd9 0xda 0xe1 0xe2
+ 0xe3 0xe4 0xe5 0xe6 0xe7 0xe8 0xe9 0xea 0xf1 0xf2 0xf3 0xf4 0xf5 0xf6 0xf7 0xf8 0xf9 0xfa}
+set acbits(1) {0 2 1 2 4 4 3 4 7 5 4 4 0 1 2 119}
+set acvals(1) {0x00 0x01 0x02 0x03 0x11 0x04 0x05 0x21 0x31 0x06 0x12 0x41 0x51 0x07 0x61 0x71
+ 0x13 0x22 0x32 0x81 0x08 0x14 0x42 0x91 0xa1 0xb1 0xc1 0x09 0x23 0x33 0x52 0xf0
+ 0x15 0x62 0x72 0xd1 0x0a 0x16 0x24 0x34 0xe1 0x25 0xf1 0x17 0x18 0x19 0x1a 0x26
+ 0x27 0x28 0x29 0x2a 0x35 0x36 0x37 0x38 0x39 0x3a 0x43 0x44 0x45 0x46 0x47 0x48
+ 0x49 0x4a 0x53 0x54 0x55 0x56 0x57 0x58 0x59 0x5a 0x63 0x64 0x65 0x66 0x67 0x68
+ 0x69 0x6a 0x73 0x74 0x75 0x76 0x77 0x78 0x79 0x7a 0x82 0x83 0x84 0x85 0x86 0x87
+ 0x88 0x89 0x8a 0x92 0x93 0x94 0x95 0x96 0x97 0x98 0x99 0x9a 0xa2 0xa3 0xa4 0xa5
+ 0xa6 0xa7 0xa8 0xa9 0xaa 0xb2 0xb3 0xb4 0xb5 0xb6 0xb7 0xb8 0xb9 0xba 0xc2 0xc3
+ 0xc4 0xc5 0xc6 0xc7 0xc8 0xc9 0xca 0xd2 0xd3 0xd4 0xd5 0xd6 0xd7 0xd8 0xd9 0xda
+ 0xe2 0xe3 0xe4 0xe5 0xe6 0xe7 0xe8 0xe9 0xea 0xf2 0xf3 0xf4 0xf5 0xf6 0xf7 0xf8 0xf9 0xfa}
+
+# The code of each symbol of a table given by its counts per length and its symbols: a dict
+# symbol -> bit string.
+proc huffcodes {bits vals} {
+    set codes [dict create]
+    set code 0
+    set k 0
+    for {set len 1} {$len <= 16} {incr len} {
+        for {set i 0} {$i < [lindex $bits [expr {$len - 1}]]} {incr i} {
+            set bin ""
+            for {set b [expr {$len - 1}]} {$b >= 0} {incr b -1} { append bin [expr {($code >> $b) & 1}] }
+            dict set codes [expr {[lindex $vals $k]}] $bin
+            incr code
+            incr k
+        }
+        set code [expr {$code << 1}]
+    }
+    return $codes
+}
+
+proc scaledq {table} {
+    set out {}
+    foreach q $table { lappend out [expr {max(1, min(255, ($q * 20 + 50) / 100))}] }
+    return $out
+}
+
+# The value bits of a coefficient: its size (bit count) and the bit string.
+proc valuebits {v} {
+    set a [expr {abs($v)}]
+    set size 0
+    while {$a >> $size} { incr size }
+    if {$size == 0} { return [list 0 ""] }
+    set u [expr {$v < 0 ? $v + (1 << $size) - 1 : $v}]
+    set bin ""
+    for {set b [expr {$size - 1}]} {$b >= 0} {incr b -1} { append bin [expr {($u >> $b) & 1}] }
+    return [list $size $bin]
+}
+
+proc jpeg {rows} {
+    global zigzag qluma qchroma dcbits dcvals acbits acvals
+    set h [llength $rows]
+    set w [llength [lindex $rows 0]]
+    set q(0) [scaledq $qluma]
+    set q(1) [scaledq $qchroma]
+    foreach t {0 1} {
+        set dc($t) [huffcodes $dcbits($t) $dcvals($t)]
+        set ac($t) [huffcodes $acbits($t) $acvals($t)]
+    }
+    # cos table: c(u,x) = C(u)/2 cos((2x+1)u pi/16)
+    for {set u 0} {$u < 8} {incr u} {
+        for {set x 0} {$x < 8} {incr x} {
+            set cu [expr {$u == 0 ? sqrt(0.5) : 1.0}]
+            set c($u,$x) [expr {$cu / 2.0 * cos((2 * $x + 1) * $u * 3.14159265358979 / 16.0)}]
+        }
+    }
+    # Component planes, level-shifted.
+    foreach row $rows {
+        foreach p $row {
+            lassign $p r g b
+            lappend plane(0) [expr {0.299 * $r + 0.587 * $g + 0.114 * $b - 128}]
+            lappend plane(1) [expr {-0.168736 * $r - 0.331264 * $g + 0.5 * $b}]
+            lappend plane(2) [expr {0.5 * $r - 0.418688 * $g - 0.081312 * $b}]
+        }
+    }
+    set bits ""
+    set pred(0) 0; set pred(1) 0; set pred(2) 0
+    for {set by 0} {$by < $h} {incr by 8} {
+        for {set bx 0} {$bx < $w} {incr bx 8} {
+            foreach comp {0 1 2} {
+                set t [expr {$comp == 0 ? 0 : 1}]
+                # The block, edge pixels repeated past the picture.
+                set f {}
+                for {set y 0} {$y < 8} {incr y} {
+                    set yy [expr {min($by + $y, $h - 1)}]
+                    for {set x 0} {$x < 8} {incr x} {
+                        lappend f [lindex $plane($comp) [expr {$yy * $w + min($bx + $x, $w - 1)}]]
+                    }
+                }
+                # Rows, then columns.
+                set r1 {}
+                for {set y 0} {$y < 8} {incr y} {
+                    for {set u 0} {$u < 8} {incr u} {
+                        set s 0.0
+                        for {set x 0} {$x < 8} {incr x} { set s [expr {$s + $c($u,$x) * [lindex $f [expr {$y * 8 + $x}]]}] }
+                        lappend r1 $s
+                    }
+                }
+                set coef [lrepeat 64 0]
+                for {set v 0} {$v < 8} {incr v} {
+                    for {set u 0} {$u < 8} {incr u} {
+                        set s 0.0
+                        for {set y 0} {$y < 8} {incr y} { set s [expr {$s + $c($v,$y) * [lindex $r1 [expr {$y * 8 + $u}]]}] }
+                        set k [expr {$v * 8 + $u}]
+                        lset coef $k [expr {int(round($s / [lindex $q($t) $k]))}]
+                    }
+                }
+                # DC difference, then the run-length coded AC coefficients in zig-zag order.
+                set d [expr {[lindex $coef 0] - $pred($comp)}]
+                set pred($comp) [lindex $coef 0]
+                lassign [valuebits $d] size vb
+                append bits [dict get $dc($t) $size] $vb
+                set run 0
+                for {set i 1} {$i < 64} {incr i} {
+                    set v [lindex $coef [lindex $zigzag $i]]
+                    if {$v == 0} { incr run; continue }
+                    while {$run > 15} { append bits [dict get $ac($t) 240]; incr run -16 }
+                    lassign [valuebits $v] size vb
+                    append bits [dict get $ac($t) [expr {($run << 4) | $size}]] $vb
+                    set run 0
+                }
+                if {$run > 0} { append bits [dict get $ac($t) 0] }
+            }
+        }
+    }
+    while {[string length $bits] % 8} { append bits 1 }
+    set scan [string map [list \xff \xff\x00] [binary format B* $bits]]
+
+    set out [binary format cc 0xFF 0xD8]
+    append out [binary format ccSa5cccSScc 0xFF 0xE0 16 "JFIF\0" 1 1 0 1 1 0 0]
+    foreach t {0 1} {
+        set zz {}
+        foreach i $zigzag { lappend zz [lindex $q($t) $i] }
+        append out [binary format ccSc 0xFF 0xDB 67 $t] [binary format c* $zz]
+    }
+    append out [binary format ccScSSc 0xFF 0xC0 17 8 $h $w 3]
+    append out [binary format ccc 1 0x11 0] [binary format ccc 2 0x11 1] [binary format ccc 3 0x11 1]
+    foreach {class t} {0 0 1 0 0 1 1 1} {
+        if {$class == 0} { set b $dcbits($t); set v $dcvals($t) } else { set b $acbits($t); set v $acvals($t) }
+        set vals {}
+        foreach x $v { lappend vals [expr {$x}] }
+        append out [binary format ccSc 0xFF 0xC4 [expr {3 + 16 + [llength $vals]}] [expr {($class << 4) | $t}]]
+        append out [binary format c* $b] [binary format c* $vals]
+    }
+    append out [binary format ccSc 0xFF 0xDA 12 3] [binary format cccccc 1 0x00 2 0x11 3 0x11] [binary format ccc 0 63 0]
+    append out $scan [binary format cc 0xFF 0xD9]
+    return $out
+}
+
+# The about box's side picture (150 x 279): the name over an in/out board, arrows in and out.
+set aboutpicture [list \
+    {#0a2a45 {rect 13 98 137 237 7}} {#f5f7fa {rect 15 100 135 235 6}} \
+    {#ffffff {line 22 35 34 57 6} {line 47 35 28 80 6} {ring 74 53 16 7} \
+             {line 98 36 127 36 6} {line 127 36 98 70 6} {line 98 70 127 70 6}} \
+    {#3cb043 {circle 32 118 6.5}} {#e23b2e {circle 32 142 6.5}} {#ffd34d {circle 32 166 6.5}} \
+    {#4a90d9 {circle 32 190 6.5}} {#bdbdbd {circle 32 214 6.5}} \
+    {#90a4ae {rect 46 114 116 122 3} {rect 46 138 101 146 3} {rect 46 162 126 170 3} \
+             {rect 46 186 108 194 3} {rect 46 210 94 218 3}} \
+    {#66bb6a {line 16 258 56 258 7} {poly {52 246 70 258 52 270}}} \
+    {#ef5350 {line 98 258 134 258 7} {poly {100 246 82 258 100 270}}}]
+# The maker's mark (110 x 41): "QD" on a blue badge and three coloured bars.
+set makerlogo [list \
+    {#0d47a1 {rect 3 3 52 38 6}} \
+    {#ffffff {ring 17 20.5 9 3.5} {line 20 25 27 32 3} \
+             {line 33.5 11.5 33.5 29.5 3.5} {line 33.5 11.5 37 11.5 3.5} {line 33.5 29.5 37 29.5 3.5} \
+             {arc 37 20.5 9 3.5 270 90}} \
+    {#1e88e5 {rect 58 8 104 13 2.5}} {#43a047 {rect 58 18 94 23 2.5}} {#fb8c00 {rect 58 28 99 33 2.5}}]
+# The clear button's glyph (16 x 16 on fuchsia, the transparent colour): a red cross.
+set clearglyph [list {#c62828 {line 4 4 12 12 2.4} {line 12 4 4 12 2.4}}]
+
 # --- the spin edit's arrows -------------------------------------------------------------------------
 # Each picture holds two glyphs side by side, enabled then disabled, drawn pixel for pixel: at 9 pixels
 # wide an arrow must be crisp. The bottom-left pixel is the colour a button leaves transparent.
@@ -452,6 +741,9 @@ for {set i 0} {$i <= 26} {incr i} { lappend small [dict get $pics $i] }
 imagelist [file join $out SmallPics.imgl] $small 16
 imagelist [file join $out NewMail.imgl] $mail 16
 iconfile [file join $out yOZ.ico] $icon {32 16}
+writefile [file join $out About.bmp] [bmp24 [paintbox 150 279 #0d3c61 #1976d2 $aboutpicture]]
+writefile [file join $out Maker.jpg] [jpeg [paintbox 110 41 #ffffff #e3e8ee $makerlogo]]
+writefile [file join $out Clear.bmp] [bmp24 [paintbox 16 16 #ff00ff #ff00ff $clearglyph]]
 # A preview for people: every picture at 16 px, enlarged four times, on a light background.
 set preview [concat $small $mail [list $icon]]
 set painted {}

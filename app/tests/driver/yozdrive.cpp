@@ -5,7 +5,7 @@
 //   yozdrive wait <caption> [ms]            wait until a visible window has this caption
 //   yozdrive gone <caption> [ms]            wait until no window has this caption
 //   yozdrive board <caption>                print the board: one line per row, columns joined by |
-//   yozdrive key <caption> <keys>           e.g. ctrl+L, F5 (to the board's list)
+//   yozdrive key <caption> <keys>           e.g. ctrl+L, F5, END, BACK*20 (to the focused control)
 //   yozdrive close-box <caption>            what the window's close box sends
 //   yozdrive click-row <caption> <login>    left click on the row of that login
 //   yozdrive click-tree <caption> <text>    left click on the tree node with that text
@@ -17,8 +17,16 @@
 //   yozdrive text <caption> <class>         print the text of the first child window of that class
 //                                           (CR and LF as \r and \n)
 //   yozdrive status <caption>               print the status bar's panels joined by |
+//   yozdrive click-tool <caption> <x> <y>   left click at x,y of the board's button row
+//   yozdrive click-entry <caption> <text>   left click on that entry of the window's list box
+//   yozdrive list <caption>                 print the entries of the window's list box, one a line
+//   yozdrive click-edit <caption> <n>       left click into the n-th edit (1 = top left, by place)
+//   yozdrive click-button <caption> <text>  left click on the button with that caption ('&' ignored)
+//   yozdrive pick <caption> <n> <text>      open the n-th combo box (by place) and click that entry
+//   yozdrive answer <box caption> <button>  wait for a message box, print its text, click the button
 //   yozdrive seed <folder> <login>:<admin>:<department>:<comment> ...   user file and departments
 //   yozdrive user <folder> <login>          print status|comments|administrator of a login
+//   yozdrive record <folder> <login>        print name|status|extension|department|comments|administrator
 //   yozdrive send <folder> <to> <from> <subject> <body>   a message, as the send dialog writes it
 //   yozdrive box <caption> [ms]             wait for a message box with this caption, print its text
 //   yozdrive press <caption> <button>       click the button of that message box (e.g. OK)
@@ -33,6 +41,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -170,6 +179,167 @@ void Click(HWND Wnd, POINT ClientPoint, int Count = 1) {
   }
 }
 
+// Every visible child window of this class, top to bottom, then left to right.
+std::vector<HWND> ChildrenByPlace(HWND Parent, const char* Class) {
+  struct Ctx {
+    const char* Class;
+    std::vector<HWND> Found;
+  } ctx{Class, {}};
+  EnumChildWindows(
+      Parent,
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* c = reinterpret_cast<Ctx*>(p);
+        char cls[128] = {};
+        GetClassNameA(w, cls, sizeof cls);
+        if (_stricmp(cls, c->Class) == 0 && IsWindowVisible(w)) c->Found.push_back(w);
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&ctx));
+  auto place = [](HWND w) {
+    RECT r;
+    GetWindowRect(w, &r);
+    return std::make_pair(r.top, r.left);
+  };
+  std::sort(ctx.Found.begin(), ctx.Found.end(), [&](HWND a, HWND b) { return place(a) < place(b); });
+  return ctx.Found;
+}
+
+std::string WindowText(HWND W) {
+  char text[1024] = {};
+  GetWindowTextA(W, text, sizeof text);
+  return text;
+}
+
+std::string WithoutAmpersands(std::string S) {
+  S.erase(std::remove(S.begin(), S.end(), '&'), S.end());
+  return S;
+}
+
+// List box messages carry their buffers across processes themselves (unlike the list and tree
+// views' messages, which need TRemote). Wine hands the text of another process's list back whole only
+// to the wide message.
+std::vector<std::string> ListEntries(HWND List) {
+  std::vector<std::string> entries;
+  int n = int(SendMessageW(List, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    std::wstring buf(size_t(std::max<LRESULT>(0, SendMessageW(List, LB_GETTEXTLEN, WPARAM(i), 0))) + 1, L'\0');
+    SendMessageW(List, LB_GETTEXT, WPARAM(i), LPARAM(buf.data()));
+    char text[1024] = {};
+    WideCharToMultiByte(CP_ACP, 0, buf.c_str(), -1, text, sizeof text - 1, nullptr, nullptr);
+    entries.push_back(text);
+  }
+  return entries;
+}
+
+POINT ItemMiddle(HWND List, size_t Index) {
+  RECT rc{};
+  SendMessageA(List, LB_GETITEMRECT, WPARAM(Index), LPARAM(&rc));
+  return POINT{rc.left + 4, (rc.top + rc.bottom) / 2};
+}
+
+int ClickEntry(HWND Window, const std::string& Text) {
+  HWND list = FindChild(Window, "TListBox");
+  if (!list) return 1;
+  auto entries = ListEntries(list);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i] != Text) continue;
+    Click(list, ItemMiddle(list, i));
+    return 0;
+  }
+  std::fprintf(stderr, "no entry %s\n", Text.c_str());
+  return 1;
+}
+
+int ClickCentre(HWND W) {
+  RECT rc;
+  GetClientRect(W, &rc);
+  Click(W, POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+  return 0;
+}
+
+int ClickButton(HWND Window, const std::string& Text) {
+  for (HWND b : ChildrenByPlace(Window, "TButton"))
+    if (WithoutAmpersands(WindowText(b)) == WithoutAmpersands(Text)) return ClickCentre(b);
+  for (HWND b : ChildrenByPlace(Window, "TCheckBox"))
+    if (WithoutAmpersands(WindowText(b)) == WithoutAmpersands(Text)) return ClickCentre(b);
+  for (HWND b : ChildrenByPlace(Window, "Button"))
+    if (WithoutAmpersands(WindowText(b)) == WithoutAmpersands(Text)) return ClickCentre(b);
+  std::fprintf(stderr, "no button %s\n", Text.c_str());
+  return 1;
+}
+
+// Opens a drop-down list by a click and clicks the entry in the list that drops down.
+int Pick(HWND Window, size_t N, const std::string& Text) {
+  auto combos = ChildrenByPlace(Window, "TComboBox");
+  if (N < 1 || N > combos.size()) return 1;
+  ClickCentre(combos[N - 1]);
+  Sleep(200);
+  HWND dropped = nullptr;
+  EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        char cls[64] = {};
+        GetClassNameA(w, cls, sizeof cls);
+        if (_stricmp(cls, "ComboLBox") == 0 && IsWindowVisible(w)) {
+          *reinterpret_cast<HWND*>(p) = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&dropped));
+  if (!dropped) {
+    std::fprintf(stderr, "the list did not drop down\n");
+    return 1;
+  }
+  auto entries = ListEntries(dropped);
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (entries[i] != Text) continue;
+    // The dropped list belongs to no dialog: a plain click, without raising anything.
+    POINT at = ItemMiddle(dropped, i);
+    ClientToScreen(dropped, &at);
+    SetCursorPos(at.x, at.y);
+    Sleep(50);
+    INPUT in[2] = {};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+    Sleep(150);
+    return 0;
+  }
+  std::fprintf(stderr, "no entry %s in the dropped list\n", Text.c_str());
+  return 1;
+}
+
+// A message box of this caption: its text on stdout, then a click on the button.
+int Answer(const std::string& Caption, const std::string& Button, int Ms) {
+  DWORD start = GetTickCount();
+  HWND box = nullptr;
+  while (!(box = FindBoard(Caption))) {
+    if (GetTickCount() - start > DWORD(Ms)) {
+      std::fprintf(stderr, "no box \"%s\"\n", Caption.c_str());
+      return 1;
+    }
+    Sleep(50);
+  }
+  Sleep(200);
+  for (HWND s : ChildrenByPlace(box, "Static")) {
+    std::string t = WindowText(s);
+    if (t.empty()) continue;
+    for (char& c : t)
+      if (c == '\r' || c == '\n') c = '|';
+    std::printf("%s\n", t.c_str());
+  }
+  // A first click may only wake the box up: click until it is gone.
+  for (int attempt = 0; attempt < 5; ++attempt) {
+    if (IsWindowVisible(box) && ClickButton(box, Button)) return 1;
+    // Closing takes Wine up to two seconds without a window manager; the box is done once destroyed.
+    for (int i = 0; i < 80 && IsWindow(box); ++i) Sleep(50);
+    if (!IsWindow(box)) return 0;
+  }
+  std::fprintf(stderr, "the box \"%s\" stays\n", Caption.c_str());
+  return 1;
+}
+
 int Wait(const std::string& Caption, int Ms, bool Present) {
   DWORD start = GetTickCount();
   for (;;) {
@@ -186,6 +356,12 @@ int Wait(const std::string& Caption, int Ms, bool Present) {
 int Key(HWND Board, const std::string& Keys) {
   std::vector<WORD> mods;
   std::string rest = Keys;
+  // "BACK*20": the key twenty times.
+  int times = 1;
+  if (size_t star = rest.find('*'); star != std::string::npos) {
+    times = std::max(1, std::atoi(rest.c_str() + star + 1));
+    rest.resize(star);
+  }
   for (;;) {
     size_t plus = rest.find('+');
     if (plus == std::string::npos) break;
@@ -195,13 +371,17 @@ int Key(HWND Board, const std::string& Keys) {
     else if (m == "ALT") mods.push_back(VK_MENU);
     rest = rest.substr(plus + 1);
   }
+  static const struct {
+    const char* Name;
+    WORD Vk;
+  } named[] = {{"HOME", VK_HOME}, {"END", VK_END},   {"ENTER", VK_RETURN}, {"ESC", VK_ESCAPE},
+               {"TAB", VK_TAB},   {"DOWN", VK_DOWN}, {"UP", VK_UP},        {"DELETE", VK_DELETE},
+               {"BACK", VK_BACK}, {"RETURN", VK_RETURN}, {"ESCAPE", VK_ESCAPE}};
   WORD vk = 0;
-  const std::string name = UpperCase(rest);
-  if (rest.size() == 1) vk = WORD(toupper(rest[0]));
-  else if (name == "TAB") vk = VK_TAB;
-  else if (name == "RETURN") vk = VK_RETURN;
-  else if (name == "ESCAPE") vk = VK_ESCAPE;
-  else if (name == "DELETE") vk = VK_DELETE;
+  for (auto& n : named)
+    if (UpperCase(rest) == n.Name) vk = n.Vk;
+  if (vk) {
+  } else if (rest.size() == 1) vk = WORD(toupper(rest[0]));
   else if (rest[0] == 'F' || rest[0] == 'f') vk = WORD(VK_F1 + std::atoi(rest.c_str() + 1) - 1);
   if (!vk) return 2;
   for (int i = 0; i < 20 && GetForegroundWindow() != Board; ++i) {
@@ -217,8 +397,10 @@ int Key(HWND Board, const std::string& Keys) {
     in.push_back(i);
   };
   for (WORD m : mods) add(m, false);
-  add(vk, false);
-  add(vk, true);
+  for (int i = 0; i < times; ++i) {
+    add(vk, false);
+    add(vk, true);
+  }
   for (auto it = mods.rbegin(); it != mods.rend(); ++it) add(*it, true);
   SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
   Sleep(100);
@@ -389,6 +571,18 @@ int Seed(const std::string& Folder, int Argc, char** Argv) {
   return 0;
 }
 
+int Record(const std::string& Folder, const std::string& Login) {
+  TIsamFile users("");
+  TUserRec rec;
+  if (!users.Open(Folder + UserFileName, 3)) return 1;
+  bool found = users.GetEqual(rec.Data, 7, Login);
+  users.Close();
+  if (!found) return 1;
+  std::printf("%s|%s|%s|%s|%s|%d\n", rec.Name().c_str(), rec.Status().c_str(), rec.Extension().c_str(),
+              rec.Department().c_str(), rec.Comments().c_str(), rec.Administrator());
+  return 0;
+}
+
 int User(const std::string& Folder, const std::string& Login) {
   TIsamFile users("");
   TUserRec rec;
@@ -542,6 +736,8 @@ int main(int argc, char** argv) {
     if (cmd == "gone") return Wait(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000, false);
     if (cmd == "seed") return Seed(argv[2], argc - 3, argv + 3);
     if (cmd == "user" && argc > 3) return User(argv[2], argv[3]);
+    if (cmd == "record" && argc > 3) return Record(argv[2], argv[3]);
+    if (cmd == "answer" && argc > 3) return Answer(argv[2], argv[3], argc > 4 ? std::atoi(argv[4]) : 10000);
     if (cmd == "box") return Box(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000);
     if (cmd == "press" && argc > 3) return Press(argv[2], argv[3]);
     if (cmd == "churn" && argc > 6)
@@ -592,6 +788,28 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (cmd == "click-tree" && argc > 3) return ClickTree(board, argv[3]);
+    if (cmd == "click-tool" && argc > 4) {
+      auto panels = ChildrenByPlace(board, "TPanel");
+      if (panels.empty()) return 1;
+      HWND row = panels.front();
+      Click(row, POINT{std::atoi(argv[3]), std::atoi(argv[4])});
+      return 0;
+    }
+    if (cmd == "click-entry" && argc > 3) return ClickEntry(board, argv[3]);
+    if (cmd == "list") {
+      HWND list = FindChild(board, "TListBox");
+      if (!list) return 1;
+      for (auto& e : ListEntries(list)) std::printf("%s\n", e.c_str());
+      return 0;
+    }
+    if (cmd == "click-edit" && argc > 3) {
+      auto edits = ChildrenByPlace(board, "TEdit");
+      size_t n = size_t(std::atoi(argv[3]));
+      if (n < 1 || n > edits.size()) return 1;
+      return ClickCentre(edits[n - 1]);
+    }
+    if (cmd == "click-button" && argc > 3) return ClickButton(board, argv[3]);
+    if (cmd == "pick" && argc > 4) return Pick(board, size_t(std::atoi(argv[3])), argv[4]);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());
     return 1;

@@ -1,0 +1,24 @@
+#pragma once
+// The department picker: a click on a department filters the board on it; closing it with none
+// chosen shows every department again.
+#include "Forms.h"
+#include "StdCtrls.h"
+
+class TfrmSelectDepartment : public TForm {
+  YOZ_CLASS(TfrmSelectDepartment, TForm)
+public:
+  explicit TfrmSelectDepartment(TComponent* AOwner) : TForm(AOwner) {}
+
+  TListBox* ListBoxSelectDepartment = nullptr;
+  TEdit* txtSelectedDepartment = nullptr;  // hidden: the chosen department
+  TButton* btnClose = nullptr;
+
+  void FormShow(TObject* Sender);
+  void ListBoxSelectDepartmentClick(TObject* Sender);
+  void btnCloseClick(TObject* Sender);
+
+  void Loaded() override;
+  static void Publish(TPublisher<TfrmSelectDepartment>& p);
+};
+
+extern TfrmSelectDepartment* frmSelectDepartment;

@@ -1,0 +1,269 @@
+// The settings dialog: loads the two records and the current user's details into its controls, and
+// on OK writes the user's details back and the controls into the records.
+#include "Settings.h"
+
+#include "KLNStringUtils.h"
+#include "Main.h"
+#include "SysUtils.h"
+
+TfrmSettings* frmSettings = nullptr;
+
+namespace {
+
+constexpr int FontSizes[] = {8, 10, 12, 14};
+
+// Selects the first item equal to Text; when none is, the last item stays selected.
+void SelectStatusItem(TComboBox* Combo, const std::string& Text) {
+  for (int i = 0; i < Combo->Items()->Count(); ++i) {
+    Combo->SetItemIndex(i);
+    if (Combo->Items()->Strings(i) == Text) break;
+  }
+}
+
+}  // namespace
+
+void SettingsInitialize() {
+  static bool done = false;
+  if (done) return;
+  done = true;
+  OvcBaseInitialize();
+  OvcClrCbInitialize();
+  RzCommonInitialize();
+  RzSpnEdtInitialize();
+  RegisterClass(TfrmSettings::StaticClass());
+}
+
+TfrmSettings::TfrmSettings(TComponent* AOwner) : TForm(AOwner) {
+  // The main window reaches the dialog through these while it exists.
+  MainDialogs.Settings = [this](TyOZCBRec& Rec, TyOZConfigRec& Config) { return Execute(Rec, Config); };
+  MainDialogs.PlayWavFile = [this] { return chkPlayWavFile && chkPlayWavFile->Checked(); };
+  MainDialogs.WavFileSelected = [this] { return edtWavFileSelected ? edtWavFileSelected->Text() : std::string(); };
+}
+
+TfrmSettings::~TfrmSettings() {
+  MainDialogs.Settings = nullptr;
+  MainDialogs.PlayWavFile = nullptr;
+  MainDialogs.WavFileSelected = nullptr;
+  if (frmSettings == this) frmSettings = nullptr;
+}
+
+void TfrmSettings::Publish(TPublisher<TfrmSettings>& p) {
+  p.Method("FormCreate", &TfrmSettings::FormCreate);
+  p.Method("FormDestroy", &TfrmSettings::FormDestroy);
+  p.Method("FormShow", &TfrmSettings::FormShow);
+  p.Method("btnOkClick", &TfrmSettings::btnOkClick);
+  p.Method("btnCancelClick", &TfrmSettings::btnCancelClick);
+  p.Method("btnHelpClick", &TfrmSettings::btnHelpClick);
+  p.Method("SpeedBtnLaunchClick", &TfrmSettings::SpeedBtnLaunchClick);
+  p.Method("BitBtnBrowseClick", &TfrmSettings::BitBtnBrowseClick);
+  p.Method("BitBtnWAVClick", &TfrmSettings::BitBtnWAVClick);
+  p.Method("chkPlayWavFileClick", &TfrmSettings::chkPlayWavFileClick);
+  p.Method("chkSetStatusToOnSDClick", &TfrmSettings::chkSetStatusToOnSDClick);
+  p.Method("chkDetectSSaverClick", &TfrmSettings::chkDetectSSaverClick);
+  p.Method("chkAllowMessagesClick", &TfrmSettings::chkAllowMessagesClick);
+}
+
+void TfrmSettings::Loaded() {
+  auto find = [this](auto*& field, const char* name) {
+    using T = std::remove_pointer_t<std::remove_reference_t<decltype(field)>>;
+    field = dynamic_cast<T*>(FindComponent(name));
+    if (!field) throw EComponentError(std::string("Settings dialog component missing: ") + name);
+  };
+  find(PageControlSettings, "PageControlSettings");
+  find(tsDisplay, "tsDisplay");
+  find(tsOptions, "tsOptions");
+  find(tsMessages, "tsMessages");
+  find(txtName, "txtName");
+  find(txtExtension, "txtExtension");
+  find(txtDepartment, "txtDepartment");
+  find(cboDepartments, "cboDepartments");
+  find(cboFontSize, "cboFontSize");
+  find(cboShutDownStatus, "cboShutDownStatus");
+  find(cboScreenSaverStatus, "cboScreenSaverStatus");
+  find(cboLogging, "cboLogging");
+  find(OvcController1, "OvcController1");
+  find(cboFontColour, "cboFontColour");
+  find(chkSortByUser, "chkSortByUser");
+  find(chkShowOfflineUsers, "chkShowOfflineUsers");
+  find(chkUseVacation, "chkUseVacation");
+  find(chkDisplayDepartments, "chkDisplayDepartments");
+  find(chkShowGrid, "chkShowGrid");
+  find(chkAutoComment, "chkAutoComment");
+  find(chkClearComment, "chkClearComment");
+  find(chkSetStatusToOnSD, "chkSetStatusToOnSD");
+  find(chkDetectSSaver, "chkDetectSSaver");
+  find(chkAllowMessages, "chkAllowMessages");
+  find(chkPlayWavFile, "chkPlayWavFile");
+  find(seDisplayUpdate, "seDisplayUpdate");
+  find(seCheckNewMessages, "seCheckNewMessages");
+  find(SpeedBtnLaunch, "SpeedBtnLaunch");
+  find(lblStartUpInfo, "lblStartUpInfo");
+  find(lblLaunchAtStart, "lblLaunchAtStart");
+  find(lblShutDownStatus, "lblShutDownStatus");
+  find(lblScreenSaverStatus, "lblScreenSaverStatus");
+  find(lblLogging, "lblLogging");
+  find(lblCheckMessages, "lblCheckMessages");
+  find(lblCheckMessagesSeconds, "lblCheckMessagesSeconds");
+  find(txtLocationOfyOZDBase, "txtLocationOfyOZDBase");
+  find(edtWavFileSelected, "edtWavFileSelected");
+  find(BitBtnBrowse, "BitBtnBrowse");
+  find(BitBtnWAV, "BitBtnWAV");
+  find(OpenWAVFile, "OpenWAVFile");
+  find(btnOk, "btnOk");
+  find(btnCancel, "btnCancel");
+  find(btnHelp, "btnHelp");
+  TForm::Loaded();
+}
+
+void TfrmSettings::FormCreate(TObject*) { Settings = new TyOZCB(); }
+
+void TfrmSettings::FormDestroy(TObject*) { FreeAndNil(Settings); }
+
+void TfrmSettings::FormShow(TObject*) {
+  lblStartUpInfo->SetCaption("Configure yOZ startup and shut down options");
+  lblLaunchAtStart->SetCaption("Launch yOZ on Startup >");
+}
+
+int TfrmSettings::Execute(TyOZCBRec& Rec, TyOZConfigRec& Config) {
+  PageControlSettings->SetActivePage(tsDisplay);
+  yOZDepartment->FillDepartmentCombo(cboDepartments->Items());
+
+  try {
+    yOZFile->LoadCurrentUser();
+  } catch (...) {
+    MessageDlg("Unable to retrieve User details", mtError, TMsgDlgButtons{mbOK});
+  }
+  txtName->SetText(yOZCurrentUser->Name);
+  txtExtension->SetText(yOZCurrentUser->Extension);
+  txtDepartment->SetText(yOZCurrentUser->Department);
+  int department = -1;
+  for (int i = 0; i < cboDepartments->Items()->Count() && department < 0; ++i)
+    if (cboDepartments->Items()->Strings(i) == yOZCurrentUser->Department) department = i;
+  cboDepartments->SetItemIndex(department);
+
+  LoadControls(Rec, Config);
+  ShowModal();
+  if (ModalResult() == mrOk) {
+    yOZCurrentUser->Name = txtName->Text();
+    yOZCurrentUser->Extension = txtExtension->Text();
+    yOZCurrentUser->Department = cboDepartments->Text();
+    // The status as the file last had it, so that this write keeps it.
+    yOZCurrentUser->Status = yOZFile->StoredStatus;
+    yOZFile->UpdateUser(yOZCurrentUser);
+    StoreControls(Rec, Config);
+  }
+  return ModalResult();
+}
+
+void TfrmSettings::LoadControls(const TyOZCBRec& Rec, const TyOZConfigRec& Config) {
+  cboFontColour->SetSelectedColor(TColor(Rec.MainFontColour));
+  chkSortByUser->SetChecked(Rec.SortListView);
+  chkShowOfflineUsers->SetChecked(Rec.ShowOfflineUsers);
+  chkUseVacation->SetChecked(Rec.UseVacation);
+  seDisplayUpdate->SetIntValue(Rec.UpdateDisplayTime);
+  chkDisplayDepartments->SetChecked(Rec.DisplayDepartments);
+  chkShowGrid->SetChecked(Rec.ShowGrid);
+  chkAutoComment->SetChecked(Rec.AutoComment);
+  chkClearComment->SetChecked(Rec.ClearCommentOnSD);
+  chkSetStatusToOnSD->SetChecked(Rec.ChangeStatusOnSD);
+  chkDetectSSaver->SetChecked(Rec.DetectScreenSaver);
+  txtLocationOfyOZDBase->SetText(Rec.yOZDBasePath);
+  chkAllowMessages->SetChecked(Config.AllowMessages != 0);
+  seCheckNewMessages->SetIntValue(Rec.CheckForNewMsgEvery);
+  chkPlayWavFile->SetChecked(Rec.PlayWavForNewMsg);
+  edtWavFileSelected->SetText(Rec.WavToPlayForNewMsgs);
+
+  yOZStatus->CreateStatusFile();
+  yOZStatus->FillStatusList(cboShutDownStatus->Items());
+  yOZStatus->FillStatusList(cboScreenSaverStatus->Items());
+  SelectStatusItem(cboShutDownStatus, Rec.ShutDownStatus);
+  SelectStatusItem(cboScreenSaverStatus, Rec.ScreenSaverStatus);
+
+  int size = -1;
+  for (int i = 0; i < 4; ++i)
+    if (FontSizes[i] == Rec.MainFontSize) size = i;
+  if (size < 0) throw Exception("Unable to determine font size");
+  cboFontSize->SetItemIndex(size);
+  cboLogging->SetItemIndex(Config.LogType);
+
+  edtWavFileSelected->SetEnabled(Rec.PlayWavForNewMsg);
+  BitBtnWAV->SetEnabled(Rec.PlayWavForNewMsg);
+  EnableControls();
+}
+
+void TfrmSettings::StoreControls(TyOZCBRec& Rec, TyOZConfigRec& Config) {
+  Rec.SortListView = chkSortByUser->Checked();
+  Rec.ShowOfflineUsers = chkShowOfflineUsers->Checked();
+  Rec.UseVacation = chkUseVacation->Checked();
+  Rec.UpdateDisplayTime = seDisplayUpdate->GetIntValue();
+  Rec.DisplayDepartments = chkDisplayDepartments->Checked();
+  Rec.ShowGrid = chkShowGrid->Checked();
+  Rec.AutoComment = chkAutoComment->Checked();
+  Rec.ClearCommentOnSD = chkClearComment->Checked();
+  Rec.ChangeStatusOnSD = chkSetStatusToOnSD->Checked();
+  Rec.DetectScreenSaver = chkDetectSSaver->Checked();
+  Rec.CheckForNewMsgEvery = seCheckNewMessages->GetIntValue();
+  Rec.PlayWavForNewMsg = chkPlayWavFile->Checked();
+
+  Rec.yOZDBasePath = Trim(txtLocationOfyOZDBase->Text()).substr(0, 255);
+  Rec.WavToPlayForNewMsgs = Trim(edtWavFileSelected->Text());
+  Rec.ShutDownStatus = cboShutDownStatus->Text().substr(0, 50);
+  Rec.ScreenSaverStatus = cboScreenSaverStatus->Text();
+
+  yOZFile->DBPath = Rec.yOZDBasePath;
+  ShowOfflineUsers = Rec.ShowOfflineUsers;
+
+  if (IsAdministrator) {
+    if (cboLogging->ItemIndex() >= 0) Config.LogType = uint8_t(cboLogging->ItemIndex());
+    Config.AllowMessages = chkAllowMessages->Checked() ? 1 : 0;
+  }
+  const int size = cboFontSize->ItemIndex();
+  if (size >= 0 && size < 4) Rec.MainFontSize = FontSizes[size];
+  Rec.MainFontColour = int32_t(cboFontColour->SelectedColor());
+}
+
+void TfrmSettings::EnableControls() {
+  cboShutDownStatus->SetEnabled(chkSetStatusToOnSD->Checked());
+  lblShutDownStatus->SetEnabled(chkSetStatusToOnSD->Checked());
+  cboScreenSaverStatus->SetEnabled(chkDetectSSaver->Checked());
+  lblScreenSaverStatus->SetEnabled(chkDetectSSaver->Checked());
+  cboLogging->SetEnabled(IsAdministrator);
+  lblLogging->SetEnabled(IsAdministrator);
+  chkAllowMessages->SetEnabled(IsAdministrator);
+  const bool messages = chkAllowMessages->Checked();
+  lblCheckMessages->SetEnabled(messages);
+  seCheckNewMessages->SetEnabled(messages);
+  lblCheckMessagesSeconds->SetEnabled(messages);
+  chkPlayWavFile->SetEnabled(messages);
+  edtWavFileSelected->SetEnabled(messages);
+  BitBtnWAV->SetEnabled(messages);
+}
+
+void TfrmSettings::btnOkClick(TObject*) { SetModalResult(mrOk); }
+
+void TfrmSettings::btnCancelClick(TObject*) { SetModalResult(mrCancel); }
+
+void TfrmSettings::btnHelpClick(TObject*) { Application->HelpJump("Displaying_your_settings"); }
+
+// The same shortcut the first run offers, told only when it was written.
+void TfrmSettings::SpeedBtnLaunchClick(TObject*) { frmMain->CreateStartupShortcut(); }
+
+void TfrmSettings::BitBtnBrowseClick(TObject*) {
+  std::string folder;
+  if (!BrowseForFolder || !BrowseForFolder(folder) || folder.empty()) return;
+  if (MessageDlg("Are you sure.  Change the location of the yOZ Database?", mtConfirmation, mbYesNo) == mrYes)
+    txtLocationOfyOZDBase->SetText(AddBackslash(folder));
+}
+
+void TfrmSettings::BitBtnWAVClick(TObject*) {
+  if (OpenWAVFile->Execute()) edtWavFileSelected->SetText(OpenWAVFile->FileName());
+}
+
+void TfrmSettings::chkPlayWavFileClick(TObject*) {
+  BitBtnWAV->SetEnabled(chkPlayWavFile->Checked());
+  edtWavFileSelected->SetEnabled(chkPlayWavFile->Checked());
+}
+
+void TfrmSettings::chkSetStatusToOnSDClick(TObject*) { EnableControls(); }
+void TfrmSettings::chkDetectSSaverClick(TObject*) { EnableControls(); }
+void TfrmSettings::chkAllowMessagesClick(TObject*) { EnableControls(); }

@@ -1,0 +1,200 @@
+#!/usr/bin/env bash
+# The administration dialogs and the pickers of the real board on two machines sharing one folder:
+# machine 1 is ALICE, an administrator, whose message boxes really show and are answered with a click;
+# machine 2 is BOB, a plain user. The drivers click and type as the people there would. Screenshots
+# land in <build>/app-admindialogs/.
+set -euo pipefail
+build=$1
+bin=$build/bin
+out=$build/app-admindialogs
+share=$build/app-admin-share
+M1=$build/wineprefix-admin-1
+M2=$build/wineprefix-admin-2
+rm -rf "$out" "$share" "$M1" "$M2"
+mkdir -p "$out" "$share"
+for m in "$M1" "$M2"; do
+  cp -a "$WINEPREFIX" "$m"
+  ln -sfn "$share" "$m/dosdevices/y:"
+  sed -i '/^\[Software\\\\Wine\\\\Explorer\]/,/^$/{/^"Desktop"=/d}' "$m/user.reg"
+  WINEPREFIX=$m wineserver -p
+done
+pids=()
+cleanup() {
+  local p
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  for m in "$M1" "$M2"; do WINEPREFIX=$m wineserver -k 2>/dev/null || true; done
+  rm -rf "$M1" "$M2" "$share"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAILED: $*"
+  import -window root "$out/failure.png" 2>/dev/null || true
+  for f in "$out"/*.log; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
+  exit 1
+}
+shot() { sleep 0.5; import -window root "$out/$1.png" 2>/dev/null || true; }
+on() {
+  local m=$1 login=$2
+  shift 2
+  WINEPREFIX=$m USER=$login wine "$@"
+}
+drive() {
+  local m=$1 login=$2
+  shift 2
+  on "$m" "$login" "$bin/yozdrive.exe" "$@" 2>>"$out/driver.log" | tr -d '\r'
+  return "${PIPESTATUS[0]}"
+}
+alice() { drive "$M1" alice "$@"; }
+bob() { drive "$M2" bob "$@"; }
+until_shows() {
+  local pattern=$1
+  shift
+  local i
+  for i in $(seq 75); do
+    if "$@" | grep -Eq "$pattern"; then return 0; fi
+    sleep 0.2
+  done
+  echo "last output of $*:"
+  "$@" || true
+  return 1
+}
+settings() {
+  cat >"$out/settings.reg" <<REG
+REGEDIT4
+
+[HKEY_CURRENT_USER\\Software\\QDSoftware\\yOZ]
+"yOZDBasePath"="Y:\\\\"
+"FirstTimeRun"=dword:00000000
+"UpdateDisplayTime"=dword:00000001
+"CheckForNewMsgEvery"=dword:00000001
+"DetectScreenSaver"=dword:00000000
+"MainWidth"=dword:$(printf %08x "$2")
+"MainHeight"=dword:$(printf %08x "$3")
+REG
+  WINEPREFIX=$1 wine regedit /S "$(WINEPREFIX=$1 winepath -w "$out/settings.reg")" >/dev/null 2>&1
+}
+all='yOZ - All Departments'
+users='Administer Users'
+deps='Administer Departments'
+stats='Administer Statuses'
+# The buttons of the board's button row (their places in Main.form): x of the middle, y 13.
+tool_filter=257
+tool_users=382
+tool_departments=405
+tool_statuses=428
+
+settings "$M1" 560 460
+settings "$M2" 860 300
+alice seed 'Y:\' 'ALICE:1:Sales:' 'BOB:0:Support:' 'CAROL:0:Sales:' || fail "seeding"
+
+YOZ_DIALOG_LOG="$out/dialogs-1.log" on "$M1" alice "$bin/yOZ.exe" >"$out/board-1.log" 2>&1 &
+pids+=($!)
+YOZ_DIALOG_LOG="$out/dialogs-2.log" YOZ_DIALOG_ANSWERS=OK on "$M2" bob "$bin/yOZ.exe" >"$out/board-2.log" 2>&1 &
+pids+=($!)
+alice wait "$all" 30000 || fail "board 1 did not come up"
+bob wait "$all" 30000 || fail "board 2 did not come up"
+until_shows '^BOB\|Available\|' alice board "$all" || fail "board 1 does not show BOB"
+echo "ok: both boards up"
+
+# --- users ---------------------------------------------------------------------------------------
+alice click-tool "$all" $tool_users 13 || fail "clicking Users"
+alice wait "$users" 5000 || fail "no users dialog"
+alice click-entry "$users" BOB || fail "clicking BOB"
+alice click-edit "$users" 4 || fail "clicking the extension"   # edits by place: name, login, comment, extension
+alice key "$users" END && alice key "$users" BACK*20 && alice type "$users" 4711 || fail "typing the extension"
+alice pick "$users" 2 Sales || fail "picking Sales"             # combos by place: status, department
+shot users-dialog
+alice click-button "$users" '&Update' || fail "Update"
+[ "$(alice record 'Y:\' BOB)" = "BOB|Available|4711|Sales||0" ] || fail "BOB's record: $(alice record 'Y:\' BOB)"
+until_shows '^BOB\|[^|]*\|[^|]*\|4711\|Sales\|' bob board "$all" || fail "board 2 does not show BOB's new details"
+echo "ok: an administrator's update of BOB reaches BOB's board"
+
+# The only administrator cannot delete herself.
+alice click-entry "$users" ALICE || fail "clicking ALICE"
+alice click-button "$users" '&Delete' || fail "Delete"
+text=$(alice answer Error OK) || fail "no refusal box"
+[ "$text" = "This user is the only Administrator within yOZ.||Please make another user and Administrator before deleting this user" ] \
+  || fail "refusal text: $text"
+alice record 'Y:\' ALICE >/dev/null || fail "ALICE was deleted"
+echo "ok: the only administrator is refused"
+
+# BOB becomes an administrator; CAROL goes after the question.
+alice click-entry "$users" BOB && alice click-button "$users" Administrator && alice click-button "$users" '&Update' \
+  || fail "making BOB an administrator"
+[ "$(alice record 'Y:\' BOB | cut -d'|' -f6)" = 1 ] || fail "BOB is no administrator"
+alice click-entry "$users" CAROL && alice click-button "$users" '&Delete' || fail "deleting CAROL"
+text=$(alice answer Information Yes) || fail "no question"
+[ "$text" = 'Are you sure you want to delete "CAROL "' ] || fail "question: $text"
+alice record 'Y:\' CAROL >/dev/null && fail "CAROL is still there"
+[ "$(alice list "$users" | tr '\n' ' ')" = "ALICE BOB " ] || fail "the list after deleting: $(alice list "$users")"
+alice click-button "$users" '&Close' && alice gone "$users" 5000 || fail "closing the users dialog"
+until_shows '^' bob board "$all" && ! bob board "$all" | grep -q '^CAROL|' || fail "CAROL stays on board 2"
+echo "ok: after another administrator is made, a plain user is deleted"
+
+# --- departments and statuses; BOB's pickers follow ----------------------------------------------
+bob_lists() {  # bob_lists <command: ctrl+C | filter> <picker caption>: BOB's picker's entries, then Close
+  if [ "$1" = filter ]; then bob click-tool "$all" $tool_filter 13; else bob key "$all" "$1"; fi
+  bob wait "$2" 5000 >/dev/null || return 1
+  bob list "$2" | tr '\n' ' '
+  bob click-button "$2" '&Close' >/dev/null && bob gone "$2" 5000 >/dev/null
+}
+alice click-tool "$all" $tool_departments 13 && alice wait "$deps" 5000 || fail "no departments dialog"
+alice click-edit "$deps" 1 && alice type "$deps" Finance && alice click-button "$deps" '&Add' || fail "adding Finance"
+[ "$(alice list "$deps" | tr '\n' ' ')" = "Finance Sales Support " ] || fail "departments: $(alice list "$deps")"
+[ "$(bob_lists filter 'Please select Department')" = "Finance Sales Support " ] || fail "BOB's picker lacks Finance"
+alice click-entry "$deps" Finance && alice click-edit "$deps" 1 && alice key "$deps" END && alice key "$deps" BACK*30 \
+  && alice type "$deps" 'Finance UK' && alice click-button "$deps" '&Update' || fail "renaming Finance"
+[ "$(bob_lists filter 'Please select Department')" = "Finance UK Sales Support " ] || fail "BOB's picker lacks Finance UK"
+alice click-entry "$deps" 'Finance UK' && alice click-button "$deps" '&Delete' || fail "deleting Finance UK"
+text=$(alice answer Information Yes) || fail "no question"
+[ "$text" = 'Are you sure you want to delete the Department "Finance UK"' ] || fail "question: $text"
+[ "$(bob_lists filter 'Please select Department')" = "Sales Support " ] || fail "BOB's picker keeps Finance UK"
+alice click-button "$deps" '&Close' && alice gone "$deps" 5000 || fail "closing the departments dialog"
+echo "ok: departments added, renamed and deleted on machine 1 reach machine 2's picker"
+
+alice click-tool "$all" $tool_statuses 13 && alice wait "$stats" 5000 || fail "no statuses dialog"
+alice list "$stats" | grep -qx Offline && fail "Offline is listed"
+alice click-edit "$stats" 1 && alice type "$stats" Training && alice click-button "$stats" '&Add' || fail "adding Training"
+# BOB chooses it with one click; ALICE's board shows it.
+bob key "$all" ctrl+C && bob wait 'Please select status' 5000 || fail "no status picker"
+bob list 'Please select status' | grep -qx Training || fail "BOB's picker lacks Training"
+bob click-entry 'Please select status' Training || fail "clicking Training"
+bob gone 'Please select status' 5000 || fail "one click did not choose"
+until_shows '^BOB\|Training\|' alice board "$all" || fail "board 1 does not show BOB in Training"
+alice click-entry "$stats" Training && alice click-edit "$stats" 1 && alice key "$stats" END && alice key "$stats" BACK*30 \
+  && alice type "$stats" Course && alice click-button "$stats" '&Update' || fail "renaming Training"
+bob_lists ctrl+C 'Please select status' | grep -q ' Course ' || fail "BOB's picker lacks Course"
+alice click-entry "$stats" Course && alice click-button "$stats" '&Delete' || fail "deleting Course"
+text=$(alice answer Information Yes) || fail "no question"
+[ "$text" = 'Are you sure you want to delete the Status "Course"' ] || fail "question: $text"
+bob_lists ctrl+C 'Please select status' | grep -q 'Course' && fail "BOB's picker keeps Course"
+[ "$(alice record 'Y:\' BOB | cut -d'|' -f2)" = Training ] || fail "closing the picker changed BOB's status"
+alice click-button "$stats" '&Close' && alice gone "$stats" 5000 || fail "closing the statuses dialog"
+echo "ok: statuses added, renamed and deleted on machine 1 reach machine 2's picker; one click chooses"
+
+# --- the department picker filters BOB's board; its Close with no row removes the filter -----------
+bob click-tool "$all" $tool_filter 13 && bob wait 'Please select Department' 5000 || fail "no department picker"
+bob click-entry 'Please select Department' Sales || fail "clicking Sales"
+bob wait 'yOZ - Filtered on Sales' 5000 || fail "no filtered caption"
+[ "$(bob board 'yOZ - Filtered on Sales' | cut -d'|' -f1 | sort | tr '\n' ' ')" = "ALICE BOB " ] \
+  || fail "Sales shows: $(bob board 'yOZ - Filtered on Sales')"
+bob click-tool 'yOZ - Filtered on Sales' $tool_filter 13 && bob wait 'Please select Department' 5000 || fail "no picker"
+bob click-button 'Please select Department' '&Close' || fail "Close"
+bob wait "$all" 5000 || fail "the filter stayed"
+echo "ok: the department picker filters the board, its Close removes the filter"
+# --- BOB's comment reaches ALICE's board; the about box --------------------------------------------
+bob key "$all" ctrl+T && bob wait Comments 5000 || fail "no comment dialog"
+bob type Comments 'back at three' || fail "typing the comment"
+shot comment-dialog
+bob click-button Comments '&Ok' && bob gone Comments 5000 || fail "Ok"
+until_shows '^BOB\|.*\|back at three$' alice board "$all" || fail "board 1 does not show BOB's comment"
+[ "$(alice record 'Y:\' BOB | cut -d'|' -f5)" = "back at three" ] || fail "BOB's stored comment"
+echo "ok: a comment set on machine 2 shows on machine 1's board"
+
+alice key "$all" alt+H && alice key "$all" ENTER || fail "opening Help > About"
+alice wait About 5000 || fail "no about box"
+shot about-box
+alice click-button About '&Ok' && alice gone About 5000 || fail "closing the about box"
+echo "ok: the about box opens from the Help menu and closes with Ok"
+echo "administration dialogs: all steps passed"

@@ -1,0 +1,551 @@
+// The shell tree: filling, selection and the refresh machinery.
+#include "UPTShellTree.h"
+
+#include <dbt.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "Forms.h"
+#include "SysUtils.h"
+#include "UPTShell95.h"
+
+const TEnumInfo PTShellTreeOptionNames{
+    "TPTShellTreeOption",
+    {"ptstoAutoFill", "ptstoVirtualFolders", "ptstoDesignInteractive", "ptstoDefaultKeyHandling", "ptstoContextMenus",
+     "ptstoDynamicRefresh", "ptstoIncludeNonFolders", "ptstoOleDrag", "ptstoOleDrop", "ptstoShowHidden"}};
+
+namespace {
+
+constexpr SFGAOF AddAttributes = 0xF20B0000;
+constexpr int TimerSelection = 1;
+constexpr int TimerRefresh = 2;
+
+// Holds the hourglass while it lives and puts the previous cursor back.
+class TWaitCursor {
+public:
+  TWaitCursor() : FOld(Screen->Cursor()) { Screen->SetCursor(crHourGlass); }
+  ~TWaitCursor() { Screen->SetCursor(FOld); }
+
+private:
+  TCursor FOld;
+};
+
+// Counts a lock up while it lives.
+class TLock {
+public:
+  explicit TLock(int& Count) : FCount(Count) { ++FCount; }
+  ~TLock() { --FCount; }
+
+private:
+  int& FCount;
+};
+
+struct TMallocRef {
+  IMalloc* P = nullptr;
+  TMallocRef() { OleCheck(SHGetMalloc(&P)); }
+  ~TMallocRef() {
+    if (P) P->Release();
+  }
+};
+
+int CompareNodes(TTreeNode* A, TTreeNode* B, intptr_t) {
+  TPTShTreeData* a = TPTCustomShellTree::ShellData(A);
+  TPTShTreeData* b = TPTCustomShellTree::ShellData(B);
+  if (!a || !b) return 0;
+  IShellFolder* folder = a->ParentFolder();
+  if (!folder) return 0;
+  HRESULT hr = folder->CompareIDs(0, a->RelativePidl(), b->RelativePidl());
+  if (FAILED(hr)) return 0;
+  return int(int16_t(HRESULT_CODE(hr)));
+}
+
+bool SameItem(IShellFolder* Folder, PCUITEMID_CHILD A, PCUITEMID_CHILD B) {
+  if (!Folder) return PidlBinaryCompare(A, B) == 0;
+  HRESULT hr = Folder->CompareIDs(0, A, B);
+  return SUCCEEDED(hr) && HRESULT_CODE(hr) == 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------
+
+TPTCustomShellTree::TPTCustomShellTree(TComponent* AOwner) : TPTCustomTreeView(AOwner) {
+  FTimer = new TTimer(this);
+  FTimer->SetEnabled(false);
+  FTimer->SetOnTimer(TNotifyEvent(this, &TPTCustomShellTree::TimerFired));
+  FBaseFolder = new TPTShellLocator;
+  FBaseFolder->OnChange = TNotifyEvent(this, &TPTCustomShellTree::BaseFolderChanged);
+  FSelectedFolder = new TPTShellLocator;
+  FSelectedFolder->OnChange = TNotifyEvent(this, &TPTCustomShellTree::SelectedFolderChanged);
+  SetShowRoot(false);
+  FOptions = PTShellTreeDefaultOptions;
+  FImages = std::make_unique<TCustomImageList>(nullptr);
+  FImages->SetWidth(16);
+  FImages->SetHeight(16);
+  FImages->SetShareImages(true);
+  FImages->SetHandle(GetSysImageList(false));
+  FImages->SetBkColor(clNone);
+  SetImages(FImages.get());
+  DeviceChangeHandler()->AddListener(TPTDeviceChangeEvent(this, &TPTCustomShellTree::DeviceChange));
+}
+
+TPTCustomShellTree::~TPTCustomShellTree() {
+  DeviceChangeHandler()->RemoveListener(TPTDeviceChangeEvent(this, &TPTCustomShellTree::DeviceChange));
+  RegisterDropTarget(false);
+  if (FDropData) FDropData->Release();
+  FDropData = nullptr;
+  delete FChangeThread;
+  FChangeThread = nullptr;
+  FTimer->SetEnabled(false);
+  // The nodes go before their data's allocator and the image list.
+  FUpdateLock++;
+  Items()->Clear();
+  SetImages(nullptr);
+  delete FBaseFolder;
+  delete FSelectedFolder;
+}
+
+TPTShTreeData* TPTCustomShellTree::ShellData(TTreeNode* Node) {
+  return Node ? dynamic_cast<TPTShTreeData*>(static_cast<TObject*>(Node->Data())) : nullptr;
+}
+
+HWND TPTCustomShellTree::OwnerWindow() { return ControlWindow(this); }
+
+DWORD TPTCustomShellTree::EnumFlags() const {
+  DWORD flags = SHCONTF_FOLDERS;
+  if (FOptions.Contains(ptstoShowHidden)) flags |= SHCONTF_INCLUDEHIDDEN;
+  if (FOptions.Contains(ptstoIncludeNonFolders)) flags |= SHCONTF_NONFOLDERS;
+  return flags;
+}
+
+void TPTCustomShellTree::SetOptions(TPTShellTreeOptions Value) {
+  if (Value == FOptions) return;
+  TPTShellTreeOptions old = FOptions;
+  FOptions = Value;
+  bool designing = ComponentState().Contains(csDesigning);
+  if (HandleAllocated() && !designing && old.Contains(ptstoOleDrop) != Value.Contains(ptstoOleDrop))
+    RegisterDropTarget(Value.Contains(ptstoOleDrop));
+  if (HandleAllocated() && old.Contains(ptstoOleDrag) != Value.Contains(ptstoOleDrag))
+    SetTreeStyle(TVS_DISABLEDRAGDROP, !Value.Contains(ptstoOleDrag) && DragMode() != dmAutomatic);
+  if (!designing && old.Contains(ptstoDynamicRefresh) != Value.Contains(ptstoDynamicRefresh)) {
+    if (Value.Contains(ptstoDynamicRefresh)) {
+      if (HandleAllocated() && Items()->Count() > 0) WatchDrives();
+    } else {
+      StopWatching();
+    }
+  }
+  bool refill = (old - Value + (Value - old)).Bits() &
+                TPTShellTreeOptions{ptstoVirtualFolders, ptstoIncludeNonFolders, ptstoShowHidden}.Bits();
+  if (refill && Items()->Count() > 0 && !FLoading) ResetTree();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Filling
+
+void TPTCustomShellTree::ResetTree() {
+  if (FDragging || IsEditing()) {
+    FRefreshPending = true;
+    return;
+  }
+  {
+    TWaitCursor wait;
+    {
+      TLock lock(FUpdateLock);
+      SetSelected(nullptr);
+      Items()->Clear();
+    }
+    IShellFolder* folder = nullptr;
+    OleCheck(GetShellFolder(FBaseFolder->Pidl(), folder));
+    try {
+      FillNode(folder, nullptr);
+      if (!FSelectedFolder->Pidl()) {
+        if (TTreeNode* first = Items()->GetFirstNode()) {
+          FImmediateChange = -1;
+          SetSelected(first);
+        }
+      } else {
+        SelectIdList(FSelectedFolder->Pidl());
+      }
+      if (FTimer->Enabled()) TimerFired(FTimer);
+    } catch (...) {
+      folder->Release();
+      throw;
+    }
+    folder->Release();
+  }
+  if (FOptions.Contains(ptstoDynamicRefresh) && !ComponentState().Contains(csDesigning) && HandleAllocated())
+    WatchDrives();
+}
+
+bool TPTCustomShellTree::FillNode(IShellFolder* Folder, TTreeNode* Node) {
+  DoFillStart();
+  IEnumIDList* items = nullptr;
+  LPITEMIDLIST absList = nullptr;
+  IMalloc* allocator = nullptr;
+  auto cleanup = [&] {
+    if (absList) allocator->Free(absList);
+    if (items) items->Release();
+    if (allocator) allocator->Release();
+    DoFillComplete();
+  };
+  try {
+    OleCheck(SHGetMalloc(&allocator));
+    bool root = Node == nullptr;
+    if (root) {
+      PCIDLIST_ABSOLUTE base = FBaseFolder->Pidl();
+      if (base) {
+        absList = PidlCopy(allocator, base);
+      } else {
+        absList = static_cast<LPITEMIDLIST>(allocator->Alloc(sizeof(USHORT)));
+        if (absList) absList->mkid.cb = 0;
+      }
+      if (!absList) OleCheck(E_OUTOFMEMORY);
+      std::string name;
+      if (PidlItemCount(absList) >= 2) {
+        TPTIdListArray parts(absList);
+        IShellFolder* parent = nullptr;
+        if (SUCCEEDED(GetShellFolder(parts.LeadingPart(1), parent))) {
+          GetDisplayName(parent, parts.Item(parts.Count() - 1), ptdnInFolder, name);
+          parent->Release();
+        }
+      } else {
+        GetDisplayName(nullptr, absList, ptdnInFolder, name);
+      }
+      Node = Items()->AddChild(nullptr, name);
+      Node->SetImageIndex(GetIconIndex(absList, SHGFI_SMALLICON));
+      Node->SetSelectedIndex(GetIconIndex(absList, SHGFI_SMALLICON | SHGFI_OPENICON));
+      auto* data = new TPTShTreeData;
+      data->Init(nullptr, allocator, absList);
+      Node->SetData(data);
+      DoInsertItem(Node);
+    } else {
+      TPTShTreeData* data = ShellData(Node);
+      PCIDLIST_ABSOLUTE parentAbs = data && data->Parent() ? data->Parent()->AbsolutePidl() : nullptr;
+      absList = data ? (parentAbs ? PidlConcat(allocator, parentAbs, data->RelativePidl())
+                                  : PidlCopy(allocator, data->RelativePidl()))
+                     : nullptr;
+    }
+    HRESULT hr = Folder->EnumObjects(GetActiveWindow(), EnumFlags(), &items);
+    if (FAILED(hr) || !items) {
+      // Unreadable now (no medium, no access): keep the button so opening it again tries again.
+      Node->SetHasChildren(true);
+      cleanup();
+      return false;
+    }
+    LPITEMIDLIST item = nullptr;
+    ULONG fetched = 0;
+    while ((hr = items->Next(1, &item, &fetched)) == S_OK && fetched == 1) {
+      HRESULT added = AddShellItem(allocator, Folder, item, Node, absList);
+      CoTaskMemFree(item);
+      item = nullptr;
+      OleCheck(added);
+    }
+    if (Node->Count() == 0) Node->SetHasChildren(false);
+    if (hr != S_FALSE && FAILED(hr)) {
+      if (hr == E_FAIL) {
+        cleanup();
+        return false;
+      }
+      OleCheck(hr);
+    }
+    SortChildren(Node);
+    if (root) Node->Expand(false);
+  } catch (...) {
+    cleanup();
+    throw;
+  }
+  cleanup();
+  return true;
+}
+
+HRESULT TPTCustomShellTree::AddShellItem(IMalloc* Allocator, IShellFolder* Folder, PCUITEMID_CHILD Item, TTreeNode* Node,
+                                         PCIDLIST_ABSOLUTE NodeAbsList) {
+  if (!Item) return S_OK;
+  SFGAOF attrs = AddAttributes;
+  HRESULT hr = Folder->GetAttributesOf(1, &Item, &attrs);
+  if (FAILED(hr)) return hr;
+  bool offered = FOptions.Contains(ptstoVirtualFolders) || (attrs & (SFGAO_FILESYSTEM | SFGAO_FILESYSANCESTOR));
+  if (!offered || !DoAddItem(Folder, NodeAbsList, attrs, Item)) return S_OK;
+  std::string name;
+  GetDisplayName(Folder, Item, ptdnInFolder, name);
+  TTreeNode* node = Items()->AddChild(Node, name);
+  bool folderish = FOptions.Contains(ptstoIncludeNonFolders)
+                       ? (attrs & (SFGAO_FOLDER | SFGAO_HASSUBFOLDER)) != 0
+                       : (attrs & SFGAO_FOLDER) && (attrs & SFGAO_HASSUBFOLDER);
+  node->SetHasChildren(folderish);
+  if (attrs & SFGAO_SHARE) node->SetOverlayIndex(0);
+  else if (attrs & SFGAO_LINK) node->SetOverlayIndex(1);
+  if (attrs & SFGAO_HIDDEN) node->SetCut(true);
+  auto* data = new TPTShTreeData;
+  data->Init(ShellData(Node), Allocator, Item);
+  node->SetData(data);
+  DoInsertItem(node);
+  return S_OK;
+}
+
+bool TPTCustomShellTree::DoAddItem(IShellFolder* Folder, PCIDLIST_ABSOLUTE FolderAbsList, SFGAOF Attributes,
+                                   PCUITEMID_CHILD Item) {
+  BOOL allow = TRUE;
+  OnAddItem(this, Folder, FolderAbsList, Item, int(Attributes), allow);
+  return allow != FALSE;
+}
+
+void TPTCustomShellTree::DoInsertItem(TTreeNode* Node) {
+  FLastInserted = Node;
+  OnInsertItem(this, Node);
+}
+
+void TPTCustomShellTree::DoFillStart() { OnFillStart(this); }
+void TPTCustomShellTree::DoFillComplete() { OnFillComplete(this); }
+
+void TPTCustomShellTree::SortChildren(TTreeNode* Node) {
+  if (Node) Node->CustomSort(&CompareNodes, 0, false);
+  else CustomSort(&CompareNodes, 0, false);
+}
+
+void TPTCustomShellTree::GetImageIndex(TTreeNode* Node) {
+  if (Node->ImageIndex() == 0)
+    if (TPTShTreeData* d = ShellData(Node)) Node->SetImageIndex(GetIconIndex(d->AbsolutePidl(), SHGFI_SMALLICON));
+  TPTCustomTreeView::GetImageIndex(Node);
+}
+
+void TPTCustomShellTree::GetSelectedIndex(TTreeNode* Node) {
+  if (Node->SelectedIndex() == 0)
+    if (TPTShTreeData* d = ShellData(Node))
+      Node->SetSelectedIndex(GetIconIndex(d->AbsolutePidl(), SHGFI_SMALLICON | SHGFI_OPENICON));
+  TPTCustomTreeView::GetSelectedIndex(Node);
+}
+
+bool TPTCustomShellTree::CanExpand(TTreeNode* Node) {
+  if (FLoading) return false;
+  if (!TPTCustomTreeView::CanExpand(Node)) return false;
+  ExpandShellNode(Node);
+  return true;
+}
+
+void TPTCustomShellTree::ExpandShellNode(TTreeNode* Node) {
+  TPTShTreeData* data = ShellData(Node);
+  if (!data || Node->Count() > 0 || !Node->HasChildren()) return;
+  IShellFolder* folder = data->Folder();
+  if (!folder) return;
+  TWaitCursor wait;
+  FillNode(folder, Node);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Selection
+
+void TPTCustomShellTree::SelectIdList(PCIDLIST_ABSOLUTE List) {
+  if (FUpdateLock > 0) return;
+  FImmediateChange = -1;
+  TTreeNode* root = Items()->GetFirstNode();
+  if (!root) return;
+  PCIDLIST_ABSOLUTE base = FBaseFolder->Pidl();
+  int baseCount = PidlItemCount(base);
+  int count = PidlItemCount(List);
+  if (count <= baseCount) {
+    SetSelected(root);
+    if (count > 0 || baseCount == 0) root->Expand(false);
+    root->MakeVisible();
+    return;
+  }
+  TPTIdListArray parts(List);
+  // A folder outside the base folder has no place in this tree: it is never hung under the root.
+  if (baseCount > 0) {
+    LPITEMIDLIST lead = parts.LeadingPart(count - baseCount);
+    bool inside = lead && PidlCompare(lead, base) == 0;
+    if (!inside) {
+      MessageBeep(UINT(-1));
+      SetSelected(root);
+      root->MakeVisible();
+      return;
+    }
+  }
+  Items()->BeginUpdate();
+  TTreeNode* node = root;
+  try {
+    ExpandShellNode(root);
+    root->Expand(false);
+    for (int k = baseCount; k < count; ++k) {
+      TPTShTreeData* data = ShellData(node);
+      IShellFolder* folder = data ? data->Folder() : nullptr;
+      if (!folder) {
+        MessageBeep(UINT(-1));
+        break;
+      }
+      ExpandShellNode(node);
+      LPITEMIDLIST item = parts.Item(k);
+      TTreeNode* found = nullptr;
+      for (int i = 0; i < node->Count() && !found; ++i) {
+        TPTShTreeData* child = ShellData(node->Item(i));
+        if (child && SameItem(folder, child->RelativePidl(), item)) found = node->Item(i);
+      }
+      if (!found) {
+        IMalloc* allocator = data->Allocator();
+        FLastInserted = nullptr;
+        HRESULT hr = AddShellItem(allocator, folder, item, node, data->AbsolutePidl());
+        if (FAILED(hr) || !FLastInserted || FLastInserted->Parent() != node) {
+          MessageBeep(UINT(-1));
+          break;
+        }
+        found = FLastInserted;
+        SortChildren(node);
+      }
+      if (node != root) node->Expand(false);
+      node = found;
+    }
+  } catch (...) {
+    Items()->EndUpdate();
+    throw;
+  }
+  SetSelected(node);
+  node->MakeVisible();
+  Items()->EndUpdate();
+}
+
+void TPTCustomShellTree::Change(TTreeNode* Node) {
+  TPTShTreeData* data = ShellData(Node);
+  if (FUpdateLock > 0 || FLoading) {
+    if (data && FUpdateLock == 0) {
+      TLock lock(FUpdateLock);
+      FSelectedFolder->SetPidl(data->AbsolutePidl());
+    }
+    return;
+  }
+  TLiveGuard g(this);
+  TPTCustomTreeView::Change(Node);
+  if (!g || !data) return;
+  ApplySelection(Node);
+}
+
+void TPTCustomShellTree::ApplySelection(TTreeNode* Node) {
+  TPTShTreeData* data = ShellData(Node);
+  if (!data) return;
+  TLock lock(FUpdateLock);
+  FSelectedFolder->SetPidl(data->AbsolutePidl());
+  FImmediateChange = 0;
+}
+
+void TPTCustomShellTree::GoUp(int Levels) {
+  TTreeNode* node = Selected();
+  if (!node || !node->Parent()) return;
+  while (Levels-- > 0 && node->Parent()) node = node->Parent();
+  FImmediateChange = -1;
+  SetSelected(node);
+}
+
+std::string TPTCustomShellTree::GetSelectedPath() {
+  TPTShTreeData* data = ShellData(Selected());
+  return data ? data->Path() : std::string();
+}
+
+void TPTCustomShellTree::BaseFolderChanged(TObject*) {
+  if (!FLoading && !ComponentState().Contains(csLoading)) FSelectedFolder->Clear();
+  if (FOptions.Contains(ptstoAutoFill) && HandleAllocated()) {
+    FImmediateChange = -1;
+    ResetTree();
+  }
+}
+
+void TPTCustomShellTree::SelectedFolderChanged(TObject*) {
+  if (FUpdateLock > 0 || FLoading) return;
+  if (Items()->Count() > 0) SelectIdList(FSelectedFolder->Pidl());
+}
+
+void TPTCustomShellTree::TimerFired(TObject*) {
+  FTimer->SetEnabled(false);
+  intptr_t tag = FTimer->Tag();
+  FTimer->SetTag(0);
+  if (tag == TimerSelection) ApplySelection(Selected());
+  else if (tag == TimerRefresh) RefreshTree();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Window and component life
+
+void TPTCustomShellTree::CreateParams(TCreateParams& Params) {
+  TPTCustomTreeView::CreateParams(Params);
+  if (FOptions.Contains(ptstoOleDrag)) Params.Style &= ~DWORD(TVS_DISABLEDRAGDROP);
+}
+
+void TPTCustomShellTree::CreateWnd() {
+  TPTCustomTreeView::CreateWnd();
+  if (!ComponentState().Contains(csDesigning) && FOptions.Contains(ptstoOleDrop)) RegisterDropTarget(true);
+  if (!ComponentState().Contains(csLoading) && FOptions.Contains(ptstoAutoFill) && Items()->Count() == 0)
+    PostMessageA(Handle(), WM_PTDEFERREDFILL, 0, 0);
+}
+
+void TPTCustomShellTree::DestroyWnd() {
+  FDestroyingWnd = true;
+  Items()->BeginUpdate();
+  {
+    TLock lock(FUpdateLock);
+    SetSelected(nullptr);
+    Items()->Clear();
+  }
+  Items()->EndUpdate();
+  TPTCustomTreeView::DestroyWnd();
+  FDestroyingWnd = false;
+}
+
+void TPTCustomShellTree::Loaded() {
+  FLoading = -1;
+  TPTCustomTreeView::Loaded();
+  FLoading = 0;
+  FLoaded = true;
+  if (FOptions.Contains(ptstoAutoFill) && HandleAllocated() && Items()->Count() == 0) ResetTree();
+}
+
+void TPTCustomShellTree::Delete(TTreeNode* Node) {
+  TPTShTreeData* data = ShellData(Node);
+  if (data) OnDeleteItem(this, Node, data);
+  if (FDragNode == Node) FDragNode = nullptr;
+  if (FLastInserted == Node) FLastInserted = nullptr;
+  Node->SetData(nullptr);
+  if (data) TObject::Free(data);
+  TPTCustomTreeView::Delete(Node);
+}
+
+TPTCustomDraw* TPTCustomShellTree::CustomDrawItem(NMTVCUSTOMDRAW* Record, LRESULT* Result) {
+  if (!OnCustomDrawSh && !OnCustomDrawShEx) return TPTCustomTreeView::CustomDrawItem(Record, Result);
+  TPTCustomDraw* cd = TPTCustomTreeView::CustomDrawItem(Record, Result);
+  if (!cd) cd = new TPTTvCustomDraw(Font(), &Record->nmcd, Result, 1);
+  TTreeNode* node = (Record->nmcd.dwDrawStage & CDDS_ITEM)
+                        ? Items()->GetNode(reinterpret_cast<HTREEITEM>(Record->nmcd.dwItemSpec))
+                        : nullptr;
+  DoCustomDrawSh(cd, node);
+  cd->Apply();
+  return cd;
+}
+
+void TPTCustomShellTree::DoCustomDrawSh(TPTCustomDraw* CD, TTreeNode* Node) {
+  TPTShTreeData* data = ShellData(Node);
+  OnCustomDrawShEx(this, CD, Node, data);
+  if (CD->Stage() == TPTCustomDraw::stItemPrePaint) OnCustomDrawSh(this, CD, Node, data);
+}
+
+void TPTCustomShellTree::DeviceChange(TObject*, TMessage& Message) {
+  if (Message.WParam != DBT_DEVICEARRIVAL && Message.WParam != DBT_DEVICEREMOVECOMPLETE) return;
+  ValidateDrives();
+  if (HandleAllocated()) RefreshTree();
+}
+
+void TPTCustomShellTree::Publish(TPublisher<TPTCustomShellTree>& p) {
+  p.Object("BaseFolder", &TPTCustomShellTree::BaseFolder);
+  p.Set("Options", PTShellTreeOptionNames, &TPTCustomShellTree::Options, &TPTCustomShellTree::SetOptions).Default(955);
+  p.Event("OnAddItem", &TPTCustomShellTree::OnAddItem);
+  p.Event("OnDeleteItem", &TPTCustomShellTree::OnDeleteItem);
+  p.Event("OnInsertItem", &TPTCustomShellTree::OnInsertItem);
+  p.Event("OnPopupHint", &TPTCustomShellTree::OnPopupHint);
+  p.Event("OnCustomDrawSh", &TPTCustomShellTree::OnCustomDrawSh);
+  p.Event("OnCustomDrawShEx", &TPTCustomShellTree::OnCustomDrawShEx);
+  p.Event("OnFillComplete", &TPTCustomShellTree::OnFillComplete);
+  p.Event("OnFillStart", &TPTCustomShellTree::OnFillStart);
+  p.Event("OnNodeContextMenu", &TPTCustomShellTree::OnNodeContextMenu);
+}
+
+void UPTShellTreeInitialize() {
+  RegisterClass(TPTCustomShellTree::StaticClass());
+  RegisterClass(TPTShellTree::StaticClass());
+}

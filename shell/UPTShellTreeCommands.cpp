@@ -1,0 +1,553 @@
+// The shell tree's commands: context menu, verbs, default keys, renaming, new folders, OLE drag and
+// drop, change notification and the incremental refresh.
+#include <windows.h>
+#include <dbt.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "Forms.h"
+#include "SysUtils.h"
+#include "UPTShellTree.h"
+
+namespace {
+
+constexpr int TimerRefresh = 2;
+
+class TWaitCursor {
+public:
+  TWaitCursor() : FOld(Screen->Cursor()) { Screen->SetCursor(crHourGlass); }
+  ~TWaitCursor() { Screen->SetCursor(FOld); }
+
+private:
+  TCursor FOld;
+};
+
+class TLock {
+public:
+  explicit TLock(int& Count) : FCount(Count) { ++FCount; }
+  ~TLock() { --FCount; }
+
+private:
+  int& FCount;
+};
+
+class TFlag {
+public:
+  explicit TFlag(bool& Flag) : FFlag(Flag) { FFlag = true; }
+  ~TFlag() { FFlag = false; }
+
+private:
+  bool& FFlag;
+};
+
+bool SameItem(IShellFolder* Folder, PCUITEMID_CHILD A, PCUITEMID_CHILD B) {
+  HRESULT hr = Folder->CompareIDs(0, A, B);
+  return SUCCEEDED(hr) && HRESULT_CODE(hr) == 0;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------
+// Context menu and verbs
+
+void TPTCustomShellTree::DoNodeContextMenu(TTreeNode* Node, POINT& Pt, TPopupMenu*& Menu) {
+  TLiveGuard g(this);
+  TPTCustomTreeView::DoNodeContextMenu(Node, Pt, Menu);
+  if (!g) return;
+  if (FOptions.Contains(ptstoContextMenus) && !ComponentState().Contains(csDesigning) && Node) {
+    ShowContextMenu(Node, Pt);
+    Menu = nullptr;
+  }
+}
+
+void TPTCustomShellTree::ShowContextMenu(TTreeNode* Node, POINT Pt) {
+  TPTShTreeData* data = ShellData(Node);
+  if (!data || !data->Parent() || PidlItemCount(data->AbsolutePidl()) == 0) return;
+  IShellFolder* parent = data->ParentFolder();
+  if (!parent) return;
+  TPTShellContextMenu menu;
+  menu.OnHint = TPTMenuHintEvent(this, &TPTCustomShellTree::MenuHint);
+  UINT flags = CMF_EXPLORE | (ReadOnly() ? 0 : CMF_CANRENAME);
+  if (!menu.Build(OwnerWindow(), parent, {data->RelativePidl()}, flags)) return;
+  UINT cmd = 0;
+  {
+    TFlag dragging(FDragging);
+    FActiveMenu = menu.ContextMenu();
+    POINT screen = ClientToScreen(Pt);
+    try {
+      cmd = menu.Track(screen.x, screen.y);
+    } catch (...) {
+      FActiveMenu = nullptr;
+      throw;
+    }
+    FActiveMenu = nullptr;
+  }
+  TLiveGuard g(this);
+  FActiveShellMenu = &menu;
+  if (cmd >= PTFirstShellCommand) {
+    int rename = FindVerbCommand(menu.ContextMenu(), "rename");
+    if (rename >= 0 && cmd - PTFirstShellCommand == UINT(rename)) {
+      Node->EditText();
+    } else {
+      menu.Execute(cmd);
+      if (g) RefreshTree();
+    }
+  } else if (cmd > 0) {
+    DoSendTo(Node, int(cmd) - 1);
+  }
+  if (g) FActiveShellMenu = nullptr;
+  if (g && FRefreshPending) {
+    FRefreshPending = false;
+    RefreshTree();
+  }
+}
+
+void TPTCustomShellTree::MenuHint(TObject*, const std::string& Hint) { OnPopupHint(this, Hint); }
+
+void TPTCustomShellTree::DoSendTo(TTreeNode* Node, int Index) {
+  // The menu built for the node knows the Send To entries' files and drops the node's item on one.
+  if (ShellData(Node) && FActiveShellMenu) FActiveShellMenu->Execute(UINT(Index + 1));
+}
+
+HRESULT TPTCustomShellTree::InvokeVerb(TTreeNode* Node, const std::string& Verb) {
+  TPTShTreeData* data = ShellData(Node);
+  if (!data || !Node->Parent()) return 1;
+  IContextMenu* menu = nullptr;
+  OleCheck(data->GetUIObject(IID_IContextMenu, reinterpret_cast<void**>(&menu)));
+  HRESULT hr = InvokeMenuCommand(menu, OwnerWindow(), Verb);
+  menu->Release();
+  RefreshTree();
+  return hr;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Keys and renaming
+
+void TPTCustomShellTree::KeyDown(uint16_t& Key, TShiftState Shift) {
+  TLiveGuard g(this);
+  TPTCustomTreeView::KeyDown(Key, Shift);
+  if (!g || Key == 0 || IsEditing() || ComponentState().Contains(csDesigning) ||
+      !FOptions.Contains(ptstoDefaultKeyHandling))
+    return;
+  TShortCut sc = ShortCut(Key, Shift);
+  if (sc == ShortCut(VK_DELETE, TShiftState{ssShift})) sc = PTShellShortCut(pskDelete);
+  uint16_t saved = Key;
+  Key = 0;
+  TTreeNode* node = Selected();
+  if (sc == PTShellShortCut(pskRename)) {
+    if (node) node->EditText();
+  } else if (sc == PTShellShortCut(pskRefresh)) {
+    RefreshTree();
+  } else if (sc == PTShellShortCut(pskCut)) {
+    if (node) InvokeVerb(node, "cut");
+  } else if (sc == PTShellShortCut(pskCopy)) {
+    if (node) InvokeVerb(node, "copy");
+  } else if (sc == PTShellShortCut(pskPaste)) {
+    if (node) InvokeVerb(node, "paste");
+  } else if (sc == PTShellShortCut(pskDelete)) {
+    if (node) InvokeVerb(node, "delete");
+  } else {
+    Key = saved;
+  }
+}
+
+bool TPTCustomShellTree::CanEdit(TTreeNode* Node) {
+  TPTShTreeData* data = ShellData(Node);
+  if (!data) return TPTCustomTreeView::CanEdit(Node);
+  return data->CanRename() && TPTCustomTreeView::CanEdit(Node) && !ComponentState().Contains(csDesigning);
+}
+
+void TPTCustomShellTree::Edit(const TVITEMA& Item) {
+  auto* node = reinterpret_cast<TTreeNode*>(Item.lParam);
+  TPTShTreeData* data = ShellData(node);
+  if (!data) {
+    TPTCustomTreeView::Edit(Item);
+    return;
+  }
+  if (!Item.pszText) return;
+  std::string text = Item.pszText;
+  TLiveGuard g(this);
+  OnEdited(this, node, text);
+  if (!g || text.empty()) return;
+  IShellFolder* parent = data->ParentFolder();
+  if (!parent) return;
+  TWaitCursor wait;
+  TLock lock(FUpdateLock);
+  FIgnoreNextNotification = true;
+  wchar_t wide[MAX_PATH + 1] = {};
+  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, MAX_PATH);
+  LPITEMIDLIST newPidl = nullptr;
+  HRESULT hr = parent->SetNameOf(OwnerWindow(), data->RelativePidl(), wide, SHGDN_INFOLDER, &newPidl);
+  if (SUCCEEDED(hr) && newPidl) {
+    for (TTreeNode* n = node; n && (n == node || n->HasAsParent(node)); n = n->GetNext())
+      if (TPTShTreeData* d = ShellData(n)) d->Reset();
+    // Children point at the record: keep it and give it the new name.
+    data->SetRelativePidl(newPidl);
+    CoTaskMemFree(newPidl);
+    std::string name;
+    GetDisplayName(parent, data->RelativePidl(), ptdnInFolder, name);
+    node->SetText(name.empty() ? text : name);
+    FSelectedFolder->SetPidl(data->AbsolutePidl());
+  } else {
+    // Nothing changed on disk, so nothing will be notified.
+    FIgnoreNextNotification = false;
+  }
+  FRefreshPending = false;
+}
+
+bool TPTCustomShellTree::CreateNewFolder(bool Rename) {
+  std::string path = GetSelectedPath();
+  FIgnoreNextNotification = true;
+  std::string name = CreateUniqueFolder(path);
+  if (name.empty()) {
+    FIgnoreNextNotification = false;
+    return false;
+  }
+  // The folder exists once CreateUniqueFolder returns: refresh at once rather than waiting.
+  RefreshTree();
+  TTreeNode* node = Selected();
+  if (!node) return true;
+  if (!node->HasChildren()) node->SetHasChildren(true);
+  ExpandShellNode(node);
+  node->Expand(false);
+  if (!Rename) return true;
+  for (int i = 0; i < node->Count(); ++i)
+    if (node->Item(i)->Text() == name) {
+      node->Item(i)->EditText();
+      break;
+    }
+  return true;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Change notification and refresh
+
+TChangeHandlerThread* TPTCustomShellTree::ChangeThread() {
+  if (!FChangeThread && HandleAllocated()) FChangeThread = new TChangeHandlerThread(Handle(), WM_PTCHANGENOTIFY);
+  return FChangeThread;
+}
+
+void TPTCustomShellTree::StopWatching() {
+  if (FChangeThread) FChangeThread->RemoveAllWatches();
+}
+
+void TPTCustomShellTree::WatchDrives() {
+  if (!ChangeThread()) return;
+  WatchPath("");
+  DWORD drives = GetLogicalDrives();
+  for (int i = 0; i < 26; ++i) {
+    if (!(drives & (1u << i))) continue;
+    std::string root = std::string(1, char('A' + i)) + ":\\";
+    UINT type = GetDriveTypeA(root.c_str());
+    if (type == DRIVE_FIXED || type == DRIVE_REMOTE || type == DRIVE_RAMDISK) WatchPath(root);
+  }
+}
+
+void TPTCustomShellTree::WatchPath(const std::string& Path) {
+  TChangeHandlerThread* thread = ChangeThread();
+  if (!thread) return;
+  if (Path.empty()) {
+    thread->RemoveAllWatches();
+    return;
+  }
+  std::string root = AddDelimiter(PathRoot(Path).empty() ? Path : PathRoot(Path), '\\');
+  DWORD filter = FILE_NOTIFY_CHANGE_DIR_NAME;
+  if (FOptions.Contains(ptstoIncludeNonFolders)) filter |= FILE_NOTIFY_CHANGE_FILE_NAME;
+  int slot = -1;
+  thread->AddWatch(root, filter, true, slot);
+}
+
+void TPTCustomShellTree::ChangeNotified() {
+  if (FIgnoreNextNotification) {
+    FIgnoreNextNotification = false;
+    return;
+  }
+  // A change while a menu or a drag is up is kept for the refresh that follows it.
+  if (FDragging) {
+    FRefreshPending = true;
+    return;
+  }
+  FTimer->SetEnabled(false);
+  FTimer->SetTag(TimerRefresh);
+  FTimer->SetInterval(Focused() ? 400 : 2000);
+  FTimer->SetEnabled(true);
+}
+
+void TPTCustomShellTree::RefreshTree() {
+  if (FDragging || IsEditing()) {
+    FRefreshPending = true;
+    return;
+  }
+  if (Items()->Count() == 0) {
+    ResetTree();
+    return;
+  }
+  TWaitCursor wait;
+  Items()->BeginUpdate();
+  DoFillStart();
+  TTreeNode* remembered = Selected();
+  try {
+    {
+      TLock lock(FUpdateLock);
+      SetSelected(nullptr);
+      Compare(Items()->GetFirstNode(), remembered);
+    }
+    if (remembered) {
+      FImmediateChange = -1;
+      SetSelected(remembered);
+    }
+  } catch (...) {
+    Items()->EndUpdate();
+    DoFillComplete();
+    throw;
+  }
+  Items()->EndUpdate();
+  DoFillComplete();
+}
+
+void TPTCustomShellTree::Compare(TTreeNode* Node, TTreeNode*& Remembered) {
+  TPTShTreeData* data = ShellData(Node);
+  if (!data || (Node->Count() == 0 && Node != Remembered)) return;
+  IShellFolder* folder = data->Folder();
+  if (!folder) return;
+  IEnumIDList* items = nullptr;
+  if (FAILED(folder->EnumObjects(OwnerWindow(), EnumFlags(), &items)) || !items) return;
+  std::vector<LPITEMIDLIST> fresh;
+  LPITEMIDLIST item = nullptr;
+  ULONG fetched = 0;
+  while (items->Next(1, &item, &fetched) == S_OK && fetched == 1) fresh.push_back(item);
+  items->Release();
+  // Items compare through the folder: an item-id's bytes may change while it stays the same folder.
+  std::vector<TTreeNode*> gone;
+  for (int i = 0; i < Node->Count(); ++i) {
+    TTreeNode* child = Node->Item(i);
+    TPTShTreeData* cd = ShellData(child);
+    if (!cd) continue;
+    auto it = std::find_if(fresh.rbegin(), fresh.rend(),
+                           [&](LPITEMIDLIST p) { return p && SameItem(folder, cd->RelativePidl(), p); });
+    if (it == fresh.rend()) {
+      gone.push_back(child);
+    } else {
+      CoTaskMemFree(*it);
+      *it = nullptr;
+    }
+  }
+  for (TTreeNode* child : gone) {
+    if (Remembered && (Remembered == child || Remembered->HasAsParent(child))) Remembered = Node;
+    child->Delete();
+  }
+  bool added = false;
+  IMalloc* allocator = data->Allocator();
+  for (LPITEMIDLIST p : fresh) {
+    if (!p) continue;
+    int before = Node->Count();
+    AddShellItem(allocator, folder, p, Node, data->AbsolutePidl());
+    added = added || Node->Count() > before;
+    CoTaskMemFree(p);
+  }
+  if (added) {
+    if (!Node->HasChildren()) Node->SetHasChildren(true);
+    Node->CustomSort(
+        [](TTreeNode* A, TTreeNode* B, intptr_t) {
+          TPTShTreeData* a = ShellData(A);
+          TPTShTreeData* b = ShellData(B);
+          IShellFolder* f = a && b ? a->ParentFolder() : nullptr;
+          if (!f) return 0;
+          HRESULT hr = f->CompareIDs(0, a->RelativePidl(), b->RelativePidl());
+          return FAILED(hr) ? 0 : int(int16_t(HRESULT_CODE(hr)));
+        },
+        0, false);
+  }
+  if (Node->Count() == 0 && Node->Expanded()) Node->SetHasChildren(false);
+  for (int i = 0; i < Node->Count(); ++i) Compare(Node->Item(i), Remembered);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// OLE drag and drop
+
+void TPTCustomShellTree::RegisterDropTarget(bool On) {
+  if (On) {
+    if (FDropRegistered || !HandleAllocated()) return;
+    if (!FDropTarget) FDropTarget = new TDropTarget_shtv(this);
+    FDropRegistered = SUCCEEDED(RegisterDragDrop(Handle(), FDropTarget));
+    return;
+  }
+  if (FDropRegistered && HandleAllocated()) RevokeDragDrop(Handle());
+  FDropRegistered = false;
+  if (FDropTarget) FDropTarget->Release();
+  FDropTarget = nullptr;
+}
+
+void TPTCustomShellTree::StartDrag(TTreeNode* Node, bool Right) {
+  TPTShTreeData* data = ShellData(Node);
+  if (!data || !data->Parent()) return;
+  FDragNode = Node;
+  SetDropTarget(Node);
+  DWORD result = 0;
+  {
+    TFlag dragging(FDragging);
+    auto* object = new TDataObject_shtv(data, true);
+    auto* source = new TDropSource_shlvtv(Right ? MK_RBUTTON : MK_LBUTTON);
+    SFGAOF attrs = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANLINK;
+    PCUITEMID_CHILD rel = data->RelativePidl();
+    IShellFolder* parent = data->ParentFolder();
+    DWORD allowed = parent && SUCCEEDED(parent->GetAttributesOf(1, &rel, &attrs)) ? DWORD(attrs & 7) : 7;
+    SetDropTarget(nullptr);
+    DWORD effect = 0;
+    result = DWORD(DoDragDrop(object, source, allowed, &effect));
+    source->Release();
+    object->Release();
+  }
+  FDragNode = nullptr;
+  bool pending = FRefreshPending;
+  FRefreshPending = false;
+  if (result == DRAGDROP_S_DROP || pending) RefreshTree();
+}
+
+TTreeNode* TPTCustomShellTree::NodeAtScreen(POINTL Pt) {
+  POINT p = ScreenToClient(POINT{Pt.x, Pt.y});
+  return GetNodeAt(p.x, p.y);
+}
+
+void TPTCustomShellTree::SetDropHighlight(TTreeNode* Node) {
+  if (DropTarget() != Node) SetDropTarget(Node);
+}
+
+IDropTarget* TPTCustomShellTree::ItemDropTarget(TTreeNode* Node) {
+  TPTShTreeData* data = ShellData(Node);
+  if (!data || !data->Parent()) return nullptr;
+  IDropTarget* target = nullptr;
+  if (FAILED(data->GetUIObject(IID_IDropTarget, reinterpret_cast<void**>(&target)))) return nullptr;
+  return target;
+}
+
+HRESULT TPTCustomShellTree::DoDragEnter(IDataObject* Data, DWORD KeyState, POINTL Pt, DWORD* Effect) {
+  FLastScroll = GetTickCount();
+  if (FDropData) FDropData->Release();
+  FDropData = Data;
+  if (FDropData) FDropData->AddRef();
+  FDragKeyState = KeyState;
+  TTreeNode* node = NodeAtScreen(Pt);
+  SetDropHighlight(node);
+  DWORD effect = DROPEFFECT_NONE;
+  if (IDropTarget* target = ItemDropTarget(node)) {
+    effect = *Effect;
+    target->DragEnter(Data, KeyState, Pt, &effect);
+    target->DragLeave();
+    target->Release();
+  }
+  *Effect = effect;
+  return S_OK;
+}
+
+HRESULT TPTCustomShellTree::DoDragOver(DWORD KeyState, POINTL Pt, DWORD* Effect) {
+  TTreeNode* before = DropTarget();
+  TTreeNode* node = NodeAtScreen(Pt);
+  SetDropHighlight(node);
+  DWORD effect = DROPEFFECT_NONE;
+  if (FDropData)
+    if (IDropTarget* target = ItemDropTarget(node)) {
+      // Each item target sees a whole enter-over-leave sequence, never an over without an enter.
+      effect = *Effect;
+      target->DragEnter(FDropData, KeyState, Pt, &effect);
+      effect = *Effect;
+      target->DragOver(KeyState, Pt, &effect);
+      target->DragLeave();
+      target->Release();
+    }
+  DWORD now = GetTickCount();
+  if (now - FLastScroll >= 100) {
+    POINT p = ScreenToClient(POINT{Pt.x, Pt.y});
+    RECT r;
+    ::GetClientRect(Handle(), &r);
+    bool scrolled = false;
+    if (p.x < r.left + 26) ScrollControl(this, SB_HORZ, SB_LINELEFT), scrolled = true;
+    else if (p.x > r.right - 26) ScrollControl(this, SB_HORZ, SB_LINERIGHT), scrolled = true;
+    if (p.y < r.top + 20) ScrollControl(this, SB_VERT, SB_LINEUP), scrolled = true;
+    else if (p.y > r.bottom - 20) ScrollControl(this, SB_VERT, SB_LINEDOWN), scrolled = true;
+    if (scrolled) FLastScroll = now;
+  }
+  *Effect = effect | DROPEFFECT_SCROLL;
+  if (DropTarget() != before) Invalidate();
+  return S_OK;
+}
+
+HRESULT TPTCustomShellTree::DoDragLeave() {
+  if (FDropData) FDropData->Release();
+  FDropData = nullptr;
+  SetDropHighlight(nullptr);
+  return S_OK;
+}
+
+HRESULT TPTCustomShellTree::DoDrop(IDataObject* Data, DWORD KeyState, POINTL Pt, DWORD* Effect) {
+  TTreeNode* node = NodeAtScreen(Pt);
+  DWORD effect = DROPEFFECT_NONE;
+  if (IDropTarget* target = ItemDropTarget(node)) {
+    DWORD keys = KeyState | (FDragKeyState & (MK_LBUTTON | MK_RBUTTON));
+    effect = *Effect;
+    target->DragEnter(Data, keys, Pt, &effect);
+    effect = *Effect;
+    target->DragOver(keys, Pt, &effect);
+    effect = *Effect & AllowedEffects(Data);
+    target->Drop(Data, keys, Pt, &effect);
+    target->Release();
+    RefreshTree();
+  }
+  *Effect = effect;
+  SetDropHighlight(nullptr);
+  if (FDropData) FDropData->Release();
+  FDropData = nullptr;
+  return S_OK;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Messages
+
+void TPTCustomShellTree::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_PTCHANGENOTIFY:
+      ChangeNotified();
+      return;
+    case WM_PTDEFERREDFILL:
+      if (Items()->Count() == 0) ResetTree();
+      return;
+    case CM_WANTSPECIALKEY:
+      TPTCustomTreeView::Dispatch(Message);
+      if (IsEditing()) Message.Result = 1;
+      return;
+    case WM_NCHITTEST:
+      Message.Result = DefWindowProcA(Handle(), Message.Msg, Message.WParam, Message.LParam);
+      return;
+    case WM_WINDOWPOSCHANGED:
+      if (FDestroyingWnd) return;
+      break;
+    case WM_NCDESTROY: {
+      {
+        TLock lock(FUpdateLock);
+        RegisterDropTarget(false);
+        delete FChangeThread;
+        FChangeThread = nullptr;
+      }
+      break;
+    }
+    case CN_NOTIFY: {
+      auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
+      if (hdr->code == NM_CLICK) FImmediateChange = -1;
+      if ((hdr->code == TVN_BEGINDRAGA || hdr->code == TVN_BEGINDRAGW || hdr->code == TVN_BEGINRDRAGA ||
+           hdr->code == TVN_BEGINRDRAGW) &&
+          FOptions.Contains(ptstoOleDrag)) {
+        auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
+        auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
+        if (!node) node = Items()->GetNode(nm->itemNew.hItem);
+        bool right = hdr->code == TVN_BEGINRDRAGA || hdr->code == TVN_BEGINRDRAGW;
+        if (node) StartDrag(node, right);
+        SetDropTarget(nullptr);
+        Message.Result = 0;
+        return;
+      }
+      break;
+    }
+  }
+  TPTCustomTreeView::Dispatch(Message);
+}

@@ -208,6 +208,30 @@ public:
   virtual void RebuildBar() {}
   void Dispatch(TMessage& Message) override;
 
+  // Hit testing, selection and item painting.
+  virtual void CalcDrawingConsts();
+  virtual bool CanCustomize();
+  virtual TFont* GetEffectiveFont();
+  virtual RECT GetItemRect(TdxBarItemControl* AControl);
+  virtual RECT GetItemPartRect(TdxBarItemControl* AControl, int Part) { return GetItemRect(AControl); }
+  // A new region; the caller deletes it.
+  virtual HRGN GetItemRegion(TdxBarItemControl* AControl);
+  virtual bool IsPopup() { return false; }
+  bool IsAncestorOf(TCustomdxBarControl* AControl);
+  virtual TdxBarItemControl* ItemAtPos(POINT P);
+  virtual void RepaintItem(TdxBarItemControl* AControl);
+  virtual void RepaintSelection(TdxBarItemControl* APrev);
+  virtual void SelectItem(TdxBarItemControl* AControl);
+  virtual void DropDownItem(TdxBarItemControl* AControl);
+  virtual void SetSelectedItem(TdxBarItemControl* AControl);
+  // Paints one control into any device context: the window's own painting and off-screen tests alike.
+  void PaintItemTo(HDC DC, TdxBarItemControl* AControl, int State);
+  HBRUSH BkBrush() const { return FBkBrush; }
+  int TextSize() const { return FTextSize; }
+  int EffectiveTextSize() const { return FEffTextSize; }
+  int ComboArrowWidth() const { return FComboArrowWidth; }
+  bool LockControls() const { return FLockControls; }
+
 protected:
   void CreateWindowHandle(const TCreateParams& Params) override;
   void DestroyWindowHandle() override;
@@ -220,6 +244,9 @@ protected:
   TdxBarItemControl* FSelectedControl = nullptr;
   bool FActive = false;
   bool FLockControls = false;
+  HBRUSH FBkBrush = GetSysColorBrush(COLOR_BTNFACE);
+  int FTextSize = 19, FEffTextSize = 19, FSubMenuTextSize = 15, FComboArrowWidth = 11;
+  POINT FLastCursor{-1, -1};
 };
 
 // The window of one bar.
@@ -322,8 +349,35 @@ public:
   virtual void DropDownEnabledChanged() {}
   virtual void PaintStyleChanged() {}
   virtual void WidthChanged() {}
+  virtual void ClickingChanged() {
+    if (!FClicking) Repaint();
+  }
+
+  virtual bool FiresClickEvent() { return true; }
+  virtual void Click();
+  virtual void DropDown() { FDroppedDown = true; }
   // Closes what the control has open (a sub-item's sub-menu, a button's drop-down menu).
   virtual void CloseUp() { FDroppedDown = false; }
+  virtual void ControlClick() {}
+  virtual void ItemClick();
+  virtual bool IsSelected();
+  virtual std::string GetCaption();
+  virtual bool GetEnabled();
+  virtual TBitmap* GetGlyph();
+  virtual int GetImageIndex();
+  virtual TCustomImageList* GetImages();
+  virtual int GetHeight() { return 0; }
+  virtual int GetWidth() { return 0; }
+  virtual bool ClosesSubMenuOnClick() { return true; }
+  // State: 0 on a toolbar, 1 in a menu, 2 on a rotated vertical toolbar.
+  virtual void Paint(HDC DC, RECT R, int State) {}
+  bool SelectedByMouse() const { return FSelectedByMouse; }
+  void SetSelectedByMouse(bool Value) { FSelectedByMouse = Value; }
+  bool Clicking() const { return FClicking; }
+  void SetClicking(bool Value);
+  RECT SeparatorRect{};
+  bool LineBreak = false;
+  bool LastInRow = false;
   // A window item whose in-place editor is open answers its current text here.
   virtual bool EditorText(std::string& Text) { return false; }
 
@@ -331,6 +385,40 @@ protected:
   TdxBarItemLink* FLink;
   TCustomdxBarControl* FParent;
   bool FDroppedDown = false;
+  bool FClicking = false;
+  bool FSelectedByMouse = false;
+};
+
+// A button on a toolbar or a row of a menu.
+class TdxBarButtonControl : public TdxBarItemControl {
+  YOZ_CLASS(TdxBarButtonControl, TdxBarItemControl)
+public:
+  explicit TdxBarButtonControl(TdxBarItemLink* ALink) : TdxBarItemControl(ALink) {}
+  TdxBarButton* Button() const;
+  // The paint style in effect: a plain button without any picture shows its caption on a toolbar.
+  TdxBarPaintStyle EffectivePaintStyle();
+  virtual int GetArrowWidth();
+  virtual int GetThickness();
+  virtual int GetLength();
+  int GetHeight() override;
+  int GetWidth() override;
+  bool IsSelected() override;
+  bool ClosesSubMenuOnClick() override;
+  void ControlClick() override;
+  void ItemClick() override;
+  void GlyphChanged() override;
+  void ButtonStyleChanged() override;
+  void PaintStyleChanged() override;
+  void DownChanged() override { Repaint(); }
+  void DropDownEnabledChanged() override { Repaint(); }
+  void Repaint() override;
+  void Paint(HDC DC, RECT R, int State) override;
+  // Pressed look: held down with the mouse on it, or running its click.
+  bool Pressed();
+  bool MouseClick = false;
+  bool DropDownOpen = false;
+  // The glyph area: background, picture and frame.
+  void DrawGlyphArea(HDC DC, RECT R, int Kind, bool APressed, bool ADown, bool AHot);
 };
 
 template <class C>
@@ -760,6 +848,8 @@ public:
   virtual void DoClick();
   virtual void Click();
   virtual void DoClickEvent();
+  // The link clicked, for the duration of a click from a bar window.
+  TdxBarItemLink* ClickItemLink = nullptr;
 
   bool HasParent() override { return FCategory >= 0; }
   TComponent* GetParentComponent() override;

@@ -893,7 +893,7 @@ void TdxBarListItem::DoClick() {
 // code, which registers them again with its control classes.
 
 void dxBarRegisterStandardItems() {
-  dxBarRegisterItem(TdxBarButton::StaticClass(), nullptr, true);
+  dxBarRegisterItem(TdxBarButton::StaticClass(), &dxMakeItemControl<TdxBarButtonControl>, true);
   dxBarRegisterItem(TdxBarEdit::StaticClass(), nullptr, true);
   dxBarRegisterItem(TdxBarCombo::StaticClass(), nullptr, true);
   dxBarRegisterItem(TdxBarSubItem::StaticClass(), nullptr, true);

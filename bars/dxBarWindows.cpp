@@ -64,7 +64,10 @@ void TCustomdxBarControl::SetActive(bool Value) {
     FPrevActive = ActiveBarControl();
     SetActiveBarControl(this);
   } else {
-    FSelectedControl = nullptr;
+    if (IsCustomizing())
+      FSelectedControl = nullptr;
+    else
+      SelectItem(nullptr);
     TCustomdxBarControl* prev = FPrevActive;
     FPrevActive = nullptr;
     SetActiveBarControl(IsBarControl(prev) && prev->Active() ? prev : nullptr);

@@ -64,7 +64,10 @@ TEST_F(Keys, EveryShortcutWorksWithTheFocusInTheTreeTheBoardOrAButton) {
   ASSERT_NE(Form, nullptr);
   int comments = 0, settings = 0, pickers = 0;
   MainDialogs.Comments = [&] { ++comments; };
-  MainDialogs.Settings = [&] { ++settings; };
+  MainDialogs.Settings = [&](TyOZCBRec&, TyOZConfigRec&) {
+    ++settings;
+    return int(mrCancel);
+  };
   MainDialogs.SelectStatus = [&](std::string&) {
     ++pickers;
     return false;

@@ -39,11 +39,19 @@ const TClass CountedClasses[] = {TdxBarButton::StaticClass(), TdxBarEdit::Static
                                  TdxBarContainerItem::StaticClass()};
 }
 
-TCountingControls::TCountingControls() {
-  TCountingControl::Counts.clear();
-  for (TClass c : CountedClasses) dxBarRegisterItem(c, &dxMakeItemControl<TCountingControl>, true);
+namespace {
+TdxBarItemControlMaker SavedMakers[std::size(CountedClasses)];
 }
 
+TCountingControls::TCountingControls() {
+  TCountingControl::Counts.clear();
+  for (size_t i = 0; i < std::size(CountedClasses); ++i) {
+    SavedMakers[i] = dxBarItemControlClass(CountedClasses[i]);
+    dxBarRegisterItem(CountedClasses[i], &dxMakeItemControl<TCountingControl>, true);
+  }
+}
+
+// The library's own controls come back for the tests that follow.
 TCountingControls::~TCountingControls() {
-  for (TClass c : CountedClasses) dxBarRegisterItem(c, nullptr, true);
+  for (size_t i = 0; i < std::size(CountedClasses); ++i) dxBarRegisterItem(CountedClasses[i], SavedMakers[i], true);
 }

@@ -27,6 +27,7 @@
 #include "Forms.h"
 #include "Graphics.h"
 #include "ImgList.h"
+#include "StdCtrls.h"
 
 class TdxBarManager;
 class TdxBar;
@@ -42,6 +43,10 @@ class TdxDockControl;
 class TdxBarPopupMenu;
 class TdxBarButton;
 class TCustomdxBarSubItem;
+class TdxBarPopupMenuLinks;
+class TCustomdxBarCombo;
+class TdxBarCustomCombo;
+class TCustomdxBarComboControl;
 
 // ---------------------------------------------------------------------------------------------------
 // Types
@@ -75,6 +80,9 @@ using TdxBarShowPopupEvent = TEvent<TdxBarManager*, TdxBarItemLinks*>;
 using TdxBarClickItemEvent = TEvent<TdxBarManager*, TdxBarItem*>;
 using TdxBarKeyEvent = TEvent<TObject*, uint16_t&, TShiftState>;
 using TdxBarKeyPressEvent = TEvent<TObject*, char&>;
+class TdxBarDropDownListBox;
+using TdxBarComboDrawItemEvent = TEvent<TdxBarCustomCombo*, int, RECT, TOwnerDrawState>;
+using TdxBarComboMeasureItemEvent = TEvent<TdxBarCustomCombo*, int, int&>;
 
 // Resource strings of the command bars (string table of the module).
 constexpr int dxSBAR_WANTTORESETTOOLBAR = 39001;
@@ -83,6 +91,7 @@ constexpr int dxSBAR_BARMANAGERMORETHANONE = 39003;
 constexpr int dxSBAR_BARMANAGERBADOWNER = 39004;
 constexpr int dxSBAR_NOBARMANAGERS = 39005;
 constexpr int dxSBAR_RECURSIVESUBITEMS = 39009;
+constexpr int dxSBAR_DEFAULTCATEGORYNAME = 39101;
 constexpr int dxSBAR_CUSTOMIZE = 39300;
 constexpr int dxSBAR_MOREBUTTONS = 39302;
 std::string dxBarResStr(int Id);
@@ -454,9 +463,15 @@ public:
   explicit TdxBarManagerCategories(TdxBarManager* ABarManager) : FBarManager(ABarManager) { OwnsObjects = true; }
   void DefineProperties(TFiler* Filer) override;
   TdxBarManager* BarManager() const { return FBarManager; }
+  // These keep the items' Category indexes in step with the names.
+  void Delete(int Index) override;
+  void Insert(int Index, const std::string& S) override;
+  void Exchange(int Index1, int Index2) override;
+  void Move(int CurIndex, int NewIndex) override;
 
 private:
   TdxBarManager* FBarManager;
+  bool FMoving = false;
 };
 
 struct TdxBarCategoryRecord : public TObject {
@@ -653,6 +668,27 @@ public:
   // Applies the system menu font (on WM_SETTINGCHANGE with SPI_SETNONCLIENTMETRICS too).
   void ApplySystemFont();
 
+  // Hints, the owner form's messages and the MDI menu merge.
+  TdxBarPopupMenuLinks* PopupMenuLinks() const { return FPopupMenuLinks; }
+  void SetPopupMenuLinks(TdxBarPopupMenuLinks* Value);
+  // Runs the popup-menu links of a control at a screen point ((-1, -1): from the keyboard); True when
+  // one showed a menu.
+  bool RunPopupMenuLinks(TControl* AControl, POINT P);
+  // Times (Show) or hides the hint of the current item control; Text, when given, is shown instead.
+  void UpdateHint(bool Show, const std::string& Text);
+  void ShowHintNow();
+  // Every message of the owner form, before the form handles it.
+  void FormMessage(UINT Msg, WPARAM WParam, LPARAM LParam);
+  // After a message of an MDI frame form: follows the active child and its maximized state.
+  void CheckMDIMerge();
+  void MergeChildMenu(TdxBarManager* AChild);
+  void UnmergeChildMenu(TdxBarManager* AChild);
+  // Floating bars pulled back onto the work area of the monitor of the form's centre.
+  void FitFloatingBarsToWorkArea();
+  void ActivateForm(bool Active, HWND Other, bool MDIActivating);
+  // Bars hidden while the form's window was re-made: shown again at WM_CREATE (last first).
+  std::vector<TdxBar*>& BarsToReshow() { return FBarsToReshow; }
+
 protected:
   virtual void DoBarAfterReset(TdxBar* ABar);
   virtual void DoBarBeforeReset(TdxBar* ABar);
@@ -668,6 +704,8 @@ protected:
   // Layout storage (registry and INI file) reads here.
   virtual void LoadFromRegistry(const std::string& Path) {}
   virtual void LoadFromIniFile(const std::string& FileName) {}
+  virtual void SaveToRegistry(const std::string& Path) {}
+  virtual void SaveToIniFile(const std::string& FileName) {}
 
 private:
   void CalcDerivedSizes();
@@ -701,6 +739,13 @@ private:
   bool FModified = false;
   int FRecentItemThreshold = 0;
   std::vector<TdxBarPopupMenu*> FPopupMenus;
+  TdxBarPopupMenuLinks* FPopupMenuLinks = nullptr;
+  std::vector<TdxBar*> FBarsToReshow;
+  std::string FExplicitHint;
+  bool FActivating = false;
+  bool FInFormActivate = false;
+  HWND FMDIActiveChild = nullptr;
+  bool FMDIChildMaximized = false;
   TdxBarItemControl* FSelectedItem = nullptr;
   int FStyleMetrics[3] = {1, 6, 12};
   int FGlyphSize = 16, FButtonSize = 23, FButtonSize2 = 22, FArrowWidth = 9;
@@ -994,6 +1039,28 @@ public:
   TNotifyEvent OnCheckKeyForDropDownWindow, OnCloseUp, OnDropDown, OnGetDropDownWindow;
   static void Publish(TPublisher<TCustomdxBarCombo>& p);
 
+  // The drop-down window of the item (none here) and its opening at a screen point.
+  virtual TWinControl* GetDropDownWindow() { return nullptr; }
+  virtual bool CheckKeyForDropDownWindow(uint16_t Key, TShiftState Shift) { return false; }
+  // Places the drop-down window under or beside the item and shows it.
+  virtual void DropDown(int X, int Y);
+  virtual void CloseUp();
+  virtual void DoDropDown();
+  // Draws a link's value into R on the draw canvas (the canvas the control's painting lends).
+  virtual void DrawValue(RECT R, TdxBarItemLink* ALink);
+  virtual TCanvas* GetDrawCanvas() { return FDrawCanvas; }
+  void SetDrawCanvas(TCanvas* Value) { FDrawCanvas = Value; }
+  // The control that opened the drop-down (nullptr while closed).
+  TCustomdxBarComboControl* DroppedControl() const { return FDroppedControl; }
+  void SetDroppedControl(TCustomdxBarComboControl* Value) { FDroppedControl = Value; }
+  // The item rectangle (screen) of the dropping control and whether the list opens beside it.
+  RECT DropItemRect{};
+  bool DropBeside = false;
+
+protected:
+  TCanvas* FDrawCanvas = nullptr;
+  TCustomdxBarComboControl* FDroppedControl = nullptr;
+
 private:
   bool FShowEditor = true;
 };
@@ -1012,10 +1079,25 @@ public:
   TStringList* Items() const { return FItems; }
   void SetItems(TStrings* Value) { FItems->Assign(Value); }
   void SetText(const std::string& Value) override;
-  TNotifyEvent OnDrawItem, OnMeasureItem;
+  TdxBarComboDrawItemEvent OnDrawItem;
+  TdxBarComboMeasureItemEvent OnMeasureItem;
+
+  // The drop-down list (made on first use) and how it is measured and drawn.
+  TdxBarDropDownListBox* ListBox();
+  TWinControl* GetDropDownWindow() override;
+  TCanvas* GetDrawCanvas() override;
+  void DrawValue(RECT R, TdxBarItemLink* ALink) override;
+  virtual void DrawItem(int Index, RECT R, TOwnerDrawState State);
+  virtual int GetDropDownWidth(RECT ItemRect);
+  virtual int MeasureItem(int Index);
+  virtual int MeasureItemWidth(int Index);
+  void DropDown(int X, int Y) override;
+  void CloseUp() override;
+  bool CheckKeyForDropDownWindow(uint16_t Key, TShiftState Shift) override;
 
 protected:
   void ItemsChanged(TObject* Sender);
+  TdxBarDropDownListBox* FListBox = nullptr;
   int32_t FDropDownCount = 8;
   int32_t FDropDownWidth = 0;
   int32_t FItemIndex = -1;
@@ -1489,3 +1571,217 @@ public:
   // The popup menu's own notice to the designer.
   virtual void DesignerModified() {}
 };
+
+// ---------------------------------------------------------------------------------------------------
+// Hints, the combos' drop-down list and the popup-menu links of ordinary controls
+
+// The one window of the process that shows item hints; the managers time it.
+class TdxBarHintWindow : public TCustomControl {
+  YOZ_CLASS(TdxBarHintWindow, TCustomControl)
+public:
+  explicit TdxBarHintWindow(TComponent* AOwner);
+  ~TdxBarHintWindow() override;
+  // Shows Text with its top-left corner at the screen point, kept on that point's work area.
+  void ActivateHint(POINT P, const std::string& Text, TdxBarManager* ABarManager);
+  void HideHint();
+  const std::string& Text() const { return FText; }
+  void CreateParams(TCreateParams& Params) override;
+
+protected:
+  void Paint() override;
+
+private:
+  std::string FText;
+};
+
+// Where a hint of Size goes for the point P on the work area WorkArea.
+POINT dxBarPlaceHint(POINT P, SIZE Size, RECT WorkArea);
+// The process's hint window, made on first use (nullptr with Create False when there is none).
+TdxBarHintWindow* dxBarHintWindow(bool Create = true);
+void dxBarFreeHintWindow();
+bool dxBarHintShown();
+// Stops the pending show and hide timers of hints.
+void dxBarStopHintTimers();
+
+// The drop-down list of a combo item: a top-level owner-drawn list box.
+class TdxBarDropDownListBox : public TCustomListBox {
+  YOZ_CLASS(TdxBarDropDownListBox, TCustomListBox)
+public:
+  explicit TdxBarDropDownListBox(TdxBarCustomCombo* ACombo);
+  TdxBarCustomCombo* Combo() const { return FCombo; }
+  TCustomdxBarComboControl* ComboControl() const;
+  // The combo started the tracking (the left button went down on the combo and is still held).
+  bool ComboTracking = false;
+  void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void Dispatch(TMessage& Message) override;
+  void DrawItem(int Index, RECT Rect, TOwnerDrawState State) override;
+  void MeasureItem(int Index, int& Height) override;
+
+private:
+  TdxBarCustomCombo* FCombo;
+};
+
+using TdxBarPopupMenuLinkActionEvent = TEvent<TObject*, POINT&, bool&, bool, bool&>;
+
+// A control whose context menu is a command-bar popup menu.
+class TdxBarPopupMenuLink : public TCollectionItem {
+  YOZ_CLASS(TdxBarPopupMenuLink, TCollectionItem)
+public:
+  explicit TdxBarPopupMenuLink(TCollection* ACollection) : TCollectionItem(ACollection) {}
+  ~TdxBarPopupMenuLink() override;
+  void Assign(TPersistent* Source) override;
+  TWinControl* Control() const { return FControl; }
+  void SetControl(TWinControl* Value);
+  TdxBarPopupMenu* PopupMenu() const { return FPopupMenu; }
+  void SetPopupMenu(TdxBarPopupMenu* Value);
+  // Arguments: the link, the point, the show flag, whether the mouse caused it, handled.
+  TdxBarPopupMenuLinkActionEvent OnAction;
+  // Shows the popup menu for a screen point ((-1, -1): from the keyboard); True when one showed.
+  bool ShowPopup(POINT P);
+  TdxBarManager* BarManager() const;
+  // The last screen point a menu was shown at (the popup component opens it there).
+  POINT ShownAt{0, 0};
+  static void Publish(TPublisher<TdxBarPopupMenuLink>& p);
+  void Forget(TComponent* AComponent);
+
+private:
+  TWinControl* FControl = nullptr;
+  TdxBarPopupMenu* FPopupMenu = nullptr;
+};
+
+class TdxBarPopupMenuLinks : public TCollection {
+  YOZ_CLASS(TdxBarPopupMenuLinks, TCollection)
+public:
+  explicit TdxBarPopupMenuLinks(TdxBarManager* ABarManager);
+  TPersistent* GetOwner() override;
+  TdxBarManager* BarManager() const { return FBarManager; }
+  TdxBarPopupMenuLink* Add() { return static_cast<TdxBarPopupMenuLink*>(TCollection::Add()); }
+  TdxBarPopupMenuLink* Items(int Index) const { return static_cast<TdxBarPopupMenuLink*>(TCollection::Items(Index)); }
+  // A component going away leaves every link.
+  void Forget(TComponent* AComponent);
+
+private:
+  TdxBarManager* FBarManager;
+};
+
+// Opens a popup menu at a screen point; the popup component sets it (until then menus open nowhere).
+void dxBarSetPopupMenuOpener(void (*Opener)(TdxBarPopupMenu*, POINT));
+
+// ---------------------------------------------------------------------------------------------------
+// Edit and combo item controls: item controls that own an in-place EDIT window while the user types.
+
+class TdxBarWinControl : public TdxBarItemControl {
+  YOZ_CLASS(TdxBarWinControl, TdxBarItemControl)
+public:
+  explicit TdxBarWinControl(TdxBarItemLink* ALink);
+  ~TdxBarWinControl() override;
+  TdxBarWindowItem* WindowItem() const;
+  HWND Handle() const { return FHandle; }
+  bool Focused() const { return FFocused; }
+  bool Loading() const { return FLoading; }
+  RECT EditorRect() const { return FEditorRect; }
+  bool EditorVisible() const { return FHandle && IsWindowVisible(FHandle); }
+
+  bool FiresClickEvent() override;
+  bool ClosesSubMenuOnClick() override { return false; }
+  void ControlClick() override;
+  void CloseUp() override;
+  bool EditorText(std::string& Text) override;
+
+  virtual void CreateEditorWindow();
+  virtual void DestroyEditorWindow();
+  virtual std::string GetText();
+  virtual void SetFocused(bool Value);
+  virtual void SetText(const std::string& Value);
+  // The in-place window's procedure; answers through Message.Result.
+  virtual void WndProc(TMessage& Message);
+  // EN_CHANGE of the in-place window, reflected back by the bar window.
+  virtual void EditorChanged() {}
+  // The first key messages go to the item; False when it consumed the key.
+  bool ItemKey(TMessage& Message);
+
+protected:
+  void DefaultWndProc(TMessage& Message);
+  // Loads text into the editor without CurChange.
+  void LoadEditorText(const std::string& Text);
+  void RemoveChars();
+  // The editor text limit; 0: no limit.
+  virtual int TextLimit() { return 0; }
+  static LRESULT CALLBACK InPlaceProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+  bool FFocused = false;
+  bool FLoading = false;
+  HWND FHandle = nullptr;
+  WNDPROC FPrevProc = nullptr;
+  HWND FPrevFocus = nullptr;
+  RECT FEditorRect{};
+  // Set by the destructor: a window procedure still on the stack touches nothing more.
+  bool* FDeadFlag = nullptr;
+};
+
+class TdxBarEditControl : public TdxBarWinControl {
+  YOZ_CLASS(TdxBarEditControl, TdxBarWinControl)
+public:
+  explicit TdxBarEditControl(TdxBarItemLink* ALink) : TdxBarWinControl(ALink) {}
+  TdxBarEdit* Edit() const;
+  void CreateEditorWindow() override;
+  void ControlClick() override;
+  bool IsSelected() override;
+  int GetHeight() override;
+  int GetWidth() override;
+  void WidthChanged() override;
+  void Repaint() override;
+  void Paint(HDC DC, RECT R, int State) override;
+  void SetFocused(bool Value) override;
+  void SetText(const std::string& Value) override;
+  void WndProc(TMessage& Message) override;
+  void EditorChanged() override;
+
+protected:
+  int TextLimit() override;
+  // The caption part in a menu; answers the rectangle left for the box.
+  RECT PaintCaption(HDC DC, RECT R);
+  // The two frames of the box; answers the inner box.
+  RECT PaintFrame(HDC DC, RECT Box, bool Selected, bool Enabled);
+  // Commits the editor's text to the item; True when the editor is still open.
+  bool CommitText(bool MarkUsed);
+};
+
+class TCustomdxBarComboControl : public TdxBarEditControl {
+  YOZ_CLASS(TCustomdxBarComboControl, TdxBarEditControl)
+public:
+  explicit TCustomdxBarComboControl(TdxBarItemLink* ALink) : TdxBarEditControl(ALink) {}
+  ~TCustomdxBarComboControl() override;
+  TCustomdxBarCombo* Combo() const;
+  RECT ButtonRect() const { return FButtonRect; }
+  bool IsDroppedDown() const { return FDroppedDownState; }
+  virtual void SetDroppedDown(bool Value);
+  void CloseUp() override;
+  void Paint(HDC DC, RECT R, int State) override;
+  void SetFocused(bool Value) override;
+  void WndProc(TMessage& Message) override;
+
+protected:
+  RECT FButtonRect{};
+  bool FOpenAtButtonDown = false;
+  bool FDroppedDownState = false;
+};
+
+class TdxBarComboControl : public TCustomdxBarComboControl {
+  YOZ_CLASS(TdxBarComboControl, TCustomdxBarComboControl)
+public:
+  explicit TdxBarComboControl(TdxBarItemLink* ALink) : TCustomdxBarComboControl(ALink) {}
+  TdxBarCombo* ComboItem() const;
+  int32_t CurItemIndex() const { return FCurItemIndex; }
+  void SetCurItemIndex(int32_t Value);
+  void SetFocused(bool Value) override;
+  void WndProc(TMessage& Message) override;
+  void EditorChanged() override;
+
+private:
+  int32_t FCurItemIndex = -1;
+};
+
+// Where a drop-down of Size goes for the item rectangle Item (screen); Beside: in a menu or on a
+// vertical bar. It stays on the work area, even one left of or above the primary monitor.
+POINT dxBarPlaceDropDown(RECT Item, SIZE Size, bool Beside, RECT WorkArea);

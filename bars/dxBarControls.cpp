@@ -103,12 +103,13 @@ void TCustomdxBarControl::SetSelectedItem(TdxBarItemControl* AControl) {
   if (FSelectedControl == AControl) return;
   TdxBarItemControl* prev = FSelectedControl;
   FSelectedControl = AControl;
-  if (FBarManager && IsCustomizing()) FBarManager->SetSelectedItem(AControl);
+  if (FBarManager) FBarManager->SetSelectedItem(AControl);
   RepaintSelection(prev);
   GetCursorPos(&FLastCursor);
   if (!AControl) SetCursor(crDefault);
   bool showHint = AControl && (AControl->GetEnabled() || (FBarManager && FBarManager->ShowHintForDisabledItems()));
   SetHint(showHint && AControl->Item() ? GetLongHint(AControl->Item()->Hint()) : std::string());
+  if (FBarManager) FBarManager->UpdateHint(true, std::string());
 }
 
 void TCustomdxBarControl::PaintItemTo(HDC DC, TdxBarItemControl* AControl, int State) {

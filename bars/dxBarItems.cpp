@@ -656,6 +656,7 @@ TdxBarCustomCombo::TdxBarCustomCombo(TComponent* AOwner) : TCustomdxBarCombo(AOw
 }
 
 TdxBarCustomCombo::~TdxBarCustomCombo() {
+  TObject::Free(FListBox);
   FItems->OnChange = nullptr;
   TObject::Free(FItems);
 }
@@ -894,8 +895,8 @@ void TdxBarListItem::DoClick() {
 
 void dxBarRegisterStandardItems() {
   dxBarRegisterItem(TdxBarButton::StaticClass(), &dxMakeItemControl<TdxBarButtonControl>, true);
-  dxBarRegisterItem(TdxBarEdit::StaticClass(), nullptr, true);
-  dxBarRegisterItem(TdxBarCombo::StaticClass(), nullptr, true);
+  dxBarRegisterItem(TdxBarEdit::StaticClass(), &dxMakeItemControl<TdxBarEditControl>, true);
+  dxBarRegisterItem(TdxBarCombo::StaticClass(), &dxMakeItemControl<TdxBarComboControl>, true);
   dxBarRegisterItem(TdxBarSubItem::StaticClass(), nullptr, true);
   dxBarRegisterItem(TdxBarListItem::StaticClass(), nullptr, true);
   dxBarRegisterItem(TdxBarContainerItem::StaticClass(), nullptr, true);

@@ -69,6 +69,8 @@ TdxBarManager::TdxBarManager(TComponent* AOwner) : TComponent(AOwner) {
   dxBarManagerList()->Add(this);
   FDesigning = ComponentState().Contains(csDesigning);
   FCategories = new TdxBarManagerCategories(this);
+  FCategories->Add(dxBarResStr(dxSBAR_DEFAULTCATEGORYNAME));
+  FPopupMenuLinks = new TdxBarPopupMenuLinks(this);
   FBars = new TdxBars(this);
   FBars->PropName = "Bars";
   FBars->CreateDockControls(form);
@@ -91,6 +93,9 @@ TdxBarManager::TdxBarManager(TComponent* AOwner) : TComponent(AOwner) {
 void TdxBarManager::BeforeDestruction() {
   if (FConstructed) {
     IncludeState(csDestroying);
+    // No hint timer of this manager may fire once it is gone.
+    UpdateHint(false, "");
+    dxBarStopHintTimers();
     SetCustomizing(false);
     // Popup menus of this manager go first (last first), then bars with their dock sites, then items.
     while (!FPopupMenus.empty()) {
@@ -117,7 +122,9 @@ TdxBarManager::~TdxBarManager() {
   TObject::Free(FFont);
   if (FVertFontHandle) DeleteObject(FVertFontHandle);
   dxBarManagerList()->Remove(this);
+  if (dxBarManagerList()->Count() == 0) dxBarFreeHintWindow();
   TObject::Free(FCategories);
+  TObject::Free(FPopupMenuLinks);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -153,6 +160,7 @@ void TdxBarManager::Publish(TPublisher<TdxBarManager>& p) {
   p.Int("MostRecentItemsPercents", &M::MostRecentItemsPercents, &M::SetMostRecentItemsPercents).Default(95);
   p.Set("NotDocking", dxBarDockingStyleNames, &M::NotDocking, &M::SetNotDocking).Default(0);
   p.Str("RegistryPath", &M::RegistryPath, &M::SetRegistryPath);
+  p.Object("PopupMenuLinks", [](M& m) -> TPersistent* { return m.PopupMenuLinks(); });
   p.Bool("ShowCloseButton", &M::ShowCloseButton, &M::SetShowCloseButton).Default(0);
   p.Bool("ShowFullMenusAfterDelay", &M::ShowFullMenusAfterDelay, &M::SetShowFullMenusAfterDelay).Default(1);
   p.Bool("ShowHelpButton", &M::ShowHelpButton, &M::SetShowHelpButton).Default(0);
@@ -492,6 +500,7 @@ void TdxBarManager::Notification(TComponent* AComponent, TOperation Operation) {
   if (AComponent == FImages) SetImages(nullptr);
   if (AComponent == FLargeImages) SetLargeImages(nullptr);
   if (AComponent == FHotImages) SetHotImages(nullptr);
+  if (FPopupMenuLinks) FPopupMenuLinks->Forget(AComponent);
   auto* pm = dynamic_cast<TdxBarPopupMenu*>(AComponent);
   if (pm) FPopupMenus.erase(std::remove(FPopupMenus.begin(), FPopupMenus.end(), pm), FPopupMenus.end());
 }

@@ -58,6 +58,7 @@ void TCustomdxBarControl::SetDockingStyle(TdxBarDockingStyle Value) {
 }
 
 void TCustomdxBarControl::SetActive(bool Value) {
+  if (FBarManager && !FBarManager->IsDestroying()) FBarManager->UpdateHint(false, std::string());
   if (FActive == Value) return;
   FActive = Value;
   if (Value) {
@@ -96,6 +97,10 @@ void TCustomdxBarControl::Dispatch(TMessage& Message) {
     return;
   }
   TCustomControl::Dispatch(Message);
+  // An in-place editor hears of its own changes through its own window.
+  if (Message.Msg == WM_COMMAND && HIWORD(Message.WParam) == EN_CHANGE && Message.Result == 0 && Message.LParam &&
+      !FindControl(reinterpret_cast<HWND>(Message.LParam)))
+    Message.Result = SendMessageA(reinterpret_cast<HWND>(Message.LParam), WM_COMMAND, Message.WParam, Message.LParam);
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -558,7 +558,6 @@ void TCustomdxBarComboControl::Paint(HDC DC, RECT R, int State) {
 void TCustomdxBarComboControl::WndProc(TMessage& Message) {
   TCustomdxBarCombo* combo = Combo();
   TShiftState shift = ShiftNow();
-  bool noShift = !shift.Contains(ssShift) && !shift.Contains(ssCtrl) && !shift.Contains(ssAlt);
   TDeathWatch watch(FDeadFlag);
   switch (Message.Msg) {
     case WM_KEYDOWN:
@@ -793,23 +792,32 @@ void TdxBarCustomCombo::DrawItem(int Index, RECT R, TOwnerDrawState State) {
   t.left += 1;
   DrawTextA(dc, text.c_str(), int(text.size()), &t, DT_NOPREFIX | DT_SINGLELINE | DT_VCENTER);
   SelectObject(dc, old);
-  if (State.Contains(odFocused)) DrawFocusRect(dc, &R);
+  // The list's own drawing adds the focus rectangle.
+}
+
+// Text sizes on the lent draw canvas, or, outside drawing, in the list's font on the screen.
+static SIZE MeasureText(TdxBarCustomCombo* C, const std::string& S) {
+  SIZE sz{0, 0};
+  TCanvas* canvas = C->GetDrawCanvas();
+  if (canvas && canvas->HandleAllocated()) return canvas->TextExtent(S);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, C->ListBox()->Font()->Handle());
+  GetTextExtentPoint32A(dc, S.c_str(), int(S.size()), &sz);
+  SelectObject(dc, old);
+  ReleaseDC(nullptr, dc);
+  return sz;
 }
 
 int TdxBarCustomCombo::MeasureItem(int Index) {
   int h = 0;
   if (auto* c = dynamic_cast<TdxBarCombo*>(this)) h = c->ItemHeight();
-  if (h < 1) {
-    TCanvas* canvas = GetDrawCanvas();
-    h = canvas ? canvas->TextHeight("Qq") : 16;
-  }
+  if (h < 1) h = MeasureText(this, "Qq").cy;
   if (OnMeasureItem) OnMeasureItem(this, Index, h);
   return h;
 }
 
 int TdxBarCustomCombo::MeasureItemWidth(int Index) {
-  TCanvas* canvas = GetDrawCanvas();
-  return canvas && Index >= 0 && Index < FItems->Count() ? canvas->TextWidth(FItems->Strings(Index)) + 2 : 2;
+  return Index >= 0 && Index < FItems->Count() ? MeasureText(this, FItems->Strings(Index)).cx + 2 : 2;
 }
 
 int TdxBarCustomCombo::GetDropDownWidth(RECT ItemRect) {

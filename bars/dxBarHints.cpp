@@ -172,8 +172,17 @@ void TdxBarDropDownListBox::Dispatch(TMessage& Message) {
         TCustomListBox::Dispatch(Message);
         int index = ItemIndex();
         TdxBarCustomCombo* combo = FCombo;
-        if (TCustomdxBarComboControl* c = ComboControl()) c->SetDroppedDown(false);
-        if (index > -1 && combo) combo->SetItemIndex(index);
+        TCustomdxBarComboControl* c = ComboControl();
+        if (c) c->SetDroppedDown(false);
+        if (index > -1 && combo) {
+          TdxLiveGuard alive(combo);
+          combo->SetItemIndex(index);
+          // The open editor shows the choice too.
+          bool stands = false;
+          for (int i = 0; alive && i < combo->LinkCount(); ++i) stands = stands || combo->Links(i)->Control() == c;
+          if (stands)
+            if (auto* cc = dynamic_cast<TdxBarComboControl*>(c); cc && cc->Focused()) cc->SetCurItemIndex(index);
+        }
         return;
       }
     case WM_KEYDOWN:
@@ -216,13 +225,15 @@ void TdxBarManagerCategories::Delete(int Index) {
   FBarManager->DesignerModified();
 }
 
+// The name goes in first: the items' new indexes must already name a category.
 void TdxBarManagerCategories::Insert(int Index, const std::string& S) {
-  if (!FMoving && FBarManager)
-    for (int c = Count() - 1; c >= Index; --c)
-      for (int i = 0; i < FBarManager->ItemCount(); ++i)
-        if (FBarManager->Items(i)->Category() == c) FBarManager->Items(i)->SetCategory(c + 1);
+  int oldCount = Count();
   TStringList::Insert(Index, S);
-  if (FBarManager && !FMoving) FBarManager->DesignerModified();
+  if (FMoving || !FBarManager) return;
+  for (int c = oldCount - 1; c >= Index; --c)
+    for (int i = 0; i < FBarManager->ItemCount(); ++i)
+      if (FBarManager->Items(i)->Category() == c) FBarManager->Items(i)->SetCategory(c + 1);
+  FBarManager->DesignerModified();
 }
 
 // Both sets are taken before either changes: moving one first would merge them.

@@ -1,0 +1,206 @@
+// Edit and combo controls on a real toolbar window: the in-place editor, typing, the drop-down list and
+// its placement, and a control that goes while its editor loses the focus.
+#include <cstdio>
+#include <thread>
+
+#include "BarsTestSupport.h"
+
+namespace {
+
+// Fails the program instead of stalling the run when a window loop never returns.
+const char* Stage = "start";
+struct TWatchdog {
+  TWatchdog() {
+    std::thread([] {
+      Sleep(60000);
+      std::fprintf(stderr, "watchdog: stuck at %s\n", Stage);
+      std::fflush(stderr);
+      ExitProcess(3);
+    }).detach();
+  }
+} Watchdog;
+
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
+
+struct TCounter {
+  int Changes = 0, CurChanges = 0;
+  void Change(TObject*) { ++Changes; }
+  void CurChange(TObject*) { ++CurChanges; }
+};
+
+// A shown form with one toolbar window holding a combo and an edit laid side by side.
+struct TComboBar {
+  TManagerForm F;
+  TdxBar* Bar;
+  TCustomdxBarControl* Window;
+  TdxBarCombo* Combo;
+  TdxBarEdit* Edit;
+  TComboBar() {
+    F.Form->SetBounds(60, 60, 500, 300);
+    F.Form->Show();
+    SetForegroundWindow(F.Form->Handle());
+    Bar = F.Manager->Bars()->Add();
+    Combo = new TdxBarCombo(F.Form.get());
+    Combo->Items()->SetText("Alpha\nBeta\nGamma");
+    Combo->SetWidth(150);
+    Edit = new TdxBarEdit(F.Form.get());
+    Bar->ItemLinks()->Add()->SetItem(Combo);
+    Bar->ItemLinks()->Add()->SetItem(Edit);
+    Window = Bar->ItemLinks()->CreateBarControl();
+    Window->SetParent(F.Form.get());
+    Window->SetBounds(0, 0, 480, 40);
+    Window->SetVisible(true);
+    Window->HandleNeeded();
+    Window->CalcDrawingConsts();
+    int x = 2;
+    for (int i = 0; i < 2; ++i) {
+      TdxBarItemLink* l = Bar->ItemLinks()->Items(i);
+      l->ItemRect = RECT{x, 2, x + l->Control()->GetWidth(), 2 + l->Control()->GetHeight()};
+      x = l->ItemRect.right + 4;
+    }
+    Pump(50);
+  }
+  ~TComboBar() {
+    if (Bar) Bar->ItemLinks()->FreeBarControl();
+  }
+  TdxBarComboControl* ComboControl() { return dynamic_cast<TdxBarComboControl*>(Bar->ItemLinks()->Items(0)->Control()); }
+  TdxBarEditControl* EditControl() { return dynamic_cast<TdxBarEditControl*>(Bar->ItemLinks()->Items(1)->Control()); }
+  // What a click on the control does: it is selected and opens its editor.
+  void Open(TdxBarItemControl* C) {
+    Window->SelectItem(C);
+    C->Click();
+    Pump(20);
+  }
+  void PaintAll() {
+    HDC dc = GetDC(Window->Handle());
+    for (int i = 0; i < 2; ++i) Window->PaintItemTo(dc, Bar->ItemLinks()->Items(i)->Control(), 0);
+    ReleaseDC(Window->Handle(), dc);
+  }
+};
+
+void Key(HWND W, UINT Msg, WPARAM Key) { SendMessageA(W, Msg, Key, 1); }
+
+TEST(dxBarEdits, AComboDropsDownAndTakesALongTypedTextWhole) {
+  TComboBar t;
+  TCounter n;
+  t.Combo->OnChange = Bind(&n, &TCounter::Change);
+  t.Combo->OnCurChange = Bind(&n, &TCounter::CurChange);
+  TdxBarComboControl* c = t.ComboControl();
+  ASSERT_NE(c, nullptr);
+  t.PaintAll();
+  Stage = "open";
+  t.Open(c);
+  ASSERT_TRUE(c->EditorVisible());
+  EXPECT_EQ(GetFocus(), c->Handle());
+
+  Stage = "F4";
+  // F4 drops the list below the item; the arrow keys then walk the list.
+  Key(c->Handle(), WM_KEYDOWN, VK_F4);
+  TdxBarDropDownListBox* list = t.Combo->ListBox();
+  ASSERT_TRUE(list->HandleAllocated() && IsWindowVisible(list->Handle()));
+  RECT lr, item = t.Bar->ItemLinks()->Items(0)->ItemRect;
+  GetWindowRect(list->Handle(), &lr);
+  POINT bottomLeft = t.Window->ClientToScreen(POINT{item.left, item.bottom});
+  EXPECT_EQ(lr.left, bottomLeft.x);
+  EXPECT_EQ(lr.top, bottomLeft.y);
+  EXPECT_EQ(list->Items()->Count(), 3);
+  Pump(100);
+  // With no row chosen a key first takes the top row, then moves on.
+  Key(c->Handle(), WM_KEYDOWN, VK_DOWN);
+  EXPECT_EQ(list->ItemIndex(), 1);
+  Stage = "list click";
+  // A click in the list chooses the row and closes it.
+  RECT row1 = list->ItemRect(1);
+  SendMessageA(list->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(row1.left + 3, row1.top + 2));
+  SendMessageA(list->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(row1.left + 3, row1.top + 2));
+  EXPECT_FALSE(list->HandleAllocated() && IsWindowVisible(list->Handle()));
+  EXPECT_EQ(t.Combo->ItemIndex(), 1);
+  EXPECT_EQ(t.Combo->Text(), "Beta");
+
+  Stage = "typing";
+  // 300 characters typed are kept whole when Enter commits them.
+  t.Open(c);
+  ASSERT_TRUE(c->EditorVisible());
+  SetWindowTextA(c->Handle(), "");
+  std::string typed;
+  for (int i = 0; i < 300; ++i) typed += char('a' + i % 26);
+  for (char ch : typed) PostMessageA(c->Handle(), WM_CHAR, WPARAM(ch), 1);
+  Pump(100);
+  EXPECT_EQ(n.CurChanges, 301);
+  EXPECT_EQ(t.Combo->Text(), typed);  // read from the open editor
+  Stage = "enter";
+  Key(c->Handle(), WM_KEYDOWN, VK_RETURN);
+  EXPECT_FALSE(c->EditorVisible());
+  EXPECT_EQ(t.Combo->StoredText(), typed);
+  EXPECT_EQ(t.Combo->ItemIndex(), -1);
+}
+
+TEST(dxBarEdits, EscapeKeepsTheTextAndTheMouseTogglesTheListOnTheArrowOnly) {
+  TComboBar t;
+  t.Edit->SetText("kept");
+  TdxBarEditControl* e = t.EditControl();
+  t.Open(e);
+  ASSERT_TRUE(e->EditorVisible());
+  SetWindowTextA(e->Handle(), "dropped");
+  Key(e->Handle(), WM_KEYDOWN, VK_ESCAPE);
+  EXPECT_FALSE(e->EditorVisible());
+  EXPECT_EQ(t.Edit->Text(), "kept");
+  EXPECT_EQ(t.Window->SelectedControl(), e);
+
+  TdxBarComboControl* c = t.ComboControl();
+  t.PaintAll();
+  t.Open(c);
+  auto click = [&](RECT R) {
+    POINT p{(R.left + R.right) / 2, (R.top + R.bottom) / 2};
+    MapWindowPoints(t.Window->Handle(), c->Handle(), &p, 1);
+    SendMessageA(c->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    SendMessageA(c->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  };
+  click(c->EditorRect());
+  EXPECT_FALSE(c->IsDroppedDown());
+  click(c->ButtonRect());
+  EXPECT_TRUE(c->IsDroppedDown());
+  click(c->ButtonRect());
+  EXPECT_FALSE(c->IsDroppedDown());
+}
+
+TEST(dxBarEdits, ADropDownStaysOnItsMonitor) {
+  // A monitor left of the primary: its work area has negative coordinates.
+  RECT left{-1280, 0, 0, 1024};
+  POINT p = dxBarPlaceDropDown(RECT{-1270, 100, -1170, 120}, SIZE{150, 200}, false, left);
+  EXPECT_EQ(p.x, -1270);
+  EXPECT_EQ(p.y, 120);
+  RECT above{0, -1024, 1280, 0};
+  p = dxBarPlaceDropDown(RECT{10, -1020, 110, -1000}, SIZE{150, 200}, false, above);
+  EXPECT_EQ(p.y, -1000);
+  // Near the right edge it shifts left; near the bottom it opens above when there is more room there.
+  RECT work{0, 0, 800, 600};
+  p = dxBarPlaceDropDown(RECT{700, 500, 780, 520}, SIZE{150, 200}, false, work);
+  EXPECT_EQ(p.x, 650);
+  EXPECT_EQ(p.y, 300);
+  // Beside a menu row: to the left when the right has too little room.
+  p = dxBarPlaceDropDown(RECT{600, 550, 780, 570}, SIZE{150, 200}, true, work);
+  EXPECT_EQ(p.x, 450);
+  EXPECT_EQ(p.y, 400);
+}
+
+struct TFreeOnExit {
+  TdxBarItem* Item;
+  void Exit(TObject*) { TObject::Free(Item); }
+};
+
+TEST(dxBarEdits, AControlFreedWhileItsEditorLosesTheFocusTouchesNothingMore) {
+  TComboBar t;
+  TdxBarEditControl* e = t.EditControl();
+  t.Open(e);
+  ASSERT_TRUE(e->EditorVisible());
+  HWND editor = e->Handle();
+  TFreeOnExit f{t.Edit};
+  t.Edit->OnExit = Bind(&f, &TFreeOnExit::Exit);
+  SetFocus(t.F.Form->Handle());  // the focus is taken from outside
+  Pump(20);
+  EXPECT_FALSE(IsWindow(editor));
+  EXPECT_EQ(t.Bar->ItemLinks()->Count(), 1);
+}
+
+}  // namespace

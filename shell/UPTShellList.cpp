@@ -241,6 +241,8 @@ void TPTCustomShellList::SetShellTree(TPTCustomShellTree* Tree) {
   if (FTree) RemoveFreeNotification(FTree);
   FTree = Tree;
   if (FTree) FreeNotification(FTree);
+  // Whether the folders are left to a tree changes with the link.
+  if (FOptions.Contains(ptsloHideTreeFolders) && FShellFolder) Reset();
 }
 
 void TPTCustomShellList::Notification(TComponent* AComponent, TOperation Operation) {
@@ -283,12 +285,14 @@ void TPTCustomShellList::ReleaseFolder() {
   FAllocator = nullptr;
 }
 
+bool TPTCustomShellList::PutOff() {
+  if (!FDragging && !IsEditing()) return false;
+  FRefreshPending = true;
+  return true;
+}
+
 void TPTCustomShellList::Reset() {
-  if (!HandleAllocated()) return;
-  if (FDragging || IsEditing()) {
-    FRefreshPending = true;
-    return;
-  }
+  if (!HandleAllocated() || PutOff()) return;
   TPTWaitCursor wait;
   {
     TUpdateScope<TListItems> update(Items());
@@ -395,11 +399,7 @@ void TPTCustomShellList::FreeMask() {
 }
 
 void TPTCustomShellList::Refresh() {
-  if (!HandleAllocated()) return;
-  if (FDragging || IsEditing()) {
-    FRefreshPending = true;
-    return;
-  }
+  if (!HandleAllocated() || PutOff()) return;
   if (!FShellFolder) {
     Reset();
     return;
@@ -733,16 +733,22 @@ IDropTarget* TPTCustomShellList::DropTargetAt(POINTL Pt) {
   if (!FShellFolder) return nullptr;
   POINT p = ScreenToClient(POINT{Pt.x, Pt.y});
   TListItem* item = GetItemAt(p.x, p.y);
+  // Empty space: the shown folder takes the drop itself.
+  if (!item) return FolderDropTarget(FShellFolder, OwnerWindow());
+  TPTShListData* data = ShellData(item);
+  if (!data) return nullptr;
+  PCUITEMID_CHILD child = data->RelativePidl();
   IDropTarget* target = nullptr;
-  if (TPTShListData* data = ShellData(item)) {
-    PCUITEMID_CHILD child = data->RelativePidl();
-    if (FAILED(FShellFolder->GetUIObjectOf(OwnerWindow(), 1, &child, IID_IDropTarget, nullptr,
-                                           reinterpret_cast<void**>(&target))))
-      target = nullptr;
-  } else if (!item) {
-    // Empty space: the shown folder takes the drop itself.
-    if (FAILED(GetUIObjectOfPidl(FFolderPidl, IID_IDropTarget, reinterpret_cast<void**>(&target)))) target = nullptr;
+  if (data->IsFolder()) {
+    IShellFolder* folder = nullptr;
+    if (SUCCEEDED(FShellFolder->BindToObject(child, nullptr, IID_IShellFolder, reinterpret_cast<void**>(&folder)))) {
+      target = FolderDropTarget(folder, OwnerWindow());
+      folder->Release();
+    }
   }
+  if (!target && FAILED(FShellFolder->GetUIObjectOf(OwnerWindow(), 1, &child, IID_IDropTarget, nullptr,
+                                                    reinterpret_cast<void**>(&target))))
+    target = nullptr;
   return target;
 }
 
@@ -959,8 +965,11 @@ void TPTCustomShellList::Dispatch(TMessage& Message) {
           if (!text.empty()) EndEdit(item, text.c_str());
           Message.Result = FALSE;
           if (g && FRefreshPending) {
+            // A change noticed while the label was edited shows once the edit is over.
             FRefreshPending = false;
-            PostMessageA(Handle(), WM_PTCHANGENOTIFY, 0, 0);
+            FTimer->SetEnabled(false);
+            FTimer->SetInterval(400);
+            FTimer->SetEnabled(true);
           }
           return;
         }

@@ -165,6 +165,8 @@ private:
   void ChangeNotified();
   void SetFolderPidl(PCIDLIST_ABSOLUTE Pidl);
   void ReleaseFolder();
+  // While a drag, a menu or a label edit is on, a refresh waits for its end: True when it must.
+  bool PutOff();
   void AddItem(IShellFolder* Folder, LPITEMIDLIST Item);
   void SortItems();
   void MakeColumns();

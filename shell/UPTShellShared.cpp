@@ -48,6 +48,12 @@ std::vector<int> DiffShellItems(IShellFolder* Folder, const std::vector<PCUITEMI
   return gone;
 }
 
+IDropTarget* FolderDropTarget(IShellFolder* Folder, HWND Owner) {
+  IDropTarget* target = nullptr;
+  if (!Folder || FAILED(Folder->CreateViewObject(Owner, IID_IDropTarget, reinterpret_cast<void**>(&target)))) return nullptr;
+  return target;
+}
+
 // ---------------------------------------------------------------------------------------------------
 
 void TPTDropSite::Enter(IDataObject* Data, DWORD KeyState) {

@@ -57,6 +57,10 @@ bool EnumShellItems(IShellFolder* Folder, HWND Owner, DWORD Flags, std::vector<L
 std::vector<int> DiffShellItems(IShellFolder* Folder, const std::vector<PCUITEMID_CHILD>& Shown,
                                 std::vector<LPITEMIDLIST>& Fresh);
 
+// The drop target of a folder itself (its view's, which takes what is dropped into the folder); nil
+// when it has none. Asked before an item's UI object: Wine's item drop targets refuse every drop.
+IDropTarget* FolderDropTarget(IShellFolder* Folder, HWND Owner);
+
 // The drop-target side of a shell control. The item under the mouse does the work through its own
 // IDropTarget; each probe gives that target a whole enter-over-leave sequence (a target never sees an
 // over without its enter), and the drop gives back the mouse button the drag started with (OLE takes

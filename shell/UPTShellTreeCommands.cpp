@@ -364,7 +364,8 @@ void TPTCustomShellTree::SetDropHighlight(TTreeNode* Node) {
 IDropTarget* TPTCustomShellTree::ItemDropTarget(TTreeNode* Node) {
   TPTShTreeData* data = ShellData(Node);
   if (!data || !data->Parent()) return nullptr;
-  IDropTarget* target = nullptr;
+  IDropTarget* target = FolderDropTarget(data->Folder(), OwnerWindow());
+  if (target) return target;
   if (FAILED(data->GetUIObject(IID_IDropTarget, reinterpret_cast<void**>(&target)))) return nullptr;
   return target;
 }

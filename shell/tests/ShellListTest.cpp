@@ -189,6 +189,50 @@ TEST_F(ShellListTest, LinkedTreeTakesTheFoldersAndTheNavigation) {
   EXPECT_EQ(List->ShellTree(), nullptr);
 }
 
+TEST_F(ShellListTest, SelectionDragsAsItemsAndDropsOnAFolderItem) {
+  Make();
+  List->SetMultiSelect(true);
+  List->SetFocus();
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  Key(List->Handle(), 'A');
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  EXPECT_EQ(List->SelCount(), 5);
+
+  List->ClearSelection();
+  Item("a.txt")->SetSelected(true);
+  Item("c.txt")->SetSelected(true);
+  EXPECT_EQ(List->SelectionEffects(), DWORD(DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK));
+  std::vector<PCUITEMID_CHILD> items;
+  for (const char* n : {"a.txt", "c.txt"}) items.push_back(TPTCustomShellList::ShellData(Item(n))->RelativePidl());
+  auto* data = new TDataObject_shlv(List->ListFolderPidl(), List->ListFolder(), items);
+  FORMATETC text{CF_TEXT, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  EXPECT_EQ(data->QueryGetData(&text), DV_E_FORMATETC);
+  FORMATETC drop{CF_HDROP, nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
+  STGMEDIUM m{};
+  ASSERT_EQ(data->GetData(&drop, &m), S_OK);
+  char first[MAX_PATH] = {};
+  EXPECT_EQ(DragQueryFileA(HDROP(m.hGlobal), 0xFFFFFFFF, nullptr, 0), 2u);
+  DragQueryFileA(HDROP(m.hGlobal), 0, first, MAX_PATH);
+  EXPECT_EQ(std::string(first), Disk.Path("a.txt"));
+  ReleaseStgMedium(&m);
+
+  // Dropped on the "sub" item, the folder itself takes the files. (Wine 8's folders accept a drop but
+  // then neither copy nor move, so the files stay where they are.)
+  RECT r = Item("sub")->DisplayRect(drLabel);
+  POINT at = List->ClientToScreen(POINT{r.left + 4, r.top + 4});
+  DWORD effect = DROPEFFECT_COPY;
+  List->DoDragEnter(data, MK_LBUTTON | MK_CONTROL, POINTL{at.x, at.y}, &effect);
+  EXPECT_TRUE(effect & DROPEFFECT_COPY);
+  effect = DROPEFFECT_COPY;
+  EXPECT_EQ(List->DoDrop(data, MK_CONTROL, POINTL{at.x, at.y}, &effect), S_OK);
+  EXPECT_EQ(effect, DWORD(DROPEFFECT_COPY));
+  data->Release();
+}
+
 TEST_F(ShellListTest, OutsideChangesShowAndColumnWidthsAreKept) {
   Make();
   List->SetFocus();

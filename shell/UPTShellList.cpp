@@ -110,17 +110,8 @@ TPTCustomShellList::TPTCustomShellList(TComponent* AOwner) : TPTCustomListView(A
   FTimer->SetEnabled(false);
   FTimer->SetOnTimer(TNotifyEvent(this, &TPTCustomShellList::TimerFired));
   FOptions = PTShellListDefaultOptions;
-  auto images = [](bool Large) {
-    auto list = std::make_unique<TCustomImageList>(nullptr);
-    list->SetWidth(Large ? 32 : 16);
-    list->SetHeight(Large ? 32 : 16);
-    list->SetShareImages(true);
-    list->SetHandle(GetSysImageList(Large));
-    list->SetBkColor(clNone);
-    return list;
-  };
-  FSmall = images(false);
-  FLarge = images(true);
+  FSmall = SysImageList(false);
+  FLarge = SysImageList(true);
   SetSmallImages(FSmall.get());
   SetLargeImages(FLarge.get());
   MakeColumns();
@@ -301,15 +292,13 @@ void TPTCustomShellList::Reset() {
   ReleaseFolder();
   IShellFolder* folder = nullptr;
   OleCheck(GetShellFolder(FLocator->Pidl(), folder));
-  try {
+  {
+    TScopeExit done([&] {
+      folder->Release();
+      FreeMask();
+    });
     FillList(folder, FLocator->Pidl());
-  } catch (...) {
-    folder->Release();
-    FreeMask();
-    throw;
   }
-  folder->Release();
-  FreeMask();
   if (FOptions.Contains(ptsloDynamicRefresh) && !ComponentState().Contains(csDesigning))
     WatchFolder(PidlToPath(FFolderPidl));
 }
@@ -317,6 +306,7 @@ void TPTCustomShellList::Reset() {
 void TPTCustomShellList::FillList(IShellFolder* Folder, PCIDLIST_ABSOLUTE FolderPidl) {
   OnFillStart(this);
   UINT oldMode = SetErrorMode(SEM_FAILCRITICALERRORS);
+  TScopeExit restore([&] { SetErrorMode(oldMode); });
   // The items' records read the folder, its list and the allocator for as long as they live.
   OleCheck(SHGetMalloc(&FAllocator));
   Folder->AddRef();
@@ -330,7 +320,6 @@ void TPTCustomShellList::FillList(IShellFolder* Folder, PCIDLIST_ABSOLUTE Folder
     for (LPITEMIDLIST item : items) AddItem(Folder, item);
     SortItems();
   }
-  SetErrorMode(oldMode);
   OnFillComplete(this);
   // An unreadable folder is an empty list; a failure in the middle of the enumeration is the shell's error.
   if (read && end != S_FALSE && FAILED(end) && end != E_FAIL) OleCheck(end);

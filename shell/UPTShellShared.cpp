@@ -4,6 +4,16 @@
 
 #include "UPTShellControls.h"
 
+std::unique_ptr<TCustomImageList> SysImageList(bool Large) {
+  auto list = std::make_unique<TCustomImageList>(nullptr);
+  list->SetWidth(Large ? 32 : 16);
+  list->SetHeight(Large ? 32 : 16);
+  list->SetShareImages(true);
+  list->SetHandle(GetSysImageList(Large));
+  list->SetBkColor(clNone);
+  return list;
+}
+
 int ShellItemOrder(IShellFolder* Folder, PCUITEMID_CHILD A, PCUITEMID_CHILD B, int Column) {
   if (!Folder || !A || !B) return 0;
   HRESULT hr = Folder->CompareIDs(LPARAM(Column), A, B);

@@ -6,10 +6,12 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <memory>
 #include <vector>
 
 #include "Controls.h"
 #include "Forms.h"
+#include "ImgList.h"
 
 // Holds the hourglass while it lives and puts the previous cursor back.
 class TPTWaitCursor {
@@ -40,6 +42,10 @@ public:
 private:
   bool& FFlag;
 };
+
+// An image-list object over the system's shared small (16 x 16) or large (32 x 32) icon list, which it
+// never frees.
+std::unique_ptr<TCustomImageList> SysImageList(bool Large);
 
 // The folder's order of two of its items by Column (the low 16 bits, signed); 0 when it cannot tell.
 int ShellItemOrder(IShellFolder* Folder, PCUITEMID_CHILD A, PCUITEMID_CHILD B, int Column = 0);

@@ -52,12 +52,7 @@ TPTCustomShellTree::TPTCustomShellTree(TComponent* AOwner) : TPTCustomTreeView(A
   FSelectedFolder->OnChange = TNotifyEvent(this, &TPTCustomShellTree::SelectedFolderChanged);
   SetShowRoot(false);
   FOptions = PTShellTreeDefaultOptions;
-  FImages = std::make_unique<TCustomImageList>(nullptr);
-  FImages->SetWidth(16);
-  FImages->SetHeight(16);
-  FImages->SetShareImages(true);
-  FImages->SetHandle(GetSysImageList(false));
-  FImages->SetBkColor(clNone);
+  FImages = SysImageList(false);
   SetImages(FImages.get());
   DeviceChangeHandler()->AddListener(TPTDeviceChangeEvent(this, &TPTCustomShellTree::DeviceChange));
 }

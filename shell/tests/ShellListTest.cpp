@@ -236,8 +236,11 @@ TEST_F(ShellListTest, SelectionDragsAsItemsAndDropsOnAFolderItem) {
 TEST_F(ShellListTest, OutsideChangesShowAndColumnWidthsAreKept) {
   Make();
   List->SetFocus();
+  TListItem* sub = Item("sub");
+  Disk.File("sub\\x.txt");   // changes the folder's item-id bytes under Wine: still the same item
   Disk.File("new.txt");
   EXPECT_TRUE(PumpUntil([&] { return Item("new.txt") != nullptr; }, 2000));
+  EXPECT_EQ(Item("sub"), sub);
   DeleteFileA(Disk.Path("b.log").c_str());
   EXPECT_TRUE(PumpUntil([&] { return Item("b.log") == nullptr; }, 2000));
 

@@ -73,4 +73,11 @@ settings() {
   } >"$out/settings.reg"
   WINEPREFIX=$m wine regedit /S "$(WINEPREFIX=$m winepath -w "$out/settings.reg")" >/dev/null 2>&1
 }
+# profile <machine> <login>: the login's Windows profile (desktop, start menu), as the prefix's own
+# user has it; the shell's folders of a login without one cannot be opened.
+profile() {
+  local own
+  own=$(ls "$1/drive_c/users" | grep -vx Public | head -1)
+  [ -d "$1/drive_c/users/$2" ] || cp -a "$1/drive_c/users/$own" "$1/drive_c/users/$2"
+}
 all='yOZ - All Departments'

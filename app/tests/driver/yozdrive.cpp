@@ -10,7 +10,7 @@
 //   yozdrive click-row <caption> <login>    left click on the row of that login
 //   yozdrive click-tree <caption> <text>    left click on the tree node with that text
 //   yozdrive click-tree <caption> <text> <text>...  left click on the node at the end of that path, each
-//                                           text the start of a node's text (opening only the path)
+//                                           text part of a node's text (opening only the path)
 //   yozdrive click-tab <caption> <text>     left click on the tab with that text
 //   yozdrive dblclick-row <caption> <login> double click on the board row of that login
 //   yozdrive click-item <caption> <column> <text>   left click on the list row whose column shows text
@@ -28,6 +28,7 @@
 //                                           caption ('&' ignored)
 //   yozdrive pick <caption> <n> <text>      open the n-th combo box (by place) and click that entry
 //   yozdrive look <caption>                 print the board's text colour (hex) and row height
+//   yozdrive width <caption> <class>        print the width of the first child window of that class
 //   yozdrive shortcut                       print the target of the Startup folder's yOZ.lnk
 //   yozdrive answer <box caption> <button>  wait for a message box, print its text, click the button
 //   yozdrive seed <folder> <login>:<admin>:<department>:<comment> ...   user file and departments
@@ -388,7 +389,8 @@ int Key(HWND Board, const std::string& Keys) {
     WORD Vk;
   } named[] = {{"HOME", VK_HOME}, {"END", VK_END},   {"ENTER", VK_RETURN}, {"ESC", VK_ESCAPE},
                {"TAB", VK_TAB},   {"DOWN", VK_DOWN}, {"UP", VK_UP},        {"DELETE", VK_DELETE},
-               {"BACK", VK_BACK}, {"RETURN", VK_RETURN}, {"ESCAPE", VK_ESCAPE}};
+               {"BACK", VK_BACK}, {"RETURN", VK_RETURN}, {"ESCAPE", VK_ESCAPE},
+               {"LEFT", VK_LEFT}, {"RIGHT", VK_RIGHT}, {"SPACE", VK_SPACE}};
   WORD vk = 0;
   for (auto& n : named)
     if (UpperCase(rest) == n.Name) vk = n.Vk;
@@ -506,7 +508,7 @@ int ClickTreePath(HWND Board, const std::vector<std::string>& Path) {
       SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, LPARAM(h));
       h = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(h)));
     }
-    while (h && NodeText(tree, r, h).rfind(Path[i], 0) != 0)
+    while (h && NodeText(tree, r, h).find(Path[i]) == std::string::npos)
       h = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(h)));
     if (!h) {
       std::fprintf(stderr, "no node %s\n", Path[i].c_str());
@@ -910,6 +912,13 @@ int main(int argc, char** argv) {
     if (cmd == "click-tree" && argc > 3) return ClickTree(board, argv[3]);
     if (cmd == "click-tab" && argc > 3) return ClickTab(board, argv[3]);
     if (cmd == "look") return Look(board);
+    if (cmd == "width" && argc > 3) {
+      HWND child = FindChild(board, argv[3]);
+      RECT rc{};
+      if (!child || !GetWindowRect(child, &rc)) return 1;
+      std::printf("%ld\n", long(IsWindowVisible(child) ? rc.right - rc.left : 0));
+      return 0;
+    }
     if (cmd == "click-tool" && argc > 4) {
       auto panels = ChildrenByPlace(board, "TPanel");
       if (panels.empty()) return 1;

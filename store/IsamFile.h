@@ -5,6 +5,7 @@
 #include <windows.h>  // before the class: CreateFile is a macro there, and must expand the same everywhere
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "Classes.h"

@@ -8,18 +8,15 @@
 #include "yOZFile.h"
 
 TYOZMessage::TYOZMessage(TyOZFile* ADatabase) : Database(ADatabase) {
-  UserFile = new TIsamFile("");
+  UserFile = std::make_unique<TIsamFile>("");
   UserFile->RecordFormat = UserFileFormat;
-  CheckIsamLibrary(UserFile);
-  MessageFile = new TIsamFile("");
+  CheckIsamLibrary(UserFile.get());
+  MessageFile = std::make_unique<TIsamFile>("");
   MessageFile->RecordFormat = MessageFileFormat;
-  CheckIsamLibrary(MessageFile);
+  CheckIsamLibrary(MessageFile.get());
 }
 
-TYOZMessage::~TYOZMessage() {
-  delete MessageFile;
-  delete UserFile;
-}
+TYOZMessage::~TYOZMessage() = default;
 
 namespace {
 
@@ -39,7 +36,7 @@ void TYOZMessage::SendMessage(const std::string& ToLogInName, const std::string&
   const std::string name = folder + MessageFileName;
   // The first message of a database creates the data set; one made meanwhile by another copy is used.
   if (!FileExists(name + ".ism"))
-    CreateNewDataSet(MessageFile, name, MessageFileFormat, "Unable to create yOZ Messages database!\r\r");
+    CreateNewDataSet(MessageFile.get(), name, MessageFileFormat, "Unable to create yOZ Messages database!\r\r");
   if (!MessageFile->Open(name, 3)) throw Exception("Unable to open yOZ message database - " + MessageFile->ErrorText());
   TIsamFileCloser closeMessages(MessageFile);
   if (!UserFile->Open(folder + UserFileName, 3))
@@ -153,15 +150,11 @@ std::vector<TListRow> TYOZMessage::InBoxRows(int& NewCount, int& OldCount) {
 void TYOZMessage::FillInBox(IInBoxView* InBox) {
   int newCount = 0, oldCount = 0;
   std::vector<TListRow> rows = InBoxRows(newCount, oldCount);
-  InBox->BeginUpdate();
-  try {
+  {
+    TUpdateScope update(InBox);
     InBox->Clear();
     for (const TListRow& row : rows) InBox->AddRow(row);
-  } catch (...) {
-    InBox->EndUpdate();
-    throw;
   }
-  InBox->EndUpdate();
   InBox->SetPanelText(0, "New messages = " + IntToStr(newCount));
   InBox->SetPanelText(1, "Old messages = " + IntToStr(oldCount));
   InBox->SetPanelText(2, "Total messages = " + IntToStr(CheckedAdd(newCount, oldCount)));

@@ -1,5 +1,6 @@
 #pragma once
 // Short messages between users: the data set "yOZMesg", created by the first message.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -47,8 +48,8 @@ public:
   explicit TYOZMessage(TyOZFile* ADatabase);
   ~TYOZMessage() override;
 
-  TIsamFile* UserFile = nullptr;
-  TIsamFile* MessageFile = nullptr;
+  std::unique_ptr<TIsamFile> UserFile;
+  std::unique_ptr<TIsamFile> MessageFile;
   // The read dialog that ShowNewMessages shows each waiting message in (set by the application).
   IReadMessageDialog* ReadDialog = nullptr;
 

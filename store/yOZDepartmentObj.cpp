@@ -13,16 +13,13 @@ const char* const DepartmentFormat = "X$*21";
 }  // namespace
 
 TYOZDepartment::TYOZDepartment() {
-  Settings = new TyOZCB();
-  DepartmentFile = new TIsamFile("");
+  Settings = std::make_unique<TyOZCB>();
+  DepartmentFile = std::make_unique<TIsamFile>("");
   DepartmentFile->RecordFormat = DepartmentFormat;
-  CheckIsamLibrary(DepartmentFile);
+  CheckIsamLibrary(DepartmentFile.get());
 }
 
-TYOZDepartment::~TYOZDepartment() {
-  delete DepartmentFile;
-  delete Settings;
-}
+TYOZDepartment::~TYOZDepartment() = default;
 
 std::string TYOZDepartment::DataSetName() {
   TyOZCBRec rec;
@@ -116,14 +113,8 @@ void TYOZDepartment::FillNames(TStrings* Names) {
 void TYOZDepartment::FillDepartmentCombo(TStrings* Names) { FillNames(Names); }
 
 void TYOZDepartment::FillDepartmentList(TStrings* Names) {
-  Names->BeginUpdate();
-  try {
-    FillNames(Names);
-  } catch (...) {
-    Names->EndUpdate();
-    throw;
-  }
-  Names->EndUpdate();
+  TUpdateScope update(Names);
+  FillNames(Names);
 }
 
 void TYOZDepartment::FillDepartmentTree(IDepartmentTree* Tree) {

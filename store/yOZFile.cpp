@@ -64,26 +64,15 @@ TyOZFile::TyOZFile(const std::string& ADBPath, TyOZFileHooks AHooks) : DBPath(AD
   // A folder stored without its closing backslash would make some names "S:\BoardyOZDB31" and
   // others "S:\Board\yOZDB31": every name below is the folder followed directly by the file's.
   if (!Trim(DBPath).empty()) DBPath = AddBackslash(DBPath);
-  Settings = new TyOZCB();
-  CurrentUser = new TUser();
-  UserFile = new TIsamFile("");
+  Settings = std::make_unique<TyOZCB>();
+  CurrentUser = std::make_unique<TUser>();
+  UserFile = std::make_unique<TIsamFile>("");
   UserFile->RecordFormat = UserFileFormat;
-  CheckIsamLibrary(UserFile);
-  try {
-    ReadConfig();
-  } catch (...) {
-    delete UserFile;
-    delete CurrentUser;
-    delete Settings;
-    throw;
-  }
+  CheckIsamLibrary(UserFile.get());
+  ReadConfig();
 }
 
-TyOZFile::~TyOZFile() {
-  delete UserFile;
-  delete CurrentUser;
-  delete Settings;
-}
+TyOZFile::~TyOZFile() = default;
 
 TUser& TyOZFile::TheUser() { return yOZCurrentUser ? *yOZCurrentUser : *CurrentUser; }
 
@@ -120,7 +109,7 @@ void TyOZFile::AddCurrentUserWhenMissing() {
   rec.SetUpdated(DateTimeToStr(Now()));
   // Another copy may make the new database between our test and our create: then we join it as a
   // plain user instead of failing the registration.
-  if (!FileExists(name + ".ism") && CreateNewDataSet(UserFile, name, UserFileFormat, "Unable to create yOZDBase!\r\r")) {
+  if (!FileExists(name + ".ism") && CreateNewDataSet(UserFile.get(), name, UserFileFormat, "Unable to create yOZDBase!\r\r")) {
     // A new database: its first user is the administrator.
     if (!UserFile->Open(name, 3)) throw Exception(std::string("Unable to open yOZDBase after create!") + NoPermission);
     TIsamFileCloser closer(UserFile);

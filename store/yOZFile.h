@@ -3,6 +3,7 @@
 // registration and status changes, the board queries and the shared configuration file "yOZ.cfg".
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -53,11 +54,11 @@ public:
   explicit TyOZFile(const std::string& ADBPath, TyOZFileHooks AHooks = {});
   ~TyOZFile() override;
 
-  TyOZCB* Settings = nullptr;
-  TUser* CurrentUser = nullptr;
+  std::unique_ptr<TyOZCB> Settings;
+  std::unique_ptr<TUser> CurrentUser;
   uint8_t LogType = 0;
   std::string DBPath;
-  TIsamFile* UserFile = nullptr;
+  std::unique_ptr<TIsamFile> UserFile;
   bool AllowMessages = true;
   std::string StoredStatus;
   TyOZFileHooks Hooks;

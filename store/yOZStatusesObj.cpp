@@ -14,12 +14,12 @@ const char* const SeedStatuses[] = {"At lunch",   "Available", "Away from desk",
 }  // namespace
 
 TYOZStatus::TYOZStatus(TyOZFile* ADatabase) : Database(ADatabase) {
-  StatusFile = new TIsamFile("");
+  StatusFile = std::make_unique<TIsamFile>("");
   StatusFile->RecordFormat = StatusFormat;
-  CheckIsamLibrary(StatusFile);
+  CheckIsamLibrary(StatusFile.get());
 }
 
-TYOZStatus::~TYOZStatus() { delete StatusFile; }
+TYOZStatus::~TYOZStatus() = default;
 
 std::string TYOZStatus::DataSetName() const { return AddBackslash(Database->DBPath) + "yOZStats"; }
 
@@ -31,7 +31,7 @@ void TYOZStatus::CreateStatusFile() {
   const std::string name = DataSetName();
   if (FileExists(name + ".isd")) return;
   // A data set made meanwhile by another copy is seeded by that copy.
-  if (!CreateNewDataSet(StatusFile, name, StatusFormat, "Unable to create Status dataset - ")) return;
+  if (!CreateNewDataSet(StatusFile.get(), name, StatusFormat, "Unable to create Status dataset - ")) return;
   OpenStatusFile();
   TIsamFileCloser closer(StatusFile);
   for (const char* status : SeedStatuses) {
@@ -96,18 +96,12 @@ void TYOZStatus::FillSelectableStatuses(TStrings* Names) {
   OpenStatusFile();
   TIsamFileCloser closer(StatusFile);
   if (!StatusFile->First(0)) throw Exception("Unable to perform BOF on Status dataset");
-  Names->BeginUpdate();
-  try {
-    Names->Clear();
-    uint8_t rec[StatusRecSize] = {};
-    while (StatusFile->GetNext(rec, 0, 16, "")) {
-      std::string status = GetRecField(rec, 0, StatusRecSize);
-      if (status != "Offline") Names->AddObject(status, KeyObject(StatusFile->LastKey));
-    }
-    CheckScanEnd(StatusFile, "Unable to read Status dataset - ");
-  } catch (...) {
-    Names->EndUpdate();
-    throw;
+  TUpdateScope update(Names);
+  Names->Clear();
+  uint8_t rec[StatusRecSize] = {};
+  while (StatusFile->GetNext(rec, 0, 16, "")) {
+    std::string status = GetRecField(rec, 0, StatusRecSize);
+    if (status != "Offline") Names->AddObject(status, KeyObject(StatusFile->LastKey));
   }
-  Names->EndUpdate();
+  CheckScanEnd(StatusFile, "Unable to read Status dataset - ");
 }

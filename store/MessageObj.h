@@ -23,6 +23,7 @@ struct TMessageRec {
   static constexpr int oFromName = 583, sFromName = 31;
   static constexpr int oToLogInName = 614, sToLogInName = 31;
   static constexpr int oFromLogInName = 645, sFromLogInName = 31;
+  static constexpr int16_t ixToLogInName = 8;  // X$*31, the 8th field of MessageFileFormat
 
   uint8_t Data[Size] = {};
 
@@ -71,5 +72,7 @@ public:
 private:
   TyOZFile* Database;
   std::string Folder() const;  // DBPath with a trailing backslash
+  // Opens the message data set; a failure raises "Unable to open yOZ message database - " + error text.
+  void OpenMessageFile(const std::string& Name);
   void SetStatusText(const std::string& Text);
 };

@@ -47,7 +47,7 @@ bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::strin
 
 // A scan ends when the data set has no further record ("Object not found"). Any other failure cut it
 // short: raises FailureText + the error text, so a damaged or busy file never passes for a short one.
-void CheckScanEnd(const TIsamFile* File, const std::string& FailureText);
+void CheckScanEnd(const TIsamFile& File, const std::string& FailureText);
 
 class TyOZFile : public TObject {
 public:

@@ -465,6 +465,10 @@ protected:
   // NM_CUSTOMDRAW: the class library's events; True when one of them is assigned.
   virtual bool IsCustomDrawn(bool Item);
   virtual LRESULT CustomDraw(NMLVCUSTOMDRAW* CD);
+  // Message handlers that Dispatch routes.
+  void CNNotify(TWMNotify& Message);
+  void CMFontChanged(TMessage& Message);
+  void CMColorChanged(TMessage& Message);
   void UpdateColumns();
   void UpdateColumn(int Index);
   void ApplyExtendedStyle();
@@ -752,6 +756,10 @@ public:
 
 protected:
   void SetTreeStyle(DWORD Bit, bool On);
+  // Message handlers that Dispatch routes.
+  void CNNotify(TWMNotify& Message);
+  void CMFontChanged(TMessage& Message);
+  void CMColorChanged(TMessage& Message);
   void ApplyImages();
 
 private:

@@ -431,7 +431,11 @@ private:
   friend class TWinControl;
   friend class TSizeConstraints;
   bool FApplyingParentFont = false;
+  // Message handlers that Dispatch routes.
   void HandleMouse(TMessage& Message);
+  void WMContextMenu(TWMContextMenu& Message);
+  void CMParentColorChanged(TMessage& Message);
+  void CMMouseEnterLeave(TMessage& Message);
   TLiveGuard* FGuards = nullptr;
 };
 

@@ -139,6 +139,15 @@ protected:
   virtual void Paint();
   // Answers CM_DIALOGKEY: Tab and arrows move the focus, other keys go to the controls (buttons).
   void CMDialogKey(TWMKey& Message);
+  // Message handlers that Dispatch routes.
+  void CMVisibleChanged(TMessage& Message);
+  void WMActivate(TWMActivate& Message);
+  void WMActivateApp(TMessage& Message);
+  void WMGetMinMaxInfo(TWMGetMinMaxInfo& Message);
+  void WMSize(TMessage& Message);
+  void WMSysCommand(TMessage& Message);
+  void WMHelp(TMessage& Message);
+  void WMSetFocus(TMessage& Message);
   void PlaceOnScreen();
   void ApplyShow(bool Visible);
 

@@ -78,12 +78,6 @@ void TTreeNode::SetOverlayIndex(int Value) {
   SetItemState(this, INDEXTOOVERLAYMASK(unsigned(Value + 1)), TVIS_OVERLAYMASK);
 }
 
-void TTreeNode::SetStateIndex(int Value) {
-  if (Value == FStateIndex) return;
-  FStateIndex = Value;
-  SetItemState(this, INDEXTOSTATEIMAGEMASK(unsigned(Value < 0 ? 0 : Value)), TVIS_STATEIMAGEMASK);
-}
-
 void TTreeNode::SetCut(bool Value) {
   if (Value == FCut) return;
   FCut = Value;
@@ -316,17 +310,11 @@ TTreeNode* TTreeNodes::AddObject(TTreeNode* Sibling, const std::string& S, void*
   return InternalAdd(Sibling ? Sibling->FParent : nullptr, -1, S, Ptr);
 }
 
-TTreeNode* TTreeNodes::AddFirst(TTreeNode* Sibling, const std::string& S) {
-  return InternalAdd(Sibling ? Sibling->FParent : nullptr, 0, S, nullptr);
-}
-
 TTreeNode* TTreeNodes::AddChild(TTreeNode* Parent, const std::string& S) { return AddChildObject(Parent, S, nullptr); }
 
 TTreeNode* TTreeNodes::AddChildObject(TTreeNode* Parent, const std::string& S, void* Ptr) {
   return InternalAdd(Parent, -1, S, Ptr);
 }
-
-TTreeNode* TTreeNodes::AddChildFirst(TTreeNode* Parent, const std::string& S) { return InternalAdd(Parent, 0, S, nullptr); }
 
 TTreeNode* TTreeNodes::Insert(TTreeNode* Sibling, const std::string& S) {
   if (!Sibling) return Add(nullptr, S);
@@ -575,14 +563,6 @@ THitTests TCustomTreeView::GetHitTestInfoAt(int X, int Y) const {
 
 bool TCustomTreeView::IsEditing() const {
   return HandleAllocated() && SendMessageA(FHandle, TVM_GETEDITCONTROL, 0, 0) != 0;
-}
-
-void TCustomTreeView::FullExpand() {
-  for (auto* r : std::vector<TTreeNode*>(FNodes->FRoots)) r->Expand(true);
-}
-
-void TCustomTreeView::FullCollapse() {
-  for (auto* r : std::vector<TTreeNode*>(FNodes->FRoots)) r->Collapse(true);
 }
 
 bool TCustomTreeView::TextLess(TTreeNode* A, TTreeNode* B) {

@@ -155,6 +155,36 @@ TEST_F(ShellListTest, OpensAFolderGoesUpAndRenamesWithF2) {
   ASSERT_NE(Item("renamed.txt"), nullptr);
   EXPECT_EQ(TPTCustomShellList::ShellData(Item("renamed.txt"))->Path(), Disk.Path("renamed.txt"));
 
+  // A new folder goes straight into renaming.
+  ASSERT_TRUE(List->CreateNewFolder());
+  ASSERT_TRUE(PumpUntil([&] { return List->IsEditing(); }));
+  edit = HWND(SendMessageA(List->Handle(), LVM_GETEDITCONTROL, 0, 0));
+  SetWindowTextA(edit, "fresh");
+  Key(edit, VK_RETURN);
+  ASSERT_TRUE(PumpUntil([&] { return !List->IsEditing(); }));
+  EXPECT_TRUE(TTestTree::Exists(Disk.Path("fresh")));
+  EXPECT_FALSE(TTestTree::Exists(Disk.Path("New Folder")));
+  ASSERT_NE(Item("fresh"), nullptr);
+
+  // A shortcut to a folder opens that folder.
+  IShellLinkA* link = nullptr;
+  IPersistFile* file = nullptr;
+  ASSERT_HRESULT_SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                            reinterpret_cast<void**>(&link)));
+  link->SetPath(Disk.Path("zdir").c_str());
+  link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file));
+  std::wstring name(L"to zdir.lnk");
+  file->Save((std::wstring(Disk.Root().begin(), Disk.Root().end()) + L"\\" + name).c_str(), TRUE);
+  file->Release();
+  link->Release();
+  List->Refresh();
+  ASSERT_EQ(List->Items()->Count(), 7);
+  for (int i = 0; i < List->Items()->Count(); ++i)
+    if (TPTCustomShellList::ShellData(List->Items()->Item(i))->IsShortcut()) Focus(List->Items()->Item(i)->Caption());
+  Key(List->Handle(), VK_RETURN);
+  EXPECT_EQ(Shown(), Disk.Path("zdir"));
+  List->GoUp();
+
   // Navigation off: Enter on a folder and going up stay where they are.
   List->SetOptions(List->Options() + TPTShellListOptions{ptsloNoNavigation});
   Focus("sub");

@@ -146,17 +146,6 @@ POINT TdxBarControl::CaptionOffset() {
 }
 
 // ---------------------------------------------------------------------------------------------------
-// Sub-menu window
-
-TdxBarSubMenuControl::TdxBarSubMenuControl(TdxBarManager* ABarManager) : TCustomdxBarControl(ABarManager) {}
-
-void TdxBarSubMenuControl::CreateParams(TCreateParams& Params) {
-  TCustomdxBarControl::CreateParams(Params);
-  Params.Style = WS_POPUP | WS_CLIPCHILDREN;
-  Params.ExStyle |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-}
-
-// ---------------------------------------------------------------------------------------------------
 // Dock site
 
 TdxDockControl::TdxDockControl(TComponent* AOwner, TdxBarDockingStyle AStyle, TdxBarManager* ABarManager)

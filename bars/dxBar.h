@@ -757,6 +757,13 @@ public:
   HFONT VerticalFontHandle() const { return FVertFontHandle; }
   std::vector<TdxBarPopupMenu*>& PopupMenus() { return FPopupMenus; }
 
+  // The user's layout of bars and links, kept in the registry (below the current user's hive) or an
+  // INI file. A path that names no key of its own is refused: nothing is read or written.
+  virtual void LoadFromRegistry(const std::string& Path);
+  virtual void LoadFromIniFile(const std::string& FileName);
+  virtual void SaveToRegistry(const std::string& Path);
+  virtual void SaveToIniFile(const std::string& FileName);
+
   // Style metrics and derived sizes.
   int StyleMetric(int Index) const { return FStyleMetrics[Index]; }
   int GripSize() const { return FStyleMetrics[1]; }
@@ -788,9 +795,6 @@ protected:
   virtual void RefreshCustomizingForm() {}
   virtual void ShowCustomizingForm(bool Value) {}
   virtual bool CustomizingFormExists() const { return false; }
-  // Layout storage (registry and INI file) reads here.
-  virtual void LoadFromRegistry(const std::string& Path) {}
-  virtual void LoadFromIniFile(const std::string& FileName) {}
 
 private:
   void CalcDerivedSizes();
@@ -1313,6 +1317,8 @@ public:
   void SetOriginalItemLink(TdxBarItemLink* Value) { FOriginal = Value; }
   int32_t LoadedRecentIndex = -1;
   int32_t LoadedUseCount = 0;
+  // The visibility held back until the collection finishes loading (Loaded (True)).
+  void SetLoadedVisible(bool Value) { FLoadedVisible = Value; }
 
   void CreateControl();
   void DestroyControl();

@@ -298,6 +298,7 @@ public:
   int DockRow = 0;
   bool DockOneOnRow = false;
   void CreateParams(TCreateParams& Params) override;
+  void WndProc(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
   void RebuildBar() override;
   void SetDockingStyle(TdxBarDockingStyle Value) override;

@@ -164,8 +164,9 @@ void TdxBarControl::DestroyWindowHandle() {
 void TdxBarControl::SetDockingStyle(TdxBarDockingStyle Value) {
   if (FDockingStyle == Value) return;
   FHasHiddenItems = false;
-  bool had = HandleAllocated();
-  if (had) DestroyHandle();
+  if (HandleAllocated()) DestroyHandle();
+  // A floating window is a top-level one whatever site it came from.
+  if (Value == dsNone && Parent()) SetParent(nullptr);
   TCustomdxBarControl::SetDockingStyle(Value);
 }
 
@@ -957,9 +958,10 @@ void TdxBarControl::ToggleDocking() {
 void TdxBarControl::CloseButtonLoop() {
   HWND h = Handle();
   RECT b = CloseButtonRect();
-  auto over = [&] {
-    POINT p;
-    GetCursorPos(&p);
+  // Whether a mouse message (client coordinates of its window) lies over the button.
+  auto over = [&](const MSG& M) {
+    POINT p{GET_X_LPARAM(M.lParam), GET_Y_LPARAM(M.lParam)};
+    if (M.message != WM_NCMOUSEMOVE && M.hwnd) ::ClientToScreen(M.hwnd, &p);   // non-client moves carry screen points
     RECT wr;
     GetWindowRect(h, &wr);
     p.x -= wr.left;
@@ -974,7 +976,7 @@ void TdxBarControl::CloseButtonLoop() {
   };
   draw(true);
   SetCapture(h);
-  bool inside = true, released = false;
+  bool inside = true, hit = false;
   MSG msg;
   while (GetCapture() == h) {
     if (!GetMessageA(&msg, nullptr, 0, 0)) {
@@ -983,11 +985,11 @@ void TdxBarControl::CloseButtonLoop() {
       break;
     }
     if (msg.message == WM_LBUTTONUP) {
-      released = true;
+      hit = over(msg);
       break;
     }
     if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) {
-      bool now = over();
+      bool now = over(msg);
       if (now != inside) draw(inside = now);
       continue;
     }
@@ -996,7 +998,6 @@ void TdxBarControl::CloseButtonLoop() {
   }
   if (!IsWindow(h)) return;
   if (GetCapture() == h) ReleaseCapture();
-  bool hit = released && over();
   draw(false);
   if (hit && FBar) Defer(dkClose, FBarManager, FBar, this);
 }
@@ -1065,6 +1066,16 @@ void TdxBarControl::Destroyed() {
 
 // ---------------------------------------------------------------------------------------------------
 // Messages
+
+void TdxBarControl::WndProc(TMessage& Message) {
+  // A double click on the grip or caption docks or floats the bar; elsewhere it is a second click.
+  if ((Message.Msg == WM_LBUTTONDBLCLK || Message.Msg == WM_NCLBUTTONDBLCLK) && FHitCode == HTCAPTION && FBar) {
+    // Docking frees this window: done once the message has returned.
+    Defer(dkToggleDocking, FBarManager, FBar, this);
+    return;
+  }
+  TCustomdxBarControl::WndProc(Message);
+}
 
 void TdxBarControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
@@ -1149,14 +1160,6 @@ void TdxBarControl::Dispatch(TMessage& Message) {
       DeactivateChain();
       if (Message.WParam == HTCLOSE) {
         CloseButtonLoop();
-        return;
-      }
-      break;
-    case WM_LBUTTONDBLCLK:
-    case WM_NCLBUTTONDBLCLK:
-      if (FHitCode == HTCAPTION && FBar) {
-        // Docking frees this window: done once the message has returned.
-        Defer(dkToggleDocking, FBarManager, FBar, this);
         return;
       }
       break;

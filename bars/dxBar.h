@@ -379,13 +379,131 @@ private:
   SIZE FGrabRef{0, 0};
 };
 
-// A sub-menu or popup window.
+// A sub-menu or popup window: one column of rows placed beside its opener (flipped when it does not
+// fit), scroll rows when it is taller than the work area, an expand button for personalised menus that
+// hide rarely used links, and an opening animation drawn by a worker thread.
 class TdxBarSubMenuControl : public TCustomdxBarControl {
   YOZ_CLASS(TdxBarSubMenuControl, TCustomdxBarControl)
 public:
   explicit TdxBarSubMenuControl(TdxBarManager* ABarManager);
+  ~TdxBarSubMenuControl() override;
+  void BeforeDestruction() override;
   void CreateParams(TCreateParams& Params) override;
+  void CreateWnd() override;
+  void DestroyWnd() override;
+  void Dispatch(TMessage& Message) override;
+
+  void CalcDrawingConsts() override;
+  bool CanCustomize() override;
+  TFont* GetEffectiveFont() override;
+  RECT GetItemPartRect(TdxBarItemControl* AControl, int Part) override;
+  bool IsPopup() override { return true; }
+  void RepaintItem(TdxBarItemControl* AControl) override;
+  void SetActive(bool Value) override;
+  void SetSelectedItem(TdxBarItemControl* AControl) override;
+  void DeactivateChain() override;
+  void RebuildBar() override;
+  void CreateControls() override;
+  void DestroyControls() override;
+  // 0 plain, 1 expand button hot, 2 expand.
+  virtual void SetMarkState(int Value);
+  int MarkState() const { return FMarkState; }
+
+  // Set by the opener before Show: the item control that opened the menu and its size (the distance
+  // of a flip; 0 for a popup at a point), the directions (right, down) and an owner window.
+  TdxBarItemControl* Opener = nullptr;
+  int OpenerWidth = 0, OpenerHeight = 0;
+  bool OpensRight = true, OpensDown = true;
+  HWND OwnerWindow = nullptr;
+  // The sub-menu opened from one of this menu's rows (freed with this one).
+  TdxBarSubMenuControl* ChildSubMenu = nullptr;
+  // The parent's item control the parent keeps selected while the cursor is in this window.
+  TdxBarItemControl* ReselectControl = nullptr;
+  TNotifyEvent OnAfterDestroy, OnBeforeShow;
+  // Shows the window at (Left, Top), animated when the manager asks for it.
+  void Show();
+  // A top-level popup closes itself (and is freed); a sub-menu closes through its parent.
+  void CloseMenu();
+
+  // Layout: the scroll position, the rows that fit, the scroll rows and the expand button.
+  int FirstVisibleIndex() const { return FFirstVisible; }
+  void SetFirstVisibleIndex(int Value);
+  int FitCount() const { return FFitCount; }
+  bool CanScrollUp() const { return FFirstVisible >= 1; }
+  bool CanScrollDown() const;
+  bool HasHiddenLinks();
+  RECT ExpandButtonRect();
+  RECT ScrollRowRect(bool Down);
+  SIZE MeasureSize();
+  bool Closing() const { return FClosing; }
+  bool Animating() const { return FAnimate; }
+  // A row is rare when it lies outside the recently used links of an expanded personalised menu.
+  bool IsRare(TdxBarItemLink* ALink) const;
+  TdxBarItemControl* ItemAtPos(POINT P) override;
+  // Ends a running animation of this window: the window has its final bounds afterwards (unless it is
+  // closing).
+  void StopAnimation(bool Closing = false);
+  // Paints the whole menu into any device context (the window, the animation's image, tests).
+  void PaintMenu(HDC DC);
+
+private:
+  void WMKeyDown(TWMKey& Message);
+  void WMLButtonDown(TWMMouse& Message);
+  void WMMouseMove(TWMMouse& Message);
+  void WMNCCalcSize(TMessage& Message);
+  void WMNCPaint(TMessage& Message);
+  void WMTimer(TMessage& Message);
+  void Paint() override;
+  void CalcLayout(bool Measuring, SIZE* Size = nullptr);
+  void PlaceWindow();
+  void Expand();
+  void StartAnimation();
+  void StopScrollTimer();
+  void StopDelayTimer();
+  void StartDelayTimer(UINT Id, UINT Ms);
+  bool NavigateKey(uint16_t Key);
+  void MakeRareBrush();
+  void FreeRareBrush();
+  void KeepSelectionVisible();
+  HBRUSH RowBrush(TdxBarItemControl* AControl);
+  void PaintRow(HDC DC, TdxBarItemControl* AControl);
+
+  bool FRebuildingControls = false;
+  bool FRecreating = false;
+  bool FClosing = false;
+  bool FAnimate = false;
+  bool FFlippedH = false, FFlippedV = false;
+  bool FRebuilding = false;
+  int FMarkState = 0;
+  UINT_PTR FDelayTimer = 0;
+  UINT_PTR FScrollTimer = 0;
+  HBRUSH FRareBrush = nullptr;
+  HPALETTE FRarePalette = nullptr;
+  int FExpandButtonHeight = 0;
+  TdxBarMenuAnimations FAnimationStyle = maNone;
+  POINT FHome{0, 0};
+  std::vector<std::pair<TdxBarItemLink*, int>> FContainerLinks;
+  int FFirstVisible = 0;
+  int FFitCount = 0;
+  POINT FLastScrollCursor{-1, -1};
+  int FScrollBy = 0;
 };
+
+// Whether personalised menus of the open chain show all their links (set by expanding, and to the
+// customizing state when the first bar window of a chain becomes active).
+bool dxBarMenusExpanded();
+void dxBarSetMenusExpanded(bool Value);
+// The window whose opening animation runs, or nullptr.
+TdxBarSubMenuControl* dxBarAnimatedMenu();
+
+// The thread message hooks of the command bars: installed while at least one manager is listed.
+void dxBarInstallHooks();
+void dxBarRemoveHooks();
+bool dxBarHooksInstalled();
+// The keyboard hook's decision for one key (the hook answers 1 for a swallowed key); a seam for tests.
+bool dxBarKeyboardHookSwallows(WPARAM Key, LPARAM KeyData);
+// The manager the keyboard belongs to now (the active form's, an MDI frame's, or the main form's).
+TdxBarManager* dxBarKeyManager();
 
 // A dock site along one edge of the manager's form. Docked bar windows sit in rows stacked across the
 // site (the row axis: Y for top and bottom sites, X for side sites); a row holds its windows one after

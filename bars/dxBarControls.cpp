@@ -230,7 +230,8 @@ void TCustomdxBarControl::Dispatch(TMessage& Message) {
     case WM_KEYDOWN:
     case WM_SYSKEYDOWN:
       TCustomControl::Dispatch(Message);
-      if (IsBarControl(this)) WMKeyDown(Message);
+      // Menu windows walk their rows themselves (scrolling, the expand row).
+      if (IsBarControl(this) && !dynamic_cast<TdxBarSubMenuControl*>(this)) WMKeyDown(Message);
       return;
     case WM_CAPTURECHANGED:
       FDragPending = false;

@@ -90,17 +90,6 @@ void TCustomdxBarControl::DestroyWindowHandle() {
 }
 
 // ---------------------------------------------------------------------------------------------------
-// Sub-menu window
-
-TdxBarSubMenuControl::TdxBarSubMenuControl(TdxBarManager* ABarManager) : TCustomdxBarControl(ABarManager) {}
-
-void TdxBarSubMenuControl::CreateParams(TCreateParams& Params) {
-  TCustomdxBarControl::CreateParams(Params);
-  Params.Style = WS_POPUP | WS_CLIPCHILDREN;
-  Params.ExStyle |= WS_EX_TOOLWINDOW | WS_EX_TOPMOST;
-}
-
-// ---------------------------------------------------------------------------------------------------
 // Item controls
 
 TdxBarItemControl::TdxBarItemControl(TdxBarItemLink* ALink) : FLink(ALink), FParent(ALink->BarControl()) {}

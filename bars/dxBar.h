@@ -504,6 +504,11 @@ bool dxBarHooksInstalled();
 bool dxBarKeyboardHookSwallows(WPARAM Key, LPARAM KeyData);
 // The manager the keyboard belongs to now (the active form's, an MDI frame's, or the main form's).
 TdxBarManager* dxBarKeyManager();
+// Puts a bar window in menu mode as Alt, F10 or an accelerator does, with the control (or the first
+// selectable one) selected.
+void dxBarOpenFromKeyboard(TdxBarControl* ABarControl, TdxBarItemControl* AControl);
+// While set (a modal loop of the bars runs), the keyboard hook swallows every key.
+void dxBarSetKeySwallow(bool Value);
 
 // A dock site along one edge of the manager's form. Docked bar windows sit in rows stacked across the
 // site (the row axis: Y for top and bottom sites, X for side sites); a row holds its windows one after

@@ -20,10 +20,15 @@ TdxBarManager* TdxBarManagerList::CustomizingBarManager() const {
 
 // The first manager brings the thread's message hooks and the last one takes them away; the hooks
 // come with the keyboard and menu handling.
-void TdxBarManagerList::Add(TdxBarManager* AManager) { FList.push_back(AManager); }
+// The bars' thread hooks live while the list holds a manager.
+void TdxBarManagerList::Add(TdxBarManager* AManager) {
+  if (std::find(FList.begin(), FList.end(), AManager) == FList.end()) FList.push_back(AManager);
+  dxBarInstallHooks();
+}
 
 void TdxBarManagerList::Remove(TdxBarManager* AManager) {
   FList.erase(std::remove(FList.begin(), FList.end(), AManager), FList.end());
+  if (FList.empty()) dxBarRemoveHooks();
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -193,17 +193,6 @@ int TComponent::ComponentIndex() const {
   return it == v.end() ? -1 : int(it - v.begin());
 }
 
-void TComponent::SetComponentIndex(int Value) {
-  if (!FOwner) return;
-  auto& v = FOwner->FComponents;
-  int i = ComponentIndex();
-  if (i < 0) return;
-  Value = std::clamp(Value, 0, int(v.size()) - 1);
-  if (Value == i) return;
-  v.erase(v.begin() + i);
-  v.insert(v.begin() + Value, this);
-}
-
 TComponent* TComponent::FindComponent(const std::string& AName) const {
   if (AName.empty()) return nullptr;
   for (TComponent* c : FComponents)

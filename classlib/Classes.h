@@ -195,7 +195,6 @@ public:
     std::memcpy(Method.Member, &f, sizeof f);
   }
   explicit operator bool() const { return Method.Code != nullptr; }
-  bool Assigned() const { return Method.Code != nullptr; }
   // Calling a null delegate does nothing.
   void operator()(A... a) const {
     if (Method.Code) reinterpret_cast<Thunk>(Method.Code)(Method.Data, Method.Member, std::forward<A>(a)...);
@@ -559,7 +558,6 @@ public:
   int ComponentCount() const { return int(FComponents.size()); }
   TComponent* Components(int Index) const;   // EListError when out of range
   int ComponentIndex() const;
-  void SetComponentIndex(int Value);
   // The owned component of that name (case-insensitive), nullptr when none.
   TComponent* FindComponent(const std::string& AName) const;
   void InsertComponent(TComponent* AComponent);
@@ -759,7 +757,6 @@ public:
   using TListSortCompare = int (*)(void* Item1, void* Item2);
   ~TList() override = default;
   int Count() const { return int(FItems.size()); }
-  void SetCount(int NewCount);
   int Capacity() const { return int(FItems.capacity()); }
   void SetCapacity(int NewCapacity);
   void* Items(int Index) const;             // EListError "List index out of bounds (%d)"
@@ -770,7 +767,6 @@ public:
   void Delete(int Index);
   int Remove(void* Item);                   // index it had, -1 when absent
   int IndexOf(void* Item) const;
-  void* Extract(void* Item);
   void* First() const { return Items(0); }
   void* Last() const { return Items(Count() - 1); }
   void Exchange(int Index1, int Index2);
@@ -874,7 +870,6 @@ public:
   void SetSorted(bool Value);
   TDuplicates Duplicates() const { return FDuplicates; }
   void SetDuplicates(TDuplicates Value) { FDuplicates = Value; }
-  bool CaseSensitive() const { return FCaseSensitive; }
   void SetCaseSensitive(bool Value);
   // When set, the list frees its objects as their entries go.
   bool OwnsObjects = false;
@@ -1038,14 +1033,12 @@ public:
   ~TThread() override;
   void BeforeDestruction() override;
   void Start();
-  void Resume() { Start(); }
   void Terminate() { FTerminated = true; }
   bool Terminated() const { return FTerminated; }
   bool Finished() const { return FFinished; }
   // Waits for Execute to end; returns ReturnValue.
   int WaitFor();
   HANDLE Handle() const { return FHandle; }
-  DWORD ThreadID() const { return FThreadID; }
   // Freed by its own thread once Execute ends (set before Start).
   bool FreeOnTerminate = false;
   int ReturnValue = 0;
@@ -1071,7 +1064,6 @@ public:
   ~TCriticalSection() override { DeleteCriticalSection(&FSection); }
   void Enter() { EnterCriticalSection(&FSection); }
   void Leave() { LeaveCriticalSection(&FSection); }
-  void Acquire() { Enter(); }
   void Release() { Leave(); }
 
 private:
@@ -1106,8 +1098,6 @@ public:
   virtual void DefineBinaryProperty(const std::string& Name, TStreamProc ReadData, TStreamProc WriteData,
                                     bool HasData) = 0;
   TComponent* Root() const { return FRoot; }
-  TComponent* LookupRoot() const { return FRoot; }
-  TPersistent* Ancestor() const { return nullptr; }   // no form inheritance here
 
 protected:
   TComponent* FRoot = nullptr;

@@ -37,11 +37,6 @@ void TList::SetItems(int Index, void* Item) {
   FItems[Index] = Item;
 }
 
-void TList::SetCount(int NewCount) {
-  if (NewCount < 0) throw EListError(WithNumber(SListCountError, NewCount));
-  FItems.resize(NewCount, nullptr);
-}
-
 void TList::SetCapacity(int NewCapacity) {
   if (NewCapacity < Count()) throw EListError(WithNumber(SListCapacityError, NewCapacity));
   FItems.reserve(NewCapacity);
@@ -71,13 +66,6 @@ int TList::Remove(void* Item) {
   int i = IndexOf(Item);
   if (i >= 0) Delete(i);
   return i;
-}
-
-void* TList::Extract(void* Item) {
-  int i = IndexOf(Item);
-  if (i < 0) return nullptr;
-  Delete(i);
-  return Item;
 }
 
 void TList::Exchange(int Index1, int Index2) {

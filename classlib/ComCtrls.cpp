@@ -222,19 +222,6 @@ void TPageControl::SetActivePage(TTabSheet* Value) {
   Realign();
 }
 
-void TPageControl::SelectNextPage(bool GoForward) {
-  if (FPages.empty()) return;
-  int n = int(FPages.size());
-  int i = ActivePageIndex();
-  for (int k = 0; k < n; ++k) {
-    i = (i + (GoForward ? 1 : n - 1)) % n;
-    if (FPages[size_t(i)]->FTabVisible) break;
-  }
-  if (!CanChange()) return;
-  SetActivePage(FPages[size_t(i)]);
-  Change();
-}
-
 void TPageControl::SetImages(TCustomImageList* Value) {
   if (Value == FImages) return;
   if (FImages) FImages->RemoveFreeNotification(this);

@@ -111,8 +111,6 @@ public:
   void SetActivePageIndex(int Value);
   TCustomImageList* Images() const { return FImages; }
   void SetImages(TCustomImageList* Value);
-  // Moves to the next (or previous) visible page, as Ctrl+Tab does.
-  void SelectNextPage(bool GoForward);
 
   TNotifyEvent OnChange;
   TTabChangingEvent OnChanging;
@@ -202,7 +200,6 @@ public:
   ~TStatusBar() override;
 
   TStatusPanels* Panels() const { return FPanels; }
-  void SetPanels(TStatusPanels* Value) { FPanels->Assign(Value); }
   bool SimplePanel() const { return FSimplePanel; }
   void SetSimplePanel(bool Value);
   const std::string& SimpleText() const { return FSimpleText; }
@@ -303,7 +300,6 @@ public:
   const std::string& Caption() const { return FCaption; }
   void SetCaption(const std::string& Value);
   TStrings* SubItems() const { return FSubItems; }
-  void SetSubItems(TStrings* Value) { FSubItems->Assign(Value); }
   int ImageIndex() const { return FImageIndex; }
   void SetImageIndex(int Value);
   void* Data() const { return FData; }
@@ -388,7 +384,6 @@ public:
 
   TListItems* Items() const { return FItems; }
   TListColumns* Columns() const { return FColumns; }
-  void SetColumns(TListColumns* Value) { FColumns->Assign(Value); }
   TListColumn* Column(int Index) const { return FColumns->Items(Index); }
 
   TViewStyle ViewStyle() const { return FViewStyle; }
@@ -465,6 +460,10 @@ protected:
   // NM_CUSTOMDRAW: the class library's events; True when one of them is assigned.
   virtual bool IsCustomDrawn(bool Item);
   virtual LRESULT CustomDraw(NMLVCUSTOMDRAW* CD);
+  // Message handlers that Dispatch routes.
+  void CNNotify(TWMNotify& Message);
+  void CMFontChanged(TMessage& Message);
+  void CMColorChanged(TMessage& Message);
   void UpdateColumns();
   void UpdateColumn(int Index);
   void ApplyExtendedStyle();
@@ -538,14 +537,11 @@ public:
   void SetSelectedIndex(int Value);
   int OverlayIndex() const { return FOverlayIndex; }
   void SetOverlayIndex(int Value);
-  int StateIndex() const { return FStateIndex; }
-  void SetStateIndex(int Value);
   bool Cut() const { return FCut; }
   void SetCut(bool Value);
   bool HasChildren() const { return FHasChildren; }
   void SetHasChildren(bool Value);
   bool Expanded() const;
-  void SetExpanded(bool Value) { Value ? Expand(false) : Collapse(false); }
   bool Selected() const;
   void SetSelected(bool Value);
   bool Focused() const;
@@ -560,7 +556,6 @@ public:
   int Level() const;
   int AbsoluteIndex() const;
   TTreeNode* GetFirstChild() const { return FChildren.empty() ? nullptr : FChildren.front(); }
-  TTreeNode* GetLastChild() const { return FChildren.empty() ? nullptr : FChildren.back(); }
   TTreeNode* GetNextSibling() const;
   TTreeNode* GetPrevSibling() const;
   // The next node in tree order (children first), nullptr after the last.
@@ -619,11 +614,9 @@ public:
   // A new last sibling of Sibling (a top-level node when Sibling is nullptr).
   TTreeNode* Add(TTreeNode* Sibling, const std::string& S);
   TTreeNode* AddObject(TTreeNode* Sibling, const std::string& S, void* Ptr);
-  TTreeNode* AddFirst(TTreeNode* Sibling, const std::string& S);
   // A new last child of Parent (a top-level node when Parent is nullptr).
   TTreeNode* AddChild(TTreeNode* Parent, const std::string& S);
   TTreeNode* AddChildObject(TTreeNode* Parent, const std::string& S, void* Ptr);
-  TTreeNode* AddChildFirst(TTreeNode* Parent, const std::string& S);
   // A new node before Sibling.
   TTreeNode* Insert(TTreeNode* Sibling, const std::string& S);
   void Delete(TTreeNode* Node);
@@ -671,8 +664,6 @@ public:
   TTreeNode* GetNodeAt(int X, int Y) const;
   THitTests GetHitTestInfoAt(int X, int Y) const;
   bool IsEditing() const;
-  void FullExpand();
-  void FullCollapse();
   bool AlphaSort(bool ARecurse = true);
   bool CustomSort(TTVCompare SortProc, intptr_t Data, bool ARecurse = true);
   TCanvas* Canvas() const { return FCanvas; }
@@ -752,6 +743,10 @@ public:
 
 protected:
   void SetTreeStyle(DWORD Bit, bool On);
+  // Message handlers that Dispatch routes.
+  void CNNotify(TWMNotify& Message);
+  void CMFontChanged(TMessage& Message);
+  void CMColorChanged(TMessage& Message);
   void ApplyImages();
 
 private:

@@ -777,97 +777,101 @@ LRESULT TCustomListView::CustomDraw(NMLVCUSTOMDRAW* CD) {
 
 void TCustomListView::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case CN_NOTIFY: {
-      auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-      Message.Result = 0;
-      switch (hdr->code) {
-        case LVN_GETDISPINFOA:
-        case LVN_GETDISPINFOW: {
-          auto* di = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam);
-          auto* item = reinterpret_cast<TListItem*>(di->item.lParam);
-          if (!item || !(di->item.mask & LVIF_TEXT) || !di->item.pszText || di->item.cchTextMax <= 0) return;
-          int sub = di->item.iSubItem;
-          const std::string* text = &item->FCaption;
-          static const std::string empty;
-          if (sub > 0) text = sub - 1 < item->FSubItems->Count() ? nullptr : &empty;
-          if (!text) {
-            FDispText = item->FSubItems->Strings(sub - 1);
-            text = &FDispText;
-          }
-          if (hdr->code == LVN_GETDISPINFOA) {
-            lstrcpynA(di->item.pszText, text->c_str(), di->item.cchTextMax);
-          } else {
-            auto* w = reinterpret_cast<wchar_t*>(di->item.pszText);
-            int n = MultiByteToWideChar(CP_ACP, 0, text->c_str(), -1, w, di->item.cchTextMax);
-            if (n == 0) w[di->item.cchTextMax - 1] = 0;
-          }
-          return;
-        }
-        case LVN_ITEMCHANGING: {
-          auto* nm = reinterpret_cast<NMLISTVIEW*>(Message.LParam);
-          if (nm->uChanged & LVIF_STATE) {
-            TListItem* item = ItemOfIndex(nm->iItem);
-            if (item && !CanChange(item, ctState)) Message.Result = TRUE;
-          }
-          return;
-        }
-        case LVN_ITEMCHANGED: {
-          auto* nm = reinterpret_cast<NMLISTVIEW*>(Message.LParam);
-          if (!(nm->uChanged & LVIF_STATE)) return;
-          TListItem* item = ItemOfIndex(nm->iItem);
-          if (!item) return;
-          TLiveGuard g(this);
-          if ((nm->uOldState ^ nm->uNewState) & LVIS_SELECTED) DoSelectItem(item, (nm->uNewState & LVIS_SELECTED) != 0);
-          if (!g) return;
-          Change(item, ctState);
-          return;
-        }
-        case LVN_COLUMNCLICK: {
-          auto* nm = reinterpret_cast<NMLISTVIEW*>(Message.LParam);
-          if (nm->iSubItem >= 0 && nm->iSubItem < FColumns->Count()) ColClick(FColumns->Items(nm->iSubItem));
-          return;
-        }
-        case LVN_BEGINLABELEDITA:
-        case LVN_BEGINLABELEDITW:
-          Message.Result = FReadOnly;
-          return;
-        case LVN_ENDLABELEDITA: {
-          auto* di = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam);
-          TListItem* item = reinterpret_cast<TListItem*>(di->item.lParam);
-          if (item && di->item.pszText) item->SetCaption(di->item.pszText);
-          Message.Result = FALSE;
-          return;
-        }
-        case NM_CLICK:
-          Click();
-          return;
-        case NM_DBLCLK:
-          DblClick();
-          return;
-        case NM_CUSTOMDRAW:
-          if (IsCustomDrawn(false)) Message.Result = CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(Message.LParam));
-          return;
+    case CN_NOTIFY:        CNNotify(MessageAs<TWMNotify>(Message)); return;
+    case CM_FONTCHANGED:   CMFontChanged(Message); return;
+    case CM_COLORCHANGED:  CMColorChanged(Message); return;
+  }
+  TWinControl::Dispatch(Message);
+}
+
+// The list's own notifications, reflected back from the parent.
+void TCustomListView::CNNotify(TWMNotify& Message) {
+  NMHDR* hdr = Message.NMHdr();
+  Message.Result = 0;
+  switch (hdr->code) {
+    case LVN_GETDISPINFOA:
+    case LVN_GETDISPINFOW: {
+      auto* di = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam);
+      auto* item = reinterpret_cast<TListItem*>(di->item.lParam);
+      if (!item || !(di->item.mask & LVIF_TEXT) || !di->item.pszText || di->item.cchTextMax <= 0) return;
+      int sub = di->item.iSubItem;
+      const std::string* text = &item->FCaption;
+      static const std::string empty;
+      if (sub > 0) text = sub - 1 < item->FSubItems->Count() ? nullptr : &empty;
+      if (!text) {
+        FDispText = item->FSubItems->Strings(sub - 1);
+        text = &FDispText;
+      }
+      if (hdr->code == LVN_GETDISPINFOA) {
+        lstrcpynA(di->item.pszText, text->c_str(), di->item.cchTextMax);
+      } else {
+        auto* w = reinterpret_cast<wchar_t*>(di->item.pszText);
+        int n = MultiByteToWideChar(CP_ACP, 0, text->c_str(), -1, w, di->item.cchTextMax);
+        if (n == 0) w[di->item.cchTextMax - 1] = 0;
       }
       return;
     }
-    case CM_FONTCHANGED:
-      TWinControl::Dispatch(Message);
-      if (HandleAllocated()) {
-        SendMessageA(FHandle, LVM_SETTEXTCOLOR, 0, LPARAM(ColorToRGB(Font()->Color())));
-        InvalidateRect(FHandle, nullptr, TRUE);
+    case LVN_ITEMCHANGING: {
+      auto* nm = reinterpret_cast<NMLISTVIEW*>(Message.LParam);
+      if (nm->uChanged & LVIF_STATE) {
+        TListItem* item = ItemOfIndex(nm->iItem);
+        if (item && !CanChange(item, ctState)) Message.Result = TRUE;
       }
       return;
-    case CM_COLORCHANGED:
-      TWinControl::Dispatch(Message);
-      if (HandleAllocated()) {
-        COLORREF bk = ColorToRGB(Color());
-        SendMessageA(FHandle, LVM_SETBKCOLOR, 0, LPARAM(bk));
-        SendMessageA(FHandle, LVM_SETTEXTBKCOLOR, 0, LPARAM(bk));
-        InvalidateRect(FHandle, nullptr, TRUE);
-      }
+    }
+    case LVN_ITEMCHANGED: {
+      auto* nm = reinterpret_cast<NMLISTVIEW*>(Message.LParam);
+      if (!(nm->uChanged & LVIF_STATE)) return;
+      TListItem* item = ItemOfIndex(nm->iItem);
+      if (!item) return;
+      TLiveGuard g(this);
+      if ((nm->uOldState ^ nm->uNewState) & LVIS_SELECTED) DoSelectItem(item, (nm->uNewState & LVIS_SELECTED) != 0);
+      if (!g) return;
+      Change(item, ctState);
+      return;
+    }
+    case LVN_COLUMNCLICK: {
+      auto* nm = reinterpret_cast<NMLISTVIEW*>(Message.LParam);
+      if (nm->iSubItem >= 0 && nm->iSubItem < FColumns->Count()) ColClick(FColumns->Items(nm->iSubItem));
+      return;
+    }
+    case LVN_BEGINLABELEDITA:
+    case LVN_BEGINLABELEDITW:
+      Message.Result = FReadOnly;
+      return;
+    case LVN_ENDLABELEDITA: {
+      auto* di = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam);
+      TListItem* item = reinterpret_cast<TListItem*>(di->item.lParam);
+      if (item && di->item.pszText) item->SetCaption(di->item.pszText);
+      Message.Result = FALSE;
+      return;
+    }
+    case NM_CLICK:
+      Click();
+      return;
+    case NM_DBLCLK:
+      DblClick();
+      return;
+    case NM_CUSTOMDRAW:
+      if (IsCustomDrawn(false)) Message.Result = CustomDraw(reinterpret_cast<NMLVCUSTOMDRAW*>(Message.LParam));
       return;
   }
+}
+
+void TCustomListView::CMFontChanged(TMessage& Message) {
   TWinControl::Dispatch(Message);
+  if (!HandleAllocated()) return;
+  SendMessageA(FHandle, LVM_SETTEXTCOLOR, 0, LPARAM(ColorToRGB(Font()->Color())));
+  InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TCustomListView::CMColorChanged(TMessage& Message) {
+  TWinControl::Dispatch(Message);
+  if (!HandleAllocated()) return;
+  COLORREF bk = ColorToRGB(Color());
+  SendMessageA(FHandle, LVM_SETBKCOLOR, 0, LPARAM(bk));
+  SendMessageA(FHandle, LVM_SETTEXTBKCOLOR, 0, LPARAM(bk));
+  InvalidateRect(FHandle, nullptr, TRUE);
 }
 
 void TCustomListView::Publish(TPublisher<TCustomListView>& p) {

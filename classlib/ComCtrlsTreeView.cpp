@@ -78,12 +78,6 @@ void TTreeNode::SetOverlayIndex(int Value) {
   SetItemState(this, INDEXTOOVERLAYMASK(unsigned(Value + 1)), TVIS_OVERLAYMASK);
 }
 
-void TTreeNode::SetStateIndex(int Value) {
-  if (Value == FStateIndex) return;
-  FStateIndex = Value;
-  SetItemState(this, INDEXTOSTATEIMAGEMASK(unsigned(Value < 0 ? 0 : Value)), TVIS_STATEIMAGEMASK);
-}
-
 void TTreeNode::SetCut(bool Value) {
   if (Value == FCut) return;
   FCut = Value;
@@ -316,17 +310,11 @@ TTreeNode* TTreeNodes::AddObject(TTreeNode* Sibling, const std::string& S, void*
   return InternalAdd(Sibling ? Sibling->FParent : nullptr, -1, S, Ptr);
 }
 
-TTreeNode* TTreeNodes::AddFirst(TTreeNode* Sibling, const std::string& S) {
-  return InternalAdd(Sibling ? Sibling->FParent : nullptr, 0, S, nullptr);
-}
-
 TTreeNode* TTreeNodes::AddChild(TTreeNode* Parent, const std::string& S) { return AddChildObject(Parent, S, nullptr); }
 
 TTreeNode* TTreeNodes::AddChildObject(TTreeNode* Parent, const std::string& S, void* Ptr) {
   return InternalAdd(Parent, -1, S, Ptr);
 }
-
-TTreeNode* TTreeNodes::AddChildFirst(TTreeNode* Parent, const std::string& S) { return InternalAdd(Parent, 0, S, nullptr); }
 
 TTreeNode* TTreeNodes::Insert(TTreeNode* Sibling, const std::string& S) {
   if (!Sibling) return Add(nullptr, S);
@@ -575,14 +563,6 @@ THitTests TCustomTreeView::GetHitTestInfoAt(int X, int Y) const {
 
 bool TCustomTreeView::IsEditing() const {
   return HandleAllocated() && SendMessageA(FHandle, TVM_GETEDITCONTROL, 0, 0) != 0;
-}
-
-void TCustomTreeView::FullExpand() {
-  for (auto* r : std::vector<TTreeNode*>(FNodes->FRoots)) r->Expand(true);
-}
-
-void TCustomTreeView::FullCollapse() {
-  for (auto* r : std::vector<TTreeNode*>(FNodes->FRoots)) r->Collapse(true);
 }
 
 bool TCustomTreeView::TextLess(TTreeNode* A, TTreeNode* B) {
@@ -853,125 +833,131 @@ LRESULT TCustomTreeView::CustomDraw(NMTVCUSTOMDRAW* CD) {
 
 void TCustomTreeView::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case CN_NOTIFY: {
-      auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-      Message.Result = 0;
-      switch (hdr->code) {
-        case TVN_SELCHANGINGA:
-        case TVN_SELCHANGINGW: {
-          if (FClearing) return;
-          auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
-          auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
-          if (node && node->FDeleting) return;
-          Message.Result = CanChange(node) ? FALSE : TRUE;
-          return;
-        }
-        case TVN_SELCHANGEDA:
-        case TVN_SELCHANGEDW: {
-          if (FClearing) return;
-          auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
-          auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
-          if (node && node->FDeleting) return;
-          Change(node);
-          return;
-        }
-        case TVN_ITEMEXPANDINGA:
-        case TVN_ITEMEXPANDINGW: {
-          auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
-          auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
-          if (!node || node->FDeleting) return;
-          bool allow = (nm->action & TVE_EXPAND) ? CanExpand(node) : (nm->action & TVE_COLLAPSE) ? CanCollapse(node) : true;
-          Message.Result = allow ? FALSE : TRUE;
-          return;
-        }
-        case TVN_ITEMEXPANDEDA:
-        case TVN_ITEMEXPANDEDW: {
-          auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
-          auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
-          if (!node || node->FDeleting) return;
-          if (nm->action & TVE_EXPAND) {
-            node->FExpanded = true;
-            Expand(node);
-          } else if (nm->action & TVE_COLLAPSE) {
-            node->FExpanded = false;
-            Collapse(node);
-          }
-          return;
-        }
-        case TVN_BEGINLABELEDITA:
-        case TVN_BEGINLABELEDITW: {
-          auto* di = reinterpret_cast<NMTVDISPINFOA*>(Message.LParam);
-          auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
-          Message.Result = (node && CanEdit(node)) ? FALSE : TRUE;
-          return;
-        }
-        case TVN_ENDLABELEDITA: {
-          auto* di = reinterpret_cast<NMTVDISPINFOA*>(Message.LParam);
-          Edit(di->item);
-          Message.Result = FALSE;
-          return;
-        }
-        case TVN_ENDLABELEDITW: {
-          auto* di = reinterpret_cast<NMTVDISPINFOW*>(Message.LParam);
-          TVITEMA it{};
-          it.lParam = di->item.lParam;
-          it.hItem = di->item.hItem;
-          if (di->item.pszText) {
-            int n = WideCharToMultiByte(CP_ACP, 0, di->item.pszText, -1, nullptr, 0, nullptr, nullptr);
-            FEditText.assign(size_t(n > 0 ? n : 1), '\0');
-            WideCharToMultiByte(CP_ACP, 0, di->item.pszText, -1, FEditText.data(), n, nullptr, nullptr);
-            it.pszText = FEditText.data();
-          }
-          Edit(it);
-          Message.Result = FALSE;
-          return;
-        }
-        case TVN_GETDISPINFOA:
-        case TVN_GETDISPINFOW: {
-          auto* di = reinterpret_cast<NMTVDISPINFOA*>(Message.LParam);
-          auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
-          if (!node) node = FNodes->GetNode(di->item.hItem);
-          if (!node) return;
-          if (di->item.mask & TVIF_IMAGE) {
-            GetImageIndex(node);
-            di->item.iImage = node->FImageIndex;
-          }
-          if (di->item.mask & TVIF_SELECTEDIMAGE) {
-            GetSelectedIndex(node);
-            di->item.iSelectedImage = node->FSelectedIndex;
-          }
-          return;
-        }
-        case NM_CLICK:
-          Click();
-          return;
-        case NM_DBLCLK:
-          DblClick();
-          return;
-        case NM_RCLICK:
-          if (FRightClickSelect) {
-            POINT p;
-            GetCursorPos(&p);
-            ::ScreenToClient(FHandle, &p);
-            if (TTreeNode* n = GetNodeAt(p.x, p.y)) SetSelected(n);
-          }
-          return;
-        case NM_CUSTOMDRAW:
-          if (IsCustomDrawn(false)) Message.Result = CustomDraw(reinterpret_cast<NMTVCUSTOMDRAW*>(Message.LParam));
-          return;
+    case CN_NOTIFY:        CNNotify(MessageAs<TWMNotify>(Message)); return;
+    case CM_FONTCHANGED:   CMFontChanged(Message); return;
+    case CM_COLORCHANGED:  CMColorChanged(Message); return;
+  }
+  TWinControl::Dispatch(Message);
+}
+
+// The tree's own notifications, reflected back from the parent.
+void TCustomTreeView::CNNotify(TWMNotify& Message) {
+  NMHDR* hdr = Message.NMHdr();
+  Message.Result = 0;
+  switch (hdr->code) {
+    case TVN_SELCHANGINGA:
+    case TVN_SELCHANGINGW: {
+      if (FClearing) return;
+      auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
+      auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
+      if (node && node->FDeleting) return;
+      Message.Result = CanChange(node) ? FALSE : TRUE;
+      return;
+    }
+    case TVN_SELCHANGEDA:
+    case TVN_SELCHANGEDW: {
+      if (FClearing) return;
+      auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
+      auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
+      if (node && node->FDeleting) return;
+      Change(node);
+      return;
+    }
+    case TVN_ITEMEXPANDINGA:
+    case TVN_ITEMEXPANDINGW: {
+      auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
+      auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
+      if (!node || node->FDeleting) return;
+      bool allow = (nm->action & TVE_EXPAND) ? CanExpand(node) : (nm->action & TVE_COLLAPSE) ? CanCollapse(node) : true;
+      Message.Result = allow ? FALSE : TRUE;
+      return;
+    }
+    case TVN_ITEMEXPANDEDA:
+    case TVN_ITEMEXPANDEDW: {
+      auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
+      auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
+      if (!node || node->FDeleting) return;
+      if (nm->action & TVE_EXPAND) {
+        node->FExpanded = true;
+        Expand(node);
+      } else if (nm->action & TVE_COLLAPSE) {
+        node->FExpanded = false;
+        Collapse(node);
       }
       return;
     }
-    case CM_FONTCHANGED:
-      TWinControl::Dispatch(Message);
-      if (HandleAllocated()) SendMessageA(FHandle, TVM_SETTEXTCOLOR, 0, LPARAM(ColorToRGB(Font()->Color())));
+    case TVN_BEGINLABELEDITA:
+    case TVN_BEGINLABELEDITW: {
+      auto* di = reinterpret_cast<NMTVDISPINFOA*>(Message.LParam);
+      auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
+      Message.Result = (node && CanEdit(node)) ? FALSE : TRUE;
       return;
-    case CM_COLORCHANGED:
-      TWinControl::Dispatch(Message);
-      if (HandleAllocated()) SendMessageA(FHandle, TVM_SETBKCOLOR, 0, LPARAM(ColorToRGB(Color())));
+    }
+    case TVN_ENDLABELEDITA: {
+      auto* di = reinterpret_cast<NMTVDISPINFOA*>(Message.LParam);
+      Edit(di->item);
+      Message.Result = FALSE;
+      return;
+    }
+    case TVN_ENDLABELEDITW: {
+      auto* di = reinterpret_cast<NMTVDISPINFOW*>(Message.LParam);
+      TVITEMA it{};
+      it.lParam = di->item.lParam;
+      it.hItem = di->item.hItem;
+      if (di->item.pszText) {
+        int n = WideCharToMultiByte(CP_ACP, 0, di->item.pszText, -1, nullptr, 0, nullptr, nullptr);
+        FEditText.assign(size_t(n > 0 ? n : 1), '\0');
+        WideCharToMultiByte(CP_ACP, 0, di->item.pszText, -1, FEditText.data(), n, nullptr, nullptr);
+        it.pszText = FEditText.data();
+      }
+      Edit(it);
+      Message.Result = FALSE;
+      return;
+    }
+    case TVN_GETDISPINFOA:
+    case TVN_GETDISPINFOW: {
+      auto* di = reinterpret_cast<NMTVDISPINFOA*>(Message.LParam);
+      auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
+      if (!node) node = FNodes->GetNode(di->item.hItem);
+      if (!node) return;
+      if (di->item.mask & TVIF_IMAGE) {
+        GetImageIndex(node);
+        di->item.iImage = node->FImageIndex;
+      }
+      if (di->item.mask & TVIF_SELECTEDIMAGE) {
+        GetSelectedIndex(node);
+        di->item.iSelectedImage = node->FSelectedIndex;
+      }
+      return;
+    }
+    case NM_CLICK:
+      Click();
+      return;
+    case NM_DBLCLK:
+      DblClick();
+      return;
+    case NM_RCLICK:
+      if (FRightClickSelect) {
+        POINT p;
+        GetCursorPos(&p);
+        ::ScreenToClient(FHandle, &p);
+        if (TTreeNode* n = GetNodeAt(p.x, p.y)) SetSelected(n);
+      }
+      return;
+    case NM_CUSTOMDRAW:
+      if (IsCustomDrawn(false)) Message.Result = CustomDraw(reinterpret_cast<NMTVCUSTOMDRAW*>(Message.LParam));
       return;
   }
+}
+
+void TCustomTreeView::CMFontChanged(TMessage& Message) {
   TWinControl::Dispatch(Message);
+  if (HandleAllocated()) SendMessageA(FHandle, TVM_SETTEXTCOLOR, 0, LPARAM(ColorToRGB(Font()->Color())));
+}
+
+void TCustomTreeView::CMColorChanged(TMessage& Message) {
+  TWinControl::Dispatch(Message);
+  if (HandleAllocated()) SendMessageA(FHandle, TVM_SETBKCOLOR, 0, LPARAM(ColorToRGB(Color())));
 }
 
 void TCustomTreeView::Publish(TPublisher<TCustomTreeView>& p) {

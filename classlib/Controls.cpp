@@ -615,89 +615,65 @@ void TControl::HandleMouse(TMessage& Message) {
 
 void TControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONDBLCLK:
-    case WM_LBUTTONUP:
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONDBLCLK:
-    case WM_RBUTTONUP:
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONDBLCLK:
-    case WM_MBUTTONUP:
-    case WM_MOUSEMOVE:
-      HandleMouse(Message);
-      return;
-    case WM_CONTEXTMENU: {
-      if (Message.Result != 0) return;
-      auto& m = MessageAs<TWMContextMenu>(Message);
-      POINT screen{m.XPos(), m.YPos()};
-      bool keyboard = screen.x == -1 && screen.y == -1;
-      POINT local = keyboard ? POINT{-1, -1} : ScreenToClient(screen);
-      bool handled = false;
-      TLiveGuard g(this);
-      DoContextPopup(local, handled);
-      if (!g) return;
-      if (handled) {
-        Message.Result = 1;
-        return;
-      }
-      if (auto* pm = dynamic_cast<IControlPopupMenu*>(FPopupMenu)) {
-        if (pm->PopupAutoPopup()) {
-          if (keyboard) screen = ClientToScreen(POINT{0, 0});
-          pm->PopupForControl(this, screen.x, screen.y);
-          Message.Result = 1;
-          return;
-        }
-      }
-      DefaultHandler(Message);
-      return;
-    }
-    case CM_VISIBLECHANGED:
-    case CM_ENABLEDCHANGED:
-    case CM_TEXTCHANGED:
-    case CM_COLORCHANGED:
-    case CM_FONTCHANGED:
-      Invalidate();
-      return;
-    case CM_PARENTCOLORCHANGED:
-      if (FParentColor && FParent) {
-        SetColor(FParent->Color());
-        FParentColor = true;
-      }
-      return;
-    case CM_PARENTFONTCHANGED:
-      ParentFontChanged();
-      return;
-    case CM_HITTEST:
-      Message.Result = HTCLIENT;
-      return;
+    case WM_LBUTTONDOWN: case WM_LBUTTONDBLCLK: case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN: case WM_RBUTTONDBLCLK: case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN: case WM_MBUTTONDBLCLK: case WM_MBUTTONUP:
+    case WM_MOUSEMOVE:           HandleMouse(Message); return;
+    case WM_CONTEXTMENU:         WMContextMenu(MessageAs<TWMContextMenu>(Message)); return;
+    case CM_VISIBLECHANGED: case CM_ENABLEDCHANGED: case CM_TEXTCHANGED:
+    case CM_COLORCHANGED: case CM_FONTCHANGED:
+                                 Invalidate(); return;
+    case CM_PARENTCOLORCHANGED:  CMParentColorChanged(Message); return;
+    case CM_PARENTFONTCHANGED:   ParentFontChanged(); return;
+    case CM_HITTEST:             Message.Result = HTCLIENT; return;
     case CM_MOUSEENTER:
-    case CM_MOUSELEAVE:
-      // The containers hear of it too (LParam: the control the mouse reached or left).
-      if (FParent) FParent->Perform(Message.Msg, 0, Message.LParam ? Message.LParam : reinterpret_cast<LPARAM>(this));
-      return;
-    case CM_SHOWHINTCHANGED:
-    case CM_CURSORCHANGED:
-    case CM_DESIGNHITTEST:
-    case CM_HINTSHOW:
-    case CM_CANCELMODE:
-    case CM_WANTSPECIALKEY:
-    case CM_ENTER:
-    case CM_EXIT:
-    case CM_DIALOGKEY:
-    case CM_DIALOGCHAR:
-    case CM_FOCUSCHANGED:
-    case CM_SYSCOLORCHANGE:
-    case CM_CTL3DCHANGED:
-    case CM_SHOWINGCHANGED:
-    case CM_CONTROLCHANGE:
-    case CM_CONTROLLISTCHANGE:
-      return;  // answered 0 unless a class handles them
+    case CM_MOUSELEAVE:          CMMouseEnterLeave(Message); return;
+    case CM_SHOWHINTCHANGED: case CM_CURSORCHANGED: case CM_DESIGNHITTEST: case CM_HINTSHOW:
+    case CM_CANCELMODE: case CM_WANTSPECIALKEY: case CM_ENTER: case CM_EXIT: case CM_DIALOGKEY:
+    case CM_DIALOGCHAR: case CM_FOCUSCHANGED: case CM_SYSCOLORCHANGE: case CM_CTL3DCHANGED:
+    case CM_SHOWINGCHANGED: case CM_CONTROLCHANGE: case CM_CONTROLLISTCHANGE:
+                                 return;  // answered 0 unless a class handles them
   }
   // The class library's own messages never reach a window procedure behind the control.
   if ((Message.Msg >= CM_BASE && Message.Msg < CM_BASE + 0x100) || (Message.Msg >= CN_BASE && Message.Msg < 0xC000))
     return;
   DefaultHandler(Message);
+}
+
+void TControl::WMContextMenu(TWMContextMenu& Message) {
+  if (Message.Result != 0) return;
+  POINT screen{Message.XPos(), Message.YPos()};
+  bool keyboard = screen.x == -1 && screen.y == -1;
+  POINT local = keyboard ? POINT{-1, -1} : ScreenToClient(screen);
+  bool handled = false;
+  TLiveGuard g(this);
+  DoContextPopup(local, handled);
+  if (!g) return;
+  if (handled) {
+    Message.Result = 1;
+    return;
+  }
+  if (auto* pm = dynamic_cast<IControlPopupMenu*>(FPopupMenu)) {
+    if (pm->PopupAutoPopup()) {
+      if (keyboard) screen = ClientToScreen(POINT{0, 0});
+      pm->PopupForControl(this, screen.x, screen.y);
+      Message.Result = 1;
+      return;
+    }
+  }
+  DefaultHandler(Message);
+}
+
+void TControl::CMParentColorChanged(TMessage& Message) {
+  if (FParentColor && FParent) {
+    SetColor(FParent->Color());
+    FParentColor = true;
+  }
+}
+
+// The containers hear of it too (LParam: the control the mouse reached or left).
+void TControl::CMMouseEnterLeave(TMessage& Message) {
+  if (FParent) FParent->Perform(Message.Msg, 0, Message.LParam ? Message.LParam : reinterpret_cast<LPARAM>(this));
 }
 
 void TControl::DefaultHandler(TMessage& Message) {

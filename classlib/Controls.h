@@ -203,7 +203,6 @@ struct THintInfo {
   TColor HintColor = clInfoBk;
   RECT CursorRect{};      // the hint hides when the mouse leaves it (client coordinates of the control)
   POINT CursorPos{};      // client coordinates
-  int ReshowTimeout = 0;
   int HideTimeout = 0;
   std::string HintStr;
 };
@@ -257,7 +256,6 @@ public:
   void SetHeight(int Value) { SetBounds(FLeft, FTop, FWidth, Value); }
   virtual void SetBounds(int ALeft, int ATop, int AWidth, int AHeight);
   RECT BoundsRect() const { return RECT{FLeft, FTop, FLeft + FWidth, FTop + FHeight}; }
-  void SetBoundsRect(const RECT& r) { SetBounds(r.left, r.top, r.right - r.left, r.bottom - r.top); }
   // The client area in the control's own coordinates.
   virtual RECT GetClientRect();
   RECT ClientRect() { return GetClientRect(); }
@@ -277,7 +275,6 @@ public:
   TAnchors Anchors() const { return FAnchors; }
   void SetAnchors(TAnchors Value);
   TSizeConstraints* Constraints() const { return FConstraints; }
-  void SetConstraints(TSizeConstraints* Value) { FConstraints->Assign(Value); }
   bool AutoSize() const { return FAutoSize; }
   virtual void SetAutoSize(bool Value);
 
@@ -305,7 +302,6 @@ public:
   std::string Text() { return GetText(); }
   void SetText(const std::string& Value);
   virtual std::string GetText();
-  int GetTextLen() { return int(GetText().size()); }
 
   const std::string& Hint() const { return FHint; }
   void SetHint(const std::string& Value) { FHint = Value; }
@@ -331,8 +327,6 @@ public:
 
   TControlStyle ControlStyle() const { return FControlStyle; }
   void SetControlStyle(TControlStyle Value) { FControlStyle = Value; }
-  TControlState ControlState() const { return FControlState; }
-  void SetControlState(TControlState Value) { FControlState = Value; }
   // Window-control test without a cast.
   virtual bool IsWindowed() const { return false; }
 
@@ -431,7 +425,11 @@ private:
   friend class TWinControl;
   friend class TSizeConstraints;
   bool FApplyingParentFont = false;
+  // Message handlers that Dispatch routes.
   void HandleMouse(TMessage& Message);
+  void WMContextMenu(TWMContextMenu& Message);
+  void CMParentColorChanged(TMessage& Message);
+  void CMMouseEnterLeave(TMessage& Message);
   TLiveGuard* FGuards = nullptr;
 };
 
@@ -453,11 +451,9 @@ public:
   HWND WindowHandle() const { return FHandle; }
   void SetWindowHandle(HWND Value) { FHandle = Value; }
   // A window outside the class library to be the parent window of a control without Parent.
-  HWND ParentWindow() const { return FParentWindow; }
   void SetParentWindow(HWND Value);
   // The window procedure the object's window procedure passes messages on to.
   WNDPROC DefWndProc() const { return FDefWndProc; }
-  void SetDefWndProc(WNDPROC Value) { FDefWndProc = Value; }
   // The child-window id the window is made with (owner-draw measuring finds the control by it).
   UINT ControlID() const { return FControlID; }
   bool IsWindowed() const override { return true; }

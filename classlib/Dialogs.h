@@ -72,7 +72,6 @@ public:
   const std::string& Filter() const { return FFilter; }
   void SetFilter(const std::string& Value) { FFilter = Value; }
   int FilterIndex() const { return FFilterIndex; }
-  void SetFilterIndex(int Value) { FFilterIndex = Value; }
   const std::string& InitialDir() const { return FInitialDir; }
   void SetInitialDir(const std::string& Value) { FInitialDir = Value; }
   const std::string& Title() const { return FTitle; }

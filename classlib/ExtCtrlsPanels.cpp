@@ -354,19 +354,6 @@ void TNotebook::RemovePage(TPage* Page) {
   if (!ComponentState().Contains(csDestroying)) ShowActive();
 }
 
-std::vector<std::string> TNotebook::PageNames() const {
-  std::vector<std::string> r;
-  for (auto* p : FPages) r.push_back(p->Caption());
-  return r;
-}
-
-TPage* TNotebook::AddPage(const std::string& Caption) {
-  auto* p = new TPage(Owner() ? Owner() : this);
-  p->SetCaption(Caption);
-  p->SetParentComponent(this);
-  return p;
-}
-
 void TNotebook::ShowActive() {
   if (ComponentState().Contains(csLoading)) return;
   for (int i = 0; i < int(FPages.size()); ++i)

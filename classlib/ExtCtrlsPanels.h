@@ -87,7 +87,6 @@ public:
   explicit TImage(TComponent* AOwner);
   ~TImage() override;
   TPicture* Picture() const { return FPicture; }
-  void SetPicture(TPicture* Value) { FPicture->Assign(Value); }
   bool Stretch() const { return FStretch; }
   void SetStretch(bool Value);
   bool Center() const { return FCenter; }
@@ -141,14 +140,10 @@ public:
 
   int PageCount() const { return int(FPages.size()); }
   TPage* Pages(int Index) const { return FPages.at(size_t(Index)); }
-  // The names of the pages (their captions), in order.
-  std::vector<std::string> PageNames() const;
   int PageIndex() const { return FPageIndex; }
   void SetPageIndex(int Value);
   std::string ActivePage() const;
   void SetActivePage(const std::string& Value);
-  // Adds a page (named Caption) at the end.
-  TPage* AddPage(const std::string& Caption);
 
   TNotifyEvent OnPageChanged;
 

@@ -515,104 +515,105 @@ void TCustomForm::PaintWindow(HDC DC) {
 void TCustomForm::Dispatch(TMessage& Message) {
   if (FormMessageHook && FormMessageHook(this, Message)) return;
   switch (Message.Msg) {
-    case WM_PAINT:
-      PaintHandler(MessageAs<TWMPaint>(Message));
-      return;
-    case WM_CLOSE:
-      Close();
-      return;
-    case CM_RELEASE:
-      TObject::Free(this);
-      return;
-    case CM_DIALOGKEY:
-      CMDialogKey(MessageAs<TWMKey>(Message));
-      return;
-    case CM_VISIBLECHANGED:
-      if (FComponentState.Contains(csLoading)) return;
-      if (!FConstructed) {
-        // Made visible before it was finished: finish it (which shows it).
-        AfterConstruction();
-        return;
-      }
-      ApplyShow(FVisible);
-      return;
-    case WM_ACTIVATE: {
-      TLiveGuard g(this);
-      bool active = MessageAs<TWMActivate>(Message).Active() != WA_INACTIVE;
-      if (!active) {
-        DefaultHandler(Message);
-        if (!g) return;
-        FActive = false;
-        Deactivate();
-        return;
-      }
-      FActive = true;
-      if (Screen) Screen->SetActiveForm(this);
-      if (!FActiveControl) FActiveControl = FindNextControl(nullptr, true, true, false);
-      // The focus goes straight back to the active control (the system would give it to the form
-      // first, which would tell the control it was left).
-      bool toControl = FActiveControl && FActiveControl->CanFocus() && !IsIconic(FHandle);
-      if (!toControl) DefaultHandler(Message);
-      if (!g) return;
-      Activate();
-      if (!g) return;
-      if (toControl && FActiveControl && FActiveControl->CanFocus()) ::SetFocus(FActiveControl->Handle());
-      return;
-    }
-    case WM_ACTIVATEAPP:
-      DefaultHandler(Message);
-      if (Application) Application->SetActiveState(Message.WParam != 0);
-      return;
-    case WM_GETMINMAXINFO: {
-      DefaultHandler(Message);
-      auto* mmi = MessageAs<TWMGetMinMaxInfo>(Message).MinMaxInfo();
-      if (mmi && FConstraints) {
-        if (FConstraints->MinWidth() > 0) mmi->ptMinTrackSize.x = FConstraints->MinWidth();
-        if (FConstraints->MinHeight() > 0) mmi->ptMinTrackSize.y = FConstraints->MinHeight();
-        if (FConstraints->MaxWidth() > 0) mmi->ptMaxTrackSize.x = FConstraints->MaxWidth();
-        if (FConstraints->MaxHeight() > 0) mmi->ptMaxTrackSize.y = FConstraints->MaxHeight();
-      }
-      return;
-    }
-    case WM_SIZE:
-      switch (Message.WParam) {
-        case SIZE_MINIMIZED: FWindowState = wsMinimized; break;
-        case SIZE_MAXIMIZED: FWindowState = wsMaximized; break;
-        case SIZE_RESTORED: FWindowState = wsNormal; break;
-      }
-      TWinControl::Dispatch(Message);
-      return;
-    case WM_SYSCOMMAND: {
-      TLiveGuard g(this);
-      DefaultHandler(Message);
-      if (!g || !Application || Application->MainForm() != this) return;
-      WPARAM cmd = Message.WParam & 0xFFF0;
-      if (cmd == SC_MINIMIZE) Application->OnMinimize(Application);
-      if (cmd == SC_RESTORE) Application->OnRestore(Application);
-      return;
-    }
-    case WM_QUERYENDSESSION:
-      Message.Result = CloseQuery() ? 1 : 0;
-      return;
-    case WM_HELP: {
-      // F1: the help topic of the control with the focus, else of its nearest container that has one.
-      auto* info = reinterpret_cast<HELPINFO*>(Message.LParam);
-      TControl* c = nullptr;
-      if (info && info->iContextType == HELPINFO_WINDOW)
-        for (HWND w = static_cast<HWND>(info->hItemHandle); w && !c; w = GetParent(w)) c = FindControl(w);
-      int context = 0;
-      for (; c && !context; c = c->Parent()) context = c->HelpContext();
-      if (context && Application) Application->HelpContext(context);
-      Message.Result = 1;
-      return;
-    }
-    case WM_SETFOCUS:
-      // The form itself got the focus: hand it to the active control.
-      DefaultHandler(Message);
-      SetFocusedControl(this);
-      return;
+    case WM_PAINT:            PaintHandler(MessageAs<TWMPaint>(Message)); return;
+    case WM_CLOSE:            Close(); return;
+    case CM_RELEASE:          TObject::Free(this); return;
+    case CM_DIALOGKEY:        CMDialogKey(MessageAs<TWMKey>(Message)); return;
+    case CM_VISIBLECHANGED:   CMVisibleChanged(Message); return;
+    case WM_ACTIVATE:         WMActivate(MessageAs<TWMActivate>(Message)); return;
+    case WM_ACTIVATEAPP:      WMActivateApp(Message); return;
+    case WM_GETMINMAXINFO:    WMGetMinMaxInfo(MessageAs<TWMGetMinMaxInfo>(Message)); return;
+    case WM_SIZE:             WMSize(Message); return;
+    case WM_SYSCOMMAND:       WMSysCommand(Message); return;
+    case WM_QUERYENDSESSION:  Message.Result = CloseQuery() ? 1 : 0; return;
+    case WM_HELP:             WMHelp(Message); return;
+    case WM_SETFOCUS:         WMSetFocus(Message); return;
   }
   TWinControl::Dispatch(Message);
+}
+
+void TCustomForm::CMVisibleChanged(TMessage& Message) {
+  if (FComponentState.Contains(csLoading)) return;
+  if (!FConstructed) {
+    // Made visible before it was finished: finish it (which shows it).
+    AfterConstruction();
+    return;
+  }
+  ApplyShow(FVisible);
+}
+
+void TCustomForm::WMActivate(TWMActivate& Message) {
+  TLiveGuard g(this);
+  bool active = Message.Active() != WA_INACTIVE;
+  if (!active) {
+    DefaultHandler(Message);
+    if (!g) return;
+    FActive = false;
+    Deactivate();
+    return;
+  }
+  FActive = true;
+  if (Screen) Screen->SetActiveForm(this);
+  if (!FActiveControl) FActiveControl = FindNextControl(nullptr, true, true, false);
+  // The focus goes straight back to the active control (the system would give it to the form
+  // first, which would tell the control it was left).
+  bool toControl = FActiveControl && FActiveControl->CanFocus() && !IsIconic(FHandle);
+  if (!toControl) DefaultHandler(Message);
+  if (!g) return;
+  Activate();
+  if (!g) return;
+  if (toControl && FActiveControl && FActiveControl->CanFocus()) ::SetFocus(FActiveControl->Handle());
+}
+
+void TCustomForm::WMActivateApp(TMessage& Message) {
+  DefaultHandler(Message);
+  if (Application) Application->SetActiveState(Message.WParam != 0);
+}
+
+void TCustomForm::WMGetMinMaxInfo(TWMGetMinMaxInfo& Message) {
+  DefaultHandler(Message);
+  auto* mmi = Message.MinMaxInfo();
+  if (!mmi || !FConstraints) return;
+  if (FConstraints->MinWidth() > 0) mmi->ptMinTrackSize.x = FConstraints->MinWidth();
+  if (FConstraints->MinHeight() > 0) mmi->ptMinTrackSize.y = FConstraints->MinHeight();
+  if (FConstraints->MaxWidth() > 0) mmi->ptMaxTrackSize.x = FConstraints->MaxWidth();
+  if (FConstraints->MaxHeight() > 0) mmi->ptMaxTrackSize.y = FConstraints->MaxHeight();
+}
+
+void TCustomForm::WMSize(TMessage& Message) {
+  switch (Message.WParam) {
+    case SIZE_MINIMIZED: FWindowState = wsMinimized; break;
+    case SIZE_MAXIMIZED: FWindowState = wsMaximized; break;
+    case SIZE_RESTORED: FWindowState = wsNormal; break;
+  }
+  TWinControl::Dispatch(Message);
+}
+
+void TCustomForm::WMSysCommand(TMessage& Message) {
+  TLiveGuard g(this);
+  DefaultHandler(Message);
+  if (!g || !Application || Application->MainForm() != this) return;
+  WPARAM cmd = Message.WParam & 0xFFF0;
+  if (cmd == SC_MINIMIZE) Application->OnMinimize(Application);
+  if (cmd == SC_RESTORE) Application->OnRestore(Application);
+}
+
+// F1: the help topic of the control with the focus, else of its nearest container that has one.
+void TCustomForm::WMHelp(TMessage& Message) {
+  auto* info = reinterpret_cast<HELPINFO*>(Message.LParam);
+  TControl* c = nullptr;
+  if (info && info->iContextType == HELPINFO_WINDOW)
+    for (HWND w = static_cast<HWND>(info->hItemHandle); w && !c; w = GetParent(w)) c = FindControl(w);
+  int context = 0;
+  for (; c && !context; c = c->Parent()) context = c->HelpContext();
+  if (context && Application) Application->HelpContext(context);
+  Message.Result = 1;
+}
+
+// The form itself got the focus: hand it to the active control.
+void TCustomForm::WMSetFocus(TMessage& Message) {
+  DefaultHandler(Message);
+  SetFocusedControl(this);
 }
 
 void TCustomForm::Publish(TPublisher<TCustomForm>& p) {

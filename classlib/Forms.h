@@ -139,6 +139,15 @@ protected:
   virtual void Paint();
   // Answers CM_DIALOGKEY: Tab and arrows move the focus, other keys go to the controls (buttons).
   void CMDialogKey(TWMKey& Message);
+  // Message handlers that Dispatch routes.
+  void CMVisibleChanged(TMessage& Message);
+  void WMActivate(TWMActivate& Message);
+  void WMActivateApp(TMessage& Message);
+  void WMGetMinMaxInfo(TWMGetMinMaxInfo& Message);
+  void WMSize(TMessage& Message);
+  void WMSysCommand(TMessage& Message);
+  void WMHelp(TMessage& Message);
+  void WMSetFocus(TMessage& Message);
   void PlaceOnScreen();
   void ApplyShow(bool Visible);
 
@@ -238,8 +247,6 @@ public:
 
   HWND Handle();
   TCustomForm* MainForm() const { return FMainForm; }
-  bool ShowMainForm() const { return FShowMainForm; }
-  void SetShowMainForm(bool Value) { FShowMainForm = Value; }
   const std::string& Title() const { return FTitle; }
   void SetTitle(const std::string& Value);
   TIcon* Icon() const { return FIcon; }
@@ -266,18 +273,10 @@ public:
   bool ShowHint() const { return FShowHint; }
   void SetShowHint(bool Value);
   TColor HintColor() const { return FHintColor; }
-  void SetHintColor(TColor Value) { FHintColor = Value; }
-  int HintPause() const { return FHintPause; }
   void SetHintPause(int Value) { FHintPause = Value; }
-  int HintHidePause() const { return FHintHidePause; }
-  void SetHintHidePause(int Value) { FHintHidePause = Value; }
-  int HintShortPause() const { return FHintShortPause; }
-  void SetHintShortPause(int Value) { FHintShortPause = Value; }
   void CancelHint();
   void ActivateHint(POINT CursorPos);
   THintWindow* HintWindow() const { return FHintWindow; }
-  // The control the mouse is over (mouse enter/leave follow it).
-  TControl* MouseControl() const { return FMouseControl; }
 
   // Idle work other units add (the action lists update their actions here).
   void AddIdleUpdate(void* Key, std::function<void()> Fn);
@@ -316,7 +315,6 @@ private:
 
   HWND FHandle = nullptr;
   TCustomForm* FMainForm = nullptr;
-  bool FShowMainForm = true;
   bool FTerminated = false;
   bool FActive = false;
   bool FRunning = false;
@@ -365,12 +363,9 @@ public:
   int Width() const { return GetSystemMetrics(SM_CXSCREEN); }
   int Height() const { return GetSystemMetrics(SM_CYSCREEN); }
   RECT WorkAreaRect() const;
-  int WorkAreaWidth() const { RECT r = WorkAreaRect(); return r.right - r.left; }
-  int WorkAreaHeight() const { RECT r = WorkAreaRect(); return r.bottom - r.top; }
   int PixelsPerInch() const { return FPixelsPerInch; }
   TFont* HintFont() const { return FHintFont; }
   TFont* MenuFont() const { return FMenuFont; }
-  TFont* IconFont() const { return FIconFont; }
 
   // Kept by the forms.
   void AddForm(TCustomForm* Form);
@@ -392,7 +387,6 @@ private:
   int FPixelsPerInch = 96;
   TFont* FHintFont;
   TFont* FMenuFont;
-  TFont* FIconFont;
 };
 
 extern TApplication* Application;

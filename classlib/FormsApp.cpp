@@ -105,7 +105,7 @@ void TApplication::CreateForm(TFormClass FormClass, TCustomForm** Reference) {
 void TApplication::Run() {
   FRunning = true;
   TScopeExit stopped([this] { FRunning = false; });
-  if (FMainForm && FShowMainForm) {
+  if (FMainForm) {
     if (FMainForm->FWindowState == wsMinimized) {
       FMainForm->FVisible = true;
       FMainForm->HandleNeeded();
@@ -474,7 +474,6 @@ TScreen::TScreen(TComponent* AOwner) : TComponent(AOwner) {
   FPixelsPerInch = GetDeviceCaps(ScreenDC().DC, LOGPIXELSY);
   FHintFont = new TFont();
   FMenuFont = new TFont();
-  FIconFont = new TFont();
   ResetFonts();
 }
 
@@ -482,7 +481,6 @@ TScreen::~TScreen() {
   for (auto& c : FCursors) DestroyCursor(c.Handle);
   delete FHintFont;
   delete FMenuFont;
-  delete FIconFont;
 }
 
 void TScreen::ResetFonts() {
@@ -493,11 +491,6 @@ void TScreen::ResetFonts() {
     std::unique_ptr<TFont> menu(FontFromLogFont(ncm.lfMenuFont));
     FHintFont->Assign(hint.get());
     FMenuFont->Assign(menu.get());
-  }
-  LOGFONTA lf{};
-  if (SystemParametersInfoA(SPI_GETICONTITLELOGFONT, sizeof lf, &lf, 0)) {
-    std::unique_ptr<TFont> icon(FontFromLogFont(lf));
-    FIconFont->Assign(icon.get());
   }
 }
 

@@ -261,7 +261,6 @@ public:
   TCopyMode CopyMode() const { return FCopyMode; }
   void SetCopyMode(TCopyMode value) { FCopyMode = value; }
   POINT PenPos();
-  void SetPenPos(POINT value);
   RECT ClipRect();
 
   void MoveTo(int x, int y);
@@ -294,7 +293,6 @@ public:
   void CopyRect(const RECT& dest, TCanvas* canvas, const RECT& source);
   // Copies the bitmap's rectangle, the pixels of `color` showing the brush instead.
   void BrushCopy(const RECT& dest, TBitmap* bitmap, const RECT& source, TColor color);
-  void FloodFill(int x, int y, TColor color, bool surface);
 
   TColor Pixels(int x, int y);
   void SetPixels(int x, int y, TColor color);
@@ -534,11 +532,6 @@ public:
   void LoadFromResourceID(HINSTANCE instance, int id) override;
   void Assign(TPersistent* source) override;
 
-  // Frees the canvas's context; the picture stays.
-  void Dormant();
-  // Forgets the picture; size and format stay (a new blank picture is made when needed).
-  void FreeImage();
-
   void Draw(TCanvas* canvas, const RECT& r) override;
 
 private:
@@ -627,9 +620,6 @@ public:
   void DefineProperties(TFiler* filer) override;
   void ReadData(TStream* stream);
   void WriteData(TStream* stream);
-
-  static void RegisterFileFormat(const std::string& extension, const std::string& className,
-                                 TGraphicClass factory);
 
   TNotifyEvent OnChange;
 

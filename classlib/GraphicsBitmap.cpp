@@ -324,10 +324,6 @@ void TBitmap::SetTransparentMode(TTransparentMode value) {
     SetTransparentColor(TransparentColor());
 }
 
-void TBitmap::Dormant() { FreeContext(); }
-
-void TBitmap::FreeImage() { FreeContext(); }
-
 void TBitmap::Draw(TCanvas* canvas, const RECT& r) {
   if (Empty()) return;
   HDC src = CanvasDC();

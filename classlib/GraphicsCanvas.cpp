@@ -128,8 +128,6 @@ POINT TCanvas::PenPos() {
   return p;
 }
 
-void TCanvas::SetPenPos(POINT value) { MoveTo(value.x, value.y); }
-
 RECT TCanvas::ClipRect() {
   RequiredState(csHandleValid);
   RECT r{};
@@ -204,13 +202,6 @@ void TCanvas::DrawFocusRect(const RECT& r) {
   Changing();
   RequiredState(csHandleValid | csBrushValid);
   ::DrawFocusRect(FHandle, &r);
-  Changed();
-}
-
-void TCanvas::FloodFill(int x, int y, TColor color, bool surface) {
-  Changing();
-  RequiredState(csHandleValid | csBrushValid);
-  ExtFloodFill(FHandle, x, y, ColorToRGB(color), surface ? FLOODFILLSURFACE : FLOODFILLBORDER);
   Changed();
 }
 

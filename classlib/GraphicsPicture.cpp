@@ -31,11 +31,6 @@ const FileFormat* FormatOfClass(const std::string& className) {
 
 }  // namespace
 
-void TPicture::RegisterFileFormat(const std::string& extension, const std::string& className,
-                                  TGraphicClass factory) {
-  FileFormats().push_back({LowerCase(extension), className, factory});
-}
-
 TPicture::~TPicture() { delete FGraphic; }
 
 void TPicture::Changed(TObject*) { OnChange(this); }

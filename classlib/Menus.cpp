@@ -246,8 +246,6 @@ TMenu* TMenuItem::GetParentMenu() const {
   return i->FMenu;
 }
 
-int TMenuItem::MenuIndex() const { return FParent ? FParent->IndexOf(this) : -1; }
-
 TMenuItem* TMenuItem::FindItem(UINT Command) {
   if (FCommand == Command) return this;
   for (auto* i : FItems)
@@ -531,13 +529,6 @@ bool TMenu::IsShortCut(TWMKey& Message) {
   FItems->InitiateActions();
   TMenuItem* item = FindShortCut(FItems, sc);
   if (!item || !item->Enabled()) return false;
-  item->Click();
-  return true;
-}
-
-bool TMenu::DispatchCommand(UINT Command) {
-  TMenuItem* item = FItems->FindItem(Command);
-  if (!item || item == FItems) return false;
   item->Click();
   return true;
 }

@@ -86,7 +86,6 @@ public:
   int IndexOf(const TMenuItem* Item) const;
   TMenuItem* Parent() const { return FParent; }
   TMenu* GetParentMenu() const;
-  int MenuIndex() const;
   // The sub-item with that command id, this item included.
   TMenuItem* FindItem(UINT Command);
 
@@ -184,8 +183,6 @@ public:
   virtual void RebuildHandle();
   // Runs the item whose shortcut the key makes (enabled, visible, along enabled parents).
   bool IsShortCut(TWMKey& Message);
-  // Runs the item of a WM_COMMAND from this menu; True when the command was one of its items.
-  bool DispatchCommand(UINT Command);
   // WM_INITMENUPOPUP: the item whose sub-menu opens gets its click; True when it was one of ours.
   bool DispatchPopup(HMENU Menu);
   TMenuItem* FindItem(UINT Command) { return FItems->FindItem(Command); }

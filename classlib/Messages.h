@@ -117,10 +117,6 @@ struct TMessage {
   LPARAM LParam = 0;
   LRESULT Result = 0;
 
-  uint16_t WParamLo() const { return LOWORD(WParam); }
-  uint16_t WParamHi() const { return HIWORD(WParam); }
-  uint16_t LParamLo() const { return LOWORD(LParam); }
-  uint16_t LParamHi() const { return HIWORD(LParam); }
 };
 
 // A view: a TMessage reference reinterpreted, no data of its own.
@@ -163,22 +159,11 @@ using TCMDialogKey = TWMKey;
 using TCMWantSpecialKey = TWMKey;
 
 struct TWMCommand : TMessage {
-  uint16_t ItemID() const { return LOWORD(WParam); }
   uint16_t NotifyCode() const { return HIWORD(WParam); }
-  HWND Ctl() const { return reinterpret_cast<HWND>(LParam); }
 };
 
 struct TWMNotify : TMessage {
-  int IDCtrl() const { return static_cast<int>(WParam); }
   NMHDR* NMHdr() const { return reinterpret_cast<NMHDR*>(LParam); }
-};
-
-struct TWMDrawItem : TMessage {
-  DRAWITEMSTRUCT* DrawItemStruct() const { return reinterpret_cast<DRAWITEMSTRUCT*>(LParam); }
-};
-
-struct TWMMeasureItem : TMessage {
-  MEASUREITEMSTRUCT* MeasureItemStruct() const { return reinterpret_cast<MEASUREITEMSTRUCT*>(LParam); }
 };
 
 struct TWMPaint : TMessage {
@@ -190,7 +175,6 @@ struct TWMEraseBkgnd : TMessage {
 };
 
 struct TWMSize : TMessage {
-  WPARAM SizeType() const { return WParam; }
   int Width() const { return LOWORD(LParam); }
   int Height() const { return HIWORD(LParam); }
 };
@@ -231,18 +215,11 @@ struct TWMContextMenu : TMessage {
   int16_t YPos() const { return static_cast<int16_t>(HIWORD(LParam)); }
 };
 
-struct TWMTimer : TMessage {
-  UINT_PTR TimerID() const { return WParam; }
-};
-
 struct TWMActivate : TMessage {
   uint16_t Active() const { return LOWORD(WParam); }  // WA_INACTIVE, WA_ACTIVE, WA_CLICKACTIVE
-  bool Minimized() const { return HIWORD(WParam) != 0; }
-  HWND ActiveWindow() const { return reinterpret_cast<HWND>(LParam); }
 };
 
 struct TWMSysCommand : TMessage {
-  WPARAM CmdType() const { return WParam & 0xFFF0; }
   int16_t XPos() const { return static_cast<int16_t>(LOWORD(LParam)); }
   int16_t YPos() const { return static_cast<int16_t>(HIWORD(LParam)); }
 };
@@ -251,18 +228,6 @@ struct TWMGetMinMaxInfo : TMessage {
   MINMAXINFO* MinMaxInfo() const { return reinterpret_cast<MINMAXINFO*>(LParam); }
 };
 
-struct TWMCtlColor : TMessage {
-  HDC ChildDC() const { return reinterpret_cast<HDC>(WParam); }
-  HWND ChildWnd() const { return reinterpret_cast<HWND>(LParam); }
-};
-
-struct TWMSetFocus : TMessage {
-  HWND FocusedWnd() const { return reinterpret_cast<HWND>(WParam); }
-};
-using TWMKillFocus = TWMSetFocus;
-
 struct TWMMouseActivate : TMessage {
-  HWND TopLevel() const { return reinterpret_cast<HWND>(WParam); }
-  int16_t HitTestCode() const { return static_cast<int16_t>(LOWORD(LParam)); }
   uint16_t MouseMsg() const { return HIWORD(LParam); }
 };

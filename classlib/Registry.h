@@ -31,7 +31,6 @@ public:
   HKEY CurrentKey() const { return FCurrentKey; }
   const std::string& CurrentPath() const { return FCurrentPath; }
   REGSAM Access() const { return FAccess; }
-  void SetAccess(REGSAM value) { FAccess = value; }
 
   // A key with a leading "\" counts from the root key, any other from the open key (or the root).
   // The newly opened key replaces the open one. False when it cannot be opened (or created).

@@ -11,8 +11,6 @@ const TColor StandardColors[TOvcCustomColorComboBox::ColorCount] = {
     0xC0C0C0, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
 }
 
-TColor TOvcCustomColorComboBox::StandardColor(int Index) { return StandardColors[Index]; }
-
 TOvcCustomColorComboBox::TOvcCustomColorComboBox(TComponent* AOwner) : TOvcBaseComboBox(AOwner) {
   SetMRUListCount(0);
   FListStyle = 1;

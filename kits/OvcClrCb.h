@@ -25,7 +25,6 @@ public:
 
   // The sixteen colours in list order.
   static constexpr int ColorCount = 16;
-  static TColor StandardColor(int Index);
 
 protected:
   void CalculateColorWidth();

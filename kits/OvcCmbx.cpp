@@ -170,21 +170,7 @@ void TOvcBaseComboBox::DestroyWnd() {
   TCustomComboBox::DestroyWnd();
 }
 
-void TOvcBaseComboBox::SetListStyle(uint8_t Value) {
-  if (Value == FListStyle) return;
-  FListStyle = Value;
-  // The class library's combo subclasses the edit part of the drop-down style only.
-  FStyle = Value == 0 ? csDropDown : csDropDownList;
-  RecreateWnd();
-}
-
 void TOvcBaseComboBox::SetMRUListCount(int Value) { FMRUList->SetMaxItems(Value); }
-
-void TOvcBaseComboBox::SetMRUListColor(TColor Value) {
-  if (Value == FMRUListColor) return;
-  FMRUListColor = Value;
-  Invalidate();
-}
 
 void TOvcBaseComboBox::SetDropDownWidth(int Value) {
   FDrpDwnWidth = Value;

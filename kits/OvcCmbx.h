@@ -64,26 +64,16 @@ public:
   bool HotTrackBorder() const { return FHotTrackBorder; }
   void SetHotTrackBorder(bool Value);
   TOvcHTColors* HotTrackColors() const { return FHotTrackColors; }
-  void SetHotTrackColors(TOvcHTColors* Value) { FHotTrackColors->Assign(Value); }
   TOvcLabelInfo* LabelInfo() const { return FLabelInfo; }
   // The attached label; EOvcException "Label not attached" when there is none.
   TOvcAttachedLabel* AttachedLabel() const;
-  bool AutoSearch() const { return FAutoSearch; }
   void SetAutoSearch(bool Value) { FAutoSearch = Value; }
-  int KeyDelay() const { return FKeyDelay; }
-  void SetKeyDelay(int Value) { FKeyDelay = Value; }
   int MRUListCount() const { return FMRUList->MaxItems(); }
   void SetMRUListCount(int Value);
-  TColor MRUListColor() const { return FMRUListColor; }
-  void SetMRUListColor(TColor Value);
   int DropDownWidth() const { return FDrpDwnWidth; }
   void SetDropDownWidth(int Value);
-  TOvcMRUList* MRUList() const { return FMRUList; }
   // The number of recently used entries at the top of Items.
   int MRUCount() const { return FMRUList->Items()->Count(); }
-  // 0: drop-down with an edit part, 1: drop-down list.
-  uint8_t ListStyle() const { return FListStyle; }
-  void SetListStyle(uint8_t Value);
   bool IsOwnerDraw() const override { return true; }
   std::string About() const { return OvcVersion; }
 

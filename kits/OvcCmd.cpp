@@ -70,8 +70,6 @@ const std::vector<TOvcCmdRec>& TOvcCommandTable::BuiltInCommands(const std::stri
   return none;
 }
 
-bool TOvcCommandTable::IsBuiltInName(const std::string& Name) { return !BuiltInCommands(Name).empty(); }
-
 int TOvcCommandTable::IndexOfKeys(uint32_t Keys) const {
   for (size_t i = 0; i < FCommands.size(); ++i)
     if (FCommands[i].Keys() == Keys) return int(i);

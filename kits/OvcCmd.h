@@ -48,7 +48,6 @@ public:
 
   // The built-in entries of a built-in table's name (case-insensitive); empty for other names.
   static const std::vector<TOvcCmdRec>& BuiltInCommands(const std::string& Name);
-  static bool IsBuiltInName(const std::string& Name);
   // What a form stores of the table: for a built-in name (keys, 0) for each built-in entry the
   // table lacks, then (keys, command) for each entry that is not a built-in one; every entry otherwise.
   std::vector<std::pair<int32_t, int32_t>> StoredPairs() const;

@@ -79,11 +79,6 @@ std::string TOvcIntlSup::LongDateMask() const {
   return out;
 }
 
-std::string TOvcIntlSup::TimeMask() const {
-  std::string sep(1, TimeSepChar);
-  return "hh" + sep + "mm" + sep + "ss" + (AMString.empty() ? "" : " tt");
-}
-
 TOvcIntlSup* OvcIntlSup() { return FIntlSup; }
 
 void OvcIntlInitialize() {

@@ -34,11 +34,8 @@ public:
   std::string LongDateFormat = "dddd, MMMM dd, yyyy";
   std::string ShortDateFormat = "MM/dd/yy";
 
-  // The picture masks: the short date as is, the long date with month names shortened to "MMM" and
-  // day names to "ddd", and the time as "hh:mm:ss" with the time separator (with " tt" when there is an AM text).
-  std::string ShortDateMask() const { return ShortDateFormat; }
+  // The long date's picture mask: month names shortened to "MMM" and day names to "ddd".
   std::string LongDateMask() const;
-  std::string TimeMask() const;
 
 private:
   std::string Setting(const char* Name, const std::string& Default);

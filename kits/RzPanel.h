@@ -55,7 +55,6 @@ public:
   virtual void GetPanelRect(RECT& Rect);
   virtual void DrawCaption(RECT Rect);
 
-  TVerticalAlignment VerticalAlignment() const { return FVerticalAlignment; }
   virtual void SetVerticalAlignment(TVerticalAlignment Value);
   TColor BorderColor() const { return FBorderColor; }
   virtual void SetBorderColor(TColor Value);

@@ -74,7 +74,6 @@ public:
   bool CustomGlyphDownLeft() const { return FCustomGlyphDownLeft; }
   TRzRapidFireButton* UpRightButton() const { return FUpRightButton; }
   TRzRapidFireButton* DownLeftButton() const { return FDownLeftButton; }
-  TRzRapidFireButton* FocusedButton() const { return FFocusedButton; }
   TRzAboutInfo About() const { return aiDabelComponents; }
 
   TNotifyEvent OnUpRightClick;

@@ -71,8 +71,6 @@ public:
   bool InTray() const { return FInTray; }
   // The hidden window that receives the icon's callback messages.
   HWND NotifyWindow() const { return FWnd; }
-  // The picture last given to the notification area.
-  TIcon* CurrentIcon() const { return FCurrentIcon; }
   // Brings the owner form back from the tray.
   void RestoreOwner();
 

@@ -64,7 +64,6 @@ public:
   int Angle() const { return FAngle; }
   void SetAngle(int Value);
   Tdxf3DEffect* Effect3D() const { return FEffect3D; }
-  void SetEffect3D(Tdxf3DEffect* Value) { FEffect3D->Assign(Value); }
   TBitmap* Glyph() const { return FGlyph; }
   void SetGlyph(TBitmap* Value);
   int PenWidth() const { return FPenWidth; }

@@ -1,5 +1,6 @@
 // Start and end of the shell controls unit.
 #include "UPTShellControls.h"
+#include "UPTShellList.h"
 #include "UPTShellTree.h"
 
 namespace {
@@ -15,6 +16,7 @@ void UPTShellControlsInitialize() {
   // The command keys come from their texts once, before any control asks.
   PTShellShortCut(pskSelectAll);
   UPTShellTreeInitialize();
+  UPTShellListInitialize();
 }
 
 void UPTShellControlsFinalize() { UPTShellUtilsFinalize(); }

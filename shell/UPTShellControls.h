@@ -345,12 +345,12 @@ private:
   DWORD FButton;
 };
 
-// The data object of a dragged tree node: "Shell IDList Array" and CF_HDROP of the node's item, built
-// at once. A node that cannot be dragged (or whose data cannot be built) offers no format at all.
-class TDataObject_shtv : public IDataObject {
+// The data object of dragged shell items: "Shell IDList Array" and CF_HDROP, built at once. Only what
+// could be built is offered.
+class TPTShellDataObject : public IDataObject {
 public:
-  TDataObject_shtv(TPTShTreeData* Node, bool CanDrag);
-  virtual ~TDataObject_shtv();
+  TPTShellDataObject() = default;
+  virtual ~TPTShellDataObject();
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override;
   ULONG STDMETHODCALLTYPE AddRef() override;
   ULONG STDMETHODCALLTYPE Release() override;
@@ -364,11 +364,21 @@ public:
   HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return OLE_E_ADVISENOTSUPPORTED; }
   HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return OLE_E_ADVISENOTSUPPORTED; }
 
+protected:
+  // The items are Children of Parent (nil: the desktop); Paths their parsing names ('' when none).
+  void Build(PCIDLIST_ABSOLUTE Parent, const std::vector<PCUITEMID_CHILD>& Children, const std::vector<std::string>& Paths);
+
 private:
   LONG FRefs = 1;
   HGLOBAL FHDrop = nullptr;
   HGLOBAL FIDList = nullptr;
   TPTFormatEtcList FFormats;
+};
+
+// The data object of a dragged tree node. A node that cannot be dragged offers no format at all.
+class TDataObject_shtv : public TPTShellDataObject {
+public:
+  TDataObject_shtv(TPTShTreeData* Node, bool CanDrag);
 };
 
 // What the shell tree does with a drag over it.

@@ -210,27 +210,33 @@ TDataObject_shtv::TDataObject_shtv(TPTShTreeData* Node, bool CanDrag) {
   if (!Node || !CanDrag) return;
   PCIDLIST_ABSOLUTE parent = Node->Parent() ? Node->Parent()->AbsolutePidl() : nullptr;
   std::string path;
-  IShellFolder* folder = Node->ParentFolder();
-  GetDisplayName(folder, Node->RelativePidl(), ptdnForParsing, path);
-  // Only what was built is offered: an object must not promise data it cannot give.
-  if (SUCCEEDED(BuildIDListMedium(parent, {Node->RelativePidl()}, FIDList))) FFormats.Add(CLIPFORMAT(PTShellIDListFormat()));
-  if (!path.empty() && SUCCEEDED(BuildHDropMedium({path}, FHDrop))) FFormats.Add(CLIPFORMAT(CF_HDROP));
+  GetDisplayName(Node->ParentFolder(), Node->RelativePidl(), ptdnForParsing, path);
+  Build(parent, {Node->RelativePidl()}, {path});
 }
 
-TDataObject_shtv::~TDataObject_shtv() {
+void TPTShellDataObject::Build(PCIDLIST_ABSOLUTE Parent, const std::vector<PCUITEMID_CHILD>& Children,
+                               const std::vector<std::string>& Paths) {
+  // Only what was built is offered: an object must not promise data it cannot give.
+  if (SUCCEEDED(BuildIDListMedium(Parent, Children, FIDList))) FFormats.Add(CLIPFORMAT(PTShellIDListFormat()));
+  bool paths = !Paths.empty();
+  for (const std::string& p : Paths) paths = paths && !p.empty();
+  if (paths && SUCCEEDED(BuildHDropMedium(Paths, FHDrop))) FFormats.Add(CLIPFORMAT(CF_HDROP));
+}
+
+TPTShellDataObject::~TPTShellDataObject() {
   if (FHDrop) GlobalFree(FHDrop);
   if (FIDList) GlobalFree(FIDList);
 }
 
-HRESULT TDataObject_shtv::QueryInterface(REFIID riid, void** ppv) { return AnswerFor(this, riid, IID_IDataObject, ppv); }
-ULONG TDataObject_shtv::AddRef() { return ULONG(InterlockedIncrement(&FRefs)); }
-ULONG TDataObject_shtv::Release() {
+HRESULT TPTShellDataObject::QueryInterface(REFIID riid, void** ppv) { return AnswerFor(this, riid, IID_IDataObject, ppv); }
+ULONG TPTShellDataObject::AddRef() { return ULONG(InterlockedIncrement(&FRefs)); }
+ULONG TPTShellDataObject::Release() {
   LONG n = InterlockedDecrement(&FRefs);
   if (n == 0) delete this;
   return ULONG(n);
 }
 
-HRESULT TDataObject_shtv::GetData(FORMATETC* Format, STGMEDIUM* Medium) {
+HRESULT TPTShellDataObject::GetData(FORMATETC* Format, STGMEDIUM* Medium) {
   if (!Format || !Medium) return E_INVALIDARG;
   HRESULT hr = FFormats.QueryFormat(*Format);
   if (FAILED(hr)) return hr;
@@ -247,14 +253,14 @@ HRESULT TDataObject_shtv::GetData(FORMATETC* Format, STGMEDIUM* Medium) {
   return S_OK;
 }
 
-HRESULT TDataObject_shtv::QueryGetData(FORMATETC* Format) { return Format ? FFormats.QueryFormat(*Format) : E_INVALIDARG; }
+HRESULT TPTShellDataObject::QueryGetData(FORMATETC* Format) { return Format ? FFormats.QueryFormat(*Format) : E_INVALIDARG; }
 
-HRESULT TDataObject_shtv::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* Out) {
+HRESULT TPTShellDataObject::GetCanonicalFormatEtc(FORMATETC*, FORMATETC* Out) {
   if (Out) Out->ptd = nullptr;
   return E_NOTIMPL;
 }
 
-HRESULT TDataObject_shtv::EnumFormatEtc(DWORD Direction, IEnumFORMATETC** Enum) {
+HRESULT TPTShellDataObject::EnumFormatEtc(DWORD Direction, IEnumFORMATETC** Enum) {
   if (!Enum) return E_POINTER;
   if (Direction != DATADIR_GET) {
     *Enum = nullptr;

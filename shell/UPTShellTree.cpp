@@ -9,6 +9,8 @@
 #include "Forms.h"
 #include "SysUtils.h"
 #include "UPTShell95.h"
+#include "UPTShellList.h"
+#include "UPTShellShared.h"
 
 const TEnumInfo PTShellTreeOptionNames{
     "TPTShellTreeOption",
@@ -20,26 +22,6 @@ namespace {
 constexpr SFGAOF AddAttributes = 0xF20B0000;
 constexpr int TimerSelection = 1;
 constexpr int TimerRefresh = 2;
-
-// Holds the hourglass while it lives and puts the previous cursor back.
-class TWaitCursor {
-public:
-  TWaitCursor() : FOld(Screen->Cursor()) { Screen->SetCursor(crHourGlass); }
-  ~TWaitCursor() { Screen->SetCursor(FOld); }
-
-private:
-  TCursor FOld;
-};
-
-// Counts a lock up while it lives.
-class TLock {
-public:
-  explicit TLock(int& Count) : FCount(Count) { ++FCount; }
-  ~TLock() { --FCount; }
-
-private:
-  int& FCount;
-};
 
 struct TMallocRef {
   IMalloc* P = nullptr;
@@ -53,17 +35,7 @@ int CompareNodes(TTreeNode* A, TTreeNode* B, intptr_t) {
   TPTShTreeData* a = TPTCustomShellTree::ShellData(A);
   TPTShTreeData* b = TPTCustomShellTree::ShellData(B);
   if (!a || !b) return 0;
-  IShellFolder* folder = a->ParentFolder();
-  if (!folder) return 0;
-  HRESULT hr = folder->CompareIDs(0, a->RelativePidl(), b->RelativePidl());
-  if (FAILED(hr)) return 0;
-  return int(int16_t(HRESULT_CODE(hr)));
-}
-
-bool SameItem(IShellFolder* Folder, PCUITEMID_CHILD A, PCUITEMID_CHILD B) {
-  if (!Folder) return PidlBinaryCompare(A, B) == 0;
-  HRESULT hr = Folder->CompareIDs(0, A, B);
-  return SUCCEEDED(hr) && HRESULT_CODE(hr) == 0;
+  return ShellItemOrder(a->ParentFolder(), a->RelativePidl(), b->RelativePidl());
 }
 
 }  // namespace
@@ -80,21 +52,16 @@ TPTCustomShellTree::TPTCustomShellTree(TComponent* AOwner) : TPTCustomTreeView(A
   FSelectedFolder->OnChange = TNotifyEvent(this, &TPTCustomShellTree::SelectedFolderChanged);
   SetShowRoot(false);
   FOptions = PTShellTreeDefaultOptions;
-  FImages = std::make_unique<TCustomImageList>(nullptr);
-  FImages->SetWidth(16);
-  FImages->SetHeight(16);
-  FImages->SetShareImages(true);
-  FImages->SetHandle(GetSysImageList(false));
-  FImages->SetBkColor(clNone);
+  FImages = SysImageList(false);
   SetImages(FImages.get());
   DeviceChangeHandler()->AddListener(TPTDeviceChangeEvent(this, &TPTCustomShellTree::DeviceChange));
 }
 
 TPTCustomShellTree::~TPTCustomShellTree() {
+  SetShellList(nullptr);
   DeviceChangeHandler()->RemoveListener(TPTDeviceChangeEvent(this, &TPTCustomShellTree::DeviceChange));
   RegisterDropTarget(false);
-  if (FDropData) FDropData->Release();
-  FDropData = nullptr;
+  FDropSite.Leave();
   delete FChangeThread;
   FChangeThread = nullptr;
   FTimer->SetEnabled(false);
@@ -149,9 +116,9 @@ void TPTCustomShellTree::ResetTree() {
     return;
   }
   {
-    TWaitCursor wait;
+    TPTWaitCursor wait;
     {
-      TLock lock(FUpdateLock);
+      TPTLock lock(FUpdateLock);
       SetSelected(nullptr);
       Items()->Clear();
     }
@@ -329,7 +296,7 @@ void TPTCustomShellTree::ExpandShellNode(TTreeNode* Node) {
   if (!data || Node->Count() > 0 || !Node->HasChildren()) return;
   IShellFolder* folder = data->Folder();
   if (!folder) return;
-  TWaitCursor wait;
+  TPTWaitCursor wait;
   FillNode(folder, Node);
 }
 
@@ -379,7 +346,7 @@ void TPTCustomShellTree::SelectIdList(PCIDLIST_ABSOLUTE List) {
       TTreeNode* found = nullptr;
       for (int i = 0; i < node->Count() && !found; ++i) {
         TPTShTreeData* child = ShellData(node->Item(i));
-        if (child && SameItem(folder, child->RelativePidl(), item)) found = node->Item(i);
+        if (child && SameShellItem(folder, child->RelativePidl(), item)) found = node->Item(i);
       }
       if (!found) {
         IMalloc* allocator = data->Allocator();
@@ -395,6 +362,10 @@ void TPTCustomShellTree::SelectIdList(PCIDLIST_ABSOLUTE List) {
       if (node != root) node->Expand(false);
       node = found;
     }
+    if (node != root && FShellList && FShellList->HidesTreeFolders()) {
+      ExpandShellNode(node);
+      node->Expand(false);
+    }
   } catch (...) {
     Items()->EndUpdate();
     throw;
@@ -408,7 +379,7 @@ void TPTCustomShellTree::Change(TTreeNode* Node) {
   TPTShTreeData* data = ShellData(Node);
   if (FUpdateLock > 0 || FLoading) {
     if (data && FUpdateLock == 0) {
-      TLock lock(FUpdateLock);
+      TPTLock lock(FUpdateLock);
       FSelectedFolder->SetPidl(data->AbsolutePidl());
     }
     return;
@@ -416,15 +387,50 @@ void TPTCustomShellTree::Change(TTreeNode* Node) {
   TLiveGuard g(this);
   TPTCustomTreeView::Change(Node);
   if (!g || !data) return;
+  // A run of keyboard moves fills the linked list once, after the last move.
+  if (FImmediateChange == 0 && FShellList) {
+    FTimer->SetEnabled(false);
+    FTimer->SetTag(TimerSelection);
+    FTimer->SetInterval(500);
+    FTimer->SetEnabled(true);
+    return;
+  }
   ApplySelection(Node);
 }
 
 void TPTCustomShellTree::ApplySelection(TTreeNode* Node) {
   TPTShTreeData* data = ShellData(Node);
   if (!data) return;
-  TLock lock(FUpdateLock);
+  TPTLock lock(FUpdateLock);
   FSelectedFolder->SetPidl(data->AbsolutePidl());
   FImmediateChange = 0;
+  if (!FShellList) return;
+  FShellList->ShowFolder(data->AbsolutePidl());
+  // The list leaves the folders to the tree: the tree shows them.
+  if (FShellList && FShellList->HidesTreeFolders()) {
+    ExpandShellNode(Node);
+    Node->Expand(false);
+  }
+}
+
+void TPTCustomShellTree::SetShellList(TPTCustomShellList* Value) {
+  if (Value == FShellList) return;
+  if (FShellList) {
+    FShellList->RemoveFreeNotification(this);
+    TPTCustomShellList* old = FShellList;
+    FShellList = nullptr;
+    old->SetShellTree(nullptr);
+  }
+  FShellList = Value;
+  if (!Value) return;
+  Value->FreeNotification(this);
+  Value->SetShellTree(this);
+  if (FSelectedFolder->Pidl()) Value->ShowFolder(FSelectedFolder->Pidl());
+}
+
+void TPTCustomShellTree::Notification(TComponent* AComponent, TOperation Operation) {
+  TPTCustomTreeView::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FShellList) FShellList = nullptr;
 }
 
 void TPTCustomShellTree::GoUp(int Levels) {
@@ -480,7 +486,7 @@ void TPTCustomShellTree::DestroyWnd() {
   FDestroyingWnd = true;
   Items()->BeginUpdate();
   {
-    TLock lock(FUpdateLock);
+    TPTLock lock(FUpdateLock);
     SetSelected(nullptr);
     Items()->Clear();
   }

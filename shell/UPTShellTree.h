@@ -17,6 +17,7 @@
 #include "ExtCtrls.h"
 #include "ImgList.h"
 #include "UPTShellControls.h"
+#include "UPTShellShared.h"
 #include "UPTTreeList.h"
 
 enum TPTShellTreeOption : uint8_t {
@@ -46,6 +47,8 @@ using TPTShTvCustomDrawEvent = TEvent<TObject*, TPTCustomDraw*, TTreeNode*, TPTS
 // The message the tree posts itself to fill once its window exists.
 constexpr UINT WM_PTDEFERREDFILL = WM_USER + 103;
 
+class TPTCustomShellList;
+
 class TPTCustomShellTree : public TPTCustomTreeView, public TPTDropHandler {
   YOZ_CLASS(TPTCustomShellTree, TPTCustomTreeView)
 public:
@@ -56,6 +59,9 @@ public:
   void SetBaseFolder(TPTShellLocator* Value) { FBaseFolder->Assign(Value); }
   TPTShellLocator* SelectedFolder() const { return FSelectedFolder; }
   void SetSelectedFolder(TPTShellLocator* Value) { FSelectedFolder->Assign(Value); }
+  // The list that shows the selected folder's contents (not owned); navigating in it moves the selection.
+  TPTCustomShellList* ShellList() const { return FShellList; }
+  void SetShellList(TPTCustomShellList* Value);
   TPTShellTreeOptions Options() const { return FOptions; }
   void SetOptions(TPTShellTreeOptions Value);
 
@@ -99,6 +105,7 @@ public:
 
   void Dispatch(TMessage& Message) override;
   void Loaded() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
   TPTCustomDraw* CustomDrawItem(NMTVCUSTOMDRAW* Record, LRESULT* Result) override;
   static void Publish(TPublisher<TPTCustomShellTree>& p);
 
@@ -165,15 +172,13 @@ private:
   bool FDragging = false;
   bool FRefreshPending = false;
   TTreeNode* FDragNode = nullptr;
-  DWORD FLastScroll = 0;
   TTreeNode* FLastInserted = nullptr;
   bool FLoaded = false;
   bool FDestroyingWnd = false;
   TDropTarget_shtv* FDropTarget = nullptr;
   bool FDropRegistered = false;
-  IDataObject* FDropData = nullptr;
-  DWORD FDragKeyState = 0;
-  bool FInDrag = false;   // between DragEnter and DragLeave or Drop
+  TPTDropSite FDropSite;
+  TPTCustomShellList* FShellList = nullptr;
 };
 
 class TPTShellTree : public TPTCustomShellTree {

@@ -8,43 +8,12 @@
 
 #include "Forms.h"
 #include "SysUtils.h"
+#include "UPTShellShared.h"
 #include "UPTShellTree.h"
 
 namespace {
 
 constexpr int TimerRefresh = 2;
-
-class TWaitCursor {
-public:
-  TWaitCursor() : FOld(Screen->Cursor()) { Screen->SetCursor(crHourGlass); }
-  ~TWaitCursor() { Screen->SetCursor(FOld); }
-
-private:
-  TCursor FOld;
-};
-
-class TLock {
-public:
-  explicit TLock(int& Count) : FCount(Count) { ++FCount; }
-  ~TLock() { --FCount; }
-
-private:
-  int& FCount;
-};
-
-class TFlag {
-public:
-  explicit TFlag(bool& Flag) : FFlag(Flag) { FFlag = true; }
-  ~TFlag() { FFlag = false; }
-
-private:
-  bool& FFlag;
-};
-
-bool SameItem(IShellFolder* Folder, PCUITEMID_CHILD A, PCUITEMID_CHILD B) {
-  HRESULT hr = Folder->CompareIDs(0, A, B);
-  return SUCCEEDED(hr) && HRESULT_CODE(hr) == 0;
-}
 
 }  // namespace
 
@@ -72,7 +41,7 @@ void TPTCustomShellTree::ShowContextMenu(TTreeNode* Node, POINT Pt) {
   if (!menu.Build(OwnerWindow(), parent, {data->RelativePidl()}, flags)) return;
   UINT cmd = 0;
   {
-    TFlag dragging(FDragging);
+    TPTFlag dragging(FDragging);
     FActiveMenu = menu.ContextMenu();
     POINT screen = ClientToScreen(Pt);
     try {
@@ -172,8 +141,8 @@ void TPTCustomShellTree::Edit(const TVITEMA& Item) {
   if (!g || text.empty()) return;
   IShellFolder* parent = data->ParentFolder();
   if (!parent) return;
-  TWaitCursor wait;
-  TLock lock(FUpdateLock);
+  TPTWaitCursor wait;
+  TPTLock lock(FUpdateLock);
   FIgnoreNextNotification = true;
   wchar_t wide[MAX_PATH + 1] = {};
   MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, MAX_PATH);
@@ -283,13 +252,13 @@ void TPTCustomShellTree::RefreshTree() {
     ResetTree();
     return;
   }
-  TWaitCursor wait;
+  TPTWaitCursor wait;
   Items()->BeginUpdate();
   DoFillStart();
   TTreeNode* remembered = Selected();
   try {
     {
-      TLock lock(FUpdateLock);
+      TPTLock lock(FUpdateLock);
       SetSelected(nullptr);
       Compare(Items()->GetFirstNode(), remembered);
     }
@@ -310,30 +279,17 @@ void TPTCustomShellTree::Compare(TTreeNode* Node, TTreeNode*& Remembered) {
   TPTShTreeData* data = ShellData(Node);
   if (!data || (Node->Count() == 0 && Node != Remembered)) return;
   IShellFolder* folder = data->Folder();
-  if (!folder) return;
-  IEnumIDList* items = nullptr;
-  if (FAILED(folder->EnumObjects(OwnerWindow(), EnumFlags(), &items)) || !items) return;
   std::vector<LPITEMIDLIST> fresh;
-  LPITEMIDLIST item = nullptr;
-  ULONG fetched = 0;
-  while (items->Next(1, &item, &fetched) == S_OK && fetched == 1) fresh.push_back(item);
-  items->Release();
-  // Items compare through the folder: an item-id's bytes may change while it stays the same folder.
-  std::vector<TTreeNode*> gone;
-  for (int i = 0; i < Node->Count(); ++i) {
-    TTreeNode* child = Node->Item(i);
-    TPTShTreeData* cd = ShellData(child);
-    if (!cd) continue;
-    auto it = std::find_if(fresh.rbegin(), fresh.rend(),
-                           [&](LPITEMIDLIST p) { return p && SameItem(folder, cd->RelativePidl(), p); });
-    if (it == fresh.rend()) {
-      gone.push_back(child);
-    } else {
-      CoTaskMemFree(*it);
-      *it = nullptr;
+  if (!folder || !EnumShellItems(folder, OwnerWindow(), EnumFlags(), fresh)) return;
+  std::vector<TTreeNode*> shownNodes;
+  std::vector<PCUITEMID_CHILD> shown;
+  for (int i = 0; i < Node->Count(); ++i)
+    if (TPTShTreeData* cd = ShellData(Node->Item(i))) {
+      shownNodes.push_back(Node->Item(i));
+      shown.push_back(cd->RelativePidl());
     }
-  }
-  for (TTreeNode* child : gone) {
+  for (int i : DiffShellItems(folder, shown, fresh)) {
+    TTreeNode* child = shownNodes[size_t(i)];
     if (Remembered && (Remembered == child || Remembered->HasAsParent(child))) Remembered = Node;
     child->Delete();
   }
@@ -348,16 +304,7 @@ void TPTCustomShellTree::Compare(TTreeNode* Node, TTreeNode*& Remembered) {
   }
   if (added) {
     if (!Node->HasChildren()) Node->SetHasChildren(true);
-    Node->CustomSort(
-        [](TTreeNode* A, TTreeNode* B, intptr_t) {
-          TPTShTreeData* a = ShellData(A);
-          TPTShTreeData* b = ShellData(B);
-          IShellFolder* f = a && b ? a->ParentFolder() : nullptr;
-          if (!f) return 0;
-          HRESULT hr = f->CompareIDs(0, a->RelativePidl(), b->RelativePidl());
-          return FAILED(hr) ? 0 : int(int16_t(HRESULT_CODE(hr)));
-        },
-        0, false);
+    SortChildren(Node);
   }
   if (Node->Count() == 0 && Node->Expanded()) Node->SetHasChildren(false);
   for (int i = 0; i < Node->Count(); ++i) Compare(Node->Item(i), Remembered);
@@ -386,7 +333,7 @@ void TPTCustomShellTree::StartDrag(TTreeNode* Node, bool Right) {
   SetDropTarget(Node);
   DWORD result = 0;
   {
-    TFlag dragging(FDragging);
+    TPTFlag dragging(FDragging);
     auto* object = new TDataObject_shtv(data, true);
     auto* source = new TDropSource_shlvtv(Right ? MK_RBUTTON : MK_LBUTTON);
     SFGAOF attrs = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANLINK;
@@ -417,27 +364,19 @@ void TPTCustomShellTree::SetDropHighlight(TTreeNode* Node) {
 IDropTarget* TPTCustomShellTree::ItemDropTarget(TTreeNode* Node) {
   TPTShTreeData* data = ShellData(Node);
   if (!data || !data->Parent()) return nullptr;
-  IDropTarget* target = nullptr;
+  IDropTarget* target = FolderDropTarget(data->Folder(), OwnerWindow());
+  if (target) return target;
   if (FAILED(data->GetUIObject(IID_IDropTarget, reinterpret_cast<void**>(&target)))) return nullptr;
   return target;
 }
 
 HRESULT TPTCustomShellTree::DoDragEnter(IDataObject* Data, DWORD KeyState, POINTL Pt, DWORD* Effect) {
-  FLastScroll = GetTickCount();
-  if (FDropData) FDropData->Release();
-  FDropData = Data;
-  if (FDropData) FDropData->AddRef();
-  FDragKeyState = KeyState;
+  FDropSite.Enter(Data, KeyState);
   TTreeNode* node = NodeAtScreen(Pt);
   SetDropHighlight(node);
-  DWORD effect = DROPEFFECT_NONE;
-  if (IDropTarget* target = ItemDropTarget(node)) {
-    effect = *Effect;
-    target->DragEnter(Data, KeyState, Pt, &effect);
-    target->DragLeave();
-    target->Release();
-  }
-  *Effect = effect;
+  IDropTarget* target = ItemDropTarget(node);
+  *Effect = FDropSite.Probe(target, Data, KeyState, Pt, *Effect, false);
+  if (target) target->Release();
   return S_OK;
 }
 
@@ -445,59 +384,31 @@ HRESULT TPTCustomShellTree::DoDragOver(DWORD KeyState, POINTL Pt, DWORD* Effect)
   TTreeNode* before = DropTarget();
   TTreeNode* node = NodeAtScreen(Pt);
   SetDropHighlight(node);
-  DWORD effect = DROPEFFECT_NONE;
-  if (FDropData)
-    if (IDropTarget* target = ItemDropTarget(node)) {
-      // Each item target sees a whole enter-over-leave sequence, never an over without an enter.
-      effect = *Effect;
-      target->DragEnter(FDropData, KeyState, Pt, &effect);
-      effect = *Effect;
-      target->DragOver(KeyState, Pt, &effect);
-      target->DragLeave();
-      target->Release();
-    }
-  DWORD now = GetTickCount();
-  if (now - FLastScroll >= 100) {
-    POINT p = ScreenToClient(POINT{Pt.x, Pt.y});
-    RECT r;
-    ::GetClientRect(Handle(), &r);
-    bool scrolled = false;
-    if (p.x < r.left + 26) ScrollControl(this, SB_HORZ, SB_LINELEFT), scrolled = true;
-    else if (p.x > r.right - 26) ScrollControl(this, SB_HORZ, SB_LINERIGHT), scrolled = true;
-    if (p.y < r.top + 20) ScrollControl(this, SB_VERT, SB_LINEUP), scrolled = true;
-    else if (p.y > r.bottom - 20) ScrollControl(this, SB_VERT, SB_LINEDOWN), scrolled = true;
-    if (scrolled) FLastScroll = now;
-  }
+  IDropTarget* target = ItemDropTarget(node);
+  DWORD effect = FDropSite.Probe(target, FDropSite.Data(), KeyState, Pt, *Effect, true);
+  if (target) target->Release();
+  FDropSite.AutoScroll(this, Pt);
   *Effect = effect | DROPEFFECT_SCROLL;
   if (DropTarget() != before) Invalidate();
   return S_OK;
 }
 
 HRESULT TPTCustomShellTree::DoDragLeave() {
-  if (FDropData) FDropData->Release();
-  FDropData = nullptr;
+  FDropSite.Leave();
   SetDropHighlight(nullptr);
   return S_OK;
 }
 
 HRESULT TPTCustomShellTree::DoDrop(IDataObject* Data, DWORD KeyState, POINTL Pt, DWORD* Effect) {
-  TTreeNode* node = NodeAtScreen(Pt);
   DWORD effect = DROPEFFECT_NONE;
-  if (IDropTarget* target = ItemDropTarget(node)) {
-    DWORD keys = KeyState | (FDragKeyState & (MK_LBUTTON | MK_RBUTTON));
-    effect = *Effect;
-    target->DragEnter(Data, keys, Pt, &effect);
-    effect = *Effect;
-    target->DragOver(keys, Pt, &effect);
-    effect = *Effect & AllowedEffects(Data);
-    target->Drop(Data, keys, Pt, &effect);
+  if (IDropTarget* target = ItemDropTarget(NodeAtScreen(Pt))) {
+    effect = FDropSite.Drop(target, Data, KeyState, Pt, *Effect);
     target->Release();
     RefreshTree();
   }
   *Effect = effect;
   SetDropHighlight(nullptr);
-  if (FDropData) FDropData->Release();
-  FDropData = nullptr;
+  FDropSite.Leave();
   return S_OK;
 }
 
@@ -524,7 +435,7 @@ void TPTCustomShellTree::Dispatch(TMessage& Message) {
       break;
     case WM_NCDESTROY: {
       {
-        TLock lock(FUpdateLock);
+        TPTLock lock(FUpdateLock);
         RegisterDropTarget(false);
         delete FChangeThread;
         FChangeThread = nullptr;

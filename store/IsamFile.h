@@ -5,6 +5,7 @@
 #include <windows.h>  // before the class: CreateFile is a macro there, and must expand the same everywhere
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "Classes.h"
@@ -45,17 +46,21 @@ public:
   explicit TIsamFile(const std::string& LibraryFolder);
   ~TIsamFile() override;
 
-  bool Open(const std::string& Name, int16_t Mode = IsamOpenShared);
+  // Every call below answers True on success; on failure LastError holds the code and ErrorText() its
+  // text. A result left unread is a failure gone unnoticed, hence [[nodiscard]].
+  [[nodiscard]] bool Open(const std::string& Name, int16_t Mode = IsamOpenShared);
   bool Close();
-  bool CreateFile(const std::string& Name, int16_t KeyLen, const std::string& Format);
+  [[nodiscard]] bool CreateFile(const std::string& Name, int16_t KeyLen, const std::string& Format);
   // An empty Key lets the library give the record the highest key plus one inside its own write, so
   // two machines adding at once never collide; LastKey is the key used.
-  bool Add(const void* Record, const std::string& Key);
-  bool Replace(const void* Record, const std::string& Key);
-  bool GetNext(void* Record, int16_t Index, int16_t Flags, const std::string& Key);
-  bool GetPrior(void* Record, int16_t Index, int16_t Flags, const std::string& Key);
-  bool GetEqual(void* Record, int16_t Index, const std::string& Key);
-  bool Delete(const std::string& Key);
+  [[nodiscard]] bool Add(const void* Record, const std::string& Key);
+  [[nodiscard]] bool Replace(const void* Record, const std::string& Key);
+  [[nodiscard]] bool GetNext(void* Record, int16_t Index, int16_t Flags, const std::string& Key);
+  [[nodiscard]] bool GetPrior(void* Record, int16_t Index, int16_t Flags, const std::string& Key);
+  [[nodiscard]] bool GetEqual(void* Record, int16_t Index, const std::string& Key);
+  [[nodiscard]] bool Delete(const std::string& Key);
+  // Positions before the first (after the last) record of the index; a scan with GetNext (GetPrior)
+  // follows. An empty data set is no failure.
   bool First(int16_t Index);
   bool Last(int16_t Index);
   int32_t RecordCount();

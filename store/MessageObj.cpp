@@ -8,24 +8,27 @@
 #include "yOZFile.h"
 
 TYOZMessage::TYOZMessage(TyOZFile* ADatabase) : Database(ADatabase) {
-  UserFile = new TIsamFile("");
+  UserFile = std::make_unique<TIsamFile>("");
   UserFile->RecordFormat = UserFileFormat;
-  CheckIsamLibrary(UserFile);
-  MessageFile = new TIsamFile("");
+  CheckIsamLibrary(UserFile.get());
+  MessageFile = std::make_unique<TIsamFile>("");
   MessageFile->RecordFormat = MessageFileFormat;
-  CheckIsamLibrary(MessageFile);
+  CheckIsamLibrary(MessageFile.get());
 }
 
-TYOZMessage::~TYOZMessage() {
-  delete MessageFile;
-  delete UserFile;
-}
+TYOZMessage::~TYOZMessage() = default;
 
 namespace {
 
 const char* const MessageScanFailure = "Unable to read yOZ message database - ";
 
 }  // namespace
+
+// A failed open is reported at once, rather than by the next call on the closed handle as "invalid
+// dataset reference".
+void TYOZMessage::OpenMessageFile(const std::string& Name) {
+  if (!MessageFile->Open(Name)) throw Exception("Unable to open yOZ message database - " + MessageFile->ErrorText());
+}
 
 std::string TYOZMessage::Folder() const { return AddBackslash(Database->DBPath); }
 
@@ -39,17 +42,17 @@ void TYOZMessage::SendMessage(const std::string& ToLogInName, const std::string&
   const std::string name = folder + MessageFileName;
   // The first message of a database creates the data set; one made meanwhile by another copy is used.
   if (!FileExists(name + ".ism"))
-    CreateNewDataSet(MessageFile, name, MessageFileFormat, "Unable to create yOZ Messages database!\r\r");
-  if (!MessageFile->Open(name, 3)) throw Exception("Unable to open yOZ message database - " + MessageFile->ErrorText());
+    CreateNewDataSet(MessageFile.get(), name, MessageFileFormat, "Unable to create yOZ Messages database!\r\r");
+  OpenMessageFile(name);
   TIsamFileCloser closeMessages(MessageFile);
-  if (!UserFile->Open(folder + UserFileName, 3))
+  if (!UserFile->Open(folder + UserFileName))
     throw Exception("Unable to open yOZ Users database!\r\r" + UserFile->ErrorText());
   TIsamFileCloser closeUsers(UserFile);
 
   TUserRec to, from;
-  if (!UserFile->GetEqual(to.Data, 7, ToLogInName))
+  if (!UserFile->GetEqual(to.Data, TUserRec::ixLogInName, ToLogInName))
     throw Exception("Unable to find " + ToLogInName + " in Users Databse!" + "\r\r" + UserFile->ErrorText());
-  if (!UserFile->GetEqual(from.Data, 7, FromLogInName))
+  if (!UserFile->GetEqual(from.Data, TUserRec::ixLogInName, FromLogInName))
     throw Exception("Unable to find " + FromLogInName + " in Users Databse!" + "\r\r" + UserFile->ErrorText());
 
   TMessageRec msg;
@@ -69,7 +72,7 @@ void TYOZMessage::SendMessage(const std::string& ToLogInName, const std::string&
 bool TYOZMessage::HasNewMessages() {
   const std::string name = Folder() + MessageFileName;
   if (!FileExists(name + ".isd")) return false;
-  if (!MessageFile->Open(name, 3)) {
+  if (!MessageFile->Open(name)) {
     SetStatusText("Attempting to check for new messages");
     return false;
   }
@@ -77,12 +80,12 @@ bool TYOZMessage::HasNewMessages() {
   SetStatusText("");
   const std::string login = GetLogInName();
   bool found = false;
-  MessageFile->First(8);
+  MessageFile->First(TMessageRec::ixToLogInName);
   TMessageRec msg;
-  while (MessageFile->GetNext(msg.Data, 8, 16, ""))
+  while (MessageFile->GetNext(msg.Data, TMessageRec::ixToLogInName, IsamScanFlags, ""))
     if (msg.ToLogInName() == login && msg.MsgStatus() == "New") found = true;
   // A message file cut short must not pass for one without a message for us.
-  if (!found) CheckScanEnd(MessageFile, MessageScanFailure);
+  if (!found) CheckScanEnd(*MessageFile, MessageScanFailure);
   return found;
 }
 
@@ -90,20 +93,20 @@ std::vector<TShownMessage> TYOZMessage::NewMessages() {
   std::vector<TShownMessage> shown;
   const std::string name = Folder() + MessageFileName;
   if (!FileExists(name + ".isd")) return shown;
-  if (!MessageFile->Open(name, 3)) {
+  if (!MessageFile->Open(name)) {
     StoreMessageBox("Unable to open yOZ Messages database!", smbError);
     return shown;
   }
   TIsamFileCloser closer(MessageFile);
   const std::string login = GetLogInName();
-  MessageFile->First(8);
+  MessageFile->First(TMessageRec::ixToLogInName);
   TMessageRec msg;
-  while (MessageFile->GetNext(msg.Data, 8, 16, "")) {
+  while (MessageFile->GetNext(msg.Data, TMessageRec::ixToLogInName, IsamScanFlags, "")) {
     if (msg.ToLogInName() != login || msg.MsgStatus() != "New") continue;
     shown.push_back({"Read Message...", MessageFile->LastKey, msg.FromName(), msg.ToName(), msg.Subject(), msg.Body(),
                      msg.Sent()});
   }
-  CheckScanEnd(MessageFile, MessageScanFailure);
+  CheckScanEnd(*MessageFile, MessageScanFailure);
   return shown;
 }
 
@@ -128,15 +131,15 @@ std::vector<TListRow> TYOZMessage::InBoxRows(int& NewCount, int& OldCount) {
   OldCount = 0;
   // Before the first message there is no message file: an empty in-box. A file that is there but
   // cannot be read is reported, not shown as empty.
-  if (!MessageFile->Open(Database->DBPath + MessageFileName, 3)) {
+  if (!MessageFile->Open(Database->DBPath + MessageFileName)) {
     if (MessageFile->LastError == IsamObjectNotFound) return rows;
     throw Exception(MessageScanFailure + MessageFile->ErrorText());
   }
   TIsamFileCloser closer(MessageFile);
-  MessageFile->Last(0);
+  MessageFile->Last(IsamKeyIndex);
   const std::string login = GetLogInName();
   TMessageRec msg;
-  while (MessageFile->GetPrior(msg.Data, 0, 16, "")) {
+  while (MessageFile->GetPrior(msg.Data, IsamKeyIndex, IsamScanFlags, "")) {
     if (msg.ToLogInName() != login) continue;
     std::string status = msg.MsgStatus();
     if (status == "New") NewCount = CheckedAdd(NewCount, 1);
@@ -146,47 +149,43 @@ std::vector<TListRow> TYOZMessage::InBoxRows(int& NewCount, int& OldCount) {
     row.SubItems = {msg.Subject(), status, MessageFile->LastKey, msg.Sent()};
     rows.push_back(std::move(row));
   }
-  CheckScanEnd(MessageFile, MessageScanFailure);
+  CheckScanEnd(*MessageFile, MessageScanFailure);
   return rows;
 }
 
 void TYOZMessage::FillInBox(IInBoxView* InBox) {
   int newCount = 0, oldCount = 0;
   std::vector<TListRow> rows = InBoxRows(newCount, oldCount);
-  InBox->BeginUpdate();
-  try {
+  {
+    TUpdateScope update(InBox);
     InBox->Clear();
     for (const TListRow& row : rows) InBox->AddRow(row);
-  } catch (...) {
-    InBox->EndUpdate();
-    throw;
   }
-  InBox->EndUpdate();
   InBox->SetPanelText(0, "New messages = " + IntToStr(newCount));
   InBox->SetPanelText(1, "Old messages = " + IntToStr(oldCount));
   InBox->SetPanelText(2, "Total messages = " + IntToStr(CheckedAdd(newCount, oldCount)));
 }
 
 std::string TYOZMessage::ReadMessage(const std::string& Key) {
-  MessageFile->Open(Folder() + MessageFileName, 3);
+  OpenMessageFile(Folder() + MessageFileName);
   TIsamFileCloser closer(MessageFile);
   TMessageRec msg;
-  if (!MessageFile->GetEqual(msg.Data, 0, Key))
+  if (!MessageFile->GetEqual(msg.Data, IsamKeyIndex, Key))
     throw Exception("Unable to locate yOZ Message\r\r" + MessageFile->ErrorText());
   return msg.Body();
 }
 
 void TYOZMessage::DeleteMessage(const std::string& Key) {
-  MessageFile->Open(Database->DBPath + MessageFileName, 3);
+  OpenMessageFile(Database->DBPath + MessageFileName);
   TIsamFileCloser closer(MessageFile);
   if (!MessageFile->Delete(Key)) throw Exception("Unable to delete yOZ Messages\r\r" + MessageFile->ErrorText());
 }
 
 void TYOZMessage::MarkMessageOld(const std::string& Key) {
-  MessageFile->Open(Database->DBPath + MessageFileName, 3);
+  OpenMessageFile(Database->DBPath + MessageFileName);
   TIsamFileCloser closer(MessageFile);
   TMessageRec msg;
-  if (!MessageFile->GetEqual(msg.Data, 0, Key)) {
+  if (!MessageFile->GetEqual(msg.Data, IsamKeyIndex, Key)) {
     // Nothing was read: writing the buffer back would store an empty message under the key.
     StoreMessageBox("Unable to find message to make old!", smbError);
     return;
@@ -197,10 +196,10 @@ void TYOZMessage::MarkMessageOld(const std::string& Key) {
 }
 
 std::string TYOZMessage::LookUpUser(const std::string& LogInName) {
-  if (!UserFile->Open(Database->DBPath + UserFileName, 3))
+  if (!UserFile->Open(Database->DBPath + UserFileName))
     throw Exception("Unable to open Users dataset\r\r" + UserFile->ErrorText());
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  if (!UserFile->GetEqual(rec.Data, 7, LogInName)) throw Exception("Unable to locate User\r\r" + UserFile->ErrorText());
+  if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, LogInName)) throw Exception("Unable to locate User\r\r" + UserFile->ErrorText());
   return rec.Name();
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Short messages between users: the data set "yOZMesg", created by the first message.
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,7 @@ struct TMessageRec {
   static constexpr int oFromName = 583, sFromName = 31;
   static constexpr int oToLogInName = 614, sToLogInName = 31;
   static constexpr int oFromLogInName = 645, sFromLogInName = 31;
+  static constexpr int16_t ixToLogInName = 8;  // X$*31, the 8th field of MessageFileFormat
 
   uint8_t Data[Size] = {};
 
@@ -47,8 +49,8 @@ public:
   explicit TYOZMessage(TyOZFile* ADatabase);
   ~TYOZMessage() override;
 
-  TIsamFile* UserFile = nullptr;
-  TIsamFile* MessageFile = nullptr;
+  std::unique_ptr<TIsamFile> UserFile;
+  std::unique_ptr<TIsamFile> MessageFile;
   // The read dialog that ShowNewMessages shows each waiting message in (set by the application).
   IReadMessageDialog* ReadDialog = nullptr;
 
@@ -70,5 +72,7 @@ public:
 private:
   TyOZFile* Database;
   std::string Folder() const;  // DBPath with a trailing backslash
+  // Opens the message data set; a failure raises "Unable to open yOZ message database - " + error text.
+  void OpenMessageFile(const std::string& Name);
   void SetStatusText(const std::string& Text);
 };

@@ -6,9 +6,9 @@
 #include "SysUtils.h"
 #include "WinUtils.h"
 
-TyOZAlert::TyOZAlert() { Alerts = new TStringList(); }
+TyOZAlert::TyOZAlert() : Alerts(std::make_unique<TStringList>()) {}
 
-TyOZAlert::~TyOZAlert() { delete Alerts; }
+TyOZAlert::~TyOZAlert() = default;
 
 void TyOZAlert::AddAlert(const std::string& LogInName, const std::string& Name, const std::string& Status) {
   if (Trim(LogInName).empty()) throw Exception("LogInName must have a value");

@@ -1,6 +1,7 @@
 #pragma once
 // The current user's personal alert list: watched colleagues with the status last seen, as triples
 // of lines (LogInName, Name, Status) in a string list, saved in a local file.
+#include <memory>
 #include <string>
 
 #include "Classes.h"
@@ -12,7 +13,7 @@ public:
   ~TyOZAlert() override;
 
   std::string AlertText;
-  TStringList* Alerts = nullptr;
+  std::unique_ptr<TStringList> Alerts;
 
   void AddAlert(const std::string& LogInName, const std::string& Name, const std::string& Status);
   void CheckAlerts(IBoardView* Board);

@@ -9,20 +9,18 @@ namespace {
 constexpr int DepartmentRecSize = 21;
 const char* const DepartmentScanFailure = "Unable to read the departments - ";
 const char* const DepartmentFormat = "X$*21";
+constexpr int16_t ixName = 1;  // the one field, X$*21
 
 }  // namespace
 
 TYOZDepartment::TYOZDepartment() {
-  Settings = new TyOZCB();
-  DepartmentFile = new TIsamFile("");
+  Settings = std::make_unique<TyOZCB>();
+  DepartmentFile = std::make_unique<TIsamFile>("");
   DepartmentFile->RecordFormat = DepartmentFormat;
-  CheckIsamLibrary(DepartmentFile);
+  CheckIsamLibrary(DepartmentFile.get());
 }
 
-TYOZDepartment::~TYOZDepartment() {
-  delete DepartmentFile;
-  delete Settings;
-}
+TYOZDepartment::~TYOZDepartment() = default;
 
 std::string TYOZDepartment::DataSetName() {
   TyOZCBRec rec;
@@ -32,18 +30,18 @@ std::string TYOZDepartment::DataSetName() {
 
 // Open and BOF failures are not reported here: the next call on the closed handle fails with
 // "Invalid dataset reference" and reports that.
-void TYOZDepartment::OpenDepartmentFile() { DepartmentFile->Open(DataSetName(), 3); }
+void TYOZDepartment::OpenDepartmentFile() { static_cast<void>(DepartmentFile->Open(DataSetName())); }
 
 void TYOZDepartment::CreateDepartmentFile() {
   // Fails, harmlessly, on an existing data set.
-  DepartmentFile->CreateFile(DataSetName(), 10, DepartmentFormat);
+  static_cast<void>(DepartmentFile->CreateFile(DataSetName(), 10, DepartmentFormat));
 }
 
 void TYOZDepartment::AddDepartment(const std::string& Name) {
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
-  if (DepartmentFile->GetEqual(rec, 1, Name)) {
+  if (DepartmentFile->GetEqual(rec, ixName, Name)) {
     StoreMessageBox("Department \"" + Name + "\" already exists", smbWarning);
     return;
   }
@@ -64,7 +62,7 @@ void TYOZDepartment::ReplaceDepartment(const std::string& OldName, const std::st
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
-  if (!DepartmentFile->GetEqual(rec, 1, OldName))
+  if (!DepartmentFile->GetEqual(rec, ixName, OldName))
     throw Exception("Unable to locate the department " + OldName + "\r\r" + DepartmentFile->ErrorText());
   SetRecField(rec, 0, DepartmentRecSize, NewName);
   if (!DepartmentFile->Replace(rec, DepartmentFile->LastKey))
@@ -75,7 +73,7 @@ std::string TYOZDepartment::ReadDepartment(int Key) {
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
-  if (!DepartmentFile->GetEqual(rec, 0, KeyText(Key)))
+  if (!DepartmentFile->GetEqual(rec, IsamKeyIndex, KeyText(Key)))
     throw Exception("Unable to locate department \r\r" + DepartmentFile->ErrorText());
   return GetRecField(rec, 0, DepartmentRecSize);
 }
@@ -84,7 +82,7 @@ std::string TYOZDepartment::SelectDepartment(int Key) {
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
-  if (!DepartmentFile->GetEqual(rec, 0, KeyText(Key))) {
+  if (!DepartmentFile->GetEqual(rec, IsamKeyIndex, KeyText(Key))) {
     StoreMessageBox(DepartmentFile->ErrorText() + "\r" + DepartmentFile->ErrorInfo(), smbError);
     return "";  // the dialog keeps its field empty
   }
@@ -99,11 +97,11 @@ std::vector<std::pair<std::string, int>> TYOZDepartment::ReadAll() {
     throw Exception(DepartmentScanFailure + DepartmentFile->ErrorText());
   }
   TIsamFileCloser closer(DepartmentFile);
-  DepartmentFile->First(0);
+  DepartmentFile->First(IsamKeyIndex);
   uint8_t rec[DepartmentRecSize] = {};
-  while (DepartmentFile->GetNext(rec, 0, 16, ""))
+  while (DepartmentFile->GetNext(rec, IsamKeyIndex, IsamScanFlags, ""))
     all.emplace_back(GetRecField(rec, 0, DepartmentRecSize), StrToInt(DepartmentFile->LastKey));
-  CheckScanEnd(DepartmentFile, DepartmentScanFailure);
+  CheckScanEnd(*DepartmentFile, DepartmentScanFailure);
   return all;
 }
 
@@ -116,14 +114,8 @@ void TYOZDepartment::FillNames(TStrings* Names) {
 void TYOZDepartment::FillDepartmentCombo(TStrings* Names) { FillNames(Names); }
 
 void TYOZDepartment::FillDepartmentList(TStrings* Names) {
-  Names->BeginUpdate();
-  try {
-    FillNames(Names);
-  } catch (...) {
-    Names->EndUpdate();
-    throw;
-  }
-  Names->EndUpdate();
+  TUpdateScope update(Names);
+  FillNames(Names);
 }
 
 void TYOZDepartment::FillDepartmentTree(IDepartmentTree* Tree) {

@@ -1,5 +1,6 @@
 #pragma once
 // The shared list of departments ("yOZDeps") and the board's department filter.
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -14,8 +15,8 @@ public:
   TYOZDepartment();
   ~TYOZDepartment() override;
 
-  TyOZCB* Settings = nullptr;
-  TIsamFile* DepartmentFile = nullptr;
+  std::unique_ptr<TyOZCB> Settings;
+  std::unique_ptr<TIsamFile> DepartmentFile;
   std::string FilterDepartment;
   bool FilterActive = false;
 

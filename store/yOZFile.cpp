@@ -50,8 +50,8 @@ bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::strin
   throw Exception(FailureText + File->ErrorText());
 }
 
-void CheckScanEnd(const TIsamFile* File, const std::string& FailureText) {
-  if (File->LastError != IsamObjectNotFound) throw Exception(FailureText + File->ErrorText());
+void CheckScanEnd(const TIsamFile& File, const std::string& FailureText) {
+  if (File.LastError != IsamObjectNotFound) throw Exception(FailureText + File.ErrorText());
 }
 
 void CheckIsamLibrary(const TIsamFile* File) {
@@ -64,26 +64,15 @@ TyOZFile::TyOZFile(const std::string& ADBPath, TyOZFileHooks AHooks) : DBPath(AD
   // A folder stored without its closing backslash would make some names "S:\BoardyOZDB31" and
   // others "S:\Board\yOZDB31": every name below is the folder followed directly by the file's.
   if (!Trim(DBPath).empty()) DBPath = AddBackslash(DBPath);
-  Settings = new TyOZCB();
-  CurrentUser = new TUser();
-  UserFile = new TIsamFile("");
+  Settings = std::make_unique<TyOZCB>();
+  CurrentUser = std::make_unique<TUser>();
+  UserFile = std::make_unique<TIsamFile>("");
   UserFile->RecordFormat = UserFileFormat;
-  CheckIsamLibrary(UserFile);
-  try {
-    ReadConfig();
-  } catch (...) {
-    delete UserFile;
-    delete CurrentUser;
-    delete Settings;
-    throw;
-  }
+  CheckIsamLibrary(UserFile.get());
+  ReadConfig();
 }
 
-TyOZFile::~TyOZFile() {
-  delete UserFile;
-  delete CurrentUser;
-  delete Settings;
-}
+TyOZFile::~TyOZFile() = default;
 
 TUser& TyOZFile::TheUser() { return yOZCurrentUser ? *yOZCurrentUser : *CurrentUser; }
 
@@ -94,7 +83,7 @@ void TyOZFile::SetStatusText(const std::string& Text) {
 void TyOZFile::OpenUserFile(const std::string& NoFolderText, TOpenFailure Failure) {
   const std::string folder = AddBackslash(DBPath);
   if (!IsDirectory(folder)) throw Exception(NoFolderText + Quoted(folder));
-  if (UserFile->Open(folder + UserFileName, 3)) return;
+  if (UserFile->Open(folder + UserFileName)) return;
   if (Failure == ofErrorText) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
   throw Exception(std::string("Unable to open dataset") + NoPermission);
 }
@@ -120,9 +109,9 @@ void TyOZFile::AddCurrentUserWhenMissing() {
   rec.SetUpdated(DateTimeToStr(Now()));
   // Another copy may make the new database between our test and our create: then we join it as a
   // plain user instead of failing the registration.
-  if (!FileExists(name + ".ism") && CreateNewDataSet(UserFile, name, UserFileFormat, "Unable to create yOZDBase!\r\r")) {
+  if (!FileExists(name + ".ism") && CreateNewDataSet(UserFile.get(), name, UserFileFormat, "Unable to create yOZDBase!\r\r")) {
     // A new database: its first user is the administrator.
-    if (!UserFile->Open(name, 3)) throw Exception(std::string("Unable to open yOZDBase after create!") + NoPermission);
+    if (!UserFile->Open(name)) throw Exception(std::string("Unable to open yOZDBase after create!") + NoPermission);
     TIsamFileCloser closer(UserFile);
     IsAdministrator = true;
     rec.SetAdministrator(1);
@@ -130,10 +119,10 @@ void TyOZFile::AddCurrentUserWhenMissing() {
     return;
   }
   // The user file was there already: nothing was created, so its failure is told as an open's.
-  if (!UserFile->Open(name, 3)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
+  if (!UserFile->Open(name)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
   TIsamFileCloser closer(UserFile);
   TUserRec found;
-  if (UserFile->GetEqual(found.Data, 7, CurrentUser->LogInName)) return;
+  if (UserFile->GetEqual(found.Data, TUserRec::ixLogInName, CurrentUser->LogInName)) return;
   // Only a login that is not there is added: a busy or damaged file would otherwise get him again.
   if (UserFile->LastError != IsamObjectNotFound)
     throw Exception("Unable to perform lookup on user " + CurrentUser->LogInName + " " + UserFile->ErrorText());
@@ -145,7 +134,7 @@ void TyOZFile::LoadCurrentUser() {
   OpenUserFile("Unable to access the yOZ database location ", ofErrorText);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  if (!UserFile->GetEqual(rec.Data, 7, CurrentUser->LogInName)) {
+  if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, CurrentUser->LogInName)) {
     // The record was deleted by an administrator: say so, but keep the user in memory.
     SetStatusText(UserFile->ErrorText() + " " + UserFile->ErrorInfo());
     return;
@@ -160,7 +149,7 @@ void TyOZFile::UpdateUser(TUser* User) {
   OpenUserFile("Unable to update user - unable to access the yOZ database location ", ofPermission);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  if (!UserFile->GetEqual(rec.Data, 7, User->LogInName))
+  if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, User->LogInName))
     throw Exception("Unable to perform lookup on user " + User->LogInName + " " + UserFile->ErrorText());
   PutUser(rec, *User);
   if (!UserFile->Replace(rec.Data, UserFile->LastKey))
@@ -174,7 +163,7 @@ void TyOZFile::SaveCurrentUserStatus() {
   {
     TIsamFileCloser closer(UserFile);
     TUserRec rec;
-    if (!UserFile->GetEqual(rec.Data, 7, CurrentUser->LogInName))
+    if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, CurrentUser->LogInName))
       throw Exception("Unable to perform lookup on user " + CurrentUser->LogInName + " " + UserFile->ErrorText());
     oldStatus = rec.Status();
     // Details changed elsewhere (an administrator's edit) win over ours; only the status is new.
@@ -201,7 +190,7 @@ void TyOZFile::SetSelectedUsersStatus(IBoardView* Board, const std::string& NewS
   {
     TIsamFileCloser closer(UserFile);
     TUserRec rec;
-    if (!UserFile->GetEqual(rec.Data, 7, logInName))
+    if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, logInName))
       throw Exception("Unable to perform lookup on user " + logInName + " " + UserFile->ErrorText());
     oldStatus = rec.Status();
     rec.SetStatus(NewStatus);

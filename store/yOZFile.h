@@ -3,6 +3,7 @@
 // registration and status changes, the board queries and the shared configuration file "yOZ.cfg".
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,18 +47,18 @@ bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::strin
 
 // A scan ends when the data set has no further record ("Object not found"). Any other failure cut it
 // short: raises FailureText + the error text, so a damaged or busy file never passes for a short one.
-void CheckScanEnd(const TIsamFile* File, const std::string& FailureText);
+void CheckScanEnd(const TIsamFile& File, const std::string& FailureText);
 
 class TyOZFile : public TObject {
 public:
   explicit TyOZFile(const std::string& ADBPath, TyOZFileHooks AHooks = {});
   ~TyOZFile() override;
 
-  TyOZCB* Settings = nullptr;
-  TUser* CurrentUser = nullptr;
+  std::unique_ptr<TyOZCB> Settings;
+  std::unique_ptr<TUser> CurrentUser;
   uint8_t LogType = 0;
   std::string DBPath;
-  TIsamFile* UserFile = nullptr;
+  std::unique_ptr<TIsamFile> UserFile;
   bool AllowMessages = true;
   std::string StoredStatus;
   TyOZFileHooks Hooks;

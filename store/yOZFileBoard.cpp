@@ -15,8 +15,8 @@ const char* const ScanFailure = "Unable to read dataset - ";
 
 // Opens DataSet and positions before its first record; the caller closes.
 void TyOZFile::OpenScan(const std::string& DataSet) {
-  if (!UserFile->Open(DataSet, 3)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
-  if (!UserFile->First(0)) {
+  if (!UserFile->Open(DataSet)) throw Exception("Unable to open dataset - " + UserFile->ErrorText());
+  if (!UserFile->First(IsamKeyIndex)) {
     std::string text = UserFile->ErrorText();
     UserFile->Close();
     throw Exception("Unable to perform BOF on dataset - " + text);
@@ -28,7 +28,7 @@ std::vector<TListRow> TyOZFile::BoardRows(const std::string* Department) {
   OpenScan(DBPath + UserFileName);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  while (UserFile->GetNext(rec.Data, 0, 16, "")) {
+  while (UserFile->GetNext(rec.Data, IsamKeyIndex, IsamScanFlags, "")) {
     std::string status = rec.Status();
     if (Department && rec.Department() != *Department) continue;
     if (!ShowOfflineUsers && status == "Offline") continue;
@@ -39,23 +39,17 @@ std::vector<TListRow> TyOZFile::BoardRows(const std::string* Department) {
     row.ImageIndex = StatusImageIndex(status);
     rows.push_back(std::move(row));
   }
-  CheckScanEnd(UserFile, ScanFailure);  // before the board is touched: its rows stay as they were
+  CheckScanEnd(*UserFile, ScanFailure);  // before the board is touched: its rows stay as they were
   return rows;
 }
 
 void TyOZFile::FillBoard(IBoardView* Board, const std::string* Department) {
   std::vector<TListRow> rows = BoardRows(Department);
-  Board->BeginUpdate();
-  try {
-    Board->Clear();
-    for (const TListRow& row : rows) Board->AddRow(row);
-    for (int column = 0; column < BoardColumnCount; ++column)
-      if (column != BoardPCNameColumn) Board->AutoSizeColumn(column);
-  } catch (...) {
-    Board->EndUpdate();
-    throw;
-  }
-  Board->EndUpdate();
+  TUpdateScope update(Board);
+  Board->Clear();
+  for (const TListRow& row : rows) Board->AddRow(row);
+  for (int column = 0; column < BoardColumnCount; ++column)
+    if (column != BoardPCNameColumn) Board->AutoSizeColumn(column);
 }
 
 void TyOZFile::FillMainList(IBoardView* Board) { FillBoard(Board, nullptr); }
@@ -69,17 +63,11 @@ void TyOZFile::FillUserNames(TStrings* Names) {
   TIsamFileCloser closer(UserFile);
   std::vector<std::pair<std::string, TObject*>> names;
   TUserRec rec;
-  while (UserFile->GetNext(rec.Data, 0, 16, "")) names.emplace_back(rec.Name(), KeyObject(UserFile->LastKey));
-  CheckScanEnd(UserFile, ScanFailure);
-  Names->BeginUpdate();
-  try {
-    Names->Clear();
-    for (const auto& n : names) Names->AddObject(n.first, n.second);
-  } catch (...) {
-    Names->EndUpdate();
-    throw;
-  }
-  Names->EndUpdate();
+  while (UserFile->GetNext(rec.Data, IsamKeyIndex, IsamScanFlags, "")) names.emplace_back(rec.Name(), KeyObject(UserFile->LastKey));
+  CheckScanEnd(*UserFile, ScanFailure);
+  TUpdateScope update(Names);
+  Names->Clear();
+  for (const auto& n : names) Names->AddObject(n.first, n.second);
 }
 
 void TyOZFile::ShowUser(int Key, std::string& Name, std::string& Status, std::string& Comments,
@@ -88,7 +76,7 @@ void TyOZFile::ShowUser(int Key, std::string& Name, std::string& Status, std::st
   OpenScan(AddBackslash(DBPath) + UserFileName);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  if (!UserFile->GetEqual(rec.Data, 0, KeyText(Key)))
+  if (!UserFile->GetEqual(rec.Data, IsamKeyIndex, KeyText(Key)))
     throw Exception("Unable to perform look up on dataset - " + UserFile->ErrorText());
   Name = rec.Name();
   Status = rec.Status();
@@ -104,9 +92,9 @@ bool TyOZFile::OneAdministratorOnly() {
   TIsamFileCloser closer(UserFile);
   int32_t count = 0;
   TUserRec rec;
-  while (UserFile->GetNext(rec.Data, 0, 16, ""))
+  while (UserFile->GetNext(rec.Data, IsamKeyIndex, IsamScanFlags, ""))
     if (rec.Administrator() == 1) count = CheckedAdd(count, 1);
-  CheckScanEnd(UserFile, ScanFailure);  // an unread administrator may be the last one
+  CheckScanEnd(*UserFile, ScanFailure);  // an unread administrator may be the last one
   return count <= 1;
 }
 
@@ -142,13 +130,13 @@ void TyOZFile::UpdateAlertNames(TyOZAlert* Alerts) {
   OpenScan(DBPath + UserFileName);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  while (UserFile->GetNext(rec.Data, 0, 16, "")) {
+  while (UserFile->GetNext(rec.Data, IsamKeyIndex, IsamScanFlags, "")) {
     std::string logInName = rec.LogInName();
     int index = Alerts->IndexOf(UpperCase(logInName));
     if (index < 0) continue;
     if (Alerts->GetName(index) != rec.Name()) Alerts->SetName(logInName, rec.Name());
   }
-  CheckScanEnd(UserFile, ScanFailure);
+  CheckScanEnd(*UserFile, ScanFailure);
 }
 
 namespace {

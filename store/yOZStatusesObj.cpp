@@ -8,30 +8,31 @@ namespace {
 
 constexpr int StatusRecSize = 31;
 const char* const StatusFormat = "X$*31";
+constexpr int16_t ixName = 1;  // the one field
 const char* const SeedStatuses[] = {"At lunch",   "Available", "Away from desk", "DND",           "Gone home",
                                     "In meeting", "Offline",   "On holiday",     "Out of office", "Off sick"};
 
 }  // namespace
 
 TYOZStatus::TYOZStatus(TyOZFile* ADatabase) : Database(ADatabase) {
-  StatusFile = new TIsamFile("");
+  StatusFile = std::make_unique<TIsamFile>("");
   StatusFile->RecordFormat = StatusFormat;
-  CheckIsamLibrary(StatusFile);
+  CheckIsamLibrary(StatusFile.get());
 }
 
-TYOZStatus::~TYOZStatus() { delete StatusFile; }
+TYOZStatus::~TYOZStatus() = default;
 
 std::string TYOZStatus::DataSetName() const { return AddBackslash(Database->DBPath) + "yOZStats"; }
 
 void TYOZStatus::OpenStatusFile() {
-  if (!StatusFile->Open(DataSetName(), 3)) throw Exception("Unable to open Status dataset - " + StatusFile->ErrorText());
+  if (!StatusFile->Open(DataSetName())) throw Exception("Unable to open Status dataset - " + StatusFile->ErrorText());
 }
 
 void TYOZStatus::CreateStatusFile() {
   const std::string name = DataSetName();
   if (FileExists(name + ".isd")) return;
   // A data set made meanwhile by another copy is seeded by that copy.
-  if (!CreateNewDataSet(StatusFile, name, StatusFormat, "Unable to create Status dataset - ")) return;
+  if (!CreateNewDataSet(StatusFile.get(), name, StatusFormat, "Unable to create Status dataset - ")) return;
   OpenStatusFile();
   TIsamFileCloser closer(StatusFile);
   for (const char* status : SeedStatuses) {
@@ -51,7 +52,7 @@ void TYOZStatus::AddStatus(const std::string& Name) {
   OpenStatusFile();
   TIsamFileCloser closer(StatusFile);
   uint8_t rec[StatusRecSize] = {};
-  if (StatusFile->GetEqual(rec, 1, Name)) throw Exception("Status \"" + Name + "\" already exists");
+  if (StatusFile->GetEqual(rec, ixName, Name)) throw Exception("Status \"" + Name + "\" already exists");
   std::memset(rec, 0, sizeof rec);
   SetRecField(rec, 0, StatusRecSize, Name);
   if (!StatusFile->Add(rec, "")) throw Exception("Unable to add Status\r\r" + StatusFile->ErrorText());
@@ -67,7 +68,7 @@ void TYOZStatus::ReplaceStatus(const std::string& OldName, const std::string& Ne
   OpenStatusFile();
   TIsamFileCloser closer(StatusFile);
   uint8_t rec[StatusRecSize] = {};
-  if (!StatusFile->GetEqual(rec, 1, OldName))
+  if (!StatusFile->GetEqual(rec, ixName, OldName))
     throw Exception("Unable to locate Status " + OldName + "\r\r" + StatusFile->ErrorText());
   SetRecField(rec, 0, StatusRecSize, NewName);
   if (!StatusFile->Replace(rec, StatusFile->LastKey)) throw Exception("Unable to replace Status" + StatusFile->ErrorText());
@@ -77,37 +78,31 @@ std::string TYOZStatus::ReadStatus(int Key) {
   OpenStatusFile();
   TIsamFileCloser closer(StatusFile);
   uint8_t rec[StatusRecSize] = {};
-  if (!StatusFile->GetEqual(rec, 0, KeyText(Key))) throw Exception("Unable to read Status\r\r" + StatusFile->ErrorText());
+  if (!StatusFile->GetEqual(rec, IsamKeyIndex, KeyText(Key))) throw Exception("Unable to read Status\r\r" + StatusFile->ErrorText());
   return GetRecField(rec, 0, StatusRecSize);
 }
 
 void TYOZStatus::FillStatusList(TStrings* Names) {
   OpenStatusFile();
   TIsamFileCloser closer(StatusFile);
-  if (!StatusFile->First(0)) throw Exception("Unable to performBOF on Status dataset - " + StatusFile->ErrorText());
+  if (!StatusFile->First(IsamKeyIndex)) throw Exception("Unable to performBOF on Status dataset - " + StatusFile->ErrorText());
   Names->Clear();
   uint8_t rec[StatusRecSize] = {};
-  while (StatusFile->GetNext(rec, 0, 16, ""))
+  while (StatusFile->GetNext(rec, IsamKeyIndex, IsamScanFlags, ""))
     Names->AddObject(GetRecField(rec, 0, StatusRecSize), KeyObject(StatusFile->LastKey));
-  CheckScanEnd(StatusFile, "Unable to read Status dataset - ");
+  CheckScanEnd(*StatusFile, "Unable to read Status dataset - ");
 }
 
 void TYOZStatus::FillSelectableStatuses(TStrings* Names) {
   OpenStatusFile();
   TIsamFileCloser closer(StatusFile);
-  if (!StatusFile->First(0)) throw Exception("Unable to perform BOF on Status dataset");
-  Names->BeginUpdate();
-  try {
-    Names->Clear();
-    uint8_t rec[StatusRecSize] = {};
-    while (StatusFile->GetNext(rec, 0, 16, "")) {
-      std::string status = GetRecField(rec, 0, StatusRecSize);
-      if (status != "Offline") Names->AddObject(status, KeyObject(StatusFile->LastKey));
-    }
-    CheckScanEnd(StatusFile, "Unable to read Status dataset - ");
-  } catch (...) {
-    Names->EndUpdate();
-    throw;
+  if (!StatusFile->First(IsamKeyIndex)) throw Exception("Unable to perform BOF on Status dataset");
+  TUpdateScope update(Names);
+  Names->Clear();
+  uint8_t rec[StatusRecSize] = {};
+  while (StatusFile->GetNext(rec, IsamKeyIndex, IsamScanFlags, "")) {
+    std::string status = GetRecField(rec, 0, StatusRecSize);
+    if (status != "Offline") Names->AddObject(status, KeyObject(StatusFile->LastKey));
   }
-  Names->EndUpdate();
+  CheckScanEnd(*StatusFile, "Unable to read Status dataset - ");
 }

@@ -1,5 +1,6 @@
 #pragma once
 // The shared list of statuses users may choose besides the built-in commands: "yOZStats".
+#include <memory>
 #include <string>
 
 #include "Classes.h"
@@ -13,7 +14,7 @@ public:
   explicit TYOZStatus(TyOZFile* ADatabase);
   ~TYOZStatus() override;
 
-  TIsamFile* StatusFile = nullptr;
+  std::unique_ptr<TIsamFile> StatusFile;
 
   void CreateStatusFile();
   bool IsBuiltInStatus(const std::string& Status) const;

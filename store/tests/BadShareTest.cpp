@@ -119,6 +119,12 @@ TEST_F(BadShare, AForeignOrLaterDataSetIsDamagedToEveryStore) {
       {"statuses over the messages", "yOZStats", "yOZMesg",
        [&] { messages.SendMessage(GetLogInName(), GetLogInName(), "Hi", "Again"); },
        "Unable to open yOZ message database - Corrupted dataset"},
+      {"reading from the damaged messages", "yOZStats", "yOZMesg", [&] { messages.ReadMessage("0000000001"); },
+       "Unable to open yOZ message database - Corrupted dataset"},
+      {"deleting from the damaged messages", "yOZStats", "yOZMesg", [&] { messages.DeleteMessage("0000000001"); },
+       "Unable to open yOZ message database - Corrupted dataset"},
+      {"marking in the damaged messages", "yOZStats", "yOZMesg", [&] { messages.MarkMessageOld("0000000001"); },
+       "Unable to open yOZ message database - Corrupted dataset"},
   };
   for (auto& c : cases) {
     SCOPED_TRACE(c.What);

@@ -199,7 +199,7 @@ TEST_F(DatabaseTest, UnreachableFolderIsNamedByEveryOperation) {
   };
   const std::string q = "\"" + Db.Path() + "\"";
   EXPECT_EQ(message([&] { File->LoadCurrentUser(); }), "Unable to access the yOZ database location " + q);
-  EXPECT_EQ(message([&] { File->UpdateUser(File->CurrentUser); }),
+  EXPECT_EQ(message([&] { File->UpdateUser(File->CurrentUser.get()); }),
             "Unable to update user - unable to access the yOZ database location " + q);
   EXPECT_EQ(message([&] { File->SaveCurrentUserStatus(); }),
             "Unable to update status - unable to access the yOZ database location " + q);

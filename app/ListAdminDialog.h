@@ -1,0 +1,56 @@
+#pragma once
+// The administrators' list dialogs (departments, statuses): a shared list of names, added to,
+// renamed and deleted. A descendant finds its list and entry fields and names its store's calls.
+#include <string>
+
+#include "ActnList.h"
+#include "Forms.h"
+#include "StdCtrls.h"
+
+class TfrmListAdmin : public TForm {
+  YOZ_CLASS(TfrmListAdmin, TForm)
+public:
+  TEdit* txtSelectedItem = nullptr;  // hidden: the name of the entry clicked
+  TActionList* ActionList = nullptr;
+  TAction *actAdd = nullptr, *actDelete = nullptr, *actUpdate = nullptr;
+  TButton *btnAdd = nullptr, *btnUpdate = nullptr, *btnDelete = nullptr, *btnClose = nullptr, *btnHelp = nullptr;
+
+  void FormShow(TObject* Sender);
+  void btnCloseClick(TObject* Sender);
+  void actAddExecute(TObject* Sender);
+  void actAddUpdate(TObject* Sender);
+  void actDeleteExecute(TObject* Sender);
+  void actDeleteUpdate(TObject* Sender);
+  void actUpdateExecute(TObject* Sender);
+  void actUpdateUpdate(TObject* Sender);
+  void ListClick(TObject* Sender);
+  void btnHelpClick(TObject* Sender);
+
+  void Loaded() override;
+  static void Publish(TPublisher<TfrmListAdmin>& p);
+
+protected:
+  // Entry names "Department" or "Status" (the delete question), the help topic.
+  TfrmListAdmin(TComponent* AOwner, const char* AEntryWord, const char* AHelpTopic)
+      : TForm(AOwner), FEntryWord(AEntryWord), FHelpTopic(AHelpTopic) {}
+
+  // The descendant's list and entry fields, found in its Loaded before this class's.
+  TListBox* FList = nullptr;
+  TEdit* FEntry = nullptr;
+
+  // The store's side of the list.
+  virtual void CreateStoreFile() = 0;
+  virtual void FillList(TStrings* Names) = 0;
+  virtual std::string ReadEntry(int Key) = 0;
+  virtual void AddEntry(const std::string& Name) = 0;
+  virtual void ReplaceEntry(const std::string& OldName, const std::string& NewName) = 0;
+  virtual void DeleteEntry(int Key) = 0;
+  // Whether the entry of that name may be renamed or deleted.
+  virtual bool MayChange(const std::string& Name) { return true; }
+
+private:
+  const char* FEntryWord;
+  const char* FHelpTopic;
+  void Refill();
+  bool ChangeableSelected();
+};

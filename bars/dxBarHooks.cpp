@@ -1,0 +1,284 @@
+// The thread hooks of the command bars. The forms do not route keys and clicks to the bars: while a
+// menu is open the keyboard hook hands every key to the active bar window, otherwise it dispatches the
+// bars' shortcuts and accelerators and opens the menu bar on Alt or F10; the mouse hook closes open menus
+// on a click elsewhere; the call-window-procedure hook watches the focus. The hooks live while at least
+// one manager exists.
+#include <windows.h>
+
+#include "Menus.h"
+#include "dxBar.h"
+
+namespace {
+
+struct THookState {
+  HHOOK Keyboard = nullptr;
+  HHOOK Mouse = nullptr;
+  HHOOK CallWndProc = nullptr;
+  // The bars hold the keyboard (a modal loop of theirs runs): every key is swallowed.
+  bool KeySwallow = false;
+  // A key press went to the active bar window: keys are swallowed until its release.
+  bool Forwarded = false;
+  WPARAM ForwardedKey = 0;
+  bool AltPressed = false;
+  bool InMouseHook = false;
+};
+THookState Hooks;
+
+// The thread's key state: keys typed ahead are judged by the state they were pressed in.
+bool KeyDown(int Key) { return GetKeyState(Key) < 0; }
+// The key as it is now (a forwarded key is held until its release).
+bool KeyHeld(WPARAM Key) { return (GetAsyncKeyState(int(Key)) & 0x8000) != 0; }
+
+bool AnyOtherKeyDown() {
+  BYTE keys[256];
+  if (!GetKeyboardState(keys)) return false;
+  for (int i = 0; i < 256; ++i) {
+    if (i == VK_MENU || i == VK_LMENU || i == VK_RMENU) continue;
+    if (keys[i] & 0x80) return true;
+  }
+  return false;
+}
+
+TShortCut CurrentShortCut(WPARAM Key) {
+  TShortCut s = TShortCut(Key & 0xFF);
+  if (KeyDown(VK_SHIFT)) s |= 0x2000;
+  if (KeyDown(VK_CONTROL)) s |= 0x4000;
+  if (KeyDown(VK_MENU)) s |= 0x8000;
+  return s;
+}
+
+// The shortcut of the key runs an item of the manager's bars; failing that, Alt with a letter opens the
+// link whose caption has it as accelerator.
+bool DispatchShortCut(TdxBarManager* M, WPARAM Key) {
+  TShortCut s = CurrentShortCut(Key);
+  if (TdxBarControl* mm = M->MenuModeBar())
+    if (mm->Bar() && mm->Bar()->ExecuteShortCut(s)) return true;
+  TdxBars* bars = M->Bars();
+  for (int i = 0; bars && i < bars->Count(); ++i) {
+    TdxBar* b = bars->Items(i);
+    if (b->Visible() && b != M->MainMenuBar() && b->ExecuteShortCut(s)) return true;
+  }
+  if (!KeyDown(VK_MENU)) return false;
+  TShiftState shift;
+  if (KeyDown(VK_SHIFT)) shift.Include(ssShift);
+  auto open = [&](TdxBar* b) {
+    if (!b || !b->Control() || !b->Control()->HandleAllocated()) return false;
+    TdxBarItemLink* l = b->ItemLinks()->FindByAccel(uint16_t(Key), shift, nullptr);
+    if (!l || !l->Control()) return false;
+    dxBarOpenFromKeyboard(b->Control(), l->Control());
+    return true;
+  };
+  if (open(M->MainMenuBar())) return true;
+  for (int i = 0; bars && i < bars->Count(); ++i) {
+    TdxBar* b = bars->Items(i);
+    if (b->Visible() && b != M->MainMenuBar() && open(b)) return true;
+  }
+  return false;
+}
+
+// The key is swallowed (1) or passed on (the next hook's answer).
+LRESULT KeyboardHook(int Code, WPARAM Key, LPARAM Data) {
+  if (Code >= 0 && dxBarKeyboardHookSwallows(Key, Data)) return 1;
+  return CallNextHookEx(Hooks.Keyboard, Code, Key, Data);
+}
+
+LRESULT CALLBACK KeyboardHookProc(int Code, WPARAM Key, LPARAM Data) {
+  try {
+    return KeyboardHook(Code, Key, Data);
+  } catch (...) {
+    Application->HandleException(nullptr);
+    return 0;
+  }
+}
+
+bool IsButtonPress(WPARAM Msg) {
+  switch (Msg) {
+    case WM_LBUTTONDOWN: case WM_RBUTTONDOWN: case WM_MBUTTONDOWN:
+    case WM_LBUTTONDBLCLK: case WM_RBUTTONDBLCLK: case WM_MBUTTONDBLCLK:
+    case WM_NCLBUTTONDOWN: case WM_NCRBUTTONDOWN: case WM_NCMBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK: case WM_NCRBUTTONDBLCLK: case WM_NCMBUTTONDBLCLK:
+      return true;
+  }
+  return false;
+}
+
+// The window belongs to the open chain: one of its bar windows or a child of one.
+bool OnChain(HWND Target) {
+  for (TCustomdxBarControl* c = ActiveBarControl(); c; c = c->ParentBar()) {
+    if (!IsBarControl(c)) break;
+    if (c->HandleAllocated() && (c->Handle() == Target || IsChild(c->Handle(), Target))) return true;
+  }
+  return false;
+}
+
+// The bar window under the mouse: the window at the cursor when it is one of the chain's bar windows.
+bool OnChainBarWindow(POINT P) {
+  HWND w = WindowFromPoint(P);
+  for (TCustomdxBarControl* c = ActiveBarControl(); c; c = c->ParentBar()) {
+    if (!IsBarControl(c)) break;
+    if (c->HandleAllocated() && c->Handle() == w) return true;
+  }
+  return false;
+}
+
+bool MouseHook(int Code, WPARAM Msg, MOUSEHOOKSTRUCT* M) {
+  if (Code < 0 || Hooks.InMouseHook || !ActiveBarControl()) return false;
+  Hooks.InMouseHook = true;
+  TScopeExit done([] { Hooks.InMouseHook = false; });
+  bool rightUp = Msg == WM_RBUTTONUP || Msg == WM_MBUTTONUP || Msg == WM_NCRBUTTONUP || Msg == WM_NCMBUTTONUP;
+  if (rightUp && !OnChainBarWindow(M->pt) && !OnChain(M->hwnd)) return true;
+  bool leftUp = Msg == WM_LBUTTONUP || Msg == WM_NCLBUTTONUP;
+  for (int guard = 0; guard < 32; ++guard) {
+    TCustomdxBarControl* active = ActiveBarControl();
+    if (!active) break;
+    TdxBarManager* m = active->BarManager();
+    if (m && m->IsDragging()) break;
+    bool close = false;
+    if (IsButtonPress(Msg))
+      close = !OnChain(M->hwnd);
+    else if (leftUp)
+      // A left release does not close a top-level popup: the press that opened it may be its own.
+      close = !OnChainBarWindow(M->pt) && !dxBarAnimatedMenu() && !active->IsCustomizing() &&
+              (dynamic_cast<TdxBarControl*>(active) || active->ParentBar());
+    if (!close) break;
+    active->DeactivateChain();
+    if (ActiveBarControl() == active) break;
+  }
+  return !IsWindowVisible(M->hwnd);
+}
+
+LRESULT CALLBACK MouseHookProc(int Code, WPARAM Msg, LPARAM Data) {
+  try {
+    if (MouseHook(Code, Msg, reinterpret_cast<MOUSEHOOKSTRUCT*>(Data))) return 1;
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+  return CallNextHookEx(Hooks.Mouse, Code, Msg, Data);
+}
+
+// The focus left the thread's windows (or the application): a key forwarded to the bars may be released
+// where the hook never sees it, so the keyboard must not stay held for it.
+void CallWndProc(const CWPSTRUCT* P) {
+  bool lost = (P->message == WM_KILLFOCUS &&
+               (!P->wParam || GetWindowThreadProcessId(HWND(P->wParam), nullptr) != GetCurrentThreadId())) ||
+              (P->message == WM_ACTIVATEAPP && !P->wParam);
+  if (lost) {
+    Hooks.Forwarded = false;
+    Hooks.ForwardedKey = 0;
+    Hooks.KeySwallow = false;
+    Hooks.AltPressed = false;
+  }
+}
+
+LRESULT CALLBACK CallWndProcHookProc(int Code, WPARAM WParam, LPARAM LParam) {
+  if (Code >= 0) try {
+      CallWndProc(reinterpret_cast<CWPSTRUCT*>(LParam));
+    } catch (...) {
+      Application->HandleException(nullptr);
+    }
+  return CallNextHookEx(Hooks.CallWndProc, Code, WParam, LParam);
+}
+
+}  // namespace
+
+void dxBarOpenFromKeyboard(TdxBarControl* ABarControl, TdxBarItemControl* AControl) {
+  if (!ABarControl || !ABarControl->ItemLinks()) return;
+  if (!AControl)
+    if (TdxBarItemLink* l = ABarControl->ItemLinks()->FirstSelectable()) AControl = l->Control();
+  if (!AControl) return;
+  ABarControl->SetActive(true);
+  ABarControl->SelectItem(AControl);
+  if (TdxBarManager* m = ABarControl->BarManager()) m->SetMenuModeBar(ABarControl);
+}
+
+void dxBarInstallHooks() {
+  DWORD thread = GetCurrentThreadId();
+  if (!Hooks.Keyboard) Hooks.Keyboard = SetWindowsHookExA(WH_KEYBOARD, KeyboardHookProc, nullptr, thread);
+  if (!Hooks.Mouse) Hooks.Mouse = SetWindowsHookExA(WH_MOUSE, MouseHookProc, nullptr, thread);
+  if (!Hooks.CallWndProc) Hooks.CallWndProc = SetWindowsHookExA(WH_CALLWNDPROC, CallWndProcHookProc, nullptr, thread);
+}
+
+void dxBarRemoveHooks() {
+  if (Hooks.CallWndProc) UnhookWindowsHookEx(Hooks.CallWndProc);
+  if (Hooks.Mouse) UnhookWindowsHookEx(Hooks.Mouse);
+  if (Hooks.Keyboard) UnhookWindowsHookEx(Hooks.Keyboard);
+  Hooks = THookState{};
+}
+
+bool dxBarHooksInstalled() { return Hooks.Keyboard && Hooks.Mouse && Hooks.CallWndProc; }
+
+void dxBarSetKeySwallow(bool Value) { Hooks.KeySwallow = Value; }
+
+TdxBarManager* dxBarKeyManager() {
+  HWND active = GetActiveWindow();
+  auto* form = dynamic_cast<TCustomForm*>(FindControl(active));
+  if (!form || form->ComponentState().Contains(csDesigning)) return nullptr;
+  if (form->FormStyle() == fsMDIForm)
+    if (HWND client = FindWindowExA(form->Handle(), nullptr, "MDICLIENT", nullptr))
+      if (auto* child = dynamic_cast<TCustomForm*>(FindControl(HWND(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)))))
+        form = child;
+  TdxBarManager* m = GetBarManagerByForm(form);
+  if (form->FormStyle() == fsMDIChild && (!m || !m->MainMenuBar()))
+    if (TCustomForm* frame = Application->MainForm(); frame && frame->FormStyle() == fsMDIForm)
+      m = GetBarManagerByForm(frame);
+  if (!m && form->FormStyle() == fsNormal)
+    if (TCustomForm* main = Application->MainForm(); main && main != form && main->HandleAllocated() &&
+                                                     IsWindowEnabled(main->Handle()))
+      if (TdxBarManager* mm = GetBarManagerByForm(main); mm && mm->AllowCallFromAnotherForm()) m = mm;
+  return m;
+}
+
+bool dxBarKeyboardHookSwallows(WPARAM Key, LPARAM Data) {
+  bool release = Data < 0 || (Data & 0x80000000) != 0;
+  if (Hooks.KeySwallow) return true;
+  if (Hooks.Forwarded) {
+    if (release && Key == Hooks.ForwardedKey) {
+      Hooks.Forwarded = false;
+      return true;
+    }
+    // A press while the forwarded key is up again: its release went elsewhere. Go on normally.
+    if (release || KeyHeld(Hooks.ForwardedKey)) return true;
+    Hooks.Forwarded = false;
+  }
+  TCustomdxBarControl* active = ActiveBarControl();
+  if (active && IsBarControl(active)) {
+    std::string text;
+    TdxBarItemControl* sel = active->SelectedControl();
+    if (!active->IsCustomizing()) {
+      if (sel && sel->EditorText(text)) return false;
+      MSG pending;
+      if (HWND focus = GetFocus()) PeekMessageA(&pending, focus, WM_CONTEXTMENU, WM_CONTEXTMENU, PM_REMOVE);
+      if (!release) {
+        Hooks.Forwarded = true;
+        Hooks.ForwardedKey = Key;
+      }
+      if (active->HandleAllocated()) SendMessageA(active->Handle(), release ? WM_KEYUP : WM_KEYDOWN, Key, Data);
+      if (!ActiveBarControl() || !KeyHeld(Key)) Hooks.Forwarded = false;
+      return true;
+    }
+    if (Key == VK_ESCAPE) {
+      if (active->HandleAllocated() && GetCapture() == active->Handle()) ReleaseCapture();
+      return true;
+    }
+  }
+  if (GetCapture()) return false;
+  TdxBarManager* m = dxBarKeyManager();
+  if (!m || m->Designing() || m->IsCustomizing() || m->IsMenuActive()) return false;
+  if (release) {
+    bool alt = Key == VK_MENU && Hooks.AltPressed && !AnyOtherKeyDown();
+    bool f10 = Key == VK_F10 && m->UseF10ForMenu() && !KeyDown(VK_SHIFT) && !KeyDown(VK_CONTROL) && !KeyDown(VK_MENU);
+    if (m->MainMenuBar() && (alt || f10)) {
+      Hooks.AltPressed = false;
+      if (TdxBarControl* c = m->MainMenuBar()->Control()) dxBarOpenFromKeyboard(c, nullptr);
+      return true;
+    }
+    Hooks.AltPressed = false;
+    return false;
+  }
+  if (Key == VK_MENU) {
+    Hooks.AltPressed = true;
+    return false;
+  }
+  Hooks.AltPressed = false;
+  return DispatchShortCut(m, Key);
+}

@@ -1,0 +1,290 @@
+// The command bars' thread hooks driven by real input (SendInput) on a shown form under Wine: keys reach
+// an open menu whatever has the focus, Enter runs the item's action once, shortcuts reach bar items from
+// a focused edit, a click outside closes the menu, a key forwarded to a menu whose release goes elsewhere
+// leaves no dead keyboard, and Alt and F10 open the menu bar.
+#include <atomic>
+#include <thread>
+
+#include "BarsTestSupport.h"
+#include "StdCtrls.h"
+
+namespace {
+
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
+
+template <class F>
+bool PumpUntil(F Done, int TimeoutMs) {
+  DWORD start = GetTickCount();
+  while (!Done()) {
+    if (GetTickCount() - start > DWORD(TimeoutMs)) return false;
+    Pump(5);
+  }
+  return true;
+}
+
+void Input(std::initializer_list<std::pair<WORD, bool>> Keys) {
+  std::vector<INPUT> in;
+  for (auto [k, up] : Keys) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = k;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.push_back(i);
+  }
+  SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+}
+void Press(WORD K) { Input({{K, false}, {K, true}}); }
+
+void Click(POINT P) {
+  SetCursorPos(P.x, P.y);
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+struct TCounter {
+  std::vector<std::string> Names;
+  void Hit(TObject* Sender) { Names.push_back(static_cast<TComponent*>(Sender)->Name()); }
+};
+
+// A shown, foreground form with an edit holding the focus, a manager and a sub-item of three buttons
+// whose menu the test opens; the first button runs an action.
+struct TKeyForm {
+  TManagerForm F;
+  TEdit* Edit;
+  TdxBarSubItem* Sub;
+  TAction* Action;
+  std::vector<TdxBarButton*> Buttons;
+  TCounter Clicks, Runs;
+  TKeyForm() {
+    F.Manager->SetMenusShowRecentItemsFirst(false);
+    Edit = new TEdit(F.Form.get());
+    Edit->SetParent(F.Form.get());
+    Edit->SetBounds(10, 200, 150, 24);
+    Action = new TAction(F.Form.get());
+    Action->SetName("actRun");
+    Action->SetOnExecute(TNotifyEvent(&Runs, &TCounter::Hit));
+    Sub = new TdxBarSubItem(F.Form.get());
+    for (int i = 0; i < 3; ++i) {
+      auto* b = new TdxBarButton(F.Form.get());
+      b->SetName("B" + std::to_string(i));
+      b->SetCaption(std::string("&") + char('a' + i) + " row");
+      if (i == 0)
+        b->SetAction(Action);
+      else
+        b->OnClick = TNotifyEvent(&Clicks, &TCounter::Hit);
+      Buttons.push_back(b);
+      Sub->ItemLinks()->Add()->SetItem(b);
+    }
+    F.Form->Show();
+    for (int i = 0; i < 20 && GetFocus() != Edit->Handle(); ++i) {
+      SetForegroundWindow(F.Form->Handle());
+      Edit->SetFocus();
+      Pump(20);
+    }
+  }
+  ~TKeyForm() {
+    Sub->ItemLinks()->FreeBarControl();
+    SetCursorPos(0, 0);
+  }
+  TdxBarSubMenuControl* Open(POINT At = POINT{300, 120}) {
+    auto* m = static_cast<TdxBarSubMenuControl*>(Sub->ItemLinks()->CreateBarControl());
+    m->SetBounds(At.x, At.y, 0, 0);
+    m->Show();
+    Pump(20);
+    return m;
+  }
+  TdxBarSubMenuControl* Menu() { return dynamic_cast<TdxBarSubMenuControl*>(Sub->ItemLinks()->BarControl()); }
+};
+
+}  // namespace
+
+// The hooks live while a manager does.
+TEST(dxBarHooks, InstalledWhileAManagerExists) {
+  EXPECT_FALSE(dxBarHooksInstalled());
+  {
+    TManagerForm a;
+    EXPECT_TRUE(dxBarHooksInstalled());
+    {
+      TManagerForm b;
+    }
+    EXPECT_TRUE(dxBarHooksInstalled());
+  }
+  EXPECT_FALSE(dxBarHooksInstalled());
+}
+
+TEST(dxBarHooks, KeysGoToTheOpenMenuAndEnterRunsTheActionOnce) {
+  TKeyForm t;
+  ASSERT_EQ(GetFocus(), t.Edit->Handle());
+  t.Open();
+  Press(VK_DOWN);
+  Press(VK_DOWN);
+  Press(VK_UP);
+  ASSERT_TRUE(PumpUntil([&] { return t.Menu() && t.Menu()->SelectedControl() && t.Menu()->SelectedControl()->Item() == t.Buttons[0]; }, 2000));
+  Press(VK_RETURN);
+  EXPECT_TRUE(PumpUntil([&] { return !t.Menu(); }, 2000));
+  Pump(100);
+  EXPECT_EQ(t.Runs.Names.size(), 1u);
+  EXPECT_TRUE(t.Clicks.Names.empty());
+  // None of the keys reached the edit.
+  EXPECT_EQ(t.Edit->Text(), "");
+  // The menu is gone: keys reach the edit again.
+  Press('X');
+  EXPECT_TRUE(PumpUntil([&] { return t.Edit->Text() == "x"; }, 2000));
+}
+
+TEST(dxBarHooks, AcceleratorAndEscInTheMenu) {
+  TKeyForm t;
+  t.Open();
+  Press('C');
+  EXPECT_TRUE(PumpUntil([&] { return t.Clicks.Names == std::vector<std::string>{"B2"}; }, 2000));
+  t.Open();
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([&] { return !t.Menu(); }, 2000));
+  EXPECT_EQ(t.Clicks.Names.size(), 1u);
+}
+
+TEST(dxBarHooks, ShortcutRunsTheBarItemWhileTheEditHasTheFocus) {
+  TKeyForm t;
+  TdxBar* bar = t.F.Manager->Bars()->Add();
+  bar->ItemLinks()->Add()->SetItem(t.Buttons[1]);
+  bar->SetVisible(true);
+  t.Buttons[1]->SetShortCut(TShortCut('K' | 0x4000));
+  Pump(30);
+  SetForegroundWindow(t.F.Form->Handle());
+  t.Edit->SetFocus();
+  Input({{VK_CONTROL, false}, {'K', false}, {'K', true}, {VK_CONTROL, true}});
+  EXPECT_TRUE(PumpUntil([&] { return t.Clicks.Names.size() == 1; }, 2000));
+  Pump(50);
+  EXPECT_EQ(t.Clicks.Names, std::vector<std::string>{"B1"});
+  EXPECT_EQ(t.Edit->Text(), "");
+}
+
+TEST(dxBarHooks, ClickOutsideClosesTheMenu) {
+  TKeyForm t;
+  auto* m = t.Open();
+  RECT r;
+  GetWindowRect(m->Handle(), &r);
+  POINT inForm = t.F.Form->ClientToScreen(POINT{20, 20});
+  ASSERT_FALSE(PtInRect(&r, inForm));
+  Click(inForm);
+  EXPECT_TRUE(PumpUntil([&] { return !t.Menu(); }, 2000));
+  EXPECT_TRUE(t.Clicks.Names.empty());
+  EXPECT_TRUE(t.Runs.Names.empty());
+}
+
+// A key held when the focus leaves: its release never reaches the hook. The next keys still work.
+TEST(dxBarHooks, KeyboardLivesAfterAForwardedKeyIsReleasedElsewhere) {
+  TKeyForm t;
+  auto* m = t.Open();
+  Input({{VK_DOWN, false}});
+  ASSERT_TRUE(PumpUntil([&] { return m->SelectedControl() != nullptr; }, 2000));
+  m->DeactivateChain();
+  Pump(30);
+  // The focus goes to another thread's window (here: nowhere), and the release is lost with it.
+  SendMessageA(t.Edit->Handle(), WM_KILLFOCUS, 0, 0);
+  SetForegroundWindow(t.F.Form->Handle());
+  t.Edit->SetFocus();
+  Press('Z');
+  EXPECT_TRUE(PumpUntil([&] { return t.Edit->Text() == "z"; }, 2000));
+  Input({{VK_DOWN, true}});
+  Pump(30);
+}
+
+// A key pressed as the animation starts ends it at once: the watchdog fails a hang.
+TEST(dxBarHooks, AnimatedMenuWithAKeyPressedAtOnceEndsAtItsFinalBounds) {
+  TKeyForm t;
+  t.F.Manager->SetMenuAnimations(maUnfold);
+  std::atomic<bool> done{false};
+  std::thread watchdog([&] {
+    for (int i = 0; i < 40 && !done; ++i) Sleep(50);
+    if (!done) {
+      fprintf(stderr, "the menu animation hung\n");
+      TerminateProcess(GetCurrentProcess(), 3);
+    }
+  });
+  auto* m = static_cast<TdxBarSubMenuControl*>(t.Sub->ItemLinks()->CreateBarControl());
+  m->SetBounds(300, 120, 0, 0);
+  m->Show();
+  EXPECT_TRUE(m->Animating());
+  RECT final{m->Left(), m->Top(), m->Left() + m->Width(), m->Top() + m->Height()};
+  Press(VK_DOWN);
+  bool ended = PumpUntil([&] { return !m->Animating(); }, 2000);
+  done = true;
+  watchdog.join();
+  EXPECT_TRUE(ended);
+  RECT r;
+  GetWindowRect(m->Handle(), &r);
+  EXPECT_TRUE(EqualRect(&r, &final));
+}
+
+// A main menu bar "&File", "&Bar" docked on the form.
+struct TMenuBarForm : TKeyForm {
+  TdxBar* MenuBar;
+  std::vector<TdxBarButton*> Top;
+  TMenuBarForm() {
+    MenuBar = F.Manager->Bars()->Add();
+    MenuBar->SetIsMainMenu(true);
+    for (const char* c : {"&File", "&Bar"}) {
+      auto* b = new TdxBarButton(F.Form.get());
+      b->SetCaption(c);
+      b->SetPaintStyle(psCaption);
+      b->SetName(std::string("mnu") + (c + 1));
+      Top.push_back(b);
+      MenuBar->ItemLinks()->Add()->SetItem(b);
+    }
+    MenuBar->SetVisible(true);
+    Pump(30);
+    SetForegroundWindow(F.Form->Handle());
+    Edit->SetFocus();
+    Pump(20);
+  }
+  ~TMenuBarForm() {
+    if (TdxBarControl* c = MenuBar->Control()) c->DeactivateChain();
+    F.Manager->SetMenuModeBar(nullptr);
+  }
+  std::string Selected() {
+    TdxBarControl* c = MenuBar->Control();
+    return c && c->SelectedControl() ? c->SelectedControl()->Item()->Name() : "";
+  }
+};
+
+TEST(dxBarHooks, AltAloneOpensTheMenuBarAndAltWithALetterRunsItsAccelerator) {
+  {
+    TMenuBarForm t;
+    ASSERT_NE(t.MenuBar->Control(), nullptr);
+    Input({{VK_MENU, false}, {VK_MENU, true}});
+    EXPECT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }, 2000));
+    EXPECT_EQ(t.Selected(), "mnuFile");
+    EXPECT_EQ(ActiveBarControl(), t.MenuBar->Control());
+  }
+  {
+    TMenuBarForm t;
+    t.Top[0]->SetCaption("Fi&le");
+    Input({{VK_MENU, false}, {'L', false}, {'L', true}, {VK_MENU, true}});
+    EXPECT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }, 2000));
+    Pump(50);
+    EXPECT_EQ(t.Selected(), "mnuFile");
+  }
+}
+
+TEST(dxBarHooks, F10OpensTheMenuBarOnlyWhenTheManagerUsesIt) {
+  {
+    TMenuBarForm t;
+    Press(VK_F10);
+    EXPECT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }, 2000));
+  }
+  {
+    // Without UseF10ForMenu the release is the form's (the decision alone: a real F10 would start the
+    // form's own menu loop).
+    TMenuBarForm t;
+    t.F.Manager->SetUseF10ForMenu(false);
+    EXPECT_FALSE(dxBarKeyboardHookSwallows(VK_F10, LPARAM(0xC0000001)));
+    EXPECT_FALSE(t.F.Manager->IsMenuActive());
+    t.F.Manager->SetUseF10ForMenu(true);
+    EXPECT_TRUE(dxBarKeyboardHookSwallows(VK_F10, LPARAM(0xC0000001)));
+    EXPECT_TRUE(t.F.Manager->IsMenuActive());
+  }
+}

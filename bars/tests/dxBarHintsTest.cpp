@@ -103,13 +103,13 @@ TEST(dxBarHints, PendingTimersDieWithTheManagerAndWithTheHintWindow) {
     t.Window->SetSelectedItem(t.Control(0));
     dxBarFreeHintWindow();
     Pump(1300);
-    EXPECT_EQ(dxBarHintWindow(false), nullptr);  // the show timer did not fire
+    EXPECT_FALSE(HintVisible());  // the show timer did not fire
     t.Window->SetSelectedItem(nullptr);
     t.Window->SetSelectedItem(t.Control(0));
     TObject::Free(t.F.Manager);
     t.Bar = nullptr;
     Pump(1300);
-    EXPECT_EQ(dxBarHintWindow(false), nullptr);
+    EXPECT_FALSE(HintVisible());
   }
 }
 

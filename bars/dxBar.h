@@ -640,6 +640,9 @@ public:
   int RowThickness = 0;   // the thickness of the toolbar row the control was laid out in
   // A window item whose in-place editor is open answers its current text here.
   virtual bool EditorText(std::string& Text) { return false; }
+  // The glyph area of a button or sub-item: background, picture and frame (Kind: the paint state).
+  void DrawGlyphArea(HDC DC, RECT R, int Kind, bool APressed, bool ADown, bool AHot);
+  bool HasGlyph();
 
 protected:
   TdxBarItemLink* FLink;
@@ -678,8 +681,53 @@ public:
   bool Pressed();
   bool MouseClick = false;
   bool DropDownOpen = false;
-  // The glyph area: background, picture and frame.
-  void DrawGlyphArea(HDC DC, RECT R, int Kind, bool APressed, bool ADown, bool AHot);
+};
+
+// A sub-item on a toolbar or a row of a menu: it opens the sub-menu of its item's links, at once on a
+// toolbar in menu mode, 400 ms after hovering in a menu.
+class TdxBarSubItemControl : public TdxBarItemControl {
+  YOZ_CLASS(TdxBarSubItemControl, TdxBarItemControl)
+public:
+  explicit TdxBarSubItemControl(TdxBarItemLink* ALink) : TdxBarItemControl(ALink) {}
+  ~TdxBarSubItemControl() override;
+  TCustomdxBarSubItem* SubItem() const;
+  // The open sub-menu window of the item's links (nullptr while closed).
+  virtual TdxBarSubMenuControl* GetSubMenu();
+  virtual void PrepareLinks() {}
+  virtual void LinksClosed() {}
+  virtual int GetThickness();
+  virtual int GetLength();
+  int GetHeight() override;
+  int GetWidth() override;
+  bool FiresClickEvent() override { return false; }
+  bool ClosesSubMenuOnClick() override { return false; }
+  void GlyphChanged() override;
+  void ControlClick() override;
+  void DropDown() override;
+  void CloseUp() override { CloseUpNow(true); }
+  // A close that is not immediate waits 400 ms in a menu (the cursor may come back).
+  void CloseUpNow(bool Immediately);
+  void Repaint() override;
+  void Paint(HDC DC, RECT R, int State) override;
+  bool OpenOnSelect = false;
+  // Opens the sub-menu window now.
+  void Open();
+  // The pending delayed opening or closing, if any (one for the whole process).
+  static TdxBarSubItemControl* PendingControl();
+
+private:
+  bool FByKeyboard = false;
+};
+
+// A list or container item: its listed links fill the sub-menu it opens from a toolbar.
+class TdxBarContainerItemControl : public TdxBarSubItemControl {
+  YOZ_CLASS(TdxBarContainerItemControl, TdxBarSubItemControl)
+public:
+  explicit TdxBarContainerItemControl(TdxBarItemLink* ALink) : TdxBarSubItemControl(ALink) {}
+  int GetLength() override;
+  void PrepareLinks() override;
+  void LinksClosed() override;
+  void Paint(HDC DC, RECT R, int State) override;
 };
 
 template <class C>

@@ -144,7 +144,7 @@ bool MouseHook(int Code, WPARAM Msg, MOUSEHOOKSTRUCT* M) {
     active->DeactivateChain();
     if (ActiveBarControl() == active) break;
   }
-  return !IsWindowVisible(M->hwnd);
+  return M->hwnd && !IsWindowVisible(M->hwnd);
 }
 
 LRESULT CALLBACK MouseHookProc(int Code, WPARAM Msg, LPARAM Data) {

@@ -406,8 +406,8 @@ public:
   void CreateControls() override;
   void DestroyControls() override;
   // 0 plain, 1 expand button hot, 2 expand.
-  virtual void SetMarkState(int Value);
-  int MarkState() const { return FMarkState; }
+  void SetMarkState(int Value) override;
+  TdxBarItemControl* GetDropInfo(POINT P, bool& Outside, bool& Vertical, bool& Before) override;
 
   // Set by the opener before Show: the item control that opened the menu and its size (the distance
   // of a flip; 0 for a popup at a point), the directions (right, down) and an owner window.
@@ -446,10 +446,12 @@ public:
   // Paints the whole menu into any device context (the window, the animation's image, tests).
   void PaintMenu(HDC DC);
 
+protected:
+  void WMKeyDown(TMessage& Message) override;
+  void WMLButtonDown(TMessage& Message) override;
+  void WMMouseMove(TMessage& Message) override;
+
 private:
-  void WMKeyDown(TWMKey& Message);
-  void WMLButtonDown(TWMMouse& Message);
-  void WMMouseMove(TWMMouse& Message);
   void WMNCCalcSize(TMessage& Message);
   void WMNCPaint(TMessage& Message);
   void WMTimer(TMessage& Message);
@@ -461,7 +463,6 @@ private:
   void StopScrollTimer();
   void StopDelayTimer();
   void StartDelayTimer(UINT Id, UINT Ms);
-  bool NavigateKey(uint16_t Key);
   void MakeRareBrush();
   void FreeRareBrush();
   void KeepSelectionVisible();
@@ -474,7 +475,6 @@ private:
   bool FAnimate = false;
   bool FFlippedH = false, FFlippedV = false;
   bool FRebuilding = false;
-  int FMarkState = 0;
   UINT_PTR FDelayTimer = 0;
   UINT_PTR FScrollTimer = 0;
   HBRUSH FRareBrush = nullptr;

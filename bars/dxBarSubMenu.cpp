@@ -155,8 +155,11 @@ void TdxBarSubMenuControl::CreateWnd() {
   FlushPaintMessages();
   MakeRareBrush();
   // The font comes from the window that opened the menu, else from the manager.
+  auto* popup = FItemLinks ? dynamic_cast<TdxBarPopupMenu*>(FItemLinks->Owner()) : nullptr;
   if (FParentBar)
     Font()->Assign(FParentBar->Font());
+  else if (popup)
+    Font()->Assign(popup->Font());
   else if (FBarManager)
     Font()->Assign(FBarManager->Font());
   TCustomdxBarControl::CreateWnd();
@@ -197,7 +200,7 @@ void TdxBarSubMenuControl::Show() {
   if (TCustomdxBarControl* root = GetRootBarControl(this))
     if (root->BarManager()) m = root->BarManager();
   FAnimationStyle = m ? m->MenuAnimations() : maNone;
-  FAnimate = FAnimationStyle != maNone && FItemLinks && FItemLinks->ShownCount() > 0 && m && !m->Designing() &&
+  FAnimate = AllowAnimation && FAnimationStyle != maNone && FItemLinks && FItemLinks->ShownCount() > 0 && m && !m->Designing() &&
              !m->IsCustomizing();
   HWND h = Handle();
   if (!IsBarControl(this) || !HandleAllocated()) return;
@@ -257,6 +260,8 @@ bool TdxBarSubMenuControl::CanCustomize() {
 
 TFont* TdxBarSubMenuControl::GetEffectiveFont() {
   if (FParentBar && IsBarControl(FParentBar)) return FParentBar->GetEffectiveFont();
+  auto* popup = FItemLinks ? dynamic_cast<TdxBarPopupMenu*>(FItemLinks->Owner()) : nullptr;
+  if (popup && popup->UseOwnFont()) return popup->Font();
   return TCustomdxBarControl::GetEffectiveFont();
 }
 

@@ -206,7 +206,15 @@ public:
   virtual void SetActive(bool Value);
   virtual void DeactivateChain();
   virtual void RebuildBar() {}
+  void WndProc(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
+  // The end mark of a toolbar (0 plain, 1 hot, 2 open); sub-menus give it their own meaning.
+  virtual void SetMarkState(int Value) { FMarkState = Value; }
+  int MarkState() const { return FMarkState; }
+  TdxBarItemControl* PressedControl() const { return FPressedControl; }
+  // The drop target for a dragged item at a client point; the regions it tests are its own.
+  virtual TdxBarItemControl* GetDropInfo(POINT P, bool& Outside, bool& Vertical, bool& Before);
+  virtual bool IsMousePosUnchanged(POINT P);
 
   // Hit testing, selection and item painting.
   virtual void CalcDrawingConsts();
@@ -235,6 +243,14 @@ public:
 protected:
   void CreateWindowHandle(const TCreateParams& Params) override;
   void DestroyWindowHandle() override;
+  // Input, each after the class library's own handling.
+  virtual void WMLButtonDown(TMessage& Message);
+  virtual void WMLButtonUp(TMessage& Message);
+  virtual void WMMouseMove(TMessage& Message);
+  virtual void WMMouseLeave(TMessage& Message);
+  virtual void WMRButtonDown(TMessage& Message);
+  virtual void WMKeyDown(TMessage& Message);
+  bool ClientHolds(POINT P);
 
   TdxBarManager* FBarManager;
   TdxBarItemLinks* FItemLinks = nullptr;
@@ -247,9 +263,20 @@ protected:
   HBRUSH FBkBrush = GetSysColorBrush(COLOR_BTNFACE);
   int FTextSize = 19, FEffTextSize = 19, FSubMenuTextSize = 15, FComboArrowWidth = 11;
   POINT FLastCursor{-1, -1};
+  TdxBarItemControl* FPressedControl = nullptr;
+  bool FPressedUnderMouse = false;
+  bool FDragPending = false;
+  POINT FDownPoint{};
+  bool FSkipButton = false;
+  int FMarkState = 0;
 };
 
-// The window of one bar.
+// Waits for a menu animation thread to end. Only messages sent by other threads are handled meanwhile:
+// input stays queued, in order, for after the animation.
+void dxBarWaitForAnimation(HANDLE Thread);
+
+// The window of one bar: its items laid out in rows (floating) or one row or column (docked), a grip
+// or a caption with a close button, the end mark, and the window's place written back into the bar.
 class TdxBarControl : public TCustomdxBarControl {
   YOZ_CLASS(TdxBarControl, TCustomdxBarControl)
 public:
@@ -258,11 +285,12 @@ public:
   TdxBar* Bar() const { return FBar; }
   // Writes where the window is into the bar (side, row, offset or floating place).
   virtual void StoreBarPosition();
-  // The window's outer size for a floating client size.
+  // The window's outer size for a floating client size (0: the bar's natural size).
   virtual SIZE GetFloatingSize(int ClientWidth, int ClientHeight);
-  // Where the cursor grips a floating window (the middle of its caption).
+  // Where the cursor grips the window: the middle of a floating caption, or during a drag the grab
+  // point kept in proportion to the window's size.
   virtual POINT CaptionOffset();
-  virtual void SetMoving(bool Value) { FMoving = Value; }
+  virtual void SetMoving(bool Value);
   bool Moving() const { return FMoving; }
   void SetCreatingState(bool Value) { FCreating = Value; }
   bool Creating() const { return FCreating; }
@@ -270,11 +298,85 @@ public:
   int DockRow = 0;
   bool DockOneOnRow = false;
   void CreateParams(TCreateParams& Params) override;
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+  void RebuildBar() override;
+  void SetDockingStyle(TdxBarDockingStyle Value) override;
+  void SetMarkState(int Value) override;
+  void DeactivateChain() override;
+  void SetActive(bool Value) override;
+  void SelectItem(TdxBarItemControl* AControl) override;
+  bool CanCustomize() override;
+  TFont* GetEffectiveFont() override;
+  RECT GetItemRect(TdxBarItemControl* AControl) override;
+  HRGN GetItemRegion(TdxBarItemControl* AControl) override;
+  void RepaintItem(TdxBarItemControl* AControl) override;
+  TdxBarItemControl* GetDropInfo(POINT P, bool& Outside, bool& Vertical, bool& Before) override;
+  bool IsMousePosUnchanged(POINT P) override;
+  virtual void EnterMenuMode(TdxBarItemControl* AControl);
+  virtual void ExitMenuMode();
+  bool MenuOpen() const { return FMenuOpen; }
+  void SetMenuOpen(bool Value) { FMenuOpen = Value; }
+
+  // Layout: places the shown links' controls in the client area (ClientW x ClientH; -1: the window's).
+  void CalcLayout(int ClientW = -1, int ClientH = -1);
+  bool Vertical() const { return FDockingStyle == dsLeft || FDockingStyle == dsRight; }
+  bool HasHiddenItems() const { return FHasHiddenItems; }
+  void ClearHiddenItems() { FHasHiddenItems = false; }
+  bool MarkShown();
+  bool CaptionButtonsShown();
+  // The caption-button area: its length along the bar (0 when none).
+  int CaptionButtonArea(bool AVertical);
+  // Measures of the client area for a docking style.
+  int MinWidth(TdxBarDockingStyle S);
+  int MinHeight(TdxBarDockingStyle S);
+  int FullWidth(TdxBarDockingStyle S);
+  int FullHeight(TdxBarDockingStyle S);
+  // The client size that a client width (or height) leads to.
+  SIZE GetSizeForWidth(TdxBarDockingStyle S, int Width);
+  SIZE GetSizeForHeight(TdxBarDockingStyle S, int Height);
+  // The non-client band: left, top, right, bottom insets of the client area for a docking style.
+  RECT FrameInsets(TdxBarDockingStyle S);
+  // Client rectangles of the end mark and the close button (the caption's, in window coordinates,
+  // when floating).
+  RECT MarkRect();
+  RECT CloseButtonRect();
+  RECT CaptionRect();
+  int HitCode() const { return FHitCode; }
+  // Painting into any device context: the client area, and the non-client band in window coordinates.
+  void PaintClientTo(HDC DC);
+  void PaintFrameTo(HDC DC);
+  // Docks a floating bar or floats a docked one, as a double click on the grip or caption does.
+  void ToggleDocking();
+
+protected:
+  void Paint() override;
+  void DestroyWindowHandle() override;
+  void WMLButtonDown(TMessage& Message) override;
+  void WMLButtonUp(TMessage& Message) override;
+  void WMMouseMove(TMessage& Message) override;
+  void WMKeyDown(TMessage& Message) override;
+  void WMRButtonDown(TMessage& Message) override;
 
 private:
+  void CloseButtonLoop();
+  void Sizing(TMessage& Message);
+  void PositionChanging(WINDOWPOS* P);
+  void Destroyed();
+  void StopMarkTimer();
   TdxBar* FBar;
   bool FMoving = false;
   bool FCreating = false;
+  bool FHasHiddenItems = false;
+  bool FMenuOpen = false;
+  bool FCaptionPressed = false;
+  bool FDestroyingHandle = false;
+  bool FFontSwitching = false;
+  int FHitCode = 0;
+  UINT_PTR FMarkTimer = 0;
+  HWND FFocusBefore = nullptr;
+  POINT FGrab{0, 0};
+  SIZE FGrabRef{0, 0};
 };
 
 // A sub-menu or popup window: one column of rows placed beside its opener (flipped when it does not
@@ -304,8 +406,8 @@ public:
   void CreateControls() override;
   void DestroyControls() override;
   // 0 plain, 1 expand button hot, 2 expand.
-  virtual void SetMarkState(int Value);
-  int MarkState() const { return FMarkState; }
+  void SetMarkState(int Value) override;
+  TdxBarItemControl* GetDropInfo(POINT P, bool& Outside, bool& Vertical, bool& Before) override;
 
   // Set by the opener before Show: the item control that opened the menu and its size (the distance
   // of a flip; 0 for a popup at a point), the directions (right, down) and an owner window.
@@ -318,6 +420,8 @@ public:
   // The parent's item control the parent keeps selected while the cursor is in this window.
   TdxBarItemControl* ReselectControl = nullptr;
   TNotifyEvent OnAfterDestroy, OnBeforeShow;
+  // Cleared by a popup menu opened without animation.
+  bool AllowAnimation = true;
   // Shows the window at (Left, Top), animated when the manager asks for it.
   void Show();
   // A top-level popup closes itself (and is freed); a sub-menu closes through its parent.
@@ -344,10 +448,12 @@ public:
   // Paints the whole menu into any device context (the window, the animation's image, tests).
   void PaintMenu(HDC DC);
 
+protected:
+  void WMKeyDown(TMessage& Message) override;
+  void WMLButtonDown(TMessage& Message) override;
+  void WMMouseMove(TMessage& Message) override;
+
 private:
-  void WMKeyDown(TWMKey& Message);
-  void WMLButtonDown(TWMMouse& Message);
-  void WMMouseMove(TWMMouse& Message);
   void WMNCCalcSize(TMessage& Message);
   void WMNCPaint(TMessage& Message);
   void WMTimer(TMessage& Message);
@@ -359,7 +465,6 @@ private:
   void StopScrollTimer();
   void StopDelayTimer();
   void StartDelayTimer(UINT Id, UINT Ms);
-  bool NavigateKey(uint16_t Key);
   void MakeRareBrush();
   void FreeRareBrush();
   void KeepSelectionVisible();
@@ -372,7 +477,6 @@ private:
   bool FAnimate = false;
   bool FFlippedH = false, FFlippedV = false;
   bool FRebuilding = false;
-  int FMarkState = 0;
   UINT_PTR FDelayTimer = 0;
   UINT_PTR FScrollTimer = 0;
   HBRUSH FRareBrush = nullptr;
@@ -408,7 +512,17 @@ void dxBarOpenFromKeyboard(TdxBarControl* ABarControl, TdxBarItemControl* AContr
 // While set (a modal loop of the bars runs), the keyboard hook swallows every key.
 void dxBarSetKeySwallow(bool Value);
 
-// A dock site along one edge of the manager's form.
+// A dock site along one edge of the manager's form. Docked bar windows sit in rows stacked across the
+// site (the row axis: Y for top and bottom sites, X for side sites); a row holds its windows one after
+// the other along the site (columns).
+struct TdxDockCol {
+  TdxBarControl* BarControl;
+  POINT Pos;   // site client coordinates where the window wants to be
+};
+struct TdxDockRow {
+  std::vector<TdxDockCol> Cols;
+};
+
 class TdxDockControl : public TCustomControl {
   YOZ_CLASS(TdxDockControl, TCustomControl)
 public:
@@ -420,29 +534,51 @@ public:
   TdxBarDockingStyle DockingStyle() const { return FDockingStyle; }
   bool Horizontal() const { return FDockingStyle == dsTop || FDockingStyle == dsBottom; }
 
-  // The bar windows in the site, in the order they were docked.
-  int BarCount() const { return int(FBarControls.size()); }
-  TdxBarControl* BarControls(int Index) const { return FBarControls[Index]; }
+  // The bar windows in the site, row by row.
+  int BarCount() const;
+  TdxBarControl* BarControls(int Index) const;
+  int RowCount() const { return int(FRows.size()); }
+  const TdxDockRow& Rows(int Index) const { return FRows[size_t(Index)]; }
+  // The row holding the window (-1 when none).
+  int RowOf(TdxBarControl* ABarControl) const;
   virtual void InsertBar(TdxBarControl* ABarControl, POINT ScreenPoint, bool Update);
   // A bar window that goes away leaves its row.
   void ForgetBar(TdxBarControl* ABarControl);
   virtual void RemoveBar(TdxBarControl* ABarControl, bool Update);
   virtual void MoveBarTo(TdxBarControl* ABarControl, POINT ScreenPoint);
-  // The point (screen) where the bar window's row starts.
+  // A screen point on the row the window last sat in (a new row there when it sat alone).
   virtual POINT RowInsertPoint(TdxBarControl* ABarControl);
+  int RowAtPos(POINT ScreenPoint, bool& NewRow);
+  int ColumnAtPos(int Row, POINT ScreenPoint);
+  RECT GetRowRect(int Row);
+  int RowThickness(int Row);
+  int RowsThickness();
+  // The zone [Lo, Hi) of a row's part along the row axis (part 1: the 5-pixel new-row strip).
+  void GetRowZone(int Row, int Part, int& Lo, int& Hi);
   // The site's bounds inflated by the dock-zone size, in screen coordinates.
   virtual RECT GetDockZone();
   virtual void UpdateDock();
   // Thickness across the site (width of a side site, height of a top or bottom one).
   int SiteSize() const { return Horizontal() ? Height() : Width(); }
+  int NeededSize();
   void SetSiteSize(int Value);
   void ReFrame();
+  void Dispatch(TMessage& Message) override;
+  void CreateParams(TCreateParams& Params) override;
 
 private:
+  bool DetachBar(TdxBarControl* ABarControl);
+  void LayoutRows();
+  void SizeToRows();
+  int Extent();
+  int Across();
   TdxBarManager* FBarManager;
   TdxBars* FBars = nullptr;
   TdxBarDockingStyle FDockingStyle;
-  std::vector<TdxBarControl*> FBarControls;
+  std::vector<TdxDockRow> FRows;
+  bool FLayingOut = false;
+  int FRemovedRow = -1;
+  bool FRemovedAlone = false;
 };
 
 // The view of one link in one bar window. The drawing and input come with the item controls; every
@@ -457,6 +593,8 @@ public:
   TCustomdxBarControl* Parent() const { return FParent; }
   bool DroppedDown() const { return FDroppedDown; }
   void SetDroppedDown(bool Value) { FDroppedDown = Value; }
+  // The control owns an in-place window (edit and combo controls).
+  bool HasWindow() const { return FHasWindow; }
   // Selected in a bar window that is in menu mode: such a control keeps its look through broadcasts.
   bool IsSelectedInActiveBar() const;
 
@@ -501,13 +639,18 @@ public:
   RECT SeparatorRect{};
   bool LineBreak = false;
   bool LastInRow = false;
+  int RowThickness = 0;   // the thickness of the toolbar row the control was laid out in
   // A window item whose in-place editor is open answers its current text here.
   virtual bool EditorText(std::string& Text) { return false; }
+  // The glyph area of a button or sub-item: background, picture and frame (Kind: the paint state).
+  void DrawGlyphArea(HDC DC, RECT R, int Kind, bool APressed, bool ADown, bool AHot);
+  bool HasGlyph();
 
 protected:
   TdxBarItemLink* FLink;
   TCustomdxBarControl* FParent;
   bool FDroppedDown = false;
+  bool FHasWindow = false;
   bool FClicking = false;
   bool FSelectedByMouse = false;
 };
@@ -540,8 +683,53 @@ public:
   bool Pressed();
   bool MouseClick = false;
   bool DropDownOpen = false;
-  // The glyph area: background, picture and frame.
-  void DrawGlyphArea(HDC DC, RECT R, int Kind, bool APressed, bool ADown, bool AHot);
+};
+
+// A sub-item on a toolbar or a row of a menu: it opens the sub-menu of its item's links, at once on a
+// toolbar in menu mode, 400 ms after hovering in a menu.
+class TdxBarSubItemControl : public TdxBarItemControl {
+  YOZ_CLASS(TdxBarSubItemControl, TdxBarItemControl)
+public:
+  explicit TdxBarSubItemControl(TdxBarItemLink* ALink) : TdxBarItemControl(ALink) {}
+  ~TdxBarSubItemControl() override;
+  TCustomdxBarSubItem* SubItem() const;
+  // The open sub-menu window of the item's links (nullptr while closed).
+  virtual TdxBarSubMenuControl* GetSubMenu();
+  virtual void PrepareLinks() {}
+  virtual void LinksClosed() {}
+  virtual int GetThickness();
+  virtual int GetLength();
+  int GetHeight() override;
+  int GetWidth() override;
+  bool FiresClickEvent() override { return false; }
+  bool ClosesSubMenuOnClick() override { return false; }
+  void GlyphChanged() override;
+  void ControlClick() override;
+  void DropDown() override;
+  void CloseUp() override { CloseUpNow(true); }
+  // A close that is not immediate waits 400 ms in a menu (the cursor may come back).
+  void CloseUpNow(bool Immediately);
+  void Repaint() override;
+  void Paint(HDC DC, RECT R, int State) override;
+  bool OpenOnSelect = false;
+  // Opens the sub-menu window now.
+  void Open();
+  // The pending delayed opening or closing, if any (one for the whole process).
+  static TdxBarSubItemControl* PendingControl();
+
+private:
+  bool FByKeyboard = false;
+};
+
+// A list or container item: its listed links fill the sub-menu it opens from a toolbar.
+class TdxBarContainerItemControl : public TdxBarSubItemControl {
+  YOZ_CLASS(TdxBarContainerItemControl, TdxBarSubItemControl)
+public:
+  explicit TdxBarContainerItemControl(TdxBarItemLink* ALink) : TdxBarSubItemControl(ALink) {}
+  int GetLength() override;
+  void PrepareLinks() override;
+  void LinksClosed() override;
+  void Paint(HDC DC, RECT R, int State) override;
 };
 
 template <class C>
@@ -757,6 +945,13 @@ public:
   HFONT VerticalFontHandle() const { return FVertFontHandle; }
   std::vector<TdxBarPopupMenu*>& PopupMenus() { return FPopupMenus; }
 
+  // The user's layout of bars and links, kept in the registry (below the current user's hive) or an
+  // INI file. A path that names no key of its own is refused: nothing is read or written.
+  virtual void LoadFromRegistry(const std::string& Path);
+  virtual void LoadFromIniFile(const std::string& FileName);
+  virtual void SaveToRegistry(const std::string& Path);
+  virtual void SaveToIniFile(const std::string& FileName);
+
   // Style metrics and derived sizes.
   int StyleMetric(int Index) const { return FStyleMetrics[Index]; }
   int GripSize() const { return FStyleMetrics[1]; }
@@ -788,9 +983,6 @@ protected:
   virtual void RefreshCustomizingForm() {}
   virtual void ShowCustomizingForm(bool Value) {}
   virtual bool CustomizingFormExists() const { return false; }
-  // Layout storage (registry and INI file) reads here.
-  virtual void LoadFromRegistry(const std::string& Path) {}
-  virtual void LoadFromIniFile(const std::string& FileName) {}
 
 private:
   void CalcDerivedSizes();
@@ -1313,6 +1505,8 @@ public:
   void SetOriginalItemLink(TdxBarItemLink* Value) { FOriginal = Value; }
   int32_t LoadedRecentIndex = -1;
   int32_t LoadedUseCount = 0;
+  // The visibility held back until the collection finishes loading (Loaded (True)).
+  void SetLoadedVisible(bool Value) { FLoadedVisible = Value; }
 
   void CreateControl();
   void DestroyControl();
@@ -1601,14 +1795,57 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------------------
-// The popup menu component and the popup-menu links live with the popups; the manager only lists them.
+// A menu of item links shown at a screen point: the context menus of controls, the drop-down menus of
+// buttons and the customizing dialog's menus. Its window is a sub-menu window made by its links.
 
 class TdxBarPopupMenu : public TComponent {
   YOZ_CLASS(TdxBarPopupMenu, TComponent)
 public:
-  explicit TdxBarPopupMenu(TComponent* AOwner) : TComponent(AOwner) {}
-  virtual TdxBarItemLinks* ItemLinks() const { return nullptr; }
-  virtual void ManagerFontChanged() {}
+  explicit TdxBarPopupMenu(TComponent* AOwner);
+  ~TdxBarPopupMenu() override;
+  void BeforeDestruction() override;
+  void Loaded() override;
+
+  TdxBarManager* BarManager() const { return FBarManager; }
+  void SetBarManager(TdxBarManager* Value);
+  TFont* Font() const { return FFont; }
+  void SetFont(TFont* Value) { FFont->Assign(Value); }
+  virtual TdxBarItemLinks* ItemLinks() const { return FItemLinks; }
+  void SetItemLinks(TdxBarItemLinks* Value) { FItemLinks->Assign(Value); }
+  bool UseOwnFont() const { return FUseOwnFont; }
+  void SetUseOwnFont(bool Value);
+  bool UseRecentItems() const { return FUseRecentItems; }
+  void SetUseRecentItems(bool Value);
+  HFONT VerticalFontHandle() const { return FVertFont; }
+  TNotifyEvent OnCloseUp, OnPopup;
+  static void Publish(TPublisher<TdxBarPopupMenu>& p);
+
+  // Opens the menu at a screen point and, unless NoWait is set, returns once it closed.
+  void Popup(int X, int Y);
+  // The same with the size of the area the menu belongs to (a button) and without animation on request.
+  void PopupEx(int X, int Y, bool Animate, int Height, int Width);
+  bool Showing() const { return FShowing; }
+  bool NoWait = false;
+  virtual void ManagerFontChanged();
   // The popup menu's own notice to the designer.
-  virtual void DesignerModified() {}
+  virtual void DesignerModified();
+
+private:
+  void FontChanged(TObject* Sender);
+  void WindowClosed(TObject* Sender);
+  void WindowShowing(TObject* Sender);
+  void DetachClosedWindow();
+
+  TdxBarManager* FBarManager = nullptr;
+  HFONT FVertFont = nullptr;
+  TFont* FFont = nullptr;
+  TdxBarItemLinks* FItemLinks = nullptr;
+  int FOwnerWidth = 0, FOwnerHeight = 0;
+  bool FShowing = false;
+  bool FAnimate = true;
+  bool FUseOwnFont = false;
+  bool FUseRecentItems = false;
+  bool FSettingFont = false;
+  // Cleared by the destructor: a menu loop learns that a click handler freed the popup menu.
+  std::vector<bool*> FAliveFlags;
 };

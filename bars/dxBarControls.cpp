@@ -1,5 +1,7 @@
 // The bar windows' item handling (hit testing, selection, painting one control into any device context)
 // and the button control: its size on toolbars and in menus, its looks and its click.
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "Menus.h"
@@ -120,6 +122,344 @@ void TCustomdxBarControl::PaintItemTo(HDC DC, TdxBarItemControl* AControl, int S
   if (font) SelectObject(DC, font);
   AControl->Paint(DC, r, State);
   RestoreDC(DC, saved);
+}
+
+bool TCustomdxBarControl::IsMousePosUnchanged(POINT P) {
+  if (IsCustomizing()) return true;
+  POINT s = HandleAllocated() ? ClientToScreen(P) : P;
+  return s.x == FLastCursor.x && s.y == FLastCursor.y;
+}
+
+TdxBarItemControl* TCustomdxBarControl::GetDropInfo(POINT P, bool& Outside, bool& Vertical, bool& Before) {
+  Outside = Before = false;
+  Vertical = dynamic_cast<TdxBarSubMenuControl*>(this) != nullptr ||
+             (dynamic_cast<TdxBarControl*>(this) && (FDockingStyle == dsLeft || FDockingStyle == dsRight));
+  if (!FItemLinks) return nullptr;
+  TdxBarItemControl* target = nullptr;
+  for (int i = 0; i < FItemLinks->VisibleCount() && !target; ++i) {
+    TdxBarItemControl* c = FItemLinks->VisibleItems(i)->Control();
+    if (!c) continue;
+    // A fresh region per link: deleted here, or every drag step would leak one.
+    HRGN rgn = GetItemRegion(c);
+    if (PtInRegion(rgn, P.x, P.y)) target = c;
+    DeleteObject(rgn);
+  }
+  if (!target) return nullptr;
+  if (IsCustomizing() && target->Item() && target->Item()->BarManager() != FBarManager) return nullptr;
+  RECT part = GetItemPartRect(target, 1);
+  if (!PtInRect(&part, P)) {
+    Outside = true;
+    part = GetItemRect(target);
+    if (P.y < part.top) Vertical = true;
+  }
+  if (Vertical)
+    Before = P.y - part.top < part.bottom - P.y;
+  else
+    Before = P.x - part.left < part.right - P.x;
+  return target;
+}
+
+bool TCustomdxBarControl::ClientHolds(POINT P) {
+  RECT r = ClientRect();
+  return PtInRect(&r, P) != FALSE;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Bar window base: messages, mouse and keys
+
+void TCustomdxBarControl::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_CTLCOLOREDIT:
+      SetTextColor(reinterpret_cast<HDC>(Message.WParam), GetSysColor(COLOR_WINDOWTEXT));
+      SetBkColor(reinterpret_cast<HDC>(Message.WParam), GetSysColor(COLOR_WINDOW));
+      Message.Result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+      return;
+    case WM_NCACTIVATE:
+      // A bar window always paints itself as active; its owner keeps the active caption.
+      if (Message.WParam && !IsCustomizing() && HandleAllocated() && GetParent(Handle()))
+        SendMessageA(GetParent(Handle()), WM_NCACTIVATE, 1, 0);
+      Message.WParam = 1;
+      break;
+    case WM_SETFOCUS:
+      if (!FSelectedControl || !FSelectedControl->HasWindow()) {
+        TCustomForm* f = FBarManager ? FBarManager->ParentForm() : nullptr;
+        if (f && f->HandleAllocated() && IsWindowVisible(f->Handle()))
+          ::SetFocus(f->Handle());
+        else if (HandleAllocated())
+          ::SetFocus(GetWindow(Handle(), GW_HWNDNEXT));
+        return;
+      }
+      break;
+    case WM_MOUSEACTIVATE:
+      Message.Result = MA_NOACTIVATE;
+      return;
+    default:
+      // While a menu chain is open, mouse input to windows off its path is dropped.
+      if ((Message.Msg >= WM_MOUSEMOVE && Message.Msg <= WM_MBUTTONDBLCLK) ||
+          (Message.Msg >= WM_NCMOUSEMOVE && Message.Msg <= WM_NCMBUTTONDBLCLK)) {
+        TCustomdxBarControl* active = ActiveBarControl();
+        if (active && active != this && !IsAncestorOf(active)) return;
+      }
+  }
+  bool killFocus = Message.Msg == WM_KILLFOCUS && Message.WParam == 0;
+  TCustomControl::WndProc(Message);
+  if (killFocus && IsBarControl(this)) DeactivateChain();
+}
+
+void TCustomdxBarControl::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_USER + 1:
+      // Items and links post this when the window must lay its controls out again.
+      RebuildBar();
+      return;
+    case WM_LBUTTONDOWN:
+      WMLButtonDown(Message);
+      return;
+    case WM_LBUTTONUP:
+      WMLButtonUp(Message);
+      return;
+    case WM_MOUSEMOVE:
+      WMMouseMove(Message);
+      return;
+    case WM_MOUSELEAVE:
+      WMMouseLeave(Message);
+      return;
+    case WM_RBUTTONDOWN:
+      WMRButtonDown(Message);
+      return;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      TCustomControl::Dispatch(Message);
+      // Menu windows walk their rows themselves (scrolling, the expand row).
+      if (IsBarControl(this) && !dynamic_cast<TdxBarSubMenuControl*>(this)) WMKeyDown(Message);
+      return;
+    case WM_CAPTURECHANGED:
+      FDragPending = false;
+      if (FPressedControl)
+        if (auto* b = dynamic_cast<TdxBarButtonControl*>(FPressedControl)) b->MouseClick = false;
+      FPressedControl = nullptr;
+      break;
+    case WM_DESTROY:
+      dxBarEndMouseTracking(Handle());
+      FMarkState = 0;
+      break;
+    case WM_ERASEBKGND:
+      if (!FItemLinks || FItemLinks->Count() == 0) {
+        RECT r = ClientRect();
+        FillRect(reinterpret_cast<HDC>(Message.WParam), &r, GetSysColorBrush(COLOR_BTNFACE));
+      }
+      Message.Result = 1;
+      return;
+    case WM_NCHITTEST:
+      TCustomControl::Dispatch(Message);
+      if (Message.Result != HTCLIENT) dxBarEndMouseTracking(Handle());
+      return;
+    case WM_COMMAND: {
+      TCustomControl::Dispatch(Message);
+      HWND sender = reinterpret_cast<HWND>(Message.LParam);
+      // An in-place edit reacts to its own change where it lives.
+      if (Message.Result == 0 && HIWORD(Message.WParam) == EN_CHANGE && sender && IsWindow(sender))
+        Message.Result = SendMessageA(sender, WM_COMMAND, Message.WParam, Message.LParam);
+      return;
+    }
+  }
+  TCustomControl::Dispatch(Message);
+}
+
+void TCustomdxBarControl::WMLButtonDown(TMessage& Message) {
+  if (FSkipButton || !FItemLinks || FItemLinks->VisibleCount() == 0) return;
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  bool inClient = ClientHolds(p);
+  TdxBarItemControl* c = inClient ? ItemAtPos(p) : nullptr;
+  if (IsCustomizing()) {
+    if (inClient && !c) return;
+    if (c && c == FSelectedControl) {
+      if (c->DroppedDown())
+        c->CloseUp();
+      else
+        c->DropDown();
+      if (FBarManager) FBarManager->SetCustomizingSelection(c);
+      c->Repaint();
+    }
+    DropDownItem(c);
+    if (c && HandleAllocated()) {
+      FDownPoint = p;
+      FDragPending = true;
+      SetCapture(Handle());
+    }
+    return;
+  }
+  if (!c || !c->GetEnabled() || !c->Item() || !c->Item()->CanSelect()) return;
+  TdxBarItemLink* link = c->Link();
+  SelectItem(c);
+  if (!IsBarControl(this) || link->Control() != c) return;
+  auto* b = dynamic_cast<TdxBarButtonControl*>(c);
+  if (b) b->MouseClick = true;
+  c->ControlClick();
+  // The click may have closed this window and freed the control.
+  if (!IsBarControl(this) || link->Control() != c) return;
+  if (b && !IsPopup() && dynamic_cast<TdxBarControl*>(this) && !b->DropDownOpen && HandleAllocated()) {
+    FPressedControl = b;
+    FPressedUnderMouse = true;
+    SetCapture(Handle());
+    b->Repaint();
+  } else if (b) {
+    b->MouseClick = false;
+  }
+}
+
+void TCustomdxBarControl::WMLButtonUp(TMessage& Message) {
+  if (FSkipButton) {
+    FSkipButton = false;
+    return;
+  }
+  if (FDragPending) {
+    FDragPending = false;
+    if (HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();
+    return;
+  }
+  TdxBarItemControl* pressed = FPressedControl;
+  if (pressed) {
+    FPressedControl = nullptr;
+    if (HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();
+  }
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  if (ClientHolds(p) && FActive) {
+    TdxBarItemControl* c = ItemAtPos(p);
+    if (c && !IsCustomizing() && c->Item() && c->Item()->CanSelect()) {
+      if (!c->GetEnabled() && c != FSelectedControl) {
+        DeactivateChain();
+      } else if (c->GetEnabled() && c == FSelectedControl) {
+        if (auto* b = dynamic_cast<TdxBarButtonControl*>(c)) b->MouseClick = false;
+        c->ItemClick();   // may free this window: nothing of it is touched below unless it lives
+      }
+    }
+  }
+  if (pressed && IsBarControl(this)) {
+    if (auto* b = dynamic_cast<TdxBarButtonControl*>(FItemLinks ? pressed : nullptr))
+      for (int i = 0; i < FItemLinks->VisibleCount(); ++i)
+        if (FItemLinks->VisibleItems(i)->Control() == b) b->MouseClick = false;
+    if (HandleAllocated()) DeactivateChain();
+  }
+}
+
+void TCustomdxBarControl::WMMouseMove(TMessage& Message) {
+  if (FLockControls) return;
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  if (FPressedControl) {
+    bool under = ItemAtPos(p) == FPressedControl;
+    if (under != FPressedUnderMouse) {
+      FPressedUnderMouse = under;
+      FPressedControl->Repaint();
+    }
+  }
+  if (FDragPending) {
+    int dx = GetSystemMetrics(SM_CXDRAG), dy = GetSystemMetrics(SM_CYDRAG);
+    RECT r{FDownPoint.x - dx, FDownPoint.y - dy, FDownPoint.x + dx, FDownPoint.y + dy};
+    if (!PtInRect(&r, p)) {
+      FDragPending = false;
+      if (GetCapture() == Handle()) ReleaseCapture();
+    }
+  }
+  if (!ClientHolds(p)) return;
+  TCustomControl::Dispatch(Message);
+  if (IsMousePosUnchanged(p)) return;
+  FLastCursor = ClientToScreen(p);
+  TdxBarItemControl* c = ItemAtPos(p);
+  if (c && (!c->Item() || !c->Item()->CanSelect())) c = nullptr;
+  if (!ActiveBarControl() || ActiveBarControl() == this) ::SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  dxBarTrackMouseLeave(Handle());
+  if (!c && FActive && dynamic_cast<TdxBarControl*>(this)) return;
+  if (FPressedControl) return;
+  if (!c && FSelectedControl && FSelectedControl->DroppedDown() && !dynamic_cast<TdxBarButtonControl*>(FSelectedControl))
+    return;
+  DropDownItem(c);
+}
+
+void TCustomdxBarControl::WMMouseLeave(TMessage& Message) {
+  if (FMarkState == 1) SetMarkState(0);
+  TCustomControl::Dispatch(Message);
+  if (!IsBarControl(this)) return;
+  auto* b = dynamic_cast<TdxBarButtonControl*>(FSelectedControl);
+  if (FActive && dynamic_cast<TdxBarControl*>(this)) {
+    if (b) b->Repaint();
+    return;
+  }
+  if (IsCustomizing() || (b && b->DropDownOpen)) return;
+  if (FSelectedControl && FSelectedControl->DroppedDown() && !b) return;
+  DropDownItem(nullptr);
+  FLastCursor = POINT{-1, -1};
+}
+
+void TCustomdxBarControl::WMRButtonDown(TMessage& Message) {
+  TCustomControl::Dispatch(Message);
+  if (!IsCustomizing() || !IsBarControl(this)) return;
+  if (FSelectedControl && FSelectedControl->DroppedDown()) FSelectedControl->CloseUp();
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  TdxBarItemControl* c = ClientHolds(p) ? ItemAtPos(p) : nullptr;
+  if (c == FSelectedControl && c) {
+    if (FBarManager) FBarManager->SetCustomizingSelection(c);
+    c->Repaint();
+  } else {
+    SelectItem(c);
+  }
+}
+
+void TCustomdxBarControl::WMKeyDown(TMessage& Message) {
+  if (!ActiveBarControl() || !FItemLinks) return;
+  uint16_t key = uint16_t(Message.WParam);
+  bool menu = dynamic_cast<TdxBarSubMenuControl*>(this) != nullptr;
+  bool shift = GetKeyState(VK_SHIFT) < 0;
+  bool tab = key == VK_TAB;
+  if (menu && (key == VK_LEFT || key == VK_RIGHT)) return;
+  if (menu && key == VK_UP) key = VK_LEFT;
+  if (menu && key == VK_DOWN) key = VK_RIGHT;
+  if (tab) key = shift ? VK_LEFT : VK_RIGHT;
+  TdxBarItemLink* cur = FSelectedControl ? FSelectedControl->Link() : nullptr;
+  TdxBarItemLink* next = nullptr;
+  switch (key) {
+    case VK_RIGHT: next = cur ? FItemLinks->NextSelectable(cur) : FItemLinks->FirstSelectable(); break;
+    case VK_LEFT: next = cur ? FItemLinks->PriorSelectable(cur) : FItemLinks->FirstSelectable(); break;
+    case VK_HOME: next = FItemLinks->FirstSelectable(); break;
+    case VK_END: next = FItemLinks->LastSelectable(); break;
+    case VK_MENU:
+      Message.WParam = 0;
+      DeactivateChain();
+      return;
+    case VK_F10:
+      if (FBarManager && FBarManager->UseF10ForMenu()) {
+        Message.WParam = 0;
+        DeactivateChain();
+      }
+      return;
+    default:
+      if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
+        TShiftState state;
+        if (shift) state.Include(ssShift);
+        TdxBarItemLink* found = FItemLinks->FindByAccel(key, state, cur);
+        if (!found || !found->Control() || !found->Item() || !found->Item()->Enabled()) return;
+        TdxBarItemLink* other = FItemLinks->FindByAccel(key, state, found);
+        SelectItem(found->Control());
+        if (IsBarControl(this) && (!other || other == found) && HandleAllocated())
+          SendMessageA(Handle(), WM_KEYDOWN, VK_RETURN, 0);
+      }
+      return;
+  }
+  if (!next || !next->Control()) return;
+  SelectItem(next->Control());
+  if (tab && IsBarControl(this) && FSelectedControl == next->Control() && next->Control()->HasWindow())
+    next->Control()->Click();
+}
+
+// Input that reaches an animating menu is held back until the animation thread ends; only messages
+// that other threads send are handled meanwhile, so nothing overtakes input that came earlier.
+void dxBarWaitForAnimation(HANDLE Thread) {
+  for (;;) {
+    DWORD r = MsgWaitForMultipleObjects(1, &Thread, FALSE, INFINITE, QS_SENDMESSAGE);
+    if (r != WAIT_OBJECT_0 + 1) return;
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -306,7 +646,7 @@ bool TdxBarButtonControl::Pressed() {
   return PtInRect(&r, p) != FALSE;
 }
 
-void TdxBarButtonControl::DrawGlyphArea(HDC DC, RECT R, int Kind, bool APressed, bool ADown, bool AHot) {
+void TdxBarItemControl::DrawGlyphArea(HDC DC, RECT R, int Kind, bool APressed, bool ADown, bool AHot) {
   TdxBarManager* m = FParent->BarManager();
   RECT a = R;
   if (Kind == 0) a.right = std::min<LONG>(R.right, R.left + (m ? m->ButtonSize() : 23));
@@ -431,4 +771,313 @@ void TdxBarButtonControl::Paint(HDC DC, RECT R, int State) {
       dxDrawScrollArrow(DC, w, adDown, arrowEnabled);
     }
   }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Sub-item control
+
+bool TdxBarItemControl::HasGlyph() {
+  TBitmap* g = GetGlyph();
+  TCustomImageList* il = GetImages();
+  int ii = GetImageIndex();
+  return (g && !g->Empty()) || (il && ii >= 0 && ii < il->Count());
+}
+
+namespace {
+// One timer for every sub-item control: the opening (or closing) that waits for the cursor to rest.
+UINT_PTR SubMenuTimer = 0;
+TdxBarSubItemControl* SubMenuPending = nullptr;
+bool SubMenuPendingOpen = false;
+
+void StopSubMenuTimer() {
+  if (SubMenuTimer) KillTimer(nullptr, SubMenuTimer);
+  SubMenuTimer = 0;
+  SubMenuPending = nullptr;
+}
+
+void CALLBACK SubMenuTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+  try {
+    TdxBarSubItemControl* c = SubMenuPending;
+    bool open = SubMenuPendingOpen;
+    StopSubMenuTimer();
+    if (!c) return;
+    if (open)
+      c->Open();
+    else
+      c->CloseUpNow(true);
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+}
+
+void StartSubMenuTimer(TdxBarSubItemControl* C, bool Open) {
+  StopSubMenuTimer();
+  SubMenuPending = C;
+  SubMenuPendingOpen = Open;
+  SubMenuTimer = SetTimer(nullptr, 0, 400, SubMenuTimerProc);
+}
+
+// Closed sub-menu windows lose their window at once and the object a moment later: the close may come
+// from inside one of the window's own messages.
+std::vector<TCustomdxBarControl*> ClosedMenus;
+UINT_PTR ClosedMenusTimer = 0;
+
+void CALLBACK FreeClosedMenus(HWND, UINT, UINT_PTR, DWORD) {
+  try {
+    KillTimer(nullptr, ClosedMenusTimer);
+    ClosedMenusTimer = 0;
+    std::vector<TCustomdxBarControl*> work;
+    work.swap(ClosedMenus);
+    for (auto* w : work)
+      if (IsBarControl(w) && !w->HandleAllocated() && w->ItemLinks() && w->ItemLinks()->BarControl() == w)
+        w->ItemLinks()->FreeBarControl();
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+}
+
+int FontPixelHeight(TFont* F) {
+  if (!F) return 13;
+  return std::abs(F->Height());
+}
+}  // namespace
+
+TdxBarSubItemControl* TdxBarSubItemControl::PendingControl() { return SubMenuPending; }
+
+TdxBarSubItemControl::~TdxBarSubItemControl() {
+  if (SubMenuPending == this) StopSubMenuTimer();
+  if (GetSubMenu()) CloseUpNow(true);
+}
+
+TCustomdxBarSubItem* TdxBarSubItemControl::SubItem() const { return dynamic_cast<TCustomdxBarSubItem*>(Item()); }
+
+TdxBarSubMenuControl* TdxBarSubItemControl::GetSubMenu() {
+  TCustomdxBarSubItem* s = SubItem();
+  if (!s || !s->ItemLinks()) return nullptr;
+  auto* w = dynamic_cast<TdxBarSubMenuControl*>(s->ItemLinks()->BarControl());
+  return w && IsBarControl(w) && w->HandleAllocated() && w->Opener == this ? w : nullptr;
+}
+
+int TdxBarSubItemControl::GetThickness() {
+  if (InMenu(FParent)) return FParent->TextSize();
+  TdxBarManager* m = FParent->BarManager();
+  TCustomdxBarSubItem* s = SubItem();
+  bool caption = !s || s->ShowCaption();
+  if (HasGlyph() || !caption) {
+    int def = RotatesWhenVertical(FParent) ? (m ? m->ButtonSize() : 23) : (m ? m->ButtonSize2() : 22);
+    return caption ? std::max(def, FParent->TextSize()) : def;
+  }
+  return FParent->TextSize();
+}
+
+int TdxBarSubItemControl::GetLength() {
+  TFont* font = FParent->GetEffectiveFont();
+  int captionWidth = WithFontDC(font, [&](HDC dc) { return int(TextExtent(dc, dxStripAccelChars(GetCaption())).cx); });
+  int rowH = FParent->TextSize();
+  if (InMenu(FParent)) return captionWidth + 2 * rowH + 3;
+  TdxBarManager* m = FParent->BarManager();
+  TCustomdxBarSubItem* s = SubItem();
+  bool caption = !s || s->ShowCaption();
+  bool glyph = HasGlyph();
+  int len = caption ? captionWidth : 0;
+  if (glyph || !caption) {
+    len += RotatesWhenVertical(FParent) ? (m ? m->ButtonSize2() : 22) : (m ? m->ButtonSize() : 23);
+    if (caption) len += 4;
+  }
+  if (!glyph && caption) {
+    int h = FontPixelHeight(font);
+    len += h % 2 ? h - 1 : h;
+  }
+  auto* tb = GetRootToolbar(FParent);
+  if (!(tb && tb->Bar() && tb->Bar()->IsMainMenu())) len += rowH / 2;   // room for the arrow
+  return len;
+}
+
+int TdxBarSubItemControl::GetHeight() { return RotatesWhenVertical(FParent) ? GetLength() : GetThickness(); }
+int TdxBarSubItemControl::GetWidth() { return RotatesWhenVertical(FParent) ? GetThickness() : GetLength(); }
+
+void TdxBarSubItemControl::GlyphChanged() { FParent->RebuildBar(); }
+
+void TdxBarSubItemControl::Repaint() {
+  if (FParent && !FParent->Destroying()) FParent->RepaintItem(this);
+}
+
+void TdxBarSubItemControl::ControlClick() {
+  if (GetSubMenu()) {
+    CloseUpNow(true);
+    return;
+  }
+  FByKeyboard = !OpenOnSelect && !SelectedByMouse();
+  Open();
+  FByKeyboard = false;
+}
+
+void TdxBarSubItemControl::DropDown() {
+  TdxBarManager* m = FParent->BarManager();
+  TCustomdxBarSubItem* s = SubItem();
+  if (!s) return;
+  // The same sub-menu open from another control of the item closes first.
+  if (auto* w = dynamic_cast<TdxBarSubMenuControl*>(s->ItemLinks()->BarControl()))
+    if (IsBarControl(w) && w->Opener && w->Opener != this)
+      if (auto* other = dynamic_cast<TdxBarSubItemControl*>(w->Opener)) other->CloseUpNow(true);
+  if (!GetEnabled() && !(m && m->Designing())) return;
+  TdxBarItemControl::DropDown();
+  if (!InMenu(FParent)) {
+    auto* tb = dynamic_cast<TdxBarControl*>(FParent);
+    if (FParent->IsCustomizing() || (tb && tb->MenuOpen())) Open();
+    return;
+  }
+  if (FParent->IsCustomizing()) {
+    Open();
+    return;
+  }
+  // In a menu the opening waits for the cursor to rest: a pending one of another row is dropped.
+  if (SubMenuPending && SubMenuPending != this && SubMenuPendingOpen) {
+    TdxBarSubItemControl* other = SubMenuPending;
+    StopSubMenuTimer();
+    other->CloseUpNow(true);
+  }
+  StartSubMenuTimer(this, true);
+}
+
+void TdxBarSubItemControl::Open() {
+  TCustomdxBarSubItem* s = SubItem();
+  if (!s || GetSubMenu() || !IsBarControl(FParent) || !FParent->HandleAllocated()) return;
+  if (SubMenuPending == this) StopSubMenuTimer();
+  TdxBarItemLink* link = FLink;
+  TCustomdxBarControl* parent = FParent;
+  {
+    TdxLiveGuard alive(s);
+    s->DoPopup();
+    if (!alive || !IsBarControl(parent) || link->Control() != this) return;
+  }
+  PrepareLinks();
+  auto* w = dynamic_cast<TdxBarSubMenuControl*>(s->ItemLinks()->CreateBarControl());
+  if (!w) return;
+  RECT r = FParent->GetItemRect(this);
+  POINT tl = FParent->ClientToScreen(POINT{r.left, r.top});
+  POINT br = FParent->ClientToScreen(POINT{r.right, r.bottom});
+  bool beside = InMenu(FParent) || IsVerticalToolbar(FParent);
+  w->OpenerWidth = beside ? r.right - r.left : 0;
+  w->OpenerHeight = beside ? 0 : r.bottom - r.top;
+  w->SetBounds(beside ? br.x : tl.x, beside ? tl.y : br.y, w->Width(), w->Height());
+  w->SetParentBar(FParent);
+  w->Opener = this;
+  if (auto* pm = dynamic_cast<TdxBarSubMenuControl*>(FParent)) pm->ChildSubMenu = w;
+  FDroppedDown = true;
+  if (!InMenu(FParent)) Repaint();
+  OpenOnSelect = false;
+  bool keyboard = FByKeyboard;
+  w->Show();
+  if (keyboard && IsBarControl(w) && w->ItemLinks())
+    if (TdxBarItemLink* first = w->ItemLinks()->FirstSelectable())
+      if (first->Control()) w->SelectItem(first->Control());
+}
+
+void TdxBarSubItemControl::CloseUpNow(bool Immediately) {
+  if (!Immediately && InMenu(FParent) && !FParent->Destroying()) {
+    if (!SubMenuPending) StartSubMenuTimer(this, false);
+    return;
+  }
+  if (SubMenuPending == this) StopSubMenuTimer();
+  TdxBarSubMenuControl* w = GetSubMenu();
+  TdxBarItemControl::CloseUp();
+  if (!w) return;
+  w->Opener = nullptr;
+  if (auto* pm = dynamic_cast<TdxBarSubMenuControl*>(FParent); pm && pm->ChildSubMenu == w) pm->ChildSubMenu = nullptr;
+  w->SetActive(false);
+  w->DestroyHandle();
+  ClosedMenus.push_back(w);
+  if (!ClosedMenusTimer) ClosedMenusTimer = SetTimer(nullptr, 0, 0, FreeClosedMenus);
+  LinksClosed();
+  if (!InMenu(FParent)) Repaint();
+  if (TCustomdxBarSubItem* s = SubItem()) s->DoCloseUp();
+}
+
+void TdxBarSubItemControl::Paint(HDC DC, RECT R, int State) {
+  TdxBarManager* m = FParent->BarManager();
+  bool enabled = GetEnabled();
+  bool hot = IsSelected();
+  bool open = FDroppedDown && GetSubMenu();
+  int rowH = FParent->TextSize();
+  TFont* font = FParent->GetEffectiveFont();
+  if (State == 1) {
+    RECT g{R.left, R.top, R.left + (R.bottom - R.top), R.bottom};
+    HBRUSH fill = hot ? GetSysColorBrush(COLOR_HIGHLIGHT) : FParent->BkBrush();
+    if (HasGlyph())
+      DrawGlyphArea(DC, g, 1, false, false, hot);
+    else
+      FillRect(DC, &g, fill);
+    RECT text{g.right, R.top, R.right, R.bottom};
+    FillRect(DC, &text, fill);
+    RECT t = text;
+    t.left += 2;
+    dxDrawItemText(DC, GetCaption(), t, DT_LEFT, enabled, hot, false);
+    int a = (R.bottom - R.top) / 4;
+    RECT band{R.right - ((R.bottom - R.top) - a), R.top, R.right, R.bottom};
+    dxDrawTriangleArrow(DC, band, a, enabled, hot);
+    return;
+  }
+  bool rotated = State == 2;
+  TCustomdxBarSubItem* s = SubItem();
+  bool caption = !s || s->ShowCaption();
+  bool glyph = HasGlyph();
+  if (glyph || !caption) {
+    DrawGlyphArea(DC, R, State, false, open, hot && !open);
+  } else {
+    FillRect(DC, &R, FParent->BkBrush());
+    if (open || hot) DrawEdge(DC, &R, open ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+  }
+  if (caption) {
+    RECT t = R;
+    int off = glyph ? (rotated ? (m ? m->ButtonSize2() : 22) : (m ? m->ButtonSize() : 23)) : FontPixelHeight(font) / 2;
+    if (rotated)
+      t.top += off;
+    else
+      t.left += off;
+    if (open) OffsetRect(&t, 1, 1);
+    dxDrawItemText(DC, GetCaption(), t, DT_LEFT, enabled, false, rotated);
+  }
+  auto* tb = GetRootToolbar(FParent);
+  if (!(tb && tb->Bar() && tb->Bar()->IsMainMenu())) {
+    int mm = glyph || !caption ? 4 : FontPixelHeight(font) / 2;
+    RECT band = R;
+    if (rotated)
+      band.top = R.bottom - (rowH / 2 + mm);
+    else
+      band.left = R.right - (rowH / 2 + mm);
+    dxDrawScrollArrow(DC, band, rotated ? adRight : adDown, enabled);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Container item control
+
+int TdxBarContainerItemControl::GetLength() {
+  if (!InMenu(FParent)) return TdxBarSubItemControl::GetLength();
+  std::string text = "(" + dxStripAccelChars(GetCaption()) + ")";
+  int w = WithFontDC(FParent->GetEffectiveFont(), [&](HDC dc) { return int(TextExtent(dc, text).cx); });
+  return w + 2 * FParent->TextSize() + 3;
+}
+
+void TdxBarContainerItemControl::PrepareLinks() {
+  auto* c = dynamic_cast<TCustomdxBarContainerItem*>(Item());
+  if (!c || InMenu(FParent) || c->ItemLinks()->BarControl()) return;
+  c->AddListedItemLinks(c->ItemLinks(), 0, FParent, true);
+}
+
+void TdxBarContainerItemControl::LinksClosed() {
+  auto* c = dynamic_cast<TCustomdxBarContainerItem*>(Item());
+  if (c && c->Listed()) c->DeleteListedItemLinks(c->ItemLinks(), 0);
+}
+
+void TdxBarContainerItemControl::Paint(HDC DC, RECT R, int State) {
+  if (State != 1) {
+    TdxBarSubItemControl::Paint(DC, R, State);
+    return;
+  }
+  FillRect(DC, &R, FParent->BkBrush());
+  RECT t = R;
+  t.left += FParent->TextSize() + 3;
+  dxDrawItemText(DC, "(" + GetCaption() + ")", t, DT_LEFT, GetEnabled(), false, false);
 }

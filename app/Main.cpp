@@ -7,6 +7,7 @@
 
 #include <cmath>
 
+#include "DatabaseWizard.h"
 #include "Dialogs.h"
 #include "KLNStringUtils.h"
 #include "OvcURL.h"
@@ -280,9 +281,10 @@ void TfrmMain::FormCreate(TObject* Sender) {
   Settings = new TyOZCB();
   TyOZCBRec rec;
   Settings->LoadSettings(rec);
-  if (Trim(rec.yOZDBasePath).empty() && MainDialogs.DatabaseWizard) {
+  // A second copy is ending anyway: it asks nothing.
+  if (Trim(rec.yOZDBasePath).empty() && !secondCopy) {
     std::string folder;
-    if (MainDialogs.DatabaseWizard(folder)) {
+    if (RunDatabaseWizard(folder)) {
       rec.yOZDBasePath = AddBackslash(folder).substr(0, 255);
       Settings->SaveSettings(rec);
     }

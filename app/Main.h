@@ -39,7 +39,6 @@ extern TfrmMain* frmMain;
 // The windows the commands open. Each is set once its dialog exists; an unset one leaves its command
 // doing nothing.
 struct TMainDialogs {
-  std::function<bool(std::string& Folder)> DatabaseWizard;  // OK: the chosen folder
   std::function<bool(std::string& Status)> SelectStatus;     // OK: the picked text
   std::function<void()> Comments;
   std::function<void()> Users;

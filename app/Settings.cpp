@@ -5,6 +5,7 @@
 #include "KLNStringUtils.h"
 #include "Main.h"
 #include "SysUtils.h"
+#include "UPTShellControls.h"
 
 TfrmSettings* frmSettings = nullptr;
 
@@ -30,6 +31,8 @@ void SettingsInitialize() {
   OvcClrCbInitialize();
   RzCommonInitialize();
   RzSpnEdtInitialize();
+  UPTShellControlsInitialize();
+  FPTFolderBrowseDlgInitialize();
   RegisterClass(TfrmSettings::StaticClass());
 }
 
@@ -109,6 +112,7 @@ void TfrmSettings::Loaded() {
   find(BitBtnBrowse, "BitBtnBrowse");
   find(BitBtnWAV, "BitBtnWAV");
   find(OpenWAVFile, "OpenWAVFile");
+  find(PTFolderBrowseDBase, "PTFolderBrowseDBase");
   find(btnOk, "btnOk");
   find(btnCancel, "btnCancel");
   find(btnHelp, "btnHelp");
@@ -249,8 +253,10 @@ void TfrmSettings::btnHelpClick(TObject*) { Application->HelpJump("Displaying_yo
 void TfrmSettings::SpeedBtnLaunchClick(TObject*) { frmMain->CreateStartupShortcut(); }
 
 void TfrmSettings::BitBtnBrowseClick(TObject*) {
-  std::string folder;
-  if (!BrowseForFolder || !BrowseForFolder(folder) || folder.empty()) return;
+  if (!PTFolderBrowseDBase->Execute()) return;
+  // A folder without a file-system path (a virtual folder) cannot hold the database.
+  const std::string folder = PTFolderBrowseDBase->SelectedPath();
+  if (folder.empty()) return;
   if (MessageDlg("Are you sure.  Change the location of the yOZ Database?", mtConfirmation, mbYesNo) == mrYes)
     txtLocationOfyOZDBase->SetText(AddBackslash(folder));
 }

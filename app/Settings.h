@@ -2,12 +2,12 @@
 // The settings dialog: the current user's own name, extension and department, the per-user settings
 // of this copy and, for administrators, the database-wide log type and messages switch; also moves
 // the program to another database folder and makes the start-up shortcut.
-#include <functional>
 #include <string>
 
 #include "Buttons.h"
 #include "ComCtrls.h"
 #include "Dialogs.h"
+#include "FPTFolderBrowseDlg.h"
 #include "Forms.h"
 #include "OvcBase.h"
 #include "OvcClrCb.h"
@@ -42,13 +42,12 @@ public:
   TEdit *txtLocationOfyOZDBase = nullptr, *edtWavFileSelected = nullptr;
   TBitBtn *BitBtnBrowse = nullptr, *BitBtnWAV = nullptr;
   TOpenDialog* OpenWAVFile = nullptr;
+  TPTFolderBrowseDlg* PTFolderBrowseDBase = nullptr;
   TButton *btnOk = nullptr, *btnCancel = nullptr, *btnHelp = nullptr;
 
   // Runs the dialog on the two records; on OK they hold the new values. Returns the modal result.
   int Execute(TyOZCBRec& Rec, TyOZConfigRec& Config);
 
-  // The folder dialog behind Browse: True with the chosen folder. Tests put their own here.
-  std::function<bool(std::string& Folder)> BrowseForFolder;
 
   void FormCreate(TObject* Sender);
   void FormDestroy(TObject* Sender);

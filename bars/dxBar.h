@@ -206,7 +206,15 @@ public:
   virtual void SetActive(bool Value);
   virtual void DeactivateChain();
   virtual void RebuildBar() {}
+  void WndProc(TMessage& Message) override;
   void Dispatch(TMessage& Message) override;
+  // The end mark of a toolbar (0 plain, 1 hot, 2 open); sub-menus give it their own meaning.
+  virtual void SetMarkState(int Value) { FMarkState = Value; }
+  int MarkState() const { return FMarkState; }
+  TdxBarItemControl* PressedControl() const { return FPressedControl; }
+  // The drop target for a dragged item at a client point; the regions it tests are its own.
+  virtual TdxBarItemControl* GetDropInfo(POINT P, bool& Outside, bool& Vertical, bool& Before);
+  virtual bool IsMousePosUnchanged(POINT P);
 
   // Hit testing, selection and item painting.
   virtual void CalcDrawingConsts();
@@ -235,6 +243,14 @@ public:
 protected:
   void CreateWindowHandle(const TCreateParams& Params) override;
   void DestroyWindowHandle() override;
+  // Input, each after the class library's own handling.
+  virtual void WMLButtonDown(TMessage& Message);
+  virtual void WMLButtonUp(TMessage& Message);
+  virtual void WMMouseMove(TMessage& Message);
+  virtual void WMMouseLeave(TMessage& Message);
+  virtual void WMRButtonDown(TMessage& Message);
+  virtual void WMKeyDown(TMessage& Message);
+  bool ClientHolds(POINT P);
 
   TdxBarManager* FBarManager;
   TdxBarItemLinks* FItemLinks = nullptr;
@@ -247,9 +263,20 @@ protected:
   HBRUSH FBkBrush = GetSysColorBrush(COLOR_BTNFACE);
   int FTextSize = 19, FEffTextSize = 19, FSubMenuTextSize = 15, FComboArrowWidth = 11;
   POINT FLastCursor{-1, -1};
+  TdxBarItemControl* FPressedControl = nullptr;
+  bool FPressedUnderMouse = false;
+  bool FDragPending = false;
+  POINT FDownPoint{};
+  bool FSkipButton = false;
+  int FMarkState = 0;
 };
 
-// The window of one bar.
+// Waits for a menu animation thread to end. Only messages sent by other threads are handled meanwhile:
+// input stays queued, in order, for after the animation.
+void dxBarWaitForAnimation(HANDLE Thread);
+
+// The window of one bar: its items laid out in rows (floating) or one row or column (docked), a grip
+// or a caption with a close button, the end mark, and the window's place written back into the bar.
 class TdxBarControl : public TCustomdxBarControl {
   YOZ_CLASS(TdxBarControl, TCustomdxBarControl)
 public:
@@ -258,11 +285,12 @@ public:
   TdxBar* Bar() const { return FBar; }
   // Writes where the window is into the bar (side, row, offset or floating place).
   virtual void StoreBarPosition();
-  // The window's outer size for a floating client size.
+  // The window's outer size for a floating client size (0: the bar's natural size).
   virtual SIZE GetFloatingSize(int ClientWidth, int ClientHeight);
-  // Where the cursor grips a floating window (the middle of its caption).
+  // Where the cursor grips the window: the middle of a floating caption, or during a drag the grab
+  // point kept in proportion to the window's size.
   virtual POINT CaptionOffset();
-  virtual void SetMoving(bool Value) { FMoving = Value; }
+  virtual void SetMoving(bool Value);
   bool Moving() const { return FMoving; }
   void SetCreatingState(bool Value) { FCreating = Value; }
   bool Creating() const { return FCreating; }
@@ -270,11 +298,85 @@ public:
   int DockRow = 0;
   bool DockOneOnRow = false;
   void CreateParams(TCreateParams& Params) override;
+  void WndProc(TMessage& Message) override;
+  void Dispatch(TMessage& Message) override;
+  void RebuildBar() override;
+  void SetDockingStyle(TdxBarDockingStyle Value) override;
+  void SetMarkState(int Value) override;
+  void DeactivateChain() override;
+  void SetActive(bool Value) override;
+  void SelectItem(TdxBarItemControl* AControl) override;
+  bool CanCustomize() override;
+  TFont* GetEffectiveFont() override;
+  RECT GetItemRect(TdxBarItemControl* AControl) override;
+  HRGN GetItemRegion(TdxBarItemControl* AControl) override;
+  void RepaintItem(TdxBarItemControl* AControl) override;
+  TdxBarItemControl* GetDropInfo(POINT P, bool& Outside, bool& Vertical, bool& Before) override;
+  bool IsMousePosUnchanged(POINT P) override;
+  virtual void EnterMenuMode(TdxBarItemControl* AControl);
+  virtual void ExitMenuMode();
+  bool MenuOpen() const { return FMenuOpen; }
+  void SetMenuOpen(bool Value) { FMenuOpen = Value; }
+
+  // Layout: places the shown links' controls in the client area (ClientW x ClientH; -1: the window's).
+  void CalcLayout(int ClientW = -1, int ClientH = -1);
+  bool Vertical() const { return FDockingStyle == dsLeft || FDockingStyle == dsRight; }
+  bool HasHiddenItems() const { return FHasHiddenItems; }
+  void ClearHiddenItems() { FHasHiddenItems = false; }
+  bool MarkShown();
+  bool CaptionButtonsShown();
+  // The caption-button area: its length along the bar (0 when none).
+  int CaptionButtonArea(bool AVertical);
+  // Measures of the client area for a docking style.
+  int MinWidth(TdxBarDockingStyle S);
+  int MinHeight(TdxBarDockingStyle S);
+  int FullWidth(TdxBarDockingStyle S);
+  int FullHeight(TdxBarDockingStyle S);
+  // The client size that a client width (or height) leads to.
+  SIZE GetSizeForWidth(TdxBarDockingStyle S, int Width);
+  SIZE GetSizeForHeight(TdxBarDockingStyle S, int Height);
+  // The non-client band: left, top, right, bottom insets of the client area for a docking style.
+  RECT FrameInsets(TdxBarDockingStyle S);
+  // Client rectangles of the end mark and the close button (the caption's, in window coordinates,
+  // when floating).
+  RECT MarkRect();
+  RECT CloseButtonRect();
+  RECT CaptionRect();
+  int HitCode() const { return FHitCode; }
+  // Painting into any device context: the client area, and the non-client band in window coordinates.
+  void PaintClientTo(HDC DC);
+  void PaintFrameTo(HDC DC);
+  // Docks a floating bar or floats a docked one, as a double click on the grip or caption does.
+  void ToggleDocking();
+
+protected:
+  void Paint() override;
+  void DestroyWindowHandle() override;
+  void WMLButtonDown(TMessage& Message) override;
+  void WMLButtonUp(TMessage& Message) override;
+  void WMMouseMove(TMessage& Message) override;
+  void WMKeyDown(TMessage& Message) override;
+  void WMRButtonDown(TMessage& Message) override;
 
 private:
+  void CloseButtonLoop();
+  void Sizing(TMessage& Message);
+  void PositionChanging(WINDOWPOS* P);
+  void Destroyed();
+  void StopMarkTimer();
   TdxBar* FBar;
   bool FMoving = false;
   bool FCreating = false;
+  bool FHasHiddenItems = false;
+  bool FMenuOpen = false;
+  bool FCaptionPressed = false;
+  bool FDestroyingHandle = false;
+  bool FFontSwitching = false;
+  int FHitCode = 0;
+  UINT_PTR FMarkTimer = 0;
+  HWND FFocusBefore = nullptr;
+  POINT FGrab{0, 0};
+  SIZE FGrabRef{0, 0};
 };
 
 // A sub-menu or popup window: one column of rows placed beside its opener (flipped when it does not
@@ -408,7 +510,17 @@ void dxBarOpenFromKeyboard(TdxBarControl* ABarControl, TdxBarItemControl* AContr
 // While set (a modal loop of the bars runs), the keyboard hook swallows every key.
 void dxBarSetKeySwallow(bool Value);
 
-// A dock site along one edge of the manager's form.
+// A dock site along one edge of the manager's form. Docked bar windows sit in rows stacked across the
+// site (the row axis: Y for top and bottom sites, X for side sites); a row holds its windows one after
+// the other along the site (columns).
+struct TdxDockCol {
+  TdxBarControl* BarControl;
+  POINT Pos;   // site client coordinates where the window wants to be
+};
+struct TdxDockRow {
+  std::vector<TdxDockCol> Cols;
+};
+
 class TdxDockControl : public TCustomControl {
   YOZ_CLASS(TdxDockControl, TCustomControl)
 public:
@@ -420,29 +532,51 @@ public:
   TdxBarDockingStyle DockingStyle() const { return FDockingStyle; }
   bool Horizontal() const { return FDockingStyle == dsTop || FDockingStyle == dsBottom; }
 
-  // The bar windows in the site, in the order they were docked.
-  int BarCount() const { return int(FBarControls.size()); }
-  TdxBarControl* BarControls(int Index) const { return FBarControls[Index]; }
+  // The bar windows in the site, row by row.
+  int BarCount() const;
+  TdxBarControl* BarControls(int Index) const;
+  int RowCount() const { return int(FRows.size()); }
+  const TdxDockRow& Rows(int Index) const { return FRows[size_t(Index)]; }
+  // The row holding the window (-1 when none).
+  int RowOf(TdxBarControl* ABarControl) const;
   virtual void InsertBar(TdxBarControl* ABarControl, POINT ScreenPoint, bool Update);
   // A bar window that goes away leaves its row.
   void ForgetBar(TdxBarControl* ABarControl);
   virtual void RemoveBar(TdxBarControl* ABarControl, bool Update);
   virtual void MoveBarTo(TdxBarControl* ABarControl, POINT ScreenPoint);
-  // The point (screen) where the bar window's row starts.
+  // A screen point on the row the window last sat in (a new row there when it sat alone).
   virtual POINT RowInsertPoint(TdxBarControl* ABarControl);
+  int RowAtPos(POINT ScreenPoint, bool& NewRow);
+  int ColumnAtPos(int Row, POINT ScreenPoint);
+  RECT GetRowRect(int Row);
+  int RowThickness(int Row);
+  int RowsThickness();
+  // The zone [Lo, Hi) of a row's part along the row axis (part 1: the 5-pixel new-row strip).
+  void GetRowZone(int Row, int Part, int& Lo, int& Hi);
   // The site's bounds inflated by the dock-zone size, in screen coordinates.
   virtual RECT GetDockZone();
   virtual void UpdateDock();
   // Thickness across the site (width of a side site, height of a top or bottom one).
   int SiteSize() const { return Horizontal() ? Height() : Width(); }
+  int NeededSize();
   void SetSiteSize(int Value);
   void ReFrame();
+  void Dispatch(TMessage& Message) override;
+  void CreateParams(TCreateParams& Params) override;
 
 private:
+  bool DetachBar(TdxBarControl* ABarControl);
+  void LayoutRows();
+  void SizeToRows();
+  int Extent();
+  int Across();
   TdxBarManager* FBarManager;
   TdxBars* FBars = nullptr;
   TdxBarDockingStyle FDockingStyle;
-  std::vector<TdxBarControl*> FBarControls;
+  std::vector<TdxDockRow> FRows;
+  bool FLayingOut = false;
+  int FRemovedRow = -1;
+  bool FRemovedAlone = false;
 };
 
 // The view of one link in one bar window. The drawing and input come with the item controls; every
@@ -457,6 +591,8 @@ public:
   TCustomdxBarControl* Parent() const { return FParent; }
   bool DroppedDown() const { return FDroppedDown; }
   void SetDroppedDown(bool Value) { FDroppedDown = Value; }
+  // The control owns an in-place window (edit and combo controls).
+  bool HasWindow() const { return FHasWindow; }
   // Selected in a bar window that is in menu mode: such a control keeps its look through broadcasts.
   bool IsSelectedInActiveBar() const;
 
@@ -501,6 +637,7 @@ public:
   RECT SeparatorRect{};
   bool LineBreak = false;
   bool LastInRow = false;
+  int RowThickness = 0;   // the thickness of the toolbar row the control was laid out in
   // A window item whose in-place editor is open answers its current text here.
   virtual bool EditorText(std::string& Text) { return false; }
 
@@ -508,6 +645,7 @@ protected:
   TdxBarItemLink* FLink;
   TCustomdxBarControl* FParent;
   bool FDroppedDown = false;
+  bool FHasWindow = false;
   bool FClicking = false;
   bool FSelectedByMouse = false;
 };

@@ -1,5 +1,7 @@
 // The bar windows' item handling (hit testing, selection, painting one control into any device context)
 // and the button control: its size on toolbars and in menus, its looks and its click.
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "Menus.h"
@@ -120,6 +122,344 @@ void TCustomdxBarControl::PaintItemTo(HDC DC, TdxBarItemControl* AControl, int S
   if (font) SelectObject(DC, font);
   AControl->Paint(DC, r, State);
   RestoreDC(DC, saved);
+}
+
+bool TCustomdxBarControl::IsMousePosUnchanged(POINT P) {
+  if (IsCustomizing()) return true;
+  POINT s = HandleAllocated() ? ClientToScreen(P) : P;
+  return s.x == FLastCursor.x && s.y == FLastCursor.y;
+}
+
+TdxBarItemControl* TCustomdxBarControl::GetDropInfo(POINT P, bool& Outside, bool& Vertical, bool& Before) {
+  Outside = Before = false;
+  Vertical = dynamic_cast<TdxBarSubMenuControl*>(this) != nullptr ||
+             (dynamic_cast<TdxBarControl*>(this) && (FDockingStyle == dsLeft || FDockingStyle == dsRight));
+  if (!FItemLinks) return nullptr;
+  TdxBarItemControl* target = nullptr;
+  for (int i = 0; i < FItemLinks->VisibleCount() && !target; ++i) {
+    TdxBarItemControl* c = FItemLinks->VisibleItems(i)->Control();
+    if (!c) continue;
+    // A fresh region per link: deleted here, or every drag step would leak one.
+    HRGN rgn = GetItemRegion(c);
+    if (PtInRegion(rgn, P.x, P.y)) target = c;
+    DeleteObject(rgn);
+  }
+  if (!target) return nullptr;
+  if (IsCustomizing() && target->Item() && target->Item()->BarManager() != FBarManager) return nullptr;
+  RECT part = GetItemPartRect(target, 1);
+  if (!PtInRect(&part, P)) {
+    Outside = true;
+    part = GetItemRect(target);
+    if (P.y < part.top) Vertical = true;
+  }
+  if (Vertical)
+    Before = P.y - part.top < part.bottom - P.y;
+  else
+    Before = P.x - part.left < part.right - P.x;
+  return target;
+}
+
+bool TCustomdxBarControl::ClientHolds(POINT P) {
+  RECT r = ClientRect();
+  return PtInRect(&r, P) != FALSE;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Bar window base: messages, mouse and keys
+
+void TCustomdxBarControl::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_CTLCOLOREDIT:
+      SetTextColor(reinterpret_cast<HDC>(Message.WParam), GetSysColor(COLOR_WINDOWTEXT));
+      SetBkColor(reinterpret_cast<HDC>(Message.WParam), GetSysColor(COLOR_WINDOW));
+      Message.Result = reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_WINDOW));
+      return;
+    case WM_NCACTIVATE:
+      // A bar window always paints itself as active; its owner keeps the active caption.
+      if (Message.WParam && !IsCustomizing() && HandleAllocated() && GetParent(Handle()))
+        SendMessageA(GetParent(Handle()), WM_NCACTIVATE, 1, 0);
+      Message.WParam = 1;
+      break;
+    case WM_SETFOCUS:
+      if (!FSelectedControl || !FSelectedControl->HasWindow()) {
+        TCustomForm* f = FBarManager ? FBarManager->ParentForm() : nullptr;
+        if (f && f->HandleAllocated() && IsWindowVisible(f->Handle()))
+          ::SetFocus(f->Handle());
+        else if (HandleAllocated())
+          ::SetFocus(GetWindow(Handle(), GW_HWNDNEXT));
+        return;
+      }
+      break;
+    case WM_MOUSEACTIVATE:
+      Message.Result = MA_NOACTIVATE;
+      return;
+    default:
+      // While a menu chain is open, mouse input to windows off its path is dropped.
+      if ((Message.Msg >= WM_MOUSEMOVE && Message.Msg <= WM_MBUTTONDBLCLK) ||
+          (Message.Msg >= WM_NCMOUSEMOVE && Message.Msg <= WM_NCMBUTTONDBLCLK)) {
+        TCustomdxBarControl* active = ActiveBarControl();
+        if (active && active != this && !IsAncestorOf(active)) return;
+      }
+  }
+  bool killFocus = Message.Msg == WM_KILLFOCUS && Message.WParam == 0;
+  TCustomControl::WndProc(Message);
+  if (killFocus && IsBarControl(this)) DeactivateChain();
+}
+
+void TCustomdxBarControl::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_USER + 1:
+      // Items and links post this when the window must lay its controls out again.
+      RebuildBar();
+      return;
+    case WM_LBUTTONDOWN:
+      WMLButtonDown(Message);
+      return;
+    case WM_LBUTTONUP:
+      WMLButtonUp(Message);
+      return;
+    case WM_MOUSEMOVE:
+      WMMouseMove(Message);
+      return;
+    case WM_MOUSELEAVE:
+      WMMouseLeave(Message);
+      return;
+    case WM_RBUTTONDOWN:
+      WMRButtonDown(Message);
+      return;
+    case WM_KEYDOWN:
+    case WM_SYSKEYDOWN:
+      TCustomControl::Dispatch(Message);
+      // Menu windows walk their rows themselves (scrolling, the expand row).
+      if (IsBarControl(this) && !dynamic_cast<TdxBarSubMenuControl*>(this)) WMKeyDown(Message);
+      return;
+    case WM_CAPTURECHANGED:
+      FDragPending = false;
+      if (FPressedControl)
+        if (auto* b = dynamic_cast<TdxBarButtonControl*>(FPressedControl)) b->MouseClick = false;
+      FPressedControl = nullptr;
+      break;
+    case WM_DESTROY:
+      dxBarEndMouseTracking(Handle());
+      FMarkState = 0;
+      break;
+    case WM_ERASEBKGND:
+      if (!FItemLinks || FItemLinks->Count() == 0) {
+        RECT r = ClientRect();
+        FillRect(reinterpret_cast<HDC>(Message.WParam), &r, GetSysColorBrush(COLOR_BTNFACE));
+      }
+      Message.Result = 1;
+      return;
+    case WM_NCHITTEST:
+      TCustomControl::Dispatch(Message);
+      if (Message.Result != HTCLIENT) dxBarEndMouseTracking(Handle());
+      return;
+    case WM_COMMAND: {
+      TCustomControl::Dispatch(Message);
+      HWND sender = reinterpret_cast<HWND>(Message.LParam);
+      // An in-place edit reacts to its own change where it lives.
+      if (Message.Result == 0 && HIWORD(Message.WParam) == EN_CHANGE && sender && IsWindow(sender))
+        Message.Result = SendMessageA(sender, WM_COMMAND, Message.WParam, Message.LParam);
+      return;
+    }
+  }
+  TCustomControl::Dispatch(Message);
+}
+
+void TCustomdxBarControl::WMLButtonDown(TMessage& Message) {
+  if (FSkipButton || !FItemLinks || FItemLinks->VisibleCount() == 0) return;
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  bool inClient = ClientHolds(p);
+  TdxBarItemControl* c = inClient ? ItemAtPos(p) : nullptr;
+  if (IsCustomizing()) {
+    if (inClient && !c) return;
+    if (c && c == FSelectedControl) {
+      if (c->DroppedDown())
+        c->CloseUp();
+      else
+        c->DropDown();
+      if (FBarManager) FBarManager->SetCustomizingSelection(c);
+      c->Repaint();
+    }
+    DropDownItem(c);
+    if (c && HandleAllocated()) {
+      FDownPoint = p;
+      FDragPending = true;
+      SetCapture(Handle());
+    }
+    return;
+  }
+  if (!c || !c->GetEnabled() || !c->Item() || !c->Item()->CanSelect()) return;
+  TdxBarItemLink* link = c->Link();
+  SelectItem(c);
+  if (!IsBarControl(this) || link->Control() != c) return;
+  auto* b = dynamic_cast<TdxBarButtonControl*>(c);
+  if (b) b->MouseClick = true;
+  c->ControlClick();
+  // The click may have closed this window and freed the control.
+  if (!IsBarControl(this) || link->Control() != c) return;
+  if (b && !IsPopup() && dynamic_cast<TdxBarControl*>(this) && !b->DropDownOpen && HandleAllocated()) {
+    FPressedControl = b;
+    FPressedUnderMouse = true;
+    SetCapture(Handle());
+    b->Repaint();
+  } else if (b) {
+    b->MouseClick = false;
+  }
+}
+
+void TCustomdxBarControl::WMLButtonUp(TMessage& Message) {
+  if (FSkipButton) {
+    FSkipButton = false;
+    return;
+  }
+  if (FDragPending) {
+    FDragPending = false;
+    if (HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();
+    return;
+  }
+  TdxBarItemControl* pressed = FPressedControl;
+  if (pressed) {
+    FPressedControl = nullptr;
+    if (HandleAllocated() && GetCapture() == Handle()) ReleaseCapture();
+  }
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  if (ClientHolds(p) && FActive) {
+    TdxBarItemControl* c = ItemAtPos(p);
+    if (c && !IsCustomizing() && c->Item() && c->Item()->CanSelect()) {
+      if (!c->GetEnabled() && c != FSelectedControl) {
+        DeactivateChain();
+      } else if (c->GetEnabled() && c == FSelectedControl) {
+        if (auto* b = dynamic_cast<TdxBarButtonControl*>(c)) b->MouseClick = false;
+        c->ItemClick();   // may free this window: nothing of it is touched below unless it lives
+      }
+    }
+  }
+  if (pressed && IsBarControl(this)) {
+    if (auto* b = dynamic_cast<TdxBarButtonControl*>(FItemLinks ? pressed : nullptr))
+      for (int i = 0; i < FItemLinks->VisibleCount(); ++i)
+        if (FItemLinks->VisibleItems(i)->Control() == b) b->MouseClick = false;
+    if (HandleAllocated()) DeactivateChain();
+  }
+}
+
+void TCustomdxBarControl::WMMouseMove(TMessage& Message) {
+  if (FLockControls) return;
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  if (FPressedControl) {
+    bool under = ItemAtPos(p) == FPressedControl;
+    if (under != FPressedUnderMouse) {
+      FPressedUnderMouse = under;
+      FPressedControl->Repaint();
+    }
+  }
+  if (FDragPending) {
+    int dx = GetSystemMetrics(SM_CXDRAG), dy = GetSystemMetrics(SM_CYDRAG);
+    RECT r{FDownPoint.x - dx, FDownPoint.y - dy, FDownPoint.x + dx, FDownPoint.y + dy};
+    if (!PtInRect(&r, p)) {
+      FDragPending = false;
+      if (GetCapture() == Handle()) ReleaseCapture();
+    }
+  }
+  if (!ClientHolds(p)) return;
+  TCustomControl::Dispatch(Message);
+  if (IsMousePosUnchanged(p)) return;
+  FLastCursor = ClientToScreen(p);
+  TdxBarItemControl* c = ItemAtPos(p);
+  if (c && (!c->Item() || !c->Item()->CanSelect())) c = nullptr;
+  if (!ActiveBarControl() || ActiveBarControl() == this) ::SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  dxBarTrackMouseLeave(Handle());
+  if (!c && FActive && dynamic_cast<TdxBarControl*>(this)) return;
+  if (FPressedControl) return;
+  if (!c && FSelectedControl && FSelectedControl->DroppedDown() && !dynamic_cast<TdxBarButtonControl*>(FSelectedControl))
+    return;
+  DropDownItem(c);
+}
+
+void TCustomdxBarControl::WMMouseLeave(TMessage& Message) {
+  if (FMarkState == 1) SetMarkState(0);
+  TCustomControl::Dispatch(Message);
+  if (!IsBarControl(this)) return;
+  auto* b = dynamic_cast<TdxBarButtonControl*>(FSelectedControl);
+  if (FActive && dynamic_cast<TdxBarControl*>(this)) {
+    if (b) b->Repaint();
+    return;
+  }
+  if (IsCustomizing() || (b && b->DropDownOpen)) return;
+  if (FSelectedControl && FSelectedControl->DroppedDown() && !b) return;
+  DropDownItem(nullptr);
+  FLastCursor = POINT{-1, -1};
+}
+
+void TCustomdxBarControl::WMRButtonDown(TMessage& Message) {
+  TCustomControl::Dispatch(Message);
+  if (!IsCustomizing() || !IsBarControl(this)) return;
+  if (FSelectedControl && FSelectedControl->DroppedDown()) FSelectedControl->CloseUp();
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  TdxBarItemControl* c = ClientHolds(p) ? ItemAtPos(p) : nullptr;
+  if (c == FSelectedControl && c) {
+    if (FBarManager) FBarManager->SetCustomizingSelection(c);
+    c->Repaint();
+  } else {
+    SelectItem(c);
+  }
+}
+
+void TCustomdxBarControl::WMKeyDown(TMessage& Message) {
+  if (!ActiveBarControl() || !FItemLinks) return;
+  uint16_t key = uint16_t(Message.WParam);
+  bool menu = dynamic_cast<TdxBarSubMenuControl*>(this) != nullptr;
+  bool shift = GetKeyState(VK_SHIFT) < 0;
+  bool tab = key == VK_TAB;
+  if (menu && (key == VK_LEFT || key == VK_RIGHT)) return;
+  if (menu && key == VK_UP) key = VK_LEFT;
+  if (menu && key == VK_DOWN) key = VK_RIGHT;
+  if (tab) key = shift ? VK_LEFT : VK_RIGHT;
+  TdxBarItemLink* cur = FSelectedControl ? FSelectedControl->Link() : nullptr;
+  TdxBarItemLink* next = nullptr;
+  switch (key) {
+    case VK_RIGHT: next = cur ? FItemLinks->NextSelectable(cur) : FItemLinks->FirstSelectable(); break;
+    case VK_LEFT: next = cur ? FItemLinks->PriorSelectable(cur) : FItemLinks->FirstSelectable(); break;
+    case VK_HOME: next = FItemLinks->FirstSelectable(); break;
+    case VK_END: next = FItemLinks->LastSelectable(); break;
+    case VK_MENU:
+      Message.WParam = 0;
+      DeactivateChain();
+      return;
+    case VK_F10:
+      if (FBarManager && FBarManager->UseF10ForMenu()) {
+        Message.WParam = 0;
+        DeactivateChain();
+      }
+      return;
+    default:
+      if ((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) {
+        TShiftState state;
+        if (shift) state.Include(ssShift);
+        TdxBarItemLink* found = FItemLinks->FindByAccel(key, state, cur);
+        if (!found || !found->Control() || !found->Item() || !found->Item()->Enabled()) return;
+        TdxBarItemLink* other = FItemLinks->FindByAccel(key, state, found);
+        SelectItem(found->Control());
+        if (IsBarControl(this) && (!other || other == found) && HandleAllocated())
+          SendMessageA(Handle(), WM_KEYDOWN, VK_RETURN, 0);
+      }
+      return;
+  }
+  if (!next || !next->Control()) return;
+  SelectItem(next->Control());
+  if (tab && IsBarControl(this) && FSelectedControl == next->Control() && next->Control()->HasWindow())
+    next->Control()->Click();
+}
+
+// Input that reaches an animating menu is held back until the animation thread ends; only messages
+// that other threads send are handled meanwhile, so nothing overtakes input that came earlier.
+void dxBarWaitForAnimation(HANDLE Thread) {
+  for (;;) {
+    DWORD r = MsgWaitForMultipleObjects(1, &Thread, FALSE, INFINITE, QS_SENDMESSAGE);
+    if (r != WAIT_OBJECT_0 + 1) return;
+    MSG msg;
+    PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+  }
 }
 
 // ---------------------------------------------------------------------------------------------------

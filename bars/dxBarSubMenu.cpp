@@ -911,8 +911,7 @@ void TdxBarSubMenuControl::WMKeyDown(TWMKey& Message) {
       return;
     }
   }
-  TCustomdxBarControl::Dispatch(Message);
-  if (!IsBarControl(this) || !ActiveBarControl()) return;
+  if (!ActiveBarControl()) return;
   if (NavigateKey(key)) return;
   TCustomdxBarControl* parent = IsBarControl(FParentBar) ? FParentBar : nullptr;
   bool parentIsMenu = dynamic_cast<TdxBarSubMenuControl*>(parent) != nullptr;

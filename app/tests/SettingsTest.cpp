@@ -11,6 +11,7 @@
 #include "KLNStringUtils.h"
 #include "Settings.h"
 #include "SysUtils.h"
+#include "UPTShellUtils.h"
 #include "WinUtils.h"
 
 namespace {
@@ -259,31 +260,42 @@ TEST_F(SettingsDialog, ANonAdministratorsOkLeavesYozCfgAsItWas) {
   EXPECT_EQ(StoredConfig().AllowMessages, 1);
 }
 
-// The folder chosen through Browse: the same folder again counts as unchanged; another one ends the
-// program with the restart text.
+// Browse runs the folder dialog, OK pressed with the keyboard on the folder it opens on; the same folder
+// again counts as unchanged, another one (confirmed) ends the program with the restart text.
 TEST_F(SettingsDialog, OnlyADifferentFolderEndsTheProgram) {
   struct {
     bool Same;
     bool Confirm;
     bool Ends;
   } cases[] = {{true, true, false}, {false, false, false}, {false, true, true}};
+  struct TPressOk {
+    std::string Caption;
+    void Show(TObject* Sender) {
+      auto* f = static_cast<TPTFrmFolderBrowseDlg*>(Sender);
+      Caption = f->Caption();
+      PostMessageA(f->PTShellTree1->Handle(), WM_KEYDOWN, VK_RETURN, 1);
+      PostMessageA(f->PTShellTree1->Handle(), WM_KEYUP, VK_RETURN, 0xC0000001);
+    }
+  } ok;
   for (auto& c : cases) {
     SCOPED_TRACE(c.Same ? "same folder" : c.Confirm ? "other folder" : "other folder, not confirmed");
     TTestFolder fresh{"case"};
     Db = fresh.Path();
     Start();
-    const std::string chosen = c.Same ? Db : Other.Path();
-    Dlg->BrowseForFolder = [&](std::string& F) {
-      F = chosen;
-      return true;
-    };
+    LPITEMIDLIST pidl = nullptr;
+    ASSERT_HRESULT_SUCCEEDED(PathToPidl(c.Same ? Db : Other.Path(), pidl));
+    Dlg->PTFolderBrowseDBase->SelectedFolder()->SetPidl(pidl);
+    CoTaskMemFree(pidl);
+    Dlg->PTFolderBrowseDBase->OnFormShow = TNotifyEvent(&ok, &TPressOk::Show);
     Boxes.Shown.clear();
     Boxes.Answers = {c.Confirm ? int(mrYes) : int(mrNo)};
     RunSettings([&] {
       Dlg->PageControlSettings->SetActivePage(Dlg->tsOptions);
       SendMessageA(Dlg->BitBtnBrowse->Handle(), BM_CLICK, 0, 0);
+      EXPECT_EQ(Dlg->txtLocationOfyOZDBase->Text(), c.Confirm ? (c.Same ? Db : Other.Path()) : Db);
       Press(Dlg->btnOk);
     });
+    EXPECT_EQ(ok.Caption, "Browse for Folder");
     ASSERT_GE(Boxes.Shown.size(), 1u);
     EXPECT_EQ(Boxes.Shown[0].Text, "Are you sure.  Change the location of the yOZ Database?");
     const bool told = Boxes.Contains(

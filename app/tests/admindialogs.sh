@@ -5,76 +5,10 @@
 # land in <build>/app-admindialogs/.
 set -euo pipefail
 build=$1
-bin=$build/bin
-out=$build/app-admindialogs
-share=$build/app-admin-share
-M1=$build/wineprefix-admin-1
-M2=$build/wineprefix-admin-2
-rm -rf "$out" "$share" "$M1" "$M2"
-mkdir -p "$out" "$share"
-for m in "$M1" "$M2"; do
-  cp -a "$WINEPREFIX" "$m"
-  ln -sfn "$share" "$m/dosdevices/y:"
-  sed -i '/^\[Software\\\\Wine\\\\Explorer\]/,/^$/{/^"Desktop"=/d}' "$m/user.reg"
-  WINEPREFIX=$m wineserver -p
-done
-pids=()
-cleanup() {
-  local p
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  for m in "$M1" "$M2"; do WINEPREFIX=$m wineserver -k 2>/dev/null || true; done
-  rm -rf "$M1" "$M2" "$share"
-}
-trap cleanup EXIT
-
-fail() {
-  echo "FAILED: $*"
-  import -window root "$out/failure.png" 2>/dev/null || true
-  for f in "$out"/*.log; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
-  exit 1
-}
-shot() { sleep 0.5; import -window root "$out/$1.png" 2>/dev/null || true; }
-on() {
-  local m=$1 login=$2
-  shift 2
-  WINEPREFIX=$m USER=$login wine "$@"
-}
-drive() {
-  local m=$1 login=$2
-  shift 2
-  on "$m" "$login" "$bin/yozdrive.exe" "$@" 2>>"$out/driver.log" | tr -d '\r'
-  return "${PIPESTATUS[0]}"
-}
+tag=admindialogs
+source "$(dirname "$0")/machines.sh"
 alice() { drive "$M1" alice "$@"; }
 bob() { drive "$M2" bob "$@"; }
-until_shows() {
-  local pattern=$1
-  shift
-  local i
-  for i in $(seq 75); do
-    if "$@" | grep -Eq "$pattern"; then return 0; fi
-    sleep 0.2
-  done
-  echo "last output of $*:"
-  "$@" || true
-  return 1
-}
-settings() {
-  cat >"$out/settings.reg" <<REG
-REGEDIT4
-
-[HKEY_CURRENT_USER\\Software\\QDSoftware\\yOZ]
-"yOZDBasePath"="Y:\\\\"
-"FirstTimeRun"=dword:00000000
-"UpdateDisplayTime"=dword:00000001
-"CheckForNewMsgEvery"=dword:00000001
-"DetectScreenSaver"=dword:00000000
-"MainWidth"=dword:$(printf %08x "$2")
-"MainHeight"=dword:$(printf %08x "$3")
-REG
-  WINEPREFIX=$1 wine regedit /S "$(WINEPREFIX=$1 winepath -w "$out/settings.reg")" >/dev/null 2>&1
-}
-all='yOZ - All Departments'
 users='Administer Users'
 deps='Administer Departments'
 stats='Administer Statuses'

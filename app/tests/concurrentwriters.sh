@@ -8,33 +8,16 @@
 # and "yOZ.cfg" is one record.
 set -euo pipefail
 build=$1
-bin=$build/bin
-out=$build/app-concurrent
-share=$build/app-concurrent-share
-M1=$build/wineprefix-concurrent-1
-M2=$build/wineprefix-concurrent-2
+tag=concurrent
+source "$(dirname "$0")/machines.sh"
 seconds=${YOZ_CHURN_SECONDS:-12}
-rm -rf "$out" "$share" "$M1" "$M2"
-mkdir -p "$out" "$share"
-for m in "$M1" "$M2"; do
-  cp -a "$WINEPREFIX" "$m"
-  ln -sfn "$share" "$m/dosdevices/y:"
-  WINEPREFIX=$m wineserver -p
-done
-pids=()
-cleanup() {
-  local p
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  for m in "$M1" "$M2"; do WINEPREFIX=$m wineserver -k 2>/dev/null || true; done
-  rm -rf "$M1" "$M2" "$share"
-}
-trap cleanup EXIT
+# Failures show the writers' own error output.
 fail() {
   echo "FAILED: $*"
   for f in "$out"/*.err; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
   exit 1
 }
-drive() {  # drive <machine> <login> <args...>
+drive() {  # drive <machine> <login> <args...>, stopped after two minutes
   local m=$1 login=$2
   shift 2
   WINEPREFIX=$m USER=$login timeout 120 wine "$bin/yozdrive.exe" "$@" | tr -d '\r'

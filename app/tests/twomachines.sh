@@ -6,82 +6,13 @@
 # <build>/app-twomachines/.
 set -euo pipefail
 build=$1
-bin=$build/bin
-out=$build/app-twomachines
-share=$build/app-board-share
-M1=$build/wineprefix-board-1
-M2=$build/wineprefix-board-2
-rm -rf "$out" "$share" "$M1" "$M2"
-mkdir -p "$out" "$share"
-for m in "$M1" "$M2"; do
-  cp -a "$WINEPREFIX" "$m"
-  ln -sfn "$share" "$m/dosdevices/y:"
-  # Windows straight on the shared screen: a virtual desktop per machine would cover the other's.
-  sed -i '/^\[Software\\\\Wine\\\\Explorer\]/,/^$/{/^"Desktop"=/d}' "$m/user.reg"
-  WINEPREFIX=$m wineserver -p
-done
-pids=()
-cleanup() {
-  local p
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  for m in "$M1" "$M2"; do WINEPREFIX=$m wineserver -k 2>/dev/null || true; done
-  rm -rf "$M1" "$M2" "$share"
-}
-trap cleanup EXIT
+tag=twomachines
+source "$(dirname "$0")/machines.sh"
 
-fail() {
-  echo "FAILED: $*"
-  import -window root "$out/failure.png" 2>/dev/null || true
-  for f in "$out"/*.log; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
-  exit 1
-}
-on() {  # on <machine> <login> <program> [args...]
-  local m=$1 login=$2
-  shift 2
-  WINEPREFIX=$m USER=$login wine "$@"
-}
-drive() {  # drive <machine> <login> <args...>
-  local m=$1 login=$2
-  shift 2
-  on "$m" "$login" "$bin/yozdrive.exe" "$@" 2>>"$out/driver.log" | tr -d '\r'
-  return "${PIPESTATUS[0]}"
-}
-# Waits until the command's output matches the pattern (grep -E), 15 seconds at most.
-until_shows() {
-  local pattern=$1
-  shift
-  local i
-  for i in $(seq 75); do
-    if "$@" | grep -Eq "$pattern"; then return 0; fi
-    sleep 0.2
-  done
-  echo "last output of $*:"
-  "$@" || true
-  return 1
-}
-settings() {  # settings <machine> <width> <height> (the window is centred: two sizes keep both in sight)
-  cat >"$out/settings.reg" <<EOF
-REGEDIT4
-
-[HKEY_CURRENT_USER\\Software\\QDSoftware\\yOZ]
-"yOZDBasePath"="Y:\\\\"
-"FirstTimeRun"=dword:00000000
-"UpdateDisplayTime"=dword:00000001
-"CheckForNewMsgEvery"=dword:00000001
-"DetectScreenSaver"=dword:00000000
-"ClearCommentOnSD"=dword:00000001
-"ChangeStatusOnSD"=dword:00000001
-"ShutDownStatus"="Offline"
-"MainWidth"=dword:$(printf %08x "$2")
-"MainHeight"=dword:$(printf %08x "$3")
-"SplitterPos"=dword:00000064
-EOF
-  WINEPREFIX=$1 wine regedit /S "$(WINEPREFIX=$1 winepath -w "$out/settings.reg")" >/dev/null 2>&1
-}
-all='yOZ - All Departments'
-
-settings "$M1" 560 460
-settings "$M2" 860 300
+extra=('"ClearCommentOnSD"=dword:00000001' '"ChangeStatusOnSD"=dword:00000001' '"ShutDownStatus"="Offline"'
+       '"SplitterPos"=dword:00000064')
+settings "$M1" 560 460 "${extra[@]}"
+settings "$M2" 860 300 "${extra[@]}"
 # The shared folder as an administrator made it: three people, two departments, two comments.
 drive "$M1" alice seed 'Y:\' 'ALICE:1:Sales:back at three' 'BOB:0:Support:in at nine' 'CAROL:0:Sales:' \
   || fail "seeding the shared folder"

@@ -76,7 +76,7 @@ TEST(dxBarBars, FloatingBarKeepsItsPositionAndClientSize) {
   b->SetFloatLeft(120);
   b->SetFloatTop(140);
   b->SetFloatClientWidth(230);
-  b->SetFloatClientHeight(24);
+  b->SetFloatClientHeight(22);   // the height follows from the width: one default button's
   b->SetVisible(true);
   TdxBarControl* w = b->Control();
   ASSERT_NE(w, nullptr);
@@ -86,13 +86,13 @@ TEST(dxBarBars, FloatingBarKeepsItsPositionAndClientSize) {
   EXPECT_FALSE(w->Visible());   // the form is not shown: neither is the bar
   w->HandleNeeded();
   EXPECT_EQ(w->ClientWidth(), 230);
-  EXPECT_EQ(w->ClientHeight(), 24);
+  EXPECT_EQ(w->ClientHeight(), 22);
   w->SetBounds(130, 150, w->Width(), w->Height());
   b->SetVisible(false);
   EXPECT_EQ(b->FloatLeft(), 130);
   EXPECT_EQ(b->FloatTop(), 150);
   EXPECT_EQ(b->FloatClientWidth(), 230);
-  EXPECT_EQ(b->FloatClientHeight(), 24);
+  EXPECT_EQ(b->FloatClientHeight(), 22);
 }
 
 TEST(dxBarBars, DockingStyleChangeMakesANewWindowOnTheNewSide) {

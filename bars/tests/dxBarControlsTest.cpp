@@ -29,13 +29,8 @@ struct TBarWithButtons {
     Window = Bar->ItemLinks()->CreateBarControl();
     Window->CreateControls();
     Window->CalcDrawingConsts();
-    // Lay them side by side as a toolbar would.
-    int x = 0;
-    for (int i = 0; i < N; ++i) {
-      TdxBarItemLink* l = Bar->ItemLinks()->Items(i);
-      l->ItemRect = RECT{x, 0, x + l->Control()->GetWidth(), l->Control()->GetHeight()};
-      x = l->ItemRect.right;
-    }
+    // Side by side in one row of a wide floating bar.
+    static_cast<TdxBarControl*>(Window)->CalcLayout(1000, 40);
   }
   ~TBarWithButtons() { Bar->ItemLinks()->FreeBarControl(); }
   TdxBarButtonControl* Control(int I) {

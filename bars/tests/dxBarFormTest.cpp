@@ -78,8 +78,9 @@ TEST(dxBarForm, ReadsManagerBarsItemsAndLinksLinkByLink) {
   EXPECT_EQ(m->VisibleCategoryToIndex(3), 3);
   EXPECT_EQ(m->VisibleCategoryToIndex(4), -1);
 
-  // The top dock site as stored.
-  EXPECT_EQ(m->Bars()->DockControls(dsTop)->Height(), 49);
+  // The top dock site: stored as 49 pixels, then sized to its two rows by the first layout.
+  EXPECT_EQ(m->Bars()->DockControls(dsTop)->RowCount(), 2);
+  EXPECT_EQ(m->Bars()->DockControls(dsTop)->Height(), m->Bars()->DockControls(dsTop)->NeededSize());
   EXPECT_EQ(m->Bars()->DockControls(dsLeft)->Width(), 0);
 
   // Items registered in form order, each with the manager.

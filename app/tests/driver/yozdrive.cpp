@@ -9,6 +9,9 @@
 //   yozdrive close-box <caption>            what the window's close box sends
 //   yozdrive click-row <caption> <login>    left click on the row of that login
 //   yozdrive click-tree <caption> <text>    left click on the tree node with that text
+//   yozdrive click-tree <caption> <text> <text>...  left click on the node at the end of that path, each
+//                                           text part of a node's text (opening only the path)
+//   yozdrive click-tab <caption> <text>     left click on the tab with that text
 //   yozdrive dblclick-row <caption> <login> double click on the board row of that login
 //   yozdrive click-item <caption> <column> <text>   left click on the list row whose column shows text
 //   yozdrive click-in <caption> <class> <x> <y>     left click at a client point of the first child
@@ -20,9 +23,13 @@
 //   yozdrive click-tool <caption> <x> <y>   left click at x,y of the board's button row
 //   yozdrive click-entry <caption> <text>   left click on that entry of the window's list box
 //   yozdrive list <caption>                 print the entries of the window's list box, one a line
-//   yozdrive click-edit <caption> <n>       left click into the n-th edit (1 = top left, by place)
-//   yozdrive click-button <caption> <text>  left click on the button with that caption ('&' ignored)
+//   yozdrive click-edit <caption> <n> [class]  left click into the n-th edit (1 = top left, by place)
+//   yozdrive click-button <caption> <text>  left click on the button, check or radio box with that
+//                                           caption ('&' ignored)
 //   yozdrive pick <caption> <n> <text>      open the n-th combo box (by place) and click that entry
+//   yozdrive look <caption>                 print the board's text colour (hex) and row height
+//   yozdrive width <caption> <class>        print the width of the first child window of that class
+//   yozdrive shortcut                       print the target of the Startup folder's yOZ.lnk
 //   yozdrive answer <box caption> <button>  wait for a message box, print its text, click the button
 //   yozdrive seed <folder> <login>:<admin>:<department>:<comment> ...   user file and departments
 //   yozdrive user <folder> <login>          print status|comments|administrator of a login
@@ -40,6 +47,7 @@
 // Exit code 0 on success, 1 on a failed wait or check, 2 on bad use.
 #include <windows.h>
 #include <commctrl.h>
+#include <shlobj.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -258,12 +266,9 @@ int ClickCentre(HWND W) {
 }
 
 int ClickButton(HWND Window, const std::string& Text) {
-  for (HWND b : ChildrenByPlace(Window, "TButton"))
-    if (WithoutAmpersands(WindowText(b)) == WithoutAmpersands(Text)) return ClickCentre(b);
-  for (HWND b : ChildrenByPlace(Window, "TCheckBox"))
-    if (WithoutAmpersands(WindowText(b)) == WithoutAmpersands(Text)) return ClickCentre(b);
-  for (HWND b : ChildrenByPlace(Window, "Button"))
-    if (WithoutAmpersands(WindowText(b)) == WithoutAmpersands(Text)) return ClickCentre(b);
+  for (const char* cls : {"TButton", "TBitBtn", "TCheckBox", "TRadioButton", "Button"})
+    for (HWND b : ChildrenByPlace(Window, cls))
+      if (WithoutAmpersands(WindowText(b)) == WithoutAmpersands(Text)) return ClickCentre(b);
   std::fprintf(stderr, "no button %s\n", Text.c_str());
   return 1;
 }
@@ -271,6 +276,14 @@ int ClickButton(HWND Window, const std::string& Text) {
 // Opens a drop-down list by a click and clicks the entry in the list that drops down.
 int Pick(HWND Window, size_t N, const std::string& Text) {
   auto combos = ChildrenByPlace(Window, "TComboBox");
+  auto colours = ChildrenByPlace(Window, "TOvcColorComboBox");
+  combos.insert(combos.end(), colours.begin(), colours.end());
+  auto place = [](HWND w) {
+    RECT r;
+    GetWindowRect(w, &r);
+    return std::make_pair(r.top, r.left);
+  };
+  std::sort(combos.begin(), combos.end(), [&](HWND a, HWND b) { return place(a) < place(b); });
   if (N < 1 || N > combos.size()) return 1;
   ClickCentre(combos[N - 1]);
   Sleep(200);
@@ -376,7 +389,8 @@ int Key(HWND Board, const std::string& Keys) {
     WORD Vk;
   } named[] = {{"HOME", VK_HOME}, {"END", VK_END},   {"ENTER", VK_RETURN}, {"ESC", VK_ESCAPE},
                {"TAB", VK_TAB},   {"DOWN", VK_DOWN}, {"UP", VK_UP},        {"DELETE", VK_DELETE},
-               {"BACK", VK_BACK}, {"RETURN", VK_RETURN}, {"ESCAPE", VK_ESCAPE}};
+               {"BACK", VK_BACK}, {"RETURN", VK_RETURN}, {"ESCAPE", VK_ESCAPE},
+               {"LEFT", VK_LEFT}, {"RIGHT", VK_RIGHT}, {"SPACE", VK_SPACE}};
   WORD vk = 0;
   for (auto& n : named)
     if (UpperCase(rest) == n.Name) vk = n.Vk;
@@ -466,6 +480,109 @@ int ClickTree(HWND Board, const std::string& Text) {
   }
   std::fprintf(stderr, "no node %s\n", Text.c_str());
   return 1;
+}
+
+std::string NodeText(HWND Tree, const TRemote& R, HTREEITEM H) {
+  TVITEMA it{};
+  it.mask = TVIF_TEXT;
+  it.hItem = H;
+  it.pszText = R.At(1024);
+  it.cchTextMax = 1024;
+  R.Write(0, &it, sizeof it);
+  SendMessageA(Tree, TVM_GETITEMA, 0, LPARAM(R.At(0)));
+  char buf[1024] = {};
+  R.Read(1024, buf, sizeof buf - 1);
+  return buf;
+}
+
+// Follows the path from the roots, opening each node on it (a shell tree fills a node as it opens),
+// and clicks the last one.
+int ClickTreePath(HWND Board, const std::vector<std::string>& Path) {
+  HWND tree = FindChild(Board, "TPTShellTree");
+  if (!tree) tree = FindChild(Board, "TTreeView");
+  if (!tree) return 1;
+  TRemote r(tree);
+  HTREEITEM h = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  for (size_t i = 0; i < Path.size(); ++i) {
+    if (i > 0) {
+      SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, LPARAM(h));
+      h = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(h)));
+    }
+    while (h && NodeText(tree, r, h).find(Path[i]) == std::string::npos)
+      h = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(h)));
+    if (!h) {
+      std::fprintf(stderr, "no node %s\n", Path[i].c_str());
+      return 1;
+    }
+  }
+  SendMessageA(tree, TVM_ENSUREVISIBLE, 0, LPARAM(h));
+  RECT rc{};
+  r.Write(0, &h, sizeof h);
+  SendMessageA(tree, TVM_GETITEMRECT, TRUE, LPARAM(r.At(0)));
+  r.Read(0, &rc, sizeof rc);
+  Click(tree, POINT{rc.left + 3, (rc.top + rc.bottom) / 2});
+  return 0;
+}
+
+int ClickTab(HWND Window, const std::string& Text) {
+  HWND tabs = FindChild(Window, "TPageControl");
+  if (!tabs) return 1;
+  TRemote r(tabs);
+  int n = int(SendMessageA(tabs, TCM_GETITEMCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    TCITEMA it{};
+    it.mask = TCIF_TEXT;
+    it.pszText = r.At(1024);
+    it.cchTextMax = 1024;
+    r.Write(0, &it, sizeof it);
+    SendMessageA(tabs, TCM_GETITEMA, WPARAM(i), LPARAM(r.At(0)));
+    char buf[1024] = {};
+    r.Read(1024, buf, sizeof buf - 1);
+    if (WithoutAmpersands(buf) != Text) continue;
+    RECT rc{};
+    SendMessageA(tabs, TCM_GETITEMRECT, WPARAM(i), LPARAM(r.At(0)));
+    r.Read(0, &rc, sizeof rc);
+    Click(tabs, POINT{(rc.left + rc.right) / 2, (rc.top + rc.bottom) / 2});
+    return 0;
+  }
+  std::fprintf(stderr, "no tab %s\n", Text.c_str());
+  return 1;
+}
+
+// How the board's rows look: their text colour and the height of the first row.
+int Look(HWND Board) {
+  HWND list = FindChild(Board, "TListView");
+  if (!list) return 1;
+  TRemote r(list);
+  RECT rc{LVIR_BOUNDS, 0, 0, 0};
+  r.Write(0, &rc, sizeof rc);
+  SendMessageA(list, LVM_GETITEMRECT, 0, LPARAM(r.At(0)));
+  r.Read(0, &rc, sizeof rc);
+  std::printf("%06lX|%ld\n", static_cast<unsigned long>(SendMessageA(list, LVM_GETTEXTCOLOR, 0, 0)),
+              long(rc.bottom - rc.top));
+  return 0;
+}
+
+// The start-up shortcut read back through the shell link interface.
+int Shortcut() {
+  char folder[MAX_PATH] = {};
+  if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, FALSE)) return 1;
+  std::wstring lnk;
+  for (const char* p = folder; *p; ++p) lnk += wchar_t(static_cast<unsigned char>(*p));
+  lnk += L"\\yOZ.lnk";
+  CoInitialize(nullptr);
+  IShellLinkA* link = nullptr;
+  IPersistFile* file = nullptr;
+  char target[MAX_PATH] = {};
+  bool ok = SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA,
+                                       reinterpret_cast<void**>(&link))) &&
+            SUCCEEDED(link->QueryInterface(IID_IPersistFile, reinterpret_cast<void**>(&file))) &&
+            SUCCEEDED(file->Load(lnk.c_str(), STGM_READ)) && SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, 0));
+  if (file) file->Release();
+  if (link) link->Release();
+  if (!ok) return 1;
+  std::printf("%s\n", target);
+  return 0;
 }
 
 // Text as the keyboard types it into the foreground window of the board's machine.
@@ -729,7 +846,7 @@ int Dump(const std::string& Folder, const std::string& What) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 3) return 2;
+  if (argc < 2 || (argc < 3 && std::string(argv[1]) != "shortcut")) return 2;
   std::string cmd = argv[1];
   try {
     if (cmd == "wait") return Wait(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000, true);
@@ -750,6 +867,7 @@ int main(int argc, char** argv) {
       messages.SendMessage(argv[3], argv[4], argv[5], argv[6]);
       return 0;
     }
+    if (cmd == "shortcut") return Shortcut();
     HWND board = FindBoard(argv[2]);
     if (!board) {
       std::fprintf(stderr, "no window \"%s\"\n", argv[2]);
@@ -782,12 +900,25 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (cmd == "click-in" && argc > 5) {
-      HWND child = FindChild(board, argv[3]);
+      // The first visible one: the hidden sheets of a page control have windows too.
+      HWND child = nullptr;
+      for (HWND c = FindChild(board, argv[3]); c && !child; c = FindWindowExA(GetParent(c), c, argv[3], nullptr))
+        if (IsWindowVisible(c)) child = c;
       if (!child) return 1;
       Click(child, POINT{std::atoi(argv[4]), std::atoi(argv[5])});
       return 0;
     }
+    if (cmd == "click-tree" && argc > 4) return ClickTreePath(board, std::vector<std::string>(argv + 3, argv + argc));
     if (cmd == "click-tree" && argc > 3) return ClickTree(board, argv[3]);
+    if (cmd == "click-tab" && argc > 3) return ClickTab(board, argv[3]);
+    if (cmd == "look") return Look(board);
+    if (cmd == "width" && argc > 3) {
+      HWND child = FindChild(board, argv[3]);
+      RECT rc{};
+      if (!child || !GetWindowRect(child, &rc)) return 1;
+      std::printf("%ld\n", long(IsWindowVisible(child) ? rc.right - rc.left : 0));
+      return 0;
+    }
     if (cmd == "click-tool" && argc > 4) {
       auto panels = ChildrenByPlace(board, "TPanel");
       if (panels.empty()) return 1;
@@ -803,7 +934,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (cmd == "click-edit" && argc > 3) {
-      auto edits = ChildrenByPlace(board, "TEdit");
+      auto edits = ChildrenByPlace(board, argc > 4 ? argv[4] : "TEdit");
       size_t n = size_t(std::atoi(argv[3]));
       if (n < 1 || n > edits.size()) return 1;
       return ClickCentre(edits[n - 1]);

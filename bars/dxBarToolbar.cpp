@@ -1,0 +1,1229 @@
+// The toolbar window: its items laid out in a row, a column or (floating) rows that wrap at group
+// starts; the grip, the floating caption with its close button, the end mark; dragging by the grip,
+// sizing a floating bar, docking by a double click, and the window's place written back into the bar.
+#include <windowsx.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "dxBar.h"
+
+namespace {
+
+constexpr int MarkLength = 11;
+constexpr int SeparatorSize = 6;
+
+int CaptionButtonWidth() { return GetSystemMetrics(SM_CXSMSIZE) - 2; }
+int CaptionButtonHeight() { return GetSystemMetrics(SM_CYSMSIZE) - 4; }
+
+void FillSys(HDC DC, RECT R, int Color) { FillRect(DC, &R, GetSysColorBrush(Color)); }
+
+// Work that must not run inside the window procedure of the window it frees: done from a thread timer
+// once the message that asked for it has returned.
+enum TDeferredKind { dkFreeWindow, dkToggleDocking, dkClose };
+struct TDeferred {
+  TDeferredKind Kind;
+  TdxBarManager* Manager;
+  TdxBar* Bar;
+  TdxBarControl* Window;
+};
+std::vector<TDeferred> Deferred;
+UINT_PTR DeferredTimer = 0;
+
+bool BarAlive(TdxBarManager* M, TdxBar* B) {
+  auto* list = dxBarManagerList();
+  for (int i = 0; i < list->Count(); ++i)
+    if (list->Items(i) == M) {
+      for (int j = 0; j < M->Bars()->Count(); ++j)
+        if (M->Bars()->Items(j) == B) return true;
+      return false;
+    }
+  return false;
+}
+
+void CALLBACK DeferredProc(HWND, UINT, UINT_PTR, DWORD) {
+  try {
+    KillTimer(nullptr, DeferredTimer);
+    DeferredTimer = 0;
+    std::vector<TDeferred> work;
+    work.swap(Deferred);
+    for (auto& d : work) {
+      if (d.Kind == dkFreeWindow) {
+        if (IsBarControl(d.Window)) TObject::Free(d.Window);
+        continue;
+      }
+      if (!BarAlive(d.Manager, d.Bar)) continue;
+      TdxBarControl* w = d.Bar->Control();
+      if (d.Kind == dkClose) {
+        d.Bar->SetVisible(false);
+        if (BarAlive(d.Manager, d.Bar) && d.Manager->OnBarClose) d.Manager->OnBarClose(d.Manager, d.Bar);
+      } else if (w) {
+        w->ToggleDocking();
+      }
+    }
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+}
+
+void Defer(TDeferredKind Kind, TdxBarManager* M, TdxBar* B, TdxBarControl* W) {
+  Deferred.push_back(TDeferred{Kind, M, B, W});
+  if (!DeferredTimer) DeferredTimer = SetTimer(nullptr, 0, 0, DeferredProc);
+}
+
+struct TMeasure {
+  bool Any = false;
+  int FirstW = 0, FirstH = 0, MaxW = 0, MaxH = 0, SumW = 0, SumH = 0;
+};
+
+// Global state of a caption-button press: only one at a time.
+bool CaptionButtonDown = false;
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------
+// Creation and the bar's place
+
+TdxBarControl::TdxBarControl(TdxBarManager* ABarManager, TdxBar* ABar) : TCustomdxBarControl(ABarManager), FBar(ABar) {
+  if (FBar) SetText(FBar->Caption());
+}
+
+void TdxBarControl::BeforeDestruction() {
+  StopMarkTimer();
+  if (auto* site = dynamic_cast<TdxDockControl*>(Parent())) site->ForgetBar(this);
+  TCustomdxBarControl::BeforeDestruction();
+}
+
+void TdxBarControl::CreateParams(TCreateParams& Params) {
+  TCustomdxBarControl::CreateParams(Params);
+  Params.WindowClass.style = CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS;
+  Params.ExStyle |= WS_EX_TOOLWINDOW;
+  if (FDockingStyle == dsNone || !Parent()) {
+    // Floating: a small tool window owned by the manager's form; the caption is drawn by the bar.
+    Params.Style = WS_POPUP | WS_BORDER | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    Params.WndParent = nullptr;
+    if (FBarManager && FBarManager->ParentForm() && FBarManager->ParentForm()->HandleAllocated())
+      Params.WndParent = FBarManager->ParentForm()->Handle();
+  } else {
+    Params.Style |= WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  }
+}
+
+void TdxBarControl::StoreBarPosition() {
+  if (!FBar) return;
+  if (FDockingStyle != dsNone) {
+    FBar->SetDockedDockingStyle(FDockingStyle);
+    if (auto* site = dynamic_cast<TdxDockControl*>(Parent())) {
+      int row = site->RowOf(this);
+      if (row >= 0) {
+        DockRow = row;
+        DockOneOnRow = site->Rows(row).Cols.size() == 1;
+      }
+    }
+    FBar->SetRow(DockRow);
+    FBar->SetOneOnRow(DockOneOnRow);
+    FBar->SetDockedLeft(Left());
+    FBar->SetDockedTop(Top());
+  } else {
+    RECT in = FrameInsets(dsNone);
+    FBar->SetFloatLeft(Left());
+    FBar->SetFloatTop(Top());
+    FBar->SetFloatClientWidth(Width() - in.left - in.right);
+    FBar->SetFloatClientHeight(Height() - in.top - in.bottom);
+  }
+}
+
+SIZE TdxBarControl::GetFloatingSize(int ClientWidth, int ClientHeight) {
+  SIZE s = GetSizeForWidth(dsNone, ClientWidth > 0 ? ClientWidth : FullWidth(dsNone));
+  if (ClientWidth > s.cx) s.cx = ClientWidth;
+  RECT in = FrameInsets(dsNone);
+  return SIZE{s.cx + in.left + in.right, s.cy + in.top + in.bottom};
+}
+
+POINT TdxBarControl::CaptionOffset() {
+  if (FMoving && FGrabRef.cx > 0 && FGrabRef.cy > 0)
+    return POINT{MulDiv(Width(), FGrab.x, FGrabRef.cx), MulDiv(Height(), FGrab.y, FGrabRef.cy)};
+  return POINT{dxBarFrameWidth() + dxBarSmallCaptionHeight() / 2, dxBarFrameHeight() + dxBarSmallCaptionHeight() / 2};
+}
+
+void TdxBarControl::SetMoving(bool Value) {
+  FMoving = Value;
+  if (!Value) {
+    FGrabRef = SIZE{0, 0};
+    if (FBar && FBar->Visible()) StoreBarPosition();
+  }
+}
+
+void TdxBarControl::DestroyWindowHandle() {
+  bool old = FDestroyingHandle;
+  FDestroyingHandle = true;
+  TCustomdxBarControl::DestroyWindowHandle();
+  FDestroyingHandle = old;
+}
+
+void TdxBarControl::SetDockingStyle(TdxBarDockingStyle Value) {
+  if (FDockingStyle == Value) return;
+  FHasHiddenItems = false;
+  if (HandleAllocated()) DestroyHandle();
+  // A floating window is a top-level one whatever site it came from.
+  if (Value == dsNone && Parent()) SetParent(nullptr);
+  TCustomdxBarControl::SetDockingStyle(Value);
+}
+
+bool TdxBarControl::CanCustomize() { return TCustomdxBarControl::CanCustomize() || (FBar && FBar->AllowCustomizing()); }
+
+TFont* TdxBarControl::GetEffectiveFont() {
+  return FBar && FBar->UseOwnFont() ? FBar->Font() : TCustomdxBarControl::GetEffectiveFont();
+}
+
+void TdxBarControl::RebuildBar() {
+  if (FBar && FBar->Locked()) return;
+  if (FItemLinks) {
+    DestroyControls();
+    if (HandleAllocated() || FItemLinks->BarControl() == this) CreateControls();
+  }
+  CalcDrawingConsts();
+  if (FDockingStyle == dsNone) {
+    RECT in = FrameInsets(dsNone);
+    SIZE s = GetFloatingSize(Width() - in.left - in.right, 0);
+    SetBounds(Left(), Top(), s.cx, s.cy);
+  } else if (auto* site = dynamic_cast<TdxDockControl*>(Parent())) {
+    site->UpdateDock();
+  }
+  CalcLayout();
+  if (HandleAllocated()) {
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    Invalidate();
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Measures
+
+bool TdxBarControl::CaptionButtonsShown() {
+  return FBar && FBar->IsMainMenu() && FBarManager && FBarManager->ShowCloseButton();
+}
+
+int TdxBarControl::CaptionButtonArea(bool AVertical) {
+  if (!CaptionButtonsShown()) return 0;
+  return AVertical ? CaptionButtonHeight() : CaptionButtonWidth();
+}
+
+bool TdxBarControl::MarkShown() {
+  if (FHasHiddenItems) return true;
+  return FBarManager && FBarManager->Style() == bmsEnhanced && FBar && FBar->AllowQuickCustomizing();
+}
+
+RECT TdxBarControl::FrameInsets(TdxBarDockingStyle S) {
+  int grip = FBarManager ? FBarManager->GripSize() : 6;
+  switch (S) {
+    case dsTop:
+    case dsBottom: return RECT{2 + grip, 2, 2, 2};
+    case dsLeft:
+    case dsRight: return RECT{2, 2 + grip, 2, 2};
+    default: {
+      int fw = dxBarFrameWidth(), fh = dxBarFrameHeight();
+      return RECT{fw + 4, fh + dxBarSmallCaptionHeight() + 2, fw + 4, fh + 1};
+    }
+  }
+}
+
+namespace {
+TMeasure MeasureItems(TdxBarItemLinks* Links) {
+  TMeasure m;
+  if (!Links) return m;
+  for (int i = 0; i < Links->ShownCount(); ++i) {
+    TdxBarItemLink* l = Links->ShownItems(i);
+    if (!l->Control()) l->CreateControl();
+    TdxBarItemControl* c = l->Control();
+    if (!c) continue;
+    int w = c->GetWidth(), h = c->GetHeight();
+    int sep = m.Any && l->BeginGroup() ? SeparatorSize : 0;
+    if (!m.Any) m.FirstW = w, m.FirstH = h;
+    m.Any = true;
+    m.MaxW = std::max(m.MaxW, w);
+    m.MaxH = std::max(m.MaxH, h);
+    m.SumW += sep + w;
+    m.SumH += sep + h;
+  }
+  return m;
+}
+}  // namespace
+
+int TdxBarControl::MinWidth(TdxBarDockingStyle S) {
+  TMeasure m = MeasureItems(FItemLinks);
+  int defW = FBarManager ? FBarManager->ButtonSize() : 23;
+  bool mark = MarkShown() && S != dsNone;
+  if (S == dsTop || S == dsBottom) return (m.Any ? m.FirstW : defW) + CaptionButtonArea(false) + (mark ? MarkLength : 0);
+  return std::max(m.Any ? m.MaxW : defW, CaptionButtonsShown() ? CaptionButtonWidth() : 0);
+}
+
+int TdxBarControl::MinHeight(TdxBarDockingStyle S) {
+  TMeasure m = MeasureItems(FItemLinks);
+  int defH = FBarManager ? FBarManager->ButtonSize2() : 22;
+  bool mark = MarkShown() && S != dsNone;
+  if (S == dsLeft || S == dsRight) return (m.Any ? m.FirstH : defH) + CaptionButtonArea(true) + (mark ? MarkLength : 0);
+  if (S == dsNone) return (m.Any ? m.MaxH : defH) + CaptionButtonArea(true);
+  return std::max(m.Any ? m.MaxH : defH, CaptionButtonsShown() ? CaptionButtonHeight() : 0);
+}
+
+int TdxBarControl::FullWidth(TdxBarDockingStyle S) {
+  TMeasure m = MeasureItems(FItemLinks);
+  if (S == dsLeft || S == dsRight) return MinWidth(S);
+  bool mark = MarkShown() && S != dsNone;
+  int w = m.SumW + CaptionButtonArea(false) + (mark ? MarkLength : 0);
+  return std::max(w, MinWidth(S));
+}
+
+int TdxBarControl::FullHeight(TdxBarDockingStyle S) {
+  TMeasure m = MeasureItems(FItemLinks);
+  if (S == dsTop || S == dsBottom) return MinHeight(S);
+  bool mark = MarkShown() && S != dsNone;
+  int h = m.SumH + CaptionButtonArea(true) + (mark ? MarkLength : 0);
+  return std::max(h, MinHeight(S));
+}
+
+SIZE TdxBarControl::GetSizeForWidth(TdxBarDockingStyle S, int Width) {
+  if (S == dsTop || S == dsBottom) return SIZE{std::max(Width, MinWidth(S)), FullHeight(S)};
+  if (S == dsLeft || S == dsRight) return SIZE{FullWidth(S), FullHeight(S)};
+  // Floating: rows break where the next item would pass the width, at the row's last group start when
+  // it has one. Each break moves the row start forward, so the walk always ends.
+  Width = std::max(Width, MinWidth(dsNone));
+  std::vector<TdxBarItemLink*> links;
+  if (FItemLinks)
+    for (int i = 0; i < FItemLinks->ShownCount(); ++i) {
+      TdxBarItemLink* l = FItemLinks->ShownItems(i);
+      if (!l->Control()) l->CreateControl();
+      if (l->Control()) {
+        l->Control()->LineBreak = false;
+        links.push_back(l);
+      }
+    }
+  size_t n = links.size(), i = 0, rowStart = 0, groupAt = 0;
+  int pos = 0, thick = 0, height = 0, widest = 0, groupPos = 0, groupThick = 0;
+  bool breakNextGroup = false;
+  while (i < n) {
+    TdxBarItemControl* c = links[i]->Control();
+    bool group = links[i]->BeginGroup();
+    int w = c->GetWidth(), h = c->GetHeight();
+    int sep = group && i != rowStart ? SeparatorSize : 0;
+    bool forced = breakNextGroup && group && i != rowStart;
+    if (i != rowStart && (forced || pos + sep + w > Width)) {
+      size_t at = i;
+      int rowW = pos, rowThick = thick;
+      breakNextGroup = false;
+      if (!forced) {
+        if (groupAt > rowStart) {
+          at = groupAt;
+          rowW = groupPos;
+          rowThick = groupThick;
+        } else if (!group) {
+          breakNextGroup = true;   // broken inside a group: its end starts a row too
+        }
+      }
+      widest = std::max(widest, rowW);
+      height += rowThick + (links[at]->BeginGroup() ? SeparatorSize : 0);
+      links[at]->Control()->LineBreak = true;
+      rowStart = i = at;
+      pos = thick = 0;
+      groupAt = 0;
+      continue;
+    }
+    if (group && i != rowStart) {
+      groupAt = i;
+      groupPos = pos;
+      groupThick = thick;
+    }
+    pos += sep + w;
+    thick = std::max(thick, h);
+    ++i;
+  }
+  widest = std::max(widest, pos);
+  height += thick;
+  if (n == 0) {
+    widest = MinWidth(dsNone);
+    height = MinHeight(dsNone);
+  } else {
+    height += CaptionButtonArea(true);
+  }
+  return SIZE{widest, height};
+}
+
+SIZE TdxBarControl::GetSizeForHeight(TdxBarDockingStyle S, int Height) {
+  if (S == dsTop || S == dsBottom) return SIZE{FullWidth(S), MinHeight(S)};
+  if (S == dsNone) {
+    SIZE s = GetSizeForWidth(dsNone, FullWidth(dsNone));
+    while (s.cy < Height) {
+      SIZE t = GetSizeForWidth(dsNone, s.cx - 1);
+      if (t.cx >= s.cx) break;
+      s = t;
+    }
+    GetSizeForWidth(dsNone, s.cx);   // the line breaks of the answer
+    return s;
+  }
+  SIZE r{MinWidth(S), MinHeight(S)};
+  TMeasure m = MeasureItems(FItemLinks);
+  if (!m.Any) return r;
+  int avail = std::max<int>(Height, r.cy) - CaptionButtonArea(true);
+  int colH = 0, colW = 0;
+  for (int i = 0; i < FItemLinks->ShownCount(); ++i) {
+    TdxBarItemLink* l = FItemLinks->ShownItems(i);
+    if (!l->Control()) continue;
+    int h = l->Control()->GetHeight() + (colH > 0 && l->BeginGroup() ? SeparatorSize : 0);
+    if (colH > 0 && colH + h > avail) break;
+    colH += h;
+    colW = std::max(colW, l->Control()->GetWidth());
+  }
+  r = SIZE{colW, std::max<LONG>(r.cy, colH)};
+  if (CaptionButtonsShown()) {
+    r.cy += CaptionButtonArea(true);
+    r.cx = std::max<LONG>(r.cx, CaptionButtonWidth());
+  }
+  return r;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Layout
+
+void TdxBarControl::CalcLayout(int ClientW, int ClientH) {
+  if (!FItemLinks) return;
+  if (ClientW < 0) {
+    RECT in = FrameInsets(FDockingStyle);
+    ClientW = Width() - in.left - in.right;
+    ClientH = Height() - in.top - in.bottom;
+  }
+  FItemLinks->RefreshLists();
+  std::vector<TdxBarItemLink*> links;
+  for (int i = 0; i < FItemLinks->ShownCount(); ++i) {
+    TdxBarItemLink* l = FItemLinks->ShownItems(i);
+    if (!l->Control()) l->CreateControl();
+    if (l->Control()) links.push_back(l);
+  }
+  bool floating = FDockingStyle == dsNone, vert = Vertical();
+  for (int pass = 0; pass < 2; ++pass) {
+    bool mark = MarkShown();
+    int avail = floating ? ClientW : (vert ? ClientH : ClientW) - (mark ? MarkLength : 0) - CaptionButtonArea(vert);
+    int thick = floating ? 0 : (vert ? ClientW : ClientH);
+    int pos = 0, rowTop = 0;
+    size_t rowStart = 0, placed = 0;
+    bool hidden = false;
+    // A finished floating row: items centred to its thickness, separators as tall as the row.
+    auto finishRow = [&](size_t From, size_t To, int Thick) {
+      for (size_t k = From; k < To; ++k) {
+        TdxBarItemControl* c = links[k]->Control();
+        RECT& r = links[k]->ItemRect;
+        OffsetRect(&r, 0, (Thick - (r.bottom - r.top)) / 2);
+        c->RowThickness = Thick;
+        if (k != From && links[k]->BeginGroup()) c->SeparatorRect = RECT{r.left - SeparatorSize, rowTop, r.left, rowTop + Thick};
+      }
+    };
+    for (size_t i = 0; i < links.size(); ++i) {
+      TdxBarItemControl* c = links[i]->Control();
+      c->LastInRow = false;
+      c->SeparatorRect = RECT{};
+      int w = c->GetWidth(), h = c->GetHeight();
+      int len = vert ? h : w, th = vert ? w : h;
+      bool group = links[i]->BeginGroup();
+      int sep = group && i != rowStart ? SeparatorSize : 0;
+      bool fits = i == rowStart || pos + sep + len <= avail;
+      if (floating && c->LineBreak && i != rowStart) fits = false;
+      if (!fits) {
+        if (!floating) {
+          hidden = true;
+          for (size_t k = i; k < links.size(); ++k) {
+            links[k]->ItemRect = RECT{};
+            links[k]->Control()->SeparatorRect = RECT{};
+          }
+          break;
+        }
+        links[i - 1]->Control()->LastInRow = true;
+        finishRow(rowStart, i, thick);
+        rowTop += (group ? SeparatorSize : 0) + thick;
+        if (group) c->SeparatorRect = RECT{0, rowTop - SeparatorSize, ClientW, rowTop};
+        rowStart = i;
+        pos = thick = sep = 0;
+      }
+      RECT r;
+      if (floating)
+        r = RECT{pos + sep, rowTop, pos + sep + w, rowTop + h};
+      else if (!vert)
+        r = RECT{pos + sep, (thick - h) / 2, pos + sep + w, (thick - h) / 2 + h};
+      else
+        r = RECT{(thick - w) / 2, pos + sep, (thick - w) / 2 + w, pos + sep + h};
+      links[i]->ItemRect = r;
+      c->RowThickness = thick;
+      if (!floating && sep)
+        c->SeparatorRect = vert ? RECT{0, r.top - SeparatorSize, ClientW, r.top} : RECT{r.left - SeparatorSize, 0, r.left, ClientH};
+      pos += sep + len;
+      thick = std::max(thick, th);
+      placed = i + 1;
+    }
+    if (placed > 0) {
+      links[placed - 1]->Control()->LastInRow = true;
+      if (floating) finishRow(rowStart, placed, thick);
+    }
+    bool had = FHasHiddenItems;
+    FHasHiddenItems = hidden;
+    // Hidden items bring the mark: lay out once more with its room kept free.
+    if (!hidden || had || mark) break;
+  }
+}
+
+RECT TdxBarControl::GetItemRect(TdxBarItemControl* AControl) {
+  RECT r = TCustomdxBarControl::GetItemRect(AControl);
+  if (!AControl || IsRectEmpty(&r)) return r;
+  RECT in = FrameInsets(FDockingStyle);
+  int cw = Width() - in.left - in.right, ch = Height() - in.top - in.bottom;
+  if (FDockingStyle == dsNone) {
+    int t = AControl->RowThickness, h = r.bottom - r.top;
+    r.top -= (t - h) / 2;
+    r.bottom = r.top + t;
+  } else if (Vertical()) {
+    r.left = 0;
+    r.right = cw;
+  } else {
+    r.top = 0;
+    r.bottom = ch;
+  }
+  return r;
+}
+
+HRGN TdxBarControl::GetItemRegion(TdxBarItemControl* AControl) {
+  HRGN rgn = TCustomdxBarControl::GetItemRegion(AControl);
+  if (AControl && !IsRectEmpty(&AControl->SeparatorRect)) {
+    HRGN sep = CreateRectRgnIndirect(&AControl->SeparatorRect);
+    CombineRgn(rgn, rgn, sep, RGN_OR);
+    DeleteObject(sep);
+  }
+  return rgn;
+}
+
+RECT TdxBarControl::MarkRect() {
+  RECT in = FrameInsets(FDockingStyle);
+  int cw = Width() - in.left - in.right, ch = Height() - in.top - in.bottom;
+  bool enhanced = FBarManager && FBarManager->Style() == bmsEnhanced;
+  if (FDockingStyle == dsNone) {
+    RECT c = CaptionRect();
+    return RECT{c.left, c.top, c.left + 12, c.bottom};
+  }
+  if (!Vertical()) {
+    int right = cw - CaptionButtonArea(false);
+    return RECT{right - MarkLength, 0, right, enhanced ? ch : 9};
+  }
+  int bottom = ch - CaptionButtonArea(true);
+  return RECT{enhanced ? 0 : cw - 9, bottom - MarkLength, cw, bottom};
+}
+
+RECT TdxBarControl::CaptionRect() {
+  int fw = dxBarFrameWidth(), fh = dxBarFrameHeight();
+  return RECT{fw, fh, Width() - fw, fh + dxBarSmallCaptionHeight()};
+}
+
+RECT TdxBarControl::CloseButtonRect() {
+  if (FDockingStyle == dsNone) {
+    RECT c = CaptionRect();
+    int s = c.bottom - c.top;
+    return RECT{c.right - s, c.top, c.right, c.bottom};
+  }
+  if (!CaptionButtonsShown()) return RECT{};
+  RECT in = FrameInsets(FDockingStyle);
+  int cw = Width() - in.left - in.right, ch = Height() - in.top - in.bottom;
+  int bw = CaptionButtonWidth(), bh = CaptionButtonHeight();
+  if (!Vertical()) return RECT{cw - bw, (ch - bh) / 2, cw, (ch - bh) / 2 + bh};
+  return RECT{(cw - bw) / 2, ch - bh, (cw - bw) / 2 + bw, ch};
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Painting
+
+void TdxBarControl::RepaintItem(TdxBarItemControl* AControl) {
+  TCustomdxBarControl::RepaintItem(AControl);
+  if (!AControl || !HandleAllocated() || (FBar && FBar->Locked())) return;
+  RECT r = GetItemRect(AControl);
+  InvalidateRect(Handle(), &r, FALSE);
+}
+
+void TdxBarControl::Paint() {
+  TCustomForm* form = FBarManager ? FBarManager->ParentForm() : nullptr;
+  if (form && !form->Visible()) return;
+  if (FBar && FBar->Locked()) return;
+  PaintClientTo(Canvas()->Handle());
+}
+
+void TdxBarControl::PaintClientTo(HDC DC) {
+  CalcLayout();
+  RECT in = FrameInsets(FDockingStyle);
+  int cw = Width() - in.left - in.right, ch = Height() - in.top - in.bottom;
+  HRGN rest = CreateRectRgn(0, 0, cw, ch);
+  auto cut = [&](const RECT& R) {
+    HRGN r = CreateRectRgnIndirect(&R);
+    CombineRgn(rest, rest, r, RGN_DIFF);
+    DeleteObject(r);
+  };
+  int state = RotatesWhenVertical(this) ? 2 : 0;
+  for (int i = 0; FItemLinks && i < FItemLinks->ShownCount(); ++i) {
+    TdxBarItemLink* l = FItemLinks->ShownItems(i);
+    TdxBarItemControl* c = l->Control();
+    if (!c || IsRectEmpty(&l->ItemRect)) continue;
+    PaintItemTo(DC, c, state);
+    cut(GetItemRect(c));
+    RECT s = c->SeparatorRect;
+    if (IsRectEmpty(&s)) continue;
+    FillSys(DC, s, COLOR_BTNFACE);
+    bool across = s.right - s.left == SeparatorSize && s.bottom - s.top != SeparatorSize ? true
+                  : s.bottom - s.top == SeparatorSize ? false
+                                                       : true;
+    if (across) {
+      RECT e{s.left + 2, s.top, s.left + 4, s.bottom};
+      DrawEdge(DC, &e, EDGE_ETCHED, BF_LEFT);
+    } else {
+      RECT e{s.left, s.top + 2, s.right, s.top + 4};
+      DrawEdge(DC, &e, EDGE_ETCHED, BF_TOP);
+    }
+    cut(s);
+  }
+  if (FDockingStyle != dsNone && CaptionButtonsShown()) {
+    RECT b = CloseButtonRect();
+    UINT st = DFCS_CAPTIONCLOSE | (FCaptionPressed ? DFCS_PUSHED : 0);
+    if (FBarManager->FlatCloseButton()) {
+      FillSys(DC, b, COLOR_BTNFACE);
+      RECT g = b;
+      InflateRect(&g, -1, -1);
+      DrawFrameControl(DC, &g, DFC_CAPTION, st | DFCS_FLAT);
+      DrawEdge(DC, &b, FCaptionPressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+    } else {
+      DrawFrameControl(DC, &b, DFC_CAPTION, st);
+    }
+    cut(b);
+  }
+  if (FDockingStyle != dsNone && MarkShown()) {
+    RECT m = MarkRect();
+    bool enhanced = FBarManager && FBarManager->Style() == bmsEnhanced;
+    FillSys(DC, m, COLOR_BTNFACE);
+    if (enhanced) {
+      if (FMarkState == 1 || FMarkState == 2)
+        DrawEdge(DC, &m, FMarkState == 1 ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
+      HBRUSH text = GetSysColorBrush(COLOR_BTNTEXT);
+      if (!Vertical()) {
+        // A small downward triangle near the bottom.
+        for (int k = 0; k < 3; ++k) {
+          RECT t{m.left + 3 + k, m.bottom - 7 + k, m.left + 8 - k, m.bottom - 6 + k};
+          FillRect(DC, &t, text);
+        }
+      } else {
+        for (int k = 0; k < 3; ++k) {
+          RECT t{m.left + 5 + k, m.top + 3 + k, m.left + 6 + k, m.top + 8 - k};
+          FillRect(DC, &t, text);
+        }
+      }
+    }
+    if (FHasHiddenItems) {
+      // Two chevrons: more items than the bar shows.
+      for (int off : {2, 6}) {
+        for (int k = 0; k < 3; ++k) {
+          RECT a, b;
+          if (!Vertical()) {
+            a = RECT{m.left + off + k, m.top + 3 + k, m.left + off + k + 2, m.top + 4 + k};
+            b = RECT{m.left + off + k, m.top + 7 - k, m.left + off + k + 2, m.top + 8 - k};
+          } else {
+            a = RECT{m.left + 3 + k, m.bottom - off - 4 + k, m.left + 4 + k, m.bottom - off - 2 + k};
+            b = RECT{m.left + 7 - k, m.bottom - off - 4 + k, m.left + 8 - k, m.bottom - off - 2 + k};
+          }
+          FillRect(DC, &a, GetSysColorBrush(enhanced ? COLOR_BTNTEXT : COLOR_BTNSHADOW));
+          FillRect(DC, &b, GetSysColorBrush(enhanced ? COLOR_BTNTEXT : COLOR_BTNSHADOW));
+        }
+      }
+    }
+    cut(m);
+  }
+  FillRgn(DC, rest, GetSysColorBrush(COLOR_BTNFACE));
+  DeleteObject(rest);
+}
+
+void TdxBarControl::PaintFrameTo(HDC DC) {
+  RECT w{0, 0, Width(), Height()};
+  RECT in = FrameInsets(FDockingStyle);
+  RECT client{in.left, in.top, w.right - in.right, w.bottom - in.bottom};
+  HRGN band = CreateRectRgnIndirect(&w);
+  auto cut = [&](const RECT& R) {
+    HRGN r = CreateRectRgnIndirect(&R);
+    CombineRgn(band, band, r, RGN_DIFF);
+    DeleteObject(r);
+  };
+  cut(client);
+  if (FDockingStyle != dsNone) {
+    DrawEdge(DC, &w, BDR_RAISEDINNER, BF_RECT);
+    RECT edge = w;
+    InflateRect(&edge, -1, -1);
+    HRGN inner = CreateRectRgnIndirect(&edge);
+    CombineRgn(band, band, inner, RGN_AND);
+    DeleteObject(inner);
+    bool enhanced = FBarManager && FBarManager->Style() == bmsEnhanced;
+    int offset = FBarManager ? FBarManager->StyleMetric(0) : 1;
+    for (int line = 0; line < (enhanced ? 1 : 2); ++line) {
+      RECT g;
+      if (!Vertical())
+        g = RECT{2 + offset + 3 * line, 2, 2 + offset + 3 * line + 3, w.bottom - 2};
+      else
+        g = RECT{2, 2 + offset + 3 * line, w.right - 2, 2 + offset + 3 * line + 3};
+      if (enhanced) {
+        if (!Vertical())
+          InflateRect(&g, 0, -1);
+        else
+          InflateRect(&g, -1, 0);
+      }
+      FillSys(DC, g, COLOR_BTNFACE);
+      DrawEdge(DC, &g, BDR_RAISEDINNER, BF_RECT);
+      if (!enhanced) {
+        if (!Vertical())
+          SetPixel(DC, g.left, g.bottom - 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+        else
+          SetPixel(DC, g.right - 1, g.top, GetSysColor(COLOR_BTNHIGHLIGHT));
+      }
+      cut(g);
+    }
+    FillRgn(DC, band, GetSysColorBrush(COLOR_BTNFACE));
+    DeleteObject(band);
+    return;
+  }
+  DrawEdge(DC, &w, EDGE_RAISED, BF_RECT);
+  RECT edge = w;
+  InflateRect(&edge, -2, -2);
+  HRGN inner = CreateRectRgnIndirect(&edge);
+  CombineRgn(band, band, inner, RGN_AND);
+  DeleteObject(inner);
+  FillRgn(DC, band, GetSysColorBrush(COLOR_BTNFACE));
+  DeleteObject(band);
+  // The caption: text on the active caption colour, the mark at its left, the close button at its right.
+  RECT cap = CaptionRect();
+  RECT below{cap.left, cap.top, cap.right, cap.bottom + 1};
+  FillSys(DC, below, COLOR_BTNFACE);
+  NONCLIENTMETRICSA ncm{};
+  ncm.cbSize = sizeof ncm;
+  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+  if (FBarManager && !FBarManager->UseSystemFont())
+    lstrcpynA(ncm.lfSmCaptionFont.lfFaceName, FBarManager->Font()->Name().c_str(), LF_FACESIZE);
+  HFONT font = CreateFontIndirectA(&ncm.lfSmCaptionFont);
+  HGDIOBJ old = SelectObject(DC, font);
+  SetBkColor(DC, GetSysColor(COLOR_ACTIVECAPTION));
+  SetTextColor(DC, GetSysColor(COLOR_CAPTIONTEXT));
+  bool mark = MarkShown();
+  std::string text = FBar ? FBar->Caption() : std::string();
+  TEXTMETRICA tm{};
+  GetTextMetricsA(DC, &tm);
+  int y = cap.top + (cap.bottom - cap.top - tm.tmHeight) / 2;
+  ExtTextOutA(DC, cap.left + (mark ? 16 : 2), y, ETO_OPAQUE | ETO_CLIPPED, &cap, text.c_str(), UINT(text.size()), nullptr);
+  SelectObject(DC, old);
+  DeleteObject(font);
+  if (mark) {
+    HBRUSH b = GetSysColorBrush(COLOR_CAPTIONTEXT);
+    int my = (cap.top + cap.bottom) / 2 - 1;
+    for (int k = 0; k < 3; ++k) {
+      RECT t{cap.left + 3 + k, my + k, cap.left + 8 - k, my + k + 1};
+      FillRect(DC, &t, b);
+    }
+  }
+  if (FBar && FBar->AllowClose()) {
+    RECT b = CloseButtonRect();
+    FrameRect(DC, &b, GetSysColorBrush(COLOR_ACTIVECAPTION));
+    InflateRect(&b, -1, -1);
+    DrawFrameControl(DC, &b, DFC_CAPTION, DFCS_CAPTIONCLOSE | (FCaptionPressed ? DFCS_PUSHED : 0));
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Menu mode
+
+void TdxBarControl::EnterMenuMode(TdxBarItemControl* AControl) {
+  if (!FItemLinks) return;
+  TdxBarItemLink* first = FItemLinks->FirstSelectable();
+  if (!first || !first->Control()) return;
+  FFocusBefore = GetFocus();
+  SelectItem(AControl ? AControl : first->Control());
+  SetActive(true);
+  if (FBarManager) FBarManager->SetMenuModeBar(this);
+}
+
+void TdxBarControl::ExitMenuMode() {
+  if (!FBarManager || FBarManager->MenuModeBar() != this) return;
+  FBarManager->SetMenuModeBar(nullptr);
+  SelectItem(nullptr);
+  SetActive(false);
+  FLastCursor = POINT{-1, -1};
+  if (FFocusBefore && IsWindowVisible(FFocusBefore) && Application->Active()) ::SetFocus(FFocusBefore);
+  FFocusBefore = nullptr;
+}
+
+void TdxBarControl::SetActive(bool Value) {
+  if (!Value) {
+    if (auto* b = dynamic_cast<TdxBarButtonControl*>(FSelectedControl); b && b->DropDownOpen) b->CloseUp();
+  }
+  TCustomdxBarControl::SetActive(Value);
+  if (!Value && FMenuOpen) {
+    FMenuOpen = false;
+    if (!IsCustomizing()) ExitMenuMode();
+  }
+}
+
+void TdxBarControl::DeactivateChain() {
+  TCustomdxBarControl::DeactivateChain();
+  if (IsBarControl(this)) ExitMenuMode();
+}
+
+void TdxBarControl::SelectItem(TdxBarItemControl* AControl) {
+  TCustomdxBarControl::SelectItem(AControl);
+  if (!IsBarControl(this) || !FActive || !FMenuOpen || !AControl || AControl != FSelectedControl) return;
+  if (AControl->DroppedDown() || IsCustomizing()) return;
+  if (dynamic_cast<TdxBarButtonControl*>(AControl))
+    AControl->DropDown();
+  else
+    AControl->ControlClick();
+}
+
+void TdxBarControl::SetMarkState(int Value) {
+  if (IsCustomizing()) return;
+  StopMarkTimer();
+  FMarkState = Value;
+  if (HandleAllocated() && FDockingStyle != dsNone) {
+    RECT m = MarkRect();
+    InvalidateRect(Handle(), &m, FALSE);
+  }
+  if (Value == 1 && FDockingStyle != dsNone && HandleAllocated()) {
+    FMarkTimer = SetTimer(Handle(), 1, 50, nullptr);
+    SetHint(dxBarResStr(dxSBAR_MOREBUTTONS));
+  } else if (Value == 0 && !FSelectedControl) {
+    SetHint(std::string());
+  }
+}
+
+void TdxBarControl::StopMarkTimer() {
+  if (FMarkTimer && HandleAllocated()) KillTimer(Handle(), 1);
+  FMarkTimer = 0;
+}
+
+bool TdxBarControl::IsMousePosUnchanged(POINT P) {
+  if (FDockingStyle != dsNone && FBarManager && FBarManager->ParentForm()) {
+    TCustomForm* f = FBarManager->ParentForm();
+    if (f->HandleAllocated() && GetActiveWindow() != f->Handle() && !FActive) return true;
+  }
+  return TCustomdxBarControl::IsMousePosUnchanged(P);
+}
+
+TdxBarItemControl* TdxBarControl::GetDropInfo(POINT P, bool& Outside, bool& Vert, bool& Before) {
+  TdxBarItemControl* c = TCustomdxBarControl::GetDropInfo(P, Outside, Vert, Before);
+  if (c || !ClientHolds(P) || !FItemLinks) return c;
+  // Empty space: the last control of the row holding the point.
+  TdxBarItemControl* last = nullptr;
+  for (int i = 0; i < FItemLinks->ShownCount(); ++i) {
+    TdxBarItemControl* k = FItemLinks->ShownItems(i)->Control();
+    if (!k || IsRectEmpty(&FItemLinks->ShownItems(i)->ItemRect)) continue;
+    RECT r = GetItemRect(k);
+    if (FDockingStyle != dsNone || (P.y >= r.top && P.y < r.bottom)) last = k;
+  }
+  Outside = Before = false;
+  return last;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Input
+
+void TdxBarControl::WMLButtonDown(TMessage& Message) {
+  if (FSkipButton) return;
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  bool customizing = IsCustomizing();
+  if (FHitCode != HTCAPTION) {
+    TdxBarItemControl* c = ClientHolds(p) ? ItemAtPos(p) : nullptr;
+    if (c && !customizing && !(c->GetEnabled() && c->Item() && c->Item()->CanSelect())) c = nullptr;
+    if (!c) {
+      SetActive(false);
+    } else if (!customizing) {
+      if (FActive) {
+        if (c != FSelectedControl) {
+          FMenuOpen = false;
+          SelectItem(c);
+        }
+        if (!(dynamic_cast<TdxBarButtonControl*>(c) || !FMenuOpen)) ExitMenuMode();
+      } else {
+        EnterMenuMode(c);
+      }
+      if (FActive && !dynamic_cast<TdxBarButtonControl*>(c)) FMenuOpen = true;
+    } else if (!FActive) {
+      EnterMenuMode(c);
+    }
+    if (!IsBarControl(this)) return;
+    TCustomdxBarControl::WMLButtonDown(Message);
+    if (!IsBarControl(this) || !HandleAllocated()) return;
+    if (CaptionButtonsShown()) {
+      RECT b = CloseButtonRect();
+      if (PtInRect(&b, p)) {
+        CaptionButtonDown = FCaptionPressed = true;
+        SetCapture(Handle());
+        InvalidateRect(Handle(), &b, FALSE);
+        return;
+      }
+    }
+    if (FDockingStyle != dsNone && MarkShown() && FBarManager->Style() == bmsEnhanced) {
+      RECT m = MarkRect();
+      if (PtInRect(&m, p)) {
+        SetMarkState(FMarkState == 2 ? 1 : 2);
+        return;
+      }
+    }
+    return;
+  }
+  // The grip or a free place: drag the bar, keeping the grab point in proportion to its size.
+  SetActive(false);
+  FGrab = POINT{p.x + FrameInsets(FDockingStyle).left, p.y + FrameInsets(FDockingStyle).top};
+  FGrabRef = SIZE{Width(), Height()};
+  if (FBarManager && FBarManager->Bars()) FBarManager->Bars()->DragBar(this);
+}
+
+void TdxBarControl::WMLButtonUp(TMessage& Message) {
+  if (FCaptionPressed) {
+    POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+    FCaptionPressed = CaptionButtonDown = false;
+    if (GetCapture() == Handle()) ReleaseCapture();
+    RECT b = CloseButtonRect();
+    InvalidateRect(Handle(), &b, FALSE);
+    if (PtInRect(&b, p) && FBarManager && FBarManager->OnCloseButtonClick) FBarManager->OnCloseButtonClick(FBarManager);
+    return;
+  }
+  TCustomdxBarControl::WMLButtonUp(Message);
+}
+
+void TdxBarControl::WMMouseMove(TMessage& Message) {
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  if (FCaptionPressed) return;
+  bool overMark = false;
+  if (FDockingStyle != dsNone && MarkShown() && FBarManager && FBarManager->Style() == bmsEnhanced && !ActiveBarControl()) {
+    RECT m = MarkRect();
+    overMark = PtInRect(&m, p) != FALSE;
+    if (overMark && FMarkState == 0) SetMarkState(1);
+  }
+  TCustomdxBarControl::WMMouseMove(Message);
+  if (!overMark && FMarkState == 1 && IsBarControl(this)) SetMarkState(0);
+}
+
+void TdxBarControl::WMKeyDown(TMessage& Message) {
+  TCustomdxBarControl::WMKeyDown(Message);
+  if (!IsBarControl(this) || !ActiveBarControl()) return;
+  TdxBarItemControl* c = FSelectedControl;
+  switch (Message.WParam) {
+    case VK_RETURN:
+      if (c) c->Click();
+      break;
+    case VK_ESCAPE:
+      Message.WParam = 0;
+      DeactivateChain();
+      break;
+    case VK_UP:
+    case VK_DOWN:
+      if (c && !dynamic_cast<TdxBarButtonControl*>(c) && c->GetEnabled()) {
+        FMenuOpen = true;
+        c->ControlClick();
+      }
+      break;
+  }
+}
+
+void TdxBarControl::WMRButtonDown(TMessage& Message) {
+  if (GetCapture() == Handle()) ReleaseCapture();
+  if (IsCustomizing()) ExitMenuMode();
+  TCustomdxBarControl::WMRButtonDown(Message);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Docking, floating, sizing
+
+void TdxBarControl::ToggleDocking() {
+  if (!FBar || !FBarManager || FBarManager->Designing()) return;
+  TdxBar* bar = FBar;
+  TdxBarManager* m = FBarManager;
+  if (FDockingStyle == dsNone) {
+    TdxBarDockingStyle target = bar->DockedDockingStyle();
+    if (target == dsNone) {
+      target = dsTop;
+      bar->SetOneOnRow(true);
+      if (auto* site = m->Bars()->DockControls(dsTop)) bar->SetRow(site->RowCount());
+    }
+    if (!m->CanDocking(bar, target)) return;
+    bar->SetDockingStyle(target);
+  } else {
+    if (!m->CanDocking(bar, dsNone)) return;
+    StoreBarPosition();
+    bar->SetDockingStyle(dsNone);
+  }
+}
+
+void TdxBarControl::CloseButtonLoop() {
+  HWND h = Handle();
+  RECT b = CloseButtonRect();
+  // Whether a mouse message (client coordinates of its window) lies over the button.
+  auto over = [&](const MSG& M) {
+    POINT p{GET_X_LPARAM(M.lParam), GET_Y_LPARAM(M.lParam)};
+    if (M.message != WM_NCMOUSEMOVE && M.hwnd) ::ClientToScreen(M.hwnd, &p);   // non-client moves carry screen points
+    RECT wr;
+    GetWindowRect(h, &wr);
+    p.x -= wr.left;
+    p.y -= wr.top;
+    return PtInRect(&b, p) != FALSE;
+  };
+  auto draw = [&](bool Pressed) {
+    FCaptionPressed = Pressed;
+    HDC dc = GetWindowDC(h);
+    PaintFrameTo(dc);
+    ReleaseDC(h, dc);
+  };
+  draw(true);
+  SetCapture(h);
+  bool inside = true, hit = false;
+  MSG msg;
+  while (GetCapture() == h) {
+    if (!GetMessageA(&msg, nullptr, 0, 0)) {
+      // The program is ending: give the quit back to the outer loop and stop tracking.
+      PostQuitMessage(int(msg.wParam));
+      break;
+    }
+    if (msg.message == WM_LBUTTONUP) {
+      hit = over(msg);
+      break;
+    }
+    if (msg.message == WM_MOUSEMOVE || msg.message == WM_NCMOUSEMOVE) {
+      bool now = over(msg);
+      if (now != inside) draw(inside = now);
+      continue;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+  }
+  if (!IsWindow(h)) return;
+  if (GetCapture() == h) ReleaseCapture();
+  draw(false);
+  if (hit && FBar) Defer(dkClose, FBarManager, FBar, this);
+}
+
+void TdxBarControl::Sizing(TMessage& Message) {
+  RECT* r = reinterpret_cast<RECT*>(Message.LParam);
+  RECT in = FrameInsets(dsNone);
+  int ex = in.left + in.right, ey = in.top + in.bottom;
+  switch (Message.WParam) {
+    case WMSZ_LEFT:
+    case WMSZ_RIGHT: {
+      SIZE s = GetSizeForWidth(dsNone, r->right - r->left - ex);
+      if (Message.WParam == WMSZ_LEFT)
+        r->left = r->right - s.cx - ex;
+      else
+        r->right = r->left + s.cx + ex;
+      r->bottom = r->top + s.cy + ey;
+      break;
+    }
+    case WMSZ_TOP:
+    case WMSZ_BOTTOM: {
+      SIZE s = GetSizeForHeight(dsNone, r->bottom - r->top - ey);
+      r->right = r->left + s.cx + ex;
+      if (Message.WParam == WMSZ_TOP)
+        r->top = r->bottom - s.cy - ey;
+      else
+        r->bottom = r->top + s.cy + ey;
+      break;
+    }
+  }
+  // The top stays reachable: at most 15 pixels above the work area of the monitor the bar is on
+  // (other monitors may well have negative coordinates).
+  RECT work = GetWorkArea(POINT{(r->left + r->right) / 2, r->top});
+  if (r->top < work.top - 15) OffsetRect(r, 0, work.top - 15 - r->top);
+  Message.Result = TRUE;
+}
+
+void TdxBarControl::PositionChanging(WINDOWPOS* P) {
+  if (FDockingStyle != dsNone || (P->flags & SWP_NOMOVE)) return;
+  int w = (P->flags & SWP_NOSIZE) ? Width() : P->cx, h = (P->flags & SWP_NOSIZE) ? Height() : P->cy;
+  POINT cursor;
+  GetCursorPos(&cursor);
+  RECT work = GetWorkArea(cursor);
+  if (P->x + w <= work.left) P->x = work.left;
+  if (P->y + h <= work.top) P->y = work.top;
+  if (P->x >= work.right) P->x = work.right - w;
+  if (P->y >= work.bottom) P->y = work.bottom - h;
+}
+
+void TdxBarControl::Destroyed() {
+  StopMarkTimer();
+  if (FDestroyingHandle || !FBar || !FBarManager) return;
+  TCustomForm* form = FBarManager->ParentForm();
+  if (FBarManager->IsDestroying() || (form && form->ComponentState().Contains(csDestroying))) return;
+  if (!FBar->Visible() || FBar->Control() != this) return;
+  // The system took the window away: the bar becomes invisible, but this object is still running the
+  // window procedure, so it is freed only after the message has returned.
+  if (auto* site = dynamic_cast<TdxDockControl*>(Parent())) site->RemoveBar(this, true);
+  DestroyControls();
+  if (FItemLinks && FItemLinks->BarControl() == this) FItemLinks->SetBarControl(nullptr);
+  FItemLinks = nullptr;
+  FBar->SetVisible(false);
+  FBar = nullptr;
+  Defer(dkFreeWindow, FBarManager, nullptr, this);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Messages
+
+void TdxBarControl::WndProc(TMessage& Message) {
+  // A double click on the grip or caption docks or floats the bar; elsewhere it is a second click.
+  if ((Message.Msg == WM_LBUTTONDBLCLK || Message.Msg == WM_NCLBUTTONDBLCLK) && FHitCode == HTCAPTION && FBar) {
+    // Docking frees this window: done once the message has returned.
+    Defer(dkToggleDocking, FBarManager, FBar, this);
+    return;
+  }
+  TCustomdxBarControl::WndProc(Message);
+}
+
+void TdxBarControl::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_NCCALCSIZE: {
+      RECT* r = reinterpret_cast<RECT*>(Message.LParam);
+      RECT in = FrameInsets(FDockingStyle);
+      r->left += in.left;
+      r->top += in.top;
+      r->right -= in.right;
+      r->bottom -= in.bottom;
+      if (r->right < r->left) r->right = r->left;
+      if (r->bottom < r->top) r->bottom = r->top;
+      Message.Result = 0;
+      return;
+    }
+    case WM_NCPAINT: {
+      HDC dc = GetWindowDC(Handle());
+      PaintFrameTo(dc);
+      ReleaseDC(Handle(), dc);
+      Message.Result = 0;
+      return;
+    }
+    case WM_NCACTIVATE:
+      TCustomdxBarControl::Dispatch(Message);
+      if (HandleAllocated()) {
+        HDC dc = GetWindowDC(Handle());
+        PaintFrameTo(dc);
+        ReleaseDC(Handle(), dc);
+      }
+      Message.Result = TRUE;
+      return;
+    case WM_NCHITTEST: {
+      FHitCode = 0;
+      POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+      RECT wr;
+      GetWindowRect(Handle(), &wr);
+      POINT wp{p.x - wr.left, p.y - wr.top};
+      RECT in = FrameInsets(FDockingStyle);
+      POINT cp{wp.x - in.left, wp.y - in.top};
+      RECT client{in.left, in.top, Width() - in.right, Height() - in.bottom};
+      Message.Result = HTCLIENT;
+      bool inClient = PtInRect(&client, wp) != FALSE;
+      auto onItem = [&] {
+        TdxBarItemControl* c = ItemAtPos(cp);
+        return c && (IsCustomizing() || (c->GetEnabled() && c->Item() && c->Item()->CanSelect()));
+      };
+      if (FDockingStyle != dsNone) {
+        if (inClient) {
+          RECT m = MarkRect(), b = CloseButtonRect();
+          if (onItem() || (CaptionButtonsShown() && PtInRect(&b, cp)) ||
+              (MarkShown() && FBarManager->Style() == bmsEnhanced && PtInRect(&m, cp)))
+            return;
+        }
+        FHitCode = HTCAPTION;
+        return;
+      }
+      int fw = dxBarFrameWidth(), fh = dxBarFrameHeight();
+      if (wp.y < fh)
+        Message.Result = HTTOP;
+      else if (wp.y >= Height() - fh)
+        Message.Result = HTBOTTOM;
+      else if (wp.x < fw)
+        Message.Result = HTLEFT;
+      else if (wp.x >= Width() - fw)
+        Message.Result = HTRIGHT;
+      if (Message.Result != HTCLIENT) return;
+      RECT cap = CaptionRect();
+      if (PtInRect(&cap, wp)) {
+        RECT m = MarkRect(), b = CloseButtonRect();
+        if (MarkShown() && !IsCustomizing() && PtInRect(&m, wp)) return;
+        if (FBar && FBar->AllowClose() && PtInRect(&b, wp)) {
+          Message.Result = HTCLOSE;
+          return;
+        }
+        FHitCode = HTCAPTION;
+        return;
+      }
+      if (!inClient || !onItem()) FHitCode = HTCAPTION;
+      return;
+    }
+    case WM_NCLBUTTONDOWN:
+      DeactivateChain();
+      if (Message.WParam == HTCLOSE) {
+        CloseButtonLoop();
+        return;
+      }
+      break;
+    case WM_SIZING:
+      if (FDockingStyle == dsNone) {
+        Sizing(Message);
+        return;
+      }
+      break;
+    case WM_WINDOWPOSCHANGING:
+      TCustomdxBarControl::Dispatch(Message);
+      PositionChanging(reinterpret_cast<WINDOWPOS*>(Message.LParam));
+      return;
+    case WM_WINDOWPOSCHANGED:
+      TCustomdxBarControl::Dispatch(Message);
+      if (IsBarControl(this) && !Destroying() && FBar && FBar->Visible() && !FMoving && !FCreating && FBar->Control() == this)
+        StoreBarPosition();
+      return;
+    case WM_SIZE:
+      TCustomdxBarControl::Dispatch(Message);
+      if (FDockingStyle == dsNone) CalcLayout();
+      return;
+    case WM_TIMER:
+      if (Message.WParam == 1) {
+        POINT p;
+        GetCursorPos(&p);
+        p = ScreenToClient(p);
+        RECT m = MarkRect();
+        if (!PtInRect(&m, p) || !IsWindowVisible(Handle())) SetMarkState(0);
+        return;
+      }
+      break;
+    case WM_DESTROY:
+      StopMarkTimer();
+      TCustomdxBarControl::Dispatch(Message);
+      Destroyed();
+      return;
+    case WM_GETDLGCODE:
+      Message.Result = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS;
+      return;
+    case WM_MOUSEACTIVATE:
+      if (!FActive && HandleAllocated())
+        SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      Message.Result = MA_NOACTIVATE;
+      return;
+    case WM_CANCELMODE:
+      if (FCaptionPressed) {
+        FCaptionPressed = CaptionButtonDown = false;
+        RebuildBar();
+      }
+      break;
+    case CM_FONTCHANGED:
+      // Taking the bar's font announces a font change again.
+      if (FFontSwitching) return;
+      FFontSwitching = true;
+      if (FBar) Font()->Assign(FBar->Font());
+      FFontSwitching = false;
+      CalcDrawingConsts();
+      if (!FCreating) {
+        ClearSelection();
+        CalcLayout();
+        if (HandleAllocated()) Invalidate();
+      }
+      return;
+  }
+  TCustomdxBarControl::Dispatch(Message);
+}

@@ -406,8 +406,8 @@ public:
   void CreateControls() override;
   void DestroyControls() override;
   // 0 plain, 1 expand button hot, 2 expand.
-  virtual void SetMarkState(int Value);
-  int MarkState() const { return FMarkState; }
+  void SetMarkState(int Value) override;
+  TdxBarItemControl* GetDropInfo(POINT P, bool& Outside, bool& Vertical, bool& Before) override;
 
   // Set by the opener before Show: the item control that opened the menu and its size (the distance
   // of a flip; 0 for a popup at a point), the directions (right, down) and an owner window.
@@ -420,6 +420,8 @@ public:
   // The parent's item control the parent keeps selected while the cursor is in this window.
   TdxBarItemControl* ReselectControl = nullptr;
   TNotifyEvent OnAfterDestroy, OnBeforeShow;
+  // Cleared by a popup menu opened without animation.
+  bool AllowAnimation = true;
   // Shows the window at (Left, Top), animated when the manager asks for it.
   void Show();
   // A top-level popup closes itself (and is freed); a sub-menu closes through its parent.
@@ -446,10 +448,12 @@ public:
   // Paints the whole menu into any device context (the window, the animation's image, tests).
   void PaintMenu(HDC DC);
 
+protected:
+  void WMKeyDown(TMessage& Message) override;
+  void WMLButtonDown(TMessage& Message) override;
+  void WMMouseMove(TMessage& Message) override;
+
 private:
-  void WMKeyDown(TWMKey& Message);
-  void WMLButtonDown(TWMMouse& Message);
-  void WMMouseMove(TWMMouse& Message);
   void WMNCCalcSize(TMessage& Message);
   void WMNCPaint(TMessage& Message);
   void WMTimer(TMessage& Message);
@@ -461,7 +465,6 @@ private:
   void StopScrollTimer();
   void StopDelayTimer();
   void StartDelayTimer(UINT Id, UINT Ms);
-  bool NavigateKey(uint16_t Key);
   void MakeRareBrush();
   void FreeRareBrush();
   void KeepSelectionVisible();
@@ -474,7 +477,6 @@ private:
   bool FAnimate = false;
   bool FFlippedH = false, FFlippedV = false;
   bool FRebuilding = false;
-  int FMarkState = 0;
   UINT_PTR FDelayTimer = 0;
   UINT_PTR FScrollTimer = 0;
   HBRUSH FRareBrush = nullptr;
@@ -640,6 +642,9 @@ public:
   int RowThickness = 0;   // the thickness of the toolbar row the control was laid out in
   // A window item whose in-place editor is open answers its current text here.
   virtual bool EditorText(std::string& Text) { return false; }
+  // The glyph area of a button or sub-item: background, picture and frame (Kind: the paint state).
+  void DrawGlyphArea(HDC DC, RECT R, int Kind, bool APressed, bool ADown, bool AHot);
+  bool HasGlyph();
 
 protected:
   TdxBarItemLink* FLink;
@@ -678,8 +683,53 @@ public:
   bool Pressed();
   bool MouseClick = false;
   bool DropDownOpen = false;
-  // The glyph area: background, picture and frame.
-  void DrawGlyphArea(HDC DC, RECT R, int Kind, bool APressed, bool ADown, bool AHot);
+};
+
+// A sub-item on a toolbar or a row of a menu: it opens the sub-menu of its item's links, at once on a
+// toolbar in menu mode, 400 ms after hovering in a menu.
+class TdxBarSubItemControl : public TdxBarItemControl {
+  YOZ_CLASS(TdxBarSubItemControl, TdxBarItemControl)
+public:
+  explicit TdxBarSubItemControl(TdxBarItemLink* ALink) : TdxBarItemControl(ALink) {}
+  ~TdxBarSubItemControl() override;
+  TCustomdxBarSubItem* SubItem() const;
+  // The open sub-menu window of the item's links (nullptr while closed).
+  virtual TdxBarSubMenuControl* GetSubMenu();
+  virtual void PrepareLinks() {}
+  virtual void LinksClosed() {}
+  virtual int GetThickness();
+  virtual int GetLength();
+  int GetHeight() override;
+  int GetWidth() override;
+  bool FiresClickEvent() override { return false; }
+  bool ClosesSubMenuOnClick() override { return false; }
+  void GlyphChanged() override;
+  void ControlClick() override;
+  void DropDown() override;
+  void CloseUp() override { CloseUpNow(true); }
+  // A close that is not immediate waits 400 ms in a menu (the cursor may come back).
+  void CloseUpNow(bool Immediately);
+  void Repaint() override;
+  void Paint(HDC DC, RECT R, int State) override;
+  bool OpenOnSelect = false;
+  // Opens the sub-menu window now.
+  void Open();
+  // The pending delayed opening or closing, if any (one for the whole process).
+  static TdxBarSubItemControl* PendingControl();
+
+private:
+  bool FByKeyboard = false;
+};
+
+// A list or container item: its listed links fill the sub-menu it opens from a toolbar.
+class TdxBarContainerItemControl : public TdxBarSubItemControl {
+  YOZ_CLASS(TdxBarContainerItemControl, TdxBarSubItemControl)
+public:
+  explicit TdxBarContainerItemControl(TdxBarItemLink* ALink) : TdxBarSubItemControl(ALink) {}
+  int GetLength() override;
+  void PrepareLinks() override;
+  void LinksClosed() override;
+  void Paint(HDC DC, RECT R, int State) override;
 };
 
 template <class C>
@@ -895,6 +945,13 @@ public:
   HFONT VerticalFontHandle() const { return FVertFontHandle; }
   std::vector<TdxBarPopupMenu*>& PopupMenus() { return FPopupMenus; }
 
+  // The user's layout of bars and links, kept in the registry (below the current user's hive) or an
+  // INI file. A path that names no key of its own is refused: nothing is read or written.
+  virtual void LoadFromRegistry(const std::string& Path);
+  virtual void LoadFromIniFile(const std::string& FileName);
+  virtual void SaveToRegistry(const std::string& Path);
+  virtual void SaveToIniFile(const std::string& FileName);
+
   // Style metrics and derived sizes.
   int StyleMetric(int Index) const { return FStyleMetrics[Index]; }
   int GripSize() const { return FStyleMetrics[1]; }
@@ -926,9 +983,6 @@ protected:
   virtual void RefreshCustomizingForm() {}
   virtual void ShowCustomizingForm(bool Value) {}
   virtual bool CustomizingFormExists() const { return false; }
-  // Layout storage (registry and INI file) reads here.
-  virtual void LoadFromRegistry(const std::string& Path) {}
-  virtual void LoadFromIniFile(const std::string& FileName) {}
 
 private:
   void CalcDerivedSizes();
@@ -1451,6 +1505,8 @@ public:
   void SetOriginalItemLink(TdxBarItemLink* Value) { FOriginal = Value; }
   int32_t LoadedRecentIndex = -1;
   int32_t LoadedUseCount = 0;
+  // The visibility held back until the collection finishes loading (Loaded (True)).
+  void SetLoadedVisible(bool Value) { FLoadedVisible = Value; }
 
   void CreateControl();
   void DestroyControl();
@@ -1739,14 +1795,57 @@ private:
 };
 
 // ---------------------------------------------------------------------------------------------------
-// The popup menu component and the popup-menu links live with the popups; the manager only lists them.
+// A menu of item links shown at a screen point: the context menus of controls, the drop-down menus of
+// buttons and the customizing dialog's menus. Its window is a sub-menu window made by its links.
 
 class TdxBarPopupMenu : public TComponent {
   YOZ_CLASS(TdxBarPopupMenu, TComponent)
 public:
-  explicit TdxBarPopupMenu(TComponent* AOwner) : TComponent(AOwner) {}
-  virtual TdxBarItemLinks* ItemLinks() const { return nullptr; }
-  virtual void ManagerFontChanged() {}
+  explicit TdxBarPopupMenu(TComponent* AOwner);
+  ~TdxBarPopupMenu() override;
+  void BeforeDestruction() override;
+  void Loaded() override;
+
+  TdxBarManager* BarManager() const { return FBarManager; }
+  void SetBarManager(TdxBarManager* Value);
+  TFont* Font() const { return FFont; }
+  void SetFont(TFont* Value) { FFont->Assign(Value); }
+  virtual TdxBarItemLinks* ItemLinks() const { return FItemLinks; }
+  void SetItemLinks(TdxBarItemLinks* Value) { FItemLinks->Assign(Value); }
+  bool UseOwnFont() const { return FUseOwnFont; }
+  void SetUseOwnFont(bool Value);
+  bool UseRecentItems() const { return FUseRecentItems; }
+  void SetUseRecentItems(bool Value);
+  HFONT VerticalFontHandle() const { return FVertFont; }
+  TNotifyEvent OnCloseUp, OnPopup;
+  static void Publish(TPublisher<TdxBarPopupMenu>& p);
+
+  // Opens the menu at a screen point and, unless NoWait is set, returns once it closed.
+  void Popup(int X, int Y);
+  // The same with the size of the area the menu belongs to (a button) and without animation on request.
+  void PopupEx(int X, int Y, bool Animate, int Height, int Width);
+  bool Showing() const { return FShowing; }
+  bool NoWait = false;
+  virtual void ManagerFontChanged();
   // The popup menu's own notice to the designer.
-  virtual void DesignerModified() {}
+  virtual void DesignerModified();
+
+private:
+  void FontChanged(TObject* Sender);
+  void WindowClosed(TObject* Sender);
+  void WindowShowing(TObject* Sender);
+  void DetachClosedWindow();
+
+  TdxBarManager* FBarManager = nullptr;
+  HFONT FVertFont = nullptr;
+  TFont* FFont = nullptr;
+  TdxBarItemLinks* FItemLinks = nullptr;
+  int FOwnerWidth = 0, FOwnerHeight = 0;
+  bool FShowing = false;
+  bool FAnimate = true;
+  bool FUseOwnFont = false;
+  bool FUseRecentItems = false;
+  bool FSettingFont = false;
+  // Cleared by the destructor: a menu loop learns that a click handler freed the popup menu.
+  std::vector<bool*> FAliveFlags;
 };

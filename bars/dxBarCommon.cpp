@@ -69,7 +69,7 @@ void dxBarInitialize() {
   auto& s = State();
   if (!s.Managers) s.Managers = new TdxBarManagerList;
   LookUpUser32();
-  RegisterClasses({TdxBarManager::StaticClass()});
+  RegisterClasses({TdxBarManager::StaticClass(), TdxBarPopupMenu::StaticClass()});
   dxBarRegisterStandardItems();
 }
 
@@ -78,6 +78,7 @@ void dxBarFinalize() {
   dxBarEndMouseTracking(s.TrackedWnd);
   while (!s.ItemClasses.empty()) dxBarUnregisterItem(s.ItemClasses.back().ItemClass);
   UnRegisterClass(TdxBarManager::StaticClass());
+  UnRegisterClass(TdxBarPopupMenu::StaticClass());
   if (s.CheckerBrush) DeleteObject(s.CheckerBrush);
   s.CheckerBrush = nullptr;
   TObject::Free(s.Managers);

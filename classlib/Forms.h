@@ -260,7 +260,8 @@ public:
   int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags = MB_OK);
   std::function<int(const std::string& Text, const std::string& Caption, UINT Flags)> MessageBoxHook;
 
-  // Help through WinHelp.
+  // Help through WinHelp: HelpContext opens the topic mapped to a context number, HelpJump the topic
+  // of a context string.
   const std::string& HelpFile() const { return FHelpFile; }
   void SetHelpFile(const std::string& Value) { FHelpFile = Value; }
   bool HelpCommand(UINT Command, ULONG_PTR Data);
@@ -320,6 +321,7 @@ private:
   bool FRunning = false;
   std::string FTitle;
   std::string FHelpFile;
+  bool FHelpUsed = false;
   TIcon* FIcon;
   std::string FHint;
   bool FShowHint = true;
@@ -391,6 +393,9 @@ private:
 
 extern TApplication* Application;
 extern TScreen* Screen;
+
+// WinHelp's hash of a topic's context string (letters of either case, digits, '.' and '_' count).
+int32_t HelpHash(const std::string& ContextString);
 
 // Creates Application and Screen (the program's start calls it once; tests too).
 void InitForms();

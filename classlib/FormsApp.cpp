@@ -31,6 +31,8 @@ TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
 
 TApplication::~TApplication() {
   CancelHint();
+  // The help viewer closes with the program that opened it.
+  if (FHelpUsed) HelpCommand(HELP_QUIT, 0);
   // The forms go first (they call back here while they go).
   DestroyComponents();
   FHintWindow = nullptr;
@@ -287,14 +289,35 @@ void TApplication::BringToFront() {
 bool TApplication::HelpCommand(UINT Command, ULONG_PTR Data) {
   if (FHelpFile.empty()) return false;
   HWND owner = FMainForm && FMainForm->HandleAllocated() ? FMainForm->WindowHandle() : Handle();
-  return WinHelpA(owner, FHelpFile.c_str(), Command, Data) != FALSE;
+  if (Command != HELP_QUIT) FHelpUsed = true;
+  if (WinHelpA(owner, FHelpFile.c_str(), Command, Data)) return true;
+  // Wine starts its viewer and looks for its window at once, before the viewer has made it, so the
+  // first request of a session fails: wait for the window a little, then ask again.
+  if (Command == HELP_QUIT) return false;
+  for (int i = 0; i < 50 && !FindWindowA("MS_WINHELP", nullptr); ++i) Sleep(100);
+  return FindWindowA("MS_WINHELP", nullptr) && WinHelpA(owner, FHelpFile.c_str(), Command, Data);
 }
 
-bool TApplication::HelpContext(int Context) { return HelpCommand(HELP_CONTEXT, ULONG_PTR(Context)); }
+bool TApplication::HelpContext(int Context) { return HelpCommand(HELP_CONTEXT, ULONG_PTR(uint32_t(Context))); }
 
-bool TApplication::HelpJump(const std::string& JumpID) {
-  std::string command = "JumpID(\"\",\"" + JumpID + "\")";
-  return HelpCommand(HELP_COMMAND, reinterpret_cast<ULONG_PTR>(command.c_str()));
+// Jumps by the topic's context number that is its context string's hash (our help compiler maps
+// every topic so): HELP_CONTEXT works in every viewer, while Wine's ignores the JumpID macro that
+// HELP_COMMAND would carry.
+bool TApplication::HelpJump(const std::string& JumpID) { return HelpContext(HelpHash(JumpID)); }
+
+int32_t HelpHash(const std::string& ContextString) {
+  uint32_t h = 0;
+  for (char c : ContextString) {
+    uint32_t x = 0;
+    if (c >= 'A' && c <= 'Z') x = c - 'A' + 17;
+    else if (c >= 'a' && c <= 'z') x = c - 'a' + 17;
+    else if (c >= '1' && c <= '9') x = c - '0';
+    else if (c == '0') x = 10;
+    else if (c == '.') x = 12;
+    else if (c == '_') x = 13;
+    if (x) h = h * 43 + x;
+  }
+  return int32_t(h);
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -1,0 +1,183 @@
+// The popup menu on a shown form under Wine, driven by real keys from timers while its menu
+// loop runs: a row runs its item and the loop returns, a handler that frees the popup menu or its owner
+// ends the loop safely, and commands posted meanwhile reach their window. A watchdog fails a hang.
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "BarsTestSupport.h"
+
+namespace {
+
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
+
+void Input(WORD K) {
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_KEYBOARD;
+  in[0].ki.wVk = in[1].ki.wVk = K;
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
+// Runs Step once, Ms after it is set, from inside whatever message loop runs then.
+std::function<void()> Step;
+void CALLBACK StepTimer(HWND, UINT, UINT_PTR Id, DWORD) {
+  KillTimer(nullptr, Id);
+  auto s = std::move(Step);
+  if (s) s();
+}
+void After(int Ms, std::function<void()> F) {
+  Step = std::move(F);
+  SetTimer(nullptr, 0, UINT(Ms), StepTimer);
+}
+
+// Fails the test program instead of letting a menu loop that never ends stall the run.
+struct TWatchdog {
+  std::atomic<bool> Done{false};
+  std::thread T;
+  TWatchdog() : T([this] {
+    for (int i = 0; i < 200 && !Done; ++i) Sleep(50);
+    if (!Done) {
+      fprintf(stderr, "the popup menu's loop hung\n");
+      TerminateProcess(GetCurrentProcess(), 3);
+    }
+  }) {}
+  ~TWatchdog() {
+    Done = true;
+    T.join();
+  }
+};
+
+struct TEvents {
+  std::vector<std::string> Names;
+  std::function<void()> OnClick;
+  void Click(TObject* Sender) {
+    Names.push_back(static_cast<TComponent*>(Sender)->Name());
+    if (OnClick) OnClick();
+  }
+  void Popup(TObject*) { Names.push_back("popup"); }
+  void CloseUp(TObject*) { Names.push_back("closeup"); }
+};
+
+// A shown, foreground form with a manager and a popup menu of buttons A, B and C owned by Owner (the
+// form when none is given).
+struct TPopupForm {
+  TManagerForm F;
+  TEvents Events;
+  TdxBarPopupMenu* Menu;
+  explicit TPopupForm(TComponent* Owner = nullptr) {
+    F.Form->Show();
+    SetForegroundWindow(F.Form->Handle());
+    Menu = new TdxBarPopupMenu(Owner ? Owner : F.Form.get());
+    for (const char* n : {"A", "B", "C"}) {
+      auto* b = new TdxBarButton(F.Form.get());
+      b->SetName(n);
+      b->SetCaption(std::string("Item ") + n);
+      b->OnClick = TNotifyEvent(&Events, &TEvents::Click);
+      Menu->ItemLinks()->Add()->SetItem(b);
+    }
+    Menu->OnPopup = TNotifyEvent(&Events, &TEvents::Popup);
+    Menu->OnCloseUp = TNotifyEvent(&Events, &TEvents::CloseUp);
+    Pump(50);
+  }
+  TdxBarSubMenuControl* Window() { return dynamic_cast<TdxBarSubMenuControl*>(Menu->ItemLinks()->BarControl()); }
+};
+
+TEST(BarsPopupMenu, OpensAtThePointAndRunsTheRowChosenWithKeys) {
+  TPopupForm t;
+  TWatchdog dog;
+  RECT shown{};
+  bool secondReturned = false;
+  After(150, [&] {
+    ASSERT_TRUE(t.Window() && t.Window()->HandleAllocated());
+    GetWindowRect(t.Window()->Handle(), &shown);
+    TdxBarSubMenuControl* w = t.Window();
+    t.Menu->Popup(10, 10);  // open already: nothing
+    secondReturned = t.Window() == w;
+    Input(VK_DOWN);
+    Input(VK_DOWN);
+    Input(VK_RETURN);
+  });
+  t.Menu->Popup(200, 150);
+  EXPECT_TRUE(secondReturned);
+  EXPECT_EQ(200, shown.left);
+  EXPECT_EQ(150, shown.top);
+  EXPECT_EQ((std::vector<std::string>{"popup", "closeup", "B"}), t.Events.Names);
+  EXPECT_FALSE(t.Menu->Showing());
+  // Escape closes it without running anything; it opens again afterwards.
+  t.Events.Names.clear();
+  After(150, [] { Input(VK_ESCAPE); });
+  t.Menu->Popup(200, 150);
+  EXPECT_EQ((std::vector<std::string>{"popup", "closeup"}), t.Events.Names);
+  Pump(50);
+}
+
+TEST(BarsPopupMenu, AClickHandlerMayFreeThePopupMenuOrItsOwner) {
+  {
+    TPopupForm t;
+    TWatchdog dog;
+    t.Events.OnClick = [&] { TObject::Free(t.Menu); };
+    After(150, [] {
+      for (WORD k : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) Input(k);
+    });
+    t.Menu->Popup(200, 150);
+    EXPECT_EQ((std::vector<std::string>{"popup", "closeup", "C"}), t.Events.Names);
+    EXPECT_TRUE(t.F.Manager->PopupMenus().empty());
+    Pump(50);
+  }
+  TManagerForm other;  // the owner: a component of another form
+  auto* holder = new TComponent(other.Form.get());
+  TPopupForm t(holder);
+  TWatchdog dog;
+  t.Events.OnClick = [&] { TObject::Free(holder); };
+  After(150, [] {
+    for (WORD k : {VK_DOWN, VK_RETURN}) Input(k);
+  });
+  t.Menu->Popup(200, 150);
+  EXPECT_EQ("A", t.Events.Names.back());
+  Pump(50);
+}
+
+// A window that counts the commands it gets.
+int Commands = 0;
+LRESULT CALLBACK CommandProc(HWND W, UINT M, WPARAM Wp, LPARAM Lp) {
+  if (M == WM_COMMAND && Wp == 1234) ++Commands;
+  return DefWindowProcA(W, M, Wp, Lp);
+}
+
+TEST(BarsPopupMenu, CommandsPostedWhileItIsOpenReachTheirWindow) {
+  WNDCLASSA wc{};
+  wc.lpfnWndProc = CommandProc;
+  wc.lpszClassName = "yOZCommandSink";
+  wc.hInstance = GetModuleHandleA(nullptr);
+  RegisterClassA(&wc);
+  HWND sink = CreateWindowA("yOZCommandSink", "", 0, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
+  TPopupForm t;
+  TWatchdog dog;
+  Commands = 0;
+  After(150, [&] {
+    PostMessageA(sink, WM_COMMAND, 1234, 0);
+    After(100, [&] { Input(VK_ESCAPE); });
+  });
+  t.Menu->Popup(200, 150);
+  Pump(50);
+  EXPECT_EQ(1, Commands);
+  DestroyWindow(sink);
+}
+
+TEST(BarsPopupMenu, FollowsTheManagersFontUntilItHasItsOwn) {
+  EXPECT_THROW(TdxBarPopupMenu(nullptr), EdxException);  // no manager in the process
+  TManagerForm f;
+  f.Manager->SetScaled(false);  // keeps the sizes set here
+  auto* m = new TdxBarPopupMenu(f.Form.get());
+  EXPECT_EQ(f.Manager, m->BarManager());
+  f.Manager->Font()->SetSize(14);
+  EXPECT_EQ(14, m->Font()->Size());
+  EXPECT_FALSE(m->UseOwnFont());
+  m->Font()->SetSize(9);
+  EXPECT_TRUE(m->UseOwnFont());
+  f.Manager->Font()->SetSize(16);
+  EXPECT_EQ(9, m->Font()->Size());
+}
+
+}  // namespace

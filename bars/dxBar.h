@@ -415,8 +415,8 @@ public:
   void CreateControls() override;
   void DestroyControls() override;
   // 0 plain, 1 expand button hot, 2 expand.
-  virtual void SetMarkState(int Value);
-  int MarkState() const { return FMarkState; }
+  void SetMarkState(int Value) override;
+  TdxBarItemControl* GetDropInfo(POINT P, bool& Outside, bool& Vertical, bool& Before) override;
 
   // Set by the opener before Show: the item control that opened the menu and its size (the distance
   // of a flip; 0 for a popup at a point), the directions (right, down) and an owner window.
@@ -457,10 +457,12 @@ public:
   // Paints the whole menu into any device context (the window, the animation's image, tests).
   void PaintMenu(HDC DC);
 
+protected:
+  void WMKeyDown(TMessage& Message) override;
+  void WMLButtonDown(TMessage& Message) override;
+  void WMMouseMove(TMessage& Message) override;
+
 private:
-  void WMKeyDown(TWMKey& Message);
-  void WMLButtonDown(TWMMouse& Message);
-  void WMMouseMove(TWMMouse& Message);
   void WMNCCalcSize(TMessage& Message);
   void WMNCPaint(TMessage& Message);
   void WMTimer(TMessage& Message);
@@ -472,7 +474,6 @@ private:
   void StopScrollTimer();
   void StopDelayTimer();
   void StartDelayTimer(UINT Id, UINT Ms);
-  bool NavigateKey(uint16_t Key);
   void MakeRareBrush();
   void FreeRareBrush();
   void KeepSelectionVisible();
@@ -485,7 +486,6 @@ private:
   bool FAnimate = false;
   bool FFlippedH = false, FFlippedV = false;
   bool FRebuilding = false;
-  int FMarkState = 0;
   UINT_PTR FDelayTimer = 0;
   UINT_PTR FScrollTimer = 0;
   HBRUSH FRareBrush = nullptr;
@@ -651,6 +651,9 @@ public:
   int RowThickness = 0;   // the thickness of the toolbar row the control was laid out in
   // A window item whose in-place editor is open answers its current text here.
   virtual bool EditorText(std::string& Text) { return false; }
+  // The glyph area of a button or sub-item: background, picture and frame (Kind: the paint state).
+  void DrawGlyphArea(HDC DC, RECT R, int Kind, bool APressed, bool ADown, bool AHot);
+  bool HasGlyph();
 
 protected:
   TdxBarItemLink* FLink;
@@ -689,8 +692,53 @@ public:
   bool Pressed();
   bool MouseClick = false;
   bool DropDownOpen = false;
-  // The glyph area: background, picture and frame.
-  void DrawGlyphArea(HDC DC, RECT R, int Kind, bool APressed, bool ADown, bool AHot);
+};
+
+// A sub-item on a toolbar or a row of a menu: it opens the sub-menu of its item's links, at once on a
+// toolbar in menu mode, 400 ms after hovering in a menu.
+class TdxBarSubItemControl : public TdxBarItemControl {
+  YOZ_CLASS(TdxBarSubItemControl, TdxBarItemControl)
+public:
+  explicit TdxBarSubItemControl(TdxBarItemLink* ALink) : TdxBarItemControl(ALink) {}
+  ~TdxBarSubItemControl() override;
+  TCustomdxBarSubItem* SubItem() const;
+  // The open sub-menu window of the item's links (nullptr while closed).
+  virtual TdxBarSubMenuControl* GetSubMenu();
+  virtual void PrepareLinks() {}
+  virtual void LinksClosed() {}
+  virtual int GetThickness();
+  virtual int GetLength();
+  int GetHeight() override;
+  int GetWidth() override;
+  bool FiresClickEvent() override { return false; }
+  bool ClosesSubMenuOnClick() override { return false; }
+  void GlyphChanged() override;
+  void ControlClick() override;
+  void DropDown() override;
+  void CloseUp() override { CloseUpNow(true); }
+  // A close that is not immediate waits 400 ms in a menu (the cursor may come back).
+  void CloseUpNow(bool Immediately);
+  void Repaint() override;
+  void Paint(HDC DC, RECT R, int State) override;
+  bool OpenOnSelect = false;
+  // Opens the sub-menu window now.
+  void Open();
+  // The pending delayed opening or closing, if any (one for the whole process).
+  static TdxBarSubItemControl* PendingControl();
+
+private:
+  bool FByKeyboard = false;
+};
+
+// A list or container item: its listed links fill the sub-menu it opens from a toolbar.
+class TdxBarContainerItemControl : public TdxBarSubItemControl {
+  YOZ_CLASS(TdxBarContainerItemControl, TdxBarSubItemControl)
+public:
+  explicit TdxBarContainerItemControl(TdxBarItemLink* ALink) : TdxBarSubItemControl(ALink) {}
+  int GetLength() override;
+  void PrepareLinks() override;
+  void LinksClosed() override;
+  void Paint(HDC DC, RECT R, int State) override;
 };
 
 template <class C>

@@ -647,7 +647,7 @@ bool TdxBarButtonControl::Pressed() {
   return PtInRect(&r, p) != FALSE;
 }
 
-void TdxBarButtonControl::DrawGlyphArea(HDC DC, RECT R, int Kind, bool APressed, bool ADown, bool AHot) {
+void TdxBarItemControl::DrawGlyphArea(HDC DC, RECT R, int Kind, bool APressed, bool ADown, bool AHot) {
   TdxBarManager* m = FParent->BarManager();
   RECT a = R;
   if (Kind == 0) a.right = std::min<LONG>(R.right, R.left + (m ? m->ButtonSize() : 23));
@@ -772,4 +772,313 @@ void TdxBarButtonControl::Paint(HDC DC, RECT R, int State) {
       dxDrawScrollArrow(DC, w, adDown, arrowEnabled);
     }
   }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Sub-item control
+
+bool TdxBarItemControl::HasGlyph() {
+  TBitmap* g = GetGlyph();
+  TCustomImageList* il = GetImages();
+  int ii = GetImageIndex();
+  return (g && !g->Empty()) || (il && ii >= 0 && ii < il->Count());
+}
+
+namespace {
+// One timer for every sub-item control: the opening (or closing) that waits for the cursor to rest.
+UINT_PTR SubMenuTimer = 0;
+TdxBarSubItemControl* SubMenuPending = nullptr;
+bool SubMenuPendingOpen = false;
+
+void StopSubMenuTimer() {
+  if (SubMenuTimer) KillTimer(nullptr, SubMenuTimer);
+  SubMenuTimer = 0;
+  SubMenuPending = nullptr;
+}
+
+void CALLBACK SubMenuTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+  try {
+    TdxBarSubItemControl* c = SubMenuPending;
+    bool open = SubMenuPendingOpen;
+    StopSubMenuTimer();
+    if (!c) return;
+    if (open)
+      c->Open();
+    else
+      c->CloseUpNow(true);
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+}
+
+void StartSubMenuTimer(TdxBarSubItemControl* C, bool Open) {
+  StopSubMenuTimer();
+  SubMenuPending = C;
+  SubMenuPendingOpen = Open;
+  SubMenuTimer = SetTimer(nullptr, 0, 400, SubMenuTimerProc);
+}
+
+// Closed sub-menu windows lose their window at once and the object a moment later: the close may come
+// from inside one of the window's own messages.
+std::vector<TCustomdxBarControl*> ClosedMenus;
+UINT_PTR ClosedMenusTimer = 0;
+
+void CALLBACK FreeClosedMenus(HWND, UINT, UINT_PTR, DWORD) {
+  try {
+    KillTimer(nullptr, ClosedMenusTimer);
+    ClosedMenusTimer = 0;
+    std::vector<TCustomdxBarControl*> work;
+    work.swap(ClosedMenus);
+    for (auto* w : work)
+      if (IsBarControl(w) && !w->HandleAllocated() && w->ItemLinks() && w->ItemLinks()->BarControl() == w)
+        w->ItemLinks()->FreeBarControl();
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+}
+
+int FontPixelHeight(TFont* F) {
+  if (!F) return 13;
+  return std::abs(F->Height());
+}
+}  // namespace
+
+TdxBarSubItemControl* TdxBarSubItemControl::PendingControl() { return SubMenuPending; }
+
+TdxBarSubItemControl::~TdxBarSubItemControl() {
+  if (SubMenuPending == this) StopSubMenuTimer();
+  if (GetSubMenu()) CloseUpNow(true);
+}
+
+TCustomdxBarSubItem* TdxBarSubItemControl::SubItem() const { return dynamic_cast<TCustomdxBarSubItem*>(Item()); }
+
+TdxBarSubMenuControl* TdxBarSubItemControl::GetSubMenu() {
+  TCustomdxBarSubItem* s = SubItem();
+  if (!s || !s->ItemLinks()) return nullptr;
+  auto* w = dynamic_cast<TdxBarSubMenuControl*>(s->ItemLinks()->BarControl());
+  return w && IsBarControl(w) && w->HandleAllocated() && w->Opener == this ? w : nullptr;
+}
+
+int TdxBarSubItemControl::GetThickness() {
+  if (InMenu(FParent)) return FParent->TextSize();
+  TdxBarManager* m = FParent->BarManager();
+  TCustomdxBarSubItem* s = SubItem();
+  bool caption = !s || s->ShowCaption();
+  if (HasGlyph() || !caption) {
+    int def = RotatesWhenVertical(FParent) ? (m ? m->ButtonSize() : 23) : (m ? m->ButtonSize2() : 22);
+    return caption ? std::max(def, FParent->TextSize()) : def;
+  }
+  return FParent->TextSize();
+}
+
+int TdxBarSubItemControl::GetLength() {
+  TFont* font = FParent->GetEffectiveFont();
+  int captionWidth = WithFontDC(font, [&](HDC dc) { return int(TextExtent(dc, dxStripAccelChars(GetCaption())).cx); });
+  int rowH = FParent->TextSize();
+  if (InMenu(FParent)) return captionWidth + 2 * rowH + 3;
+  TdxBarManager* m = FParent->BarManager();
+  TCustomdxBarSubItem* s = SubItem();
+  bool caption = !s || s->ShowCaption();
+  bool glyph = HasGlyph();
+  int len = caption ? captionWidth : 0;
+  if (glyph || !caption) {
+    len += RotatesWhenVertical(FParent) ? (m ? m->ButtonSize2() : 22) : (m ? m->ButtonSize() : 23);
+    if (caption) len += 4;
+  }
+  if (!glyph && caption) {
+    int h = FontPixelHeight(font);
+    len += h % 2 ? h - 1 : h;
+  }
+  auto* tb = GetRootToolbar(FParent);
+  if (!(tb && tb->Bar() && tb->Bar()->IsMainMenu())) len += rowH / 2;   // room for the arrow
+  return len;
+}
+
+int TdxBarSubItemControl::GetHeight() { return RotatesWhenVertical(FParent) ? GetLength() : GetThickness(); }
+int TdxBarSubItemControl::GetWidth() { return RotatesWhenVertical(FParent) ? GetThickness() : GetLength(); }
+
+void TdxBarSubItemControl::GlyphChanged() { FParent->RebuildBar(); }
+
+void TdxBarSubItemControl::Repaint() {
+  if (FParent && !FParent->Destroying()) FParent->RepaintItem(this);
+}
+
+void TdxBarSubItemControl::ControlClick() {
+  if (GetSubMenu()) {
+    CloseUpNow(true);
+    return;
+  }
+  FByKeyboard = !OpenOnSelect && !SelectedByMouse();
+  Open();
+  FByKeyboard = false;
+}
+
+void TdxBarSubItemControl::DropDown() {
+  TdxBarManager* m = FParent->BarManager();
+  TCustomdxBarSubItem* s = SubItem();
+  if (!s) return;
+  // The same sub-menu open from another control of the item closes first.
+  if (auto* w = dynamic_cast<TdxBarSubMenuControl*>(s->ItemLinks()->BarControl()))
+    if (IsBarControl(w) && w->Opener && w->Opener != this)
+      if (auto* other = dynamic_cast<TdxBarSubItemControl*>(w->Opener)) other->CloseUpNow(true);
+  if (!GetEnabled() && !(m && m->Designing())) return;
+  TdxBarItemControl::DropDown();
+  if (!InMenu(FParent)) {
+    auto* tb = dynamic_cast<TdxBarControl*>(FParent);
+    if (FParent->IsCustomizing() || (tb && tb->MenuOpen())) Open();
+    return;
+  }
+  if (FParent->IsCustomizing()) {
+    Open();
+    return;
+  }
+  // In a menu the opening waits for the cursor to rest: a pending one of another row is dropped.
+  if (SubMenuPending && SubMenuPending != this && SubMenuPendingOpen) {
+    TdxBarSubItemControl* other = SubMenuPending;
+    StopSubMenuTimer();
+    other->CloseUpNow(true);
+  }
+  StartSubMenuTimer(this, true);
+}
+
+void TdxBarSubItemControl::Open() {
+  TCustomdxBarSubItem* s = SubItem();
+  if (!s || GetSubMenu() || !IsBarControl(FParent) || !FParent->HandleAllocated()) return;
+  if (SubMenuPending == this) StopSubMenuTimer();
+  TdxBarItemLink* link = FLink;
+  TCustomdxBarControl* parent = FParent;
+  {
+    TdxLiveGuard alive(s);
+    s->DoPopup();
+    if (!alive || !IsBarControl(parent) || link->Control() != this) return;
+  }
+  PrepareLinks();
+  auto* w = dynamic_cast<TdxBarSubMenuControl*>(s->ItemLinks()->CreateBarControl());
+  if (!w) return;
+  RECT r = FParent->GetItemRect(this);
+  POINT tl = FParent->ClientToScreen(POINT{r.left, r.top});
+  POINT br = FParent->ClientToScreen(POINT{r.right, r.bottom});
+  bool beside = InMenu(FParent) || IsVerticalToolbar(FParent);
+  w->OpenerWidth = beside ? r.right - r.left : 0;
+  w->OpenerHeight = beside ? 0 : r.bottom - r.top;
+  w->SetBounds(beside ? br.x : tl.x, beside ? tl.y : br.y, w->Width(), w->Height());
+  w->SetParentBar(FParent);
+  w->Opener = this;
+  if (auto* pm = dynamic_cast<TdxBarSubMenuControl*>(FParent)) pm->ChildSubMenu = w;
+  FDroppedDown = true;
+  if (!InMenu(FParent)) Repaint();
+  OpenOnSelect = false;
+  bool keyboard = FByKeyboard;
+  w->Show();
+  if (keyboard && IsBarControl(w) && w->ItemLinks())
+    if (TdxBarItemLink* first = w->ItemLinks()->FirstSelectable())
+      if (first->Control()) w->SelectItem(first->Control());
+}
+
+void TdxBarSubItemControl::CloseUpNow(bool Immediately) {
+  if (!Immediately && InMenu(FParent) && !FParent->Destroying()) {
+    if (!SubMenuPending) StartSubMenuTimer(this, false);
+    return;
+  }
+  if (SubMenuPending == this) StopSubMenuTimer();
+  TdxBarSubMenuControl* w = GetSubMenu();
+  TdxBarItemControl::CloseUp();
+  if (!w) return;
+  w->Opener = nullptr;
+  if (auto* pm = dynamic_cast<TdxBarSubMenuControl*>(FParent); pm && pm->ChildSubMenu == w) pm->ChildSubMenu = nullptr;
+  w->SetActive(false);
+  w->DestroyHandle();
+  ClosedMenus.push_back(w);
+  if (!ClosedMenusTimer) ClosedMenusTimer = SetTimer(nullptr, 0, 0, FreeClosedMenus);
+  LinksClosed();
+  if (!InMenu(FParent)) Repaint();
+  if (TCustomdxBarSubItem* s = SubItem()) s->DoCloseUp();
+}
+
+void TdxBarSubItemControl::Paint(HDC DC, RECT R, int State) {
+  TdxBarManager* m = FParent->BarManager();
+  bool enabled = GetEnabled();
+  bool hot = IsSelected();
+  bool open = FDroppedDown && GetSubMenu();
+  int rowH = FParent->TextSize();
+  TFont* font = FParent->GetEffectiveFont();
+  if (State == 1) {
+    RECT g{R.left, R.top, R.left + (R.bottom - R.top), R.bottom};
+    HBRUSH fill = hot ? GetSysColorBrush(COLOR_HIGHLIGHT) : FParent->BkBrush();
+    if (HasGlyph())
+      DrawGlyphArea(DC, g, 1, false, false, hot);
+    else
+      FillRect(DC, &g, fill);
+    RECT text{g.right, R.top, R.right, R.bottom};
+    FillRect(DC, &text, fill);
+    RECT t = text;
+    t.left += 2;
+    dxDrawItemText(DC, GetCaption(), t, DT_LEFT, enabled, hot, false);
+    int a = (R.bottom - R.top) / 4;
+    RECT band{R.right - ((R.bottom - R.top) - a), R.top, R.right, R.bottom};
+    dxDrawTriangleArrow(DC, band, a, enabled, hot);
+    return;
+  }
+  bool rotated = State == 2;
+  TCustomdxBarSubItem* s = SubItem();
+  bool caption = !s || s->ShowCaption();
+  bool glyph = HasGlyph();
+  if (glyph || !caption) {
+    DrawGlyphArea(DC, R, State, false, open, hot && !open);
+  } else {
+    FillRect(DC, &R, FParent->BkBrush());
+    if (open || hot) DrawEdge(DC, &R, open ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+  }
+  if (caption) {
+    RECT t = R;
+    int off = glyph ? (rotated ? (m ? m->ButtonSize2() : 22) : (m ? m->ButtonSize() : 23)) : FontPixelHeight(font) / 2;
+    if (rotated)
+      t.top += off;
+    else
+      t.left += off;
+    if (open) OffsetRect(&t, 1, 1);
+    dxDrawItemText(DC, GetCaption(), t, DT_LEFT, enabled, false, rotated);
+  }
+  auto* tb = GetRootToolbar(FParent);
+  if (!(tb && tb->Bar() && tb->Bar()->IsMainMenu())) {
+    int mm = glyph || !caption ? 4 : FontPixelHeight(font) / 2;
+    RECT band = R;
+    if (rotated)
+      band.top = R.bottom - (rowH / 2 + mm);
+    else
+      band.left = R.right - (rowH / 2 + mm);
+    dxDrawScrollArrow(DC, band, rotated ? adRight : adDown, enabled);
+  }
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Container item control
+
+int TdxBarContainerItemControl::GetLength() {
+  if (!InMenu(FParent)) return TdxBarSubItemControl::GetLength();
+  std::string text = "(" + dxStripAccelChars(GetCaption()) + ")";
+  int w = WithFontDC(FParent->GetEffectiveFont(), [&](HDC dc) { return int(TextExtent(dc, text).cx); });
+  return w + 2 * FParent->TextSize() + 3;
+}
+
+void TdxBarContainerItemControl::PrepareLinks() {
+  auto* c = dynamic_cast<TCustomdxBarContainerItem*>(Item());
+  if (!c || InMenu(FParent) || c->ItemLinks()->BarControl()) return;
+  c->AddListedItemLinks(c->ItemLinks(), 0, FParent, true);
+}
+
+void TdxBarContainerItemControl::LinksClosed() {
+  auto* c = dynamic_cast<TCustomdxBarContainerItem*>(Item());
+  if (c && c->Listed()) c->DeleteListedItemLinks(c->ItemLinks(), 0);
+}
+
+void TdxBarContainerItemControl::Paint(HDC DC, RECT R, int State) {
+  if (State != 1) {
+    TdxBarSubItemControl::Paint(DC, R, State);
+    return;
+  }
+  FillRect(DC, &R, FParent->BkBrush());
+  RECT t = R;
+  t.left += FParent->TextSize() + 3;
+  dxDrawItemText(DC, "(" + GetCaption() + ")", t, DT_LEFT, GetEnabled(), false, false);
 }

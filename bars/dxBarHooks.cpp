@@ -144,7 +144,7 @@ bool MouseHook(int Code, WPARAM Msg, MOUSEHOOKSTRUCT* M) {
     active->DeactivateChain();
     if (ActiveBarControl() == active) break;
   }
-  return !IsWindowVisible(M->hwnd);
+  return M->hwnd && !IsWindowVisible(M->hwnd);
 }
 
 LRESULT CALLBACK MouseHookProc(int Code, WPARAM Msg, LPARAM Data) {
@@ -182,13 +182,14 @@ LRESULT CALLBACK CallWndProcHookProc(int Code, WPARAM WParam, LPARAM LParam) {
 }  // namespace
 
 void dxBarOpenFromKeyboard(TdxBarControl* ABarControl, TdxBarItemControl* AControl) {
-  if (!ABarControl || !ABarControl->ItemLinks()) return;
-  if (!AControl)
-    if (TdxBarItemLink* l = ABarControl->ItemLinks()->FirstSelectable()) AControl = l->Control();
-  if (!AControl) return;
-  ABarControl->SetActive(true);
-  ABarControl->SelectItem(AControl);
-  if (TdxBarManager* m = ABarControl->BarManager()) m->SetMenuModeBar(ABarControl);
+  if (!ABarControl) return;
+  ABarControl->EnterMenuMode(AControl);
+  // An accelerator opens a sub-item's menu at once.
+  if (AControl && IsBarControl(ABarControl) && ABarControl->Active() && ABarControl->SelectedControl() == AControl &&
+      dynamic_cast<TCustomdxBarSubItem*>(AControl->Item())) {
+    ABarControl->SetMenuOpen(true);
+    AControl->DropDown();
+  }
 }
 
 void dxBarInstallHooks() {

@@ -897,7 +897,7 @@ void dxBarRegisterStandardItems() {
   dxBarRegisterItem(TdxBarButton::StaticClass(), &dxMakeItemControl<TdxBarButtonControl>, true);
   dxBarRegisterItem(TdxBarEdit::StaticClass(), &dxMakeItemControl<TdxBarEditControl>, true);
   dxBarRegisterItem(TdxBarCombo::StaticClass(), &dxMakeItemControl<TdxBarComboControl>, true);
-  dxBarRegisterItem(TdxBarSubItem::StaticClass(), nullptr, true);
-  dxBarRegisterItem(TdxBarListItem::StaticClass(), nullptr, true);
-  dxBarRegisterItem(TdxBarContainerItem::StaticClass(), nullptr, true);
+  dxBarRegisterItem(TdxBarSubItem::StaticClass(), &dxMakeItemControl<TdxBarSubItemControl>, true);
+  dxBarRegisterItem(TdxBarListItem::StaticClass(), &dxMakeItemControl<TdxBarContainerItemControl>, true);
+  dxBarRegisterItem(TdxBarContainerItem::StaticClass(), &dxMakeItemControl<TdxBarContainerItemControl>, true);
 }

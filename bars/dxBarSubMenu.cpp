@@ -3,6 +3,7 @@
 // rows do not fit, hides rarely used links of personalised menus behind an expand button, walks its rows
 // by keyboard, and animates its opening on a worker thread.
 #include <windows.h>
+#include <windowsx.h>
 
 #include <algorithm>
 #include <atomic>
@@ -280,6 +281,18 @@ RECT TdxBarSubMenuControl::GetItemPartRect(TdxBarItemControl* AControl, int Part
     if (AControl->Link()->BeginGroup() && !(i == FFirstVisible + 1 && CanScrollUp())) r.top -= 10;
   }
   return r;
+}
+
+// No drop on the scroll rows or the expand button.
+TdxBarItemControl* TdxBarSubMenuControl::GetDropInfo(POINT P, bool& Outside, bool& Vertical, bool& Before) {
+  RECT up = CanScrollUp() ? ScrollRowRect(false) : RECT{}, down = CanScrollDown() ? ScrollRowRect(true) : RECT{};
+  RECT expand = ExpandButtonRect();
+  if (PtInRect(&up, P) || PtInRect(&down, P) || PtInRect(&expand, P)) {
+    Outside = Before = false;
+    Vertical = true;
+    return nullptr;
+  }
+  return TCustomdxBarControl::GetDropInfo(P, Outside, Vertical, Before);
 }
 
 TdxBarItemControl* TdxBarSubMenuControl::ItemAtPos(POINT P) {
@@ -784,15 +797,8 @@ void TdxBarSubMenuControl::StopAnimation(bool Closing) {
   if (a.Thread) {
     a.Closing = Closing || FClosing;
     a.Stop = true;
-    // The worker moves the window with messages sent to this thread: serve those, and only those, until
-    // it ends. Later input waits in the queue in its order.
-    while (WaitForSingleObject(a.Thread, 0) == WAIT_TIMEOUT) {
-      DWORD r = MsgWaitForMultipleObjects(1, &a.Thread, FALSE, 5000, QS_SENDMESSAGE);
-      if (r == WAIT_OBJECT_0 + 1) {
-        MSG m;
-        PeekMessageA(&m, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-      }
-    }
+    // The worker moves the window with messages sent to this thread: those are served while it ends.
+    dxBarWaitForAnimation(a.Thread);
     CloseHandle(a.Thread);
   }
   if (a.MemDC) {
@@ -829,13 +835,8 @@ void TdxBarSubMenuControl::Dispatch(TMessage& Message) {
       Message.Result = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS;
       return;
     case WM_KEYDOWN:
-      WMKeyDown(MessageAs<TWMKey>(Message));
-      return;
-    case WM_LBUTTONDOWN:
-      WMLButtonDown(MessageAs<TWMMouse>(Message));
-      return;
-    case WM_MOUSEMOVE:
-      WMMouseMove(MessageAs<TWMMouse>(Message));
+      // The base leaves the keys of menu windows to them.
+      WMKeyDown(Message);
       return;
     case WM_NCCALCSIZE:
       WMNCCalcSize(Message);
@@ -900,9 +901,9 @@ void TdxBarSubMenuControl::WMTimer(TMessage& Message) {
   if (id == ExpandHotTimerId && !ChildSubMenu) SetMarkState(1);
 }
 
-void TdxBarSubMenuControl::WMKeyDown(TWMKey& Message) {
+void TdxBarSubMenuControl::WMKeyDown(TMessage& Message) {
   StopAnimation();
-  uint16_t key = Message.CharCode();
+  uint16_t key = uint16_t(Message.WParam);
   bool ctrl = GetKeyState(VK_CONTROL) < 0, shift = GetKeyState(VK_SHIFT) < 0, alt = GetKeyState(VK_MENU) < 0;
   if ((key == VK_TAB || key == VK_DOWN) && HasHiddenLinks()) {
     if (ctrl && key == VK_DOWN) {
@@ -916,8 +917,21 @@ void TdxBarSubMenuControl::WMKeyDown(TWMKey& Message) {
       return;
     }
   }
-  if (!ActiveBarControl()) return;
-  if (NavigateKey(key)) return;
+  if (!ActiveBarControl() || !FItemLinks) return;
+  // A letter shared by rows, or the row of one that keeps the menu open, shows the whole menu first.
+  if (((key >= 'A' && key <= 'Z') || (key >= '0' && key <= '9')) && FBarManager &&
+      FBarManager->Style() == bmsEnhanced && HasHiddenLinks()) {
+    TShiftState state;
+    if (shift) state.Include(ssShift);
+    TdxBarItemLink* from = FSelectedControl ? FSelectedControl->Link() : nullptr;
+    if (TdxBarItemLink* found = FItemLinks->FindByAccel(key, state, from); found && found->Control()) {
+      TdxBarItemLink* other = FItemLinks->FindByAccel(key, state, found);
+      if ((other && other != found) || !found->Control()->ClosesSubMenuOnClick()) SetMarkState(2);
+    }
+  }
+  if (!IsBarControl(this)) return;
+  TCustomdxBarControl::WMKeyDown(Message);
+  if (!IsBarControl(this) || !ActiveBarControl()) return;
   TCustomdxBarControl* parent = IsBarControl(FParentBar) ? FParentBar : nullptr;
   bool parentIsMenu = dynamic_cast<TdxBarSubMenuControl*>(parent) != nullptr;
   switch (key) {
@@ -956,57 +970,12 @@ void TdxBarSubMenuControl::WMKeyDown(TWMKey& Message) {
   }
 }
 
-// Walking the rows: Up and Down (Tab and Shift+Tab) move to the previous and next selectable row,
-// Home and End to the first and last, a letter to the row it is the accelerator of.
-bool TdxBarSubMenuControl::NavigateKey(uint16_t Key) {
-  if (!FItemLinks) return false;
-  TdxBarItemLink* from = FSelectedControl ? FSelectedControl->Link() : nullptr;
-  TdxBarItemLink* to = nullptr;
-  bool shift = GetKeyState(VK_SHIFT) < 0;
-  switch (Key) {
-    case VK_DOWN:
-      to = from ? FItemLinks->NextSelectable(from) : FItemLinks->FirstSelectable();
-      break;
-    case VK_TAB:
-      to = shift ? (from ? FItemLinks->PriorSelectable(from) : FItemLinks->FirstSelectable())
-                 : (from ? FItemLinks->NextSelectable(from) : FItemLinks->FirstSelectable());
-      break;
-    case VK_UP:
-      to = from ? FItemLinks->PriorSelectable(from) : FItemLinks->FirstSelectable();
-      break;
-    case VK_HOME:
-      to = FItemLinks->FirstSelectable();
-      break;
-    case VK_END:
-      to = FItemLinks->LastSelectable();
-      break;
-    default: {
-      bool letter = (Key >= 'A' && Key <= 'Z') || (Key >= '0' && Key <= '9');
-      if (!letter) return false;
-      TShiftState s;
-      if (shift) s.Include(ssShift);
-      TdxBarItemLink* found = FItemLinks->FindByAccel(Key, s, from);
-      if (!found || !found->Control() || !found->Control()->GetEnabled()) return true;
-      TdxBarItemLink* again = FItemLinks->FindByAccel(Key, s, found);
-      bool unique = !again || again == found;
-      bool closes = found->Control()->ClosesSubMenuOnClick();
-      if (FBarManager && FBarManager->Style() == bmsEnhanced && (!unique || !closes)) SetMarkState(2);
-      if (!IsBarControl(this) || !found->Control()) return true;
-      SelectItem(found->Control());
-      if (unique && IsBarControl(this) && HandleAllocated()) SendMessageA(Handle(), WM_KEYDOWN, VK_RETURN, 0);
-      return true;
-    }
-  }
-  if (to && to->Control()) SelectItem(to->Control());
-  return true;
-}
-
-void TdxBarSubMenuControl::WMLButtonDown(TWMMouse& Message) {
+void TdxBarSubMenuControl::WMLButtonDown(TMessage& Message) {
   if (FScrollTimer) return;
-  TCustomdxBarControl::Dispatch(Message);
+  TCustomdxBarControl::WMLButtonDown(Message);
   if (!IsBarControl(this) || !HandleAllocated()) return;
   StopAnimation();
-  POINT p{Message.XPos(), Message.YPos()};
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
   RECT b = ExpandButtonRect();
   if (HasHiddenLinks() && PtInRect(&b, p)) {
     if (FMarkState == 1) {
@@ -1018,7 +987,7 @@ void TdxBarSubMenuControl::WMLButtonDown(TWMMouse& Message) {
   }
 }
 
-void TdxBarSubMenuControl::WMMouseMove(TWMMouse& Message) {
+void TdxBarSubMenuControl::WMMouseMove(TMessage& Message) {
   POINT screen;
   GetCursorPos(&screen);
   bool moved = screen.x != FLastScrollCursor.x || screen.y != FLastScrollCursor.y;
@@ -1026,7 +995,7 @@ void TdxBarSubMenuControl::WMMouseMove(TWMMouse& Message) {
     if (!moved) return;
     StopAnimation();
   }
-  POINT p{Message.XPos(), Message.YPos()};
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
   RECT client = ClientRect();
   if (PtInRect(&client, p) && ReselectControl && FParentBar && IsBarControl(FParentBar))
     FParentBar->DropDownItem(ReselectControl);
@@ -1059,5 +1028,5 @@ void TdxBarSubMenuControl::WMMouseMove(TWMMouse& Message) {
   }
   FLastScrollCursor = screen;
   if (FScrollTimer) StopScrollTimer();
-  TCustomdxBarControl::Dispatch(Message);
+  TCustomdxBarControl::WMMouseMove(Message);
 }

@@ -96,19 +96,20 @@ RECT DrawButtonFace(HDC DC, const RECT& Client, TBitmap* Glyph, int NumGlyphs, T
     HDC src = Glyph->Canvas()->Handle();
     DrawMasked(DC, ox + gp.x, oy + gp.y, src, index * gw, 0, gw, gh, ColorToRGB(Glyph->TransparentColor()), emboss);
   }
+  // Wine measures some captions ("Browse...") a few pixels short of what it draws: never clip to the measure.
   RECT text{ox + tp.x, oy + tp.y, ox + tp.x + tw, oy + tp.y + th};
   if (!Caption.empty()) {
     SetBkMode(DC, TRANSPARENT);
     if (State == bsDisabled) {
       OffsetRect(&text, 1, 1);
       SetTextColor(DC, GetSysColor(COLOR_BTNHIGHLIGHT));
-      DrawTextA(DC, Caption.c_str(), int(Caption.size()), &text, DT_SINGLELINE);
+      DrawTextA(DC, Caption.c_str(), int(Caption.size()), &text, DT_SINGLELINE | DT_NOCLIP);
       OffsetRect(&text, -1, -1);
       SetTextColor(DC, GetSysColor(COLOR_BTNSHADOW));
     } else {
       SetTextColor(DC, ColorToRGB(Font->Color()));
     }
-    DrawTextA(DC, Caption.c_str(), int(Caption.size()), &text, DT_SINGLELINE);
+    DrawTextA(DC, Caption.c_str(), int(Caption.size()), &text, DT_SINGLELINE | DT_NOCLIP);
   }
   SelectObject(DC, oldFont);
   return text;

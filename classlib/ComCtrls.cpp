@@ -204,8 +204,6 @@ void TPageControl::ShowActive() {
   }
 }
 
-int TPageControl::ActivePageIndex() const { return FActivePage ? FActivePage->PageIndex() : -1; }
-
 void TPageControl::SetActivePageIndex(int Value) {
   SetActivePage(Value >= 0 && Value < PageCount() ? FPages[size_t(Value)] : nullptr);
 }

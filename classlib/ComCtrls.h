@@ -107,7 +107,6 @@ public:
   TTabSheet* Pages(int Index) const { return FPages.at(size_t(Index)); }
   TTabSheet* ActivePage() const { return FActivePage; }
   void SetActivePage(TTabSheet* Value);
-  int ActivePageIndex() const;
   void SetActivePageIndex(int Value);
   TCustomImageList* Images() const { return FImages; }
   void SetImages(TCustomImageList* Value);

@@ -63,9 +63,9 @@ public:
   // follows. An empty data set is no failure.
   bool First(int16_t Index);
   bool Last(int16_t Index);
-  int32_t RecordCount();
+  [[nodiscard]] int32_t RecordCount();
   uint16_t KeyLength();
-  std::string NextKey();
+  [[nodiscard]] std::string NextKey();
   std::string ErrorText() const;
   std::string ErrorInfo() const;
 

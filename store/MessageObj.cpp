@@ -42,7 +42,7 @@ void TYOZMessage::SendMessage(const std::string& ToLogInName, const std::string&
   const std::string name = folder + MessageFileName;
   // The first message of a database creates the data set; one made meanwhile by another copy is used.
   if (!FileExists(name + ".ism"))
-    CreateNewDataSet(MessageFile.get(), name, MessageFileFormat, "Unable to create yOZ Messages database!\r\r");
+    static_cast<void>(CreateNewDataSet(MessageFile.get(), name, MessageFileFormat, "Unable to create yOZ Messages database!\r\r"));
   OpenMessageFile(name);
   TIsamFileCloser closeMessages(MessageFile);
   if (!UserFile->Open(folder + UserFileName))

@@ -56,9 +56,9 @@ public:
 
   void SendMessage(const std::string& ToLogInName, const std::string& FromLogInName, const std::string& Subject,
                    const std::string& Body);
-  bool HasNewMessages();
+  [[nodiscard]] bool HasNewMessages();
   // The new messages for the current login, in the order ShowNewMessages shows them.
-  std::vector<TShownMessage> NewMessages();
+  [[nodiscard]] std::vector<TShownMessage> NewMessages();
   void ShowNewMessages();
   void PlayNewMessageSound(bool PlayWav, const std::string& WavFile);
   // The in-box rows, newest first, with the counts of new and old messages.

@@ -24,7 +24,7 @@ bool IsNewComCtl32();
 // The byte-range lock that keeps the copies on other machines off a shared file while this one reads or
 // writes it: share modes do not reach every file server (nor other Wine prefixes). False at once,
 // without waiting, when another copy holds it.
-bool LockSharedFile(HANDLE File);
+[[nodiscard]] bool LockSharedFile(HANDLE File);
 void UnlockSharedFile(HANDLE File);
 
 // Test seam: the system-parameter query that IsScreenSaverRunning makes (SystemParametersInfoA by

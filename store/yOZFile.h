@@ -42,7 +42,7 @@ void CheckIsamLibrary(const TIsamFile* File);
 // Creates the data set Name (key length 10) for a store that found it missing. True when this call
 // made it; false when another copy made it in the meantime ("Dataset name in use"), so the caller
 // goes on with the existing one. Any other failure raises FailureText + the error text.
-bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::string& Format,
+[[nodiscard]] bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::string& Format,
                       const std::string& FailureText);
 
 // A scan ends when the data set has no further record ("Object not found"). Any other failure cut it
@@ -72,14 +72,14 @@ public:
   void DeleteUser(int Key);
 
   // Board queries. The *Rows functions gather what the fills show.
-  std::vector<TListRow> BoardRows(const std::string* Department = nullptr);
+  [[nodiscard]] std::vector<TListRow> BoardRows(const std::string* Department = nullptr);
   void FillMainList(IBoardView* Board);
   void FillMainListForDepartment(IBoardView* Board, const std::string& Department);
   void FillUserNames(TStrings* Names);
   void ShowUser(int Key, std::string& Name, std::string& Status, std::string& Comments,
                 std::string& Extension, std::string& Department, std::string& LogInName,
                 int16_t& Administrator);
-  bool OneAdministratorOnly();
+  [[nodiscard]] bool OneAdministratorOnly();
   int StatusImageIndex(const std::string& Status) const;
   std::string FormatUpdateTime(const std::string& Updated) const;
   void UpdateAlertNames(TyOZAlert* Alerts);

@@ -17,7 +17,7 @@ public:
   std::unique_ptr<TIsamFile> StatusFile;
 
   void CreateStatusFile();
-  bool IsBuiltInStatus(const std::string& Status) const;
+  [[nodiscard]] bool IsBuiltInStatus(const std::string& Status) const;
   void AddStatus(const std::string& Name);
   void DeleteStatus(int Key);
   void ReplaceStatus(const std::string& OldName, const std::string& NewName);

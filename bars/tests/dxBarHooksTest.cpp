@@ -262,11 +262,10 @@ TEST(dxBarHooks, AltAloneOpensTheMenuBarAndAltWithALetterRunsItsAccelerator) {
   }
   {
     TMenuBarForm t;
-    t.Top[0]->SetCaption("Fi&le");
-    Input({{VK_MENU, false}, {'L', false}, {'L', true}, {VK_MENU, true}});
+    Input({{VK_MENU, false}, {'B', false}, {'B', true}, {VK_MENU, true}});
     EXPECT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }, 2000));
     Pump(50);
-    EXPECT_EQ(t.Selected(), "mnuFile");
+    EXPECT_EQ(t.Selected(), "mnuBar");
   }
 }
 
@@ -287,4 +286,44 @@ TEST(dxBarHooks, F10OpensTheMenuBarOnlyWhenTheManagerUsesIt) {
     EXPECT_TRUE(dxBarKeyboardHookSwallows(VK_F10, LPARAM(0xC0000001)));
     EXPECT_TRUE(t.F.Manager->IsMenuActive());
   }
+}
+
+// A menu with a sub-item row opening a second menu: Right opens it, Down walks it, Left and Esc close
+// one level each, Enter in the inner menu runs its row once and closes the whole chain.
+TEST(dxBarHooks, ArrowsWalkMenusAndSubMenusAndEscClosesOneLevel) {
+  TKeyForm t;
+  auto* inner = new TdxBarSubItem(t.F.Form.get());
+  inner->SetName("subInner");
+  inner->SetCaption("&More");
+  auto* deep = new TdxBarButton(t.F.Form.get());
+  deep->SetName("BDeep");
+  deep->SetCaption("&Deep");
+  deep->OnClick = TNotifyEvent(&t.Clicks, &TCounter::Hit);
+  inner->ItemLinks()->Add()->SetItem(deep);
+  t.Sub->ItemLinks()->Add()->SetItem(inner);
+  auto innerMenu = [&] { return dynamic_cast<TdxBarSubMenuControl*>(inner->ItemLinks()->BarControl()); };
+  auto shown = [&] { return innerMenu() && innerMenu()->HandleAllocated() && IsWindowVisible(innerMenu()->Handle()); };
+  t.Open();
+  Press(VK_END);
+  ASSERT_TRUE(PumpUntil([&] { return t.Menu()->SelectedControl() && t.Menu()->SelectedControl()->Item() == inner; }, 2000));
+  Press(VK_RIGHT);
+  ASSERT_TRUE(PumpUntil(shown, 2000));
+  Press(VK_DOWN);
+  EXPECT_TRUE(PumpUntil([&] { return innerMenu()->SelectedControl() && innerMenu()->SelectedControl()->Item() == deep; }, 2000));
+  Press(VK_LEFT);
+  EXPECT_TRUE(PumpUntil([&] { return !shown(); }, 2000));
+  ASSERT_NE(t.Menu(), nullptr);
+  EXPECT_EQ(ActiveBarControl(), t.Menu());
+  Press(VK_RIGHT);
+  ASSERT_TRUE(PumpUntil(shown, 2000));
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([&] { return !shown(); }, 2000));
+  EXPECT_NE(t.Menu(), nullptr);
+  Press(VK_RETURN);   // the sub-item row opens its menu again
+  ASSERT_TRUE(PumpUntil(shown, 2000));
+  Press(VK_DOWN);
+  Press(VK_RETURN);
+  EXPECT_TRUE(PumpUntil([&] { return !t.Menu(); }, 2000));
+  Pump(50);
+  EXPECT_EQ(t.Clicks.Names, std::vector<std::string>{"BDeep"});
 }

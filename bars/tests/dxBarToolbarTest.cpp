@@ -469,6 +469,81 @@ TEST(dxBarToolbar, DropInfoLeaksNoRegions) {
   EXPECT_FALSE(vertical);
 }
 
+// A toolbar with a sub-item "Menu" whose menu holds two sub-items, each with one button.
+struct TMenuBar : TBarsForm {
+  TdxBar* Bar;
+  TdxBarSubItem* Menu;
+  TdxBarSubItem* Subs[2];
+  TdxBarButton* Buttons[2];
+  int Popups[2] = {0, 0};
+  int Clicks = 0;
+  TClickProbe Count{[this] { ++Clicks; }};
+  TClickProbe Pop0{[this] { ++Popups[0]; }}, Pop1{[this] { ++Popups[1]; }};
+  TMenuBar() {
+    Bar = AddBar("M", 0, dsTop);
+    Menu = new TdxBarSubItem(Form.get());
+    Menu->SetCaption("Menu");
+    for (int i = 0; i < 2; ++i) {
+      Subs[i] = new TdxBarSubItem(Form.get());
+      Subs[i]->SetCaption("Sub" + std::to_string(i));
+      Subs[i]->OnPopup = Bind(i == 0 ? &Pop0 : &Pop1, &TClickProbe::Click);
+      Buttons[i] = new TdxBarButton(Form.get());
+      Buttons[i]->SetCaption("Run" + std::to_string(i));
+      Buttons[i]->OnClick = Bind(&Count, &TClickProbe::Click);
+      Subs[i]->ItemLinks()->Add()->SetItem(Buttons[i]);
+      Menu->ItemLinks()->Add()->SetItem(Subs[i]);
+    }
+    Bar->ItemLinks()->Add()->SetItem(Menu);
+    Pump(30);
+  }
+  TdxBarSubItemControl* Control(TCustomdxBarSubItem* S, TdxBarItemLinks* In) {
+    for (int i = 0; i < In->Count(); ++i)
+      if (In->Items(i)->Item() == S) return dynamic_cast<TdxBarSubItemControl*>(In->Items(i)->Control());
+    return nullptr;
+  }
+  TdxBarSubMenuControl* OpenMenu() {
+    TdxBarSubItemControl* c = Control(Menu, Bar->ItemLinks());
+    if (!c) return nullptr;
+    Bar->Control()->EnterMenuMode(c);
+    Bar->Control()->SetMenuOpen(true);
+    c->ControlClick();
+    Pump(30);
+    return c->GetSubMenu();
+  }
+};
+
+TEST(dxBarToolbar, HoveringTwoSubItemsWithin400msOpensOnlyTheSecond) {
+  TMenuBar t;
+  TdxBarSubMenuControl* m = t.OpenMenu();
+  ASSERT_NE(m, nullptr);
+  TdxBarSubItemControl* c0 = t.Control(t.Subs[0], t.Menu->ItemLinks());
+  TdxBarSubItemControl* c1 = t.Control(t.Subs[1], t.Menu->ItemLinks());
+  ASSERT_TRUE(c0 && c1);
+  m->DropDownItem(c0);
+  Pump(100);
+  EXPECT_EQ(c0->GetSubMenu(), nullptr);   // still waiting
+  m->DropDownItem(c1);
+  Pump(600);
+  EXPECT_EQ(t.Popups[0], 0);
+  EXPECT_EQ(t.Popups[1], 1);
+  EXPECT_EQ(c0->GetSubMenu(), nullptr);
+  ASSERT_NE(c1->GetSubMenu(), nullptr);
+  // A click on the inner button closes the whole chain, which frees the control it runs in.
+  TdxBarSubMenuControl* inner = c1->GetSubMenu();
+  TdxBarItemControl* b = inner->ItemLinks()->Items(0)->Control();
+  ASSERT_NE(b, nullptr);
+  RECT r = inner->GetItemRect(b);
+  LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  SendMessageA(inner->Handle(), WM_MOUSEMOVE, 0, at);
+  SendMessageA(inner->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  if (IsBarControl(inner) && inner->HandleAllocated()) SendMessageA(inner->Handle(), WM_LBUTTONUP, 0, at);
+  Pump(50);
+  EXPECT_EQ(t.Clicks, 1);
+  EXPECT_FALSE(t.Bar->Control()->Active());
+  EXPECT_EQ(t.Menu->ItemLinks()->BarControl(), nullptr);
+  EXPECT_EQ(ActiveBarControl(), nullptr);
+}
+
 TEST(dxBarToolbar, ThreeToolbarsDockedOnTopOfARealWindow) {
   TBarsForm f;
   f.Form->SetCaption("yOZ toolbars");

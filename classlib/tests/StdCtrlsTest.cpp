@@ -520,3 +520,31 @@ TEST_F(StdTest, ARightAlignedLabelKeepsItsRightEdge) {
 }
 
 }  // namespace
+
+// The caption's rectangle is measured to the text's exact width; the last glyph must still be drawn whole.
+TEST(ButtonFace, CaptionIsNotClippedAtItsMeasuredWidth) {
+  TFont font;
+  auto rightmostInk = [](TBitmap& b) {
+    for (int x = b.Width() - 1; x >= 0; --x)
+      for (int y = 0; y < b.Height(); ++y)
+        if (GetPixel(b.Canvas()->Handle(), x, y) != RGB(255, 255, 255)) return x;
+    return -1;
+  };
+  for (const char* caption : {"Browse...", "Help", "W", "Cancel"}) {
+    TBitmap face, plain;
+    for (TBitmap* b : {&face, &plain}) {
+      b->SetSize(120, 30);
+      b->Canvas()->Brush()->SetColor(clWhite);
+      b->Canvas()->FillRect(RECT{0, 0, 120, 30});
+    }
+    RECT text = DrawButtonFace(face.Canvas()->Handle(), RECT{0, 0, 120, 30}, nullptr, 1, bsUp, caption,
+                               blGlyphLeft, -1, 4, &font, POINT{0, 0});
+    HDC dc = plain.Canvas()->Handle();
+    TSelectObject f(dc, font.Handle());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, ColorToRGB(font.Color()));
+    RECT open{text.left, text.top, 120, 30};
+    DrawTextA(dc, caption, -1, &open, DT_SINGLELINE | DT_NOCLIP);
+    EXPECT_EQ(rightmostInk(face), rightmostInk(plain)) << caption;
+  }
+}

@@ -208,9 +208,9 @@ TEST_F(BadShare, TornFilesAreReportedNotTakenForMissingRecordsOrShortLists) {
   EXPECT_EQ(board.Rows[0].Caption, "kept");
   TStringList names;
   EXPECT_EQ(Raised([&] { File->FillUserNames(&names); }), "Unable to read dataset - Corrupted dataset");
-  EXPECT_EQ(Raised([&] { File->OneAdministratorOnly(); }), "Unable to read dataset - Corrupted dataset");
+  EXPECT_EQ(Raised([&] { static_cast<void>(File->OneAdministratorOnly()); }), "Unable to read dataset - Corrupted dataset");
 
-  EXPECT_EQ(Raised([&] { messages.HasNewMessages(); }), "Unable to read yOZ message database - Corrupted dataset");
+  EXPECT_EQ(Raised([&] { static_cast<void>(messages.HasNewMessages()); }), "Unable to read yOZ message database - Corrupted dataset");
   EXPECT_EQ(Raised([&] { int n, o; messages.InBoxRows(n, o); }),
             "Unable to read yOZ message database - Corrupted dataset");
   EXPECT_EQ(Raised([&] { messages.ShowNewMessages(); }), "Unable to read yOZ message database - Corrupted dataset");

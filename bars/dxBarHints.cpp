@@ -278,10 +278,14 @@ void TdxBarManagerCategories::Move(int CurIndex, int NewIndex) {
 // Popup-menu links
 
 namespace {
-void (*PopupMenuOpener)(TdxBarPopupMenu*, POINT) = nullptr;
+void OpenPopupMenu(TdxBarPopupMenu* Menu, POINT P) { Menu->Popup(P.x, P.y); }
+void (*PopupMenuOpener)(TdxBarPopupMenu*, POINT) = &OpenPopupMenu;
 }  // namespace
 
-void dxBarSetPopupMenuOpener(void (*Opener)(TdxBarPopupMenu*, POINT)) { PopupMenuOpener = Opener; }
+// Tests put a recorder in; nullptr puts the real popup back.
+void dxBarSetPopupMenuOpener(void (*Opener)(TdxBarPopupMenu*, POINT)) {
+  PopupMenuOpener = Opener ? Opener : &OpenPopupMenu;
+}
 
 TdxBarPopupMenuLink::~TdxBarPopupMenuLink() {
   SetControl(nullptr);
@@ -344,7 +348,7 @@ bool TdxBarPopupMenuLink::ShowPopup(POINT P) {
   if (!show || !FPopupMenu) return false;
   if (FControl->Enabled() && FControl->CanFocus()) FControl->SetFocus();
   ShownAt = FControl->ClientToScreen(pt);
-  if (PopupMenuOpener) PopupMenuOpener(FPopupMenu, ShownAt);
+  PopupMenuOpener(FPopupMenu, ShownAt);
   return true;
 }
 

@@ -147,9 +147,22 @@ bool MouseHook(int Code, WPARAM Msg, MOUSEHOOKSTRUCT* M) {
   return M->hwnd && !IsWindowVisible(M->hwnd);
 }
 
+bool PopupMenuLinksHook(int Code, WPARAM Msg, MOUSEHOOKSTRUCT* M) {
+  if (Code < 0 || (Msg != WM_RBUTTONUP && Msg != WM_NCRBUTTONUP)) return false;
+  TWinControl* w = FindControl(M->hwnd);
+  if (!w) return false;
+  TControl* c = w;
+  POINT local = w->ScreenToClient(M->pt);
+  if (TControl* child = w->ControlAtPos(local, false)) c = child;
+  TCustomForm* f = GetParentForm(c);
+  TdxBarManager* m = f ? GetBarManagerByForm(f) : nullptr;
+  return m && m->RunPopupMenuLinks(c, M->pt);
+}
+
 LRESULT CALLBACK MouseHookProc(int Code, WPARAM Msg, LPARAM Data) {
   try {
-    if (MouseHook(Code, Msg, reinterpret_cast<MOUSEHOOKSTRUCT*>(Data))) return 1;
+    auto* m = reinterpret_cast<MOUSEHOOKSTRUCT*>(Data);
+    if (MouseHook(Code, Msg, m) || PopupMenuLinksHook(Code, Msg, m)) return 1;
   } catch (...) {
     Application->HandleException(nullptr);
   }
@@ -170,13 +183,57 @@ void CallWndProc(const CWPSTRUCT* P) {
   }
 }
 
+// The form whose manager gets the message: the window's own form, the MDI frame for messages about an
+// MDI child (MDI set), or for help asked while a menu is open the menu's form.
+TCustomForm* MessageForm(const CWPSTRUCT* P, bool& MDI) {
+  HWND target = P->hwnd;
+  MDI = false;
+  if (P->message == WM_CHILDACTIVATE || P->message == WM_DESTROY || P->message == WM_MDIACTIVATE) {
+    char cls[16] = "";
+    HWND parent = GetParent(target);
+    if (parent && GetClassNameA(parent, cls, sizeof cls) && lstrcmpiA(cls, "MDICLIENT") == 0) {
+      target = GetParent(parent);
+      MDI = true;
+    }
+  }
+  auto* form = dynamic_cast<TCustomForm*>(FindControl(target));
+  if (P->message == WM_HELP && ActiveBarControl() && IsBarControl(ActiveBarControl()))
+    if (TdxBarManager* m = ActiveBarControl()->BarManager()) {
+      TWinControl* c = FindControl(P->hwnd);
+      TCustomForm* inside = c ? GetParentForm(c) : nullptr;
+      if (inside != m->ParentForm()) form = m->ParentForm();
+    }
+  return form;
+}
+
+bool IsListedManager(TdxBarManager* M) {
+  auto* list = dxBarManagerList();
+  for (int i = 0; i < list->Count(); ++i)
+    if (list->Items(i) == M) return true;
+  return false;
+}
+
 LRESULT CALLBACK CallWndProcHookProc(int Code, WPARAM WParam, LPARAM LParam) {
+  TdxBarManager* mdiManager = nullptr;
   if (Code >= 0) try {
-      CallWndProc(reinterpret_cast<CWPSTRUCT*>(LParam));
+      auto* p = reinterpret_cast<CWPSTRUCT*>(LParam);
+      CallWndProc(p);
+      bool mdi = false;
+      if (TCustomForm* form = MessageForm(p, mdi))
+        if (TdxBarManager* m = GetBarManagerByForm(form)) {
+          if (!mdi || p->message == WM_DESTROY) m->FormMessage(p->message, p->wParam, p->lParam);
+          if (mdi) mdiManager = m;
+        }
     } catch (...) {
       Application->HandleException(nullptr);
     }
-  return CallNextHookEx(Hooks.CallWndProc, Code, WParam, LParam);
+  LRESULT r = CallNextHookEx(Hooks.CallWndProc, Code, WParam, LParam);
+  if (mdiManager && IsListedManager(mdiManager)) try {
+      mdiManager->CheckMDIMerge();
+    } catch (...) {
+      Application->HandleException(nullptr);
+    }
+  return r;
 }
 
 }  // namespace
@@ -263,6 +320,13 @@ bool dxBarKeyboardHookSwallows(WPARAM Key, LPARAM Data) {
     }
   }
   if (GetCapture()) return false;
+  if ((Key == VK_APPS && release) || (Key == VK_F10 && !release && KeyDown(VK_SHIFT) && !KeyDown(VK_CONTROL) &&
+                                      !KeyDown(VK_MENU))) {
+    if (auto* c = dynamic_cast<TControl*>(FindControl(GetFocus())))
+      if (TCustomForm* f = GetParentForm(c))
+        if (TdxBarManager* pm = GetBarManagerByForm(f))
+          if (pm->RunPopupMenuLinks(c, POINT{-1, -1})) return true;
+  }
   TdxBarManager* m = dxBarKeyManager();
   if (!m || m->Designing() || m->IsCustomizing() || m->IsMenuActive()) return false;
   if (release) {

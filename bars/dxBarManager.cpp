@@ -23,12 +23,16 @@ TdxBarManager* TdxBarManagerList::CustomizingBarManager() const {
 // The bars' thread hooks live while the list holds a manager.
 void TdxBarManagerList::Add(TdxBarManager* AManager) {
   if (std::find(FList.begin(), FList.end(), AManager) == FList.end()) FList.push_back(AManager);
+  if (!AManager->Designing() && !dxBarHintWindow(false)) dxBarHintWindow(true);
   dxBarInstallHooks();
 }
 
 void TdxBarManagerList::Remove(TdxBarManager* AManager) {
   FList.erase(std::remove(FList.begin(), FList.end(), AManager), FList.end());
-  if (FList.empty()) dxBarRemoveHooks();
+  if (FList.empty()) {
+    dxBarRemoveHooks();
+    dxBarFreeHintWindow();
+  }
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -693,6 +693,7 @@ void TdxBarSubMenuControl::SetMarkState(int Value) {
       InvalidateRect(Handle(), &b, FALSE);
     }
   }
+  if (FBarManager && !FBarManager->ShowFullMenusAfterDelay()) FBarManager->UpdateHint(Value == 1, Value == 1 ? "Expand (Ctrl-Down)" : "");
   if (FBarManager && FBarManager->ShowFullMenusAfterDelay()) {
     StopDelayTimer();
     POINT p;

@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "BarsTestSupport.h"
+#include "ExtCtrlsPanels.h"
 
 namespace {
 
@@ -181,3 +182,42 @@ TEST(BarsPopupMenu, FollowsTheManagersFontUntilItHasItsOwn) {
 }
 
 }  // namespace
+
+template <class F>
+bool PumpUntil(F Done, int TimeoutMs) {
+  for (DWORD end = GetTickCount() + DWORD(TimeoutMs); !Done();) {
+    if (GetTickCount() > end) return false;
+    Pump(10);
+  }
+  return true;
+}
+
+// A control linked to the popup menu opens it with the context-menu key and with a right click.
+TEST(BarsPopupMenu, ALinkedControlOpensItWithTheMenuKeyAndARightClick) {
+  TPopupForm t;
+  TWatchdog dog;
+  auto* panel = new TPanel(t.F.Form.get());
+  panel->SetParent(t.F.Form.get());
+  panel->SetBounds(30, 40, 100, 50);
+  TdxBarPopupMenuLink* l = t.F.Manager->PopupMenuLinks()->Add();
+  l->SetControl(panel);
+  l->SetPopupMenu(t.Menu);
+  Pump(50);
+  After(150, [] { Input(VK_ESCAPE); });
+  panel->SetFocus();
+  Input(VK_APPS);
+  ASSERT_TRUE(PumpUntil([&] { return t.Events.Names.size() >= 2; }, 3000));
+  EXPECT_EQ((std::vector<std::string>{"popup", "closeup"}), t.Events.Names);
+  t.Events.Names.clear();
+  POINT p = panel->ClientToScreen(POINT{50, 25});
+  SetCursorPos(p.x, p.y);
+  After(150, [] { Input(VK_ESCAPE); });
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+  SendInput(2, in, sizeof(INPUT));
+  ASSERT_TRUE(PumpUntil([&] { return t.Events.Names.size() >= 2; }, 3000));
+  EXPECT_EQ((std::vector<std::string>{"popup", "closeup"}), t.Events.Names);
+  Pump(50);
+}

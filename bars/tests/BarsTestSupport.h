@@ -18,6 +18,32 @@ public:
 
 void Pump(int Ms);
 
+// A memory bitmap filled with one colour, to paint controls into and probe its pixels.
+struct TProbe {
+  HDC DC;
+  HBITMAP Bmp;
+  HGDIOBJ Old;
+  TProbe(int W, int H, COLORREF Fill = RGB(255, 255, 255)) {
+    HDC screen = GetDC(nullptr);
+    DC = CreateCompatibleDC(screen);
+    Bmp = CreateCompatibleBitmap(screen, W, H);
+    ReleaseDC(nullptr, screen);
+    Old = SelectObject(DC, Bmp);
+    HBRUSH b = CreateSolidBrush(Fill);
+    RECT r{0, 0, W, H};
+    FillRect(DC, &r, b);
+    DeleteObject(b);
+  }
+  TProbe(const TProbe&) = delete;
+  TProbe& operator=(const TProbe&) = delete;
+  ~TProbe() {
+    SelectObject(DC, Old);
+    DeleteObject(Bmp);
+    DeleteDC(DC);
+  }
+  COLORREF At(int X, int Y) const { return GetPixel(DC, X, Y) & 0xFFFFFF; }
+};
+
 struct FormDeleter {
   void operator()(TCustomForm* f) const { TObject::Free(f); }
 };

@@ -108,30 +108,6 @@ TEST(dxBarCommon, MenuFontIsAtLeastElevenPixelsWithTheFontsFace) {
   DeleteObject(v);
 }
 
-// A memory bitmap filled with one colour, for probing drawings.
-struct TProbe {
-  HDC DC;
-  HBITMAP Bmp;
-  HGDIOBJ Old;
-  TProbe(int W, int H, COLORREF Fill) {
-    HDC screen = GetDC(nullptr);
-    DC = CreateCompatibleDC(screen);
-    Bmp = CreateCompatibleBitmap(screen, W, H);
-    ReleaseDC(nullptr, screen);
-    Old = SelectObject(DC, Bmp);
-    HBRUSH b = CreateSolidBrush(Fill);
-    RECT r{0, 0, W, H};
-    FillRect(DC, &r, b);
-    DeleteObject(b);
-  }
-  ~TProbe() {
-    SelectObject(DC, Old);
-    DeleteObject(Bmp);
-    DeleteDC(DC);
-  }
-  COLORREF At(int X, int Y) const { return GetPixel(DC, X, Y) & 0xFFFFFF; }
-};
-
 TEST(dxBarCommon, TriangleArrowIsCentredInItsStateColour) {
   struct Case {
     bool Enabled, Selected;

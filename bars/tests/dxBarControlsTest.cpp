@@ -38,28 +38,6 @@ struct TBarWithButtons {
   }
 };
 
-// A memory bitmap to paint controls into.
-struct TProbe {
-  HDC DC;
-  HBITMAP Bmp;
-  HGDIOBJ Old;
-  TProbe(int W, int H) {
-    HDC screen = GetDC(nullptr);
-    DC = CreateCompatibleDC(screen);
-    Bmp = CreateCompatibleBitmap(screen, W, H);
-    ReleaseDC(nullptr, screen);
-    Old = SelectObject(DC, Bmp);
-    RECT all{0, 0, W, H};
-    FillRect(DC, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  }
-  ~TProbe() {
-    SelectObject(DC, Old);
-    DeleteObject(Bmp);
-    DeleteDC(DC);
-  }
-  COLORREF At(int X, int Y) const { return GetPixel(DC, X, Y); }
-};
-
 TEST(dxBarControls, ButtonsGetTheLibrarysControlAndToolbarSizes) {
   TBarWithButtons t(2);
   TdxBarManager* m = t.F.Manager;

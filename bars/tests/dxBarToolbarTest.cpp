@@ -72,28 +72,6 @@ struct TBarsForm : TManagerForm {
   TdxDockControl* Site(TdxBarDockingStyle S) { return Manager->Bars()->DockControls(S); }
 };
 
-// A memory bitmap to paint into.
-struct TProbe {
-  HDC DC;
-  HBITMAP Bmp;
-  HGDIOBJ Old;
-  TProbe(int W, int H) {
-    HDC screen = GetDC(nullptr);
-    DC = CreateCompatibleDC(screen);
-    Bmp = CreateCompatibleBitmap(screen, W, H);
-    ReleaseDC(nullptr, screen);
-    Old = SelectObject(DC, Bmp);
-    RECT all{0, 0, W, H};
-    FillRect(DC, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-  }
-  ~TProbe() {
-    SelectObject(DC, Old);
-    DeleteObject(Bmp);
-    DeleteDC(DC);
-  }
-  COLORREF At(int X, int Y) const { return GetPixel(DC, X, Y); }
-};
-
 std::vector<TdxBarItemLink*> Shown(TdxBar* B) {
   std::vector<TdxBarItemLink*> v;
   for (int i = 0; i < B->ItemLinks()->ShownCount(); ++i) v.push_back(B->ItemLinks()->ShownItems(i));

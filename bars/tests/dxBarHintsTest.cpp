@@ -99,6 +99,7 @@ TEST(dxBarHints, PendingTimersDieWithTheManagerAndWithTheHintWindow) {
     TShownBar t(1);
     POINT c = t.Centre(0);
     SetCursorPos(c.x, c.y);
+    Pump(50);  // the move the cursor makes arrives now, not while the freed timers are watched
     dxBarHintWindow(true);
     t.Window->SetSelectedItem(t.Control(0));
     dxBarFreeHintWindow();

@@ -951,6 +951,9 @@ public:
   bool IsLoading() const { return ComponentState().Contains(csLoading); }
   bool IsDestroying() const { return ComponentState().Contains(csDestroying); }
   bool IsDragging() const { return FDragging; }
+  // The customizing drag: of a selected link's control (AItem nullptr) or of a command from the
+  // customizing dialog's commands list (AControl nullptr). Runs modally until the drop or Esc.
+  void CustomizingDragDrop(TdxBarItemControl* AControl, TdxBarItem* AItem);
   TdxBarItemLink* DraggingItemLink() const { return FDraggingItemLink; }
 
   TCustomForm* ParentForm() const { return FParentForm; }

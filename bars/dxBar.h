@@ -955,6 +955,11 @@ public:
   // customizing dialog's commands list (AControl nullptr). Runs modally until the drop or Esc.
   void CustomizingDragDrop(TdxBarItemControl* AControl, TdxBarItem* AItem);
   TdxBarItemLink* DraggingItemLink() const { return FDraggingItemLink; }
+  // --- Customizing drag and drop (dxBarDragDrop.cpp)
+  TdxBarItem* DraggingItem() const { return FDraggingItem; }
+  // The link a bar window's button-down offers for a drag (nullptr: none); ignored while a drag runs.
+  void SetDragCandidate(TdxBarItemLink* ALink);
+  // --- end of customizing drag and drop
 
   TCustomForm* ParentForm() const { return FParentForm; }
   TdxBar* MainMenuBar() const { return FMainMenuBar; }
@@ -2146,3 +2151,34 @@ private:
 // Where a drop-down of Size goes for the item rectangle Item (screen); Beside: in a menu or on a
 // vertical bar. It stays on the work area, even one left of or above the primary monitor.
 POINT dxBarPlaceDropDown(RECT Item, SIZE Size, bool Beside, RECT WorkArea);
+
+// ---------------------------------------------------------------------------------------------------
+// Customizing drag and drop (dxBarDragDrop.cpp)
+
+// Screen cursor ids of the drag: move, copy, no drop.
+constexpr TCursor crdxBarDrag = 1041;
+constexpr TCursor crdxBarDragCopy = 1042;
+constexpr TCursor crdxBarDragNoDrop = 1043;
+// Puts the three drag cursors of the module's resources into the screen's cursor table.
+void dxBarRegisterDragCursors();
+// The insertion mark: six segments drawn with R2_NOT into R (a control's item rectangle), at its
+// leading edge (Before) or its trailing one, turned for vertical bars. Drawing it twice removes it.
+void dxBarDrawInsertMark(HDC DC, RECT R, bool Vertical, bool Before);
+// Whether dropping Dragged (nullptr: a command from the customizing dialog) on the control of Target
+// with these drop flags would change the bars.
+bool dxBarDropChanges(TdxBarItemLink* Target, TdxBarItemLink* Dragged, bool Ctrl, bool Outside, bool Before);
+// Whether links may take AItem: a sub-item's links refuse the sub-item itself and any item whose
+// links hold it (a menu inside itself).
+bool dxBarLinksRefuseItem(TdxBarItemLinks* ALinks, TdxBarItem* AItem);
+// True while a manager runs its customizing drag.
+bool dxBarCustomizingDragRuns();
+// Menus closed while a drag runs are freed after it (the drag may have started in one of them).
+void dxBarFreeClosedMenusLater();
+// The customizing dialog's category list, which follows a command dragged at design time. Set by the
+// dialog while it exists. CategoryAt answers the category under a screen point: -2 when the point is
+// not on the list, -1 when it is on the list but on no entry. SelectCategory selects an entry.
+struct TdxBarDragCategoryList {
+  int (*CategoryAt)(TdxBarManager* AManager, POINT P) = nullptr;
+  void (*SelectCategory)(TdxBarManager* AManager, int Index) = nullptr;
+};
+extern TdxBarDragCategoryList dxBarDragCategoryList;

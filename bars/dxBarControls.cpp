@@ -98,7 +98,14 @@ void TCustomdxBarControl::DropDownItem(TdxBarItemControl* AControl) {
   if (FSelectedControl && FSelectedControl->DroppedDown()) FSelectedControl->CloseUp();
   if (AControl) AControl->SetSelectedByMouse(true);
   SetSelectedItem(AControl);
-  if (FSelectedControl && FSelectedControl == AControl) AControl->DropDown();
+  if (!FSelectedControl || FSelectedControl != AControl) return;
+  // A dragged sub-item does not open its own menu, nor a menu that holds it.
+  if (auto* sc = dynamic_cast<TdxBarSubItemControl*>(AControl); sc && FBarManager && FBarManager->IsDragging()) {
+    TdxBarItem* dragged = FBarManager->DraggingItem();
+    TCustomdxBarSubItem* s = sc->SubItem();
+    if (s && dragged && (s == dragged || s->ItemLinks()->ContainsItem(dragged))) return;
+  }
+  AControl->DropDown();
 }
 
 void TCustomdxBarControl::SetSelectedItem(TdxBarItemControl* AControl) {
@@ -235,6 +242,7 @@ void TCustomdxBarControl::Dispatch(TMessage& Message) {
       if (IsBarControl(this) && !dynamic_cast<TdxBarSubMenuControl*>(this)) WMKeyDown(Message);
       return;
     case WM_CAPTURECHANGED:
+      if (FDragPending && FBarManager) FBarManager->SetDragCandidate(nullptr);
       FDragPending = false;
       if (FPressedControl)
         if (auto* b = dynamic_cast<TdxBarButtonControl*>(FPressedControl)) b->MouseClick = false;
@@ -285,6 +293,7 @@ void TCustomdxBarControl::WMLButtonDown(TMessage& Message) {
     DropDownItem(c);
     if (c && HandleAllocated()) {
       FDownPoint = p;
+      if (FBarManager) FBarManager->SetDragCandidate(c->Link());
       FDragPending = true;
       SetCapture(Handle());
     }
@@ -359,7 +368,15 @@ void TCustomdxBarControl::WMMouseMove(TMessage& Message) {
     RECT r{FDownPoint.x - dx, FDownPoint.y - dy, FDownPoint.x + dx, FDownPoint.y + dy};
     if (!PtInRect(&r, p)) {
       FDragPending = false;
+      TdxBarManager* m = FBarManager;
+      TdxBarItemLink* link = m ? m->DraggingItemLink() : nullptr;
       if (GetCapture() == Handle()) ReleaseCapture();
+      if (link && link->Control() && m->IsCustomizing()) {
+        link->Control()->CloseUp();
+        // This window may close during the drag: nothing of it is touched afterwards.
+        if (link->Control()) m->CustomizingDragDrop(link->Control(), nullptr);
+        return;
+      }
     }
   }
   if (!ClientHolds(p)) return;
@@ -827,6 +844,8 @@ void CALLBACK FreeClosedMenus(HWND, UINT, UINT_PTR, DWORD) {
   try {
     KillTimer(nullptr, ClosedMenusTimer);
     ClosedMenusTimer = 0;
+    // A customizing drag may have started in one of them (its handler is still on the stack).
+    if (dxBarCustomizingDragRuns()) return;
     std::vector<TCustomdxBarControl*> work;
     work.swap(ClosedMenus);
     for (auto* w : work)
@@ -842,6 +861,10 @@ int FontPixelHeight(TFont* F) {
   return std::abs(F->Height());
 }
 }  // namespace
+
+void dxBarFreeClosedMenusLater() {
+  if (!ClosedMenus.empty() && !ClosedMenusTimer) ClosedMenusTimer = SetTimer(nullptr, 0, 0, FreeClosedMenus);
+}
 
 TdxBarSubItemControl* TdxBarSubItemControl::PendingControl() { return SubMenuPending; }
 

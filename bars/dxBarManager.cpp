@@ -738,12 +738,6 @@ void TdxBarManager::SetCustomizingSelection(TdxBarItemControl* AControl) {
   }
 }
 
-void TdxBarManager::CustomizingDragDrop(TdxBarItemControl* AControl, TdxBarItem* AItem) {
-  // Not built yet: the drag of links while customizing.
-  (void)AControl;
-  (void)AItem;
-}
-
 void TdxBarManager::LockUpdate(bool Value) {
   if (FLockUpdate == Value) return;
   FLockUpdate = Value;

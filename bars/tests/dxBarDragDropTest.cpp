@@ -1,0 +1,337 @@
+// The customizing drag on real toolbars: a button pressed and dragged by mouse messages as a user does
+// it (press, moves, release, Ctrl and Esc keys), with probes run from inside the drag's loop to read
+// the cursor and the insertion mark's pixels.
+#include <windowsx.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <functional>
+#include <thread>
+
+#include "BarsTestSupport.h"
+
+namespace {
+
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
+
+// A loop that does not end fails the program instead of stalling the run.
+struct TWatchdog {
+  std::atomic<bool> Done{false};
+  std::thread T;
+  explicit TWatchdog(int Ms) : T([this, Ms] {
+      for (int i = 0; i < Ms / 10 && !Done; ++i) Sleep(10);
+      if (!Done) {
+        fprintf(stderr, "watchdog: the drag did not end\n");
+        ExitProcess(3);
+      }
+    }) {}
+  ~TWatchdog() {
+    Done = true;
+    T.join();
+  }
+};
+
+// Runs the function whose address a WM_APP message carries: probes that run inside the drag's loop.
+LRESULT CALLBACK ProbeProc(HWND W, UINT Msg, WPARAM WP, LPARAM LP) {
+  if (Msg == WM_APP) {
+    (*reinterpret_cast<std::function<void()>*>(LP))();
+    return 0;
+  }
+  return DefWindowProcA(W, Msg, WP, LP);
+}
+
+HWND ProbeWindow() {
+  static HWND w = [] {
+    WNDCLASSA c{};
+    c.lpfnWndProc = ProbeProc;
+    c.hInstance = GetModuleHandleA(nullptr);
+    c.lpszClassName = "DragProbe";
+    RegisterClassA(&c);
+    return CreateWindowA("DragProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, c.hInstance, nullptr);
+  }();
+  return w;
+}
+
+// What the user does during a drag, posted in order to the window that holds the capture.
+void PostMove(POINT Screen, UINT Msg = WM_MOUSEMOVE) {
+  HWND app = Application->Handle();
+  ScreenToClient(app, &Screen);
+  PostMessageA(app, Msg, 0, MAKELPARAM(Screen.x, Screen.y));
+}
+void PostUp(POINT Screen) { PostMove(Screen, WM_LBUTTONUP); }
+void PostKey(WPARAM Key, bool Down) { PostMessageA(Application->Handle(), Down ? WM_KEYDOWN : WM_KEYUP, Key, 0); }
+// The probe runs when the loop reaches it; it must outlive the drag.
+void PostProbe(std::function<void()>& F) { PostMessageA(ProbeWindow(), WM_APP, 0, reinterpret_cast<LPARAM>(&F)); }
+
+POINT Offset(POINT P, int Dx, int Dy) { return POINT{P.x + Dx, P.y + Dy}; }
+
+// A shown form with two docked toolbars of buttons, customizing.
+struct TDragForm : TManagerForm {
+  TdxBar* A;
+  TdxBar* B;
+  // Extra adds to the bars before customizing starts.
+  explicit TDragForm(const std::function<void(TDragForm&)>& Extra = {}) {
+    Form->SetBounds(60, 60, 520, 300);
+    Form->Show();
+    A = AddBar("A", 3, 0);
+    B = AddBar("B", 3, 1);
+    if (Extra) Extra(*this);
+    Pump(30);
+    Manager->SetCustomizing(true);
+    Pump(50);
+    // The customizing dialog, when there is one, is not what these tests look at.
+    if (HWND d = FindWindowA(nullptr, "Customize")) ShowWindow(d, SW_HIDE);
+    Pump(30);
+  }
+  ~TDragForm() { Manager->SetCustomizing(false); }
+  TdxBar* AddBar(const std::string& Name, int Buttons, int Row) {
+    TdxBar* b = Manager->Bars()->Add();
+    b->SetCaption(Name);
+    for (int i = 0; i < Buttons; ++i) AddButton(b->ItemLinks(), Name + std::to_string(i));
+    b->SetDockingStyle(dsTop);
+    b->SetRow(Row);
+    b->SetVisible(true);
+    return b;
+  }
+  TdxBarItemLink* AddButton(TdxBarItemLinks* Links, const std::string& Caption) {
+    auto* btn = new TdxBarButton(Form.get());
+    btn->SetCaption(Caption);
+    TdxBarItemLink* l = Links->Add();
+    l->SetItem(btn);
+    return l;
+  }
+};
+
+// The middle of a link's rectangle, in screen coordinates.
+POINT Center(TdxBarItemLink* L) {
+  RECT r = L->ItemRect;
+  return L->BarControl()->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+}
+
+// Presses the left button on L's control and moves 5 pixels right, which starts the drag; the steps
+// posted before are what the drag's loop then reads. Returns when the drag has ended.
+void DragLink(TdxBarItemLink* L, const std::function<void(POINT Start)>& Steps) {
+  TCustomdxBarControl* w = L->BarControl();
+  // The press on another bar than the one in menu mode: the hooks end that menu mode first.
+  if (TCustomdxBarControl* a = ActiveBarControl(); a && a != w) a->DeactivateChain();
+  POINT down = Center(L), start = Offset(down, 5, 0);
+  // The drag measures from the cursor: wait until the warp has arrived.
+  POINT at{};
+  for (int i = 0; i < 50 && !(at.x == start.x && at.y == start.y); ++i) {
+    SetCursorPos(start.x, start.y);
+    Pump(10);
+    GetCursorPos(&at);
+  }
+  Steps(start);
+  TWatchdog dog(10000);
+  POINT d = w->ScreenToClient(down), s = w->ScreenToClient(start);
+  SendMessageA(w->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(d.x, d.y));
+  SendMessageA(w->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(s.x, s.y));
+  Pump(30);
+}
+
+std::vector<std::string> Captions(TdxBar* B) {
+  std::vector<std::string> v;
+  for (int i = 0; i < B->ItemLinks()->Count(); ++i) {
+    TdxBarItem* item = B->ItemLinks()->Items(i)->Item();
+    v.push_back(item ? item->Caption() : "<no item>");
+  }
+  return v;
+}
+
+// For a manual look: YOZ_DRAG_SHOT=1 holds the drag still for a screenshot (import -window root).
+void HoldForScreenshot() {
+  if (getenv("YOZ_DRAG_SHOT")) Sleep(6000);
+}
+
+}  // namespace
+
+// A nudge of a button along its bar: under 4 pixels nothing, 4 right gives a group mark, 4 left takes it.
+TEST(dxBarDragDrop, NudgeGivesAndTakesTheGroupMark) {
+  TDragForm f;
+  TdxBarItemLink* l = f.A->ItemLinks()->Items(1);
+  DragLink(l, [](POINT s) {
+    PostMove(Offset(s, 3, 0));
+    PostUp(Offset(s, 3, 0));
+  });
+  EXPECT_FALSE(l->BeginGroup());
+  DragLink(l, [](POINT s) {
+    PostMove(Offset(s, 4, 0));
+    PostUp(Offset(s, 4, 0));
+  });
+  EXPECT_TRUE(l->BeginGroup());
+  Pump(30);
+  DragLink(l, [](POINT s) {
+    PostMove(Offset(s, -4, 0));
+    PostUp(Offset(s, -4, 0));
+  });
+  EXPECT_FALSE(l->BeginGroup());
+  EXPECT_EQ(Captions(f.A), (std::vector<std::string>{"A0", "A1", "A2"}));
+}
+
+// A move onto the right half of another bar's button: the move cursor, the insertion mark at that
+// button's right edge, Ctrl switching to the copy cursor at once and back; the link moves there.
+TEST(dxBarDragDrop, MoveToAnotherBarWithMarkAndCursors) {
+  TDragForm f;
+  TdxBarItemLink* b1 = f.B->ItemLinks()->Items(1);
+  TCustomdxBarControl* bw = f.B->Control();
+  RECT r = b1->ItemRect;
+  POINT stem{r.right - 6 + 2, (r.top + r.bottom) / 2};
+  POINT target = Offset(Center(b1), (r.right - r.left) / 4, 0);
+  auto pixel = [&] {
+    HDC dc = GetDC(bw->Handle());
+    COLORREF c = GetPixel(dc, stem.x, stem.y) & 0xFFFFFF;
+    ReleaseDC(bw->Handle(), dc);
+    return c;
+  };
+  COLORREF plain = 0, marked = 0, markedCtrl = 0;
+  TCursor onBar = 0, withCtrl = 0, released = 0, offBars = 0;
+  std::function<void()> before = [&] { plain = pixel(); };
+  std::function<void()> over = [&] {
+    marked = pixel();
+    onBar = Screen->Cursor();
+    HoldForScreenshot();
+  };
+  std::function<void()> ctrl = [&] {
+    withCtrl = Screen->Cursor();
+    markedCtrl = pixel();
+  };
+  std::function<void()> up = [&] { released = Screen->Cursor(); };
+  std::function<void()> off = [&] { offBars = Screen->Cursor(); };
+  DragLink(f.A->ItemLinks()->Items(0), [&](POINT s) {
+    PostMove(Offset(s, 0, 100));
+    PostProbe(off);
+    PostProbe(before);
+    PostMove(target);
+    PostProbe(over);
+    PostKey(VK_CONTROL, true);
+    PostProbe(ctrl);
+    PostKey(VK_CONTROL, false);
+    PostProbe(up);
+    PostUp(target);
+  });
+  EXPECT_EQ(offBars, crdxBarDragNoDrop);
+  EXPECT_EQ(onBar, crdxBarDrag);
+  EXPECT_EQ(withCtrl, crdxBarDragCopy);
+  EXPECT_EQ(released, crdxBarDrag);
+  EXPECT_EQ(marked, ~plain & 0xFFFFFF);
+  EXPECT_EQ(markedCtrl, marked);
+  EXPECT_EQ(Captions(f.A), (std::vector<std::string>{"A1", "A2"}));
+  EXPECT_EQ(Captions(f.B), (std::vector<std::string>{"B0", "B1", "A0", "B2"}));
+  EXPECT_EQ(f.Manager->SelectedItem(), f.B->ItemLinks()->Items(2)->Control());
+  EXPECT_NE(Screen->Cursor(), crdxBarDragCopy);
+}
+
+// Esc ends the drag with nothing changed and the mark gone.
+TEST(dxBarDragDrop, EscCancelsAndRemovesTheMark) {
+  TDragForm f;
+  TdxBarItemLink* b0 = f.B->ItemLinks()->Items(0);
+  TCustomdxBarControl* bw = f.B->Control();
+  RECT r = b0->ItemRect;
+  POINT stem{r.left + 2, (r.top + r.bottom) / 2};
+  auto pixel = [&] {
+    HDC dc = GetDC(bw->Handle());
+    COLORREF c = GetPixel(dc, stem.x, stem.y) & 0xFFFFFF;
+    ReleaseDC(bw->Handle(), dc);
+    return c;
+  };
+  COLORREF plain = 0, marked = 0;
+  std::function<void()> before = [&] { plain = pixel(); };
+  std::function<void()> over = [&] { marked = pixel(); };
+  POINT target = Offset(Center(b0), -(r.right - r.left) / 4, 0);
+  DragLink(f.A->ItemLinks()->Items(2), [&](POINT) {
+    PostProbe(before);
+    PostMove(target);
+    PostProbe(over);
+    PostKey(VK_ESCAPE, true);
+    PostUp(target);
+  });
+  EXPECT_EQ(marked, ~plain & 0xFFFFFF);
+  EXPECT_EQ(pixel(), plain);
+  EXPECT_EQ(Captions(f.A), (std::vector<std::string>{"A0", "A1", "A2"}));
+  EXPECT_EQ(Captions(f.B), (std::vector<std::string>{"B0", "B1", "B2"}));
+  EXPECT_FALSE(f.Manager->IsDragging());
+}
+
+// Ctrl copies; a drag off every bar deletes the link, but not with Ctrl held; a command from the
+// customizing dialog's list becomes a new link.
+TEST(dxBarDragDrop, CopyDeleteAndNewLink) {
+  TDragForm f;
+  POINT nowhere{200, 300};   // the form's empty client area
+  POINT b0 = Center(f.B->ItemLinks()->Items(0));
+  DragLink(f.A->ItemLinks()->Items(0), [&](POINT) {
+    PostKey(VK_CONTROL, true);
+    PostMove(b0);
+    PostUp(b0);
+  });
+  EXPECT_EQ(Captions(f.A), (std::vector<std::string>{"A0", "A1", "A2"}));
+  EXPECT_EQ(Captions(f.B), (std::vector<std::string>{"A0", "B0", "B1", "B2"}));
+  DragLink(f.A->ItemLinks()->Items(1), [&](POINT) {
+    PostKey(VK_CONTROL, true);
+    PostMove(nowhere);
+    PostUp(nowhere);
+  });
+  EXPECT_EQ(Captions(f.A), (std::vector<std::string>{"A0", "A1", "A2"}));
+  DragLink(f.A->ItemLinks()->Items(1), [&](POINT) {
+    PostMove(nowhere);
+    PostUp(nowhere);
+  });
+  EXPECT_EQ(Captions(f.A), (std::vector<std::string>{"A0", "A2"}));
+  EXPECT_EQ(f.Manager->SelectedItem(), nullptr);
+
+  auto* cmd = new TdxBarButton(f.Form.get());
+  cmd->SetCaption("Cmd");
+  POINT a2 = Center(f.A->ItemLinks()->Items(1));
+  TCursor cursor = 0;
+  std::function<void()> probe = [&] { cursor = Screen->Cursor(); };
+  {
+    TWatchdog dog(10000);
+    PostMove(Offset(a2, 4, 0));
+    PostProbe(probe);
+    PostUp(Offset(a2, 4, 0));
+    f.Manager->CustomizingDragDrop(nullptr, cmd);
+  }
+  EXPECT_EQ(cursor, crdxBarDragCopy);
+  EXPECT_EQ(Captions(f.A), (std::vector<std::string>{"A0", "A2", "Cmd"}));
+}
+
+// A sub-item dropped into the menu of a sub-item it holds is refused: the no-drop cursor, no link
+// without an item, nothing else changed.
+TEST(dxBarDragDrop, SubItemIntoItsOwnSubItemsMenuIsRefused) {
+  TdxBarSubItem* outer = nullptr;
+  TdxBarSubItem* inner = nullptr;
+  TDragForm f([&](TDragForm& F) {
+    outer = new TdxBarSubItem(F.Form.get());
+    outer->SetCaption("Outer");
+    inner = new TdxBarSubItem(F.Form.get());
+    inner->SetCaption("Inner");
+    F.AddButton(inner->ItemLinks(), "X");
+    outer->ItemLinks()->Add()->SetItem(inner);
+    F.A->ItemLinks()->Add()->SetItem(outer);
+    F.A->ItemLinks()->Add()->SetItem(inner);
+  });
+  TdxBarItemLink* outerLink = f.A->ItemLinks()->Items(3);
+  POINT onInner = Center(f.A->ItemLinks()->Items(4));
+  TCursor cursor = 0;
+  bool menuOpen = false;
+  POINT onX{};
+  std::function<void()> check = [&] { cursor = Screen->Cursor(); };
+  std::function<void()> intoMenu = [&] {
+    TCustomdxBarControl* menu = inner->ItemLinks()->BarControl();
+    menuOpen = menu && menu->HandleAllocated() && IsWindowVisible(menu->Handle());
+    onX = menuOpen ? Center(inner->ItemLinks()->Items(0)) : onInner;
+    PostMove(onX);
+    PostProbe(check);
+    PostUp(onX);
+  };
+  DragLink(outerLink, [&](POINT) {
+    PostMove(onInner);
+    PostProbe(intoMenu);
+  });
+  ASSERT_TRUE(menuOpen);
+  EXPECT_EQ(cursor, crdxBarDragNoDrop);
+  EXPECT_EQ(Captions(f.A), (std::vector<std::string>{"A0", "A1", "A2", "Outer", "Inner"}));
+  ASSERT_EQ(inner->ItemLinks()->Count(), 1);
+  EXPECT_EQ(inner->ItemLinks()->Items(0)->Item()->Caption(), "X");
+  EXPECT_EQ(outer->ItemLinks()->Count(), 1);
+}

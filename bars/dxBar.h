@@ -91,9 +91,13 @@ constexpr int dxSBAR_BARMANAGERMORETHANONE = 39003;
 constexpr int dxSBAR_BARMANAGERBADOWNER = 39004;
 constexpr int dxSBAR_NOBARMANAGERS = 39005;
 constexpr int dxSBAR_RECURSIVESUBITEMS = 39009;
+constexpr int dxSBAR_COMMANDNAMECANNOTBEBLANK = 39010;
 constexpr int dxSBAR_DEFAULTCATEGORYNAME = 39101;
+constexpr int dxSBAR_CP_RESET = 39150;   // the customizing popup's ten rows: 39150..39159
 constexpr int dxSBAR_CUSTOMIZE = 39300;
+constexpr int dxSBAR_ADDREMOVEBUTTONS = 39301;
 constexpr int dxSBAR_MOREBUTTONS = 39302;
+constexpr int dxSBAR_RESETTOOLBAR = 39303;
 std::string dxBarResStr(int Id);
 
 class EdxException : public Exception {
@@ -1013,6 +1017,7 @@ public:
   std::vector<TdxBar*>& BarsToReshow() { return FBarsToReshow; }
 
 protected:
+  friend class TdxBarCustomizingPopup;
   virtual void DoBarAfterReset(TdxBar* ABar);
   virtual void DoBarBeforeReset(TdxBar* ABar);
   virtual void DoBarClose(TdxBar* ABar);
@@ -2148,3 +2153,43 @@ private:
 // Where a drop-down of Size goes for the item rectangle Item (screen); Beside: in a menu or on a
 // vertical bar. It stays on the work area, even one left of or above the primary monitor.
 POINT dxBarPlaceDropDown(RECT Item, SIZE Size, bool Beside, RECT WorkArea);
+
+// ---------------------------------------------------------------------------------------------------
+// Menus the bars build for themselves from their own items: the toolbar list, the customizing popup of
+// one link, and the quick customization opened from a toolbar's end mark. Their items belong to no
+// form: they stay in one process-wide list and are freed when a later menu is built and no link uses
+// them any more (dxBarFreeIdlePopupItems).
+
+// Takes an item made for these menus out of its owner's components and into the list.
+void dxBarAddPopupItem(TdxBarItem* AItem);
+int dxBarPopupItemCount();
+
+// The list of toolbars (a check row per bar that may be listed) and "&Customize...".
+class TdxBarToolbarsPopup : public TdxBarSubMenuControl {
+  YOZ_CLASS(TdxBarToolbarsPopup, TdxBarSubMenuControl)
+public:
+  explicit TdxBarToolbarsPopup(TdxBarManager* ABarManager);
+  ~TdxBarToolbarsPopup() override;
+  bool IsCustomizing() override { return false; }
+  // Opens the manager's toolbar list at a screen point; nullptr (nothing opens) when it lists nothing.
+  static TdxBarToolbarsPopup* ShowAt(TdxBarManager* ABarManager, POINT P);
+};
+
+// The menu of one link while customizing: reset, delete, name, paint style, begin group, visible, most
+// recently used. One is open at a time.
+class TdxBarCustomizingPopup : public TdxBarSubMenuControl {
+  YOZ_CLASS(TdxBarCustomizingPopup, TdxBarSubMenuControl)
+public:
+  explicit TdxBarCustomizingPopup(TdxBarManager* ABarManager);
+  ~TdxBarCustomizingPopup() override;
+  bool IsCustomizing() override { return false; }
+  void DestroyWnd() override;
+  // Opens the rows for a link at a screen point.
+  static TdxBarCustomizingPopup* ShowFor(TdxBarItemLink* ALink, POINT P);
+  // The open popup (nullptr once its window is gone).
+  static TdxBarCustomizingPopup* Current();
+  // The link its rows act on: kept while the rows' clicks run, nullptr once the popup is freed or the
+  // link itself went away.
+  static TdxBarItemLink* CustomizingLink();
+  static void LinkFreed(TdxBarItemLink* ALink);
+};

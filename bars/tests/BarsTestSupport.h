@@ -1,12 +1,14 @@
 #pragma once
 // Helpers shared by the command bars' test programs: the forms library and the bars started for the
-// whole program, a bare form with a manager, message pumping, and an item control that counts the
-// change notices it gets.
+// whole program, a bare form with a manager, message pumping, real key and mouse input, and an item
+// control that counts the change notices it gets.
 #include <gtest/gtest.h>
 
+#include <initializer_list>
 #include <map>
 #include <memory>
 #include <string>
+#include <utility>
 
 #include "dxBar.h"
 
@@ -17,6 +19,23 @@ public:
 };
 
 void Pump(int Ms);
+
+// Processes messages until Done() holds or TimeoutMs passed; gives Done()'s last answer.
+template <class F>
+bool PumpUntil(F Done, int TimeoutMs = 3000) {
+  DWORD start = GetTickCount();
+  while (!Done()) {
+    if (GetTickCount() - start > DWORD(TimeoutMs)) return false;
+    Pump(5);
+  }
+  return true;
+}
+
+// Real input, as a user gives it: key presses and releases in order (true: released), one key pressed
+// and released, and a left click at a screen point.
+void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys);
+inline void Press(WORD K) { SendKeys({{K, false}, {K, true}}); }
+void Click(POINT Screen);
 
 // A memory bitmap filled with one colour, to paint controls into and probe its pixels.
 struct TProbe {

@@ -2146,3 +2146,24 @@ private:
 // Where a drop-down of Size goes for the item rectangle Item (screen); Beside: in a menu or on a
 // vertical bar. It stays on the work area, even one left of or above the primary monitor.
 POINT dxBarPlaceDropDown(RECT Item, SIZE Size, bool Beside, RECT WorkArea);
+
+// ---------------------------------------------------------------------------------------------------
+// Menus the bars build for themselves from their own items: the toolbar list, the customizing popup of
+// one link, and the quick customization opened from a toolbar's end mark. Their items belong to no
+// form: they stay in one process-wide list and are freed when a later menu is built and no link uses
+// them any more (dxBarFreeIdlePopupItems).
+
+// Takes an item made for these menus out of its owner's components and into the list.
+void dxBarAddPopupItem(TdxBarItem* AItem);
+int dxBarPopupItemCount();
+
+// The list of toolbars (a check row per bar that may be listed) and "&Customize...".
+class TdxBarToolbarsPopup : public TdxBarSubMenuControl {
+  YOZ_CLASS(TdxBarToolbarsPopup, TdxBarSubMenuControl)
+public:
+  explicit TdxBarToolbarsPopup(TdxBarManager* ABarManager);
+  ~TdxBarToolbarsPopup() override;
+  bool IsCustomizing() override { return false; }
+  // Opens the manager's toolbar list at a screen point; nullptr (nothing opens) when it lists nothing.
+  static TdxBarToolbarsPopup* ShowAt(TdxBarManager* ABarManager, POINT P);
+};

@@ -930,6 +930,9 @@ void TdxBarControl::WMRButtonDown(TMessage& Message) {
   if (GetCapture() == Handle()) ReleaseCapture();
   if (IsCustomizing()) ExitMenuMode();
   TCustomdxBarControl::WMRButtonDown(Message);
+  if (!IsBarControl(this) || IsCustomizing() || !HandleAllocated()) return;
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  TdxBarToolbarsPopup::ShowAt(FBarManager, ClientToScreen(p));
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -15,14 +15,6 @@ void TBarsEnvironment::TearDown() {
   DoneForms();
 }
 
-void Pump(int Ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < DWORD(Ms)) {
-    Application->ProcessMessages();
-    Sleep(1);
-  }
-}
-
 void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys) {
   std::vector<INPUT> in;
   for (auto [k, up] : Keys) {

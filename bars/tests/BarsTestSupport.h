@@ -1,15 +1,13 @@
 #pragma once
-// Helpers shared by the command bars' test programs: the forms library and the bars started for the
-// whole program, a bare form with a manager, message pumping, real key and mouse input, and an item
-// control that counts the change notices it gets.
-#include <gtest/gtest.h>
-
+// Helpers shared by the command bars' test programs, on top of the shared ones (pumping, owned forms):
+// the forms library and the bars started for the whole program, a bare form with a manager, real key
+// and mouse input, and an item control that counts the change notices it gets.
 #include <initializer_list>
 #include <map>
-#include <memory>
 #include <string>
 #include <utility>
 
+#include "TestSupport.h"
 #include "dxBar.h"
 
 class TBarsEnvironment : public ::testing::Environment {
@@ -17,19 +15,6 @@ public:
   void SetUp() override;
   void TearDown() override;
 };
-
-void Pump(int Ms);
-
-// Processes messages until Done() holds or TimeoutMs passed; gives Done()'s last answer.
-template <class F>
-bool PumpUntil(F Done, int TimeoutMs = 3000) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    if (GetTickCount() - start > DWORD(TimeoutMs)) return false;
-    Pump(5);
-  }
-  return true;
-}
 
 // Real input, as a user gives it: key presses and releases in order (true: released), one key pressed
 // and released, and a left click at a screen point.
@@ -62,11 +47,6 @@ struct TProbe {
   }
   COLORREF At(int X, int Y) const { return GetPixel(DC, X, Y) & 0xFFFFFF; }
 };
-
-struct FormDeleter {
-  void operator()(TCustomForm* f) const { TObject::Free(f); }
-};
-using FormPtr = std::unique_ptr<TForm, FormDeleter>;
 
 // A hidden bare form holding one manager.
 struct TManagerForm {

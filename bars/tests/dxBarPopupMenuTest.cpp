@@ -199,7 +199,7 @@ TEST(BarsPopupMenu, ALinkedControlOpensItWithTheMenuKeyAndARightClick) {
   in[0].type = in[1].type = INPUT_MOUSE;
   in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
   in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-  SendPress(2, in, sizeof(INPUT));
+  SendInput(2, in, sizeof(INPUT));
   ASSERT_TRUE(PumpUntil([&] { return t.Events.Names.size() >= 2; }, 3000));
   EXPECT_EQ((std::vector<std::string>{"popup", "closeup"}), t.Events.Names);
   Pump(50);

@@ -91,9 +91,13 @@ constexpr int dxSBAR_BARMANAGERMORETHANONE = 39003;
 constexpr int dxSBAR_BARMANAGERBADOWNER = 39004;
 constexpr int dxSBAR_NOBARMANAGERS = 39005;
 constexpr int dxSBAR_RECURSIVESUBITEMS = 39009;
+constexpr int dxSBAR_COMMANDNAMECANNOTBEBLANK = 39010;
 constexpr int dxSBAR_DEFAULTCATEGORYNAME = 39101;
+constexpr int dxSBAR_CP_RESET = 39150;   // the customizing popup's ten rows: 39150..39159
 constexpr int dxSBAR_CUSTOMIZE = 39300;
+constexpr int dxSBAR_ADDREMOVEBUTTONS = 39301;
 constexpr int dxSBAR_MOREBUTTONS = 39302;
+constexpr int dxSBAR_RESETTOOLBAR = 39303;
 std::string dxBarResStr(int Id);
 
 class EdxException : public Exception {
@@ -1011,6 +1015,7 @@ public:
   std::vector<TdxBar*>& BarsToReshow() { return FBarsToReshow; }
 
 protected:
+  friend class TdxBarCustomizingPopup;
   virtual void DoBarAfterReset(TdxBar* ABar);
   virtual void DoBarBeforeReset(TdxBar* ABar);
   virtual void DoBarClose(TdxBar* ABar);
@@ -2166,4 +2171,23 @@ public:
   bool IsCustomizing() override { return false; }
   // Opens the manager's toolbar list at a screen point; nullptr (nothing opens) when it lists nothing.
   static TdxBarToolbarsPopup* ShowAt(TdxBarManager* ABarManager, POINT P);
+};
+
+// The menu of one link while customizing: reset, delete, name, paint style, begin group, visible, most
+// recently used. One is open at a time.
+class TdxBarCustomizingPopup : public TdxBarSubMenuControl {
+  YOZ_CLASS(TdxBarCustomizingPopup, TdxBarSubMenuControl)
+public:
+  explicit TdxBarCustomizingPopup(TdxBarManager* ABarManager);
+  ~TdxBarCustomizingPopup() override;
+  bool IsCustomizing() override { return false; }
+  void DestroyWnd() override;
+  // Opens the rows for a link at a screen point.
+  static TdxBarCustomizingPopup* ShowFor(TdxBarItemLink* ALink, POINT P);
+  // The open popup (nullptr once its window is gone).
+  static TdxBarCustomizingPopup* Current();
+  // The link its rows act on: kept while the rows' clicks run, nullptr once the popup is freed or the
+  // link itself went away.
+  static TdxBarItemLink* CustomizingLink();
+  static void LinkFreed(TdxBarItemLink* ALink);
 };

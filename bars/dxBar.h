@@ -91,9 +91,13 @@ constexpr int dxSBAR_BARMANAGERMORETHANONE = 39003;
 constexpr int dxSBAR_BARMANAGERBADOWNER = 39004;
 constexpr int dxSBAR_NOBARMANAGERS = 39005;
 constexpr int dxSBAR_RECURSIVESUBITEMS = 39009;
+constexpr int dxSBAR_COMMANDNAMECANNOTBEBLANK = 39010;
 constexpr int dxSBAR_DEFAULTCATEGORYNAME = 39101;
+constexpr int dxSBAR_CP_RESET = 39150;   // the customizing popup's ten rows: 39150..39159
 constexpr int dxSBAR_CUSTOMIZE = 39300;
+constexpr int dxSBAR_ADDREMOVEBUTTONS = 39301;
 constexpr int dxSBAR_MOREBUTTONS = 39302;
+constexpr int dxSBAR_RESETTOOLBAR = 39303;
 std::string dxBarResStr(int Id);
 
 class EdxException : public Exception {
@@ -126,6 +130,8 @@ TCustomdxBarControl* ActiveBarControl();
 void SetActiveBarControl(TCustomdxBarControl* AControl);
 
 void dxBarDesignerModified(TdxBarManager* ABarManager);
+// A bar's caption or visibility changed: its line in an open customizing dialog follows.
+void dxBarCustomizingFormBarChanged(TdxBar* ABar);
 uint8_t dxBarFlagToState(bool Value);
 TdxBarManager* GetBarManagerByForm(TCustomForm* AForm);
 TCustomdxBarControl* GetRootBarControl(TCustomdxBarControl* AControl);
@@ -185,6 +191,37 @@ private:
   bool FAlive = true;
   TdxLiveGuard* FNext = nullptr;
 };
+
+// ---------------------------------------------------------------------------------------------------
+// Customizing drag and drop (dxBarDragDrop.cpp)
+
+// Screen cursor ids of the drag: move, copy, no drop.
+constexpr TCursor crdxBarDrag = 1041;
+constexpr TCursor crdxBarDragCopy = 1042;
+constexpr TCursor crdxBarDragNoDrop = 1043;
+// Puts the three drag cursors of the module's resources into the screen's cursor table.
+void dxBarRegisterDragCursors();
+// The insertion mark: six segments drawn with R2_NOT into R (a control's item rectangle), at its
+// leading edge (Before) or its trailing one, turned for vertical bars. Drawing it twice removes it.
+void dxBarDrawInsertMark(HDC DC, RECT R, bool Vertical, bool Before);
+// Whether dropping Dragged (nullptr: a command from the customizing dialog) on the control of Target
+// with these drop flags would change the bars.
+bool dxBarDropChanges(TdxBarItemLink* Target, TdxBarItemLink* Dragged, bool Ctrl, bool Outside, bool Before);
+// Whether links may take AItem: a sub-item's links refuse the sub-item itself and any item whose
+// links hold it (a menu inside itself).
+bool dxBarLinksRefuseItem(TdxBarItemLinks* ALinks, TdxBarItem* AItem);
+// True while a manager runs its customizing drag.
+bool dxBarCustomizingDragRuns();
+// Menus closed while a drag runs are freed after it (the drag may have started in one of them).
+void dxBarFreeClosedMenusLater();
+// The customizing dialog's category list, which follows a command dragged at design time. Set by the
+// dialog while it exists. CategoryAt answers the category under a screen point: -2 when the point is
+// not on the list, -1 when it is on the list but on no entry. SelectCategory selects an entry.
+struct TdxBarDragCategoryList {
+  int (*CategoryAt)(TdxBarManager* AManager, POINT P) = nullptr;
+  void (*SelectCategory)(TdxBarManager* AManager, int Index) = nullptr;
+};
+extern TdxBarDragCategoryList dxBarDragCategoryList;
 
 // ---------------------------------------------------------------------------------------------------
 // Windows: the seams the bookkeeping relies on. The toolbar and menu windows fill in layout, drawing and
@@ -1016,6 +1053,7 @@ public:
   std::vector<TdxBar*>& BarsToReshow() { return FBarsToReshow; }
 
 protected:
+  friend class TdxBarCustomizingPopup;
   virtual void DoBarAfterReset(TdxBar* ABar);
   virtual void DoBarBeforeReset(TdxBar* ABar);
   virtual void DoBarClose(TdxBar* ABar);
@@ -1023,10 +1061,10 @@ protected:
   virtual void DoHelpButtonClick();
   virtual void DoShowCustomizingPopup(TdxBarItemLinks* ALinks);
   virtual void DoShowToolbarsPopup(TdxBarItemLinks* ALinks);
-  // The customizing dialog's part: refreshes, shows and closes it. Nothing until that dialog exists.
-  virtual void RefreshCustomizingForm() {}
-  virtual void ShowCustomizingForm(bool Value) {}
-  virtual bool CustomizingFormExists() const { return false; }
+  // The customizing dialog's part (dxBarCustForm.cpp): refreshes, shows and closes it.
+  virtual void RefreshCustomizingForm();
+  virtual void ShowCustomizingForm(bool Value);
+  virtual bool CustomizingFormExists() const;
 
 private:
   void CalcDerivedSizes();
@@ -2173,33 +2211,21 @@ public:
   static TdxBarToolbarsPopup* ShowAt(TdxBarManager* ABarManager, POINT P);
 };
 
-// ---------------------------------------------------------------------------------------------------
-// Customizing drag and drop (dxBarDragDrop.cpp)
-
-// Screen cursor ids of the drag: move, copy, no drop.
-constexpr TCursor crdxBarDrag = 1041;
-constexpr TCursor crdxBarDragCopy = 1042;
-constexpr TCursor crdxBarDragNoDrop = 1043;
-// Puts the three drag cursors of the module's resources into the screen's cursor table.
-void dxBarRegisterDragCursors();
-// The insertion mark: six segments drawn with R2_NOT into R (a control's item rectangle), at its
-// leading edge (Before) or its trailing one, turned for vertical bars. Drawing it twice removes it.
-void dxBarDrawInsertMark(HDC DC, RECT R, bool Vertical, bool Before);
-// Whether dropping Dragged (nullptr: a command from the customizing dialog) on the control of Target
-// with these drop flags would change the bars.
-bool dxBarDropChanges(TdxBarItemLink* Target, TdxBarItemLink* Dragged, bool Ctrl, bool Outside, bool Before);
-// Whether links may take AItem: a sub-item's links refuse the sub-item itself and any item whose
-// links hold it (a menu inside itself).
-bool dxBarLinksRefuseItem(TdxBarItemLinks* ALinks, TdxBarItem* AItem);
-// True while a manager runs its customizing drag.
-bool dxBarCustomizingDragRuns();
-// Menus closed while a drag runs are freed after it (the drag may have started in one of them).
-void dxBarFreeClosedMenusLater();
-// The customizing dialog's category list, which follows a command dragged at design time. Set by the
-// dialog while it exists. CategoryAt answers the category under a screen point: -2 when the point is
-// not on the list, -1 when it is on the list but on no entry. SelectCategory selects an entry.
-struct TdxBarDragCategoryList {
-  int (*CategoryAt)(TdxBarManager* AManager, POINT P) = nullptr;
-  void (*SelectCategory)(TdxBarManager* AManager, int Index) = nullptr;
+// The menu of one link while customizing: reset, delete, name, paint style, begin group, visible, most
+// recently used. One is open at a time.
+class TdxBarCustomizingPopup : public TdxBarSubMenuControl {
+  YOZ_CLASS(TdxBarCustomizingPopup, TdxBarSubMenuControl)
+public:
+  explicit TdxBarCustomizingPopup(TdxBarManager* ABarManager);
+  ~TdxBarCustomizingPopup() override;
+  bool IsCustomizing() override { return false; }
+  void DestroyWnd() override;
+  // Opens the rows for a link at a screen point.
+  static TdxBarCustomizingPopup* ShowFor(TdxBarItemLink* ALink, POINT P);
+  // The open popup (nullptr once its window is gone).
+  static TdxBarCustomizingPopup* Current();
+  // The link its rows act on: kept while the rows' clicks run, nullptr once the popup is freed or the
+  // link itself went away.
+  static TdxBarItemLink* CustomizingLink();
+  static void LinkFreed(TdxBarItemLink* ALink);
 };
-extern TdxBarDragCategoryList dxBarDragCategoryList;

@@ -421,6 +421,8 @@ void TCustomdxBarControl::WMRButtonDown(TMessage& Message) {
   } else {
     SelectItem(c);
   }
+  if (c && IsBarControl(this) && HandleAllocated() && c->Link() && c->Link()->Control() == c)
+    TdxBarCustomizingPopup::ShowFor(c->Link(), ClientToScreen(p));
 }
 
 void TCustomdxBarControl::WMKeyDown(TMessage& Message) {

@@ -76,7 +76,25 @@ void ShowPopupAt(TdxBarSubMenuControl* W, POINT P) {
   W->Show();
 }
 
-bool IsTemporaryOwner(TPersistent* AOwner) { return dynamic_cast<TdxBarToolbarsPopup*>(AOwner) != nullptr; }
+bool IsTemporaryOwner(TPersistent* AOwner) {
+  return dynamic_cast<TdxBarToolbarsPopup*>(AOwner) || dynamic_cast<TdxBarCustomizingPopup*>(AOwner);
+}
+
+// A popup window with a collection of links of its own.
+void OwnLinks(TdxBarSubMenuControl* W, TdxBarManager* M) {
+  dxBarSetTemporaryLinksOwnerTest(IsTemporaryOwner);
+  auto* links = new TdxBarItemLinks(M, W);
+  links->SetUseRecentItems(false);
+  links->SetBarControl(W);
+  W->SetItemLinks(links);
+}
+
+void FreeOwnLinks(TdxBarSubMenuControl* W) {
+  // The base's BeforeDestruction let go of the controls and of the links' window.
+  TdxBarItemLinks* links = W->ItemLinks();
+  W->SetItemLinks(nullptr);
+  TObject::Free(links);
+}
 
 }  // namespace
 
@@ -84,19 +102,10 @@ bool IsTemporaryOwner(TPersistent* AOwner) { return dynamic_cast<TdxBarToolbarsP
 // Toolbar list
 
 TdxBarToolbarsPopup::TdxBarToolbarsPopup(TdxBarManager* ABarManager) : TdxBarSubMenuControl(ABarManager) {
-  dxBarSetTemporaryLinksOwnerTest(IsTemporaryOwner);
-  auto* links = new TdxBarItemLinks(ABarManager, this);
-  links->SetUseRecentItems(false);
-  links->SetBarControl(this);
-  SetItemLinks(links);
+  OwnLinks(this, ABarManager);
 }
 
-TdxBarToolbarsPopup::~TdxBarToolbarsPopup() {
-  // The base's BeforeDestruction let go of the controls and of the links' window.
-  TdxBarItemLinks* links = ItemLinks();
-  SetItemLinks(nullptr);
-  TObject::Free(links);
-}
+TdxBarToolbarsPopup::~TdxBarToolbarsPopup() { FreeOwnLinks(this); }
 
 TdxBarToolbarsPopup* TdxBarToolbarsPopup::ShowAt(TdxBarManager* ABarManager, POINT P) {
   if (!ABarManager) return nullptr;
@@ -107,6 +116,133 @@ TdxBarToolbarsPopup* TdxBarToolbarsPopup::ShowAt(TdxBarManager* ABarManager, POI
     TObject::Free(w);
     return nullptr;
   }
+  ShowPopupAt(w, P);
+  return IsBarControl(w) ? w : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Customizing popup of one link
+
+namespace {
+
+enum TRow { rReset, rDelete, rName, rDefaultStyle, rTextOnly, rTextInMenus, rImageAndText, rBeginGroup, rVisible,
+            rMostRecentlyUsed };
+
+TdxBarCustomizingPopup* OpenPopup = nullptr;
+// The link the rows act on and the popup that set it: a row's click runs after the menu closed (the
+// chain closes first), so the link stays until that popup is freed, and not a moment longer.
+TdxBarItemLink* CustLink = nullptr;
+TdxBarCustomizingPopup* CustLinkOwner = nullptr;
+
+struct TRowHandlers {
+  void Click(TObject* Sender) {
+    auto* item = dynamic_cast<TdxBarItem*>(Sender);
+    TdxBarItemLink* link = CustLink;
+    if (!item || !link) return;
+    switch (item->Tag()) {
+      case rReset: link->SetUserDefine(TdxBarUserDefines{}); break;
+      case rDelete: TObject::Free(link); break;
+      case rDefaultStyle:
+      case rTextOnly:
+      case rTextInMenus:
+      case rImageAndText: link->SetUserPaintStyle(TdxBarPaintStyle(item->Tag() - rDefaultStyle)); break;
+      case rBeginGroup: link->SetBeginGroup(!link->BeginGroup()); break;
+      case rVisible: link->SetVisible(!link->Visible()); break;
+      case rMostRecentlyUsed: link->SetMostRecentlyUsed(!link->MostRecentlyUsed()); break;
+    }
+  }
+  void NameChange(TObject* Sender) {
+    auto* edit = dynamic_cast<TdxBarEdit*>(Sender);
+    TdxBarItemLink* link = CustLink;
+    if (!edit || !link) return;
+    std::string text = edit->StoredText();
+    if (!text.empty()) {
+      if (text != link->Caption()) link->SetUserCaption(text);
+      return;
+    }
+    if (OpenPopup) OpenPopup->CloseMenu();
+    Application->MessageBox(dxBarResStr(dxSBAR_COMMANDNAMECANNOTBEBLANK), Application->Title(), MB_OK | MB_ICONERROR);
+  }
+} RowHandlers;
+
+}  // namespace
+
+TdxBarCustomizingPopup::TdxBarCustomizingPopup(TdxBarManager* ABarManager) : TdxBarSubMenuControl(ABarManager) {
+  OwnLinks(this, ABarManager);
+  AllowAnimation = false;
+}
+
+TdxBarCustomizingPopup::~TdxBarCustomizingPopup() {
+  if (OpenPopup == this) OpenPopup = nullptr;
+  if (CustLinkOwner == this) CustLink = nullptr, CustLinkOwner = nullptr;
+  FreeOwnLinks(this);
+}
+
+TdxBarCustomizingPopup* TdxBarCustomizingPopup::Current() { return OpenPopup; }
+TdxBarItemLink* TdxBarCustomizingPopup::CustomizingLink() { return CustLink; }
+
+void TdxBarCustomizingPopup::LinkFreed(TdxBarItemLink* ALink) {
+  if (!ALink || ALink != CustLink) return;
+  CustLink = nullptr;
+  if (OpenPopup && !OpenPopup->Closing()) OpenPopup->CloseMenu();
+}
+
+void TdxBarCustomizingPopup::DestroyWnd() {
+  // The link's own window drops the selection the popup was about.
+  if (CustLinkOwner == this && CustLink)
+    if (TCustomdxBarControl* bc = CustLink->BarControl();
+        bc && IsBarControl(bc) && CustLink->Control() && bc->SelectedControl() == CustLink->Control())
+      bc->SetSelectedItem(nullptr);
+  if (OpenPopup == this) OpenPopup = nullptr;
+  TdxBarSubMenuControl::DestroyWnd();
+}
+
+TdxBarCustomizingPopup* TdxBarCustomizingPopup::ShowFor(TdxBarItemLink* ALink, POINT P) {
+  TdxBarManager* m = ALink ? ALink->BarManager() : nullptr;
+  if (!m) return nullptr;
+  if (OpenPopup && !OpenPopup->Closing()) OpenPopup->CloseMenu();
+  dxBarFreeIdlePopupItems();
+  auto* w = new TdxBarCustomizingPopup(m);
+  TdxBarItemLinks* links = w->ItemLinks();
+  TNotifyEvent click(&RowHandlers, &TRowHandlers::Click);
+  auto button = [&](TRow Row, bool Checked, bool Group = false) {
+    auto* b = NewPopupItem<TdxBarButton>(m, dxBarResStr(dxSBAR_CP_RESET + Row));
+    b->SetTag(Row);
+    if (Checked) b->SetButtonStyle(bsChecked);
+    b->OnClick = click;
+    AddLink(links, b, Group);
+    return b;
+  };
+  button(rReset, false);
+  button(rDelete, false);
+  auto* name = NewPopupItem<TdxBarEdit>(m, dxBarResStr(dxSBAR_CP_RESET + rName));
+  name->SetTag(rName);
+  name->SetText(ALink->Caption());
+  name->OnChange = TNotifyEvent(&RowHandlers, &TRowHandlers::NameChange);
+  AddLink(links, name, true);
+  auto* item = dynamic_cast<TdxBarButton*>(ALink->Item());
+  bool styles = item && item->CanSetPaintStyle();
+  TdxBarPaintStyle current = styles ? ALink->PaintStyle() : psStandard;
+  for (TRow r : {rDefaultStyle, rTextOnly, rTextInMenus, rImageAndText}) {
+    TdxBarButton* b = button(r, true, r == rDefaultStyle);
+    b->SetGroupIndex(-1000);
+    b->SetDown(current == TdxBarPaintStyle(r - rDefaultStyle));
+    b->SetEnabled(styles);
+  }
+  TdxBarButton* group = button(rBeginGroup, true, true);
+  group->SetDown(ALink->BeginGroup());
+  group->SetEnabled(ALink->Index() > 0);
+  TdxBarButton* visible = button(rVisible, true);
+  visible->SetDown(ALink->Visible());
+  TdxBarButton* recent = button(rMostRecentlyUsed, true);
+  recent->SetDown(ALink->MostRecentlyUsed());
+  // Showing links or usage is the designer's business.
+  if (!m->Designing()) visible->SetVisible(ivNever);
+  if (!m->Designing() || m->Style() != bmsEnhanced) recent->SetVisible(ivNever);
+  m->DoShowCustomizingPopup(links);
+  OpenPopup = w;
+  CustLink = ALink;
+  CustLinkOwner = w;
   ShowPopupAt(w, P);
   return IsBarControl(w) ? w : nullptr;
 }

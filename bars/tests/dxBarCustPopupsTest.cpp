@@ -9,16 +9,6 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-template <class F>
-bool PumpUntil(F Done, int TimeoutMs = 2000) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    if (GetTickCount() - start > DWORD(TimeoutMs)) return false;
-    Pump(5);
-  }
-  return true;
-}
-
 // With YOZ_SHOTS set (a folder), the screen is saved there as <Name>.bmp for a person to look at.
 void Shot(const char* Name) {
   const char* dir = std::getenv("YOZ_SHOTS");
@@ -112,6 +102,77 @@ bool Down(TdxBarItemLink* L) {
   return b && b->Down();
 }
 
+// A manager whose customizing mode opens no dialog: the bars alone are under test.
+class TQuietManager : public TdxBarManager {
+public:
+  using TdxBarManager::TdxBarManager;
+
+protected:
+  void ShowCustomizingForm(bool) override {}
+  bool CustomizingFormExists() const override { return false; }
+};
+
+// A shown form customizing one docked toolbar of four buttons.
+struct TCustomizingForm : TPopupForm {
+  TdxBar* Bar;
+  TCustomizingForm() {
+    TObject::Free(Manager);
+    Manager = new TQuietManager(Form.get());
+    Bar = AddBar("Tools", 4);
+    Manager->SetCustomizing(true);
+    Pump(30);
+  }
+  TdxBarItemLink* Link(int I) { return Bar->ItemLinks()->Items(I); }
+  // Right-clicks the link's button and answers the popup that opened.
+  TdxBarCustomizingPopup* Popup(int I) {
+    RightClick(Bar->Control(), Middle(Link(I)->ItemRect));
+    return TdxBarCustomizingPopup::Current();
+  }
+  TdxBarButton* Row(TdxBarCustomizingPopup* P, int Row) {
+    return dynamic_cast<TdxBarButton*>(P->ItemLinks()->Items(Row)->Item());
+  }
+  // Types into the name row and presses Enter.
+  void Rename(TdxBarCustomizingPopup* P, const std::string& Text) {
+    ASSERT_TRUE(ClickRow(P, "&Name:"));
+    auto* edit = dynamic_cast<TdxBarWinControl*>(P->ItemLinks()->Items(2)->Control());
+    ASSERT_TRUE(edit && edit->Handle());
+    SetWindowTextA(edit->Handle(), Text.c_str());
+    SendMessageA(edit->Handle(), WM_KEYDOWN, VK_RETURN, 0);
+    Pump(30);
+  }
+};
+
+// Presses the OK button of the message box titled Title once it shows, keeping its text.
+struct TBoxAnswerer {
+  static inline std::string Title, Text;
+  static inline bool Pressed = false;
+  UINT_PTR Timer;
+  explicit TBoxAnswerer(const std::string& ATitle) {
+    Title = ATitle;
+    Text.clear();
+    Pressed = false;
+    Timer = SetTimer(nullptr, 0, 50, Tick);
+  }
+  ~TBoxAnswerer() { KillTimer(nullptr, Timer); }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    static int seen = 0;
+    HWND box = FindWindowA("#32770", Title.c_str());
+    if (!box || !IsWindowVisible(box) || Pressed) return;
+    // A tick later it has painted.
+    if (++seen < 3) return;
+    seen = 0;
+    Shot("blank-name-error");
+    char buf[256] = "";
+    GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
+    Text = buf;
+    HWND ok = GetDlgItem(box, IDOK);
+    if (!ok) ok = GetDlgItem(box, IDCANCEL);
+    Pressed = true;
+    SendMessageA(ok, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    SendMessageA(ok, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  }
+};
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------
@@ -163,4 +224,82 @@ TEST(dxBarCustPopups, ToolbarListWithNothingToListDoesNotOpen) {
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(Captions(p->ItemLinks()), std::vector<std::string>{"&Customize..."});
   p->CloseMenu();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Customizing popup
+
+TEST(dxBarCustPopups, CustomizingPopupRowsChangeTheLink) {
+  TCustomizingForm f;
+  TdxBarItemLink* l = f.Link(1);
+  auto* p = f.Popup(1);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(TdxBarCustomizingPopup::CustomizingLink(), l);
+  // Outside the designer there are eight rows: no "Visible" and no "Most recently used".
+  std::vector<std::string> rows;
+  for (int i = 0; i < p->ItemLinks()->VisibleCount(); ++i) rows.push_back(p->ItemLinks()->VisibleItems(i)->Caption());
+  EXPECT_EQ(rows, (std::vector<std::string>{"&Reset", "&Delete", "&Name:", "Defa&ult style", "&Text Only (Always)",
+                                            "Text &Only (in Menus)", "Image &and Text", "Begin a &Group"}));
+  EXPECT_TRUE(f.Row(p, 3)->Down());
+  EXPECT_TRUE(f.Row(p, 7)->Enabled());
+  EXPECT_FALSE(f.Row(p, 7)->Down());
+  Shot("customizing-popup");
+  ASSERT_TRUE(ClickRow(p, "Begin a &Group"));
+  EXPECT_TRUE(l->BeginGroup());
+  EXPECT_EQ(TdxBarCustomizingPopup::Current(), nullptr);
+  // The selection the popup was about is gone with it.
+  EXPECT_EQ(f.Bar->Control()->SelectedControl(), nullptr);
+
+  p = f.Popup(1);
+  ASSERT_NE(p, nullptr);
+  EXPECT_TRUE(f.Row(p, 7)->Down());
+  ASSERT_TRUE(ClickRow(p, "&Text Only (Always)"));
+  EXPECT_EQ(l->PaintStyle(), psCaption);
+  p = f.Popup(1);
+  EXPECT_TRUE(f.Row(p, 4)->Down());
+  EXPECT_FALSE(f.Row(p, 3)->Down());
+  f.Rename(p, "&Renamed");
+  EXPECT_EQ(l->Caption(), "&Renamed");
+  EXPECT_TRUE(l->UserDefine().Contains(udCaption));
+
+  p = f.Popup(1);
+  ASSERT_TRUE(ClickRow(p, "&Reset"));
+  EXPECT_EQ(l->Caption(), "Tools1");
+  EXPECT_EQ(l->PaintStyle(), psStandard);
+  EXPECT_TRUE(l->BeginGroup());   // a group start is the link's own, not a user definition
+
+  // The first link cannot begin a group; deleting a link leaves nothing to customize.
+  p = f.Popup(0);
+  EXPECT_FALSE(f.Row(p, 7)->Enabled());
+  ASSERT_TRUE(ClickRow(p, "&Delete"));
+  EXPECT_EQ(f.Bar->ItemLinks()->Count(), 3);
+  EXPECT_EQ(TdxBarCustomizingPopup::CustomizingLink(), nullptr);
+}
+
+TEST(dxBarCustPopups, BlankNameShowsTheErrorAndKeepsTheCaption) {
+  TCustomizingForm f;
+  Application->SetTitle("yOZ bars");
+  auto* p = f.Popup(2);
+  ASSERT_NE(p, nullptr);
+  TBoxAnswerer answer("yOZ bars");
+  f.Rename(p, "");
+  EXPECT_TRUE(TBoxAnswerer::Pressed);
+  EXPECT_EQ(TBoxAnswerer::Text, "A command name cannot be blank. Please enter a name.");
+  EXPECT_EQ(f.Link(2)->Caption(), "Tools2");
+  EXPECT_FALSE(f.Link(2)->UserDefine().Contains(udCaption));
+  EXPECT_TRUE(PumpUntil([] { return !TdxBarCustomizingPopup::Current(); }));
+}
+
+// A row of a closed popup (its item lives on until the next menu is built) no longer reaches the link.
+TEST(dxBarCustPopups, ClosedCustomizingPopupLeavesItsLinkAlone) {
+  TCustomizingForm f;
+  f.Link(3)->SetUserCaption("Mine");
+  auto* p = f.Popup(3);
+  ASSERT_NE(p, nullptr);
+  TdxBarItem* reset = p->ItemLinks()->Items(0)->Item();
+  SendMessageA(p->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsBarControl(p); }));
+  EXPECT_EQ(TdxBarCustomizingPopup::CustomizingLink(), nullptr);
+  reset->Click();
+  EXPECT_EQ(f.Link(3)->Caption(), "Mine");
 }

@@ -133,8 +133,10 @@ void TdxBarSubMenuControl::BeforeDestruction() {
     else
       TObject::Free(child);
   }
-  if (auto* parent = dynamic_cast<TdxBarSubMenuControl*>(FParentBar))
-    if (IsBarControl(parent) && parent->ChildSubMenu == this) parent->ChildSubMenu = nullptr;
+  // A closed menu waiting to be freed may outlive the window it was opened from: ask the live list first.
+  if (IsBarControl(FParentBar))
+    if (auto* parent = dynamic_cast<TdxBarSubMenuControl*>(FParentBar); parent && parent->ChildSubMenu == this)
+      parent->ChildSubMenu = nullptr;
   ClosedPopups.erase(std::remove(ClosedPopups.begin(), ClosedPopups.end(), this), ClosedPopups.end());
   TCustomdxBarControl::BeforeDestruction();
 }

@@ -435,6 +435,9 @@ void TfrmMain::FormActivate(TObject* Sender) {
 }
 
 void TfrmMain::SizeColumns() {
+  // Without redrawing between the columns: each width set on the showing list view repainted it, which
+  // cost more than the sizing itself.
+  TUpdateScope update(&FBoard);
   for (int i = 0; i < lvMain->Columns()->Count(); ++i)
     if (i != BoardPCNameColumn) FBoard.AutoSizeColumn(i);
 }

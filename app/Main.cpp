@@ -400,7 +400,10 @@ void TfrmMain::FormActivate(TObject* Sender) {
     yOZCurrentUser->Status = "Available";
     yOZFile->SaveCurrentUserStatus();
   });
-  StartStep([this] { yOZFile->FillMainList(Board()); });
+  StartStep([this] {
+    yOZFile->FillMainList(Board());
+    FStartFill = int(FBoard.Fills());
+  });
 
   // The settings keep both periods within what the settings dialog offers; the runtime's checks stay
   // for a period that is still out of range.

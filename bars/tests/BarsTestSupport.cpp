@@ -1,5 +1,7 @@
 #include "BarsTestSupport.h"
 
+#include <vector>
+
 void TBarsEnvironment::SetUp() {
   InitForms();
   dxBarInitialize();
@@ -13,12 +15,25 @@ void TBarsEnvironment::TearDown() {
   DoneForms();
 }
 
-void Pump(int Ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < DWORD(Ms)) {
-    Application->ProcessMessages();
-    Sleep(1);
+void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys) {
+  std::vector<INPUT> in;
+  for (auto [k, up] : Keys) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = k;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.push_back(i);
   }
+  SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+}
+
+void Click(POINT Screen) {
+  SetCursorPos(Screen.x, Screen.y);
+  INPUT in[2]{};
+  in[0].type = in[1].type = INPUT_MOUSE;
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  SendInput(2, in, sizeof(INPUT));
 }
 
 TManagerForm::TManagerForm() : Form(CreateNewForm<TForm>(nullptr)) {

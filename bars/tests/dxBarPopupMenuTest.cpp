@@ -12,14 +12,6 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-void Input(WORD K) {
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_KEYBOARD;
-  in[0].ki.wVk = in[1].ki.wVk = K;
-  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
-  SendInput(2, in, sizeof(INPUT));
-}
-
 // Runs Step once, Ms after it is set, from inside whatever message loop runs then.
 std::function<void()> Step;
 void CALLBACK StepTimer(HWND, UINT, UINT_PTR Id, DWORD) {
@@ -95,9 +87,9 @@ TEST(BarsPopupMenu, OpensAtThePointAndRunsTheRowChosenWithKeys) {
     TdxBarSubMenuControl* w = t.Window();
     t.Menu->Popup(10, 10);  // open already: nothing
     secondReturned = t.Window() == w;
-    Input(VK_DOWN);
-    Input(VK_DOWN);
-    Input(VK_RETURN);
+    Press(VK_DOWN);
+    Press(VK_DOWN);
+    Press(VK_RETURN);
   });
   t.Menu->Popup(200, 150);
   EXPECT_TRUE(secondReturned);
@@ -107,7 +99,7 @@ TEST(BarsPopupMenu, OpensAtThePointAndRunsTheRowChosenWithKeys) {
   EXPECT_FALSE(t.Menu->Showing());
   // Escape closes it without running anything; it opens again afterwards.
   t.Events.Names.clear();
-  After(150, [] { Input(VK_ESCAPE); });
+  After(150, [] { Press(VK_ESCAPE); });
   t.Menu->Popup(200, 150);
   EXPECT_EQ((std::vector<std::string>{"popup", "closeup"}), t.Events.Names);
   Pump(50);
@@ -119,7 +111,7 @@ TEST(BarsPopupMenu, AClickHandlerMayFreeThePopupMenuOrItsOwner) {
     TWatchdog dog;
     t.Events.OnClick = [&] { TObject::Free(t.Menu); };
     After(150, [] {
-      for (WORD k : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) Input(k);
+      for (WORD k : {VK_DOWN, VK_DOWN, VK_DOWN, VK_RETURN}) Press(k);
     });
     t.Menu->Popup(200, 150);
     EXPECT_EQ((std::vector<std::string>{"popup", "closeup", "C"}), t.Events.Names);
@@ -132,7 +124,7 @@ TEST(BarsPopupMenu, AClickHandlerMayFreeThePopupMenuOrItsOwner) {
   TWatchdog dog;
   t.Events.OnClick = [&] { TObject::Free(holder); };
   After(150, [] {
-    for (WORD k : {VK_DOWN, VK_RETURN}) Input(k);
+    for (WORD k : {VK_DOWN, VK_RETURN}) Press(k);
   });
   t.Menu->Popup(200, 150);
   EXPECT_EQ("A", t.Events.Names.back());
@@ -158,7 +150,7 @@ TEST(BarsPopupMenu, CommandsPostedWhileItIsOpenReachTheirWindow) {
   Commands = 0;
   After(150, [&] {
     PostMessageA(sink, WM_COMMAND, 1234, 0);
-    After(100, [&] { Input(VK_ESCAPE); });
+    After(100, [&] { Press(VK_ESCAPE); });
   });
   t.Menu->Popup(200, 150);
   Pump(50);
@@ -183,15 +175,6 @@ TEST(BarsPopupMenu, FollowsTheManagersFontUntilItHasItsOwn) {
 
 }  // namespace
 
-template <class F>
-bool PumpUntil(F Done, int TimeoutMs) {
-  for (DWORD end = GetTickCount() + DWORD(TimeoutMs); !Done();) {
-    if (GetTickCount() > end) return false;
-    Pump(10);
-  }
-  return true;
-}
-
 // A control linked to the popup menu opens it with the context-menu key and with a right click.
 TEST(BarsPopupMenu, ALinkedControlOpensItWithTheMenuKeyAndARightClick) {
   TPopupForm t;
@@ -203,15 +186,15 @@ TEST(BarsPopupMenu, ALinkedControlOpensItWithTheMenuKeyAndARightClick) {
   l->SetControl(panel);
   l->SetPopupMenu(t.Menu);
   Pump(50);
-  After(150, [] { Input(VK_ESCAPE); });
+  After(150, [] { Press(VK_ESCAPE); });
   panel->SetFocus();
-  Input(VK_APPS);
+  Press(VK_APPS);
   ASSERT_TRUE(PumpUntil([&] { return t.Events.Names.size() >= 2; }, 3000));
   EXPECT_EQ((std::vector<std::string>{"popup", "closeup"}), t.Events.Names);
   t.Events.Names.clear();
   POINT p = panel->ClientToScreen(POINT{50, 25});
   SetCursorPos(p.x, p.y);
-  After(150, [] { Input(VK_ESCAPE); });
+  After(150, [] { Press(VK_ESCAPE); });
   INPUT in[2]{};
   in[0].type = in[1].type = INPUT_MOUSE;
   in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;

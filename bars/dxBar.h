@@ -130,6 +130,8 @@ TCustomdxBarControl* ActiveBarControl();
 void SetActiveBarControl(TCustomdxBarControl* AControl);
 
 void dxBarDesignerModified(TdxBarManager* ABarManager);
+// A bar's caption or visibility changed: its line in an open customizing dialog follows.
+void dxBarCustomizingFormBarChanged(TdxBar* ABar);
 uint8_t dxBarFlagToState(bool Value);
 TdxBarManager* GetBarManagerByForm(TCustomForm* AForm);
 TCustomdxBarControl* GetRootBarControl(TCustomdxBarControl* AControl);
@@ -1026,10 +1028,10 @@ protected:
   virtual void DoHelpButtonClick();
   virtual void DoShowCustomizingPopup(TdxBarItemLinks* ALinks);
   virtual void DoShowToolbarsPopup(TdxBarItemLinks* ALinks);
-  // The customizing dialog's part: refreshes, shows and closes it. Nothing until that dialog exists.
-  virtual void RefreshCustomizingForm() {}
-  virtual void ShowCustomizingForm(bool Value) {}
-  virtual bool CustomizingFormExists() const { return false; }
+  // The customizing dialog's part (dxBarCustForm.cpp): refreshes, shows and closes it.
+  virtual void RefreshCustomizingForm();
+  virtual void ShowCustomizingForm(bool Value);
+  virtual bool CustomizingFormExists() const;
 
 private:
   void CalcDerivedSizes();

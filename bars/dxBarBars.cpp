@@ -122,6 +122,7 @@ void TdxBar::SetCaption(const std::string& Value) {
     for (int n = 1; m->BarByName(name); ++n) name = Value + std::to_string(n);
     FName = name;
   }
+  if (m && m->IsCustomizing()) dxBarCustomizingFormBarChanged(this);
   MarkModified();
 }
 
@@ -321,6 +322,7 @@ void TdxBar::SetVisible(bool Value) {
     ShowWindow();
   else
     FItemLinks->FreeBarControl();
+  if (m && m->IsCustomizing()) dxBarCustomizingFormBarChanged(this);
   if (m && !m->IsDestroying() && m->OnBarVisibleChange) m->OnBarVisibleChange(m, this);
   if (Bars() && !Bars()->Loading()) MarkModified();
 }

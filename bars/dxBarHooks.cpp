@@ -111,12 +111,15 @@ bool OnChain(HWND Target) {
   return false;
 }
 
-// The bar window under the mouse: the window at the cursor when it is one of the chain's bar windows.
+// The bar window under the mouse: the control at the cursor when it is one of the chain's bar windows.
+// The control, not the bare window: over an open in-place editor the window at the cursor is the editor,
+// and its bar window is the control that holds it (else the release of the click that opened the
+// editor would close it again).
 bool OnChainBarWindow(POINT P) {
-  HWND w = WindowFromPoint(P);
+  TWinControl* w = FindVCLWindow(P);
   for (TCustomdxBarControl* c = ActiveBarControl(); c; c = c->ParentBar()) {
     if (!IsBarControl(c)) break;
-    if (c->HandleAllocated() && c->Handle() == w) return true;
+    if (c == w) return true;
   }
   return false;
 }

@@ -9,16 +9,6 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-template <class F>
-bool PumpUntil(F Done, int TimeoutMs = 2000) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    if (GetTickCount() - start > DWORD(TimeoutMs)) return false;
-    Pump(5);
-  }
-  return true;
-}
-
 // With YOZ_SHOTS set (a folder), the screen is saved there as <Name>.bmp for a person to look at.
 void Shot(const char* Name) {
   const char* dir = std::getenv("YOZ_SHOTS");

@@ -165,7 +165,9 @@ bool PopupMenuLinksHook(int Code, WPARAM Msg, MOUSEHOOKSTRUCT* M) {
 LRESULT CALLBACK MouseHookProc(int Code, WPARAM Msg, LPARAM Data) {
   try {
     auto* m = reinterpret_cast<MOUSEHOOKSTRUCT*>(Data);
-    if (MouseHook(Code, Msg, m) || PopupMenuLinksHook(Code, Msg, m)) return 1;
+    bool swallow = MouseHook(Code, Msg, m);
+    if (Code >= 0) TdxBarQuickControl::MouseMessage(m->hwnd, UINT(Msg), m->pt);
+    if (swallow || PopupMenuLinksHook(Code, Msg, m)) return 1;
   } catch (...) {
     Application->HandleException(nullptr);
   }

@@ -20,7 +20,14 @@
 //   yozdrive text <caption> <class>         print the text of the first child window of that class
 //                                           (CR and LF as \r and \n)
 //   yozdrive status <caption>               print the status bar's panels joined by |
-//   yozdrive click-tool <caption> <x> <y>   left click at x,y of the board's button row
+//   yozdrive click-tool <caption> <x> <y>   left click at x,y of the window's top dock site (its
+//                                           command bars)
+//   yozdrive bars <caption>                 print each command bar docked on top: left,top,width,height
+//                                           in the dock site, top to bottom, then left to right
+//   yozdrive click-bar <caption> <n> <x> <y>  left click at x,y of the n-th of those bars (1 = first)
+//   yozdrive right-click-bar <caption> <n> <x> <y>  the same with the right button
+//   yozdrive menus                          print each open menu window of the command bars on this
+//                                           machine: width,height, one a line
 //   yozdrive click-entry <caption> <text>   left click on that entry of the window's list box
 //   yozdrive list <caption>                 print the entries of the window's list box, one a line
 //   yozdrive click-edit <caption> <n> [class]  left click into the n-th edit (1 = top left, by place)
@@ -846,7 +853,7 @@ int Dump(const std::string& Folder, const std::string& What) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || (argc < 3 && std::string(argv[1]) != "shortcut")) return 2;
+  if (argc < 2 || (argc < 3 && std::string(argv[1]) != "shortcut" && std::string(argv[1]) != "menus")) return 2;
   std::string cmd = argv[1];
   try {
     if (cmd == "wait") return Wait(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000, true);
@@ -868,6 +875,19 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (cmd == "shortcut") return Shortcut();
+    if (cmd == "menus") {
+      EnumWindows(
+          [](HWND w, LPARAM) -> BOOL {
+            char cls[64] = {};
+            GetClassNameA(w, cls, sizeof cls);
+            RECT r;
+            if (std::strcmp(cls, "TdxBarSubMenuControl") == 0 && IsWindowVisible(w) && GetWindowRect(w, &r))
+              std::printf("%ld,%ld\n", long(r.right - r.left), long(r.bottom - r.top));
+            return TRUE;
+          },
+          0);
+      return 0;
+    }
     HWND board = FindBoard(argv[2]);
     if (!board) {
       std::fprintf(stderr, "no window \"%s\"\n", argv[2]);
@@ -920,10 +940,41 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (cmd == "click-tool" && argc > 4) {
-      auto panels = ChildrenByPlace(board, "TPanel");
-      if (panels.empty()) return 1;
-      HWND row = panels.front();
-      Click(row, POINT{std::atoi(argv[3]), std::atoi(argv[4])});
+      auto docks = ChildrenByPlace(board, "TdxDockControl");
+      if (docks.empty()) return 1;
+      Click(docks.front(), POINT{std::atoi(argv[3]), std::atoi(argv[4])});
+      return 0;
+    }
+    if (cmd == "bars") {
+      auto docks = ChildrenByPlace(board, "TdxDockControl");
+      if (docks.empty()) return 1;
+      for (HWND b : ChildrenByPlace(docks.front(), "TdxBarControl")) {
+        RECT r;
+        GetWindowRect(b, &r);
+        MapWindowPoints(nullptr, docks.front(), reinterpret_cast<POINT*>(&r), 2);
+        std::printf("%ld,%ld,%ld,%ld\n", long(r.left), long(r.top), long(r.right - r.left), long(r.bottom - r.top));
+      }
+      return 0;
+    }
+    if ((cmd == "click-bar" || cmd == "right-click-bar") && argc > 5) {
+      auto bars = ChildrenByPlace(board, "TdxBarControl");
+      size_t n = size_t(std::atoi(argv[3]));
+      if (n < 1 || n > bars.size()) return 1;
+      POINT p{std::atoi(argv[4]), std::atoi(argv[5])};
+      if (cmd == "click-bar") {
+        Click(bars[n - 1], p);
+        return 0;
+      }
+      ClientToScreen(bars[n - 1], &p);
+      Raise(board);
+      SetCursorPos(p.x, p.y);
+      Sleep(50);
+      INPUT in[2] = {};
+      in[0].type = in[1].type = INPUT_MOUSE;
+      in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+      in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+      SendInput(2, in, sizeof(INPUT));
+      Sleep(300);
       return 0;
     }
     if (cmd == "click-entry" && argc > 3) return ClickEntry(board, argv[3]);

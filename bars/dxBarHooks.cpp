@@ -241,11 +241,11 @@ LRESULT CALLBACK CallWndProcHookProc(int Code, WPARAM WParam, LPARAM LParam) {
 void dxBarOpenFromKeyboard(TdxBarControl* ABarControl, TdxBarItemControl* AControl) {
   if (!ABarControl) return;
   ABarControl->EnterMenuMode(AControl);
-  // An accelerator opens a sub-item's menu at once.
+  // An accelerator opens a sub-item's menu at once, as the keyboard opens it: its first item selected.
   if (AControl && IsBarControl(ABarControl) && ABarControl->Active() && ABarControl->SelectedControl() == AControl &&
       dynamic_cast<TCustomdxBarSubItem*>(AControl->Item())) {
     ABarControl->SetMenuOpen(true);
-    AControl->DropDown();
+    AControl->ControlClick();
   }
 }
 

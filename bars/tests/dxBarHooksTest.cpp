@@ -269,6 +269,23 @@ TEST(dxBarHooks, AltAloneOpensTheMenuBarAndAltWithALetterRunsItsAccelerator) {
   }
 }
 
+TEST(dxBarHooks, AltWithASubItemsLetterOpensItsMenuWithTheFirstItemSelected) {
+  TMenuBarForm t;
+  t.Sub->SetCaption("&Go");
+  t.MenuBar->SetVisible(false);
+  t.MenuBar->ItemLinks()->Add()->SetItem(t.Sub);
+  t.MenuBar->SetVisible(true);
+  Pump(30);
+  SetForegroundWindow(t.F.Form->Handle());
+  t.Edit->SetFocus();
+  Pump(20);
+  Input({{VK_MENU, false}, {'G', false}, {'G', true}, {VK_MENU, true}});
+  ASSERT_TRUE(PumpUntil([&] { return t.Menu() && t.Menu()->SelectedControl(); }, 2000));
+  EXPECT_EQ(t.Menu()->SelectedControl()->Item(), t.Buttons[0]);
+  Press(VK_RETURN);
+  EXPECT_TRUE(PumpUntil([&] { return t.Runs.Names.size() == 1; }, 2000));
+}
+
 TEST(dxBarHooks, F10OpensTheMenuBarOnlyWhenTheManagerUsesIt) {
   {
     TMenuBarForm t;

@@ -344,3 +344,30 @@ TEST(dxBarHooks, ArrowsWalkMenusAndSubMenusAndEscClosesOneLevel) {
   Pump(50);
   EXPECT_EQ(t.Clicks.Names, std::vector<std::string>{"BDeep"});
 }
+
+// The item that a key clicks runs a message loop (as a dialog it opens would): the key does not reach
+// the focus a second time meanwhile.
+TEST(dxBarHooks, KeyThatClicksAnItemReachesNothingElseWhileTheItemRuns) {
+  TKeyForm t;
+  struct TNested {
+    int Clicks = 0;
+    void Click(TObject*) {
+      ++Clicks;
+      Pump(300);
+    }
+  } nested;
+  t.Buttons[1]->OnClick = TNotifyEvent(&nested, &TNested::Click);
+  // The form before may still be handing the foreground back.
+  Pump(300);
+  for (int i = 0; i < 20 && GetFocus() != t.Edit->Handle(); ++i) {
+    SetForegroundWindow(t.F.Form->Handle());
+    t.Edit->SetFocus();
+    Pump(20);
+  }
+  t.Open();
+  Press('B');
+  EXPECT_TRUE(PumpUntil([&] { return nested.Clicks == 1 && !t.Menu(); }, 2000));
+  Pump(100);
+  EXPECT_EQ(nested.Clicks, 1);
+  EXPECT_EQ(t.Edit->Text(), "");
+}

@@ -26,6 +26,10 @@
 //                                           in the dock site, top to bottom, then left to right
 //   yozdrive click-bar <caption> <n> <x> <y>  left click at x,y of the n-th of those bars (1 = first)
 //   yozdrive right-click-bar <caption> <n> <x> <y>  the same with the right button
+//   yozdrive right-click-in <caption> <class> <x> <y>  right click at a client point of the first child
+//                                           window of that class
+//   yozdrive tray-menu <caption>            what a right click on the board's tray icon sends
+//   yozdrive menu-key <keys>                keys as for key, to whatever holds the keyboard (an open menu)
 //   yozdrive menus                          print each open menu window of the command bars on this
 //                                           machine: width,height, one a line
 //   yozdrive click-entry <caption> <text>   left click on that entry of the window's list box
@@ -405,7 +409,7 @@ int Key(HWND Board, const std::string& Keys) {
   } else if (rest.size() == 1) vk = WORD(toupper(rest[0]));
   else if (rest[0] == 'F' || rest[0] == 'f') vk = WORD(VK_F1 + std::atoi(rest.c_str() + 1) - 1);
   if (!vk) return 2;
-  for (int i = 0; i < 20 && GetForegroundWindow() != Board; ++i) {
+  for (int i = 0; Board && i < 20 && GetForegroundWindow() != Board; ++i) {
     SetForegroundWindow(Board);
     Sleep(50);
   }
@@ -875,6 +879,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (cmd == "shortcut") return Shortcut();
+    if (cmd == "menu-key") return Key(nullptr, argv[2]);
     if (cmd == "menus") {
       EnumWindows(
           [](HWND w, LPARAM) -> BOOL {
@@ -927,6 +932,48 @@ int main(int argc, char** argv) {
       if (!child) return 1;
       Click(child, POINT{std::atoi(argv[4]), std::atoi(argv[5])});
       return 0;
+    }
+    if (cmd == "right-click-in" && argc > 5) {
+      HWND child = FindChild(board, argv[3]);
+      if (!child) return 1;
+      POINT p{std::atoi(argv[4]), std::atoi(argv[5])};
+      ClientToScreen(child, &p);
+      Raise(board);
+      SetForegroundWindow(board);
+      SetCursorPos(p.x, p.y);
+      Sleep(50);
+      INPUT in[2] = {};
+      in[0].type = in[1].type = INPUT_MOUSE;
+      in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+      in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+      SendInput(2, in, sizeof(INPUT));
+      Sleep(300);
+      return 0;
+    }
+    if (cmd == "tray-menu") {
+      // The shell tells the icon's window through its callback message; the icon's window is one of the
+      // program's utility windows, and the others ignore the message.
+      struct Ctx {
+        DWORD Process;
+        int Told;
+      } ctx{0, 0};
+      GetWindowThreadProcessId(board, &ctx.Process);
+      EnumWindows(
+          [](HWND w, LPARAM p) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(p);
+            char cls[64] = {};
+            GetClassNameA(w, cls, sizeof cls);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == c->Process && std::strcmp(cls, "yOZUtilWindow") == 0) {
+              PostMessageA(w, 0x6FF, 0, WM_RBUTTONDOWN);
+              ++c->Told;
+            }
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&ctx));
+      Sleep(300);
+      return ctx.Told ? 0 : 1;
     }
     if (cmd == "click-tree" && argc > 4) return ClickTreePath(board, std::vector<std::string>(argv + 3, argv + argc));
     if (cmd == "click-tree" && argc > 3) return ClickTree(board, argv[3]);

@@ -379,7 +379,10 @@ void TfrmMain::FormActivate(TObject* Sender) {
     yOZCurrentUser->Status = "Available";
     yOZFile->SaveCurrentUserStatus();
   });
-  StartStep([this] { yOZFile->FillMainList(Board()); });
+  StartStep([this] {
+    yOZFile->FillMainList(Board());
+    FStartFill = int(FBoard.Fills());
+  });
 
   // The settings keep both periods within what the settings dialog offers; the runtime's checks stay
   // for a period that is still out of range.
@@ -414,6 +417,9 @@ void TfrmMain::FormActivate(TObject* Sender) {
 }
 
 void TfrmMain::SizeColumns() {
+  // Without redrawing between the columns: each width set on the showing list view repainted it, which
+  // cost more than the sizing itself.
+  TUpdateScope update(&FBoard);
   for (int i = 0; i < lvMain->Columns()->Count(); ++i)
     if (i != BoardPCNameColumn) FBoard.AutoSizeColumn(i);
 }

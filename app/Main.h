@@ -172,4 +172,5 @@ private:
   std::string DatabaseFolder() const;
   TListViewBoard FBoard{nullptr};
   bool FAlertListRead = false;  // the activation has read the alert list (it may be saved back)
+  int FStartFill = -1;  // the board's fill count after the activation filled it with every user
 };

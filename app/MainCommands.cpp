@@ -180,6 +180,10 @@ void TfrmMain::actRefreshExecute(TObject* Sender) {
 
 void TfrmMain::tvMainChange(TObject*, TTreeNode* Node) {
   if (!Node || !yOZFile) return;
+  // The top node chosen as the tree takes the focus at start finds the board just filled with every
+  // user: it is not read a second time.
+  const bool fresh = FStartFill >= 0 && unsigned(FStartFill) == FBoard.Fills();
+  FStartFill = -1;
   if (Node->Text() != "Departments") {
     // The caption first: it names the choice even when the user file cannot be read just now.
     yOZDepartment->FilterActive = true;
@@ -189,7 +193,7 @@ void TfrmMain::tvMainChange(TObject*, TTreeNode* Node) {
   } else {
     yOZDepartment->FilterActive = false;
     SetCaption("yOZ - All Departments");
-    yOZFile->FillMainList(Board());
+    if (!fresh) yOZFile->FillMainList(Board());
   }
 }
 

@@ -91,9 +91,13 @@ constexpr int dxSBAR_BARMANAGERMORETHANONE = 39003;
 constexpr int dxSBAR_BARMANAGERBADOWNER = 39004;
 constexpr int dxSBAR_NOBARMANAGERS = 39005;
 constexpr int dxSBAR_RECURSIVESUBITEMS = 39009;
+constexpr int dxSBAR_COMMANDNAMECANNOTBEBLANK = 39010;
 constexpr int dxSBAR_DEFAULTCATEGORYNAME = 39101;
+constexpr int dxSBAR_CP_RESET = 39150;   // the customizing popup's ten rows: 39150..39159
 constexpr int dxSBAR_CUSTOMIZE = 39300;
+constexpr int dxSBAR_ADDREMOVEBUTTONS = 39301;
 constexpr int dxSBAR_MOREBUTTONS = 39302;
+constexpr int dxSBAR_RESETTOOLBAR = 39303;
 std::string dxBarResStr(int Id);
 
 class EdxException : public Exception {
@@ -126,6 +130,8 @@ TCustomdxBarControl* ActiveBarControl();
 void SetActiveBarControl(TCustomdxBarControl* AControl);
 
 void dxBarDesignerModified(TdxBarManager* ABarManager);
+// A bar's caption or visibility changed: its line in an open customizing dialog follows.
+void dxBarCustomizingFormBarChanged(TdxBar* ABar);
 uint8_t dxBarFlagToState(bool Value);
 TdxBarManager* GetBarManagerByForm(TCustomForm* AForm);
 TCustomdxBarControl* GetRootBarControl(TCustomdxBarControl* AControl);
@@ -345,7 +351,9 @@ public:
   SIZE GetSizeForWidth(TdxBarDockingStyle S, int Width);
   SIZE GetSizeForHeight(TdxBarDockingStyle S, int Height);
   // The non-client band: left, top, right, bottom insets of the client area for a docking style.
-  RECT FrameInsets(TdxBarDockingStyle S);
+  virtual RECT FrameInsets(TdxBarDockingStyle S);
+  // The next left press and release on the window are ignored (a popup that just closed on it).
+  void SkipNextButton() { FSkipButton = true; }
   // Client rectangles of the end mark and the close button (the caption's, in window coordinates,
   // when floating).
   RECT MarkRect();
@@ -1011,6 +1019,8 @@ public:
   std::vector<TdxBar*>& BarsToReshow() { return FBarsToReshow; }
 
 protected:
+  friend class TdxBarCustomizingPopup;
+  friend class TdxBarQuickControl;
   virtual void DoBarAfterReset(TdxBar* ABar);
   virtual void DoBarBeforeReset(TdxBar* ABar);
   virtual void DoBarClose(TdxBar* ABar);
@@ -1018,10 +1028,10 @@ protected:
   virtual void DoHelpButtonClick();
   virtual void DoShowCustomizingPopup(TdxBarItemLinks* ALinks);
   virtual void DoShowToolbarsPopup(TdxBarItemLinks* ALinks);
-  // The customizing dialog's part: refreshes, shows and closes it. Nothing until that dialog exists.
-  virtual void RefreshCustomizingForm() {}
-  virtual void ShowCustomizingForm(bool Value) {}
-  virtual bool CustomizingFormExists() const { return false; }
+  // The customizing dialog's part (dxBarCustForm.cpp): refreshes, shows and closes it.
+  virtual void RefreshCustomizingForm();
+  virtual void ShowCustomizingForm(bool Value);
+  virtual bool CustomizingFormExists() const;
 
 private:
   void CalcDerivedSizes();
@@ -1834,7 +1844,10 @@ private:
 class TdxBars : public TCollection {
   YOZ_CLASS(TdxBars, TCollection)
 public:
-  explicit TdxBars(TdxBarManager* ABarManager);
+  // A detached collection holds bars the manager uses for itself (the quick customization's): they are
+  // not the manager's bars, so they fire no bar events and change nothing the layout stores.
+  explicit TdxBars(TdxBarManager* ABarManager, bool ADetached = false);
+  bool Detached() const { return FDetached; }
   ~TdxBars() override;
   TPersistent* GetOwner() override;
   TdxBar* Items(int Index) const { return static_cast<TdxBar*>(TCollection::Items(Index)); }
@@ -1875,6 +1888,7 @@ private:
   POINT FDragOffset{};
   UINT_PTR FDockingTimer = 0;
   TdxBarControl* FDockingTimerBar = nullptr;
+  bool FDetached = false;
 };
 
 // ---------------------------------------------------------------------------------------------------
@@ -2146,3 +2160,128 @@ private:
 // Where a drop-down of Size goes for the item rectangle Item (screen); Beside: in a menu or on a
 // vertical bar. It stays on the work area, even one left of or above the primary monitor.
 POINT dxBarPlaceDropDown(RECT Item, SIZE Size, bool Beside, RECT WorkArea);
+
+// ---------------------------------------------------------------------------------------------------
+// Menus the bars build for themselves from their own items: the toolbar list, the customizing popup of
+// one link, and the quick customization opened from a toolbar's end mark. Their items belong to no
+// form: they stay in one process-wide list and are freed when a later menu is built and no link uses
+// them any more (dxBarFreeIdlePopupItems).
+
+// Takes an item made for these menus out of its owner's components and into the list.
+void dxBarAddPopupItem(TdxBarItem* AItem);
+int dxBarPopupItemCount();
+
+// The list of toolbars (a check row per bar that may be listed) and "&Customize...".
+class TdxBarToolbarsPopup : public TdxBarSubMenuControl {
+  YOZ_CLASS(TdxBarToolbarsPopup, TdxBarSubMenuControl)
+public:
+  explicit TdxBarToolbarsPopup(TdxBarManager* ABarManager);
+  ~TdxBarToolbarsPopup() override;
+  bool IsCustomizing() override { return false; }
+  // Opens the manager's toolbar list at a screen point; nullptr (nothing opens) when it lists nothing.
+  static TdxBarToolbarsPopup* ShowAt(TdxBarManager* ABarManager, POINT P);
+};
+
+// The menu of one link while customizing: reset, delete, name, paint style, begin group, visible, most
+// recently used. One is open at a time.
+class TdxBarCustomizingPopup : public TdxBarSubMenuControl {
+  YOZ_CLASS(TdxBarCustomizingPopup, TdxBarSubMenuControl)
+public:
+  explicit TdxBarCustomizingPopup(TdxBarManager* ABarManager);
+  ~TdxBarCustomizingPopup() override;
+  bool IsCustomizing() override { return false; }
+  void DestroyWnd() override;
+  // Opens the rows for a link at a screen point.
+  static TdxBarCustomizingPopup* ShowFor(TdxBarItemLink* ALink, POINT P);
+  // The open popup (nullptr once its window is gone).
+  static TdxBarCustomizingPopup* Current();
+  // The link its rows act on: kept while the rows' clicks run, nullptr once the popup is freed or the
+  // link itself went away.
+  static TdxBarItemLink* CustomizingLink();
+  static void LinkFreed(TdxBarItemLink* ALink);
+};
+
+// A check row of "&Add or Remove Buttons": it stands for one link of a toolbar and switches that link's
+// Visible without closing the menu.
+class TdxBarQuickCustItem : public TdxBarButton {
+  YOZ_CLASS(TdxBarQuickCustItem, TdxBarButton)
+public:
+  explicit TdxBarQuickCustItem(TComponent* AOwner) : TdxBarButton(AOwner) {}
+  // The toolbar link the row stands for, while it stands (nullptr otherwise).
+  TdxBarItemLink* ToolbarLink() const;
+  void SetToolbarLink(TdxBar* ABar, TdxBarItemLink* ALink);
+  void Click() override;
+
+private:
+  TdxBar* FBar = nullptr;
+  TdxBarItemLink* FToolbarLink = nullptr;
+};
+
+class TdxBarQuickCustItemControl : public TdxBarButtonControl {
+  YOZ_CLASS(TdxBarQuickCustItemControl, TdxBarButtonControl)
+public:
+  explicit TdxBarQuickCustItemControl(TdxBarItemLink* ALink) : TdxBarButtonControl(ALink) {}
+  bool ClosesSubMenuOnClick() override { return false; }
+  int GetWidth() override;
+  void Paint(HDC DC, RECT R, int State) override;
+};
+
+// "&Reset Toolbar" of "&Add or Remove Buttons".
+class TdxBarQuickCustExtButton : public TdxBarButton {
+  YOZ_CLASS(TdxBarQuickCustExtButton, TdxBarButton)
+public:
+  explicit TdxBarQuickCustExtButton(TComponent* AOwner) : TdxBarButton(AOwner) {}
+};
+
+class TdxBarQuickCustExtButtonControl : public TdxBarButtonControl {
+  YOZ_CLASS(TdxBarQuickCustExtButtonControl, TdxBarButtonControl)
+public:
+  explicit TdxBarQuickCustExtButtonControl(TdxBarItemLink* ALink) : TdxBarButtonControl(ALink) {}
+  int GetWidth() override;
+  void Paint(HDC DC, RECT R, int State) override;
+};
+
+// Registers the two row classes above with the item-class registry (not listed for the dialogs).
+void dxBarRegisterQuickCustItems();
+
+// The window a toolbar's end mark opens: the links that do not fit ("More Buttons") and "&Add or Remove
+// Buttons". One exists at a time; it closes when its toolbar's mark returns to plain.
+class TdxBarQuickControl : public TdxBarControl {
+  YOZ_CLASS(TdxBarQuickControl, TdxBarControl)
+public:
+  // Made for the toolbar by its mark; MarkRect is the mark in screen coordinates.
+  TdxBarQuickControl(TdxBarControl* AToolbar, RECT MarkRect);
+  ~TdxBarQuickControl() override;
+  void BeforeDestruction() override;
+  static TdxBarQuickControl* Instance();
+  // Opens one for the toolbar (closing another's), or closes the toolbar's own.
+  static void Open(TdxBarControl* AToolbar);
+  static void CloseFor(TdxBarControl* AToolbar);
+  // A bar window other than the popup selects a control: the popup checks, 200 ms later, whether the
+  // selection went to another toolbar.
+  static void StartClosingTimer(TCustomdxBarControl* ASelecting);
+  // The mouse hook's part: a press or release at a screen point on a window closes the popup when it
+  // lies outside it and its toolbar's end mark.
+  static void MouseMessage(HWND AWnd, UINT AMsg, POINT AScreen);
+  TdxBarControl* Toolbar() const { return FToolbar; }
+  TdxBar* HiddenBar() const { return FHiddenBar; }
+  TdxBarSubItem* AddRemoveItem() const { return FAddRemove; }
+  bool IsPopup() override { return true; }
+  RECT FrameInsets(TdxBarDockingStyle S) override;
+  void CreateParams(TCreateParams& Params) override;
+  void Dispatch(TMessage& Message) override;
+  void DeactivateChain() override;
+  void Notification(TComponent* AComponent, TOperation Operation) override;
+
+private:
+  void Close();
+  void Place(RECT MarkRect);
+  void FillAddRemove(TObject* Sender);
+  void CustomizeClick(TObject* Sender);
+  void ResetClick(TObject* Sender);
+  TdxBarControl* FToolbar;
+  TdxBars* FHiddenBars;
+  TdxBar* FHiddenBar;
+  TdxBarSubItem* FAddRemove = nullptr;
+  bool FClosing = false;
+};

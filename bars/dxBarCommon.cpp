@@ -71,6 +71,7 @@ void dxBarInitialize() {
   LookUpUser32();
   RegisterClasses({TdxBarManager::StaticClass(), TdxBarPopupMenu::StaticClass()});
   dxBarRegisterStandardItems();
+  dxBarRegisterQuickCustItems();
 }
 
 void dxBarFinalize() {
@@ -366,10 +367,6 @@ void dxBarEndMouseTracking(HWND Wnd) {
   }
   SendMessageA(Wnd, WM_MOUSELEAVE, 0, 0);
 }
-
-// The popup items of the quick customization are freed here once no link uses them; until those
-// popups exist there is nothing to free.
-void dxBarFreeIdlePopupItems() {}
 
 // ---------------------------------------------------------------------------------------------------
 // Drawing

@@ -103,6 +103,7 @@ void TCustomdxBarControl::DropDownItem(TdxBarItemControl* AControl) {
 
 void TCustomdxBarControl::SetSelectedItem(TdxBarItemControl* AControl) {
   if (FSelectedControl == AControl) return;
+  if (AControl) TdxBarQuickControl::StartClosingTimer(this);
   TdxBarItemControl* prev = FSelectedControl;
   FSelectedControl = AControl;
   if (FBarManager) FBarManager->SetSelectedItem(AControl);
@@ -404,6 +405,8 @@ void TCustomdxBarControl::WMRButtonDown(TMessage& Message) {
   } else {
     SelectItem(c);
   }
+  if (c && IsBarControl(this) && HandleAllocated() && c->Link() && c->Link()->Control() == c)
+    TdxBarCustomizingPopup::ShowFor(c->Link(), ClientToScreen(p));
 }
 
 void TCustomdxBarControl::WMKeyDown(TMessage& Message) {

@@ -1,6 +1,8 @@
 // Dock sites: where a docked bar window goes (row and column under a point), the layout of the rows
 // (bars that do not fit shrink towards their minimal length from the end of the row), and the site's
 // size, which follows the sum of its rows.
+#include <windowsx.h>
+
 #include <algorithm>
 
 #include "dxBar.h"
@@ -498,6 +500,13 @@ void TdxDockControl::Dispatch(TMessage& Message) {
     case WM_LBUTTONDBLCLK:
       if (FBarManager && FBarManager->CanCustomize()) FBarManager->SetCustomizing(true);
       return;
+    case WM_RBUTTONDOWN:
+      if (FBarManager && !FBarManager->IsCustomizing()) {
+        POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+        TdxBarToolbarsPopup::ShowAt(FBarManager, ClientToScreen(p));
+        return;
+      }
+      break;
     case WM_SIZE: {
       TCustomControl::Dispatch(Message);
       if (!FLayingOut && !FRows.empty()) LayoutRows();

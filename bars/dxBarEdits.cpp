@@ -51,7 +51,9 @@ struct TDeathWatch {
 // ---------------------------------------------------------------------------------------------------
 // Window control base
 
-TdxBarWinControl::TdxBarWinControl(TdxBarItemLink* ALink) : TdxBarItemControl(ALink) {}
+// The flag lets the bar window keep the focus that the in-place window takes through it (a floating bar is
+// activated on the way) instead of handing it straight back to the owner form.
+TdxBarWinControl::TdxBarWinControl(TdxBarItemLink* ALink) : TdxBarItemControl(ALink) { FHasWindow = true; }
 
 TdxBarWinControl::~TdxBarWinControl() {
   if (FDeadFlag) *FDeadFlag = true;

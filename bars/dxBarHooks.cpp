@@ -113,12 +113,15 @@ bool OnChain(HWND Target) {
   return false;
 }
 
-// The bar window under the mouse: the window at the cursor when it is one of the chain's bar windows.
+// The bar window under the mouse: the control at the cursor when it is one of the chain's bar windows.
+// The control, not the bare window: over an open in-place editor the window at the cursor is the editor,
+// and its bar window is the control that holds it (else the release of the click that opened the
+// editor would close it again).
 bool OnChainBarWindow(POINT P) {
-  HWND w = WindowFromPoint(P);
+  TWinControl* w = FindVCLWindow(P);
   for (TCustomdxBarControl* c = ActiveBarControl(); c; c = c->ParentBar()) {
     if (!IsBarControl(c)) break;
-    if (c->HandleAllocated() && c->Handle() == w) return true;
+    if (c == w) return true;
   }
   return false;
 }
@@ -164,7 +167,9 @@ bool PopupMenuLinksHook(int Code, WPARAM Msg, MOUSEHOOKSTRUCT* M) {
 LRESULT CALLBACK MouseHookProc(int Code, WPARAM Msg, LPARAM Data) {
   try {
     auto* m = reinterpret_cast<MOUSEHOOKSTRUCT*>(Data);
-    if (MouseHook(Code, Msg, m) || PopupMenuLinksHook(Code, Msg, m)) return 1;
+    bool swallow = MouseHook(Code, Msg, m);
+    if (Code >= 0) TdxBarQuickControl::MouseMessage(m->hwnd, UINT(Msg), m->pt);
+    if (swallow || PopupMenuLinksHook(Code, Msg, m)) return 1;
   } catch (...) {
     Application->HandleException(nullptr);
   }

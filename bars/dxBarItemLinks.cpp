@@ -34,6 +34,7 @@ void TdxBarItemLink::BeforeDestruction() {
   TdxBarItemLinks* links = Links();
   TdxBarManager* m = BarManager();
   if (m && !m->IsDestroying() && m->OnItemLinkDelete) m->OnItemLinkDelete(m, this);
+  TdxBarCustomizingPopup::LinkFreed(this);
   // A link dragged away while customizing keeps the separators where the user sees them.
   TdxBarItemLink* next = nullptr;
   bool toggleNext = false;

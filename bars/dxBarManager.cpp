@@ -810,17 +810,10 @@ void TdxBarManager::CloseActiveMenu() {
 // ---------------------------------------------------------------------------------------------------
 // Toolbars popup
 
-namespace {
-std::vector<TdxBarItem*>& TemporaryItems() {
-  static std::vector<TdxBarItem*> items;
-  return items;
-}
-}  // namespace
-
 void TdxBarManager::FillToolbarsPopup(TdxBarItemLinks* ALinks) {
   auto make = [&](const std::string& Caption, intptr_t Tag, bool Checked, bool Down) {
     auto* b = new TdxBarButton(FParentForm);
-    TemporaryItems().push_back(b);
+    dxBarAddPopupItem(b);
     b->SetCaption(Caption);
     b->SetTag(Tag);
     if (Checked) {

@@ -24,7 +24,10 @@ void AddListItem(TListView* View, const TListRow& Row) {
 
 void TListViewBoard::BeginUpdate() { FView->Items()->BeginUpdate(); }
 void TListViewBoard::EndUpdate() { FView->Items()->EndUpdate(); }
-void TListViewBoard::Clear() { FView->Items()->Clear(); }
+void TListViewBoard::Clear() {
+  ++FFills;
+  FView->Items()->Clear();
+}
 void TListViewBoard::AddRow(const TListRow& Row) { AddListItem(FView, Row); }
 
 // Sizes a column to its widest text and its header, as LVSCW_AUTOSIZE_USEHEADER does (the last column

@@ -125,9 +125,12 @@ public:
   int RowCount() const override;
   TListRow Row(int Index) const override;
   int SelectedIndex() const override;
+  // How often the board was cleared for a fill: tells the window whether its rows changed since.
+  unsigned Fills() const { return FFills; }
 
 private:
   TListView* FView;
+  unsigned FFills = 0;
 };
 
 class TListViewInBox : public IInBoxView {

@@ -1,5 +1,7 @@
 #include "BarsTestSupport.h"
 
+#include <vector>
+
 void TBarsEnvironment::SetUp() {
   InitForms();
   dxBarInitialize();
@@ -13,12 +15,33 @@ void TBarsEnvironment::TearDown() {
   DoneForms();
 }
 
-void Pump(int Ms) {
-  DWORD start = GetTickCount();
-  while (GetTickCount() - start < DWORD(Ms)) {
-    Application->ProcessMessages();
-    Sleep(1);
+void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys) {
+  std::vector<INPUT> in;
+  for (auto [k, up] : Keys) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = k;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.push_back(i);
   }
+  SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+}
+
+// Every event carries the point: a press without one lands wherever Wine last put the pointer, which
+// may be a position from before SetCursorPos.
+void Click(POINT Screen) {
+  SetCursorPos(Screen.x, Screen.y);
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT in[3]{};
+  for (INPUT& i : in) {
+    i.type = INPUT_MOUSE;
+    i.mi.dx = MulDiv(Screen.x, 65535, w - 1);
+    i.mi.dy = MulDiv(Screen.y, 65535, h - 1);
+    i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  }
+  in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+  in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+  SendInput(3, in, sizeof(INPUT));
 }
 
 TManagerForm::TManagerForm() : Form(CreateNewForm<TForm>(nullptr)) {

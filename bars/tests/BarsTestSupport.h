@@ -1,13 +1,13 @@
 #pragma once
-// Helpers shared by the command bars' test programs: the forms library and the bars started for the
-// whole program, a bare form with a manager, message pumping, and an item control that counts the
-// change notices it gets.
-#include <gtest/gtest.h>
-
+// Helpers shared by the command bars' test programs, on top of the shared ones (pumping, owned forms):
+// the forms library and the bars started for the whole program, a bare form with a manager, real key
+// and mouse input, and an item control that counts the change notices it gets.
+#include <initializer_list>
 #include <map>
-#include <memory>
 #include <string>
+#include <utility>
 
+#include "TestSupport.h"
 #include "dxBar.h"
 
 class TBarsEnvironment : public ::testing::Environment {
@@ -16,7 +16,11 @@ public:
   void TearDown() override;
 };
 
-void Pump(int Ms);
+// Real input, as a user gives it: key presses and releases in order (true: released), one key pressed
+// and released, and a left click at a screen point.
+void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys);
+inline void Press(WORD K) { SendKeys({{K, false}, {K, true}}); }
+void Click(POINT Screen);
 
 // A memory bitmap filled with one colour, to paint controls into and probe its pixels.
 struct TProbe {
@@ -43,11 +47,6 @@ struct TProbe {
   }
   COLORREF At(int X, int Y) const { return GetPixel(DC, X, Y) & 0xFFFFFF; }
 };
-
-struct FormDeleter {
-  void operator()(TCustomForm* f) const { TObject::Free(f); }
-};
-using FormPtr = std::unique_ptr<TForm, FormDeleter>;
 
 // A hidden bare form holding one manager.
 struct TManagerForm {

@@ -12,38 +12,6 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-template <class F>
-bool PumpUntil(F Done, int TimeoutMs) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    if (GetTickCount() - start > DWORD(TimeoutMs)) return false;
-    Pump(5);
-  }
-  return true;
-}
-
-void Input(std::initializer_list<std::pair<WORD, bool>> Keys) {
-  std::vector<INPUT> in;
-  for (auto [k, up] : Keys) {
-    INPUT i{};
-    i.type = INPUT_KEYBOARD;
-    i.ki.wVk = k;
-    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    in.push_back(i);
-  }
-  SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
-}
-void Press(WORD K) { Input({{K, false}, {K, true}}); }
-
-void Click(POINT P) {
-  SetCursorPos(P.x, P.y);
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, in, sizeof(INPUT));
-}
-
 struct TCounter {
   std::vector<std::string> Names;
   void Hit(TObject* Sender) { Names.push_back(static_cast<TComponent*>(Sender)->Name()); }
@@ -155,7 +123,7 @@ TEST(dxBarHooks, ShortcutRunsTheBarItemWhileTheEditHasTheFocus) {
   Pump(30);
   SetForegroundWindow(t.F.Form->Handle());
   t.Edit->SetFocus();
-  Input({{VK_CONTROL, false}, {'K', false}, {'K', true}, {VK_CONTROL, true}});
+  SendKeys({{VK_CONTROL, false}, {'K', false}, {'K', true}, {VK_CONTROL, true}});
   EXPECT_TRUE(PumpUntil([&] { return t.Clicks.Names.size() == 1; }, 2000));
   Pump(50);
   EXPECT_EQ(t.Clicks.Names, std::vector<std::string>{"B1"});
@@ -179,7 +147,7 @@ TEST(dxBarHooks, ClickOutsideClosesTheMenu) {
 TEST(dxBarHooks, KeyboardLivesAfterAForwardedKeyIsReleasedElsewhere) {
   TKeyForm t;
   auto* m = t.Open();
-  Input({{VK_DOWN, false}});
+  SendKeys({{VK_DOWN, false}});
   ASSERT_TRUE(PumpUntil([&] { return m->SelectedControl() != nullptr; }, 2000));
   m->DeactivateChain();
   Pump(30);
@@ -189,7 +157,7 @@ TEST(dxBarHooks, KeyboardLivesAfterAForwardedKeyIsReleasedElsewhere) {
   t.Edit->SetFocus();
   Press('Z');
   EXPECT_TRUE(PumpUntil([&] { return t.Edit->Text() == "z"; }, 2000));
-  Input({{VK_DOWN, true}});
+  SendKeys({{VK_DOWN, true}});
   Pump(30);
 }
 
@@ -255,14 +223,14 @@ TEST(dxBarHooks, AltAloneOpensTheMenuBarAndAltWithALetterRunsItsAccelerator) {
   {
     TMenuBarForm t;
     ASSERT_NE(t.MenuBar->Control(), nullptr);
-    Input({{VK_MENU, false}, {VK_MENU, true}});
+    SendKeys({{VK_MENU, false}, {VK_MENU, true}});
     EXPECT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }, 2000));
     EXPECT_EQ(t.Selected(), "mnuFile");
     EXPECT_EQ(ActiveBarControl(), t.MenuBar->Control());
   }
   {
     TMenuBarForm t;
-    Input({{VK_MENU, false}, {'B', false}, {'B', true}, {VK_MENU, true}});
+    SendKeys({{VK_MENU, false}, {'B', false}, {'B', true}, {VK_MENU, true}});
     EXPECT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }, 2000));
     Pump(50);
     EXPECT_EQ(t.Selected(), "mnuBar");

@@ -10,16 +10,6 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-template <class F>
-bool PumpUntil(F Done, int TimeoutMs) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    if (GetTickCount() - start > DWORD(TimeoutMs)) return false;
-    Pump(5);
-  }
-  return true;
-}
-
 struct TClicks {
   std::vector<std::string> Names;
   void Click(TObject* Sender) { Names.push_back(static_cast<TComponent*>(Sender)->Name()); }

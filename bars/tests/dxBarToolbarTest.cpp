@@ -31,12 +31,6 @@ struct TWatchdog {
   }
 };
 
-template <class F>
-void PumpUntil(F Done, int Ms = 3000) {
-  DWORD start = GetTickCount();
-  while (!Done() && GetTickCount() - start < DWORD(Ms)) Pump(5);
-}
-
 struct TClickProbe {
   std::function<void()> F;
   void Click(TObject*) { F(); }

@@ -1,0 +1,502 @@
+// The customizing dialog and its editors on real windows: opened by customizing mode, toolbars made,
+// renamed, deleted and reset through its buttons with the name editor typed into and the confirmations
+// answered by pressing their buttons; the options page by style; the item add editor's names; the
+// other forms' windows disabled and given back.
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "BarsTestSupport.h"
+#include "dxBarCustForm.h"
+#include "dxBarItemEd.h"
+#include "dxBarNameEd.h"
+#include "dxBarPopupMenuEd.h"
+
+namespace {
+
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
+
+class TBarsTestForm : public TForm {
+  YOZ_CLASS(TBarsTestForm, TForm)
+public:
+  explicit TBarsTestForm(TComponent* AOwner) : TForm(AOwner) {}
+  void actFileExitExecute(TObject*) {}
+  void actAtLunchExecute(TObject*) {}
+  void btnInMeetingClick(TObject*) {}
+  void dxBarManagerMainClickItem(TdxBarManager*, TdxBarItem*) {}
+  TdxBarManager* Manager() const { return dynamic_cast<TdxBarManager*>(FindComponent("dxBarManagerMain")); }
+  static void Publish(TPublisher<TBarsTestForm>& p) {
+    p.Method("actFileExitExecute", &TBarsTestForm::actFileExitExecute);
+    p.Method("actAtLunchExecute", &TBarsTestForm::actAtLunchExecute);
+    p.Method("btnInMeetingClick", &TBarsTestForm::btnInMeetingClick);
+    p.Method("dxBarManagerMainClickItem", &TBarsTestForm::dxBarManagerMainClickItem);
+  }
+};
+
+using TestFormPtr = std::unique_ptr<TBarsTestForm, FormDeleter>;
+
+TestFormPtr MakeShownForm() {
+  RegisterClass(TBarsTestForm::StaticClass());
+  TestFormPtr f(NewForm<TBarsTestForm>(nullptr));
+  f->Show();
+  Pump(30);
+  return f;
+}
+
+template <class F>
+bool WaitFor(F Done, int Ms = 3000) {
+  DWORD start = GetTickCount();
+  while (!Done()) {
+    if (GetTickCount() - start > DWORD(Ms)) return false;
+    Pump(5);
+  }
+  return true;
+}
+
+// A modal loop that does not end fails the program instead of stalling the run.
+struct TWatchdog {
+  std::atomic<bool> Done{false};
+  std::thread T;
+  explicit TWatchdog(int Ms = 15000) : T([this, Ms] {
+      for (int i = 0; i < Ms / 10 && !Done; ++i) Sleep(10);
+      if (!Done) {
+        fprintf(stderr, "watchdog: a modal loop did not end\n");
+        ExitProcess(3);
+      }
+    }) {}
+  ~TWatchdog() {
+    Done = true;
+    T.join();
+  }
+};
+
+// Presses a button of the next message box of the process, as a user would, and keeps its text.
+struct TBoxAnswerer {
+  int Button;
+  std::string Text, Caption;
+  bool Seen = false;
+  std::thread T;
+  explicit TBoxAnswerer(int AButton) : Button(AButton), T([this] {
+      for (int i = 0; i < 500 && !Seen; ++i) {
+        HWND box = nullptr;
+        EnumWindows(
+            [](HWND w, LPARAM p) -> BOOL {
+              char cls[16] = {};
+              DWORD pid = 0;
+              GetWindowThreadProcessId(w, &pid);
+              GetClassNameA(w, cls, sizeof cls);
+              if (pid == GetCurrentProcessId() && std::string(cls) == "#32770" && IsWindowVisible(w)) {
+                *reinterpret_cast<HWND*>(p) = w;
+                return FALSE;
+              }
+              return TRUE;
+            },
+            LPARAM(&box));
+        if (box) {
+          char buf[512] = {};
+          GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
+          Text = buf;
+          GetWindowTextA(box, buf, sizeof buf);
+          Caption = buf;
+          Seen = true;
+          PostMessageA(GetDlgItem(box, Button), BM_CLICK, 0, 0);
+          return;
+        }
+        Sleep(20);
+      }
+    }) {}
+  ~TBoxAnswerer() {
+    if (T.joinable()) T.join();
+  }
+  void Join() { T.join(); }
+};
+
+// Runs Action on the first shown modal form of class F while code that opens it runs; the modal form
+// is cancelled after a while when Action did not close it.
+template <class F>
+struct TWhileModal {
+  static std::function<void(F*)>& Action() {
+    static std::function<void(F*)> a;
+    return a;
+  }
+  static int& Ticks() {
+    static int t;
+    return t;
+  }
+  static F* Find() {
+    for (int i = 0; i < Screen->FormCount(); ++i)
+      if (auto* f = dynamic_cast<F*>(Screen->Forms(i)); f && f->Modal() && f->HandleAllocated() && IsWindowVisible(f->Handle()))
+        return f;
+    return nullptr;
+  }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR Id, DWORD) {
+    F* f = Find();
+    if (f && Action()) {
+      auto a = std::move(Action());
+      Action() = nullptr;
+      a(f);
+      return;
+    }
+    if (++Ticks() > 200) {
+      KillTimer(nullptr, Id);
+      if (f) f->SetModalResult(mrCancel);
+    }
+  }
+  UINT_PTR Timer;
+  explicit TWhileModal(std::function<void(F*)> A) {
+    Action() = std::move(A);
+    Ticks() = 0;
+    Timer = SetTimer(nullptr, 0, 30, &Tick);
+  }
+  ~TWhileModal() { KillTimer(nullptr, Timer); }
+};
+
+void Click(TWinControl* C) {
+  RECT r = C->ClientRect();
+  LPARAM at = MAKELPARAM((r.right) / 2, (r.bottom) / 2);
+  SendMessageA(C->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageA(C->Handle(), WM_LBUTTONUP, 0, at);
+}
+
+void Type(TWinControl* C, const std::string& S) {
+  for (char ch : S) SendMessageA(C->Handle(), WM_CHAR, WPARAM(uint8_t(ch)), 0);
+}
+
+void ClearEdit(TEdit* E) {
+  SendMessageA(E->Handle(), EM_SETSEL, 0, -1);
+  SendMessageA(E->Handle(), WM_KEYDOWN, VK_DELETE, 0);
+  SendMessageA(E->Handle(), WM_CHAR, VK_BACK, 0);
+}
+
+// The window as shown on screen, written as a BMP for a person to look at (with YOZ_SHOTS set).
+void Shot(TWinControl* W, const std::string& Name, int ExtraBelow = 0) {
+  const char* dir = getenv("YOZ_SHOTS");
+  if (!dir || !W->HandleAllocated()) return;
+  RedrawWindow(W->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+  Pump(100);
+  RECT r;
+  GetWindowRect(W->Handle(), &r);
+  r.bottom += ExtraBelow;
+  r.right = std::max<LONG>(r.right, r.left + 200);
+  auto bmp = std::make_unique<TBitmap>();
+  bmp->SetWidth(r.right - r.left);
+  bmp->SetHeight(r.bottom - r.top);
+  HDC screen = GetDC(nullptr);
+  BitBlt(bmp->Canvas()->Handle(), 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  bmp->SaveToFile(std::string(dir) + "\\" + Name + ".bmp");
+}
+
+struct TCustomizing {
+  TestFormPtr Form = MakeShownForm();
+  TdxBarManager* M = Form->Manager();
+  TdxBarCustomizingForm* D = nullptr;
+  TCustomizing() {
+    M->SetCustomizing(true);
+    D = dxBarCustomizingForm;
+    Pump(50);
+  }
+  ~TCustomizing() {
+    if (M->IsCustomizing()) M->SetCustomizing(false);
+  }
+  int Row(const std::string& Caption) { return D->BarsListBox->Items()->IndexOf(Caption); }
+  TdxBar* Bar(const std::string& Caption) {
+    for (int i = 0; i < M->Bars()->Count(); ++i)
+      if (M->Bars()->Items(i)->Caption() == Caption) return M->Bars()->Items(i);
+    return nullptr;
+  }
+  void Select(int Row) {
+    RECT r = D->BarsListBox->ItemRect(Row);
+    LPARAM at = MAKELPARAM(r.left + 40, (r.top + r.bottom) / 2);
+    SendMessageA(D->BarsListBox->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+    SendMessageA(D->BarsListBox->Handle(), WM_LBUTTONUP, 0, at);
+  }
+};
+
+TEST(dxBarCustForm, OpensForCustomizingListsTheBarsAndClosesWithItsButton) {
+  TCustomizing c;
+  ASSERT_NE(c.D, nullptr);
+  EXPECT_TRUE(IsWindowVisible(c.D->Handle()));
+  EXPECT_EQ(c.D->Caption(), "Customize");
+  EXPECT_EQ(c.D->TabSheet1->Caption(), " Toolbars ");
+  EXPECT_EQ(c.D->TabSheet3->Caption(), " Options ");
+  EXPECT_EQ(c.D->LabelToobars->Caption(), "Toolb&ars:");
+  EXPECT_EQ(c.D->ClientWidth(), 366);
+  EXPECT_EQ(c.D->ClientHeight(), 310);
+  // Its own window style, owned by the customized form.
+  LONG style = GetWindowLongA(c.D->Handle(), GWL_STYLE);
+  EXPECT_EQ(style & (WS_POPUP | WS_CAPTION | WS_SYSMENU), WS_POPUP | WS_CAPTION | WS_SYSMENU);
+  EXPECT_EQ(HWND(GetWindowLongPtrA(c.D->Handle(), GWLP_HWNDPARENT)), c.Form->Handle());
+  // One row per bar; a second customizing request changes nothing.
+  ASSERT_EQ(c.D->BarsListBox->Items()->Count(), c.M->Bars()->Count());
+  EXPECT_EQ(c.D->BarsListBox->Items()->Strings(0), "Main Menu");
+  c.M->SetCustomizing(true);
+  EXPECT_EQ(dxBarCustomizingForm, c.D);
+  // A bar from the stored form: reset yes, rename and delete no.
+  c.Select(c.Row("Statuses"));
+  EXPECT_FALSE(c.D->BBarRename->Enabled());
+  EXPECT_FALSE(c.D->BBarDelete->Enabled());
+  EXPECT_TRUE(c.D->BBarReset->Enabled());
+  // A click in the check square hides the bar; the main menu may not be hidden and only beeps.
+  TdxBar* statuses = c.Bar("Statuses");
+  ASSERT_TRUE(statuses->Visible());
+  RECT r = c.D->BarsListBox->ItemRect(c.Row("Statuses"));
+  SendMessageA(c.D->BarsListBox->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2));
+  SendMessageA(c.D->BarsListBox->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2));
+  EXPECT_FALSE(statuses->Visible());
+  SendMessageA(c.D->BarsListBox->Handle(), WM_CHAR, ' ', 0);
+  EXPECT_TRUE(statuses->Visible());
+  c.Select(0);
+  SendMessageA(c.D->BarsListBox->Handle(), WM_CHAR, ' ', 0);
+  EXPECT_TRUE(c.Bar("Main Menu")->Visible());
+
+  Shot(c.D, "customize-toolbars");
+  c.D->PageControl->SetActivePage(c.D->TabSheet2);
+  c.D->PageControlChange(nullptr);
+  c.D->LCategories->SetItemIndex(2);
+  c.D->LCategoriesClick(nullptr);
+  c.D->LCommands->SetItemIndex(0);
+  Shot(c.D, "customize-commands");
+  EXPECT_EQ(c.D->LCommands->Items()->Count(), 3);
+  c.D->PageControl->SetActivePage(c.D->TabSheet3);
+  Shot(c.D, "customize-options");
+
+  Click(c.D->BClose);
+  EXPECT_TRUE(WaitFor([] { return dxBarCustomizingForm == nullptr; }));
+  EXPECT_FALSE(c.M->IsCustomizing());
+}
+
+TEST(dxBarCustForm, NewToolbarRefusesBlankNamesFloatsBesideTheDialogAndIsRenamedAndDeleted) {
+  TCustomizing c;
+  TWatchdog dog;
+  RECT wa = GetWorkArea(POINT{c.D->Left(), c.D->Top()});
+  c.D->SetBounds(wa.left + 10, wa.top + 40, c.D->Width(), c.D->Height());
+  int bars = c.M->Bars()->Count();
+  bool emptyRefused = false, blankRefused = false;
+  std::string proposed;
+  {
+    TWhileModal<TdxBarNameEd> m([&](TdxBarNameEd* e) {
+      proposed = e->EName->Text();
+      EXPECT_EQ(e->Caption(), "New Toolbar");
+      EXPECT_EQ(e->LName->Caption(), "&Toolbar name:");
+      ClearEdit(e->EName);
+      emptyRefused = !e->BOK->Enabled();
+      Type(e->EName, "   ");
+      blankRefused = !e->BOK->Enabled();
+      ClearEdit(e->EName);
+      Type(e->EName, "Tools");
+      EXPECT_TRUE(e->BOK->Enabled());
+      Click(e->BOK);
+    });
+    Click(c.D->BBarNew);
+  }
+  EXPECT_EQ(proposed, "New Toolbar");
+  EXPECT_TRUE(emptyRefused);
+  EXPECT_TRUE(blankRefused);
+  ASSERT_EQ(c.M->Bars()->Count(), bars + 1);
+  TdxBar* bar = c.M->Bars()->Items(bars);
+  EXPECT_EQ(bar->Caption(), "Tools");
+  EXPECT_TRUE(bar->Visible());
+  EXPECT_EQ(bar->DockingStyle(), dsNone);
+  // Left of the dialog would leave the work area: it floats right of the dialog.
+  EXPECT_EQ(bar->FloatLeft(), c.D->Left() + c.D->Width() + 10);
+  EXPECT_EQ(bar->FloatTop(), c.D->Top());
+  EXPECT_EQ(c.D->BarsListBox->ItemIndex(), bars);
+  EXPECT_TRUE(c.D->BBarRename->Enabled());
+  EXPECT_TRUE(c.D->BBarDelete->Enabled());
+  EXPECT_FALSE(c.D->BBarReset->Enabled());
+
+  {
+    TWhileModal<TdxBarNameEd> m([&](TdxBarNameEd* e) {
+      EXPECT_EQ(e->Caption(), "Rename Toolbar");
+      EXPECT_EQ(e->EName->Text(), "Tools");
+      ClearEdit(e->EName);
+      Type(e->EName, "My Tools");
+      Click(e->BOK);
+    });
+    Click(c.D->BBarRename);
+  }
+  EXPECT_EQ(bar->Caption(), "My Tools");
+  EXPECT_EQ(c.D->BarsListBox->Items()->Strings(bars), "My Tools");
+
+  // Cancel keeps it; OK deletes it and the new last row is selected.
+  {
+    TBoxAnswerer a(IDCANCEL);
+    Click(c.D->BBarDelete);
+    a.Join();
+    EXPECT_EQ(a.Text, "Are you sure you want to delete the 'My Tools' toolbar?");
+  }
+  EXPECT_EQ(c.M->Bars()->Count(), bars + 1);
+  {
+    TBoxAnswerer a(IDOK);
+    Click(c.D->BBarDelete);
+    a.Join();
+  }
+  EXPECT_EQ(c.M->Bars()->Count(), bars);
+  EXPECT_EQ(c.D->BarsListBox->Items()->Count(), bars);
+  EXPECT_EQ(c.D->BarsListBox->ItemIndex(), bars - 1);
+}
+
+TEST(dxBarCustForm, ResetButtonAsksAndBringsBackAPredefinedBar) {
+  TCustomizing c;
+  TWatchdog dog;
+  TdxBar* statuses = c.Bar("Statuses");
+  statuses->ItemLinks()->Items(0)->SetItem(nullptr);
+  ASSERT_EQ(statuses->ItemLinks()->Count(), 2);
+  c.Select(c.Row("Statuses"));
+  TBoxAnswerer a(IDOK);
+  Click(c.D->BBarReset);
+  a.Join();
+  EXPECT_EQ(a.Text, "Are you sure you want to reset the changes made to the 'Statuses' toolbar?");
+  EXPECT_EQ(statuses->ItemLinks()->Count(), 3);
+}
+
+TEST(dxBarCustForm, OptionsPageFollowsTheStyleAndWritesTheManager) {
+  TCustomizing c;
+  c.D->PageControl->SetActivePage(c.D->TabSheet3);
+  EXPECT_TRUE(c.D->EnhancedOptionsPanel->Visible());
+  EXPECT_FALSE(c.D->StandardOptionsPanel->Visible());
+  c.M->SetStyle(bmsStandard);
+  Pump(20);
+  EXPECT_TRUE(c.D->StandardOptionsPanel->Visible());
+  EXPECT_FALSE(c.D->EnhancedOptionsPanel->Visible());
+  Shot(c.D, "customize-options-standard");
+  ASSERT_FALSE(c.M->LargeIcons());
+  Click(c.D->CBLargeIcons);
+  EXPECT_TRUE(c.M->LargeIcons());
+  c.D->ComboBoxMenuAnimations->SetItemIndex(3);
+  SendMessageA(c.D->Handle(), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(c.D->ComboBoxMenuAnimations->Handle()), CBN_SELCHANGE),
+               LPARAM(c.D->ComboBoxMenuAnimations->Handle()));
+  c.D->ComboBoxMenuAnimationsClick(c.D->ComboBoxMenuAnimations);
+  EXPECT_EQ(c.M->MenuAnimations(), maSlide);
+}
+
+TEST(dxBarCustForm, ItemAddEditorProposesTheNextFreeNameAndReportsABadOne) {
+  TManagerForm f;
+  auto* b = new TdxBarButton(f.Form.get());
+  b->SetName("DXBARBUTTON1");   // taken whatever its case
+  b->SetCategory(0);
+  EXPECT_EQ(dxBarProposeItemName(f.Manager, TdxBarButton::StaticClass()), "dxBarButton2");
+  TWatchdog dog;
+  std::string proposed, boxText;
+  bool stillOpen = false;
+  {
+    TWhileModal<TdxBarItemAddEditor> m([&](TdxBarItemAddEditor* e) {
+      proposed = e->Edit1->Text();
+      ClearEdit(e->Edit1);
+      Type(e->Edit1, "1 bad");
+      {
+        TBoxAnswerer a(IDOK);
+        Click(e->BOk);
+        a.Join();
+        boxText = a.Text;
+      }
+      stillOpen = e->ModalResult() == mrNone;
+      Click(e->BCancel);
+    });
+    EXPECT_EQ(dxBarItemAddEditor(f.Manager, 0), nullptr);
+  }
+  EXPECT_EQ(proposed, "dxBarButton2");
+  EXPECT_EQ(boxText, "'1 bad' is not a valid component name");
+  EXPECT_TRUE(stillOpen);
+  EXPECT_EQ(f.Manager->ItemCount(), 1);
+  // A good name makes the item in the chosen category.
+  TdxBarItem* made = nullptr;
+  {
+    TWhileModal<TdxBarItemAddEditor> m([&](TdxBarItemAddEditor* e) { Click(e->BOk); });
+    made = dxBarItemAddEditor(f.Manager, 0);
+  }
+  ASSERT_NE(made, nullptr);
+  EXPECT_EQ(made->Name(), "dxBarButton2");
+  EXPECT_EQ(made->Caption(), "New Item");
+  EXPECT_EQ(made->Category(), 0);
+  EXPECT_TRUE(f.Manager->Modified());
+}
+
+TEST(dxBarCustForm, OtherFormsWithAManagerAreDisabledAndGivenBackEvenWhenOneIsFreed) {
+  TManagerForm other, gone;
+  other.Form->Show();
+  gone.Form->Show();
+  TCustomForm* plain = CreateNewForm<TForm>(nullptr);
+  plain->Show();
+  Pump(30);
+  {
+    TCustomizing c;
+    EXPECT_FALSE(IsWindowEnabled(other.Form->Handle()));
+    EXPECT_FALSE(IsWindowEnabled(gone.Form->Handle()));
+    EXPECT_TRUE(IsWindowEnabled(plain->Handle()));
+    EXPECT_TRUE(IsWindowEnabled(c.Form->Handle()));
+    // A form freed meanwhile is forgotten, not enabled through its old handle later.
+    gone.Form.reset();
+    // Another window takes its place meanwhile and is kept disabled by its own code.
+    HWND bystander = CreateWindowExA(0, "STATIC", "bystander", WS_POPUP | WS_DISABLED, 0, 0, 10, 10, nullptr, nullptr,
+                                     nullptr, nullptr);
+    Click(c.D->BClose);
+    EXPECT_TRUE(WaitFor([] { return dxBarCustomizingForm == nullptr; }));
+    EXPECT_TRUE(IsWindowEnabled(other.Form->Handle()));
+    EXPECT_FALSE(IsWindowEnabled(bystander));
+    DestroyWindow(bystander);
+  }
+  TObject::Free(plain);
+}
+
+TEST(dxBarCustForm, TheToolbarListsCustomizeRowOpensTheDialogAndIsDisabledWhileItShows) {
+  TestFormPtr form = MakeShownForm();
+  TdxBarManager* m = form->Manager();
+  auto rowOf = [](TdxBarToolbarsPopup* P, const std::string& Caption) -> TdxBarItemLink* {
+    for (int i = 0; i < P->ItemLinks()->VisibleCount(); ++i)
+      if (P->ItemLinks()->VisibleItems(i)->Caption() == Caption) return P->ItemLinks()->VisibleItems(i);
+    return nullptr;
+  };
+  TdxBarToolbarsPopup* p = TdxBarToolbarsPopup::ShowAt(m, POINT{300, 300});
+  ASSERT_NE(p, nullptr);
+  Pump(30);
+  TdxBarItemLink* row = rowOf(p, "&Customize...");
+  ASSERT_NE(row, nullptr);
+  EXPECT_TRUE(row->Item()->Enabled());
+  POINT at{(row->ItemRect.left + row->ItemRect.right) / 2, (row->ItemRect.top + row->ItemRect.bottom) / 2};
+  SendMessageA(p->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+  SendMessageA(p->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  if (IsBarControl(p)) SendMessageA(p->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+  ASSERT_TRUE(WaitFor([] { return dxBarCustomizingForm != nullptr; }));
+  EXPECT_TRUE(m->IsCustomizing());
+  p = TdxBarToolbarsPopup::ShowAt(m, POINT{300, 300});
+  ASSERT_NE(p, nullptr);
+  EXPECT_FALSE(rowOf(p, "&Customize...")->Item()->Enabled());
+  p->CloseMenu();
+  m->SetCustomizing(false);
+  EXPECT_EQ(dxBarCustomizingForm, nullptr);
+}
+
+TEST(dxBarCustForm, SubMenuEditorHoldsTheMenuUnderItsCaptionUntilCustomizingEnds) {
+  TestFormPtr form = MakeShownForm();
+  TdxBarManager* m = form->Manager();
+  auto* sub = dynamic_cast<TdxBarSubItem*>(form->FindComponent("subStatus"));
+  ASSERT_NE(sub, nullptr);
+  dxBarShowSubMenuEditor(sub);
+  EXPECT_TRUE(m->IsCustomizing());
+  TdxBarSubMenuEditor* e = dxBarSubMenuEditor;
+  ASSERT_NE(e, nullptr);
+  if (!e->SubMenu()) e->FormActivate(nullptr);
+  ASSERT_TRUE(WaitFor([&] { return e->SubMenu() != nullptr; }));
+  TdxBarSubMenuControl* w = e->SubMenu();
+  RECT er, wr;
+  GetWindowRect(e->Handle(), &er);
+  GetWindowRect(w->Handle(), &wr);
+  EXPECT_EQ(wr.left, er.left);
+  EXPECT_EQ(wr.top, er.bottom);
+  EXPECT_EQ(er.right - er.left, wr.right - wr.left);
+  // Moving the caption bar carries the menu along.
+  SetWindowPos(e->Handle(), nullptr, er.left + 40, er.top + 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  Pump(20);
+  GetWindowRect(w->Handle(), &wr);
+  EXPECT_EQ(wr.left, er.left + 40);
+  EXPECT_EQ(wr.top, er.bottom + 30);
+  Shot(e, "submenu-editor", wr.bottom - wr.top);
+  m->SetCustomizing(false);
+  EXPECT_EQ(dxBarSubMenuEditor, nullptr);
+  EXPECT_EQ(sub->ItemLinks()->BarControl(), nullptr);
+}
+
+}  // namespace

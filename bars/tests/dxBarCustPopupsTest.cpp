@@ -1,0 +1,439 @@
+// The menus the bars build for themselves, on a real screen: the toolbar list of a right click, the
+// customizing popup of a link and the quick customization opened from a toolbar's end mark.
+#include <cstdio>
+#include <cstdlib>
+
+#include "BarsTestSupport.h"
+
+namespace {
+
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
+
+// With YOZ_SHOTS set (a folder), the screen is saved there as <Name>.bmp for a person to look at.
+void Shot(const char* Name) {
+  const char* dir = std::getenv("YOZ_SHOTS");
+  if (!dir) return;
+  Pump(100);
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  HDC screen = GetDC(nullptr);
+  HDC dc = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+  HGDIOBJ old = SelectObject(dc, bmp);
+  BitBlt(dc, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+  SelectObject(dc, old);
+  BITMAPINFOHEADER bi{sizeof bi, w, h, 1, 24, BI_RGB};
+  std::vector<char> bits(size_t((w * 3 + 3) & ~3) * size_t(h));
+  GetDIBits(dc, bmp, 0, UINT(h), bits.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
+  BITMAPFILEHEADER fh{0x4D42, DWORD(sizeof fh + sizeof bi + bits.size()), 0, 0, DWORD(sizeof fh + sizeof bi)};
+  if (FILE* f = std::fopen((std::string(dir) + "\\" + Name + ".bmp").c_str(), "wb")) {
+    std::fwrite(&fh, sizeof fh, 1, f);
+    std::fwrite(&bi, sizeof bi, 1, f);
+    std::fwrite(bits.data(), 1, bits.size(), f);
+    std::fclose(f);
+  }
+  DeleteObject(bmp);
+  DeleteDC(dc);
+  ReleaseDC(nullptr, screen);
+}
+
+// A shown form with bars docked at the top.
+struct TPopupForm : TManagerForm {
+  TPopupForm() {
+    Form->SetBounds(100, 100, 500, 320);
+    Form->Show();
+    Pump(30);
+  }
+  TdxBar* AddBar(const std::string& Name, int Buttons, bool Visible = true) {
+    TdxBar* b = Manager->Bars()->Add();
+    b->SetCaption(Name);
+    for (int i = 0; i < Buttons; ++i) {
+      auto* btn = new TdxBarButton(Form.get());
+      btn->SetCaption(Name + std::to_string(i));
+      b->ItemLinks()->Add()->SetItem(btn);
+    }
+    b->SetDockingStyle(dsTop);
+    b->SetRow(Manager->Bars()->Count() - 1);
+    b->SetVisible(Visible);
+    return b;
+  }
+  TdxDockControl* Site(TdxBarDockingStyle S) { return Manager->Bars()->DockControls(S); }
+  // The manager's open popup window of a class (its windows are the manager's components).
+  template <class T>
+  T* Open() {
+    for (int i = 0; i < Manager->ComponentCount(); ++i)
+      if (auto* w = dynamic_cast<T*>(Manager->Components(i)); w && IsBarControl(w) && w->HandleAllocated() &&
+                                                               IsWindowVisible(w->Handle()))
+        return w;
+    return nullptr;
+  }
+};
+
+void RightClick(TWinControl* W, POINT Client) {
+  SendMessageA(W->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(Client.x, Client.y));
+  SendMessageA(W->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(Client.x, Client.y));
+  Pump(30);
+}
+
+POINT Middle(const RECT& R) { return POINT{(R.left + R.right) / 2, (R.top + R.bottom) / 2}; }
+
+// Clicks the row of a menu window that shows Caption.
+bool ClickRow(TCustomdxBarControl* W, const std::string& Caption) {
+  for (int i = 0; i < W->ItemLinks()->VisibleCount(); ++i) {
+    TdxBarItemLink* l = W->ItemLinks()->VisibleItems(i);
+    if (l->Caption() != Caption) continue;
+    POINT p = Middle(l->ItemRect);
+    SendMessageA(W->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+    SendMessageA(W->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+    if (IsBarControl(W) && W->HandleAllocated()) SendMessageA(W->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+    Pump(30);
+    return true;
+  }
+  return false;
+}
+
+std::vector<std::string> Captions(TdxBarItemLinks* Links) {
+  std::vector<std::string> v;
+  for (int i = 0; i < Links->Count(); ++i) v.push_back(Links->Items(i)->Caption());
+  return v;
+}
+
+bool Down(TdxBarItemLink* L) {
+  auto* b = dynamic_cast<TdxBarButton*>(L->Item());
+  return b && b->Down();
+}
+
+// A manager whose customizing mode opens no dialog: the bars alone are under test.
+class TQuietManager : public TdxBarManager {
+public:
+  using TdxBarManager::TdxBarManager;
+
+protected:
+  void ShowCustomizingForm(bool) override {}
+  bool CustomizingFormExists() const override { return false; }
+};
+
+// A shown form customizing one docked toolbar of four buttons.
+struct TCustomizingForm : TPopupForm {
+  TdxBar* Bar;
+  TCustomizingForm() {
+    TObject::Free(Manager);
+    Manager = new TQuietManager(Form.get());
+    Bar = AddBar("Tools", 4);
+    Manager->SetCustomizing(true);
+    Pump(30);
+  }
+  TdxBarItemLink* Link(int I) { return Bar->ItemLinks()->Items(I); }
+  // Right-clicks the link's button and answers the popup that opened.
+  TdxBarCustomizingPopup* Popup(int I) {
+    RightClick(Bar->Control(), Middle(Link(I)->ItemRect));
+    return TdxBarCustomizingPopup::Current();
+  }
+  TdxBarButton* Row(TdxBarCustomizingPopup* P, int Row) {
+    return dynamic_cast<TdxBarButton*>(P->ItemLinks()->Items(Row)->Item());
+  }
+  // Types into the name row and presses Enter.
+  void Rename(TdxBarCustomizingPopup* P, const std::string& Text) {
+    ASSERT_TRUE(ClickRow(P, "&Name:"));
+    auto* edit = dynamic_cast<TdxBarWinControl*>(P->ItemLinks()->Items(2)->Control());
+    ASSERT_TRUE(edit && edit->Handle());
+    SetWindowTextA(edit->Handle(), Text.c_str());
+    SendMessageA(edit->Handle(), WM_KEYDOWN, VK_RETURN, 0);
+    Pump(30);
+  }
+};
+
+// Presses the OK button of the message box titled Title once it shows, keeping its text.
+struct TBoxAnswerer {
+  static inline std::string Title, Text;
+  static inline bool Pressed = false;
+  UINT_PTR Timer;
+  explicit TBoxAnswerer(const std::string& ATitle) {
+    Title = ATitle;
+    Text.clear();
+    Pressed = false;
+    Timer = SetTimer(nullptr, 0, 50, Tick);
+  }
+  ~TBoxAnswerer() { KillTimer(nullptr, Timer); }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    static int seen = 0;
+    HWND box = FindWindowA("#32770", Title.c_str());
+    if (!box || !IsWindowVisible(box) || Pressed) return;
+    // A tick later it has painted.
+    if (++seen < 3) return;
+    seen = 0;
+    Shot("blank-name-error");
+    char buf[256] = "";
+    GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
+    Text = buf;
+    HWND ok = GetDlgItem(box, IDOK);
+    if (!ok) ok = GetDlgItem(box, IDCANCEL);
+    Pressed = true;
+    SendMessageA(ok, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    SendMessageA(ok, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  }
+};
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------
+// Toolbar list
+
+TEST(dxBarCustPopups, ToolbarListChecksTheVisibleBarsAndARowTogglesItsBar) {
+  TPopupForm f;
+  TdxBar* menu = f.AddBar("Main Menu", 2);
+  f.Manager->SetMainMenuBar(menu);
+  menu->SetIsMainMenu(true);
+  TdxBar* tools = f.AddBar("Tools", 3);
+  TdxBar* extras = f.AddBar("Extras", 2, false);
+  f.AddBar("Secret", 1)->SetHidden(true);
+  RightClick(tools->Control(), POINT{2, 2});
+  auto* p = f.Open<TdxBarToolbarsPopup>();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(Captions(p->ItemLinks()), (std::vector<std::string>{"Tools", "Extras", "&Customize..."}));
+  EXPECT_TRUE(Down(p->ItemLinks()->Items(0)));
+  EXPECT_FALSE(Down(p->ItemLinks()->Items(1)));
+  EXPECT_TRUE(p->ItemLinks()->Items(2)->BeginGroup());
+  Shot("toolbar-list");
+  EXPECT_TRUE(ClickRow(p, "Extras"));
+  EXPECT_TRUE(PumpUntil([&] { return !f.Open<TdxBarToolbarsPopup>(); }));
+  EXPECT_TRUE(extras->Visible());
+  EXPECT_TRUE(tools->Visible());
+  // The second list is built from new items; those of the first, no longer linked, are freed.
+  RightClick(f.Site(dsTop), POINT{f.Site(dsTop)->Width() - 2, 2});
+  p = f.Open<TdxBarToolbarsPopup>();
+  ASSERT_NE(p, nullptr);
+  EXPECT_TRUE(Down(p->ItemLinks()->Items(1)));
+  EXPECT_EQ(dxBarPopupItemCount(), 3);
+  EXPECT_TRUE(ClickRow(p, "Tools"));
+  EXPECT_TRUE(PumpUntil([&] { return !f.Open<TdxBarToolbarsPopup>(); }));
+  EXPECT_FALSE(tools->Visible());
+}
+
+TEST(dxBarCustPopups, ToolbarListWithNothingToListDoesNotOpen) {
+  TPopupForm f;
+  TdxBar* menu = f.AddBar("Main Menu", 2);
+  menu->SetIsMainMenu(true);
+  f.Manager->SetCanCustomize(false);
+  RightClick(f.Site(dsTop), POINT{f.Site(dsTop)->Width() - 2, 2});
+  EXPECT_EQ(f.Open<TdxBarToolbarsPopup>(), nullptr);
+  EXPECT_EQ(TdxBarToolbarsPopup::ShowAt(f.Manager, POINT{200, 200}), nullptr);
+  // With customizing allowed there is the one row to show.
+  f.Manager->SetCanCustomize(true);
+  RightClick(f.Site(dsTop), POINT{f.Site(dsTop)->Width() - 2, 2});
+  auto* p = f.Open<TdxBarToolbarsPopup>();
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(Captions(p->ItemLinks()), std::vector<std::string>{"&Customize..."});
+  p->CloseMenu();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Customizing popup
+
+TEST(dxBarCustPopups, CustomizingPopupRowsChangeTheLink) {
+  TCustomizingForm f;
+  TdxBarItemLink* l = f.Link(1);
+  auto* p = f.Popup(1);
+  ASSERT_NE(p, nullptr);
+  EXPECT_EQ(TdxBarCustomizingPopup::CustomizingLink(), l);
+  // Outside the designer there are eight rows: no "Visible" and no "Most recently used".
+  std::vector<std::string> rows;
+  for (int i = 0; i < p->ItemLinks()->VisibleCount(); ++i) rows.push_back(p->ItemLinks()->VisibleItems(i)->Caption());
+  EXPECT_EQ(rows, (std::vector<std::string>{"&Reset", "&Delete", "&Name:", "Defa&ult style", "&Text Only (Always)",
+                                            "Text &Only (in Menus)", "Image &and Text", "Begin a &Group"}));
+  EXPECT_TRUE(f.Row(p, 3)->Down());
+  EXPECT_TRUE(f.Row(p, 7)->Enabled());
+  EXPECT_FALSE(f.Row(p, 7)->Down());
+  Shot("customizing-popup");
+  ASSERT_TRUE(ClickRow(p, "Begin a &Group"));
+  EXPECT_TRUE(l->BeginGroup());
+  EXPECT_EQ(TdxBarCustomizingPopup::Current(), nullptr);
+  // The selection the popup was about is gone with it.
+  EXPECT_EQ(f.Bar->Control()->SelectedControl(), nullptr);
+
+  p = f.Popup(1);
+  ASSERT_NE(p, nullptr);
+  EXPECT_TRUE(f.Row(p, 7)->Down());
+  ASSERT_TRUE(ClickRow(p, "&Text Only (Always)"));
+  EXPECT_EQ(l->PaintStyle(), psCaption);
+  p = f.Popup(1);
+  EXPECT_TRUE(f.Row(p, 4)->Down());
+  EXPECT_FALSE(f.Row(p, 3)->Down());
+  f.Rename(p, "&Renamed");
+  EXPECT_EQ(l->Caption(), "&Renamed");
+  EXPECT_TRUE(l->UserDefine().Contains(udCaption));
+
+  p = f.Popup(1);
+  ASSERT_TRUE(ClickRow(p, "&Reset"));
+  EXPECT_EQ(l->Caption(), "Tools1");
+  EXPECT_EQ(l->PaintStyle(), psStandard);
+  EXPECT_TRUE(l->BeginGroup());   // a group start is the link's own, not a user definition
+
+  // The first link cannot begin a group; deleting a link leaves nothing to customize.
+  p = f.Popup(0);
+  EXPECT_FALSE(f.Row(p, 7)->Enabled());
+  ASSERT_TRUE(ClickRow(p, "&Delete"));
+  EXPECT_EQ(f.Bar->ItemLinks()->Count(), 3);
+  EXPECT_EQ(TdxBarCustomizingPopup::CustomizingLink(), nullptr);
+}
+
+TEST(dxBarCustPopups, BlankNameShowsTheErrorAndKeepsTheCaption) {
+  TCustomizingForm f;
+  Application->SetTitle("yOZ bars");
+  auto* p = f.Popup(2);
+  ASSERT_NE(p, nullptr);
+  TBoxAnswerer answer("yOZ bars");
+  f.Rename(p, "");
+  EXPECT_TRUE(TBoxAnswerer::Pressed);
+  EXPECT_EQ(TBoxAnswerer::Text, "A command name cannot be blank. Please enter a name.");
+  EXPECT_EQ(f.Link(2)->Caption(), "Tools2");
+  EXPECT_FALSE(f.Link(2)->UserDefine().Contains(udCaption));
+  EXPECT_TRUE(PumpUntil([] { return !TdxBarCustomizingPopup::Current(); }));
+}
+
+// A row of a closed popup (its item lives on until the next menu is built) no longer reaches the link.
+TEST(dxBarCustPopups, ClosedCustomizingPopupLeavesItsLinkAlone) {
+  TCustomizingForm f;
+  f.Link(3)->SetUserCaption("Mine");
+  auto* p = f.Popup(3);
+  ASSERT_NE(p, nullptr);
+  TdxBarItem* reset = p->ItemLinks()->Items(0)->Item();
+  SendMessageA(p->Handle(), WM_KEYDOWN, VK_ESCAPE, 0);
+  EXPECT_TRUE(PumpUntil([&] { return !IsBarControl(p); }));
+  EXPECT_EQ(TdxBarCustomizingPopup::CustomizingLink(), nullptr);
+  reset->Click();
+  EXPECT_EQ(f.Link(3)->Caption(), "Mine");
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Quick customization
+
+namespace {
+
+void ClickMark(TdxBarControl* T) {
+  RECT m = T->MarkRect();
+  POINT c = Middle(m), s = T->ClientToScreen(c);
+  SendMessageA(T->Handle(), WM_NCHITTEST, 0, MAKELPARAM(s.x, s.y));
+  SendMessageA(T->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.x, c.y));
+  SendMessageA(T->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(c.x, c.y));
+  Pump(30);
+}
+
+// A real click (through the hooks) at a screen point.
+void MouseClick(POINT S) {
+  SetCursorPos(S.x, S.y);
+  Pump(20);
+  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+  Pump(20);
+  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+  Pump(50);
+}
+
+RECT ScreenRect(TWinControl* W) {
+  RECT r;
+  GetWindowRect(W->Handle(), &r);
+  return r;
+}
+
+struct TBarEvents {
+  int Added = 0, Deleted = 0;
+  void Add(TdxBarManager*, TdxBar*) { ++Added; }
+  void Delete(TdxBarManager*, TdxBar*) { ++Deleted; }
+};
+
+}  // namespace
+
+TEST(dxBarCustPopups, QuickControlOfAToolbarWhoseLinksFitHoldsOnlyAddOrRemove) {
+  TPopupForm f;
+  TdxBar* tools = f.AddBar("Tools", 3);
+  TdxBar* other = f.AddBar("Other", 2);
+  TdxBarControl* t = tools->Control();
+  ASSERT_TRUE(t->MarkShown());
+  ClickMark(t);
+  TdxBarQuickControl* q = TdxBarQuickControl::Instance();
+  ASSERT_NE(q, nullptr);
+  EXPECT_EQ(t->MarkState(), 2);
+  EXPECT_EQ(Captions(q->HiddenBar()->ItemLinks()), std::vector<std::string>{"&Add or Remove Buttons"});
+  // Below the mark, right edges aligned.
+  RECT m = t->MarkRect(), r = ScreenRect(q);
+  POINT mr = t->ClientToScreen(POINT{m.right, m.bottom});
+  EXPECT_EQ(r.right, mr.x);
+  EXPECT_EQ(r.top, mr.y);
+  Shot("quick-all-fit");
+  ClickMark(t);
+  EXPECT_EQ(TdxBarQuickControl::Instance(), nullptr);
+  EXPECT_NE(t->MarkState(), 2);
+
+  // Selecting a control of another toolbar closes it once the 200 ms timer looks.
+  ClickMark(t);
+  ASSERT_NE(TdxBarQuickControl::Instance(), nullptr);
+  TdxBarItemLink* l = other->ItemLinks()->Items(0);
+  POINT c = Middle(l->ItemRect);
+  SendMessageA(other->Control()->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(c.x, c.y));
+  EXPECT_TRUE(PumpUntil([] { return !TdxBarQuickControl::Instance(); }, 1000));
+  EXPECT_EQ(t->MarkState(), 0);
+
+  // A real click elsewhere closes it; one on its own window does not.
+  ClickMark(t);
+  TdxBarQuickControl* q2 = TdxBarQuickControl::Instance();
+  ASSERT_NE(q2, nullptr);
+  RECT qr = ScreenRect(q2);
+  MouseClick(POINT{qr.right - 3, qr.bottom - 3});
+  EXPECT_EQ(TdxBarQuickControl::Instance(), q2);
+  MouseClick(f.Form->ClientToScreen(POINT{250, 250}));
+  EXPECT_EQ(TdxBarQuickControl::Instance(), nullptr);
+  EXPECT_EQ(t->MarkState(), 0);
+}
+
+TEST(dxBarCustPopups, QuickControlShowsTheHiddenLinksAndItsRowsSwitchLinksOnAndOff) {
+  TPopupForm f;
+  TBarEvents events;
+  f.Manager->OnBarAdd = Bind(&events, &TBarEvents::Add);
+  f.Manager->OnBarDelete = Bind(&events, &TBarEvents::Delete);
+  f.Form->SetWidth(260);
+  TdxBar* tools = f.AddBar("Tools", 8);
+  Pump(30);
+  events = TBarEvents{};
+  TdxBarControl* t = tools->Control();
+  ASSERT_TRUE(t->HasHiddenItems());
+  std::vector<std::string> hidden;
+  for (int i = 0; i < tools->ItemLinks()->Count(); ++i)
+    if (IsRectEmpty(&tools->ItemLinks()->Items(i)->ItemRect)) hidden.push_back(tools->ItemLinks()->Items(i)->Caption());
+  ASSERT_FALSE(hidden.empty());
+  int bars = f.Manager->Bars()->Count();
+  ClickMark(t);
+  TdxBarQuickControl* q = TdxBarQuickControl::Instance();
+  ASSERT_NE(q, nullptr);
+  hidden.push_back("&Add or Remove Buttons");
+  EXPECT_EQ(Captions(q->HiddenBar()->ItemLinks()), hidden);
+  // The popup's own bar is none of the manager's.
+  EXPECT_EQ(f.Manager->Bars()->Count(), bars);
+  Shot("quick-more-buttons");
+
+  ASSERT_TRUE(ClickRow(q, "&Add or Remove Buttons"));
+  auto* sub = dynamic_cast<TdxBarSubMenuControl*>(q->AddRemoveItem()->ItemLinks()->BarControl());
+  ASSERT_NE(sub, nullptr);
+  std::vector<std::string> rows = Captions(tools->ItemLinks());
+  rows.push_back("&Reset Toolbar");
+  rows.push_back("&Customize...");
+  EXPECT_EQ(Captions(sub->ItemLinks()), rows);
+  Shot("quick-add-or-remove");
+  TdxBarItemLink* second = tools->ItemLinks()->Items(1);
+  ASSERT_TRUE(ClickRow(sub, "Tools1"));
+  EXPECT_FALSE(second->Visible());
+  // The menu stays open for the next row.
+  EXPECT_TRUE(IsBarControl(sub) && IsWindowVisible(sub->Handle()));
+  EXPECT_EQ(TdxBarQuickControl::Instance(), q);
+  ASSERT_TRUE(ClickRow(sub, "Tools1"));
+  EXPECT_TRUE(second->Visible());
+  EXPECT_EQ(TdxBarQuickControl::Instance(), q);
+
+  // A click on the end mark while the popup's menu is open closes both, and the mark does not open it
+  // again.
+  MouseClick(t->ClientToScreen(Middle(t->MarkRect())));
+  EXPECT_EQ(TdxBarQuickControl::Instance(), nullptr);
+  EXPECT_NE(t->MarkState(), 2);
+  EXPECT_TRUE(PumpUntil([&] { return !IsBarControl(q); }));
+  EXPECT_EQ(f.Manager->Bars()->Count(), bars);
+  EXPECT_EQ(events.Added, 0);
+  EXPECT_EQ(events.Deleted, 0);
+}

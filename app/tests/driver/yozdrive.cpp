@@ -30,8 +30,6 @@
 //                                           window of that class
 //   yozdrive tray-menu <caption>            what a right click on the board's tray icon sends
 //   yozdrive menu-key <keys>                keys as for key, to whatever holds the keyboard (an open menu)
-//   yozdrive menus                          print each open menu window of the command bars on this
-//                                           machine: width,height, one a line
 //   yozdrive click-entry <caption> <text>   left click on that entry of the window's list box
 //   yozdrive list <caption>                 print the entries of the window's list box, one a line
 //   yozdrive click-edit <caption> <n> [class]  left click into the n-th edit (1 = top left, by place)
@@ -857,7 +855,7 @@ int Dump(const std::string& Folder, const std::string& What) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || (argc < 3 && std::string(argv[1]) != "shortcut" && std::string(argv[1]) != "menus")) return 2;
+  if (argc < 2 || (argc < 3 && std::string(argv[1]) != "shortcut")) return 2;
   std::string cmd = argv[1];
   try {
     if (cmd == "wait") return Wait(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000, true);
@@ -880,19 +878,6 @@ int main(int argc, char** argv) {
     }
     if (cmd == "shortcut") return Shortcut();
     if (cmd == "menu-key") return Key(nullptr, argv[2]);
-    if (cmd == "menus") {
-      EnumWindows(
-          [](HWND w, LPARAM) -> BOOL {
-            char cls[64] = {};
-            GetClassNameA(w, cls, sizeof cls);
-            RECT r;
-            if (std::strcmp(cls, "TdxBarSubMenuControl") == 0 && IsWindowVisible(w) && GetWindowRect(w, &r))
-              std::printf("%ld,%ld\n", long(r.right - r.left), long(r.bottom - r.top));
-            return TRUE;
-          },
-          0);
-      return 0;
-    }
     HWND board = FindBoard(argv[2]);
     if (!board) {
       std::fprintf(stderr, "no window \"%s\"\n", argv[2]);

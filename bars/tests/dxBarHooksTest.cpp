@@ -247,7 +247,7 @@ TEST(dxBarHooks, AltWithASubItemsLetterOpensItsMenuWithTheFirstItemSelected) {
   SetForegroundWindow(t.F.Form->Handle());
   t.Edit->SetFocus();
   Pump(20);
-  Input({{VK_MENU, false}, {'G', false}, {'G', true}, {VK_MENU, true}});
+  SendKeys({{VK_MENU, false}, {'G', false}, {'G', true}, {VK_MENU, true}});
   ASSERT_TRUE(PumpUntil([&] { return t.Menu() && t.Menu()->SelectedControl(); }, 2000));
   EXPECT_EQ(t.Menu()->SelectedControl()->Item(), t.Buttons[0]);
   Press(VK_RETURN);

@@ -499,4 +499,36 @@ TEST(dxBarCustForm, SubMenuEditorHoldsTheMenuUnderItsCaptionUntilCustomizingEnds
   EXPECT_EQ(sub->ItemLinks()->BarControl(), nullptr);
 }
 
+struct THelpProbe {
+  int Clicks = 0;
+  void Help(TObject*) { ++Clicks; }
+};
+
+TEST(dxBarCustForm, BarLinesAndTheHelpButtonFollowTheManager) {
+  TCustomizing c;
+  // Changes made outside the dialog (a bar's own close button, code) reach its lines.
+  TdxBar* misc = c.Bar("Misc");
+  misc->SetCaption("Extras");
+  EXPECT_EQ(c.D->BarsListBox->Items()->Strings(misc->Index()), "Extras");
+  misc->SetVisible(false);
+  TdxBar* added = c.M->Bars()->Add();
+  added->SetCaption("Added");
+  EXPECT_EQ(c.D->BarsListBox->Items()->Count(), c.M->Bars()->Count());
+  TObject::Free(added);
+  c.D->RefreshBarsList();
+  EXPECT_EQ(c.D->BarsListBox->Items()->IndexOf("Added"), -1);
+  // The help button shows the manager's glyph when asked for and runs its event.
+  EXPECT_FALSE(c.D->BHelp->Visible());
+  THelpProbe probe;
+  c.M->OnHelpButtonClick = Bind(&probe, &THelpProbe::Help);
+  c.M->SetShowHelpButton(true);
+  EXPECT_TRUE(c.D->BHelp->Visible());
+  RECT r = c.D->BHelp->BoundsRect();
+  TWinControl* panel = c.D->BHelp->Parent();
+  LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  SendMessageA(panel->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageA(panel->Handle(), WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(probe.Clicks, 1);
+}
+
 }  // namespace

@@ -26,7 +26,7 @@ TdxBar::TdxBar(TCollection* ACollection) : TCollectionItem(ACollection) {
   FItemLinks = new TdxBarItemLinks(m, this);
   FItemLinks->PropName = "ItemLinks";
   FItemLinks->OnChange = Bind(this, &TdxBar::LinksChanged);
-  if (m && !m->IsLoading()) {
+  if (m && !m->IsLoading() && !Bars()->Detached()) {
     if (m->OnBarAdd) m->OnBarAdd(m, this);
     m->DesignerModified();
   }
@@ -34,7 +34,7 @@ TdxBar::TdxBar(TCollection* ACollection) : TCollectionItem(ACollection) {
 
 void TdxBar::BeforeDestruction() {
   TdxBarManager* m = BarManager();
-  if (m && !m->IsDestroying()) {
+  if (m && !m->IsDestroying() && !Bars()->Detached()) {
     m->DesignerModified();
     if (m->OnBarDelete) m->OnBarDelete(m, this);
   }
@@ -88,7 +88,9 @@ TdxBarControl* TdxBar::Control() const {
   return FItemLinks ? dynamic_cast<TdxBarControl*>(FItemLinks->BarControl()) : nullptr;
 }
 
-void TdxBar::MarkModified() { dxBarDesignerModified(BarManager()); }
+void TdxBar::MarkModified() {
+  if (!Bars() || !Bars()->Detached()) dxBarDesignerModified(BarManager());
+}
 
 void TdxBar::LinksChanged(TObject*) { MarkModified(); }
 
@@ -493,7 +495,8 @@ bool TdxBar::ResetWithoutAsking() {
 // ---------------------------------------------------------------------------------------------------
 // Bars collection
 
-TdxBars::TdxBars(TdxBarManager* ABarManager) : TCollection(TdxBar::StaticClass()), FBarManager(ABarManager) {}
+TdxBars::TdxBars(TdxBarManager* ABarManager, bool ADetached)
+    : TCollection(TdxBar::StaticClass()), FBarManager(ABarManager), FDetached(ADetached) {}
 
 TdxBars::~TdxBars() {
   StopDockingTimer();

@@ -71,6 +71,7 @@ void dxBarInitialize() {
   LookUpUser32();
   RegisterClasses({TdxBarManager::StaticClass(), TdxBarPopupMenu::StaticClass()});
   dxBarRegisterStandardItems();
+  dxBarRegisterQuickCustItems();
 }
 
 void dxBarFinalize() {

@@ -103,6 +103,7 @@ void TCustomdxBarControl::DropDownItem(TdxBarItemControl* AControl) {
 
 void TCustomdxBarControl::SetSelectedItem(TdxBarItemControl* AControl) {
   if (FSelectedControl == AControl) return;
+  if (AControl) TdxBarQuickControl::StartClosingTimer(this);
   TdxBarItemControl* prev = FSelectedControl;
   FSelectedControl = AControl;
   if (FBarManager) FBarManager->SetSelectedItem(AControl);

@@ -34,7 +34,8 @@ int Confirm(const std::string& Text, UINT Flags) {
 // A bar the user may close (and so delete or hide from the list).
 bool CanCloseBar(TdxBar* Bar) { return Bar->AllowClose() && !Bar->IsMainMenu(); }
 
-void PlaceInstead(TControl* C, TControl*& Place) {
+template <class P>
+void PlaceInstead(TControl* C, P*& Place) {
   C->SetBounds(Place->Left(), Place->Top(), Place->Width(), Place->Height());
   C->SetParent(Place->Parent());
   TObject::Free(Place);
@@ -338,7 +339,6 @@ void TdxBarCustomizingForm::BeforeDestruction() {
     if (FBarManager) FBarManager->SetCustomizing(false);
   }
   EnableOtherForms();
-  if (FBarManager) FBarManager->DesignerModified();
   TForm::BeforeDestruction();
 }
 
@@ -373,7 +373,6 @@ void TdxBarCustomizingForm::Publish(TPublisher<TdxBarCustomizingForm>& p) {
   p.Method("ComboBoxMenuAnimationsClick", &F::ComboBoxMenuAnimationsClick);
   p.Method("BResetUsageDataClick", &F::BResetUsageDataClick);
   p.Method("LAllCommandsDrawItem", &F::LAllCommandsDrawItem);
-  p.Method("LAllCommandsClick", &F::LAllCommandsClick);
   p.Method("CBShowCommandsWithShortCutClick", &F::CBShowCommandsWithShortCutClick);
 }
 
@@ -493,14 +492,14 @@ void TdxBarCustomizingForm::Setup(TdxBarManager* ABarManager) {
 
   BarsListBox = new TCheckListBox(this);
   BarsListBox->BarManager = ABarManager;
-  PlaceInstead(BarsListBox, reinterpret_cast<TControl*&>(BarsListBoxPlace));
+  PlaceInstead(BarsListBox, BarsListBoxPlace);
   BarsListBox->SetTabOrder(0);
   BarsListBox->OnClick = Bind(this, &TdxBarCustomizingForm::BarsListBoxClick);
   LabelToobars->SetFocusControl(BarsListBox);
 
   LCommands = new TCommandsListBox(this);
   LCommands->BarManager = ABarManager;
-  PlaceInstead(LCommands, reinterpret_cast<TControl*&>(LCommandsPlace));
+  PlaceInstead(LCommands, LCommandsPlace);
   LCommands->OnClick = Bind(this, &TdxBarCustomizingForm::LCommandsClick);
   LabelCommands->SetFocusControl(LCommands);
 
@@ -509,12 +508,12 @@ void TdxBarCustomizingForm::Setup(TdxBarManager* ABarManager) {
   bool designing = ABarManager->Designing();
   CategoriesPopupButton = new TCheckableButton(this);
   CategoriesPopupButton->Menu = CategoriesPopupMenu;
-  PlaceInstead(CategoriesPopupButton, reinterpret_cast<TControl*&>(CategoriesPopupButtonPlace));
+  PlaceInstead(CategoriesPopupButton, CategoriesPopupButtonPlace);
   CategoriesPopupButton->SetButtonCaption(dxBarResStr(dxSBAR_MODIFY));
   CategoriesPopupButton->SetVisible(designing);
   CommandsPopupButton = new TCheckableButton(this);
   CommandsPopupButton->Menu = CommandsPopupMenu;
-  PlaceInstead(CommandsPopupButton, reinterpret_cast<TControl*&>(CommandsPopupButtonPlace));
+  PlaceInstead(CommandsPopupButton, CommandsPopupButtonPlace);
   CommandsPopupButton->SetButtonCaption(dxBarResStr(dxSBAR_MODIFY));
   CommandsPopupButton->SetVisible(designing);
   TabSheet4->SetTabVisible(designing);
@@ -535,7 +534,7 @@ void TdxBarCustomizingForm::Dispatch(TMessage& Message) {
   if (Message.Msg == WM_ACTIVATE) {
     TForm::Dispatch(Message);
     // Back from the bars (or another window): the page shows what changed meanwhile.
-    if (LOWORD(Message.WParam) != WA_INACTIVE && !ActiveBarControl() && FBarManager && !FLeaving)
+    if (LOWORD(Message.WParam) != WA_INACTIVE && !TdxBarCustomizingPopup::Current() && FBarManager && !FLeaving)
       PageControlChange(nullptr);
     return;
   }
@@ -589,6 +588,8 @@ void TdxBarCustomizingForm::BHelpClick(TObject*) {
 // Refreshing
 
 void TdxBarCustomizingForm::RefreshAll() {
+  // Items freed by the dialog itself tell the manager one by one: the lists follow once, afterwards.
+  if (FBusy) return;
   RefreshBarsList();
   RefreshCategories();
   RefreshAllCommands();
@@ -840,10 +841,6 @@ void TdxBarCustomizingForm::LCategoriesKeyDown(TObject*, uint16_t& Key, TShiftSt
 void TdxBarCustomizingForm::LCategoriesMouseDown(TObject*, TMouseButton Button, TShiftState, int X, int Y) {
   if (!FBarManager->Designing()) return;
   int i = LCategories->ItemAtPos(POINT{X, Y}, true);
-  if (Button == mbLeft) {
-    FDraggingCategory = i;
-    return;
-  }
   if (Button != mbRight || i < 0) return;
   LCategories->SetItemIndex(i);
   LCategoriesClick(nullptr);
@@ -932,8 +929,8 @@ void TdxBarCustomizingForm::CommandsDeleteClick(TObject*) {
   int index = LCommands->ItemIndex();
   TdxBarItem* item = SelectedItem();
   if (!item) return;
-  FNoDesignNotify = true;
-  TScopeExit done([&] { FNoDesignNotify = false; });
+  FBusy = true;
+  TScopeExit done([&] { FBusy = false; });
   DeleteCommandRow(index);
   TObject::Free(item);
   FBarManager->DesignerModified();
@@ -1059,8 +1056,6 @@ void TdxBarCustomizingForm::LAllCommandsDrawItem(TWinControl*, int Index, RECT R
   }
   (void)State;
 }
-
-void TdxBarCustomizingForm::LAllCommandsClick(TObject*) {}
 
 void TdxBarCustomizingForm::CBShowCommandsWithShortCutClick(TObject*) { RefreshAllCommands(); }
 

@@ -177,7 +177,6 @@ public:
   void ComboBoxMenuAnimationsClick(TObject* Sender);
   void BResetUsageDataClick(TObject* Sender);
   void LAllCommandsDrawItem(TWinControl* Control, int Index, RECT Rect, TOwnerDrawState State);
-  void LAllCommandsClick(TObject* Sender);
   void CBShowCommandsWithShortCutClick(TObject* Sender);
 
   void CreateParams(TCreateParams& Params) override;
@@ -199,9 +198,7 @@ private:
   TdxBarManager* FBarManager = nullptr;
   std::vector<TCustomForm*> FDisabledForms;
   int FColumnWidths[3] = {};
-  int FDraggingCategory = -1;
   bool FBusy = false;
-  bool FNoDesignNotify = false;
   bool FLeaving = false;
   bool FUpdatingOptions = false;
 };

@@ -77,12 +77,12 @@ void ShowPopupAt(TdxBarSubMenuControl* W, POINT P) {
 }
 
 bool IsTemporaryOwner(TPersistent* AOwner) {
+  if (auto* bar = dynamic_cast<TdxBar*>(AOwner)) return bar->Bars() && bar->Bars()->Detached();
   return dynamic_cast<TdxBarToolbarsPopup*>(AOwner) || dynamic_cast<TdxBarCustomizingPopup*>(AOwner);
 }
 
 // A popup window with a collection of links of its own.
 void OwnLinks(TdxBarSubMenuControl* W, TdxBarManager* M) {
-  dxBarSetTemporaryLinksOwnerTest(IsTemporaryOwner);
   auto* links = new TdxBarItemLinks(M, W);
   links->SetUseRecentItems(false);
   links->SetBarControl(W);
@@ -245,4 +245,408 @@ TdxBarCustomizingPopup* TdxBarCustomizingPopup::ShowFor(TdxBarItemLink* ALink, P
   CustLinkOwner = w;
   ShowPopupAt(w, P);
   return IsBarControl(w) ? w : nullptr;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Quick customization: the check rows
+
+namespace {
+
+TdxBarQuickControl* Quick = nullptr;
+UINT_PTR QuickTimer = 0;
+
+// The check square at a row's left, as tall as the row.
+RECT CheckSquare(RECT R) { return RECT{R.left, R.top, R.left + (R.bottom - R.top), R.bottom}; }
+
+void DrawCheck(HDC DC, RECT Sq, bool Checked) {
+  FillRect(DC, &Sq, GetSysColorBrush(COLOR_BTNFACE));
+  if (!Checked) return;
+  RECT in = Sq;
+  InflateRect(&in, -2, -2);
+  FillRect(DC, &in, dxCheckerBrush());
+  DrawEdge(DC, &in, BDR_SUNKENOUTER, BF_RECT);
+  // A tick of three strokes, centred.
+  int x = (in.left + in.right) / 2 - 3, y = (in.top + in.bottom) / 2 - 1;
+  HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNTEXT));
+  HGDIOBJ old = SelectObject(DC, pen);
+  for (int k = 0; k < 3; ++k) {
+    MoveToEx(DC, x, y + k, nullptr);
+    LineTo(DC, x + 2, y + 2 + k);
+    LineTo(DC, x + 7, y - 3 + k);
+  }
+  SelectObject(DC, old);
+  DeleteObject(pen);
+}
+
+bool HoldsLink(TdxBar* Bar, TdxBarItemLink* Link) {
+  if (!Bar || !Link) return false;
+  for (int i = 0; i < Bar->ItemLinks()->Count(); ++i)
+    if (Bar->ItemLinks()->Items(i) == Link) return true;
+  return false;
+}
+
+}  // namespace
+
+void dxBarRegisterQuickCustItems() {
+  // The links of these menus and of the quick customization's bar are no part of the stored layout.
+  dxBarSetTemporaryLinksOwnerTest(IsTemporaryOwner);
+  dxBarRegisterItem(TdxBarQuickCustItem::StaticClass(), &dxMakeItemControl<TdxBarQuickCustItemControl>, false);
+  dxBarRegisterItem(TdxBarQuickCustExtButton::StaticClass(), &dxMakeItemControl<TdxBarQuickCustExtButtonControl>,
+                    false);
+}
+
+// A row only reaches its link while the quick control of that link's bar is open and the link stands.
+TdxBarItemLink* TdxBarQuickCustItem::ToolbarLink() const {
+  if (!Quick || !IsBarControl(Quick->Toolbar()) || Quick->Toolbar()->Bar() != FBar) return nullptr;
+  return HoldsLink(FBar, FToolbarLink) ? FToolbarLink : nullptr;
+}
+
+void TdxBarQuickCustItem::SetToolbarLink(TdxBar* ABar, TdxBarItemLink* ALink) {
+  FBar = ABar;
+  FToolbarLink = ALink;
+  TdxBarItem* item = ALink ? ALink->Item() : nullptr;
+  if (!item) return;
+  SetCaption(ALink->Caption());
+  if (TBitmap* g = ALink->Glyph()) SetGlyph(g);
+  SetImageIndex(item->ImageIndex());
+  SetHint(item->Hint());
+  SetShortCut(item->ShortCut());
+}
+
+void TdxBarQuickCustItem::Click() {
+  TdxBarItemLink* l = ToolbarLink();
+  if (!l) return;
+  l->SetVisible(!l->Visible());
+  for (int i = 0; i < LinkCount(); ++i)
+    if (TdxBarItemControl* c = Links(i)->Control()) c->Repaint();
+}
+
+int TdxBarQuickCustItemControl::GetWidth() { return TdxBarButtonControl::GetWidth() + GetHeight(); }
+
+void TdxBarQuickCustItemControl::Paint(HDC DC, RECT R, int State) {
+  RECT sq = CheckSquare(R);
+  auto* row = dynamic_cast<TdxBarQuickCustItem*>(Item());
+  TdxBarItemLink* l = row ? row->ToolbarLink() : nullptr;
+  DrawCheck(DC, sq, l && l->Visible());
+  R.left = sq.right;
+  TdxBarButtonControl::Paint(DC, R, State);
+}
+
+int TdxBarQuickCustExtButtonControl::GetWidth() { return TdxBarButtonControl::GetWidth() + GetHeight(); }
+
+void TdxBarQuickCustExtButtonControl::Paint(HDC DC, RECT R, int State) {
+  RECT sq = CheckSquare(R);
+  FillRect(DC, &sq, GetSysColorBrush(IsSelected() ? COLOR_HIGHLIGHT : COLOR_BTNFACE));
+  R.left = sq.right;
+  TdxBarButtonControl::Paint(DC, R, State);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Quick customization: the window
+
+namespace {
+
+std::vector<TdxBarQuickControl*> ClosedQuick;
+UINT_PTR QuickFreeTimer = 0;
+
+void CALLBACK FreeClosedQuick(HWND, UINT, UINT_PTR, DWORD) {
+  KillTimer(nullptr, QuickFreeTimer);
+  QuickFreeTimer = 0;
+  std::vector<TdxBarQuickControl*> list;
+  list.swap(ClosedQuick);
+  for (auto* q : list)
+    if (IsBarControl(q)) try {
+        TObject::Free(q);
+      } catch (...) {
+        Application->HandleException(nullptr);
+      }
+}
+
+void StopQuickTimer() {
+  if (QuickTimer) KillTimer(nullptr, QuickTimer);
+  QuickTimer = 0;
+}
+
+// While the popup is open: a selection on another toolbar closes it.
+void CALLBACK QuickTimerProc(HWND, UINT, UINT_PTR, DWORD) {
+  try {
+    TdxBarQuickControl* q = Quick;
+    if (!q) {
+      StopQuickTimer();
+      return;
+    }
+    TdxBarManager* m = q->BarManager();
+    TdxBarItemControl* sel = m ? m->SelectedItem() : nullptr;
+    TdxBarControl* root = sel ? GetItemControlRootToolbar(sel) : nullptr;
+    if (root && root != q && IsBarControl(q->Toolbar())) q->Toolbar()->SetMarkState(0);
+  } catch (...) {
+    Application->HandleException(nullptr);
+  }
+}
+
+// The hidden bar that holds the popup's links: in a collection of its own, so it is none of the
+// manager's bars.
+TdxBar* MakeHiddenBar(TdxBarControl* AToolbar) {
+  auto* bars = new TdxBars(AToolbar->BarManager(), true);
+  TdxBar* bar = bars->Add();
+  bar->SetAllowClose(false);
+  bar->SetAllowQuickCustomizing(false);
+  bar->SetHidden(true);
+  if (TdxBar* src = AToolbar->Bar()) {
+    bar->SetFont(src->Font());
+    bar->SetUseOwnFont(src->UseOwnFont());
+  }
+  return bar;
+}
+
+RECT ScreenMarkRect(TdxBarControl* T) {
+  RECT m = T->MarkRect();
+  POINT o{0, 0};
+  if (T->DockingStyle() == dsNone) {
+    RECT w;
+    GetWindowRect(T->Handle(), &w);
+    o = POINT{w.left, w.top};
+  } else {
+    o = T->ClientToScreen(o);
+  }
+  OffsetRect(&m, o.x, o.y);
+  return m;
+}
+
+}  // namespace
+
+TdxBarQuickControl::TdxBarQuickControl(TdxBarControl* AToolbar, RECT MarkRect)
+    : TdxBarControl(AToolbar->BarManager(), MakeHiddenBar(AToolbar)), FToolbar(AToolbar) {
+  FHiddenBar = Bar();
+  FHiddenBars = FHiddenBar->Bars();
+  Quick = this;
+  TdxBarManager* m = FBarManager;
+  TdxBarItemLinks* links = FHiddenBar->ItemLinks();
+  SetItemLinks(links);
+  links->SetBarControl(this);
+  // The toolbar's links that got no place there.
+  if (TdxBarItemLinks* src = AToolbar->ItemLinks())
+    for (int i = 0; i < src->VisibleCount(); ++i) {
+      TdxBarItemLink* l = src->VisibleItems(i);
+      if (src->IndexOfShown(l) >= 0 && !(l->Control() && IsRectEmpty(&l->ItemRect))) continue;
+      TdxBarItemLink* copy = links->Add();
+      copy->Assign(l);
+      copy->SetOriginalItemLink(l);
+    }
+  FAddRemove = NewPopupItem<TdxBarSubItem>(m, dxBarResStr(dxSBAR_ADDREMOVEBUTTONS));
+  FAddRemove->SetEnabled(AToolbar->Bar() && AToolbar->Bar()->AllowQuickCustomizing());
+  FAddRemove->OnPopup = Bind(this, &TdxBarQuickControl::FillAddRemove);
+  // The manager frees its items before its windows: the popup hears of it.
+  FAddRemove->FreeNotification(this);
+  AddLink(links, FAddRemove, true);
+  Perform(CM_FONTCHANGED, 0, 0);
+  Place(MarkRect);
+}
+
+void TdxBarQuickControl::BeforeDestruction() {
+  FClosing = true;
+  if (Quick == this) Quick = nullptr;
+  if (!Quick) StopQuickTimer();
+  ClosedQuick.erase(std::remove(ClosedQuick.begin(), ClosedQuick.end(), this), ClosedQuick.end());
+  TdxBarControl::BeforeDestruction();
+  // The window goes while the hidden bar it shows still stands.
+  if (HandleAllocated()) DestroyHandle();
+}
+
+TdxBarQuickControl::~TdxBarQuickControl() {
+  SetItemLinks(nullptr);
+  TObject::Free(FAddRemove);
+  TObject::Free(FHiddenBars);
+}
+
+void TdxBarQuickControl::Notification(TComponent* AComponent, TOperation Operation) {
+  TdxBarControl::Notification(AComponent, Operation);
+  if (Operation == opRemove && AComponent == FAddRemove) FAddRemove = nullptr;
+}
+
+TdxBarQuickControl* TdxBarQuickControl::Instance() { return Quick; }
+
+void TdxBarQuickControl::Open(TdxBarControl* AToolbar) {
+  if (!AToolbar || !AToolbar->HandleAllocated() || !AToolbar->BarManager()) return;
+  if (Quick && Quick->FToolbar == AToolbar) return;
+  if (Quick) {
+    if (IsBarControl(Quick->FToolbar))
+      Quick->FToolbar->SetMarkState(0);
+    else
+      Quick->Close();
+  }
+  dxBarFreeIdlePopupItems();
+  new TdxBarQuickControl(AToolbar, ScreenMarkRect(AToolbar));
+}
+
+void TdxBarQuickControl::CloseFor(TdxBarControl* AToolbar) {
+  if (Quick && Quick->FToolbar == AToolbar) Quick->Close();
+}
+
+void TdxBarQuickControl::StartClosingTimer(TCustomdxBarControl* ASelecting) {
+  if (!Quick || Quick->Active() || Quick == ASelecting) return;
+  StopQuickTimer();
+  QuickTimer = SetTimer(nullptr, 0, 200, QuickTimerProc);
+}
+
+void TdxBarQuickControl::MouseMessage(HWND AWnd, UINT AMsg, POINT AScreen) {
+  TdxBarQuickControl* q = Quick;
+  if (!q || q->FClosing || !((AMsg >= 0x201 && AMsg <= 0x20A) || (AMsg >= 0xA1 && AMsg <= 0xA9))) return;
+  if (q->HandleAllocated() && AWnd == q->Handle()) return;
+  // Its own menus (the rows of "Add or Remove") count as the popup.
+  if (auto* w = dynamic_cast<TCustomdxBarControl*>(FindControl(AWnd)); w && IsBarControl(w) && GetRootBarControl(w) == q)
+    return;
+  TdxBarControl* t = q->FToolbar;
+  if (!IsBarControl(t)) return;
+  bool right = AMsg == WM_RBUTTONDOWN || AMsg == WM_NCRBUTTONDOWN;
+  if (t->HandleAllocated() && AWnd == t->Handle() && !right) {
+    RECT m = ScreenMarkRect(t);
+    if (PtInRect(&m, AScreen)) return;
+  }
+  t->SetMarkState(0);
+}
+
+void TdxBarQuickControl::Close() {
+  if (FClosing) return;
+  FClosing = true;
+  if (Quick == this) Quick = nullptr;
+  StopQuickTimer();
+  TdxBarControl::DeactivateChain();
+  // Freed once the message that closed it has returned: it may be running this window's procedure.
+  if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
+  ClosedQuick.push_back(this);
+  if (!QuickFreeTimer) QuickFreeTimer = SetTimer(nullptr, 0, 0, FreeClosedQuick);
+}
+
+RECT TdxBarQuickControl::FrameInsets(TdxBarDockingStyle) {
+  int fw = dxBarFrameWidth(), fh = dxBarFrameHeight();
+  return RECT{fw, fh, fw, fh};
+}
+
+void TdxBarQuickControl::CreateParams(TCreateParams& Params) {
+  TdxBarControl::CreateParams(Params);
+  Params.Style = WS_POPUP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+  Params.ExStyle |= WS_EX_TOPMOST | WS_EX_TOOLWINDOW;
+}
+
+void TdxBarQuickControl::Place(RECT M) {
+  // Room for the links that did not fit in one row, "Add or Remove" under them.
+  int w = 0, first = true;
+  for (int i = 0; i < FItemLinks->ShownCount(); ++i) {
+    TdxBarItemLink* l = FItemLinks->ShownItems(i);
+    if (!l->Control()) l->CreateControl();
+    if (!l->Control() || l->Item() == FAddRemove) continue;
+    w += l->Control()->GetWidth() + (!first && l->BeginGroup() ? 6 : 0);
+    first = false;
+  }
+  if (TdxBarItemLink* l = FAddRemove && FAddRemove->LinkCount() ? FAddRemove->Links(0) : nullptr; l && l->Control())
+    w = std::max(w, l->Control()->GetWidth());
+  SIZE client = GetSizeForWidth(dsNone, w);
+  RECT in = FrameInsets(dsNone);
+  int width = client.cx + in.left + in.right, height = client.cy + in.top + in.bottom;
+  RECT a = GetWorkArea(POINT{M.left, M.top});
+  int x, y;
+  if (IsVerticalToolbar(FToolbar)) {
+    x = M.right;
+    if (x + width > a.right) x = M.left - width;
+    y = std::max<int>(M.top, a.top);
+    if (y + height > a.bottom) y = a.bottom - height;
+  } else {
+    x = std::max<int>(a.left, std::min<int>(M.right, a.right) - width);
+    y = M.bottom;
+    if (y + height > a.bottom) y = M.top - height;
+  }
+  SetBounds(x, y, width, height);
+  HandleNeeded();
+  CalcLayout();
+  SetWindowPos(Handle(), HWND_TOPMOST, x, y, width, height, SWP_SHOWWINDOW | SWP_NOACTIVATE);
+}
+
+void TdxBarQuickControl::DeactivateChain() {
+  bool menuMode = FBarManager && FBarManager->MenuModeBar() == this;
+  TdxBarControl::DeactivateChain();
+  if (FClosing || Quick != this || !IsBarControl(FToolbar)) return;
+  if (menuMode && GetAsyncKeyState(VK_LBUTTON) < 0 && FToolbar->HandleAllocated()) {
+    POINT p;
+    GetCursorPos(&p);
+    RECT m = ScreenMarkRect(FToolbar);
+    if (PtInRect(&m, p)) FToolbar->SkipNextButton();
+  }
+  FToolbar->SetMarkState(0);
+}
+
+void TdxBarQuickControl::Dispatch(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_NCHITTEST:
+      TCustomdxBarControl::Dispatch(Message);
+      if (Message.Result != HTCLIENT) Message.Result = HTBORDER;
+      return;
+    case WM_NCPAINT:
+    case WM_NCACTIVATE: {
+      if (Message.Msg == WM_NCACTIVATE) TCustomdxBarControl::Dispatch(Message);
+      HDC dc = GetWindowDC(Handle());
+      RECT w{0, 0, Width(), Height()};
+      RECT in = FrameInsets(dsNone);
+      ExcludeClipRect(dc, in.left, in.top, w.right - in.right, w.bottom - in.bottom);
+      FillRect(dc, &w, GetSysColorBrush(COLOR_BTNFACE));
+      DrawEdge(dc, &w, EDGE_RAISED, BF_RECT);
+      ReleaseDC(Handle(), dc);
+      Message.Result = Message.Msg == WM_NCACTIVATE ? TRUE : 0;
+      return;
+    }
+    case WM_RBUTTONDOWN:
+      // No toolbar list and no customizing popup here.
+      DefaultHandler(Message);
+      return;
+    case WM_NCLBUTTONDOWN:
+    case WM_NCLBUTTONDBLCLK:
+      // Its border is no caption: a press there leaves it open.
+      DefaultHandler(Message);
+      return;
+    case WM_WINDOWPOSCHANGED:
+      TdxBarControl::Dispatch(Message);
+      if (auto* p = reinterpret_cast<WINDOWPOS*>(Message.LParam);
+          p && (p->flags & SWP_HIDEWINDOW) && !FClosing && !Destroying() && Quick == this && IsBarControl(FToolbar))
+        FToolbar->SetMarkState(0);
+      return;
+  }
+  TdxBarControl::Dispatch(Message);
+}
+
+void TdxBarQuickControl::FillAddRemove(TObject*) {
+  TdxBarManager* m = FBarManager;
+  TdxBar* bar = IsBarControl(FToolbar) ? FToolbar->Bar() : nullptr;
+  if (!FAddRemove) return;
+  TdxBarItemLinks* links = FAddRemove->ItemLinks();
+  while (links->Count() > 0) TObject::Free(links->Items(links->Count() - 1));
+  if (!bar || !m) return;
+  dxBarFreeIdlePopupItems();
+  TdxBarItemLinks* src = bar->ItemLinks();
+  for (int i = 0; i < src->Count(); ++i) {
+    TdxBarItemLink* l = src->Items(i);
+    if (!l->Item()) continue;
+    auto* row = NewPopupItem<TdxBarQuickCustItem>(m, std::string());
+    row->SetToolbarLink(bar, l);
+    AddLink(links, row)->SetData(i);
+  }
+  bool reset = m->AllowReset() && bar->AllowReset();
+  if (reset) {
+    auto* r = NewPopupItem<TdxBarQuickCustExtButton>(m, dxBarResStr(dxSBAR_RESETTOOLBAR));
+    r->OnClick = Bind(this, &TdxBarQuickControl::ResetClick);
+    AddLink(links, r, true);
+  }
+  if (m->CanCustomize()) {
+    auto* c = NewPopupItem<TdxBarButton>(m, dxBarResStr(dxSBAR_CUSTOMIZE));
+    c->SetEnabled(!m->CustomizingFormExists());
+    c->OnClick = Bind(this, &TdxBarQuickControl::CustomizeClick);
+    AddLink(links, c, !reset);
+  }
+}
+
+void TdxBarQuickControl::CustomizeClick(TObject*) {
+  if (FBarManager) FBarManager->SetCustomizing(true);
+}
+
+void TdxBarQuickControl::ResetClick(TObject*) {
+  if (IsBarControl(FToolbar) && FToolbar->Bar()) FToolbar->Bar()->Reset();
 }

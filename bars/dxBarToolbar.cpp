@@ -90,6 +90,7 @@ TdxBarControl::TdxBarControl(TdxBarManager* ABarManager, TdxBar* ABar) : TCustom
 
 void TdxBarControl::BeforeDestruction() {
   StopMarkTimer();
+  TdxBarQuickControl::CloseFor(this);
   if (auto* site = dynamic_cast<TdxDockControl*>(Parent())) site->ForgetBar(this);
   TCustomdxBarControl::BeforeDestruction();
 }
@@ -788,6 +789,10 @@ void TdxBarControl::SetMarkState(int Value) {
     RECT m = MarkRect();
     InvalidateRect(Handle(), &m, FALSE);
   }
+  if (Value == 2)
+    TdxBarQuickControl::Open(this);
+  else
+    TdxBarQuickControl::CloseFor(this);
   if (Value == 1 && FDockingStyle != dsNone && HandleAllocated()) {
     FMarkTimer = SetTimer(Handle(), 1, 50, nullptr);
     SetHint(dxBarResStr(dxSBAR_MOREBUTTONS));
@@ -1197,6 +1202,7 @@ void TdxBarControl::Dispatch(TMessage& Message) {
       break;
     case WM_DESTROY:
       StopMarkTimer();
+      TdxBarQuickControl::CloseFor(this);
       TCustomdxBarControl::Dispatch(Message);
       Destroyed();
       return;

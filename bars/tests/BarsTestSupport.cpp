@@ -27,13 +27,21 @@ void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys) {
   SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
 }
 
+// Every event carries the point: a press without one lands wherever Wine last put the pointer, which
+// may be a position from before SetCursorPos.
 void Click(POINT Screen) {
   SetCursorPos(Screen.x, Screen.y);
-  INPUT in[2]{};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-  SendInput(2, in, sizeof(INPUT));
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT in[3]{};
+  for (INPUT& i : in) {
+    i.type = INPUT_MOUSE;
+    i.mi.dx = MulDiv(Screen.x, 65535, w - 1);
+    i.mi.dy = MulDiv(Screen.y, 65535, h - 1);
+    i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  }
+  in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+  in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+  SendInput(3, in, sizeof(INPUT));
 }
 
 TManagerForm::TManagerForm() : Form(CreateNewForm<TForm>(nullptr)) {

@@ -11,6 +11,7 @@
 #include "dxBarCustForm.h"
 #include "dxBarItemEd.h"
 #include "dxBarNameEd.h"
+#include "dxBarPopupMenuEd.h"
 
 namespace {
 
@@ -169,13 +170,15 @@ void ClearEdit(TEdit* E) {
 }
 
 // The window as shown on screen, written as a BMP for a person to look at (with YOZ_SHOTS set).
-void Shot(TWinControl* W, const std::string& Name) {
+void Shot(TWinControl* W, const std::string& Name, int ExtraBelow = 0) {
   const char* dir = getenv("YOZ_SHOTS");
   if (!dir || !W->HandleAllocated()) return;
   RedrawWindow(W->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
   Pump(100);
   RECT r;
   GetWindowRect(W->Handle(), &r);
+  r.bottom += ExtraBelow;
+  r.right = std::max<LONG>(r.right, r.left + 200);
   auto bmp = std::make_unique<TBitmap>();
   bmp->SetWidth(r.right - r.left);
   bmp->SetHeight(r.bottom - r.top);
@@ -436,6 +439,96 @@ TEST(dxBarCustForm, OtherFormsWithAManagerAreDisabledAndGivenBackEvenWhenOneIsFr
     DestroyWindow(bystander);
   }
   TObject::Free(plain);
+}
+
+TEST(dxBarCustForm, TheToolbarListsCustomizeRowOpensTheDialogAndIsDisabledWhileItShows) {
+  TestFormPtr form = MakeShownForm();
+  TdxBarManager* m = form->Manager();
+  auto rowOf = [](TdxBarToolbarsPopup* P, const std::string& Caption) -> TdxBarItemLink* {
+    for (int i = 0; i < P->ItemLinks()->VisibleCount(); ++i)
+      if (P->ItemLinks()->VisibleItems(i)->Caption() == Caption) return P->ItemLinks()->VisibleItems(i);
+    return nullptr;
+  };
+  TdxBarToolbarsPopup* p = TdxBarToolbarsPopup::ShowAt(m, POINT{300, 300});
+  ASSERT_NE(p, nullptr);
+  Pump(30);
+  TdxBarItemLink* row = rowOf(p, "&Customize...");
+  ASSERT_NE(row, nullptr);
+  EXPECT_TRUE(row->Item()->Enabled());
+  POINT at{(row->ItemRect.left + row->ItemRect.right) / 2, (row->ItemRect.top + row->ItemRect.bottom) / 2};
+  SendMessageA(p->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
+  SendMessageA(p->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
+  if (IsBarControl(p)) SendMessageA(p->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+  ASSERT_TRUE(WaitFor([] { return dxBarCustomizingForm != nullptr; }));
+  EXPECT_TRUE(m->IsCustomizing());
+  p = TdxBarToolbarsPopup::ShowAt(m, POINT{300, 300});
+  ASSERT_NE(p, nullptr);
+  EXPECT_FALSE(rowOf(p, "&Customize...")->Item()->Enabled());
+  p->CloseMenu();
+  m->SetCustomizing(false);
+  EXPECT_EQ(dxBarCustomizingForm, nullptr);
+}
+
+TEST(dxBarCustForm, SubMenuEditorHoldsTheMenuUnderItsCaptionUntilCustomizingEnds) {
+  TestFormPtr form = MakeShownForm();
+  TdxBarManager* m = form->Manager();
+  auto* sub = dynamic_cast<TdxBarSubItem*>(form->FindComponent("subStatus"));
+  ASSERT_NE(sub, nullptr);
+  dxBarShowSubMenuEditor(sub);
+  EXPECT_TRUE(m->IsCustomizing());
+  TdxBarSubMenuEditor* e = dxBarSubMenuEditor;
+  ASSERT_NE(e, nullptr);
+  if (!e->SubMenu()) e->FormActivate(nullptr);
+  ASSERT_TRUE(WaitFor([&] { return e->SubMenu() != nullptr; }));
+  TdxBarSubMenuControl* w = e->SubMenu();
+  RECT er, wr;
+  GetWindowRect(e->Handle(), &er);
+  GetWindowRect(w->Handle(), &wr);
+  EXPECT_EQ(wr.left, er.left);
+  EXPECT_EQ(wr.top, er.bottom);
+  EXPECT_EQ(er.right - er.left, wr.right - wr.left);
+  // Moving the caption bar carries the menu along.
+  SetWindowPos(e->Handle(), nullptr, er.left + 40, er.top + 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  Pump(20);
+  GetWindowRect(w->Handle(), &wr);
+  EXPECT_EQ(wr.left, er.left + 40);
+  EXPECT_EQ(wr.top, er.bottom + 30);
+  Shot(e, "submenu-editor", wr.bottom - wr.top);
+  m->SetCustomizing(false);
+  EXPECT_EQ(dxBarSubMenuEditor, nullptr);
+  EXPECT_EQ(sub->ItemLinks()->BarControl(), nullptr);
+}
+
+struct THelpProbe {
+  int Clicks = 0;
+  void Help(TObject*) { ++Clicks; }
+};
+
+TEST(dxBarCustForm, BarLinesAndTheHelpButtonFollowTheManager) {
+  TCustomizing c;
+  // Changes made outside the dialog (a bar's own close button, code) reach its lines.
+  TdxBar* misc = c.Bar("Misc");
+  misc->SetCaption("Extras");
+  EXPECT_EQ(c.D->BarsListBox->Items()->Strings(misc->Index()), "Extras");
+  misc->SetVisible(false);
+  TdxBar* added = c.M->Bars()->Add();
+  added->SetCaption("Added");
+  EXPECT_EQ(c.D->BarsListBox->Items()->Count(), c.M->Bars()->Count());
+  TObject::Free(added);
+  c.D->RefreshBarsList();
+  EXPECT_EQ(c.D->BarsListBox->Items()->IndexOf("Added"), -1);
+  // The help button shows the manager's glyph when asked for and runs its event.
+  EXPECT_FALSE(c.D->BHelp->Visible());
+  THelpProbe probe;
+  c.M->OnHelpButtonClick = Bind(&probe, &THelpProbe::Help);
+  c.M->SetShowHelpButton(true);
+  EXPECT_TRUE(c.D->BHelp->Visible());
+  RECT r = c.D->BHelp->BoundsRect();
+  TWinControl* panel = c.D->BHelp->Parent();
+  LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+  SendMessageA(panel->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
+  SendMessageA(panel->Handle(), WM_LBUTTONUP, 0, at);
+  EXPECT_EQ(probe.Clicks, 1);
 }
 
 }  // namespace

@@ -303,3 +303,167 @@ TEST(dxBarCustPopups, ClosedCustomizingPopupLeavesItsLinkAlone) {
   reset->Click();
   EXPECT_EQ(f.Link(3)->Caption(), "Mine");
 }
+
+// ---------------------------------------------------------------------------------------------------
+// Quick customization
+
+namespace {
+
+void ClickMark(TdxBarControl* T) {
+  RECT m = T->MarkRect();
+  POINT c = Middle(m), s = T->ClientToScreen(c);
+  SendMessageA(T->Handle(), WM_NCHITTEST, 0, MAKELPARAM(s.x, s.y));
+  SendMessageA(T->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.x, c.y));
+  SendMessageA(T->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(c.x, c.y));
+  Pump(30);
+}
+
+// A real click (through the hooks) at a screen point.
+void MouseClick(POINT S) {
+  // Absolute coordinates in every event: a bare SetCursorPos may not have reached the input queue yet.
+  DWORD x = DWORD(MulDiv(S.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1));
+  DWORD y = DWORD(MulDiv(S.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1));
+  mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y, 0, 0);
+  Pump(20);
+  mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y, 0, 0);
+  Pump(20);
+  mouse_event(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y, 0, 0);
+  Pump(50);
+}
+
+RECT ScreenRect(TWinControl* W) {
+  RECT r;
+  GetWindowRect(W->Handle(), &r);
+  return r;
+}
+
+struct TBarEvents {
+  int Added = 0, Deleted = 0;
+  void Add(TdxBarManager*, TdxBar*) { ++Added; }
+  void Delete(TdxBarManager*, TdxBar*) { ++Deleted; }
+};
+
+}  // namespace
+
+TEST(dxBarCustPopups, QuickControlOfAToolbarWhoseLinksFitHoldsOnlyAddOrRemove) {
+  TPopupForm f;
+  TdxBar* tools = f.AddBar("Tools", 3);
+  TdxBar* other = f.AddBar("Other", 2);
+  TdxBarControl* t = tools->Control();
+  ASSERT_TRUE(t->MarkShown());
+  ClickMark(t);
+  TdxBarQuickControl* q = TdxBarQuickControl::Instance();
+  ASSERT_NE(q, nullptr);
+  EXPECT_EQ(t->MarkState(), 2);
+  EXPECT_EQ(Captions(q->HiddenBar()->ItemLinks()), std::vector<std::string>{"&Add or Remove Buttons"});
+  // Below the mark, right edges aligned.
+  RECT m = t->MarkRect(), r = ScreenRect(q);
+  POINT mr = t->ClientToScreen(POINT{m.right, m.bottom});
+  EXPECT_EQ(r.right, mr.x);
+  EXPECT_EQ(r.top, mr.y);
+  Shot("quick-all-fit");
+  ClickMark(t);
+  EXPECT_EQ(TdxBarQuickControl::Instance(), nullptr);
+  EXPECT_NE(t->MarkState(), 2);
+
+  // Selecting a control of another toolbar closes it once the 200 ms timer looks.
+  ClickMark(t);
+  ASSERT_NE(TdxBarQuickControl::Instance(), nullptr);
+  TdxBarItemLink* l = other->ItemLinks()->Items(0);
+  POINT c = Middle(l->ItemRect);
+  SendMessageA(other->Control()->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(c.x, c.y));
+  EXPECT_TRUE(PumpUntil([] { return !TdxBarQuickControl::Instance(); }, 1000));
+  EXPECT_EQ(t->MarkState(), 0);
+
+  // A real click elsewhere closes it; one on its own window does not.
+  ClickMark(t);
+  TdxBarQuickControl* q2 = TdxBarQuickControl::Instance();
+  ASSERT_NE(q2, nullptr);
+  RECT qr = ScreenRect(q2);
+  MouseClick(POINT{qr.right - 3, qr.bottom - 3});
+  EXPECT_EQ(TdxBarQuickControl::Instance(), q2);
+  MouseClick(f.Form->ClientToScreen(POINT{250, 250}));
+  EXPECT_EQ(TdxBarQuickControl::Instance(), nullptr);
+  EXPECT_EQ(t->MarkState(), 0);
+}
+
+TEST(dxBarCustPopups, QuickControlShowsTheHiddenLinksAndItsRowsSwitchLinksOnAndOff) {
+  TPopupForm f;
+  TBarEvents events;
+  f.Manager->OnBarAdd = Bind(&events, &TBarEvents::Add);
+  f.Manager->OnBarDelete = Bind(&events, &TBarEvents::Delete);
+  f.Form->SetWidth(260);
+  TdxBar* tools = f.AddBar("Tools", 8);
+  Pump(30);
+  events = TBarEvents{};
+  TdxBarControl* t = tools->Control();
+  ASSERT_TRUE(t->HasHiddenItems());
+  std::vector<std::string> hidden;
+  for (int i = 0; i < tools->ItemLinks()->Count(); ++i)
+    if (IsRectEmpty(&tools->ItemLinks()->Items(i)->ItemRect)) hidden.push_back(tools->ItemLinks()->Items(i)->Caption());
+  ASSERT_FALSE(hidden.empty());
+  int bars = f.Manager->Bars()->Count();
+  ClickMark(t);
+  TdxBarQuickControl* q = TdxBarQuickControl::Instance();
+  ASSERT_NE(q, nullptr);
+  hidden.push_back("&Add or Remove Buttons");
+  EXPECT_EQ(Captions(q->HiddenBar()->ItemLinks()), hidden);
+  // The popup's own bar is none of the manager's.
+  EXPECT_EQ(f.Manager->Bars()->Count(), bars);
+  Shot("quick-more-buttons");
+
+  ASSERT_TRUE(ClickRow(q, "&Add or Remove Buttons"));
+  auto* sub = dynamic_cast<TdxBarSubMenuControl*>(q->AddRemoveItem()->ItemLinks()->BarControl());
+  ASSERT_NE(sub, nullptr);
+  std::vector<std::string> rows = Captions(tools->ItemLinks());
+  rows.push_back("&Reset Toolbar");
+  rows.push_back("&Customize...");
+  EXPECT_EQ(Captions(sub->ItemLinks()), rows);
+  Shot("quick-add-or-remove");
+  TdxBarItemLink* second = tools->ItemLinks()->Items(1);
+  ASSERT_TRUE(ClickRow(sub, "Tools1"));
+  EXPECT_FALSE(second->Visible());
+  // The menu stays open for the next row.
+  EXPECT_TRUE(IsBarControl(sub) && IsWindowVisible(sub->Handle()));
+  EXPECT_EQ(TdxBarQuickControl::Instance(), q);
+  ASSERT_TRUE(ClickRow(sub, "Tools1"));
+  EXPECT_TRUE(second->Visible());
+  EXPECT_EQ(TdxBarQuickControl::Instance(), q);
+
+  // A click on the end mark while the popup's menu is open closes both, and the mark does not open it
+  // again.
+  MouseClick(t->ClientToScreen(Middle(t->MarkRect())));
+  EXPECT_EQ(TdxBarQuickControl::Instance(), nullptr);
+  EXPECT_NE(t->MarkState(), 2);
+  EXPECT_TRUE(PumpUntil([&] { return !IsBarControl(q); }));
+  EXPECT_EQ(f.Manager->Bars()->Count(), bars);
+  EXPECT_EQ(events.Added, 0);
+  EXPECT_EQ(events.Deleted, 0);
+}
+
+// On a vertical toolbar it opens beside the mark, tops aligned, on the side where it fits.
+TEST(dxBarCustPopups, QuickControlOfAVerticalToolbarOpensBesideTheMark) {
+  RECT a;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &a, 0);
+  for (TdxBarDockingStyle side : {dsLeft, dsRight}) {
+    TPopupForm f;
+    if (side == dsRight) f.Form->SetLeft(a.right - f.Form->Width());
+    TdxBar* b = f.AddBar("Side", 3);
+    b->SetDockingStyle(side);
+    Pump(30);
+    TdxBarControl* t = b->Control();
+    ASSERT_TRUE(t && t->MarkShown());
+    ClickMark(t);
+    TdxBarQuickControl* q = TdxBarQuickControl::Instance();
+    ASSERT_NE(q, nullptr);
+    RECT m = t->MarkRect(), r = ScreenRect(q);
+    POINT tl = t->ClientToScreen(POINT{m.left, m.top}), br = t->ClientToScreen(POINT{m.right, m.bottom});
+    EXPECT_EQ(r.top, tl.y);
+    if (side == dsLeft)
+      EXPECT_EQ(r.left, br.x);
+    else
+      EXPECT_EQ(r.right, tl.x);   // no room on the right: it opens to the left
+    ClickMark(t);
+    EXPECT_EQ(TdxBarQuickControl::Instance(), nullptr);
+  }
+}

@@ -105,6 +105,115 @@ TEST(BarsPopupMenu, OpensAtThePointAndRunsTheRowChosenWithKeys) {
   Pump(50);
 }
 
+// The rows of captions a person sees in a menu window: the vertical middles, in client coordinates, of
+// the bands of lines that hold text.
+std::vector<int> CaptionMiddles(TCustomdxBarControl* W) {
+  RECT c;
+  GetClientRect(W->Handle(), &c);
+  TProbe shot(c.right, c.bottom);
+  HDC dc = GetDC(W->Handle());
+  BitBlt(shot.DC, 0, 0, c.right, c.bottom, dc, 0, 0, SRCCOPY);
+  ReleaseDC(W->Handle(), dc);
+  std::vector<int> middles;
+  int start = -1;
+  for (int y = 0; y <= c.bottom; ++y) {
+    bool text = false;
+    for (int x = 3; y < c.bottom && x < c.right - 3 && !text; ++x) {
+      // Text contrasts with its row's background: dark on the face, light on a highlight.
+      COLORREF p = shot.At(x, y), bg = shot.At(3, y);
+      text = std::abs(GetRValue(p) - GetRValue(bg)) + std::abs(GetGValue(p) - GetGValue(bg)) +
+                 std::abs(GetBValue(p) - GetBValue(bg)) > 300;
+    }
+    if (text && start < 0) start = y;
+    if (!text && start >= 0) {
+      middles.push_back((start + y - 1) / 2);
+      start = -1;
+    }
+  }
+  return middles;
+}
+
+void AddButtons(TPopupForm& T, const std::vector<std::string>& Names) {
+  for (const std::string& n : Names) {
+    auto* b = new TdxBarButton(T.F.Form.get());
+    b->SetName(n);
+    b->SetCaption("Item " + n);
+    b->OnClick = TNotifyEvent(&T.Events, &TEvents::Click);
+    T.Menu->ItemLinks()->Add()->SetItem(b);
+  }
+}
+
+// Opens the popup menu at At, lets Prepare act on its window, and clicks the vertical middle of the
+// Row-th caption row seen from the top (a negative Row counts from the bottom, and Seen gets its index
+// from the top); gives the name of the item that ran ("" when none did).
+std::string ClickSeenRow(TPopupForm& T, POINT At, int Row, std::function<void()> Prepare = {}, int* Seen = nullptr) {
+  TWatchdog dog;
+  T.Events.Names.clear();
+  UINT_PTR escape = 0;
+  After(200, [&] {
+    TdxBarSubMenuControl* w = T.Window();
+    if (Prepare) Prepare();
+    Pump(100);
+    std::vector<int> rows = CaptionMiddles(w);
+    int i = Row < 0 ? int(rows.size()) + Row : Row;
+    if (Seen) *Seen = i;
+    if (i >= 0 && i < int(rows.size())) Click(w->ClientToScreen(POINT{w->ClientWidth() / 2, rows[size_t(i)]}));
+    // Closes the menu when the click ran nothing.
+    escape = SetTimer(nullptr, 0, 500, [](HWND, UINT, UINT_PTR Id, DWORD) {
+      KillTimer(nullptr, Id);
+      Press(VK_ESCAPE);
+    });
+  });
+  T.Menu->Popup(At.x, At.y);
+  KillTimer(nullptr, escape);
+  Pump(50);
+  const auto& n = T.Events.Names;
+  return n.size() == 3 ? n[2] : "";
+}
+
+// A click on the vertical middle of each row a person sees runs that row's item: rows between group
+// marks, rarely used rows shown after the menu expands, rows in a larger font of the menu's own, and the
+// rows of a menu cut to the work area with a scroll row (placed down and flipped from the corner).
+TEST(BarsPopupMenu, AClickOnTheMiddleOfARowRunsThatRow) {
+  const char* names[] = {"A", "B", "C", "D", "E"};
+  {
+    TPopupForm t;
+    AddButtons(t, {"D", "E"});
+    t.Menu->ItemLinks()->Items(1)->SetBeginGroup(true);
+    t.Menu->ItemLinks()->Items(3)->SetBeginGroup(true);
+    for (int row = 0; row < 5; ++row) EXPECT_EQ(ClickSeenRow(t, POINT{200, 150}, row), names[row]) << "row " << row;
+    t.Menu->Font()->SetSize(14);
+    for (int row = 0; row < 5; ++row) EXPECT_EQ(ClickSeenRow(t, POINT{200, 150}, row), names[row]) << "large, row " << row;
+  }
+  {
+    TPopupForm t;
+    AddButtons(t, {"D", "E"});
+    t.F.Manager->SetShowFullMenusAfterDelay(false);
+    t.Menu->ItemLinks()->Items(1)->SetMostRecentlyUsed(false);
+    t.Menu->ItemLinks()->Items(3)->SetMostRecentlyUsed(false);
+    t.Menu->ItemLinks()->Items(3)->SetBeginGroup(true);
+    auto expand = [] { SendKeys({{VK_CONTROL, false}, {VK_DOWN, false}, {VK_DOWN, true}, {VK_CONTROL, true}}); };
+    for (int row = 0; row < 5; ++row) {
+      dxBarSetMenusExpanded(false);
+      EXPECT_EQ(ClickSeenRow(t, POINT{200, 150}, row, expand), names[row]) << "expanded, row " << row;
+    }
+  }
+  {
+    TPopupForm t;
+    std::vector<std::string> more;
+    for (int i = 0; i < 70; ++i) more.push_back("R" + std::to_string(i));
+    AddButtons(t, more);
+    EXPECT_EQ(ClickSeenRow(t, POINT{200, 150}, 0), "A");
+    EXPECT_EQ(ClickSeenRow(t, POINT{200, 900}, 10), "R7");
+    // The last row above the scroll row (the bottom band is the row's arrow).
+    int seen = 0;
+    std::string last = ClickSeenRow(t, POINT{1200, 1000}, -2, {}, &seen);
+    EXPECT_GT(seen, 20);
+    EXPECT_EQ(last, t.Menu->ItemLinks()->Items(seen)->Item()->Name());
+  }
+  SetCursorPos(0, 0);
+}
+
 TEST(BarsPopupMenu, AClickHandlerMayFreeThePopupMenuOrItsOwner) {
   {
     TPopupForm t;

@@ -17,17 +17,12 @@
 
 namespace {
 
-class DlgEnvironment : public ::testing::Environment {
+class DlgEnvironment : public TShellEnvironment {
 public:
+  DlgEnvironment() : TShellEnvironment(true) {}
   void SetUp() override {
-    OleInitialize(nullptr);
-    InitForms();
-    UPTShellControlsInitialize();
+    TShellEnvironment::SetUp();
     FPTFolderBrowseDlgInitialize();
-  }
-  void TearDown() override {
-    UPTShellControlsFinalize();
-    DoneForms();
   }
 };
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new DlgEnvironment);
@@ -50,51 +45,6 @@ void PostChars(HWND Wnd, const std::string& Text) {
   for (char c : Text) PostMessageA(Wnd, WM_CHAR, WPARAM((unsigned char)c), 1);
 }
 
-// Answers the shell's confirmation box with Button.
-class TBoxAnswerer {
-public:
-  explicit TBoxAnswerer(int Button) : FButton(Button), FThread([this] { Run(); }) {}
-  ~TBoxAnswerer() {
-    FStop = true;
-    FThread.join();
-  }
-  bool Answered() const { return FAnswered; }
-
-private:
-  void Run() {
-    while (!FStop && !FAnswered) {
-      HWND box = nullptr;
-      EnumWindows(
-          [](HWND w, LPARAM p) -> BOOL {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            char cls[32] = {};
-            GetClassNameA(w, cls, sizeof cls);
-            if (pid == GetCurrentProcessId() && IsWindowVisible(w) && strcmp(cls, "#32770") == 0) {
-              *reinterpret_cast<HWND*>(p) = w;
-              return FALSE;
-            }
-            return TRUE;
-          },
-          LPARAM(&box));
-      if (box) {
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(FButton, BN_CLICKED), LPARAM(GetDlgItem(box, FButton)));
-        FAnswered = true;
-      }
-      Sleep(50);
-    }
-  }
-  int FButton;
-  std::atomic<bool> FStop{false}, FAnswered{false};
-  std::thread FThread;
-};
-
-PidlPtr Pidl(const std::string& Path) {
-  LPITEMIDLIST p = nullptr;
-  EXPECT_HRESULT_SUCCEEDED(PathToPidl(Path, p));
-  return PidlPtr(p);
-}
-
 void CALLBACK PostHeldKeys(HWND, UINT, UINT_PTR Id, DWORD) {
   if (Id) KillTimer(nullptr, Id);
   PostChars(HeldTree, "b");        // type-ahead to "beta"
@@ -111,7 +61,7 @@ struct FolderBrowseDlgTest : ::testing::Test {
     Disk.Folder("alpha");
     Disk.Folder("beta\\inner");
     Disk.Folder("gamma");
-    Dlg->BaseFolder()->SetPidl(Pidl(Disk.Root()).get());
+    Dlg->BaseFolder()->SetPidl(ToPidl(Disk.Root()).get());
     Dlg->OnFormShow = TNotifyEvent(&Script, &TScript::Show);
   }
   void TearDown() override { TObject::Free(Dlg); }
@@ -184,7 +134,7 @@ TEST_F(FolderBrowseDlgTest, EscIsCancelEvenWithTheCreateAndDeleteButtons) {
   bool shown = false;
   Script.OnShow = [&](TPTFrmFolderBrowseDlg* f) {
     shown = f->CreateBtn->Visible() && f->DeleteBtn->Visible();
-    f->PTShellTree1->SelectedFolder()->SetPidl(Pidl(Disk.Path("gamma")).get());
+    f->PTShellTree1->SelectedFolder()->SetPidl(ToPidl(Disk.Path("gamma")).get());
     PostKey(f->PTShellTree1->Handle(), VK_ESCAPE);
   };
   EXPECT_FALSE(Run());
@@ -217,7 +167,7 @@ TEST_F(FolderBrowseDlgTest, OkIsImpossibleOnAVirtualFolder) {
 TEST_F(FolderBrowseDlgTest, CreateAndDeleteThroughTheButtons) {
   Script.OnShow = [&](TPTFrmFolderBrowseDlg* f) {
     TPTShellTree* tree = f->PTShellTree1;
-    tree->SelectedFolder()->SetPidl(Pidl(Disk.Path("alpha")).get());
+    tree->SelectedFolder()->SetPidl(ToPidl(Disk.Path("alpha")).get());
     f->CreateNewFolderBtn->Click();
     EXPECT_TRUE(tree->IsEditing());
     HWND edit = HWND(SendMessageA(tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
@@ -225,9 +175,9 @@ TEST_F(FolderBrowseDlgTest, CreateAndDeleteThroughTheButtons) {
     PostKey(edit, VK_RETURN);
     PumpUntil([&] { return !tree->IsEditing(); });
     EXPECT_TRUE(TTestTree::Exists(Disk.Path("alpha\\made")));
-    tree->SelectedFolder()->SetPidl(Pidl(Disk.Path("gamma")).get());
+    tree->SelectedFolder()->SetPidl(ToPidl(Disk.Path("gamma")).get());
     {
-      TBoxAnswerer yes(IDYES);
+      TMessageBoxAnswerer yes(IDYES);
       f->DeleteFolderBtn->Click();
       PumpUntil([&] { return yes.Answered(); });
       Pump(100);

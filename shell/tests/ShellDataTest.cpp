@@ -11,24 +11,7 @@
 
 namespace {
 
-class DataEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitForms();
-    UPTShellControlsInitialize();
-  }
-  void TearDown() override {
-    UPTShellControlsFinalize();
-    DoneForms();
-  }
-};
-const auto* const Env = ::testing::AddGlobalTestEnvironment(new DataEnvironment);
-
-PidlPtr ToPidl(const std::string& Path) {
-  LPITEMIDLIST p = nullptr;
-  EXPECT_HRESULT_SUCCEEDED(PathToPidl(Path, p)) << Path;
-  return PidlPtr(p);
-}
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TShellEnvironment);
 
 const USHORT EmptyBytes = 0;
 PCIDLIST_ABSOLUTE Empty() { return reinterpret_cast<PCIDLIST_ABSOLUTE>(&EmptyBytes); }

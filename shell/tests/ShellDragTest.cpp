@@ -14,24 +14,7 @@
 
 namespace {
 
-class DragEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitForms();
-    UPTShellControlsInitialize();
-  }
-  void TearDown() override {
-    UPTShellControlsFinalize();
-    DoneForms();
-  }
-};
-const auto* const Env = ::testing::AddGlobalTestEnvironment(new DragEnvironment);
-
-PidlPtr ToPidl(const std::string& Path) {
-  LPITEMIDLIST p = nullptr;
-  EXPECT_HRESULT_SUCCEEDED(PathToPidl(Path, p)) << Path;
-  return PidlPtr(p);
-}
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TShellEnvironment);
 
 std::vector<std::string> DroppedNames(HGLOBAL H) {
   std::vector<std::string> names;

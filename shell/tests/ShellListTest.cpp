@@ -12,19 +12,7 @@
 
 namespace {
 
-class ListEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    OleInitialize(nullptr);
-    InitForms();
-    UPTShellControlsInitialize();
-  }
-  void TearDown() override {
-    UPTShellControlsFinalize();
-    DoneForms();
-  }
-};
-const auto* const Env = ::testing::AddGlobalTestEnvironment(new ListEnvironment);
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TShellEnvironment(true));
 
 void Key(HWND Wnd, UINT Vk) {
   SendMessageA(Wnd, WM_KEYDOWN, Vk, 1);
@@ -59,14 +47,9 @@ struct ShellListTest : ::testing::Test {
     List->SetViewStyle(vsReport);
     List->SetParent(F.get());
     List->SetBounds(8, 8, 590, 300);
-    List->Folder()->SetPidl(Pidl(Disk.Root()).get());
+    List->Folder()->SetPidl(ToPidl(Disk.Root()).get());
     F->Show();
     ASSERT_TRUE(PumpUntil([&] { return List->Items()->Count() > 0; }));
-  }
-  static PidlPtr Pidl(const std::string& Path) {
-    LPITEMIDLIST p = nullptr;
-    EXPECT_HRESULT_SUCCEEDED(PathToPidl(Path, p));
-    return PidlPtr(p);
   }
   std::vector<std::string> Names() {
     std::vector<std::string> out;
@@ -198,7 +181,7 @@ TEST_F(ShellListTest, LinkedTreeTakesTheFoldersAndTheNavigation) {
   auto* tree = new TPTShellTree(F.get());
   tree->SetParent(F.get());
   tree->SetBounds(400, 8, 200, 300);
-  tree->BaseFolder()->SetPidl(Pidl(Disk.Root()).get());
+  tree->BaseFolder()->SetPidl(ToPidl(Disk.Root()).get());
   ASSERT_TRUE(PumpUntil([&] { return tree->Items()->Count() > 0; }));
   tree->SetShellList(List);
   EXPECT_EQ(List->ShellTree(), tree);

@@ -15,18 +15,7 @@
 
 namespace {
 
-class MenusEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitForms();
-    UPTShellControlsInitialize();
-  }
-  void TearDown() override {
-    UPTShellControlsFinalize();
-    DoneForms();
-  }
-};
-const auto* const Env = ::testing::AddGlobalTestEnvironment(new MenusEnvironment);
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TShellEnvironment);
 
 using UPTShellControls::ShortCutToText;
 using UPTShellControls::TextToShortCut;
@@ -90,49 +79,6 @@ TEST(SplitPidlTest, ParentChildAndTheDesktop) {
   ShellFree(child);
 }
 
-// Clicks Yes in the first dialog box of this process that shows up within the time.
-class TBoxAnswerer {
-public:
-  explicit TBoxAnswerer(int Button) : FButton(Button), FThread([this] { Run(); }) {}
-  ~TBoxAnswerer() {
-    FStop = true;
-    FThread.join();
-  }
-  bool Answered() const { return FAnswered; }
-
-private:
-  void Run() {
-    DWORD start = GetTickCount();
-    while (!FStop && GetTickCount() - start < 5000) {
-      HWND box = nullptr;
-      EnumWindows(
-          [](HWND w, LPARAM p) -> BOOL {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            char cls[32] = {};
-            GetClassNameA(w, cls, sizeof cls);
-            if (pid == GetCurrentProcessId() && IsWindowVisible(w) && strcmp(cls, "#32770") == 0) {
-              *reinterpret_cast<HWND*>(p) = w;
-              return FALSE;
-            }
-            return TRUE;
-          },
-          LPARAM(&box));
-      if (box) {
-        HWND yes = GetDlgItem(box, FButton);
-        if (yes) PostMessageA(box, WM_COMMAND, MAKEWPARAM(FButton, BN_CLICKED), LPARAM(yes));
-        else PostMessageA(box, WM_COMMAND, FButton, 0);
-        FAnswered = true;
-        return;
-      }
-      Sleep(50);
-    }
-  }
-  int FButton;
-  std::atomic<bool> FStop{false}, FAnswered{false};
-  std::thread FThread;
-};
-
 TEST(ContextMenuTest, VerbsDeleteAndUnknownVerbs) {
   TTestTree tree("menu");
   std::string file = tree.File("victim.txt");
@@ -177,7 +123,7 @@ TEST(ContextMenuTest, VerbsDeleteAndUnknownVerbs) {
   EXPECT_TRUE(TTestTree::Exists(file));
 
   {
-    TBoxAnswerer yes(IDYES);
+    TMessageBoxAnswerer yes(IDYES, false, 5000);
     EXPECT_HRESULT_SUCCEEDED(InvokeMenuCommand(menu.ContextMenu(), nullptr, "delete"));
     Pump(100);
   }

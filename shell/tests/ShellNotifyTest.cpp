@@ -17,18 +17,7 @@
 
 namespace {
 
-class NotifyEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    InitForms();
-    UPTShellControlsInitialize();
-  }
-  void TearDown() override {
-    UPTShellControlsFinalize();
-    DoneForms();
-  }
-};
-const auto* const Env = ::testing::AddGlobalTestEnvironment(new NotifyEnvironment);
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TShellEnvironment);
 
 // A hidden window that records the slots the thread posts.
 struct TPostSink {

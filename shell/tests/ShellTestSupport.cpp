@@ -1,8 +1,27 @@
 #include "ShellTestSupport.h"
 
 #include "UPTShell95.h"
+#include "UPTShellControls.h"
+#include "UPTShellUtils.h"
 
 void PidlDeleter::operator()(ITEMIDLIST* p) const { ShellFree(p); }
+
+PidlPtr ToPidl(const std::string& Path) {
+  LPITEMIDLIST p = nullptr;
+  EXPECT_HRESULT_SUCCEEDED(PathToPidl(Path, p)) << Path;
+  return PidlPtr(p);
+}
+
+void TShellEnvironment::SetUp() {
+  if (FOle) OleInitialize(nullptr);
+  InitForms();
+  UPTShellControlsInitialize();
+}
+
+void TShellEnvironment::TearDown() {
+  UPTShellControlsFinalize();
+  DoneForms();
+}
 
 TTestTree::TTestTree(const std::string& Name) : FTemp(Name) {
   FRoot = FTemp.Path();

@@ -13,6 +13,21 @@ struct PidlDeleter {
 };
 using PidlPtr = std::unique_ptr<ITEMIDLIST, PidlDeleter>;
 
+// The PIDL of a path (a failure is reported and gives null).
+PidlPtr ToPidl(const std::string& Path);
+
+// Starts the forms library and the shell controls for the whole test program; with Ole set, OLE first
+// (the views' drag and drop needs it).
+class TShellEnvironment : public ::testing::Environment {
+public:
+  explicit TShellEnvironment(bool Ole = false) : FOle(Ole) {}
+  void SetUp() override;
+  void TearDown() override;
+
+private:
+  bool FOle;
+};
+
 // A folder tree of the test's own inside the prefix's temporary folder, removed (with all it holds)
 // when the object goes. Paths are given relative to its root, which has no trailing backslash.
 class TTestTree {

@@ -3,10 +3,8 @@
 // made outside the program, and the refresh that keeps nodes whose item ids changed.
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <cstring>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "ShellTestSupport.h"
@@ -14,62 +12,7 @@
 
 namespace {
 
-class TreeEnvironment : public ::testing::Environment {
-public:
-  void SetUp() override {
-    OleInitialize(nullptr);
-    InitForms();
-    UPTShellControlsInitialize();
-  }
-  void TearDown() override {
-    UPTShellControlsFinalize();
-    DoneForms();
-  }
-};
-const auto* const Env = ::testing::AddGlobalTestEnvironment(new TreeEnvironment);
-
-// Answers every box of this process (#32770) with Button and counts them.
-class TBoxWatcher {
-public:
-  explicit TBoxWatcher(int Button) : FButton(Button), FThread([this] { Run(); }) {}
-  ~TBoxWatcher() {
-    FStop = true;
-    FThread.join();
-  }
-  int Seen() const { return FSeen; }
-
-private:
-  void Run() {
-    while (!FStop) {
-      HWND box = nullptr;
-      EnumWindows(
-          [](HWND w, LPARAM p) -> BOOL {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            char cls[32] = {};
-            GetClassNameA(w, cls, sizeof cls);
-            if (pid == GetCurrentProcessId() && IsWindowVisible(w) && strcmp(cls, "#32770") == 0) {
-              *reinterpret_cast<HWND*>(p) = w;
-              return FALSE;
-            }
-            return TRUE;
-          },
-          LPARAM(&box));
-      if (box && box != FLast) {
-        FLast = box;
-        ++FSeen;
-        HWND b = GetDlgItem(box, FButton);
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(FButton, BN_CLICKED), LPARAM(b));
-      }
-      Sleep(50);
-    }
-  }
-  int FButton;
-  HWND FLast = nullptr;
-  std::atomic<bool> FStop{false};
-  std::atomic<int> FSeen{0};
-  std::thread FThread;
-};
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TShellEnvironment(true));
 
 // Watches the test's own folder: Wine reports only direct children of a watched folder, so a drive
 // root watch would never see the test's changes deep in the temporary folder.
@@ -135,14 +78,9 @@ struct ShellTreeTest : ::testing::Test {
     Tree->SetOptions(Options);
     Tree->SetParent(F.get());
     Tree->SetBounds(8, 8, 370, 360);
-    if (!Base.empty()) Tree->BaseFolder()->SetPidl(Pidl(Base).get());
+    if (!Base.empty()) Tree->BaseFolder()->SetPidl(ToPidl(Base).get());
     F->Show();
     ASSERT_TRUE(PumpUntil([&] { return Tree->Items()->Count() > 0; }));
-  }
-  static PidlPtr Pidl(const std::string& Path) {
-    LPITEMIDLIST p = nullptr;
-    EXPECT_HRESULT_SUCCEEDED(PathToPidl(Path, p));
-    return PidlPtr(p);
   }
   TTreeNode* Root() { return Tree->Items()->GetFirstNode(); }
   std::string SelectedPath() { return Tree->GetSelectedPath(); }
@@ -164,7 +102,7 @@ TEST_F(ShellTreeTest, FillsSortedLazilyAndOpensDownToADeepFolder) {
   EXPECT_EQ(Tree->Selected(), root);
 
   // Opening down to a deep folder fills each level on the way and selects it.
-  Tree->SelectedFolder()->SetPidl(Pidl(Disk.Path("b\\deep\\er")).get());
+  Tree->SelectedFolder()->SetPidl(ToPidl(Disk.Path("b\\deep\\er")).get());
   ASSERT_NE(Tree->Selected(), nullptr);
   EXPECT_EQ(Tree->Selected()->Text(), "er");
   EXPECT_EQ(SelectedPath(), Disk.Path("b\\deep\\er"));
@@ -180,7 +118,7 @@ TEST_F(ShellTreeTest, FillsSortedLazilyAndOpensDownToADeepFolder) {
   EXPECT_EQ(Texts(Root()), (std::vector<std::string>{"a", "b", "c", "file.txt"}));
 
   // The selection survives a rebuild; GoUp walks to the ancestors.
-  Tree->SelectedFolder()->SetPidl(Pidl(Disk.Path("b\\deep\\er")).get());
+  Tree->SelectedFolder()->SetPidl(ToPidl(Disk.Path("b\\deep\\er")).get());
   Tree->GoUp(2);
   EXPECT_EQ(SelectedPath(), Disk.Path("b"));
   Tree->GoUp(10);
@@ -192,14 +130,14 @@ TEST_F(ShellTreeTest, DesktopRootAndFoldersOutsideTheBase) {
   // The desktop as root, opened down through the drive to the test's folder.
   EXPECT_EQ(Tree->Items()->TopCount(), 1);
   EXPECT_GT(Root()->Count(), 0);
-  Tree->SelectedFolder()->SetPidl(Pidl(Disk.Path("a\\one")).get());
+  Tree->SelectedFolder()->SetPidl(ToPidl(Disk.Path("a\\one")).get());
   EXPECT_EQ(SelectedPath(), Disk.Path("a\\one"));
 
   // With the base at "a", a folder under "b" is not hung under the root: the root is selected.
   Tree->SelectedFolder()->Clear();
-  Tree->BaseFolder()->SetPidl(Pidl(Disk.Path("a")).get());
+  Tree->BaseFolder()->SetPidl(ToPidl(Disk.Path("a")).get());
   EXPECT_EQ(Root()->Text(), "a");
-  Tree->SelectedFolder()->SetPidl(Pidl(Disk.Path("b\\deep")).get());
+  Tree->SelectedFolder()->SetPidl(ToPidl(Disk.Path("b\\deep")).get());
   EXPECT_EQ(Tree->Selected(), Root());
   EXPECT_EQ(Texts(Root()), std::vector<std::string>{"one"});
 }
@@ -211,10 +149,10 @@ TEST_F(ShellTreeTest, UnreadableFolderKeepsItsButtonWithoutABox) {
   RemoveDirectoryA(Disk.Path("b\\deep\\er").c_str());
   RemoveDirectoryA(Disk.Path("b\\deep").c_str());
   RemoveDirectoryA(Disk.Path("b").c_str());
-  TBoxWatcher boxes(IDOK);
+  TMessageBoxAnswerer boxes(IDOK, true);
   b->Expand(false);
   Pump(300);
-  EXPECT_EQ(boxes.Seen(), 0);
+  EXPECT_EQ(boxes.Answered(), 0);
 }
 
 TEST_F(ShellTreeTest, F2RenamesAndNewFolderByKeys) {
@@ -264,10 +202,10 @@ TEST_F(ShellTreeTest, DeleteKeyWithTheConfirmationAnswered) {
   Tree->SetFocus();
   Tree->SetSelected(Child(Root(), "c"));
   {
-    TBoxWatcher yes(IDYES);
+    TMessageBoxAnswerer yes(IDYES, true);
     Key(Tree->Handle(), VK_DELETE, true);   // Shift+Del counts as Del
     Pump(100);
-    EXPECT_EQ(yes.Seen(), 1);
+    EXPECT_EQ(yes.Answered(), 1);
   }
   EXPECT_FALSE(TTestTree::Exists(Disk.Path("c")));
   EXPECT_EQ(Child(Root(), "c"), nullptr);
@@ -282,7 +220,7 @@ TEST_F(ShellTreeTest, RefreshKeepsNodesWhoseItemIdsChanged) {
     void Go(TObject*, TTreeNode*, TPTShTreeData*) { ++*N; }
   } count{&deleted};
   Tree->OnDeleteItem = TPTShTreeDeleteItemEvent(&count, &TCount::Go);
-  Tree->SelectedFolder()->SetPidl(Pidl(Disk.Path("b\\deep")).get());
+  Tree->SelectedFolder()->SetPidl(ToPidl(Disk.Path("b\\deep")).get());
   TTreeNode* b = Child(Root(), "b");
   // Content changes alter the folders' item-id bytes under Wine; they are still the same folders.
   Disk.File("b\\x.txt");
@@ -297,7 +235,7 @@ TEST_F(ShellTreeTest, RefreshKeepsNodesWhoseItemIdsChanged) {
 TEST_F(ShellTreeTest, OutsideChangesShowWithinTwoSeconds) {
   Make(Disk.Root(), PTShellTreeDefaultOptions);
   Tree->SetFocus();
-  Tree->SelectedFolder()->SetPidl(Pidl(Disk.Path("c")).get());
+  Tree->SelectedFolder()->SetPidl(ToPidl(Disk.Path("c")).get());
   ASSERT_EQ(SelectedPath(), Disk.Path("c"));
   Disk.Folder("d");
   EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "d") != nullptr; }, 2000));
@@ -312,7 +250,7 @@ TEST_F(ShellTreeTest, OutsideChangesShowWithinTwoSeconds) {
   ASSERT_TRUE(Tree->IsEditing());
   HWND edit = HWND(SendMessageA(Tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
   {
-    TBoxWatcher ok(IDOK);
+    TMessageBoxAnswerer ok(IDOK, true);
     Type(edit, "a");   // taken already
     Key(edit, VK_RETURN);
     PumpUntil([&] { return !Tree->IsEditing(); });

@@ -26,12 +26,6 @@ public:
 };
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new ShellUtilsEnvironment);
 
-PidlPtr ToPidl(const std::string& Path) {
-  LPITEMIDLIST p = nullptr;
-  EXPECT_HRESULT_SUCCEEDED(PathToPidl(Path, p)) << Path;
-  return PidlPtr(p);
-}
-
 const USHORT EmptyPidlBytes = 0;
 PCIDLIST_ABSOLUTE EmptyPidl() { return reinterpret_cast<PCIDLIST_ABSOLUTE>(&EmptyPidlBytes); }
 

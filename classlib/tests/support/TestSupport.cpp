@@ -78,3 +78,39 @@ std::string Hex(const std::string& bytes) {
   }
   return out;
 }
+
+TMessageBoxAnswerer::TMessageBoxAnswerer(int Button, bool Every, int TimeoutMs)
+    : FButton(Button), FEvery(Every), FTimeoutMs(TimeoutMs), FThread([this] { Run(); }) {}
+
+TMessageBoxAnswerer::~TMessageBoxAnswerer() {
+  FStop = true;
+  FThread.join();
+}
+
+void TMessageBoxAnswerer::Run() {
+  DWORD start = GetTickCount();
+  HWND last = nullptr;
+  while (!FStop && (FEvery || FAnswered == 0) && (FTimeoutMs == 0 || GetTickCount() - start < DWORD(FTimeoutMs))) {
+    HWND box = nullptr;
+    EnumWindows(
+        [](HWND w, LPARAM p) -> BOOL {
+          DWORD pid = 0;
+          GetWindowThreadProcessId(w, &pid);
+          char cls[32] = {};
+          GetClassNameA(w, cls, sizeof cls);
+          if (pid == GetCurrentProcessId() && IsWindowVisible(w) && lstrcmpA(cls, "#32770") == 0) {
+            *reinterpret_cast<HWND*>(p) = w;
+            return FALSE;
+          }
+          return TRUE;
+        },
+        LPARAM(&box));
+    // A box still showing after its answer was posted is not answered twice.
+    if (box && box != last) {
+      last = box;
+      PostMessageA(box, WM_COMMAND, MAKEWPARAM(FButton, BN_CLICKED), LPARAM(GetDlgItem(box, FButton)));
+      ++FAnswered;
+    }
+    Sleep(50);
+  }
+}

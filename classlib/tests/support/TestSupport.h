@@ -1,13 +1,15 @@
 #pragma once
 // The one set of helpers every test program shares: a message pump that waits for something to
 // happen, forms owned by a test and freed the class library's way, finders for a form's components,
-// a private temporary folder and a private registry hive. Folder-specific helpers build on these
+// a private temporary folder, a private registry hive and a thread that answers message boxes. Folder-specific helpers build on these
 // (app/tests/AppTestSupport.h, store/tests/StoreTestSupport.h).
 #include <windows.h>
 
+#include <atomic>
 #include <initializer_list>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -79,6 +81,26 @@ public:
 private:
   std::string FKey;
   HKEY FRoot = nullptr;
+};
+
+// Answers the dialog boxes (#32770) of this process from a thread of its own by clicking their button
+// Button: the first box only, or each new box when Every is set; looks for TimeoutMs at most (0: as long
+// as it lives). Answered() counts the boxes answered.
+class TMessageBoxAnswerer {
+public:
+  explicit TMessageBoxAnswerer(int Button, bool Every = false, int TimeoutMs = 0);
+  ~TMessageBoxAnswerer();
+  TMessageBoxAnswerer(const TMessageBoxAnswerer&) = delete;
+  int Answered() const { return FAnswered; }
+
+private:
+  void Run();
+  int FButton;
+  bool FEvery;
+  int FTimeoutMs;
+  std::atomic<bool> FStop{false};
+  std::atomic<int> FAnswered{0};
+  std::thread FThread;
 };
 
 // Bytes as upper-case hex, 32 to a line, for readable failures.

@@ -2241,7 +2241,8 @@ public:
   void Paint(HDC DC, RECT R, int State) override;
 };
 
-// Registers the two row classes above with the item-class registry (not listed for the dialogs).
+// Registers the two row classes above with the item-class registry (not listed for the dialogs), and
+// tells the links which owners are these menus' own.
 void dxBarRegisterQuickCustItems();
 
 // The window a toolbar's end mark opens: the links that do not fit ("More Buttons") and "&Add or Remove

@@ -83,7 +83,6 @@ bool IsTemporaryOwner(TPersistent* AOwner) {
 
 // A popup window with a collection of links of its own.
 void OwnLinks(TdxBarSubMenuControl* W, TdxBarManager* M) {
-  dxBarSetTemporaryLinksOwnerTest(IsTemporaryOwner);
   auto* links = new TdxBarItemLinks(M, W);
   links->SetUseRecentItems(false);
   links->SetBarControl(W);
@@ -289,6 +288,8 @@ bool HoldsLink(TdxBar* Bar, TdxBarItemLink* Link) {
 }  // namespace
 
 void dxBarRegisterQuickCustItems() {
+  // The links of these menus and of the quick customization's bar are no part of the stored layout.
+  dxBarSetTemporaryLinksOwnerTest(IsTemporaryOwner);
   dxBarRegisterItem(TdxBarQuickCustItem::StaticClass(), &dxMakeItemControl<TdxBarQuickCustItemControl>, false);
   dxBarRegisterItem(TdxBarQuickCustExtButton::StaticClass(), &dxMakeItemControl<TdxBarQuickCustExtButtonControl>,
                     false);

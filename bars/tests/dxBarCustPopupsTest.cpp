@@ -320,11 +320,14 @@ void ClickMark(TdxBarControl* T) {
 
 // A real click (through the hooks) at a screen point.
 void MouseClick(POINT S) {
-  SetCursorPos(S.x, S.y);
+  // Absolute coordinates in every event: a bare SetCursorPos may not have reached the input queue yet.
+  DWORD x = DWORD(MulDiv(S.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1));
+  DWORD y = DWORD(MulDiv(S.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1));
+  mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y, 0, 0);
   Pump(20);
-  mouse_event(MOUSEEVENTF_LEFTDOWN, 0, 0, 0, 0);
+  mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y, 0, 0);
   Pump(20);
-  mouse_event(MOUSEEVENTF_LEFTUP, 0, 0, 0, 0);
+  mouse_event(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y, 0, 0);
   Pump(50);
 }
 
@@ -436,4 +439,31 @@ TEST(dxBarCustPopups, QuickControlShowsTheHiddenLinksAndItsRowsSwitchLinksOnAndO
   EXPECT_EQ(f.Manager->Bars()->Count(), bars);
   EXPECT_EQ(events.Added, 0);
   EXPECT_EQ(events.Deleted, 0);
+}
+
+// On a vertical toolbar it opens beside the mark, tops aligned, on the side where it fits.
+TEST(dxBarCustPopups, QuickControlOfAVerticalToolbarOpensBesideTheMark) {
+  RECT a;
+  SystemParametersInfoA(SPI_GETWORKAREA, 0, &a, 0);
+  for (TdxBarDockingStyle side : {dsLeft, dsRight}) {
+    TPopupForm f;
+    if (side == dsRight) f.Form->SetLeft(a.right - f.Form->Width());
+    TdxBar* b = f.AddBar("Side", 3);
+    b->SetDockingStyle(side);
+    Pump(30);
+    TdxBarControl* t = b->Control();
+    ASSERT_TRUE(t && t->MarkShown());
+    ClickMark(t);
+    TdxBarQuickControl* q = TdxBarQuickControl::Instance();
+    ASSERT_NE(q, nullptr);
+    RECT m = t->MarkRect(), r = ScreenRect(q);
+    POINT tl = t->ClientToScreen(POINT{m.left, m.top}), br = t->ClientToScreen(POINT{m.right, m.bottom});
+    EXPECT_EQ(r.top, tl.y);
+    if (side == dsLeft)
+      EXPECT_EQ(r.left, br.x);
+    else
+      EXPECT_EQ(r.right, tl.x);   // no room on the right: it opens to the left
+    ClickMark(t);
+    EXPECT_EQ(TdxBarQuickControl::Instance(), nullptr);
+  }
 }

@@ -3,10 +3,8 @@
 // the cursor and the insertion mark's pixels.
 #include <windowsx.h>
 
-#include <atomic>
 #include <cstdlib>
 #include <functional>
-#include <thread>
 
 #include "BarsTestSupport.h"
 
@@ -14,9 +12,6 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-// A loop that does not end fails the program instead of stalling the run.
-struct TWatchdog {
-  std::atomic<bool> Done{false};
   std::thread T;
   explicit TWatchdog(int Ms) : T([this, Ms] {
       for (int i = 0; i < Ms / 10 && !Done; ++i) Sleep(10);

@@ -75,6 +75,7 @@ void yOZInitializeUnits() {
   RegisterActnListClasses();
   RegisterAppEvntsClasses();
   RegisterDialogsClasses();
+  dxBarInitialize();
   StBaseInitialize();
   StTrIconInitialize();
   StShrtCtInitialize();
@@ -145,7 +146,7 @@ void TfrmMain::Loaded() {
     if (!field) throw EComponentError(std::string("Main window component missing: ") + name);
   };
   find(StatusBarMain, "StatusBarMain");
-  find(pnlToolbar, "pnlToolbar");
+  find(dxBarManagerMain, "dxBarManagerMain");
   find(stMain, "stMain");
   find(tvMain, "tvMain");
   find(lvMain, "lvMain");
@@ -156,7 +157,6 @@ void TfrmMain::Loaded() {
   find(ActionList, "ActionList");
   find(popmnuMain, "popmnuMain");
   find(popMnuTrayIcon, "popMnuTrayIcon");
-  find(mnuMain, "mnuMain");
   find(AppEvents, "AppEvents");
   find(tmrUpdateListView, "tmrUpdateListView");
   find(tmrCheckForMessages, "tmrCheckForMessages");
@@ -189,7 +189,6 @@ void TfrmMain::Loaded() {
   FBoard = TListViewBoard(lvMain);
   LoadImages();
   TForm::Loaded();
-  MakeGlyphs();
   // The tray icon may have taken its picture before the images were there.
   StTrayIcon->SetImageIndex(StTrayIcon->ImageIndex());
 }
@@ -206,26 +205,6 @@ void TfrmMain::LoadImages() {
     l.List->ReadData(&s);
   }
   Icon()->SetHandle(LoadIconA(GetModuleHandleA(nullptr), "MAINICON"));
-}
-
-// Speed buttons show their action's picture from imgSmallPics; fuchsia marks the transparent parts.
-void TfrmMain::MakeGlyphs() {
-  for (int i = 0; i < pnlToolbar->ControlCount(); ++i) {
-    auto* b = dynamic_cast<TSpeedButton*>(pnlToolbar->Controls(i));
-    if (!b) continue;
-    auto* a = dynamic_cast<TCustomAction*>(b->Action());
-    if (!a || a->ImageIndex() < 0 || a->ImageIndex() >= imgSmallPics->Count()) continue;
-    TBitmap glyph;
-    glyph.SetWidth(imgSmallPics->Width());
-    glyph.SetHeight(imgSmallPics->Height());
-    glyph.Canvas()->Brush()->SetColor(clFuchsia);
-    RECT r{0, 0, imgSmallPics->Width(), imgSmallPics->Height()};
-    glyph.Canvas()->FillRect(r);
-    imgSmallPics->Draw(glyph.Canvas(), 0, 0, a->ImageIndex());
-    glyph.Canvas()->SetPixels(0, imgSmallPics->Height() - 1, clFuchsia);
-    b->SetGlyph(&glyph);
-    b->SetCaption("");  // toolbar buttons show the picture; the hint names the command
-  }
 }
 
 std::string TfrmMain::DatabaseFolder() const { return yOZFile ? AddBackslash(yOZFile->DBPath) : std::string(); }

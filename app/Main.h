@@ -9,7 +9,6 @@
 
 #include "ActnList.h"
 #include "AppEvnts.h"
-#include "Buttons.h"
 #include "ComCtrls.h"
 #include "ExtCtrls.h"
 #include "ExtCtrlsPanels.h"
@@ -17,6 +16,7 @@
 #include "ImgList.h"
 #include "Menus.h"
 #include "StShrtCt.h"
+#include "dxBar.h"
 #include "StTrIcon.h"
 #include "UPTSplitter.h"
 #include "MessageObj.h"
@@ -71,7 +71,7 @@ public:
 
   // Components of the form resource.
   TStatusBar* StatusBarMain = nullptr;
-  TPanel* pnlToolbar = nullptr;
+  TdxBarManager* dxBarManagerMain = nullptr;
   TPTSplitter* stMain = nullptr;
   TTreeView* tvMain = nullptr;
   TListView* lvMain = nullptr;
@@ -82,7 +82,6 @@ public:
   TActionList* ActionList = nullptr;
   TPopupMenu* popmnuMain = nullptr;
   TPopupMenu* popMnuTrayIcon = nullptr;
-  TMainMenu* mnuMain = nullptr;
   TApplicationEvents* AppEvents = nullptr;
   TTimer* tmrUpdateListView = nullptr;
   TTimer* tmrCheckForMessages = nullptr;
@@ -167,7 +166,6 @@ private:
   void SetStatus(const std::string& Status);    // the same under the hour-glass
   void SizeColumns();
   void LoadImages();
-  void MakeGlyphs();
   void SetPanelText(const std::string& Text);
   // Runs one step of the first activation; a failure is shown and false returned.
   bool StartStep(const std::function<void()>& Work);

@@ -10,6 +10,7 @@
 #include "StBase.h"
 #include "StShBase.h"
 #include "UPTSplitter.h"
+#include "dxBar.h"
 #include "dxfLabel.h"
 #include "Settings.h"
 #include "yOZComments.h"
@@ -50,6 +51,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     code = 1;
   }
   DoneForms();
+  dxBarFinalize();
   dxfLabelFinalize();
   UPTSplitterFinalize();
   StShBaseFinalize();

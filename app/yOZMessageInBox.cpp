@@ -38,7 +38,7 @@ void TfrmyOZMessageInBox::Loaded() {
     field = dynamic_cast<T*>(FindComponent(name));
     if (!field) throw EComponentError(std::string("Inbox component missing: ") + name);
   };
-  find(pnlToolbar, "pnlToolbar");
+  find(dxBarManager1, "dxBarManager1");
   find(RzSplitterMain, "RzSplitterMain");
   find(ListViewInBox, "ListViewInBox");
   find(memoMessageConntent, "memoMessageConntent");
@@ -49,7 +49,6 @@ void TfrmyOZMessageInBox::Loaded() {
   find(mnuMain, "mnuMain");
   FInBox = TListViewInBox(ListViewInBox, StatusBarMain);
   TForm::Loaded();
-  ShowActionGlyphs(pnlToolbar, dynamic_cast<TImageList*>(ActionList1->Images()));
 }
 
 std::string TfrmyOZMessageInBox::SelectedKey() {

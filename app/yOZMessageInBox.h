@@ -2,13 +2,12 @@
 // The message inbox: the current login's messages newest first, the text of the one clicked below
 // them, and the counts of new and old messages in the status bar.
 #include "ActnList.h"
-#include "Buttons.h"
 #include "ComCtrls.h"
-#include "ExtCtrlsPanels.h"
 #include "Forms.h"
 #include "Menus.h"
 #include "RzSplit.h"
 #include "StdCtrls.h"
+#include "dxBar.h"
 #include "yOZViews.h"
 
 class TfrmyOZMessageInBox : public TForm {
@@ -16,9 +15,8 @@ class TfrmyOZMessageInBox : public TForm {
 public:
   explicit TfrmyOZMessageInBox(TComponent* AOwner);
 
-  // Components of the form resource. Until the window has its command bar, pnlToolbar shows the bar's
-  // two commands as flat buttons.
-  TPanel* pnlToolbar = nullptr;
+  // Components of the form resource.
+  TdxBarManager* dxBarManager1 = nullptr;
   TRzSplitter* RzSplitterMain = nullptr;
   TListView* ListViewInBox = nullptr;
   TMemo* memoMessageConntent = nullptr;

@@ -1,4 +1,4 @@
-// The single-message dialog in its two modes, and the picture step its buttons share with the inbox.
+// The single-message dialog in its two modes.
 #include "yOZMessages.h"
 
 #include "Main.h"
@@ -13,25 +13,6 @@ void yOZMessagesInitialize() {
   done = true;
   RegisterClass(TfrmyOZMessages::StaticClass());
   RegisterClass(TfrmyOZMessageInBox::StaticClass());
-}
-
-void ShowActionGlyphs(TWinControl* Bar, TImageList* Images) {
-  if (!Images) return;
-  for (int i = 0; i < Bar->ControlCount(); ++i) {
-    auto* b = dynamic_cast<TSpeedButton*>(Bar->Controls(i));
-    if (!b) continue;
-    auto* a = dynamic_cast<TCustomAction*>(b->Action());
-    if (!a || a->ImageIndex() < 0 || a->ImageIndex() >= Images->Count()) continue;
-    TBitmap glyph;
-    glyph.SetWidth(Images->Width());
-    glyph.SetHeight(Images->Height());
-    // Fuchsia, also in the bottom-left pixel, marks the parts the button shows through.
-    glyph.Canvas()->Brush()->SetColor(clFuchsia);
-    glyph.Canvas()->FillRect(RECT{0, 0, Images->Width(), Images->Height()});
-    Images->Draw(glyph.Canvas(), 0, 0, a->ImageIndex());
-    glyph.Canvas()->SetPixels(0, Images->Height() - 1, clFuchsia);
-    b->SetGlyph(&glyph);
-  }
 }
 
 TfrmyOZMessages::TfrmyOZMessages(TComponent* AOwner) : TForm(AOwner) {}
@@ -54,7 +35,7 @@ void TfrmyOZMessages::Loaded() {
     field = dynamic_cast<T*>(FindComponent(name));
     if (!field) throw EComponentError(std::string("Message dialog component missing: ") + name);
   };
-  find(pnlToolbar, "pnlToolbar");
+  find(dxBarManager1, "dxBarManager1");
   find(lblToStatic, "lblToStatic");
   find(lblTo, "lblTo");
   find(lblFromStatic, "lblFromStatic");
@@ -73,7 +54,6 @@ void TfrmyOZMessages::Loaded() {
   find(actCancel, "actCancel");
   find(actDelete, "actDelete");
   TForm::Loaded();
-  ShowActionGlyphs(pnlToolbar, dynamic_cast<TImageList*>(ActionList1->Images()));
   // The message store's new-message round shows each waiting message here.
   if (yOZMessage) yOZMessage->ReadDialog = this;
 }

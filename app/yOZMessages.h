@@ -2,11 +2,10 @@
 // The single-message dialog: "Send Message..." writes a new message to the colleague picked on the
 // board, "Read Message..." shows one waiting message and marks it read (or deletes it) on closing.
 #include "ActnList.h"
-#include "Buttons.h"
-#include "ExtCtrlsPanels.h"
 #include "Forms.h"
 #include "ImgList.h"
 #include "StdCtrls.h"
+#include "dxBar.h"
 #include "yOZViews.h"
 
 class TfrmyOZMessages : public TForm, public IReadMessageDialog {
@@ -15,9 +14,8 @@ public:
   explicit TfrmyOZMessages(TComponent* AOwner);
   ~TfrmyOZMessages() override;
 
-  // Components of the form resource. Until the window has its command bar, pnlToolbar shows the bar's
-  // two commands as flat buttons.
-  TPanel* pnlToolbar = nullptr;
+  // Components of the form resource.
+  TdxBarManager* dxBarManager1 = nullptr;
   TLabel *lblToStatic = nullptr, *lblTo = nullptr, *lblFromStatic = nullptr, *lblFrom = nullptr,
          *lblTimeStatic = nullptr, *lblReceived = nullptr, *lblSubject = nullptr, *lblMessage = nullptr,
          *lblFromComputerName = nullptr, *lblToComputerName = nullptr, *lblMessagePrimaryKey = nullptr;
@@ -44,10 +42,6 @@ public:
   static void Publish(TPublisher<TfrmyOZMessages>& p);
 };
 extern TfrmyOZMessages* frmyOZMessages;
-
-// Gives the flat buttons on Bar their action's picture from Images, keeping their captions: the
-// message windows' stand-in for the command bars' caption-and-glyph buttons.
-void ShowActionGlyphs(TWinControl* Bar, TImageList* Images);
 
 // Makes the message windows' classes known to the form reader, once.
 void yOZMessagesInitialize();

@@ -19,6 +19,8 @@ struct THookState {
   // A key press went to the active bar window: keys are swallowed until its release.
   bool Forwarded = false;
   WPARAM ForwardedKey = 0;
+  // The hook is inside handing a key to a bar window (whose item may run a message loop meanwhile).
+  bool Forwarding = false;
   bool AltPressed = false;
   bool InMouseHook = false;
 };
@@ -246,11 +248,11 @@ LRESULT CALLBACK CallWndProcHookProc(int Code, WPARAM WParam, LPARAM LParam) {
 void dxBarOpenFromKeyboard(TdxBarControl* ABarControl, TdxBarItemControl* AControl) {
   if (!ABarControl) return;
   ABarControl->EnterMenuMode(AControl);
-  // An accelerator opens a sub-item's menu at once.
+  // An accelerator opens a sub-item's menu at once, as the keyboard opens it: its first item selected.
   if (AControl && IsBarControl(ABarControl) && ABarControl->Active() && ABarControl->SelectedControl() == AControl &&
       dynamic_cast<TCustomdxBarSubItem*>(AControl->Item())) {
     ABarControl->SetMenuOpen(true);
-    AControl->DropDown();
+    AControl->ControlClick();
   }
 }
 
@@ -299,6 +301,10 @@ bool dxBarKeyboardHookSwallows(WPARAM Key, LPARAM Data) {
       Hooks.Forwarded = false;
       return true;
     }
+    // Wine takes a key message off the queue only after this hook returns: a message loop run by the
+    // item the key is clicking (a dialog it opens) gets the same press once more. Swallowed, it does
+    // not reach the dialog (an autorepeat would carry the previous-state bit).
+    if (!release && Key == Hooks.ForwardedKey && Hooks.Forwarding && (Data & 0x40000000) == 0) return true;
     // A press while the forwarded key is up again: its release went elsewhere. Go on normally.
     if (release || KeyHeld(Hooks.ForwardedKey)) return true;
     Hooks.Forwarded = false;
@@ -315,7 +321,12 @@ bool dxBarKeyboardHookSwallows(WPARAM Key, LPARAM Data) {
         Hooks.Forwarded = true;
         Hooks.ForwardedKey = Key;
       }
-      if (active->HandleAllocated()) SendMessageA(active->Handle(), release ? WM_KEYUP : WM_KEYDOWN, Key, Data);
+      if (active->HandleAllocated()) {
+        bool outer = Hooks.Forwarding;
+        Hooks.Forwarding = true;
+        TScopeExit done([outer] { Hooks.Forwarding = outer; });
+        SendMessageA(active->Handle(), release ? WM_KEYUP : WM_KEYDOWN, Key, Data);
+      }
       if (!ActiveBarControl() || !KeyHeld(Key)) Hooks.Forwarded = false;
       return true;
     }

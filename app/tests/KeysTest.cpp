@@ -1,6 +1,6 @@
-// The board's shortcut keys reach their commands through the class library's own key path (the
-// focused control's CN_KEYDOWN → the form's IsShortCut → main menu and action list), whichever control
-// has the focus: the department tree, the board or a button.
+// The board's shortcut keys reach their commands once, whichever control has the focus (the department
+// tree, the board or a button): through the command bars' keyboard hook when a toolbar shows the
+// command, else through the form's IsShortCut and its action list.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -73,8 +73,8 @@ TEST_F(Keys, EveryShortcutWorksWithTheFocusInTheTreeTheBoardOrAButton) {
     return false;
   };
   auto* button = new TButton(Form);
-  button->SetParent(dynamic_cast<TWinControl*>(Form->FindComponent("pnlToolbar")));
-  button->SetBounds(600, 2, 60, 20);
+  button->SetParent(Form);
+  button->SetBounds(200, 100, 60, 20);
   button->SetCaption("Focus");
 
   struct Status {
@@ -97,6 +97,10 @@ TEST_F(Keys, EveryShortcutWorksWithTheFocusInTheTreeTheBoardOrAButton) {
     EXPECT_TRUE(PressUntil(target, 'T', true, [&] { return comments > c; })) << "Ctrl+T";
     EXPECT_TRUE(PressUntil(target, 'S', true, [&] { return settings > st; })) << "Ctrl+S";
     EXPECT_TRUE(PressUntil(target, 'C', true, [&] { return pickers > p; })) << "Ctrl+C";
+    PumpUntil([] { return false; }, 200);
+    EXPECT_EQ(comments, c + 1);
+    EXPECT_EQ(settings, st + 1);
+    EXPECT_EQ(pickers, p + 1);
   }
   EXPECT_EQ(ReadUser(Folder.Path(), GetLogInName()).Status(), "Off sick");
 }

@@ -170,14 +170,15 @@ TEST_F(MainWindow, HolidayWordingFollowsTheVacationSetting) {
   Start([](TyOZCBRec& r) { r.UseVacation = true; });
   EXPECT_EQ(Form->actOnHoliday->Caption(), "On Vacation");
   EXPECT_EQ(Form->actOnHoliday->Hint(), "I'm on vacation");
-  // The menus and buttons show the new wording.
-  for (const char* name : {"popOnHoliday", "trayOnHoliday", "mnuOnHoliday"}) {
+  // The menus and the bars' button show the new wording.
+  for (const char* name : {"popOnHoliday", "trayOnHoliday"}) {
     auto* item = dynamic_cast<TMenuItem*>(Form->FindComponent(name));
     ASSERT_NE(item, nullptr) << name;
     EXPECT_EQ(item->Caption(), "On Vacation") << name;
   }
-  auto* button = dynamic_cast<TSpeedButton*>(Form->FindComponent("btnOnHoliday"));
+  auto* button = dynamic_cast<TdxBarButton*>(Form->FindComponent("btnOnHoliday"));
   ASSERT_NE(button, nullptr);
+  EXPECT_EQ(button->Caption(), "On Vacation");
   EXPECT_EQ(button->Hint(), "I'm on vacation");
   Form->actOnHoliday->Execute();
   EXPECT_EQ(ReadUser(Folder.Path(), Login()).Status(), "On vacation");
@@ -919,33 +920,74 @@ TEST_F(MainWindow, MenusShowTheActionsInTheirOrder) {
   EXPECT_EQ(f.StTrayIcon->PopupMenu(), f.popMnuTrayIcon);
   EXPECT_EQ(f.lvMain->PopupMenu(), f.popmnuMain);
 
-  TMenuItem* main = f.mnuMain->Items();
-  ASSERT_EQ(main->Count(), 6);
+  // The command bars: four bars docked on top in their rows and places, each link an action's button.
+  TdxBarManager* m = f.dxBarManagerMain;
+  EXPECT_EQ(m->Images(), f.imgSmallPics);
+  EXPECT_EQ(m->Font()->Name(), "Tahoma");
+  EXPECT_TRUE(m->UseSystemFont());
+  EXPECT_FALSE(m->StoreInRegistry() || m->StoreInIniFile());
+  std::vector<std::string> categories;
+  for (int i = 0; i < m->Categories()->Count(); ++i) categories.push_back(m->Categories()->Strings(i));
+  EXPECT_EQ(categories, (std::vector<std::string>{"Default", "File", "Status", "View", "Tools", "Filter", "Help",
+                                                  "Menus", "Administrators", "Misc"}));
+  struct TBarPlace {
+    const char* Name;
+    const char* Caption;
+    int Row, Left;
+  };
+  const TBarPlace places[] = {{"Main Menu", "Main Menu", 0, 0}, {"Toolbar", "Statuses", 1, 0},
+                              {"Administrators", "Administrators", 1, 371}, {"Misc", "Misc", 1, 246}};
+  ASSERT_EQ(m->Bars()->Count(), 4);
+  for (int i = 0; i < 4; ++i) {
+    TdxBar* b = m->Bars()->Items(i);
+    SCOPED_TRACE(places[i].Name);
+    EXPECT_EQ(b->Name(), places[i].Name);
+    EXPECT_EQ(b->Caption(), places[i].Caption);
+    EXPECT_EQ(b->Row(), places[i].Row);
+    EXPECT_EQ(b->DockedLeft(), places[i].Left);
+    EXPECT_EQ(b->DockingStyle(), dsTop);
+    EXPECT_TRUE(b->Visible());
+    EXPECT_FALSE(b->AllowQuickCustomizing());
+  }
+  EXPECT_EQ(m->MainMenuBar(), m->Bars()->Items(0));
+  auto actionsOf = [](TdxBarItemLinks* Links) {
+    std::vector<TBasicAction*> out;
+    for (int i = 0; i < Links->Count(); ++i) out.push_back(Links->Items(i)->Item()->Action());
+    return out;
+  };
+  auto sub = [&](int i) { return dynamic_cast<TdxBarSubItem*>(m->MainMenuBar()->ItemLinks()->Items(i)->Item()); };
   const char* names[] = {"&File", "&Status", "&View", "&Tools", "Fi&lter", "&Help"};
-  for (int i = 0; i < 6; ++i) EXPECT_EQ(main->Items(i)->Caption(), names[i]);
-  EXPECT_EQ(ActionsOf(main->Items(0)), std::vector<TBasicAction*>{f.actFileExit});
-  EXPECT_EQ(ActionsOf(main->Items(1)), statuses);
-  EXPECT_EQ(ActionsOf(main->Items(2)), (std::vector<TBasicAction*>{f.actVeiwInBox, f.actViewAlertList}));
-  EXPECT_EQ(main->Items(2)->Items(0)->Caption(), "My &InBox");
-  EXPECT_EQ(main->Items(3)->Items(2)->Hint(), "Clear alert list");
-  EXPECT_EQ(main->Items(5)->Items(1)->Hint(), "Help");
-  EXPECT_EQ(main->Items(5)->Items(1)->ShortCut(), 112);
-  EXPECT_EQ(ActionsOf(main->Items(3)), (std::vector<TBasicAction*>{f.actSettings, f.actComments, f.actClearAlertList}));
-  EXPECT_EQ(ActionsOf(main->Items(4)), std::vector<TBasicAction*>{f.actFilterDepartment});
-  EXPECT_EQ(ActionsOf(main->Items(5)), (std::vector<TBasicAction*>{f.actHelpAbout, f.actHelpOnyOZ}));
-
-  // The row of speed buttons: the status bar, then Misc, then Administrators.
-  std::vector<TBasicAction*> buttons;
-  for (int i = 0; i < f.pnlToolbar->ControlCount(); ++i)
-    if (auto* b = dynamic_cast<TSpeedButton*>(f.pnlToolbar->Controls(i))) {
-      buttons.push_back(b->Action());
-      EXPECT_TRUE(b->Flat());
-      EXPECT_FALSE(b->Glyph()->Empty()) << b->Name();
-    }
-  std::vector<TBasicAction*> row = statuses;
-  row.insert(row.end(), {f.actFilterDepartment, f.actRefresh, f.actComments, f.actSettings, f.actVeiwInBox,
-                         f.actUsers, f.actDepartments, f.actStatuses});
-  EXPECT_EQ(buttons, row);
+  ASSERT_EQ(m->MainMenuBar()->ItemLinks()->Count(), 6);
+  for (int i = 0; i < 6; ++i) {
+    ASSERT_NE(sub(i), nullptr);
+    EXPECT_EQ(sub(i)->Caption(), names[i]);
+  }
+  EXPECT_EQ(actionsOf(sub(0)->ItemLinks()), std::vector<TBasicAction*>{f.actFileExit});
+  EXPECT_EQ(actionsOf(sub(1)->ItemLinks()), statuses);
+  EXPECT_EQ(actionsOf(sub(2)->ItemLinks()), (std::vector<TBasicAction*>{f.actVeiwInBox, f.actViewAlertList}));
+  EXPECT_EQ(sub(2)->ItemLinks()->Items(0)->Caption(), "My &InBox");
+  EXPECT_EQ(actionsOf(sub(3)->ItemLinks()), (std::vector<TBasicAction*>{f.actSettings, f.actComments, f.actClearAlertList}));
+  EXPECT_EQ(sub(3)->ItemLinks()->Items(2)->Item()->Hint(), "Clear alert list");
+  EXPECT_EQ(actionsOf(sub(4)->ItemLinks()), std::vector<TBasicAction*>{f.actFilterDepartment});
+  EXPECT_EQ(actionsOf(sub(5)->ItemLinks()), (std::vector<TBasicAction*>{f.actHelpAbout, f.actHelpOnyOZ}));
+  EXPECT_EQ(sub(5)->ItemLinks()->Items(1)->Item()->Hint(), "Help");
+  EXPECT_EQ(sub(5)->ItemLinks()->Items(1)->Item()->ShortCut(), 112);
+  // The toolbars; the status buttons and the filter button serve a menu too, the Misc bar's others are its own.
+  TdxBar* toolbar = m->BarByName("Toolbar");
+  EXPECT_EQ(actionsOf(toolbar->ItemLinks()), statuses);
+  for (int i = 0; i < 10; ++i) {
+    EXPECT_EQ(toolbar->ItemLinks()->Items(i)->BeginGroup(), i == 9) << i;
+    EXPECT_EQ(toolbar->ItemLinks()->Items(i)->Item(), sub(1)->ItemLinks()->Items(i)->Item()) << i;
+  }
+  TdxBar* misc = m->BarByName("Misc");
+  EXPECT_EQ(actionsOf(misc->ItemLinks()),
+            (std::vector<TBasicAction*>{f.actFilterDepartment, f.actRefresh, f.actComments, f.actSettings, f.actVeiwInBox}));
+  EXPECT_EQ(misc->ItemLinks()->Items(0)->Item(), sub(4)->ItemLinks()->Items(0)->Item());
+  EXPECT_NE(misc->ItemLinks()->Items(2)->Item(), sub(3)->ItemLinks()->Items(1)->Item());
+  EXPECT_EQ(misc->ItemLinks()->Items(4)->Caption(), "View My &InBox");
+  EXPECT_EQ(actionsOf(m->BarByName("Administrators")->ItemLinks()),
+            (std::vector<TBasicAction*>{f.actUsers, f.actDepartments, f.actStatuses}));
+  EXPECT_EQ(misc->ItemLinks()->Items(1)->Item()->ImageIndex(), 23);
 }
 
 TEST_F(MainWindow, EnablingRules) {
@@ -974,21 +1016,26 @@ TEST_F(MainWindow, EnablingRules) {
   EXPECT_FALSE(Form->actUsers->Enabled());
   EXPECT_FALSE(Form->actStatuses->Enabled());
   EXPECT_FALSE(Form->actDepartments->Enabled());
-  // The buttons and menu items follow their actions.
-  auto* button = dynamic_cast<TSpeedButton*>(Form->FindComponent("btnUsers"));
-  ASSERT_NE(button, nullptr);
-  EXPECT_FALSE(button->Enabled());
+  // The bars' buttons and the menu items follow their actions.
+  for (const char* name : {"btnUsers", "btnDepartments", "btnStatuses"}) {
+    auto* button = dynamic_cast<TdxBarButton*>(Form->FindComponent(name));
+    ASSERT_NE(button, nullptr) << name;
+    EXPECT_FALSE(button->Enabled()) << name;
+  }
   auto* item = dynamic_cast<TMenuItem*>(Form->FindComponent("popSendMessage"));
   ASSERT_NE(item, nullptr);
   EXPECT_FALSE(item->Enabled());
-  // The View menu's own caption and the Tools menu's own hint outlive their actions' changes.
-  auto* inbox = dynamic_cast<TMenuItem*>(Form->FindComponent("mnuViewInBox"));
-  ASSERT_NE(inbox, nullptr);
-  EXPECT_FALSE(inbox->Enabled());
-  EXPECT_EQ(inbox->Caption(), "My &InBox");
-  Form->actClearAlertList->SetEnabled(false);
-  Form->actClearAlertList->SetEnabled(true);
-  EXPECT_EQ(Form->mnuMain->Items()->Items(3)->Items(2)->Hint(), "Clear alert list");
+  for (const char* name : {"btnViewInBox", "btnMiscViewInBox"}) {
+    auto* inbox = dynamic_cast<TdxBarButton*>(Form->FindComponent(name));
+    ASSERT_NE(inbox, nullptr) << name;
+    EXPECT_FALSE(inbox->Enabled()) << name;
+  }
+  // A disabled button ignores clicks.
+  IsAdministrator = false;
+  int users = 0;
+  MainDialogs.Users = [&] { ++users; };
+  dynamic_cast<TdxBarButton*>(Form->FindComponent("btnUsers"))->DoClick();
+  EXPECT_EQ(users, 0);
 }
 
 TEST_F(MainWindow, ShortcutKeysRunTheirStatusCommands) {

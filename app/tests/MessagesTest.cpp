@@ -77,9 +77,11 @@ void ClickAt(HWND Wnd, POINT P) {
   in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
   SendInput(2, in, sizeof(INPUT));
 }
-// The middle of a speed button (it has no window of its own: its panel gets the click).
-void ClickButton(TSpeedButton* B) {
-  ClickAt(B->Parent()->Handle(), POINT{B->Left() + B->Width() / 2, B->Top() + B->Height() / 2});
+// The middle of a command bar's button (it has no window of its own: its bar gets the click).
+void ClickLink(TdxBar* Bar, int Index) {
+  TCustomdxBarControl* c = Bar->Control();
+  RECT r = c->GetItemRect(Bar->ItemLinks()->Items(Index)->Control());
+  ClickAt(c->Handle(), POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
 }
 void ClickRow(TListView* List, int Row) {
   RECT r{LVIR_LABEL, 0, 0, 0};
@@ -232,19 +234,18 @@ TEST_F(Messages, TheWindowsCarryTheirTexts) {
   ASSERT_EQ(b.mnuMain->Items()->Items(0)->Count(), 1);
   EXPECT_EQ(b.mnuMain->Items()->Items(0)->Items(0)->Caption(), "Exit");
 
-  // The actions, and the flat buttons that show the bars' commands with caption and picture.
+  // The actions, and each window's one command bar "Main" with two caption-and-glyph buttons.
   struct {
     TAction* Action;
     const char* Caption;
     int ShortCut;
     const char* Hint;
     int Image;
-    bool Button;
-  } actions[] = {{d.actSend, "&Send", 16467, "Send message", 18, true},
-                 {d.actCancel, "&Cancel", 0, "Retain message", 20, false},
-                 {d.actDelete, "Delete", 0, "Delete message", 19, true},
-                 {b.actDeleteMessage, "&Delete", 0, "Delete selected message", 19, true},
-                 {b.actFileExit, "E&xit", 0, "", 8, true}};
+  } actions[] = {{d.actSend, "&Send", 16467, "Send message", 18},
+                 {d.actCancel, "&Cancel", 0, "Retain message", 20},
+                 {d.actDelete, "Delete", 0, "Delete message", 19},
+                 {b.actDeleteMessage, "&Delete", 0, "Delete selected message", 19},
+                 {b.actFileExit, "E&xit", 0, "", 8}};
   EXPECT_EQ(d.ActionList1->Images(), Form->imgSmallPics);
   EXPECT_EQ(b.ActionList1->Images(), Form->imgSmallPics);
   for (auto& a : actions) {
@@ -252,15 +253,36 @@ TEST_F(Messages, TheWindowsCarryTheirTexts) {
     EXPECT_EQ(a.Action->ShortCut(), a.ShortCut) << a.Action->Name();
     EXPECT_EQ(a.Action->Hint(), a.Hint) << a.Action->Name();
     EXPECT_EQ(a.Action->ImageIndex(), a.Image) << a.Action->Name();
-    TPanel* bar = a.Action->Owner() == &d ? d.pnlToolbar : b.pnlToolbar;
-    TSpeedButton* button = nullptr;
-    for (int i = 0; i < bar->ControlCount(); ++i)
-      if (auto* s = dynamic_cast<TSpeedButton*>(bar->Controls(i)); s && s->Action() == a.Action) button = s;
-    ASSERT_EQ(button != nullptr, a.Button) << a.Action->Name();
-    if (!button) continue;
-    EXPECT_TRUE(button->Flat());
-    EXPECT_EQ(button->Caption(), a.Caption);
-    EXPECT_FALSE(button->Glyph()->Empty()) << a.Action->Name();
+  }
+  const std::pair<TdxBarManager*, std::vector<TAction*>> bars[] = {{d.dxBarManager1, {d.actSend, d.actDelete}},
+                                                                   {b.dxBarManager1, {b.actDeleteMessage, b.actFileExit}}};
+  for (const auto& [m, want] : bars) {
+    SCOPED_TRACE(m->Owner()->Name());
+    EXPECT_EQ(m->Images(), Form->imgSmallPics);
+    EXPECT_EQ(m->Font()->Name(), "Tahoma");
+    ASSERT_EQ(m->Bars()->Count(), 1);
+    TdxBar* bar = m->Bars()->Items(0);
+    EXPECT_EQ(bar->Name(), "Main");
+    EXPECT_EQ(bar->Caption(), "Main");
+    EXPECT_EQ(m->MainMenuBar(), bar);
+    EXPECT_TRUE(bar->OneOnRow() && bar->WholeRow());
+    EXPECT_EQ(bar->DockingStyle(), dsTop);
+    EXPECT_FALSE(bar->AllowClose() || bar->AllowCustomizing() || bar->AllowQuickCustomizing());
+    ASSERT_EQ(bar->ItemLinks()->Count(), 2);
+    for (int i = 0; i < 2; ++i) {
+      auto* button = dynamic_cast<TdxBarButton*>(bar->ItemLinks()->Items(i)->Item());
+      ASSERT_NE(button, nullptr);
+      EXPECT_EQ(button->Action(), want[size_t(i)]);
+      EXPECT_EQ(button->PaintStyle(), psCaptionGlyph);
+      EXPECT_EQ(button->Caption(), want[size_t(i)]->Caption());
+    }
+    // The bar cannot be closed: the toolbars popup offers no entry for it.
+    TdxBarItemLinks links(m, nullptr);
+    m->FillToolbarsPopup(&links);
+    for (int i = links.Count() - 1; i >= 0; --i) {
+      EXPECT_NE(links.Items(i)->Item()->Caption(), "Main");
+      TObject::Free(links.Items(i)->Item());
+    }
   }
 }
 
@@ -459,10 +481,7 @@ TEST_F(Messages, DeletingFromTheReadDialogMarksNothingOld) {
     if (shown == 0 && d.lblMessagePrimaryKey->Caption() == "0000000001") {
       shown = 1;
       Foreground(&d);
-      TSpeedButton* del = nullptr;
-      for (int i = 0; i < d.pnlToolbar->ControlCount(); ++i)
-        if (auto* s = dynamic_cast<TSpeedButton*>(d.pnlToolbar->Controls(i)); s && s->Action() == d.actDelete) del = s;
-      ClickButton(del);
+      ClickLink(d.dxBarManager1->Bars()->Items(0), 1);
     } else if (d.lblMessagePrimaryKey->Caption() == "0000000002" && shown == 1) {
       shown = 2;
       afterDelete = StoredMessages(Folder.Path());

@@ -12,11 +12,12 @@ bob() { drive "$M2" bob "$@"; }
 users='Administer Users'
 deps='Administer Departments'
 stats='Administer Statuses'
-# The buttons of the board's button row (their places in Main.form): x of the middle, y 13.
-tool_filter=257
-tool_users=382
-tool_departments=405
-tool_statuses=428
+# The buttons of the board's toolbars, in the top dock site: the Misc bar at 246 and the Administrators
+# bar at 371 in the second row (top 23, 26 high), each button 23 wide after the bar's 8-pixel grip.
+tool_filter=265
+tool_users=390
+tool_departments=413
+tool_statuses=436
 
 settings "$M1" 560 460
 settings "$M2" 860 300
@@ -32,7 +33,7 @@ until_shows '^BOB\|Available\|' alice board "$all" || fail "board 1 does not sho
 echo "ok: both boards up"
 
 # --- users ---------------------------------------------------------------------------------------
-alice click-tool "$all" $tool_users 13 || fail "clicking Users"
+alice click-tool "$all" $tool_users 36 || fail "clicking Users"
 alice wait "$users" 5000 || fail "no users dialog"
 alice click-entry "$users" BOB || fail "clicking BOB"
 alice click-edit "$users" 4 || fail "clicking the extension"   # edits by place: name, login, comment, extension
@@ -68,12 +69,12 @@ echo "ok: after another administrator is made, a plain user is deleted"
 
 # --- departments and statuses; BOB's pickers follow ----------------------------------------------
 bob_lists() {  # bob_lists <command: ctrl+C | filter> <picker caption>: BOB's picker's entries, then Close
-  if [ "$1" = filter ]; then bob click-tool "$all" $tool_filter 13; else bob key "$all" "$1"; fi
+  if [ "$1" = filter ]; then bob click-tool "$all" $tool_filter 36; else bob key "$all" "$1"; fi
   bob wait "$2" 5000 >/dev/null || return 1
   bob list "$2" | tr '\n' ' '
   bob click-button "$2" '&Close' >/dev/null && bob gone "$2" 5000 >/dev/null
 }
-alice click-tool "$all" $tool_departments 13 && alice wait "$deps" 5000 || fail "no departments dialog"
+alice click-tool "$all" $tool_departments 36 && alice wait "$deps" 5000 || fail "no departments dialog"
 alice click-edit "$deps" 1 && alice type "$deps" Finance && alice click-button "$deps" '&Add' || fail "adding Finance"
 [ "$(alice list "$deps" | tr '\n' ' ')" = "Finance Sales Support " ] || fail "departments: $(alice list "$deps")"
 [ "$(bob_lists filter 'Please select Department')" = "Finance Sales Support " ] || fail "BOB's picker lacks Finance"
@@ -87,7 +88,7 @@ text=$(alice answer Information Yes) || fail "no question"
 alice click-button "$deps" '&Close' && alice gone "$deps" 5000 || fail "closing the departments dialog"
 echo "ok: departments added, renamed and deleted on machine 1 reach machine 2's picker"
 
-alice click-tool "$all" $tool_statuses 13 && alice wait "$stats" 5000 || fail "no statuses dialog"
+alice click-tool "$all" $tool_statuses 36 && alice wait "$stats" 5000 || fail "no statuses dialog"
 alice list "$stats" | grep -qx Offline && fail "Offline is listed"
 alice click-edit "$stats" 1 && alice type "$stats" Training && alice click-button "$stats" '&Add' || fail "adding Training"
 # BOB chooses it with one click; ALICE's board shows it.
@@ -108,12 +109,12 @@ alice click-button "$stats" '&Close' && alice gone "$stats" 5000 || fail "closin
 echo "ok: statuses added, renamed and deleted on machine 1 reach machine 2's picker; one click chooses"
 
 # --- the department picker filters BOB's board; its Close with no row removes the filter -----------
-bob click-tool "$all" $tool_filter 13 && bob wait 'Please select Department' 5000 || fail "no department picker"
+bob click-tool "$all" $tool_filter 36 && bob wait 'Please select Department' 5000 || fail "no department picker"
 bob click-entry 'Please select Department' Sales || fail "clicking Sales"
 bob wait 'yOZ - Filtered on Sales' 5000 || fail "no filtered caption"
 [ "$(bob board 'yOZ - Filtered on Sales' | cut -d'|' -f1 | sort | tr '\n' ' ')" = "ALICE BOB " ] \
   || fail "Sales shows: $(bob board 'yOZ - Filtered on Sales')"
-bob click-tool 'yOZ - Filtered on Sales' $tool_filter 13 && bob wait 'Please select Department' 5000 || fail "no picker"
+bob click-tool 'yOZ - Filtered on Sales' $tool_filter 36 && bob wait 'Please select Department' 5000 || fail "no picker"
 bob click-button 'Please select Department' '&Close' || fail "Close"
 bob wait "$all" 5000 || fail "the filter stayed"
 echo "ok: the department picker filters the board, its Close removes the filter"

@@ -87,11 +87,11 @@ import -window root "$out/inbox.png" 2>/dev/null || true
 echo "ok: the inbox shows the message and clicking it reads it"
 
 # Delete (the bar's first button), answered No: kept; again, answered Yes: gone, and the counts follow.
-drive "$M2" bob click-in 'Message InBox' TPanel 30 12 || fail "clicking Delete"
+drive "$M2" bob click-bar 'Message InBox' 1 30 12 || fail "clicking Delete"
 sleep 1
 [ "$(drive "$M2" bob board 'Message InBox' | wc -l)" -eq 1 ] || fail "No deleted the message"
 drive "$M2" bob click-item 'Message InBox' 1 'Lunch?' || fail "selecting the message again"
-drive "$M2" bob click-in 'Message InBox' TPanel 30 12 || fail "clicking Delete again"
+drive "$M2" bob click-bar 'Message InBox' 1 30 12 || fail "clicking Delete again"
 until_shows '^New messages = 0\|Old messages = 0\|Total messages = 0$' drive "$M2" bob status 'Message InBox' \
   || fail "the counts after deleting"
 [ -z "$(drive "$M2" bob board 'Message InBox')" ] || fail "the deleted message is still listed"

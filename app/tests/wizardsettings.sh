@@ -72,7 +72,7 @@ until_shows '^ALICE\|Available\|' bob board "$all" || fail "board 2 does not sho
 echo "ok: a second machine joins through the wizard after an empty folder is refused"
 
 # --- settings: BOB, no administrator, changes his details and his look -----------------------------
-alice click-tool "$all" 405 13 && alice wait 'Administer Departments' 5000 || fail "no departments dialog"
+alice click-tool "$all" 413 36 && alice wait 'Administer Departments' 5000 || fail "no departments dialog"
 alice click-edit 'Administer Departments' 1 && alice type 'Administer Departments' Sales \
   && alice click-button 'Administer Departments' '&Add' || fail "adding Sales"
 alice click-button 'Administer Departments' '&Close' && alice gone 'Administer Departments' 5000 || fail "closing"

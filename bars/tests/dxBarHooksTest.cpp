@@ -237,6 +237,23 @@ TEST(dxBarHooks, AltAloneOpensTheMenuBarAndAltWithALetterRunsItsAccelerator) {
   }
 }
 
+TEST(dxBarHooks, AltWithASubItemsLetterOpensItsMenuWithTheFirstItemSelected) {
+  TMenuBarForm t;
+  t.Sub->SetCaption("&Go");
+  t.MenuBar->SetVisible(false);
+  t.MenuBar->ItemLinks()->Add()->SetItem(t.Sub);
+  t.MenuBar->SetVisible(true);
+  Pump(30);
+  SetForegroundWindow(t.F.Form->Handle());
+  t.Edit->SetFocus();
+  Pump(20);
+  SendKeys({{VK_MENU, false}, {'G', false}, {'G', true}, {VK_MENU, true}});
+  ASSERT_TRUE(PumpUntil([&] { return t.Menu() && t.Menu()->SelectedControl(); }, 2000));
+  EXPECT_EQ(t.Menu()->SelectedControl()->Item(), t.Buttons[0]);
+  Press(VK_RETURN);
+  EXPECT_TRUE(PumpUntil([&] { return t.Runs.Names.size() == 1; }, 2000));
+}
+
 TEST(dxBarHooks, F10OpensTheMenuBarOnlyWhenTheManagerUsesIt) {
   {
     TMenuBarForm t;
@@ -294,4 +311,31 @@ TEST(dxBarHooks, ArrowsWalkMenusAndSubMenusAndEscClosesOneLevel) {
   EXPECT_TRUE(PumpUntil([&] { return !t.Menu(); }, 2000));
   Pump(50);
   EXPECT_EQ(t.Clicks.Names, std::vector<std::string>{"BDeep"});
+}
+
+// The item that a key clicks runs a message loop (as a dialog it opens would): the key does not reach
+// the focus a second time meanwhile.
+TEST(dxBarHooks, KeyThatClicksAnItemReachesNothingElseWhileTheItemRuns) {
+  TKeyForm t;
+  struct TNested {
+    int Clicks = 0;
+    void Click(TObject*) {
+      ++Clicks;
+      Pump(300);
+    }
+  } nested;
+  t.Buttons[1]->OnClick = TNotifyEvent(&nested, &TNested::Click);
+  // The form before may still be handing the foreground back.
+  Pump(300);
+  for (int i = 0; i < 20 && GetFocus() != t.Edit->Handle(); ++i) {
+    SetForegroundWindow(t.F.Form->Handle());
+    t.Edit->SetFocus();
+    Pump(20);
+  }
+  t.Open();
+  Press('B');
+  EXPECT_TRUE(PumpUntil([&] { return nested.Clicks == 1 && !t.Menu(); }, 2000));
+  Pump(100);
+  EXPECT_EQ(nested.Clicks, 1);
+  EXPECT_EQ(t.Edit->Text(), "");
 }

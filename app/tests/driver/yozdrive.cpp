@@ -20,7 +20,16 @@
 //   yozdrive text <caption> <class>         print the text of the first child window of that class
 //                                           (CR and LF as \r and \n)
 //   yozdrive status <caption>               print the status bar's panels joined by |
-//   yozdrive click-tool <caption> <x> <y>   left click at x,y of the board's button row
+//   yozdrive click-tool <caption> <x> <y>   left click at x,y of the window's top dock site (its
+//                                           command bars)
+//   yozdrive bars <caption>                 print each command bar docked on top: left,top,width,height
+//                                           in the dock site, top to bottom, then left to right
+//   yozdrive click-bar <caption> <n> <x> <y>  left click at x,y of the n-th of those bars (1 = first)
+//   yozdrive right-click-bar <caption> <n> <x> <y>  the same with the right button
+//   yozdrive right-click-in <caption> <class> <x> <y>  right click at a client point of the first child
+//                                           window of that class
+//   yozdrive tray-menu <caption>            what a right click on the board's tray icon sends
+//   yozdrive menu-key <keys>                keys as for key, to whatever holds the keyboard (an open menu)
 //   yozdrive click-entry <caption> <text>   left click on that entry of the window's list box
 //   yozdrive list <caption>                 print the entries of the window's list box, one a line
 //   yozdrive click-edit <caption> <n> [class]  left click into the n-th edit (1 = top left, by place)
@@ -398,7 +407,7 @@ int Key(HWND Board, const std::string& Keys) {
   } else if (rest.size() == 1) vk = WORD(toupper(rest[0]));
   else if (rest[0] == 'F' || rest[0] == 'f') vk = WORD(VK_F1 + std::atoi(rest.c_str() + 1) - 1);
   if (!vk) return 2;
-  for (int i = 0; i < 20 && GetForegroundWindow() != Board; ++i) {
+  for (int i = 0; Board && i < 20 && GetForegroundWindow() != Board; ++i) {
     SetForegroundWindow(Board);
     Sleep(50);
   }
@@ -868,6 +877,7 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (cmd == "shortcut") return Shortcut();
+    if (cmd == "menu-key") return Key(nullptr, argv[2]);
     HWND board = FindBoard(argv[2]);
     if (!board) {
       std::fprintf(stderr, "no window \"%s\"\n", argv[2]);
@@ -908,6 +918,48 @@ int main(int argc, char** argv) {
       Click(child, POINT{std::atoi(argv[4]), std::atoi(argv[5])});
       return 0;
     }
+    if (cmd == "right-click-in" && argc > 5) {
+      HWND child = FindChild(board, argv[3]);
+      if (!child) return 1;
+      POINT p{std::atoi(argv[4]), std::atoi(argv[5])};
+      ClientToScreen(child, &p);
+      Raise(board);
+      SetForegroundWindow(board);
+      SetCursorPos(p.x, p.y);
+      Sleep(50);
+      INPUT in[2] = {};
+      in[0].type = in[1].type = INPUT_MOUSE;
+      in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+      in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+      SendInput(2, in, sizeof(INPUT));
+      Sleep(300);
+      return 0;
+    }
+    if (cmd == "tray-menu") {
+      // The shell tells the icon's window through its callback message; the icon's window is one of the
+      // program's utility windows, and the others ignore the message.
+      struct Ctx {
+        DWORD Process;
+        int Told;
+      } ctx{0, 0};
+      GetWindowThreadProcessId(board, &ctx.Process);
+      EnumWindows(
+          [](HWND w, LPARAM p) -> BOOL {
+            auto* c = reinterpret_cast<Ctx*>(p);
+            char cls[64] = {};
+            GetClassNameA(w, cls, sizeof cls);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(w, &pid);
+            if (pid == c->Process && std::strcmp(cls, "yOZUtilWindow") == 0) {
+              PostMessageA(w, 0x6FF, 0, WM_RBUTTONDOWN);
+              ++c->Told;
+            }
+            return TRUE;
+          },
+          reinterpret_cast<LPARAM>(&ctx));
+      Sleep(300);
+      return ctx.Told ? 0 : 1;
+    }
     if (cmd == "click-tree" && argc > 4) return ClickTreePath(board, std::vector<std::string>(argv + 3, argv + argc));
     if (cmd == "click-tree" && argc > 3) return ClickTree(board, argv[3]);
     if (cmd == "click-tab" && argc > 3) return ClickTab(board, argv[3]);
@@ -920,10 +972,41 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (cmd == "click-tool" && argc > 4) {
-      auto panels = ChildrenByPlace(board, "TPanel");
-      if (panels.empty()) return 1;
-      HWND row = panels.front();
-      Click(row, POINT{std::atoi(argv[3]), std::atoi(argv[4])});
+      auto docks = ChildrenByPlace(board, "TdxDockControl");
+      if (docks.empty()) return 1;
+      Click(docks.front(), POINT{std::atoi(argv[3]), std::atoi(argv[4])});
+      return 0;
+    }
+    if (cmd == "bars") {
+      auto docks = ChildrenByPlace(board, "TdxDockControl");
+      if (docks.empty()) return 1;
+      for (HWND b : ChildrenByPlace(docks.front(), "TdxBarControl")) {
+        RECT r;
+        GetWindowRect(b, &r);
+        MapWindowPoints(nullptr, docks.front(), reinterpret_cast<POINT*>(&r), 2);
+        std::printf("%ld,%ld,%ld,%ld\n", long(r.left), long(r.top), long(r.right - r.left), long(r.bottom - r.top));
+      }
+      return 0;
+    }
+    if ((cmd == "click-bar" || cmd == "right-click-bar") && argc > 5) {
+      auto bars = ChildrenByPlace(board, "TdxBarControl");
+      size_t n = size_t(std::atoi(argv[3]));
+      if (n < 1 || n > bars.size()) return 1;
+      POINT p{std::atoi(argv[4]), std::atoi(argv[5])};
+      if (cmd == "click-bar") {
+        Click(bars[n - 1], p);
+        return 0;
+      }
+      ClientToScreen(bars[n - 1], &p);
+      Raise(board);
+      SetCursorPos(p.x, p.y);
+      Sleep(50);
+      INPUT in[2] = {};
+      in[0].type = in[1].type = INPUT_MOUSE;
+      in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+      in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+      SendInput(2, in, sizeof(INPUT));
+      Sleep(300);
       return 0;
     }
     if (cmd == "click-entry" && argc > 3) return ClickEntry(board, argv[3]);

@@ -5,6 +5,7 @@
 #include <initializer_list>
 #include <map>
 #include <string>
+#include <vector>
 #include <utility>
 
 #include "TestSupport.h"
@@ -47,6 +48,37 @@ struct TProbe {
   }
   COLORREF At(int X, int Y) const { return GetPixel(DC, X, Y) & 0xFFFFFF; }
 };
+
+// The form of BarsTestForm.form: its handlers log what ran ("exit", "lunch", "meeting", "item NAME").
+class TBarsTestForm : public TForm {
+  YOZ_CLASS(TBarsTestForm, TForm)
+public:
+  explicit TBarsTestForm(TComponent* AOwner) : TForm(AOwner) {}
+  std::vector<std::string> Log;
+  void actFileExitExecute(TObject*) { Log.push_back("exit"); }
+  void actAtLunchExecute(TObject*) { Log.push_back("lunch"); }
+  void btnInMeetingClick(TObject*) { Log.push_back("meeting"); }
+  void dxBarManagerMainClickItem(TdxBarManager*, TdxBarItem* Item) { Log.push_back("item " + Item->Name()); }
+  TdxBarManager* Manager() const { return dynamic_cast<TdxBarManager*>(FindComponent("dxBarManagerMain")); }
+  template <class T>
+  T* Get(const char* Name) const {
+    return dynamic_cast<T*>(FindComponent(Name));
+  }
+  static void Publish(TPublisher<TBarsTestForm>& p) {
+    p.Method("actFileExitExecute", &TBarsTestForm::actFileExitExecute);
+    p.Method("actAtLunchExecute", &TBarsTestForm::actAtLunchExecute);
+    p.Method("btnInMeetingClick", &TBarsTestForm::btnInMeetingClick);
+    p.Method("dxBarManagerMainClickItem", &TBarsTestForm::dxBarManagerMainClickItem);
+  }
+};
+
+using TestFormPtr = Owned<TBarsTestForm>;
+
+// A new form read from BarsTestForm.form, not shown.
+inline TestFormPtr MakeBarsTestForm() {
+  RegisterClass(TBarsTestForm::StaticClass());
+  return TestFormPtr(NewForm<TBarsTestForm>(nullptr));
+}
 
 // A hidden bare form holding one manager.
 struct TManagerForm {

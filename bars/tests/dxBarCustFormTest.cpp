@@ -3,9 +3,7 @@
 // answered by pressing their buttons; the options page by style; the item add editor's names; the
 // other forms' windows disabled and given back.
 
-#include <atomic>
 #include <functional>
-#include <thread>
 
 #include "BarsTestSupport.h"
 #include "dxBarCustForm.h"
@@ -17,100 +15,12 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-class TBarsTestForm : public TForm {
-  YOZ_CLASS(TBarsTestForm, TForm)
-public:
-  explicit TBarsTestForm(TComponent* AOwner) : TForm(AOwner) {}
-  void actFileExitExecute(TObject*) {}
-  void actAtLunchExecute(TObject*) {}
-  void btnInMeetingClick(TObject*) {}
-  void dxBarManagerMainClickItem(TdxBarManager*, TdxBarItem*) {}
-  TdxBarManager* Manager() const { return dynamic_cast<TdxBarManager*>(FindComponent("dxBarManagerMain")); }
-  static void Publish(TPublisher<TBarsTestForm>& p) {
-    p.Method("actFileExitExecute", &TBarsTestForm::actFileExitExecute);
-    p.Method("actAtLunchExecute", &TBarsTestForm::actAtLunchExecute);
-    p.Method("btnInMeetingClick", &TBarsTestForm::btnInMeetingClick);
-    p.Method("dxBarManagerMainClickItem", &TBarsTestForm::dxBarManagerMainClickItem);
-  }
-};
-
-using TestFormPtr = std::unique_ptr<TBarsTestForm, FormDeleter>;
-
 TestFormPtr MakeShownForm() {
-  RegisterClass(TBarsTestForm::StaticClass());
-  TestFormPtr f(NewForm<TBarsTestForm>(nullptr));
+  TestFormPtr f = MakeBarsTestForm();
   f->Show();
   Pump(30);
   return f;
 }
-
-template <class F>
-bool WaitFor(F Done, int Ms = 3000) {
-  DWORD start = GetTickCount();
-  while (!Done()) {
-    if (GetTickCount() - start > DWORD(Ms)) return false;
-    Pump(5);
-  }
-  return true;
-}
-
-// A modal loop that does not end fails the program instead of stalling the run.
-struct TWatchdog {
-  std::atomic<bool> Done{false};
-  std::thread T;
-  explicit TWatchdog(int Ms = 15000) : T([this, Ms] {
-      for (int i = 0; i < Ms / 10 && !Done; ++i) Sleep(10);
-      if (!Done) {
-        fprintf(stderr, "watchdog: a modal loop did not end\n");
-        ExitProcess(3);
-      }
-    }) {}
-  ~TWatchdog() {
-    Done = true;
-    T.join();
-  }
-};
-
-// Presses a button of the next message box of the process, as a user would, and keeps its text.
-struct TBoxAnswerer {
-  int Button;
-  std::string Text, Caption;
-  bool Seen = false;
-  std::thread T;
-  explicit TBoxAnswerer(int AButton) : Button(AButton), T([this] {
-      for (int i = 0; i < 500 && !Seen; ++i) {
-        HWND box = nullptr;
-        EnumWindows(
-            [](HWND w, LPARAM p) -> BOOL {
-              char cls[16] = {};
-              DWORD pid = 0;
-              GetWindowThreadProcessId(w, &pid);
-              GetClassNameA(w, cls, sizeof cls);
-              if (pid == GetCurrentProcessId() && std::string(cls) == "#32770" && IsWindowVisible(w)) {
-                *reinterpret_cast<HWND*>(p) = w;
-                return FALSE;
-              }
-              return TRUE;
-            },
-            LPARAM(&box));
-        if (box) {
-          char buf[512] = {};
-          GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
-          Text = buf;
-          GetWindowTextA(box, buf, sizeof buf);
-          Caption = buf;
-          Seen = true;
-          PostMessageA(GetDlgItem(box, Button), BM_CLICK, 0, 0);
-          return;
-        }
-        Sleep(20);
-      }
-    }) {}
-  ~TBoxAnswerer() {
-    if (T.joinable()) T.join();
-  }
-  void Join() { T.join(); }
-};
 
 // Runs Action on the first shown modal form of class F while code that opens it runs; the modal form
 // is cancelled after a while when Action did not close it.
@@ -263,7 +173,7 @@ TEST(dxBarCustForm, OpensForCustomizingListsTheBarsAndClosesWithItsButton) {
   Shot(c.D, "customize-options");
 
   Click(c.D->BClose);
-  EXPECT_TRUE(WaitFor([] { return dxBarCustomizingForm == nullptr; }));
+  EXPECT_TRUE(PumpUntil([] { return dxBarCustomizingForm == nullptr; }));
   EXPECT_FALSE(c.M->IsCustomizing());
 }
 
@@ -322,16 +232,14 @@ TEST(dxBarCustForm, NewToolbarRefusesBlankNamesFloatsBesideTheDialogAndIsRenamed
 
   // Cancel keeps it; OK deletes it and the new last row is selected.
   {
-    TBoxAnswerer a(IDCANCEL);
+    TMessageBoxAnswerer a(IDCANCEL);
     Click(c.D->BBarDelete);
-    a.Join();
-    EXPECT_EQ(a.Text, "Are you sure you want to delete the 'My Tools' toolbar?");
+    EXPECT_EQ(a.Text(), "Are you sure you want to delete the 'My Tools' toolbar?");
   }
   EXPECT_EQ(c.M->Bars()->Count(), bars + 1);
   {
-    TBoxAnswerer a(IDOK);
+    TMessageBoxAnswerer a(IDOK);
     Click(c.D->BBarDelete);
-    a.Join();
   }
   EXPECT_EQ(c.M->Bars()->Count(), bars);
   EXPECT_EQ(c.D->BarsListBox->Items()->Count(), bars);
@@ -345,10 +253,9 @@ TEST(dxBarCustForm, ResetButtonAsksAndBringsBackAPredefinedBar) {
   statuses->ItemLinks()->Items(0)->SetItem(nullptr);
   ASSERT_EQ(statuses->ItemLinks()->Count(), 2);
   c.Select(c.Row("Statuses"));
-  TBoxAnswerer a(IDOK);
+  TMessageBoxAnswerer a(IDOK);
   Click(c.D->BBarReset);
-  a.Join();
-  EXPECT_EQ(a.Text, "Are you sure you want to reset the changes made to the 'Statuses' toolbar?");
+  EXPECT_EQ(a.Text(), "Are you sure you want to reset the changes made to the 'Statuses' toolbar?");
   EXPECT_EQ(statuses->ItemLinks()->Count(), 3);
 }
 
@@ -387,10 +294,9 @@ TEST(dxBarCustForm, ItemAddEditorProposesTheNextFreeNameAndReportsABadOne) {
       ClearEdit(e->Edit1);
       Type(e->Edit1, "1 bad");
       {
-        TBoxAnswerer a(IDOK);
+        TMessageBoxAnswerer a(IDOK);
         Click(e->BOk);
-        a.Join();
-        boxText = a.Text;
+        boxText = a.Text();
       }
       stillOpen = e->ModalResult() == mrNone;
       Click(e->BCancel);
@@ -433,7 +339,7 @@ TEST(dxBarCustForm, OtherFormsWithAManagerAreDisabledAndGivenBackEvenWhenOneIsFr
     HWND bystander = CreateWindowExA(0, "STATIC", "bystander", WS_POPUP | WS_DISABLED, 0, 0, 10, 10, nullptr, nullptr,
                                      nullptr, nullptr);
     Click(c.D->BClose);
-    EXPECT_TRUE(WaitFor([] { return dxBarCustomizingForm == nullptr; }));
+    EXPECT_TRUE(PumpUntil([] { return dxBarCustomizingForm == nullptr; }));
     EXPECT_TRUE(IsWindowEnabled(other.Form->Handle()));
     EXPECT_FALSE(IsWindowEnabled(bystander));
     DestroyWindow(bystander);
@@ -459,7 +365,7 @@ TEST(dxBarCustForm, TheToolbarListsCustomizeRowOpensTheDialogAndIsDisabledWhileI
   SendMessageA(p->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
   SendMessageA(p->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
   if (IsBarControl(p)) SendMessageA(p->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
-  ASSERT_TRUE(WaitFor([] { return dxBarCustomizingForm != nullptr; }));
+  ASSERT_TRUE(PumpUntil([] { return dxBarCustomizingForm != nullptr; }));
   EXPECT_TRUE(m->IsCustomizing());
   p = TdxBarToolbarsPopup::ShowAt(m, POINT{300, 300});
   ASSERT_NE(p, nullptr);
@@ -479,7 +385,7 @@ TEST(dxBarCustForm, SubMenuEditorHoldsTheMenuUnderItsCaptionUntilCustomizingEnds
   TdxBarSubMenuEditor* e = dxBarSubMenuEditor;
   ASSERT_NE(e, nullptr);
   if (!e->SubMenu()) e->FormActivate(nullptr);
-  ASSERT_TRUE(WaitFor([&] { return e->SubMenu() != nullptr; }));
+  ASSERT_TRUE(PumpUntil([&] { return e->SubMenu() != nullptr; }));
   TdxBarSubMenuControl* w = e->SubMenu();
   RECT er, wr;
   GetWindowRect(e->Handle(), &er);

@@ -10,35 +10,6 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-class TBarsTestForm : public TForm {
-  YOZ_CLASS(TBarsTestForm, TForm)
-public:
-  explicit TBarsTestForm(TComponent* AOwner) : TForm(AOwner) {}
-  std::vector<std::string> Log;
-  void actFileExitExecute(TObject*) { Log.push_back("exit"); }
-  void actAtLunchExecute(TObject*) { Log.push_back("lunch"); }
-  void btnInMeetingClick(TObject*) { Log.push_back("meeting"); }
-  void dxBarManagerMainClickItem(TdxBarManager*, TdxBarItem* Item) { Log.push_back("item " + Item->Name()); }
-  TdxBarManager* Manager() const { return dynamic_cast<TdxBarManager*>(FindComponent("dxBarManagerMain")); }
-  template <class T>
-  T* Get(const char* Name) const {
-    return dynamic_cast<T*>(FindComponent(Name));
-  }
-  static void Publish(TPublisher<TBarsTestForm>& p) {
-    p.Method("actFileExitExecute", &TBarsTestForm::actFileExitExecute);
-    p.Method("actAtLunchExecute", &TBarsTestForm::actAtLunchExecute);
-    p.Method("btnInMeetingClick", &TBarsTestForm::btnInMeetingClick);
-    p.Method("dxBarManagerMainClickItem", &TBarsTestForm::dxBarManagerMainClickItem);
-  }
-};
-
-using TestFormPtr = std::unique_ptr<TBarsTestForm, FormDeleter>;
-
-TestFormPtr MakeForm() {
-  RegisterClass(TBarsTestForm::StaticClass());
-  return TestFormPtr(NewForm<TBarsTestForm>(nullptr));
-}
-
 struct TLinkExpect {
   const char* Item;
   const char* Caption;
@@ -60,7 +31,7 @@ void ExpectLinks(TdxBarItemLinks* Links, const std::vector<TLinkExpect>& Want, c
 }
 
 TEST(dxBarForm, ReadsManagerBarsItemsAndLinksLinkByLink) {
-  auto form = MakeForm();
+  auto form = MakeBarsTestForm();
   TdxBarManager* m = form->Manager();
   ASSERT_NE(m, nullptr);
   EXPECT_EQ(m->Font()->Name(), "Tahoma");
@@ -153,7 +124,7 @@ TEST(dxBarForm, ReadsManagerBarsItemsAndLinksLinkByLink) {
 }
 
 TEST(dxBarForm, ClicksRunActionsAndHandlersAndShortcutsFindTheirItems) {
-  auto form = MakeForm();
+  auto form = MakeBarsTestForm();
   TdxBarManager* m = form->Manager();
   form->Get<TdxBarButton>("btnAtLunch")->DoClick();
   form->Get<TdxBarButton>("btnInMeeting")->DoClick();
@@ -174,7 +145,7 @@ TEST(dxBarForm, ClicksRunActionsAndHandlersAndShortcutsFindTheirItems) {
 }
 
 TEST(dxBarForm, ToolbarsPopupListsClosableBarsThenCustomize) {
-  auto form = MakeForm();
+  auto form = MakeBarsTestForm();
   TdxBarManager* m = form->Manager();
   TdxBarItemLinks links(m, nullptr);
   m->FillToolbarsPopup(&links);
@@ -191,7 +162,7 @@ TEST(dxBarForm, ToolbarsPopupListsClosableBarsThenCustomize) {
 }
 
 TEST(dxBarForm, ResetBringsBackTheStoredLinksAndKeepsTheUpdateLock) {
-  auto form = MakeForm();
+  auto form = MakeBarsTestForm();
   TdxBarManager* m = form->Manager();
   TdxBar* statuses = m->BarByName("Toolbar");
   statuses->ItemLinks()->Items(0)->SetItem(nullptr);   // frees the link
@@ -224,7 +195,7 @@ TEST(dxBarForm, ResetBringsBackTheStoredLinksAndKeepsTheUpdateLock) {
 }
 
 TEST(dxBarForm, ResetUsageDataMatchesLinksByItem) {
-  auto form = MakeForm();
+  auto form = MakeBarsTestForm();
   TdxBarManager* m = form->Manager();
   auto* view = form->Get<TdxBarSubItem>("subView");
   // The user moved the links around and marked them all used.
@@ -247,7 +218,7 @@ TEST(dxBarForm, ResetUsageDataMatchesLinksByItem) {
 }
 
 TEST(dxBarForm, ResetWithoutAStoredManagerDoesNothing) {
-  auto form = MakeForm();
+  auto form = MakeBarsTestForm();
   TdxBarManager* m = form->Manager();
   m->SetName("dxBarManagerRenamed");
   Application->MessageBoxHook = [](const std::string&, const std::string&, UINT) { return IDYES; };

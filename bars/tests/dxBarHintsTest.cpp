@@ -7,13 +7,6 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-template <class F>
-bool WaitFor(F Done, int Ms) {
-  DWORD start = GetTickCount();
-  while (!Done() && GetTickCount() - start < DWORD(Ms)) Pump(10);
-  return Done();
-}
-
 bool HintVisible() {
   TdxBarHintWindow* w = dxBarHintWindow(false);
   return w && w->HandleAllocated() && IsWindowVisible(w->Handle());
@@ -66,7 +59,7 @@ TEST(dxBarHints, AButtonsHintAppearsBelowTheCursorAndGoesWhenTheMouseLeaves) {
   Pump(50);
   t.Window->SetSelectedItem(t.Control(0));
   EXPECT_FALSE(HintVisible());  // a second passes first
-  ASSERT_TRUE(WaitFor(HintVisible, 3000));
+  ASSERT_TRUE(PumpUntil(HintVisible, 3000));
   TdxBarHintWindow* w = dxBarHintWindow(false);
   EXPECT_EQ(w->Text(), "Hint 0");
   RECT r;

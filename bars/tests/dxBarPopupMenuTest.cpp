@@ -25,21 +25,6 @@ void After(int Ms, std::function<void()> F) {
 }
 
 // Fails the test program instead of letting a menu loop that never ends stall the run.
-struct TWatchdog {
-  std::atomic<bool> Done{false};
-  std::thread T;
-  TWatchdog() : T([this] {
-    for (int i = 0; i < 200 && !Done; ++i) Sleep(50);
-    if (!Done) {
-      fprintf(stderr, "the popup menu's loop hung\n");
-      TerminateProcess(GetCurrentProcess(), 3);
-    }
-  }) {}
-  ~TWatchdog() {
-    Done = true;
-    T.join();
-  }
-};
 
 struct TEvents {
   std::vector<std::string> Names;

@@ -15,21 +15,6 @@ namespace {
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
 // A loop that does not end fails the program instead of stalling the run.
-struct TWatchdog {
-  std::atomic<bool> Done{false};
-  std::thread T;
-  explicit TWatchdog(int Ms) : T([this, Ms] {
-      for (int i = 0; i < Ms / 10 && !Done; ++i) Sleep(10);
-      if (!Done) {
-        fprintf(stderr, "watchdog: a modal loop did not end\n");
-        ExitProcess(3);
-      }
-    }) {}
-  ~TWatchdog() {
-    Done = true;
-    T.join();
-  }
-};
 
 struct TClickProbe {
   std::function<void()> F;

@@ -1,6 +1,7 @@
 #include "TestSupport.h"
 
 #include <atomic>
+#include <cstdio>
 
 void TFormsEnvironment::SetUp() {
   InitForms();
@@ -108,9 +109,43 @@ void TMessageBoxAnswerer::Run() {
     // A box still showing after its answer was posted is not answered twice.
     if (box && box != last) {
       last = box;
+      char buf[512] = {};
+      GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
+      std::string text = buf;
+      GetWindowTextA(box, buf, sizeof buf);
+      {
+        std::lock_guard<std::mutex> g(FLock);
+        FText = text;
+        FCaption = buf;
+      }
       PostMessageA(box, WM_COMMAND, MAKEWPARAM(FButton, BN_CLICKED), LPARAM(GetDlgItem(box, FButton)));
       ++FAnswered;
     }
     Sleep(50);
   }
+}
+
+std::string TMessageBoxAnswerer::Text() const {
+  std::lock_guard<std::mutex> g(FLock);
+  return FText;
+}
+
+std::string TMessageBoxAnswerer::Caption() const {
+  std::lock_guard<std::mutex> g(FLock);
+  return FCaption;
+}
+
+TWatchdog::TWatchdog(int Ms, const char* What)
+    : FThread([this, Ms, What] {
+        for (int i = 0; i < Ms / 10 && !FDone; ++i) Sleep(10);
+        if (!FDone) {
+          fprintf(stderr, "watchdog: %s\n", What);
+          fflush(stderr);
+          TerminateProcess(GetCurrentProcess(), 3);
+        }
+      }) {}
+
+TWatchdog::~TWatchdog() {
+  FDone = true;
+  FThread.join();
 }

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <initializer_list>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -92,6 +93,9 @@ public:
   ~TMessageBoxAnswerer();
   TMessageBoxAnswerer(const TMessageBoxAnswerer&) = delete;
   int Answered() const { return FAnswered; }
+  // The text and title of the last box answered.
+  std::string Text() const;
+  std::string Caption() const;
 
 private:
   void Run();
@@ -100,6 +104,21 @@ private:
   int FTimeoutMs;
   std::atomic<bool> FStop{false};
   std::atomic<int> FAnswered{0};
+  mutable std::mutex FLock;
+  std::string FText, FCaption;
+  std::thread FThread;
+};
+
+// Ends the test program (exit code 3) when it is still alive after Ms milliseconds, so a modal loop
+// that never ends fails the run instead of stalling it.
+class TWatchdog {
+public:
+  explicit TWatchdog(int Ms = 15000, const char* What = "a modal loop did not end");
+  ~TWatchdog();
+  TWatchdog(const TWatchdog&) = delete;
+
+private:
+  std::atomic<bool> FDone{false};
   std::thread FThread;
 };
 

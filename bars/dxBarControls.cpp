@@ -744,6 +744,8 @@ void TdxBarButtonControl::Paint(HDC DC, RECT R, int State) {
       if (down || hot) DrawEdge(DC, &main, down || pressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
     } else {
       RECT face = main;
+      // The glyph area paints only the glyph's square: the caption beside it needs the face first.
+      if (ps == psCaptionGlyph) FillRect(DC, &main, enabled && down && !hot ? dxCheckerBrush() : FParent->BkBrush());
       DrawGlyphArea(DC, face, ps == psStandard ? -1 : State, pressed, down, hot);
       if (ps == psCaptionGlyph && !(down || hot)) FrameRect(DC, &main, FParent->BkBrush());
     }

@@ -187,6 +187,28 @@ TEST(dxBarControls, ButtonLooksProbedOffScreen) {
   }
 }
 
+// A caption-and-glyph button paints the face behind its caption too, not only its glyph's square.
+TEST(dxBarControls, CaptionGlyphButtonPaintsTheFaceBesideItsGlyph) {
+  TBarWithButtons t(1);
+  TdxBarButton* b = t.Buttons[0];
+  TBitmap* glyph = new TBitmap;
+  glyph->SetWidth(16);
+  glyph->SetHeight(16);
+  glyph->Canvas()->Brush()->SetColor(clRed);
+  glyph->Canvas()->FillRect(RECT{0, 0, 16, 16});
+  b->SetGlyph(glyph);
+  delete glyph;
+  b->SetCaption("Caption");
+  b->SetPaintStyle(psCaptionGlyph);
+  static_cast<TdxBarControl*>(t.Window)->CalcLayout(1000, 40);
+  TdxBarButtonControl* c = t.Control(0);
+  RECT r = t.Window->GetItemRect(c);
+  ASSERT_GT(r.right - r.left, t.F.Manager->ButtonSize() + 8);
+  TProbe p(r.right + 4, r.bottom + 4, RGB(0, 0, 0));
+  t.Window->PaintItemTo(p.DC, c, 0);
+  EXPECT_EQ(p.At(r.right - 3, r.top + 2), GetSysColor(COLOR_BTNFACE));
+}
+
 TEST(dxBarControls, MenuRowShowsCheckMarkAndHighlight) {
   TManagerForm f;
   auto* sub = new TdxBarSubItem(f.Form.get());

@@ -12,19 +12,6 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-  std::thread T;
-  explicit TWatchdog(int Ms) : T([this, Ms] {
-      for (int i = 0; i < Ms / 10 && !Done; ++i) Sleep(10);
-      if (!Done) {
-        fprintf(stderr, "watchdog: the drag did not end\n");
-        ExitProcess(3);
-      }
-    }) {}
-  ~TWatchdog() {
-    Done = true;
-    T.join();
-  }
-};
 
 // Runs the function whose address a WM_APP message carries: probes that run inside the drag's loop.
 LRESULT CALLBACK ProbeProc(HWND W, UINT Msg, WPARAM WP, LPARAM LP) {

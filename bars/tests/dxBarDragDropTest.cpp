@@ -154,6 +154,9 @@ TEST(dxBarDragDrop, NudgeGivesAndTakesTheGroupMark) {
 // A move onto the right half of another bar's button: the move cursor, the insertion mark at that
 // button's right edge, Ctrl switching to the copy cursor at once and back; the link moves there.
 TEST(dxBarDragDrop, MoveToAnotherBarWithMarkAndCursors) {
+  // The three drawn cursors travel with every program (not the system's arrow in their place).
+  for (TCursor c : {crdxBarDrag, crdxBarDragCopy, crdxBarDragNoDrop})
+    EXPECT_NE(Screen->Cursors(c), LoadCursor(nullptr, IDC_ARROW)) << c;
   TDragForm f;
   TdxBarItemLink* b1 = f.B->ItemLinks()->Items(1);
   TCustomdxBarControl* bw = f.B->Control();

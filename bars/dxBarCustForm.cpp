@@ -185,7 +185,7 @@ void TCommandsListBox::DrawItem(int Index, RECT Rect, TOwnerDrawState State) {
   }
   RECT t = Rect;
   t.left += 26;
-  SelectObject(dc, Font()->Handle());
+  TSelectObject font(dc, Font()->Handle());
   int right = Rect.right - 4;
   if (dynamic_cast<TCustomdxBarSubItem*>(item)) {
     RECT a{right - 10, Rect.top, right, Rect.bottom};
@@ -275,12 +275,12 @@ TCheckableButton::TCheckableButton(TComponent* AOwner) : TGraphicControl(AOwner)
 
 void TCheckableButton::SetButtonCaption(const std::string& Value) {
   SetCaption(Value);
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font()->Handle());
   SIZE sz{};
-  GetTextExtentPoint32A(dc, Value.c_str(), int(Value.size()), &sz);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  {
+    ScreenDC screen;
+    TSelectObject font(screen.DC, Font()->Handle());
+    GetTextExtentPoint32A(screen.DC, Value.c_str(), int(Value.size()), &sz);
+  }
   SetWidth(sz.cx + 10);
   SetHeight(std::max(Height(), int(sz.cy) + 4));
 }
@@ -289,7 +289,7 @@ void TCheckableButton::Paint() {
   HDC dc = Canvas()->Handle();
   RECT r{0, 0, Width(), Height()};
   FillRect(dc, &r, GetSysColorBrush(COLOR_BTNFACE));
-  SelectObject(dc, Font()->Handle());
+  TSelectObject font(dc, Font()->Handle());
   SetBkMode(dc, TRANSPARENT);
   SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
   RECT t = r;
@@ -995,23 +995,23 @@ void TdxBarCustomizingForm::RefreshAllCommands() {
   FColumnWidths[0] = FColumnWidths[1] = FColumnWidths[2] = 0;
   if (!FBarManager->Designing()) return;
   bool onlyShortCuts = CBShowCommandsWithShortCut->Checked();
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, LAllCommands->Font()->Handle());
-  auto width = [&](const std::string& s) {
-    SIZE sz{};
-    GetTextExtentPoint32A(dc, s.c_str(), int(s.size()), &sz);
-    return int(sz.cx);
-  };
-  for (int i = 0; i < FBarManager->ItemCount(); ++i) {
-    TdxBarItem* item = FBarManager->Items(i);
-    if (onlyShortCuts && !item->ClassType()->FindProp("ShortCut")) continue;
-    rows->AddObject(item->Name(), item);
-    FColumnWidths[0] = std::max(FColumnWidths[0], width(item->Name()));
-    FColumnWidths[1] = std::max(FColumnWidths[1], width(item->Caption()));
-    FColumnWidths[2] = std::max(FColumnWidths[2], width(ShortCutToText(item->ShortCut())));
+  {
+    ScreenDC screen;
+    TSelectObject font(screen.DC, LAllCommands->Font()->Handle());
+    auto width = [&](const std::string& s) {
+      SIZE sz{};
+      GetTextExtentPoint32A(screen.DC, s.c_str(), int(s.size()), &sz);
+      return int(sz.cx);
+    };
+    for (int i = 0; i < FBarManager->ItemCount(); ++i) {
+      TdxBarItem* item = FBarManager->Items(i);
+      if (onlyShortCuts && !item->ClassType()->FindProp("ShortCut")) continue;
+      rows->AddObject(item->Name(), item);
+      FColumnWidths[0] = std::max(FColumnWidths[0], width(item->Name()));
+      FColumnWidths[1] = std::max(FColumnWidths[1], width(item->Caption()));
+      FColumnWidths[2] = std::max(FColumnWidths[2], width(ShortCutToText(item->ShortCut())));
+    }
   }
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
   if (LAllCommands->HandleAllocated())
     SendMessageA(LAllCommands->Handle(), LB_SETHORIZONTALEXTENT,
                  WPARAM(FColumnWidths[0] + 15 + FColumnWidths[1] + 10 + FColumnWidths[2] + 5), 0);
@@ -1034,25 +1034,19 @@ void TdxBarCustomizingForm::LAllCommandsDrawItem(TWinControl*, int Index, RECT R
   text(d1 + 5, d2, item->Caption());
   text(d2 + 5, Rect.right, ShortCutToText(item->ShortCut()));
   // The dividers in the text's colour; under the last row they go on to the bottom in window text.
-  HPEN pen = CreatePen(PS_SOLID, 1, GetTextColor(dc));
-  HGDIOBJ oldPen = SelectObject(dc, pen);
-  for (int x : {d1, d2}) {
-    MoveToEx(dc, x, Rect.top, nullptr);
-    LineTo(dc, x, Rect.bottom);
-  }
-  SelectObject(dc, oldPen);
-  DeleteObject(pen);
+  auto dividers = [&](COLORREF Colour, int Top, int Bottom) {
+    TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, Colour));
+    TSelectObject sel(dc, pen.Handle);
+    for (int x : {d1, d2}) {
+      MoveToEx(dc, x, Top, nullptr);
+      LineTo(dc, x, Bottom);
+    }
+  };
+  dividers(GetTextColor(dc), Rect.top, Rect.bottom);
   if (Index == LAllCommands->Items()->Count() - 1) {
     RECT client;
     ::GetClientRect(LAllCommands->Handle(), &client);
-    HPEN p2 = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_WINDOWTEXT));
-    HGDIOBJ o2 = SelectObject(dc, p2);
-    for (int x : {d1, d2}) {
-      MoveToEx(dc, x, Rect.bottom, nullptr);
-      LineTo(dc, x, client.bottom);
-    }
-    SelectObject(dc, o2);
-    DeleteObject(p2);
+    dividers(GetSysColor(COLOR_WINDOWTEXT), Rect.bottom, client.bottom);
   }
   (void)State;
 }

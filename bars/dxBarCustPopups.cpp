@@ -267,15 +267,13 @@ void DrawCheck(HDC DC, RECT Sq, bool Checked) {
   DrawEdge(DC, &in, BDR_SUNKENOUTER, BF_RECT);
   // A tick of three strokes, centred.
   int x = (in.left + in.right) / 2 - 3, y = (in.top + in.bottom) / 2 - 1;
-  HPEN pen = CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNTEXT));
-  HGDIOBJ old = SelectObject(DC, pen);
+  TGdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, GetSysColor(COLOR_BTNTEXT)));
+  TSelectObject sel(DC, pen.Handle);
   for (int k = 0; k < 3; ++k) {
     MoveToEx(DC, x, y + k, nullptr);
     LineTo(DC, x + 2, y + 2 + k);
     LineTo(DC, x + 7, y - 3 + k);
   }
-  SelectObject(DC, old);
-  DeleteObject(pen);
 }
 
 bool HoldsLink(TdxBar* Bar, TdxBarItemLink* Link) {

@@ -176,7 +176,7 @@ void Raise(HWND Top) {
   Sleep(100);
 }
 
-void Click(HWND Wnd, POINT ClientPoint, int Count = 1) {
+void Click(HWND Wnd, POINT ClientPoint, int Count = 1, bool Right = false) {
   ClientToScreen(Wnd, &ClientPoint);
   HWND top = GetAncestor(Wnd, GA_ROOT);
   Raise(top);
@@ -189,8 +189,8 @@ void Click(HWND Wnd, POINT ClientPoint, int Count = 1) {
   for (int c = 0; c < Count; ++c) {
     INPUT in[2] = {};
     in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    in[0].mi.dwFlags = Right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = Right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
     SendInput(2, in, sizeof(INPUT));
     Sleep(c + 1 < Count ? 30 : 100);
   }
@@ -921,18 +921,8 @@ int main(int argc, char** argv) {
     if (cmd == "right-click-in" && argc > 5) {
       HWND child = FindChild(board, argv[3]);
       if (!child) return 1;
-      POINT p{std::atoi(argv[4]), std::atoi(argv[5])};
-      ClientToScreen(child, &p);
-      Raise(board);
-      SetForegroundWindow(board);
-      SetCursorPos(p.x, p.y);
-      Sleep(50);
-      INPUT in[2] = {};
-      in[0].type = in[1].type = INPUT_MOUSE;
-      in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-      in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-      SendInput(2, in, sizeof(INPUT));
-      Sleep(300);
+      Click(child, POINT{std::atoi(argv[4]), std::atoi(argv[5])}, 1, true);
+      Sleep(200);
       return 0;
     }
     if (cmd == "tray-menu") {
@@ -997,16 +987,8 @@ int main(int argc, char** argv) {
         Click(bars[n - 1], p);
         return 0;
       }
-      ClientToScreen(bars[n - 1], &p);
-      Raise(board);
-      SetCursorPos(p.x, p.y);
-      Sleep(50);
-      INPUT in[2] = {};
-      in[0].type = in[1].type = INPUT_MOUSE;
-      in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-      in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-      SendInput(2, in, sizeof(INPUT));
-      Sleep(300);
+      Click(bars[n - 1], p, 1, true);
+      Sleep(200);
       return 0;
     }
     if (cmd == "click-entry" && argc > 3) return ClickEntry(board, argv[3]);

@@ -214,6 +214,10 @@ bool dxBarLinksRefuseItem(TdxBarItemLinks* ALinks, TdxBarItem* AItem);
 bool dxBarCustomizingDragRuns();
 // Menus closed while a drag runs are freed after it (the drag may have started in one of them).
 void dxBarFreeClosedMenusLater();
+// A bar window that closed itself is freed once the message that closed it is done (it may be running
+// its own window procedure); one freed sooner is forgotten by its BeforeDestruction.
+void dxBarFreeAfterMessage(TCustomdxBarControl* AControl);
+void dxBarForgetFreeAfterMessage(TCustomdxBarControl* AControl);
 // The customizing dialog's category list, which follows a command dragged at design time. Set by the
 // dialog while it exists. CategoryAt answers the category under a screen point: -2 when the point is
 // not on the list, -1 when it is on the list but on no entry. SelectCategory selects an entry.

@@ -344,22 +344,6 @@ void TdxBarQuickCustExtButtonControl::Paint(HDC DC, RECT R, int State) {
 
 namespace {
 
-std::vector<TdxBarQuickControl*> ClosedQuick;
-UINT_PTR QuickFreeTimer = 0;
-
-void CALLBACK FreeClosedQuick(HWND, UINT, UINT_PTR, DWORD) {
-  KillTimer(nullptr, QuickFreeTimer);
-  QuickFreeTimer = 0;
-  std::vector<TdxBarQuickControl*> list;
-  list.swap(ClosedQuick);
-  for (auto* q : list)
-    if (IsBarControl(q)) try {
-        TObject::Free(q);
-      } catch (...) {
-        Application->HandleException(nullptr);
-      }
-}
-
 void StopQuickTimer() {
   if (QuickTimer) KillTimer(nullptr, QuickTimer);
   QuickTimer = 0;
@@ -445,7 +429,7 @@ void TdxBarQuickControl::BeforeDestruction() {
   FClosing = true;
   if (Quick == this) Quick = nullptr;
   if (!Quick) StopQuickTimer();
-  ClosedQuick.erase(std::remove(ClosedQuick.begin(), ClosedQuick.end(), this), ClosedQuick.end());
+  dxBarForgetFreeAfterMessage(this);
   TdxBarControl::BeforeDestruction();
   // The window goes while the hidden bar it shows still stands.
   if (HandleAllocated()) DestroyHandle();
@@ -512,8 +496,7 @@ void TdxBarQuickControl::Close() {
   TdxBarControl::DeactivateChain();
   // Freed once the message that closed it has returned: it may be running this window's procedure.
   if (HandleAllocated()) ShowWindow(Handle(), SW_HIDE);
-  ClosedQuick.push_back(this);
-  if (!QuickFreeTimer) QuickFreeTimer = SetTimer(nullptr, 0, 0, FreeClosedQuick);
+  dxBarFreeAfterMessage(this);
 }
 
 RECT TdxBarQuickControl::FrameInsets(TdxBarDockingStyle) {

@@ -89,14 +89,14 @@ DWORD WINAPI AnimationThread(void*) {
   return 0;
 }
 
-// Top-level popups that closed themselves are freed once the message that closed them is done.
-std::vector<TdxBarSubMenuControl*> ClosedPopups;
+// Bar windows that closed themselves are freed once the message that closed them is done.
+std::vector<TCustomdxBarControl*> ClosedPopups;
 UINT_PTR FreeTimer = 0;
 
 void CALLBACK FreeClosedPopups(HWND, UINT, UINT_PTR, DWORD) {
   KillTimer(nullptr, FreeTimer);
   FreeTimer = 0;
-  std::vector<TdxBarSubMenuControl*> list;
+  std::vector<TCustomdxBarControl*> list;
   list.swap(ClosedPopups);
   for (auto* m : list)
     if (IsBarControl(m)) try {
@@ -109,6 +109,15 @@ void CALLBACK FreeClosedPopups(HWND, UINT, UINT_PTR, DWORD) {
 bool IsSubItem(TdxBarItemControl* C) { return C && dynamic_cast<TCustomdxBarSubItem*>(C->Item()); }
 
 }  // namespace
+
+void dxBarFreeAfterMessage(TCustomdxBarControl* AControl) {
+  ClosedPopups.push_back(AControl);
+  if (!FreeTimer) FreeTimer = SetTimer(nullptr, 0, 0, FreeClosedPopups);
+}
+
+void dxBarForgetFreeAfterMessage(TCustomdxBarControl* AControl) {
+  ClosedPopups.erase(std::remove(ClosedPopups.begin(), ClosedPopups.end(), AControl), ClosedPopups.end());
+}
 
 bool dxBarMenusExpanded() { return MenusExpanded; }
 void dxBarSetMenusExpanded(bool Value) { MenusExpanded = Value; }
@@ -137,7 +146,7 @@ void TdxBarSubMenuControl::BeforeDestruction() {
   if (IsBarControl(FParentBar))
     if (auto* parent = dynamic_cast<TdxBarSubMenuControl*>(FParentBar); parent && parent->ChildSubMenu == this)
       parent->ChildSubMenu = nullptr;
-  ClosedPopups.erase(std::remove(ClosedPopups.begin(), ClosedPopups.end(), this), ClosedPopups.end());
+  dxBarForgetFreeAfterMessage(this);
   TCustomdxBarControl::BeforeDestruction();
 }
 
@@ -215,8 +224,7 @@ void TdxBarSubMenuControl::CloseMenu() {
   FClosing = true;
   SetActive(false);
   DestroyHandle();
-  ClosedPopups.push_back(this);
-  if (!FreeTimer) FreeTimer = SetTimer(nullptr, 0, 0, FreeClosedPopups);
+  dxBarFreeAfterMessage(this);
 }
 
 void TdxBarSubMenuControl::DeactivateChain() {

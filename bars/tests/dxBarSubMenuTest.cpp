@@ -59,12 +59,6 @@ RECT WorkArea() {
   return r;
 }
 
-RECT WindowRect(TWinControl* W) {
-  RECT r;
-  GetWindowRect(W->Handle(), &r);
-  return r;
-}
-
 }  // namespace
 
 TEST(dxBarSubMenu, EmptyMenuMeasuresOneRowAndNeverAnimates) {

@@ -232,6 +232,22 @@ TdxBarItemLink* TBarsForm::AddButton(TdxBarItemLinks* Links, const std::string& 
   return l;
 }
 
+TCustomdxBarControl* ShowBarWindow(TdxBar* Bar, TWinControl* Parent, RECT Bounds, POINT First, int Gap) {
+  TCustomdxBarControl* w = Bar->ItemLinks()->CreateBarControl();
+  w->SetParent(Parent);
+  w->SetBounds(Bounds.left, Bounds.top, Bounds.right - Bounds.left, Bounds.bottom - Bounds.top);
+  w->SetVisible(true);
+  w->HandleNeeded();
+  w->CalcDrawingConsts();
+  int x = First.x;
+  for (int i = 0; i < Bar->ItemLinks()->Count(); ++i) {
+    TdxBarItemLink* l = Bar->ItemLinks()->Items(i);
+    l->ItemRect = RECT{x, First.y, x + l->Control()->GetWidth(), First.y + l->Control()->GetHeight()};
+    x = l->ItemRect.right + Gap;
+  }
+  return w;
+}
+
 TdxBarCustomizingForm* OpenCustomizing(TdxBarManager* M, bool Hide) {
   M->SetCustomizing(true);
   Pump(50);

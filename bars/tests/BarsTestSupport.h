@@ -117,6 +117,19 @@ inline TestFormPtr MakeBarsTestForm() {
   return TestFormPtr(NewForm<TBarsTestForm>(nullptr));
 }
 
+// Bound to events: keeps the names of the senders of notify events and runs F, when set, after each call.
+struct TClickProbe {
+  std::function<void()> F;
+  std::vector<std::string> Names;
+  void Click(TObject* Sender) {
+    if (auto* c = dynamic_cast<TComponent*>(Sender)) Names.push_back(c->Name());
+    if (F) F();
+  }
+  void Bar(TdxBarManager*, TdxBar*) {
+    if (F) F();
+  }
+};
+
 // A hidden bare form holding one manager.
 struct TManagerForm {
   FormPtr Form;
@@ -133,6 +146,10 @@ struct TBarsForm : TManagerForm {
   TdxBarItemLink* AddButton(TdxBarItemLinks* Links, const std::string& Caption);
   TdxDockControl* Site(TdxBarDockingStyle S) const { return Manager->Bars()->DockControls(S); }
 };
+
+// A bar window of Bar's links on Parent at Bounds, made by hand (no dock site, no layout of its own):
+// the links' controls side by side from First, Gap pixels apart.
+TCustomdxBarControl* ShowBarWindow(TdxBar* Bar, TWinControl* Parent, RECT Bounds, POINT First, int Gap);
 
 class TdxBarCustomizingForm;
 // Turns M's customizing on and gives the customizing dialog it opened (null when it opened none);

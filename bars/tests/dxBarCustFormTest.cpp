@@ -372,11 +372,6 @@ TEST(dxBarCustForm, SubMenuEditorHoldsTheMenuUnderItsCaptionUntilCustomizingEnds
   EXPECT_EQ(sub->ItemLinks()->BarControl(), nullptr);
 }
 
-struct THelpProbe {
-  int Clicks = 0;
-  void Help(TObject*) { ++Clicks; }
-};
-
 TEST(dxBarCustForm, BarLinesAndTheHelpButtonFollowTheManager) {
   TCustomizing c;
   // Changes made outside the dialog (a bar's own close button, code) reach its lines.
@@ -392,8 +387,9 @@ TEST(dxBarCustForm, BarLinesAndTheHelpButtonFollowTheManager) {
   EXPECT_EQ(c.D->BarsListBox->Items()->IndexOf("Added"), -1);
   // The help button shows the manager's glyph when asked for and runs its event.
   EXPECT_FALSE(c.D->BHelp->Visible());
-  THelpProbe probe;
-  c.M->OnHelpButtonClick = Bind(&probe, &THelpProbe::Help);
+  int clicks = 0;
+  TClickProbe probe{[&] { ++clicks; }};
+  c.M->OnHelpButtonClick = Bind(&probe, &TClickProbe::Click);
   c.M->SetShowHelpButton(true);
   EXPECT_TRUE(c.D->BHelp->Visible());
   RECT r = c.D->BHelp->BoundsRect();
@@ -401,7 +397,7 @@ TEST(dxBarCustForm, BarLinesAndTheHelpButtonFollowTheManager) {
   LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   SendMessageA(panel->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
   SendMessageA(panel->Handle(), WM_LBUTTONUP, 0, at);
-  EXPECT_EQ(probe.Clicks, 1);
+  EXPECT_EQ(clicks, 1);
 }
 
 }  // namespace

@@ -219,12 +219,6 @@ void MouseClick(POINT S) {
   Pump(50);
 }
 
-struct TBarEvents {
-  int Added = 0, Deleted = 0;
-  void Add(TdxBarManager*, TdxBar*) { ++Added; }
-  void Delete(TdxBarManager*, TdxBar*) { ++Deleted; }
-};
-
 }  // namespace
 
 TEST(dxBarCustPopups, QuickControlOfAToolbarWhoseLinksFitHoldsOnlyAddOrRemove) {
@@ -271,13 +265,13 @@ TEST(dxBarCustPopups, QuickControlOfAToolbarWhoseLinksFitHoldsOnlyAddOrRemove) {
 
 TEST(dxBarCustPopups, QuickControlShowsTheHiddenLinksAndItsRowsSwitchLinksOnAndOff) {
   TBarsForm f;
-  TBarEvents events;
-  f.Manager->OnBarAdd = Bind(&events, &TBarEvents::Add);
-  f.Manager->OnBarDelete = Bind(&events, &TBarEvents::Delete);
   f.Form->SetWidth(260);
   TdxBar* tools = f.AddBar("Tools", 8);
   Pump(30);
-  events = TBarEvents{};
+  int added = 0, deleted = 0;
+  TClickProbe onAdd{[&] { ++added; }}, onDelete{[&] { ++deleted; }};
+  f.Manager->OnBarAdd = Bind(&onAdd, &TClickProbe::Bar);
+  f.Manager->OnBarDelete = Bind(&onDelete, &TClickProbe::Bar);
   TdxBarControl* t = tools->Control();
   ASSERT_TRUE(t->HasHiddenItems());
   std::vector<std::string> hidden;
@@ -319,8 +313,8 @@ TEST(dxBarCustPopups, QuickControlShowsTheHiddenLinksAndItsRowsSwitchLinksOnAndO
   EXPECT_NE(t->MarkState(), 2);
   EXPECT_TRUE(PumpUntil([&] { return !IsBarControl(q); }));
   EXPECT_EQ(f.Manager->Bars()->Count(), bars);
-  EXPECT_EQ(events.Added, 0);
-  EXPECT_EQ(events.Deleted, 0);
+  EXPECT_EQ(added, 0);
+  EXPECT_EQ(deleted, 0);
 }
 
 // On a vertical toolbar it opens beside the mark, tops aligned, on the side where it fits.

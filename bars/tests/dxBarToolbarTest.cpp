@@ -13,12 +13,6 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-struct TClickProbe {
-  std::function<void()> F;
-  void Click(TObject*) { F(); }
-  void Bar(TdxBarManager*, TdxBar*) { F(); }
-};
-
 std::vector<TdxBarItemLink*> Shown(TdxBar* B) {
   std::vector<TdxBarItemLink*> v;
   for (int i = 0; i < B->ItemLinks()->ShownCount(); ++i) v.push_back(B->ItemLinks()->ShownItems(i));

@@ -246,12 +246,9 @@ TEST(dxBarBars, EscapeEndsTheDragWhereTheLastMoveLeftTheBar) {
   b->SetVisible(true);
   TdxBarControl* w = b->Control();
   // The drag loop reads posted input: a move far from the sites, then Esc.
-  HWND target = Application->Handle();
   POINT p{320, 330};
-  POINT client = p;
-  ScreenToClient(target, &client);
-  PostMessageA(target, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
-  PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMove(p);
+  PostKey(VK_ESCAPE, true);
   bars->DragBar(w);
   EXPECT_FALSE(bars->Dragging());
   EXPECT_EQ(b->DockingStyle(), dsNone);

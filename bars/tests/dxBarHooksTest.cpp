@@ -12,11 +12,6 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-struct TCounter {
-  std::vector<std::string> Names;
-  void Hit(TObject* Sender) { Names.push_back(static_cast<TComponent*>(Sender)->Name()); }
-};
-
 // A shown, foreground form with an edit holding the focus, a manager and a sub-item of three buttons
 // whose menu the test opens; the first button runs an action.
 struct TKeyForm {
@@ -25,7 +20,7 @@ struct TKeyForm {
   TdxBarSubItem* Sub;
   TAction* Action;
   std::vector<TdxBarButton*> Buttons;
-  TCounter Clicks, Runs;
+  TClickProbe Clicks, Runs;
   TKeyForm() {
     F.Manager->SetMenusShowRecentItemsFirst(false);
     Edit = new TEdit(F.Form.get());
@@ -33,7 +28,7 @@ struct TKeyForm {
     Edit->SetBounds(10, 200, 150, 24);
     Action = new TAction(F.Form.get());
     Action->SetName("actRun");
-    Action->SetOnExecute(TNotifyEvent(&Runs, &TCounter::Hit));
+    Action->SetOnExecute(TNotifyEvent(&Runs, &TClickProbe::Click));
     Sub = new TdxBarSubItem(F.Form.get());
     for (int i = 0; i < 3; ++i) {
       auto* b = new TdxBarButton(F.Form.get());
@@ -42,7 +37,7 @@ struct TKeyForm {
       if (i == 0)
         b->SetAction(Action);
       else
-        b->OnClick = TNotifyEvent(&Clicks, &TCounter::Hit);
+        b->OnClick = TNotifyEvent(&Clicks, &TClickProbe::Click);
       Buttons.push_back(b);
       Sub->ItemLinks()->Add()->SetItem(b);
     }
@@ -283,7 +278,7 @@ TEST(dxBarHooks, ArrowsWalkMenusAndSubMenusAndEscClosesOneLevel) {
   auto* deep = new TdxBarButton(t.F.Form.get());
   deep->SetName("BDeep");
   deep->SetCaption("&Deep");
-  deep->OnClick = TNotifyEvent(&t.Clicks, &TCounter::Hit);
+  deep->OnClick = TNotifyEvent(&t.Clicks, &TClickProbe::Click);
   inner->ItemLinks()->Add()->SetItem(deep);
   t.Sub->ItemLinks()->Add()->SetItem(inner);
   auto innerMenu = [&] { return dynamic_cast<TdxBarSubMenuControl*>(inner->ItemLinks()->BarControl()); };

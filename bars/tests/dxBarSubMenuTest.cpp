@@ -10,17 +10,12 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-struct TClicks {
-  std::vector<std::string> Names;
-  void Click(TObject* Sender) { Names.push_back(static_cast<TComponent*>(Sender)->Name()); }
-};
-
 // A shown form with a manager and a sub-item of N buttons ("B0", "B1"...), whose menu the test opens.
 struct TMenuForm {
   TManagerForm F;
   TdxBarSubItem* Sub;
   std::vector<TdxBarButton*> Buttons;
-  TClicks Clicks;
+  TClickProbe Clicks;
   explicit TMenuForm(int N, bool Personalised = false) {
     F.Manager->SetMenusShowRecentItemsFirst(Personalised);
     F.Form->Show();
@@ -29,7 +24,7 @@ struct TMenuForm {
       auto* b = new TdxBarButton(F.Form.get());
       b->SetName("B" + std::to_string(i));
       b->SetCaption("&" + std::string(1, char('a' + i % 26)) + "Item " + std::to_string(i));
-      b->OnClick = TNotifyEvent(&Clicks, &TClicks::Click);
+      b->OnClick = TNotifyEvent(&Clicks, &TClickProbe::Click);
       Buttons.push_back(b);
       Sub->ItemLinks()->Add()->SetItem(b);
     }
@@ -56,12 +51,6 @@ struct TMenuForm {
 RECT WorkArea() {
   RECT r;
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
-  return r;
-}
-
-RECT WindowRect(TWinControl* W) {
-  RECT r;
-  GetWindowRect(W->Handle(), &r);
   return r;
 }
 

@@ -840,36 +840,11 @@ void StartSubMenuTimer(TdxBarSubItemControl* C, bool Open) {
   SubMenuTimer = SetTimer(nullptr, 0, 400, SubMenuTimerProc);
 }
 
-// Closed sub-menu windows lose their window at once and the object a moment later: the close may come
-// from inside one of the window's own messages.
-std::vector<TCustomdxBarControl*> ClosedMenus;
-UINT_PTR ClosedMenusTimer = 0;
-
-void CALLBACK FreeClosedMenus(HWND, UINT, UINT_PTR, DWORD) {
-  try {
-    KillTimer(nullptr, ClosedMenusTimer);
-    ClosedMenusTimer = 0;
-    // A customizing drag may have started in one of them (its handler is still on the stack).
-    if (dxBarCustomizingDragRuns()) return;
-    std::vector<TCustomdxBarControl*> work;
-    work.swap(ClosedMenus);
-    for (auto* w : work)
-      if (IsBarControl(w) && !w->HandleAllocated() && w->ItemLinks() && w->ItemLinks()->BarControl() == w)
-        w->ItemLinks()->FreeBarControl();
-  } catch (...) {
-    Application->HandleException(nullptr);
-  }
-}
-
 int FontPixelHeight(TFont* F) {
   if (!F) return 13;
   return std::abs(F->Height());
 }
 }  // namespace
-
-void dxBarFreeClosedMenusLater() {
-  if (!ClosedMenus.empty() && !ClosedMenusTimer) ClosedMenusTimer = SetTimer(nullptr, 0, 0, FreeClosedMenus);
-}
 
 TdxBarSubItemControl* TdxBarSubItemControl::PendingControl() { return SubMenuPending; }
 
@@ -1016,8 +991,8 @@ void TdxBarSubItemControl::CloseUpNow(bool Immediately) {
   if (auto* pm = dynamic_cast<TdxBarSubMenuControl*>(FParent); pm && pm->ChildSubMenu == w) pm->ChildSubMenu = nullptr;
   w->SetActive(false);
   w->DestroyHandle();
-  ClosedMenus.push_back(w);
-  if (!ClosedMenusTimer) ClosedMenusTimer = SetTimer(nullptr, 0, 0, FreeClosedMenus);
+  // The close may come from inside one of the window's own messages.
+  dxBarFreeAfterMessage(w, true);
   LinksClosed();
   if (!InMenu(FParent)) Repaint();
   if (TCustomdxBarSubItem* s = SubItem()) s->DoCloseUp();

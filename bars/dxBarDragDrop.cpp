@@ -378,7 +378,7 @@ void TdxBarManager::CustomizingDragDrop(TdxBarItemControl* AControl, TdxBarItem*
       M->FDragging = false;
       M->FDraggingItem = nullptr;
       M->FDraggingItemLink = nullptr;
-      dxBarFreeClosedMenusLater();
+      dxBarFreeClosedBarControlsLater();
     }
   } end{this, savedCursor};
   TDragLoop loop(this, link, item, source);

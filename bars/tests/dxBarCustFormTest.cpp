@@ -4,6 +4,7 @@
 // other forms' windows disabled and given back.
 
 #include <functional>
+#include <utility>
 
 #include "BarsTestSupport.h"
 #include "dxBarCustForm.h"
@@ -26,37 +27,24 @@ TestFormPtr MakeShownForm() {
 // is cancelled after a while when Action did not close it.
 template <class F>
 struct TWhileModal {
-  static std::function<void(F*)>& Action() {
-    static std::function<void(F*)> a;
-    return a;
-  }
-  static int& Ticks() {
-    static int t;
-    return t;
-  }
-  static F* Find() {
-    for (int i = 0; i < Screen->FormCount(); ++i)
-      if (auto* f = dynamic_cast<F*>(Screen->Forms(i)); f && f->Modal() && f->HandleAllocated() && IsWindowVisible(f->Handle()))
-        return f;
-    return nullptr;
-  }
+  static inline std::function<void(F*)> Action;
+  static inline int Ticks;
   static void CALLBACK Tick(HWND, UINT, UINT_PTR Id, DWORD) {
-    F* f = Find();
-    if (f && Action()) {
-      auto a = std::move(Action());
-      Action() = nullptr;
-      a(f);
-      return;
-    }
-    if (++Ticks() > 200) {
+    F* f = nullptr;
+    for (int i = 0; i < Screen->FormCount() && !f; ++i)
+      if (auto* m = dynamic_cast<F*>(Screen->Forms(i)); m && m->Modal() && m->HandleAllocated() && IsWindowVisible(m->Handle()))
+        f = m;
+    if (f && Action) {
+      std::exchange(Action, nullptr)(f);
+    } else if (++Ticks > 200) {
       KillTimer(nullptr, Id);
       if (f) f->SetModalResult(mrCancel);
     }
   }
   UINT_PTR Timer;
   explicit TWhileModal(std::function<void(F*)> A) {
-    Action() = std::move(A);
-    Ticks() = 0;
+    Action = std::move(A);
+    Ticks = 0;
     Timer = SetTimer(nullptr, 0, 30, &Tick);
   }
   ~TWhileModal() { KillTimer(nullptr, Timer); }
@@ -92,9 +80,10 @@ struct TCustomizing {
       if (M->Bars()->Items(i)->Caption() == Caption) return M->Bars()->Items(i);
     return nullptr;
   }
-  void Select(int Row) {
+  // A click on a row, on its check square at X 4.
+  void Select(int Row, int X = 40) {
     RECT r = D->BarsListBox->ItemRect(Row);
-    LPARAM at = MAKELPARAM(r.left + 40, (r.top + r.bottom) / 2);
+    LPARAM at = MAKELPARAM(r.left + X, (r.top + r.bottom) / 2);
     SendMessageA(D->BarsListBox->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
     SendMessageA(D->BarsListBox->Handle(), WM_LBUTTONUP, 0, at);
   }
@@ -127,9 +116,7 @@ TEST(dxBarCustForm, OpensForCustomizingListsTheBarsAndClosesWithItsButton) {
   // A click in the check square hides the bar; the main menu may not be hidden and only beeps.
   TdxBar* statuses = c.Bar("Statuses");
   ASSERT_TRUE(statuses->Visible());
-  RECT r = c.D->BarsListBox->ItemRect(c.Row("Statuses"));
-  SendMessageA(c.D->BarsListBox->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2));
-  SendMessageA(c.D->BarsListBox->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2));
+  c.Select(c.Row("Statuses"), 4);
   EXPECT_FALSE(statuses->Visible());
   SendMessageA(c.D->BarsListBox->Handle(), WM_CHAR, ' ', 0);
   EXPECT_TRUE(statuses->Visible());

@@ -322,6 +322,7 @@ TEST(dxBarCustPopups, QuickControlOfAVerticalToolbarOpensBesideTheMark) {
   RECT a;
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &a, 0);
   for (TdxBarDockingStyle side : {dsLeft, dsRight}) {
+    SCOPED_TRACE(side);
     TBarsForm f;
     if (side == dsRight) f.Form->SetLeft(a.right - f.Form->Width());
     TdxBar* b = f.AddBar("Side", 3);

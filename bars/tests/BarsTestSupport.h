@@ -147,6 +147,13 @@ struct TBarsForm : TManagerForm {
   TdxDockControl* Site(TdxBarDockingStyle S) const { return Manager->Bars()->DockControls(S); }
 };
 
+// N buttons owned by Owner, named B0, B1..., captioned Caption(i), linked into Links, their clicks
+// reported to Clicks when given.
+std::vector<TdxBarButton*> AddButtons(TComponent* Owner, TdxBarItemLinks* Links, int N,
+                                      const std::function<std::string(int)>& Caption, TClickProbe* Clicks = nullptr);
+// Opens Sub's menu window with its top-left corner at P (screen), its opener OpenerW x OpenerH.
+TdxBarSubMenuControl* OpenMenu(TdxBarSubItem* Sub, POINT P, int OpenerW = 0, int OpenerH = 0);
+
 // A bar window of Bar's links on Parent at Bounds, made by hand (no dock site, no layout of its own):
 // the links' controls side by side from First, Gap pixels apart.
 TCustomdxBarControl* ShowBarWindow(TdxBar* Bar, TWinControl* Parent, RECT Bounds, POINT First, int Gap);

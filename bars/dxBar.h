@@ -285,7 +285,11 @@ public:
   virtual void DropDownItem(TdxBarItemControl* AControl);
   virtual void SetSelectedItem(TdxBarItemControl* AControl);
   // Paints one control into any device context: the window's own painting and off-screen tests alike.
+  // While customizing, the selected control gets its customizing frame on top.
   void PaintItemTo(HDC DC, TdxBarItemControl* AControl, int State);
+  // Whether AControl shows the customizing frame: it is selected here and is the manager's customizing
+  // selection, or a customizing drag carries its link.
+  bool HasCustomizingFrame(TdxBarItemControl* AControl);
   HBRUSH BkBrush() const { return FBkBrush; }
   int TextSize() const { return FTextSize; }
   int EffectiveTextSize() const { return FEffTextSize; }

@@ -9,6 +9,26 @@
 
 namespace {
 
+// Two nested one-pixel frames inside R. Inverted outlines show on a highlighted sub-item row of a menu,
+// whose colour a plain frame could match.
+void DrawCustomizingFrame(HDC DC, RECT R, bool Inverted) {
+  for (int k = 0; k < 2; ++k) {
+    RECT f{R.left + k, R.top + k, R.right - k, R.bottom - k};
+    if (f.right <= f.left || f.bottom <= f.top) return;
+    if (!Inverted) {
+      FrameRect(DC, &f, GetSysColorBrush(COLOR_WINDOWTEXT));
+      continue;
+    }
+    int rop = SetROP2(DC, R2_NOT);
+    HGDIOBJ pen = SelectObject(DC, GetStockObject(BLACK_PEN));
+    int r = f.right - 1, b = f.bottom - 1;
+    POINT p[5]{{f.left, f.top}, {r, f.top}, {r, b}, {f.left, b}, {f.left, f.top}};
+    Polyline(DC, p, 5);
+    SelectObject(DC, pen);
+    SetROP2(DC, rop);
+  }
+}
+
 SIZE TextExtent(HDC DC, const std::string& S) {
   SIZE sz{0, 0};
   GetTextExtentPoint32A(DC, S.c_str(), int(S.size()), &sz);
@@ -130,7 +150,17 @@ void TCustomdxBarControl::PaintItemTo(HDC DC, TdxBarItemControl* AControl, int S
   HFONT font = GetEffectiveFont() ? GetEffectiveFont()->Handle() : nullptr;
   if (font) SelectObject(DC, font);
   AControl->Paint(DC, r, State);
+  if (HasCustomizingFrame(AControl)) {
+    bool menuSubItem = dynamic_cast<TdxBarSubMenuControl*>(this) && dynamic_cast<TdxBarSubItemControl*>(AControl);
+    DrawCustomizingFrame(DC, r, menuSubItem);
+  }
   RestoreDC(DC, saved);
+}
+
+bool TCustomdxBarControl::HasCustomizingFrame(TdxBarItemControl* AControl) {
+  if (!AControl || AControl != FSelectedControl || !FBarManager || !IsCustomizing()) return false;
+  if (FBarManager->SelectedItem() == AControl) return true;
+  return FBarManager->IsDragging() && AControl->Link() && AControl->Link() == FBarManager->DraggingItemLink();
 }
 
 bool TCustomdxBarControl::IsMousePosUnchanged(POINT P) {

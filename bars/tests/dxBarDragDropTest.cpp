@@ -219,3 +219,39 @@ TEST(dxBarDragDrop, SubItemIntoItsOwnSubItemsMenuIsRefused) {
   EXPECT_EQ(inner->ItemLinks()->Items(0)->Item()->Caption(), "X");
   EXPECT_EQ(outer->ItemLinks()->Count(), 1);
 }
+
+// The customizing frame: two one-pixel frames in the window-text colour inside the selected link's
+// rectangle. A drag keeps it on the dragged link; after a copy it is the new link's alone.
+TEST(dxBarDragDrop, CustomizingFrameMarksTheSelectedAndTheDraggedLink) {
+  TDragForm f;
+  auto framed = [](TdxBarItemLink* L) {
+    TCustomdxBarControl* w = L->BarControl();
+    RECT r = w->GetItemRect(L->Control());
+    POINT m = Middle(r);
+    bool all = true;
+    for (POINT p : {POINT{r.left, m.y}, POINT{r.left + 1, m.y}, POINT{m.x, r.top + 1}, POINT{r.right - 2, m.y}})
+      all = all && PixelAt(w, p) == GetSysColor(COLOR_WINDOWTEXT);
+    return all;
+  };
+  TdxBarItemLink* a1 = f.A->ItemLinks()->Items(1);
+  ClickLink(f.A->Control(), a1);
+  EXPECT_TRUE(framed(a1));
+  EXPECT_FALSE(framed(f.A->ItemLinks()->Items(0)));
+  bool whileDragged = false;
+  std::function<void()> probe = [&] {
+    UpdateWindow(f.A->Control()->Handle());
+    whileDragged = framed(a1);
+    HoldForScreenshot();
+  };
+  POINT b0 = Center(f.B->ItemLinks()->Items(0));
+  DragLink(a1, [&](POINT) {
+    PostKey(VK_CONTROL, true);
+    PostMove(b0);
+    PostProbe(probe);
+    PostUp(b0);
+  });
+  Pump(30);
+  EXPECT_TRUE(whileDragged);
+  EXPECT_FALSE(framed(a1));
+  EXPECT_TRUE(framed(f.B->ItemLinks()->Items(0)));
+}

@@ -16,6 +16,10 @@
 
 namespace {
 
+// The message windows are modal: one that never closes ends the program naming the test rather than
+// stalling it until ctest gives up.
+const bool Watched = (WatchEveryTest(60000), true);
+
 std::string Login() { return GetLogInName(); }
 
 // Runs Fn from the message loop (so also inside a modal window's loop) every Ms until it returns true.
@@ -117,9 +121,6 @@ std::vector<TStoredMessage> StoredMessages(const std::string& Folder) {
 
 class Messages : public ::testing::Test {
 protected:
-  // The message windows are modal: one that never closes ends the program with the test's name
-  // rather than stalling it until ctest gives up.
-  TWatchdog Watchdog{60000, ::testing::UnitTest::GetInstance()->current_test_info()->name()};
   TSettingsSandbox Sandbox;
   TTestFolder Folder{"msg"};
   TBoxAnswers Boxes;

@@ -232,6 +232,30 @@ TdxBarItemLink* TBarsForm::AddButton(TdxBarItemLinks* Links, const std::string& 
   return l;
 }
 
+std::vector<TdxBarButton*> AddButtons(TComponent* Owner, TdxBarItemLinks* Links, int N,
+                                      const std::function<std::string(int)>& Caption, TClickProbe* Clicks) {
+  std::vector<TdxBarButton*> v;
+  for (int i = 0; i < N; ++i) {
+    auto* b = new TdxBarButton(Owner);
+    b->SetName("B" + std::to_string(i));
+    b->SetCaption(Caption(i));
+    if (Clicks) b->OnClick = Bind(Clicks, &TClickProbe::Click);
+    Links->Add()->SetItem(b);
+    v.push_back(b);
+  }
+  return v;
+}
+
+TdxBarSubMenuControl* OpenMenu(TdxBarSubItem* Sub, POINT P, int OpenerW, int OpenerH) {
+  auto* m = static_cast<TdxBarSubMenuControl*>(Sub->ItemLinks()->CreateBarControl());
+  m->OpenerWidth = OpenerW;
+  m->OpenerHeight = OpenerH;
+  m->SetBounds(P.x, P.y, m->Width(), m->Height());
+  m->Show();
+  Pump(30);
+  return m;
+}
+
 TCustomdxBarControl* ShowBarWindow(TdxBar* Bar, TWinControl* Parent, RECT Bounds, POINT First, int Gap) {
   TCustomdxBarControl* w = Bar->ItemLinks()->CreateBarControl();
   w->SetParent(Parent);

@@ -26,6 +26,7 @@ void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys);
 inline void Press(WORD K) { SendKeys({{K, false}, {K, true}}); }
 void Click(POINT Screen, int PauseMs = 0);
 
+// The middle of a rectangle; a point moved by Dx, Dy.
 inline POINT Middle(const RECT& R) { return POINT{(R.left + R.right) / 2, (R.top + R.bottom) / 2}; }
 inline POINT Offset(POINT P, int Dx, int Dy) { return POINT{P.x + Dx, P.y + Dy}; }
 // A window's rectangle on the screen.
@@ -146,6 +147,13 @@ struct TBarsForm : TManagerForm {
   TdxBarItemLink* AddButton(TdxBarItemLinks* Links, const std::string& Caption);
   TdxDockControl* Site(TdxBarDockingStyle S) const { return Manager->Bars()->DockControls(S); }
 };
+
+// N buttons owned by Owner, named B0, B1..., captioned Caption(i), linked into Links, their clicks
+// reported to Clicks when given.
+std::vector<TdxBarButton*> AddButtons(TComponent* Owner, TdxBarItemLinks* Links, int N,
+                                      const std::function<std::string(int)>& Caption, TClickProbe* Clicks = nullptr);
+// Opens Sub's menu window with its top-left corner at P (screen), its opener OpenerW x OpenerH.
+TdxBarSubMenuControl* OpenMenu(TdxBarSubItem* Sub, POINT P, int OpenerW = 0, int OpenerH = 0);
 
 // A bar window of Bar's links on Parent at Bounds, made by hand (no dock site, no layout of its own):
 // the links' controls side by side from First, Gap pixels apart.

@@ -157,16 +157,13 @@ TEST(dxBarBars, AssignCopiesEverythingAndTheLinks) {
 }
 
 // Puts the form on the screen with its four sites at known places.
-struct TShownForm : TManagerForm {
-  TShownForm() {
-    Form->SetBounds(100, 100, 400, 300);
-    for (auto s : {dsLeft, dsTop, dsRight, dsBottom}) Manager->Bars()->DockControls(s)->SetSiteSize(20);
+struct TShownForm : TBarsForm {
+  TShownForm() : TBarsForm(false, RECT{100, 100, 500, 400}) {
+    for (auto s : {dsLeft, dsTop, dsRight, dsBottom}) Site(s)->SetSiteSize(20);
     Form->Show();
     Pump(50);
   }
-  POINT Screen(TdxBarDockingStyle S, int X, int Y) {
-    return Manager->Bars()->DockControls(S)->ClientToScreen(POINT{X, Y});
-  }
+  POINT Screen(TdxBarDockingStyle S, int X, int Y) { return Site(S)->ClientToScreen(POINT{X, Y}); }
 };
 
 TEST(dxBarBars, SideUnderAPointWithLeftWinningTheCorner) {

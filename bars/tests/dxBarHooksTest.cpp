@@ -30,17 +30,9 @@ struct TKeyForm {
     Action->SetName("actRun");
     Action->SetOnExecute(TNotifyEvent(&Runs, &TClickProbe::Click));
     Sub = new TdxBarSubItem(F.Form.get());
-    for (int i = 0; i < 3; ++i) {
-      auto* b = new TdxBarButton(F.Form.get());
-      b->SetName("B" + std::to_string(i));
-      b->SetCaption(std::string("&") + char('a' + i) + " row");
-      if (i == 0)
-        b->SetAction(Action);
-      else
-        b->OnClick = TNotifyEvent(&Clicks, &TClickProbe::Click);
-      Buttons.push_back(b);
-      Sub->ItemLinks()->Add()->SetItem(b);
-    }
+    Buttons = AddButtons(F.Form.get(), Sub->ItemLinks(), 3, [](int i) { return std::string("&") + char('a' + i) + " row"; });
+    Buttons[0]->SetAction(Action);
+    for (int i : {1, 2}) Buttons[i]->OnClick = TNotifyEvent(&Clicks, &TClickProbe::Click);
     F.Form->Show();
     for (int i = 0; i < 20 && GetFocus() != Edit->Handle(); ++i) {
       SetForegroundWindow(F.Form->Handle());
@@ -52,13 +44,7 @@ struct TKeyForm {
     Sub->ItemLinks()->FreeBarControl();
     SetCursorPos(0, 0);
   }
-  TdxBarSubMenuControl* Open(POINT At = POINT{300, 120}) {
-    auto* m = static_cast<TdxBarSubMenuControl*>(Sub->ItemLinks()->CreateBarControl());
-    m->SetBounds(At.x, At.y, 0, 0);
-    m->Show();
-    Pump(20);
-    return m;
-  }
+  TdxBarSubMenuControl* Open(POINT At = POINT{300, 120}) { return OpenMenu(Sub, At); }
   TdxBarSubMenuControl* Menu() { return dynamic_cast<TdxBarSubMenuControl*>(Sub->ItemLinks()->BarControl()); }
 };
 

@@ -20,26 +20,11 @@ struct TMenuForm {
     F.Manager->SetMenusShowRecentItemsFirst(Personalised);
     F.Form->Show();
     Sub = new TdxBarSubItem(F.Form.get());
-    for (int i = 0; i < N; ++i) {
-      auto* b = new TdxBarButton(F.Form.get());
-      b->SetName("B" + std::to_string(i));
-      b->SetCaption("&" + std::string(1, char('a' + i % 26)) + "Item " + std::to_string(i));
-      b->OnClick = TNotifyEvent(&Clicks, &TClickProbe::Click);
-      Buttons.push_back(b);
-      Sub->ItemLinks()->Add()->SetItem(b);
-    }
+    Buttons = AddButtons(F.Form.get(), Sub->ItemLinks(), N,
+                         [](int i) { return "&" + std::string(1, char('a' + i % 26)) + "Item " + std::to_string(i); }, &Clicks);
   }
   ~TMenuForm() { Sub->ItemLinks()->FreeBarControl(); }
-  // Opens the menu with its top-left corner at P (screen).
-  TdxBarSubMenuControl* Open(POINT P, int OpenerW = 0, int OpenerH = 0) {
-    auto* m = static_cast<TdxBarSubMenuControl*>(Sub->ItemLinks()->CreateBarControl());
-    m->OpenerWidth = OpenerW;
-    m->OpenerHeight = OpenerH;
-    m->SetBounds(P.x, P.y, m->Width(), m->Height());
-    m->Show();
-    Pump(30);
-    return m;
-  }
+  TdxBarSubMenuControl* Open(POINT P, int OpenerW = 0, int OpenerH = 0) { return OpenMenu(Sub, P, OpenerW, OpenerH); }
   TdxBarSubMenuControl* Menu() { return dynamic_cast<TdxBarSubMenuControl*>(Sub->ItemLinks()->BarControl()); }
   void Key(WORD K, LPARAM Data = 0) { SendMessageA(Menu()->Handle(), WM_KEYDOWN, K, Data); }
   std::string Selected() {

@@ -212,12 +212,14 @@ bool dxBarDropChanges(TdxBarItemLink* Target, TdxBarItemLink* Dragged, bool Ctrl
 bool dxBarLinksRefuseItem(TdxBarItemLinks* ALinks, TdxBarItem* AItem);
 // True while a manager runs its customizing drag.
 bool dxBarCustomizingDragRuns();
-// Menus closed while a drag runs are freed after it (the drag may have started in one of them).
-void dxBarFreeClosedMenusLater();
 // A bar window that closed itself is freed once the message that closed it is done (it may be running
-// its own window procedure); one freed sooner is forgotten by its BeforeDestruction.
-void dxBarFreeAfterMessage(TCustomdxBarControl* AControl);
+// its own window procedure), and only after a customizing drag that runs (the drag may have started in
+// it). ThroughLinks frees it through its links (FreeBarControl), and only when they still hold it
+// without a window. One freed sooner is forgotten by its BeforeDestruction.
+void dxBarFreeAfterMessage(TCustomdxBarControl* AControl, bool ThroughLinks = false);
 void dxBarForgetFreeAfterMessage(TCustomdxBarControl* AControl);
+// Frees the bar windows that waited for a customizing drag to end.
+void dxBarFreeClosedBarControlsLater();
 // The customizing dialog's category list, which follows a command dragged at design time. Set by the
 // dialog while it exists. CategoryAt answers the category under a screen point: -2 when the point is
 // not on the list, -1 when it is on the list but on no entry. SelectCategory selects an entry.
@@ -283,7 +285,11 @@ public:
   virtual void DropDownItem(TdxBarItemControl* AControl);
   virtual void SetSelectedItem(TdxBarItemControl* AControl);
   // Paints one control into any device context: the window's own painting and off-screen tests alike.
+  // While customizing, the selected control gets its customizing frame on top.
   void PaintItemTo(HDC DC, TdxBarItemControl* AControl, int State);
+  // Whether AControl shows the customizing frame: it is selected here and is the manager's customizing
+  // selection, or a customizing drag carries its link.
+  bool HasCustomizingFrame(TdxBarItemControl* AControl);
   HBRUSH BkBrush() const { return FBkBrush; }
   int TextSize() const { return FTextSize; }
   int EffectiveTextSize() const { return FEffTextSize; }

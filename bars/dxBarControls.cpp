@@ -9,6 +9,26 @@
 
 namespace {
 
+// Two nested one-pixel frames inside R. Inverted outlines show on a highlighted sub-item row of a menu,
+// whose colour a plain frame could match.
+void DrawCustomizingFrame(HDC DC, RECT R, bool Inverted) {
+  for (int k = 0; k < 2; ++k) {
+    RECT f{R.left + k, R.top + k, R.right - k, R.bottom - k};
+    if (f.right <= f.left || f.bottom <= f.top) return;
+    if (!Inverted) {
+      FrameRect(DC, &f, GetSysColorBrush(COLOR_WINDOWTEXT));
+      continue;
+    }
+    int rop = SetROP2(DC, R2_NOT);
+    HGDIOBJ pen = SelectObject(DC, GetStockObject(BLACK_PEN));
+    int r = f.right - 1, b = f.bottom - 1;
+    POINT p[5]{{f.left, f.top}, {r, f.top}, {r, b}, {f.left, b}, {f.left, f.top}};
+    Polyline(DC, p, 5);
+    SelectObject(DC, pen);
+    SetROP2(DC, rop);
+  }
+}
+
 SIZE TextExtent(HDC DC, const std::string& S) {
   SIZE sz{0, 0};
   GetTextExtentPoint32A(DC, S.c_str(), int(S.size()), &sz);
@@ -129,7 +149,17 @@ void TCustomdxBarControl::PaintItemTo(HDC DC, TdxBarItemControl* AControl, int S
   HFONT font = GetEffectiveFont() ? GetEffectiveFont()->Handle() : nullptr;
   if (font) SelectObject(DC, font);
   AControl->Paint(DC, r, State);
+  if (HasCustomizingFrame(AControl)) {
+    bool menuSubItem = dynamic_cast<TdxBarSubMenuControl*>(this) && dynamic_cast<TdxBarSubItemControl*>(AControl);
+    DrawCustomizingFrame(DC, r, menuSubItem);
+  }
   RestoreDC(DC, saved);
+}
+
+bool TCustomdxBarControl::HasCustomizingFrame(TdxBarItemControl* AControl) {
+  if (!AControl || AControl != FSelectedControl || !FBarManager || !IsCustomizing()) return false;
+  if (FBarManager->SelectedItem() == AControl) return true;
+  return FBarManager->IsDragging() && AControl->Link() && AControl->Link() == FBarManager->DraggingItemLink();
 }
 
 bool TCustomdxBarControl::IsMousePosUnchanged(POINT P) {
@@ -839,36 +869,11 @@ void StartSubMenuTimer(TdxBarSubItemControl* C, bool Open) {
   SubMenuTimer = SetTimer(nullptr, 0, 400, SubMenuTimerProc);
 }
 
-// Closed sub-menu windows lose their window at once and the object a moment later: the close may come
-// from inside one of the window's own messages.
-std::vector<TCustomdxBarControl*> ClosedMenus;
-UINT_PTR ClosedMenusTimer = 0;
-
-void CALLBACK FreeClosedMenus(HWND, UINT, UINT_PTR, DWORD) {
-  try {
-    KillTimer(nullptr, ClosedMenusTimer);
-    ClosedMenusTimer = 0;
-    // A customizing drag may have started in one of them (its handler is still on the stack).
-    if (dxBarCustomizingDragRuns()) return;
-    std::vector<TCustomdxBarControl*> work;
-    work.swap(ClosedMenus);
-    for (auto* w : work)
-      if (IsBarControl(w) && !w->HandleAllocated() && w->ItemLinks() && w->ItemLinks()->BarControl() == w)
-        w->ItemLinks()->FreeBarControl();
-  } catch (...) {
-    Application->HandleException(nullptr);
-  }
-}
-
 int FontPixelHeight(TFont* F) {
   if (!F) return 13;
   return std::abs(F->Height());
 }
 }  // namespace
-
-void dxBarFreeClosedMenusLater() {
-  if (!ClosedMenus.empty() && !ClosedMenusTimer) ClosedMenusTimer = SetTimer(nullptr, 0, 0, FreeClosedMenus);
-}
 
 TdxBarSubItemControl* TdxBarSubItemControl::PendingControl() { return SubMenuPending; }
 
@@ -1015,8 +1020,8 @@ void TdxBarSubItemControl::CloseUpNow(bool Immediately) {
   if (auto* pm = dynamic_cast<TdxBarSubMenuControl*>(FParent); pm && pm->ChildSubMenu == w) pm->ChildSubMenu = nullptr;
   w->SetActive(false);
   w->DestroyHandle();
-  ClosedMenus.push_back(w);
-  if (!ClosedMenusTimer) ClosedMenusTimer = SetTimer(nullptr, 0, 0, FreeClosedMenus);
+  // The close may come from inside one of the window's own messages.
+  dxBarFreeAfterMessage(w, true);
   LinksClosed();
   if (!InMenu(FParent)) Repaint();
   if (TCustomdxBarSubItem* s = SubItem()) s->DoCloseUp();

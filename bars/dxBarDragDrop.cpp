@@ -104,6 +104,9 @@ public:
 
   ~TDragLoop() { RemoveMark(); }
 
+  // The dragged link while it stands (a move frees it), or nullptr.
+  TdxBarItemLink* Link() const { return FLink; }
+
 private:
   TDropPlace PlaceAt(POINT P) {
     TDropPlace r;
@@ -215,16 +218,16 @@ private:
     if (!IsBarControl(target)) return;
     if (rebuild) target->RebuildBar();
     added->CreateControl();
+    // Another toolbar in menu mode leaves it first: the selection it drops would take the new one with it.
+    TdxBarControl* menuBar = FManager->MenuModeBar();
+    bool menuMode = menuBar && menuBar != target && IsBarControl(menuBar);
+    if (menuMode) menuBar->ExitMenuMode();
     if (TdxBarItemControl* c = added->Control()) {
       FManager->SetCustomizingSelection(c);
       target->SetSelectedItem(c);
+      if (auto* tb = dynamic_cast<TdxBarControl*>(target); tb && menuMode) tb->EnterMenuMode(c);
     }
     FManager->DesignerModified();
-    TdxBarControl* menuBar = FManager->MenuModeBar();
-    if (menuBar && menuBar != target && IsBarControl(menuBar)) {
-      menuBar->ExitMenuMode();
-      if (auto* tb = dynamic_cast<TdxBarControl*>(target); tb && added->Control()) tb->EnterMenuMode(added->Control());
-    }
   }
 
   // A link dropped where it stands: a move of 4 pixels or more along its bar gives it a group mark
@@ -365,6 +368,7 @@ void TdxBarManager::CustomizingDragDrop(TdxBarItemControl* AControl, TdxBarItem*
   TCustomdxBarControl* source = AControl ? AControl->Parent() : nullptr;
   if (AControl && AControl->DroppedDown()) AControl->CloseUp();
   TCursor savedCursor = Screen->Cursor();
+  TDragLoop loop(this, link, item, source);
   FDragging = true;
   FDraggingItem = item;
   FDraggingItemLink = link;
@@ -372,16 +376,20 @@ void TdxBarManager::CustomizingDragDrop(TdxBarItemControl* AControl, TdxBarItem*
   struct TEnd {
     TdxBarManager* M;
     TCursor Cursor;
+    TDragLoop& Loop;
     ~TEnd() {
       --DragRuns;
       Screen->SetCursor(Cursor);
       M->FDragging = false;
       M->FDraggingItem = nullptr;
       M->FDraggingItemLink = nullptr;
-      dxBarFreeClosedMenusLater();
+      // A dragged link that stays (copied, or nothing dropped) keeps its customizing frame only while it is
+      // still the customizing selection.
+      if (TdxBarItemLink* l = Loop.Link())
+        if (TdxBarItemControl* c = l->Control(); c && c != M->SelectedItem()) c->Repaint();
+      dxBarFreeClosedBarControlsLater();
     }
-  } end{this, savedCursor};
-  TDragLoop loop(this, link, item, source);
+  } end{this, savedCursor, loop};
   // The dragging flag stays up through the drop: a moved link that goes keeps the separators in place.
   if (loop.Run()) loop.Drop();
 }

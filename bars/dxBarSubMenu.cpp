@@ -89,34 +89,58 @@ DWORD WINAPI AnimationThread(void*) {
   return 0;
 }
 
-// Bar windows that closed themselves are freed once the message that closed them is done.
-std::vector<TCustomdxBarControl*> ClosedPopups;
+// Bar windows that closed themselves are freed once the message that closed it is done, and not while a
+// customizing drag runs: the drag may have started in one of them (its handler is still on the stack).
+struct TClosedBarControl {
+  TCustomdxBarControl* Control;
+  bool ThroughLinks;
+};
+std::vector<TClosedBarControl> ClosedBarControls;
 UINT_PTR FreeTimer = 0;
 
-void CALLBACK FreeClosedPopups(HWND, UINT, UINT_PTR, DWORD) {
+void FreeClosedBarControl(const TClosedBarControl& C) {
+  TCustomdxBarControl* w = C.Control;
+  if (!IsBarControl(w)) return;
+  if (!C.ThroughLinks) {
+    TObject::Free(w);
+    return;
+  }
+  // A menu opened again meanwhile (its links reuse the window) stays.
+  if (!w->HandleAllocated() && w->ItemLinks() && w->ItemLinks()->BarControl() == w) w->ItemLinks()->FreeBarControl();
+}
+
+void CALLBACK FreeClosedBarControls(HWND, UINT, UINT_PTR, DWORD) {
   KillTimer(nullptr, FreeTimer);
   FreeTimer = 0;
-  std::vector<TCustomdxBarControl*> list;
-  list.swap(ClosedPopups);
-  for (auto* m : list)
-    if (IsBarControl(m)) try {
-        TObject::Free(m);
-      } catch (...) {
-        Application->HandleException(nullptr);
-      }
+  // The drag's end arms the timer again.
+  if (dxBarCustomizingDragRuns()) return;
+  std::vector<TClosedBarControl> list;
+  list.swap(ClosedBarControls);
+  for (auto& c : list) try {
+      FreeClosedBarControl(c);
+    } catch (...) {
+      Application->HandleException(nullptr);
+    }
 }
 
 bool IsSubItem(TdxBarItemControl* C) { return C && dynamic_cast<TCustomdxBarSubItem*>(C->Item()); }
 
 }  // namespace
 
-void dxBarFreeAfterMessage(TCustomdxBarControl* AControl) {
-  ClosedPopups.push_back(AControl);
-  if (!FreeTimer) FreeTimer = SetTimer(nullptr, 0, 0, FreeClosedPopups);
+void dxBarFreeAfterMessage(TCustomdxBarControl* AControl, bool ThroughLinks) {
+  dxBarForgetFreeAfterMessage(AControl);
+  ClosedBarControls.push_back(TClosedBarControl{AControl, ThroughLinks});
+  dxBarFreeClosedBarControlsLater();
 }
 
 void dxBarForgetFreeAfterMessage(TCustomdxBarControl* AControl) {
-  ClosedPopups.erase(std::remove(ClosedPopups.begin(), ClosedPopups.end(), AControl), ClosedPopups.end());
+  auto& v = ClosedBarControls;
+  auto same = [AControl](const TClosedBarControl& c) { return c.Control == AControl; };
+  v.erase(std::remove_if(v.begin(), v.end(), same), v.end());
+}
+
+void dxBarFreeClosedBarControlsLater() {
+  if (!ClosedBarControls.empty() && !FreeTimer) FreeTimer = SetTimer(nullptr, 0, 0, FreeClosedBarControls);
 }
 
 bool dxBarMenusExpanded() { return MenusExpanded; }

@@ -16,6 +16,10 @@
 
 namespace {
 
+// The message windows are modal: one that never closes ends the program naming the test rather than
+// stalling it until ctest gives up.
+const bool Watched = (WatchEveryTest(60000), true);
+
 std::string Login() { return GetLogInName(); }
 
 // Runs Fn from the message loop (so also inside a modal window's loop) every Ms until it returns true.
@@ -67,14 +71,21 @@ void CtrlKey(WORD Vk) {
   SendKeys({KeyInput(VK_CONTROL, 0, false), KeyInput(Vk, 0, false), KeyInput(Vk, 0, true), KeyInput(VK_CONTROL, 0, true)});
 }
 
-// A left click at a point of a window's client area, as the mouse makes it.
+// A left click at a point of a window's client area, as the mouse makes it. Both events carry the
+// point: a pointer moved meanwhile on the shared display (another program's warp reported late) must
+// not decide where the press lands.
 void ClickAt(HWND Wnd, POINT P) {
   ClientToScreen(Wnd, &P);
   SetCursorPos(P.x, P.y);
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   INPUT in[2] = {};
-  in[0].type = in[1].type = INPUT_MOUSE;
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+  for (INPUT& i : in) {
+    i.type = INPUT_MOUSE;
+    i.mi.dx = LONG((P.x * 65536LL + w - 1) / w);
+    i.mi.dy = LONG((P.y * 65536LL + h - 1) / h);
+  }
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
   SendInput(2, in, sizeof(INPUT));
 }
 // The middle of a command bar's button (it has no window of its own: its bar gets the click).
@@ -488,6 +499,10 @@ TEST_F(Messages, DeletingFromTheReadDialogMarksNothingOld) {
       animatingAfterDelete = frmMain->StTrayIcon->Animate();
       d.actCancel->Execute();
     }
+    return false;
+  });
+  TWhile giveUp(15000, [&] {
+    if (Up(frmyOZMessages)) frmyOZMessages->Close();
     return false;
   });
   Start();

@@ -37,25 +37,46 @@ on() {  # on <machine> <login> <program> [args...]
   shift 2
   WINEPREFIX=$m USER=$login wine "$@"
 }
-drive() {  # drive <machine> <login> <args...>
-  local m=$1 login=$2
+# drive <machine> <login> <args...>: one driver command. Each gets at most drive_limit seconds, so a
+# window that stops answering fails the step with a message instead of stalling the run until ctest
+# ends it.
+drive_limit=90
+drive() {
+  local m=$1 login=$2 rc
   shift 2
-  on "$m" "$login" "$bin/yozdrive.exe" "$@" 2>>"$out/driver.log" | tr -d '\r'
-  return "${PIPESTATUS[0]}"
+  WINEPREFIX=$m USER=$login timeout -k 5 "$drive_limit" wine "$bin/yozdrive.exe" "$@" 2>>"$out/driver.log" | tr -d '\r'
+  rc=${PIPESTATUS[0]}
+  if [ "$rc" = 124 ] || [ "$rc" = 137 ]; then echo "watchdog: yozdrive $* did not end within $drive_limit s" >>"$out/driver.log"; fi
+  return "$rc"
 }
-# Waits until the command's output matches the pattern (grep -E), 15 seconds at most.
+# Waits until the command's output matches the pattern (grep -E), 15 seconds at most: what one machine
+# did shows on the other, and a click's effect, only once the program there has got round to it.
 until_shows() {
-  local pattern=$1
+  local pattern=$1 i text
   shift
-  local i
   for i in $(seq 75); do
-    if "$@" | grep -Eq "$pattern"; then return 0; fi
+    text=$("$@" 2>/dev/null) && grep -Eq "$pattern" <<<"$text" && return 0
     sleep 0.2
   done
   echo "last output of $*:"
   "$@" || true
   return 1
 }
+# Waits until the command's output no longer matches the pattern (or the command fails, as a look-up
+# of a deleted record does), 15 seconds at most.
+until_gone() {
+  local pattern=$1 i text
+  shift
+  for i in $(seq 75); do
+    text=$("$@" 2>/dev/null) && grep -Eq "$pattern" <<<"$text" || return 0
+    sleep 0.2
+  done
+  echo "last output of $*:"
+  "$@" || true
+  return 1
+}
+# The command's output lines joined by spaces, to compare a short list in one pattern.
+joined() { "$@" | tr '\n' ' '; }
 # settings <machine> <width> <height> [lines...]: a quiet board on Y:\ (fast timers, no first-run
 # question, no screen saver) of that size (the window is centred: two sizes keep both in sight), and
 # further registry lines; a line "nofolder" leaves the database folder unset.

@@ -1,6 +1,11 @@
 #include "BarsTestSupport.h"
 
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
 #include <vector>
+
+#include "dxBarCustForm.h"
 
 void TBarsEnvironment::SetUp() {
   InitForms();
@@ -29,7 +34,7 @@ void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys) {
 
 // Every event carries the point: a press without one lands wherever Wine last put the pointer, which
 // may be a position from before SetCursorPos.
-void Click(POINT Screen) {
+void Click(POINT Screen, int PauseMs) {
   SetCursorPos(Screen.x, Screen.y);
   int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   INPUT in[3]{};
@@ -41,7 +46,14 @@ void Click(POINT Screen) {
   }
   in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
   in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
-  SendInput(3, in, sizeof(INPUT));
+  if (!PauseMs) {
+    SendInput(3, in, sizeof(INPUT));
+    return;
+  }
+  for (INPUT& i : in) {
+    SendInput(1, &i, sizeof(INPUT));
+    if (&i != &in[2]) Pump(PauseMs);
+  }
 }
 
 TManagerForm::TManagerForm() : Form(CreateNewForm<TForm>(nullptr)) {
@@ -77,4 +89,193 @@ TCountingControls::TCountingControls() {
 // The library's own controls come back for the tests that follow.
 TCountingControls::~TCountingControls() {
   for (size_t i = 0; i < std::size(CountedClasses); ++i) dxBarRegisterItem(CountedClasses[i], SavedMakers[i], true);
+}
+
+RECT WindowRect(TWinControl* W) {
+  RECT r;
+  GetWindowRect(W->Handle(), &r);
+  return r;
+}
+
+POINT Center(TdxBarItemLink* L) { return L->BarControl()->ClientToScreen(Middle(L->ItemRect)); }
+
+std::vector<std::string> Captions(TdxBarItemLinks* Links) {
+  std::vector<std::string> v;
+  for (int i = 0; i < Links->Count(); ++i) {
+    TdxBarItemLink* l = Links->Items(i);
+    v.push_back(l->Item() ? l->Caption() : "<no item>");
+  }
+  return v;
+}
+
+void ClickLink(TCustomdxBarControl* W, TdxBarItemLink* L) {
+  POINT p = Middle(L->ItemRect);
+  SendMessageA(W->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+  SendMessageA(W->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
+  if (IsBarControl(W) && W->HandleAllocated()) SendMessageA(W->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  Pump(30);
+}
+
+TdxBarItemLink* FindRow(TCustomdxBarControl* W, const std::string& Caption) {
+  for (int i = 0; i < W->ItemLinks()->VisibleCount(); ++i)
+    if (W->ItemLinks()->VisibleItems(i)->Caption() == Caption) return W->ItemLinks()->VisibleItems(i);
+  return nullptr;
+}
+
+bool ClickRow(TCustomdxBarControl* W, const std::string& Caption) {
+  TdxBarItemLink* l = FindRow(W, Caption);
+  if (l) ClickLink(W, l);
+  return l;
+}
+
+void PostMove(POINT Screen, UINT Msg) {
+  HWND app = Application->Handle();
+  ScreenToClient(app, &Screen);
+  PostMessageA(app, Msg, 0, MAKELPARAM(Screen.x, Screen.y));
+}
+
+void PostKey(WPARAM Key, bool Down) { PostMessageA(Application->Handle(), Down ? WM_KEYDOWN : WM_KEYUP, Key, 0); }
+
+namespace {
+LRESULT CALLBACK ProbeProc(HWND W, UINT Msg, WPARAM WP, LPARAM LP) {
+  if (Msg != WM_APP) return DefWindowProcA(W, Msg, WP, LP);
+  (*reinterpret_cast<std::function<void()>*>(LP))();
+  return 0;
+}
+
+HWND ProbeWindow() {
+  static HWND w = [] {
+    WNDCLASSA c{};
+    c.lpfnWndProc = ProbeProc;
+    c.hInstance = GetModuleHandleA(nullptr);
+    c.lpszClassName = "BarsTestProbe";
+    RegisterClassA(&c);
+    return CreateWindowA(c.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, c.hInstance, nullptr);
+  }();
+  return w;
+}
+}  // namespace
+
+void PostProbe(std::function<void()>& F) { PostMessageA(ProbeWindow(), WM_APP, 0, reinterpret_cast<LPARAM>(&F)); }
+
+void PressAndDrag(TWinControl* W, POINT Down, POINT At, const std::function<void(POINT)>& Steps) {
+  // A drag measures from the cursor: wait until the warp has arrived.
+  POINT cur{};
+  for (int i = 0; i < 50 && !(cur.x == At.x && cur.y == At.y); ++i) {
+    SetCursorPos(At.x, At.y);
+    Pump(10);
+    GetCursorPos(&cur);
+  }
+  Steps(At);
+  TWatchdog dog(10000, "a drag's loop did not end");
+  POINT d = W->ScreenToClient(Down), a = W->ScreenToClient(At);
+  SendMessageA(W->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(d.x, d.y));
+  if (d.x != a.x || d.y != a.y) SendMessageA(W->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(a.x, a.y));
+  Pump(30);
+}
+
+COLORREF PixelAt(TWinControl* W, POINT Client) {
+  HDC dc = GetDC(W->Handle());
+  COLORREF c = GetPixel(dc, Client.x, Client.y) & 0xFFFFFF;
+  ReleaseDC(W->Handle(), dc);
+  return c;
+}
+
+void Shot(const std::string& Name, TWinControl* W, int ExtraBelow) {
+  const char* dir = getenv("YOZ_SHOTS");
+  if (!dir) return;
+  RECT r{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  if (W) {
+    if (!W->HandleAllocated()) return;
+    RedrawWindow(W->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    r = WindowRect(W);
+    r.bottom += ExtraBelow;
+    r.right = std::max<LONG>(r.right, r.left + 200);
+  }
+  Pump(100);
+  auto bmp = std::make_unique<TBitmap>();
+  bmp->SetWidth(r.right - r.left);
+  bmp->SetHeight(r.bottom - r.top);
+  HDC screen = GetDC(nullptr);
+  BitBlt(bmp->Canvas()->Handle(), 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
+  ReleaseDC(nullptr, screen);
+  bmp->SaveToFile(std::string(dir) + "\\" + Name + ".bmp");
+}
+
+TBarsForm::TBarsForm(bool Show, RECT Bounds) {
+  Form->SetBounds(Bounds.left, Bounds.top, Bounds.right - Bounds.left, Bounds.bottom - Bounds.top);
+  if (!Show) return;
+  Form->Show();
+  Pump(30);
+}
+
+TdxBar* TBarsForm::AddBar(const std::string& Name, int Buttons, TdxBarDockingStyle Side, int Row, int Left,
+                          const std::vector<int>& Groups) {
+  TdxBar* b = Manager->Bars()->Add();
+  b->SetCaption(Name);
+  for (int i = 0; i < Buttons; ++i) {
+    TdxBarItemLink* l = AddButton(b->ItemLinks(), Name + std::to_string(i));
+    if (std::find(Groups.begin(), Groups.end(), i) != Groups.end()) l->SetBeginGroup(true);
+  }
+  b->SetDockingStyle(Side);
+  b->SetRow(Row);
+  b->SetDockedLeft(Left);
+  b->SetVisible(true);
+  return b;
+}
+
+TdxBarItemLink* TBarsForm::AddButton(TdxBarItemLinks* Links, const std::string& Caption) {
+  auto* btn = new TdxBarButton(Form.get());
+  btn->SetCaption(Caption);
+  TdxBarItemLink* l = Links->Add();
+  l->SetItem(btn);
+  return l;
+}
+
+std::vector<TdxBarButton*> AddButtons(TComponent* Owner, TdxBarItemLinks* Links, int N,
+                                      const std::function<std::string(int)>& Caption, TClickProbe* Clicks) {
+  std::vector<TdxBarButton*> v;
+  for (int i = 0; i < N; ++i) {
+    auto* b = new TdxBarButton(Owner);
+    b->SetName("B" + std::to_string(i));
+    b->SetCaption(Caption(i));
+    if (Clicks) b->OnClick = Bind(Clicks, &TClickProbe::Click);
+    Links->Add()->SetItem(b);
+    v.push_back(b);
+  }
+  return v;
+}
+
+TdxBarSubMenuControl* OpenMenu(TdxBarSubItem* Sub, POINT P, int OpenerW, int OpenerH) {
+  auto* m = static_cast<TdxBarSubMenuControl*>(Sub->ItemLinks()->CreateBarControl());
+  m->OpenerWidth = OpenerW;
+  m->OpenerHeight = OpenerH;
+  m->SetBounds(P.x, P.y, m->Width(), m->Height());
+  m->Show();
+  Pump(30);
+  return m;
+}
+
+TCustomdxBarControl* ShowBarWindow(TdxBar* Bar, TWinControl* Parent, RECT Bounds, POINT First, int Gap) {
+  TCustomdxBarControl* w = Bar->ItemLinks()->CreateBarControl();
+  w->SetParent(Parent);
+  w->SetBounds(Bounds.left, Bounds.top, Bounds.right - Bounds.left, Bounds.bottom - Bounds.top);
+  w->SetVisible(true);
+  w->HandleNeeded();
+  w->CalcDrawingConsts();
+  int x = First.x;
+  for (int i = 0; i < Bar->ItemLinks()->Count(); ++i) {
+    TdxBarItemLink* l = Bar->ItemLinks()->Items(i);
+    l->ItemRect = RECT{x, First.y, x + l->Control()->GetWidth(), First.y + l->Control()->GetHeight()};
+    x = l->ItemRect.right + Gap;
+  }
+  return w;
+}
+
+TdxBarCustomizingForm* OpenCustomizing(TdxBarManager* M, bool Hide) {
+  M->SetCustomizing(true);
+  Pump(50);
+  if (Hide && dxBarCustomizingForm) ShowWindow(dxBarCustomizingForm->Handle(), SW_HIDE);
+  Pump(30);
+  return dxBarCustomizingForm;
 }

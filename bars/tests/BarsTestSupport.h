@@ -1,7 +1,9 @@
 #pragma once
 // Helpers shared by the command bars' test programs, on top of the shared ones (pumping, owned forms):
-// the forms library and the bars started for the whole program, a bare form with a manager, real key
-// and mouse input, and an item control that counts the change notices it gets.
+// the forms library and the bars started for the whole program, a bare form with a manager, a shown
+// form with docked bars of buttons, real key and mouse input, a drag driven by posted mouse messages,
+// pixels and screenshots, and an item control that counts the change notices it gets.
+#include <functional>
 #include <initializer_list>
 #include <map>
 #include <string>
@@ -18,10 +20,46 @@ public:
 };
 
 // Real input, as a user gives it: key presses and releases in order (true: released), one key pressed
-// and released, and a left click at a screen point.
+// and released, and a left click at a screen point (with messages processed for PauseMs after the
+// move and after the press, when given, so the window under it sees each before the next comes).
 void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys);
 inline void Press(WORD K) { SendKeys({{K, false}, {K, true}}); }
-void Click(POINT Screen);
+void Click(POINT Screen, int PauseMs = 0);
+
+// The middle of a rectangle; a point moved by Dx, Dy.
+inline POINT Middle(const RECT& R) { return POINT{(R.left + R.right) / 2, (R.top + R.bottom) / 2}; }
+inline POINT Offset(POINT P, int Dx, int Dy) { return POINT{P.x + Dx, P.y + Dy}; }
+// A window's rectangle on the screen.
+RECT WindowRect(TWinControl* W);
+// The middle of a link's rectangle on its bar window, in screen coordinates.
+POINT Center(TdxBarItemLink* L);
+// The links' captions, "<no item>" for a link without an item.
+std::vector<std::string> Captions(TdxBarItemLinks* Links);
+
+// Moves onto L's row of the bar window W and presses the left button there, then releases it when the
+// press left the window alive (a menu row's click may close its menu).
+void ClickLink(TCustomdxBarControl* W, TdxBarItemLink* L);
+// The first shown row of W showing Caption, or null; ClickRow clicks it (false when there is none).
+TdxBarItemLink* FindRow(TCustomdxBarControl* W, const std::string& Caption);
+bool ClickRow(TCustomdxBarControl* W, const std::string& Caption);
+
+// What the user does while a loop of the bars holds the mouse (a drag, a held button): posted in order
+// to the application's window, where those loops read their input.
+void PostMove(POINT Screen, UINT Msg = WM_MOUSEMOVE);
+inline void PostUp(POINT Screen) { PostMove(Screen, WM_LBUTTONUP); }
+void PostKey(WPARAM Key, bool Down);
+// Runs F from inside the loop when the loop reaches it; F must outlive the loop.
+void PostProbe(std::function<void()>& F);
+// The cursor is put at At, Steps(At) posts what the user does next, then the left button is pressed on
+// W at Down (screen), followed by a move to At when it differs from Down (which starts a drag).
+// Returns when the loop the press started has ended; a watchdog fails the program after 10 s.
+void PressAndDrag(TWinControl* W, POINT Down, POINT At, const std::function<void(POINT At)>& Steps);
+
+// The colour at a client point of a shown window, as it is on the screen.
+COLORREF PixelAt(TWinControl* W, POINT Client);
+// With YOZ_SHOTS set (a folder), W's window (ExtraBelow pixels taller), or the whole screen without
+// one, is saved there as <Name>.bmp for a person to look at.
+void Shot(const std::string& Name, TWinControl* W = nullptr, int ExtraBelow = 0);
 
 // A memory bitmap filled with one colour, to paint controls into and probe its pixels.
 struct TProbe {
@@ -80,12 +118,51 @@ inline TestFormPtr MakeBarsTestForm() {
   return TestFormPtr(NewForm<TBarsTestForm>(nullptr));
 }
 
+// Bound to events: keeps the names of the senders of notify events and runs F, when set, after each call.
+struct TClickProbe {
+  std::function<void()> F;
+  std::vector<std::string> Names;
+  void Click(TObject* Sender) {
+    if (auto* c = dynamic_cast<TComponent*>(Sender)) Names.push_back(c->Name());
+    if (F) F();
+  }
+  void Bar(TdxBarManager*, TdxBar*) {
+    if (F) F();
+  }
+};
+
 // A hidden bare form holding one manager.
 struct TManagerForm {
   FormPtr Form;
   TdxBarManager* Manager;
   TManagerForm();
 };
+
+// A shown (unless Show is false) form with a manager; AddBar adds bars of buttons captioned Name0,
+// Name1... docked on Side at Row and Left, the buttons of Groups beginning a group.
+struct TBarsForm : TManagerForm {
+  explicit TBarsForm(bool Show = true, RECT Bounds = RECT{100, 100, 600, 420});
+  TdxBar* AddBar(const std::string& Name, int Buttons, TdxBarDockingStyle Side = dsTop, int Row = 0, int Left = 0,
+                 const std::vector<int>& Groups = {});
+  TdxBarItemLink* AddButton(TdxBarItemLinks* Links, const std::string& Caption);
+  TdxDockControl* Site(TdxBarDockingStyle S) const { return Manager->Bars()->DockControls(S); }
+};
+
+// N buttons owned by Owner, named B0, B1..., captioned Caption(i), linked into Links, their clicks
+// reported to Clicks when given.
+std::vector<TdxBarButton*> AddButtons(TComponent* Owner, TdxBarItemLinks* Links, int N,
+                                      const std::function<std::string(int)>& Caption, TClickProbe* Clicks = nullptr);
+// Opens Sub's menu window with its top-left corner at P (screen), its opener OpenerW x OpenerH.
+TdxBarSubMenuControl* OpenMenu(TdxBarSubItem* Sub, POINT P, int OpenerW = 0, int OpenerH = 0);
+
+// A bar window of Bar's links on Parent at Bounds, made by hand (no dock site, no layout of its own):
+// the links' controls side by side from First, Gap pixels apart.
+TCustomdxBarControl* ShowBarWindow(TdxBar* Bar, TWinControl* Parent, RECT Bounds, POINT First, int Gap);
+
+class TdxBarCustomizingForm;
+// Turns M's customizing on and gives the customizing dialog it opened (null when it opened none);
+// Hide: the dialog is hidden, for tests of the bars alone.
+TdxBarCustomizingForm* OpenCustomizing(TdxBarManager* M, bool Hide = false);
 
 // Counts every notice by name ("Caption", "Enabled", "Down"...), per control; registered for the
 // library's item classes while a test holds a TCountingControls.

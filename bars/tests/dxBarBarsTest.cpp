@@ -157,16 +157,13 @@ TEST(dxBarBars, AssignCopiesEverythingAndTheLinks) {
 }
 
 // Puts the form on the screen with its four sites at known places.
-struct TShownForm : TManagerForm {
-  TShownForm() {
-    Form->SetBounds(100, 100, 400, 300);
-    for (auto s : {dsLeft, dsTop, dsRight, dsBottom}) Manager->Bars()->DockControls(s)->SetSiteSize(20);
+struct TShownForm : TBarsForm {
+  TShownForm() : TBarsForm(false, RECT{100, 100, 500, 400}) {
+    for (auto s : {dsLeft, dsTop, dsRight, dsBottom}) Site(s)->SetSiteSize(20);
     Form->Show();
     Pump(50);
   }
-  POINT Screen(TdxBarDockingStyle S, int X, int Y) {
-    return Manager->Bars()->DockControls(S)->ClientToScreen(POINT{X, Y});
-  }
+  POINT Screen(TdxBarDockingStyle S, int X, int Y) { return Site(S)->ClientToScreen(POINT{X, Y}); }
 };
 
 TEST(dxBarBars, SideUnderAPointWithLeftWinningTheCorner) {
@@ -246,12 +243,9 @@ TEST(dxBarBars, EscapeEndsTheDragWhereTheLastMoveLeftTheBar) {
   b->SetVisible(true);
   TdxBarControl* w = b->Control();
   // The drag loop reads posted input: a move far from the sites, then Esc.
-  HWND target = Application->Handle();
   POINT p{320, 330};
-  POINT client = p;
-  ScreenToClient(target, &client);
-  PostMessageA(target, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
-  PostMessageA(target, WM_KEYDOWN, VK_ESCAPE, 0);
+  PostMove(p);
+  PostKey(VK_ESCAPE, true);
   bars->DragBar(w);
   EXPECT_FALSE(bars->Dragging());
   EXPECT_EQ(b->DockingStyle(), dsNone);

@@ -8,11 +8,6 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-struct TClickProbe {
-  std::function<void()> F;
-  void Click(TObject*) { F(); }
-};
-
 struct TBarWithButtons {
   TManagerForm F;
   TdxBar* Bar;

@@ -4,6 +4,7 @@
 // other forms' windows disabled and given back.
 
 #include <functional>
+#include <utility>
 
 #include "BarsTestSupport.h"
 #include "dxBarCustForm.h"
@@ -26,37 +27,24 @@ TestFormPtr MakeShownForm() {
 // is cancelled after a while when Action did not close it.
 template <class F>
 struct TWhileModal {
-  static std::function<void(F*)>& Action() {
-    static std::function<void(F*)> a;
-    return a;
-  }
-  static int& Ticks() {
-    static int t;
-    return t;
-  }
-  static F* Find() {
-    for (int i = 0; i < Screen->FormCount(); ++i)
-      if (auto* f = dynamic_cast<F*>(Screen->Forms(i)); f && f->Modal() && f->HandleAllocated() && IsWindowVisible(f->Handle()))
-        return f;
-    return nullptr;
-  }
+  static inline std::function<void(F*)> Action;
+  static inline int Ticks;
   static void CALLBACK Tick(HWND, UINT, UINT_PTR Id, DWORD) {
-    F* f = Find();
-    if (f && Action()) {
-      auto a = std::move(Action());
-      Action() = nullptr;
-      a(f);
-      return;
-    }
-    if (++Ticks() > 200) {
+    F* f = nullptr;
+    for (int i = 0; i < Screen->FormCount() && !f; ++i)
+      if (auto* m = dynamic_cast<F*>(Screen->Forms(i)); m && m->Modal() && m->HandleAllocated() && IsWindowVisible(m->Handle()))
+        f = m;
+    if (f && Action) {
+      std::exchange(Action, nullptr)(f);
+    } else if (++Ticks > 200) {
       KillTimer(nullptr, Id);
       if (f) f->SetModalResult(mrCancel);
     }
   }
   UINT_PTR Timer;
   explicit TWhileModal(std::function<void(F*)> A) {
-    Action() = std::move(A);
-    Ticks() = 0;
+    Action = std::move(A);
+    Ticks = 0;
     Timer = SetTimer(nullptr, 0, 30, &Tick);
   }
   ~TWhileModal() { KillTimer(nullptr, Timer); }
@@ -79,34 +67,10 @@ void ClearEdit(TEdit* E) {
   SendMessageA(E->Handle(), WM_CHAR, VK_BACK, 0);
 }
 
-// The window as shown on screen, written as a BMP for a person to look at (with YOZ_SHOTS set).
-void Shot(TWinControl* W, const std::string& Name, int ExtraBelow = 0) {
-  const char* dir = getenv("YOZ_SHOTS");
-  if (!dir || !W->HandleAllocated()) return;
-  RedrawWindow(W->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  Pump(100);
-  RECT r;
-  GetWindowRect(W->Handle(), &r);
-  r.bottom += ExtraBelow;
-  r.right = std::max<LONG>(r.right, r.left + 200);
-  auto bmp = std::make_unique<TBitmap>();
-  bmp->SetWidth(r.right - r.left);
-  bmp->SetHeight(r.bottom - r.top);
-  HDC screen = GetDC(nullptr);
-  BitBlt(bmp->Canvas()->Handle(), 0, 0, r.right - r.left, r.bottom - r.top, screen, r.left, r.top, SRCCOPY);
-  ReleaseDC(nullptr, screen);
-  bmp->SaveToFile(std::string(dir) + "\\" + Name + ".bmp");
-}
-
 struct TCustomizing {
   TestFormPtr Form = MakeShownForm();
   TdxBarManager* M = Form->Manager();
-  TdxBarCustomizingForm* D = nullptr;
-  TCustomizing() {
-    M->SetCustomizing(true);
-    D = dxBarCustomizingForm;
-    Pump(50);
-  }
+  TdxBarCustomizingForm* D = OpenCustomizing(M);
   ~TCustomizing() {
     if (M->IsCustomizing()) M->SetCustomizing(false);
   }
@@ -116,9 +80,10 @@ struct TCustomizing {
       if (M->Bars()->Items(i)->Caption() == Caption) return M->Bars()->Items(i);
     return nullptr;
   }
-  void Select(int Row) {
+  // A click on a row, on its check square at X 4.
+  void Select(int Row, int X = 40) {
     RECT r = D->BarsListBox->ItemRect(Row);
-    LPARAM at = MAKELPARAM(r.left + 40, (r.top + r.bottom) / 2);
+    LPARAM at = MAKELPARAM(r.left + X, (r.top + r.bottom) / 2);
     SendMessageA(D->BarsListBox->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
     SendMessageA(D->BarsListBox->Handle(), WM_LBUTTONUP, 0, at);
   }
@@ -151,9 +116,7 @@ TEST(dxBarCustForm, OpensForCustomizingListsTheBarsAndClosesWithItsButton) {
   // A click in the check square hides the bar; the main menu may not be hidden and only beeps.
   TdxBar* statuses = c.Bar("Statuses");
   ASSERT_TRUE(statuses->Visible());
-  RECT r = c.D->BarsListBox->ItemRect(c.Row("Statuses"));
-  SendMessageA(c.D->BarsListBox->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2));
-  SendMessageA(c.D->BarsListBox->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2));
+  c.Select(c.Row("Statuses"), 4);
   EXPECT_FALSE(statuses->Visible());
   SendMessageA(c.D->BarsListBox->Handle(), WM_CHAR, ' ', 0);
   EXPECT_TRUE(statuses->Visible());
@@ -161,16 +124,16 @@ TEST(dxBarCustForm, OpensForCustomizingListsTheBarsAndClosesWithItsButton) {
   SendMessageA(c.D->BarsListBox->Handle(), WM_CHAR, ' ', 0);
   EXPECT_TRUE(c.Bar("Main Menu")->Visible());
 
-  Shot(c.D, "customize-toolbars");
+  Shot("customize-toolbars", c.D);
   c.D->PageControl->SetActivePage(c.D->TabSheet2);
   c.D->PageControlChange(nullptr);
   c.D->LCategories->SetItemIndex(2);
   c.D->LCategoriesClick(nullptr);
   c.D->LCommands->SetItemIndex(0);
-  Shot(c.D, "customize-commands");
+  Shot("customize-commands", c.D);
   EXPECT_EQ(c.D->LCommands->Items()->Count(), 3);
   c.D->PageControl->SetActivePage(c.D->TabSheet3);
-  Shot(c.D, "customize-options");
+  Shot("customize-options", c.D);
 
   Click(c.D->BClose);
   EXPECT_TRUE(PumpUntil([] { return dxBarCustomizingForm == nullptr; }));
@@ -268,7 +231,7 @@ TEST(dxBarCustForm, OptionsPageFollowsTheStyleAndWritesTheManager) {
   Pump(20);
   EXPECT_TRUE(c.D->StandardOptionsPanel->Visible());
   EXPECT_FALSE(c.D->EnhancedOptionsPanel->Visible());
-  Shot(c.D, "customize-options-standard");
+  Shot("customize-options-standard", c.D);
   ASSERT_FALSE(c.M->LargeIcons());
   Click(c.D->CBLargeIcons);
   EXPECT_TRUE(c.M->LargeIcons());
@@ -350,26 +313,17 @@ TEST(dxBarCustForm, OtherFormsWithAManagerAreDisabledAndGivenBackEvenWhenOneIsFr
 TEST(dxBarCustForm, TheToolbarListsCustomizeRowOpensTheDialogAndIsDisabledWhileItShows) {
   TestFormPtr form = MakeShownForm();
   TdxBarManager* m = form->Manager();
-  auto rowOf = [](TdxBarToolbarsPopup* P, const std::string& Caption) -> TdxBarItemLink* {
-    for (int i = 0; i < P->ItemLinks()->VisibleCount(); ++i)
-      if (P->ItemLinks()->VisibleItems(i)->Caption() == Caption) return P->ItemLinks()->VisibleItems(i);
-    return nullptr;
-  };
   TdxBarToolbarsPopup* p = TdxBarToolbarsPopup::ShowAt(m, POINT{300, 300});
   ASSERT_NE(p, nullptr);
   Pump(30);
-  TdxBarItemLink* row = rowOf(p, "&Customize...");
-  ASSERT_NE(row, nullptr);
-  EXPECT_TRUE(row->Item()->Enabled());
-  POINT at{(row->ItemRect.left + row->ItemRect.right) / 2, (row->ItemRect.top + row->ItemRect.bottom) / 2};
-  SendMessageA(p->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
-  SendMessageA(p->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(at.x, at.y));
-  if (IsBarControl(p)) SendMessageA(p->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
+  ASSERT_NE(FindRow(p, "&Customize..."), nullptr);
+  EXPECT_TRUE(FindRow(p, "&Customize...")->Item()->Enabled());
+  ASSERT_TRUE(ClickRow(p, "&Customize..."));
   ASSERT_TRUE(PumpUntil([] { return dxBarCustomizingForm != nullptr; }));
   EXPECT_TRUE(m->IsCustomizing());
   p = TdxBarToolbarsPopup::ShowAt(m, POINT{300, 300});
   ASSERT_NE(p, nullptr);
-  EXPECT_FALSE(rowOf(p, "&Customize...")->Item()->Enabled());
+  EXPECT_FALSE(FindRow(p, "&Customize...")->Item()->Enabled());
   p->CloseMenu();
   m->SetCustomizing(false);
   EXPECT_EQ(dxBarCustomizingForm, nullptr);
@@ -399,16 +353,11 @@ TEST(dxBarCustForm, SubMenuEditorHoldsTheMenuUnderItsCaptionUntilCustomizingEnds
   GetWindowRect(w->Handle(), &wr);
   EXPECT_EQ(wr.left, er.left + 40);
   EXPECT_EQ(wr.top, er.bottom + 30);
-  Shot(e, "submenu-editor", wr.bottom - wr.top);
+  Shot("submenu-editor", e, wr.bottom - wr.top);
   m->SetCustomizing(false);
   EXPECT_EQ(dxBarSubMenuEditor, nullptr);
   EXPECT_EQ(sub->ItemLinks()->BarControl(), nullptr);
 }
-
-struct THelpProbe {
-  int Clicks = 0;
-  void Help(TObject*) { ++Clicks; }
-};
 
 TEST(dxBarCustForm, BarLinesAndTheHelpButtonFollowTheManager) {
   TCustomizing c;
@@ -425,8 +374,9 @@ TEST(dxBarCustForm, BarLinesAndTheHelpButtonFollowTheManager) {
   EXPECT_EQ(c.D->BarsListBox->Items()->IndexOf("Added"), -1);
   // The help button shows the manager's glyph when asked for and runs its event.
   EXPECT_FALSE(c.D->BHelp->Visible());
-  THelpProbe probe;
-  c.M->OnHelpButtonClick = Bind(&probe, &THelpProbe::Help);
+  int clicks = 0;
+  TClickProbe probe{[&] { ++clicks; }};
+  c.M->OnHelpButtonClick = Bind(&probe, &TClickProbe::Click);
   c.M->SetShowHelpButton(true);
   EXPECT_TRUE(c.D->BHelp->Visible());
   RECT r = c.D->BHelp->BoundsRect();
@@ -434,7 +384,7 @@ TEST(dxBarCustForm, BarLinesAndTheHelpButtonFollowTheManager) {
   LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
   SendMessageA(panel->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
   SendMessageA(panel->Handle(), WM_LBUTTONUP, 0, at);
-  EXPECT_EQ(probe.Clicks, 1);
+  EXPECT_EQ(clicks, 1);
 }
 
 }  // namespace

@@ -1,72 +1,10 @@
 // The menus the bars build for themselves, on a real screen: the toolbar list of a right click, the
 // customizing popup of a link and the quick customization opened from a toolbar's end mark.
-#include <cstdio>
-#include <cstdlib>
-
 #include "BarsTestSupport.h"
 
 namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
-
-// With YOZ_SHOTS set (a folder), the screen is saved there as <Name>.bmp for a person to look at.
-void Shot(const char* Name) {
-  const char* dir = std::getenv("YOZ_SHOTS");
-  if (!dir) return;
-  Pump(100);
-  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  HDC screen = GetDC(nullptr);
-  HDC dc = CreateCompatibleDC(screen);
-  HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
-  HGDIOBJ old = SelectObject(dc, bmp);
-  BitBlt(dc, 0, 0, w, h, screen, 0, 0, SRCCOPY);
-  SelectObject(dc, old);
-  BITMAPINFOHEADER bi{sizeof bi, w, h, 1, 24, BI_RGB};
-  std::vector<char> bits(size_t((w * 3 + 3) & ~3) * size_t(h));
-  GetDIBits(dc, bmp, 0, UINT(h), bits.data(), reinterpret_cast<BITMAPINFO*>(&bi), DIB_RGB_COLORS);
-  BITMAPFILEHEADER fh{0x4D42, DWORD(sizeof fh + sizeof bi + bits.size()), 0, 0, DWORD(sizeof fh + sizeof bi)};
-  if (FILE* f = std::fopen((std::string(dir) + "\\" + Name + ".bmp").c_str(), "wb")) {
-    std::fwrite(&fh, sizeof fh, 1, f);
-    std::fwrite(&bi, sizeof bi, 1, f);
-    std::fwrite(bits.data(), 1, bits.size(), f);
-    std::fclose(f);
-  }
-  DeleteObject(bmp);
-  DeleteDC(dc);
-  ReleaseDC(nullptr, screen);
-}
-
-// A shown form with bars docked at the top.
-struct TPopupForm : TManagerForm {
-  TPopupForm() {
-    Form->SetBounds(100, 100, 500, 320);
-    Form->Show();
-    Pump(30);
-  }
-  TdxBar* AddBar(const std::string& Name, int Buttons, bool Visible = true) {
-    TdxBar* b = Manager->Bars()->Add();
-    b->SetCaption(Name);
-    for (int i = 0; i < Buttons; ++i) {
-      auto* btn = new TdxBarButton(Form.get());
-      btn->SetCaption(Name + std::to_string(i));
-      b->ItemLinks()->Add()->SetItem(btn);
-    }
-    b->SetDockingStyle(dsTop);
-    b->SetRow(Manager->Bars()->Count() - 1);
-    b->SetVisible(Visible);
-    return b;
-  }
-  TdxDockControl* Site(TdxBarDockingStyle S) { return Manager->Bars()->DockControls(S); }
-  // The manager's open popup window of a class (its windows are the manager's components).
-  template <class T>
-  T* Open() {
-    for (int i = 0; i < Manager->ComponentCount(); ++i)
-      if (auto* w = dynamic_cast<T*>(Manager->Components(i)); w && IsBarControl(w) && w->HandleAllocated() &&
-                                                               IsWindowVisible(w->Handle()))
-        return w;
-    return nullptr;
-  }
-};
 
 void RightClick(TWinControl* W, POINT Client) {
   SendMessageA(W->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(Client.x, Client.y));
@@ -74,27 +12,13 @@ void RightClick(TWinControl* W, POINT Client) {
   Pump(30);
 }
 
-POINT Middle(const RECT& R) { return POINT{(R.left + R.right) / 2, (R.top + R.bottom) / 2}; }
-
-// Clicks the row of a menu window that shows Caption.
-bool ClickRow(TCustomdxBarControl* W, const std::string& Caption) {
-  for (int i = 0; i < W->ItemLinks()->VisibleCount(); ++i) {
-    TdxBarItemLink* l = W->ItemLinks()->VisibleItems(i);
-    if (l->Caption() != Caption) continue;
-    POINT p = Middle(l->ItemRect);
-    SendMessageA(W->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
-    SendMessageA(W->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
-    if (IsBarControl(W) && W->HandleAllocated()) SendMessageA(W->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
-    Pump(30);
-    return true;
-  }
-  return false;
-}
-
-std::vector<std::string> Captions(TdxBarItemLinks* Links) {
-  std::vector<std::string> v;
-  for (int i = 0; i < Links->Count(); ++i) v.push_back(Links->Items(i)->Caption());
-  return v;
+// The manager's open popup window of a class (its windows are the manager's components).
+template <class T>
+T* Open(TdxBarManager* M) {
+  for (int i = 0; i < M->ComponentCount(); ++i)
+    if (auto* w = dynamic_cast<T*>(M->Components(i)); w && IsBarControl(w) && w->HandleAllocated() && IsWindowVisible(w->Handle()))
+      return w;
+  return nullptr;
 }
 
 bool Down(TdxBarItemLink* L) {
@@ -113,7 +37,7 @@ protected:
 };
 
 // A shown form customizing one docked toolbar of four buttons.
-struct TCustomizingForm : TPopupForm {
+struct TCustomizingForm : TBarsForm {
   TdxBar* Bar;
   TCustomizingForm() {
     TObject::Free(Manager);
@@ -142,52 +66,22 @@ struct TCustomizingForm : TPopupForm {
   }
 };
 
-// Presses the OK button of the message box titled Title once it shows, keeping its text.
-struct TBoxAnswerer {
-  static inline std::string Title, Text;
-  static inline bool Pressed = false;
-  UINT_PTR Timer;
-  explicit TBoxAnswerer(const std::string& ATitle) {
-    Title = ATitle;
-    Text.clear();
-    Pressed = false;
-    Timer = SetTimer(nullptr, 0, 50, Tick);
-  }
-  ~TBoxAnswerer() { KillTimer(nullptr, Timer); }
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
-    static int seen = 0;
-    HWND box = FindWindowA("#32770", Title.c_str());
-    if (!box || !IsWindowVisible(box) || Pressed) return;
-    // A tick later it has painted.
-    if (++seen < 3) return;
-    seen = 0;
-    Shot("blank-name-error");
-    char buf[256] = "";
-    GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
-    Text = buf;
-    HWND ok = GetDlgItem(box, IDOK);
-    if (!ok) ok = GetDlgItem(box, IDCANCEL);
-    Pressed = true;
-    SendMessageA(ok, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
-    SendMessageA(ok, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
-  }
-};
-
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------
 // Toolbar list
 
 TEST(dxBarCustPopups, ToolbarListChecksTheVisibleBarsAndARowTogglesItsBar) {
-  TPopupForm f;
+  TBarsForm f;
   TdxBar* menu = f.AddBar("Main Menu", 2);
   f.Manager->SetMainMenuBar(menu);
   menu->SetIsMainMenu(true);
-  TdxBar* tools = f.AddBar("Tools", 3);
-  TdxBar* extras = f.AddBar("Extras", 2, false);
-  f.AddBar("Secret", 1)->SetHidden(true);
+  TdxBar* tools = f.AddBar("Tools", 3, dsTop, 1);
+  TdxBar* extras = f.AddBar("Extras", 2, dsTop, 2);
+  extras->SetVisible(false);
+  f.AddBar("Secret", 1, dsTop, 3)->SetHidden(true);
   RightClick(tools->Control(), POINT{2, 2});
-  auto* p = f.Open<TdxBarToolbarsPopup>();
+  auto* p = Open<TdxBarToolbarsPopup>(f.Manager);
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(Captions(p->ItemLinks()), (std::vector<std::string>{"Tools", "Extras", "&Customize..."}));
   EXPECT_TRUE(Down(p->ItemLinks()->Items(0)));
@@ -195,32 +89,32 @@ TEST(dxBarCustPopups, ToolbarListChecksTheVisibleBarsAndARowTogglesItsBar) {
   EXPECT_TRUE(p->ItemLinks()->Items(2)->BeginGroup());
   Shot("toolbar-list");
   EXPECT_TRUE(ClickRow(p, "Extras"));
-  EXPECT_TRUE(PumpUntil([&] { return !f.Open<TdxBarToolbarsPopup>(); }));
+  EXPECT_TRUE(PumpUntil([&] { return !Open<TdxBarToolbarsPopup>(f.Manager); }));
   EXPECT_TRUE(extras->Visible());
   EXPECT_TRUE(tools->Visible());
   // The second list is built from new items; those of the first, no longer linked, are freed.
   RightClick(f.Site(dsTop), POINT{f.Site(dsTop)->Width() - 2, 2});
-  p = f.Open<TdxBarToolbarsPopup>();
+  p = Open<TdxBarToolbarsPopup>(f.Manager);
   ASSERT_NE(p, nullptr);
   EXPECT_TRUE(Down(p->ItemLinks()->Items(1)));
   EXPECT_EQ(dxBarPopupItemCount(), 3);
   EXPECT_TRUE(ClickRow(p, "Tools"));
-  EXPECT_TRUE(PumpUntil([&] { return !f.Open<TdxBarToolbarsPopup>(); }));
+  EXPECT_TRUE(PumpUntil([&] { return !Open<TdxBarToolbarsPopup>(f.Manager); }));
   EXPECT_FALSE(tools->Visible());
 }
 
 TEST(dxBarCustPopups, ToolbarListWithNothingToListDoesNotOpen) {
-  TPopupForm f;
+  TBarsForm f;
   TdxBar* menu = f.AddBar("Main Menu", 2);
   menu->SetIsMainMenu(true);
   f.Manager->SetCanCustomize(false);
   RightClick(f.Site(dsTop), POINT{f.Site(dsTop)->Width() - 2, 2});
-  EXPECT_EQ(f.Open<TdxBarToolbarsPopup>(), nullptr);
+  EXPECT_EQ(Open<TdxBarToolbarsPopup>(f.Manager), nullptr);
   EXPECT_EQ(TdxBarToolbarsPopup::ShowAt(f.Manager, POINT{200, 200}), nullptr);
   // With customizing allowed there is the one row to show.
   f.Manager->SetCanCustomize(true);
   RightClick(f.Site(dsTop), POINT{f.Site(dsTop)->Width() - 2, 2});
-  auto* p = f.Open<TdxBarToolbarsPopup>();
+  auto* p = Open<TdxBarToolbarsPopup>(f.Manager);
   ASSERT_NE(p, nullptr);
   EXPECT_EQ(Captions(p->ItemLinks()), std::vector<std::string>{"&Customize..."});
   p->CloseMenu();
@@ -281,10 +175,11 @@ TEST(dxBarCustPopups, BlankNameShowsTheErrorAndKeepsTheCaption) {
   Application->SetTitle("yOZ bars");
   auto* p = f.Popup(2);
   ASSERT_NE(p, nullptr);
-  TBoxAnswerer answer("yOZ bars");
+  TMessageBoxAnswerer answer(IDOK);
   f.Rename(p, "");
-  EXPECT_TRUE(TBoxAnswerer::Pressed);
-  EXPECT_EQ(TBoxAnswerer::Text, "A command name cannot be blank. Please enter a name.");
+  EXPECT_EQ(answer.Answered(), 1);
+  EXPECT_EQ(answer.Caption(), "yOZ bars");
+  EXPECT_EQ(answer.Text(), "A command name cannot be blank. Please enter a name.");
   EXPECT_EQ(f.Link(2)->Caption(), "Tools2");
   EXPECT_FALSE(f.Link(2)->UserDefine().Contains(udCaption));
   EXPECT_TRUE(PumpUntil([] { return !TdxBarCustomizingPopup::Current(); }));
@@ -320,35 +215,16 @@ void ClickMark(TdxBarControl* T) {
 
 // A real click (through the hooks) at a screen point.
 void MouseClick(POINT S) {
-  // Absolute coordinates in every event: a bare SetCursorPos may not have reached the input queue yet.
-  DWORD x = DWORD(MulDiv(S.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1));
-  DWORD y = DWORD(MulDiv(S.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1));
-  mouse_event(MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y, 0, 0);
-  Pump(20);
-  mouse_event(MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y, 0, 0);
-  Pump(20);
-  mouse_event(MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE, x, y, 0, 0);
+  Click(S, 20);
   Pump(50);
 }
-
-RECT ScreenRect(TWinControl* W) {
-  RECT r;
-  GetWindowRect(W->Handle(), &r);
-  return r;
-}
-
-struct TBarEvents {
-  int Added = 0, Deleted = 0;
-  void Add(TdxBarManager*, TdxBar*) { ++Added; }
-  void Delete(TdxBarManager*, TdxBar*) { ++Deleted; }
-};
 
 }  // namespace
 
 TEST(dxBarCustPopups, QuickControlOfAToolbarWhoseLinksFitHoldsOnlyAddOrRemove) {
-  TPopupForm f;
+  TBarsForm f;
   TdxBar* tools = f.AddBar("Tools", 3);
-  TdxBar* other = f.AddBar("Other", 2);
+  TdxBar* other = f.AddBar("Other", 2, dsTop, 1);
   TdxBarControl* t = tools->Control();
   ASSERT_TRUE(t->MarkShown());
   ClickMark(t);
@@ -357,7 +233,7 @@ TEST(dxBarCustPopups, QuickControlOfAToolbarWhoseLinksFitHoldsOnlyAddOrRemove) {
   EXPECT_EQ(t->MarkState(), 2);
   EXPECT_EQ(Captions(q->HiddenBar()->ItemLinks()), std::vector<std::string>{"&Add or Remove Buttons"});
   // Below the mark, right edges aligned.
-  RECT m = t->MarkRect(), r = ScreenRect(q);
+  RECT m = t->MarkRect(), r = WindowRect(q);
   POINT mr = t->ClientToScreen(POINT{m.right, m.bottom});
   EXPECT_EQ(r.right, mr.x);
   EXPECT_EQ(r.top, mr.y);
@@ -379,7 +255,7 @@ TEST(dxBarCustPopups, QuickControlOfAToolbarWhoseLinksFitHoldsOnlyAddOrRemove) {
   ClickMark(t);
   TdxBarQuickControl* q2 = TdxBarQuickControl::Instance();
   ASSERT_NE(q2, nullptr);
-  RECT qr = ScreenRect(q2);
+  RECT qr = WindowRect(q2);
   MouseClick(POINT{qr.right - 3, qr.bottom - 3});
   EXPECT_EQ(TdxBarQuickControl::Instance(), q2);
   MouseClick(f.Form->ClientToScreen(POINT{250, 250}));
@@ -388,14 +264,14 @@ TEST(dxBarCustPopups, QuickControlOfAToolbarWhoseLinksFitHoldsOnlyAddOrRemove) {
 }
 
 TEST(dxBarCustPopups, QuickControlShowsTheHiddenLinksAndItsRowsSwitchLinksOnAndOff) {
-  TPopupForm f;
-  TBarEvents events;
-  f.Manager->OnBarAdd = Bind(&events, &TBarEvents::Add);
-  f.Manager->OnBarDelete = Bind(&events, &TBarEvents::Delete);
+  TBarsForm f;
   f.Form->SetWidth(260);
   TdxBar* tools = f.AddBar("Tools", 8);
   Pump(30);
-  events = TBarEvents{};
+  int added = 0, deleted = 0;
+  TClickProbe onAdd{[&] { ++added; }}, onDelete{[&] { ++deleted; }};
+  f.Manager->OnBarAdd = Bind(&onAdd, &TClickProbe::Bar);
+  f.Manager->OnBarDelete = Bind(&onDelete, &TClickProbe::Bar);
   TdxBarControl* t = tools->Control();
   ASSERT_TRUE(t->HasHiddenItems());
   std::vector<std::string> hidden;
@@ -415,8 +291,8 @@ TEST(dxBarCustPopups, QuickControlShowsTheHiddenLinksAndItsRowsSwitchLinksOnAndO
   ASSERT_TRUE(ClickRow(q, "&Add or Remove Buttons"));
   auto* sub = dynamic_cast<TdxBarSubMenuControl*>(q->AddRemoveItem()->ItemLinks()->BarControl());
   ASSERT_NE(sub, nullptr);
+  // A bar made at run time has no stored state to reset to: no "&Reset Toolbar".
   std::vector<std::string> rows = Captions(tools->ItemLinks());
-  rows.push_back("&Reset Toolbar");
   rows.push_back("&Customize...");
   EXPECT_EQ(Captions(sub->ItemLinks()), rows);
   Shot("quick-add-or-remove");
@@ -437,8 +313,32 @@ TEST(dxBarCustPopups, QuickControlShowsTheHiddenLinksAndItsRowsSwitchLinksOnAndO
   EXPECT_NE(t->MarkState(), 2);
   EXPECT_TRUE(PumpUntil([&] { return !IsBarControl(q); }));
   EXPECT_EQ(f.Manager->Bars()->Count(), bars);
-  EXPECT_EQ(events.Added, 0);
-  EXPECT_EQ(events.Deleted, 0);
+  EXPECT_EQ(added, 0);
+  EXPECT_EQ(deleted, 0);
+}
+
+// A bar of the form resource can be reset from its "Add or Remove Buttons" menu.
+TEST(dxBarCustPopups, QuickControlOfAStoredBarOffersItsReset) {
+  TBarsForm f(false);
+  TObject::Free(f.Manager);
+  ReadComponentFromText("object frmStored: TForm\n  object dxBarManager1: TdxBarManager\n    Bars = <\n      item\n"
+                        "        Caption = 'Stored'\n        DockingStyle = dsTop\n        ItemLinks = <\n          item\n"
+                        "            Item = btnA\n            Visible = True\n          end>\n        Visible = True\n"
+                        "      end>\n  end\n  object btnA: TdxBarButton\n    Caption = 'A'\n  end\nend\n",
+                        f.Form.get());
+  f.Form->Show();
+  Pump(30);
+  TdxBarControl* t = GetBarManagerByForm(f.Form.get())->Bars()->Items(0)->Control();
+  ASSERT_TRUE(t && t->MarkShown());
+  ClickMark(t);
+  TdxBarQuickControl* q = TdxBarQuickControl::Instance();
+  ASSERT_NE(q, nullptr);
+  ASSERT_TRUE(ClickRow(q, "&Add or Remove Buttons"));
+  TCustomdxBarControl* sub = q->AddRemoveItem()->ItemLinks()->BarControl();
+  ASSERT_NE(sub, nullptr);
+  EXPECT_NE(FindRow(sub, "&Reset Toolbar"), nullptr);
+  Shot("quick-add-or-remove-stored");
+  ClickMark(t);
 }
 
 // On a vertical toolbar it opens beside the mark, tops aligned, on the side where it fits.
@@ -446,7 +346,8 @@ TEST(dxBarCustPopups, QuickControlOfAVerticalToolbarOpensBesideTheMark) {
   RECT a;
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &a, 0);
   for (TdxBarDockingStyle side : {dsLeft, dsRight}) {
-    TPopupForm f;
+    SCOPED_TRACE(side);
+    TBarsForm f;
     if (side == dsRight) f.Form->SetLeft(a.right - f.Form->Width());
     TdxBar* b = f.AddBar("Side", 3);
     b->SetDockingStyle(side);
@@ -456,7 +357,7 @@ TEST(dxBarCustPopups, QuickControlOfAVerticalToolbarOpensBesideTheMark) {
     ClickMark(t);
     TdxBarQuickControl* q = TdxBarQuickControl::Instance();
     ASSERT_NE(q, nullptr);
-    RECT m = t->MarkRect(), r = ScreenRect(q);
+    RECT m = t->MarkRect(), r = WindowRect(q);
     POINT tl = t->ClientToScreen(POINT{m.left, m.top}), br = t->ClientToScreen(POINT{m.right, m.bottom});
     EXPECT_EQ(r.top, tl.y);
     if (side == dsLeft)

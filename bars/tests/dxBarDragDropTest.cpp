@@ -1,7 +1,6 @@
 // The customizing drag on real toolbars: a button pressed and dragged by mouse messages as a user does
 // it (press, moves, release, Ctrl and Esc keys), with probes run from inside the drag's loop to read
 // the cursor and the insertion mark's pixels.
-#include <windowsx.h>
 
 #include <cstdlib>
 #include <functional>
@@ -12,114 +11,31 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-
-// Runs the function whose address a WM_APP message carries: probes that run inside the drag's loop.
-LRESULT CALLBACK ProbeProc(HWND W, UINT Msg, WPARAM WP, LPARAM LP) {
-  if (Msg == WM_APP) {
-    (*reinterpret_cast<std::function<void()>*>(LP))();
-    return 0;
-  }
-  return DefWindowProcA(W, Msg, WP, LP);
-}
-
-HWND ProbeWindow() {
-  static HWND w = [] {
-    WNDCLASSA c{};
-    c.lpfnWndProc = ProbeProc;
-    c.hInstance = GetModuleHandleA(nullptr);
-    c.lpszClassName = "DragProbe";
-    RegisterClassA(&c);
-    return CreateWindowA("DragProbe", "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, c.hInstance, nullptr);
-  }();
-  return w;
-}
-
-// What the user does during a drag, posted in order to the window that holds the capture.
-void PostMove(POINT Screen, UINT Msg = WM_MOUSEMOVE) {
-  HWND app = Application->Handle();
-  ScreenToClient(app, &Screen);
-  PostMessageA(app, Msg, 0, MAKELPARAM(Screen.x, Screen.y));
-}
-void PostUp(POINT Screen) { PostMove(Screen, WM_LBUTTONUP); }
-void PostKey(WPARAM Key, bool Down) { PostMessageA(Application->Handle(), Down ? WM_KEYDOWN : WM_KEYUP, Key, 0); }
-// The probe runs when the loop reaches it; it must outlive the drag.
-void PostProbe(std::function<void()>& F) { PostMessageA(ProbeWindow(), WM_APP, 0, reinterpret_cast<LPARAM>(&F)); }
-
-POINT Offset(POINT P, int Dx, int Dy) { return POINT{P.x + Dx, P.y + Dy}; }
-
-// A shown form with two docked toolbars of buttons, customizing.
-struct TDragForm : TManagerForm {
+// A shown form with two docked toolbars of three buttons, customizing with the dialog out of the way.
+struct TDragForm : TBarsForm {
   TdxBar* A;
   TdxBar* B;
   // Extra adds to the bars before customizing starts.
-  explicit TDragForm(const std::function<void(TDragForm&)>& Extra = {}) {
-    Form->SetBounds(60, 60, 520, 300);
-    Form->Show();
-    A = AddBar("A", 3, 0);
-    B = AddBar("B", 3, 1);
+  explicit TDragForm(const std::function<void(TDragForm&)>& Extra = {}) : TBarsForm(true, RECT{60, 60, 580, 360}) {
+    A = AddBar("A", 3, dsTop, 0);
+    B = AddBar("B", 3, dsTop, 1);
     if (Extra) Extra(*this);
     Pump(30);
-    Manager->SetCustomizing(true);
-    Pump(50);
-    // The customizing dialog, when there is one, is not what these tests look at.
-    if (HWND d = FindWindowA(nullptr, "Customize")) ShowWindow(d, SW_HIDE);
-    Pump(30);
+    OpenCustomizing(Manager, true);
   }
   ~TDragForm() { Manager->SetCustomizing(false); }
-  TdxBar* AddBar(const std::string& Name, int Buttons, int Row) {
-    TdxBar* b = Manager->Bars()->Add();
-    b->SetCaption(Name);
-    for (int i = 0; i < Buttons; ++i) AddButton(b->ItemLinks(), Name + std::to_string(i));
-    b->SetDockingStyle(dsTop);
-    b->SetRow(Row);
-    b->SetVisible(true);
-    return b;
-  }
-  TdxBarItemLink* AddButton(TdxBarItemLinks* Links, const std::string& Caption) {
-    auto* btn = new TdxBarButton(Form.get());
-    btn->SetCaption(Caption);
-    TdxBarItemLink* l = Links->Add();
-    l->SetItem(btn);
-    return l;
-  }
 };
 
-// The middle of a link's rectangle, in screen coordinates.
-POINT Center(TdxBarItemLink* L) {
-  RECT r = L->ItemRect;
-  return L->BarControl()->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-}
-
-// Presses the left button on L's control and moves 5 pixels right, which starts the drag; the steps
-// posted before are what the drag's loop then reads. Returns when the drag has ended.
+// Presses the left button on L and moves 5 pixels right, which starts the drag; the steps posted
+// before are what the drag's loop then reads. Returns when the drag has ended.
 void DragLink(TdxBarItemLink* L, const std::function<void(POINT Start)>& Steps) {
   TCustomdxBarControl* w = L->BarControl();
   // The press on another bar than the one in menu mode: the hooks end that menu mode first.
   if (TCustomdxBarControl* a = ActiveBarControl(); a && a != w) a->DeactivateChain();
-  POINT down = Center(L), start = Offset(down, 5, 0);
-  // The drag measures from the cursor: wait until the warp has arrived.
-  POINT at{};
-  for (int i = 0; i < 50 && !(at.x == start.x && at.y == start.y); ++i) {
-    SetCursorPos(start.x, start.y);
-    Pump(10);
-    GetCursorPos(&at);
-  }
-  Steps(start);
-  TWatchdog dog(10000);
-  POINT d = w->ScreenToClient(down), s = w->ScreenToClient(start);
-  SendMessageA(w->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(d.x, d.y));
-  SendMessageA(w->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(s.x, s.y));
-  Pump(30);
+  PressAndDrag(w, Center(L), Offset(Center(L), 5, 0), Steps);
 }
 
-std::vector<std::string> Captions(TdxBar* B) {
-  std::vector<std::string> v;
-  for (int i = 0; i < B->ItemLinks()->Count(); ++i) {
-    TdxBarItem* item = B->ItemLinks()->Items(i)->Item();
-    v.push_back(item ? item->Caption() : "<no item>");
-  }
-  return v;
-}
+std::vector<std::string> Captions(TdxBar* B) { return Captions(B->ItemLinks()); }
 
 // For a manual look: YOZ_DRAG_SHOT=1 holds the drag still for a screenshot (import -window root).
 void HoldForScreenshot() {
@@ -132,22 +48,15 @@ void HoldForScreenshot() {
 TEST(dxBarDragDrop, NudgeGivesAndTakesTheGroupMark) {
   TDragForm f;
   TdxBarItemLink* l = f.A->ItemLinks()->Items(1);
-  DragLink(l, [](POINT s) {
-    PostMove(Offset(s, 3, 0));
-    PostUp(Offset(s, 3, 0));
-  });
-  EXPECT_FALSE(l->BeginGroup());
-  DragLink(l, [](POINT s) {
-    PostMove(Offset(s, 4, 0));
-    PostUp(Offset(s, 4, 0));
-  });
-  EXPECT_TRUE(l->BeginGroup());
-  Pump(30);
-  DragLink(l, [](POINT s) {
-    PostMove(Offset(s, -4, 0));
-    PostUp(Offset(s, -4, 0));
-  });
-  EXPECT_FALSE(l->BeginGroup());
+  for (auto [dx, group] : {std::pair{3, false}, {4, true}, {-4, false}}) {
+    SCOPED_TRACE(dx);
+    DragLink(l, [dx = dx](POINT s) {
+      PostMove(Offset(s, dx, 0));
+      PostUp(Offset(s, dx, 0));
+    });
+    EXPECT_EQ(l->BeginGroup(), group);
+    Pump(30);
+  }
   EXPECT_EQ(Captions(f.A), (std::vector<std::string>{"A0", "A1", "A2"}));
 }
 
@@ -163,12 +72,7 @@ TEST(dxBarDragDrop, MoveToAnotherBarWithMarkAndCursors) {
   RECT r = b1->ItemRect;
   POINT stem{r.right - 6 + 2, (r.top + r.bottom) / 2};
   POINT target = Offset(Center(b1), (r.right - r.left) / 4, 0);
-  auto pixel = [&] {
-    HDC dc = GetDC(bw->Handle());
-    COLORREF c = GetPixel(dc, stem.x, stem.y) & 0xFFFFFF;
-    ReleaseDC(bw->Handle(), dc);
-    return c;
-  };
+  auto pixel = [&] { return PixelAt(bw, stem); };
   COLORREF plain = 0, marked = 0, markedCtrl = 0;
   TCursor onBar = 0, withCtrl = 0, released = 0, offBars = 0;
   std::function<void()> before = [&] { plain = pixel(); };
@@ -214,12 +118,7 @@ TEST(dxBarDragDrop, EscCancelsAndRemovesTheMark) {
   TCustomdxBarControl* bw = f.B->Control();
   RECT r = b0->ItemRect;
   POINT stem{r.left + 2, (r.top + r.bottom) / 2};
-  auto pixel = [&] {
-    HDC dc = GetDC(bw->Handle());
-    COLORREF c = GetPixel(dc, stem.x, stem.y) & 0xFFFFFF;
-    ReleaseDC(bw->Handle(), dc);
-    return c;
-  };
+  auto pixel = [&] { return PixelAt(bw, stem); };
   COLORREF plain = 0, marked = 0;
   std::function<void()> before = [&] { plain = pixel(); };
   std::function<void()> over = [&] { marked = pixel(); };
@@ -319,4 +218,40 @@ TEST(dxBarDragDrop, SubItemIntoItsOwnSubItemsMenuIsRefused) {
   ASSERT_EQ(inner->ItemLinks()->Count(), 1);
   EXPECT_EQ(inner->ItemLinks()->Items(0)->Item()->Caption(), "X");
   EXPECT_EQ(outer->ItemLinks()->Count(), 1);
+}
+
+// The customizing frame: two one-pixel frames in the window-text colour inside the selected link's
+// rectangle. A drag keeps it on the dragged link; after a copy it is the new link's alone.
+TEST(dxBarDragDrop, CustomizingFrameMarksTheSelectedAndTheDraggedLink) {
+  TDragForm f;
+  auto framed = [](TdxBarItemLink* L) {
+    TCustomdxBarControl* w = L->BarControl();
+    RECT r = w->GetItemRect(L->Control());
+    POINT m = Middle(r);
+    bool all = true;
+    for (POINT p : {POINT{r.left, m.y}, POINT{r.left + 1, m.y}, POINT{m.x, r.top + 1}, POINT{r.right - 2, m.y}})
+      all = all && PixelAt(w, p) == GetSysColor(COLOR_WINDOWTEXT);
+    return all;
+  };
+  TdxBarItemLink* a1 = f.A->ItemLinks()->Items(1);
+  ClickLink(f.A->Control(), a1);
+  EXPECT_TRUE(framed(a1));
+  EXPECT_FALSE(framed(f.A->ItemLinks()->Items(0)));
+  bool whileDragged = false;
+  std::function<void()> probe = [&] {
+    UpdateWindow(f.A->Control()->Handle());
+    whileDragged = framed(a1);
+    HoldForScreenshot();
+  };
+  POINT b0 = Center(f.B->ItemLinks()->Items(0));
+  DragLink(a1, [&](POINT) {
+    PostKey(VK_CONTROL, true);
+    PostMove(b0);
+    PostProbe(probe);
+    PostUp(b0);
+  });
+  Pump(30);
+  EXPECT_TRUE(whileDragged);
+  EXPECT_FALSE(framed(a1));
+  EXPECT_TRUE(framed(f.B->ItemLinks()->Items(0)));
 }

@@ -1,32 +1,13 @@
 // Edit and combo controls on a real toolbar window: the in-place editor, typing, the drop-down list and
 // its placement, and a control that goes while its editor loses the focus.
-#include <cstdio>
-#include <thread>
-
 #include "BarsTestSupport.h"
 
 namespace {
 
 // Fails the program instead of stalling the run when a window loop never returns.
-const char* Stage = "start";
-struct TWatchdog {
-  TWatchdog() {
-    std::thread([] {
-      Sleep(60000);
-      std::fprintf(stderr, "watchdog: stuck at %s\n", Stage);
-      std::fflush(stderr);
-      ExitProcess(3);
-    }).detach();
-  }
-} Watchdog;
+TWatchdog Watchdog(60000, "an edit's window loop did not return");
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
-
-struct TCounter {
-  int Changes = 0, CurChanges = 0;
-  void Change(TObject*) { ++Changes; }
-  void CurChange(TObject*) { ++CurChanges; }
-};
 
 // A shown form with one toolbar window holding a combo and an edit laid side by side.
 struct TComboBar {
@@ -46,18 +27,7 @@ struct TComboBar {
     Edit = new TdxBarEdit(F.Form.get());
     Bar->ItemLinks()->Add()->SetItem(Combo);
     Bar->ItemLinks()->Add()->SetItem(Edit);
-    Window = Bar->ItemLinks()->CreateBarControl();
-    Window->SetParent(F.Form.get());
-    Window->SetBounds(0, 0, 480, 40);
-    Window->SetVisible(true);
-    Window->HandleNeeded();
-    Window->CalcDrawingConsts();
-    int x = 2;
-    for (int i = 0; i < 2; ++i) {
-      TdxBarItemLink* l = Bar->ItemLinks()->Items(i);
-      l->ItemRect = RECT{x, 2, x + l->Control()->GetWidth(), 2 + l->Control()->GetHeight()};
-      x = l->ItemRect.right + 4;
-    }
+    Window = ShowBarWindow(Bar, F.Form.get(), RECT{0, 0, 480, 40}, POINT{2, 2}, 4);
     Pump(50);
   }
   ~TComboBar() {
@@ -82,17 +52,15 @@ void Key(HWND W, UINT Msg, WPARAM Key) { SendMessageA(W, Msg, Key, 1); }
 
 TEST(dxBarEdits, AComboDropsDownAndTakesALongTypedTextWhole) {
   TComboBar t;
-  TCounter n;
-  t.Combo->OnChange = Bind(&n, &TCounter::Change);
-  t.Combo->OnCurChange = Bind(&n, &TCounter::CurChange);
+  int curChanges = 0;
+  TClickProbe onCurChange{[&] { ++curChanges; }};
+  t.Combo->OnCurChange = Bind(&onCurChange, &TClickProbe::Click);
   TdxBarComboControl* c = t.ComboControl();
   ASSERT_NE(c, nullptr);
   t.PaintAll();
-  Stage = "open";
   t.Open(c);
   ASSERT_TRUE(c->EditorVisible());
 
-  Stage = "F4";
   // F4 drops the list below the item; the arrow keys then walk the list.
   Key(c->Handle(), WM_KEYDOWN, VK_F4);
   TdxBarDropDownListBox* list = t.Combo->ListBox();
@@ -107,7 +75,6 @@ TEST(dxBarEdits, AComboDropsDownAndTakesALongTypedTextWhole) {
   // With no row chosen a key first takes the top row, then moves on.
   Key(c->Handle(), WM_KEYDOWN, VK_DOWN);
   EXPECT_EQ(list->ItemIndex(), 1);
-  Stage = "list click";
   // A click in the list chooses the row and closes it.
   RECT row1 = list->ItemRect(1);
   SendMessageA(list->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(row1.left + 3, row1.top + 2));
@@ -116,7 +83,6 @@ TEST(dxBarEdits, AComboDropsDownAndTakesALongTypedTextWhole) {
   EXPECT_EQ(t.Combo->ItemIndex(), 1);
   EXPECT_EQ(t.Combo->Text(), "Beta");
 
-  Stage = "typing";
   // 300 characters typed are kept whole when Enter commits them.
   t.Open(c);
   ASSERT_TRUE(c->EditorVisible());
@@ -125,9 +91,8 @@ TEST(dxBarEdits, AComboDropsDownAndTakesALongTypedTextWhole) {
   for (int i = 0; i < 300; ++i) typed += char('a' + i % 26);
   for (char ch : typed) PostMessageA(c->Handle(), WM_CHAR, WPARAM(ch), 1);
   Pump(100);
-  EXPECT_EQ(n.CurChanges, 301);
+  EXPECT_EQ(curChanges, 301);
   EXPECT_EQ(t.Combo->Text(), typed);  // read from the open editor
-  Stage = "enter";
   Key(c->Handle(), WM_KEYDOWN, VK_RETURN);
   EXPECT_FALSE(c->EditorVisible());
   EXPECT_EQ(t.Combo->StoredText(), typed);
@@ -194,16 +159,13 @@ TEST(dxBarEdits, AClickedEditTakesTheKeysAndMayBeFreedWhileItsEditorLosesTheFocu
   TComboBar t;
   TdxBarEditControl* e = t.EditControl();
   t.PaintAll();
-  Stage = "click";
   RECT r = t.Bar->ItemLinks()->Items(1)->ItemRect;
   Click(t.Window->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
   ASSERT_TRUE(PumpUntil([&] { return e->EditorVisible() && GetFocus() == e->Handle(); }, 2000));
   HWND editor = e->Handle();
-  Stage = "type";
   Press('O');
   Press('K');
   EXPECT_TRUE(PumpUntil([&] { return t.Edit->Text() == "ok"; }, 2000)) << t.Edit->Text();
-  Stage = "free on exit";
   TFreeOnExit f{t.Edit};
   t.Edit->OnExit = Bind(&f, &TFreeOnExit::Exit);
   SetFocus(t.F.Form->Handle());  // the focus is taken from outside

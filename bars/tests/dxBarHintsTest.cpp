@@ -28,18 +28,7 @@ struct TShownBar {
       Buttons.push_back(b);
       Bar->ItemLinks()->Add()->SetItem(b);
     }
-    Window = Bar->ItemLinks()->CreateBarControl();
-    Window->SetParent(F.Form.get());
-    Window->SetBounds(0, 0, 380, 40);
-    Window->SetVisible(true);
-    Window->HandleNeeded();
-    Window->CalcDrawingConsts();
-    int x = 0;
-    for (int i = 0; i < N; ++i) {
-      TdxBarItemLink* l = Bar->ItemLinks()->Items(i);
-      l->ItemRect = RECT{x, 0, x + l->Control()->GetWidth(), l->Control()->GetHeight()};
-      x = l->ItemRect.right;
-    }
+    Window = ShowBarWindow(Bar, F.Form.get(), RECT{0, 0, 380, 40}, POINT{0, 0}, 0);
     Pump(50);
   }
   ~TShownBar() {

@@ -12,11 +12,6 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-struct TCounter {
-  std::vector<std::string> Names;
-  void Hit(TObject* Sender) { Names.push_back(static_cast<TComponent*>(Sender)->Name()); }
-};
-
 // A shown, foreground form with an edit holding the focus, a manager and a sub-item of three buttons
 // whose menu the test opens; the first button runs an action.
 struct TKeyForm {
@@ -25,7 +20,7 @@ struct TKeyForm {
   TdxBarSubItem* Sub;
   TAction* Action;
   std::vector<TdxBarButton*> Buttons;
-  TCounter Clicks, Runs;
+  TClickProbe Clicks, Runs;
   TKeyForm() {
     F.Manager->SetMenusShowRecentItemsFirst(false);
     Edit = new TEdit(F.Form.get());
@@ -33,19 +28,11 @@ struct TKeyForm {
     Edit->SetBounds(10, 200, 150, 24);
     Action = new TAction(F.Form.get());
     Action->SetName("actRun");
-    Action->SetOnExecute(TNotifyEvent(&Runs, &TCounter::Hit));
+    Action->SetOnExecute(TNotifyEvent(&Runs, &TClickProbe::Click));
     Sub = new TdxBarSubItem(F.Form.get());
-    for (int i = 0; i < 3; ++i) {
-      auto* b = new TdxBarButton(F.Form.get());
-      b->SetName("B" + std::to_string(i));
-      b->SetCaption(std::string("&") + char('a' + i) + " row");
-      if (i == 0)
-        b->SetAction(Action);
-      else
-        b->OnClick = TNotifyEvent(&Clicks, &TCounter::Hit);
-      Buttons.push_back(b);
-      Sub->ItemLinks()->Add()->SetItem(b);
-    }
+    Buttons = AddButtons(F.Form.get(), Sub->ItemLinks(), 3, [](int i) { return std::string("&") + char('a' + i) + " row"; });
+    Buttons[0]->SetAction(Action);
+    for (int i : {1, 2}) Buttons[i]->OnClick = TNotifyEvent(&Clicks, &TClickProbe::Click);
     F.Form->Show();
     for (int i = 0; i < 20 && GetFocus() != Edit->Handle(); ++i) {
       SetForegroundWindow(F.Form->Handle());
@@ -57,13 +44,7 @@ struct TKeyForm {
     Sub->ItemLinks()->FreeBarControl();
     SetCursorPos(0, 0);
   }
-  TdxBarSubMenuControl* Open(POINT At = POINT{300, 120}) {
-    auto* m = static_cast<TdxBarSubMenuControl*>(Sub->ItemLinks()->CreateBarControl());
-    m->SetBounds(At.x, At.y, 0, 0);
-    m->Show();
-    Pump(20);
-    return m;
-  }
+  TdxBarSubMenuControl* Open(POINT At = POINT{300, 120}) { return OpenMenu(Sub, At); }
   TdxBarSubMenuControl* Menu() { return dynamic_cast<TdxBarSubMenuControl*>(Sub->ItemLinks()->BarControl()); }
 };
 
@@ -283,7 +264,7 @@ TEST(dxBarHooks, ArrowsWalkMenusAndSubMenusAndEscClosesOneLevel) {
   auto* deep = new TdxBarButton(t.F.Form.get());
   deep->SetName("BDeep");
   deep->SetCaption("&Deep");
-  deep->OnClick = TNotifyEvent(&t.Clicks, &TCounter::Hit);
+  deep->OnClick = TNotifyEvent(&t.Clicks, &TClickProbe::Click);
   inner->ItemLinks()->Add()->SetItem(deep);
   t.Sub->ItemLinks()->Add()->SetItem(inner);
   auto innerMenu = [&] { return dynamic_cast<TdxBarSubMenuControl*>(inner->ItemLinks()->BarControl()); };

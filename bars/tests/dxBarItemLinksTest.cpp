@@ -15,12 +15,7 @@ struct TMenu {
   std::vector<TdxBarButton*> Buttons;
   explicit TMenu(int N) {
     Sub = new TdxBarSubItem(F.Form.get());
-    for (int i = 0; i < N; ++i) {
-      auto* b = new TdxBarButton(F.Form.get());
-      b->SetCaption("B" + std::to_string(i));
-      Buttons.push_back(b);
-      Sub->ItemLinks()->Add()->SetItem(b);
-    }
+    Buttons = AddButtons(F.Form.get(), Sub->ItemLinks(), N, [](int i) { return "B" + std::to_string(i); });
   }
   TdxBarItemLinks* Links() const { return Sub->ItemLinks(); }
   TdxBarItemLink* L(int I) const { return Links()->Items(I); }

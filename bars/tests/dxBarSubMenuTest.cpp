@@ -10,41 +10,21 @@ namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
 
-struct TClicks {
-  std::vector<std::string> Names;
-  void Click(TObject* Sender) { Names.push_back(static_cast<TComponent*>(Sender)->Name()); }
-};
-
 // A shown form with a manager and a sub-item of N buttons ("B0", "B1"...), whose menu the test opens.
 struct TMenuForm {
   TManagerForm F;
   TdxBarSubItem* Sub;
   std::vector<TdxBarButton*> Buttons;
-  TClicks Clicks;
+  TClickProbe Clicks;
   explicit TMenuForm(int N, bool Personalised = false) {
     F.Manager->SetMenusShowRecentItemsFirst(Personalised);
     F.Form->Show();
     Sub = new TdxBarSubItem(F.Form.get());
-    for (int i = 0; i < N; ++i) {
-      auto* b = new TdxBarButton(F.Form.get());
-      b->SetName("B" + std::to_string(i));
-      b->SetCaption("&" + std::string(1, char('a' + i % 26)) + "Item " + std::to_string(i));
-      b->OnClick = TNotifyEvent(&Clicks, &TClicks::Click);
-      Buttons.push_back(b);
-      Sub->ItemLinks()->Add()->SetItem(b);
-    }
+    Buttons = AddButtons(F.Form.get(), Sub->ItemLinks(), N,
+                         [](int i) { return "&" + std::string(1, char('a' + i % 26)) + "Item " + std::to_string(i); }, &Clicks);
   }
   ~TMenuForm() { Sub->ItemLinks()->FreeBarControl(); }
-  // Opens the menu with its top-left corner at P (screen).
-  TdxBarSubMenuControl* Open(POINT P, int OpenerW = 0, int OpenerH = 0) {
-    auto* m = static_cast<TdxBarSubMenuControl*>(Sub->ItemLinks()->CreateBarControl());
-    m->OpenerWidth = OpenerW;
-    m->OpenerHeight = OpenerH;
-    m->SetBounds(P.x, P.y, m->Width(), m->Height());
-    m->Show();
-    Pump(30);
-    return m;
-  }
+  TdxBarSubMenuControl* Open(POINT P, int OpenerW = 0, int OpenerH = 0) { return OpenMenu(Sub, P, OpenerW, OpenerH); }
   TdxBarSubMenuControl* Menu() { return dynamic_cast<TdxBarSubMenuControl*>(Sub->ItemLinks()->BarControl()); }
   void Key(WORD K, LPARAM Data = 0) { SendMessageA(Menu()->Handle(), WM_KEYDOWN, K, Data); }
   std::string Selected() {
@@ -56,12 +36,6 @@ struct TMenuForm {
 RECT WorkArea() {
   RECT r;
   SystemParametersInfoA(SPI_GETWORKAREA, 0, &r, 0);
-  return r;
-}
-
-RECT WindowRect(TWinControl* W) {
-  RECT r;
-  GetWindowRect(W->Handle(), &r);
   return r;
 }
 

@@ -1,7 +1,6 @@
 // Toolbar windows and dock sites: layout invariants over many widths, the looks probed off screen, bars
 // docked on every side and back, the drag loop and the close button driven by mouse messages, a window
 // the system destroys, and a form with three toolbars on screen.
-#include <windowsx.h>
 
 #include <algorithm>
 #include <atomic>
@@ -13,43 +12,6 @@
 namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
-
-// A loop that does not end fails the program instead of stalling the run.
-
-struct TClickProbe {
-  std::function<void()> F;
-  void Click(TObject*) { F(); }
-  void Bar(TdxBarManager*, TdxBar*) { F(); }
-};
-
-// A shown form with a manager; bars of buttons with captions docked where asked.
-struct TBarsForm : TManagerForm {
-  explicit TBarsForm(bool Show = true) {
-    Form->SetBounds(100, 100, 500, 320);
-    if (Show) {
-      Form->Show();
-      Pump(30);
-    }
-  }
-  TdxBar* AddBar(const std::string& Name, int Buttons, TdxBarDockingStyle Side, int Row = 0, int Left = 0,
-                 std::vector<int> Groups = {}) {
-    TdxBar* b = Manager->Bars()->Add();
-    b->SetCaption(Name);
-    for (int i = 0; i < Buttons; ++i) {
-      auto* btn = new TdxBarButton(Form.get());
-      btn->SetCaption(Name + std::to_string(i));
-      TdxBarItemLink* l = b->ItemLinks()->Add();
-      l->SetItem(btn);
-      if (std::find(Groups.begin(), Groups.end(), i) != Groups.end()) l->SetBeginGroup(true);
-    }
-    b->SetDockingStyle(Side);
-    b->SetRow(Row);
-    b->SetDockedLeft(Left);
-    b->SetVisible(true);
-    return b;
-  }
-  TdxDockControl* Site(TdxBarDockingStyle S) { return Manager->Bars()->DockControls(S); }
-};
 
 std::vector<TdxBarItemLink*> Shown(TdxBar* B) {
   std::vector<TdxBarItemLink*> v;
@@ -267,19 +229,11 @@ TEST(dxBarToolbar, DragLoopDrivenByMouseMessagesFloatsTheBar) {
   POINT grip{wr.left + 4, (wr.top + wr.bottom) / 2};
   SendMessageA(w->Handle(), WM_NCHITTEST, 0, MAKELPARAM(grip.x, grip.y));
   EXPECT_EQ(w->HitCode(), HTCAPTION);
-  HWND app = Application->Handle();
   POINT to{300, 330};
-  POINT client = to;
-  ScreenToClient(app, &client);
-  SetCursorPos(grip.x, grip.y);
-  PostMessageA(app, WM_MOUSEMOVE, 0, MAKELPARAM(client.x, client.y));
-  PostMessageA(app, WM_LBUTTONUP, 0, MAKELPARAM(client.x, client.y));
-  POINT g = grip;
-  ScreenToClient(w->Handle(), &g);
-  {
-    TWatchdog dog(10000);
-    SendMessageA(w->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(g.x, g.y));
-  }
+  PressAndDrag(w, grip, grip, [&](POINT) {
+    PostMove(to);
+    PostUp(to);
+  });
   EXPECT_FALSE(f.Manager->Bars()->Dragging());
   EXPECT_EQ(b->DockingStyle(), dsNone);
   ASSERT_NE(b->Control(), nullptr);
@@ -487,14 +441,8 @@ TEST(dxBarToolbar, HoveringTwoSubItemsWithin400msOpensOnlyTheSecond) {
   ASSERT_NE(c1->GetSubMenu(), nullptr);
   // A click on the inner button closes the whole chain, which frees the control it runs in.
   TdxBarSubMenuControl* inner = c1->GetSubMenu();
-  TdxBarItemControl* b = inner->ItemLinks()->Items(0)->Control();
-  ASSERT_NE(b, nullptr);
-  RECT r = inner->GetItemRect(b);
-  LPARAM at = MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-  SendMessageA(inner->Handle(), WM_MOUSEMOVE, 0, at);
-  SendMessageA(inner->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-  if (IsBarControl(inner) && inner->HandleAllocated()) SendMessageA(inner->Handle(), WM_LBUTTONUP, 0, at);
-  Pump(50);
+  ASSERT_NE(inner->ItemLinks()->Items(0)->Control(), nullptr);
+  ClickLink(inner, inner->ItemLinks()->Items(0));
   EXPECT_EQ(t.Clicks, 1);
   EXPECT_FALSE(t.Bar->Control()->Active());
   EXPECT_EQ(t.Menu->ItemLinks()->BarControl(), nullptr);

@@ -116,6 +116,8 @@ public:
   void TearDown() override { DoneForms(); }
 };
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new FormsEnvironment);
+// Modal loops end only by a timer's key or click: one that stays ends the program naming the test.
+const bool Watched = (WatchEveryTest(60000), true);
 
 // Runs Fn from the message loop after Ms (again and again when Repeat).
 class TLater {

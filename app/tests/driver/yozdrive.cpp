@@ -173,27 +173,63 @@ std::vector<std::vector<std::string>> BoardRows(HWND List) {
 void Raise(HWND Top) {
   SetWindowPos(Top, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetWindowPos(Top, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
-  Sleep(100);
+}
+
+// Makes Top the foreground window and waits until its thread has taken that in: the thread answers,
+// and holds Top active with the keyboard focus inside it, over a few looks. A window that has just
+// hidden keeps Wine busy for a while (it waits for the window to be withdrawn) and may hand the
+// foreground to the desktop afterwards: keys sent meanwhile reach no window of the board.
+bool Foreground(HWND Top, int Ms = 10000) {
+  const DWORD thread = GetWindowThreadProcessId(Top, nullptr);
+  const DWORD start = GetTickCount();
+  for (int steady = 0; GetTickCount() - start < DWORD(Ms); Sleep(50)) {
+    if (GetForegroundWindow() != Top) SetForegroundWindow(Top);
+    DWORD_PTR answer = 0;
+    SendMessageTimeoutA(Top, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &answer);
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    const bool held = GetForegroundWindow() == Top && GetGUIThreadInfo(thread, &info) && info.hwndActive == Top &&
+                      info.hwndFocus && (info.hwndFocus == Top || IsChild(Top, info.hwndFocus));
+    steady = held ? steady + 1 : 0;
+    if (steady >= 3) return true;
+  }
+  std::fprintf(stderr, "the window \"%s\" does not get the keyboard\n", [&] {
+    static char text[256];
+    GetWindowTextA(Top, text, sizeof text);
+    return text;
+  }());
+  return false;
+}
+
+// One mouse event at a point of the screen: every event carries its point, so no pointer position
+// left over from another machine's or an earlier warp decides where a press lands.
+INPUT MouseAt(POINT Screen, DWORD Flags) {
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = LONG((Screen.x * 65536LL + w - 1) / w);
+  in.mi.dy = LONG((Screen.y * 65536LL + h - 1) / h);
+  in.mi.dwFlags = Flags | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  return in;
+}
+
+void ClickScreen(POINT At, int Count = 1, bool Right = false) {
+  SetCursorPos(At.x, At.y);
+  for (int c = 0; c < Count; ++c) {
+    INPUT in[2] = {MouseAt(At, Right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN),
+                   MouseAt(At, Right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP)};
+    SendInput(2, in, sizeof(INPUT));
+    Sleep(c + 1 < Count ? 30 : 100);
+  }
 }
 
 void Click(HWND Wnd, POINT ClientPoint, int Count = 1, bool Right = false) {
   ClientToScreen(Wnd, &ClientPoint);
   HWND top = GetAncestor(Wnd, GA_ROOT);
   Raise(top);
-  for (int i = 0; i < 20 && GetForegroundWindow() != top; ++i) {
-    SetForegroundWindow(top);
-    Sleep(50);
-  }
-  SetCursorPos(ClientPoint.x, ClientPoint.y);
-  Sleep(50);
-  for (int c = 0; c < Count; ++c) {
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = Right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = Right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP;
-    SendInput(2, in, sizeof(INPUT));
-    Sleep(c + 1 < Count ? 30 : 100);
-  }
+  // A disabled window (behind a modal box) never gets the focus: the click goes to it as it is.
+  if (IsWindowEnabled(top)) Foreground(top, 3000);
+  ClickScreen(ClientPoint, Count, Right);
 }
 
 // Every visible child window of this class, top to bottom, then left to right.
@@ -282,6 +318,23 @@ int ClickButton(HWND Window, const std::string& Text) {
   return 1;
 }
 
+// The visible drop-down list of a combo box, if any.
+HWND DroppedList() {
+  HWND dropped = nullptr;
+  EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        char cls[64] = {};
+        GetClassNameA(w, cls, sizeof cls);
+        if (_stricmp(cls, "ComboLBox") == 0 && IsWindowVisible(w)) {
+          *reinterpret_cast<HWND*>(p) = w;
+          return FALSE;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&dropped));
+  return dropped;
+}
+
 // Opens a drop-down list by a click and clicks the entry in the list that drops down.
 int Pick(HWND Window, size_t N, const std::string& Text) {
   auto combos = ChildrenByPlace(Window, "TComboBox");
@@ -295,19 +348,8 @@ int Pick(HWND Window, size_t N, const std::string& Text) {
   std::sort(combos.begin(), combos.end(), [&](HWND a, HWND b) { return place(a) < place(b); });
   if (N < 1 || N > combos.size()) return 1;
   ClickCentre(combos[N - 1]);
-  Sleep(200);
   HWND dropped = nullptr;
-  EnumWindows(
-      [](HWND w, LPARAM p) -> BOOL {
-        char cls[64] = {};
-        GetClassNameA(w, cls, sizeof cls);
-        if (_stricmp(cls, "ComboLBox") == 0 && IsWindowVisible(w)) {
-          *reinterpret_cast<HWND*>(p) = w;
-          return FALSE;
-        }
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&dropped));
+  for (DWORD start = GetTickCount(); !(dropped = DroppedList()) && GetTickCount() - start < 5000;) Sleep(50);
   if (!dropped) {
     std::fprintf(stderr, "the list did not drop down\n");
     return 1;
@@ -315,18 +357,15 @@ int Pick(HWND Window, size_t N, const std::string& Text) {
   auto entries = ListEntries(dropped);
   for (size_t i = 0; i < entries.size(); ++i) {
     if (entries[i] != Text) continue;
-    // The dropped list belongs to no dialog: a plain click, without raising anything.
+    // The dropped list belongs to no dialog: a plain click, without raising anything; the choice is
+    // made once the list has closed up.
     POINT at = ItemMiddle(dropped, i);
     ClientToScreen(dropped, &at);
-    SetCursorPos(at.x, at.y);
-    Sleep(50);
-    INPUT in[2] = {};
-    in[0].type = in[1].type = INPUT_MOUSE;
-    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(2, in, sizeof(INPUT));
-    Sleep(150);
-    return 0;
+    ClickScreen(at);
+    for (DWORD start = GetTickCount(); IsWindowVisible(dropped) && GetTickCount() - start < 5000;) Sleep(50);
+    if (!IsWindowVisible(dropped)) return 0;
+    std::fprintf(stderr, "the dropped list stays open\n");
+    return 1;
   }
   std::fprintf(stderr, "no entry %s in the dropped list\n", Text.c_str());
   return 1;
@@ -407,10 +446,7 @@ int Key(HWND Board, const std::string& Keys) {
   } else if (rest.size() == 1) vk = WORD(toupper(rest[0]));
   else if (rest[0] == 'F' || rest[0] == 'f') vk = WORD(VK_F1 + std::atoi(rest.c_str() + 1) - 1);
   if (!vk) return 2;
-  for (int i = 0; Board && i < 20 && GetForegroundWindow() != Board; ++i) {
-    SetForegroundWindow(Board);
-    Sleep(50);
-  }
+  if (Board && !Foreground(Board)) return 1;
   std::vector<INPUT> in;
   auto add = [&](WORD k, bool up) {
     INPUT i{};
@@ -596,10 +632,7 @@ int Shortcut() {
 
 // Text as the keyboard types it into the foreground window of the board's machine.
 int Type(HWND Window, const std::string& Text) {
-  for (int i = 0; i < 20 && GetForegroundWindow() != Window; ++i) {
-    SetForegroundWindow(Window);
-    Sleep(50);
-  }
+  if (!Foreground(Window)) return 1;
   std::vector<INPUT> in;
   auto add = [&](WORD vk, WCHAR ch) {
     for (bool up : {false, true}) {

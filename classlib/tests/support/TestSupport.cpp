@@ -149,3 +149,25 @@ TWatchdog::~TWatchdog() {
   FDone = true;
   FThread.join();
 }
+
+namespace {
+
+class TTestWatchdogs : public ::testing::EmptyTestEventListener {
+public:
+  explicit TTestWatchdogs(int Ms) : FMs(Ms) {}
+  void OnTestStart(const ::testing::TestInfo& Test) override {
+    FWhat = std::string(Test.test_suite_name()) + "." + Test.name() + " did not end within " +
+            std::to_string(FMs / 1000) + " s";
+    FDog = std::make_unique<TWatchdog>(FMs, FWhat.c_str());
+  }
+  void OnTestEnd(const ::testing::TestInfo&) override { FDog.reset(); }
+
+private:
+  int FMs;
+  std::string FWhat;
+  std::unique_ptr<TWatchdog> FDog;
+};
+
+}  // namespace
+
+void WatchEveryTest(int Ms) { ::testing::UnitTest::GetInstance()->listeners().Append(new TTestWatchdogs(Ms)); }

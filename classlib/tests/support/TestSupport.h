@@ -122,5 +122,10 @@ private:
   std::thread FThread;
 };
 
+// Arms a TWatchdog for every test of the program that ends it (exit code 3) naming the test when that
+// test has run Ms milliseconds: for programs whose modal loops end only by input or a timer. Call once,
+// before the tests run (e.g. from a global's initializer).
+void WatchEveryTest(int Ms);
+
 // Bytes as upper-case hex, 32 to a line, for readable failures.
 std::string Hex(const std::string& bytes);

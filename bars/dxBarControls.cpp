@@ -132,8 +132,13 @@ void TCustomdxBarControl::SetSelectedItem(TdxBarItemControl* AControl) {
   if (AControl) TdxBarQuickControl::StartClosingTimer(this);
   TdxBarItemControl* prev = FSelectedControl;
   FSelectedControl = AControl;
+  TdxBarItemControl* framed = FBarManager ? FBarManager->SelectedItem() : nullptr;
   if (FBarManager) FBarManager->SetSelectedItem(AControl);
   RepaintSelection(prev);
+  // The customizing frame leaves the control that had it in another window (an open menu's opener).
+  if (framed && framed != prev && framed != AControl && framed->Parent() != this && IsCustomizing() &&
+      !FBarManager->IsDragging())
+    framed->Repaint();
   GetCursorPos(&FLastCursor);
   if (!AControl) SetCursor(crDefault);
   bool showHint = AControl && (AControl->GetEnabled() || (FBarManager && FBarManager->ShowHintForDisabledItems()));

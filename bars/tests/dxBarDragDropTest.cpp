@@ -254,4 +254,9 @@ TEST(dxBarDragDrop, CustomizingFrameMarksTheSelectedAndTheDraggedLink) {
   EXPECT_TRUE(whileDragged);
   EXPECT_FALSE(framed(a1));
   EXPECT_TRUE(framed(f.B->ItemLinks()->Items(0)));
+  // A click in another bar takes the frame along.
+  Click(Center(f.A->ItemLinks()->Items(0)), 20);
+  Pump(50);
+  EXPECT_TRUE(framed(f.A->ItemLinks()->Items(0)));
+  EXPECT_FALSE(framed(f.B->ItemLinks()->Items(0)));
 }

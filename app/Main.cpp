@@ -292,10 +292,8 @@ void TfrmMain::FormCreate(TObject* Sender) {
     }
     Application->SetHelpFile(ChangeFileExt(ParamStr(0), ".hlp"));
     ShuttingDown = false;
-    SetHeight(rec.MainHeight);
-    SetLeft(rec.MainLeft);
-    SetTop(rec.MainTop);
-    SetWidth(rec.MainWidth);
+    // In one move: each size on its own lays the whole window out again.
+    SetBounds(rec.MainLeft, rec.MainTop, rec.MainWidth, rec.MainHeight);
     lvMain->Font()->SetColor(rec.MainFontColour);
     lvMain->Font()->SetSize(rec.MainFontSize);
     lvMain->SetGridLines(rec.ShowGrid);

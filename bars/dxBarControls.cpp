@@ -35,15 +35,14 @@ SIZE TextExtent(HDC DC, const std::string& S) {
   return sz;
 }
 
-// Runs F with a screen device context holding the given font.
+// Runs F with a device context holding the given font, for measuring.
 template <class F>
 auto WithFontDC(TFont* AFont, F f) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, AFont ? AFont->Handle() : GetStockObject(DEFAULT_GUI_FONT));
-  auto r = f(dc);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
-  return r;
+  // One memory device context measures every text: a screen context for each would cost the window
+  // system a round trip, and the bars measure every caption each time they lay out.
+  static const HDC dc = CreateCompatibleDC(nullptr);
+  TSelectObject font(dc, AFont ? AFont->Handle() : GetStockObject(DEFAULT_GUI_FONT));
+  return f(dc);
 }
 
 }  // namespace

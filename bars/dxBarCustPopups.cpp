@@ -610,7 +610,8 @@ void TdxBarQuickControl::FillAddRemove(TObject*) {
     row->SetToolbarLink(bar, l);
     AddLink(links, row)->SetData(i);
   }
-  bool reset = m->AllowReset() && bar->AllowReset();
+  // Only a bar of the form resource has a stored state to go back to.
+  bool reset = m->AllowReset() && bar->LoadedMark() && bar->AllowReset();
   if (reset) {
     auto* r = NewPopupItem<TdxBarQuickCustExtButton>(m, dxBarResStr(dxSBAR_RESETTOOLBAR));
     r->OnClick = Bind(this, &TdxBarQuickControl::ResetClick);

@@ -861,6 +861,17 @@ void TdxBarManager::DefineProperties(TFiler* Filer) {
   Filer->DefineProperty("DockControlHeights", [this](TReader* r) { ReadDockControlHeights(r); }, nullptr, true);
 }
 
+namespace {
+// Restores the manager's update lock however the block ends.
+struct TLockScope {
+  TdxBarManager* M;
+  bool Old;
+  explicit TLockScope(TdxBarManager* m) : M(m), Old(m->IsUpdateLocked()) { M->LockUpdate(true); }
+  ~TLockScope() { M->LockUpdate(Old); }
+};
+
+}  // namespace
+
 void TdxBarManager::Loaded() {
   TComponent::Loaded();
   if (FLockUpdate) return;
@@ -876,8 +887,14 @@ void TdxBarManager::Loaded() {
     if (FStoreInIniFile) LoadFromIniFile(FIniFileName);
   }
   FBars->SetLoading(false);
+  std::vector<std::pair<int, TdxBarItemVisible>> held;
   for (int i = 0; i < FCategories->Count(); ++i)
-    if (auto* rec = CategoryRecord(i, false)) SetCategoryItemsVisible(i, TdxBarItemVisible(rec->LoadedItemsVisible));
+    if (auto* rec = CategoryRecord(i, false)) held.emplace_back(i, TdxBarItemVisible(rec->LoadedItemsVisible));
+  if (!held.empty()) {
+    // Under one lock: each category would otherwise lay out every bar again once its items are applied.
+    TLockScope lock(this);
+    for (auto& [index, visible] : held) SetCategoryItemsVisible(index, visible);
+  }
   if (FDockUpdate)
     for (auto s : {dsLeft, dsTop, dsRight, dsBottom})
       if (auto* d = FBars->DockControls(s)) d->UpdateDock();
@@ -906,14 +923,6 @@ struct TCursorScope {
   ~TCursorScope() {
     if (Screen) Screen->SetCursor(Old);
   }
-};
-
-// Restores the manager's update lock however the block ends.
-struct TLockScope {
-  TdxBarManager* M;
-  bool Old;
-  explicit TLockScope(TdxBarManager* m) : M(m), Old(m->IsUpdateLocked()) { M->LockUpdate(true); }
-  ~TLockScope() { M->LockUpdate(Old); }
 };
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <memory>
 #include <unordered_map>
 
 #include "ComCtrls.h"
@@ -10,7 +11,12 @@
 namespace {
 
 void AddListItem(TListView* View, const TListRow& Row) {
-  TListItem* item = View->Items()->Add();
+  TListItems* items = View->Items();
+  // A caption that sorts the list waits until the row is in it.
+  TUpdateScope update(items);
+  // Filled before it goes into the window, so one insert carries it whole: each message to the window
+  // costs more than the row itself once the command bars watch the thread's messages.
+  std::unique_ptr<TListItem> item(new TListItem(items));
   item->SetCaption(Row.Caption);
   TStrings* sub = item->SubItems();
   {
@@ -18,6 +24,7 @@ void AddListItem(TListView* View, const TListRow& Row) {
     for (const std::string& s : Row.SubItems) sub->Add(s);
   }
   if (Row.ImageIndex >= 0) item->SetImageIndex(Row.ImageIndex);
+  items->AddItem(item.release());
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys);
 inline void Press(WORD K) { SendKeys({{K, false}, {K, true}}); }
 void Click(POINT Screen, int PauseMs = 0);
 
+// The middle of a rectangle; a point moved by Dx, Dy.
 inline POINT Middle(const RECT& R) { return POINT{(R.left + R.right) / 2, (R.top + R.bottom) / 2}; }
 inline POINT Offset(POINT P, int Dx, int Dy) { return POINT{P.x + Dx, P.y + Dy}; }
 // A window's rectangle on the screen.

@@ -291,8 +291,8 @@ TEST(dxBarCustPopups, QuickControlShowsTheHiddenLinksAndItsRowsSwitchLinksOnAndO
   ASSERT_TRUE(ClickRow(q, "&Add or Remove Buttons"));
   auto* sub = dynamic_cast<TdxBarSubMenuControl*>(q->AddRemoveItem()->ItemLinks()->BarControl());
   ASSERT_NE(sub, nullptr);
+  // A bar made at run time has no stored state to reset to: no "&Reset Toolbar".
   std::vector<std::string> rows = Captions(tools->ItemLinks());
-  rows.push_back("&Reset Toolbar");
   rows.push_back("&Customize...");
   EXPECT_EQ(Captions(sub->ItemLinks()), rows);
   Shot("quick-add-or-remove");
@@ -315,6 +315,30 @@ TEST(dxBarCustPopups, QuickControlShowsTheHiddenLinksAndItsRowsSwitchLinksOnAndO
   EXPECT_EQ(f.Manager->Bars()->Count(), bars);
   EXPECT_EQ(added, 0);
   EXPECT_EQ(deleted, 0);
+}
+
+// A bar of the form resource can be reset from its "Add or Remove Buttons" menu.
+TEST(dxBarCustPopups, QuickControlOfAStoredBarOffersItsReset) {
+  TBarsForm f(false);
+  TObject::Free(f.Manager);
+  ReadComponentFromText("object frmStored: TForm\n  object dxBarManager1: TdxBarManager\n    Bars = <\n      item\n"
+                        "        Caption = 'Stored'\n        DockingStyle = dsTop\n        ItemLinks = <\n          item\n"
+                        "            Item = btnA\n            Visible = True\n          end>\n        Visible = True\n"
+                        "      end>\n  end\n  object btnA: TdxBarButton\n    Caption = 'A'\n  end\nend\n",
+                        f.Form.get());
+  f.Form->Show();
+  Pump(30);
+  TdxBarControl* t = GetBarManagerByForm(f.Form.get())->Bars()->Items(0)->Control();
+  ASSERT_TRUE(t && t->MarkShown());
+  ClickMark(t);
+  TdxBarQuickControl* q = TdxBarQuickControl::Instance();
+  ASSERT_NE(q, nullptr);
+  ASSERT_TRUE(ClickRow(q, "&Add or Remove Buttons"));
+  TCustomdxBarControl* sub = q->AddRemoveItem()->ItemLinks()->BarControl();
+  ASSERT_NE(sub, nullptr);
+  EXPECT_NE(FindRow(sub, "&Reset Toolbar"), nullptr);
+  Shot("quick-add-or-remove-stored");
+  ClickMark(t);
 }
 
 // On a vertical toolbar it opens beside the mark, tops aligned, on the side where it fits.

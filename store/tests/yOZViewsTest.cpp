@@ -89,6 +89,28 @@ TEST_F(ViewsTest, BoardFillsTheListViewAndAdministratorActsOnTheSelectedRow) {
   Database->FillMainList(&board);
   EXPECT_EQ(Board->Items()->Item(1)->SubItems()->Strings(0), "Gone home");
 
+  // Sorted by name, the window holds the same rows in the same order with their pictures, each row
+  // inserted whole.
+  AddUser("Adam Ant", "AANT", "At lunch", "Sales");
+  Board->SetSortType(stText);
+  Database->FillMainList(&board);
+  ASSERT_EQ(Board->Items()->Count(), 3);
+  ASSERT_EQ(ListView_GetItemCount(Board->Handle()), 3);
+  for (int i = 0; i < 3; ++i) {
+    char text[64] = "";
+    LVITEMA it{};
+    it.mask = LVIF_TEXT | LVIF_IMAGE;
+    it.iItem = i;
+    it.pszText = text;
+    it.cchTextMax = sizeof text;
+    SendMessageA(Board->Handle(), LVM_GETITEMA, 0, LPARAM(&it));
+    EXPECT_EQ(std::string(text), Board->Items()->Item(i)->Caption());
+    EXPECT_EQ(it.iImage, Board->Items()->Item(i)->ImageIndex());
+  }
+  EXPECT_EQ(Board->Items()->Item(0)->Caption(), "Adam Ant");
+  EXPECT_EQ(Board->Items()->Item(0)->ImageIndex(), 0);
+  EXPECT_EQ(Board->Items()->Item(1)->Caption(), "Jo Smith");
+
   // The alert comparison reads the same rows.
   TyOZAlert alerts;
   alerts.AddAlert("JSMITH", "Jo Smith", "DND");

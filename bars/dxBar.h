@@ -553,8 +553,9 @@ private:
 // customizing state when the first bar window of a chain becomes active).
 bool dxBarMenusExpanded();
 void dxBarSetMenusExpanded(bool Value);
-// The window whose opening animation runs, or nullptr.
+// The window whose opening animation runs, or nullptr; the screen rectangle it is growing to.
 TdxBarSubMenuControl* dxBarAnimatedMenu();
+RECT dxBarAnimatedMenuBounds();
 
 // The thread message hooks of the command bars: installed while at least one manager is listed.
 void dxBarInstallHooks();

@@ -126,10 +126,32 @@ bool OnChainBarWindow(POINT P) {
   return false;
 }
 
+// A press where an opening menu is still growing is meant for that menu, though the window under the
+// cursor is still the one behind it: the animation ends (the menu takes its full size) and the menu gets
+// the press instead. True when it was taken.
+bool PressOnAnimatedMenu(WPARAM Msg, MOUSEHOOKSTRUCT* M) {
+  UINT press;
+  switch (Msg) {
+    case WM_LBUTTONDOWN: case WM_NCLBUTTONDOWN: press = WM_LBUTTONDOWN; break;
+    case WM_RBUTTONDOWN: case WM_NCRBUTTONDOWN: press = WM_RBUTTONDOWN; break;
+    default: return false;
+  }
+  TdxBarSubMenuControl* menu = dxBarAnimatedMenu();
+  if (!menu || !menu->HandleAllocated() || M->hwnd == menu->Handle()) return false;
+  RECT r = dxBarAnimatedMenuBounds();
+  if (!PtInRect(&r, M->pt)) return false;
+  menu->StopAnimation();
+  if (!IsBarControl(menu) || !menu->HandleAllocated()) return true;
+  POINT c = menu->ScreenToClient(M->pt);
+  PostMessageA(menu->Handle(), press, press == WM_LBUTTONDOWN ? MK_LBUTTON : MK_RBUTTON, MAKELPARAM(c.x, c.y));
+  return true;
+}
+
 bool MouseHook(int Code, WPARAM Msg, MOUSEHOOKSTRUCT* M) {
   if (Code < 0 || Hooks.InMouseHook || !ActiveBarControl()) return false;
   Hooks.InMouseHook = true;
   TScopeExit done([] { Hooks.InMouseHook = false; });
+  if (PressOnAnimatedMenu(Msg, M)) return true;
   bool rightUp = Msg == WM_RBUTTONUP || Msg == WM_MBUTTONUP || Msg == WM_NCRBUTTONUP || Msg == WM_NCMBUTTONUP;
   if (rightUp && !OnChainBarWindow(M->pt) && !OnChain(M->hwnd)) return true;
   bool leftUp = Msg == WM_LBUTTONUP || Msg == WM_NCLBUTTONUP;

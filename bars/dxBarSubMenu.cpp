@@ -146,6 +146,7 @@ void dxBarFreeClosedBarControlsLater() {
 bool dxBarMenusExpanded() { return MenusExpanded; }
 void dxBarSetMenusExpanded(bool Value) { MenusExpanded = Value; }
 TdxBarSubMenuControl* dxBarAnimatedMenu() { return Anim.Menu; }
+RECT dxBarAnimatedMenuBounds() { return Anim.Menu ? Anim.Final : RECT{}; }
 
 // ---------------------------------------------------------------------------------------------------
 // Life
@@ -1007,9 +1008,11 @@ void TdxBarSubMenuControl::WMKeyDown(TMessage& Message) {
 
 void TdxBarSubMenuControl::WMLButtonDown(TMessage& Message) {
   if (FScrollTimer) return;
+  // The press is meant for the rows as the user sees them open: the window takes its full size first.
+  StopAnimation();
+  if (!IsBarControl(this) || !HandleAllocated()) return;
   TCustomdxBarControl::WMLButtonDown(Message);
   if (!IsBarControl(this) || !HandleAllocated()) return;
-  StopAnimation();
   POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
   RECT b = ExpandButtonRect();
   if (HasHiddenLinks() && PtInRect(&b, p)) {

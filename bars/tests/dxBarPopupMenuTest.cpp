@@ -298,3 +298,30 @@ TEST(BarsPopupMenu, ALinkedControlOpensItWithTheMenuKeyAndARightClick) {
   EXPECT_EQ((std::vector<std::string>{"popup", "closeup"}), t.Events.Names);
   Pump(50);
 }
+
+// A click on a row while the menu still slides open runs that row, as it would a moment later.
+TEST(BarsPopupMenu, AClickDuringTheOpeningAnimationRunsTheRow) {
+  TPopupForm t;
+  std::vector<std::string> more;
+  for (int i = 0; i < 40; ++i) more.push_back("R" + std::to_string(i));
+  AddButtons(t, more);
+  t.F.Manager->SetMenuAnimations(maSlide);
+  TWatchdog dog;
+  bool animating = false;
+  UINT_PTR escape = 0;
+  After(1, [&] {
+    TdxBarSubMenuControl* w = t.Window();
+    animating = w && w->Animating();
+    Click(w->ClientToScreen(Middle(t.Menu->ItemLinks()->Items(1)->ItemRect)));
+    // Closes the menu when the click ran nothing.
+    escape = SetTimer(nullptr, 0, 800, [](HWND, UINT, UINT_PTR Id, DWORD) {
+      KillTimer(nullptr, Id);
+      Press(VK_ESCAPE);
+    });
+  });
+  t.Menu->Popup(200, 150);
+  KillTimer(nullptr, escape);
+  EXPECT_TRUE(animating);
+  EXPECT_EQ(t.Events.Names, (std::vector<std::string>{"popup", "closeup", "B"}));
+  Pump(50);
+}

@@ -292,11 +292,12 @@ void TfrmMain::FormCreate(TObject* Sender) {
     }
     Application->SetHelpFile(ChangeFileExt(ParamStr(0), ".hlp"));
     ShuttingDown = false;
-    // In one move: each size on its own lays the whole window out again.
-    SetBounds(rec.MainLeft, rec.MainTop, rec.MainWidth, rec.MainHeight);
+    // The board's font first, so the columns the resize sizes fit it already; the place and size in one
+    // move: each on its own lays the whole window out again.
     lvMain->Font()->SetColor(rec.MainFontColour);
     lvMain->Font()->SetSize(rec.MainFontSize);
     lvMain->SetGridLines(rec.ShowGrid);
+    SetBounds(rec.MainLeft, rec.MainTop, rec.MainWidth, rec.MainHeight);
     if (rec.DisplayDepartments) {
       stMain->SetPosition(rec.SplitterPos);
       stMain->SetSplitterWidth(3);

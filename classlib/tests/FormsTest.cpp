@@ -610,6 +610,16 @@ TEST(FormsHints, AHintShowsAfterThePauseAndTellsTheApplication) {
   PumpUntil([&] { return false; }, 50);
   auto* sw = f->Find<TControl>("swGreen");
   POINT p = sw->ClientToScreen(POINT{10, 10});
+  // The pointer is held on the spot: another program on the shared display moving the pointer would
+  // take it off the swatch and restart the pause.
+  struct Hold {
+    explicit Hold(POINT P) { Move(P); }
+    void Move(POINT P) {
+      RECT r{P.x, P.y, P.x + 1, P.y + 1};
+      ClipCursor(&r);
+    }
+    ~Hold() { ClipCursor(nullptr); }
+  } hold(p);
   bool shown = PumpUntil([&] {
     SetCursorPos(p.x, p.y);
     THintWindow* hw = Application->HintWindow();
@@ -622,6 +632,7 @@ TEST(FormsHints, AHintShowsAfterThePauseAndTellsTheApplication) {
   EXPECT_EQ(h.Hints.back(), "A green square");
   // Moving away hides it.
   POINT away = f->ClientToScreen(POINT{200, 100});
+  hold.Move(away);
   PumpUntil([&] {
     SetCursorPos(away.x, away.y);
     return !IsWindowVisible(Application->HintWindow()->WindowHandle());

@@ -89,7 +89,7 @@ DWORD WINAPI AnimationThread(void*) {
   return 0;
 }
 
-// Bar windows that closed themselves are freed once the message that closed it is done, and not while a
+// Bar windows that closed themselves are freed once the message that closed them is done, and not while a
 // customizing drag runs: the drag may have started in one of them (its handler is still on the stack).
 struct TClosedBarControl {
   TCustomdxBarControl* Control;

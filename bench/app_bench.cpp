@@ -122,8 +122,11 @@ struct TBorrowedSettings {
   std::vector<std::pair<std::string, int>> Ints;
   std::vector<std::string> Missing;
   void String(const std::string& Name, const std::string& Value) {
-    if (Reg.ValueExists(Name)) Strings.push_back({Name, Reg.ReadString(Name)});
-    else Missing.push_back(Name);
+    // A folder of an earlier bench that was stopped before it put the settings back is no setting to keep.
+    if (Reg.ValueExists(Name) && Reg.ReadString(Name).find("yoz-app-bench-") == std::string::npos)
+      Strings.push_back({Name, Reg.ReadString(Name)});
+    else
+      Missing.push_back(Name);
     Reg.WriteString(Name, Value);
   }
   void Int(const std::string& Name, int Value) {

@@ -612,14 +612,7 @@ TEST(FormsHints, AHintShowsAfterThePauseAndTellsTheApplication) {
   POINT p = sw->ClientToScreen(POINT{10, 10});
   // The pointer is held on the spot: another program on the shared display moving the pointer would
   // take it off the swatch and restart the pause.
-  struct Hold {
-    explicit Hold(POINT P) { Move(P); }
-    void Move(POINT P) {
-      RECT r{P.x, P.y, P.x + 1, P.y + 1};
-      ClipCursor(&r);
-    }
-    ~Hold() { ClipCursor(nullptr); }
-  } hold(p);
+  THoldPointer hold(p);
   bool shown = PumpUntil([&] {
     SetCursorPos(p.x, p.y);
     THintWindow* hw = Application->HintWindow();

@@ -188,7 +188,8 @@ TEST_F(TreeListTest, KeysAndRightClicksOpenTheNodeMenu) {
   log.DoSwap = true;
   RECT ra = a->DisplayRect(true);
   POINT at = Tree->ClientToScreen(POINT{(ra.left + ra.right) / 2, (ra.top + ra.bottom) / 2});
-  SetCursorPos(at.x, at.y);
+  // Held there: the node is found from where the pointer is, and other programs share the display.
+  THoldPointer hold(at);
   NMHDR hdr{Tree->Handle(), 0, UINT(NM_RCLICK)};
   SendMessageA(F->Handle(), WM_NOTIFY, 0, LPARAM(&hdr));
   ASSERT_EQ(log.Nodes.size(), 2u);
@@ -197,7 +198,7 @@ TEST_F(TreeListTest, KeysAndRightClicksOpenTheNodeMenu) {
 
   // On empty space nothing of ours runs.
   POINT empty = Tree->ClientToScreen(POINT{5, 240});
-  SetCursorPos(empty.x, empty.y);
+  hold.Move(empty);
   SendMessageA(F->Handle(), WM_NOTIFY, 0, LPARAM(&hdr));
   EXPECT_EQ(log.Nodes.size(), 2u);
 }

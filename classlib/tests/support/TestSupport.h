@@ -127,5 +127,19 @@ private:
 // before the tests run (e.g. from a global's initializer).
 void WatchEveryTest(int Ms);
 
+// Holds the pointer on a point (SetCursorPos and ClipCursor) while it lives: another test program on
+// the shared display moving the pointer would otherwise move the position this program reads.
+class THoldPointer {
+public:
+  explicit THoldPointer(POINT P) { Move(P); }
+  void Move(POINT P) {
+    RECT r{P.x, P.y, P.x + 1, P.y + 1};
+    ClipCursor(&r);
+    SetCursorPos(P.x, P.y);
+  }
+  ~THoldPointer() { ClipCursor(nullptr); }
+  THoldPointer(const THoldPointer&) = delete;
+};
+
 // Bytes as upper-case hex, 32 to a line, for readable failures.
 std::string Hex(const std::string& bytes);

@@ -1,6 +1,7 @@
 // Item controls in a bar window without a screen: sizes, hit testing, selection, the click and the
 // looks of a button painted into a memory bitmap and probed at places taken from the layout.
 #include <functional>
+#include <memory>
 
 #include "BarsTestSupport.h"
 
@@ -32,6 +33,18 @@ struct TBarWithButtons {
     return dynamic_cast<TdxBarButtonControl*>(Bar->ItemLinks()->Items(I)->Control());
   }
 };
+
+// A 16x16 glyph for B: Red painted red on white (the bottom-left white is the transparent colour).
+void SetRedGlyph(TdxBarButton* B, RECT Red) {
+  std::unique_ptr<TBitmap> glyph(new TBitmap);
+  glyph->SetWidth(16);
+  glyph->SetHeight(16);
+  glyph->Canvas()->Brush()->SetColor(clWhite);
+  glyph->Canvas()->FillRect(RECT{0, 0, 16, 16});
+  glyph->Canvas()->Brush()->SetColor(clRed);
+  glyph->Canvas()->FillRect(Red);
+  B->SetGlyph(glyph.get());
+}
 
 TEST(dxBarControls, ButtonsGetTheLibrarysControlAndToolbarSizes) {
   TBarWithButtons t(2);
@@ -144,16 +157,7 @@ TEST(dxBarControls, ClickThatFreesItsWindowTouchesNothingAfterwards) {
 TEST(dxBarControls, ButtonLooksProbedOffScreen) {
   TBarWithButtons t(1);
   TdxBarButton* b = t.Buttons[0];
-  TBitmap* glyph = new TBitmap;
-  glyph->SetWidth(16);
-  glyph->SetHeight(16);
-  // The bottom-left colour is the transparent one: a red square on white.
-  glyph->Canvas()->Brush()->SetColor(clWhite);
-  glyph->Canvas()->FillRect(RECT{0, 0, 16, 16});
-  glyph->Canvas()->Brush()->SetColor(clRed);
-  glyph->Canvas()->FillRect(RECT{4, 4, 12, 12});
-  b->SetGlyph(glyph);
-  delete glyph;
+  SetRedGlyph(b, RECT{4, 4, 12, 12});
   TdxBarButtonControl* c = t.Control(0);
   RECT r = t.Window->GetItemRect(c);
   const COLORREF face = GetSysColor(COLOR_BTNFACE), light = GetSysColor(COLOR_BTNHIGHLIGHT),
@@ -186,13 +190,7 @@ TEST(dxBarControls, ButtonLooksProbedOffScreen) {
 TEST(dxBarControls, CaptionGlyphButtonPaintsTheFaceBesideItsGlyph) {
   TBarWithButtons t(1);
   TdxBarButton* b = t.Buttons[0];
-  TBitmap* glyph = new TBitmap;
-  glyph->SetWidth(16);
-  glyph->SetHeight(16);
-  glyph->Canvas()->Brush()->SetColor(clRed);
-  glyph->Canvas()->FillRect(RECT{0, 0, 16, 16});
-  b->SetGlyph(glyph);
-  delete glyph;
+  SetRedGlyph(b, RECT{0, 0, 16, 16});
   b->SetCaption("Caption");
   b->SetPaintStyle(psCaptionGlyph);
   static_cast<TdxBarControl*>(t.Window)->CalcLayout(1000, 40);

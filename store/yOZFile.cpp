@@ -43,10 +43,33 @@ void PutUser(TUserRec& Rec, const TUser& User) {
 
 }  // namespace
 
+TDataSetCreation MakeDataSet(TIsamFile* File, const std::string& Name, const std::string& Format) {
+  if (File->CreateFile(Name, 10, Format)) return dcMade;
+  // Another copy making the same data set answers "name in use", or, while its files are on their way
+  // into place, "multi-user access" or "object not found". Its descriptor goes into place last: once
+  // that is there the data set is whole and opens.
+  const int16_t failure = File->LastError;
+  if (failure != IsamDataSetNameInUse && failure != IsamMultiUserAccess && failure != IsamObjectNotFound)
+    return dcFailed;
+  for (DWORD waited = 0; !FileExists(Name + ".ism"); waited += DataSetWaitStepMs) {
+    if (waited >= DataSetWaitMs) {
+      File->LastError = failure;
+      // A data set that stays half there is not another copy's work in progress: its own open tells
+      // what is wrong with it.
+      return failure == IsamDataSetNameInUse ? dcMadeElsewhere : dcFailed;
+    }
+    Sleep(DataSetWaitStepMs);
+  }
+  return dcMadeElsewhere;
+}
+
 bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::string& Format,
                       const std::string& FailureText) {
-  if (File->CreateFile(Name, 10, Format)) return true;
-  if (File->LastError == IsamDataSetNameInUse) return false;
+  switch (MakeDataSet(File, Name, Format)) {
+    case dcMade: return true;
+    case dcMadeElsewhere: return false;
+    case dcFailed: break;
+  }
   throw Exception(FailureText + File->ErrorText());
 }
 

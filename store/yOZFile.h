@@ -39,9 +39,14 @@ struct TyOZFileHooks {
 // and end the application (the constructor still completes).
 void CheckIsamLibrary(const TIsamFile* File);
 
-// Creates the data set Name (key length 10) for a store that found it missing. True when this call
-// made it; false when another copy made it in the meantime ("Dataset name in use"), so the caller
-// goes on with the existing one. Any other failure raises FailureText + the error text.
+// Creates the data set Name (key length 10) for a store that found it missing. dcMade when this call
+// made it; dcMadeElsewhere when another copy made it in the meantime or is making it now (waited for,
+// DataSetWaitMs at most, until its files are in place), so the caller goes on with that one; dcFailed
+// otherwise, with File's error.
+enum TDataSetCreation { dcMade, dcMadeElsewhere, dcFailed };
+constexpr DWORD DataSetWaitMs = 5000, DataSetWaitStepMs = 20;
+[[nodiscard]] TDataSetCreation MakeDataSet(TIsamFile* File, const std::string& Name, const std::string& Format);
+// The same, raising FailureText + the error text on failure: True when this call made the data set.
 [[nodiscard]] bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::string& Format,
                       const std::string& FailureText);
 

@@ -216,6 +216,23 @@ TEST_F(BadShare, TornFilesAreReportedNotTakenForMissingRecordsOrShortLists) {
   EXPECT_EQ(Raised([&] { messages.ShowNewMessages(); }), "Unable to read yOZ message database - Corrupted dataset");
 }
 
+// Another copy making the message file: its data file is in place, its descriptor (renamed in last)
+// not yet. The first message waits for the descriptor and is stored in that data set.
+TEST_F(BadShare, ADataSetAnotherCopyIsMakingIsWaitedForAndUsed) {
+  TTempFolder elsewhere{"making"};
+  TIsamFile made("");
+  ASSERT_TRUE(made.CreateFile(elsewhere.File("yOZMesg"), 10, MessageFileFormat));
+  WriteWholeFile(Db.File("yOZMesg.isd"), ReadWholeFile(elsewhere.File("yOZMesg.isd")));
+  TYOZMessage messages(File.get());
+  std::vector<std::string> raised = RunAtOnce(2, [&](int i) {
+    if (i == 0) return messages.SendMessage(GetLogInName(), GetLogInName(), "First", "Body");
+    Sleep(300);
+    ASSERT_TRUE(MoveFileA(elsewhere.File("yOZMesg.ism").c_str(), Db.File("yOZMesg.ism").c_str()));
+  });
+  EXPECT_TRUE(raised.empty()) << raised.front();
+  EXPECT_TRUE(messages.HasNewMessages());
+}
+
 // Before the first message or department there is nothing to read, and that is no failure.
 TEST_F(BadShare, MissingDataSetsAreEmptyNotDamaged) {
   TYOZMessage messages(File.get());

@@ -142,10 +142,10 @@ TEST_F(BadShare, AForeignOrLaterDataSetIsDamagedToEveryStore) {
   const std::string foreign = Bytes("yOZDeps");
   EXPECT_NE(Raised([&] { departments.AddDepartment("Support"); }), "no exception");
   EXPECT_EQ(Bytes("yOZDeps"), foreign);
-  // The message check says in the status bar that it cannot look.
+  // The message check reports the damaged file rather than finding no message in it.
   CopyPair("yOZStats", "yOZMesg");
-  EXPECT_FALSE(messages.HasNewMessages());
-  EXPECT_EQ(StatusText, "Attempting to check for new messages");
+  EXPECT_EQ(Raised([&] { static_cast<void>(messages.HasNewMessages()); }),
+            "Unable to read yOZ message database - Corrupted dataset");
 }
 
 // A user file that is there but damaged: told as an open failure (nothing was created), the program
@@ -214,6 +214,17 @@ TEST_F(BadShare, TornFilesAreReportedNotTakenForMissingRecordsOrShortLists) {
   EXPECT_EQ(Raised([&] { int n, o; messages.InBoxRows(n, o); }),
             "Unable to read yOZ message database - Corrupted dataset");
   EXPECT_EQ(Raised([&] { messages.ShowNewMessages(); }), "Unable to read yOZ message database - Corrupted dataset");
+}
+
+// A message file cut in half (a copy or a disk that failed) is reported by the check for new messages,
+// not taken for a file without a message for us.
+TEST_F(BadShare, AMessageFileCutInHalfIsReportedByTheCheckForNewMessages) {
+  TYOZMessage messages(File.get());
+  messages.SendMessage(GetLogInName(), GetLogInName(), "Waiting", "Body");
+  const std::string isd = ReadWholeFile(Db.File("yOZMesg.isd"));
+  WriteWholeFile(Db.File("yOZMesg.isd"), isd.substr(0, isd.size() / 2));
+  EXPECT_TRUE(StartsWith(Raised([&] { static_cast<void>(messages.HasNewMessages()); }),
+                         "Unable to read yOZ message database - "));
 }
 
 // Another copy making the message file: its data file is in place, its descriptor (renamed in last)

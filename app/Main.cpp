@@ -405,14 +405,15 @@ void TfrmMain::FormActivate(TObject* Sender) {
   });
   TTreeViewDepartments tree(tvMain);
   if (!StartStep([&] { yOZDepartment->FillDepartmentTree(&tree); })) {
-    // The tree's top node still captions the window and shows all users. The box took the focus that
-    // would have selected it.
+    // The tree's top node still captions the window and shows all users.
     tree.ClearNodes();
     tree.AddTopNode("Departments");
-    TTreeNode* root = tvMain->Items()->GetFirstNode();
-    tvMain->SetSelected(root);
-    if (Caption().empty()) StartStep([&] { tvMainChange(tvMain, root); });
   }
+  // The tree selects its top node when it takes the focus; a box or a read dialog shown during the
+  // start (the first run's question, a waiting message, a failure) took that focus.
+  TTreeNode* root = tvMain->Items()->GetFirstNode();
+  if (root && !tvMain->Selected()) tvMain->SetSelected(root);
+  if (Caption().empty()) StartStep([&] { tvMainChange(tvMain, root); });
 }
 
 void TfrmMain::SizeColumns() {

@@ -50,6 +50,14 @@ constexpr DWORD DataSetWaitMs = 5000, DataSetWaitStepMs = 20;
 [[nodiscard]] bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::string& Format,
                       const std::string& FailureText);
 
+// The longest database folder, with its closing backslash, that the stored setting keeps.
+constexpr size_t MaxDBPathLength = 255;
+
+// What keeps Folder from serving as the database folder, said for the user: its path is too long for
+// the setting, it is missing or a file, it cannot be written, or the database in it does not open.
+// Empty when the folder can be used (it holds a database, or gets one at the first registration).
+std::string DatabaseFolderProblem(const std::string& Folder);
+
 // A scan ends when the data set has no further record ("Object not found"). Any other failure cut it
 // short: raises FailureText + the error text, so a damaged or busy file never passes for a short one.
 void CheckScanEnd(const TIsamFile& File, const std::string& FailureText);

@@ -325,3 +325,30 @@ TEST(AlertFile, KeptInTheUsersOwnFolderWhenTheWindowsDirectoryCannotBeWritten) {
   DeleteFileA(AlertFileIn(ownFolder).c_str());
   RemoveDirectoryA(ownFolder.c_str());
 }
+
+// What keeps a folder from serving as the database folder is said before it is taken; a folder with
+// or without a database that opens serves, and the probe for writing leaves nothing behind.
+TEST(DatabaseFolder, WhatKeepsAFolderFromServingIsSaid) {
+  TTempFolder share{"folders"};
+  EXPECT_EQ(DatabaseFolderProblem(share.Path()), "");
+  const std::string deep = share.Path() + std::string(255 - share.Path().size(), 'x');
+  EXPECT_EQ(DatabaseFolderProblem(deep),
+            "The path of the yOZ database location \"" + deep + "\\\" is longer than 255 characters.\r\r"
+            "Please choose a folder with a shorter path.");
+  EXPECT_EQ(DatabaseFolderProblem(share.File("gone")),
+            "Unable to access the yOZ database location \"" + share.File("gone") + "\\\"");
+  WriteWholeFile(share.File("file"), "x");
+  EXPECT_EQ(DatabaseFolderProblem(share.File("file") + "\\"),
+            "The yOZ database location \"" + share.File("file") + "\\\" is a file, not a folder.");
+
+  TyOZFile db(share.Path());
+  db.RegisterCurrentUser();
+  EXPECT_EQ(DatabaseFolderProblem(share.Path()), "");
+  WriteWholeFile(share.File("yOZDB31.isd"), std::string(8192, 'x'));
+  EXPECT_TRUE(StartsWith(DatabaseFolderProblem(share.Path()), "Unable to open the yOZ database in \"" + share.Path() + "\" - "));
+
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA(share.File("*.tmp").c_str(), &found);
+  EXPECT_EQ(h, INVALID_HANDLE_VALUE) << found.cFileName;
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
+}

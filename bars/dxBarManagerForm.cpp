@@ -176,6 +176,10 @@ void TdxBarManager::FormMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
       if (WParam == SPI_SETWORKAREA) FitFloatingBarsToWorkArea();
       break;
     case WM_ACTIVATEAPP:
+      // While customizing the dialog, not the form, is the active window: the form hears of no
+      // activation of its own when the program is active again (a modal name editor passing makes
+      // the program inactive for a moment), so its floating bars come back here.
+      if (WParam && IsCustomizing()) ActivateForm(true, nullptr, false);
       if (!WParam) {
         ActivateForm(false, nullptr, false);
         if (FSelectedItem && FSelectedItem->Parent() && FSelectedItem->Parent()->HandleAllocated())

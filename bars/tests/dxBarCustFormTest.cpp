@@ -444,6 +444,37 @@ TEST(dxBarCustForm, FloatingBarsStayWhileTheDialogIsOpenAndAfterItCloses) {
   EXPECT_TRUE(f.FloatingShown());
 }
 
+// A toolbar made with "&New..." and renamed with "R&ename..." stays on the screen.
+TEST(dxBarCustForm, ANewToolbarStaysOnTheScreenWhenRenamed) {
+  TWatchdog dog;
+  TFloatingBarForm f;
+  THoldPointer hold(POINT{0, 0});
+  f.OpenByDoubleClick(hold);
+  TdxBarCustomizingForm* d = dxBarCustomizingForm;
+  ASSERT_TRUE(d);
+  int bars = f.M->Bars()->Count();
+  auto typeName = [&hold](const char* Name) {
+    return [&hold, Name](TdxBarNameEd* e) -> void {
+      ClearEdit(e->EName);
+      Type(e->EName, Name);
+      TFloatingBarForm::Press(hold, e->BOK);
+    };
+  };
+  TFloatingBarForm::PressAndAnswer<TdxBarNameEd>(hold, d->BBarNew, typeName("Tools"));
+  ASSERT_TRUE(PumpUntil([&] { return f.M->Bars()->Count() == bars + 1; }));
+  TdxBar* bar = f.M->Bars()->Items(bars);
+  auto shown = [bar] { return bar->Control() && bar->Control()->HandleAllocated() && IsWindowVisible(bar->Control()->Handle()); };
+  Pump(200);
+  EXPECT_TRUE(shown());
+  TFloatingBarForm::PressAndAnswer<TdxBarNameEd>(hold, d->BBarRename, typeName("My Tools"));
+  ASSERT_TRUE(PumpUntil([&] { return bar->Caption() == "My Tools"; }));
+  Pump(200);
+  Shot("customize-renamed-toolbar");
+  EXPECT_TRUE(bar->Visible());
+  EXPECT_TRUE(shown());
+  EXPECT_TRUE(f.FloatingShown());
+}
+
 // While customizing, the dialog (and the sub-menu editor) are hidden and shown with the form, and a form
 // disabled behind the dialog hands its activation to the dialog.
 TEST(dxBarCustForm, TheDialogFollowsTheFormsShowingAndActivation) {

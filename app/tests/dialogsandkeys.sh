@@ -156,4 +156,23 @@ alice wait 'Message InBox' 5000 || fail "the inbox does not open again"
 alice click-close 'Message InBox' && alice gone 'Message InBox' 5000 || fail "closing the inbox"
 follows "closed inbox" "At lunch"
 echo "ok: an unreadable message file is told once, the board's timers keep running, the inbox opens once it is back"
+
+# The board maximised: the main menu bar's row, its frame included, runs to the window's right end,
+# and the status bar's size grip leaves its old place in the middle.
+IFS=, read -r _ _ sbw _ <<<"$(alice rect "$all" TStatusBar)"
+alice dblclick-caption "$all" || fail "maximising the board"
+until_shows '^0,0,1[0-9]{3},' alice bars "$all" || fail "the menu row does not follow the window"
+sleep 1
+shot maximised
+IFS=, read -r _ _ barw barh <<<"$(alice bars "$all" | head -1)"
+IFS=, read -r dockx docky _ _ <<<"$(alice rect "$all" TdxDockControl)"
+left=$(alice pixel "$all" $((dockx + 3)) $((docky + barh - 1)))
+right=$(alice pixel "$all" $((dockx + barw - 3)) $((docky + barh - 1)))
+[ "$left" = "$right" ] || fail "the menu row's frame ends short of the right end ($left at the left, $right at the right)"
+IFS=, read -r _ sbtop _ sbh <<<"$(alice rect "$all" TStatusBar)"
+marks=$(alice marks "$all" $((sbw - 16)) $((sbtop + 3)) 16 $((sbh - 6)))
+[ "$marks" = 0 ] || fail "the status bar keeps a mark where its right end was ($marks pixels)"
+alice dblclick-caption "$all" || fail "restoring the board"
+until_shows '^0,0,[0-9]{3},' alice bars "$all" || fail "the menu row does not follow the restored window"
+echo "ok: the board maximised keeps its menu row and status bar whole"
 echo "dialogs and keys: all steps passed"

@@ -60,6 +60,8 @@
 //   yozdrive dblclick-caption <caption>     double click on the window's caption bar (maximise, restore)
 //   yozdrive pixel <caption> <x> <y>        print the colour (RRGGBB) on screen at that client point; a
 //                                           negative x or y counts from the right or bottom edge
+//   yozdrive marks <caption> <x> <y> <w> <h>  print how many pixels of that client rectangle differ in
+//                                           colour from its top left pixel (a plain area gives 0)
 //   yozdrive rect <caption> <class>         print left,top,width,height of the first visible child window
 //                                           of that class, in the window's client coordinates
 //   yozdrive hover <caption> <class> <x> <y>  move the pointer to a client point of that child window
@@ -1030,6 +1032,19 @@ int main(int argc, char** argv) {
       COLORREF c = GetPixel(dc, at.x, at.y);
       ReleaseDC(nullptr, dc);
       std::printf("%02X%02X%02X\n", unsigned(GetRValue(c)), unsigned(GetGValue(c)), unsigned(GetBValue(c)));
+      return 0;
+    }
+    if (cmd == "marks" && argc > 6) {
+      POINT at{std::atoi(argv[3]), std::atoi(argv[4])};
+      ClientToScreen(board, &at);
+      const int w = std::atoi(argv[5]), h = std::atoi(argv[6]);
+      HDC dc = GetDC(nullptr);
+      const COLORREF plain = GetPixel(dc, at.x, at.y);
+      int marks = 0;
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) marks += GetPixel(dc, at.x + x, at.y + y) != plain;
+      ReleaseDC(nullptr, dc);
+      std::printf("%d\n", marks);
       return 0;
     }
     if ((cmd == "rect" && argc > 3) || (cmd == "hover" && argc > 5)) {

@@ -875,18 +875,21 @@ struct TLockScope {
 void TdxBarManager::Loaded() {
   TComponent::Loaded();
   if (FLockUpdate) return;
-  FBars->SetLoading(true);
-  std::vector<TdxBarItem*> items = FItems;
-  for (auto* i : items) {
-    if (auto* sub = dynamic_cast<TCustomdxBarSubItem*>(i)) sub->ItemLinks()->Loaded(true);
-    i->SetVisible(i->Visible());
+  {
+    FBars->SetLoading(true);
+    // However the block ends, the dock sites lay out again: left loading, they would keep every row.
+    TScopeExit loading([this] { FBars->SetLoading(false); });
+    std::vector<TdxBarItem*> items = FItems;
+    for (auto* i : items) {
+      if (auto* sub = dynamic_cast<TCustomdxBarSubItem*>(i)) sub->ItemLinks()->Loaded(true);
+      i->SetVisible(i->Visible());
+    }
+    for (int i = 0; i < FBars->Count(); ++i) FBars->Items(i)->ApplyLoaded();
+    if (!FDesigning && !CreatingDesignCopy()) {
+      if (FStoreInRegistry) LoadFromRegistry(FRegistryPath);
+      if (FStoreInIniFile) LoadFromIniFile(FIniFileName);
+    }
   }
-  for (int i = 0; i < FBars->Count(); ++i) FBars->Items(i)->ApplyLoaded();
-  if (!FDesigning && !CreatingDesignCopy()) {
-    if (FStoreInRegistry) LoadFromRegistry(FRegistryPath);
-    if (FStoreInIniFile) LoadFromIniFile(FIniFileName);
-  }
-  FBars->SetLoading(false);
   std::vector<std::pair<int, TdxBarItemVisible>> held;
   for (int i = 0; i < FCategories->Count(); ++i)
     if (auto* rec = CategoryRecord(i, false)) held.emplace_back(i, TdxBarItemVisible(rec->LoadedItemsVisible));

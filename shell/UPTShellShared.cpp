@@ -72,6 +72,7 @@ void TPTDropSite::Enter(IDataObject* Data, DWORD KeyState) {
   if (FData) FData->Release();
   FData = Data;
   FKeyState = KeyState;
+  FAllowed = AllowedEffects(Data);
 }
 
 void TPTDropSite::Leave() {
@@ -80,7 +81,7 @@ void TPTDropSite::Leave() {
 }
 
 DWORD TPTDropSite::Probe(IDropTarget* Target, IDataObject* Data, DWORD KeyState, POINTL Pt, DWORD Effect, bool Over) {
-  if (!Target || !Data) return DROPEFFECT_NONE;
+  if (!Target || !Data || FAllowed == DROPEFFECT_NONE) return DROPEFFECT_NONE;
   DWORD effect = Effect;
   Target->DragEnter(Data, KeyState, Pt, &effect);
   if (Over) {
@@ -93,12 +94,14 @@ DWORD TPTDropSite::Probe(IDropTarget* Target, IDataObject* Data, DWORD KeyState,
 
 DWORD TPTDropSite::Drop(IDropTarget* Target, IDataObject* Data, DWORD KeyState, POINTL Pt, DWORD Effect) {
   if (!Target || !Data) return DROPEFFECT_NONE;
+  DWORD allowed = Effect & AllowedEffects(Data);
+  if (allowed == DROPEFFECT_NONE) return DROPEFFECT_NONE;
   DWORD keys = KeyState | (FKeyState & (MK_LBUTTON | MK_RBUTTON));
   DWORD effect = Effect;
   Target->DragEnter(Data, keys, Pt, &effect);
   effect = Effect;
   Target->DragOver(keys, Pt, &effect);
-  effect = Effect & AllowedEffects(Data);
+  effect = allowed;
   Target->Drop(Data, keys, Pt, &effect);
   return effect;
 }

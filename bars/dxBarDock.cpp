@@ -103,7 +103,7 @@ RECT TdxDockControl::GetRowRect(int Row) {
     for (int r = 0; r < Row; ++r) off += RowThickness(r);
   }
   int t = RowThickness(Row), e = Extent();
-  return Horizontal() ? RECT{0, off, e, off + t} : RECT{off, 0, t, e};
+  return Horizontal() ? RECT{0, off, e, off + t} : RECT{off, 0, off + t, e};
 }
 
 void TdxDockControl::GetRowZone(int Row, int Part, int& Lo, int& Hi) {

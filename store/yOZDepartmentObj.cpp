@@ -33,8 +33,9 @@ std::string TYOZDepartment::DataSetName() {
 void TYOZDepartment::OpenDepartmentFile() { static_cast<void>(DepartmentFile->Open(DataSetName())); }
 
 void TYOZDepartment::CreateDepartmentFile() {
-  // Fails, harmlessly, on an existing data set.
-  static_cast<void>(DepartmentFile->CreateFile(DataSetName(), 10, DepartmentFormat));
+  // Fails, harmlessly, on an existing data set; one that another copy is making just now is waited for,
+  // so the dialog's first reads find it whole.
+  static_cast<void>(MakeDataSet(DepartmentFile.get(), DataSetName(), DepartmentFormat));
 }
 
 // Names are kept trimmed, and one that differs from a listed name only by case or blanks is the same

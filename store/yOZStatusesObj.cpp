@@ -31,7 +31,9 @@ void TYOZStatus::OpenStatusFile() {
 
 void TYOZStatus::CreateStatusFile() {
   const std::string name = DataSetName();
-  if (FileExists(name + ".isd")) return;
+  // The descriptor goes into place last: a data file without it is another copy's creation under way,
+  // which the create below waits for.
+  if (FileExists(name + ".ism")) return;
   // A data set made meanwhile by another copy is seeded by that copy.
   if (!CreateNewDataSet(StatusFile.get(), name, StatusFormat, "Unable to create Status dataset - ")) return;
   OpenStatusFile();

@@ -99,6 +99,23 @@ ended foreign
 rm -f "$share/yOZDB31.smd" "$share/yOZDeps.ism" "$share/yOZDeps.isd"
 echo "ok: a foreign department file is reported and the board works"
 
+# The message file cut in half while a message waits: the box names the damaged file, once, and the
+# board comes up whole with its caption and runs on.
+cp "$share/yOZMesg.isd" "$out/messages.isd"
+drive alice send 'Y:\' ALICE BOB 'Waiting' 'A message for Alice' || fail "sending Alice a message"
+truncate -s $(($(stat -c %s "$share/yOZMesg.isd") / 2)) "$share/yOZMesg.isd"
+start alice cut
+box_says cut 'The following error occurred within yOZ - Unable to read yOZ message database - '
+drive alice wait "$all" 20000 || fail "cut: no board"
+[ "$(drive alice board "$all" | wc -l)" -eq 2 ] || fail "cut: the board is not whole"
+sleep 3
+[ "$(grep -c 'message database' "$out/dialogs-cut.log")" -eq 1 ] || fail "cut: boxes shown: $(cat "$out/dialogs-cut.log")"
+: >"$share/yOZDB31.smd"
+ended cut
+rm -f "$share/yOZDB31.smd"
+cp "$out/messages.isd" "$share/yOZMesg.isd"
+echo "ok: a message file cut in half is reported once and the board works"
+
 # A login longer than the user record keeps: registered once under its first 20 characters, found at
 # every start, and its status changes reach the file.
 long=averyveryverylongloginname

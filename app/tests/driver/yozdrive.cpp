@@ -68,6 +68,8 @@
 //   yozdrive hover-screen <x> <y>           move the pointer to that screen point
 //   yozdrive shown <class>                  print the number of visible windows of that class
 //
+// With YOZDRIVE_GO set to a file name, every command first waits (30 s at most) until that file exists:
+// copies started one by one on several machines then act at the same moment.
 // Exit code 0 on success, 1 on a failed wait or check, 2 on bad use.
 #include <windows.h>
 #include <commctrl.h>
@@ -75,6 +77,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -961,6 +964,9 @@ int Dump(const std::string& Folder, const std::string& What) {
 int main(int argc, char** argv) {
   if (argc < 2 || (argc < 3 && std::string(argv[1]) != "shortcut")) return 2;
   std::string cmd = argv[1];
+  if (const char* go = std::getenv("YOZDRIVE_GO"))
+    for (DWORD start = GetTickCount(); GetFileAttributesA(go) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 30000;)
+      Sleep(1);
   try {
     if (cmd == "wait") return Wait(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000, true);
     if (cmd == "gone") return Wait(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000, false);

@@ -436,7 +436,11 @@ void TdxDockControl::LayoutRows() {
       b.W->DockRow = int(r);
       b.W->DockOneOnRow = n == 1;
       b.W->CalcLayout();
-      if (b.W->HandleAllocated()) b.W->Invalidate();
+      if (b.W->HandleAllocated()) {
+        b.W->Invalidate();
+        // The bar's edges are its frame, which Wine does not repaint when the bar grows.
+        RedrawWindow(b.W->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
+      }
     }
     offset += thick;
   }

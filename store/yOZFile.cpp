@@ -1,5 +1,7 @@
 #include "yOZFile.h"
 
+#include <vector>
+
 #include "KLNStringUtils.h"
 #include "StVInfo.h"
 #include "SysUtils.h"
@@ -75,6 +77,17 @@ bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::strin
 
 void CheckScanEnd(const TIsamFile& File, const std::string& FailureText) {
   if (File.LastError != IsamObjectNotFound) throw Exception(FailureText + File.ErrorText());
+}
+
+bool ListNameTaken(TIsamFile& File, int RecSize, const std::string& Name, const std::string& ExceptKey,
+                   const std::string& FailureText) {
+  const std::string wanted = Trim(Name);
+  std::vector<uint8_t> rec(size_t(RecSize), 0);
+  if (!File.First(IsamKeyIndex)) throw Exception(FailureText + File.ErrorText());
+  while (File.GetNext(rec.data(), IsamKeyIndex, IsamScanFlags, ""))
+    if (File.LastKey != ExceptKey && SameText(Trim(GetRecField(rec.data(), 0, RecSize)), wanted)) return true;
+  CheckScanEnd(File, FailureText);
+  return false;
 }
 
 void CheckIsamLibrary(const TIsamFile* File) {

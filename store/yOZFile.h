@@ -62,6 +62,12 @@ std::string DatabaseFolderProblem(const std::string& Folder);
 // short: raises FailureText + the error text, so a damaged or busy file never passes for a short one.
 void CheckScanEnd(const TIsamFile& File, const std::string& FailureText);
 
+// Whether the open one-field list File (names of RecSize bytes) holds Name under a key other than
+// ExceptKey, compared as a person reads names: without case and surrounding blanks. A scan cut short
+// raises FailureText + the error text.
+[[nodiscard]] bool ListNameTaken(TIsamFile& File, int RecSize, const std::string& Name, const std::string& ExceptKey,
+                                 const std::string& FailureText);
+
 class TyOZFile : public TObject {
 public:
   explicit TyOZFile(const std::string& ADBPath, TyOZFileHooks AHooks = {});

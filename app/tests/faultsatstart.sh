@@ -17,6 +17,7 @@ WINEPREFIX=$M wineserver -p
 board_pid=
 cleanup() {
   [ -n "$board_pid" ] && kill "$board_pid" 2>/dev/null || true
+  chmod -R u+w "$share" 2>/dev/null || true
   WINEPREFIX=$M wineserver -k 2>/dev/null || true
   rm -rf "$M" "$share"
 }
@@ -156,4 +157,20 @@ drive alice wait "$all" 20000 || fail "config: no board"
 drive alice key "$all" ctrl+X || fail "config: Ctrl+X"
 ended config
 echo "ok: a cut-short yOZ.cfg does not stop the start"
+
+# A share this user may only read (root's override of file permissions dropped, as a plain user has
+# none; the machine's wineserver opens the files, so it runs without the override too): the failure
+# to open yOZ.cfg, raised as the start ends, is on the screen and waits for OK; then the program ends.
+chmod -R a-w "$share"
+nodac=(setpriv --bounding-set -dac_override,-dac_read_search)
+WINEPREFIX=$M wineserver -k
+WINEPREFIX=$M wineserver -w
+WINEPREFIX=$M "${nodac[@]}" wineserver -p
+YOZ_DIALOG_LOG="$out/dialogs-readonly.log" WINEPREFIX=$M USER=alice \
+  "${nodac[@]}" wine "$bin/yOZ.exe" >"$out/board-readonly.log" 2>&1 &
+board_pid=$!
+box_says readonly 'The following error occurred within yOZ - Unable to open yOZ.CFG file'
+ended readonly
+chmod -R u+w "$share"
+echo "ok: a read-only share is reported on the screen and the program ends"
 echo "faults at start: all steps passed"

@@ -60,8 +60,21 @@ void TdxBarManagerCategories::DefineProperties(TFiler* Filer) {
     }
     Reader->ReadListEnd();
   };
-  Filer->DefineProperty("ItemsVisibles", [readList](TReader* r) { readList(r, false); }, nullptr, true);
-  Filer->DefineProperty("Visibles", [readList](TReader* r) { readList(r, true); }, nullptr, true);
+  auto writeList = [this](TWriter* Writer, bool Visibles) {
+    Writer->WriteListBegin();
+    for (int i = 0; i < Count(); ++i) {
+      auto* rec = dynamic_cast<TdxBarCategoryRecord*>(Objects(i));
+      if (Visibles)
+        Writer->WriteBoolean(!rec || rec->Visible);
+      else
+        Writer->WriteInteger(rec ? rec->ItemsVisible : ivAlways);
+    }
+    Writer->WriteListEnd();
+  };
+  Filer->DefineProperty("ItemsVisibles", [readList](TReader* r) { readList(r, false); },
+                        [writeList](TWriter* w) { writeList(w, false); }, Count() > 0);
+  Filer->DefineProperty("Visibles", [readList](TReader* r) { readList(r, true); },
+                        [writeList](TWriter* w) { writeList(w, true); }, Count() > 0);
 }
 
 // ---------------------------------------------------------------------------------------------------

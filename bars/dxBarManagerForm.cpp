@@ -172,7 +172,8 @@ void TdxBarManager::FormMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
       RepaintBarWindows();
       break;
     case WM_SETTINGCHANGE:
-      if (WParam == SPI_SETNONCLIENTMETRICS && FUseSystemFont) ApplySystemFont();
+      // Also a font of the form's own face follows the menu font's size (with Scaled).
+      if (WParam == SPI_SETNONCLIENTMETRICS) ApplySystemFont();
       if (WParam == SPI_SETWORKAREA) FitFloatingBarsToWorkArea();
       break;
     case WM_ACTIVATEAPP:

@@ -515,4 +515,40 @@ TEST(dxBarCustForm, TheDialogFollowsTheFormsShowingAndActivation) {
   EXPECT_EQ(0, Activations);
 }
 
+// A bar's close and main-menu flags changed while the dialog shows reach its line and buttons.
+TEST(dxBarCustForm, ABarsCloseAndMainMenuFlagsReachItsLine) {
+  TCustomizing c;
+  TdxBar* added = c.M->Bars()->Add();
+  added->SetCaption("Added");
+  int row = c.Row("Added");
+  ASSERT_GE(row, 0);
+  RECT r = c.D->BarsListBox->ItemRect(row);
+  POINT at = c.D->BarsListBox->ClientToScreen(POINT{r.left + 40, (r.top + r.bottom) / 2});
+  THoldPointer hold(at);
+  Click(at, 20);
+  ASSERT_TRUE(PumpUntil([&] { return c.D->BBarDelete->Enabled(); }));
+  EXPECT_EQ(row, c.D->BarsListBox->ItemIndex());
+  added->SetAllowClose(false);
+  EXPECT_FALSE(c.D->BBarDelete->Enabled());
+  added->SetAllowClose(true);
+  EXPECT_TRUE(c.D->BBarDelete->Enabled());
+  added->SetIsMainMenu(true);
+  EXPECT_FALSE(c.D->BBarDelete->Enabled());
+}
+
+// While customizing, a bar's drag loop holds the mouse on the dialog.
+TEST(dxBarCustForm, ADragWhileCustomizingHoldsTheMouseOnTheDialog) {
+  TCustomizing c;
+  TdxBar* misc = c.Bar("Misc");
+  ASSERT_TRUE(misc && misc->Control());
+  HWND captured = nullptr;
+  std::function<void()> probe = [&] { captured = GetCapture(); };
+  PostProbe(probe);
+  PostUp(Middle(WindowRect(misc->Control())));
+  TWatchdog dog(10000, "the drag loop did not end");
+  c.M->Bars()->DragBar(misc->Control());
+  EXPECT_EQ(c.D->Handle(), captured);
+}
+
 }  // namespace
+

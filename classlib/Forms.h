@@ -186,12 +186,8 @@ using TFormClass = TClass;
 template <class F>
 F* NewForm(TComponent* AOwner) {
   F* f = new F(AOwner);
-  try {
-    f->AfterConstruction();
-  } catch (...) {
-    TObject::Free(f);
-    throw;
-  }
+  TFailScope unmade([f] { TObject::Free(f); });
+  f->AfterConstruction();
   return f;
 }
 
@@ -203,12 +199,8 @@ extern bool (*FormMessageHook)(TCustomForm* Form, TMessage& Message);
 template <class F>
 F* CreateNewForm(TComponent* AOwner) {
   F* f = new F(AOwner);
-  try {
-    f->AfterConstructionNew();
-  } catch (...) {
-    TObject::Free(f);
-    throw;
-  }
+  TFailScope unmade([f] { TObject::Free(f); });
+  f->AfterConstructionNew();
   return f;
 }
 
@@ -341,6 +333,20 @@ private:
   };
   std::vector<TIdleUpdate> FIdleUpdates;
   friend class TCustomForm;
+};
+
+// A quit already asked for (Terminate) waits while a message box runs its own message loop: the box
+// would take the quit as its end and vanish before anyone saw it (an error raised while the start
+// ends). The quit is asked for again, with its exit code, when the scope ends.
+class TQuitHeldScope {
+public:
+  TQuitHeldScope();
+  ~TQuitHeldScope();
+  TQuitHeldScope(const TQuitHeldScope&) = delete;
+
+private:
+  bool FHeld = false;
+  int FExitCode = 0;
 };
 
 // ---------------------------------------------------------------------------------------------------

@@ -447,8 +447,17 @@ void TCustomdxBarControl::WMMouseMove(TMessage& Message) {
   FLastCursor = ClientToScreen(p);
   TdxBarItemControl* c = ItemAtPos(p);
   if (c && (!c->Item() || !c->Item()->CanSelect())) c = nullptr;
-  if (!ActiveBarControl() || ActiveBarControl() == this) ::SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  // Over an editor part the cursor is the text cursor, unless another editor is open while customizing.
+  LPCSTR cursor = IDC_ARROW;
+  if (auto* w = dynamic_cast<TdxBarWinControl*>(c)) {
+    RECT editor = w->EditorRect();
+    TdxBarWinControl* open = OpenEditor(FSelectedControl);
+    if (PtInRect(&editor, p) && !(IsCustomizing() && open && open != w)) cursor = IDC_IBEAM;
+  }
+  if (!ActiveBarControl() || ActiveBarControl() == this) ::SetCursor(LoadCursor(nullptr, cursor));
+  if (IsCustomizing() && OpenEditor(FSelectedControl)) return;
   dxBarTrackMouseLeave(Handle());
+  if (auto* b = dynamic_cast<TdxBarButtonControl*>(c); b && b == FSelectedControl) b->Repaint();
   if (!c && FActive && dynamic_cast<TdxBarControl*>(this)) return;
   if (FPressedControl) return;
   if (!c && FSelectedControl && FSelectedControl->DroppedDown() && !dynamic_cast<TdxBarButtonControl*>(FSelectedControl))

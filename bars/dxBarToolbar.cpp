@@ -1081,6 +1081,9 @@ void TdxBarControl::Destroyed() {
   DestroyControls();
   if (FItemLinks && FItemLinks->BarControl() == this) FItemLinks->SetBarControl(nullptr);
   FItemLinks = nullptr;
+  // The form shows it again when its window is made anew (a floating bar goes with its owner's window).
+  auto& reshow = FBarManager->BarsToReshow();
+  if (std::find(reshow.begin(), reshow.end(), FBar) == reshow.end()) reshow.push_back(FBar);
   FBar->SetVisible(false);
   FBar = nullptr;
   Defer(dkFreeWindow, FBarManager, nullptr, this);

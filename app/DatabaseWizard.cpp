@@ -98,15 +98,23 @@ void TfrmDatabaseWizard::actNextExecute(TObject*) {
       break;
     case pgJoin:
       if (!BrowseFolder("Join yOZ Database", folder)) break;
-      if (HoldsDatabase(folder)) SetModalResult(mrOk);
-      else Inform("yOZ was unable to find an yOZDBase");
+      if (!HoldsDatabase(folder)) Inform("yOZ was unable to find an yOZDBase");
+      else TakeFolder(folder);
       break;
     case pgCreate:
       if (!BrowseFolder("Create yOZ Database", folder)) break;
       if (HoldsDatabase(folder)) Inform("An yOZDBase already exists in this folder");
-      else SetModalResult(mrOk);
+      else TakeFolder(folder);
       break;
   }
+}
+
+// The main window stores the folder and starts on it: one it cannot use would end this start and
+// every later one, so it is told here and the page stays for another choice.
+void TfrmDatabaseWizard::TakeFolder(const std::string& Folder) {
+  const std::string problem = DatabaseFolderProblem(Folder);
+  if (problem.empty()) SetModalResult(mrOk);
+  else MessageDlg(problem, mtError, TMsgDlgButtons{mbOK});
 }
 
 void TfrmDatabaseWizard::actPreviousExecute(TObject*) {

@@ -37,6 +37,8 @@ public:
 private:
   // Runs the folder dialog under Title: True with the chosen folder (with a trailing backslash).
   bool BrowseFolder(const char* Title, std::string& Folder);
+  // Closes the wizard with OK when Folder can serve as the database folder; otherwise says why.
+  void TakeFolder(const std::string& Folder);
 };
 
 // Makes the wizard's classes known to the form reader, once.

@@ -260,16 +260,16 @@ void TfrmMain::FormCreate(TObject* Sender) {
   Settings = new TyOZCB();
   TyOZCBRec rec;
   Settings->LoadSettings(rec);
-  // A second copy is ending anyway: it asks nothing.
+  // A second copy is ending anyway: it asks nothing. The wizard's folder is stored once the stores
+  // have opened it: a folder that fails must not end every later start too.
+  std::string chosen;
   if (Trim(rec.yOZDBasePath).empty() && !secondCopy) {
     std::string folder;
-    if (RunDatabaseWizard(folder)) {
-      rec.yOZDBasePath = AddBackslash(folder).substr(0, 255);
-      Settings->SaveSettings(rec);
-    }
+    if (RunDatabaseWizard(folder)) chosen = AddBackslash(folder);
   }
 
   Settings->LoadSettings(rec);
+  if (!chosen.empty()) rec.yOZDBasePath = chosen;
   const std::string folder = Trim(rec.yOZDBasePath);
   if (IsDirectory(folder)) {
     TyOZFileHooks hooks;
@@ -290,6 +290,7 @@ void TfrmMain::FormCreate(TObject* Sender) {
       Application->Terminate();
       throw;
     }
+    if (!chosen.empty()) Settings->SaveSettings(rec);
     Application->SetHelpFile(ChangeFileExt(ParamStr(0), ".hlp"));
     ShuttingDown = false;
     // The board's font first, so the columns the resize sizes fit it already; the place and size in one
@@ -405,14 +406,15 @@ void TfrmMain::FormActivate(TObject* Sender) {
   });
   TTreeViewDepartments tree(tvMain);
   if (!StartStep([&] { yOZDepartment->FillDepartmentTree(&tree); })) {
-    // The tree's top node still captions the window and shows all users. The box took the focus that
-    // would have selected it.
+    // The tree's top node still captions the window and shows all users.
     tree.ClearNodes();
     tree.AddTopNode("Departments");
-    TTreeNode* root = tvMain->Items()->GetFirstNode();
-    tvMain->SetSelected(root);
-    if (Caption().empty()) StartStep([&] { tvMainChange(tvMain, root); });
   }
+  // The tree selects its top node when it takes the focus; a box or a read dialog shown during the
+  // start (the first run's question, a waiting message, a failure) took that focus.
+  TTreeNode* root = tvMain->Items()->GetFirstNode();
+  if (root && !tvMain->Selected()) tvMain->SetSelected(root);
+  if (Caption().empty()) StartStep([&] { tvMainChange(tvMain, root); });
 }
 
 void TfrmMain::SizeColumns() {

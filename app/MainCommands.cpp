@@ -217,7 +217,12 @@ void TfrmMain::actViewAlertListExecute(TObject*) {
 void TfrmMain::lvMainDblClick(TObject*) { actSendMessage->Execute(); }
 
 void TfrmMain::ActionListUpdate(TBasicAction*, bool& Handled) {
-  const bool allow = yOZFile && yOZFile->AllowMessages;
+  Handled = true;
+  // Before the stores exist (the database wizard of a first start runs its own message loop) there
+  // is nothing to decide yet; a change now would also give the bars' buttons their actions' captions
+  // over their own ("My &InBox").
+  if (!yOZFile) return;
+  const bool allow = yOZFile->AllowMessages;
   const bool selected = lvMain->SelCount() > 0;
   actVeiwInBox->SetEnabled(allow);
   actSendMessage->SetEnabled(selected && allow);
@@ -225,5 +230,4 @@ void TfrmMain::ActionListUpdate(TBasicAction*, bool& Handled) {
   actStatuses->SetEnabled(IsAdministrator);
   actDepartments->SetEnabled(IsAdministrator);
   actAddToAlertList->SetEnabled(selected);
-  Handled = true;
 }

@@ -172,6 +172,7 @@ void TfrmSettings::LoadControls(const TyOZCBRec& Rec, const TyOZConfigRec& Confi
   chkSetStatusToOnSD->SetChecked(Rec.ChangeStatusOnSD);
   chkDetectSSaver->SetChecked(Rec.DetectScreenSaver);
   txtLocationOfyOZDBase->SetText(Rec.yOZDBasePath);
+  FShownFolder = Rec.yOZDBasePath;
   chkAllowMessages->SetChecked(Config.AllowMessages != 0);
   seCheckNewMessages->SetIntValue(Rec.CheckForNewMsgEvery);
   chkPlayWavFile->SetChecked(Rec.PlayWavForNewMsg);
@@ -243,7 +244,21 @@ void TfrmSettings::EnableControls() {
   BitBtnWAV->SetEnabled(messages);
 }
 
-void TfrmSettings::btnOkClick(TObject*) { SetModalResult(mrOk); }
+// A new folder replaces the one in use only when it can still serve now (it may have gone, or changed,
+// since it was chosen): otherwise the next start would fail and the working folder be lost. The
+// location goes back to the folder in use, and the dialog stays.
+void TfrmSettings::btnOkClick(TObject*) {
+  const std::string folder = Trim(txtLocationOfyOZDBase->Text());
+  if (folder != Trim(FShownFolder)) {
+    const std::string problem = DatabaseFolderProblem(folder);
+    if (!problem.empty()) {
+      txtLocationOfyOZDBase->SetText(FShownFolder);
+      MessageDlg(problem, mtError, TMsgDlgButtons{mbOK});
+      return;
+    }
+  }
+  SetModalResult(mrOk);
+}
 
 void TfrmSettings::btnCancelClick(TObject*) { SetModalResult(mrCancel); }
 
@@ -257,6 +272,11 @@ void TfrmSettings::BitBtnBrowseClick(TObject*) {
   // A folder without a file-system path (a virtual folder) cannot hold the database.
   const std::string folder = PTFolderBrowseDBase->SelectedPath();
   if (folder.empty()) return;
+  const std::string problem = DatabaseFolderProblem(folder);
+  if (!problem.empty()) {
+    MessageDlg(problem, mtError, TMsgDlgButtons{mbOK});
+    return;
+  }
   if (MessageDlg("Are you sure.  Change the location of the yOZ Database?", mtConfirmation, mbYesNo) == mrYes)
     txtLocationOfyOZDBase->SetText(AddBackslash(folder));
 }

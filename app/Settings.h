@@ -69,6 +69,7 @@ public:
   static void Publish(TPublisher<TfrmSettings>& p);
 
 private:
+  std::string FShownFolder;  // the database folder in use, as the dialog showed it
   void EnableControls();
   void LoadControls(const TyOZCBRec& Rec, const TyOZConfigRec& Config);
   void StoreControls(TyOZCBRec& Rec, TyOZConfigRec& Config);

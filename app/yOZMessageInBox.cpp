@@ -60,8 +60,15 @@ std::string TfrmyOZMessageInBox::SelectedKey() {
 void TfrmyOZMessageInBox::FormShow(TObject* Sender) {
   frmMain->tmrUpdateListView->SetEnabled(false);
   frmMain->tmrCheckForMessages->SetEnabled(false);
+  // An inbox that cannot be filled is not shown, and never closes: the board's timers run again now,
+  // or the board would stop following the other copies.
+  bool filled = false;
+  TScopeExit unfilled([&] {
+    if (!filled) RestartMainTimers();
+  });
   SetWidth(Width() + 1);
   yOZMessage->FillInBox(InBox());
+  filled = true;
   memoMessageConntent->SetText("");
   frmMain->StatusBarMain->Panels()->Items(0)->SetText("");
 }
@@ -93,7 +100,9 @@ void TfrmyOZMessageInBox::actDeleteMessageUpdate(TObject* Sender) {
 
 void TfrmyOZMessageInBox::actFileExitExecute(TObject* Sender) { Close(); }
 
-void TfrmyOZMessageInBox::FormClose(TObject* Sender, TCloseAction& Action) {
+void TfrmyOZMessageInBox::FormClose(TObject* Sender, TCloseAction& Action) { RestartMainTimers(); }
+
+void TfrmyOZMessageInBox::RestartMainTimers() {
   frmMain->tmrUpdateListView->SetEnabled(true);
   frmMain->tmrCheckForMessages->SetEnabled(yOZFile->AllowMessages);
 }

@@ -41,6 +41,8 @@ public:
 private:
   // The key ("PrimaryKey" column) of the selected row, empty when none is selected.
   std::string SelectedKey();
+  // The board and message timers as the inbox leaves them: on, the message timer while messages are allowed.
+  void RestartMainTimers();
   TListViewInBox FInBox{nullptr, nullptr};
 };
 extern TfrmyOZMessageInBox* frmyOZMessageInBox;

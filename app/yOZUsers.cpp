@@ -4,6 +4,7 @@
 #include "Dialogs.h"
 #include "FormFields.h"
 #include "Main.h"
+#include "SysUtils.h"
 
 TfrmyOZUsers* frmyOZUsers = nullptr;
 
@@ -91,6 +92,7 @@ void TfrmyOZUsers::lbUsersClick(TObject*) {
   txtDepartment->SetText(department);
   txtUserName->SetText(login);
   chkboxAdministrator->SetChecked(administrator == 1);
+  FShownAdministrator = administrator == 1;
   SelectEqual(cboStatus, status);
   SelectEqual(cboDepartment, department);
 }
@@ -103,9 +105,19 @@ void TfrmyOZUsers::ClearDetails() {
   cboStatus->SetItemIndex(-1);
   cboDepartment->SetItemIndex(-1);
   chkboxAdministrator->SetChecked(false);
+  FShownAdministrator = false;
 }
 
 void TfrmyOZUsers::actUpdateExecute(TObject*) {
+  // The last administrator keeps the box, as he cannot be deleted either: without one nobody could
+  // administer anything again.
+  if (FShownAdministrator && !chkboxAdministrator->Checked() && yOZFile->OneAdministratorOnly()) {
+    MessageDlg(
+        "This user is the only Administrator within yOZ.\r\rPlease make another user an Administrator before "
+        "removing this user's Administrator rights",
+        mtError, TMsgDlgButtons{mbOK});
+    return;
+  }
   // A user record of our own: the logged-in user in memory stays who he is.
   TUser user;
   user.Name = txtName->Text();
@@ -121,7 +133,10 @@ void TfrmyOZUsers::actUpdateExecute(TObject*) {
   if (frmMain) yOZFile->FillMainList(frmMain->Board());
 }
 
-void TfrmyOZUsers::actUpdateUpdate(TObject*) { actUpdate->SetEnabled(lbUsers->ItemIndex() >= 0); }
+// A blank name would put a nameless row on every board.
+void TfrmyOZUsers::actUpdateUpdate(TObject*) {
+  actUpdate->SetEnabled(lbUsers->ItemIndex() >= 0 && !Trim(txtName->Text()).empty());
+}
 
 void TfrmyOZUsers::actDeleteExecute(TObject*) {
   const int index = lbUsers->ItemIndex();

@@ -41,6 +41,7 @@ public:
 
 private:
   void ClearDetails();
+  bool FShownAdministrator = false;  // the user clicked was an administrator when read
 };
 
 extern TfrmyOZUsers* frmyOZUsers;

@@ -1,5 +1,8 @@
 // Bars: where a toolbar or menu bar sits (side, row, offset, or floating place), its flags, font and
 // links; the manager's collection of bars with the four dock sites and the loop that drags a bar.
+// The dialog's header first: the message-cracker macros of windowsx.h clash with its controls' names.
+#include "dxBarCustForm.h"
+
 #include <windowsx.h>
 
 #include <algorithm>
@@ -106,6 +109,7 @@ void TdxBar::SetAllowClose(bool Value) {
   if (FAllowClose == Value) return;
   FAllowClose = Value;
   if (FDockingStyle == dsNone) RebuildWindow();
+  if (BarManager() && BarManager()->IsCustomizing()) dxBarCustomizingFormBarChanged(this);
   MarkModified();
 }
 
@@ -226,6 +230,7 @@ void TdxBar::SetIsMainMenu(bool Value) {
     SetWholeRow(false);
   }
   if (m && !m->IsLoading() && FDockingStyle != dsNone) RebuildWindow();
+  if (m && !m->IsLoading() && m->IsCustomizing()) dxBarCustomizingFormBarChanged(this);
   if (m) m->LockUpdate(locked);
 }
 
@@ -644,10 +649,14 @@ void TdxBars::DragBar(TdxBarControl* ABarControl) {
     d->InsertBar(ABarControl, POINT{ABarControl->ClientOrigin().x, ABarControl->ClientOrigin().y}, false);
   }
   FlushPaintMessages();
-  HWND capture = Application->Handle();
+  // While customizing the dialog keeps the mouse: it is the active window the drag starts from.
+  TdxBarManager* m = BarManager();
+  HWND capture = m && m->IsCustomizing() && dxBarCustomizingForm && dxBarCustomizingForm->HandleAllocated()
+                     ? dxBarCustomizingForm->Handle()
+                     : Application->Handle();
   SetCapture(capture);
   POINT last{INT_MIN, INT_MIN};
-  MSG msg;
+  MSG msg{};
   while (GetCapture() == capture && GetMessageA(&msg, nullptr, 0, 0)) {
     if (msg.message == WM_KEYDOWN || msg.message == WM_KEYUP) {
       if (msg.wParam == VK_ESCAPE) break;

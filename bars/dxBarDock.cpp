@@ -103,7 +103,7 @@ RECT TdxDockControl::GetRowRect(int Row) {
     for (int r = 0; r < Row; ++r) off += RowThickness(r);
   }
   int t = RowThickness(Row), e = Extent();
-  return Horizontal() ? RECT{0, off, e, off + t} : RECT{off, 0, t, e};
+  return Horizontal() ? RECT{0, off, e, off + t} : RECT{off, 0, off + t, e};
 }
 
 void TdxDockControl::GetRowZone(int Row, int Part, int& Lo, int& Hi) {
@@ -436,7 +436,11 @@ void TdxDockControl::LayoutRows() {
       b.W->DockRow = int(r);
       b.W->DockOneOnRow = n == 1;
       b.W->CalcLayout();
-      if (b.W->HandleAllocated()) b.W->Invalidate();
+      if (b.W->HandleAllocated()) {
+        b.W->Invalidate();
+        // The bar's edges are its frame, which Wine does not repaint when the bar grows.
+        RedrawWindow(b.W->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
+      }
     }
     offset += thick;
   }

@@ -60,8 +60,21 @@ void TdxBarManagerCategories::DefineProperties(TFiler* Filer) {
     }
     Reader->ReadListEnd();
   };
-  Filer->DefineProperty("ItemsVisibles", [readList](TReader* r) { readList(r, false); }, nullptr, true);
-  Filer->DefineProperty("Visibles", [readList](TReader* r) { readList(r, true); }, nullptr, true);
+  auto writeList = [this](TWriter* Writer, bool Visibles) {
+    Writer->WriteListBegin();
+    for (int i = 0; i < Count(); ++i) {
+      auto* rec = dynamic_cast<TdxBarCategoryRecord*>(Objects(i));
+      if (Visibles)
+        Writer->WriteBoolean(!rec || rec->Visible);
+      else
+        Writer->WriteInteger(rec ? rec->ItemsVisible : ivAlways);
+    }
+    Writer->WriteListEnd();
+  };
+  Filer->DefineProperty("ItemsVisibles", [readList](TReader* r) { readList(r, false); },
+                        [writeList](TWriter* w) { writeList(w, false); }, Count() > 0);
+  Filer->DefineProperty("Visibles", [readList](TReader* r) { readList(r, true); },
+                        [writeList](TWriter* w) { writeList(w, true); }, Count() > 0);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -875,18 +888,21 @@ struct TLockScope {
 void TdxBarManager::Loaded() {
   TComponent::Loaded();
   if (FLockUpdate) return;
-  FBars->SetLoading(true);
-  std::vector<TdxBarItem*> items = FItems;
-  for (auto* i : items) {
-    if (auto* sub = dynamic_cast<TCustomdxBarSubItem*>(i)) sub->ItemLinks()->Loaded(true);
-    i->SetVisible(i->Visible());
+  {
+    FBars->SetLoading(true);
+    // However the block ends, the dock sites lay out again: left loading, they would keep every row.
+    TScopeExit loading([this] { FBars->SetLoading(false); });
+    std::vector<TdxBarItem*> items = FItems;
+    for (auto* i : items) {
+      if (auto* sub = dynamic_cast<TCustomdxBarSubItem*>(i)) sub->ItemLinks()->Loaded(true);
+      i->SetVisible(i->Visible());
+    }
+    for (int i = 0; i < FBars->Count(); ++i) FBars->Items(i)->ApplyLoaded();
+    if (!FDesigning && !CreatingDesignCopy()) {
+      if (FStoreInRegistry) LoadFromRegistry(FRegistryPath);
+      if (FStoreInIniFile) LoadFromIniFile(FIniFileName);
+    }
   }
-  for (int i = 0; i < FBars->Count(); ++i) FBars->Items(i)->ApplyLoaded();
-  if (!FDesigning && !CreatingDesignCopy()) {
-    if (FStoreInRegistry) LoadFromRegistry(FRegistryPath);
-    if (FStoreInIniFile) LoadFromIniFile(FIniFileName);
-  }
-  FBars->SetLoading(false);
   std::vector<std::pair<int, TdxBarItemVisible>> held;
   for (int i = 0; i < FCategories->Count(); ++i)
     if (auto* rec = CategoryRecord(i, false)) held.emplace_back(i, TdxBarItemVisible(rec->LoadedItemsVisible));

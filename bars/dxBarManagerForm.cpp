@@ -5,6 +5,8 @@
 
 #include "Menus.h"
 #include "dxBar.h"
+#include "dxBarCustForm.h"
+#include "dxBarPopupMenuEd.h"
 
 // ---------------------------------------------------------------------------------------------------
 // Hint timing: thread timers without a window, one set for the process.
@@ -122,11 +124,23 @@ bool IsBarWindowOf(TdxBarManager* M, HWND Wnd, bool InMenuMode) {
   auto* c = dynamic_cast<TCustomdxBarControl*>(FindControl(Wnd));
   return c && IsBarControl(c) && c->BarManager() == M && (!InMenuMode || c->Active());
 }
+
+HWND CustomizingDialog() {
+  return dxBarCustomizingForm && dxBarCustomizingForm->HandleAllocated() ? dxBarCustomizingForm->Handle() : nullptr;
+}
+
+// The customizing dialog and the sub-menu editor go with the customized form when it is shown or hidden.
+void ShowCustomizingWindows(bool Show) {
+  if (HWND d = CustomizingDialog()) ShowWindow(d, Show ? SW_SHOW : SW_HIDE);
+  if (dxBarSubMenuEditor && dxBarSubMenuEditor->HandleAllocated())
+    ShowWindow(dxBarSubMenuEditor->Handle(), Show ? SW_SHOWNA : SW_HIDE);
+}
 }  // namespace
 
 void TdxBarManager::FormMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
   if (!FParentForm) return;
-  if (FParentForm->ComponentState().Contains(csDestroying)) {
+  // The customizing dialog's own manager only keeps its layout: the dialog is no customized form.
+  if (FParentForm->ComponentState().Contains(csDestroying) || FParentForm == dxBarCustomizingForm) {
     if (Msg == WM_DESTROY && !FDesigning) {
       if (FStoreInRegistry) SaveToRegistry(FRegistryPath);
       if (FStoreInIniFile) SaveToIniFile(FIniFileName);
@@ -149,16 +163,24 @@ void TdxBarManager::FormMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
         if (HWND client = FindWindowExA(FParentForm->Handle(), nullptr, "MDICLIENT", nullptr))
           if (HWND child = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)))
             SendMessageA(child, WM_ACTIVATE, WParam, LParam);
+      // A form disabled behind the customizing dialog hands its activation to the dialog.
+      if (active && IsCustomizing() && FParentForm->HandleAllocated() && !IsWindowEnabled(FParentForm->Handle()))
+        if (HWND d = CustomizingDialog()) SendMessageA(d, WM_ACTIVATE, WParam, LParam);
       break;
     }
     case WM_SYSCOLORCHANGE:
       RepaintBarWindows();
       break;
     case WM_SETTINGCHANGE:
-      if (WParam == SPI_SETNONCLIENTMETRICS && FUseSystemFont) ApplySystemFont();
+      // Also a font of the form's own face follows the menu font's size (with Scaled).
+      if (WParam == SPI_SETNONCLIENTMETRICS) ApplySystemFont();
       if (WParam == SPI_SETWORKAREA) FitFloatingBarsToWorkArea();
       break;
     case WM_ACTIVATEAPP:
+      // While customizing the dialog, not the form, is the active window: the form hears of no
+      // activation of its own when the program is active again (a modal name editor passing makes
+      // the program inactive for a moment), so its floating bars come back here.
+      if (WParam && IsCustomizing()) ActivateForm(true, nullptr, false);
       if (!WParam) {
         ActivateForm(false, nullptr, false);
         if (FSelectedItem && FSelectedItem->Parent() && FSelectedItem->Parent()->HandleAllocated())
@@ -169,6 +191,12 @@ void TdxBarManager::FormMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
       break;
     case WM_WINDOWPOSCHANGING:
       if (reinterpret_cast<WINDOWPOS*>(LParam)->flags & SWP_HIDEWINDOW) ActivateForm(false, nullptr, false);
+      break;
+    case WM_WINDOWPOSCHANGED:
+      if (IsCustomizing()) {
+        UINT flags = reinterpret_cast<WINDOWPOS*>(LParam)->flags;
+        if (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) ShowCustomizingWindows(flags & SWP_SHOWWINDOW);
+      }
       break;
     case WM_DISPLAYCHANGE:
       FitFloatingBarsToWorkArea();
@@ -221,9 +249,15 @@ void TdxBarManager::ActivateForm(bool Active, HWND Other, bool MDIActivating) {
   } reset{FInFormActivate};
   if (!Active) {
     TCustomdxBarControl* bar = ActiveBarControl();
-    if (bar && IsBarControl(bar) && bar->BarManager() == this) bar->DeactivateChain();
+    if (bar && IsBarControl(bar) &&
+        (bar->BarManager() == this ||
+         (IsCustomizing() && bar->BarManager() && bar->BarManager()->ParentForm() != dxBarCustomizingForm)))
+      bar->DeactivateChain();
+    // The form stays the user's while a window of its own takes over: a bar window, an in-place
+    // editor, or the customizing dialog (the floating bars stay, to drop commands on).
     if (Other && GetWindowThreadProcessId(Other, nullptr) == GetCurrentThreadId() &&
-        !(Application && Other == Application->Handle()) && !dynamic_cast<TCustomForm*>(FindControl(Other)))
+        !(Application && Other == Application->Handle()) &&
+        (!dynamic_cast<TCustomForm*>(FindControl(Other)) || (IsCustomizing() && Other == CustomizingDialog())))
       return;
     for (auto* c : FloatingBarWindows(this)) ShowWindow(c->Handle(), SW_HIDE);
     if (FParentForm->HandleAllocated() && !MDIActivating) SendMessageA(FParentForm->Handle(), WM_NCACTIVATE, FALSE, 0);

@@ -474,6 +474,9 @@ void TStatusBar::Dispatch(TMessage& Message) {
   if (Message.Msg == WM_SIZE) {
     TWinControl::Dispatch(Message);
     UpdatePanels();
+    // The size grip and the last panel's edge move with the right end; the system repaints only
+    // the part that grew, which would leave the old grip standing in the middle.
+    Invalidate();
     return;
   }
   TWinControl::Dispatch(Message);

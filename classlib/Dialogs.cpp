@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "Forms.h"
+
 TMessageDlgHook MessageDlgHook;
 TOpenDialogHook OpenDialogHook;
 
@@ -128,6 +130,7 @@ int ShowBox(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons)
   else
     flags |= MB_OK;
   std::string caption = MsgDlgCaption(DlgType);
+  TQuitHeldScope quit;
   return MessageBoxA(GetActiveWindow(), Msg.c_str(), caption.c_str(), flags);
 }
 }  // namespace

@@ -264,7 +264,16 @@ void TCustomForm::ApplyShow(bool Visible) {
       FShown = true;
       PlaceOnScreen();
     }
-    DoShow();
+    {
+      // An OnShow that raises leaves the form hidden as it was: marked visible, it could never be
+      // shown modally again.
+      bool shown = false;
+      TScopeExit unshown([&] {
+        if (!shown && g) FVisible = false;
+      });
+      DoShow();
+      shown = true;
+    }
     if (!g || !FVisible) return;
     int cmd = SW_SHOWNORMAL;
     if (FWindowState == wsMaximized) cmd = SW_SHOWMAXIMIZED;
@@ -360,48 +369,49 @@ int TCustomForm::ShowModal() {
   TLiveGuard g(this);
   FModal = true;
   if (Application) Application->ModalStarted();
-  TModalResult result = mrNone;
-  auto finish = [&]() {
-    if (Application) Application->ModalFinished();
+  // The other windows enabled again and the window that was active before active again (with its
+  // focus), both while this form still shows: hidden first, it would leave the system no enabled
+  // window of the program to activate, and the keyboard would go to no window of the program.
+  auto giveBack = [&] {
     for (HWND w : ctx.Disabled)
       if (IsWindow(w)) EnableWindow(w, TRUE);
-    if (previous && IsWindow(previous)) SetActiveWindow(previous);
-    if (Screen) Screen->SetCursor(savedCursor);
+    ctx.Disabled.clear();
+    if (previous && IsWindow(previous) && IsWindowVisible(previous)) SetActiveWindow(previous);
   };
-  try {
-    FModalResult = mrNone;
-    Show();
-    while (g) {
-      Application->HandleMessage();
-      if (!g) break;
-      if (Application->Terminated()) FModalResult = mrCancel;
-      if (FModalResult != mrNone) {
-        // Closing may be refused (OnCloseQuery) or turned into nothing (OnClose caNone).
-        TCloseAction action = caHide;
-        if (!CloseQuery()) action = caNone;
-        if (!g) break;
-        if (action != caNone) DoClose(action);
-        if (!g) break;
-        if (action == caNone && !Application->Terminated()) {
-          FModalResult = mrNone;
-          continue;
-        }
-        result = FModalResult;
-        if (action == caFree) Release();
-        break;
-      }
-    }
-    if (g) {
-      result = FModalResult;
-      Hide();
-      FModal = false;
-    }
-  } catch (...) {
+  TScopeExit finished([&] {
+    if (Application) Application->ModalFinished();
+    giveBack();
     if (g) FModal = false;
-    finish();
-    throw;
+    if (Screen) Screen->SetCursor(savedCursor);
+  });
+  TModalResult result = mrNone;
+  FModalResult = mrNone;
+  Show();
+  while (g) {
+    Application->HandleMessage();
+    if (!g) break;
+    if (Application->Terminated()) FModalResult = mrCancel;
+    if (FModalResult != mrNone) {
+      // Closing may be refused (OnCloseQuery) or turned into nothing (OnClose caNone).
+      TCloseAction action = caHide;
+      if (!CloseQuery()) action = caNone;
+      if (!g) break;
+      if (action != caNone) DoClose(action);
+      if (!g) break;
+      if (action == caNone && !Application->Terminated()) {
+        FModalResult = mrNone;
+        continue;
+      }
+      result = FModalResult;
+      if (action == caFree) Release();
+      break;
+    }
   }
-  finish();
+  if (g) {
+    result = FModalResult;
+    giveBack();
+    Hide();
+  }
   return result;
 }
 

@@ -343,6 +343,20 @@ private:
   friend class TCustomForm;
 };
 
+// A quit already asked for (Terminate) waits while a message box runs its own message loop: the box
+// would take the quit as its end and vanish before anyone saw it (an error raised while the start
+// ends). The quit is asked for again, with its exit code, when the scope ends.
+class TQuitHeldScope {
+public:
+  TQuitHeldScope();
+  ~TQuitHeldScope();
+  TQuitHeldScope(const TQuitHeldScope&) = delete;
+
+private:
+  bool FHeld = false;
+  int FExitCode = 0;
+};
+
 // ---------------------------------------------------------------------------------------------------
 
 class TScreen : public TComponent {

@@ -127,6 +127,17 @@ void TApplication::Run() {
 
 void TApplication::Terminate() { PostQuitMessage(0); }
 
+TQuitHeldScope::TQuitHeldScope() {
+  MSG msg;
+  if (!PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE)) return;
+  FHeld = true;
+  FExitCode = int(msg.wParam);
+}
+
+TQuitHeldScope::~TQuitHeldScope() {
+  if (FHeld) PostQuitMessage(FExitCode);
+}
+
 void TApplication::ProcessMessages() {
   MSG msg;
   while (ProcessMessage(msg)) {
@@ -242,6 +253,7 @@ void TApplication::ShowException(Exception* E) {
   if (!msg.empty() && static_cast<unsigned char>(msg.back()) > '.') msg += '.';
   HWND owner = nullptr;
   if (FMainForm && FMainForm->HandleAllocated()) owner = FMainForm->WindowHandle();
+  TQuitHeldScope quit;
   ::MessageBoxA(owner, msg.c_str(), FTitle.c_str(), MB_OK | MB_ICONSTOP);
 }
 
@@ -276,6 +288,7 @@ int TApplication::MessageBox(const std::string& Text, const std::string& Caption
     owner = Screen->ActiveForm()->WindowHandle();
   if (!owner && FMainForm && FMainForm->HandleAllocated()) owner = FMainForm->WindowHandle();
   CancelHint();
+  TQuitHeldScope quit;
   return ::MessageBoxA(owner, Text.c_str(), Caption.c_str(), Flags);
 }
 

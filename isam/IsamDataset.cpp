@@ -1,5 +1,8 @@
+#define _CRT_RAND_S  // rand_s: the random part of a creator's private file names
 #include "IsamDataset.h"
 #include "IsamFault.h"
+
+#include <stdlib.h>
 
 #include <sqlite3.h>
 
@@ -169,10 +172,34 @@ Result Dataset::Create(const std::string& name, int keyLength, const std::string
   const std::string ism = name + ".ism", isd = name + ".isd";
   if (Exists(ism) || Exists(isd)) return rcNameInUse;
 
+  // One creator at a time: the claim is a file made only if it is not there (atomic on every file
+  // system, unlike a rename without replacing, which some servers and Wine carry out as a test and
+  // a rename), held while the data set is made and gone when its handle closes, also when the
+  // creator is killed. Who finds it there leaves the data set to its holder.
+  HANDLE claim = CreateFileA((name + ".new").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                             FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (claim == INVALID_HANDLE_VALUE) {
+    DWORD e = GetLastError();
+    return e == ERROR_FILE_EXISTS || e == ERROR_ALREADY_EXISTS ? rcNameInUse : FileError(e);
+  }
+  Result r = Build(name, keyLength, format, layout);
+  CloseHandle(claim);
+  return r;
+}
+
+Result Dataset::Build(const std::string& name, int keyLength, const std::string& format, const Layout& layout) {
+  const std::string ism = name + ".ism", isd = name + ".isd";
+  // The holder before us may have finished between our test and our claim.
+  if (Exists(ism) || Exists(isd)) return rcNameInUse;
   // Both files are built under private names and renamed into place without replacing, so a
-  // concurrent creator or reader never sees a half-made data set.
+  // reader never sees a half-made data set.
+  // Process ids repeat from machine to machine (each Wine prefix counts its own): a random part keeps
+  // two machines creating at once off each other's private files.
   static std::atomic<unsigned> serial{0};
-  const std::string tmp = "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial) + ".tmp";
+  unsigned random = 0;
+  if (rand_s(&random) != 0) random = GetTickCount();
+  const std::string tmp = "." + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++serial) + "-" +
+                          std::to_string(random) + ".tmp";
   const std::string tmpIsd = isd + tmp, tmpIsm = ism + tmp;
 
   sqlite3* db = nullptr;
@@ -186,7 +213,7 @@ Result Dataset::Create(const std::string& name, int keyLength, const std::string
     DeleteFileA(tmpIsd.c_str());
     return MapSqlite(rc);
   }
-  Result r = WriteNewFile(tmpIsm, EncodeDescriptor(Descriptor{uint16_t(keyLength), format}));
+  const Result r = WriteNewFile(tmpIsm, EncodeDescriptor(Descriptor{uint16_t(keyLength), format}));
   if (r != rcOK) {
     DeleteFileA(tmpIsd.c_str());
     return r;

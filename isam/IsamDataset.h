@@ -21,7 +21,8 @@ enum class ReadOp { Next, Prior, Equal };
 
 class Dataset {
 public:
-  // Makes NAME.ism and NAME.isd; fails with rcNameInUse when either exists and leaves it unchanged.
+  // Makes NAME.ism and NAME.isd; fails with rcNameInUse when either exists, or while another creator
+  // makes them (the claim NAME.new exists), and leaves them unchanged.
   static Result Create(const std::string& name, int keyLength, const std::string& format);
   // Opens NAME for shared use: the descriptor is read and checked, the SQLite file opened. rcOK with
   // `out` set, or rcNotFound, rcNotIsam/rcCorrupt (a foreign or damaged file), or the failure mapped.
@@ -53,6 +54,9 @@ public:
   uint32_t RecordSize() const { return FLayout.RecordSize; }
 
 private:
+  // Create's work under the claim: NAME.isd, then NAME.ism, each made under a private name and renamed
+  // into place.
+  static Result Build(const std::string& name, int keyLength, const std::string& format, const Layout& layout);
   // An index value: text, or a number for an indexed integer field.
   struct Value {
     bool IsInt = false;

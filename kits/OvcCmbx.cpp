@@ -98,6 +98,9 @@ void TOvcBaseComboBox::SetController(TOvcController* Value) {
   if (FController) FController->RemoveFreeNotification(this);
   FController = Value;
   if (FController) FController->FreeNotification(this);
+  // A combo made in code may be hot-tracking before it has a controller to time the hover check.
+  if (FController && FHotTrack && !ComponentState().Contains(csLoading) && !ComponentState().Contains(csDesigning))
+    FHoverTimer = FController->TimerPool()->Add(Bind(this, &TOvcBaseComboBox::HoverCheck), 100);
 }
 
 void TOvcBaseComboBox::Notification(TComponent* AComponent, TOperation Operation) {
@@ -170,7 +173,12 @@ void TOvcBaseComboBox::DestroyWnd() {
   TCustomComboBox::DestroyWnd();
 }
 
-void TOvcBaseComboBox::SetMRUListCount(int Value) { FMRUList->SetMaxItems(Value); }
+void TOvcBaseComboBox::SetMRUListCount(int Value) {
+  int shown = MRUCount();
+  FMRUList->SetMaxItems(Value);
+  // A lower limit drops entries: the top part goes by as many as it shows now, or some would stay.
+  if (MRUCount() < shown) MRUListUpdate(shown);
+}
 
 void TOvcBaseComboBox::SetDropDownWidth(int Value) {
   FDrpDwnWidth = Value;
@@ -233,13 +241,10 @@ void TOvcBaseComboBox::UpdateMRUList(int Index) {
   if (MRUCount() > before) Items()->InsertObject(0, Items()->Strings(Index), Items()->Objects(Index));
 }
 
-void TOvcBaseComboBox::MRUListUpdate() {
+void TOvcBaseComboBox::MRUListUpdate(int Shown) {
   std::string text = Text();
-  // The top of Items holds one entry per recently used one (UpdateMRUList keeps them in step).
-  int n = MRUCount();
   Items()->BeginUpdate();
-  for (int i = 0; i < n && Items()->Count() > 0; ++i) Items()->Delete(0);
-  FMRUList->SetMaxItems(FMRUList->MaxItems());
+  for (int i = 0; i < Shown && Items()->Count() > 0; ++i) Items()->Delete(0);
   TStringList* mru = FMRUList->Items();
   for (int i = mru->Count() - 1; i >= 0; --i) Items()->InsertObject(0, mru->Strings(i), mru->Objects(i));
   Items()->EndUpdate();
@@ -259,7 +264,8 @@ void TOvcBaseComboBox::SelectionChanged() {
       if (found != CB_ERR) SetItemIndex(int(found));
     }
   } else {
-    MRUListUpdate();
+    // The top of Items holds one entry per recently used one (UpdateMRUList keeps them in step).
+    MRUListUpdate(MRUCount());
   }
   OnSelectionChange(this);
 }

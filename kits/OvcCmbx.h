@@ -107,7 +107,8 @@ protected:
   // Adds item Index to the recently used entries.
   void UpdateMRUList(int Index);
   // Puts the recently used entries back at the top of Items.
-  void MRUListUpdate();
+  // Puts the recently used entries at the top of Items in place of the Shown ones there now.
+  void MRUListUpdate(int Shown);
   void PaintHotTrack();
   void PaintBorders();
   void FindController();

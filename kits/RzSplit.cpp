@@ -356,9 +356,9 @@ void TRzSplitter::SetOrientation(TOrientation Value) {
     SetPosition(FromPercent(FPercent));
     if (!alive) return;
     ApplyPercentLimits();
-  } else {
-    LayoutPanes();
   }
+  // Also when the position stayed: the panes now run the other way.
+  LayoutPanes();
   Invalidate();
 }
 

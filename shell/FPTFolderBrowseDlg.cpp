@@ -180,17 +180,12 @@ void TPTFrmFolderBrowseDlg::FormResize(TObject*) {
 
 void TPTFrmFolderBrowseDlg::PTShellTree1Change(TObject*, TTreeNode* Node) {
   TPTShTreeData* data = TPTCustomShellTree::ShellData(Node);
-  if (!data) {
-    OkBtn->SetEnabled(false);
-    return;
-  }
+  if (!data) return;
   std::string path = data->Path();
   CreateBtn->SetEnabled(!path.empty());
   CreateNewFolderBtn->SetEnabled(!path.empty());
   DeleteBtn->SetEnabled(!path.empty() && Node->AbsoluteIndex() != 0);
   DeleteFolderBtn->SetEnabled(DeleteBtn->Enabled());
-  // A folder without a path cannot be handed back: OK waits for one that has one.
-  OkBtn->SetEnabled(!path.empty());
   OnSelChange(this, data->AbsolutePidl());
 }
 

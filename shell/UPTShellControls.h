@@ -166,7 +166,8 @@ private:
 
 // Drops the data object on the Send To entry Name (a file name in the Send To folder).
 HRESULT SendToDrop(const std::string& Name, IDataObject* Data);
-// The drop effects the data object's items allow (DROPEFFECT_COPY | MOVE | LINK when it says nothing).
+// The drop effects the data object's items allow (DROPEFFECT_COPY | MOVE | LINK when it says nothing);
+// none for a malformed "Shell IDList Array" (a count or offset outside the block, a list without its end).
 DWORD AllowedEffects(IDataObject* Data);
 
 // Makes a new folder "New Folder", "New Folder (2)" ... (then "fldr", "fldr2" ...) in Parent and

@@ -470,35 +470,57 @@ HRESULT SendToDrop(const std::string& Name, IDataObject* Data) {
   return hr;
 }
 
+namespace {
+// Whether the item list at Offset of a block of Size bytes ends inside the block: every item's byte count
+// and the terminator must lie within it.
+bool PidlInside(const BYTE* Block, uint64_t Size, uint64_t Offset) {
+  for (uint64_t at = Offset; at + sizeof(USHORT) <= Size;) {
+    USHORT cb;
+    std::memcpy(&cb, Block + at, sizeof cb);
+    if (cb == 0) return true;
+    if (cb < sizeof(USHORT)) return false;
+    at += cb;
+  }
+  return false;
+}
+
+// The offsets of a "Shell IDList Array" block's lists (the parent's first, then each child's); empty when
+// the block is malformed. The block may come from any program that drags over us, so every count and
+// offset is checked in 64-bit arithmetic (none can wrap) and every list must end inside the block.
+std::vector<uint64_t> CidaLists(const BYTE* Block, uint64_t Size) {
+  if (!Block || Size < sizeof(UINT)) return {};
+  UINT count;
+  std::memcpy(&count, Block, sizeof count);
+  if (sizeof(UINT) * (uint64_t(count) + 2) > Size) return {};
+  std::vector<uint64_t> lists(uint64_t(count) + 1);
+  for (uint64_t i = 0; i < lists.size(); ++i) {
+    UINT o;
+    std::memcpy(&o, Block + sizeof(UINT) * (1 + i), sizeof o);
+    if (!PidlInside(Block, Size, o)) return {};
+    lists[i] = o;
+  }
+  return lists;
+}
+}  // namespace
+
 DWORD AllowedEffects(IDataObject* Data) {
   const DWORD all = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
   if (!Data) return all;
   FORMATETC fe{CLIPFORMAT(PTShellIDListFormat()), nullptr, DVASPECT_CONTENT, -1, TYMED_HGLOBAL};
   STGMEDIUM medium{};
   if (FAILED(Data->GetData(&fe, &medium))) return all;
-  DWORD effects = all;
-  SIZE_T size = GlobalSize(medium.hGlobal);
-  auto* cida = static_cast<const BYTE*>(GlobalLock(medium.hGlobal));
-  if (cida && size >= sizeof(UINT) * 2) {
-    UINT count;
-    std::memcpy(&count, cida, sizeof count);
-    auto offset = [&](UINT i) {
-      UINT o;
-      std::memcpy(&o, cida + sizeof(UINT) * (1 + i), sizeof o);
-      return o;
-    };
-    if (sizeof(UINT) * (count + 2) <= size) {
-      IShellFolder* folder = nullptr;
-      if (offset(0) < size && SUCCEEDED(GetShellFolder(reinterpret_cast<PCIDLIST_ABSOLUTE>(cida + offset(0)), folder))) {
-        for (UINT i = 1; i <= count; ++i) {
-          if (offset(i) >= size) continue;
-          PCUITEMID_CHILD child = reinterpret_cast<PCUITEMID_CHILD>(cida + offset(i));
-          SFGAOF attrs = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANLINK;
-          if (SUCCEEDED(folder->GetAttributesOf(1, &child, &attrs))) effects &= attrs & all;
-        }
-        folder->Release();
-      }
+  auto* cida = medium.tymed == TYMED_HGLOBAL ? static_cast<const BYTE*>(GlobalLock(medium.hGlobal)) : nullptr;
+  std::vector<uint64_t> lists = CidaLists(cida, cida ? GlobalSize(medium.hGlobal) : 0);
+  // A malformed block is refused whole.
+  DWORD effects = lists.empty() ? DROPEFFECT_NONE : all;
+  IShellFolder* folder = nullptr;
+  if (!lists.empty() && SUCCEEDED(GetShellFolder(reinterpret_cast<PCIDLIST_ABSOLUTE>(cida + lists[0]), folder))) {
+    for (size_t i = 1; i < lists.size(); ++i) {
+      PCUITEMID_CHILD child = reinterpret_cast<PCUITEMID_CHILD>(cida + lists[i]);
+      SFGAOF attrs = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANLINK;
+      if (SUCCEEDED(folder->GetAttributesOf(1, &child, &attrs))) effects &= attrs & all;
     }
+    folder->Release();
   }
   if (cida) GlobalUnlock(medium.hGlobal);
   ReleaseStgMedium(&medium);

@@ -79,10 +79,12 @@ public:
   void Leave();
   IDataObject* Data() const { return FData; }
   DWORD KeyState() const { return FKeyState; }
-  // Target's effect for the data at the point (nil target: none). With Over the probe goes on to DragOver.
+  // Target's effect for the data at the point (nil target, or data whose items allow nothing: none). With
+  // Over the probe goes on to DragOver.
   DWORD Probe(IDropTarget* Target, IDataObject* Data, DWORD KeyState, POINTL Pt, DWORD Effect, bool Over);
   // Drops on Target with the drag button added back and the effect limited to what the dropped items
-  // allow; the effect the target took.
+  // allow; the effect the target took. Data whose items allow nothing (or that is malformed) never
+  // reaches the target.
   DWORD Drop(IDropTarget* Target, IDataObject* Data, DWORD KeyState, POINTL Pt, DWORD Effect);
   // Scrolls Control at most every 100 ms while the point is near an edge (26 pixels left and right,
   // 20 top and bottom).
@@ -91,5 +93,6 @@ public:
 private:
   IDataObject* FData = nullptr;
   DWORD FKeyState = 0;
+  DWORD FAllowed = 0;
   DWORD FLastScroll = 0;
 };

@@ -148,6 +148,8 @@ private:
   void SortChildren(TTreeNode* Node);
   void Compare(TTreeNode* Node, TTreeNode*& Remembered);
   void ChangeNotified();
+  // (Re)starts the delay timer for one refresh Ms from now.
+  void StartRefreshTimer(int Ms);
   void StartDrag(TTreeNode* Node, bool Right);
   void SetDropHighlight(TTreeNode* Node);
   IDropTarget* ItemDropTarget(TTreeNode* Node);

@@ -128,6 +128,13 @@ bool TPTCustomShellTree::CanEdit(TTreeNode* Node) {
 }
 
 void TPTCustomShellTree::Edit(const TVITEMA& Item) {
+  // A change noticed while the label was edited shows once the edit is over, cancelled or not.
+  TLiveGuard live(this);
+  TScopeExit pending([&] {
+    if (!live || !FRefreshPending) return;
+    FRefreshPending = false;
+    StartRefreshTimer(400);
+  });
   auto* node = reinterpret_cast<TTreeNode*>(Item.lParam);
   TPTShTreeData* data = ShellData(node);
   if (!data) {
@@ -162,7 +169,6 @@ void TPTCustomShellTree::Edit(const TVITEMA& Item) {
     // Nothing changed on disk, so nothing will be notified.
     FIgnoreNextNotification = false;
   }
-  FRefreshPending = false;
 }
 
 bool TPTCustomShellTree::CreateNewFolder(bool Rename) {
@@ -237,9 +243,13 @@ void TPTCustomShellTree::ChangeNotified() {
     FRefreshPending = true;
     return;
   }
+  StartRefreshTimer(Focused() ? 400 : 2000);
+}
+
+void TPTCustomShellTree::StartRefreshTimer(int Ms) {
   FTimer->SetEnabled(false);
   FTimer->SetTag(TimerRefresh);
-  FTimer->SetInterval(Focused() ? 400 : 2000);
+  FTimer->SetInterval(Ms);
   FTimer->SetEnabled(true);
 }
 

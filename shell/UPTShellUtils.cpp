@@ -425,8 +425,10 @@ void TPTPidlList::SetSorted(bool Value) {
 }
 
 void TPTPidlList::Sort() {
-  std::stable_sort(FList.begin(), FList.end(),
-                   [this](const TEntry& a, const TEntry& b) { return Compare(a.Pidl, b.Pidl) < 0; });
+  // A list filled in order (a refresh's shown items usually are) costs one pass, not a sort.
+  auto less = [this](const TEntry& a, const TEntry& b) { return Compare(a.Pidl, b.Pidl) < 0; };
+  if (std::is_sorted(FList.begin(), FList.end(), less)) return;
+  std::stable_sort(FList.begin(), FList.end(), less);
 }
 
 void TPTPidlList::Delete(int Index) {

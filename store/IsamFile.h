@@ -23,6 +23,8 @@ static_assert(sizeof(TIsamInfoRec) == 32, "VmxInfo fills 32 bytes");
 
 // Result codes the stores act on.
 constexpr int16_t IsamObjectNotFound = 1;     // a look-up found nothing; a scan reached the end
+constexpr int16_t IsamMultiUserAccess = 3;    // another copy holds the data set (or its file) just now
+constexpr int16_t IsamNotIsamFormat = 8;      // not a data set at all (a damaged data file)
 constexpr int16_t IsamCorruptedDataset = 15;  // damaged, or not the layout its store reads
 
 class TIsamFile : public TObject {

@@ -73,6 +73,10 @@ bool TYOZMessage::HasNewMessages() {
   const std::string name = Folder() + MessageFileName;
   if (!FileExists(name + ".isd")) return false;
   if (!MessageFile->Open(name)) {
+    // A damaged file does not pass with time: told like a scan cut short, not left to the status bar
+    // while the messages in it go unannounced.
+    if (MessageFile->LastError == IsamCorruptedDataset || MessageFile->LastError == IsamNotIsamFormat)
+      throw Exception(MessageScanFailure + MessageFile->ErrorText());
     SetStatusText("Attempting to check for new messages");
     return false;
   }

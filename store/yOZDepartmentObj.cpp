@@ -33,22 +33,25 @@ std::string TYOZDepartment::DataSetName() {
 void TYOZDepartment::OpenDepartmentFile() { static_cast<void>(DepartmentFile->Open(DataSetName())); }
 
 void TYOZDepartment::CreateDepartmentFile() {
-  // Fails, harmlessly, on an existing data set.
-  static_cast<void>(DepartmentFile->CreateFile(DataSetName(), 10, DepartmentFormat));
+  // Fails, harmlessly, on an existing data set; one that another copy is making just now is waited for,
+  // so the dialog's first reads find it whole.
+  static_cast<void>(MakeDataSet(DepartmentFile.get(), DataSetName(), DepartmentFormat));
 }
 
+// Names are kept trimmed, and one that differs from a listed name only by case or blanks is the same
+// department: a second entry of it would split the board's filter.
 void TYOZDepartment::AddDepartment(const std::string& Name) {
+  const std::string name = Trim(Name);
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
-  uint8_t rec[DepartmentRecSize] = {};
-  if (DepartmentFile->GetEqual(rec, ixName, Name)) {
-    StoreMessageBox("Department \"" + Name + "\" already exists", smbWarning);
+  const std::string failure = "Unable to Add the department " + name + " - ";
+  if (ListNameTaken(*DepartmentFile, DepartmentRecSize, name, "", failure)) {
+    StoreMessageBox("Department \"" + name + "\" already exists", smbWarning);
     return;
   }
-  std::memset(rec, 0, sizeof rec);
-  SetRecField(rec, 0, DepartmentRecSize, Name);
-  if (!DepartmentFile->Add(rec, ""))
-    throw Exception("Unable to Add the department " + Name + " - " + DepartmentFile->ErrorText());
+  uint8_t rec[DepartmentRecSize] = {};
+  SetRecField(rec, 0, DepartmentRecSize, name);
+  if (!DepartmentFile->Add(rec, "")) throw Exception(failure + DepartmentFile->ErrorText());
 }
 
 void TYOZDepartment::DeleteDepartment(int Key) {
@@ -58,14 +61,21 @@ void TYOZDepartment::DeleteDepartment(int Key) {
     throw Exception("Unable to erarse department\r\r" + DepartmentFile->ErrorText());
 }
 
+// A rename onto another listed name is refused as Add refuses it; the entry itself may change case.
 void TYOZDepartment::ReplaceDepartment(const std::string& OldName, const std::string& NewName) {
+  const std::string name = Trim(NewName);
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
   uint8_t rec[DepartmentRecSize] = {};
   if (!DepartmentFile->GetEqual(rec, ixName, OldName))
     throw Exception("Unable to locate the department " + OldName + "\r\r" + DepartmentFile->ErrorText());
-  SetRecField(rec, 0, DepartmentRecSize, NewName);
-  if (!DepartmentFile->Replace(rec, DepartmentFile->LastKey))
+  const std::string key = DepartmentFile->LastKey;
+  if (ListNameTaken(*DepartmentFile, DepartmentRecSize, name, key, DepartmentScanFailure)) {
+    StoreMessageBox("Department \"" + name + "\" already exists", smbWarning);
+    return;
+  }
+  SetRecField(rec, 0, DepartmentRecSize, name);
+  if (!DepartmentFile->Replace(rec, key))
     throw Exception("Unable to update the department " + OldName + DepartmentFile->ErrorText());
 }
 

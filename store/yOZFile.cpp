@@ -1,5 +1,7 @@
 #include "yOZFile.h"
 
+#include <vector>
+
 #include "KLNStringUtils.h"
 #include "StVInfo.h"
 #include "SysUtils.h"
@@ -43,15 +45,49 @@ void PutUser(TUserRec& Rec, const TUser& User) {
 
 }  // namespace
 
+TDataSetCreation MakeDataSet(TIsamFile* File, const std::string& Name, const std::string& Format) {
+  if (File->CreateFile(Name, 10, Format)) return dcMade;
+  // Another copy making the same data set answers "name in use", or, while its files are on their way
+  // into place, "multi-user access" or "object not found". Its descriptor goes into place last: once
+  // that is there the data set is whole and opens.
+  const int16_t failure = File->LastError;
+  if (failure != IsamDataSetNameInUse && failure != IsamMultiUserAccess && failure != IsamObjectNotFound)
+    return dcFailed;
+  for (DWORD waited = 0; !FileExists(Name + ".ism"); waited += DataSetWaitStepMs) {
+    if (waited >= DataSetWaitMs) {
+      File->LastError = failure;
+      // A data set that stays half there is not another copy's work in progress: its own open tells
+      // what is wrong with it.
+      return failure == IsamDataSetNameInUse ? dcMadeElsewhere : dcFailed;
+    }
+    Sleep(DataSetWaitStepMs);
+  }
+  return dcMadeElsewhere;
+}
+
 bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::string& Format,
                       const std::string& FailureText) {
-  if (File->CreateFile(Name, 10, Format)) return true;
-  if (File->LastError == IsamDataSetNameInUse) return false;
+  switch (MakeDataSet(File, Name, Format)) {
+    case dcMade: return true;
+    case dcMadeElsewhere: return false;
+    case dcFailed: break;
+  }
   throw Exception(FailureText + File->ErrorText());
 }
 
 void CheckScanEnd(const TIsamFile& File, const std::string& FailureText) {
   if (File.LastError != IsamObjectNotFound) throw Exception(FailureText + File.ErrorText());
+}
+
+bool ListNameTaken(TIsamFile& File, int RecSize, const std::string& Name, const std::string& ExceptKey,
+                   const std::string& FailureText) {
+  const std::string wanted = Trim(Name);
+  std::vector<uint8_t> rec(size_t(RecSize), 0);
+  if (!File.First(IsamKeyIndex)) throw Exception(FailureText + File.ErrorText());
+  while (File.GetNext(rec.data(), IsamKeyIndex, IsamScanFlags, ""))
+    if (File.LastKey != ExceptKey && SameText(Trim(GetRecField(rec.data(), 0, RecSize)), wanted)) return true;
+  CheckScanEnd(File, FailureText);
+  return false;
 }
 
 void CheckIsamLibrary(const TIsamFile* File) {
@@ -216,4 +252,38 @@ void TyOZFile::DeleteUser(int Key) {
   OpenUserFile("Unable to delete user - unable to access the yOZ database location ", ofErrorText);
   TIsamFileCloser closer(UserFile);
   if (!UserFile->Delete(KeyText(Key))) throw Exception("Unable to erase user - " + UserFile->ErrorText());
+}
+
+std::string DatabaseFolderProblem(const std::string& Folder) {
+  const std::string folder = AddBackslash(Trim(Folder));
+  if (folder.size() > MaxDBPathLength)
+    return "The path of the yOZ database location " + Quoted(folder) + " is longer than " +
+           IntToStr(int(MaxDBPathLength)) + " characters.\r\rPlease choose a folder with a shorter path.";
+  if (FileExists(ExcludeTrailingBackslash(folder)))
+    return "The yOZ database location " + Quoted(folder) + " is a file, not a folder.";
+  if (!IsDirectory(folder)) return "Unable to access the yOZ database location " + Quoted(folder);
+  // Every copy writes its registration, its status changes and "yOZ.cfg" there. The probe goes when
+  // its handle closes.
+  const std::string probe = folder + "yOZ" + IntToStr(int(GetCurrentProcessId())) + ".tmp";
+  HANDLE h = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                         FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (h == INVALID_HANDLE_VALUE)
+    return "Unable to write to the yOZ database location " + Quoted(folder) + NoPermission;
+  CloseHandle(h);
+  const std::string config = folder + "yOZ.cfg";
+  if (FileExists(config)) {
+    h = CreateFileA(config.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE)
+      return "Unable to write to " + Quoted(config) + NoPermission;
+    CloseHandle(h);
+  }
+  // A database already there must open; a folder without one gets it at the first registration.
+  const std::string users = folder + UserFileName;
+  if (!FileExists(users + ".ism") && !FileExists(users + ".isd")) return {};
+  TIsamFile file("");
+  file.RecordFormat = UserFileFormat;
+  if (!file.Open(users)) return "Unable to open the yOZ database in " + Quoted(folder) + " - " + file.ErrorText();
+  file.Close();
+  return {};
 }

@@ -39,15 +39,34 @@ struct TyOZFileHooks {
 // and end the application (the constructor still completes).
 void CheckIsamLibrary(const TIsamFile* File);
 
-// Creates the data set Name (key length 10) for a store that found it missing. True when this call
-// made it; false when another copy made it in the meantime ("Dataset name in use"), so the caller
-// goes on with the existing one. Any other failure raises FailureText + the error text.
+// Creates the data set Name (key length 10) for a store that found it missing. dcMade when this call
+// made it; dcMadeElsewhere when another copy made it in the meantime or is making it now (waited for,
+// DataSetWaitMs at most, until its files are in place), so the caller goes on with that one; dcFailed
+// otherwise, with File's error.
+enum TDataSetCreation { dcMade, dcMadeElsewhere, dcFailed };
+constexpr DWORD DataSetWaitMs = 5000, DataSetWaitStepMs = 20;
+[[nodiscard]] TDataSetCreation MakeDataSet(TIsamFile* File, const std::string& Name, const std::string& Format);
+// The same, raising FailureText + the error text on failure: True when this call made the data set.
 [[nodiscard]] bool CreateNewDataSet(TIsamFile* File, const std::string& Name, const std::string& Format,
                       const std::string& FailureText);
+
+// The longest database folder, with its closing backslash, that the stored setting keeps.
+constexpr size_t MaxDBPathLength = 255;
+
+// What keeps Folder from serving as the database folder, said for the user: its path is too long for
+// the setting, it is missing or a file, it cannot be written, or the database in it does not open.
+// Empty when the folder can be used (it holds a database, or gets one at the first registration).
+std::string DatabaseFolderProblem(const std::string& Folder);
 
 // A scan ends when the data set has no further record ("Object not found"). Any other failure cut it
 // short: raises FailureText + the error text, so a damaged or busy file never passes for a short one.
 void CheckScanEnd(const TIsamFile& File, const std::string& FailureText);
+
+// Whether the open one-field list File (names of RecSize bytes) holds Name under a key other than
+// ExceptKey, compared as a person reads names: without case and surrounding blanks. A scan cut short
+// raises FailureText + the error text.
+[[nodiscard]] bool ListNameTaken(TIsamFile& File, int RecSize, const std::string& Name, const std::string& ExceptKey,
+                                 const std::string& FailureText);
 
 class TyOZFile : public TObject {
 public:

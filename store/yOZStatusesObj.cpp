@@ -9,6 +9,7 @@ namespace {
 constexpr int StatusRecSize = 31;
 const char* const StatusFormat = "X$*31";
 constexpr int16_t ixName = 1;  // the one field
+const char* const StatusScanFailure = "Unable to read Status dataset - ";
 const char* const SeedStatuses[] = {"At lunch",   "Available", "Away from desk", "DND",           "Gone home",
                                     "In meeting", "Offline",   "On holiday",     "Out of office", "Off sick"};
 
@@ -30,7 +31,9 @@ void TYOZStatus::OpenStatusFile() {
 
 void TYOZStatus::CreateStatusFile() {
   const std::string name = DataSetName();
-  if (FileExists(name + ".isd")) return;
+  // The descriptor goes into place last: a data file without it is another copy's creation under way,
+  // which the create below waits for.
+  if (FileExists(name + ".ism")) return;
   // A data set made meanwhile by another copy is seeded by that copy.
   if (!CreateNewDataSet(StatusFile.get(), name, StatusFormat, "Unable to create Status dataset - ")) return;
   OpenStatusFile();
@@ -48,13 +51,16 @@ bool TYOZStatus::IsBuiltInStatus(const std::string& Status) const {
   return Status == "On vacation";
 }
 
+// Names are kept trimmed, and one that differs from a listed name only by case or blanks is the same
+// status (a custom "dnd" beside the built-in "DND" could be told apart by nobody).
 void TYOZStatus::AddStatus(const std::string& Name) {
+  const std::string name = Trim(Name);
   OpenStatusFile();
   TIsamFileCloser closer(StatusFile);
+  if (ListNameTaken(*StatusFile, StatusRecSize, name, "", "Unable to add Status\r\r"))
+    throw Exception("Status \"" + name + "\" already exists");
   uint8_t rec[StatusRecSize] = {};
-  if (StatusFile->GetEqual(rec, ixName, Name)) throw Exception("Status \"" + Name + "\" already exists");
-  std::memset(rec, 0, sizeof rec);
-  SetRecField(rec, 0, StatusRecSize, Name);
+  SetRecField(rec, 0, StatusRecSize, name);
   if (!StatusFile->Add(rec, "")) throw Exception("Unable to add Status\r\r" + StatusFile->ErrorText());
 }
 
@@ -64,14 +70,19 @@ void TYOZStatus::DeleteStatus(int Key) {
   if (!StatusFile->Delete(KeyText(Key))) throw Exception("Unable to erase status\r\r" + StatusFile->ErrorText());
 }
 
+// A rename onto another listed name is refused as Add refuses it; the entry itself may change case.
 void TYOZStatus::ReplaceStatus(const std::string& OldName, const std::string& NewName) {
+  const std::string name = Trim(NewName);
   OpenStatusFile();
   TIsamFileCloser closer(StatusFile);
   uint8_t rec[StatusRecSize] = {};
   if (!StatusFile->GetEqual(rec, ixName, OldName))
     throw Exception("Unable to locate Status " + OldName + "\r\r" + StatusFile->ErrorText());
-  SetRecField(rec, 0, StatusRecSize, NewName);
-  if (!StatusFile->Replace(rec, StatusFile->LastKey)) throw Exception("Unable to replace Status" + StatusFile->ErrorText());
+  const std::string key = StatusFile->LastKey;
+  if (ListNameTaken(*StatusFile, StatusRecSize, name, key, StatusScanFailure))
+    throw Exception("Status \"" + name + "\" already exists");
+  SetRecField(rec, 0, StatusRecSize, name);
+  if (!StatusFile->Replace(rec, key)) throw Exception("Unable to replace Status" + StatusFile->ErrorText());
 }
 
 std::string TYOZStatus::ReadStatus(int Key) {
@@ -90,7 +101,7 @@ void TYOZStatus::FillStatusList(TStrings* Names) {
   uint8_t rec[StatusRecSize] = {};
   while (StatusFile->GetNext(rec, IsamKeyIndex, IsamScanFlags, ""))
     Names->AddObject(GetRecField(rec, 0, StatusRecSize), KeyObject(StatusFile->LastKey));
-  CheckScanEnd(*StatusFile, "Unable to read Status dataset - ");
+  CheckScanEnd(*StatusFile, StatusScanFailure);
 }
 
 void TYOZStatus::FillSelectableStatuses(TStrings* Names) {
@@ -104,5 +115,5 @@ void TYOZStatus::FillSelectableStatuses(TStrings* Names) {
     std::string status = GetRecField(rec, 0, StatusRecSize);
     if (status != "Offline") Names->AddObject(status, KeyObject(StatusFile->LastKey));
   }
-  CheckScanEnd(*StatusFile, "Unable to read Status dataset - ");
+  CheckScanEnd(*StatusFile, StatusScanFailure);
 }

@@ -205,6 +205,42 @@ TEST_F(AdminDialogs, DeleteRules) {
   d->Hide();
 }
 
+// Update refuses what Delete refuses (the last administrator losing his rights) and a blank name; an
+// administrator among several may give his rights up.
+TEST_F(AdminDialogs, UpdateKeepsTheLastAdministratorAndANameOnEveryRow) {
+  Start();
+  auto* d = frmyOZUsers;
+  d->Show();
+  ClickItem(d->lbUsers, Login());
+  d->chkboxAdministrator->SetChecked(false);
+  ASSERT_TRUE(Press(d->btnUpdate));
+  ASSERT_EQ(Boxes.Shown.size(), 1u);
+  EXPECT_EQ(Boxes.Shown[0].Text,
+            "This user is the only Administrator within yOZ.\r\rPlease make another user an Administrator before "
+            "removing this user's Administrator rights");
+  EXPECT_EQ(Boxes.Shown[0].Type, mtError);
+  EXPECT_EQ(ReadUser(Folder.Path(), Login()).Administrator(), 1);
+
+  // A name of blanks: Update cannot be pressed.
+  ClickItem(d->lbUsers, "CAROL");
+  Type(d->txtName, "   ");
+  EXPECT_FALSE(Press(d->btnUpdate));
+  Type(d->txtName, "Carol");
+  ASSERT_TRUE(Press(d->btnUpdate));
+  EXPECT_EQ(ReadUser(Folder.Path(), "CAROL").Name(), "Carol");
+
+  // With BOB an administrator too, the first one may give the rights up.
+  ClickItem(d->lbUsers, "BOB");
+  d->chkboxAdministrator->SetChecked(true);
+  ASSERT_TRUE(Press(d->btnUpdate));
+  ClickItem(d->lbUsers, Login());
+  d->chkboxAdministrator->SetChecked(false);
+  ASSERT_TRUE(Press(d->btnUpdate));
+  EXPECT_EQ(Boxes.Shown.size(), 1u);
+  EXPECT_EQ(ReadUser(Folder.Path(), Login()).Administrator(), 0);
+  d->Hide();
+}
+
 // --- departments and statuses ----------------------------------------------------------------------
 
 TEST_F(AdminDialogs, DepartmentsAddRenameDeleteAndTheTreeFollowsOnClose) {

@@ -1038,6 +1038,21 @@ TEST_F(MainWindow, EnablingRules) {
   EXPECT_EQ(users, 0);
 }
 
+// On a first start the database wizard runs before the stores exist, and the idle updates run
+// meanwhile: the View menu's row still reads "My &InBox" afterwards, as on every later start.
+TEST_F(MainWindow, TheViewMenuRowKeepsItsCaptionOverAFirstStart) {
+  Start();
+  auto* inbox = dynamic_cast<TdxBarButton*>(Form->FindComponent("btnViewInBox"));
+  ASSERT_NE(inbox, nullptr);
+  TyOZFile* database = yOZFile;
+  yOZFile = nullptr;
+  Form->ActionList->UpdateActions();
+  yOZFile = database;
+  Form->ActionList->UpdateActions();
+  EXPECT_TRUE(inbox->Enabled());
+  EXPECT_EQ(inbox->Caption(), "My &InBox");
+}
+
 TEST_F(MainWindow, ShortcutKeysRunTheirStatusCommands) {
   Start(nullptr, 1, 1, true);
   HWND wnd = Form->lvMain->Handle();

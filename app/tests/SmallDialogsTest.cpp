@@ -160,6 +160,7 @@ TEST_F(SmallDialogs, AboutBoxShowsItsTextsPicturesAndOpensTheSite) {
   std::string product, version, email, caption;
   int w1 = 0, h1 = 0, w2 = 0, h2 = 0;
   bool jpeg = false;
+  int inkRight = -1, linkWidth = 0;
   WhenModal([&] {
     auto* f = dynamic_cast<TfrmAbout*>(Screen->ActiveForm());
     ASSERT_NE(f, nullptr);
@@ -172,6 +173,29 @@ TEST_F(SmallDialogs, AboutBoxShowsItsTextsPicturesAndOpensTheSite) {
     w2 = f->Image2->Picture()->Width();
     h2 = f->Image2->Picture()->Height();
     jpeg = dynamic_cast<TJPEGImage*>(f->Image2->Picture()->Graphic()) != nullptr;
+    // The link's text is drawn whole: drawn alone with the label's font, its ink ends inside the label.
+    {
+      HDC screen = GetDC(nullptr);
+      HDC dc = CreateCompatibleDC(screen);
+      HBITMAP bmp = CreateCompatibleBitmap(screen, 400, 40);
+      ReleaseDC(nullptr, screen);
+      HGDIOBJ oldBmp = SelectObject(dc, bmp);
+      HGDIOBJ oldFont = SelectObject(dc, f->OvcURLMain->Font()->Handle());
+      RECT all{0, 0, 400, 40};
+      FillRect(dc, &all, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+      SetTextColor(dc, RGB(0, 0, 0));
+      SetBkMode(dc, TRANSPARENT);
+      const std::string text = f->OvcURLMain->Caption();
+      DrawTextA(dc, text.c_str(), int(text.size()), &all, DT_LEFT | DT_EXPANDTABS);
+      for (int x = 0; x < 400; ++x)
+        for (int y = 0; y < 40; ++y)
+          if (GetPixel(dc, x, y) != RGB(255, 255, 255)) inkRight = x;
+      SelectObject(dc, oldFont);
+      SelectObject(dc, oldBmp);
+      DeleteObject(bmp);
+      DeleteDC(dc);
+      linkWidth = f->OvcURLMain->Width();
+    }
     // A click on the link opens the maker's site through the shell.
     SendMessageA(f->Panel2->Handle(), WM_LBUTTONDOWN, MK_LBUTTON,
                  MAKELPARAM(f->OvcURLMain->Left() + 3, f->OvcURLMain->Top() + 3));
@@ -188,6 +212,8 @@ TEST_F(SmallDialogs, AboutBoxShowsItsTextsPicturesAndOpensTheSite) {
   EXPECT_EQ(w2, 110);
   EXPECT_EQ(h2, 41);
   EXPECT_TRUE(jpeg);
+  EXPECT_GT(inkRight, 0);
+  EXPECT_LT(inkRight, linkWidth) << "the link's text is cut at the right";
   EXPECT_EQ(Opened, (std::vector<std::string>{"open http://www.example.com/yoz"}));
 }
 

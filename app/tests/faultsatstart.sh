@@ -17,6 +17,7 @@ WINEPREFIX=$M wineserver -p
 board_pid=
 cleanup() {
   [ -n "$board_pid" ] && kill "$board_pid" 2>/dev/null || true
+  chmod -R u+w "$share" 2>/dev/null || true
   WINEPREFIX=$M wineserver -k 2>/dev/null || true
   rm -rf "$M" "$share"
 }
@@ -98,6 +99,23 @@ ended foreign
 rm -f "$share/yOZDB31.smd" "$share/yOZDeps.ism" "$share/yOZDeps.isd"
 echo "ok: a foreign department file is reported and the board works"
 
+# The message file cut in half while a message waits: the box names the damaged file, once, and the
+# board comes up whole with its caption and runs on.
+cp "$share/yOZMesg.isd" "$out/messages.isd"
+drive alice send 'Y:\' ALICE BOB 'Waiting' 'A message for Alice' || fail "sending Alice a message"
+truncate -s $(($(stat -c %s "$share/yOZMesg.isd") / 2)) "$share/yOZMesg.isd"
+start alice cut
+box_says cut 'The following error occurred within yOZ - Unable to read yOZ message database - '
+drive alice wait "$all" 20000 || fail "cut: no board"
+[ "$(drive alice board "$all" | wc -l)" -eq 2 ] || fail "cut: the board is not whole"
+sleep 3
+[ "$(grep -c 'message database' "$out/dialogs-cut.log")" -eq 1 ] || fail "cut: boxes shown: $(cat "$out/dialogs-cut.log")"
+: >"$share/yOZDB31.smd"
+ended cut
+rm -f "$share/yOZDB31.smd"
+cp "$out/messages.isd" "$share/yOZMesg.isd"
+echo "ok: a message file cut in half is reported once and the board works"
+
 # A login longer than the user record keeps: registered once under its first 20 characters, found at
 # every start, and its status changes reach the file.
 long=averyveryverylongloginname
@@ -139,4 +157,20 @@ drive alice wait "$all" 20000 || fail "config: no board"
 drive alice key "$all" ctrl+X || fail "config: Ctrl+X"
 ended config
 echo "ok: a cut-short yOZ.cfg does not stop the start"
+
+# A share this user may only read (root's override of file permissions dropped, as a plain user has
+# none; the machine's wineserver opens the files, so it runs without the override too): the failure
+# to open yOZ.cfg, raised as the start ends, is on the screen and waits for OK; then the program ends.
+chmod -R a-w "$share"
+nodac=(setpriv --bounding-set -dac_override,-dac_read_search)
+WINEPREFIX=$M wineserver -k
+WINEPREFIX=$M wineserver -w
+WINEPREFIX=$M "${nodac[@]}" wineserver -p
+YOZ_DIALOG_LOG="$out/dialogs-readonly.log" WINEPREFIX=$M USER=alice \
+  "${nodac[@]}" wine "$bin/yOZ.exe" >"$out/board-readonly.log" 2>&1 &
+board_pid=$!
+box_says readonly 'The following error occurred within yOZ - Unable to open yOZ.CFG file'
+ended readonly
+chmod -R u+w "$share"
+echo "ok: a read-only share is reported on the screen and the program ends"
 echo "faults at start: all steps passed"

@@ -162,9 +162,10 @@ import -window root "$out/read-dialog.png" 2>/dev/null || true
 drive "$M2" bob close-box 'Read Message...' || fail "closing the read dialog"
 drive "$M2" bob gone 'Read Message...' 5000 || fail "the read dialog stayed open"
 [ "$(drive "$M1" alice messages 'Y:\' BOB | cut -d'|' -f2)" = "Old" ] || fail "closing did not mark it read"
+drive "$M2" bob wait "$all" 10000 || fail "the board has no caption after the waiting message"
 : >"$share/yOZDB31.smd"
 for i in $(seq 100); do kill -0 "$p4" 2>/dev/null || break; sleep 0.2; done
 kill -0 "$p4" 2>/dev/null && fail "board 2 still runs after the shut-down marker"
 rm -f "$share/yOZDB31.smd"
-echo "ok: a message waiting at start opens in the read dialog, and closing it marks it read"
+echo "ok: a message waiting at start opens in the read dialog, closing it marks it read, the board has its caption"
 echo "two machines: all steps passed"

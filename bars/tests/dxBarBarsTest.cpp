@@ -255,4 +255,31 @@ TEST(dxBarBars, EscapeEndsTheDragWhereTheLastMoveLeftTheBar) {
   EXPECT_FALSE(w->Moving());
 }
 
+// Every site's rows have their own rectangles, one after the other across the site, so a bar dropped
+// onto the start of the second row joins it.
+TEST(dxBarBars, RowsOfEverySiteTakeTheirPlaceAndABarDroppedOnTheSecondRowJoinsIt) {
+  for (auto side : {dsLeft, dsTop, dsRight, dsBottom}) {
+    SCOPED_TRACE(int(side));
+    TBarsForm f;
+    f.AddBar("A", 2, side, 0, 0);
+    f.AddBar("B", 2, side, 1, 0);
+    TdxBar* c = f.AddBar("C", 1, side, 0, 60);
+    TdxDockControl* site = f.Site(side);
+    ASSERT_EQ(2, site->RowCount());
+    bool horizontal = side == dsTop || side == dsBottom;
+    RECT first = site->GetRowRect(0), second = site->GetRowRect(1);
+    EXPECT_EQ(horizontal ? first.bottom : first.right, horizontal ? second.top : second.left);
+    EXPECT_EQ(site->RowThickness(1), horizontal ? second.bottom - second.top : second.right - second.left);
+    // A few pixels into the row joins it (further in opens a new row after it).
+    POINT into = site->ClientToScreen(horizontal ? POINT{60, second.top + 4} : POINT{second.left + 4, 60});
+    bool isNew = true;
+    EXPECT_EQ(1, site->RowAtPos(into, isNew));
+    EXPECT_FALSE(isNew);
+    site->MoveBarTo(c->Control(), into);
+    EXPECT_EQ(2, site->RowCount());
+    EXPECT_EQ(1, site->RowOf(c->Control()));
+  }
+}
+
 }  // namespace
+

@@ -387,4 +387,168 @@ TEST(dxBarCustForm, BarLinesAndTheHelpButtonFollowTheManager) {
   EXPECT_EQ(clicks, 1);
 }
 
+// A form with Misc floating right of it, shown and active.
+struct TFloatingBarForm {
+  TestFormPtr Form = MakeShownForm();
+  TdxBarManager* M = Form->Manager();
+  TdxBar* Misc = M->Bars()->Items(2);
+  TFloatingBarForm() {
+    SetForegroundWindow(Form->Handle());
+    Misc->SetFloatLeft(Form->Left() + Form->Width() + 20);
+    Misc->SetFloatTop(Form->Top() + 40);
+    Misc->SetDockingStyle(dsNone);
+    Pump(50);
+  }
+  ~TFloatingBarForm() {
+    if (M->IsCustomizing()) M->SetCustomizing(false);
+  }
+  bool FloatingShown() const {
+    return Misc->Control() && Misc->Control()->HandleAllocated() && IsWindowVisible(Misc->Control()->Handle());
+  }
+  // Customizing opened as the user does: a double click on the empty end of the top site's second row.
+  void OpenByDoubleClick(THoldPointer& Hold) {
+    RECT r = WindowRect(M->Bars()->DockControls(dsTop));
+    POINT empty{r.right - 15, r.bottom - 8};
+    Hold.Move(empty);
+    Click(empty);
+    Click(empty);
+    ASSERT_TRUE(PumpUntil([] { return dxBarCustomizingForm && IsWindowVisible(dxBarCustomizingForm->Handle()); }));
+    Pump(200);
+  }
+  static void Press(THoldPointer& Hold, TWinControl* Button) {
+    POINT p = Middle(WindowRect(Button));
+    Hold.Move(p);
+    Click(p, 20);
+  }
+  // Presses Button, which opens a modal F, and lets Action answer it.
+  template <class F>
+  static void PressAndAnswer(THoldPointer& Hold, TWinControl* Button, std::function<void(F*)> Action) {
+    TWhileModal<F> m(std::move(Action));
+    Press(Hold, Button);
+    EXPECT_TRUE(PumpUntil([] { return !TWhileModal<F>::Action; }));
+  }
+};
+
+TEST(dxBarCustForm, FloatingBarsStayWhileTheDialogIsOpenAndAfterItCloses) {
+  TWatchdog dog;
+  TFloatingBarForm f;
+  ASSERT_TRUE(f.FloatingShown());
+  THoldPointer hold(POINT{0, 0});
+  f.OpenByDoubleClick(hold);
+  ASSERT_TRUE(f.M->IsCustomizing());
+  EXPECT_TRUE(f.FloatingShown());
+  Shot("customize-over-floating-bar");
+  TFloatingBarForm::Press(hold, dxBarCustomizingForm->BClose);
+  ASSERT_TRUE(PumpUntil([] { return dxBarCustomizingForm == nullptr; }));
+  Pump(200);
+  EXPECT_TRUE(f.FloatingShown());
+}
+
+// A toolbar made with "&New..." and renamed with "R&ename..." stays on the screen.
+TEST(dxBarCustForm, ANewToolbarStaysOnTheScreenWhenRenamed) {
+  TWatchdog dog;
+  TFloatingBarForm f;
+  THoldPointer hold(POINT{0, 0});
+  f.OpenByDoubleClick(hold);
+  TdxBarCustomizingForm* d = dxBarCustomizingForm;
+  ASSERT_TRUE(d);
+  int bars = f.M->Bars()->Count();
+  auto typeName = [&hold](const char* Name) {
+    return [&hold, Name](TdxBarNameEd* e) -> void {
+      ClearEdit(e->EName);
+      Type(e->EName, Name);
+      TFloatingBarForm::Press(hold, e->BOK);
+    };
+  };
+  TFloatingBarForm::PressAndAnswer<TdxBarNameEd>(hold, d->BBarNew, typeName("Tools"));
+  ASSERT_TRUE(PumpUntil([&] { return f.M->Bars()->Count() == bars + 1; }));
+  TdxBar* bar = f.M->Bars()->Items(bars);
+  auto shown = [bar] { return bar->Control() && bar->Control()->HandleAllocated() && IsWindowVisible(bar->Control()->Handle()); };
+  Pump(200);
+  EXPECT_TRUE(shown());
+  TFloatingBarForm::PressAndAnswer<TdxBarNameEd>(hold, d->BBarRename, typeName("My Tools"));
+  ASSERT_TRUE(PumpUntil([&] { return bar->Caption() == "My Tools"; }));
+  Pump(200);
+  Shot("customize-renamed-toolbar");
+  EXPECT_TRUE(bar->Visible());
+  EXPECT_TRUE(shown());
+  EXPECT_TRUE(f.FloatingShown());
+}
+
+// While customizing, the dialog (and the sub-menu editor) are hidden and shown with the form, and a form
+// disabled behind the dialog hands its activation to the dialog.
+TEST(dxBarCustForm, TheDialogFollowsTheFormsShowingAndActivation) {
+  TCustomizing c;
+  ASSERT_TRUE(c.D);
+  dxBarShowSubMenuEditor(c.Form->Get<TdxBarSubItem>("subStatus"));
+  ASSERT_TRUE(dxBarSubMenuEditor);
+  c.Form->Hide();
+  Pump(50);
+  EXPECT_FALSE(IsWindowVisible(c.D->Handle()));
+  EXPECT_FALSE(IsWindowVisible(dxBarSubMenuEditor->Handle()));
+  c.Form->Show();
+  Pump(50);
+  EXPECT_TRUE(IsWindowVisible(c.D->Handle()));
+  EXPECT_TRUE(IsWindowVisible(dxBarSubMenuEditor->Handle()));
+
+  static HWND Watched;
+  static int Activations;
+  Watched = c.D->Handle();
+  Activations = 0;
+  HHOOK hook = SetWindowsHookExA(
+      WH_CALLWNDPROC,
+      [](int Code, WPARAM W, LPARAM L) -> LRESULT {
+        auto* m = reinterpret_cast<CWPSTRUCT*>(L);
+        if (Code >= 0 && m->hwnd == Watched && m->message == WM_ACTIVATE && LOWORD(m->wParam) != WA_INACTIVE)
+          ++Activations;
+        return CallNextHookEx(nullptr, Code, W, L);
+      },
+      nullptr, GetCurrentThreadId());
+  EnableWindow(c.Form->Handle(), FALSE);
+  SendMessageA(c.Form->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+  int whileDisabled = std::exchange(Activations, 0);
+  EnableWindow(c.Form->Handle(), TRUE);
+  Activations = 0;
+  SendMessageA(c.Form->Handle(), WM_ACTIVATE, WA_ACTIVE, 0);
+  UnhookWindowsHookEx(hook);
+  EXPECT_GT(whileDisabled, 0);
+  EXPECT_EQ(0, Activations);
+}
+
+// A bar's close and main-menu flags changed while the dialog shows reach its line and buttons.
+TEST(dxBarCustForm, ABarsCloseAndMainMenuFlagsReachItsLine) {
+  TCustomizing c;
+  TdxBar* added = c.M->Bars()->Add();
+  added->SetCaption("Added");
+  int row = c.Row("Added");
+  ASSERT_GE(row, 0);
+  RECT r = c.D->BarsListBox->ItemRect(row);
+  POINT at = c.D->BarsListBox->ClientToScreen(POINT{r.left + 40, (r.top + r.bottom) / 2});
+  THoldPointer hold(at);
+  Click(at, 20);
+  ASSERT_TRUE(PumpUntil([&] { return c.D->BBarDelete->Enabled(); }));
+  EXPECT_EQ(row, c.D->BarsListBox->ItemIndex());
+  added->SetAllowClose(false);
+  EXPECT_FALSE(c.D->BBarDelete->Enabled());
+  added->SetAllowClose(true);
+  EXPECT_TRUE(c.D->BBarDelete->Enabled());
+  added->SetIsMainMenu(true);
+  EXPECT_FALSE(c.D->BBarDelete->Enabled());
+}
+
+// While customizing, a bar's drag loop holds the mouse on the dialog.
+TEST(dxBarCustForm, ADragWhileCustomizingHoldsTheMouseOnTheDialog) {
+  TCustomizing c;
+  TdxBar* misc = c.Bar("Misc");
+  ASSERT_TRUE(misc && misc->Control());
+  HWND captured = nullptr;
+  std::function<void()> probe = [&] { captured = GetCapture(); };
+  PostProbe(probe);
+  PostUp(Middle(WindowRect(misc->Control())));
+  TWatchdog dog(10000, "the drag loop did not end");
+  c.M->Bars()->DragBar(misc->Control());
+  EXPECT_EQ(c.D->Handle(), captured);
+}
+
 }  // namespace
+

@@ -390,4 +390,46 @@ TEST(dxBarManager, DockControlHeightsComeFromTheFormText) {
   EXPECT_FALSE(m->IsLoading());
 }
 
+// The categories' visibility is written as it is read, so a written manager reads back the same.
+TEST(dxBarManager, CategoryVisibilityIsWrittenAsItIsRead) {
+  TManagerForm f;
+  TStrings* cats = f.Manager->Categories();
+  ASSERT_EQ(1, cats->Count());  // "Default"
+  cats->Add("File");
+  cats->Add("Misc");
+  f.Manager->SetCategoryItemsVisible(1, ivInCustomizing);
+  f.Manager->SetCategoryVisible(2, false);
+  TWriter w;
+  f.Manager->Categories()->DefineProperties(&w);
+  EXPECT_EQ("ItemsVisibles = ( 2 1 2 )\nVisibles = ( True True False )\n", w.Text());
+  Owned<TForm> back(new TForm(nullptr));
+  ReadComponentFromText("object frmBack: TForm\n  object mgr: TdxBarManager\n"
+                        "    Categories.Strings = ( 'Default' 'File' 'Misc' )\n"
+                        "    Categories." + w.Text().substr(0, w.Text().find('\n') + 1) +
+                            "    Categories." + w.Text().substr(w.Text().find('\n') + 1) + "  end\nend\n",
+                        back.get());
+  TdxBarManager* m = GetBarManagerByForm(back.get());
+  ASSERT_TRUE(m);
+  EXPECT_EQ(ivInCustomizing, m->GetCategoryItemsVisible(1));
+  EXPECT_FALSE(m->GetCategoryVisible(2));
+  EXPECT_TRUE(m->GetCategoryVisible(0));
+}
+
+// A change of the system's menu font reaches a manager font of the form's own face (with Scaled): it
+// takes the menu font's look and keeps its face.
+TEST(dxBarManager, AMenuFontChangeReachesAScaledFontOfItsOwn) {
+  TManagerForm f;
+  f.Form->HandleNeeded();
+  TdxBarManager* m = f.Manager;
+  m->Font()->SetName("Courier New");
+  m->Font()->SetStyle(TFontStyles{fsBold});
+  ASSERT_FALSE(m->UseSystemFont());
+  ASSERT_TRUE(m->Scaled());
+  SendMessageA(f.Form->Handle(), WM_SETTINGCHANGE, SPI_SETNONCLIENTMETRICS, 0);
+  EXPECT_FALSE(m->Font()->Style().Contains(fsBold));
+  EXPECT_EQ("Courier New", m->Font()->Name());
+  EXPECT_FALSE(m->UseSystemFont());
+}
+
 }  // namespace
+

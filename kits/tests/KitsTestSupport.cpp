@@ -81,3 +81,13 @@ void PostTyping(HWND Wnd, const std::string& Text) {
     PostMessageA(Wnd, WM_KEYUP, WPARAM(scan & 0xFF), LPARAM(0xC0000001));
   }
 }
+
+void MovePointer(POINT Screen) {
+  SetCursorPos(Screen.x, Screen.y);
+  INPUT in{};
+  in.type = INPUT_MOUSE;
+  in.mi.dx = MulDiv(Screen.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  in.mi.dy = MulDiv(Screen.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(1, &in, sizeof in);
+}

@@ -25,6 +25,9 @@ int CountPixels(TBitmap* B, RECT R, COLORREF C);
 int CountOther(TBitmap* B, RECT R, COLORREF C);
 inline COLORREF RGBOf(TColor C) { return ColorToRGB(C) & 0xFFFFFF; }
 
+// Moves the pointer to a screen point with real input (hold it there with THoldPointer).
+void MovePointer(POINT Screen);
+
 // A key pressed and released, posted to Wnd as the keyboard would send it.
 void PostKey(HWND Wnd, WORD Vk);
 // Each character of Text typed into Wnd: key down and up, whose character the message loop makes;

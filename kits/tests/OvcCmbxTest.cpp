@@ -174,6 +174,36 @@ TEST_F(OvcComboTest, RecentlyUsedEntriesComeFirstNewestOnTop) {
     EXPECT_EQ(c->Text(), s.Pick);
     EXPECT_GE(c->ItemIndex(), c->MRUCount());   // the selection is the real item
   }
+  // A lower limit at run time: the whole old part goes, the newest stays on top.
+  c->SetMRUListCount(1);
+  EXPECT_EQ(ItemTexts(c, 9), (std::vector<std::string>{"Banana", "Apple", "Banana", "Blueberry", "Cherry", "Damson"}));
+  PickFromList(c, 1);
+  EXPECT_EQ(ItemTexts(c, 9), (std::vector<std::string>{"Apple", "Apple", "Banana", "Blueberry", "Cherry", "Damson"}));
+}
+
+// The combo made in code with HotTrack on before it has its controller: the pointer over it lights its
+// button, and the hover check puts it out once the pointer has left.
+TEST_F(OvcComboTest, HotTrackFollowsThePointerOverAComboMadeInCode) {
+  TTestCombo* c = MakeCombo();
+  c->SetHotTrack(true);
+  ShowAndFocus(Other);
+  const int w = c->Width();
+  auto button = [&] {
+    RedrawWindow(c->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+    HDC dc = GetDC(c->Handle());
+    COLORREF p = GetPixel(dc, w - 6, 5);
+    ReleaseDC(c->Handle(), dc);
+    return p;
+  };
+  const COLORREF idle = RGBOf(c->Color()), face = RGBOf(clBtnFace);
+  ASSERT_NE(idle, face);
+  EXPECT_EQ(button(), idle);
+  THoldPointer hold(c->ClientToScreen(POINT{w - 8, 10}));
+  MovePointer(c->ClientToScreen(POINT{w - 8, 10}));
+  EXPECT_TRUE(PumpUntil([&] { return button() == face; }, 2000));
+  hold.Move(Other->ClientToScreen(POINT{20, 10}));
+  MovePointer(Other->ClientToScreen(POINT{20, 10}));
+  EXPECT_TRUE(PumpUntil([&] { return button() == idle; }, 2000));
 }
 
 TEST_F(OvcComboTest, LeavingAddsTheCurrentItem) {

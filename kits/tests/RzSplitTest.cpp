@@ -149,6 +149,20 @@ TEST(RzSplitter, PercentModeFollowsTheExtent) {
   EXPECT_FALSE(t.Split->UsePercent());
 }
 
+TEST(RzSplitter, TurningAPercentSplitterLaysItsPanesOutTheOtherWay) {
+  // Square, so the position stays what it was.
+  SplitForm t(orHorizontal, 200, 200);
+  t.Split->SetPercent(50);
+  const int p = t.Split->Position();
+  EXPECT_TRUE(IsBox(t.Split->UpperLeftPane(), 0, 0, p, 200));
+  t.Split->SetOrientation(orVertical);
+  EXPECT_EQ(t.Split->Position(), p);
+  EXPECT_TRUE(IsBox(t.Split->UpperLeftPane(), 0, 0, 200, p));
+  EXPECT_TRUE(IsBox(t.Split->LowerRightPane(), 0, p + 4, 200, 196 - p));
+  EXPECT_EQ(t.Split->BarRect().top, p);
+  EXPECT_EQ(t.Split->BarRect().right, 200);
+}
+
 TEST(RzSplitter, TheBarStopsAtItsLimits) {
   SplitForm t;
   t.Split->SetMarginMin(20);

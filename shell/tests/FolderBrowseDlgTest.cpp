@@ -1,6 +1,6 @@
 // The folder-browse dialog run as a user runs it: folders picked by type-ahead, arrows and Enter,
-// Esc returning nothing (also with the Create and Delete buttons shown), OK refused on a virtual
-// folder, a new folder made and one deleted through the buttons, the remembered folder and form
+// Esc returning nothing (also with the Create and Delete buttons shown), OK on a virtual folder
+// giving an empty path, a new folder made and one deleted through the buttons, the remembered folder and form
 // state, and running twice at once refused.
 #include <gtest/gtest.h>
 
@@ -144,7 +144,7 @@ TEST_F(FolderBrowseDlgTest, EscIsCancelEvenWithTheCreateAndDeleteButtons) {
   EXPECT_TRUE(TTestTree::Exists(Disk.Path("gamma")));
 }
 
-TEST_F(FolderBrowseDlgTest, OkIsImpossibleOnAVirtualFolder) {
+TEST_F(FolderBrowseDlgTest, OkOnAVirtualFolderGivesAnEmptyPath) {
   Dlg->BaseFolder()->Clear();
   Dlg->Options += TPTFolderBrowseDlgOptions{ptfbVirtualFolders};
   Dlg->SelectedFolder()->SetSpecialFolder(CSIDL_DRIVES);
@@ -154,12 +154,17 @@ TEST_F(FolderBrowseDlgTest, OkIsImpossibleOnAVirtualFolder) {
     okEnabled = f->OkBtn->Enabled();
     createEnabled = f->CreateNewFolderBtn->Enabled();
     SendMessageA(f->Handle(), WM_GETMINMAXINFO, 0, LPARAM(&info));
-    PostKey(f->PTShellTree1->Handle(), VK_RETURN);
-    PostKey(f->PTShellTree1->Handle(), VK_ESCAPE);
+    // Enter typed once the form is up and active: OK, the default button.
+    SetTimer(nullptr, 0, 300, [](HWND, UINT, UINT_PTR Id, DWORD) {
+      KillTimer(nullptr, Id);
+      PressKey(VK_RETURN);
+    });
   };
-  EXPECT_FALSE(Run());
-  EXPECT_FALSE(okEnabled);
+  EXPECT_TRUE(Run());
+  EXPECT_TRUE(okEnabled);
   EXPECT_FALSE(createEnabled);
+  EXPECT_EQ(Dlg->SelectedPath(), "");
+  EXPECT_NE(Dlg->SelectedFolder()->Pidl(), nullptr);
   EXPECT_EQ(info.ptMinTrackSize.x, 366);
   EXPECT_EQ(info.ptMinTrackSize.y, 340);
 }

@@ -1,16 +1,18 @@
 // Data transfer pieces: the media read back for names longer than 259 characters, the format list
-// and its enumerator, the drop source's rules, a tree node's data object on the test's own file, and
-// the drop target handing calls to the tree.
+// and its enumerator, the drop source's rules, a tree node's data object on the test's own file,
+// the drop target handing calls to the tree, and hand-made malformed drops refused whole.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 #include <shellapi.h>
 
+#include <cstring>
 #include <string>
 #include <vector>
 
 #include "ShellTestSupport.h"
 #include "UPTShellControls.h"
+#include "UPTShellShared.h"
 
 namespace {
 
@@ -277,6 +279,100 @@ TEST(DropTargetTest, CallsReachTheTreeUnchanged) {
   IDropSource* wrong = nullptr;
   EXPECT_EQ(target->QueryInterface(IID_IDropSource, reinterpret_cast<void**>(&wrong)), E_NOINTERFACE);
   EXPECT_EQ(target->Release(), 0u);
+}
+
+// A data object of another program: it serves one "Shell IDList Array" block, made by hand.
+struct THandMadeData : IDataObject {
+  std::string Block;
+  ULONG Refs = 1;
+  explicit THandMadeData(std::string B) : Block(std::move(B)) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** Out) override {
+    *Out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++Refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --Refs; }
+  HRESULT STDMETHODCALLTYPE GetData(FORMATETC* Fe, STGMEDIUM* M) override {
+    if (Fe->cfFormat != PTShellIDListFormat()) return DV_E_FORMATETC;
+    HGLOBAL h = GlobalAlloc(GMEM_MOVEABLE, Block.size());
+    std::memcpy(GlobalLock(h), Block.data(), Block.size());
+    GlobalUnlock(h);
+    M->tymed = TYMED_HGLOBAL;
+    M->hGlobal = h;
+    M->pUnkForRelease = nullptr;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetDataHere(FORMATETC*, STGMEDIUM*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryGetData(FORMATETC*) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetCanonicalFormatEtc(FORMATETC*, FORMATETC*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetData(FORMATETC*, STGMEDIUM*, BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumFormatEtc(DWORD, IEnumFORMATETC**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DAdvise(FORMATETC*, DWORD, IAdviseSink*, DWORD*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DUnadvise(DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumDAdvise(IEnumSTATDATA**) override { return E_NOTIMPL; }
+};
+
+// A drop target that only counts what reaches it.
+struct TCountingTarget : IDropTarget {
+  int Calls = 0;
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** Out) override {
+    *Out = nullptr;
+    return E_NOINTERFACE;
+  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE DragEnter(IDataObject*, DWORD, POINTL, DWORD* E) override { return ++Calls, *E = DROPEFFECT_COPY, S_OK; }
+  HRESULT STDMETHODCALLTYPE DragOver(DWORD, POINTL, DWORD* E) override { return ++Calls, *E = DROPEFFECT_COPY, S_OK; }
+  HRESULT STDMETHODCALLTYPE DragLeave() override { return ++Calls, S_OK; }
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD, POINTL, DWORD* E) override { return ++Calls, *E = DROPEFFECT_COPY, S_OK; }
+};
+
+std::string U32(UINT V) { return std::string(reinterpret_cast<const char*>(&V), 4); }
+std::string U16(USHORT V) { return std::string(reinterpret_cast<const char*>(&V), 2); }
+
+TEST(DropTest, MalformedIDListArraysAreRefusedWhole) {
+  TTestTree tree("hostile");
+  tree.File("x.txt");
+  PidlPtr parent = ToPidl(tree.Root());
+  PidlPtr file = ToPidl(tree.Path("x.txt"));
+  std::string parentBytes = Bytes(parent.get());
+  std::string child = Bytes(ILFindLastID(file.get()));
+  auto block = [&](UINT Count, UINT ChildOffset, const std::string& Tail) {
+    return U32(Count) + U32(12) + U32(ChildOffset) + Tail;
+  };
+  const UINT childAt = UINT(12 + parentBytes.size());
+
+  THandMadeData good(block(1, childAt, parentBytes + child));
+  DWORD allowed = AllowedEffects(&good);
+  EXPECT_NE(allowed, 0u);
+  std::string unterminated = child.substr(0, child.size() - 2);
+  for (const std::string& bad : {
+           block(0xFFFFFFFE, childAt, parentBytes + child),          // a count that wraps 32-bit sums
+           block(0x3FFFFFFF, childAt, parentBytes + child),          // a count past the block
+           block(1, 0xFFFFFFF0, parentBytes + child),                // an offset past the end
+           block(1, childAt, parentBytes + unterminated),            // a list that never ends
+           block(1, childAt, parentBytes + U16(1) + U16(0)),         // an item that cannot advance
+           block(1, childAt, parentBytes + U16(0xFFF0) + U16(0)),    // an item longer than the block
+           U32(1) + U32(8),                                          // offsets cut off
+           std::string("\x01\x00", 2)}) {
+    THandMadeData data(bad);
+    EXPECT_EQ(AllowedEffects(&data), DWORD(DROPEFFECT_NONE)) << bad.size();
+    // Nothing of it reaches the item's target.
+    TPTDropSite site;
+    TCountingTarget target;
+    site.Enter(&data, MK_LBUTTON);
+    EXPECT_EQ(site.Probe(&target, &data, MK_LBUTTON, POINTL{}, DROPEFFECT_COPY, true), DWORD(DROPEFFECT_NONE));
+    EXPECT_EQ(site.Drop(&target, &data, 0, POINTL{}, DROPEFFECT_COPY), DWORD(DROPEFFECT_NONE));
+    EXPECT_EQ(target.Calls, 0);
+    site.Leave();
+    EXPECT_EQ(data.Refs, 1u);
+  }
+  // A well-formed block still drops.
+  TPTDropSite site;
+  TCountingTarget target;
+  site.Enter(&good, MK_LBUTTON);
+  EXPECT_EQ(site.Drop(&target, &good, 0, POINTL{}, DROPEFFECT_COPY), DWORD(DROPEFFECT_COPY) & allowed);
+  EXPECT_EQ(target.Calls, 3);
 }
 
 }  // namespace

@@ -54,6 +54,16 @@ std::string TTestTree::File(const std::string& Rel, const std::string& Text) con
   return full;
 }
 
+void PressKey(WORD Vk) {
+  INPUT in[2]{};
+  for (INPUT& i : in) {
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = Vk;
+  }
+  in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(2, in, sizeof(INPUT));
+}
+
 bool TTestTree::Exists(const std::string& Path) { return GetFileAttributesA(Path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
 HRESULT TCountingMalloc::QueryInterface(REFIID riid, void** ppv) {

@@ -28,6 +28,9 @@ private:
   bool FOle;
 };
 
+// Presses and releases the key with real input (it goes to the window that has the focus).
+void PressKey(WORD Vk);
+
 // A folder tree of the test's own inside the prefix's temporary folder, removed (with all it holds)
 // when the object goes. Paths are given relative to its root, which has no trailing backslash.
 class TTestTree {

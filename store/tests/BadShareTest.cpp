@@ -142,10 +142,10 @@ TEST_F(BadShare, AForeignOrLaterDataSetIsDamagedToEveryStore) {
   const std::string foreign = Bytes("yOZDeps");
   EXPECT_NE(Raised([&] { departments.AddDepartment("Support"); }), "no exception");
   EXPECT_EQ(Bytes("yOZDeps"), foreign);
-  // The message check says in the status bar that it cannot look.
+  // The message check reports the damaged file rather than finding no message in it.
   CopyPair("yOZStats", "yOZMesg");
-  EXPECT_FALSE(messages.HasNewMessages());
-  EXPECT_EQ(StatusText, "Attempting to check for new messages");
+  EXPECT_EQ(Raised([&] { static_cast<void>(messages.HasNewMessages()); }),
+            "Unable to read yOZ message database - Corrupted dataset");
 }
 
 // A user file that is there but damaged: told as an open failure (nothing was created), the program
@@ -214,6 +214,34 @@ TEST_F(BadShare, TornFilesAreReportedNotTakenForMissingRecordsOrShortLists) {
   EXPECT_EQ(Raised([&] { int n, o; messages.InBoxRows(n, o); }),
             "Unable to read yOZ message database - Corrupted dataset");
   EXPECT_EQ(Raised([&] { messages.ShowNewMessages(); }), "Unable to read yOZ message database - Corrupted dataset");
+}
+
+// A message file cut in half (a copy or a disk that failed) is reported by the check for new messages,
+// not taken for a file without a message for us.
+TEST_F(BadShare, AMessageFileCutInHalfIsReportedByTheCheckForNewMessages) {
+  TYOZMessage messages(File.get());
+  messages.SendMessage(GetLogInName(), GetLogInName(), "Waiting", "Body");
+  const std::string isd = ReadWholeFile(Db.File("yOZMesg.isd"));
+  WriteWholeFile(Db.File("yOZMesg.isd"), isd.substr(0, isd.size() / 2));
+  EXPECT_TRUE(StartsWith(Raised([&] { static_cast<void>(messages.HasNewMessages()); }),
+                         "Unable to read yOZ message database - "));
+}
+
+// Another copy making the message file: its data file is in place, its descriptor (renamed in last)
+// not yet. The first message waits for the descriptor and is stored in that data set.
+TEST_F(BadShare, ADataSetAnotherCopyIsMakingIsWaitedForAndUsed) {
+  TTempFolder elsewhere{"making"};
+  TIsamFile made("");
+  ASSERT_TRUE(made.CreateFile(elsewhere.File("yOZMesg"), 10, MessageFileFormat));
+  WriteWholeFile(Db.File("yOZMesg.isd"), ReadWholeFile(elsewhere.File("yOZMesg.isd")));
+  TYOZMessage messages(File.get());
+  std::vector<std::string> raised = RunAtOnce(2, [&](int i) {
+    if (i == 0) return messages.SendMessage(GetLogInName(), GetLogInName(), "First", "Body");
+    Sleep(300);
+    ASSERT_TRUE(MoveFileA(elsewhere.File("yOZMesg.ism").c_str(), Db.File("yOZMesg.ism").c_str()));
+  });
+  EXPECT_TRUE(raised.empty()) << raised.front();
+  EXPECT_TRUE(messages.HasNewMessages());
 }
 
 // Before the first message or department there is nothing to read, and that is no failure.
@@ -296,4 +324,31 @@ TEST(AlertFile, KeptInTheUsersOwnFolderWhenTheWindowsDirectoryCannotBeWritten) {
   EXPECT_TRUE(again.Contains("CAROL"));
   DeleteFileA(AlertFileIn(ownFolder).c_str());
   RemoveDirectoryA(ownFolder.c_str());
+}
+
+// What keeps a folder from serving as the database folder is said before it is taken; a folder with
+// or without a database that opens serves, and the probe for writing leaves nothing behind.
+TEST(DatabaseFolder, WhatKeepsAFolderFromServingIsSaid) {
+  TTempFolder share{"folders"};
+  EXPECT_EQ(DatabaseFolderProblem(share.Path()), "");
+  const std::string deep = share.Path() + std::string(255 - share.Path().size(), 'x');
+  EXPECT_EQ(DatabaseFolderProblem(deep),
+            "The path of the yOZ database location \"" + deep + "\\\" is longer than 255 characters.\r\r"
+            "Please choose a folder with a shorter path.");
+  EXPECT_EQ(DatabaseFolderProblem(share.File("gone")),
+            "Unable to access the yOZ database location \"" + share.File("gone") + "\\\"");
+  WriteWholeFile(share.File("file"), "x");
+  EXPECT_EQ(DatabaseFolderProblem(share.File("file") + "\\"),
+            "The yOZ database location \"" + share.File("file") + "\\\" is a file, not a folder.");
+
+  TyOZFile db(share.Path());
+  db.RegisterCurrentUser();
+  EXPECT_EQ(DatabaseFolderProblem(share.Path()), "");
+  WriteWholeFile(share.File("yOZDB31.isd"), std::string(8192, 'x'));
+  EXPECT_TRUE(StartsWith(DatabaseFolderProblem(share.Path()), "Unable to open the yOZ database in \"" + share.Path() + "\" - "));
+
+  WIN32_FIND_DATAA found;
+  HANDLE h = FindFirstFileA(share.File("*.tmp").c_str(), &found);
+  EXPECT_EQ(h, INVALID_HANDLE_VALUE) << found.cFileName;
+  if (h != INVALID_HANDLE_VALUE) FindClose(h);
 }

@@ -97,3 +97,25 @@ TEST_F(DepartmentTest, MissingFileFailsOnTheClosedHandle) {
   EXPECT_EQ(Raised([&] { Departments->AddDepartment("Sales"); }),
             "Unable to Add the department Sales - Invalid dataset reference");
 }
+
+// A name that differs from a listed one only by case or surrounding blanks is the same department:
+// neither Add nor a rename makes a second entry of it, and names are kept trimmed.
+TEST_F(DepartmentTest, RenameOntoAListedNameIsRefusedAsAddRefusesIt) {
+  Departments->CreateDepartmentFile();
+  Departments->AddDepartment("Sales");
+  Departments->AddDepartment("  Accounts ");
+  ShownMessageBoxes.clear();
+  Departments->ReplaceDepartment("Accounts", " sales ");
+  Departments->AddDepartment("SALES");
+  EXPECT_EQ(ShownMessageBoxes,
+            (std::vector<std::string>{"Department \"sales\" already exists", "Department \"SALES\" already exists"}));
+  TStringList list;
+  Departments->FillDepartmentList(&list);
+  EXPECT_EQ(Texts(&list), (std::vector<std::string>{"Sales", "Accounts"}));
+
+  // The entry itself may change its case.
+  Departments->ReplaceDepartment("Sales", "SALES ");
+  Departments->FillDepartmentList(&list);
+  EXPECT_EQ(Texts(&list), (std::vector<std::string>{"SALES", "Accounts"}));
+  EXPECT_EQ(ShownMessageBoxes.size(), 2u);
+}

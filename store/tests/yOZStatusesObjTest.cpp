@@ -104,3 +104,23 @@ TEST(StatusRace, FileCreatedAtOnceBySeveralCopiesIsSeededOnce) {
     EXPECT_EQ(list.Count(), 10);
   }
 }
+
+// A custom status named like a listed one but for case or blanks (a custom "dnd" would count as the
+// built-in "DND" and could never be renamed or deleted) is refused with Add's message; names are kept
+// trimmed, and an entry may change its own case.
+TEST_F(StatusTest, RenameOntoAListedNameIsRefusedAsAddRefusesIt) {
+  Statuses->CreateStatusFile();
+  EXPECT_EQ(Raised([&] { Statuses->AddStatus(" dnd "); }), "Status \"dnd\" already exists");
+  Statuses->AddStatus("  Training ");
+  EXPECT_EQ(Statuses->ReadStatus(11), "Training");
+  EXPECT_EQ(Raised([&] { Statuses->ReplaceStatus("Training", "DND"); }), "Status \"DND\" already exists");
+  EXPECT_EQ(Raised([&] { Statuses->ReplaceStatus("Training", " in Meeting"); }),
+            "Status \"in Meeting\" already exists");
+  EXPECT_EQ(Statuses->ReadStatus(11), "Training");
+  Statuses->ReplaceStatus("Training", "TRAINING ");
+  EXPECT_EQ(Statuses->ReadStatus(11), "TRAINING");
+  TStringList list;
+  Statuses->FillStatusList(&list);
+  EXPECT_EQ(list.Count(), 11);
+  EXPECT_FALSE(Statuses->StatusFile->Opened);
+}

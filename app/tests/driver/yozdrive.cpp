@@ -52,7 +52,24 @@
 //                                           prints "sent <subject>" per message stored
 //   yozdrive dump <folder> users|messages   print every login of the user file / subject of a message
 //   yozdrive messages <folder> <login>      print key|status|from|subject|body of the login's messages
+//   yozdrive set-status <folder> <status>   the driver's login sets its own status, as its board would
+//   yozdrive held <caption> [ms]            wait until the window holds the keyboard on its own (it is
+//                                           foreground, active and has the focus inside), without making
+//                                           it foreground; print what holds it instead on failure
+//   yozdrive click-close <caption>          left click on the window's close box
+//   yozdrive dblclick-caption <caption>     double click on the window's caption bar (maximise, restore)
+//   yozdrive pixel <caption> <x> <y>        print the colour (RRGGBB) on screen at that client point; a
+//                                           negative x or y counts from the right or bottom edge
+//   yozdrive marks <caption> <x> <y> <w> <h>  print how many pixels of that client rectangle differ in
+//                                           colour from its top left pixel (a plain area gives 0)
+//   yozdrive rect <caption> <class>         print left,top,width,height of the first visible child window
+//                                           of that class, in the window's client coordinates
+//   yozdrive hover <caption> <class> <x> <y>  move the pointer to a client point of that child window
+//   yozdrive hover-screen <x> <y>           move the pointer to that screen point
+//   yozdrive shown <class>                  print the number of visible windows of that class
 //
+// With YOZDRIVE_GO set to a file name, every command first waits (30 s at most) until that file exists:
+// copies started one by one on several machines then act at the same moment.
 // Exit code 0 on success, 1 on a failed wait or check, 2 on bad use.
 #include <windows.h>
 #include <commctrl.h>
@@ -60,6 +77,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -784,6 +802,62 @@ int Box(const std::string& Caption, int Ms) {
   return 0;
 }
 
+// Whether Top holds the keyboard as it stands: foreground, active in its thread, focus inside.
+bool Holds(HWND Top, std::string& Why) {
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  const DWORD thread = GetWindowThreadProcessId(Top, nullptr);
+  if (!GetGUIThreadInfo(thread, &info)) info = GUITHREADINFO{};
+  char cls[64] = {};
+  if (info.hwndFocus) GetClassNameA(info.hwndFocus, cls, sizeof cls);
+  Why = "foreground \"" + WindowText(GetForegroundWindow()) + "\", active \"" + WindowText(info.hwndActive) +
+        "\", focus " + (info.hwndFocus ? cls : "none");
+  return GetForegroundWindow() == Top && info.hwndActive == Top && info.hwndFocus &&
+         (info.hwndFocus == Top || IsChild(Top, info.hwndFocus));
+}
+
+int Held(HWND Top, int Ms) {
+  std::string why;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < DWORD(Ms); Sleep(50))
+    if (Holds(Top, why)) return 0;
+  std::fprintf(stderr, "the window does not hold the keyboard: %s\n", why.c_str());
+  return 1;
+}
+
+// A point of the window's caption bar, from the right edge (Buttons caption buttons in).
+POINT CaptionPoint(HWND W, double Buttons) {
+  RECT r;
+  GetWindowRect(W, &r);
+  const int frame = GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CXPADDEDBORDER);
+  const int size = GetSystemMetrics(SM_CXSIZE);
+  return POINT{LONG(r.right - frame - size * Buttons), r.top + frame + GetSystemMetrics(SM_CYCAPTION) / 2};
+}
+
+void MovePointer(POINT At) {
+  SetCursorPos(At.x, At.y);
+  INPUT in = MouseAt(At, 0);
+  SendInput(1, &in, sizeof(INPUT));
+  Sleep(100);
+}
+
+int Shown(const std::string& Class) {
+  struct Ctx {
+    const std::string* Class;
+    int Count;
+  } ctx{&Class, 0};
+  EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* c = reinterpret_cast<Ctx*>(p);
+        char cls[128] = {};
+        GetClassNameA(w, cls, sizeof cls);
+        if (IsWindowVisible(w) && _stricmp(cls, c->Class->c_str()) == 0) ++c->Count;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&ctx));
+  std::printf("%d\n", ctx.Count);
+  return 0;
+}
+
 int Press(const std::string& Caption, const std::string& Button) {
   HWND box = FindBox(Caption);
   if (!box) return 1;
@@ -890,6 +964,9 @@ int Dump(const std::string& Folder, const std::string& What) {
 int main(int argc, char** argv) {
   if (argc < 2 || (argc < 3 && std::string(argv[1]) != "shortcut")) return 2;
   std::string cmd = argv[1];
+  if (const char* go = std::getenv("YOZDRIVE_GO"))
+    for (DWORD start = GetTickCount(); GetFileAttributesA(go) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 30000;)
+      Sleep(1);
   try {
     if (cmd == "wait") return Wait(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000, true);
     if (cmd == "gone") return Wait(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000, false);
@@ -909,8 +986,21 @@ int main(int argc, char** argv) {
       messages.SendMessage(argv[3], argv[4], argv[5], argv[6]);
       return 0;
     }
+    if (cmd == "set-status" && argc > 3) {
+      TyOZFile db(argv[2]);
+      db.RegisterCurrentUser();
+      db.LoadCurrentUser();
+      db.CurrentUser->Status = argv[3];
+      db.SaveCurrentUserStatus();
+      return 0;
+    }
     if (cmd == "shortcut") return Shortcut();
     if (cmd == "menu-key") return Key(nullptr, argv[2]);
+    if (cmd == "shown") return Shown(argv[2]);
+    if (cmd == "hover-screen" && argc > 3) {
+      MovePointer(POINT{std::atoi(argv[2]), std::atoi(argv[3])});
+      return 0;
+    }
     HWND board = FindBoard(argv[2]);
     if (!board) {
       std::fprintf(stderr, "no window \"%s\"\n", argv[2]);
@@ -927,6 +1017,59 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (cmd == "key" && argc > 3) return Key(board, argv[3]);
+    if (cmd == "held") return Held(board, argc > 3 ? std::atoi(argv[3]) : 5000);
+    if (cmd == "click-close") {
+      Raise(board);
+      ClickScreen(CaptionPoint(board, 0.5));
+      return 0;
+    }
+    if (cmd == "dblclick-caption") {
+      Raise(board);
+      ClickScreen(CaptionPoint(board, 6), 2);
+      return 0;
+    }
+    if (cmd == "pixel" && argc > 4) {
+      RECT rc;
+      GetClientRect(board, &rc);
+      int x = std::atoi(argv[3]), y = std::atoi(argv[4]);
+      POINT at{x < 0 ? rc.right + x : x, y < 0 ? rc.bottom + y : y};
+      ClientToScreen(board, &at);
+      HDC dc = GetDC(nullptr);
+      COLORREF c = GetPixel(dc, at.x, at.y);
+      ReleaseDC(nullptr, dc);
+      std::printf("%02X%02X%02X\n", unsigned(GetRValue(c)), unsigned(GetGValue(c)), unsigned(GetBValue(c)));
+      return 0;
+    }
+    if (cmd == "marks" && argc > 6) {
+      POINT at{std::atoi(argv[3]), std::atoi(argv[4])};
+      ClientToScreen(board, &at);
+      const int w = std::atoi(argv[5]), h = std::atoi(argv[6]);
+      HDC dc = GetDC(nullptr);
+      const COLORREF plain = GetPixel(dc, at.x, at.y);
+      int marks = 0;
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) marks += GetPixel(dc, at.x + x, at.y + y) != plain;
+      ReleaseDC(nullptr, dc);
+      std::printf("%d\n", marks);
+      return 0;
+    }
+    if ((cmd == "rect" && argc > 3) || (cmd == "hover" && argc > 5)) {
+      HWND child = nullptr;
+      for (HWND c = FindChild(board, argv[3]); c && !child; c = FindWindowExA(GetParent(c), c, argv[3], nullptr))
+        if (IsWindowVisible(c)) child = c;
+      if (!child) return 1;
+      if (cmd == "hover") {
+        POINT at{std::atoi(argv[4]), std::atoi(argv[5])};
+        ClientToScreen(child, &at);
+        MovePointer(at);
+        return 0;
+      }
+      RECT r;
+      GetWindowRect(child, &r);
+      MapWindowPoints(nullptr, board, reinterpret_cast<POINT*>(&r), 2);
+      std::printf("%ld,%ld,%ld,%ld\n", long(r.left), long(r.top), long(r.right - r.left), long(r.bottom - r.top));
+      return 0;
+    }
     if (cmd == "close-box") return PostMessageA(board, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
 
     if (cmd == "click-row" && argc > 3) return ClickRow(board, 5, argv[3]);

@@ -20,11 +20,6 @@ int TfrmAlerts::ShowAlerts(TyOZAlert* AAlertList) {
 
 void ViewAlertList(TyOZAlert* AlertList) {
   TfrmAlerts* form = NewForm<TfrmAlerts>(nullptr);
-  try {
-    form->ShowAlerts(AlertList);
-  } catch (...) {
-    TObject::Free(form);
-    throw;
-  }
-  TObject::Free(form);
+  TScopeExit free([form] { TObject::Free(form); });
+  form->ShowAlerts(AlertList);
 }

@@ -244,6 +244,25 @@ void TfrmMain::SetPanelText(const std::string& Text) {
 // ---------------------------------------------------------------------------------------------------
 // Creation and first activation
 
+void TfrmMain::OpenStores(const std::string& Folder) {
+  // A folder that is there but cannot be used (yOZ.cfg cannot be opened): the failure is shown and
+  // the program ends, instead of running on with stores that were never made.
+  TFailScope unusable([this] {
+    ShuttingDown = true;
+    Application->Terminate();
+  });
+  TyOZFileHooks hooks;
+  hooks.SetStatusText = [this](const std::string& t) { SetPanelText(t); };
+  hooks.SetTrayImage = [this](int i) { StTrayIcon->SetImageIndex(i); };
+  hooks.SetShuttingDown = [this] { ShuttingDown = true; };
+  yOZFile = new TyOZFile(Folder, hooks);
+  yOZCurrentUser = new TUser();
+  yOZStatus = new TYOZStatus(yOZFile);
+  yOZMessage = new TYOZMessage(yOZFile);
+  yOZDepartment = new TYOZDepartment();
+  AlertList = new TyOZAlert();
+}
+
 void TfrmMain::FormCreate(TObject* Sender) {
   FirstActivate = true;
   bool secondCopy = false;
@@ -272,24 +291,7 @@ void TfrmMain::FormCreate(TObject* Sender) {
   if (!chosen.empty()) rec.yOZDBasePath = chosen;
   const std::string folder = Trim(rec.yOZDBasePath);
   if (IsDirectory(folder)) {
-    TyOZFileHooks hooks;
-    hooks.SetStatusText = [this](const std::string& t) { SetPanelText(t); };
-    hooks.SetTrayImage = [this](int i) { StTrayIcon->SetImageIndex(i); };
-    hooks.SetShuttingDown = [this] { ShuttingDown = true; };
-    try {
-      yOZFile = new TyOZFile(folder, hooks);
-      yOZCurrentUser = new TUser();
-      yOZStatus = new TYOZStatus(yOZFile);
-      yOZMessage = new TYOZMessage(yOZFile);
-      yOZDepartment = new TYOZDepartment();
-      AlertList = new TyOZAlert();
-    } catch (...) {
-      // A folder that is there but cannot be used (yOZ.cfg cannot be opened): the failure is shown and
-      // the program ends, instead of running on with stores that were never made.
-      ShuttingDown = true;
-      Application->Terminate();
-      throw;
-    }
+    OpenStores(folder);
     if (!chosen.empty()) Settings->SaveSettings(rec);
     Application->SetHelpFile(ChangeFileExt(ParamStr(0), ".hlp"));
     ShuttingDown = false;
@@ -335,6 +337,32 @@ void TfrmMain::FormActivate(TObject* Sender) {
   // Each step's failure is shown and the start goes on, so the board still comes up with its caption,
   // tree and timers, and the timers try again. A failure that leaves no usable board (the user's
   // registration) ends the program once it is shown.
+  ReadStartFiles();
+  TyOZCBRec rec;
+  Settings->LoadSettings(rec);
+  ApplyStartSettings(rec);
+  if (!StartStep([] { yOZFile->RegisterCurrentUser(); }) && ShuttingDown) {
+    Close();
+    return;
+  }
+  AskFirstRun(rec);
+  if (!IsNewComCtl32()) Inform(std::string(ComCtlWarning) + FaqAddress);
+
+  Settings->LoadSettings(rec);
+  lvMain->SetSortType(rec.SortListView ? stText : stNone);
+  FillStartBoard();
+  StartTimers(rec);
+  StartStep([this] {
+    if (yOZMessage->HasNewMessages()) {
+      StTrayIcon->SetImages(ImageListNewMail);
+      StTrayIcon->SetAnimate(true);
+      yOZMessage->ShowNewMessages();
+    }
+  });
+  FillStartTree();
+}
+
+void TfrmMain::ReadStartFiles() {
   StartStep([this] {
     const std::string alerts = AlertFileName();
     if (FileExists(alerts)) AlertList->LoadFromFile(alerts);
@@ -345,11 +373,11 @@ void TfrmMain::FormActivate(TObject* Sender) {
   UserFileAge = FileModTime(folder + UserFileName + ".isd");
   MessageFileAge = FileModTime(folder + MessageFileName + ".isd");
   StartStep([] { yOZFile->ReadConfig(); });
+}
 
-  TyOZCBRec rec;
-  Settings->LoadSettings(rec);
-  ShowOfflineUsers = rec.ShowOfflineUsers;
-  if (rec.UseVacation) {
+void TfrmMain::ApplyStartSettings(const TyOZCBRec& Rec) {
+  ShowOfflineUsers = Rec.ShowOfflineUsers;
+  if (Rec.UseVacation) {
     actOnHoliday->SetCaption("On Vacation");
     actOnHoliday->SetHint("I'm on vacation");
   } else {
@@ -357,24 +385,18 @@ void TfrmMain::FormActivate(TObject* Sender) {
     actOnHoliday->SetHint("I'm on holiday");
   }
   SizeColumns();
+}
 
-  if (!StartStep([] { yOZFile->RegisterCurrentUser(); }) && ShuttingDown) {
-    Close();
-    return;
-  }
+void TfrmMain::AskFirstRun(TyOZCBRec& Rec) {
+  if (!Rec.FirstTimeRun) return;
+  if (MessageDlg("Thankyou for using yOZ.\r\rWould you like yOZ to start automatically on startup?", mtInformation,
+                 mbYesNo) == mrYes)
+    StartStep([this] { CreateStartupShortcut(); });
+  Rec.FirstTimeRun = false;
+  Settings->SaveSettings(Rec);
+}
 
-  if (rec.FirstTimeRun) {
-    if (MessageDlg("Thankyou for using yOZ.\r\rWould you like yOZ to start automatically on startup?", mtInformation,
-                   mbYesNo) == mrYes)
-      StartStep([this] { CreateStartupShortcut(); });
-    rec.FirstTimeRun = false;
-    Settings->SaveSettings(rec);
-  }
-  if (!IsNewComCtl32()) Inform(std::string(ComCtlWarning) + FaqAddress);
-
-  Settings->LoadSettings(rec);
-  lvMain->SetSortType(rec.SortListView ? stText : stNone);
-
+void TfrmMain::FillStartBoard() {
   StartStep([] {
     yOZCurrentUser->Status = "Available";
     yOZFile->SaveCurrentUserStatus();
@@ -383,27 +405,24 @@ void TfrmMain::FormActivate(TObject* Sender) {
     yOZFile->FillMainList(Board());
     FStartFill = int(FBoard.Fills());
   });
+}
 
+void TfrmMain::StartTimers(const TyOZCBRec& Rec) {
   // The settings keep both periods within what the settings dialog offers; the runtime's checks stay
   // for a period that is still out of range.
   StartStep([&] {
-    tmrCheckForMessages->SetInterval(RangeCheck<uint32_t>(CheckedMul(rec.CheckForNewMsgEvery, 1000)));
-    tmrUpdateListView->SetInterval(RangeCheck<uint32_t>(CheckedMul(rec.UpdateDisplayTime, 1000)));
-    tmrUpdateListView->SetEnabled(rec.UpdateDisplayTime != 0);
-    tmrCheckForMessages->SetEnabled(yOZFile->AllowMessages && rec.CheckForNewMsgEvery != 0);
+    tmrCheckForMessages->SetInterval(RangeCheck<uint32_t>(CheckedMul(Rec.CheckForNewMsgEvery, 1000)));
+    tmrUpdateListView->SetInterval(RangeCheck<uint32_t>(CheckedMul(Rec.UpdateDisplayTime, 1000)));
+    tmrUpdateListView->SetEnabled(Rec.UpdateDisplayTime != 0);
+    tmrCheckForMessages->SetEnabled(yOZFile->AllowMessages && Rec.CheckForNewMsgEvery != 0);
   });
-
-  if (rec.DetectScreenSaver) {
-    ScreenSaverStatus = rec.ScreenSaverStatus;
+  if (Rec.DetectScreenSaver) {
+    ScreenSaverStatus = Rec.ScreenSaverStatus;
     tmrScreenSaver->SetEnabled(true);
   }
-  StartStep([this] {
-    if (yOZMessage->HasNewMessages()) {
-      StTrayIcon->SetImages(ImageListNewMail);
-      StTrayIcon->SetAnimate(true);
-      yOZMessage->ShowNewMessages();
-    }
-  });
+}
+
+void TfrmMain::FillStartTree() {
   TTreeViewDepartments tree(tvMain);
   if (!StartStep([&] { yOZDepartment->FillDepartmentTree(&tree); })) {
     // The tree's top node still captions the window and shows all users.

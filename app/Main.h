@@ -169,6 +169,15 @@ private:
   void SetPanelText(const std::string& Text);
   // Runs one step of the first activation; a failure is shown and false returned.
   bool StartStep(const std::function<void()>& Work);
+  // Makes the stores on the shared folder; a folder that cannot be used ends the program.
+  void OpenStores(const std::string& Folder);
+  // The first activation's parts, in their order.
+  void ReadStartFiles();                              // the alert list, the files' ages, the configuration
+  void ApplyStartSettings(const TyOZCBRec& Rec);      // what the settings change on the board
+  void AskFirstRun(TyOZCBRec& Rec);                   // the first run's start-up question
+  void FillStartBoard();                              // this user available, the board filled
+  void StartTimers(const TyOZCBRec& Rec);
+  void FillStartTree();                               // the department tree, its top node selected
   std::string DatabaseFolder() const;
   TListViewBoard FBoard{nullptr};
   bool FAlertListRead = false;  // the activation has read the alert list (it may be saved back)

@@ -40,11 +40,6 @@ int TfrmAbout::ShowAbout(const std::string& Product, const std::string& Version,
 
 void ShowAboutBox(const std::string& Product, const std::string& Version, const std::string& Email) {
   TfrmAbout* form = NewForm<TfrmAbout>(nullptr);
-  try {
-    form->ShowAbout(Product, Version, Email);
-  } catch (...) {
-    TObject::Free(form);
-    throw;
-  }
-  TObject::Free(form);
+  TScopeExit free([form] { TObject::Free(form); });
+  form->ShowAbout(Product, Version, Email);
 }

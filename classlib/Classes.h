@@ -120,6 +120,27 @@ private:
   int FUncaught;
 };
 
+// Runs Undo only when the block ends by an exception: what was half made is taken back, what was
+// finished is kept. An Undo that raises then is dropped (another exception is already on its way).
+template <class F>
+class TFailScope {
+public:
+  explicit TFailScope(F Undo) : FUndo(std::move(Undo)), FUncaught(std::uncaught_exceptions()) {}
+  ~TFailScope() {
+    if (std::uncaught_exceptions() == FUncaught) return;
+    try {
+      FUndo();
+    } catch (...) {
+    }
+  }
+  TFailScope(const TFailScope&) = delete;
+  TFailScope& operator=(const TFailScope&) = delete;
+
+private:
+  F FUndo;
+  int FUncaught;
+};
+
 // ---------------------------------------------------------------------------------------------------
 // Sets of a small enumeration (values 0..63), the C++ form of `set of T`.
 

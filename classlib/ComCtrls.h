@@ -746,6 +746,17 @@ protected:
   void CNNotify(TWMNotify& Message);
   void CMFontChanged(TMessage& Message);
   void CMColorChanged(TMessage& Message);
+  // The notifications CNNotify routes.
+  void TVNSelChanging(TWMNotify& Message);
+  void TVNSelChanged(TWMNotify& Message);
+  void TVNItemExpanding(TWMNotify& Message);
+  void TVNItemExpanded(TWMNotify& Message);
+  void TVNBeginLabelEdit(TWMNotify& Message);
+  void TVNEndLabelEditA(TWMNotify& Message);
+  void TVNEndLabelEditW(TWMNotify& Message);
+  void TVNGetDispInfo(TWMNotify& Message);
+  void NMRClick();
+  void NMCustomDraw(TWMNotify& Message);
   void ApplyImages();
 
 private:

@@ -842,112 +842,115 @@ void TCustomTreeView::Dispatch(TMessage& Message) {
 
 // The tree's own notifications, reflected back from the parent.
 void TCustomTreeView::CNNotify(TWMNotify& Message) {
-  NMHDR* hdr = Message.NMHdr();
   Message.Result = 0;
-  switch (hdr->code) {
-    case TVN_SELCHANGINGA:
-    case TVN_SELCHANGINGW: {
-      if (FClearing) return;
-      auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
-      auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
-      if (node && node->FDeleting) return;
-      Message.Result = CanChange(node) ? FALSE : TRUE;
-      return;
-    }
-    case TVN_SELCHANGEDA:
-    case TVN_SELCHANGEDW: {
-      if (FClearing) return;
-      auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
-      auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
-      if (node && node->FDeleting) return;
-      Change(node);
-      return;
-    }
-    case TVN_ITEMEXPANDINGA:
-    case TVN_ITEMEXPANDINGW: {
-      auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
-      auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
-      if (!node || node->FDeleting) return;
-      bool allow = (nm->action & TVE_EXPAND) ? CanExpand(node) : (nm->action & TVE_COLLAPSE) ? CanCollapse(node) : true;
-      Message.Result = allow ? FALSE : TRUE;
-      return;
-    }
-    case TVN_ITEMEXPANDEDA:
-    case TVN_ITEMEXPANDEDW: {
-      auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
-      auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
-      if (!node || node->FDeleting) return;
-      if (nm->action & TVE_EXPAND) {
-        node->FExpanded = true;
-        Expand(node);
-      } else if (nm->action & TVE_COLLAPSE) {
-        node->FExpanded = false;
-        Collapse(node);
-      }
-      return;
-    }
-    case TVN_BEGINLABELEDITA:
-    case TVN_BEGINLABELEDITW: {
-      auto* di = reinterpret_cast<NMTVDISPINFOA*>(Message.LParam);
-      auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
-      Message.Result = (node && CanEdit(node)) ? FALSE : TRUE;
-      return;
-    }
-    case TVN_ENDLABELEDITA: {
-      auto* di = reinterpret_cast<NMTVDISPINFOA*>(Message.LParam);
-      Edit(di->item);
-      Message.Result = FALSE;
-      return;
-    }
-    case TVN_ENDLABELEDITW: {
-      auto* di = reinterpret_cast<NMTVDISPINFOW*>(Message.LParam);
-      TVITEMA it{};
-      it.lParam = di->item.lParam;
-      it.hItem = di->item.hItem;
-      if (di->item.pszText) {
-        int n = WideCharToMultiByte(CP_ACP, 0, di->item.pszText, -1, nullptr, 0, nullptr, nullptr);
-        FEditText.assign(size_t(n > 0 ? n : 1), '\0');
-        WideCharToMultiByte(CP_ACP, 0, di->item.pszText, -1, FEditText.data(), n, nullptr, nullptr);
-        it.pszText = FEditText.data();
-      }
-      Edit(it);
-      Message.Result = FALSE;
-      return;
-    }
-    case TVN_GETDISPINFOA:
-    case TVN_GETDISPINFOW: {
-      auto* di = reinterpret_cast<NMTVDISPINFOA*>(Message.LParam);
-      auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
-      if (!node) node = FNodes->GetNode(di->item.hItem);
-      if (!node) return;
-      if (di->item.mask & TVIF_IMAGE) {
-        GetImageIndex(node);
-        di->item.iImage = node->FImageIndex;
-      }
-      if (di->item.mask & TVIF_SELECTEDIMAGE) {
-        GetSelectedIndex(node);
-        di->item.iSelectedImage = node->FSelectedIndex;
-      }
-      return;
-    }
-    case NM_CLICK:
-      Click();
-      return;
-    case NM_DBLCLK:
-      DblClick();
-      return;
-    case NM_RCLICK:
-      if (FRightClickSelect) {
-        POINT p;
-        GetCursorPos(&p);
-        ::ScreenToClient(FHandle, &p);
-        if (TTreeNode* n = GetNodeAt(p.x, p.y)) SetSelected(n);
-      }
-      return;
-    case NM_CUSTOMDRAW:
-      if (IsCustomDrawn(false)) Message.Result = CustomDraw(reinterpret_cast<NMTVCUSTOMDRAW*>(Message.LParam));
-      return;
+  switch (Message.NMHdr()->code) {
+    case TVN_SELCHANGINGA:    case TVN_SELCHANGINGW:    TVNSelChanging(Message); return;
+    case TVN_SELCHANGEDA:     case TVN_SELCHANGEDW:     TVNSelChanged(Message); return;
+    case TVN_ITEMEXPANDINGA:  case TVN_ITEMEXPANDINGW:  TVNItemExpanding(Message); return;
+    case TVN_ITEMEXPANDEDA:   case TVN_ITEMEXPANDEDW:   TVNItemExpanded(Message); return;
+    case TVN_BEGINLABELEDITA: case TVN_BEGINLABELEDITW: TVNBeginLabelEdit(Message); return;
+    case TVN_ENDLABELEDITA:   TVNEndLabelEditA(Message); return;
+    case TVN_ENDLABELEDITW:   TVNEndLabelEditW(Message); return;
+    case TVN_GETDISPINFOA:    case TVN_GETDISPINFOW:    TVNGetDispInfo(Message); return;
+    case NM_CLICK:            Click(); return;
+    case NM_DBLCLK:           DblClick(); return;
+    case NM_RCLICK:           NMRClick(); return;
+    case NM_CUSTOMDRAW:       NMCustomDraw(Message); return;
   }
+}
+
+// The node a TVN_ notification that carries an NMTREEVIEW is about (itemNew).
+static TTreeNode* NotifiedNode(const TWMNotify& Message) {
+  return reinterpret_cast<TTreeNode*>(reinterpret_cast<NMTREEVIEWA*>(Message.LParam)->itemNew.lParam);
+}
+
+void TCustomTreeView::TVNSelChanging(TWMNotify& Message) {
+  if (FClearing) return;
+  TTreeNode* node = NotifiedNode(Message);
+  if (node && node->FDeleting) return;
+  Message.Result = CanChange(node) ? FALSE : TRUE;
+}
+
+void TCustomTreeView::TVNSelChanged(TWMNotify& Message) {
+  if (FClearing) return;
+  TTreeNode* node = NotifiedNode(Message);
+  if (node && node->FDeleting) return;
+  Change(node);
+}
+
+void TCustomTreeView::TVNItemExpanding(TWMNotify& Message) {
+  auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
+  TTreeNode* node = NotifiedNode(Message);
+  if (!node || node->FDeleting) return;
+  bool allow = (nm->action & TVE_EXPAND) ? CanExpand(node) : (nm->action & TVE_COLLAPSE) ? CanCollapse(node) : true;
+  Message.Result = allow ? FALSE : TRUE;
+}
+
+void TCustomTreeView::TVNItemExpanded(TWMNotify& Message) {
+  auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
+  TTreeNode* node = NotifiedNode(Message);
+  if (!node || node->FDeleting) return;
+  if (nm->action & TVE_EXPAND) {
+    node->FExpanded = true;
+    Expand(node);
+  } else if (nm->action & TVE_COLLAPSE) {
+    node->FExpanded = false;
+    Collapse(node);
+  }
+}
+
+void TCustomTreeView::TVNBeginLabelEdit(TWMNotify& Message) {
+  auto* di = reinterpret_cast<NMTVDISPINFOA*>(Message.LParam);
+  auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
+  Message.Result = (node && CanEdit(node)) ? FALSE : TRUE;
+}
+
+void TCustomTreeView::TVNEndLabelEditA(TWMNotify& Message) {
+  Edit(reinterpret_cast<NMTVDISPINFOA*>(Message.LParam)->item);
+  Message.Result = FALSE;
+}
+
+// The wide form's text is turned into the ANSI item Edit takes (kept in FEditText while it runs).
+void TCustomTreeView::TVNEndLabelEditW(TWMNotify& Message) {
+  auto* di = reinterpret_cast<NMTVDISPINFOW*>(Message.LParam);
+  TVITEMA it{};
+  it.lParam = di->item.lParam;
+  it.hItem = di->item.hItem;
+  if (di->item.pszText) {
+    int n = WideCharToMultiByte(CP_ACP, 0, di->item.pszText, -1, nullptr, 0, nullptr, nullptr);
+    FEditText.assign(size_t(n > 0 ? n : 1), '\0');
+    WideCharToMultiByte(CP_ACP, 0, di->item.pszText, -1, FEditText.data(), n, nullptr, nullptr);
+    it.pszText = FEditText.data();
+  }
+  Edit(it);
+  Message.Result = FALSE;
+}
+
+void TCustomTreeView::TVNGetDispInfo(TWMNotify& Message) {
+  auto* di = reinterpret_cast<NMTVDISPINFOA*>(Message.LParam);
+  auto* node = reinterpret_cast<TTreeNode*>(di->item.lParam);
+  if (!node) node = FNodes->GetNode(di->item.hItem);
+  if (!node) return;
+  if (di->item.mask & TVIF_IMAGE) {
+    GetImageIndex(node);
+    di->item.iImage = node->FImageIndex;
+  }
+  if (di->item.mask & TVIF_SELECTEDIMAGE) {
+    GetSelectedIndex(node);
+    di->item.iSelectedImage = node->FSelectedIndex;
+  }
+}
+
+void TCustomTreeView::NMRClick() {
+  if (!FRightClickSelect) return;
+  POINT p;
+  GetCursorPos(&p);
+  ::ScreenToClient(FHandle, &p);
+  if (TTreeNode* n = GetNodeAt(p.x, p.y)) SetSelected(n);
+}
+
+void TCustomTreeView::NMCustomDraw(TWMNotify& Message) {
+  if (IsCustomDrawn(false)) Message.Result = CustomDraw(reinterpret_cast<NMTVCUSTOMDRAW*>(Message.LParam));
 }
 
 void TCustomTreeView::CMFontChanged(TMessage& Message) {

@@ -521,17 +521,13 @@ void TWinControl::AlignControl(TControl* AControl) {
     return;
   }
   ++FAlignLevel;
-  try {
-    RECT r = GetClientRect();
-    AdjustClientRect(r);
-    AlignControls(AControl, r);
-  } catch (...) {
-    --FAlignLevel;
+  TScopeExit aligned([this] {
     FControlState.Exclude(csAlignmentNeeded);
-    throw;
-  }
-  FControlState.Exclude(csAlignmentNeeded);
-  --FAlignLevel;
+    --FAlignLevel;
+  });
+  RECT r = GetClientRect();
+  AdjustClientRect(r);
+  AlignControls(AControl, r);
 }
 
 void TWinControl::AlignControls(TControl* AControl, RECT& Rect) {

@@ -478,25 +478,33 @@ public:
   TComponent* Read(const TObjectNode& node, TComponent* root) {
     LoadingLists().push_back(&FLoaded);
     LoadingLists().push_back(&FCreated);
+    root = ReadRoot(node, root);
+    CallLoaded();
+    return root;
+  }
+
+private:
+  // Reads the tree into root (made here when null); a failure takes back what was read.
+  TComponent* ReadRoot(const TObjectNode& node, TComponent* root) {
     bool ownRoot = false;
-    try {
-      if (!root) {
-        TClass cls = GetClass(node.ClassName);
-        if (!cls) throw EParserError("Class " + node.ClassName + " not found", node.Line);
-        root = NewComponent(cls, nullptr, node.Line);
-        ownRoot = true;
-      }
-      FRoot = root;
-      Mark(root);
-      if (!node.Name.empty() && !SameText(root->Name(), node.Name)) Rename(root, UniqueRootName(node.Name, root), node.Line);
-      ReadState(root, node, nullptr, nullptr);
-      for (auto& f : FFixups) Resolve(f);
-      RegisterGlobalRoot(root);   // also settles references other roots made to this one
-    } catch (...) {
-      Unwind(ownRoot ? root : nullptr);
-      throw;
+    TFailScope unwind([&] { Unwind(ownRoot ? root : nullptr); });
+    if (!root) {
+      TClass cls = GetClass(node.ClassName);
+      if (!cls) throw EParserError("Class " + node.ClassName + " not found", node.Line);
+      root = NewComponent(cls, nullptr, node.Line);
+      ownRoot = true;
     }
-    // Loaded runs once everything is in place, root first.
+    FRoot = root;
+    Mark(root);
+    if (!node.Name.empty() && !SameText(root->Name(), node.Name)) Rename(root, UniqueRootName(node.Name, root), node.Line);
+    ReadState(root, node, nullptr, nullptr);
+    for (auto& f : FFixups) Resolve(f);
+    RegisterGlobalRoot(root);   // also settles references other roots made to this one
+    return root;
+  }
+
+  // Loaded runs once everything is in place, root first.
+  void CallLoaded() {
     std::vector<TComponent*> loaded = FLoaded;
     LoadingLists().pop_back();
     LoadingLists().pop_back();
@@ -507,23 +515,19 @@ public:
     for (TComponent* c : loaded)
       if (c) c->ExcludeState(csReading);
     size_t i = 0;
-    try {
-      for (; i < loaded.size(); ++i) {
-        TComponent* c = loaded[i];
-        if (!c) continue;
-        c->Loaded();
-        if (loaded[i]) c->ExcludeState(csLoading);
-      }
-    } catch (...) {
-      // The rest are not loaded, but must not stay in loading state either.
+    // The rest are not loaded, but must not stay in loading state either.
+    TFailScope unloaded([&] {
       for (; i < loaded.size(); ++i)
         if (loaded[i]) loaded[i]->ExcludeState(csLoading);
-      throw;
+    });
+    for (; i < loaded.size(); ++i) {
+      TComponent* c = loaded[i];
+      if (!c) continue;
+      c->Loaded();
+      if (loaded[i]) c->ExcludeState(csLoading);
     }
-    return root;
   }
 
-private:
   struct TFixup {
     TPersistent* Instance;
     const TPropInfo* Prop;

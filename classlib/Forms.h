@@ -186,12 +186,8 @@ using TFormClass = TClass;
 template <class F>
 F* NewForm(TComponent* AOwner) {
   F* f = new F(AOwner);
-  try {
-    f->AfterConstruction();
-  } catch (...) {
-    TObject::Free(f);
-    throw;
-  }
+  TFailScope unmade([f] { TObject::Free(f); });
+  f->AfterConstruction();
   return f;
 }
 
@@ -203,12 +199,8 @@ extern bool (*FormMessageHook)(TCustomForm* Form, TMessage& Message);
 template <class F>
 F* CreateNewForm(TComponent* AOwner) {
   F* f = new F(AOwner);
-  try {
-    f->AfterConstructionNew();
-  } catch (...) {
-    TObject::Free(f);
-    throw;
-  }
+  TFailScope unmade([f] { TObject::Free(f); });
+  f->AfterConstructionNew();
   return f;
 }
 

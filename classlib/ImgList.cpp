@@ -432,13 +432,8 @@ void TCustomImageList::ReadData(TStream* stream) {
   if (n > 0) {
     int w = width * n;
     uint32_t* image = nullptr;
-    HBITMAP hImage = nullptr;
-    try {
-      hImage = MakeDib32(w, height, &image);
-    } catch (...) {
-      ImageList_Destroy(list);
-      throw;
-    }
+    TFailScope unmade([list] { ImageList_Destroy(list); });
+    HBITMAP hImage = MakeDib32(w, height, &image);
     // Monochrome rows are word-aligned; 1 marks a transparent pixel.
     size_t maskStride = ((size_t(w) + 15) / 16) * 2;
     std::vector<uint8_t> maskBits(maskStride * height, 0);
@@ -454,10 +449,7 @@ void TCustomImageList::ReadData(TStream* stream) {
     int r = ImageList_Add(list, hImage, FMasked ? hMask : nullptr);
     DeleteObject(hImage);
     if (hMask) DeleteObject(hMask);
-    if (r < 0) {
-      ImageList_Destroy(list);
-      ReadFailed();
-    }
+    if (r < 0) ReadFailed();
   }
   FreeHandle();
   FShareImages = false;

@@ -82,7 +82,7 @@ TShortCut TextToShortCut(const std::string& Text);
 }  // namespace UPTShellControls
 
 // The commands the shell tree and list give keys to.
-enum TPTShellCommandKey : uint8_t { pskSelectAll, pskDelete, pskCopy, pskCut, pskPaste, pskRename, pskRefresh };
+enum TPTShellCommandKey : uint8_t { pskSelectAll, pskDelete, pskCopy, pskCut, pskPaste, pskRefresh, pskRename };
 // The key of the command, taken from its (translatable) text once.
 TShortCut PTShellShortCut(TPTShellCommandKey Command);
 

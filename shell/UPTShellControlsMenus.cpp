@@ -119,8 +119,8 @@ TShortCut PTShellShortCut(TPTShellCommandKey Command) {
       UPTShellControls::TextToShortCut(PTLoadStr(sPTShortCutCopy)),
       UPTShellControls::TextToShortCut(PTLoadStr(sPTShortCutCut)),
       UPTShellControls::TextToShortCut(PTLoadStr(sPTShortCutPaste)),
-      UPTShellControls::TextToShortCut("F2"),
       UPTShellControls::TextToShortCut("F5"),
+      UPTShellControls::TextToShortCut("F2"),
   };
   return Keys[Command];
 }
@@ -142,6 +142,7 @@ HRESULT SplitPidl(PCIDLIST_ABSOLUTE Pidl, LPITEMIDLIST& ParentPidl, LPITEMIDLIST
     Pidl = desktop;
   }
   int n = PidlItemCount(Pidl);
+  if (n == 0) return E_INVALIDARG;   // the desktop had no path of its own to split
   TPTIdListArray parts(Pidl);
   ChildPidl = PidlCopy(nullptr, parts.Item(n - 1));
   if (n > 1) ParentPidl = PidlCopy(nullptr, parts.LeadingPart(1));
@@ -250,8 +251,8 @@ bool TPTShellContextMenu::Build(HWND Owner, IShellFolder* Folder, const std::vec
                                    IID_IContextMenu, nullptr, reinterpret_cast<void**>(&menu))) ||
       !menu)
     return false;
+  TScopeExit release([&] { menu->Release(); });
   Build(Owner, menu, Flags);
-  menu->Release();
   FFolder = Folder;
   FFolder->AddRef();
   for (PCUITEMID_CHILD p : Items) FItems.push_back(PidlCopy(nullptr, p));
@@ -394,8 +395,11 @@ bool TPTShellContextMenu::HandleMenuMessage(TMessage& Message) {
       if (hits.empty()) {
         Message.Result = MAKELRESULT(0, MNC_IGNORE);
       } else {
-        // The entries follow the placeholder's place: their position is their index.
-        Message.Result = MAKELRESULT(hits[0], hits.size() == 1 ? MNC_EXECUTE : MNC_SELECT);
+        // Other items may come before the entries: answer with the first hit's position in the menu.
+        int position = 0;
+        for (int n = GetMenuItemCount(menu); position < n; ++position)
+          if (GetMenuItemID(menu, position) == UINT(hits[0] + 1)) break;
+        Message.Result = MAKELRESULT(position, hits.size() == 1 ? MNC_EXECUTE : MNC_SELECT);
       }
       return true;
     }

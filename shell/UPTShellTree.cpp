@@ -454,6 +454,27 @@ void TPTCustomShellTree::BaseFolderChanged(TObject*) {
   }
 }
 
+bool TPTCustomShellTree::DoMouseWheelDown(TShiftState Shift, POINT MousePos) {
+  return TPTCustomTreeView::DoMouseWheelDown(Shift, MousePos) || Wheel(MousePos, true);
+}
+
+bool TPTCustomShellTree::DoMouseWheelUp(TShiftState Shift, POINT MousePos) {
+  return TPTCustomTreeView::DoMouseWheelUp(Shift, MousePos) || Wheel(MousePos, false);
+}
+
+bool TPTCustomShellTree::Wheel(POINT MousePos, bool Down) {
+  // The wheel comes to the focused control; the shell view under the pointer is the one meant.
+  HWND under = WindowFromPoint(MousePos);
+  TWinControl* other = FindControl(under);
+  if (other && other != this &&
+      (dynamic_cast<TPTCustomShellTree*>(other) || dynamic_cast<TPTCustomShellList*>(other))) {
+    SendMessageA(under, WM_MOUSEWHEEL, MAKEWPARAM(0, Down ? -WHEEL_DELTA : WHEEL_DELTA), MAKELPARAM(MousePos.x, MousePos.y));
+    return true;
+  }
+  DragScroll(this, SB_VERT, Down ? SB_LINEDOWN : SB_LINEUP, Down ? SB_PAGEDOWN : SB_PAGEUP);
+  return true;
+}
+
 void TPTCustomShellTree::SelectedFolderChanged(TObject*) {
   if (FUpdateLock > 0 || FLoading) return;
   if (Items()->Count() > 0) SelectIdList(FSelectedFolder->Pidl());
@@ -539,6 +560,7 @@ void TPTCustomShellTree::DeviceChange(TObject*, TMessage& Message) {
 
 void TPTCustomShellTree::Publish(TPublisher<TPTCustomShellTree>& p) {
   p.Object("BaseFolder", &TPTCustomShellTree::BaseFolder);
+  p.Ref("ShellList", &TPTCustomShellTree::ShellList, &TPTCustomShellTree::SetShellList);
   p.Set("Options", PTShellTreeOptionNames, &TPTCustomShellTree::Options, &TPTCustomShellTree::SetOptions).Default(955);
   p.Event("OnAddItem", &TPTCustomShellTree::OnAddItem);
   p.Event("OnDeleteItem", &TPTCustomShellTree::OnDeleteItem);

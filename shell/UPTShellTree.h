@@ -121,6 +121,8 @@ protected:
   void Delete(TTreeNode* Node) override;
   void Edit(const TVITEMA& Item) override;
   void KeyDown(uint16_t& Key, TShiftState Shift) override;
+  bool DoMouseWheelDown(TShiftState Shift, POINT MousePos) override;
+  bool DoMouseWheelUp(TShiftState Shift, POINT MousePos) override;
   void DoNodeContextMenu(TTreeNode* Node, POINT& Pt, TPopupMenu*& Menu) override;
 
   virtual bool DoAddItem(IShellFolder* Folder, PCIDLIST_ABSOLUTE FolderAbsList, SFGAOF Attributes, PCUITEMID_CHILD Item);
@@ -148,6 +150,8 @@ private:
   void SortChildren(TTreeNode* Node);
   void Compare(TTreeNode* Node, TTreeNode*& Remembered);
   void ChangeNotified();
+  // The wheel nobody handled: to another shell tree or list under the pointer, else scrolls the tree.
+  bool Wheel(POINT MousePos, bool Down);
   // (Re)starts the delay timer for one refresh Ms from now.
   void StartRefreshTimer(int Ms);
   void StartDrag(TTreeNode* Node, bool Right);

@@ -8,6 +8,7 @@
 
 #include "Forms.h"
 #include "SysUtils.h"
+#include "UPTShellList.h"
 #include "UPTShellShared.h"
 #include "UPTShellTree.h"
 
@@ -54,6 +55,9 @@ void TPTCustomShellTree::ShowContextMenu(TTreeNode* Node, POINT Pt) {
   }
   TLiveGuard g(this);
   FActiveShellMenu = &menu;
+  TScopeExit inactive([&] {
+    if (g) FActiveShellMenu = nullptr;
+  });
   if (cmd >= PTFirstShellCommand) {
     int rename = FindVerbCommand(menu.ContextMenu(), "rename");
     if (rename >= 0 && cmd - PTFirstShellCommand == UINT(rename)) {
@@ -65,7 +69,6 @@ void TPTCustomShellTree::ShowContextMenu(TTreeNode* Node, POINT Pt) {
   } else if (cmd > 0) {
     DoSendTo(Node, int(cmd) - 1);
   }
-  if (g) FActiveShellMenu = nullptr;
   if (g && FRefreshPending) {
     FRefreshPending = false;
     RefreshTree();
@@ -152,7 +155,11 @@ void TPTCustomShellTree::Edit(const TVITEMA& Item) {
   TPTLock lock(FUpdateLock);
   FIgnoreNextNotification = true;
   wchar_t wide[MAX_PATH + 1] = {};
-  MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, MAX_PATH);
+  if (!MultiByteToWideChar(CP_ACP, 0, text.c_str(), -1, wide, MAX_PATH)) {
+    FIgnoreNextNotification = false;
+    MessageBeep(UINT(-1));
+    return;
+  }
   LPITEMIDLIST newPidl = nullptr;
   HRESULT hr = parent->SetNameOf(OwnerWindow(), data->RelativePidl(), wide, SHGDN_INFOLDER, &newPidl);
   if (SUCCEEDED(hr) && newPidl) {
@@ -165,6 +172,8 @@ void TPTCustomShellTree::Edit(const TVITEMA& Item) {
     GetDisplayName(parent, data->RelativePidl(), ptdnInFolder, name);
     node->SetText(name.empty() ? text : name);
     FSelectedFolder->SetPidl(data->AbsolutePidl());
+    // The lock keeps the locator from telling the list: tell it here.
+    if (FShellList) FShellList->ShowFolder(data->AbsolutePidl());
   } else {
     // Nothing changed on disk, so nothing will be notified.
     FIgnoreNextNotification = false;

@@ -1,6 +1,7 @@
 // The shell list on a folder tree of the test's own: the mask, sorting by header clicks, opening a
 // folder and going up (alone and with a linked tree), renaming with F2, changes made outside the
-// program, and the column widths a new window keeps.
+// program, and the column widths a new window keeps; a tree read with its list from a form resource,
+// sending the list the wheel and the name of a folder renamed in the tree.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -195,11 +196,69 @@ TEST_F(ShellListTest, LinkedTreeTakesTheFoldersAndTheNavigation) {
   EXPECT_EQ(tree->GetSelectedPath(), Disk.Root());
   EXPECT_EQ(Shown(), Disk.Root());
 
+  // The selected folder renamed in the tree: the list shows it under its new name.
+  tree->SelectedFolder()->SetPidl(ToPidl(Disk.Path("zdir")).get());
+  ASSERT_EQ(Shown(), Disk.Path("zdir"));
+  tree->SetFocus();
+  tree->Selected()->EditText();
+  HWND edit = HWND(SendMessageA(tree->Handle(), TVM_GETEDITCONTROL, 0, 0));
+  ASSERT_NE(edit, nullptr);
+  SetWindowTextA(edit, "ydir");
+  Key(edit, VK_RETURN);
+  ASSERT_TRUE(PumpUntil([&] { return !tree->IsEditing(); }));
+  EXPECT_EQ(tree->GetSelectedPath(), Disk.Path("ydir"));
+  EXPECT_EQ(Shown(), Disk.Path("ydir"));
+  tree->GoUp(1);
+
   // Folders left to the tree: the list keeps the files.
   List->SetOptions(List->Options() + TPTShellListOptions{ptsloHideTreeFolders});
   EXPECT_EQ(Names(), (std::vector<std::string>{"a.txt", "b.log", "c.txt"}));
   TObject::Free(tree);
   EXPECT_EQ(List->ShellTree(), nullptr);
+}
+
+TEST_F(ShellListTest, ATreeReadsItsListAndSendsItTheWheel) {
+  for (int i = 0; i < 60; ++i) Disk.File("many" + std::to_string(100 + i) + ".txt");
+  FormPtr g{new TForm(nullptr)};
+  ReadComponentFromText("object Form1: TForm\n  Left = 40\n  Top = 40\n  Width = 620\n  Height = 360\n"
+                        "  object List1: TPTShellList\n    Left = 300\n    Top = 8\n    Width = 290\n    Height = 300\n"
+                        "    ViewStyle = vsReport\n  end\n"
+                        "  object Tree1: TPTShellTree\n    Left = 8\n    Top = 8\n    Width = 280\n    Height = 300\n"
+                        "    ShellList = List1\n  end\nend\n",
+                        g.get());
+  auto* tree = dynamic_cast<TPTShellTree*>(g->FindComponent("Tree1"));
+  auto* list = dynamic_cast<TPTShellList*>(g->FindComponent("List1"));
+  ASSERT_NE(tree, nullptr);
+  ASSERT_NE(list, nullptr);
+  EXPECT_EQ(tree->ShellList(), list);
+  EXPECT_EQ(list->ShellTree(), tree);
+  g->Show();
+  ASSERT_TRUE(PumpUntil([&] { return tree->Items()->Count() > 0; }));
+  tree->SelectedFolder()->SetPidl(ToPidl(Disk.Root()).get());
+  ASSERT_TRUE(PumpUntil([&] { return list->Items()->Count() > 60; }));
+
+  // The wheel turned with the tree focused and the pointer over the list scrolls the list.
+  SetForegroundWindow(g->Handle());
+  tree->SetFocus();
+  Pump(50);
+  POINT over = list->ClientToScreen(POINT{100, 150});
+  THoldPointer hold(over);
+  INPUT in[2]{};
+  for (INPUT& i : in) {
+    i.type = INPUT_MOUSE;
+    i.mi.dx = MulDiv(over.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+    i.mi.dy = MulDiv(over.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+    i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  }
+  in[1].mi.dwFlags |= MOUSEEVENTF_WHEEL;
+  in[1].mi.mouseData = DWORD(-WHEEL_DELTA);
+  SendInput(2, in, sizeof(INPUT));
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageA(list->Handle(), LVM_GETTOPINDEX, 0, 0) > 0; }, 2000));
+  // Wine gives the turn to the window under the pointer; Windows gives it to the focused tree, which
+  // hands it on.
+  LRESULT top = SendMessageA(list->Handle(), LVM_GETTOPINDEX, 0, 0);
+  SendMessageA(tree->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), MAKELPARAM(over.x, over.y));
+  EXPECT_GT(SendMessageA(list->Handle(), LVM_GETTOPINDEX, 0, 0), top);
 }
 
 TEST_F(ShellListTest, SelectionDragsAsItemsAndDropsOnAFolderItem) {

@@ -1,6 +1,6 @@
 // The shell's context menu on the test's own files (verbs, "delete" with its confirmation answered,
-// unknown verbs), the Send To submenu on a stand-in menu, new folders, PIDL splitting and the
-// shortcut texts.
+// unknown verbs), the Send To submenu on a stand-in menu (its mnemonics too), a menu that cannot be
+// filled handed back, new folders, PIDL splitting and the shortcut texts and their table.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -38,6 +38,9 @@ TEST(ShortCutTextTest, NamesAndParsing) {
   EXPECT_EQ(PTShellShortCut(pskDelete), VK_DELETE);
   EXPECT_EQ(PTShellShortCut(pskPaste), TShortCut(scCtrl | 'V'));
   EXPECT_EQ(PTShellShortCut(pskRename), VK_F2);
+  // The key table's order: F5 (refresh) at 5, F2 (rename) at 6.
+  EXPECT_EQ(PTShellShortCut(TPTShellCommandKey(5)), VK_F5);
+  EXPECT_EQ(PTShellShortCut(TPTShellCommandKey(6)), VK_F2);
   EXPECT_EQ(PTLoadStr(sPTCreateFolderError), "Unable to create the folder '%2'\n\n%1");
   EXPECT_EQ(PTLoadStr(sPTDeleteHint), "Deletes the selected items.");
 }
@@ -267,6 +270,61 @@ TEST(ContextMenuTest, SendToIsFoundByItsOwnMenuAndFilled) {
   Send(menu, WM_MENUSELECT, MAKEWPARAM(1, MF_OWNERDRAW), LPARAM(fake.SendTo));
   Send(menu, WM_MENUSELECT, MAKEWPARAM(PTFirstShellCommand, MF_POPUP), LPARAM(nullptr));
   EXPECT_EQ(h.Hints, std::vector<std::string>{"help for 6"});
+}
+
+TEST(ContextMenuTest, MnemonicsAnswerWithTheEntrysPlaceInItsMenu) {
+  TSendToFiles files;
+  for (const char* n : {"Alpha.lnk", "Beta.lnk"}) files.Add(n);
+  TFakeMenu fake;
+  TPTShellContextMenu menu;
+  menu.Build(nullptr, &fake, CMF_NORMAL);
+  // An item of the shell's own after the placeholder: the entries come after it.
+  AppendMenuA(fake.SendTo, MF_STRING, PTFirstShellCommand + 8, "Mail recipient");
+  Send(menu, WM_INITMENUPOPUP, WPARAM(fake.SendTo), 1);
+  ASSERT_EQ(GetMenuItemCount(fake.SendTo), 3);
+  int beta = int(std::find(menu.SendToNames().begin(), menu.SendToNames().end(), "Beta") - menu.SendToNames().begin());
+  LRESULT r = Send(menu, WM_MENUCHAR, 'b', LPARAM(fake.SendTo));
+  EXPECT_EQ(HIWORD(r), MNC_EXECUTE);
+  EXPECT_EQ(GetMenuItemID(fake.SendTo, LOWORD(r)), UINT(beta + 1));
+}
+
+// An item menu whose filling fails, and a folder that hands it out.
+struct TRefusingMenu : TFakeMenu {
+  ULONG Refs = 1;
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++Refs; }
+  ULONG STDMETHODCALLTYPE Release() override { return --Refs; }
+  HRESULT STDMETHODCALLTYPE QueryContextMenu(HMENU, UINT, UINT, UINT, UINT) override { return E_FAIL; }
+};
+
+struct TMenuFolder : IShellFolder {
+  IContextMenu* Menu;
+  explicit TMenuFolder(IContextMenu* M) : Menu(M) {}
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** Out) override { return *Out = nullptr, E_NOINTERFACE; }
+  ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
+  ULONG STDMETHODCALLTYPE Release() override { return 1; }
+  HRESULT STDMETHODCALLTYPE ParseDisplayName(HWND, IBindCtx*, LPWSTR, ULONG*, PIDLIST_RELATIVE*, ULONG*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EnumObjects(HWND, SHCONTF, IEnumIDList**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE BindToObject(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE BindToStorage(PCUIDLIST_RELATIVE, IBindCtx*, REFIID, void**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CompareIDs(LPARAM, PCUIDLIST_RELATIVE, PCUIDLIST_RELATIVE) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CreateViewObject(HWND, REFIID, void**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetAttributesOf(UINT, PCUITEMID_CHILD_ARRAY, SFGAOF*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetUIObjectOf(HWND, UINT, PCUITEMID_CHILD_ARRAY, REFIID, UINT*, void** Out) override {
+    Menu->AddRef();
+    *Out = Menu;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetDisplayNameOf(PCUITEMID_CHILD, SHGDNF, STRRET*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetNameOf(HWND, PCUITEMID_CHILD, LPCWSTR, SHGDNF, PITEMID_CHILD*) override { return E_NOTIMPL; }
+};
+
+TEST(ContextMenuTest, AMenuThatCannotBeFilledIsHandedBack) {
+  TRefusingMenu refusing;
+  TMenuFolder folder(&refusing);
+  const BYTE item[] = {4, 0, 'x', 'x', 0, 0};
+  TPTShellContextMenu menu;
+  EXPECT_ANY_THROW(menu.Build(nullptr, &folder, {reinterpret_cast<PCUITEMID_CHILD>(item)}, CMF_NORMAL));
+  EXPECT_EQ(refusing.Refs, 1u);
 }
 
 TEST(ContextMenuTest, TrackReturnsTheChosenCommand) {

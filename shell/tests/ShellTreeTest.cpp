@@ -1,8 +1,11 @@
 // The shell tree on folder trees of the test's own: opening down to a folder, sorting and marks,
 // renaming and new folders by the keys a user presses, delete with its confirmation answered, changes
-// made outside the program (also while a rename is cancelled), and the refresh that keeps nodes whose
-// item ids changed.
+// made outside the program (also while a rename is cancelled, and at a drive root as the browse dialog
+// watches it), F5, a device change, and the refresh that keeps nodes whose item ids changed.
 #include <gtest/gtest.h>
+
+#include <windows.h>
+#include <dbt.h>
 
 #include <cstring>
 #include <string>
@@ -260,6 +263,39 @@ TEST_F(ShellTreeTest, OutsideChangesShowWithinTwoSeconds) {
   EXPECT_TRUE(TTestTree::Exists(Disk.Path("d")));
   Disk.Folder("e");
   EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "e") != nullptr; }, 2000));
+}
+
+TEST_F(ShellTreeTest, F5AndADeviceChangeShowWhatChangedWithoutWatching) {
+  Make(Disk.Root(), PTShellTreeDefaultOptions - TPTShellTreeOptions{ptstoDynamicRefresh});
+  SetForegroundWindow(F->Handle());
+  Tree->SetFocus();
+  Pump(50);
+  Disk.Folder("d");
+  Pump(300);
+  EXPECT_EQ(Child(Root(), "d"), nullptr);
+  PressKey(VK_F5);
+  EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "d") != nullptr; }, 2000));
+  // A drive arriving: the system's broadcast reaches the tree, which looks again.
+  Disk.Folder("e");
+  DWORD_PTR r = 0;
+  SendMessageTimeoutA(HWND_BROADCAST, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0, SMTO_ABORTIFHUNG, 2000, &r);
+  EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "e") != nullptr; }, 2000));
+}
+
+// The drive-root watch the browse dialog's tree uses: a folder made at the root of drive C shows.
+TEST(ShellTreeRootWatchTest, AFolderMadeAtTheDriveRootShows) {
+  FormPtr f{new TForm(nullptr)};
+  f->SetBounds(40, 40, 300, 400);
+  auto* tree = new TPTShellTree(f.get());
+  tree->SetParent(f.get());
+  tree->SetBounds(8, 8, 280, 380);
+  tree->BaseFolder()->SetPidl(ToPidl("C:\\").get());
+  f->Show();
+  ASSERT_TRUE(PumpUntil([&] { return tree->Items()->Count() > 0; }));
+  const std::string name = "yoz-rootwatch-" + std::to_string(GetCurrentProcessId());
+  ASSERT_TRUE(CreateDirectoryA(("C:\\" + name).c_str(), nullptr));
+  TScopeExit gone([&] { RemoveDirectoryA(("C:\\" + name).c_str()); });
+  EXPECT_TRUE(PumpUntil([&] { return Child(tree->Items()->GetFirstNode(), name) != nullptr; }, 3000));
 }
 
 TEST_F(ShellTreeTest, AChangeDuringACancelledRenameShowsAfterIt) {

@@ -657,12 +657,14 @@ public:
   // Selected in a bar window that is in menu mode: such a control keeps its look through broadcasts.
   bool IsSelectedInActiveBar() const;
 
-  virtual void BeginGroupChanged() {}
-  virtual void CaptionChanged() {}
-  virtual void EnabledChanged() {}
+  // What the item and link tell: a new size re-lays the bar out (a shortcut only widens a menu row), a
+  // new look repaints the control, and a control that becomes disabled is deselected first.
+  virtual void BeginGroupChanged();
+  virtual void CaptionChanged();
+  virtual void EnabledChanged();
   virtual void GlyphChanged() {}
-  virtual void ShortCutChanged() {}
-  virtual void VisibleChanged() {}
+  virtual void ShortCutChanged();
+  virtual void VisibleChanged();
   virtual void Repaint() {}
   virtual void ButtonStyleChanged() {}
   virtual void DownChanged() {}
@@ -727,10 +729,12 @@ public:
   virtual int GetLength();
   int GetHeight() override;
   int GetWidth() override;
+  ~TdxBarButtonControl() override;
   bool IsSelected() override;
   bool ClosesSubMenuOnClick() override;
   void ControlClick() override;
   void ItemClick() override;
+  void CloseUp() override;
   void GlyphChanged() override;
   void ButtonStyleChanged() override;
   void PaintStyleChanged() override;
@@ -740,8 +744,18 @@ public:
   void Paint(HDC DC, RECT R, int State) override;
   // Pressed look: held down with the mouse on it, or running its click.
   bool Pressed();
+  // A bsDropDown button's menu: opened by a press on the arrow part, Enter, Up or Down on the menu bar or
+  // Right in a menu; it stands in the bar's menu chain. DropDownClosed is told when its window goes.
+  bool IsDropDownStyle();
+  void OpenDropDownMenu(bool ByMouse);
+  void DropDownClosed();
+  TdxBarSubMenuControl* DropDownWindow();
   bool MouseClick = false;
   bool DropDownOpen = false;
+
+private:
+  // The press being handled lies on the arrow part.
+  bool PressOnArrow();
 };
 
 // A sub-item on a toolbar or a row of a menu: it opens the sub-menu of its item's links, at once on a
@@ -1368,8 +1382,9 @@ public:
   virtual void PaintStyleChanged();
   bool HasAccelInLink(TdxBarItemLink* ALink) override;
   void DoClick() override;
-  // Opens the drop-down menu (the popup menu does the opening).
-  virtual void DropDown(int X, int Y, bool ByMouse) {}
+  // Opens the drop-down menu at a screen point without waiting for it to close; the control whose
+  // drop-down is open (when one is) becomes the menu's opener.
+  virtual void DropDown(int X, int Y, bool ByMouse);
   void Notification(TComponent* AComponent, TOperation Operation) override;
 
 private:
@@ -1970,6 +1985,8 @@ public:
   void PopupEx(int X, int Y, bool Animate, int Height, int Width);
   bool Showing() const { return FShowing; }
   bool NoWait = false;
+  // Set around Popup by a button's drop-down: the menu window joins the opener's bar in its menu chain.
+  TdxBarItemControl* OpenerControl = nullptr;
   virtual void ManagerFontChanged();
   // The popup menu's own notice to the designer.
   virtual void DesignerModified();

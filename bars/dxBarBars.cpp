@@ -44,6 +44,10 @@ void TdxBar::BeforeDestruction() {
   SetVisible(false);
   FItemLinks->FreeBarControl();
   if (m && m->MainMenuBar() == this) m->SetMainMenuBar(nullptr);
+  if (m) {
+    auto& reshow = m->BarsToReshow();
+    reshow.erase(std::remove(reshow.begin(), reshow.end(), this), reshow.end());
+  }
   TCollectionItem::BeforeDestruction();
 }
 

@@ -112,8 +112,28 @@ void TCustomdxBarControl::SelectItem(TdxBarItemControl* AControl) {
   SetSelectedItem(AControl);
 }
 
+// The open in-place editor of the selected window control (nullptr when none).
+static TdxBarWinControl* OpenEditor(TdxBarItemControl* AControl) {
+  auto* w = dynamic_cast<TdxBarWinControl*>(AControl);
+  return w && w->Focused() && w->Handle() ? w : nullptr;
+}
+
+// A press or release on a window control outside its editor part belongs to its open in-place window
+// (a combo's arrow button); it gets it in its own coordinates.
+static void ForwardToEditor(TCustomdxBarControl* ABar, TdxBarItemControl* AControl, TMessage& Message) {
+  TdxBarWinControl* w = OpenEditor(AControl);
+  if (!w) return;
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  RECT editor = w->EditorRect();
+  if (Message.Msg == WM_LBUTTONDOWN && PtInRect(&editor, p)) return;
+  MapWindowPoints(ABar->Handle(), w->Handle(), &p, 1);
+  SendMessageA(w->Handle(), Message.Msg, Message.WParam, MAKELPARAM(p.x, p.y));
+}
+
 void TCustomdxBarControl::DropDownItem(TdxBarItemControl* AControl) {
   if (!HandleAllocated() || FSelectedControl == AControl) return;
+  // Hovering elsewhere does not take the user's typing away.
+  if (OpenEditor(FSelectedControl)) return;
   if (FSelectedControl && FSelectedControl->DroppedDown()) FSelectedControl->CloseUp();
   if (AControl) AControl->SetSelectedByMouse(true);
   SetSelectedItem(AControl);
@@ -343,6 +363,10 @@ void TCustomdxBarControl::WMLButtonDown(TMessage& Message) {
   c->ControlClick();
   // The click may have closed this window and freed the control.
   if (!IsBarControl(this) || link->Control() != c) return;
+  if (HandleAllocated()) {
+    ForwardToEditor(this, c, Message);
+    if (!IsBarControl(this) || link->Control() != c) return;
+  }
   if (b && !IsPopup() && dynamic_cast<TdxBarControl*>(this) && !b->DropDownOpen && HandleAllocated()) {
     FPressedControl = b;
     FPressedUnderMouse = true;
@@ -376,7 +400,10 @@ void TCustomdxBarControl::WMLButtonUp(TMessage& Message) {
         DeactivateChain();
       } else if (c->GetEnabled() && c == FSelectedControl) {
         if (auto* b = dynamic_cast<TdxBarButtonControl*>(c)) b->MouseClick = false;
-        c->ItemClick();   // may free this window: nothing of it is touched below unless it lives
+        TdxBarItemLink* link = c->Link();
+        ForwardToEditor(this, c, Message);
+        // may free this window: nothing of it is touched below unless it lives
+        if (IsBarControl(this) && link->Control() == c) c->ItemClick();
       }
     }
   }
@@ -420,8 +447,17 @@ void TCustomdxBarControl::WMMouseMove(TMessage& Message) {
   FLastCursor = ClientToScreen(p);
   TdxBarItemControl* c = ItemAtPos(p);
   if (c && (!c->Item() || !c->Item()->CanSelect())) c = nullptr;
-  if (!ActiveBarControl() || ActiveBarControl() == this) ::SetCursor(LoadCursor(nullptr, IDC_ARROW));
+  // Over an editor part the cursor is the text cursor, unless another editor is open while customizing.
+  LPCSTR cursor = IDC_ARROW;
+  if (auto* w = dynamic_cast<TdxBarWinControl*>(c)) {
+    RECT editor = w->EditorRect();
+    TdxBarWinControl* open = OpenEditor(FSelectedControl);
+    if (PtInRect(&editor, p) && !(IsCustomizing() && open && open != w)) cursor = IDC_IBEAM;
+  }
+  if (!ActiveBarControl() || ActiveBarControl() == this) ::SetCursor(LoadCursor(nullptr, cursor));
+  if (IsCustomizing() && OpenEditor(FSelectedControl)) return;
   dxBarTrackMouseLeave(Handle());
+  if (auto* b = dynamic_cast<TdxBarButtonControl*>(c); b && b == FSelectedControl) b->Repaint();
   if (!c && FActive && dynamic_cast<TdxBarControl*>(this)) return;
   if (FPressedControl) return;
   if (!c && FSelectedControl && FSelectedControl->DroppedDown() && !dynamic_cast<TdxBarButtonControl*>(FSelectedControl))
@@ -659,7 +695,64 @@ bool TdxBarButtonControl::ClosesSubMenuOnClick() {
   return !Button() || Button()->CloseSubMenuOnClick();
 }
 
+TdxBarButtonControl::~TdxBarButtonControl() {
+  // A drop-down menu does not outlive the control it opened from.
+  if (TdxBarSubMenuControl* w = DropDownWindow()) {
+    w->Opener = nullptr;
+    w->SetParentBar(nullptr);
+    if (!w->Closing()) w->CloseMenu();
+  }
+}
+
+bool TdxBarButtonControl::IsDropDownStyle() { return Button() && Button()->ButtonStyle() == bsDropDown; }
+
+bool TdxBarButtonControl::PressOnArrow() {
+  if (!MouseClick || !IsDropDownStyle() || !FParent->HandleAllocated()) return false;
+  DWORD pos = GetMessagePos();
+  POINT p = FParent->ScreenToClient(POINT{GET_X_LPARAM(pos), GET_Y_LPARAM(pos)});
+  RECT r = FParent->GetItemRect(this);
+  r.left = r.right - GetArrowWidth();
+  return PtInRect(&r, p) != FALSE;
+}
+
+TdxBarSubMenuControl* TdxBarButtonControl::DropDownWindow() {
+  TdxBarButton* b = Button();
+  if (!b || !b->DropDownMenu()) return nullptr;
+  auto* w = dynamic_cast<TdxBarSubMenuControl*>(b->DropDownMenu()->ItemLinks()->BarControl());
+  return w && IsBarControl(w) && w->Opener == this ? w : nullptr;
+}
+
+void TdxBarButtonControl::OpenDropDownMenu(bool ByMouse) {
+  TdxBarButton* b = Button();
+  if (DropDownOpen || !b || !GetEnabled() || !b->DropDownEnabled() || !b->DropDownMenu()) return;
+  DropDownOpen = true;
+  TdxBarItemControl::DropDown();
+  Repaint();
+  RECT r = FParent->GetItemRect(this);
+  if (FParent->HandleAllocated()) MapWindowPoints(FParent->Handle(), nullptr, reinterpret_cast<POINT*>(&r), 2);
+  bool beside = InMenu(FParent) || IsVerticalToolbar(FParent);
+  b->DropDown(beside ? r.right : r.left, beside ? r.top - 3 : r.bottom, ByMouse);
+}
+
+void TdxBarButtonControl::DropDownClosed() {
+  if (!DropDownOpen) return;
+  DropDownOpen = false;
+  FDroppedDown = false;
+  if (auto* tb = dynamic_cast<TdxBarControl*>(FParent)) tb->SetMenuOpen(false);
+  Repaint();
+}
+
+void TdxBarButtonControl::CloseUp() {
+  if (TdxBarSubMenuControl* w = DropDownWindow(); w && !w->Closing()) w->CloseMenu();
+  DropDownClosed();
+  TdxBarItemControl::CloseUp();
+}
+
 void TdxBarButtonControl::ControlClick() {
+  if (PressOnArrow()) {
+    OpenDropDownMenu(true);
+    return;
+  }
   if (!InMenu(FParent)) Repaint();
 }
 

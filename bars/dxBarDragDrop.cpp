@@ -235,10 +235,11 @@ private:
   void Nudge() {
     int delta = FSourceVertical ? FPoint.y - FStart.y : FPoint.x - FStart.x;
     if (std::abs(delta) < 4) return;
-    TdxBarItemControl* prev = FManager->SelectedItem();
+    // The group mark re-lays the bar out with new controls: the one framed before is found again by its link.
+    TdxBarItemLink* prev = FManager->SelectedItem() ? FManager->SelectedItem()->Link() : nullptr;
     if (TdxBarItemControl* c = FLink->Control()) FManager->SetCustomizingSelection(c);
     FLink->SetBeginGroup(delta > 0);
-    if (prev && prev != FManager->SelectedItem()) prev->Repaint();
+    if (prev && prev->Control() && prev->Control() != FManager->SelectedItem()) prev->Control()->Repaint();
   }
 
   void DropOffBars(const TDropPlace& P) {

@@ -104,13 +104,24 @@ bool IsButtonPress(WPARAM Msg) {
   return false;
 }
 
-// The window belongs to the open chain: one of its bar windows or a child of one.
+// The window is the open drop-down list of a combo selected in the chain (a window of its own above the
+// bars, whose presses and releases choose in it).
+bool OnDropDownList(HWND Target) {
+  for (TCustomdxBarControl* c = ActiveBarControl(); c && IsBarControl(c); c = c->ParentBar()) {
+    auto* combo = dynamic_cast<TCustomdxBarComboControl*>(c->SelectedControl());
+    TWinControl* list = combo && combo->IsDroppedDown() && combo->Combo() ? combo->Combo()->GetDropDownWindow() : nullptr;
+    if (list && list->HandleAllocated() && (list->Handle() == Target || IsChild(list->Handle(), Target))) return true;
+  }
+  return false;
+}
+
+// The window belongs to the open chain: one of its bar windows or a child of one, or a combo's open list.
 bool OnChain(HWND Target) {
   for (TCustomdxBarControl* c = ActiveBarControl(); c; c = c->ParentBar()) {
     if (!IsBarControl(c)) break;
     if (c->HandleAllocated() && (c->Handle() == Target || IsChild(c->Handle(), Target))) return true;
   }
-  return false;
+  return OnDropDownList(Target);
 }
 
 // The bar window under the mouse: the control at the cursor when it is one of the chain's bar windows.
@@ -165,7 +176,7 @@ bool MouseHook(int Code, WPARAM Msg, MOUSEHOOKSTRUCT* M) {
       close = !OnChain(M->hwnd);
     else if (leftUp)
       // A left release does not close a top-level popup: the press that opened it may be its own.
-      close = !OnChainBarWindow(M->pt) && !dxBarAnimatedMenu() && !active->IsCustomizing() &&
+      close = !OnChainBarWindow(M->pt) && !OnDropDownList(M->hwnd) && !dxBarAnimatedMenu() && !active->IsCustomizing() &&
               (dynamic_cast<TdxBarControl*>(active) || active->ParentBar());
     if (!close) break;
     active->DeactivateChain();

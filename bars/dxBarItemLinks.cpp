@@ -662,12 +662,11 @@ TdxBarItemLink* TdxBarItemLinks::FindByAccel(uint16_t Key, TShiftState Shift, Td
   if (dynamic_cast<TdxBarControl*>(FBarControl)) {
     TdxBarItemLink* start = From ? From : FirstSelectable();
     if (!start) return nullptr;
-    TdxBarItemLink* l = From ? NextSelectable(start) : start;
-    while (l) {
+    // The walk goes round the links that fit once: a start that does not fit (the bar got narrower
+    // under its selection) is never met again.
+    int steps = ShownCount();
+    for (TdxBarItemLink* l = From ? NextSelectable(start) : start; l && steps-- > 0; l = NextSelectable(l))
       if (accepts(l)) return l;
-      l = NextSelectable(l);
-      if (l == start) return accepts(l) ? l : nullptr;
-    }
     return nullptr;
   }
   int n = ShownCount();

@@ -337,8 +337,6 @@ void TdxBarItem::VisibleChanged() {
         l->DestroyControl();
       }
   }
-  for (auto* l : links)
-    if (auto* bc = l->BarControl()) bc->RebuildBar();
   if (m) {
     m->LockUpdate(locked);
     m->ItemChanged(this);
@@ -560,6 +558,31 @@ void TdxBarButton::SetDropDownMenu(TdxBarPopupMenu* Value) {
   if (FDropDownMenu) FDropDownMenu->RemoveFreeNotification(this);
   FDropDownMenu = Value;
   if (Value) Value->FreeNotification(this);
+}
+
+void TdxBarButton::DropDown(int X, int Y, bool ByMouse) {
+  TdxBarPopupMenu* menu = FDropDownMenu;
+  if (!menu) return;
+  TdxBarButtonControl* opener = nullptr;
+  for (auto* l : FLinks)
+    if (auto* c = dynamic_cast<TdxBarButtonControl*>(l->Control()); c && c->DropDownOpen) opener = c;
+  // The menu keeps clear of the button: beside it in menus and on vertical bars, below it elsewhere.
+  int w = 0, h = 0;
+  if (opener) {
+    RECT r = opener->Parent()->GetItemRect(opener);
+    if (dynamic_cast<TdxBarSubMenuControl*>(opener->Parent()) || IsVerticalToolbar(opener->Parent()))
+      w = r.right - r.left;
+    else
+      h = r.bottom - r.top;
+  }
+  menu->NoWait = true;
+  menu->OpenerControl = opener;
+  TdxLiveGuard alive(this);
+  menu->PopupEx(X, Y, true, h, w);
+  if (alive && FDropDownMenu == menu) {
+    menu->NoWait = false;
+    menu->OpenerControl = nullptr;
+  }
 }
 
 void TdxBarButton::Notification(TComponent* AComponent, TOperation Operation) {

@@ -162,6 +162,10 @@ void TdxBarPopupMenu::Popup(int X, int Y) {
   w->OnAfterDestroy = TNotifyEvent(this, &TdxBarPopupMenu::WindowClosed);
   w->OnBeforeShow = TNotifyEvent(this, &TdxBarPopupMenu::WindowShowing);
   w->AllowAnimation = FAnimate;
+  if (OpenerControl && IsBarControl(OpenerControl->Parent())) {
+    w->SetParentBar(OpenerControl->Parent());
+    w->Opener = OpenerControl;
+  }
   bool alive = true;
   FAliveFlags.push_back(&alive);
   FShowing = !NoWait;

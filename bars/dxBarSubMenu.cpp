@@ -221,6 +221,7 @@ void TdxBarSubMenuControl::DestroyWnd() {
     SetActive(false);
     if (Opener && FParentBar && IsBarControl(FParentBar)) {
       Opener->SetDroppedDown(false);
+      if (auto* b = dynamic_cast<TdxBarButtonControl*>(Opener)) b->DropDownClosed();
       FParentBar->RepaintItem(Opener);
     }
   }
@@ -992,11 +993,11 @@ void TdxBarSubMenuControl::WMKeyDown(TMessage& Message) {
     }
     case VK_RIGHT: {
       TdxBarItemControl* c = FSelectedControl;
-      auto* button = c ? dynamic_cast<TdxBarButton*>(c->Item()) : nullptr;
+      auto* button = dynamic_cast<TdxBarButtonControl*>(c);
       if (IsSubItem(c)) {
         SendMessageA(Handle(), WM_KEYDOWN, VK_RETURN, 0);
-      } else if (button && button->ButtonStyle() == bsDropDown) {
-        c->DropDown();
+      } else if (button && button->IsDropDownStyle()) {
+        button->OpenDropDownMenu(false);
       } else if (parent) {
         if (TCustomdxBarControl* root = GetRootBarControl(this))
           if (root != this && root->HandleAllocated()) SendMessageA(root->Handle(), WM_KEYDOWN, VK_RIGHT, 0);

@@ -179,6 +179,10 @@ TFont* TdxBarControl::GetEffectiveFont() {
 
 void TdxBarControl::RebuildBar() {
   if (FBar && FBar->Locked()) return;
+  // The customizing selection (and its frame) stays on its link through the new controls.
+  TdxBarItemLink* selected = nullptr;
+  if (IsCustomizing() && FBarManager && FBarManager->SelectedItem() && FBarManager->SelectedItem()->Parent() == this)
+    selected = FBarManager->SelectedItem()->Link();
   if (FItemLinks) {
     DestroyControls();
     if (HandleAllocated() || FItemLinks->BarControl() == this) CreateControls();
@@ -196,6 +200,7 @@ void TdxBarControl::RebuildBar() {
     SetWindowPos(Handle(), nullptr, 0, 0, 0, 0, SWP_FRAMECHANGED | SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
     Invalidate();
   }
+  if (selected && selected->Control() && IsBarControl(this)) SelectItem(selected->Control());
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -851,7 +856,9 @@ void TdxBarControl::WMLButtonDown(TMessage& Message) {
       } else {
         EnterMenuMode(c);
       }
-      if (FActive && !dynamic_cast<TdxBarButtonControl*>(c)) FMenuOpen = true;
+      // A control with an in-place window (an edit, a combo) keeps the bar as it is: a second click on
+      // it belongs to its editor, not to the menu.
+      if (FActive && !dynamic_cast<TdxBarButtonControl*>(c) && !c->HasWindow()) FMenuOpen = true;
     } else if (!FActive) {
       EnterMenuMode(c);
     }
@@ -913,9 +920,14 @@ void TdxBarControl::WMKeyDown(TMessage& Message) {
   TCustomdxBarControl::WMKeyDown(Message);
   if (!IsBarControl(this) || !ActiveBarControl()) return;
   TdxBarItemControl* c = FSelectedControl;
+  auto* dropDown = dynamic_cast<TdxBarButtonControl*>(c);
+  if (dropDown && !dropDown->IsDropDownStyle()) dropDown = nullptr;
   switch (Message.WParam) {
     case VK_RETURN:
-      if (c) c->Click();
+      if (dropDown)
+        dropDown->OpenDropDownMenu(false);
+      else if (c)
+        c->Click();
       break;
     case VK_ESCAPE:
       Message.WParam = 0;
@@ -923,7 +935,9 @@ void TdxBarControl::WMKeyDown(TMessage& Message) {
       break;
     case VK_UP:
     case VK_DOWN:
-      if (c && !dynamic_cast<TdxBarButtonControl*>(c) && c->GetEnabled()) {
+      if (dropDown) {
+        dropDown->OpenDropDownMenu(false);
+      } else if (c && !dynamic_cast<TdxBarButtonControl*>(c) && c->GetEnabled()) {
         FMenuOpen = true;
         c->ControlClick();
       }
@@ -1067,6 +1081,9 @@ void TdxBarControl::Destroyed() {
   DestroyControls();
   if (FItemLinks && FItemLinks->BarControl() == this) FItemLinks->SetBarControl(nullptr);
   FItemLinks = nullptr;
+  // The form shows it again when its window is made anew (a floating bar goes with its owner's window).
+  auto& reshow = FBarManager->BarsToReshow();
+  if (std::find(reshow.begin(), reshow.end(), FBar) == reshow.end()) reshow.push_back(FBar);
   FBar->SetVisible(false);
   FBar = nullptr;
   Defer(dkFreeWindow, FBarManager, nullptr, this);

@@ -102,3 +102,16 @@ TdxBarItem* TdxBarItemControl::Item() const { return FLink ? FLink->Item() : nul
 bool TdxBarItemControl::IsSelectedInActiveBar() const {
   return FParent && FParent->Active() && FParent->SelectedControl() == this;
 }
+
+void TdxBarItemControl::BeginGroupChanged() { FParent->RebuildBar(); }
+void TdxBarItemControl::CaptionChanged() { FParent->RebuildBar(); }
+void TdxBarItemControl::VisibleChanged() { FParent->RebuildBar(); }
+
+void TdxBarItemControl::ShortCutChanged() {
+  if (dynamic_cast<TdxBarSubMenuControl*>(FParent)) FParent->RebuildBar();
+}
+
+void TdxBarItemControl::EnabledChanged() {
+  if (FParent->SelectedControl() == this && !GetEnabled()) FParent->SelectItem(nullptr);
+  Repaint();
+}

@@ -181,6 +181,26 @@ COLORREF PixelAt(TWinControl* W, POINT Client) {
   return c;
 }
 
+int PixelsOf(TWinControl* W, RECT Client, COLORREF C) {
+  int w = Client.right - Client.left, h = Client.bottom - Client.top;
+  if (w <= 0 || h <= 0) return 0;
+  TProbe probe(w, h);
+  HDC dc = GetDC(W->Handle());
+  BitBlt(probe.DC, 0, 0, w, h, dc, Client.left, Client.top, SRCCOPY);
+  ReleaseDC(W->Handle(), dc);
+  int n = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) n += probe.At(x, y) == (C & 0xFFFFFF);
+  return n;
+}
+
+void HeldClick(THoldPointer& Hold, POINT Screen) {
+  Hold.Move(Screen);
+  Pump(20);
+  Click(Screen, 20);
+  Pump(30);
+}
+
 void Shot(const std::string& Name, TWinControl* W, int ExtraBelow) {
   const char* dir = getenv("YOZ_SHOTS");
   if (!dir) return;

@@ -57,6 +57,11 @@ void PressAndDrag(TWinControl* W, POINT Down, POINT At, const std::function<void
 
 // The colour at a client point of a shown window, as it is on the screen.
 COLORREF PixelAt(TWinControl* W, POINT Client);
+// How many pixels of a client rectangle of a shown window have the colour C on the screen.
+int PixelsOf(TWinControl* W, RECT Client, COLORREF C);
+// A real click held at a screen point: the pointer is clipped there (other test programs share the
+// display), pressed and released with messages processed in between.
+void HeldClick(THoldPointer& Hold, POINT Screen);
 // With YOZ_SHOTS set (a folder), W's window (ExtraBelow pixels taller), or the whole screen without
 // one, is saved there as <Name>.bmp for a person to look at.
 void Shot(const std::string& Name, TWinControl* W = nullptr, int ExtraBelow = 0);

@@ -4,10 +4,13 @@
 #include <memory>
 
 #include "BarsTestSupport.h"
+#include "Menus.h"
 
 namespace {
 
 const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment);
+// A menu loop that never ends fails its test instead of stalling the run.
+const bool Watched = (WatchEveryTest(20000), true);
 
 struct TBarWithButtons {
   TManagerForm F;
@@ -107,7 +110,9 @@ TEST(dxBarControls, SelectionMovesAndClosesWhatWasOpen) {
   EXPECT_FALSE(t.Control(0)->DroppedDown());
   EXPECT_FALSE(t.Control(0)->IsSelected());
   // A disabled item chosen by keyboard shows as selected; hovered by the mouse it does not.
+  t.Window->SelectItem(nullptr);
   t.Buttons[1]->SetEnabled(false);
+  t.Window->SelectItem(t.Control(1));
   EXPECT_TRUE(t.Control(1)->IsSelected());
   t.Control(1)->SetSelectedByMouse(true);
   EXPECT_FALSE(t.Control(1)->IsSelected());
@@ -236,6 +241,198 @@ TEST(dxBarControls, MenuRowShowsCheckMarkAndHighlight) {
   w->PaintItemTo(p.DC, c, 1);
   EXPECT_EQ(p.At(r.right - 2, 1), GetSysColor(COLOR_HIGHLIGHT));
   EXPECT_EQ(p.At(rowH, 1), GetSysColor(COLOR_HIGHLIGHT));
+  sub->ItemLinks()->FreeBarControl();
+}
+
+// A shown form with a docked toolbar of three caption buttons and a bsDropDown button "Drop" whose menu
+// holds two rows; every click is logged by its sender's name.
+struct TDropDownBar {
+  TBarsForm F;
+  TdxBar* Bar;
+  TdxBarButton* Drop;
+  TdxBarPopupMenu* Menu;
+  TClickProbe Clicks;
+  THoldPointer Hold{POINT{0, 0}};
+  TDropDownBar() {
+    F.Manager->SetMenusShowRecentItemsFirst(false);
+    Bar = F.AddBar("T", 3);
+    Drop = new TdxBarButton(F.Form.get());
+    Drop->SetName("Drop");
+    Drop->SetCaption("Drop");
+    Drop->SetButtonStyle(bsDropDown);
+    Drop->OnClick = Bind(&Clicks, &TClickProbe::Click);
+    Menu = new TdxBarPopupMenu(F.Form.get());
+    AddButtons(F.Form.get(), Menu->ItemLinks(), 2, [](int i) { return "Row" + std::to_string(i); }, &Clicks);
+    Drop->SetDropDownMenu(Menu);
+    Bar->ItemLinks()->Add()->SetItem(Drop);
+    Bar->RebuildWindow();
+    SetForegroundWindow(F.Form->Handle());
+    Pump(100);
+  }
+  ~TDropDownBar() { SetCursorPos(0, 0); }
+  TdxBarControl* Window() { return Bar->Control(); }
+  TdxBarItemLink* DropLink() { return Bar->ItemLinks()->Items(3); }
+  TdxBarButtonControl* DropControl() { return dynamic_cast<TdxBarButtonControl*>(DropLink()->Control()); }
+  TdxBarSubMenuControl* MenuWindow() {
+    auto* w = dynamic_cast<TdxBarSubMenuControl*>(Menu->ItemLinks()->BarControl());
+    return w && IsBarControl(w) && !w->Closing() && w->HandleAllocated() && IsWindowVisible(w->Handle()) ? w : nullptr;
+  }
+  // A screen point on the drop-down button: its arrow part or its main part.
+  POINT OnDrop(bool Arrow) {
+    RECT r = DropLink()->ItemRect;
+    int x = Arrow ? r.right - 4 : r.left + 6;
+    return Window()->ClientToScreen(POINT{x, (r.top + r.bottom) / 2});
+  }
+};
+
+// The arrow part opens the button's menu under the button and runs no click; a row of the menu runs its
+// own click and ends the toolbar's menu mode; the main part runs the button's click.
+TEST(dxBarControls, ADropDownButtonOpensItsMenuFromItsArrowAndClicksFromItsMainPart) {
+  TDropDownBar t;
+  ASSERT_NE(t.DropControl(), nullptr);
+  HeldClick(t.Hold, t.OnDrop(true));
+  ASSERT_TRUE(PumpUntil([&] { return t.MenuWindow() != nullptr; }, 2000));
+  Pump(100);
+  Shot("dropdown-open");
+  EXPECT_TRUE(t.Clicks.Names.empty());
+  EXPECT_TRUE(t.DropControl()->DropDownOpen);
+  RECT item = t.DropLink()->ItemRect;
+  POINT below = t.Window()->ClientToScreen(POINT{item.left, item.bottom});
+  RECT mr = WindowRect(t.MenuWindow());
+  EXPECT_EQ(mr.left, below.x);
+  EXPECT_GE(mr.top, below.y);
+  // The row is clicked as the user sees it.
+  TdxBarItemLink* row = FindRow(t.MenuWindow(), "Row1");
+  ASSERT_NE(row, nullptr);
+  HeldClick(t.Hold, Center(row));
+  EXPECT_TRUE(PumpUntil([&] { return t.Clicks.Names.size() == 1 && !t.MenuWindow(); }, 2000));
+  EXPECT_EQ(t.Clicks.Names, std::vector<std::string>{"B1"});
+  EXPECT_FALSE(t.DropControl()->DropDownOpen);
+  EXPECT_FALSE(t.Window()->Active());
+  EXPECT_EQ(ActiveBarControl(), nullptr);
+
+  HeldClick(t.Hold, t.OnDrop(false));
+  EXPECT_TRUE(PumpUntil([&] { return t.Clicks.Names.size() == 2; }, 2000));
+  EXPECT_EQ(t.Clicks.Names.back(), "Drop");
+  EXPECT_EQ(t.MenuWindow(), nullptr);
+}
+
+// The keyboard opens it too: Down on the menu bar, Esc closes it again with the button still chosen,
+// Enter opens it, Down walks its rows and Enter runs one; in a menu Right opens a drop-down row's menu.
+TEST(dxBarControls, KeysOpenADropDownButtonsMenuOnTheMenuBarAndInMenus) {
+  TDropDownBar t;
+  t.Bar->SetIsMainMenu(true);
+  t.F.Manager->SetMainMenuBar(t.Bar);
+  Pump(50);
+  SetForegroundWindow(t.F.Form->Handle());
+  Pump(30);
+  SendKeys({{VK_MENU, false}, {VK_MENU, true}});
+  ASSERT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }, 2000));
+  Press(VK_END);
+  ASSERT_TRUE(PumpUntil([&] { return t.Window()->SelectedControl() == t.DropControl(); }, 2000));
+  Press(VK_DOWN);
+  ASSERT_TRUE(PumpUntil([&] { return t.MenuWindow() != nullptr; }, 2000));
+  EXPECT_TRUE(t.Clicks.Names.empty());
+  Press(VK_ESCAPE);
+  ASSERT_TRUE(PumpUntil([&] { return !t.MenuWindow(); }, 2000));
+  EXPECT_TRUE(t.Window()->Active());
+  EXPECT_EQ(t.Window()->SelectedControl(), t.DropControl());
+  Press(VK_RETURN);
+  ASSERT_TRUE(PumpUntil([&] { return t.MenuWindow() != nullptr; }, 2000));
+  EXPECT_TRUE(t.Clicks.Names.empty());
+  Press(VK_DOWN);
+  Press(VK_RETURN);
+  EXPECT_TRUE(PumpUntil([&] { return t.Clicks.Names.size() == 1 && !t.MenuWindow(); }, 2000));
+  EXPECT_EQ(t.Clicks.Names, std::vector<std::string>{"B0"});
+  EXPECT_FALSE(t.F.Manager->IsMenuActive());
+
+  // The same button as a row of a menu.
+  auto* sub = new TdxBarSubItem(t.F.Form.get());
+  sub->ItemLinks()->Add()->SetItem(t.Drop);
+  TdxBarSubMenuControl* m = OpenMenu(sub, t.Window()->ClientToScreen(POINT{0, 60}));
+  Press(VK_DOWN);
+  ASSERT_TRUE(PumpUntil([&] { return m->SelectedControl() != nullptr; }, 2000));
+  Press(VK_RIGHT);
+  EXPECT_TRUE(PumpUntil([&] { return t.MenuWindow() != nullptr; }, 2000));
+  EXPECT_TRUE(t.Clicks.Names.size() == 1);
+  sub->ItemLinks()->FreeBarControl();
+  Pump(50);
+  EXPECT_EQ(t.MenuWindow(), nullptr);
+}
+
+// A shown docked toolbar of caption buttons B0..B2.
+struct TShownBar {
+  TBarsForm F;
+  TdxBar* Bar;
+  THoldPointer Hold{POINT{0, 0}};
+  TShownBar() {
+    Bar = F.AddBar("T", 3);
+    SetForegroundWindow(F.Form->Handle());
+    Pump(100);
+  }
+  ~TShownBar() { SetCursorPos(0, 0); }
+  TdxBarControl* Window() { return Bar->Control(); }
+  TdxBarItemLink* Link(int I) { return Bar->ItemLinks()->Items(I); }
+  TdxBarButton* Button(int I) { return static_cast<TdxBarButton*>(Link(I)->Item()); }
+  int TextPixels(RECT R) { return PixelsOf(Window(), R, GetSysColor(COLOR_BTNTEXT)); }
+};
+
+// An action disabling the hovered button: the button loses its hot look and shows disabled at once,
+// with nothing else repainting the bar.
+TEST(dxBarControls, DisablingAHoveredItemDeselectsItAndRepaintsIt) {
+  TShownBar t;
+  auto* action = new TAction(t.F.Form.get());
+  action->SetCaption("B1");
+  t.Button(1)->SetAction(action);
+  Pump(50);
+  RECT r = t.Link(1)->ItemRect;
+  t.Hold.Move(t.Window()->ClientToScreen(Middle(r)));
+  ASSERT_TRUE(PumpUntil([&] { return t.Window()->SelectedControl() == t.Link(1)->Control(); }, 2000));
+  Pump(100);
+  ASSERT_GT(t.TextPixels(r), 0);
+  action->SetEnabled(false);
+  Pump(100);
+  Shot("disabled-item", t.Window());
+  EXPECT_EQ(t.Window()->SelectedControl(), nullptr);
+  EXPECT_EQ(t.TextPixels(r), 0);
+}
+
+// A longer caption widens its button, a group mark puts a separator before its button, both on the
+// screen at once; a shortcut given to a menu row widens the menu.
+TEST(dxBarControls, CaptionGroupAndShortcutChangesLayTheBarOutAgain) {
+  TShownBar t;
+  RECT r0 = t.Link(0)->ItemRect, r2 = t.Link(2)->ItemRect;
+  t.Button(0)->SetCaption("A much longer caption");
+  Pump(100);
+  RECT wide = t.Link(0)->ItemRect;
+  EXPECT_GT(wide.right, r0.right + 40);
+  EXPECT_GT(t.TextPixels(RECT{r0.right + 10, wide.top, wide.right, wide.bottom}), 0);
+  RECT before = t.Link(2)->ItemRect;
+  EXPECT_GT(before.left, r2.left);
+  t.Link(2)->SetBeginGroup(true);
+  Pump(100);
+  RECT after = t.Link(2)->ItemRect;
+  EXPECT_EQ(after.left, before.left + 6);
+  RECT sep{after.left - 6, after.top, after.left, after.bottom};
+  EXPECT_GT(PixelsOf(t.Window(), sep, GetSysColor(COLOR_BTNSHADOW)), 0);
+  Shot("longer-caption-and-group", t.Window());
+  // A hidden item leaves its place to the next one at once, and takes it back when shown again.
+  t.Button(1)->SetVisible(ivNever);
+  Pump(100);
+  EXPECT_EQ(t.Link(1)->Control(), nullptr);
+  EXPECT_LT(t.Link(2)->ItemRect.left, after.left);
+  t.Button(1)->SetVisible(ivAlways);
+  Pump(100);
+  EXPECT_EQ(t.Link(2)->ItemRect.left, after.left);
+  EXPECT_GT(t.TextPixels(t.Link(1)->ItemRect), 0);
+
+  auto* sub = new TdxBarSubItem(t.F.Form.get());
+  sub->ItemLinks()->Add()->SetItem(t.Button(1));
+  TdxBarSubMenuControl* m = OpenMenu(sub, t.Window()->ClientToScreen(POINT{0, 60}));
+  int width = m->Width();
+  t.Button(1)->SetShortCut(ShortCut('L', TShiftState{ssCtrl}));
+  Pump(100);
+  EXPECT_GT(m->Width(), width);
   sub->ItemLinks()->FreeBarControl();
 }
 

@@ -99,33 +99,96 @@ TEST(dxBarEdits, AComboDropsDownAndTakesALongTypedTextWhole) {
   EXPECT_EQ(t.Combo->ItemIndex(), -1);
 }
 
-TEST(dxBarEdits, EscapeKeepsTheTextAndTheMouseTogglesTheListOnTheArrowOnly) {
-  TComboBar t;
-  t.Edit->SetText("kept");
-  TdxBarEditControl* e = t.EditControl();
-  t.Open(e);
-  ASSERT_TRUE(e->EditorVisible());
-  SetWindowTextA(e->Handle(), "dropped");
-  Key(e->Handle(), WM_KEYDOWN, VK_ESCAPE);
-  EXPECT_FALSE(e->EditorVisible());
-  EXPECT_EQ(t.Edit->Text(), "kept");
-  EXPECT_EQ(t.Window->SelectedControl(), e);
+// A shown form with a docked toolbar: a button, a combo of three items and an edit, used with real
+// pointer moves, clicks and keys.
+struct TEditBar {
+  TBarsForm F;
+  TdxBar* Bar;
+  TdxBarCombo* Combo;
+  TdxBarEdit* Edit;
+  THoldPointer Hold{POINT{0, 0}};
+  TEditBar() {
+    Bar = F.AddBar("T", 1);
+    Combo = new TdxBarCombo(F.Form.get());
+    Combo->Items()->SetText("Alpha\nBeta\nGamma");
+    Combo->SetWidth(120);
+    Edit = new TdxBarEdit(F.Form.get());
+    Edit->SetWidth(80);
+    Bar->ItemLinks()->Add()->SetItem(Combo);
+    Bar->ItemLinks()->Add()->SetItem(Edit);
+    Bar->RebuildWindow();
+    SetForegroundWindow(F.Form->Handle());
+    Pump(100);
+  }
+  ~TEditBar() { SetCursorPos(0, 0); }
+  TdxBarControl* Window() { return Bar->Control(); }
+  TdxBarComboControl* ComboControl() { return dynamic_cast<TdxBarComboControl*>(Bar->ItemLinks()->Items(1)->Control()); }
+  TdxBarEditControl* EditControl() { return dynamic_cast<TdxBarEditControl*>(Bar->ItemLinks()->Items(2)->Control()); }
+  POINT OnLink(int I) { return Center(Bar->ItemLinks()->Items(I)); }
+  bool ListShown() {
+    TdxBarDropDownListBox* l = Combo->ListBox();
+    return l->HandleAllocated() && IsWindowVisible(l->Handle());
+  }
+  std::string EditorText(TdxBarWinControl* C) { return C->Handle() ? C->GetText() : std::string("<none>"); }
+};
 
+// What the user typed into a toolbar edit stays while the pointer passes over another button; Enter
+// commits it. Esc drops what was typed since and keeps the edit chosen.
+TEST(dxBarEdits, TypedTextStaysWhileThePointerPassesOverAnotherButton) {
+  TEditBar t;
+  TdxBarEditControl* e = t.EditControl();
+  ASSERT_NE(e, nullptr);
+  HeldClick(t.Hold, t.OnLink(2));
+  ASSERT_TRUE(PumpUntil([&] { return e->EditorVisible() && GetFocus() == e->Handle(); }, 2000));
+  Press('A');
+  Press('B');
+  ASSERT_TRUE(PumpUntil([&] { return t.EditorText(e) == "ab"; }, 2000)) << t.EditorText(e);
+  t.Hold.Move(t.OnLink(0));
+  Pump(100);
+  t.Hold.Move(Offset(t.OnLink(0), 2, 1));
+  Pump(200);
+  EXPECT_TRUE(e->EditorVisible());
+  EXPECT_EQ(GetFocus(), e->Handle());
+  EXPECT_EQ(t.EditorText(e), "ab");
+  Press(VK_RETURN);
+  EXPECT_TRUE(PumpUntil([&] { return t.Edit->StoredText() == "ab"; }, 2000)) << t.Edit->StoredText();
+  EXPECT_FALSE(e->EditorVisible());
+
+  HeldClick(t.Hold, t.OnLink(2));
+  ASSERT_TRUE(PumpUntil([&] { return e->EditorVisible() && GetFocus() == e->Handle(); }, 2000));
+  Press('Z');
+  ASSERT_TRUE(PumpUntil([&] { return t.EditorText(e) == "z"; }, 2000)) << t.EditorText(e);
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([&] { return !e->EditorVisible(); }, 2000));
+  EXPECT_EQ(t.Edit->Text(), "ab");
+  EXPECT_EQ(t.Window()->SelectedControl(), e);
+}
+
+// Clicks on a combo's arrow open and close its list; a click on a row of the open list chooses it; a
+// click on the combo's text part opens the editor without the list.
+TEST(dxBarEdits, ClicksOnAComboArrowOpenAndCloseItsListAndAClickInTheListChooses) {
+  TEditBar t;
   TdxBarComboControl* c = t.ComboControl();
-  t.PaintAll();
-  t.Open(c);
-  auto click = [&](RECT R) {
-    POINT p{(R.left + R.right) / 2, (R.top + R.bottom) / 2};
-    MapWindowPoints(t.Window->Handle(), c->Handle(), &p, 1);
-    SendMessageA(c->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
-    SendMessageA(c->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
-  };
-  click(c->EditorRect());
-  EXPECT_FALSE(c->IsDroppedDown());
-  click(c->ButtonRect());
-  EXPECT_TRUE(c->IsDroppedDown());
-  click(c->ButtonRect());
-  EXPECT_FALSE(c->IsDroppedDown());
+  ASSERT_NE(c, nullptr);
+  POINT arrow = t.Window()->ClientToScreen(Middle(c->ButtonRect()));
+  POINT text = t.Window()->ClientToScreen(Middle(c->EditorRect()));
+  HeldClick(t.Hold, text);
+  ASSERT_TRUE(PumpUntil([&] { return c->EditorVisible(); }, 2000));
+  Pump(100);
+  EXPECT_FALSE(t.ListShown());
+  HeldClick(t.Hold, arrow);
+  ASSERT_TRUE(PumpUntil([&] { return t.ListShown(); }, 2000));
+  Pump(100);
+  Shot("combo-list-open");
+  TdxBarDropDownListBox* list = t.Combo->ListBox();
+  HeldClick(t.Hold, list->ClientToScreen(Middle(list->ItemRect(1))));
+  EXPECT_TRUE(PumpUntil([&] { return !t.ListShown() && t.Combo->ItemIndex() == 1; }, 2000)) << t.Combo->ItemIndex();
+  EXPECT_EQ(t.Combo->Text(), "Beta");
+  HeldClick(t.Hold, arrow);
+  ASSERT_TRUE(PumpUntil([&] { return t.ListShown(); }, 2000));
+  Pump(100);
+  HeldClick(t.Hold, arrow);
+  EXPECT_TRUE(PumpUntil([&] { return !t.ListShown(); }, 2000));
 }
 
 TEST(dxBarEdits, ADropDownStaysOnItsMonitor) {

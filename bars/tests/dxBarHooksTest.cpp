@@ -320,3 +320,32 @@ TEST(dxBarHooks, KeyThatClicksAnItemReachesNothingElseWhileTheItemRuns) {
   EXPECT_EQ(nested.Clicks, 1);
   EXPECT_EQ(t.Edit->Text(), "");
 }
+
+namespace {
+// Fails the program instead of stalling the run when a key's search never ends.
+const bool Watched = (WatchEveryTest(20000), true);
+}  // namespace
+
+// The menu bar gets narrower under its selection (the form is made smaller): a letter that no item
+// that fits has finds nothing and the keyboard goes on working.
+TEST(dxBarHooks, ALetterOnAMenuBarNarrowedUnderItsSelectionFindsNothing) {
+  TBarsForm f;
+  TdxBar* b = f.AddBar("T", 6);
+  b->SetIsMainMenu(true);
+  f.Manager->SetMainMenuBar(b);
+  SetForegroundWindow(f.Form->Handle());
+  Pump(100);
+  SendKeys({{VK_MENU, false}, {VK_MENU, true}});
+  ASSERT_TRUE(PumpUntil([&] { return f.Manager->IsMenuActive(); }, 2000));
+  Press(VK_END);
+  TdxBarItemLink* last = b->ItemLinks()->Items(5);
+  ASSERT_TRUE(PumpUntil([&] { return b->Control()->SelectedControl() == last->Control(); }, 2000));
+  f.Form->SetWidth(90);
+  ASSERT_TRUE(PumpUntil([&] { return IsRectEmpty(&last->ItemRect); }, 2000));
+  Press('Q');
+  Pump(50);
+  Press(VK_HOME);
+  EXPECT_TRUE(PumpUntil([&] { return b->Control()->SelectedControl() == b->ItemLinks()->Items(0)->Control(); }, 2000));
+  Press(VK_ESCAPE);
+  EXPECT_TRUE(PumpUntil([&] { return !f.Manager->IsMenuActive(); }, 2000));
+}

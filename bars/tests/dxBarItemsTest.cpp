@@ -125,46 +125,6 @@ TEST(dxBarItems, GroupKeepsOneButtonDown) {
   EXPECT_FALSE(g[2]->Down());
 }
 
-TEST(dxBarItems, ChangesReachTheControlsOfTheLinks) {
-  TCountingControls counting;
-  TManagerForm f;
-  auto* b = new TdxBarButton(f.Form.get());
-  TdxBar* bar = f.Manager->Bars()->Add();
-  bar->SetDockingStyle(dsTop);
-  bar->ItemLinks()->Add()->SetItem(b);
-  TdxBarItemLink* own = bar->ItemLinks()->Add();
-  own->SetItem(b);
-  own->SetUserCaption("Mine");
-  own->SetUserPaintStyle(psCaption);
-  bar->SetVisible(true);
-  bar->Control()->HandleNeeded();
-  ASSERT_EQ(TCountingControl::Live, 2);
-  TCountingControl::Counts.clear();
-  b->SetCaption("New");        // the link with its own caption is skipped
-  b->SetEnabled(false);
-  b->SetImageIndex(4);
-  b->SetShortCut(0x4041);
-  b->SetPaintStyle(psCaptionGlyph);
-  b->SetCaption("New");        // unchanged: nothing
-  EXPECT_EQ(TCountingControl::Counts["Caption"], 1);
-  EXPECT_EQ(TCountingControl::Counts["Enabled"], 2);
-  EXPECT_EQ(TCountingControl::Counts["Glyph"], 2);
-  EXPECT_EQ(TCountingControl::Counts["ShortCut"], 2);
-  EXPECT_EQ(TCountingControl::Counts["PaintStyle"], 1);
-  // Hiding the item drops the controls; showing brings them back.
-  b->SetVisible(ivNever);
-  EXPECT_EQ(TCountingControl::Live, 0);
-  EXPECT_EQ(bar->ItemLinks()->AvailableCount(), 0);
-  EXPECT_FALSE(f.Manager->IsUpdateLocked());
-  b->SetVisible(ivAlways);
-  EXPECT_EQ(TCountingControl::Live, 2);
-  EXPECT_EQ(TCountingControl::Counts["Visible"], 4);
-  // Freeing the item frees its links and their controls.
-  TObject::Free(b);
-  EXPECT_EQ(TCountingControl::Live, 0);
-  EXPECT_EQ(bar->ItemLinks()->Count(), 0);
-}
-
 TEST(dxBarItems, EditAndComboValues) {
   TCountingControls counting;
   TManagerForm f;

@@ -322,6 +322,16 @@ TEST(dxBarToolbar, AWindowTheSystemDestroysHidesItsBarWithoutFreeingItMidMessage
   EXPECT_FALSE(IsBarControl(w));
   b->SetVisible(true);
   EXPECT_NE(b->Control(), nullptr);
+
+  // A floating bar goes with the window of its form when that is made anew, and is shown again with it.
+  b->SetDockingStyle(dsNone);
+  Pump(50);
+  ASSERT_TRUE(b->Control() && b->Control()->HandleAllocated());
+  f.Form->RecreateWnd();
+  f.Form->HandleNeeded();
+  Pump(50);
+  EXPECT_TRUE(b->Visible());
+  EXPECT_NE(b->Control(), nullptr);
 }
 
 TEST(dxBarToolbar, SizingKeepsTheTopReachableOnTheBarsOwnMonitor) {

@@ -142,6 +142,9 @@ void TyOZFile::UpdateAlertNames(TyOZAlert* Alerts) {
 namespace {
 
 constexpr int ConfigAttempts = 21;
+// Another copy holds the file only for one read or write: a short pause between attempts lets it
+// finish (without one, all attempts were spent in well under a millisecond while four copies started).
+constexpr DWORD ConfigRetryPauseMs = 20;
 constexpr LONG ConfigRecSize = sizeof(TyOZConfigRec);
 
 // "yOZ.cfg" opened and locked for one read or write: the exclusive open keeps out the copies on this
@@ -202,6 +205,7 @@ TyOZConfigRec TyOZFile::ReadConfig() {
     CloseHandle(h);
   }
   for (int attempt = 0; attempt < ConfigAttempts; ++attempt) {
+    if (attempt > 0) Sleep(ConfigRetryPauseMs);
     TConfigFile file(fileName);
     TyOZConfigRec read = rec;
     if (!file.Ok() || !ReadLastRecord(file.Handle(), read)) continue;
@@ -218,6 +222,7 @@ void TyOZFile::WriteConfig(const TyOZConfigRec& Rec) {
   LogType = Rec.LogType;
   const std::string fileName = AddBackslash(DBPath) + "yOZ.cfg";
   for (int attempt = 0; attempt < ConfigAttempts; ++attempt) {
+    if (attempt > 0) Sleep(ConfigRetryPauseMs);
     TConfigFile file(fileName);
     if (!file.Ok()) continue;
     // Exactly one record: whatever followed it (older records, a cut-short write) goes.

@@ -263,6 +263,30 @@ TEST_F(BoardTest, ConfigLastWholeRecordWinsAndWritingLeavesExactlyOne) {
   EXPECT_EQ(File->ReadConfig().LogType, 1);
 }
 
+// Another copy holds "yOZ.cfg" only for its one read or write: a copy that meets it busy for a moment
+// waits for it instead of failing (four copies starting at once lost their start to this).
+TEST_F(BoardTest, ConfigBusyForAMomentIsWaitedFor) {
+  for (int op = 0; op < 2; ++op) {
+    HANDLE h = CreateFileA(Db.File("yOZ.cfg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    HANDLE releaser = CreateThread(
+        nullptr, 0,
+        [](LPVOID P) -> DWORD {
+          Sleep(100);
+          CloseHandle(static_cast<HANDLE>(P));
+          return 0;
+        },
+        h, 0, nullptr);
+    ASSERT_NE(releaser, nullptr);
+    if (op == 0)
+      EXPECT_NO_THROW(File->ReadConfig());
+    else
+      EXPECT_NO_THROW(File->WriteConfig(TyOZConfigRec{}));
+    WaitForSingleObject(releaser, INFINITE);
+    CloseHandle(releaser);
+  }
+}
+
 TEST_F(BoardTest, ConfigHeldByAnotherCopyFailsAfterItsAttempts) {
   HANDLE h = CreateFileA(Db.File("yOZ.cfg").c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(h, INVALID_HANDLE_VALUE);

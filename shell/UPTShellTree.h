@@ -142,6 +142,7 @@ protected:
   TChangeHandlerThread* ChangeThread();
 
 private:
+  TTreeNode* AddRootNode(IMalloc* Allocator, LPITEMIDLIST& AbsList);
   void BaseFolderChanged(TObject* Sender);
   void MenuHint(TObject* Sender, const std::string& Hint);
   void SelectedFolderChanged(TObject* Sender);

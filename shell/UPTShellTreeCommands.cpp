@@ -44,14 +44,9 @@ void TPTCustomShellTree::ShowContextMenu(TTreeNode* Node, POINT Pt) {
   {
     TPTFlag dragging(FDragging);
     FActiveMenu = menu.ContextMenu();
+    TScopeExit inactive([this] { FActiveMenu = nullptr; });
     POINT screen = ClientToScreen(Pt);
-    try {
-      cmd = menu.Track(screen.x, screen.y);
-    } catch (...) {
-      FActiveMenu = nullptr;
-      throw;
-    }
-    FActiveMenu = nullptr;
+    cmd = menu.Track(screen.x, screen.y);
   }
   TLiveGuard g(this);
   FActiveShellMenu = &menu;
@@ -274,24 +269,20 @@ void TPTCustomShellTree::RefreshTree() {
   TPTWaitCursor wait;
   Items()->BeginUpdate();
   DoFillStart();
-  TTreeNode* remembered = Selected();
-  try {
-    {
-      TPTLock lock(FUpdateLock);
-      SetSelected(nullptr);
-      Compare(Items()->GetFirstNode(), remembered);
-    }
-    if (remembered) {
-      FImmediateChange = -1;
-      SetSelected(remembered);
-    }
-  } catch (...) {
+  TScopeExit done([this] {
     Items()->EndUpdate();
     DoFillComplete();
-    throw;
+  });
+  TTreeNode* remembered = Selected();
+  {
+    TPTLock lock(FUpdateLock);
+    SetSelected(nullptr);
+    Compare(Items()->GetFirstNode(), remembered);
   }
-  Items()->EndUpdate();
-  DoFillComplete();
+  if (remembered) {
+    FImmediateChange = -1;
+    SetSelected(remembered);
+  }
 }
 
 void TPTCustomShellTree::Compare(TTreeNode* Node, TTreeNode*& Remembered) {

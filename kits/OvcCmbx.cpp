@@ -136,12 +136,12 @@ void TOvcBaseComboBox::FindController() {
 }
 
 void TOvcBaseComboBox::RecalcItemHeight() {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font()->Handle());
   TEXTMETRICA tm;
-  GetTextMetricsA(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  {
+    ScreenDC screen;
+    TSelectObject font(screen.DC, Font()->Handle());
+    GetTextMetricsA(screen.DC, &tm);
+  }
   SetItemHeight(tm.tmHeight);
 }
 

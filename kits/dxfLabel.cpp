@@ -40,12 +40,9 @@ TBitmap* dxfWorkBitmap() {
 
 namespace {
 bool MeasureTrueType(TFont* Font) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font->Handle());
+  TMemoryDC dc(nullptr, Font->Handle());
   TEXTMETRICA tm{};
-  GetTextMetricsA(dc, &tm);
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  GetTextMetricsA(dc.DC, &tm);
   return (tm.tmPitchAndFamily & TMPF_TRUETYPE) != 0;
 }
 }  // namespace

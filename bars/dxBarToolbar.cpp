@@ -280,20 +280,19 @@ int TdxBarControl::MinHeight(TdxBarDockingStyle S) {
   return std::max(m.Any ? m.MaxH : defH, CaptionButtonsShown() ? CaptionButtonHeight() : 0);
 }
 
-int TdxBarControl::FullWidth(TdxBarDockingStyle S) {
-  TMeasure m = MeasureItems(FItemLinks);
-  if (S == dsLeft || S == dsRight) return MinWidth(S);
-  bool mark = MarkShown() && S != dsNone;
-  int w = m.SumW + CaptionButtonArea(false) + (mark ? MarkLength : 0);
-  return std::max(w, MinWidth(S));
-}
+int TdxBarControl::FullWidth(TdxBarDockingStyle S) { return FullLength(S, false); }
 
-int TdxBarControl::FullHeight(TdxBarDockingStyle S) {
+int TdxBarControl::FullHeight(TdxBarDockingStyle S) { return FullLength(S, true); }
+
+// Every item one after the other along the width (or the height), with the caption buttons and the mark;
+// across the bar, its minimal measure.
+int TdxBarControl::FullLength(TdxBarDockingStyle S, bool AVertical) {
   TMeasure m = MeasureItems(FItemLinks);
-  if (S == dsTop || S == dsBottom) return MinHeight(S);
+  bool across = AVertical ? S == dsTop || S == dsBottom : S == dsLeft || S == dsRight;
+  if (across) return AVertical ? MinHeight(S) : MinWidth(S);
   bool mark = MarkShown() && S != dsNone;
-  int h = m.SumH + CaptionButtonArea(true) + (mark ? MarkLength : 0);
-  return std::max(h, MinHeight(S));
+  int length = (AVertical ? m.SumH : m.SumW) + CaptionButtonArea(AVertical) + (mark ? MarkLength : 0);
+  return std::max(length, AVertical ? MinHeight(S) : MinWidth(S));
 }
 
 SIZE TdxBarControl::GetSizeForWidth(TdxBarDockingStyle S, int Width) {
@@ -398,6 +397,74 @@ SIZE TdxBarControl::GetSizeForHeight(TdxBarDockingStyle S, int Height) {
 // ---------------------------------------------------------------------------------------------------
 // Layout
 
+// One pass of the layout: the items one after the other in rows (floating) or in one row or column
+// (docked, where those that do not fit are hidden), with the end mark's room kept free when Mark is set.
+// Answers whether items were hidden.
+bool TdxBarControl::PlaceItems(const std::vector<TdxBarItemLink*>& Links, int ClientW, int ClientH, bool Mark) {
+  bool floating = FDockingStyle == dsNone, vert = Vertical();
+  int avail = floating ? ClientW : (vert ? ClientH : ClientW) - (Mark ? MarkLength : 0) - CaptionButtonArea(vert);
+  int thick = floating ? 0 : (vert ? ClientW : ClientH);
+  int pos = 0, rowTop = 0;
+  size_t rowStart = 0, placed = 0;
+  bool hidden = false;
+  // A finished floating row: items centred to its thickness, separators as tall as the row.
+  auto finishRow = [&](size_t From, size_t To, int Thick) {
+    for (size_t k = From; k < To; ++k) {
+      TdxBarItemControl* c = Links[k]->Control();
+      RECT& r = Links[k]->ItemRect;
+      OffsetRect(&r, 0, (Thick - (r.bottom - r.top)) / 2);
+      c->RowThickness = Thick;
+      if (k != From && Links[k]->BeginGroup()) c->SeparatorRect = RECT{r.left - SeparatorSize, rowTop, r.left, rowTop + Thick};
+    }
+  };
+  for (size_t i = 0; i < Links.size(); ++i) {
+    TdxBarItemControl* c = Links[i]->Control();
+    c->LastInRow = false;
+    c->SeparatorRect = RECT{};
+    int w = c->GetWidth(), h = c->GetHeight();
+    int len = vert ? h : w, th = vert ? w : h;
+    bool group = Links[i]->BeginGroup();
+    int sep = group && i != rowStart ? SeparatorSize : 0;
+    bool fits = i == rowStart || pos + sep + len <= avail;
+    if (floating && c->LineBreak && i != rowStart) fits = false;
+    if (!fits) {
+      if (!floating) {
+        hidden = true;
+        for (size_t k = i; k < Links.size(); ++k) {
+          Links[k]->ItemRect = RECT{};
+          Links[k]->Control()->SeparatorRect = RECT{};
+        }
+        break;
+      }
+      Links[i - 1]->Control()->LastInRow = true;
+      finishRow(rowStart, i, thick);
+      rowTop += (group ? SeparatorSize : 0) + thick;
+      if (group) c->SeparatorRect = RECT{0, rowTop - SeparatorSize, ClientW, rowTop};
+      rowStart = i;
+      pos = thick = sep = 0;
+    }
+    RECT r;
+    if (floating)
+      r = RECT{pos + sep, rowTop, pos + sep + w, rowTop + h};
+    else if (!vert)
+      r = RECT{pos + sep, (thick - h) / 2, pos + sep + w, (thick - h) / 2 + h};
+    else
+      r = RECT{(thick - w) / 2, pos + sep, (thick - w) / 2 + w, pos + sep + h};
+    Links[i]->ItemRect = r;
+    c->RowThickness = thick;
+    if (!floating && sep)
+      c->SeparatorRect = vert ? RECT{0, r.top - SeparatorSize, ClientW, r.top} : RECT{r.left - SeparatorSize, 0, r.left, ClientH};
+    pos += sep + len;
+    thick = std::max(thick, th);
+    placed = i + 1;
+  }
+  if (placed > 0) {
+    Links[placed - 1]->Control()->LastInRow = true;
+    if (floating) finishRow(rowStart, placed, thick);
+  }
+  return hidden;
+}
+
 void TdxBarControl::CalcLayout(int ClientW, int ClientH) {
   if (!FItemLinks) return;
   if (ClientW < 0) {
@@ -412,69 +479,9 @@ void TdxBarControl::CalcLayout(int ClientW, int ClientH) {
     if (!l->Control()) l->CreateControl();
     if (l->Control()) links.push_back(l);
   }
-  bool floating = FDockingStyle == dsNone, vert = Vertical();
   for (int pass = 0; pass < 2; ++pass) {
     bool mark = MarkShown();
-    int avail = floating ? ClientW : (vert ? ClientH : ClientW) - (mark ? MarkLength : 0) - CaptionButtonArea(vert);
-    int thick = floating ? 0 : (vert ? ClientW : ClientH);
-    int pos = 0, rowTop = 0;
-    size_t rowStart = 0, placed = 0;
-    bool hidden = false;
-    // A finished floating row: items centred to its thickness, separators as tall as the row.
-    auto finishRow = [&](size_t From, size_t To, int Thick) {
-      for (size_t k = From; k < To; ++k) {
-        TdxBarItemControl* c = links[k]->Control();
-        RECT& r = links[k]->ItemRect;
-        OffsetRect(&r, 0, (Thick - (r.bottom - r.top)) / 2);
-        c->RowThickness = Thick;
-        if (k != From && links[k]->BeginGroup()) c->SeparatorRect = RECT{r.left - SeparatorSize, rowTop, r.left, rowTop + Thick};
-      }
-    };
-    for (size_t i = 0; i < links.size(); ++i) {
-      TdxBarItemControl* c = links[i]->Control();
-      c->LastInRow = false;
-      c->SeparatorRect = RECT{};
-      int w = c->GetWidth(), h = c->GetHeight();
-      int len = vert ? h : w, th = vert ? w : h;
-      bool group = links[i]->BeginGroup();
-      int sep = group && i != rowStart ? SeparatorSize : 0;
-      bool fits = i == rowStart || pos + sep + len <= avail;
-      if (floating && c->LineBreak && i != rowStart) fits = false;
-      if (!fits) {
-        if (!floating) {
-          hidden = true;
-          for (size_t k = i; k < links.size(); ++k) {
-            links[k]->ItemRect = RECT{};
-            links[k]->Control()->SeparatorRect = RECT{};
-          }
-          break;
-        }
-        links[i - 1]->Control()->LastInRow = true;
-        finishRow(rowStart, i, thick);
-        rowTop += (group ? SeparatorSize : 0) + thick;
-        if (group) c->SeparatorRect = RECT{0, rowTop - SeparatorSize, ClientW, rowTop};
-        rowStart = i;
-        pos = thick = sep = 0;
-      }
-      RECT r;
-      if (floating)
-        r = RECT{pos + sep, rowTop, pos + sep + w, rowTop + h};
-      else if (!vert)
-        r = RECT{pos + sep, (thick - h) / 2, pos + sep + w, (thick - h) / 2 + h};
-      else
-        r = RECT{(thick - w) / 2, pos + sep, (thick - w) / 2 + w, pos + sep + h};
-      links[i]->ItemRect = r;
-      c->RowThickness = thick;
-      if (!floating && sep)
-        c->SeparatorRect = vert ? RECT{0, r.top - SeparatorSize, ClientW, r.top} : RECT{r.left - SeparatorSize, 0, r.left, ClientH};
-      pos += sep + len;
-      thick = std::max(thick, th);
-      placed = i + 1;
-    }
-    if (placed > 0) {
-      links[placed - 1]->Control()->LastInRow = true;
-      if (floating) finishRow(rowStart, placed, thick);
-    }
+    bool hidden = PlaceItems(links, ClientW, ClientH, mark);
     bool had = FHasHiddenItems;
     FHasHiddenItems = hidden;
     // Hidden items bring the mark: lay out once more with its room kept free.
@@ -563,151 +570,169 @@ void TdxBarControl::Paint() {
   PaintClientTo(Canvas()->Handle());
 }
 
+namespace {
+void Exclude(HRGN Rgn, const RECT& R) {
+  HRGN r = CreateRectRgnIndirect(&R);
+  CombineRgn(Rgn, Rgn, r, RGN_DIFF);
+  DeleteObject(r);
+}
+
+// An etched line across a separator's rectangle, upright or lying as the rectangle runs.
+void PaintSeparatorTo(HDC DC, RECT S) {
+  FillSys(DC, S, COLOR_BTNFACE);
+  bool across = S.right - S.left == SeparatorSize && S.bottom - S.top != SeparatorSize ? true
+                : S.bottom - S.top == SeparatorSize ? false
+                                                     : true;
+  if (across) {
+    RECT e{S.left + 2, S.top, S.left + 4, S.bottom};
+    DrawEdge(DC, &e, EDGE_ETCHED, BF_LEFT);
+  } else {
+    RECT e{S.left, S.top + 2, S.right, S.top + 4};
+    DrawEdge(DC, &e, EDGE_ETCHED, BF_TOP);
+  }
+}
+}  // namespace
+
 void TdxBarControl::PaintClientTo(HDC DC) {
   CalcLayout();
   RECT in = FrameInsets(FDockingStyle);
   int cw = Width() - in.left - in.right, ch = Height() - in.top - in.bottom;
+  // What the items, the close button and the mark leave free gets the face colour.
   HRGN rest = CreateRectRgn(0, 0, cw, ch);
-  auto cut = [&](const RECT& R) {
-    HRGN r = CreateRectRgnIndirect(&R);
-    CombineRgn(rest, rest, r, RGN_DIFF);
-    DeleteObject(r);
-  };
+  PaintItemsTo(DC, rest);
+  if (FDockingStyle != dsNone && CaptionButtonsShown()) Exclude(rest, PaintCloseButtonTo(DC));
+  if (FDockingStyle != dsNone && MarkShown()) Exclude(rest, PaintMarkTo(DC));
+  FillRgn(DC, rest, GetSysColorBrush(COLOR_BTNFACE));
+  DeleteObject(rest);
+}
+
+// The shown items and their separators; what they cover leaves Rest.
+void TdxBarControl::PaintItemsTo(HDC DC, HRGN Rest) {
   int state = RotatesWhenVertical(this) ? 2 : 0;
   for (int i = 0; FItemLinks && i < FItemLinks->ShownCount(); ++i) {
     TdxBarItemLink* l = FItemLinks->ShownItems(i);
     TdxBarItemControl* c = l->Control();
     if (!c || IsRectEmpty(&l->ItemRect)) continue;
     PaintItemTo(DC, c, state);
-    cut(GetItemRect(c));
+    Exclude(Rest, GetItemRect(c));
     RECT s = c->SeparatorRect;
     if (IsRectEmpty(&s)) continue;
-    FillSys(DC, s, COLOR_BTNFACE);
-    bool across = s.right - s.left == SeparatorSize && s.bottom - s.top != SeparatorSize ? true
-                  : s.bottom - s.top == SeparatorSize ? false
-                                                       : true;
-    if (across) {
-      RECT e{s.left + 2, s.top, s.left + 4, s.bottom};
-      DrawEdge(DC, &e, EDGE_ETCHED, BF_LEFT);
-    } else {
-      RECT e{s.left, s.top + 2, s.right, s.top + 4};
-      DrawEdge(DC, &e, EDGE_ETCHED, BF_TOP);
-    }
-    cut(s);
+    PaintSeparatorTo(DC, s);
+    Exclude(Rest, s);
   }
-  if (FDockingStyle != dsNone && CaptionButtonsShown()) {
-    RECT b = CloseButtonRect();
-    UINT st = DFCS_CAPTIONCLOSE | (FCaptionPressed ? DFCS_PUSHED : 0);
-    if (FBarManager->FlatCloseButton()) {
-      FillSys(DC, b, COLOR_BTNFACE);
-      RECT g = b;
-      InflateRect(&g, -1, -1);
-      DrawFrameControl(DC, &g, DFC_CAPTION, st | DFCS_FLAT);
-      DrawEdge(DC, &b, FCaptionPressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-    } else {
-      DrawFrameControl(DC, &b, DFC_CAPTION, st);
-    }
-    cut(b);
+}
+
+// The docked main menu's close button; answers its rectangle.
+RECT TdxBarControl::PaintCloseButtonTo(HDC DC) {
+  RECT b = CloseButtonRect();
+  UINT st = DFCS_CAPTIONCLOSE | (FCaptionPressed ? DFCS_PUSHED : 0);
+  if (FBarManager->FlatCloseButton()) {
+    FillSys(DC, b, COLOR_BTNFACE);
+    RECT g = b;
+    InflateRect(&g, -1, -1);
+    DrawFrameControl(DC, &g, DFC_CAPTION, st | DFCS_FLAT);
+    DrawEdge(DC, &b, FCaptionPressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+  } else {
+    DrawFrameControl(DC, &b, DFC_CAPTION, st);
   }
-  if (FDockingStyle != dsNone && MarkShown()) {
-    RECT m = MarkRect();
-    bool enhanced = FBarManager && FBarManager->Style() == bmsEnhanced;
-    FillSys(DC, m, COLOR_BTNFACE);
-    if (enhanced) {
-      if (FMarkState == 1 || FMarkState == 2)
-        DrawEdge(DC, &m, FMarkState == 1 ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
-      HBRUSH text = GetSysColorBrush(COLOR_BTNTEXT);
+  return b;
+}
+
+// The docked end mark: in the enhanced style a button with a small triangle, and two chevrons while
+// items are hidden. Answers its rectangle.
+RECT TdxBarControl::PaintMarkTo(HDC DC) {
+  RECT m = MarkRect();
+  bool enhanced = FBarManager && FBarManager->Style() == bmsEnhanced;
+  FillSys(DC, m, COLOR_BTNFACE);
+  if (enhanced) {
+    if (FMarkState == 1 || FMarkState == 2)
+      DrawEdge(DC, &m, FMarkState == 1 ? BDR_RAISEDINNER : BDR_SUNKENOUTER, BF_RECT);
+    HBRUSH text = GetSysColorBrush(COLOR_BTNTEXT);
+    if (!Vertical()) {
+      // A small downward triangle near the bottom.
+      for (int k = 0; k < 3; ++k) {
+        RECT t{m.left + 3 + k, m.bottom - 7 + k, m.left + 8 - k, m.bottom - 6 + k};
+        FillRect(DC, &t, text);
+      }
+    } else {
+      for (int k = 0; k < 3; ++k) {
+        RECT t{m.left + 5 + k, m.top + 3 + k, m.left + 6 + k, m.top + 8 - k};
+        FillRect(DC, &t, text);
+      }
+    }
+  }
+  if (!FHasHiddenItems) return m;
+  // Two chevrons: more items than the bar shows.
+  for (int off : {2, 6}) {
+    for (int k = 0; k < 3; ++k) {
+      RECT a, b;
       if (!Vertical()) {
-        // A small downward triangle near the bottom.
-        for (int k = 0; k < 3; ++k) {
-          RECT t{m.left + 3 + k, m.bottom - 7 + k, m.left + 8 - k, m.bottom - 6 + k};
-          FillRect(DC, &t, text);
-        }
+        a = RECT{m.left + off + k, m.top + 3 + k, m.left + off + k + 2, m.top + 4 + k};
+        b = RECT{m.left + off + k, m.top + 7 - k, m.left + off + k + 2, m.top + 8 - k};
       } else {
-        for (int k = 0; k < 3; ++k) {
-          RECT t{m.left + 5 + k, m.top + 3 + k, m.left + 6 + k, m.top + 8 - k};
-          FillRect(DC, &t, text);
-        }
+        a = RECT{m.left + 3 + k, m.bottom - off - 4 + k, m.left + 4 + k, m.bottom - off - 2 + k};
+        b = RECT{m.left + 7 - k, m.bottom - off - 4 + k, m.left + 8 - k, m.bottom - off - 2 + k};
       }
+      FillRect(DC, &a, GetSysColorBrush(enhanced ? COLOR_BTNTEXT : COLOR_BTNSHADOW));
+      FillRect(DC, &b, GetSysColorBrush(enhanced ? COLOR_BTNTEXT : COLOR_BTNSHADOW));
     }
-    if (FHasHiddenItems) {
-      // Two chevrons: more items than the bar shows.
-      for (int off : {2, 6}) {
-        for (int k = 0; k < 3; ++k) {
-          RECT a, b;
-          if (!Vertical()) {
-            a = RECT{m.left + off + k, m.top + 3 + k, m.left + off + k + 2, m.top + 4 + k};
-            b = RECT{m.left + off + k, m.top + 7 - k, m.left + off + k + 2, m.top + 8 - k};
-          } else {
-            a = RECT{m.left + 3 + k, m.bottom - off - 4 + k, m.left + 4 + k, m.bottom - off - 2 + k};
-            b = RECT{m.left + 7 - k, m.bottom - off - 4 + k, m.left + 8 - k, m.bottom - off - 2 + k};
-          }
-          FillRect(DC, &a, GetSysColorBrush(enhanced ? COLOR_BTNTEXT : COLOR_BTNSHADOW));
-          FillRect(DC, &b, GetSysColorBrush(enhanced ? COLOR_BTNTEXT : COLOR_BTNSHADOW));
-        }
-      }
-    }
-    cut(m);
   }
-  FillRgn(DC, rest, GetSysColorBrush(COLOR_BTNFACE));
-  DeleteObject(rest);
+  return m;
 }
 
 void TdxBarControl::PaintFrameTo(HDC DC) {
   RECT w{0, 0, Width(), Height()};
   RECT in = FrameInsets(FDockingStyle);
   RECT client{in.left, in.top, w.right - in.right, w.bottom - in.bottom};
+  bool docked = FDockingStyle != dsNone;
+  // The band between the edge and the client area gets the face colour, around a docked bar's grip.
   HRGN band = CreateRectRgnIndirect(&w);
-  auto cut = [&](const RECT& R) {
-    HRGN r = CreateRectRgnIndirect(&R);
-    CombineRgn(band, band, r, RGN_DIFF);
-    DeleteObject(r);
-  };
-  cut(client);
-  if (FDockingStyle != dsNone) {
-    DrawEdge(DC, &w, BDR_RAISEDINNER, BF_RECT);
-    RECT edge = w;
-    InflateRect(&edge, -1, -1);
-    HRGN inner = CreateRectRgnIndirect(&edge);
-    CombineRgn(band, band, inner, RGN_AND);
-    DeleteObject(inner);
-    bool enhanced = FBarManager && FBarManager->Style() == bmsEnhanced;
-    int offset = FBarManager ? FBarManager->StyleMetric(0) : 1;
-    for (int line = 0; line < (enhanced ? 1 : 2); ++line) {
-      RECT g;
-      if (!Vertical())
-        g = RECT{2 + offset + 3 * line, 2, 2 + offset + 3 * line + 3, w.bottom - 2};
-      else
-        g = RECT{2, 2 + offset + 3 * line, w.right - 2, 2 + offset + 3 * line + 3};
-      if (enhanced) {
-        if (!Vertical())
-          InflateRect(&g, 0, -1);
-        else
-          InflateRect(&g, -1, 0);
-      }
-      FillSys(DC, g, COLOR_BTNFACE);
-      DrawEdge(DC, &g, BDR_RAISEDINNER, BF_RECT);
-      if (!enhanced) {
-        if (!Vertical())
-          SetPixel(DC, g.left, g.bottom - 1, GetSysColor(COLOR_BTNHIGHLIGHT));
-        else
-          SetPixel(DC, g.right - 1, g.top, GetSysColor(COLOR_BTNHIGHLIGHT));
-      }
-      cut(g);
-    }
-    FillRgn(DC, band, GetSysColorBrush(COLOR_BTNFACE));
-    DeleteObject(band);
-    return;
-  }
-  DrawEdge(DC, &w, EDGE_RAISED, BF_RECT);
+  Exclude(band, client);
+  DrawEdge(DC, &w, docked ? BDR_RAISEDINNER : EDGE_RAISED, BF_RECT);
   RECT edge = w;
-  InflateRect(&edge, -2, -2);
+  InflateRect(&edge, docked ? -1 : -2, docked ? -1 : -2);
   HRGN inner = CreateRectRgnIndirect(&edge);
   CombineRgn(band, band, inner, RGN_AND);
   DeleteObject(inner);
+  if (docked) PaintGripTo(DC, band);
   FillRgn(DC, band, GetSysColorBrush(COLOR_BTNFACE));
   DeleteObject(band);
-  // The caption: text on the active caption colour, the mark at its left, the close button at its right.
+  if (!docked) PaintCaptionTo(DC);
+}
+
+// A docked bar's grip: one raised line in the enhanced style, two in the standard one; what they cover
+// leaves Band.
+void TdxBarControl::PaintGripTo(HDC DC, HRGN Band) {
+  RECT w{0, 0, Width(), Height()};
+  bool enhanced = FBarManager && FBarManager->Style() == bmsEnhanced;
+  int offset = FBarManager ? FBarManager->StyleMetric(0) : 1;
+  for (int line = 0; line < (enhanced ? 1 : 2); ++line) {
+    RECT g;
+    if (!Vertical())
+      g = RECT{2 + offset + 3 * line, 2, 2 + offset + 3 * line + 3, w.bottom - 2};
+    else
+      g = RECT{2, 2 + offset + 3 * line, w.right - 2, 2 + offset + 3 * line + 3};
+    if (enhanced) {
+      if (!Vertical())
+        InflateRect(&g, 0, -1);
+      else
+        InflateRect(&g, -1, 0);
+    }
+    FillSys(DC, g, COLOR_BTNFACE);
+    DrawEdge(DC, &g, BDR_RAISEDINNER, BF_RECT);
+    if (!enhanced) {
+      if (!Vertical())
+        SetPixel(DC, g.left, g.bottom - 1, GetSysColor(COLOR_BTNHIGHLIGHT));
+      else
+        SetPixel(DC, g.right - 1, g.top, GetSysColor(COLOR_BTNHIGHLIGHT));
+    }
+    Exclude(Band, g);
+  }
+}
+
+// A floating bar's caption: text on the active caption colour, the mark at its left, the close button at
+// its right.
+void TdxBarControl::PaintCaptionTo(HDC DC) {
   RECT cap = CaptionRect();
   RECT below{cap.left, cap.top, cap.right, cap.bottom + 1};
   FillSys(DC, below, COLOR_BTNFACE);
@@ -1111,152 +1136,180 @@ void TdxBarControl::WndProc(TMessage& Message) {
 
 void TdxBarControl::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_NCCALCSIZE: {
-      RECT* r = reinterpret_cast<RECT*>(Message.LParam);
-      RECT in = FrameInsets(FDockingStyle);
-      r->left += in.left;
-      r->top += in.top;
-      r->right -= in.right;
-      r->bottom -= in.bottom;
-      if (r->right < r->left) r->right = r->left;
-      if (r->bottom < r->top) r->bottom = r->top;
-      Message.Result = 0;
-      return;
-    }
-    case WM_NCPAINT: {
-      HDC dc = GetWindowDC(Handle());
-      PaintFrameTo(dc);
-      ReleaseDC(Handle(), dc);
-      Message.Result = 0;
-      return;
-    }
-    case WM_NCACTIVATE:
-      TCustomdxBarControl::Dispatch(Message);
-      if (HandleAllocated()) {
-        HDC dc = GetWindowDC(Handle());
-        PaintFrameTo(dc);
-        ReleaseDC(Handle(), dc);
-      }
-      Message.Result = TRUE;
-      return;
-    case WM_NCHITTEST: {
-      FHitCode = 0;
-      POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
-      RECT wr;
-      GetWindowRect(Handle(), &wr);
-      POINT wp{p.x - wr.left, p.y - wr.top};
-      RECT in = FrameInsets(FDockingStyle);
-      POINT cp{wp.x - in.left, wp.y - in.top};
-      RECT client{in.left, in.top, Width() - in.right, Height() - in.bottom};
-      Message.Result = HTCLIENT;
-      bool inClient = PtInRect(&client, wp) != FALSE;
-      auto onItem = [&] {
-        TdxBarItemControl* c = ItemAtPos(cp);
-        return c && (IsCustomizing() || (c->GetEnabled() && c->Item() && c->Item()->CanSelect()));
-      };
-      if (FDockingStyle != dsNone) {
-        if (inClient) {
-          RECT m = MarkRect(), b = CloseButtonRect();
-          if (onItem() || (CaptionButtonsShown() && PtInRect(&b, cp)) ||
-              (MarkShown() && FBarManager->Style() == bmsEnhanced && PtInRect(&m, cp)))
-            return;
-        }
-        FHitCode = HTCAPTION;
-        return;
-      }
-      int fw = dxBarFrameWidth(), fh = dxBarFrameHeight();
-      if (wp.y < fh)
-        Message.Result = HTTOP;
-      else if (wp.y >= Height() - fh)
-        Message.Result = HTBOTTOM;
-      else if (wp.x < fw)
-        Message.Result = HTLEFT;
-      else if (wp.x >= Width() - fw)
-        Message.Result = HTRIGHT;
-      if (Message.Result != HTCLIENT) return;
-      RECT cap = CaptionRect();
-      if (PtInRect(&cap, wp)) {
-        RECT m = MarkRect(), b = CloseButtonRect();
-        if (MarkShown() && !IsCustomizing() && PtInRect(&m, wp)) return;
-        if (FBar && FBar->AllowClose() && PtInRect(&b, wp)) {
-          Message.Result = HTCLOSE;
-          return;
-        }
-        FHitCode = HTCAPTION;
-        return;
-      }
-      if (!inClient || !onItem()) FHitCode = HTCAPTION;
-      return;
-    }
-    case WM_NCLBUTTONDOWN:
-      DeactivateChain();
-      if (Message.WParam == HTCLOSE) {
-        CloseButtonLoop();
-        return;
-      }
-      break;
-    case WM_SIZING:
-      if (FDockingStyle == dsNone) {
-        Sizing(Message);
-        return;
-      }
-      break;
-    case WM_WINDOWPOSCHANGING:
-      TCustomdxBarControl::Dispatch(Message);
-      PositionChanging(reinterpret_cast<WINDOWPOS*>(Message.LParam));
-      return;
-    case WM_WINDOWPOSCHANGED:
-      TCustomdxBarControl::Dispatch(Message);
-      if (IsBarControl(this) && !Destroying() && FBar && FBar->Visible() && !FMoving && !FCreating && FBar->Control() == this)
-        StoreBarPosition();
-      return;
-    case WM_SIZE:
-      TCustomdxBarControl::Dispatch(Message);
-      if (FDockingStyle == dsNone) CalcLayout();
-      return;
-    case WM_TIMER:
-      if (Message.WParam == 1) {
-        POINT p;
-        GetCursorPos(&p);
-        p = ScreenToClient(p);
-        RECT m = MarkRect();
-        if (!PtInRect(&m, p) || !IsWindowVisible(Handle())) SetMarkState(0);
-        return;
-      }
-      break;
-    case WM_DESTROY:
-      StopMarkTimer();
-      TdxBarQuickControl::CloseFor(this);
-      TCustomdxBarControl::Dispatch(Message);
-      Destroyed();
-      return;
-    case WM_GETDLGCODE:
-      Message.Result = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS;
-      return;
-    case WM_MOUSEACTIVATE:
-      if (!FActive && HandleAllocated())
-        SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-      Message.Result = MA_NOACTIVATE;
-      return;
-    case WM_CANCELMODE:
-      if (FCaptionPressed) {
-        FCaptionPressed = CaptionButtonDown = false;
-        RebuildBar();
-      }
-      break;
-    case CM_FONTCHANGED:
-      // Taking the bar's font announces a font change again.
-      if (FFontSwitching) return;
-      FFontSwitching = true;
-      if (FBar) Font()->Assign(FBar->Font());
-      FFontSwitching = false;
-      CalcDrawingConsts();
-      if (!FCreating) {
-        ClearSelection();
-        CalcLayout();
-        if (HandleAllocated()) Invalidate();
-      }
-      return;
+    case WM_NCCALCSIZE:         WMNCCalcSize(Message); return;
+    case WM_NCPAINT:            WMNCPaint(Message); return;
+    case WM_NCACTIVATE:         WMNCActivate(Message); return;
+    case WM_NCHITTEST:          WMNCHitTest(Message); return;
+    case WM_NCLBUTTONDOWN:      WMNCLButtonDown(Message); return;
+    case WM_SIZING:             WMSizing(Message); return;
+    case WM_WINDOWPOSCHANGING:  WMWindowPosChanging(Message); return;
+    case WM_WINDOWPOSCHANGED:   WMWindowPosChanged(Message); return;
+    case WM_SIZE:               WMSize(Message); return;
+    case WM_TIMER:              WMTimer(Message); return;
+    case WM_DESTROY:            WMDestroy(Message); return;
+    case WM_GETDLGCODE:         Message.Result = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS; return;
+    case WM_MOUSEACTIVATE:      WMMouseActivate(Message); return;
+    case WM_CANCELMODE:         WMCancelMode(Message); return;
+    case CM_FONTCHANGED:        CMFontChanged(Message); return;
   }
   TCustomdxBarControl::Dispatch(Message);
+}
+
+void TdxBarControl::WMNCCalcSize(TMessage& Message) {
+  RECT* r = reinterpret_cast<RECT*>(Message.LParam);
+  RECT in = FrameInsets(FDockingStyle);
+  r->left += in.left;
+  r->top += in.top;
+  r->right -= in.right;
+  r->bottom -= in.bottom;
+  if (r->right < r->left) r->right = r->left;
+  if (r->bottom < r->top) r->bottom = r->top;
+  Message.Result = 0;
+}
+
+void TdxBarControl::WMNCPaint(TMessage& Message) {
+  HDC dc = GetWindowDC(Handle());
+  PaintFrameTo(dc);
+  ReleaseDC(Handle(), dc);
+  Message.Result = 0;
+}
+
+void TdxBarControl::WMNCActivate(TMessage& Message) {
+  TCustomdxBarControl::Dispatch(Message);
+  if (HandleAllocated()) {
+    HDC dc = GetWindowDC(Handle());
+    PaintFrameTo(dc);
+    ReleaseDC(Handle(), dc);
+  }
+  Message.Result = TRUE;
+}
+
+// Docked, the window is a caption (it drags the bar) but where an item, the close button or the mark
+// takes the cursor; floating, it also has sizing edges and a caption with the mark and the close button.
+void TdxBarControl::WMNCHitTest(TMessage& Message) {
+  FHitCode = 0;
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  RECT wr;
+  GetWindowRect(Handle(), &wr);
+  POINT wp{p.x - wr.left, p.y - wr.top};
+  RECT in = FrameInsets(FDockingStyle);
+  POINT cp{wp.x - in.left, wp.y - in.top};
+  RECT client{in.left, in.top, Width() - in.right, Height() - in.bottom};
+  Message.Result = HTCLIENT;
+  bool inClient = PtInRect(&client, wp) != FALSE;
+  auto onItem = [&] {
+    TdxBarItemControl* c = ItemAtPos(cp);
+    return c && (IsCustomizing() || (c->GetEnabled() && c->Item() && c->Item()->CanSelect()));
+  };
+  if (FDockingStyle != dsNone) {
+    if (inClient) {
+      RECT m = MarkRect(), b = CloseButtonRect();
+      if (onItem() || (CaptionButtonsShown() && PtInRect(&b, cp)) ||
+          (MarkShown() && FBarManager->Style() == bmsEnhanced && PtInRect(&m, cp)))
+        return;
+    }
+    FHitCode = HTCAPTION;
+    return;
+  }
+  int fw = dxBarFrameWidth(), fh = dxBarFrameHeight();
+  if (wp.y < fh)
+    Message.Result = HTTOP;
+  else if (wp.y >= Height() - fh)
+    Message.Result = HTBOTTOM;
+  else if (wp.x < fw)
+    Message.Result = HTLEFT;
+  else if (wp.x >= Width() - fw)
+    Message.Result = HTRIGHT;
+  if (Message.Result != HTCLIENT) return;
+  RECT cap = CaptionRect();
+  if (PtInRect(&cap, wp)) {
+    RECT m = MarkRect(), b = CloseButtonRect();
+    if (MarkShown() && !IsCustomizing() && PtInRect(&m, wp)) return;
+    if (FBar && FBar->AllowClose() && PtInRect(&b, wp)) {
+      Message.Result = HTCLOSE;
+      return;
+    }
+    FHitCode = HTCAPTION;
+    return;
+  }
+  if (!inClient || !onItem()) FHitCode = HTCAPTION;
+}
+
+void TdxBarControl::WMNCLButtonDown(TMessage& Message) {
+  DeactivateChain();
+  if (Message.WParam == HTCLOSE)
+    CloseButtonLoop();
+  else
+    TCustomdxBarControl::Dispatch(Message);
+}
+
+void TdxBarControl::WMSizing(TMessage& Message) {
+  if (FDockingStyle == dsNone)
+    Sizing(Message);
+  else
+    TCustomdxBarControl::Dispatch(Message);
+}
+
+void TdxBarControl::WMWindowPosChanging(TMessage& Message) {
+  TCustomdxBarControl::Dispatch(Message);
+  PositionChanging(reinterpret_cast<WINDOWPOS*>(Message.LParam));
+}
+
+void TdxBarControl::WMWindowPosChanged(TMessage& Message) {
+  TCustomdxBarControl::Dispatch(Message);
+  if (IsBarControl(this) && !Destroying() && FBar && FBar->Visible() && !FMoving && !FCreating && FBar->Control() == this)
+    StoreBarPosition();
+}
+
+void TdxBarControl::WMSize(TMessage& Message) {
+  TCustomdxBarControl::Dispatch(Message);
+  if (FDockingStyle == dsNone) CalcLayout();
+}
+
+// Timer 1 watches the hot end mark: it goes plain once the cursor has left it.
+void TdxBarControl::WMTimer(TMessage& Message) {
+  if (Message.WParam != 1) {
+    TCustomdxBarControl::Dispatch(Message);
+    return;
+  }
+  POINT p;
+  GetCursorPos(&p);
+  p = ScreenToClient(p);
+  RECT m = MarkRect();
+  if (!PtInRect(&m, p) || !IsWindowVisible(Handle())) SetMarkState(0);
+}
+
+void TdxBarControl::WMDestroy(TMessage& Message) {
+  StopMarkTimer();
+  TdxBarQuickControl::CloseFor(this);
+  TCustomdxBarControl::Dispatch(Message);
+  Destroyed();
+}
+
+void TdxBarControl::WMMouseActivate(TMessage& Message) {
+  if (!FActive && HandleAllocated())
+    SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  Message.Result = MA_NOACTIVATE;
+}
+
+void TdxBarControl::WMCancelMode(TMessage& Message) {
+  if (FCaptionPressed) {
+    FCaptionPressed = CaptionButtonDown = false;
+    RebuildBar();
+  }
+  TCustomdxBarControl::Dispatch(Message);
+}
+
+void TdxBarControl::CMFontChanged(TMessage& Message) {
+  // Taking the bar's font announces a font change again.
+  if (FFontSwitching) return;
+  FFontSwitching = true;
+  if (FBar) Font()->Assign(FBar->Font());
+  FFontSwitching = false;
+  CalcDrawingConsts();
+  if (!FCreating) {
+    ClearSelection();
+    CalcLayout();
+    if (HandleAllocated()) Invalidate();
+  }
 }

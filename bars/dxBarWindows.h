@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "Controls.h"
 #include "Graphics.h"
 #include "dxBarCommon.h"
@@ -192,6 +194,29 @@ protected:
   void WMRButtonDown(TMessage& Message) override;
 
 private:
+  // Dispatch's messages, one handler each.
+  void WMNCCalcSize(TMessage& Message);
+  void WMNCPaint(TMessage& Message);
+  void WMNCActivate(TMessage& Message);
+  void WMNCHitTest(TMessage& Message);
+  void WMNCLButtonDown(TMessage& Message);
+  void WMSizing(TMessage& Message);
+  void WMWindowPosChanging(TMessage& Message);
+  void WMWindowPosChanged(TMessage& Message);
+  void WMSize(TMessage& Message);
+  void WMTimer(TMessage& Message);
+  void WMDestroy(TMessage& Message);
+  void WMMouseActivate(TMessage& Message);
+  void WMCancelMode(TMessage& Message);
+  void CMFontChanged(TMessage& Message);
+  // Layout and painting, piece by piece.
+  int FullLength(TdxBarDockingStyle S, bool AVertical);
+  bool PlaceItems(const std::vector<TdxBarItemLink*>& Links, int ClientW, int ClientH, bool Mark);
+  void PaintItemsTo(HDC DC, HRGN Rest);
+  RECT PaintCloseButtonTo(HDC DC);
+  RECT PaintMarkTo(HDC DC);
+  void PaintGripTo(HDC DC, HRGN Band);
+  void PaintCaptionTo(HDC DC);
   void CloseButtonLoop();
   void Sizing(TMessage& Message);
   void PositionChanging(WINDOWPOS* P);

@@ -211,107 +211,131 @@ LRESULT CALLBACK TdxBarWinControl::InPlaceProc(HWND Wnd, UINT Msg, WPARAM WParam
 }
 
 void TdxBarWinControl::WndProc(TMessage& Message) {
+  switch (Message.Msg) {
+    case WM_SETFOCUS:     WMSetFocus(Message); return;
+    case WM_KILLFOCUS:    WMKillFocus(Message); return;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+    case WM_CHAR:         WMKey(Message); return;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:     WMSysKey(Message); return;
+    case WM_RBUTTONDOWN:  WMRButtonDown(Message); return;
+    case WM_COMMAND:      WMCommand(Message); return;
+    case WM_DESTROY:      WMDestroy(Message); return;
+  }
+  if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= 0x20A && MouseBesideEditor(Message)) return;
+  DefaultWndProc(Message);
+}
+
+void TdxBarWinControl::WMSetFocus(TMessage& Message) {
+  TDeathWatch watch(FDeadFlag);
+  if (TdxBarWindowItem* item = WindowItem()) item->DoEnter();
+  if (!watch.Dead) DefaultWndProc(Message);
+}
+
+void TdxBarWinControl::WMKillFocus(TMessage& Message) {
   TDeathWatch watch(FDeadFlag);
   TCustomdxBarControl* parent = FParent;
   TdxBarWindowItem* item = WindowItem();
-  switch (Message.Msg) {
-    case WM_SETFOCUS:
-      if (item) item->DoEnter();
-      if (!watch.Dead) DefaultWndProc(Message);
-      return;
-    case WM_KILLFOCUS: {
-      HWND to = reinterpret_cast<HWND>(Message.WParam);
-      bool outside = true;
-      if (parent && parent->HandleAllocated() && to) {
-        HWND p = GetParent(to);
-        outside = to != parent->Handle() && p != parent->Handle() &&
-                  !(p && !dynamic_cast<TdxBarControl*>(FindControl(p)) && GetParent(p) == parent->Handle());
-      }
-      if (FFocused || (!InMenu(parent) && outside)) {
-        DefaultWndProc(Message);
-        if (!FFocused) RemoveChars();
-        if (parent && IsBarControl(parent)) parent->DeactivateChain();
-        if (watch.Dead) return;
-        if (item) item->DoExit();
-        return;
-      }
-      if (item) item->DoExit();
-      if (!watch.Dead) DefaultWndProc(Message);
-      return;
-    }
-    case WM_KEYDOWN:
-    case WM_KEYUP:
-    case WM_CHAR:
-      if (!ItemKey(Message)) {
-        Message.Result = 0;
-        return;
-      }
-      if (watch.Dead) return;
-      if (Message.Msg == WM_KEYDOWN && parent) {
-        switch (Message.WParam) {
-          case VK_TAB:
-            RemoveChars();
-            SendMessageA(parent->Handle(), WM_KEYDOWN, Message.WParam, Message.LParam);
-            return;
-          case VK_RETURN:
-          case VK_ESCAPE: {
-            bool escape = Message.WParam == VK_ESCAPE;
-            RemoveChars();
-            parent->SelectItem(nullptr);
-            if (watch.Dead || !IsBarControl(parent)) return;
-            if (escape)
-              parent->SetSelectedItem(this);
-            else
-              parent->DeactivateChain();
-            return;
-          }
-        }
-      }
-      DefaultWndProc(Message);
-      return;
-    case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP:
-      if (!(Message.Msg == WM_SYSKEYDOWN && Message.WParam == VK_MENU) && parent && IsBarControl(parent))
-        parent->DeactivateChain();
-      if (!watch.Dead) DefaultWndProc(Message);
-      return;
-    case WM_RBUTTONDOWN:
-      if (parent && parent->HandleAllocated()) {
-        POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
-        MapWindowPoints(FHandle, parent->Handle(), &p, 1);
-        SendMessageA(parent->Handle(), WM_RBUTTONDOWN, Message.WParam, MAKELPARAM(p.x, p.y));
-      }
-      return;
-    case WM_COMMAND:
-      if (HIWORD(Message.WParam) == EN_CHANGE && reinterpret_cast<HWND>(Message.LParam) == FHandle) {
-        if (!FLoading) EditorChanged();
-        return;
-      }
-      break;
-    case WM_DESTROY: {
-      if (FFocused) SetFocused(false);
-      if (watch.Dead) return;
-      HWND h = FHandle;
-      WNDPROC prev = FPrevProc;
-      DefaultWndProc(Message);
-      if (watch.Dead) return;
-      if (h) {
-        SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prev));
-        RemovePropA(h, ControlProp);
-      }
-      FPrevProc = nullptr;
-      FHandle = nullptr;
-      return;
-    }
+  HWND to = reinterpret_cast<HWND>(Message.WParam);
+  bool outside = true;
+  if (parent && parent->HandleAllocated() && to) {
+    HWND p = GetParent(to);
+    outside = to != parent->Handle() && p != parent->Handle() &&
+              !(p && !dynamic_cast<TdxBarControl*>(FindControl(p)) && GetParent(p) == parent->Handle());
   }
-  if (Message.Msg >= WM_MOUSEFIRST && Message.Msg <= 0x20A && parent && parent->HandleAllocated()) {
-    POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
-    if (Message.Msg == WM_MOUSEWHEEL) ScreenToClient(FHandle, &p);
-    MapWindowPoints(FHandle, parent->Handle(), &p, 1);
-    RECT item = parent->GetItemRect(this);
-    if (PtInRect(&item, p) && !PtInRect(&FEditorRect, p)) return;
+  if (FFocused || (!InMenu(parent) && outside)) {
+    DefaultWndProc(Message);
+    if (!FFocused) RemoveChars();
+    if (parent && IsBarControl(parent)) parent->DeactivateChain();
+    if (watch.Dead) return;
+    if (item) item->DoExit();
+    return;
+  }
+  if (item) item->DoExit();
+  if (!watch.Dead) DefaultWndProc(Message);
+}
+
+// Keys go to the item first; Tab, Enter and Escape then leave the editor for the bar window.
+void TdxBarWinControl::WMKey(TMessage& Message) {
+  TDeathWatch watch(FDeadFlag);
+  TCustomdxBarControl* parent = FParent;
+  if (!ItemKey(Message)) {
+    Message.Result = 0;
+    return;
+  }
+  if (watch.Dead) return;
+  if (Message.Msg == WM_KEYDOWN && parent) {
+    switch (Message.WParam) {
+      case VK_TAB:
+        RemoveChars();
+        SendMessageA(parent->Handle(), WM_KEYDOWN, Message.WParam, Message.LParam);
+        return;
+      case VK_RETURN:
+      case VK_ESCAPE: {
+        bool escape = Message.WParam == VK_ESCAPE;
+        RemoveChars();
+        parent->SelectItem(nullptr);
+        if (watch.Dead || !IsBarControl(parent)) return;
+        if (escape)
+          parent->SetSelectedItem(this);
+        else
+          parent->DeactivateChain();
+        return;
+      }
+    }
   }
   DefaultWndProc(Message);
+}
+
+void TdxBarWinControl::WMSysKey(TMessage& Message) {
+  TDeathWatch watch(FDeadFlag);
+  TCustomdxBarControl* parent = FParent;
+  if (!(Message.Msg == WM_SYSKEYDOWN && Message.WParam == VK_MENU) && parent && IsBarControl(parent))
+    parent->DeactivateChain();
+  if (!watch.Dead) DefaultWndProc(Message);
+}
+
+// The bar window's own context menu: the press goes on to it.
+void TdxBarWinControl::WMRButtonDown(TMessage& Message) {
+  if (!FParent || !FParent->HandleAllocated()) return;
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  MapWindowPoints(FHandle, FParent->Handle(), &p, 1);
+  SendMessageA(FParent->Handle(), WM_RBUTTONDOWN, Message.WParam, MAKELPARAM(p.x, p.y));
+}
+
+void TdxBarWinControl::WMCommand(TMessage& Message) {
+  if (HIWORD(Message.WParam) == EN_CHANGE && reinterpret_cast<HWND>(Message.LParam) == FHandle) {
+    if (!FLoading) EditorChanged();
+    return;
+  }
+  DefaultWndProc(Message);
+}
+
+void TdxBarWinControl::WMDestroy(TMessage& Message) {
+  TDeathWatch watch(FDeadFlag);
+  if (FFocused) SetFocused(false);
+  if (watch.Dead) return;
+  HWND h = FHandle;
+  WNDPROC prev = FPrevProc;
+  DefaultWndProc(Message);
+  if (watch.Dead) return;
+  if (h) {
+    SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(prev));
+    RemovePropA(h, ControlProp);
+  }
+  FPrevProc = nullptr;
+  FHandle = nullptr;
+}
+
+// A mouse message of the in-place window on the item's part outside the box is not the editor's.
+bool TdxBarWinControl::MouseBesideEditor(const TMessage& Message) {
+  if (!FParent || !FParent->HandleAllocated()) return false;
+  POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  if (Message.Msg == WM_MOUSEWHEEL) ScreenToClient(FHandle, &p);
+  MapWindowPoints(FHandle, FParent->Handle(), &p, 1);
+  RECT item = FParent->GetItemRect(this);
+  return PtInRect(&item, p) && !PtInRect(&FEditorRect, p);
 }
 
 // ---------------------------------------------------------------------------------------------------

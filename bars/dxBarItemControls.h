@@ -220,6 +220,15 @@ public:
   bool ItemKey(TMessage& Message);
 
 protected:
+  // WndProc's messages, one handler each.
+  void WMSetFocus(TMessage& Message);
+  void WMKillFocus(TMessage& Message);
+  void WMKey(TMessage& Message);
+  void WMSysKey(TMessage& Message);
+  void WMRButtonDown(TMessage& Message);
+  void WMCommand(TMessage& Message);
+  void WMDestroy(TMessage& Message);
+  bool MouseBesideEditor(const TMessage& Message);
   void DefaultWndProc(TMessage& Message);
   // Loads text into the editor without CurChange.
   void LoadEditorText(const std::string& Text);

@@ -572,14 +572,14 @@ void TdxBarItemLinks::Update(TCollectionItem* Item) {
 
 void TdxBarItemLinks::Assign(TPersistent* Source) {
   FAssigning = true;
-  try {
+  {
+    TFailScope unassigned([this] {
+      FAssigning = false;
+      // A link whose item could not be set (a recursive sub-item) does not stay behind without one.
+      for (int i = Count() - 1; i >= 0; --i)
+        if (i < Count() && !Items(i)->FItem) TObject::Free(Items(i));
+    });
     TCollection::Assign(Source);
-  } catch (...) {
-    FAssigning = false;
-    // A link whose item could not be set (a recursive sub-item) does not stay behind without one.
-    for (int i = Count() - 1; i >= 0; --i)
-      if (i < Count() && !Items(i)->FItem) TObject::Free(Items(i));
-    throw;
   }
   FAssigning = false;
   for (int i = 0; i < Count(); ++i) Items(i)->ApplyLoadedVisible();

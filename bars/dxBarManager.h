@@ -310,6 +310,16 @@ private:
   void ToolbarsPopupClick(TObject* Sender);
   TdxBarCategoryRecord* CategoryRecord(int Index, bool Create) const;
   void ApplyMenuFont(bool UseOwnName);
+  // The owner form's messages (FormMessage), one handler each.
+  void FormWMCreate();
+  void FormWMActivate(WPARAM WParam, LPARAM LParam);
+  void FormWMSettingChange(WPARAM WParam);
+  void FormWMActivateApp(WPARAM WParam);
+  void FormWMWindowPosChanging(const WINDOWPOS* Pos);
+  void FormWMWindowPosChanged(const WINDOWPOS* Pos);
+  void FormWMSysCommand(WPARAM WParam);
+  void FormWMHelp(const HELPINFO* Info);
+  void FormWMMDIActivate(HWND Activated);
 
   bool FConstructed = false;
   bool FDesigning = false;

@@ -288,11 +288,15 @@ void TdxBarWinControl::WMKey(TMessage& Message) {
   DefaultWndProc(Message);
 }
 
+// Alt and its combinations leave the editor for the menus, as they do anywhere else on the form.
 void TdxBarWinControl::WMSysKey(TMessage& Message) {
   TDeathWatch watch(FDeadFlag);
   TCustomdxBarControl* parent = FParent;
-  if (!(Message.Msg == WM_SYSKEYDOWN && Message.WParam == VK_MENU) && parent && IsBarControl(parent))
-    parent->DeactivateChain();
+  bool altDown = Message.Msg == WM_SYSKEYDOWN && Message.WParam == VK_MENU;
+  TdxBarManager* manager = parent ? parent->BarManager() : nullptr;
+  if (!altDown && parent && IsBarControl(parent)) parent->DeactivateChain();
+  if (watch.Dead) return;
+  if (dxBarMenuKey(manager, Message.WParam, Message.Msg == WM_SYSKEYUP)) return;
   if (!watch.Dead) DefaultWndProc(Message);
 }
 

@@ -287,7 +287,7 @@ void TdxBarItemLink::CreateControl() {
   if (!bc || !FItem || FControl) return;
   if (!FItem->IsVisibleNow() && !(Links() && Links()->Designing())) return;
   TdxBarItemControlMaker make = nullptr;
-  if (dynamic_cast<TdxBarWindowItem*>(FItem) && IsVerticalToolbar(bc))
+  if (dynamic_cast<TdxBarWindowItem*>(FItem) && RotatesWhenVertical(bc))
     make = dxBarItemControlClass(TdxBarButton::StaticClass());
   else
     make = dxBarItemControlClass(FItem->ClassType());

@@ -285,6 +285,7 @@ public:
 protected:
   friend class TdxBarCustomizingPopup;
   friend class TdxBarQuickControl;
+  friend class TdxBarControl;
   virtual void DoBarAfterReset(TdxBar* ABar);
   virtual void DoBarBeforeReset(TdxBar* ABar);
   virtual void DoBarClose(TdxBar* ABar);

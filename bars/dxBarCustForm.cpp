@@ -7,7 +7,11 @@
 #include <algorithm>
 
 #include "Menus.h"
+#include "dxBarBars.h"
+#include "dxBarCustomizing.h"
 #include "dxBarItemEd.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
 #include "dxBarNameEd.h"
 #include "dxBarPopupMenuEd.h"
 
@@ -439,13 +443,11 @@ TdxBarCustomizingForm* TdxBarCustomizingForm::Make(TdxBarManager* ABarManager) {
   dxBarRegisterDialogClasses();
   auto* f = NewForm<TdxBarCustomizingForm>(nullptr);
   dxBarCustomizingForm = f;
-  try {
-    f->Setup(ABarManager);
-  } catch (...) {
+  TFailScope unmade([f] {
     f->FLeaving = true;
     TObject::Free(f);
-    throw;
-  }
+  });
+  f->Setup(ABarManager);
   return f;
 }
 

@@ -7,7 +7,13 @@
 
 #include <cstdlib>
 
-#include "dxBar.h"
+#include "dxBarCommon.h"
+#include "dxBarCustomizing.h"
+#include "dxBarItemControls.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarSubMenu.h"
+#include "dxBarWindows.h"
 
 TdxBarDragCategoryList dxBarDragCategoryList;
 
@@ -187,12 +193,10 @@ private:
     TdxBarItemLinks* links = target->ItemLinks();
     TdxBarItemLinks* from = FLink ? FLink->Links() : nullptr;
     TdxBarItemLink* added = links->Add();
-    try {
-      added->SetItem(FItem);
-    } catch (...) {
+    {
       // A link without an item has no place in the bars.
-      TObject::Free(added);
-      throw;
+      TFailScope unmade([added] { TObject::Free(added); });
+      added->SetItem(FItem);
     }
     added->MarkUsed(true);
     if (FLink) {

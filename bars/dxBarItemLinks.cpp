@@ -2,7 +2,14 @@
 // paint style and width, and its record of recent use; and the ordered collection of them.
 #include <algorithm>
 
-#include "dxBar.h"
+#include "dxBarBars.h"
+#include "dxBarCommon.h"
+#include "dxBarCustomizing.h"
+#include "dxBarItemControls.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarSubMenu.h"
+#include "dxBarWindows.h"
 
 namespace {
 // True while a bar is being reset: assigned links find their items by name on the manager's form.
@@ -280,7 +287,7 @@ void TdxBarItemLink::CreateControl() {
   if (!bc || !FItem || FControl) return;
   if (!FItem->IsVisibleNow() && !(Links() && Links()->Designing())) return;
   TdxBarItemControlMaker make = nullptr;
-  if (dynamic_cast<TdxBarWindowItem*>(FItem) && IsVerticalToolbar(bc))
+  if (dynamic_cast<TdxBarWindowItem*>(FItem) && RotatesWhenVertical(bc))
     make = dxBarItemControlClass(TdxBarButton::StaticClass());
   else
     make = dxBarItemControlClass(FItem->ClassType());
@@ -565,14 +572,14 @@ void TdxBarItemLinks::Update(TCollectionItem* Item) {
 
 void TdxBarItemLinks::Assign(TPersistent* Source) {
   FAssigning = true;
-  try {
+  {
+    TFailScope unassigned([this] {
+      FAssigning = false;
+      // A link whose item could not be set (a recursive sub-item) does not stay behind without one.
+      for (int i = Count() - 1; i >= 0; --i)
+        if (i < Count() && !Items(i)->FItem) TObject::Free(Items(i));
+    });
     TCollection::Assign(Source);
-  } catch (...) {
-    FAssigning = false;
-    // A link whose item could not be set (a recursive sub-item) does not stay behind without one.
-    for (int i = Count() - 1; i >= 0; --i)
-      if (i < Count() && !Items(i)->FItem) TObject::Free(Items(i));
-    throw;
   }
   FAssigning = false;
   for (int i = 0; i < Count(); ++i) Items(i)->ApplyLoadedVisible();

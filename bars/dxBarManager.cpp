@@ -3,7 +3,14 @@
 #include <algorithm>
 #include <sstream>
 
-#include "dxBar.h"
+#include "dxBarBars.h"
+#include "dxBarCommon.h"
+#include "dxBarCustomizing.h"
+#include "dxBarItemControls.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarSubMenu.h"
+#include "dxBarWindows.h"
 
 // ---------------------------------------------------------------------------------------------------
 // Manager list
@@ -1017,11 +1024,9 @@ TCustomForm* TdxBarManager::CreateDesignCopy() {
     TFlag() { ++DesignCopyDepth; }
     ~TFlag() { --DesignCopyDepth; }
   } flag;
-  try {
+  {
+    TFailScope unread([form] { TObject::Free(form); });
     ReadComponentFromText(copy, form);
-  } catch (...) {
-    TObject::Free(form);
-    throw;
   }
   UnregisterGlobalRoot(form);
   if (auto* m = GetBarManagerByForm(form)) {

@@ -151,6 +151,14 @@ private:
   void FindSendToMenu();
   void FillSendTo(HMENU Menu);
   void WndProc(TMessage& Message);
+  // Menu message handlers (HandleMenuMessage); the bool ones say whether the message was answered.
+  void PassToShell(TMessage& Message);
+  void WMInitMenuPopup(TMessage& Message);
+  bool WMMeasureItem(TMessage& Message);
+  bool WMDrawItem(TMessage& Message);
+  void DrawSendToItem(DRAWITEMSTRUCT* Item);
+  bool WMMenuChar(TMessage& Message);
+  void WMMenuSelect(TMessage& Message);
   void Clear();
   IContextMenu* FMenu = nullptr;
   IContextMenu2* FMenu2 = nullptr;
@@ -345,6 +353,10 @@ private:
   LONG FRefs = 1;
   DWORD FButton;
 };
+
+// Drags Object (its maker's reference passes to this call) with the right or the left button, Allowed
+// the effects offered; DoDragDrop's result.
+HRESULT DragShellItems(IDataObject* Object, bool Right, DWORD Allowed);
 
 // The data object of dragged shell items: "Shell IDList Array" and CF_HDROP, built at once. Only what
 // could be built is offered.

@@ -325,14 +325,17 @@ void TPTCustomListView::UpdateHeader() {
 
 void TPTCustomListView::CreateWnd() {
   TCustomListView::CreateWnd();
-  COLORREF c = ColorToRGB(Color());
-  SendMessageA(Handle(), LVM_SETBKCOLOR, 0, LPARAM(c));
-  SendMessageA(Handle(), LVM_SETTEXTBKCOLOR, 0, LPARAM(c));
+  SetListColors();
   UpdateHeader();
 }
 
+void TPTCustomListView::SetListColors() {
+  COLORREF c = ColorToRGB(Color());
+  SendMessageA(Handle(), LVM_SETBKCOLOR, 0, LPARAM(c));
+  SendMessageA(Handle(), LVM_SETTEXTBKCOLOR, 0, LPARAM(c));
+}
+
 void TPTCustomListView::DrawHeaderItem(DRAWITEMSTRUCT* Item) {
-  int column = int(Item->itemID);
   HDC dc = Item->hDC;
   int saved = SaveDC(dc);
   TCanvas* c = FHeaderCanvas.get();
@@ -341,175 +344,192 @@ void TPTCustomListView::DrawHeaderItem(DRAWITEMSTRUCT* Item) {
   c->Brush()->SetColor(clBtnFace);
   c->Brush()->SetStyle(bsSolid);
   if (FHeaderDrawing) {
-    RECT r = Item->rcItem;
-    InflateRect(&r, -2, -2);
-    c->FillRect(r);
-    std::string caption;
-    TAlignment align = taLeftJustify;
-    if (column >= 0 && column < Columns()->Count()) {
-      caption = Column(column)->Caption();
-      align = Column(column)->Alignment();
-    }
-    UINT flags = DT_SINGLELINE | DT_END_ELLIPSIS | DT_VCENTER |
-                 (align == taRightJustify ? DT_RIGHT : align == taCenter ? DT_CENTER : DT_LEFT);
-    RECT text = Item->rcItem;
-    text.left += 4;
-    text.right -= 4;
-    bool sorted = column == FSortColumn;
-    TArrowPlacement placement = FArrowPlacement;
-    if (placement == apAfterCaption && align == taRightJustify) placement = apRightEdge;
-    // The arrow box beside the caption rectangle.
-    int s = (text.top + text.bottom) / 2 - 1;
-    RECT box{text.left, 0, text.left + s + 1, 0};
-    box.top = (text.top + text.bottom - s) / 2 - 1;
-    box.bottom = box.top + s;
-    bool arrow = sorted;
-    if (sorted && placement == apBeforeCaption) {
-      if (text.right - text.left > 15) text.left = box.right + 5;
-      else arrow = false;
-    } else if (sorted && placement == apRightEdge) {
-      int move = (text.right - text.left) - (box.right - box.left) - 5;
-      OffsetRect(&box, move, 0);
-      text.right = box.left - 4;
-    }
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ColorToRGB(Font()->Color()));
-    HGDIOBJ oldFont = SelectObject(dc, c->Font()->Handle());
-    DrawTextA(dc, caption.c_str(), int(caption.size()), &text, flags);
-    if (sorted && placement == apAfterCaption) {
-      RECT measure = text;
-      DrawTextA(dc, caption.c_str(), int(caption.size()), &measure, flags | DT_CALCRECT);
-      int end = std::min(measure.right, text.right);
-      OffsetRect(&box, end + 5 - box.left, 0);
-    }
-    SelectObject(dc, oldFont);
+    RECT box;
+    bool arrow = DrawHeaderCaption(Item, box);
     int width = Item->rcItem.right - Item->rcItem.left;
-    if (arrow && placement != apNone && width > 2 * (box.right - box.left)) {
-      int h = (box.bottom - box.top - 1) | 1;
-      int w = h + 1;
-      int L = box.left, T = box.top;
-      RECT area{L, T, L + w, T + h};
-      c->FillRect(area);
-      HPEN shadow = CreatePen(PS_SOLID, 1, ColorToRGB(clBtnShadow));
-      HPEN light = CreatePen(PS_SOLID, 1, ColorToRGB(clBtnHighlight));
-      HGDIOBJ oldPen = SelectObject(dc, shadow);
-      if (FSortDirection == 1) {
-        MoveToEx(dc, L + w / 2 - 1, T, nullptr);
-        LineTo(dc, L, T + h - 1);
-        SelectObject(dc, light);
-        LineTo(dc, L + w - 1, T + h - 1);
-        LineTo(dc, L + w / 2 - 1, T);
-      } else {
-        MoveToEx(dc, L + (w - 1) / 2, T + h - 1, nullptr);
-        LineTo(dc, L, T);
-        LineTo(dc, L + w - 1, T);
-        SelectObject(dc, light);
-        MoveToEx(dc, L + (w - 1) / 2 + 1, T + h - 1, nullptr);
-        LineTo(dc, L + w, T - 1);
-      }
-      SelectObject(dc, oldPen);
-      DeleteObject(shadow);
-      DeleteObject(light);
-    }
+    if (arrow && width > 2 * (box.right - box.left)) DrawSortArrow(dc, box);
   }
   c->SetHandle(nullptr);
   RestoreDC(dc, saved);
 }
 
+// The column's caption, made room for the sort arrow where it goes; Box is the arrow's square. True when
+// the column shows an arrow.
+bool TPTCustomListView::DrawHeaderCaption(DRAWITEMSTRUCT* Item, RECT& Box) {
+  int column = int(Item->itemID);
+  HDC dc = Item->hDC;
+  TCanvas* c = FHeaderCanvas.get();
+  RECT r = Item->rcItem;
+  InflateRect(&r, -2, -2);
+  c->FillRect(r);
+  std::string caption;
+  TAlignment align = taLeftJustify;
+  if (column >= 0 && column < Columns()->Count()) {
+    caption = Column(column)->Caption();
+    align = Column(column)->Alignment();
+  }
+  UINT flags = DT_SINGLELINE | DT_END_ELLIPSIS | DT_VCENTER |
+               (align == taRightJustify ? DT_RIGHT : align == taCenter ? DT_CENTER : DT_LEFT);
+  RECT text = Item->rcItem;
+  text.left += 4;
+  text.right -= 4;
+  bool sorted = column == FSortColumn;
+  TArrowPlacement placement = FArrowPlacement;
+  if (placement == apAfterCaption && align == taRightJustify) placement = apRightEdge;
+  // The arrow box beside the caption rectangle.
+  int s = (text.top + text.bottom) / 2 - 1;
+  Box = RECT{text.left, 0, text.left + s + 1, 0};
+  Box.top = (text.top + text.bottom - s) / 2 - 1;
+  Box.bottom = Box.top + s;
+  bool arrow = sorted;
+  if (sorted && placement == apBeforeCaption) {
+    if (text.right - text.left > 15) text.left = Box.right + 5;
+    else arrow = false;
+  } else if (sorted && placement == apRightEdge) {
+    int move = (text.right - text.left) - (Box.right - Box.left) - 5;
+    OffsetRect(&Box, move, 0);
+    text.right = Box.left - 4;
+  }
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ColorToRGB(Font()->Color()));
+  TSelectObject font(dc, c->Font()->Handle());
+  DrawTextA(dc, caption.c_str(), int(caption.size()), &text, flags);
+  if (sorted && placement == apAfterCaption) {
+    RECT measure = text;
+    DrawTextA(dc, caption.c_str(), int(caption.size()), &measure, flags | DT_CALCRECT);
+    int end = std::min(measure.right, text.right);
+    OffsetRect(&Box, end + 5 - Box.left, 0);
+  }
+  return arrow && placement != apNone;
+}
+
+// The sort arrow in Box: pointing up for sort direction 1, down for 0.
+void TPTCustomListView::DrawSortArrow(HDC DC, RECT Box) {
+  int h = (Box.bottom - Box.top - 1) | 1;
+  int w = h + 1;
+  int L = Box.left, T = Box.top;
+  RECT area{L, T, L + w, T + h};
+  FHeaderCanvas->FillRect(area);
+  TGdiObject<HPEN> shadow(CreatePen(PS_SOLID, 1, ColorToRGB(clBtnShadow)));
+  TGdiObject<HPEN> light(CreatePen(PS_SOLID, 1, ColorToRGB(clBtnHighlight)));
+  TSelectObject pen(DC, shadow.Handle);
+  if (FSortDirection == 1) {
+    MoveToEx(DC, L + w / 2 - 1, T, nullptr);
+    LineTo(DC, L, T + h - 1);
+    SelectObject(DC, light.Handle);
+    LineTo(DC, L + w - 1, T + h - 1);
+    LineTo(DC, L + w / 2 - 1, T);
+  } else {
+    MoveToEx(DC, L + (w - 1) / 2, T + h - 1, nullptr);
+    LineTo(DC, L, T);
+    LineTo(DC, L + w - 1, T);
+    SelectObject(DC, light.Handle);
+    MoveToEx(DC, L + (w - 1) / 2 + 1, T + h - 1, nullptr);
+    LineTo(DC, L + w, T - 1);
+  }
+}
+
 void TPTCustomListView::Dispatch(TMessage& Message) {
-  bool designing = ComponentState().Contains(csDesigning);
   switch (Message.Msg) {
-    case WM_DRAWITEM: {
-      auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-      if (di->CtlType == ODT_HEADER && di->hwndItem == HeaderHandle()) {
-        DrawHeaderItem(di);
-        Message.Result = TRUE;
-        return;
-      }
-      break;
-    }
-    case WM_NOTIFY: {
-      auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-      if (hdr->hwndFrom == HeaderHandle() && HeaderHandle()) {
-        TCustomListView::Dispatch(Message);
-        switch (hdr->code) {
-          case HDN_ITEMCLICKA:
-          case HDN_ITEMCLICKW:
-            InvalidateRect(hdr->hwndFrom, nullptr, TRUE);
-            break;
-          case HDN_ENDTRACKA:
-          case HDN_ENDTRACKW:
-          case HDN_ITEMCHANGEDA:
-          case HDN_ITEMCHANGEDW:
-            PostMessageA(Handle(), WM_PTUPDATEHEADER, 0, 0);
-            break;
-        }
-        return;
-      }
-      break;
-    }
-    case WM_PTUPDATEHEADER:
-      UpdateHeader();
-      return;
-    case WM_PARENTNOTIFY:
-      TCustomListView::Dispatch(Message);
-      UpdateHeader();
-      return;
-    case CN_NOTIFY: {
-      auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-      if (hdr->code == NM_CUSTOMDRAW) {
-        if (designing) return;
-        if (IsCustomDrawn(false)) break;
-        LRESULT result = CDRF_DODEFAULT;
-        std::unique_ptr<TPTCustomDraw> context(CustomDrawItem(reinterpret_cast<NMLVCUSTOMDRAW*>(Message.LParam), &result));
-        Message.Result = result;
-        return;
-      }
-      if (hdr->code == NM_RCLICK && !designing) {
-        POINT p;
-        GetCursorPos(&p);
-        ItemMenuFromSelection(ScreenToClient(p));
-        FMenuShown = true;
-        Message.Result = 1;
-        return;
-      }
-      if (hdr->code == LVN_BEGINDRAG || hdr->code == LVN_BEGINRDRAG) FDragStarted = true;
-      break;
-    }
-    case WM_CONTEXTMENU:
-      if (!designing && !FMenuShown && Selected()) {
-        auto& m = MessageAs<TWMContextMenu>(Message);
-        if (m.XPos() == -1 && m.YPos() == -1) KeyboardContextMenu();
-        else ItemContextMenuAt(Selected(), ScreenToClient(POINT{m.XPos(), m.YPos()}));
-        Message.Result = 1;
-        return;
-      }
-      break;
-    case WM_RBUTTONUP:
-      if (FMenuShown && PopupMenuComponent()) {
-        TComponent* menu = PopupMenuComponent();
-        SetPopupMenu(nullptr);
-        TCustomListView::Dispatch(Message);
-        SetPopupMenu(menu);
-        FMenuShown = false;
-        return;
-      }
-      FMenuShown = false;
-      break;
-    case CM_COLORCHANGED:
-      TCustomListView::Dispatch(Message);
-      if (HandleAllocated()) {
-        COLORREF c = ColorToRGB(Color());
-        SendMessageA(Handle(), LVM_SETBKCOLOR, 0, LPARAM(c));
-        SendMessageA(Handle(), LVM_SETTEXTBKCOLOR, 0, LPARAM(c));
-      }
-      return;
-    case WM_SYSCOLORCHANGE:
-      TCustomListView::Dispatch(Message);
-      if (Color() < 0) Perform(CM_COLORCHANGED, 0, 0);
-      return;
+    case WM_DRAWITEM:        WMDrawItem(Message); return;
+    case WM_NOTIFY:          WMNotify(MessageAs<TWMNotify>(Message)); return;
+    case WM_PTUPDATEHEADER:  UpdateHeader(); return;
+    case WM_PARENTNOTIFY:    TCustomListView::Dispatch(Message); UpdateHeader(); return;
+    case CN_NOTIFY:          CNNotify(MessageAs<TWMNotify>(Message)); return;
+    case WM_CONTEXTMENU:     WMContextMenu(MessageAs<TWMContextMenu>(Message)); return;
+    case WM_RBUTTONUP:       WMRButtonUp(Message); return;
+    case CM_COLORCHANGED:    CMColorChanged(Message); return;
+    case WM_SYSCOLORCHANGE:  WMSysColorChange(Message); return;
   }
   TCustomListView::Dispatch(Message);
+}
+
+void TPTCustomListView::WMDrawItem(TMessage& Message) {
+  auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+  if (di->CtlType != ODT_HEADER || di->hwndItem != HeaderHandle()) {
+    TCustomListView::Dispatch(Message);
+    return;
+  }
+  DrawHeaderItem(di);
+  Message.Result = TRUE;
+}
+
+// The header's notifications: a click repaints it, a new width or order brings it up to date later.
+void TPTCustomListView::WMNotify(TWMNotify& Message) {
+  NMHDR* hdr = Message.NMHdr();
+  bool fromHeader = hdr->hwndFrom == HeaderHandle() && HeaderHandle();
+  TCustomListView::Dispatch(Message);
+  if (!fromHeader) return;
+  switch (hdr->code) {
+    case HDN_ITEMCLICKA:
+    case HDN_ITEMCLICKW:
+      InvalidateRect(hdr->hwndFrom, nullptr, TRUE);
+      break;
+    case HDN_ENDTRACKA:
+    case HDN_ENDTRACKW:
+    case HDN_ITEMCHANGEDA:
+    case HDN_ITEMCHANGEDW:
+      PostMessageA(Handle(), WM_PTUPDATEHEADER, 0, 0);
+      break;
+  }
+}
+
+void TPTCustomListView::CNNotify(TWMNotify& Message) {
+  bool designing = ComponentState().Contains(csDesigning);
+  NMHDR* hdr = Message.NMHdr();
+  if (hdr->code == NM_CUSTOMDRAW) {
+    if (designing) return;
+    if (!IsCustomDrawn(false)) {
+      LRESULT result = CDRF_DODEFAULT;
+      std::unique_ptr<TPTCustomDraw> context(CustomDrawItem(reinterpret_cast<NMLVCUSTOMDRAW*>(Message.LParam), &result));
+      Message.Result = result;
+      return;
+    }
+  } else if (hdr->code == NM_RCLICK && !designing) {
+    POINT p;
+    GetCursorPos(&p);
+    ItemMenuFromSelection(ScreenToClient(p));
+    FMenuShown = true;
+    Message.Result = 1;
+    return;
+  } else if (hdr->code == LVN_BEGINDRAG || hdr->code == LVN_BEGINRDRAG) {
+    FDragStarted = true;
+  }
+  TCustomListView::Dispatch(Message);
+}
+
+void TPTCustomListView::WMContextMenu(TWMContextMenu& Message) {
+  if (ComponentState().Contains(csDesigning) || FMenuShown || !Selected()) {
+    TCustomListView::Dispatch(Message);
+    return;
+  }
+  if (Message.XPos() == -1 && Message.YPos() == -1) KeyboardContextMenu();
+  else ItemContextMenuAt(Selected(), ScreenToClient(POINT{Message.XPos(), Message.YPos()}));
+  Message.Result = 1;
+}
+
+// After the item menu the button's release must not bring up the control's own menu as well.
+void TPTCustomListView::WMRButtonUp(TMessage& Message) {
+  if (FMenuShown && PopupMenuComponent()) {
+    TComponent* menu = PopupMenuComponent();
+    SetPopupMenu(nullptr);
+    TCustomListView::Dispatch(Message);
+    SetPopupMenu(menu);
+    FMenuShown = false;
+    return;
+  }
+  FMenuShown = false;
+  TCustomListView::Dispatch(Message);
+}
+
+void TPTCustomListView::CMColorChanged(TMessage& Message) {
+  TCustomListView::Dispatch(Message);
+  if (HandleAllocated()) SetListColors();
+}
+
+void TPTCustomListView::WMSysColorChange(TMessage& Message) {
+  TCustomListView::Dispatch(Message);
+  if (Color() < 0) Perform(CM_COLORCHANGED, 0, 0);
 }
 
 void UPTTreeListInitialize() {

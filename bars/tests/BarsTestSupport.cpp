@@ -34,18 +34,25 @@ void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys) {
 
 // Every event carries the point: a press without one lands wherever Wine last put the pointer, which
 // may be a position from before SetCursorPos.
+static INPUT MouseEvent(POINT Screen, DWORD Flags) {
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT i{};
+  i.type = INPUT_MOUSE;
+  i.mi.dx = MulDiv(Screen.x, 65535, w - 1);
+  i.mi.dy = MulDiv(Screen.y, 65535, h - 1);
+  i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | Flags;
+  return i;
+}
+
+void SendMouse(POINT Screen, DWORD Flags) {
+  SetCursorPos(Screen.x, Screen.y);
+  INPUT i = MouseEvent(Screen, Flags);
+  SendInput(1, &i, sizeof(INPUT));
+}
+
 void Click(POINT Screen, int PauseMs) {
   SetCursorPos(Screen.x, Screen.y);
-  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  INPUT in[3]{};
-  for (INPUT& i : in) {
-    i.type = INPUT_MOUSE;
-    i.mi.dx = MulDiv(Screen.x, 65535, w - 1);
-    i.mi.dy = MulDiv(Screen.y, 65535, h - 1);
-    i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  }
-  in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-  in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+  INPUT in[3]{MouseEvent(Screen, 0), MouseEvent(Screen, MOUSEEVENTF_LEFTDOWN), MouseEvent(Screen, MOUSEEVENTF_LEFTUP)};
   if (!PauseMs) {
     SendInput(3, in, sizeof(INPUT));
     return;

@@ -25,6 +25,9 @@ public:
 void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys);
 inline void Press(WORD K) { SendKeys({{K, false}, {K, true}}); }
 void Click(POINT Screen, int PauseMs = 0);
+// One pointer event at a screen point: a move, with a press or release when Flags asks for it
+// (MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP).
+void SendMouse(POINT Screen, DWORD Flags = 0);
 
 // The middle of a rectangle; a point moved by Dx, Dy.
 inline POINT Middle(const RECT& R) { return POINT{(R.left + R.right) / 2, (R.top + R.bottom) / 2}; }

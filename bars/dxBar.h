@@ -378,7 +378,11 @@ public:
   void CalcLayout(int ClientW = -1, int ClientH = -1);
   bool Vertical() const { return FDockingStyle == dsLeft || FDockingStyle == dsRight; }
   bool HasHiddenItems() const { return FHasHiddenItems; }
-  void ClearHiddenItems() { FHasHiddenItems = false; }
+  // The dock lays the bar out anew: nothing hidden, and a personalised bar shows all its links again.
+  void ClearHiddenItems();
+  // A docked bar of the enhanced style whose links keep their recent use: it drops rarely used links
+  // to fit.
+  bool Personalised();
   bool MarkShown();
   bool CaptionButtonsShown();
   // The caption-button area: its length along the bar (0 when none).
@@ -398,6 +402,8 @@ public:
   // Client rectangles of the end mark and the close button (the caption's, in window coordinates,
   // when floating).
   RECT MarkRect();
+  // Whether a client point lies on the end mark that opens the quick customization.
+  bool MarkHolds(POINT P);
   RECT CloseButtonRect();
   RECT CaptionRect();
   int HitCode() const { return FHitCode; }
@@ -418,6 +424,8 @@ protected:
 
 private:
   void CloseButtonLoop();
+  // Drops the least recently used links until the rest fit in Length along the bar; their length.
+  int FitPersonalised(int Length);
   void Sizing(TMessage& Message);
   void PositionChanging(WINDOWPOS* P);
   void Destroyed();

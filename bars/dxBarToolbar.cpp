@@ -289,7 +289,37 @@ int TdxBarControl::FullHeight(TdxBarDockingStyle S) {
   return std::max(h, MinHeight(S));
 }
 
+bool TdxBarControl::Personalised() {
+  return FDockingStyle != dsNone && FItemLinks && FItemLinks->UseRecentItems() && FBarManager &&
+         FBarManager->Style() == bmsEnhanced && !FBarManager->Designing();
+}
+
+void TdxBarControl::ClearHiddenItems() {
+  FHasHiddenItems = false;
+  if (Personalised() && FItemLinks->ShownLimit() != -1) FItemLinks->SetShownLimit(-1);
+}
+
+int TdxBarControl::FitPersonalised(int Length) {
+  bool vert = Vertical();
+  auto along = [&] {
+    TMeasure m = MeasureItems(FItemLinks);
+    return vert ? m.SumH : m.SumW;
+  };
+  FItemLinks->SetShownLimit(-1);
+  int len = along();
+  // The least recently used link goes first: the links' recent order decides.
+  for (int n = FItemLinks->VisibleCount() - 1; len > Length && n >= 1; --n) {
+    FItemLinks->SetShownLimit(n);
+    len = along();
+  }
+  return len;
+}
+
 SIZE TdxBarControl::GetSizeForWidth(TdxBarDockingStyle S, int Width) {
+  if ((S == dsTop || S == dsBottom) && S == FDockingStyle && Personalised()) {
+    int area = CaptionButtonArea(false);
+    return SIZE{FitPersonalised(Width - MarkLength - area) + MarkLength + area, FullHeight(S)};
+  }
   if (S == dsTop || S == dsBottom) return SIZE{std::max(Width, MinWidth(S)), FullHeight(S)};
   if (S == dsLeft || S == dsRight) return SIZE{FullWidth(S), FullHeight(S)};
   // Floating: rows break where the next item would pass the width, at the row's last group start when
@@ -371,7 +401,12 @@ SIZE TdxBarControl::GetSizeForHeight(TdxBarDockingStyle S, int Height) {
   TMeasure m = MeasureItems(FItemLinks);
   if (!m.Any) return r;
   int avail = std::max<int>(Height, r.cy) - CaptionButtonArea(true);
-  int colH = 0, colW = 0;
+  int colH = 0, colW = 0, mark = 0;
+  if (S == FDockingStyle && Personalised()) {
+    // The mark's room is kept free while links are dropped, and added back to the column.
+    mark = MarkShown() ? MarkLength : 0;
+    FitPersonalised(avail - mark);
+  }
   for (int i = 0; i < FItemLinks->ShownCount(); ++i) {
     TdxBarItemLink* l = FItemLinks->ShownItems(i);
     if (!l->Control()) continue;
@@ -380,7 +415,7 @@ SIZE TdxBarControl::GetSizeForHeight(TdxBarDockingStyle S, int Height) {
     colH += h;
     colW = std::max(colW, l->Control()->GetWidth());
   }
-  r = SIZE{colW, std::max<LONG>(r.cy, colH)};
+  r = SIZE{colW, std::max<LONG>(r.cy, colH + mark)};
   if (CaptionButtonsShown()) {
     r.cy += CaptionButtonArea(true);
     r.cx = std::max<LONG>(r.cx, CaptionButtonWidth());
@@ -399,6 +434,10 @@ void TdxBarControl::CalcLayout(int ClientW, int ClientH) {
     ClientH = Height() - in.top - in.bottom;
   }
   FItemLinks->RefreshLists();
+  // Links a personalised bar dropped to fit count as hidden: the mark offers them.
+  bool dropped = Personalised() && FItemLinks->ShownCount() < FItemLinks->VisibleCount();
+  // A dropped link keeps no place a click could find.
+  if (dropped) FItemLinks->ClearItemRects();
   std::vector<TdxBarItemLink*> links;
   for (int i = 0; i < FItemLinks->ShownCount(); ++i) {
     TdxBarItemLink* l = FItemLinks->ShownItems(i);
@@ -412,7 +451,7 @@ void TdxBarControl::CalcLayout(int ClientW, int ClientH) {
     int thick = floating ? 0 : (vert ? ClientW : ClientH);
     int pos = 0, rowTop = 0;
     size_t rowStart = 0, placed = 0;
-    bool hidden = false;
+    bool hidden = dropped;
     // A finished floating row: items centred to its thickness, separators as tall as the row.
     auto finishRow = [&](size_t From, size_t To, int Thick) {
       for (size_t k = From; k < To; ++k) {
@@ -518,6 +557,17 @@ RECT TdxBarControl::MarkRect() {
   }
   int bottom = ch - CaptionButtonArea(true);
   return RECT{enhanced ? 0 : cw - 9, bottom - MarkLength, cw, bottom};
+}
+
+bool TdxBarControl::MarkHolds(POINT P) {
+  if (!MarkShown() || !FBarManager || FBarManager->Style() != bmsEnhanced) return false;
+  RECT m = MarkRect();
+  if (FDockingStyle == dsNone) {
+    // The floating mark lies in the caption: window coordinates.
+    RECT in = FrameInsets(dsNone);
+    P = POINT{P.x + in.left, P.y + in.top};
+  }
+  return PtInRect(&m, P) != FALSE;
 }
 
 RECT TdxBarControl::CaptionRect() {
@@ -798,11 +848,11 @@ void TdxBarControl::SetMarkState(int Value) {
     TdxBarQuickControl::Open(this);
   else
     TdxBarQuickControl::CloseFor(this);
-  if (Value == 1 && FDockingStyle != dsNone && HandleAllocated()) {
-    FMarkTimer = SetTimer(Handle(), 1, 50, nullptr);
-    SetHint(dxBarResStr(dxSBAR_MOREBUTTONS));
-  } else if (Value == 0 && !FSelectedControl) {
-    SetHint(std::string());
+  if (Value == 1) {
+    if (FDockingStyle != dsNone && HandleAllocated()) FMarkTimer = SetTimer(Handle(), 1, 50, nullptr);
+    if (FBarManager) FBarManager->UpdateHint(true, dxBarResStr(dxSBAR_MOREBUTTONS));
+  } else if (Value == 0 && !FSelectedControl && FBarManager) {
+    FBarManager->UpdateHint(false, std::string());
   }
 }
 
@@ -874,13 +924,8 @@ void TdxBarControl::WMLButtonDown(TMessage& Message) {
         return;
       }
     }
-    if (FDockingStyle != dsNone && MarkShown() && FBarManager->Style() == bmsEnhanced) {
-      RECT m = MarkRect();
-      if (PtInRect(&m, p)) {
-        SetMarkState(FMarkState == 2 ? 1 : 2);
-        return;
-      }
-    }
+    // The mark, docked or in a floating caption, opens and closes the quick customization.
+    if (MarkHolds(p)) SetMarkState(FMarkState == 2 ? 1 : 2);
     return;
   }
   // The grip or a free place: drag the bar, keeping the grab point in proportion to its size.
@@ -906,12 +951,8 @@ void TdxBarControl::WMLButtonUp(TMessage& Message) {
 void TdxBarControl::WMMouseMove(TMessage& Message) {
   POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
   if (FCaptionPressed) return;
-  bool overMark = false;
-  if (FDockingStyle != dsNone && MarkShown() && FBarManager && FBarManager->Style() == bmsEnhanced && !ActiveBarControl()) {
-    RECT m = MarkRect();
-    overMark = PtInRect(&m, p) != FALSE;
-    if (overMark && FMarkState == 0) SetMarkState(1);
-  }
+  bool overMark = FDockingStyle != dsNone && !ActiveBarControl() && MarkHolds(p);
+  if (overMark && FMarkState == 0) SetMarkState(1);
   TCustomdxBarControl::WMMouseMove(Message);
   if (!overMark && FMarkState == 1 && IsBarControl(this)) SetMarkState(0);
 }

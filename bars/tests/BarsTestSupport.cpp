@@ -32,18 +32,29 @@ void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys) {
   SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
 }
 
+namespace {
+INPUT MoveInput(POINT Screen) {
+  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT i{};
+  i.type = INPUT_MOUSE;
+  i.mi.dx = MulDiv(Screen.x, 65535, w - 1);
+  i.mi.dy = MulDiv(Screen.y, 65535, h - 1);
+  i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  return i;
+}
+}  // namespace
+
+void MovePointer(POINT Screen) {
+  SetCursorPos(Screen.x, Screen.y);
+  INPUT i = MoveInput(Screen);
+  SendInput(1, &i, sizeof(INPUT));
+}
+
 // Every event carries the point: a press without one lands wherever Wine last put the pointer, which
 // may be a position from before SetCursorPos.
 void Click(POINT Screen, int PauseMs) {
   SetCursorPos(Screen.x, Screen.y);
-  int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  INPUT in[3]{};
-  for (INPUT& i : in) {
-    i.type = INPUT_MOUSE;
-    i.mi.dx = MulDiv(Screen.x, 65535, w - 1);
-    i.mi.dy = MulDiv(Screen.y, 65535, h - 1);
-    i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  }
+  INPUT in[3]{MoveInput(Screen), MoveInput(Screen), MoveInput(Screen)};
   in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
   in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
   if (!PauseMs) {

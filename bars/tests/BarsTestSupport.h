@@ -25,6 +25,8 @@ public:
 void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys);
 inline void Press(WORD K) { SendKeys({{K, false}, {K, true}}); }
 void Click(POINT Screen, int PauseMs = 0);
+// A real pointer move to a screen point (the window under it sees a mouse move).
+void MovePointer(POINT Screen);
 
 // The middle of a rectangle; a point moved by Dx, Dy.
 inline POINT Middle(const RECT& R) { return POINT{(R.left + R.right) / 2, (R.top + R.bottom) / 2}; }

@@ -47,6 +47,7 @@ class TdxBarPopupMenuLinks;
 class TCustomdxBarCombo;
 class TdxBarCustomCombo;
 class TCustomdxBarComboControl;
+class TdxBarEditControl;
 
 // ---------------------------------------------------------------------------------------------------
 // Types
@@ -199,7 +200,8 @@ private:
 constexpr TCursor crdxBarDrag = 1041;
 constexpr TCursor crdxBarDragCopy = 1042;
 constexpr TCursor crdxBarDragNoDrop = 1043;
-// Puts the three drag cursors of the module's resources into the screen's cursor table.
+constexpr TCursor crdxBarEditSizing = 1044;
+// Puts the drag cursors and the edit-sizing cursor of the module's resources into the screen's cursor table.
 void dxBarRegisterDragCursors();
 // The insertion mark: six segments drawn with R2_NOT into R (a control's item rectangle), at its
 // leading edge (Before) or its trailing one, turned for vertical bars. Drawing it twice removes it.
@@ -330,6 +332,9 @@ protected:
 // Waits for a menu animation thread to end. Only messages sent by other threads are handled meanwhile:
 // input stays queued, in order, for after the animation.
 void dxBarWaitForAnimation(HANDLE Thread);
+// The shown bar window of AManager whose window holds the screen point (the last bar first), found by
+// its place: inside a disabled form the system finds none.
+TdxBarControl* dxBarBarWindowAt(TdxBarManager* AManager, POINT P);
 
 // The window of one bar: its items laid out in rows (floating) or one row or column (docked), a grip
 // or a caption with a close button, the end mark, and the window's place written back into the bar.
@@ -430,6 +435,18 @@ private:
   void PositionChanging(WINDOWPOS* P);
   void Destroyed();
   void StopMarkTimer();
+  // Resizing an edit while customizing: the cursor over its edges, the drag and its inverted frame.
+  TdxBarEditControl* SizableEdit();
+  bool EditSizingCursor();
+  void StartEditSizing();
+  void MoveEditSizing(POINT P);
+  void EndEditSizing();
+  void InvertSizingFrame();
+  bool FEditSizing = false;
+  bool FSizeFromRight = false;
+  int FSizingWidth = 0;
+  TdxBarEditControl* FSizingControl = nullptr;
+  RECT FSizingItem{};
   TdxBar* FBar;
   bool FMoving = false;
   bool FCreating = false;

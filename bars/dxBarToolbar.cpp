@@ -913,6 +913,10 @@ void TdxBarControl::WMLButtonDown(TMessage& Message) {
       EnterMenuMode(c);
     }
     if (!IsBarControl(this)) return;
+    if (FEditSizing && SizableEdit()) {
+      StartEditSizing();
+      return;
+    }
     TCustomdxBarControl::WMLButtonDown(Message);
     if (!IsBarControl(this) || !HandleAllocated()) return;
     if (CaptionButtonsShown()) {
@@ -936,6 +940,17 @@ void TdxBarControl::WMLButtonDown(TMessage& Message) {
 }
 
 void TdxBarControl::WMLButtonUp(TMessage& Message) {
+  if (FSizingWidth) {
+    int width = FSizingWidth;
+    TdxBarEditControl* e = FSizingControl;
+    EndEditSizing();
+    if (TdxBarItemLink* l = e && SizableEdit() == e ? e->Link() : nullptr) {
+      if (width != l->Width())
+        l->SetUserWidth(width);
+      else
+        e->Repaint();
+    }
+  }
   if (FCaptionPressed) {
     POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
     FCaptionPressed = CaptionButtonDown = false;
@@ -950,6 +965,10 @@ void TdxBarControl::WMLButtonUp(TMessage& Message) {
 
 void TdxBarControl::WMMouseMove(TMessage& Message) {
   POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  if (FSizingWidth) {
+    MoveEditSizing(p);
+    return;
+  }
   if (FCaptionPressed) return;
   bool overMark = FDockingStyle != dsNone && !ActiveBarControl() && MarkHolds(p);
   if (overMark && FMarkState == 0) SetMarkState(1);
@@ -993,6 +1012,80 @@ void TdxBarControl::WMRButtonDown(TMessage& Message) {
   if (!IsBarControl(this) || IsCustomizing() || !HandleAllocated()) return;
   POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
   TdxBarToolbarsPopup::ShowAt(FBarManager, ClientToScreen(p));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Resizing an edit while customizing
+
+namespace {
+constexpr int EditSizingZone = 7;
+}
+
+TdxBarEditControl* TdxBarControl::SizableEdit() {
+  if (!IsCustomizing() || !HandleAllocated()) return nullptr;
+  return dynamic_cast<TdxBarEditControl*>(FSelectedControl);
+}
+
+// Over the outer 7 pixels of either side of the selected edit, the cursor offers to resize it.
+bool TdxBarControl::EditSizingCursor() {
+  FEditSizing = false;
+  TdxBarEditControl* e = SizableEdit();
+  if (!e || GetCapture()) return false;
+  POINT p;
+  GetCursorPos(&p);
+  p = ScreenToClient(p);
+  RECT r = GetItemRect(e);
+  if (!PtInRect(&r, p)) return false;
+  bool right = p.x >= r.right - EditSizingZone;
+  if (!right && p.x >= r.left + EditSizingZone) return false;
+  FEditSizing = true;
+  FSizeFromRight = right;
+  ::SetCursor(Screen->Cursors(crdxBarEditSizing));
+  return true;
+}
+
+void TdxBarControl::StartEditSizing() {
+  FSizingControl = SizableEdit();
+  FSizingItem = GetItemRect(FSizingControl);
+  FSizingWidth = FSizingItem.right - FSizingItem.left;
+  SetCapture(Handle());
+  InvertSizingFrame();
+}
+
+// The new width runs from the edge that stays to the cursor.
+void TdxBarControl::MoveEditSizing(POINT P) {
+  RECT r = FSizingItem;
+  int width = dxClampWidth(FSizeFromRight ? P.x - r.left : r.right - P.x);
+  if (width == FSizingWidth) return;
+  InvertSizingFrame();
+  FSizingWidth = width;
+  InvertSizingFrame();
+}
+
+void TdxBarControl::EndEditSizing() {
+  if (!FSizingWidth) return;
+  InvertSizingFrame();
+  FSizingWidth = 0;
+  FEditSizing = false;
+  if (GetCapture() == Handle()) ReleaseCapture();
+}
+
+// A 2-pixel frame of the new width inverted on the screen: drawn twice, it is gone.
+void TdxBarControl::InvertSizingFrame() {
+  RECT r = FSizingItem;
+  if (FSizeFromRight)
+    r.right = r.left + FSizingWidth;
+  else
+    r.left = r.right - FSizingWidth;
+  POINT o = ClientToScreen(POINT{0, 0});
+  OffsetRect(&r, o.x, o.y);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  HDC dc = GetDC(nullptr);
+  PatBlt(dc, r.left, r.top, w, 2, DSTINVERT);
+  PatBlt(dc, r.left, r.bottom - 2, w, 2, DSTINVERT);
+  PatBlt(dc, r.left, r.top + 2, 2, h - 4, DSTINVERT);
+  PatBlt(dc, r.right - 2, r.top + 2, 2, h - 4, DSTINVERT);
+  ReleaseDC(nullptr, dc);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -1267,6 +1360,15 @@ void TdxBarControl::Dispatch(TMessage& Message) {
     case WM_GETDLGCODE:
       Message.Result = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS;
       return;
+    case WM_SETCURSOR:
+      if (EditSizingCursor()) {
+        Message.Result = TRUE;
+        return;
+      }
+      break;
+    case WM_CAPTURECHANGED:
+      EndEditSizing();
+      break;
     case WM_MOUSEACTIVATE:
       if (!FActive && HandleAllocated())
         SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

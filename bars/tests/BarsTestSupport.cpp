@@ -1,8 +1,10 @@
 #include "BarsTestSupport.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "dxBarCustForm.h"
@@ -48,6 +50,44 @@ void MovePointer(POINT Screen) {
   SetCursorPos(Screen.x, Screen.y);
   INPUT i = MoveInput(Screen);
   SendInput(1, &i, sizeof(INPUT));
+}
+
+void RightClickAt(POINT Screen, int PauseMs) {
+  SetCursorPos(Screen.x, Screen.y);
+  INPUT in[2]{MoveInput(Screen), MoveInput(Screen)};
+  in[0].mi.dwFlags |= MOUSEEVENTF_RIGHTDOWN;
+  in[1].mi.dwFlags |= MOUSEEVENTF_RIGHTUP;
+  SendInput(1, &in[0], sizeof(INPUT));
+  Pump(PauseMs);
+  SendInput(1, &in[1], sizeof(INPUT));
+  Pump(PauseMs);
+}
+
+void DragPointer(POINT From, POINT To) {
+  SetCursorPos(From.x, From.y);
+  Pump(20);
+  INPUT down[2]{MoveInput(From), MoveInput(From)};
+  down[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
+  SendInput(2, down, sizeof(INPUT));
+  Pump(50);
+  // The rest comes from another thread: a drag loop that the first moves start holds this one.
+  std::atomic<bool> done{false};
+  std::thread user([&] {
+    for (int k = 1; k <= 6; ++k) {
+      Sleep(30);
+      INPUT move = MoveInput(POINT{From.x + (To.x - From.x) * k / 6, From.y + (To.y - From.y) * k / 6});
+      SendInput(1, &move, sizeof(INPUT));
+    }
+    Sleep(30);
+    INPUT up = MoveInput(To);
+    up.mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    SendInput(1, &up, sizeof(INPUT));
+    done = true;
+  });
+  TWatchdog dog(10000, "a real drag did not end");
+  PumpUntil([&] { return done.load(); }, 5000);
+  user.join();
+  Pump(300);
 }
 
 // Every event carries the point: a press without one lands wherever Wine last put the pointer, which

@@ -554,4 +554,42 @@ TEST(dxBarToolbar, APersonalisedBarDropsItsRarelyUsedLinksToFit) {
   EXPECT_TRUE(w->HasHiddenItems());
 }
 
+// While customizing, the selected edit's edges offer resizing it: the edit-sizing cursor over its last
+// 7 pixels, and a real drag from there gives the link the width up to where the button was released.
+TEST(dxBarToolbar, AnEditIsResizedByItsEdgeWhileCustomizing) {
+  TWatchdog dog;
+  TBarsForm f;
+  TdxBar* b = f.AddBar("E", 1, dsTop);
+  auto* edit = new TdxBarEdit(f.Form.get());
+  edit->SetWidth(100);
+  TdxBarItemLink* l = b->ItemLinks()->Add();
+  l->SetItem(edit);
+  Pump(50);
+  ASSERT_NE(OpenCustomizing(f.Manager), nullptr);
+  TdxBarControl* w = b->Control();
+  POINT mid = Center(l);
+  {
+    THoldPointer hold(mid);
+    HeldClick(hold, mid);
+  }
+  ASSERT_NE(l->Control(), nullptr);
+  ASSERT_EQ(w->SelectedControl(), l->Control());
+  RECT r = w->GetItemRect(l->Control());
+  int width = r.right - r.left;
+  POINT edge = w->ClientToScreen(POINT{r.right - 3, (r.top + r.bottom) / 2});
+  HCURSOR sizing = Screen->Cursors(crdxBarEditSizing);
+  ASSERT_NE(sizing, Screen->Cursors(crDefault));
+  {
+    THoldPointer hold(edge);
+    MovePointer(edge);
+    EXPECT_TRUE(PumpUntil([&] { return GetCursor() == sizing; }, 1000));
+  }
+  DragPointer(edge, Offset(edge, 40, 0));
+  EXPECT_EQ(l->Width(), width + 37);
+  EXPECT_NE(w->SelectedControl(), nullptr);
+  f.Manager->SetCustomizing(false);
+  Pump(50);
+  EXPECT_EQ(l->ItemRect.right - l->ItemRect.left, width + 37);
+}
+
 }  // namespace

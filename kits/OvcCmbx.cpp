@@ -553,101 +553,122 @@ void TOvcBaseComboBox::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
 // Messages
 
 void TOvcBaseComboBox::Dispatch(TMessage& Message) {
-  TLiveGuard g(this);
   switch (Message.Msg) {
-    case CN_COMMAND:
-      switch (HIWORD(Message.WParam)) {
-        case CBN_DROPDOWN:
-          FDropDownIndex = ItemIndex();
-          break;
-        case CBN_CLOSEUP:
-          if (int i = ItemIndex(); i >= 0) {
-            UpdateMRUList(i);
-            SetText(Items()->Strings(ItemIndex()));
-            Click();
-            if (!g) return;
-            SelectionChanged();
-            if (!g) return;
-          }
-          if (FHotTrack) Invalidate();
-          break;
-        case CBN_SETFOCUS:
-          if (FHotTrack) {
-            FDropped = true;
-            Invalidate();
-          }
-          break;
-        case CBN_KILLFOCUS:
-          if (FHotTrack) {
-            FDropped = false;
-            Invalidate();
-          }
-          break;
-      }
-      break;
-    case WM_PAINT:
-      if (FHotTrack && !ComponentState().Contains(csDesigning)) {
-        PaintHotTrack();
-        PaintBorders();
-        Message.Result = 1;
-        return;
-      }
-      TCustomComboBox::Dispatch(Message);
-      if (g) PaintBorders();
-      return;
-    case WM_NCHITTEST:
-      TCustomComboBox::Dispatch(Message);
-      if (g && FHotTrack && !ComponentState().Contains(csDesigning) && !FHot && Application && Application->Active()) {
-        FHot = true;
-        Invalidate();
-      }
-      return;
-    case WM_SETFOCUS:
-      TCustomComboBox::Dispatch(Message);
-      if (g && HandleAllocated()) PostMessageA(FHandle, OM_AFTERENTER, 0, 0);
-      return;
-    case WM_KILLFOCUS:
-      TCustomComboBox::Dispatch(Message);
-      if (g && HandleAllocated()) PostMessageA(FHandle, OM_AFTEREXIT, 0, 0);
-      return;
-    case OM_AFTERENTER:
-      AfterEnter(this);
-      return;
-    case OM_AFTEREXIT:
-      AfterExit(this);
-      return;
-    case OM_POSITIONLABEL:
-      PositionLabel();
-      return;
-    case OM_ASSIGNLABEL:
-      FLabelInfo->SetALabel(reinterpret_cast<TOvcAttachedLabel*>(Message.LParam));
-      if (FLabelInfo->ALabel()) FLabelInfo->ALabel()->FreeNotification(this);
-      return;
-    case OM_RECORDLABELPOSITION:
-      if (TOvcAttachedLabel* l = FLabelInfo->ALabel()) {
-        // Recorded without moving the label back.
-        FLabelInfo->OnChange = nullptr;
-        FLabelInfo->SetOffsets(l->Left() - Left(), l->Top() - Top());
-        FLabelInfo->OnChange = Bind(this, &TOvcBaseComboBox::LabelChange);
-      }
-      return;
-    case CM_VISIBLECHANGED:
-      TCustomComboBox::Dispatch(Message);
-      if (g)
-        if (TOvcAttachedLabel* l = FLabelInfo->ALabel()) l->SetVisible(Visible());
-      return;
-    case CM_FONTCHANGED:
-      TCustomComboBox::Dispatch(Message);
-      if (g) RecalcItemHeight();
-      return;
-    case WM_MOUSEWHEEL: {
-      auto& m = MessageAs<TWMMouseWheel>(Message);
-      OnMouseWheel(this, KeysToShiftState(m.Keys()), uint16_t(m.WheelDelta()), uint16_t(m.XPos()), uint16_t(m.YPos()));
-      if (!g) return;
-      break;
-    }
+    case CN_COMMAND:              CNCommand(Message); return;
+    case WM_PAINT:                WMPaint(Message); return;
+    case WM_NCHITTEST:            WMNCHitTest(Message); return;
+    case WM_SETFOCUS:             WMSetFocus(Message); return;
+    case WM_KILLFOCUS:            WMKillFocus(Message); return;
+    case OM_AFTERENTER:           AfterEnter(this); return;
+    case OM_AFTEREXIT:            AfterExit(this); return;
+    case OM_POSITIONLABEL:        PositionLabel(); return;
+    case OM_ASSIGNLABEL:          OMAssignLabel(Message); return;
+    case OM_RECORDLABELPOSITION:  OMRecordLabelPosition(); return;
+    case CM_VISIBLECHANGED:       CMVisibleChanged(Message); return;
+    case CM_FONTCHANGED:          CMFontChanged(Message); return;
+    case WM_MOUSEWHEEL:           WMMouseWheel(MessageAs<TWMMouseWheel>(Message)); return;
   }
   TCustomComboBox::Dispatch(Message);
+}
+
+// The combo's own notifications, reflected back from the parent.
+void TOvcBaseComboBox::CNCommand(TMessage& Message) {
+  switch (HIWORD(Message.WParam)) {
+    case CBN_DROPDOWN:   FDropDownIndex = ItemIndex(); break;
+    case CBN_CLOSEUP:    if (!CBNCloseUp()) return; break;
+    case CBN_SETFOCUS:   if (FHotTrack) SetDropped(true); break;
+    case CBN_KILLFOCUS:  if (FHotTrack) SetDropped(false); break;
+  }
+  TCustomComboBox::Dispatch(Message);
+}
+
+// A choice from the list becomes a recent entry and the text, and is announced. False when a handler
+// freed the combo.
+bool TOvcBaseComboBox::CBNCloseUp() {
+  TLiveGuard g(this);
+  if (int i = ItemIndex(); i >= 0) {
+    UpdateMRUList(i);
+    SetText(Items()->Strings(ItemIndex()));
+    Click();
+    if (!g) return false;
+    SelectionChanged();
+    if (!g) return false;
+  }
+  if (FHotTrack) Invalidate();
+  return true;
+}
+
+void TOvcBaseComboBox::SetDropped(bool Value) {
+  FDropped = Value;
+  Invalidate();
+}
+
+void TOvcBaseComboBox::WMPaint(TMessage& Message) {
+  if (FHotTrack && !ComponentState().Contains(csDesigning)) {
+    PaintHotTrack();
+    PaintBorders();
+    Message.Result = 1;
+    return;
+  }
+  TLiveGuard g(this);
+  TCustomComboBox::Dispatch(Message);
+  if (g) PaintBorders();
+}
+
+// The pointer over the combo makes it hot; the hover check cools it once the pointer has left.
+void TOvcBaseComboBox::WMNCHitTest(TMessage& Message) {
+  TLiveGuard g(this);
+  TCustomComboBox::Dispatch(Message);
+  if (g && FHotTrack && !ComponentState().Contains(csDesigning) && !FHot && Application && Application->Active()) {
+    FHot = true;
+    Invalidate();
+  }
+}
+
+void TOvcBaseComboBox::WMSetFocus(TMessage& Message) {
+  TLiveGuard g(this);
+  TCustomComboBox::Dispatch(Message);
+  if (g && HandleAllocated()) PostMessageA(FHandle, OM_AFTERENTER, 0, 0);
+}
+
+void TOvcBaseComboBox::WMKillFocus(TMessage& Message) {
+  TLiveGuard g(this);
+  TCustomComboBox::Dispatch(Message);
+  if (g && HandleAllocated()) PostMessageA(FHandle, OM_AFTEREXIT, 0, 0);
+}
+
+void TOvcBaseComboBox::OMAssignLabel(TMessage& Message) {
+  FLabelInfo->SetALabel(reinterpret_cast<TOvcAttachedLabel*>(Message.LParam));
+  if (FLabelInfo->ALabel()) FLabelInfo->ALabel()->FreeNotification(this);
+}
+
+void TOvcBaseComboBox::OMRecordLabelPosition() {
+  TOvcAttachedLabel* l = FLabelInfo->ALabel();
+  if (!l) return;
+  // Recorded without moving the label back.
+  FLabelInfo->OnChange = nullptr;
+  FLabelInfo->SetOffsets(l->Left() - Left(), l->Top() - Top());
+  FLabelInfo->OnChange = Bind(this, &TOvcBaseComboBox::LabelChange);
+}
+
+void TOvcBaseComboBox::CMVisibleChanged(TMessage& Message) {
+  TLiveGuard g(this);
+  TCustomComboBox::Dispatch(Message);
+  if (!g) return;
+  if (TOvcAttachedLabel* l = FLabelInfo->ALabel()) l->SetVisible(Visible());
+}
+
+void TOvcBaseComboBox::CMFontChanged(TMessage& Message) {
+  TLiveGuard g(this);
+  TCustomComboBox::Dispatch(Message);
+  if (g) RecalcItemHeight();
+}
+
+void TOvcBaseComboBox::WMMouseWheel(TWMMouseWheel& Message) {
+  TLiveGuard g(this);
+  OnMouseWheel(this, KeysToShiftState(Message.Keys()), uint16_t(Message.WheelDelta()), uint16_t(Message.XPos()),
+               uint16_t(Message.YPos()));
+  if (g) TCustomComboBox::Dispatch(Message);
 }
 
 void TOvcBaseComboBox::Publish(TPublisher<TOvcBaseComboBox>& p) {

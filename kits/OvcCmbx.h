@@ -106,7 +106,6 @@ protected:
   virtual void SelectionChanged();
   // Adds item Index to the recently used entries.
   void UpdateMRUList(int Index);
-  // Puts the recently used entries back at the top of Items.
   // Puts the recently used entries at the top of Items in place of the Shown ones there now.
   void MRUListUpdate(int Shown);
   void PaintHotTrack();
@@ -147,5 +146,18 @@ private:
   void TimerEvent(TObject* Sender, int32_t Handle, uint32_t Interval, int32_t ElapsedTime);
   void HoverCheck(TObject* Sender, int32_t Handle, uint32_t Interval, int32_t ElapsedTime);
   void RemoveTriggers();
+  // Message handlers (Dispatch).
+  void CNCommand(TMessage& Message);
+  bool CBNCloseUp();
+  void SetDropped(bool Value);
+  void WMPaint(TMessage& Message);
+  void WMNCHitTest(TMessage& Message);
+  void WMSetFocus(TMessage& Message);
+  void WMKillFocus(TMessage& Message);
+  void OMAssignLabel(TMessage& Message);
+  void OMRecordLabelPosition();
+  void CMVisibleChanged(TMessage& Message);
+  void CMFontChanged(TMessage& Message);
+  void WMMouseWheel(TWMMouseWheel& Message);
   TOvcTimerPool* Pool() const { return FController ? FController->TimerPool() : nullptr; }
 };

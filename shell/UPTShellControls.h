@@ -151,6 +151,14 @@ private:
   void FindSendToMenu();
   void FillSendTo(HMENU Menu);
   void WndProc(TMessage& Message);
+  // Menu message handlers (HandleMenuMessage); the bool ones say whether the message was answered.
+  void PassToShell(TMessage& Message);
+  void WMInitMenuPopup(TMessage& Message);
+  bool WMMeasureItem(TMessage& Message);
+  bool WMDrawItem(TMessage& Message);
+  void DrawSendToItem(DRAWITEMSTRUCT* Item);
+  bool WMMenuChar(TMessage& Message);
+  void WMMenuSelect(TMessage& Message);
   void Clear();
   IContextMenu* FMenu = nullptr;
   IContextMenu2* FMenu2 = nullptr;

@@ -331,88 +331,100 @@ void TPTShellContextMenu::FillSendTo(HMENU Menu) {
 
 bool TPTShellContextMenu::HandleMenuMessage(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_INITMENUPOPUP: {
-      if (FMenu2) FMenu2->HandleMenuMsg(Message.Msg, Message.WParam, Message.LParam);
-      HMENU sub = reinterpret_cast<HMENU>(Message.WParam);
-      if (IsSendToMenu(sub)) FillSendTo(sub);
-      return true;
-    }
-    case WM_MEASUREITEM: {
-      auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
-      if (mi->CtlType != ODT_MENU) return false;
-      if (mi->itemID >= PTFirstShellCommand) {
-        if (FMenu2) FMenu2->HandleMenuMsg(Message.Msg, Message.WParam, Message.LParam);
-      } else if (mi->itemID >= 1 && mi->itemID <= FSendToEntries.size()) {
-        HDC dc = GetDC(nullptr);
-        HFONT font = MenuFont();
-        HGDIOBJ old = SelectObject(dc, font);
-        const std::string& text = FSendToEntries[mi->itemID - 1].Name;
-        SIZE sz{};
-        GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &sz);
-        SelectObject(dc, old);
-        DeleteObject(font);
-        ReleaseDC(nullptr, dc);
-        mi->itemWidth = UINT(sz.cx + 32);
-        mi->itemHeight = UINT(GetSystemMetrics(SM_CYMENU) + 2);
-      }
-      Message.Result = TRUE;
-      return true;
-    }
-    case WM_DRAWITEM: {
-      auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-      if (di->CtlType != ODT_MENU) return false;
-      if (di->itemID >= PTFirstShellCommand) {
-        if (FMenu2) FMenu2->HandleMenuMsg(Message.Msg, Message.WParam, Message.LParam);
-        Message.Result = TRUE;
-        return true;
-      }
-      bool selected = di->itemState & ODS_SELECTED;
-      HBRUSH brush = GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU);
-      FillRect(di->hDC, &di->rcItem, brush);
-      if (di->itemID >= 1 && di->itemID <= FSendToEntries.size()) {
-        const TSendToEntry& e = FSendToEntries[di->itemID - 1];
-        HFONT font = MenuFont();
-        HGDIOBJ old = SelectObject(di->hDC, font);
-        SetBkMode(di->hDC, TRANSPARENT);
-        SetTextColor(di->hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
-        RECT r = di->rcItem;
-        ExtTextOutA(di->hDC, r.left + 32, r.top + 2, ETO_CLIPPED, &r, e.Name.c_str(), UINT(e.Name.size()), nullptr);
-        SelectObject(di->hDC, old);
-        DeleteObject(font);
-        if (e.Icon >= 0)
-          ImageList_Draw(GetSysImageList(false), e.Icon, di->hDC, r.left + 8, r.top + 2, ILD_TRANSPARENT);
-      }
-      Message.Result = TRUE;
-      return true;
-    }
-    case WM_MENUCHAR: {
-      HMENU menu = reinterpret_cast<HMENU>(Message.LParam);
-      if (!IsSendToMenu(menu)) return false;
-      char key = char(toupper(LOWORD(Message.WParam) & 0xFF));
-      std::vector<int> hits;
-      for (size_t i = 0; i < FSendToEntries.size(); ++i)
-        if (Mnemonic(FSendToEntries[i].Name) == key) hits.push_back(int(i));
-      if (hits.empty()) {
-        Message.Result = MAKELRESULT(0, MNC_IGNORE);
-      } else {
-        // Other items may come before the entries: answer with the first hit's position in the menu.
-        int position = 0;
-        for (int n = GetMenuItemCount(menu); position < n; ++position)
-          if (GetMenuItemID(menu, position) == UINT(hits[0] + 1)) break;
-        Message.Result = MAKELRESULT(position, hits.size() == 1 ? MNC_EXECUTE : MNC_SELECT);
-      }
-      return true;
-    }
-    case WM_MENUSELECT: {
-      UINT id = LOWORD(Message.WParam), flags = HIWORD(Message.WParam);
-      if (id >= PTFirstShellCommand && !(flags & (MF_POPUP | MF_SYSMENU)) && flags != 0xFFFF && FMenu) {
-        std::string help = CommandString(FMenu, id - PTFirstShellCommand, GCS_HELPTEXTA);
-        if (OnHint) OnHint(this, help);
-      }
-      return true;
-    }
+    case WM_INITMENUPOPUP:  WMInitMenuPopup(Message); return true;
+    case WM_MEASUREITEM:    return WMMeasureItem(Message);
+    case WM_DRAWITEM:       return WMDrawItem(Message);
+    case WM_MENUCHAR:       return WMMenuChar(Message);
+    case WM_MENUSELECT:     WMMenuSelect(Message); return true;
   }
   return false;
+}
+
+// The shell draws and fills its own items (and submenus) through its second interface.
+void TPTShellContextMenu::PassToShell(TMessage& Message) {
+  if (FMenu2) FMenu2->HandleMenuMsg(Message.Msg, Message.WParam, Message.LParam);
+}
+
+void TPTShellContextMenu::WMInitMenuPopup(TMessage& Message) {
+  PassToShell(Message);
+  HMENU sub = reinterpret_cast<HMENU>(Message.WParam);
+  if (IsSendToMenu(sub)) FillSendTo(sub);
+}
+
+bool TPTShellContextMenu::WMMeasureItem(TMessage& Message) {
+  auto* mi = reinterpret_cast<MEASUREITEMSTRUCT*>(Message.LParam);
+  if (mi->CtlType != ODT_MENU) return false;
+  if (mi->itemID >= PTFirstShellCommand) {
+    PassToShell(Message);
+  } else if (mi->itemID >= 1 && mi->itemID <= FSendToEntries.size()) {
+    HDC dc = GetDC(nullptr);
+    HFONT font = MenuFont();
+    HGDIOBJ old = SelectObject(dc, font);
+    const std::string& text = FSendToEntries[mi->itemID - 1].Name;
+    SIZE sz{};
+    GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &sz);
+    SelectObject(dc, old);
+    DeleteObject(font);
+    ReleaseDC(nullptr, dc);
+    mi->itemWidth = UINT(sz.cx + 32);
+    mi->itemHeight = UINT(GetSystemMetrics(SM_CYMENU) + 2);
+  }
+  Message.Result = TRUE;
+  return true;
+}
+
+bool TPTShellContextMenu::WMDrawItem(TMessage& Message) {
+  auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+  if (di->CtlType != ODT_MENU) return false;
+  if (di->itemID >= PTFirstShellCommand) PassToShell(Message);
+  else DrawSendToItem(di);
+  Message.Result = TRUE;
+  return true;
+}
+
+// A Send To entry: its icon and name on the menu's (or the selection's) colours.
+void TPTShellContextMenu::DrawSendToItem(DRAWITEMSTRUCT* Item) {
+  bool selected = Item->itemState & ODS_SELECTED;
+  HBRUSH brush = GetSysColorBrush(selected ? COLOR_HIGHLIGHT : COLOR_MENU);
+  FillRect(Item->hDC, &Item->rcItem, brush);
+  if (Item->itemID < 1 || Item->itemID > FSendToEntries.size()) return;
+  const TSendToEntry& e = FSendToEntries[Item->itemID - 1];
+  HFONT font = MenuFont();
+  HGDIOBJ old = SelectObject(Item->hDC, font);
+  SetBkMode(Item->hDC, TRANSPARENT);
+  SetTextColor(Item->hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+  RECT r = Item->rcItem;
+  ExtTextOutA(Item->hDC, r.left + 32, r.top + 2, ETO_CLIPPED, &r, e.Name.c_str(), UINT(e.Name.size()), nullptr);
+  SelectObject(Item->hDC, old);
+  DeleteObject(font);
+  if (e.Icon >= 0) ImageList_Draw(GetSysImageList(false), e.Icon, Item->hDC, r.left + 8, r.top + 2, ILD_TRANSPARENT);
+}
+
+bool TPTShellContextMenu::WMMenuChar(TMessage& Message) {
+  HMENU menu = reinterpret_cast<HMENU>(Message.LParam);
+  if (!IsSendToMenu(menu)) return false;
+  char key = char(toupper(LOWORD(Message.WParam) & 0xFF));
+  std::vector<int> hits;
+  for (size_t i = 0; i < FSendToEntries.size(); ++i)
+    if (Mnemonic(FSendToEntries[i].Name) == key) hits.push_back(int(i));
+  if (hits.empty()) {
+    Message.Result = MAKELRESULT(0, MNC_IGNORE);
+    return true;
+  }
+  // Other items may come before the entries: answer with the first hit's position in the menu.
+  int position = 0;
+  for (int n = GetMenuItemCount(menu); position < n; ++position)
+    if (GetMenuItemID(menu, position) == UINT(hits[0] + 1)) break;
+  Message.Result = MAKELRESULT(position, hits.size() == 1 ? MNC_EXECUTE : MNC_SELECT);
+  return true;
+}
+
+void TPTShellContextMenu::WMMenuSelect(TMessage& Message) {
+  UINT id = LOWORD(Message.WParam), flags = HIWORD(Message.WParam);
+  if (id >= PTFirstShellCommand && !(flags & (MF_POPUP | MF_SYSMENU)) && flags != 0xFFFF && FMenu) {
+    std::string help = CommandString(FMenu, id - PTFirstShellCommand, GCS_HELPTEXTA);
+    if (OnHint) OnHint(this, help);
+  }
 }
 
 void TPTShellContextMenu::WndProc(TMessage& Message) {

@@ -884,101 +884,110 @@ TPTCustomDraw* TPTCustomShellList::CustomDrawItem(NMLVCUSTOMDRAW* Record, LRESUL
 
 void TPTCustomShellList::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_PTCHANGENOTIFY:
-      ChangeNotified();
-      return;
-    case WM_PTDEFERREDFILL:
-      if (Items()->Count() == 0) Reset();
-      return;
-    case WM_PTRENAMENEW:
-      RenameNew();
-      return;
-    case CM_WANTSPECIALKEY:
-      TPTCustomListView::Dispatch(Message);
-      if (IsEditing()) Message.Result = 1;
-      return;
-    case WM_NCDESTROY: {
-      TPTLock lock(FUpdateLock);
-      RegisterDropTarget(false);
-      delete FChangeThread;
-      FChangeThread = nullptr;
-      break;
-    }
-    case CN_NOTIFY: {
-      auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-      switch (hdr->code) {
-        case LVN_GETDISPINFOA:
-        case LVN_GETDISPINFOW: {
-          auto* di = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam);
-          auto* item = reinterpret_cast<TListItem*>(di->item.lParam);
-          TPTShListData* data = ShellData(item);
-          if (!data) break;
-          if ((di->item.mask & LVIF_IMAGE) && di->item.iSubItem == 0) {
-            // The spare field keeps the icon once asked (0: not yet).
-            if (data->Tag == 0) data->Tag = GetIconIndex(data->AbsolutePidl(), SHGFI_SMALLICON) + 1;
-            di->item.iImage = data->Tag - 1;
-          }
-          if ((di->item.mask & LVIF_TEXT) && di->item.iSubItem > 0) {
-            CopyText(di, hdr->code == LVN_GETDISPINFOW, data->Details(di->item.iSubItem));
-            Message.Result = 0;
-            return;
-          }
-          break;
-        }
-        case LVN_BEGINLABELEDITA:
-        case LVN_BEGINLABELEDITW: {
-          auto* di = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam);
-          TPTShListData* data = ShellData(reinterpret_cast<TListItem*>(di->item.lParam));
-          if (!data) data = ShellData(ItemOfIndex(di->item.iItem));
-          if (!data) break;
-          Message.Result = ReadOnly() || ComponentState().Contains(csDesigning) || !data->CanRename();
-          return;
-        }
-        case LVN_ENDLABELEDITA:
-        case LVN_ENDLABELEDITW: {
-          auto* di = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam);
-          TListItem* item = ItemOfIndex(di->item.iItem);
-          if (!ShellData(item)) break;
-          std::string text;
-          if (di->item.pszText) {
-            if (hdr->code == LVN_ENDLABELEDITW) {
-              char buf[MAX_PATH * 2] = {};
-              WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<wchar_t*>(di->item.pszText), -1, buf, sizeof buf - 1,
-                                  nullptr, nullptr);
-              text = buf;
-            } else {
-              text = di->item.pszText;
-            }
-          }
-          TLiveGuard g(this);
-          if (!text.empty()) EndEdit(item, text.c_str());
-          Message.Result = FALSE;
-          if (g && FRefreshPending) {
-            // A change noticed while the label was edited shows once the edit is over.
-            FRefreshPending = false;
-            FTimer->SetEnabled(false);
-            FTimer->SetInterval(400);
-            FTimer->SetEnabled(true);
-          }
-          return;
-        }
-        case NM_DBLCLK: {
-          TLiveGuard g(this);
-          TPTCustomListView::Dispatch(Message);
-          if (g && reinterpret_cast<NMITEMACTIVATE*>(Message.LParam)->iItem >= 0) OpenFocused();
-          return;
-        }
-        case LVN_BEGINDRAG:
-        case LVN_BEGINRDRAG:
-          if (!FOptions.Contains(ptsloOleDrag)) break;
-          StartDrag(hdr->code == LVN_BEGINRDRAG);
-          Message.Result = 0;
-          return;
-      }
-      break;
-    }
+    case WM_PTCHANGENOTIFY:  ChangeNotified(); return;
+    case WM_PTDEFERREDFILL:  if (Items()->Count() == 0) Reset(); return;
+    case WM_PTRENAMENEW:     RenameNew(); return;
+    case CM_WANTSPECIALKEY:  CMWantSpecialKey(Message); return;
+    case WM_NCDESTROY:       WMNCDestroy(Message); return;
+    case CN_NOTIFY:          CNNotify(MessageAs<TWMNotify>(Message)); return;
   }
   TPTCustomListView::Dispatch(Message);
+}
+
+void TPTCustomShellList::CMWantSpecialKey(TMessage& Message) {
+  TPTCustomListView::Dispatch(Message);
+  if (IsEditing()) Message.Result = 1;
+}
+
+void TPTCustomShellList::WMNCDestroy(TMessage& Message) {
+  {
+    TPTLock lock(FUpdateLock);
+    RegisterDropTarget(false);
+    delete FChangeThread;
+    FChangeThread = nullptr;
+  }
+  TPTCustomListView::Dispatch(Message);
+}
+
+// The list's own notifications; what the shell side leaves goes on to the list view.
+void TPTCustomShellList::CNNotify(TWMNotify& Message) {
+  switch (Message.NMHdr()->code) {
+    case LVN_GETDISPINFOA:
+    case LVN_GETDISPINFOW:     if (LVNGetDispInfo(Message)) return; break;
+    case LVN_BEGINLABELEDITA:
+    case LVN_BEGINLABELEDITW:  if (LVNBeginLabelEdit(Message)) return; break;
+    case LVN_ENDLABELEDITA:
+    case LVN_ENDLABELEDITW:    if (LVNEndLabelEdit(Message)) return; break;
+    case NM_DBLCLK:            NMDblClk(Message); return;
+    case LVN_BEGINDRAG:
+    case LVN_BEGINRDRAG:       if (LVNBeginDrag(Message)) return; break;
+  }
+  TPTCustomListView::Dispatch(Message);
+}
+
+bool TPTCustomShellList::LVNGetDispInfo(TWMNotify& Message) {
+  auto* di = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam);
+  TPTShListData* data = ShellData(reinterpret_cast<TListItem*>(di->item.lParam));
+  if (!data) return false;
+  if ((di->item.mask & LVIF_IMAGE) && di->item.iSubItem == 0) {
+    // The spare field keeps the icon once asked (0: not yet).
+    if (data->Tag == 0) data->Tag = GetIconIndex(data->AbsolutePidl(), SHGFI_SMALLICON) + 1;
+    di->item.iImage = data->Tag - 1;
+  }
+  if (!(di->item.mask & LVIF_TEXT) || di->item.iSubItem <= 0) return false;
+  CopyText(di, Message.NMHdr()->code == LVN_GETDISPINFOW, data->Details(di->item.iSubItem));
+  Message.Result = 0;
+  return true;
+}
+
+bool TPTCustomShellList::LVNBeginLabelEdit(TWMNotify& Message) {
+  auto* di = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam);
+  TPTShListData* data = ShellData(reinterpret_cast<TListItem*>(di->item.lParam));
+  if (!data) data = ShellData(ItemOfIndex(di->item.iItem));
+  if (!data) return false;
+  Message.Result = ReadOnly() || ComponentState().Contains(csDesigning) || !data->CanRename();
+  return true;
+}
+
+bool TPTCustomShellList::LVNEndLabelEdit(TWMNotify& Message) {
+  auto* di = reinterpret_cast<NMLVDISPINFOA*>(Message.LParam);
+  TListItem* item = ItemOfIndex(di->item.iItem);
+  if (!ShellData(item)) return false;
+  std::string text;
+  if (di->item.pszText) {
+    if (Message.NMHdr()->code == LVN_ENDLABELEDITW) {
+      char buf[MAX_PATH * 2] = {};
+      WideCharToMultiByte(CP_ACP, 0, reinterpret_cast<wchar_t*>(di->item.pszText), -1, buf, sizeof buf - 1, nullptr,
+                          nullptr);
+      text = buf;
+    } else {
+      text = di->item.pszText;
+    }
+  }
+  TLiveGuard g(this);
+  if (!text.empty()) EndEdit(item, text.c_str());
+  Message.Result = FALSE;
+  if (g && FRefreshPending) {
+    // A change noticed while the label was edited shows once the edit is over.
+    FRefreshPending = false;
+    FTimer->SetEnabled(false);
+    FTimer->SetInterval(400);
+    FTimer->SetEnabled(true);
+  }
+  return true;
+}
+
+void TPTCustomShellList::NMDblClk(TWMNotify& Message) {
+  TLiveGuard g(this);
+  TPTCustomListView::Dispatch(Message);
+  if (g && reinterpret_cast<NMITEMACTIVATE*>(Message.LParam)->iItem >= 0) OpenFocused();
+}
+
+bool TPTCustomShellList::LVNBeginDrag(TWMNotify& Message) {
+  if (!FOptions.Contains(ptsloOleDrag)) return false;
+  StartDrag(Message.NMHdr()->code == LVN_BEGINRDRAG);
+  Message.Result = 0;
+  return true;
 }
 
 void TPTCustomShellList::Publish(TPublisher<TPTCustomShellList>& p) {

@@ -163,6 +163,16 @@ private:
   void FolderChanged(TObject* Sender);
   void TimerFired(TObject* Sender);
   void ChangeNotified();
+  // Message handlers (Dispatch) and the notifications CNNotify routes; the bool ones say whether the
+  // message was answered here (False: the list view has it).
+  void CMWantSpecialKey(TMessage& Message);
+  void WMNCDestroy(TMessage& Message);
+  void CNNotify(TWMNotify& Message);
+  bool LVNGetDispInfo(TWMNotify& Message);
+  bool LVNBeginLabelEdit(TWMNotify& Message);
+  bool LVNEndLabelEdit(TWMNotify& Message);
+  void NMDblClk(TWMNotify& Message);
+  bool LVNBeginDrag(TWMNotify& Message);
   void SetFolderPidl(PCIDLIST_ABSOLUTE Pidl);
   void ReleaseFolder();
   // While a drag, a menu or a label edit is on, a refresh waits for its end: True when it must.

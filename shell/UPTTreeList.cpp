@@ -325,10 +325,14 @@ void TPTCustomListView::UpdateHeader() {
 
 void TPTCustomListView::CreateWnd() {
   TCustomListView::CreateWnd();
+  SetListColors();
+  UpdateHeader();
+}
+
+void TPTCustomListView::SetListColors() {
   COLORREF c = ColorToRGB(Color());
   SendMessageA(Handle(), LVM_SETBKCOLOR, 0, LPARAM(c));
   SendMessageA(Handle(), LVM_SETTEXTBKCOLOR, 0, LPARAM(c));
-  UpdateHeader();
 }
 
 void TPTCustomListView::DrawHeaderItem(DRAWITEMSTRUCT* Item) {
@@ -417,99 +421,106 @@ void TPTCustomListView::DrawHeaderItem(DRAWITEMSTRUCT* Item) {
 }
 
 void TPTCustomListView::Dispatch(TMessage& Message) {
-  bool designing = ComponentState().Contains(csDesigning);
   switch (Message.Msg) {
-    case WM_DRAWITEM: {
-      auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
-      if (di->CtlType == ODT_HEADER && di->hwndItem == HeaderHandle()) {
-        DrawHeaderItem(di);
-        Message.Result = TRUE;
-        return;
-      }
-      break;
-    }
-    case WM_NOTIFY: {
-      auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-      if (hdr->hwndFrom == HeaderHandle() && HeaderHandle()) {
-        TCustomListView::Dispatch(Message);
-        switch (hdr->code) {
-          case HDN_ITEMCLICKA:
-          case HDN_ITEMCLICKW:
-            InvalidateRect(hdr->hwndFrom, nullptr, TRUE);
-            break;
-          case HDN_ENDTRACKA:
-          case HDN_ENDTRACKW:
-          case HDN_ITEMCHANGEDA:
-          case HDN_ITEMCHANGEDW:
-            PostMessageA(Handle(), WM_PTUPDATEHEADER, 0, 0);
-            break;
-        }
-        return;
-      }
-      break;
-    }
-    case WM_PTUPDATEHEADER:
-      UpdateHeader();
-      return;
-    case WM_PARENTNOTIFY:
-      TCustomListView::Dispatch(Message);
-      UpdateHeader();
-      return;
-    case CN_NOTIFY: {
-      auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-      if (hdr->code == NM_CUSTOMDRAW) {
-        if (designing) return;
-        if (IsCustomDrawn(false)) break;
-        LRESULT result = CDRF_DODEFAULT;
-        std::unique_ptr<TPTCustomDraw> context(CustomDrawItem(reinterpret_cast<NMLVCUSTOMDRAW*>(Message.LParam), &result));
-        Message.Result = result;
-        return;
-      }
-      if (hdr->code == NM_RCLICK && !designing) {
-        POINT p;
-        GetCursorPos(&p);
-        ItemMenuFromSelection(ScreenToClient(p));
-        FMenuShown = true;
-        Message.Result = 1;
-        return;
-      }
-      if (hdr->code == LVN_BEGINDRAG || hdr->code == LVN_BEGINRDRAG) FDragStarted = true;
-      break;
-    }
-    case WM_CONTEXTMENU:
-      if (!designing && !FMenuShown && Selected()) {
-        auto& m = MessageAs<TWMContextMenu>(Message);
-        if (m.XPos() == -1 && m.YPos() == -1) KeyboardContextMenu();
-        else ItemContextMenuAt(Selected(), ScreenToClient(POINT{m.XPos(), m.YPos()}));
-        Message.Result = 1;
-        return;
-      }
-      break;
-    case WM_RBUTTONUP:
-      if (FMenuShown && PopupMenuComponent()) {
-        TComponent* menu = PopupMenuComponent();
-        SetPopupMenu(nullptr);
-        TCustomListView::Dispatch(Message);
-        SetPopupMenu(menu);
-        FMenuShown = false;
-        return;
-      }
-      FMenuShown = false;
-      break;
-    case CM_COLORCHANGED:
-      TCustomListView::Dispatch(Message);
-      if (HandleAllocated()) {
-        COLORREF c = ColorToRGB(Color());
-        SendMessageA(Handle(), LVM_SETBKCOLOR, 0, LPARAM(c));
-        SendMessageA(Handle(), LVM_SETTEXTBKCOLOR, 0, LPARAM(c));
-      }
-      return;
-    case WM_SYSCOLORCHANGE:
-      TCustomListView::Dispatch(Message);
-      if (Color() < 0) Perform(CM_COLORCHANGED, 0, 0);
-      return;
+    case WM_DRAWITEM:        WMDrawItem(Message); return;
+    case WM_NOTIFY:          WMNotify(MessageAs<TWMNotify>(Message)); return;
+    case WM_PTUPDATEHEADER:  UpdateHeader(); return;
+    case WM_PARENTNOTIFY:    TCustomListView::Dispatch(Message); UpdateHeader(); return;
+    case CN_NOTIFY:          CNNotify(MessageAs<TWMNotify>(Message)); return;
+    case WM_CONTEXTMENU:     WMContextMenu(MessageAs<TWMContextMenu>(Message)); return;
+    case WM_RBUTTONUP:       WMRButtonUp(Message); return;
+    case CM_COLORCHANGED:    CMColorChanged(Message); return;
+    case WM_SYSCOLORCHANGE:  WMSysColorChange(Message); return;
   }
   TCustomListView::Dispatch(Message);
+}
+
+void TPTCustomListView::WMDrawItem(TMessage& Message) {
+  auto* di = reinterpret_cast<DRAWITEMSTRUCT*>(Message.LParam);
+  if (di->CtlType != ODT_HEADER || di->hwndItem != HeaderHandle()) {
+    TCustomListView::Dispatch(Message);
+    return;
+  }
+  DrawHeaderItem(di);
+  Message.Result = TRUE;
+}
+
+// The header's notifications: a click repaints it, a new width or order brings it up to date later.
+void TPTCustomListView::WMNotify(TWMNotify& Message) {
+  NMHDR* hdr = Message.NMHdr();
+  bool fromHeader = hdr->hwndFrom == HeaderHandle() && HeaderHandle();
+  TCustomListView::Dispatch(Message);
+  if (!fromHeader) return;
+  switch (hdr->code) {
+    case HDN_ITEMCLICKA:
+    case HDN_ITEMCLICKW:
+      InvalidateRect(hdr->hwndFrom, nullptr, TRUE);
+      break;
+    case HDN_ENDTRACKA:
+    case HDN_ENDTRACKW:
+    case HDN_ITEMCHANGEDA:
+    case HDN_ITEMCHANGEDW:
+      PostMessageA(Handle(), WM_PTUPDATEHEADER, 0, 0);
+      break;
+  }
+}
+
+void TPTCustomListView::CNNotify(TWMNotify& Message) {
+  bool designing = ComponentState().Contains(csDesigning);
+  NMHDR* hdr = Message.NMHdr();
+  if (hdr->code == NM_CUSTOMDRAW) {
+    if (designing) return;
+    if (!IsCustomDrawn(false)) {
+      LRESULT result = CDRF_DODEFAULT;
+      std::unique_ptr<TPTCustomDraw> context(CustomDrawItem(reinterpret_cast<NMLVCUSTOMDRAW*>(Message.LParam), &result));
+      Message.Result = result;
+      return;
+    }
+  } else if (hdr->code == NM_RCLICK && !designing) {
+    POINT p;
+    GetCursorPos(&p);
+    ItemMenuFromSelection(ScreenToClient(p));
+    FMenuShown = true;
+    Message.Result = 1;
+    return;
+  } else if (hdr->code == LVN_BEGINDRAG || hdr->code == LVN_BEGINRDRAG) {
+    FDragStarted = true;
+  }
+  TCustomListView::Dispatch(Message);
+}
+
+void TPTCustomListView::WMContextMenu(TWMContextMenu& Message) {
+  if (ComponentState().Contains(csDesigning) || FMenuShown || !Selected()) {
+    TCustomListView::Dispatch(Message);
+    return;
+  }
+  if (Message.XPos() == -1 && Message.YPos() == -1) KeyboardContextMenu();
+  else ItemContextMenuAt(Selected(), ScreenToClient(POINT{Message.XPos(), Message.YPos()}));
+  Message.Result = 1;
+}
+
+// After the item menu the button's release must not bring up the control's own menu as well.
+void TPTCustomListView::WMRButtonUp(TMessage& Message) {
+  if (FMenuShown && PopupMenuComponent()) {
+    TComponent* menu = PopupMenuComponent();
+    SetPopupMenu(nullptr);
+    TCustomListView::Dispatch(Message);
+    SetPopupMenu(menu);
+    FMenuShown = false;
+    return;
+  }
+  FMenuShown = false;
+  TCustomListView::Dispatch(Message);
+}
+
+void TPTCustomListView::CMColorChanged(TMessage& Message) {
+  TCustomListView::Dispatch(Message);
+  if (HandleAllocated()) SetListColors();
+}
+
+void TPTCustomListView::WMSysColorChange(TMessage& Message) {
+  TCustomListView::Dispatch(Message);
+  if (Color() < 0) Perform(CM_COLORCHANGED, 0, 0);
 }
 
 void UPTTreeListInitialize() {

@@ -127,6 +127,17 @@ protected:
   void InvalidateHeaderColumn(int Column);
 
 private:
+  // The list's and its text's background in the control's colour.
+  void SetListColors();
+  // Message handlers (Dispatch).
+  void WMDrawItem(TMessage& Message);
+  void WMNotify(TWMNotify& Message);
+  void CNNotify(TWMNotify& Message);
+  void WMContextMenu(TWMContextMenu& Message);
+  void WMRButtonUp(TMessage& Message);
+  void CMColorChanged(TMessage& Message);
+  void WMSysColorChange(TMessage& Message);
+
   bool FMenuShown = false;
   bool FDragStarted = false;
   std::unique_ptr<TCanvas> FHeaderCanvas;

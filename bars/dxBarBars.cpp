@@ -9,7 +9,11 @@
 #include <climits>
 #include <memory>
 
-#include "dxBar.h"
+#include "dxBarBars.h"
+#include "dxBarCommon.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarWindows.h"
 
 void dxBarBeginBarReset();
 void dxBarEndBarReset();

@@ -5,7 +5,14 @@
 
 #include <algorithm>
 
-#include "dxBar.h"
+#include "dxBarBars.h"
+#include "dxBarCommon.h"
+#include "dxBarCustomizing.h"
+#include "dxBarItemControls.h"
+#include "dxBarManager.h"
+#include "dxBarQuickCust.h"
+#include "dxBarSubMenu.h"
+#include "dxBarWindows.h"
 
 const TEnumInfo dxBarDockingStyleNames{"TdxBarDockingStyle", {"dsNone", "dsLeft", "dsTop", "dsRight", "dsBottom"}};
 const TEnumInfo dxBarManagerStyleNames{"TdxBarManagerStyle", {"bmsStandard", "bmsEnhanced"}};

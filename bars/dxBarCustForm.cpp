@@ -7,7 +7,11 @@
 #include <algorithm>
 
 #include "Menus.h"
+#include "dxBarBars.h"
+#include "dxBarCustomizing.h"
 #include "dxBarItemEd.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
 #include "dxBarNameEd.h"
 #include "dxBarPopupMenuEd.h"
 

@@ -10,7 +10,7 @@
 #include "ExtCtrlsPanels.h"
 #include "Forms.h"
 #include "StdCtrls.h"
-#include "dxBar.h"
+#include "dxBarCommon.h"
 
 // The command bars' texts of the dialog and its editors.
 constexpr int dxSBAR_WANTTODELETETOOLBAR = 39006;
@@ -30,6 +30,7 @@ constexpr int dxSBAR_RENAMETOOLBARCAPTION = 39345;
 constexpr int dxSBAR_TOOLBARNAME = 39346;
 constexpr int dxSBAR_CUSTOMIZEHELP = 39347;
 
+class TdxBarCombo;
 class TdxBarCustomizingForm;
 
 // Registers the classes the dialog and its editors read from their form resources.

@@ -5,7 +5,15 @@
 
 #include <algorithm>
 
-#include "dxBar.h"
+#include "dxBarBars.h"
+#include "dxBarCommon.h"
+#include "dxBarCustomizing.h"
+#include "dxBarItemControls.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarQuickCust.h"
+#include "dxBarSubMenu.h"
+#include "dxBarWindows.h"
 
 // ---------------------------------------------------------------------------------------------------
 // Popup items

@@ -5,7 +5,11 @@
 
 #include <algorithm>
 
-#include "dxBar.h"
+#include "dxBarBars.h"
+#include "dxBarCommon.h"
+#include "dxBarCustomizing.h"
+#include "dxBarManager.h"
+#include "dxBarWindows.h"
 
 TdxDockControl::TdxDockControl(TComponent* AOwner, TdxBarDockingStyle AStyle, TdxBarManager* ABarManager)
     : TCustomControl(AOwner), FBarManager(ABarManager), FDockingStyle(AStyle) {

@@ -7,7 +7,13 @@
 
 #include <cstdlib>
 
-#include "dxBar.h"
+#include "dxBarCommon.h"
+#include "dxBarCustomizing.h"
+#include "dxBarItemControls.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarSubMenu.h"
+#include "dxBarWindows.h"
 
 TdxBarDragCategoryList dxBarDragCategoryList;
 

@@ -6,7 +6,12 @@
 #include <algorithm>
 #include <cctype>
 
-#include "dxBar.h"
+#include "dxBarCommon.h"
+#include "dxBarItemControls.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarSubMenu.h"
+#include "dxBarWindows.h"
 
 namespace {
 

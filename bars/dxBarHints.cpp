@@ -4,7 +4,11 @@
 
 #include <algorithm>
 
-#include "dxBar.h"
+#include "dxBarCommon.h"
+#include "dxBarItemControls.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarSubMenu.h"
 
 // ---------------------------------------------------------------------------------------------------
 // Hint window

@@ -6,8 +6,15 @@
 #include <windows.h>
 
 #include "Menus.h"
-#include "dxBar.h"
+#include "dxBarBars.h"
+#include "dxBarCommon.h"
 #include "dxBarCustForm.h"
+#include "dxBarItemControls.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarQuickCust.h"
+#include "dxBarSubMenu.h"
+#include "dxBarWindows.h"
 
 namespace {
 

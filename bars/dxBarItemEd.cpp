@@ -2,6 +2,8 @@
 #include "dxBarItemEd.h"
 
 #include "dxBarCustForm.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
 
 void TdxBarItemAddEditor::Publish(TPublisher<TdxBarItemAddEditor>& p) {
   p.Method("ComboBox1Click", &TdxBarItemAddEditor::ComboBox1Click);

@@ -4,7 +4,7 @@
 
 #include "Forms.h"
 #include "StdCtrls.h"
-#include "dxBar.h"
+#include "dxBarCommon.h"
 
 class TdxBarItemAddEditor : public TForm {
   YOZ_CLASS(TdxBarItemAddEditor, TForm)

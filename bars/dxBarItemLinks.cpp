@@ -2,7 +2,14 @@
 // paint style and width, and its record of recent use; and the ordered collection of them.
 #include <algorithm>
 
-#include "dxBar.h"
+#include "dxBarBars.h"
+#include "dxBarCommon.h"
+#include "dxBarCustomizing.h"
+#include "dxBarItemControls.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarSubMenu.h"
+#include "dxBarWindows.h"
 
 namespace {
 // True while a bar is being reset: assigned links find their items by name on the manager's form.

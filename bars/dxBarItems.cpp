@@ -2,7 +2,13 @@
 // An item keeps the shared state and broadcasts every change to the controls of its links.
 #include <algorithm>
 
-#include "dxBar.h"
+#include "dxBarBars.h"
+#include "dxBarCommon.h"
+#include "dxBarItemControls.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarSubMenu.h"
+#include "dxBarWindows.h"
 
 // ---------------------------------------------------------------------------------------------------
 // Liveness guard

@@ -3,7 +3,14 @@
 #include <algorithm>
 #include <sstream>
 
-#include "dxBar.h"
+#include "dxBarBars.h"
+#include "dxBarCommon.h"
+#include "dxBarCustomizing.h"
+#include "dxBarItemControls.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarSubMenu.h"
+#include "dxBarWindows.h"
 
 // ---------------------------------------------------------------------------------------------------
 // Manager list

@@ -4,9 +4,14 @@
 #include <algorithm>
 
 #include "Menus.h"
-#include "dxBar.h"
+#include "dxBarBars.h"
+#include "dxBarCommon.h"
 #include "dxBarCustForm.h"
+#include "dxBarItemControls.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
 #include "dxBarPopupMenuEd.h"
+#include "dxBarWindows.h"
 
 // ---------------------------------------------------------------------------------------------------
 // Hint timing: thread timers without a window, one set for the process.

@@ -2,7 +2,12 @@
 // runs while its window is open.
 #include <algorithm>
 
-#include "dxBar.h"
+#include "dxBarCommon.h"
+#include "dxBarItemControls.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarSubMenu.h"
+#include "dxBarWindows.h"
 
 TdxBarPopupMenu::TdxBarPopupMenu(TComponent* AOwner) : TComponent(AOwner) {
   TdxBarManagerList* list = dxBarManagerList();

@@ -2,6 +2,9 @@
 #include "dxBarPopupMenuEd.h"
 
 #include "dxBarCustForm.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarSubMenu.h"
 
 TdxBarSubMenuEditor* dxBarSubMenuEditor = nullptr;
 

@@ -2,7 +2,7 @@
 // The sub-menu editor: a caption bar under which a sub-item's menu stays open while customizing, so
 // its rows can be rearranged by dragging.
 #include "Forms.h"
-#include "dxBar.h"
+#include "dxBarCommon.h"
 
 class TdxBarSubMenuEditor : public TForm {
   YOZ_CLASS(TdxBarSubMenuEditor, TForm)

@@ -10,7 +10,10 @@
 
 #include "IniFiles.h"
 #include "Registry.h"
-#include "dxBar.h"
+#include "dxBarBars.h"
+#include "dxBarCommon.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
 
 namespace {
 

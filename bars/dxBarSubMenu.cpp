@@ -11,7 +11,13 @@
 #include <cstdlib>
 
 #include "Menus.h"
-#include "dxBar.h"
+#include "dxBarCommon.h"
+#include "dxBarCustomizing.h"
+#include "dxBarItemControls.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarSubMenu.h"
+#include "dxBarWindows.h"
 
 namespace {
 

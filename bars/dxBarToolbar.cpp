@@ -6,7 +6,14 @@
 #include <algorithm>
 #include <vector>
 
-#include "dxBar.h"
+#include "dxBarBars.h"
+#include "dxBarCommon.h"
+#include "dxBarCustomizing.h"
+#include "dxBarItemControls.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarQuickCust.h"
+#include "dxBarWindows.h"
 
 namespace {
 

@@ -3,7 +3,12 @@
 // painting and input belong to the toolbar, menu and dock-layout code built on these classes.
 #include <algorithm>
 
-#include "dxBar.h"
+#include "dxBarCommon.h"
+#include "dxBarItemControls.h"
+#include "dxBarItems.h"
+#include "dxBarManager.h"
+#include "dxBarSubMenu.h"
+#include "dxBarWindows.h"
 
 // ---------------------------------------------------------------------------------------------------
 // Bar window base

@@ -136,12 +136,12 @@ void TOvcBaseComboBox::FindController() {
 }
 
 void TOvcBaseComboBox::RecalcItemHeight() {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font()->Handle());
   TEXTMETRICA tm;
-  GetTextMetricsA(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  {
+    ScreenDC screen;
+    TSelectObject font(screen.DC, Font()->Handle());
+    GetTextMetricsA(screen.DC, &tm);
+  }
   SetItemHeight(tm.tmHeight);
 }
 
@@ -380,87 +380,106 @@ void TOvcBaseComboBox::DrawItem(int Index, RECT Rect, TOwnerDrawState State) {
   }
 }
 
+namespace {
+
+void HotLine(TCanvas* C, TColor Color, std::initializer_list<POINT> Pts) {
+  C->Pen()->SetColor(Color);
+  C->Pen()->SetWidth(1);
+  C->Polyline(std::vector<POINT>(Pts));
+}
+
+void HotArrow(TCanvas* C, std::initializer_list<POINT> Pts) {
+  C->Pen()->SetColor(clBlack);
+  C->Pen()->SetWidth(1);
+  C->Brush()->SetColor(clBlack);
+  C->Polygon(std::vector<POINT>(Pts));
+}
+
+void HotButtonFace(TCanvas* C, HDC DC, RECT R) {
+  C->Brush()->SetColor(clBtnFace);
+  C->FillRect(R);
+  DrawEdge(DC, &R, BDR_RAISEDINNER, BF_RECT);
+}
+
+}  // namespace
+
+// The flat look: a plain field until the pointer, the focus or the open list makes the combo hot, which
+// brings up its border and button.
 void TOvcBaseComboBox::PaintHotTrack() {
   PAINTSTRUCT ps;
   HDC dc = BeginPaint(FHandle, &ps);
   TCanvas* c = Canvas();
   HDC old = c->HandleAllocated() ? c->Handle() : nullptr;
   c->SetHandle(dc);
-  struct TGiveBack {
-    TCanvas* C;
-    HDC Old;
-    HWND Wnd;
-    PAINTSTRUCT* Ps;
-    ~TGiveBack() {
-      C->SetHandle(Old);
-      EndPaint(Wnd, Ps);
-    }
-  } giveBack{c, old, FHandle, &ps};
-  int w = Width(), h = Height(), b = w - 15, m = h / 2;
-  auto line = [c](TColor color, std::initializer_list<POINT> pts) {
-    c->Pen()->SetColor(color);
-    c->Pen()->SetWidth(1);
-    c->Polyline(std::vector<POINT>(pts));
-  };
-  auto arrow = [c](std::initializer_list<POINT> pts) {
-    c->Pen()->SetColor(clBlack);
-    c->Pen()->SetWidth(1);
-    c->Brush()->SetColor(clBlack);
-    c->Polygon(std::vector<POINT>(pts));
-  };
-  auto face = [c, dc](RECT r) {
-    c->Brush()->SetColor(clBtnFace);
-    c->FillRect(r);
-    DrawEdge(dc, &r, BDR_RAISEDINNER, BF_RECT);
-  };
+  TScopeExit giveBack([&] {
+    c->SetHandle(old);
+    EndPaint(FHandle, &ps);
+  });
+  int w = Width(), h = Height(), b = w - 15;
   c->SetFont(Font());
   c->Pen()->SetColor(Color());
   c->Brush()->SetColor(Color());
   c->Rectangle(0, 0, w, h);
   bool focused = Focused() || (FEditHandle && GetFocus() == FEditHandle);
-  bool listStyle = FListStyle == 1;
-  RECT itemRect{4, 4, b - 1, h - 3};
-  if (focused || FHot || FDropped) {
-    if (FHotTrackBorder) {
-      line(FHotTrackColors->Shadow(), {{1, h - 2}, {1, 1}, {w - 1, 1}});
-      line(FHotTrackColors->Highlight(), {{w - 2, 1}, {w - 2, h - 2}, {1, h - 2}});
-      line(Color(), {{2, 2}, {2, h - 3}, {w - 3, h - 3}, {w - 3, 2}, {2, 2}});
-    }
-    if (focused) {
-      c->Pen()->SetColor(clBtnFace);
-      face(RECT{b, 3, w - 3, h - 3});
-      arrow({{b + 4, m}, {b + 6, m + 2}, {b + 8, m}});
-      line(clBtnHighlight, {{b, h - 4}, {w - 4, h - 4}, {w - 4, 3}});
-      line(clBtnShadow, {{b, h - 4}, {b, 3}, {w - 4, 3}});
-      if (listStyle && FDropDownIndex != -1) {
-        c->Brush()->SetColor(Color());
-        DrawItem(FDropDownIndex, itemRect, TOwnerDrawState());
-      }
-    } else {
-      face(RECT{b, 3, w - 3, h - 3});
-      arrow({{b + 3, m - 1}, {b + 5, m + 1}, {b + 7, m - 1}});
-      line(Color(), {{b, h - 4}, {b, 3}, {w - 4, 3}});
-      TOwnerDrawState state;
-      c->Font()->SetColor(clWindowText);
-      if (FDropped) {
-        state.Include(odFocused);
-        c->Font()->SetColor(clHighlightText);
-        if (ItemIndex() >= 0) state.Include(odSelected);
-      }
-      if (listStyle && ItemIndex() >= 0) DrawItem(ItemIndex(), itemRect, state);
-    }
-    line(Color(), {{b - 2, 3}, {b - 2, h - 3}});
-  } else {
-    c->Pen()->SetColor(Color());
+  if (!focused && !FHot && !FDropped) {
+    PaintCold();
+    return;
+  }
+  if (FHotTrackBorder) {
+    HotLine(c, FHotTrackColors->Shadow(), {{1, h - 2}, {1, 1}, {w - 1, 1}});
+    HotLine(c, FHotTrackColors->Highlight(), {{w - 2, 1}, {w - 2, h - 2}, {1, h - 2}});
+    HotLine(c, Color(), {{2, 2}, {2, h - 3}, {w - 3, h - 3}, {w - 3, 2}, {2, 2}});
+  }
+  if (focused) PaintHotFocused(dc);
+  else PaintHotItem(dc);
+  HotLine(c, Color(), {{b - 2, 3}, {b - 2, h - 3}});
+}
+
+// Focused: the button sunk in, and the item chosen when the list was opened.
+void TOvcBaseComboBox::PaintHotFocused(HDC DC) {
+  TCanvas* c = Canvas();
+  int w = Width(), h = Height(), b = w - 15, m = h / 2;
+  c->Pen()->SetColor(clBtnFace);
+  HotButtonFace(c, DC, RECT{b, 3, w - 3, h - 3});
+  HotArrow(c, {{b + 4, m}, {b + 6, m + 2}, {b + 8, m}});
+  HotLine(c, clBtnHighlight, {{b, h - 4}, {w - 4, h - 4}, {w - 4, 3}});
+  HotLine(c, clBtnShadow, {{b, h - 4}, {b, 3}, {w - 4, 3}});
+  if (FListStyle == 1 && FDropDownIndex != -1) {
     c->Brush()->SetColor(Color());
-    c->Rectangle(2, 2, w - 2, h - 2);
-    c->Rectangle(b, 4, w - 4, h - 4);
-    arrow({{b + 3, m - 1}, {b + 5, m + 1}, {b + 7, m - 1}});
-    line(Color(), {{2, h - 3}, {w - 3, h - 3}});
-    if (listStyle && ItemIndex() >= 0) {
-      c->Font()->SetColor(Font()->Color());
-      DrawItem(ItemIndex(), itemRect, TOwnerDrawState());
-    }
+    DrawItem(FDropDownIndex, RECT{4, 4, b - 1, h - 3}, TOwnerDrawState());
+  }
+}
+
+// Hot but not focused: the button raised, and the current item (selected while the list is open).
+void TOvcBaseComboBox::PaintHotItem(HDC DC) {
+  TCanvas* c = Canvas();
+  int w = Width(), h = Height(), b = w - 15, m = h / 2;
+  HotButtonFace(c, DC, RECT{b, 3, w - 3, h - 3});
+  HotArrow(c, {{b + 3, m - 1}, {b + 5, m + 1}, {b + 7, m - 1}});
+  HotLine(c, Color(), {{b, h - 4}, {b, 3}, {w - 4, 3}});
+  TOwnerDrawState state;
+  c->Font()->SetColor(clWindowText);
+  if (FDropped) {
+    state.Include(odFocused);
+    c->Font()->SetColor(clHighlightText);
+    if (ItemIndex() >= 0) state.Include(odSelected);
+  }
+  if (FListStyle == 1 && ItemIndex() >= 0) DrawItem(ItemIndex(), RECT{4, 4, b - 1, h - 3}, state);
+}
+
+// Cold: no border and no button face, only the arrow and the current item.
+void TOvcBaseComboBox::PaintCold() {
+  TCanvas* c = Canvas();
+  int w = Width(), h = Height(), b = w - 15, m = h / 2;
+  c->Pen()->SetColor(Color());
+  c->Brush()->SetColor(Color());
+  c->Rectangle(2, 2, w - 2, h - 2);
+  c->Rectangle(b, 4, w - 4, h - 4);
+  HotArrow(c, {{b + 3, m - 1}, {b + 5, m + 1}, {b + 7, m - 1}});
+  HotLine(c, Color(), {{2, h - 3}, {w - 3, h - 3}});
+  if (FListStyle == 1 && ItemIndex() >= 0) {
+    c->Font()->SetColor(Font()->Color());
+    DrawItem(ItemIndex(), RECT{4, 4, b - 1, h - 3}, TOwnerDrawState());
   }
 }
 

@@ -109,6 +109,9 @@ protected:
   // Puts the recently used entries at the top of Items in place of the Shown ones there now.
   void MRUListUpdate(int Shown);
   void PaintHotTrack();
+  void PaintHotFocused(HDC DC);
+  void PaintHotItem(HDC DC);
+  void PaintCold();
   void PaintBorders();
   void FindController();
   void RecalcItemHeight();

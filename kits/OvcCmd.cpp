@@ -214,29 +214,32 @@ void TOvcCommandProcessor::AddCommand(const std::string& TableName, const TOvcCm
   t->AddRec(Rec);
 }
 
+namespace {
+
+// One line of a command table file: five numbers, the keys and shift states (bytes) and the command.
+TOvcCmdRec ParseCommandLine(const std::string& Line) {
+  std::istringstream in(Line);
+  long v[5];
+  for (long& x : v)
+    if (!(in >> x)) throw EConvertError("Invalid command table line: " + Line);
+  std::string rest;
+  bool bytesOk = true;
+  for (int k = 0; k < 4; ++k) bytesOk = bytesOk && v[k] >= 0 && v[k] <= 255;
+  if ((in >> rest) || !bytesOk || v[4] < 0 || v[4] > 65535) throw EConvertError("Invalid command table line: " + Line);
+  return TOvcCmdRec{uint8_t(v[0]), uint8_t(v[1]), uint8_t(v[2]), uint8_t(v[3]), uint16_t(v[4])};
+}
+
+}  // namespace
+
 TOvcCommandTable* TOvcCommandProcessor::LoadCommandTable(const std::string& FileName) {
   TStringList lines;
   lines.LoadFromFile(FileName);
   auto* table = new TOvcCommandTable;
-  try {
+  {
+    TFailScope unmade([table] { TObject::Free(table); });
     if (lines.Count() > 0) table->SetTableName(lines[0]);
-    for (int i = 1; i < lines.Count(); ++i) {
-      std::string line = lines[i];
-      if (Trim(line).empty()) continue;
-      std::istringstream in(line);
-      long v[5];
-      for (long& x : v)
-        if (!(in >> x)) throw EConvertError("Invalid command table line: " + line);
-      std::string rest;
-      bool bytesOk = true;
-      for (int k = 0; k < 4; ++k) bytesOk = bytesOk && v[k] >= 0 && v[k] <= 255;
-      if ((in >> rest) || !bytesOk || v[4] < 0 || v[4] > 65535)
-        throw EConvertError("Invalid command table line: " + line);
-      table->AddRec(TOvcCmdRec{uint8_t(v[0]), uint8_t(v[1]), uint8_t(v[2]), uint8_t(v[3]), uint16_t(v[4])});
-    }
-  } catch (...) {
-    TObject::Free(table);
-    throw;
+    for (int i = 1; i < lines.Count(); ++i)
+      if (!Trim(lines[i]).empty()) table->AddRec(ParseCommandLine(lines[i]));
   }
   Add(table);
   return table;
@@ -293,11 +296,9 @@ void TOvcCommandProcessor::DefineProperties(TFiler* Filer) {
         R->ReadListBegin();
         while (!R->EndOfList()) {
           auto* t = new TOvcCommandTable;
-          try {
+          {
+            TFailScope unmade([t] { TObject::Free(t); });
             t->ReadTable(R);
-          } catch (...) {
-            TObject::Free(t);
-            throw;
           }
           Add(t);
         }

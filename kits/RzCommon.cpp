@@ -141,12 +141,10 @@ void DrawFrame(TCanvas* C, int Width, int Height, TSides Sides, TColor FlatColor
 }
 
 int GetMinFontHeight(TFont* Font) {
-  HDC dc = GetDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font->Handle());
+  ScreenDC screen;
+  TSelectObject font(screen.DC, Font->Handle());
   TEXTMETRICA tm{};
-  GetTextMetricsA(dc, &tm);
-  SelectObject(dc, old);
-  ReleaseDC(nullptr, dc);
+  GetTextMetricsA(screen.DC, &tm);
   return tm.tmHeight + 2;
 }
 

@@ -62,12 +62,8 @@ void TRzRapidFireButton::TimerExpired(TObject* Sender) {
     return;
   }
   if (State() != bsDown) return;
-  try {
-    Click();
-  } catch (...) {
-    FRepeatTimer->SetEnabled(false);
-    throw;
-  }
+  TFailScope stop([this] { FRepeatTimer->SetEnabled(false); });
+  Click();
 }
 
 void TRzRapidFireButton::Paint() {

@@ -40,12 +40,9 @@ TBitmap* dxfWorkBitmap() {
 
 namespace {
 bool MeasureTrueType(TFont* Font) {
-  HDC dc = CreateCompatibleDC(nullptr);
-  HGDIOBJ old = SelectObject(dc, Font->Handle());
+  TMemoryDC dc(nullptr, Font->Handle());
   TEXTMETRICA tm{};
-  GetTextMetricsA(dc, &tm);
-  SelectObject(dc, old);
-  DeleteDC(dc);
+  GetTextMetricsA(dc.DC, &tm);
   return (tm.tmPitchAndFamily & TMPF_TRUETYPE) != 0;
 }
 }  // namespace
@@ -169,6 +166,32 @@ POINT TdxfLabel::TextOrigin(int TW, int TH) const {
                cy + round(std::sin(a) * TW / 2) - round(std::cos(a) * TH / 2)};
 }
 
+namespace {
+
+void TextAt(TCanvas* C, POINT At, const std::string& Text, TColor Colour) {
+  C->Font()->SetColor(Colour);
+  C->TextOut(At.x, At.y, Text);
+}
+
+// The step from the caption towards its shadow, Depth pixels along each axis the orientation names.
+POINT EffectStep(TdxfOrientation Orientation, int Depth) {
+  switch (Orientation) {
+    case dxfLeft: return POINT{-Depth, 0};
+    case dxfRight: return POINT{Depth, 0};
+    case dxfTop: return POINT{0, -Depth};
+    case dxfBottom: return POINT{0, Depth};
+    case dxfLeftTop: return POINT{-Depth, -Depth};
+    case dxfLeftBottom: return POINT{-Depth, Depth};
+    case dxfRightTop: return POINT{Depth, -Depth};
+    case dxfRightBottom: return POINT{Depth, Depth};
+  }
+  return POINT{0, 0};
+}
+
+}  // namespace
+
+// The label is drawn on the shared work bitmap, then copied (or, when transparent, laid) onto its own
+// canvas: the shadow, the face in its style, then the glyph seen through the caption's shape.
 void TdxfLabel::Paint() {
   const int W = Width(), H = Height();
   if (W <= 0 || H <= 0) return;
@@ -180,90 +203,19 @@ void TdxfLabel::Paint() {
 
   const bool tt = dxfIsTrueType(Font());
   const bool useGlyph = !FGlyph->Empty() && tt;
-  const TColor back = IsSystemColor(Color()) ? clSilver : Color();
   const std::string text = Caption();
   const SIZE ext = C->TextExtent(text);
   C->Font()->SetOrientation(((FAngle % 360 + 360) % 360) * 10);
   const POINT o = TextOrigin(ext.cx, ext.cy);
-  const int x0 = o.x, y0 = o.y;
 
   C->Brush()->SetStyle(bsSolid);
   C->Brush()->SetColor(Color());
   C->FillRect(RECT{0, 0, work->Width(), work->Height()});
   C->Brush()->SetStyle(bsClear);
 
-  auto textAt = [&](int X, int Y, TColor Colour) {
-    C->Font()->SetColor(Colour);
-    C->TextOut(X, Y, text);
-  };
-
-  if (const int D = FEffect3D->Depth(); D != 0) {
-    int dx = 0, dy = 0;
-    switch (FEffect3D->Orientation()) {
-      case dxfLeft: dx = -D; break;
-      case dxfRight: dx = D; break;
-      case dxfTop: dy = -D; break;
-      case dxfBottom: dy = D; break;
-      case dxfLeftTop: dx = -D; dy = -D; break;
-      case dxfLeftBottom: dx = -D; dy = D; break;
-      case dxfRightTop: dx = D; dy = -D; break;
-      case dxfRightBottom: dx = D; dy = D; break;
-    }
-    const TColor shadow = FEffect3D->ShadowedColor();
-    if (FEffect3D->Style() == dxfCool) {
-      textAt(x0 + dx, y0 + dy, shadow);
-    } else {
-      const int n = std::max(std::abs(dx), std::abs(dy)), sx = Sign(dx), sy = Sign(dy);
-      for (int k = n; k >= 1; --k)
-        textAt(x0 + sx * k, y0 + sy * k, FEffect3D->Style() == dxfFun ? Blend(shadow, back, k - 1, n) : shadow);
-    }
-  }
-
-  const TColor face = Font()->Color();
-  C->Font()->SetColor(face);
-  switch (FStyle) {
-    case dxfNormal:
-      if (!useGlyph) textAt(x0, y0, face);
-      break;
-    case dxfRaised:
-      textAt(x0, y0, clBtnHighlight);
-      if (Font()->Size() >= 12) textAt(x0 + 2, y0 + 2, clBtnShadow);
-      if (!useGlyph) textAt(x0 + 1, y0 + 1, face);
-      break;
-    case dxfLowered: {
-      textAt(x0 + 2, y0 + 2, clBtnHighlight);
-      if (!ParentColor()) SetParentColor(true);
-      const TColor dark = IsSystemColor(Color()) ? clBtnShadow : Blend(Color(), clBlack, 1, 3);
-      if (!useGlyph) textAt(x0 + 1, y0 + 1, dark);
-      break;
-    }
-    case dxfOutLine:
-      if (tt) {
-        BeginPath(C->Handle());
-        C->TextOut(x0, y0, text);
-        EndPath(C->Handle());
-        // The outline's own pen: the canvas puts its pen into the context only for its line calls.
-        HPEN pen = CreatePen(PS_SOLID, FPenWidth, ColorToRGB(face));
-        HGDIOBJ old = SelectObject(C->Handle(), pen);
-        StrokePath(C->Handle());
-        SelectObject(C->Handle(), old);
-        DeleteObject(pen);
-        C->Pen()->SetWidth(1);
-      } else {
-        textAt(x0, y0, face);
-      }
-      break;
-  }
-
-  if (useGlyph && FGlyph->Width() >= 1 && FGlyph->Height() >= 1) {
-    const int at = FStyle == dxfNormal ? 0 : 1;
-    BeginPath(C->Handle());
-    C->TextOut(x0 + at, y0 + at, text);
-    EndPath(C->Handle());
-    SelectClipPath(C->Handle(), RGN_COPY);
-    for (int x = 0; x < W; x += FGlyph->Width())
-      for (int y = 0; y < H; y += FGlyph->Height()) C->Draw(x, y, FGlyph);
-  }
+  PaintEffect(C, text, o);
+  PaintFace(C, text, o, tt, useGlyph);
+  if (useGlyph && FGlyph->Width() >= 1 && FGlyph->Height() >= 1) PaintGlyph(C, text, o);
   SelectClipRgn(C->Handle(), nullptr);
 
   TCanvas* L = Canvas();
@@ -275,6 +227,75 @@ void TdxfLabel::Paint() {
   } else {
     BitBlt(L->Handle(), 0, 0, W, H, C->Handle(), 0, 0, SRCCOPY);
   }
+}
+
+// The 3D effect: one shadow at full depth (cool), or one for each pixel of the way (extrude), fading into
+// the background colour (fun).
+void TdxfLabel::PaintEffect(TCanvas* C, const std::string& Text, POINT O) {
+  const int D = FEffect3D->Depth();
+  if (D == 0) return;
+  const POINT step = EffectStep(FEffect3D->Orientation(), D);
+  const TColor shadow = FEffect3D->ShadowedColor();
+  if (FEffect3D->Style() == dxfCool) {
+    TextAt(C, POINT{O.x + step.x, O.y + step.y}, Text, shadow);
+    return;
+  }
+  const TColor back = IsSystemColor(Color()) ? clSilver : Color();
+  const int n = std::max(std::abs(step.x), std::abs(step.y)), sx = Sign(step.x), sy = Sign(step.y);
+  for (int k = n; k >= 1; --k)
+    TextAt(C, POINT{O.x + sx * k, O.y + sy * k}, Text,
+           FEffect3D->Style() == dxfFun ? Blend(shadow, back, k - 1, n) : shadow);
+}
+
+// The caption itself in the label's style; with a glyph the face is left to the glyph.
+void TdxfLabel::PaintFace(TCanvas* C, const std::string& Text, POINT O, bool TrueType, bool UseGlyph) {
+  const TColor face = Font()->Color();
+  C->Font()->SetColor(face);
+  switch (FStyle) {
+    case dxfNormal:
+      if (!UseGlyph) TextAt(C, O, Text, face);
+      break;
+    case dxfRaised:
+      TextAt(C, O, Text, clBtnHighlight);
+      if (Font()->Size() >= 12) TextAt(C, POINT{O.x + 2, O.y + 2}, Text, clBtnShadow);
+      if (!UseGlyph) TextAt(C, POINT{O.x + 1, O.y + 1}, Text, face);
+      break;
+    case dxfLowered: {
+      TextAt(C, POINT{O.x + 2, O.y + 2}, Text, clBtnHighlight);
+      if (!ParentColor()) SetParentColor(true);
+      const TColor dark = IsSystemColor(Color()) ? clBtnShadow : Blend(Color(), clBlack, 1, 3);
+      if (!UseGlyph) TextAt(C, POINT{O.x + 1, O.y + 1}, Text, dark);
+      break;
+    }
+    case dxfOutLine:
+      if (TrueType) PaintOutline(C, Text, O, face);
+      else TextAt(C, O, Text, face);
+      break;
+  }
+}
+
+void TdxfLabel::PaintOutline(TCanvas* C, const std::string& Text, POINT O, TColor Colour) {
+  BeginPath(C->Handle());
+  C->TextOut(O.x, O.y, Text);
+  EndPath(C->Handle());
+  {
+    // The outline's own pen: the canvas puts its pen into the context only for its line calls.
+    TGdiObject<HPEN> pen(CreatePen(PS_SOLID, FPenWidth, ColorToRGB(Colour)));
+    TSelectObject select(C->Handle(), pen.Handle);
+    StrokePath(C->Handle());
+  }
+  C->Pen()->SetWidth(1);
+}
+
+// The glyph tiled over the label, clipped to the caption's shape (the clip is lifted by Paint).
+void TdxfLabel::PaintGlyph(TCanvas* C, const std::string& Text, POINT O) {
+  const int at = FStyle == dxfNormal ? 0 : 1;
+  BeginPath(C->Handle());
+  C->TextOut(O.x + at, O.y + at, Text);
+  EndPath(C->Handle());
+  SelectClipPath(C->Handle(), RGN_COPY);
+  for (int x = 0; x < Width(); x += FGlyph->Width())
+    for (int y = 0; y < Height(); y += FGlyph->Height()) C->Draw(x, y, FGlyph);
 }
 
 void TdxfLabel::Publish(TPublisher<TdxfLabel>& p) {

@@ -80,6 +80,11 @@ protected:
 
 private:
   void RefuseAngle();
+  // The steps of Paint, on the work bitmap's canvas C with the caption's top-left corner at O.
+  void PaintEffect(TCanvas* C, const std::string& Text, POINT O);
+  void PaintFace(TCanvas* C, const std::string& Text, POINT O, bool TrueType, bool UseGlyph);
+  void PaintOutline(TCanvas* C, const std::string& Text, POINT O, TColor Colour);
+  void PaintGlyph(TCanvas* C, const std::string& Text, POINT O);
   TdxfLabelStyle FStyle = dxfNormal;
   int FAngle = 0;
   Tdxf3DEffect* FEffect3D;

@@ -244,24 +244,17 @@ bool TPTCustomFolderBrowseDlg::DoExecute() {
   TCursor saved = Screen->Cursor();
   Screen->SetCursor(crHourGlass);
   TPTFrmFolderBrowseDlg* form = nullptr;
-  auto finish = [&] {
+  TScopeExit finish([&] {
     if (form) TObject::Free(form);
     FActiveForm = nullptr;
     Screen->SetCursor(saved);
-  };
-  bool ok = false;
-  try {
-    form = CreateForm();
-    InitForm(form);
-    FActiveForm = form;
-    DoInitialized();
-    ok = form->ShowModal() == mrOk;
-    UpdateFromForm(form);
-  } catch (...) {
-    finish();
-    throw;
-  }
-  finish();
+  });
+  form = CreateForm();
+  InitForm(form);
+  FActiveForm = form;
+  DoInitialized();
+  bool ok = form->ShowModal() == mrOk;
+  UpdateFromForm(form);
   return ok;
 }
 

@@ -7,14 +7,8 @@ TPTDialog::TPTDialog(TComponent* AOwner) : TComponent(AOwner) {}
 bool TPTDialog::Execute() {
   if (FExecuting) throw Exception(std::string(ClassName()) + " already executing");
   FExecuting = true;
-  try {
-    bool result = DoExecute();
-    FExecuting = false;
-    return result;
-  } catch (...) {
-    FExecuting = false;
-    throw;
-  }
+  TScopeExit done([this] { FExecuting = false; });
+  return DoExecute();
 }
 
 void TPTDialog::DoInitialized() { OnInitialized(this); }

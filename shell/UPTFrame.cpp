@@ -174,22 +174,28 @@ void TPTCustomGroup::CreateParams(TCreateParams& Params) {
   Params.ExStyle |= WS_EX_CONTROLPARENT;
 }
 
+namespace {
+
+// Stores Value in Field; true when that changed it.
+template <class T>
+bool Change(T& Field, T Value) {
+  if (Field == Value) return false;
+  Field = Value;
+  return true;
+}
+
+}  // namespace
+
 void TPTCustomGroup::SetAlignment(TAlignment Value) {
-  if (Value == FAlignment) return;
-  FAlignment = Value;
-  Invalidate();
+  if (Change(FAlignment, Value)) Invalidate();
 }
 
 void TPTCustomGroup::SetDefaultDrawing(bool Value) {
-  if (Value == FDefaultDrawing) return;
-  FDefaultDrawing = Value;
-  Invalidate();
+  if (Change(FDefaultDrawing, Value)) Invalidate();
 }
 
 void TPTCustomGroup::SetFrameSpace(int Value) {
-  if (Value == FFrameSpace) return;
-  FFrameSpace = Value;
-  Invalidate();
+  if (Change(FFrameSpace, Value)) Invalidate();
 }
 
 void TPTCustomGroup::SetFrameStyle(TPTFrameStyle Value) {
@@ -342,27 +348,19 @@ TPTCustomFrame::TPTCustomFrame(TComponent* AOwner) : TGraphicControl(AOwner) {
 }
 
 void TPTCustomFrame::SetAlignment(TAlignment Value) {
-  if (Value == FAlignment) return;
-  FAlignment = Value;
-  Invalidate();
+  if (Change(FAlignment, Value)) Invalidate();
 }
 
 void TPTCustomFrame::SetDefaultDrawing(bool Value) {
-  if (Value == FDefaultDrawing) return;
-  FDefaultDrawing = Value;
-  Invalidate();
+  if (Change(FDefaultDrawing, Value)) Invalidate();
 }
 
 void TPTCustomFrame::SetFrameSpace(int Value) {
-  if (Value == FFrameSpace) return;
-  FFrameSpace = Value;
-  Invalidate();
+  if (Change(FFrameSpace, Value)) Invalidate();
 }
 
 void TPTCustomFrame::SetFrameStyle(TPTFrameStyle Value) {
-  if (Value == FFrameStyle) return;
-  FFrameStyle = Value;
-  Invalidate();
+  if (Change(FFrameStyle, Value)) Invalidate();
 }
 
 void TPTCustomFrame::Paint() {

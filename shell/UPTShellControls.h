@@ -354,6 +354,10 @@ private:
   DWORD FButton;
 };
 
+// Drags Object (its maker's reference passes to this call) with the right or the left button, Allowed
+// the effects offered; DoDragDrop's result.
+HRESULT DragShellItems(IDataObject* Object, bool Right, DWORD Allowed);
+
 // The data object of dragged shell items: "Shell IDList Array" and CF_HDROP, built at once. Only what
 // could be built is offered.
 class TPTShellDataObject : public IDataObject {

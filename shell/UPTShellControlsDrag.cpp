@@ -18,6 +18,16 @@ HRESULT AnswerFor(I* Self, REFIID riid, REFIID Own, void** ppv) {
   return E_NOINTERFACE;
 }
 
+ULONG AddRefOf(LONG& Refs) { return ULONG(InterlockedIncrement(&Refs)); }
+
+// Frees Self with its last reference.
+template <class T>
+ULONG ReleaseOf(T* Self, LONG& Refs) {
+  LONG n = InterlockedDecrement(&Refs);
+  if (n == 0) delete Self;
+  return ULONG(n);
+}
+
 class TPTFormatEtcList_IEnumFormatEtc : public IEnumFORMATETC {
 public:
   TPTFormatEtcList_IEnumFormatEtc(TPTFormatEtcList* List, IUnknown* Owner, int Position)
@@ -30,12 +40,8 @@ public:
   HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
     return AnswerFor(this, riid, IID_IEnumFORMATETC, ppv);
   }
-  ULONG STDMETHODCALLTYPE AddRef() override { return ULONG(InterlockedIncrement(&FRefs)); }
-  ULONG STDMETHODCALLTYPE Release() override {
-    LONG n = InterlockedDecrement(&FRefs);
-    if (n == 0) delete this;
-    return ULONG(n);
-  }
+  ULONG STDMETHODCALLTYPE AddRef() override { return AddRefOf(FRefs); }
+  ULONG STDMETHODCALLTYPE Release() override { return ReleaseOf(this, FRefs); }
   HRESULT STDMETHODCALLTYPE Next(ULONG Count, FORMATETC* Out, ULONG* Fetched) override {
     ULONG n = 0;
     // Copies of their own: the receiver frees each target device, and the list keeps its records.
@@ -126,73 +132,71 @@ HRESULT TPTFormatEtcList::QueryFormat(const FORMATETC& Format) const {
 
 // ---------------------------------------------------------------------------------------------------
 
-HRESULT BuildHDropMedium(const std::vector<std::string>& Paths, HGLOBAL& Global) {
+namespace {
+
+// A movable zeroed block of Size bytes, written by Fill; E_OUTOFMEMORY (Global nil) when there is none.
+template <class F>
+HRESULT BuildMedium(size_t Size, HGLOBAL& Global, F Fill) {
   Global = nullptr;
-  // Each path with its terminator, then the closing 0: a fixed room per path would overrun long ones.
-  size_t size = sizeof(DROPFILES) + 1;
-  for (const std::string& p : Paths) size += p.size() + 1;
-  HGLOBAL h = GlobalAlloc(GHND, size);
+  HGLOBAL h = GlobalAlloc(GHND, Size);
   if (!h) return E_OUTOFMEMORY;
   auto* block = static_cast<BYTE*>(GlobalLock(h));
   if (!block) {
     GlobalFree(h);
     return E_OUTOFMEMORY;
   }
-  auto* df = reinterpret_cast<DROPFILES*>(block);
-  df->pFiles = sizeof(DROPFILES);
-  df->fWide = FALSE;
-  BYTE* at = block + sizeof(DROPFILES);
-  for (const std::string& p : Paths) {
-    std::memcpy(at, p.c_str(), p.size() + 1);
-    at += p.size() + 1;
-  }
-  *at = 0;
+  Fill(block);
   GlobalUnlock(h);
   Global = h;
   return S_OK;
 }
 
+}  // namespace
+
+HRESULT BuildHDropMedium(const std::vector<std::string>& Paths, HGLOBAL& Global) {
+  // Each path with its terminator, then the closing 0: a fixed room per path would overrun long ones.
+  size_t size = sizeof(DROPFILES) + 1;
+  for (const std::string& p : Paths) size += p.size() + 1;
+  return BuildMedium(size, Global, [&](BYTE* Block) {
+    auto* df = reinterpret_cast<DROPFILES*>(Block);
+    df->pFiles = sizeof(DROPFILES);
+    df->fWide = FALSE;
+    BYTE* at = Block + sizeof(DROPFILES);
+    for (const std::string& p : Paths) {
+      std::memcpy(at, p.c_str(), p.size() + 1);
+      at += p.size() + 1;
+    }
+    *at = 0;
+  });
+}
+
 HRESULT BuildIDListMedium(PCIDLIST_ABSOLUTE Parent, const std::vector<PCUITEMID_CHILD>& Children, HGLOBAL& Global) {
-  Global = nullptr;
   static const USHORT Empty = 0;
   PCIDLIST_ABSOLUTE parent = Parent ? Parent : reinterpret_cast<PCIDLIST_ABSOLUTE>(&Empty);
   UINT count = UINT(Children.size());
   size_t header = sizeof(UINT) * (count + 2);
   size_t size = header + PidlGetSize(parent);
   for (PCUITEMID_CHILD c : Children) size += PidlGetSize(c);
-  HGLOBAL h = GlobalAlloc(GHND, size);
-  if (!h) return E_OUTOFMEMORY;
-  auto* block = static_cast<BYTE*>(GlobalLock(h));
-  if (!block) {
-    GlobalFree(h);
-    return E_OUTOFMEMORY;
-  }
-  auto* cida = reinterpret_cast<CIDA*>(block);
-  cida->cidl = count;
-  size_t at = header;
-  auto put = [&](UINT Index, PCIDLIST_ABSOLUTE P) {
-    UINT offset = UINT(at);
-    std::memcpy(block + sizeof(UINT) * (1 + Index), &offset, sizeof offset);
-    UINT n = PidlGetSize(P);
-    std::memcpy(block + at, P, n);
-    at += n;
-  };
-  put(0, parent);
-  for (UINT i = 0; i < count; ++i) put(i + 1, Children[i]);
-  GlobalUnlock(h);
-  Global = h;
-  return S_OK;
+  return BuildMedium(size, Global, [&](BYTE* Block) {
+    reinterpret_cast<CIDA*>(Block)->cidl = count;
+    size_t at = header;
+    auto put = [&](UINT Index, PCIDLIST_ABSOLUTE P) {
+      UINT offset = UINT(at);
+      std::memcpy(Block + sizeof(UINT) * (1 + Index), &offset, sizeof offset);
+      UINT n = PidlGetSize(P);
+      std::memcpy(Block + at, P, n);
+      at += n;
+    };
+    put(0, parent);
+    for (UINT i = 0; i < count; ++i) put(i + 1, Children[i]);
+  });
 }
 
 // ---------------------------------------------------------------------------------------------------
 
 HRESULT TDropSource_shlvtv::QueryInterface(REFIID riid, void** ppv) { return AnswerFor(this, riid, IID_IDropSource, ppv); }
-ULONG TDropSource_shlvtv::AddRef() { return ULONG(InterlockedIncrement(&FRefs)); }
-ULONG TDropSource_shlvtv::Release() {
-  LONG n = InterlockedDecrement(&FRefs);
-  if (n == 0) delete this;
-  return ULONG(n);
-}
+ULONG TDropSource_shlvtv::AddRef() { return AddRefOf(FRefs); }
+ULONG TDropSource_shlvtv::Release() { return ReleaseOf(this, FRefs); }
 
 HRESULT TDropSource_shlvtv::QueryContinueDrag(BOOL EscapePressed, DWORD KeyState) {
   if (EscapePressed) return DRAGDROP_S_CANCEL;
@@ -203,6 +207,15 @@ HRESULT TDropSource_shlvtv::QueryContinueDrag(BOOL EscapePressed, DWORD KeyState
 }
 
 HRESULT TDropSource_shlvtv::GiveFeedback(DWORD) { return DRAGDROP_S_USEDEFAULTCURSORS; }
+
+HRESULT DragShellItems(IDataObject* Object, bool Right, DWORD Allowed) {
+  auto* source = new TDropSource_shlvtv(Right ? MK_RBUTTON : MK_LBUTTON);
+  DWORD effect = 0;
+  HRESULT result = DoDragDrop(Object, source, Allowed, &effect);
+  source->Release();
+  Object->Release();
+  return result;
+}
 
 // ---------------------------------------------------------------------------------------------------
 
@@ -229,12 +242,8 @@ TPTShellDataObject::~TPTShellDataObject() {
 }
 
 HRESULT TPTShellDataObject::QueryInterface(REFIID riid, void** ppv) { return AnswerFor(this, riid, IID_IDataObject, ppv); }
-ULONG TPTShellDataObject::AddRef() { return ULONG(InterlockedIncrement(&FRefs)); }
-ULONG TPTShellDataObject::Release() {
-  LONG n = InterlockedDecrement(&FRefs);
-  if (n == 0) delete this;
-  return ULONG(n);
-}
+ULONG TPTShellDataObject::AddRef() { return AddRefOf(FRefs); }
+ULONG TPTShellDataObject::Release() { return ReleaseOf(this, FRefs); }
 
 HRESULT TPTShellDataObject::GetData(FORMATETC* Format, STGMEDIUM* Medium) {
   if (!Format || !Medium) return E_INVALIDARG;
@@ -273,9 +282,5 @@ HRESULT TPTShellDataObject::EnumFormatEtc(DWORD Direction, IEnumFORMATETC** Enum
 // ---------------------------------------------------------------------------------------------------
 
 HRESULT TDropTarget_shtv::QueryInterface(REFIID riid, void** ppv) { return AnswerFor(this, riid, IID_IDropTarget, ppv); }
-ULONG TDropTarget_shtv::AddRef() { return ULONG(InterlockedIncrement(&FRefs)); }
-ULONG TDropTarget_shtv::Release() {
-  LONG n = InterlockedDecrement(&FRefs);
-  if (n == 0) delete this;
-  return ULONG(n);
-}
+ULONG TDropTarget_shtv::AddRef() { return AddRefOf(FRefs); }
+ULONG TDropTarget_shtv::Release() { return ReleaseOf(this, FRefs); }

@@ -357,15 +357,12 @@ bool TPTShellContextMenu::WMMeasureItem(TMessage& Message) {
   if (mi->itemID >= PTFirstShellCommand) {
     PassToShell(Message);
   } else if (mi->itemID >= 1 && mi->itemID <= FSendToEntries.size()) {
-    HDC dc = GetDC(nullptr);
-    HFONT font = MenuFont();
-    HGDIOBJ old = SelectObject(dc, font);
+    ScreenDC screen;
+    TGdiObject<HFONT> font(MenuFont());
+    TSelectObject select(screen.DC, font.Handle);
     const std::string& text = FSendToEntries[mi->itemID - 1].Name;
     SIZE sz{};
-    GetTextExtentPoint32A(dc, text.c_str(), int(text.size()), &sz);
-    SelectObject(dc, old);
-    DeleteObject(font);
-    ReleaseDC(nullptr, dc);
+    GetTextExtentPoint32A(screen.DC, text.c_str(), int(text.size()), &sz);
     mi->itemWidth = UINT(sz.cx + 32);
     mi->itemHeight = UINT(GetSystemMetrics(SM_CYMENU) + 2);
   }
@@ -389,14 +386,14 @@ void TPTShellContextMenu::DrawSendToItem(DRAWITEMSTRUCT* Item) {
   FillRect(Item->hDC, &Item->rcItem, brush);
   if (Item->itemID < 1 || Item->itemID > FSendToEntries.size()) return;
   const TSendToEntry& e = FSendToEntries[Item->itemID - 1];
-  HFONT font = MenuFont();
-  HGDIOBJ old = SelectObject(Item->hDC, font);
-  SetBkMode(Item->hDC, TRANSPARENT);
-  SetTextColor(Item->hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
   RECT r = Item->rcItem;
-  ExtTextOutA(Item->hDC, r.left + 32, r.top + 2, ETO_CLIPPED, &r, e.Name.c_str(), UINT(e.Name.size()), nullptr);
-  SelectObject(Item->hDC, old);
-  DeleteObject(font);
+  {
+    TGdiObject<HFONT> font(MenuFont());
+    TSelectObject select(Item->hDC, font.Handle);
+    SetBkMode(Item->hDC, TRANSPARENT);
+    SetTextColor(Item->hDC, GetSysColor(selected ? COLOR_HIGHLIGHTTEXT : COLOR_MENUTEXT));
+    ExtTextOutA(Item->hDC, r.left + 32, r.top + 2, ETO_CLIPPED, &r, e.Name.c_str(), UINT(e.Name.size()), nullptr);
+  }
   if (e.Icon >= 0) ImageList_Draw(GetSysImageList(false), e.Icon, Item->hDC, r.left + 8, r.top + 2, ILD_TRANSPARENT);
 }
 

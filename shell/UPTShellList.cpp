@@ -694,11 +694,7 @@ void TPTCustomShellList::StartDrag(bool Right) {
     TPTFlag dragging(FDragging);
     TPTFlag fromHere(FDragFromHere);
     auto* object = new TDataObject_shlv(FFolderPidl, FShellFolder, items);
-    auto* source = new TDropSource_shlvtv(Right ? MK_RBUTTON : MK_LBUTTON);
-    DWORD effect = 0;
-    result = DWORD(DoDragDrop(object, source, SelectionEffects(), &effect));
-    source->Release();
-    object->Release();
+    result = DWORD(DragShellItems(object, Right, SelectionEffects()));
   }
   bool pending = FRefreshPending;
   FRefreshPending = false;
@@ -706,16 +702,7 @@ void TPTCustomShellList::StartDrag(bool Right) {
 }
 
 void TPTCustomShellList::RegisterDropTarget(bool On) {
-  if (On) {
-    if (FDropRegistered || !HandleAllocated()) return;
-    if (!FDropTarget) FDropTarget = new TDropTarget_shlv(this);
-    FDropRegistered = SUCCEEDED(RegisterDragDrop(Handle(), FDropTarget));
-    return;
-  }
-  if (FDropRegistered && HandleAllocated()) RevokeDragDrop(Handle());
-  FDropRegistered = false;
-  if (FDropTarget) FDropTarget->Release();
-  FDropTarget = nullptr;
+  FDropSite.Register(this, On, [this] { return new TDropTarget_shlv(this); });
 }
 
 IDropTarget* TPTCustomShellList::DropTargetAt(POINTL Pt) {

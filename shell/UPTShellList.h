@@ -213,8 +213,6 @@ private:
   bool FDragging = false;
   bool FRefreshPending = false;
   bool FDragFromHere = false;
-  TDropTarget_shlv* FDropTarget = nullptr;
-  bool FDropRegistered = false;
   TPTDropSite FDropSite;
   int FSort = 1;
   std::string FRenameName;

@@ -122,6 +122,19 @@ DWORD TPTDropSite::Drop(IDropTarget* Target, IDataObject* Data, DWORD KeyState, 
   return effect;
 }
 
+void TPTDropSite::Register(TWinControl* Control, bool On, const std::function<IDropTarget*()>& Make) {
+  if (On) {
+    if (FRegistered || !Control->HandleAllocated()) return;
+    if (!FTarget) FTarget = Make();
+    FRegistered = SUCCEEDED(RegisterDragDrop(Control->Handle(), FTarget));
+    return;
+  }
+  if (FRegistered && Control->HandleAllocated()) RevokeDragDrop(Control->Handle());
+  FRegistered = false;
+  if (FTarget) FTarget->Release();
+  FTarget = nullptr;
+}
+
 void TPTDropSite::AutoScroll(TWinControl* Control, POINTL Pt) {
   DWORD now = GetTickCount();
   if (now - FLastScroll < 100) return;

@@ -6,6 +6,7 @@
 #include <windows.h>
 #include <shlobj.h>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -89,8 +90,13 @@ public:
   // Scrolls Control at most every 100 ms while the point is near an edge (26 pixels left and right,
   // 20 top and bottom).
   void AutoScroll(TWinControl* Control, POINTL Pt);
+  // Registers Control's window for drops on the target Make gives (made the first time, kept while
+  // registered), or (On false) revokes the registration and lets the target go.
+  void Register(TWinControl* Control, bool On, const std::function<IDropTarget*()>& Make);
 
 private:
+  IDropTarget* FTarget = nullptr;
+  bool FRegistered = false;
   IDataObject* FData = nullptr;
   DWORD FKeyState = 0;
   DWORD FAllowed = 0;

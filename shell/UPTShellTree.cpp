@@ -124,22 +124,17 @@ void TPTCustomShellTree::ResetTree() {
     }
     IShellFolder* folder = nullptr;
     OleCheck(GetShellFolder(FBaseFolder->Pidl(), folder));
-    try {
-      FillNode(folder, nullptr);
-      if (!FSelectedFolder->Pidl()) {
-        if (TTreeNode* first = Items()->GetFirstNode()) {
-          FImmediateChange = -1;
-          SetSelected(first);
-        }
-      } else {
-        SelectIdList(FSelectedFolder->Pidl());
+    TScopeExit release([&] { folder->Release(); });
+    FillNode(folder, nullptr);
+    if (!FSelectedFolder->Pidl()) {
+      if (TTreeNode* first = Items()->GetFirstNode()) {
+        FImmediateChange = -1;
+        SetSelected(first);
       }
-      if (FTimer->Enabled()) TimerFired(FTimer);
-    } catch (...) {
-      folder->Release();
-      throw;
+    } else {
+      SelectIdList(FSelectedFolder->Pidl());
     }
-    folder->Release();
+    if (FTimer->Enabled()) TimerFired(FTimer);
   }
   if (FOptions.Contains(ptstoDynamicRefresh) && !ComponentState().Contains(csDesigning) && HandleAllocated())
     WatchDrives();
@@ -150,80 +145,77 @@ bool TPTCustomShellTree::FillNode(IShellFolder* Folder, TTreeNode* Node) {
   IEnumIDList* items = nullptr;
   LPITEMIDLIST absList = nullptr;
   IMalloc* allocator = nullptr;
-  auto cleanup = [&] {
+  TScopeExit cleanup([&] {
     if (absList) allocator->Free(absList);
     if (items) items->Release();
     if (allocator) allocator->Release();
     DoFillComplete();
-  };
-  try {
-    OleCheck(SHGetMalloc(&allocator));
-    bool root = Node == nullptr;
-    if (root) {
-      PCIDLIST_ABSOLUTE base = FBaseFolder->Pidl();
-      if (base) {
-        absList = PidlCopy(allocator, base);
-      } else {
-        absList = static_cast<LPITEMIDLIST>(allocator->Alloc(sizeof(USHORT)));
-        if (absList) absList->mkid.cb = 0;
-      }
-      if (!absList) OleCheck(E_OUTOFMEMORY);
-      std::string name;
-      if (PidlItemCount(absList) >= 2) {
-        TPTIdListArray parts(absList);
-        IShellFolder* parent = nullptr;
-        if (SUCCEEDED(GetShellFolder(parts.LeadingPart(1), parent))) {
-          GetDisplayName(parent, parts.Item(parts.Count() - 1), ptdnInFolder, name);
-          parent->Release();
-        }
-      } else {
-        GetDisplayName(nullptr, absList, ptdnInFolder, name);
-      }
-      Node = Items()->AddChild(nullptr, name);
-      Node->SetImageIndex(GetIconIndex(absList, SHGFI_SMALLICON));
-      Node->SetSelectedIndex(GetIconIndex(absList, SHGFI_SMALLICON | SHGFI_OPENICON));
-      auto* data = new TPTShTreeData;
-      data->Init(nullptr, allocator, absList);
-      Node->SetData(data);
-      DoInsertItem(Node);
-    } else {
-      TPTShTreeData* data = ShellData(Node);
-      PCIDLIST_ABSOLUTE parentAbs = data && data->Parent() ? data->Parent()->AbsolutePidl() : nullptr;
-      absList = data ? (parentAbs ? PidlConcat(allocator, parentAbs, data->RelativePidl())
-                                  : PidlCopy(allocator, data->RelativePidl()))
-                     : nullptr;
-    }
-    HRESULT hr = Folder->EnumObjects(GetActiveWindow(), EnumFlags(), &items);
-    if (FAILED(hr) || !items) {
-      // Unreadable now (no medium, no access): keep the button so opening it again tries again.
-      Node->SetHasChildren(true);
-      cleanup();
-      return false;
-    }
-    LPITEMIDLIST item = nullptr;
-    ULONG fetched = 0;
-    while ((hr = items->Next(1, &item, &fetched)) == S_OK && fetched == 1) {
-      HRESULT added = AddShellItem(allocator, Folder, item, Node, absList);
-      CoTaskMemFree(item);
-      item = nullptr;
-      OleCheck(added);
-    }
-    if (Node->Count() == 0) Node->SetHasChildren(false);
-    if (hr != S_FALSE && FAILED(hr)) {
-      if (hr == E_FAIL) {
-        cleanup();
-        return false;
-      }
-      OleCheck(hr);
-    }
-    SortChildren(Node);
-    if (root) Node->Expand(false);
-  } catch (...) {
-    cleanup();
-    throw;
+  });
+  OleCheck(SHGetMalloc(&allocator));
+  bool root = Node == nullptr;
+  if (root) {
+    Node = AddRootNode(allocator, absList);
+  } else {
+    TPTShTreeData* data = ShellData(Node);
+    PCIDLIST_ABSOLUTE parentAbs = data && data->Parent() ? data->Parent()->AbsolutePidl() : nullptr;
+    absList = data ? (parentAbs ? PidlConcat(allocator, parentAbs, data->RelativePidl())
+                                : PidlCopy(allocator, data->RelativePidl()))
+                   : nullptr;
   }
-  cleanup();
+  HRESULT hr = Folder->EnumObjects(GetActiveWindow(), EnumFlags(), &items);
+  if (FAILED(hr) || !items) {
+    // Unreadable now (no medium, no access): keep the button so opening it again tries again.
+    Node->SetHasChildren(true);
+    return false;
+  }
+  LPITEMIDLIST item = nullptr;
+  ULONG fetched = 0;
+  while ((hr = items->Next(1, &item, &fetched)) == S_OK && fetched == 1) {
+    HRESULT added = AddShellItem(allocator, Folder, item, Node, absList);
+    CoTaskMemFree(item);
+    item = nullptr;
+    OleCheck(added);
+  }
+  if (Node->Count() == 0) Node->SetHasChildren(false);
+  if (hr != S_FALSE && FAILED(hr)) {
+    if (hr == E_FAIL) return false;
+    OleCheck(hr);
+  }
+  SortChildren(Node);
+  if (root) Node->Expand(false);
   return true;
+}
+
+// The tree's one root: the base folder (the desktop when none), named as its parent folder shows it.
+// AbsList receives the root's absolute list, which the caller frees.
+TTreeNode* TPTCustomShellTree::AddRootNode(IMalloc* Allocator, LPITEMIDLIST& AbsList) {
+  PCIDLIST_ABSOLUTE base = FBaseFolder->Pidl();
+  if (base) {
+    AbsList = PidlCopy(Allocator, base);
+  } else {
+    AbsList = static_cast<LPITEMIDLIST>(Allocator->Alloc(sizeof(USHORT)));
+    if (AbsList) AbsList->mkid.cb = 0;
+  }
+  if (!AbsList) OleCheck(E_OUTOFMEMORY);
+  std::string name;
+  if (PidlItemCount(AbsList) >= 2) {
+    TPTIdListArray parts(AbsList);
+    IShellFolder* parent = nullptr;
+    if (SUCCEEDED(GetShellFolder(parts.LeadingPart(1), parent))) {
+      GetDisplayName(parent, parts.Item(parts.Count() - 1), ptdnInFolder, name);
+      parent->Release();
+    }
+  } else {
+    GetDisplayName(nullptr, AbsList, ptdnInFolder, name);
+  }
+  TTreeNode* node = Items()->AddChild(nullptr, name);
+  node->SetImageIndex(GetIconIndex(AbsList, SHGFI_SMALLICON));
+  node->SetSelectedIndex(GetIconIndex(AbsList, SHGFI_SMALLICON | SHGFI_OPENICON));
+  auto* data = new TPTShTreeData;
+  data->Init(nullptr, Allocator, AbsList);
+  node->SetData(data);
+  DoInsertItem(node);
+  return node;
 }
 
 HRESULT TPTCustomShellTree::AddShellItem(IMalloc* Allocator, IShellFolder* Folder, PCUITEMID_CHILD Item, TTreeNode* Node,
@@ -329,50 +321,44 @@ void TPTCustomShellTree::SelectIdList(PCIDLIST_ABSOLUTE List) {
       return;
     }
   }
-  Items()->BeginUpdate();
+  TUpdateScope update(Items());
   TTreeNode* node = root;
-  try {
-    ExpandShellNode(root);
-    root->Expand(false);
-    for (int k = baseCount; k < count; ++k) {
-      TPTShTreeData* data = ShellData(node);
-      IShellFolder* folder = data ? data->Folder() : nullptr;
-      if (!folder) {
+  ExpandShellNode(root);
+  root->Expand(false);
+  for (int k = baseCount; k < count; ++k) {
+    TPTShTreeData* data = ShellData(node);
+    IShellFolder* folder = data ? data->Folder() : nullptr;
+    if (!folder) {
+      MessageBeep(UINT(-1));
+      break;
+    }
+    ExpandShellNode(node);
+    LPITEMIDLIST item = parts.Item(k);
+    TTreeNode* found = nullptr;
+    for (int i = 0; i < node->Count() && !found; ++i) {
+      TPTShTreeData* child = ShellData(node->Item(i));
+      if (child && SameShellItem(folder, child->RelativePidl(), item)) found = node->Item(i);
+    }
+    if (!found) {
+      IMalloc* allocator = data->Allocator();
+      FLastInserted = nullptr;
+      HRESULT hr = AddShellItem(allocator, folder, item, node, data->AbsolutePidl());
+      if (FAILED(hr) || !FLastInserted || FLastInserted->Parent() != node) {
         MessageBeep(UINT(-1));
         break;
       }
-      ExpandShellNode(node);
-      LPITEMIDLIST item = parts.Item(k);
-      TTreeNode* found = nullptr;
-      for (int i = 0; i < node->Count() && !found; ++i) {
-        TPTShTreeData* child = ShellData(node->Item(i));
-        if (child && SameShellItem(folder, child->RelativePidl(), item)) found = node->Item(i);
-      }
-      if (!found) {
-        IMalloc* allocator = data->Allocator();
-        FLastInserted = nullptr;
-        HRESULT hr = AddShellItem(allocator, folder, item, node, data->AbsolutePidl());
-        if (FAILED(hr) || !FLastInserted || FLastInserted->Parent() != node) {
-          MessageBeep(UINT(-1));
-          break;
-        }
-        found = FLastInserted;
-        SortChildren(node);
-      }
-      if (node != root) node->Expand(false);
-      node = found;
+      found = FLastInserted;
+      SortChildren(node);
     }
-    if (node != root && FShellList && FShellList->HidesTreeFolders()) {
-      ExpandShellNode(node);
-      node->Expand(false);
-    }
-  } catch (...) {
-    Items()->EndUpdate();
-    throw;
+    if (node != root) node->Expand(false);
+    node = found;
+  }
+  if (node != root && FShellList && FShellList->HidesTreeFolders()) {
+    ExpandShellNode(node);
+    node->Expand(false);
   }
   SetSelected(node);
   node->MakeVisible();
-  Items()->EndUpdate();
 }
 
 void TPTCustomShellTree::Change(TTreeNode* Node) {

@@ -142,6 +142,12 @@ protected:
   TChangeHandlerThread* ChangeThread();
 
 private:
+  TTreeNode* AddRootNode(IMalloc* Allocator, LPITEMIDLIST& AbsList);
+  // Message handlers (Dispatch).
+  void CMWantSpecialKey(TMessage& Message);
+  void WMNCHitTest(TMessage& Message);
+  void WMNCDestroy(TMessage& Message);
+  void CNNotify(TWMNotify& Message);
   void BaseFolderChanged(TObject* Sender);
   void MenuHint(TObject* Sender, const std::string& Hint);
   void SelectedFolderChanged(TObject* Sender);
@@ -181,8 +187,6 @@ private:
   TTreeNode* FLastInserted = nullptr;
   bool FLoaded = false;
   bool FDestroyingWnd = false;
-  TDropTarget_shtv* FDropTarget = nullptr;
-  bool FDropRegistered = false;
   TPTDropSite FDropSite;
   TPTCustomShellList* FShellList = nullptr;
 };

@@ -44,14 +44,9 @@ void TPTCustomShellTree::ShowContextMenu(TTreeNode* Node, POINT Pt) {
   {
     TPTFlag dragging(FDragging);
     FActiveMenu = menu.ContextMenu();
+    TScopeExit inactive([this] { FActiveMenu = nullptr; });
     POINT screen = ClientToScreen(Pt);
-    try {
-      cmd = menu.Track(screen.x, screen.y);
-    } catch (...) {
-      FActiveMenu = nullptr;
-      throw;
-    }
-    FActiveMenu = nullptr;
+    cmd = menu.Track(screen.x, screen.y);
   }
   TLiveGuard g(this);
   FActiveShellMenu = &menu;
@@ -274,24 +269,20 @@ void TPTCustomShellTree::RefreshTree() {
   TPTWaitCursor wait;
   Items()->BeginUpdate();
   DoFillStart();
-  TTreeNode* remembered = Selected();
-  try {
-    {
-      TPTLock lock(FUpdateLock);
-      SetSelected(nullptr);
-      Compare(Items()->GetFirstNode(), remembered);
-    }
-    if (remembered) {
-      FImmediateChange = -1;
-      SetSelected(remembered);
-    }
-  } catch (...) {
+  TScopeExit done([this] {
     Items()->EndUpdate();
     DoFillComplete();
-    throw;
+  });
+  TTreeNode* remembered = Selected();
+  {
+    TPTLock lock(FUpdateLock);
+    SetSelected(nullptr);
+    Compare(Items()->GetFirstNode(), remembered);
   }
-  Items()->EndUpdate();
-  DoFillComplete();
+  if (remembered) {
+    FImmediateChange = -1;
+    SetSelected(remembered);
+  }
 }
 
 void TPTCustomShellTree::Compare(TTreeNode* Node, TTreeNode*& Remembered) {
@@ -333,16 +324,7 @@ void TPTCustomShellTree::Compare(TTreeNode* Node, TTreeNode*& Remembered) {
 // OLE drag and drop
 
 void TPTCustomShellTree::RegisterDropTarget(bool On) {
-  if (On) {
-    if (FDropRegistered || !HandleAllocated()) return;
-    if (!FDropTarget) FDropTarget = new TDropTarget_shtv(this);
-    FDropRegistered = SUCCEEDED(RegisterDragDrop(Handle(), FDropTarget));
-    return;
-  }
-  if (FDropRegistered && HandleAllocated()) RevokeDragDrop(Handle());
-  FDropRegistered = false;
-  if (FDropTarget) FDropTarget->Release();
-  FDropTarget = nullptr;
+  FDropSite.Register(this, On, [this] { return new TDropTarget_shtv(this); });
 }
 
 void TPTCustomShellTree::StartDrag(TTreeNode* Node, bool Right) {
@@ -354,16 +336,12 @@ void TPTCustomShellTree::StartDrag(TTreeNode* Node, bool Right) {
   {
     TPTFlag dragging(FDragging);
     auto* object = new TDataObject_shtv(data, true);
-    auto* source = new TDropSource_shlvtv(Right ? MK_RBUTTON : MK_LBUTTON);
     SFGAOF attrs = SFGAO_CANCOPY | SFGAO_CANMOVE | SFGAO_CANLINK;
     PCUITEMID_CHILD rel = data->RelativePidl();
     IShellFolder* parent = data->ParentFolder();
     DWORD allowed = parent && SUCCEEDED(parent->GetAttributesOf(1, &rel, &attrs)) ? DWORD(attrs & 7) : 7;
     SetDropTarget(nullptr);
-    DWORD effect = 0;
-    result = DWORD(DoDragDrop(object, source, allowed, &effect));
-    source->Release();
-    object->Release();
+    result = DWORD(DragShellItems(object, Right, allowed));
   }
   FDragNode = nullptr;
   bool pending = FRefreshPending;
@@ -436,48 +414,49 @@ HRESULT TPTCustomShellTree::DoDrop(IDataObject* Data, DWORD KeyState, POINTL Pt,
 
 void TPTCustomShellTree::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
-    case WM_PTCHANGENOTIFY:
-      ChangeNotified();
-      return;
-    case WM_PTDEFERREDFILL:
-      if (Items()->Count() == 0) ResetTree();
-      return;
-    case CM_WANTSPECIALKEY:
-      TPTCustomTreeView::Dispatch(Message);
-      if (IsEditing()) Message.Result = 1;
-      return;
-    case WM_NCHITTEST:
-      Message.Result = DefWindowProcA(Handle(), Message.Msg, Message.WParam, Message.LParam);
-      return;
-    case WM_WINDOWPOSCHANGED:
-      if (FDestroyingWnd) return;
-      break;
-    case WM_NCDESTROY: {
-      {
-        TPTLock lock(FUpdateLock);
-        RegisterDropTarget(false);
-        delete FChangeThread;
-        FChangeThread = nullptr;
-      }
-      break;
-    }
-    case CN_NOTIFY: {
-      auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
-      if (hdr->code == NM_CLICK) FImmediateChange = -1;
-      if ((hdr->code == TVN_BEGINDRAGA || hdr->code == TVN_BEGINDRAGW || hdr->code == TVN_BEGINRDRAGA ||
-           hdr->code == TVN_BEGINRDRAGW) &&
-          FOptions.Contains(ptstoOleDrag)) {
-        auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
-        auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
-        if (!node) node = Items()->GetNode(nm->itemNew.hItem);
-        bool right = hdr->code == TVN_BEGINRDRAGA || hdr->code == TVN_BEGINRDRAGW;
-        if (node) StartDrag(node, right);
-        SetDropTarget(nullptr);
-        Message.Result = 0;
-        return;
-      }
-      break;
-    }
+    case WM_PTCHANGENOTIFY:    ChangeNotified(); return;
+    case WM_PTDEFERREDFILL:    if (Items()->Count() == 0) ResetTree(); return;
+    case CM_WANTSPECIALKEY:    CMWantSpecialKey(Message); return;
+    case WM_NCHITTEST:         WMNCHitTest(Message); return;
+    case WM_WINDOWPOSCHANGED:  if (FDestroyingWnd) return; break;
+    case WM_NCDESTROY:         WMNCDestroy(Message); return;
+    case CN_NOTIFY:            CNNotify(MessageAs<TWMNotify>(Message)); return;
   }
   TPTCustomTreeView::Dispatch(Message);
+}
+
+void TPTCustomShellTree::CMWantSpecialKey(TMessage& Message) {
+  TPTCustomTreeView::Dispatch(Message);
+  if (IsEditing()) Message.Result = 1;
+}
+
+void TPTCustomShellTree::WMNCHitTest(TMessage& Message) {
+  Message.Result = DefWindowProcA(Handle(), Message.Msg, Message.WParam, Message.LParam);
+}
+
+void TPTCustomShellTree::WMNCDestroy(TMessage& Message) {
+  {
+    TPTLock lock(FUpdateLock);
+    RegisterDropTarget(false);
+    delete FChangeThread;
+    FChangeThread = nullptr;
+  }
+  TPTCustomTreeView::Dispatch(Message);
+}
+
+// A click selects at once; a drag of a node is the tree's own OLE drag when it offers one.
+void TPTCustomShellTree::CNNotify(TWMNotify& Message) {
+  UINT code = Message.NMHdr()->code;
+  if (code == NM_CLICK) FImmediateChange = -1;
+  bool drag = code == TVN_BEGINDRAGA || code == TVN_BEGINDRAGW || code == TVN_BEGINRDRAGA || code == TVN_BEGINRDRAGW;
+  if (!drag || !FOptions.Contains(ptstoOleDrag)) {
+    TPTCustomTreeView::Dispatch(Message);
+    return;
+  }
+  auto* nm = reinterpret_cast<NMTREEVIEWA*>(Message.LParam);
+  auto* node = reinterpret_cast<TTreeNode*>(nm->itemNew.lParam);
+  if (!node) node = Items()->GetNode(nm->itemNew.hItem);
+  if (node) StartDrag(node, code == TVN_BEGINRDRAGA || code == TVN_BEGINRDRAGW);
+  SetDropTarget(nullptr);
+  Message.Result = 0;
 }

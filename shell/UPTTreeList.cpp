@@ -336,7 +336,6 @@ void TPTCustomListView::SetListColors() {
 }
 
 void TPTCustomListView::DrawHeaderItem(DRAWITEMSTRUCT* Item) {
-  int column = int(Item->itemID);
   HDC dc = Item->hDC;
   int saved = SaveDC(dc);
   TCanvas* c = FHeaderCanvas.get();
@@ -345,79 +344,89 @@ void TPTCustomListView::DrawHeaderItem(DRAWITEMSTRUCT* Item) {
   c->Brush()->SetColor(clBtnFace);
   c->Brush()->SetStyle(bsSolid);
   if (FHeaderDrawing) {
-    RECT r = Item->rcItem;
-    InflateRect(&r, -2, -2);
-    c->FillRect(r);
-    std::string caption;
-    TAlignment align = taLeftJustify;
-    if (column >= 0 && column < Columns()->Count()) {
-      caption = Column(column)->Caption();
-      align = Column(column)->Alignment();
-    }
-    UINT flags = DT_SINGLELINE | DT_END_ELLIPSIS | DT_VCENTER |
-                 (align == taRightJustify ? DT_RIGHT : align == taCenter ? DT_CENTER : DT_LEFT);
-    RECT text = Item->rcItem;
-    text.left += 4;
-    text.right -= 4;
-    bool sorted = column == FSortColumn;
-    TArrowPlacement placement = FArrowPlacement;
-    if (placement == apAfterCaption && align == taRightJustify) placement = apRightEdge;
-    // The arrow box beside the caption rectangle.
-    int s = (text.top + text.bottom) / 2 - 1;
-    RECT box{text.left, 0, text.left + s + 1, 0};
-    box.top = (text.top + text.bottom - s) / 2 - 1;
-    box.bottom = box.top + s;
-    bool arrow = sorted;
-    if (sorted && placement == apBeforeCaption) {
-      if (text.right - text.left > 15) text.left = box.right + 5;
-      else arrow = false;
-    } else if (sorted && placement == apRightEdge) {
-      int move = (text.right - text.left) - (box.right - box.left) - 5;
-      OffsetRect(&box, move, 0);
-      text.right = box.left - 4;
-    }
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ColorToRGB(Font()->Color()));
-    HGDIOBJ oldFont = SelectObject(dc, c->Font()->Handle());
-    DrawTextA(dc, caption.c_str(), int(caption.size()), &text, flags);
-    if (sorted && placement == apAfterCaption) {
-      RECT measure = text;
-      DrawTextA(dc, caption.c_str(), int(caption.size()), &measure, flags | DT_CALCRECT);
-      int end = std::min(measure.right, text.right);
-      OffsetRect(&box, end + 5 - box.left, 0);
-    }
-    SelectObject(dc, oldFont);
+    RECT box;
+    bool arrow = DrawHeaderCaption(Item, box);
     int width = Item->rcItem.right - Item->rcItem.left;
-    if (arrow && placement != apNone && width > 2 * (box.right - box.left)) {
-      int h = (box.bottom - box.top - 1) | 1;
-      int w = h + 1;
-      int L = box.left, T = box.top;
-      RECT area{L, T, L + w, T + h};
-      c->FillRect(area);
-      HPEN shadow = CreatePen(PS_SOLID, 1, ColorToRGB(clBtnShadow));
-      HPEN light = CreatePen(PS_SOLID, 1, ColorToRGB(clBtnHighlight));
-      HGDIOBJ oldPen = SelectObject(dc, shadow);
-      if (FSortDirection == 1) {
-        MoveToEx(dc, L + w / 2 - 1, T, nullptr);
-        LineTo(dc, L, T + h - 1);
-        SelectObject(dc, light);
-        LineTo(dc, L + w - 1, T + h - 1);
-        LineTo(dc, L + w / 2 - 1, T);
-      } else {
-        MoveToEx(dc, L + (w - 1) / 2, T + h - 1, nullptr);
-        LineTo(dc, L, T);
-        LineTo(dc, L + w - 1, T);
-        SelectObject(dc, light);
-        MoveToEx(dc, L + (w - 1) / 2 + 1, T + h - 1, nullptr);
-        LineTo(dc, L + w, T - 1);
-      }
-      SelectObject(dc, oldPen);
-      DeleteObject(shadow);
-      DeleteObject(light);
-    }
+    if (arrow && width > 2 * (box.right - box.left)) DrawSortArrow(dc, box);
   }
   c->SetHandle(nullptr);
   RestoreDC(dc, saved);
+}
+
+// The column's caption, made room for the sort arrow where it goes; Box is the arrow's square. True when
+// the column shows an arrow.
+bool TPTCustomListView::DrawHeaderCaption(DRAWITEMSTRUCT* Item, RECT& Box) {
+  int column = int(Item->itemID);
+  HDC dc = Item->hDC;
+  TCanvas* c = FHeaderCanvas.get();
+  RECT r = Item->rcItem;
+  InflateRect(&r, -2, -2);
+  c->FillRect(r);
+  std::string caption;
+  TAlignment align = taLeftJustify;
+  if (column >= 0 && column < Columns()->Count()) {
+    caption = Column(column)->Caption();
+    align = Column(column)->Alignment();
+  }
+  UINT flags = DT_SINGLELINE | DT_END_ELLIPSIS | DT_VCENTER |
+               (align == taRightJustify ? DT_RIGHT : align == taCenter ? DT_CENTER : DT_LEFT);
+  RECT text = Item->rcItem;
+  text.left += 4;
+  text.right -= 4;
+  bool sorted = column == FSortColumn;
+  TArrowPlacement placement = FArrowPlacement;
+  if (placement == apAfterCaption && align == taRightJustify) placement = apRightEdge;
+  // The arrow box beside the caption rectangle.
+  int s = (text.top + text.bottom) / 2 - 1;
+  Box = RECT{text.left, 0, text.left + s + 1, 0};
+  Box.top = (text.top + text.bottom - s) / 2 - 1;
+  Box.bottom = Box.top + s;
+  bool arrow = sorted;
+  if (sorted && placement == apBeforeCaption) {
+    if (text.right - text.left > 15) text.left = Box.right + 5;
+    else arrow = false;
+  } else if (sorted && placement == apRightEdge) {
+    int move = (text.right - text.left) - (Box.right - Box.left) - 5;
+    OffsetRect(&Box, move, 0);
+    text.right = Box.left - 4;
+  }
+  SetBkMode(dc, TRANSPARENT);
+  SetTextColor(dc, ColorToRGB(Font()->Color()));
+  TSelectObject font(dc, c->Font()->Handle());
+  DrawTextA(dc, caption.c_str(), int(caption.size()), &text, flags);
+  if (sorted && placement == apAfterCaption) {
+    RECT measure = text;
+    DrawTextA(dc, caption.c_str(), int(caption.size()), &measure, flags | DT_CALCRECT);
+    int end = std::min(measure.right, text.right);
+    OffsetRect(&Box, end + 5 - Box.left, 0);
+  }
+  return arrow && placement != apNone;
+}
+
+// The sort arrow in Box: pointing up for sort direction 1, down for 0.
+void TPTCustomListView::DrawSortArrow(HDC DC, RECT Box) {
+  int h = (Box.bottom - Box.top - 1) | 1;
+  int w = h + 1;
+  int L = Box.left, T = Box.top;
+  RECT area{L, T, L + w, T + h};
+  FHeaderCanvas->FillRect(area);
+  TGdiObject<HPEN> shadow(CreatePen(PS_SOLID, 1, ColorToRGB(clBtnShadow)));
+  TGdiObject<HPEN> light(CreatePen(PS_SOLID, 1, ColorToRGB(clBtnHighlight)));
+  TSelectObject pen(DC, shadow.Handle);
+  if (FSortDirection == 1) {
+    MoveToEx(DC, L + w / 2 - 1, T, nullptr);
+    LineTo(DC, L, T + h - 1);
+    SelectObject(DC, light.Handle);
+    LineTo(DC, L + w - 1, T + h - 1);
+    LineTo(DC, L + w / 2 - 1, T);
+  } else {
+    MoveToEx(DC, L + (w - 1) / 2, T + h - 1, nullptr);
+    LineTo(DC, L, T);
+    LineTo(DC, L + w - 1, T);
+    SelectObject(DC, light.Handle);
+    MoveToEx(DC, L + (w - 1) / 2 + 1, T + h - 1, nullptr);
+    LineTo(DC, L + w, T - 1);
+  }
 }
 
 void TPTCustomListView::Dispatch(TMessage& Message) {

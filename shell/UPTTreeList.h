@@ -127,6 +127,8 @@ protected:
   void InvalidateHeaderColumn(int Column);
 
 private:
+  bool DrawHeaderCaption(DRAWITEMSTRUCT* Item, RECT& Box);
+  void DrawSortArrow(HDC DC, RECT Box);
   // The list's and its text's background in the control's colour.
   void SetListColors();
   // Message handlers (Dispatch).

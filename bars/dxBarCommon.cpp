@@ -533,6 +533,91 @@ void dxGreyGlyph(TBitmap* Glyph) {
   ReleaseDC(nullptr, dc);
 }
 
+namespace {
+// The glyph in colour and its monochrome mask, each in a bitmap of the glyph's size selected into a
+// memory context of its own; freed with the object.
+struct TGlyphBitmaps {
+  TGlyphBitmaps(HDC DC, int AW, int AH)
+      : W(AW), H(AH), Src(CreateCompatibleDC(DC)), Colour(CreateCompatibleBitmap(DC, AW, AH)),
+        OldSrc(SelectObject(Src, Colour)), MaskDC(CreateCompatibleDC(DC)), Mask(CreateBitmap(AW, AH, 1, 1, nullptr)),
+        OldMask(SelectObject(MaskDC, Mask)) {}
+  ~TGlyphBitmaps() {
+    SelectObject(MaskDC, OldMask);
+    DeleteObject(Mask);
+    DeleteDC(MaskDC);
+    SelectObject(Src, OldSrc);
+    DeleteObject(Colour);
+    DeleteDC(Src);
+  }
+  TGlyphBitmaps(const TGlyphBitmaps&) = delete;
+  TGlyphBitmaps& operator=(const TGlyphBitmaps&) = delete;
+  int W, H;
+  HDC Src;
+  HBITMAP Colour;
+  HGDIOBJ OldSrc;
+  HDC MaskDC;
+  HBITMAP Mask;
+  HGDIOBJ OldMask;
+};
+
+// The glyph in colour: the bitmap as it is, or the image drawn on Color (white when disabled).
+void PaintGlyphColour(HDC DC, TGlyphBitmaps& B, TBitmap* Glyph, TColor Color, bool Enabled, int ImageIndex,
+                      TCustomImageList* Images) {
+  if (Glyph) {
+    HDC b = CreateCompatibleDC(DC);
+    HGDIOBJ ob = SelectObject(b, Glyph->Handle());
+    BitBlt(B.Src, 0, 0, B.W, B.H, b, 0, 0, SRCCOPY);
+    SelectObject(b, ob);
+    DeleteDC(b);
+    return;
+  }
+  HBRUSH cb = CreateSolidBrush(ColorToRGB(Enabled ? Color : clWhite));
+  RECT gr{0, 0, B.W, B.H};
+  FillRect(B.Src, &gr, cb);
+  DeleteObject(cb);
+  if (Images) ImageList_Draw(Images->Handle(), ImageIndex, B.Src, 0, 0, ILD_NORMAL);
+}
+
+// The enabled look: the glyph (greyed when asked) stretched into G of Mem, its transparent pixels
+// keeping the background.
+void DrawEnabledGlyph(HDC DC, HDC Mem, TGlyphBitmaps& B, HBRUSH Brush, bool Grey, COLORREF Transparent, RECT G) {
+  if (Grey) {
+    SelectObject(B.Src, B.OldSrc);
+    BITMAPINFO bi;
+    auto px = ReadPixels(DC, B.Colour, B.W, B.H, bi);
+    GreyPixels(px, ToPixel(Transparent));
+    SetDIBits(DC, B.Colour, 0, UINT(B.H), px.data(), &bi, DIB_RGB_COLORS);
+    SelectObject(B.Src, B.Colour);
+  }
+  int dw = G.right - G.left, dh = G.bottom - G.top;
+  DWORD rop = !Grey && GetSysColor(COLOR_BTNFACE) == 0 ? NOTSRCCOPY : SRCCOPY;
+  StretchBlt(Mem, G.left, G.top, dw, dh, B.Src, 0, 0, B.W, B.H, rop);
+  SetTextColor(Mem, RGB(0, 0, 0));
+  SetBkColor(Mem, RGB(255, 255, 255));
+  HGDIOBJ ob = SelectObject(Mem, Brush);
+  StretchBlt(Mem, G.left, G.top, dw, dh, B.MaskDC, 0, 0, B.W, B.H, 0xE20746);
+  SelectObject(Mem, ob);
+}
+
+// The disabled look: the glyph's shape embossed, in the highlight colour one pixel down and right under
+// the shadow colour. An image list's image drawn on white makes the shape.
+void DrawDisabledGlyph(HDC Mem, TGlyphBitmaps& B, bool FromImages, int ImageIndex, TCustomImageList* Images, RECT G) {
+  if (FromImages) {
+    RECT gr{0, 0, B.W, B.H};
+    FillRect(B.MaskDC, &gr, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
+    if (Images) ImageList_Draw(Images->Handle(), ImageIndex, B.MaskDC, 0, 0, ILD_NORMAL);
+  }
+  int dw = G.right - G.left, dh = G.bottom - G.top;
+  SetTextColor(Mem, RGB(255, 255, 255));
+  SetBkColor(Mem, RGB(0, 0, 0));
+  HGDIOBJ ob = SelectObject(Mem, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
+  StretchBlt(Mem, G.left + 1, G.top + 1, dw, dh, B.MaskDC, 0, 0, B.W, B.H, 0xE20746);
+  SelectObject(Mem, GetSysColorBrush(COLOR_BTNSHADOW));
+  StretchBlt(Mem, G.left, G.top, dw, dh, B.MaskDC, 0, 0, B.W, B.H, 0xE20746);
+  SelectObject(Mem, ob);
+}
+}  // namespace
+
 void dxDrawGlyph(HDC DC, HBRUSH Brush, RECT R, TColor Color, bool Grey, bool Enabled, int ImageIndex,
                  TCustomImageList* Images, TBitmap* Glyph, RECT G) {
   bool useBitmap = Glyph && !Glyph->Empty();
@@ -540,6 +625,7 @@ void dxDrawGlyph(HDC DC, HBRUSH Brush, RECT R, TColor Color, bool Grey, bool Ena
   int gh = useBitmap ? Glyph->Height() : (Images ? Images->Height() : 0);
   int rw = R.right - R.left, rh = R.bottom - R.top;
   if (gw <= 0 || gh <= 0 || rw <= 0 || rh <= 0) return;
+  // Drawn off-screen on the background, then copied in one piece.
   HDC mem = CreateCompatibleDC(DC);
   HBITMAP canvas = CreateCompatibleBitmap(DC, rw, rh);
   HGDIOBJ oldCanvas = SelectObject(mem, canvas);
@@ -550,72 +636,18 @@ void dxDrawGlyph(HDC DC, HBRUSH Brush, RECT R, TColor Color, bool Grey, bool Ena
   FillRect(mem, &all, Brush);
   RECT g = G;
   OffsetRect(&g, -R.left, -R.top);
-  int dw = g.right - g.left, dh = g.bottom - g.top;
-
-  // The glyph in colour, in a bitmap of its own size.
-  HDC src = CreateCompatibleDC(DC);
-  HBITMAP colour = CreateCompatibleBitmap(DC, gw, gh);
-  HGDIOBJ oldSrc = SelectObject(src, colour);
-  if (useBitmap) {
-    HDC b = CreateCompatibleDC(DC);
-    HGDIOBJ ob = SelectObject(b, Glyph->Handle());
-    BitBlt(src, 0, 0, gw, gh, b, 0, 0, SRCCOPY);
-    SelectObject(b, ob);
-    DeleteDC(b);
-  } else {
-    HBRUSH cb = CreateSolidBrush(ColorToRGB(Enabled ? Color : clWhite));
-    RECT gr{0, 0, gw, gh};
-    FillRect(src, &gr, cb);
-    DeleteObject(cb);
-    if (Images) ImageList_Draw(Images->Handle(), ImageIndex, src, 0, 0, ILD_NORMAL);
+  {
+    TGlyphBitmaps b(DC, gw, gh);
+    PaintGlyphColour(DC, b, useBitmap ? Glyph : nullptr, Color, Enabled, ImageIndex, Images);
+    COLORREF transparent = useBitmap && !Enabled ? ColorToRGB(Glyph->TransparentColor()) : GetPixel(b.Src, 0, gh - 1);
+    // The mask: the transparent pixels white.
+    SetBkColor(b.Src, transparent);
+    BitBlt(b.MaskDC, 0, 0, gw, gh, b.Src, 0, 0, SRCCOPY);
+    if (Enabled)
+      DrawEnabledGlyph(DC, mem, b, Brush, Grey, transparent, g);
+    else
+      DrawDisabledGlyph(mem, b, !useBitmap, ImageIndex, Images, g);
   }
-  COLORREF transparent = useBitmap && !Enabled ? ColorToRGB(Glyph->TransparentColor()) : GetPixel(src, 0, gh - 1);
-
-  // A monochrome mask: the transparent pixels white.
-  HDC maskDC = CreateCompatibleDC(DC);
-  HBITMAP mask = CreateBitmap(gw, gh, 1, 1, nullptr);
-  HGDIOBJ oldMask = SelectObject(maskDC, mask);
-  SetBkColor(src, transparent);
-  BitBlt(maskDC, 0, 0, gw, gh, src, 0, 0, SRCCOPY);
-
-  if (Enabled) {
-    if (Grey) {
-      SelectObject(src, oldSrc);
-      BITMAPINFO bi;
-      auto px = ReadPixels(DC, colour, gw, gh, bi);
-      GreyPixels(px, ToPixel(transparent));
-      SetDIBits(DC, colour, 0, UINT(gh), px.data(), &bi, DIB_RGB_COLORS);
-      oldSrc = SelectObject(src, colour);
-    }
-    DWORD rop = !Grey && GetSysColor(COLOR_BTNFACE) == 0 ? NOTSRCCOPY : SRCCOPY;
-    StretchBlt(mem, g.left, g.top, dw, dh, src, 0, 0, gw, gh, rop);
-    SetTextColor(mem, RGB(0, 0, 0));
-    SetBkColor(mem, RGB(255, 255, 255));
-    HGDIOBJ ob = SelectObject(mem, Brush);
-    StretchBlt(mem, g.left, g.top, dw, dh, maskDC, 0, 0, gw, gh, 0xE20746);
-    SelectObject(mem, ob);
-  } else {
-    if (!useBitmap) {
-      // From an image list: the image drawn on white makes the mask.
-      RECT gr{0, 0, gw, gh};
-      FillRect(maskDC, &gr, static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH)));
-      if (Images) ImageList_Draw(Images->Handle(), ImageIndex, maskDC, 0, 0, ILD_NORMAL);
-    }
-    SetTextColor(mem, RGB(255, 255, 255));
-    SetBkColor(mem, RGB(0, 0, 0));
-    HGDIOBJ ob = SelectObject(mem, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
-    StretchBlt(mem, g.left + 1, g.top + 1, dw, dh, maskDC, 0, 0, gw, gh, 0xE20746);
-    SelectObject(mem, GetSysColorBrush(COLOR_BTNSHADOW));
-    StretchBlt(mem, g.left, g.top, dw, dh, maskDC, 0, 0, gw, gh, 0xE20746);
-    SelectObject(mem, ob);
-  }
-  SelectObject(maskDC, oldMask);
-  DeleteObject(mask);
-  DeleteDC(maskDC);
-  SelectObject(src, oldSrc);
-  DeleteObject(colour);
-  DeleteDC(src);
-
   BitBlt(DC, R.left, R.top, rw, rh, mem, 0, 0, SRCCOPY);
   if (oldPal) SelectPalette(mem, oldPal, TRUE);
   SelectObject(mem, oldCanvas);

@@ -1,5 +1,7 @@
 // The bar windows' item handling (hit testing, selection, painting one control into any device context)
 // and the button control: its size on toolbars and in menus, its looks and its click.
+// Before windowsx.h, whose macros clash with the class library's headers.
+#include "dxBarCustForm.h"
 #include <windowsx.h>
 
 #include <algorithm>
@@ -116,6 +118,7 @@ void TCustomdxBarControl::SelectItem(TdxBarItemControl* AControl) {
   if (FSelectedControl == AControl) return;
   if (FSelectedControl && FSelectedControl->DroppedDown()) FSelectedControl->CloseUp();
   if (!IsBarControl(this)) return;
+  if (auto* sc = dynamic_cast<TdxBarSubItemControl*>(AControl)) sc->OpenOnSelect = false;
   if (AControl) AControl->SetSelectedByMouse(false);
   SetSelectedItem(AControl);
 }
@@ -152,6 +155,7 @@ void TCustomdxBarControl::DropDownItem(TdxBarItemControl* AControl) {
     TCustomdxBarSubItem* s = sc->SubItem();
     if (s && dragged && (s == dragged || s->ItemLinks()->ContainsItem(dragged))) return;
   }
+  if (auto* sc = dynamic_cast<TdxBarSubItemControl*>(AControl)) sc->OpenOnSelect = true;
   AControl->DropDown();
 }
 
@@ -171,7 +175,9 @@ void TCustomdxBarControl::SetSelectedItem(TdxBarItemControl* AControl) {
   if (!AControl) SetCursor(crDefault);
   bool showHint = AControl && (AControl->GetEnabled() || (FBarManager && FBarManager->ShowHintForDisabledItems()));
   SetHint(showHint && AControl->Item() ? GetLongHint(AControl->Item()->Hint()) : std::string());
-  if (FBarManager) FBarManager->UpdateHint(true, std::string());
+  // Leaving a toolbar's items for its hot or open end mark keeps the mark's own hint.
+  bool markHint = !AControl && dynamic_cast<TdxBarControl*>(this) && FMarkState != 0;
+  if (FBarManager && !markHint) FBarManager->UpdateHint(true, std::string());
 }
 
 void TCustomdxBarControl::PaintItemTo(HDC DC, TdxBarItemControl* AControl, int State) {
@@ -253,11 +259,7 @@ void TCustomdxBarControl::WndProc(TMessage& Message) {
       break;
     case WM_SETFOCUS:
       if (!FSelectedControl || !FSelectedControl->HasWindow()) {
-        TCustomForm* f = FBarManager ? FBarManager->ParentForm() : nullptr;
-        if (f && f->HandleAllocated() && IsWindowVisible(f->Handle()))
-          ::SetFocus(f->Handle());
-        else if (HandleAllocated())
-          ::SetFocus(GetWindow(Handle(), GW_HWNDNEXT));
+        GiveFocusAway();
         return;
       }
       break;
@@ -275,6 +277,26 @@ void TCustomdxBarControl::WndProc(TMessage& Message) {
   bool killFocus = Message.Msg == WM_KILLFOCUS && Message.WParam == 0;
   TCustomControl::WndProc(Message);
   if (killFocus && IsBarControl(this)) DeactivateChain();
+}
+
+// A bar window never keeps the focus: while customizing it goes to the dialog (the bar is made topmost
+// meanwhile, so the dialog coming forward does not cover it), else to the owner form, or, when the form's
+// window is hidden, to the window after it.
+void TCustomdxBarControl::GiveFocusAway() {
+  TCustomForm* dialog = IsCustomizing() ? dxBarCustomizingForm : nullptr;
+  if (dialog && dialog->HandleAllocated() && HandleAllocated()) {
+    const UINT keep = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE;
+    SetWindowPos(Handle(), HWND_TOPMOST, 0, 0, 0, 0, keep);
+    ::SetFocus(dialog->Handle());
+    SetWindowPos(Handle(), HWND_NOTOPMOST, 0, 0, 0, 0, keep);
+    return;
+  }
+  TCustomForm* f = FBarManager ? FBarManager->ParentForm() : nullptr;
+  if (!f || !f->HandleAllocated()) return;
+  if (IsWindowVisible(f->Handle()))
+    ::SetFocus(f->Handle());
+  else
+    ::SetFocus(GetWindow(f->Handle(), GW_HWNDNEXT));
 }
 
 void TCustomdxBarControl::Dispatch(TMessage& Message) {
@@ -368,9 +390,13 @@ void TCustomdxBarControl::WMLButtonDown(TMessage& Message) {
   if (!IsBarControl(this) || link->Control() != c) return;
   auto* b = dynamic_cast<TdxBarButtonControl*>(c);
   if (b) b->MouseClick = true;
+  // A sub-menu opened by the mouse selects none of its rows.
+  auto* sc = dynamic_cast<TdxBarSubItemControl*>(c);
+  if (sc) sc->OpenOnSelect = true;
   c->ControlClick();
   // The click may have closed this window and freed the control.
   if (!IsBarControl(this) || link->Control() != c) return;
+  if (sc) sc->OpenOnSelect = false;
   if (HandleAllocated()) {
     ForwardToEditor(this, c, Message);
     if (!IsBarControl(this) || link->Control() != c) return;
@@ -581,6 +607,7 @@ void TdxBarItemControl::ItemClick() {
   TdxBarItemLink* link = FLink;
   TCustomdxBarControl* parent = FParent;
   if (!item || !link) return;
+  if (dynamic_cast<TdxBarButtonControl*>(this) && dynamic_cast<TdxBarSubMenuControl*>(parent)) dxBarPlaySound(1);
   bool closes = ClosesSubMenuOnClick();
   if (closes) {
     link->MarkUsed(true);
@@ -839,6 +866,10 @@ void TdxBarItemControl::DrawGlyphArea(HDC DC, RECT R, int Kind, bool APressed, b
     int gw = glyph && !glyph->Empty() ? glyph->Width() : images->Width();
     int gh = glyph && !glyph->Empty() ? glyph->Height() : images->Height();
     if (Kind != 1 && m && m->LargeIcons()) gw *= 2, gh *= 2;
+    if (Kind == 1 && m && m->StretchGlyphs()) {
+      gw = MulDiv(gw, a.right - a.left, 19);
+      gh = MulDiv(gh, a.bottom - a.top, 19);
+    }
     int x = (a.left + a.right - gw) / 2, y = (a.top + a.bottom - gh) / 2;
     if (ADown) ++x, ++y;
     if (APressed) ++x, ++y;
@@ -1199,9 +1230,23 @@ int TdxBarContainerItemControl::GetLength() {
   return w + 2 * FParent->TextSize() + 3;
 }
 
+namespace {
+// The menu of a container opened from a toolbar shows links the container makes for the moment: nothing
+// in it is customized, even while the manager customizes.
+class TContainerItemSubMenuControl : public TdxBarSubMenuControl {
+  YOZ_CLASS(TContainerItemSubMenuControl, TdxBarSubMenuControl)
+public:
+  using TdxBarSubMenuControl::TdxBarSubMenuControl;
+  bool IsCustomizing() override { return false; }
+};
+}  // namespace
+
 void TdxBarContainerItemControl::PrepareLinks() {
   auto* c = dynamic_cast<TCustomdxBarContainerItem*>(Item());
   if (!c || InMenu(FParent) || c->ItemLinks()->BarControl()) return;
+  auto* w = new TContainerItemSubMenuControl(FParent->BarManager());
+  w->SetItemLinks(c->ItemLinks());
+  c->ItemLinks()->SetBarControl(w);
   c->AddListedItemLinks(c->ItemLinks(), 0, FParent, true);
 }
 

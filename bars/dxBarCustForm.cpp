@@ -443,13 +443,11 @@ TdxBarCustomizingForm* TdxBarCustomizingForm::Make(TdxBarManager* ABarManager) {
   dxBarRegisterDialogClasses();
   auto* f = NewForm<TdxBarCustomizingForm>(nullptr);
   dxBarCustomizingForm = f;
-  try {
-    f->Setup(ABarManager);
-  } catch (...) {
+  TFailScope unmade([f] {
     f->FLeaving = true;
     TObject::Free(f);
-    throw;
-  }
+  });
+  f->Setup(ABarManager);
   return f;
 }
 

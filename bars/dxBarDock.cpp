@@ -325,6 +325,134 @@ struct TBarMeasure {
   int Min, Max, Natural, Pos, Len, Thick;
   bool Truncated;
 };
+using TRowMeasure = std::vector<TBarMeasure>;
+
+bool IsHorizontal(TdxBarDockingStyle Style) { return Style == dsTop || Style == dsBottom; }
+
+// A window's frame along the site and across it.
+void FrameAlongAcross(TdxBarControl* W, TdxBarDockingStyle Style, int& Along, int& Across) {
+  RECT in = W->FrameInsets(Style);
+  bool h = IsHorizontal(Style);
+  Along = h ? in.left + in.right : in.top + in.bottom;
+  Across = h ? in.top + in.bottom : in.left + in.right;
+}
+
+// The shortest, the full and the wanted length of a window along the site, and its natural thickness.
+TBarMeasure MeasureBar(TdxBarControl* W, TdxBarDockingStyle Style, POINT Wanted) {
+  bool h = IsHorizontal(Style);
+  W->ClearHiddenItems();
+  int along, across;
+  FrameAlongAcross(W, Style, along, across);
+  TBarMeasure b{W, 0, 0, 0, 0, 0, 0, false};
+  b.Min = (h ? W->MinWidth(Style) : W->MinHeight(Style)) + along;
+  b.Max = (h ? W->FullWidth(Style) : W->FullHeight(Style)) + along;
+  b.Natural = (h ? W->FullHeight(Style) : W->FullWidth(Style)) + across;
+  // Room for the mark that a shrunk bar shows.
+  if (!W->MarkShown() && b.Min != b.Max) b.Min = std::min(b.Min + 11, b.Max);
+  b.Pos = h ? Wanted.x : Wanted.y;
+  return b;
+}
+
+// The thickness of a window shrunk to Len along the site.
+int ThicknessFor(const TBarMeasure& B, TdxBarDockingStyle Style, int Len) {
+  bool h = IsHorizontal(Style);
+  int along, across;
+  FrameAlongAcross(B.W, Style, along, across);
+  SIZE s = h ? B.W->GetSizeForWidth(Style, Len - along) : B.W->GetSizeForHeight(Style, Len - along);
+  return int(h ? s.cy : s.cx) + across;
+}
+
+int ClampTo(int V, int Lo, int Hi) { return std::max(Lo, std::min(V, std::max(Lo, Hi))); }
+
+// Not everything fits in the length L: from the end, each window takes what is left after the ones
+// before it at their minimal lengths, down to its own minimum. SumMin and SumMax are the running sums
+// of the minimal and full lengths.
+void ShrinkRow(TRowMeasure& M, TdxBarDockingStyle Style, int L, TdxBarControl* Dragged,
+               const std::vector<int>& SumMin, const std::vector<int>& SumMax) {
+  int A = L;
+  for (int k = int(M.size()) - 1; k >= 0; --k) {
+    TBarMeasure& b = M[size_t(k)];
+    int P = ClampTo(b.Pos, SumMin[size_t(k)], SumMax[size_t(k)]);
+    if (k > 0 && M[size_t(k) - 1].W == Dragged) {
+      int Q = std::max(M[size_t(k) - 1].Pos, SumMin[size_t(k) - 1]);
+      if (Q + M[size_t(k) - 1].Max < P) P = Q + M[size_t(k) - 1].Max;
+    }
+    int len = A - P;
+    if (len < b.Max) {
+      b.Truncated = b.Min != b.Max;
+      len = std::max(len, b.Min);
+      b.Thick = ThicknessFor(b, Style, len);
+    } else {
+      b.Truncated = false;
+      len = b.Max;
+      b.Thick = b.Natural;
+    }
+    if (k == 0 && len < A) len = A;
+    b.Len = len;
+    b.Pos = ClampTo(A - len, SumMin[size_t(k)], SumMax[size_t(k)]);
+    A -= len;
+  }
+}
+
+// Fits one row into the site's length L: each window's place and length along the row, and the
+// thickness it takes.
+void FitRow(TRowMeasure& M, TdxBarDockingStyle Style, int L, TdxBarControl* Dragged) {
+  int n = int(M.size()), S = 0;
+  for (auto& b : M) S += b.Max;
+  std::vector<int> sumMin(size_t(n) + 1, 0), sumMax(size_t(n) + 1, 0);
+  for (int k = 0; k < n; ++k) {
+    sumMin[size_t(k) + 1] = sumMin[size_t(k)] + M[size_t(k)].Min;
+    sumMax[size_t(k) + 1] = sumMax[size_t(k)] + M[size_t(k)].Max;
+  }
+  TdxBar* firstBar = M[0].W->Bar();
+  if (firstBar && firstBar->WholeRow()) {
+    TBarMeasure& b = M[0];
+    b.Pos = 0;
+    b.Len = std::max(L, b.Min);
+    b.Truncated = b.Len < b.Max;
+    b.Thick = b.Truncated ? ThicknessFor(b, Style, b.Len) : b.Natural;
+  } else if (S > L) {
+    ShrinkRow(M, Style, L, Dragged, sumMin, sumMax);
+  } else {
+    int A = L;
+    for (int k = n - 1; k >= 0; --k) {
+      TBarMeasure& b = M[size_t(k)];
+      b.Len = b.Max;
+      b.Thick = b.Natural;
+      b.Pos = std::max(std::min(b.Pos, A - b.Len), sumMax[size_t(k)]);
+      A = b.Pos;
+    }
+  }
+  for (int k = 0; k < n; ++k) {
+    TBarMeasure& b = M[size_t(k)];
+    if (!b.W->Bar() || !b.W->Bar()->UseRestSpace()) continue;
+    b.Pos = k == 0 ? 0 : M[size_t(k) - 1].Pos + M[size_t(k) - 1].Len;
+    b.Len = std::max(b.Min, (k == n - 1 ? L : M[size_t(k) + 1].Pos) - b.Pos);
+  }
+}
+
+// Puts the fitted windows of row Row at Offset across the site; answers the row's thickness.
+int PlaceRow(TRowMeasure& M, bool Horizontal, int Row, int Offset, int L) {
+  int n = int(M.size()), thick = 0;
+  for (auto& b : M) thick = std::max(thick, b.Thick);
+  for (int k = 0; k < n; ++k) {
+    TBarMeasure& b = M[size_t(k)];
+    if (b.Truncated && k == n - 1) b.Len = std::max(L - b.Pos, b.Min);
+    RECT want = Horizontal ? RECT{b.Pos, Offset, b.Pos + b.Len, Offset + thick}
+                           : RECT{Offset, b.Pos, Offset + thick, b.Pos + b.Len};
+    RECT now = b.W->BoundsRect();
+    bool moved = !EqualRect(&want, &now);
+    if (moved) b.W->SetBounds(want.left, want.top, want.right - want.left, want.bottom - want.top);
+    b.W->DockRow = Row;
+    b.W->DockOneOnRow = n == 1;
+    b.W->CalcLayout();
+    // A window that moved or changed size is painted again, its edges too: they are its frame, which
+    // Wine does not repaint when the window moves. One that stayed keeps its picture.
+    if (moved && b.W->HandleAllocated())
+      RedrawWindow(b.W->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_FRAME);
+  }
+  return thick;
+}
 }  // namespace
 
 void TdxDockControl::LayoutRows() {
@@ -338,115 +466,19 @@ void TdxDockControl::LayoutRows() {
   } guard{FLayingOut};
   if (HandleAllocated() && FBarManager && !FBarManager->Designing())
     SetWindowPos(Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-  bool h = Horizontal();
-  int L = Extent();
+  int L = Extent(), offset = 0;
   TdxBarControl* dragged = FBars && FBars->Dragging() ? FBars->DraggingBarControl() : nullptr;
-  std::vector<std::vector<TBarMeasure>> rows;
+  // Every window is measured before any is placed: placing one lays its items out again.
+  std::vector<TRowMeasure> rows;
   for (auto& row : FRows) {
-    std::vector<TBarMeasure> m;
-    for (auto& c : row.Cols) {
-      TdxBarControl* w = c.BarControl;
-      w->ClearHiddenItems();
-      RECT in = w->FrameInsets(FDockingStyle);
-      int along = h ? in.left + in.right : in.top + in.bottom;
-      int across = h ? in.top + in.bottom : in.left + in.right;
-      TBarMeasure b{w, 0, 0, 0, 0, 0, 0, false};
-      b.Min = (h ? w->MinWidth(FDockingStyle) : w->MinHeight(FDockingStyle)) + along;
-      b.Max = (h ? w->FullWidth(FDockingStyle) : w->FullHeight(FDockingStyle)) + along;
-      b.Natural = (h ? w->FullHeight(FDockingStyle) : w->FullWidth(FDockingStyle)) + across;
-      // Room for the mark that a shrunk bar shows.
-      if (!w->MarkShown() && b.Min != b.Max) b.Min = std::min(b.Min + 11, b.Max);
-      b.Pos = h ? c.Pos.x : c.Pos.y;
-      m.push_back(b);
-    }
+    TRowMeasure m;
+    for (auto& c : row.Cols) m.push_back(MeasureBar(c.BarControl, FDockingStyle, c.Pos));
     rows.push_back(m);
   }
-  auto thicknessFor = [&](TBarMeasure& b, int Len) {
-    RECT in = b.W->FrameInsets(FDockingStyle);
-    int along = h ? in.left + in.right : in.top + in.bottom;
-    int across = h ? in.top + in.bottom : in.left + in.right;
-    SIZE s = h ? b.W->GetSizeForWidth(FDockingStyle, Len - along) : b.W->GetSizeForHeight(FDockingStyle, Len - along);
-    return int(h ? s.cy : s.cx) + across;
-  };
-  int offset = 0;
   for (size_t r = 0; r < rows.size(); ++r) {
-    auto& m = rows[r];
-    if (m.empty()) continue;
-    int n = int(m.size()), S = 0;
-    for (auto& b : m) S += b.Max;
-    std::vector<int> sumMin(size_t(n) + 1, 0), sumMax(size_t(n) + 1, 0);
-    for (int k = 0; k < n; ++k) {
-      sumMin[size_t(k) + 1] = sumMin[size_t(k)] + m[size_t(k)].Min;
-      sumMax[size_t(k) + 1] = sumMax[size_t(k)] + m[size_t(k)].Max;
-    }
-    auto clampTo = [](int V, int Lo, int Hi) { return std::max(Lo, std::min(V, std::max(Lo, Hi))); };
-    TdxBar* firstBar = m[0].W->Bar();
-    if (firstBar && firstBar->WholeRow()) {
-      TBarMeasure& b = m[0];
-      b.Pos = 0;
-      b.Len = std::max(L, b.Min);
-      b.Truncated = b.Len < b.Max;
-      b.Thick = b.Truncated ? thicknessFor(b, b.Len) : b.Natural;
-    } else if (S > L) {
-      // Not everything fits: from the end, each bar takes what is left after the ones before it at
-      // their minimal lengths, down to its own minimum.
-      int A = L;
-      for (int k = n - 1; k >= 0; --k) {
-        TBarMeasure& b = m[size_t(k)];
-        int P = clampTo(b.Pos, sumMin[size_t(k)], sumMax[size_t(k)]);
-        if (k > 0 && m[size_t(k) - 1].W == dragged) {
-          int Q = std::max(m[size_t(k) - 1].Pos, sumMin[size_t(k) - 1]);
-          if (Q + m[size_t(k) - 1].Max < P) P = Q + m[size_t(k) - 1].Max;
-        }
-        int len = A - P;
-        if (len < b.Max) {
-          b.Truncated = b.Min != b.Max;
-          len = std::max(len, b.Min);
-          b.Thick = thicknessFor(b, len);
-        } else {
-          b.Truncated = false;
-          len = b.Max;
-          b.Thick = b.Natural;
-        }
-        if (k == 0 && len < A) len = A;
-        b.Len = len;
-        b.Pos = clampTo(A - len, sumMin[size_t(k)], sumMax[size_t(k)]);
-        A -= len;
-      }
-    } else {
-      int A = L;
-      for (int k = n - 1; k >= 0; --k) {
-        TBarMeasure& b = m[size_t(k)];
-        b.Len = b.Max;
-        b.Thick = b.Natural;
-        b.Pos = std::max(std::min(b.Pos, A - b.Len), sumMax[size_t(k)]);
-        A = b.Pos;
-      }
-    }
-    for (int k = 0; k < n; ++k) {
-      TBarMeasure& b = m[size_t(k)];
-      if (!b.W->Bar() || !b.W->Bar()->UseRestSpace()) continue;
-      b.Pos = k == 0 ? 0 : m[size_t(k) - 1].Pos + m[size_t(k) - 1].Len;
-      b.Len = std::max(b.Min, (k == n - 1 ? L : m[size_t(k) + 1].Pos) - b.Pos);
-    }
-    int thick = 0;
-    for (auto& b : m) thick = std::max(thick, b.Thick);
-    for (int k = 0; k < n; ++k) {
-      TBarMeasure& b = m[size_t(k)];
-      if (b.Truncated && k == n - 1) b.Len = std::max(L - b.Pos, b.Min);
-      RECT want = h ? RECT{b.Pos, offset, b.Pos + b.Len, offset + thick} : RECT{offset, b.Pos, offset + thick, b.Pos + b.Len};
-      RECT now = b.W->BoundsRect();
-      if (!EqualRect(&want, &now)) b.W->SetBounds(want.left, want.top, want.right - want.left, want.bottom - want.top);
-      b.W->DockRow = int(r);
-      b.W->DockOneOnRow = n == 1;
-      b.W->CalcLayout();
-      if (b.W->HandleAllocated()) {
-        b.W->Invalidate();
-        // The bar's edges are its frame, which Wine does not repaint when the bar grows.
-        RedrawWindow(b.W->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME);
-      }
-    }
-    offset += thick;
+    if (rows[r].empty()) continue;
+    FitRow(rows[r], FDockingStyle, L, dragged);
+    offset += PlaceRow(rows[r], Horizontal(), int(r), offset, L);
   }
   if (HandleAllocated()) Invalidate();
 }

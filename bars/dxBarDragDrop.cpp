@@ -195,12 +195,10 @@ private:
     TdxBarItemLinks* links = target->ItemLinks();
     TdxBarItemLinks* from = FLink ? FLink->Links() : nullptr;
     TdxBarItemLink* added = links->Add();
-    try {
-      added->SetItem(FItem);
-    } catch (...) {
+    {
       // A link without an item has no place in the bars.
-      TObject::Free(added);
-      throw;
+      TFailScope unmade([added] { TObject::Free(added); });
+      added->SetItem(FItem);
     }
     added->MarkUsed(true);
     if (FLink) {

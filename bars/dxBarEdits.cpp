@@ -270,11 +270,16 @@ void TdxBarWinControl::WndProc(TMessage& Message) {
       DefaultWndProc(Message);
       return;
     case WM_SYSKEYDOWN:
-    case WM_SYSKEYUP:
-      if (!(Message.Msg == WM_SYSKEYDOWN && Message.WParam == VK_MENU) && parent && IsBarControl(parent))
-        parent->DeactivateChain();
+    case WM_SYSKEYUP: {
+      // Alt and its combinations leave the editor for the menus, as they do anywhere else on the form.
+      bool altDown = Message.Msg == WM_SYSKEYDOWN && Message.WParam == VK_MENU;
+      TdxBarManager* manager = parent ? parent->BarManager() : nullptr;
+      if (!altDown && parent && IsBarControl(parent)) parent->DeactivateChain();
+      if (watch.Dead) return;
+      if (dxBarMenuKey(manager, Message.WParam, Message.Msg == WM_SYSKEYUP)) return;
       if (!watch.Dead) DefaultWndProc(Message);
       return;
+    }
     case WM_RBUTTONDOWN:
       if (parent && parent->HandleAllocated()) {
         POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};

@@ -445,8 +445,17 @@ bool dxBarKeyboardHookSwallows(WPARAM Key, LPARAM Data) {
         if (TdxBarManager* pm = GetBarManagerByForm(f))
           if (pm->RunPopupMenuLinks(c, POINT{-1, -1})) return true;
   }
-  TdxBarManager* m = dxBarKeyManager();
-  if (!m || m->Designing() || m->IsCustomizing() || m->IsMenuActive()) return false;
+  return dxBarMenuKey(dxBarKeyManager(), Key, release);
+}
+
+bool dxBarMenuKey(TdxBarManager* m, WPARAM Key, bool release) {
+  if (!m || m->Designing() || m->IsCustomizing()) return false;
+  // Alt goes down in an editor of a bar in menu mode too; its release decides.
+  if (Key == VK_MENU && !release) {
+    Hooks.AltPressed = true;
+    return false;
+  }
+  if (m->IsMenuActive()) return false;
   if (release) {
     bool alt = Key == VK_MENU && Hooks.AltPressed && !AnyOtherKeyDown();
     bool f10 = Key == VK_F10 && m->UseF10ForMenu() && !KeyDown(VK_SHIFT) && !KeyDown(VK_CONTROL) && !KeyDown(VK_MENU);
@@ -456,10 +465,6 @@ bool dxBarKeyboardHookSwallows(WPARAM Key, LPARAM Data) {
       return true;
     }
     Hooks.AltPressed = false;
-    return false;
-  }
-  if (Key == VK_MENU) {
-    Hooks.AltPressed = true;
     return false;
   }
   Hooks.AltPressed = false;

@@ -287,7 +287,7 @@ void TdxBarItemLink::CreateControl() {
   if (!bc || !FItem || FControl) return;
   if (!FItem->IsVisibleNow() && !(Links() && Links()->Designing())) return;
   TdxBarItemControlMaker make = nullptr;
-  if (dynamic_cast<TdxBarWindowItem*>(FItem) && IsVerticalToolbar(bc))
+  if (dynamic_cast<TdxBarWindowItem*>(FItem) && RotatesWhenVertical(bc))
     make = dxBarItemControlClass(TdxBarButton::StaticClass());
   else
     make = dxBarItemControlClass(FItem->ClassType());
@@ -572,14 +572,14 @@ void TdxBarItemLinks::Update(TCollectionItem* Item) {
 
 void TdxBarItemLinks::Assign(TPersistent* Source) {
   FAssigning = true;
-  try {
+  {
+    TFailScope unassigned([this] {
+      FAssigning = false;
+      // A link whose item could not be set (a recursive sub-item) does not stay behind without one.
+      for (int i = Count() - 1; i >= 0; --i)
+        if (i < Count() && !Items(i)->FItem) TObject::Free(Items(i));
+    });
     TCollection::Assign(Source);
-  } catch (...) {
-    FAssigning = false;
-    // A link whose item could not be set (a recursive sub-item) does not stay behind without one.
-    for (int i = Count() - 1; i >= 0; --i)
-      if (i < Count() && !Items(i)->FItem) TObject::Free(Items(i));
-    throw;
   }
   FAssigning = false;
   for (int i = 0; i < Count(); ++i) Items(i)->ApplyLoadedVisible();

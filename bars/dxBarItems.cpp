@@ -680,6 +680,14 @@ void TCustomdxBarCombo::Publish(TPublisher<TCustomdxBarCombo>& p) {
   p.Event("OnGetDropDownWindow", &C::OnGetDropDownWindow);
 }
 
+void TdxBarCustomCombo::Publish(TPublisher<TdxBarCustomCombo>& p) {
+  using C = TdxBarCustomCombo;
+  p.Int("DropDownCount", &C::DropDownCount, &C::SetDropDownCount).Default(8);
+  p.Int("DropDownWidth", &C::DropDownWidth, &C::SetDropDownWidth).Default(0);
+  p.Event("OnDrawItem", &C::OnDrawItem);
+  p.Event("OnMeasureItem", &C::OnMeasureItem);
+}
+
 TdxBarCustomCombo::TdxBarCustomCombo(TComponent* AOwner) : TCustomdxBarCombo(AOwner), FItems(new TStringList) {
   FItems->OnChange = Bind(this, &TdxBarCustomCombo::ItemsChanged);
 }
@@ -925,6 +933,7 @@ void TdxBarListItem::DoClick() {
 void dxBarRegisterStandardItems() {
   dxBarRegisterItem(TdxBarButton::StaticClass(), &dxMakeItemControl<TdxBarButtonControl>, true);
   dxBarRegisterItem(TdxBarEdit::StaticClass(), &dxMakeItemControl<TdxBarEditControl>, true);
+  dxBarRegisterItem(TCustomdxBarCombo::StaticClass(), &dxMakeItemControl<TCustomdxBarComboControl>, true);
   dxBarRegisterItem(TdxBarCombo::StaticClass(), &dxMakeItemControl<TdxBarComboControl>, true);
   dxBarRegisterItem(TdxBarSubItem::StaticClass(), &dxMakeItemControl<TdxBarSubItemControl>, true);
   dxBarRegisterItem(TdxBarListItem::StaticClass(), &dxMakeItemControl<TdxBarContainerItemControl>, true);

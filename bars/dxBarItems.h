@@ -291,6 +291,7 @@ class TdxBarCustomCombo : public TCustomdxBarCombo {
 public:
   explicit TdxBarCustomCombo(TComponent* AOwner);
   ~TdxBarCustomCombo() override;
+  static void Publish(TPublisher<TdxBarCustomCombo>& p);
   int32_t DropDownCount() const { return FDropDownCount; }
   void SetDropDownCount(int32_t Value) { FDropDownCount = Value; }
   int32_t DropDownWidth() const { return FDropDownWidth; }

@@ -1024,11 +1024,9 @@ TCustomForm* TdxBarManager::CreateDesignCopy() {
     TFlag() { ++DesignCopyDepth; }
     ~TFlag() { --DesignCopyDepth; }
   } flag;
-  try {
+  {
+    TFailScope unread([form] { TObject::Free(form); });
     ReadComponentFromText(copy, form);
-  } catch (...) {
-    TObject::Free(form);
-    throw;
   }
   UnregisterGlobalRoot(form);
   if (auto* m = GetBarManagerByForm(form)) {

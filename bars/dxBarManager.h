@@ -285,6 +285,7 @@ public:
 protected:
   friend class TdxBarCustomizingPopup;
   friend class TdxBarQuickControl;
+  friend class TdxBarControl;
   virtual void DoBarAfterReset(TdxBar* ABar);
   virtual void DoBarBeforeReset(TdxBar* ABar);
   virtual void DoBarClose(TdxBar* ABar);
@@ -309,6 +310,16 @@ private:
   void ToolbarsPopupClick(TObject* Sender);
   TdxBarCategoryRecord* CategoryRecord(int Index, bool Create) const;
   void ApplyMenuFont(bool UseOwnName);
+  // The owner form's messages (FormMessage), one handler each.
+  void FormWMCreate();
+  void FormWMActivate(WPARAM WParam, LPARAM LParam);
+  void FormWMSettingChange(WPARAM WParam);
+  void FormWMActivateApp(WPARAM WParam);
+  void FormWMWindowPosChanging(const WINDOWPOS* Pos);
+  void FormWMWindowPosChanged(const WINDOWPOS* Pos);
+  void FormWMSysCommand(WPARAM WParam);
+  void FormWMHelp(const HELPINFO* Info);
+  void FormWMMDIActivate(HWND Activated);
 
   bool FConstructed = false;
   bool FDesigning = false;

@@ -153,96 +153,101 @@ void TdxBarManager::FormMessage(UINT Msg, WPARAM WParam, LPARAM LParam) {
     return;
   }
   switch (Msg) {
-    case WM_CREATE:
-      for (auto it = FBarsToReshow.rbegin(); it != FBarsToReshow.rend(); ++it) (*it)->SetVisible(true);
-      FBarsToReshow.clear();
-      break;
-    case WM_ACTIVATE: {
-      bool active = LOWORD(WParam) != WA_INACTIVE;
-      HWND other = reinterpret_cast<HWND>(LParam);
-      if (!active && IsBarWindowOf(this, other, true)) break;
-      bool reentered = FInFormActivate;
-      ActivateForm(active, other, false);
-      if (reentered) break;
-      if (FParentForm->FormStyle() == fsMDIForm && !(active && IsCustomizing()))
-        if (HWND client = FindWindowExA(FParentForm->Handle(), nullptr, "MDICLIENT", nullptr))
-          if (HWND child = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)))
-            SendMessageA(child, WM_ACTIVATE, WParam, LParam);
-      // A form disabled behind the customizing dialog hands its activation to the dialog.
-      if (active && IsCustomizing() && FParentForm->HandleAllocated() && !IsWindowEnabled(FParentForm->Handle()))
-        if (HWND d = CustomizingDialog()) SendMessageA(d, WM_ACTIVATE, WParam, LParam);
-      break;
-    }
-    case WM_SYSCOLORCHANGE:
-      RepaintBarWindows();
-      break;
-    case WM_SETTINGCHANGE:
-      // Also a font of the form's own face follows the menu font's size (with Scaled).
-      if (WParam == SPI_SETNONCLIENTMETRICS) ApplySystemFont();
-      if (WParam == SPI_SETWORKAREA) FitFloatingBarsToWorkArea();
-      break;
-    case WM_ACTIVATEAPP:
-      // While customizing the dialog, not the form, is the active window: the form hears of no
-      // activation of its own when the program is active again (a modal name editor passing makes
-      // the program inactive for a moment), so its floating bars come back here.
-      if (WParam && IsCustomizing()) ActivateForm(true, nullptr, false);
-      if (!WParam) {
-        ActivateForm(false, nullptr, false);
-        if (FSelectedItem && FSelectedItem->Parent() && FSelectedItem->Parent()->HandleAllocated())
-          SendMessageA(FSelectedItem->Parent()->Handle(), WM_MOUSELEAVE, 0, 0);
-        SetCustomizingSelection(nullptr);
-        FSelectedItem = nullptr;
-      }
-      break;
-    case WM_WINDOWPOSCHANGING:
-      if (reinterpret_cast<WINDOWPOS*>(LParam)->flags & SWP_HIDEWINDOW) ActivateForm(false, nullptr, false);
-      break;
-    case WM_WINDOWPOSCHANGED:
-      if (IsCustomizing()) {
-        UINT flags = reinterpret_cast<WINDOWPOS*>(LParam)->flags;
-        if (flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)) ShowCustomizingWindows(flags & SWP_SHOWWINDOW);
-      }
-      break;
-    case WM_DISPLAYCHANGE:
-      FitFloatingBarsToWorkArea();
-      break;
-    case WM_SYSCOMMAND: {
-      // The low four bits are the system's own (a caption double-click sends 0xF032).
-      WPARAM cmd = WParam & 0xFFF0;
-      if (cmd == SC_CLOSE && FDesigning) CloseActiveMenu();
-      if (cmd == SC_MINIMIZE || cmd == SC_CLOSE) {
-        for (auto* c : FloatingBarWindows(this))
-          if (IsWindowVisible(c->Handle())) ShowWindow(c->Handle(), SW_HIDE);
-      } else if (cmd == SC_MAXIMIZE || cmd == SC_RESTORE) {
-        for (auto* c : FloatingBarWindows(this))
-          if (c->Bar() && c->Bar()->Visible()) {
-            ShowWindow(c->Handle(), SW_SHOWNOACTIVATE);
-            UpdateWindow(c->Handle());
-          }
-      }
-      break;
-    }
-    case WM_HELP: {
-      if (FDesigning) break;
-      auto* info = reinterpret_cast<HELPINFO*>(LParam);
-      if (!info || info->iContextType != HELPINFO_WINDOW) break;
-      TCustomdxBarControl* bar = ActiveBarControl();
-      TdxBarItemControl* c = bar ? bar->SelectedControl() : nullptr;
-      if (!c && bar) {
-        POINT p;
-        GetCursorPos(&p);
-        c = bar->ItemAtPos(bar->ScreenToClient(p));
-      }
-      THelpContext ctx = c && c->Item() ? c->Item()->HelpContext() : 0;
-      if (!ctx && bar) ctx = bar->HelpContext();
-      if (ctx && Application) Application->HelpContext(int(ctx));
-      break;
-    }
-    case WM_MDIACTIVATE:
-      if (FParentForm->FormStyle() == fsMDIChild)
-        ActivateForm(reinterpret_cast<HWND>(LParam) == FParentForm->Handle(), nullptr, true);
-      break;
+    case WM_CREATE:             FormWMCreate(); break;
+    case WM_ACTIVATE:           FormWMActivate(WParam, LParam); break;
+    case WM_SYSCOLORCHANGE:     RepaintBarWindows(); break;
+    case WM_SETTINGCHANGE:      FormWMSettingChange(WParam); break;
+    case WM_ACTIVATEAPP:        FormWMActivateApp(WParam); break;
+    case WM_WINDOWPOSCHANGING:  FormWMWindowPosChanging(reinterpret_cast<WINDOWPOS*>(LParam)); break;
+    case WM_WINDOWPOSCHANGED:   FormWMWindowPosChanged(reinterpret_cast<WINDOWPOS*>(LParam)); break;
+    case WM_DISPLAYCHANGE:      FitFloatingBarsToWorkArea(); break;
+    case WM_SYSCOMMAND:         FormWMSysCommand(WParam); break;
+    case WM_HELP:               FormWMHelp(reinterpret_cast<HELPINFO*>(LParam)); break;
+    case WM_MDIACTIVATE:        FormWMMDIActivate(reinterpret_cast<HWND>(LParam)); break;
   }
+}
+
+void TdxBarManager::FormWMCreate() {
+  for (auto it = FBarsToReshow.rbegin(); it != FBarsToReshow.rend(); ++it) (*it)->SetVisible(true);
+  FBarsToReshow.clear();
+}
+
+void TdxBarManager::FormWMActivate(WPARAM WParam, LPARAM LParam) {
+  bool active = LOWORD(WParam) != WA_INACTIVE;
+  HWND other = reinterpret_cast<HWND>(LParam);
+  if (!active && IsBarWindowOf(this, other, true)) return;
+  bool reentered = FInFormActivate;
+  ActivateForm(active, other, false);
+  if (reentered) return;
+  if (FParentForm->FormStyle() == fsMDIForm && !(active && IsCustomizing()))
+    if (HWND client = FindWindowExA(FParentForm->Handle(), nullptr, "MDICLIENT", nullptr))
+      if (HWND child = reinterpret_cast<HWND>(SendMessageA(client, WM_MDIGETACTIVE, 0, 0)))
+        SendMessageA(child, WM_ACTIVATE, WParam, LParam);
+  // A form disabled behind the customizing dialog hands its activation to the dialog.
+  if (active && IsCustomizing() && FParentForm->HandleAllocated() && !IsWindowEnabled(FParentForm->Handle()))
+    if (HWND d = CustomizingDialog()) SendMessageA(d, WM_ACTIVATE, WParam, LParam);
+}
+
+void TdxBarManager::FormWMSettingChange(WPARAM WParam) {
+  // Also a font of the form's own face follows the menu font's size (with Scaled).
+  if (WParam == SPI_SETNONCLIENTMETRICS) ApplySystemFont();
+  if (WParam == SPI_SETWORKAREA) FitFloatingBarsToWorkArea();
+}
+
+void TdxBarManager::FormWMActivateApp(WPARAM WParam) {
+  // While customizing the dialog, not the form, is the active window: the form hears of no
+  // activation of its own when the program is active again (a modal name editor passing makes
+  // the program inactive for a moment), so its floating bars come back here.
+  if (WParam && IsCustomizing()) ActivateForm(true, nullptr, false);
+  if (WParam) return;
+  ActivateForm(false, nullptr, false);
+  if (FSelectedItem && FSelectedItem->Parent() && FSelectedItem->Parent()->HandleAllocated())
+    SendMessageA(FSelectedItem->Parent()->Handle(), WM_MOUSELEAVE, 0, 0);
+  SetCustomizingSelection(nullptr);
+  FSelectedItem = nullptr;
+}
+
+void TdxBarManager::FormWMWindowPosChanging(const WINDOWPOS* Pos) {
+  if (Pos->flags & SWP_HIDEWINDOW) ActivateForm(false, nullptr, false);
+}
+
+void TdxBarManager::FormWMWindowPosChanged(const WINDOWPOS* Pos) {
+  if (IsCustomizing() && (Pos->flags & (SWP_SHOWWINDOW | SWP_HIDEWINDOW)))
+    ShowCustomizingWindows(Pos->flags & SWP_SHOWWINDOW);
+}
+
+void TdxBarManager::FormWMSysCommand(WPARAM WParam) {
+  // The low four bits are the system's own (a caption double-click sends 0xF032).
+  WPARAM cmd = WParam & 0xFFF0;
+  if (cmd == SC_CLOSE && FDesigning) CloseActiveMenu();
+  if (cmd == SC_MINIMIZE || cmd == SC_CLOSE) {
+    for (auto* c : FloatingBarWindows(this))
+      if (IsWindowVisible(c->Handle())) ShowWindow(c->Handle(), SW_HIDE);
+  } else if (cmd == SC_MAXIMIZE || cmd == SC_RESTORE) {
+    for (auto* c : FloatingBarWindows(this))
+      if (c->Bar() && c->Bar()->Visible()) {
+        ShowWindow(c->Handle(), SW_SHOWNOACTIVATE);
+        UpdateWindow(c->Handle());
+      }
+  }
+}
+
+void TdxBarManager::FormWMHelp(const HELPINFO* Info) {
+  if (FDesigning || !Info || Info->iContextType != HELPINFO_WINDOW) return;
+  TCustomdxBarControl* bar = ActiveBarControl();
+  TdxBarItemControl* c = bar ? bar->SelectedControl() : nullptr;
+  if (!c && bar) {
+    POINT p;
+    GetCursorPos(&p);
+    c = bar->ItemAtPos(bar->ScreenToClient(p));
+  }
+  THelpContext ctx = c && c->Item() ? c->Item()->HelpContext() : 0;
+  if (!ctx && bar) ctx = bar->HelpContext();
+  if (ctx && Application) Application->HelpContext(int(ctx));
+}
+
+void TdxBarManager::FormWMMDIActivate(HWND Activated) {
+  if (FParentForm->FormStyle() == fsMDIChild) ActivateForm(Activated == FParentForm->Handle(), nullptr, true);
 }
 
 void TdxBarManager::ActivateForm(bool Active, HWND Other, bool MDIActivating) {

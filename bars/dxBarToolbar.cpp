@@ -83,8 +83,10 @@ struct TMeasure {
   int FirstW = 0, FirstH = 0, MaxW = 0, MaxH = 0, SumW = 0, SumH = 0;
 };
 
-// Global state of a caption-button press: only one at a time.
+// Global state of a caption-button press: only one at a time; the button looks pressed only while the
+// cursor is over it.
 bool CaptionButtonDown = false;
+bool CaptionButtonDrawnDown = false;
 
 }  // namespace
 
@@ -115,6 +117,12 @@ void TdxBarControl::CreateParams(TCreateParams& Params) {
   } else {
     Params.Style |= WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
   }
+}
+
+void TdxBarControl::CreateWnd() {
+  TCustomdxBarControl::CreateWnd();
+  // Paints as active from the start, and keeps the owner form's caption active.
+  if (HandleAllocated()) SendMessageA(Handle(), WM_NCACTIVATE, 1, 0);
 }
 
 void TdxBarControl::StoreBarPosition() {
@@ -647,13 +655,14 @@ void TdxBarControl::PaintClientTo(HDC DC) {
   }
   if (FDockingStyle != dsNone && CaptionButtonsShown()) {
     RECT b = CloseButtonRect();
-    UINT st = DFCS_CAPTIONCLOSE | (FCaptionPressed ? DFCS_PUSHED : 0);
+    bool pushed = FCaptionPressed && CaptionButtonDrawnDown;
+    UINT st = DFCS_CAPTIONCLOSE | (pushed ? DFCS_PUSHED : 0);
     if (FBarManager->FlatCloseButton()) {
       FillSys(DC, b, COLOR_BTNFACE);
       RECT g = b;
       InflateRect(&g, -1, -1);
       DrawFrameControl(DC, &g, DFC_CAPTION, st | DFCS_FLAT);
-      DrawEdge(DC, &b, FCaptionPressed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+      DrawEdge(DC, &b, pushed ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
     } else {
       DrawFrameControl(DC, &b, DFC_CAPTION, st);
     }
@@ -797,11 +806,26 @@ void TdxBarControl::PaintFrameTo(HDC DC) {
 // ---------------------------------------------------------------------------------------------------
 // Menu mode
 
+// The live bar window under the cursor, or nullptr.
+static TCustomdxBarControl* BarWindowUnderCursor(POINT& Cursor) {
+  GetCursorPos(&Cursor);
+  auto* c = dynamic_cast<TCustomdxBarControl*>(FindControl(WindowFromPoint(Cursor)));
+  return c && IsBarControl(c) && c->HandleAllocated() && !c->Destroying() ? c : nullptr;
+}
+
 void TdxBarControl::EnterMenuMode(TdxBarItemControl* AControl) {
   if (!FItemLinks) return;
   TdxBarItemLink* first = FItemLinks->FirstSelectable();
   if (!first || !first->Control()) return;
+  POINT cursor;
+  if (TCustomdxBarControl* under = BarWindowUnderCursor(cursor); under && under != this)
+    dxBarEndMouseTracking(under->Handle());
+  TCustomForm* form = FBarManager ? FBarManager->ParentForm() : nullptr;
+  if (form && form->HandleAllocated() && GetCapture() == form->Handle()) ReleaseCapture();
   FFocusBefore = GetFocus();
+  // A menu opened on a form behind others comes up with its form.
+  if (form && form->HandleAllocated() && !IsCustomizing())
+    SetWindowPos(form->Handle(), HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SelectItem(AControl ? AControl : first->Control());
   SetActive(true);
   if (FBarManager) FBarManager->SetMenuModeBar(this);
@@ -812,7 +836,13 @@ void TdxBarControl::ExitMenuMode() {
   FBarManager->SetMenuModeBar(nullptr);
   SelectItem(nullptr);
   SetActive(false);
-  FLastCursor = POINT{-1, -1};
+  // Hot tracking resumes where the cursor rests, without waiting for it to move.
+  POINT cursor;
+  if (TCustomdxBarControl* under = BarWindowUnderCursor(cursor)) {
+    under->ResetLastCursor();
+    POINT p = under->ScreenToClient(cursor);
+    SendMessageA(under->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
+  }
   if (FFocusBefore && IsWindowVisible(FFocusBefore) && Application->Active()) ::SetFocus(FFocusBefore);
   FFocusBefore = nullptr;
 }
@@ -834,8 +864,10 @@ void TdxBarControl::DeactivateChain() {
 }
 
 void TdxBarControl::SelectItem(TdxBarItemControl* AControl) {
+  // Only a newly selected control opens: a click on the selected one opens or closes it itself.
+  bool fresh = AControl != FSelectedControl;
   TCustomdxBarControl::SelectItem(AControl);
-  if (!IsBarControl(this) || !FActive || !FMenuOpen || !AControl || AControl != FSelectedControl) return;
+  if (!fresh || !IsBarControl(this) || !FActive || !FMenuOpen || !AControl || AControl != FSelectedControl) return;
   if (AControl->DroppedDown() || IsCustomizing()) return;
   if (dynamic_cast<TdxBarButtonControl*>(AControl))
     AControl->DropDown();
@@ -929,7 +961,7 @@ void TdxBarControl::WMLButtonDown(TMessage& Message) {
     if (CaptionButtonsShown()) {
       RECT b = CloseButtonRect();
       if (PtInRect(&b, p)) {
-        CaptionButtonDown = FCaptionPressed = true;
+        CaptionButtonDown = CaptionButtonDrawnDown = FCaptionPressed = true;
         SetCapture(Handle());
         InvalidateRect(Handle(), &b, FALSE);
         return;
@@ -964,7 +996,7 @@ void TdxBarControl::WMLButtonUp(TMessage& Message) {
     if (GetCapture() == Handle()) ReleaseCapture();
     RECT b = CloseButtonRect();
     InvalidateRect(Handle(), &b, FALSE);
-    if (PtInRect(&b, p) && FBarManager && FBarManager->OnCloseButtonClick) FBarManager->OnCloseButtonClick(FBarManager);
+    if (PtInRect(&b, p) && FBarManager) FBarManager->DoCloseButtonClick();
     return;
   }
   TCustomdxBarControl::WMLButtonUp(Message);
@@ -976,7 +1008,15 @@ void TdxBarControl::WMMouseMove(TMessage& Message) {
     MoveEditSizing(p);
     return;
   }
-  if (FCaptionPressed) return;
+  if (FCaptionPressed) {
+    RECT b = CloseButtonRect();
+    bool over = PtInRect(&b, p) != FALSE;
+    if (over != CaptionButtonDrawnDown) {
+      CaptionButtonDrawnDown = over;
+      InvalidateRect(Handle(), &b, FALSE);
+    }
+    return;
+  }
   bool overMark = FDockingStyle != dsNone && !ActiveBarControl() && MarkHolds(p);
   if (overMark && FMarkState == 0) SetMarkState(1);
   TCustomdxBarControl::WMMouseMove(Message);
@@ -1004,7 +1044,7 @@ void TdxBarControl::WMKeyDown(TMessage& Message) {
     case VK_DOWN:
       if (dropDown) {
         dropDown->OpenDropDownMenu(false);
-      } else if (c && !dynamic_cast<TdxBarButtonControl*>(c) && c->GetEnabled()) {
+      } else if (c && dynamic_cast<TdxBarSubItemControl*>(c) && c->GetEnabled()) {
         FMenuOpen = true;
         c->ControlClick();
       }

@@ -29,6 +29,8 @@ public:
   void ClearSelection() { FSelectedControl = nullptr; }
   bool Active() const { return FActive; }
   bool Destroying() const { return ComponentState().Contains(csDestroying); }
+  // The next mouse move counts even when the cursor has not moved.
+  void ResetLastCursor() { FLastCursor = POINT{-1, -1}; }
 
   virtual void CreateControls();
   virtual void DestroyControls();
@@ -86,6 +88,7 @@ protected:
   virtual void WMRButtonDown(TMessage& Message);
   virtual void WMKeyDown(TMessage& Message);
   bool ClientHolds(POINT P);
+  void GiveFocusAway();
 
   TdxBarManager* FBarManager;
   TdxBarItemLinks* FItemLinks = nullptr;
@@ -113,6 +116,7 @@ class TdxBarControl : public TCustomdxBarControl {
 public:
   TdxBarControl(TdxBarManager* ABarManager, TdxBar* ABar);
   void BeforeDestruction() override;
+  void CreateWnd() override;
   TdxBar* Bar() const { return FBar; }
   // Writes where the window is into the bar (side, row, offset or floating place).
   virtual void StoreBarPosition();
@@ -243,6 +247,9 @@ TdxBarManager* dxBarKeyManager();
 // Puts a bar window in menu mode as Alt, F10 or an accelerator does, with the control (or the first
 // selectable one) selected.
 void dxBarOpenFromKeyboard(TdxBarControl* ABarControl, TdxBarItemControl* AControl);
+// Alt and F10 for a manager (its menu bar by keyboard, shortcuts, accelerators); true when the key was
+// taken. The keyboard hook's own last step, and the way in for a key an in-place editor got.
+bool dxBarMenuKey(TdxBarManager* AManager, WPARAM Key, bool Release);
 // The shown bar window of AManager whose window holds the screen point (the last bar first), found by
 // its place: inside a disabled form the system finds none.
 TdxBarControl* dxBarBarWindowAt(TdxBarManager* AManager, POINT P);

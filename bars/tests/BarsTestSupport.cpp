@@ -34,53 +34,47 @@ void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys) {
   SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
 }
 
-namespace {
-INPUT MoveInput(POINT Screen) {
+// Every event carries the point: a press without one lands wherever Wine last put the pointer, which
+// may be a position from before SetCursorPos.
+static INPUT MouseEvent(POINT Screen, DWORD Flags) {
   int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
   INPUT i{};
   i.type = INPUT_MOUSE;
   i.mi.dx = MulDiv(Screen.x, 65535, w - 1);
   i.mi.dy = MulDiv(Screen.y, 65535, h - 1);
-  i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | Flags;
   return i;
 }
-}  // namespace
 
-void MovePointer(POINT Screen) {
+void SendMouse(POINT Screen, DWORD Flags) {
   SetCursorPos(Screen.x, Screen.y);
-  INPUT i = MoveInput(Screen);
+  INPUT i = MouseEvent(Screen, Flags);
   SendInput(1, &i, sizeof(INPUT));
 }
 
 void RightClickAt(POINT Screen, int PauseMs) {
-  SetCursorPos(Screen.x, Screen.y);
-  INPUT in[2]{MoveInput(Screen), MoveInput(Screen)};
-  in[0].mi.dwFlags |= MOUSEEVENTF_RIGHTDOWN;
-  in[1].mi.dwFlags |= MOUSEEVENTF_RIGHTUP;
-  SendInput(1, &in[0], sizeof(INPUT));
+  SendMouse(Screen, MOUSEEVENTF_RIGHTDOWN);
   Pump(PauseMs);
-  SendInput(1, &in[1], sizeof(INPUT));
+  SendMouse(Screen, MOUSEEVENTF_RIGHTUP);
   Pump(PauseMs);
 }
 
 void DragPointer(POINT From, POINT To) {
   SetCursorPos(From.x, From.y);
   Pump(20);
-  INPUT down[2]{MoveInput(From), MoveInput(From)};
-  down[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-  SendInput(2, down, sizeof(INPUT));
+  SendMouse(From);
+  SendMouse(From, MOUSEEVENTF_LEFTDOWN);
   Pump(50);
   // The rest comes from another thread: a drag loop that the first moves start holds this one.
   std::atomic<bool> done{false};
   std::thread user([&] {
     for (int k = 1; k <= 6; ++k) {
       Sleep(30);
-      INPUT move = MoveInput(POINT{From.x + (To.x - From.x) * k / 6, From.y + (To.y - From.y) * k / 6});
+      INPUT move = MouseEvent(POINT{From.x + (To.x - From.x) * k / 6, From.y + (To.y - From.y) * k / 6}, 0);
       SendInput(1, &move, sizeof(INPUT));
     }
     Sleep(30);
-    INPUT up = MoveInput(To);
-    up.mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+    INPUT up = MouseEvent(To, MOUSEEVENTF_LEFTUP);
     SendInput(1, &up, sizeof(INPUT));
     done = true;
   });
@@ -90,13 +84,9 @@ void DragPointer(POINT From, POINT To) {
   Pump(300);
 }
 
-// Every event carries the point: a press without one lands wherever Wine last put the pointer, which
-// may be a position from before SetCursorPos.
 void Click(POINT Screen, int PauseMs) {
   SetCursorPos(Screen.x, Screen.y);
-  INPUT in[3]{MoveInput(Screen), MoveInput(Screen), MoveInput(Screen)};
-  in[1].mi.dwFlags |= MOUSEEVENTF_LEFTDOWN;
-  in[2].mi.dwFlags |= MOUSEEVENTF_LEFTUP;
+  INPUT in[3]{MouseEvent(Screen, 0), MouseEvent(Screen, MOUSEEVENTF_LEFTDOWN), MouseEvent(Screen, MOUSEEVENTF_LEFTUP)};
   if (!PauseMs) {
     SendInput(3, in, sizeof(INPUT));
     return;

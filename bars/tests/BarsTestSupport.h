@@ -25,8 +25,9 @@ public:
 void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys);
 inline void Press(WORD K) { SendKeys({{K, false}, {K, true}}); }
 void Click(POINT Screen, int PauseMs = 0);
-// A real pointer move to a screen point (the window under it sees a mouse move).
-void MovePointer(POINT Screen);
+// One pointer event at a screen point: a move, with a press or release when Flags asks for it
+// (MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP).
+void SendMouse(POINT Screen, DWORD Flags = 0);
 // A real right click at a screen point, messages processed for PauseMs after the press.
 void RightClickAt(POINT Screen, int PauseMs = 20);
 // A real drag with the left button from one screen point to another: the press, then moves and the

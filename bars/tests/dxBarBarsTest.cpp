@@ -1,5 +1,6 @@
 // Bars on hidden windows: names from captions, clamped places, show and hide keeping the place, docking
-// style changes, the main menu bar, the sides under a point and the delayed docking of a dragged bar.
+// style changes, the main menu bar, the sides under a point, the delayed docking of a dragged bar and
+// the repaints of a dock site's layout.
 #include <string>
 #include <vector>
 
@@ -279,6 +280,34 @@ TEST(dxBarBars, RowsOfEverySiteTakeTheirPlaceAndABarDroppedOnTheSecondRowJoinsIt
     EXPECT_EQ(2, site->RowCount());
     EXPECT_EQ(1, site->RowOf(c->Control()));
   }
+}
+
+// A layout paints again only the windows it moved: the others keep their picture.
+TEST(dxBarBars, ALayoutRepaintsOnlyTheBarWindowsItMoved) {
+  TBarsForm f;
+  TdxBar* a = f.AddBar("A", 2, dsTop, 0, 0);
+  TdxBar* b = f.AddBar("B", 2, dsTop, 1, 0);
+  TdxBar* c = f.AddBar("C", 2, dsTop, 1, 150);
+  HWND wa = a->Control()->Handle(), wb = b->Control()->Handle(), wc = c->Control()->Handle();
+  auto painted = [&] {
+    for (HWND w : {wa, wb, wc}) UpdateWindow(w);
+  };
+  auto pending = [](HWND W) {
+    RECT r;
+    return GetUpdateRect(W, &r, FALSE) != FALSE;
+  };
+  painted();
+  f.Site(dsTop)->UpdateDock();
+  EXPECT_FALSE(pending(wa));
+  EXPECT_FALSE(pending(wb));
+  EXPECT_FALSE(pending(wc));
+  // The first row goes: the second row's windows move up and are painted again.
+  painted();
+  RECT before = WindowRect(c->Control());
+  a->SetVisible(false);
+  ASSERT_NE(WindowRect(c->Control()).top, before.top);
+  EXPECT_TRUE(pending(wb));
+  EXPECT_TRUE(pending(wc));
 }
 
 }  // namespace

@@ -436,4 +436,55 @@ TEST(dxBarControls, CaptionGroupAndShortcutChangesLayTheBarOutAgain) {
   sub->ItemLinks()->FreeBarControl();
 }
 
+// A menu row in a large font: the glyph grows with the row while the manager stretches glyphs, and keeps
+// its own size once it does not.
+TEST(dxBarControls, AMenuGlyphStretchesWithItsRowOnlyWhileTheManagerStretchesGlyphs) {
+  TShownBar t;
+  t.F.Manager->SetUseSystemFont(false);
+  t.F.Manager->SetScaled(false);
+  t.F.Manager->Font()->SetSize(24);
+  SetRedGlyph(t.Button(1), RECT{0, 0, 16, 15});
+  auto* sub = new TdxBarSubItem(t.F.Form.get());
+  sub->ItemLinks()->Add()->SetItem(t.Button(1));
+  TdxBarSubMenuControl* m = OpenMenu(sub, t.Window()->ClientToScreen(POINT{0, 60}));
+  Pump(100);
+  RECT row = sub->ItemLinks()->Items(0)->ItemRect;
+  ASSERT_GT(row.bottom - row.top, 30);
+  int stretched = PixelsOf(m, row, RGB(255, 0, 0));
+  t.F.Manager->SetStretchGlyphs(false);
+  InvalidateRect(m->Handle(), nullptr, TRUE);
+  Pump(100);
+  Shot("unstretched-menu-glyph", m);
+  EXPECT_EQ(PixelsOf(m, row, RGB(255, 0, 0)), 16 * 15);
+  EXPECT_GT(stretched, 16 * 15 * 2);
+  sub->ItemLinks()->FreeBarControl();
+}
+
+// While the manager customizes, the menu a container opens from a toolbar lists the container's rows for
+// use, not for customizing: the hovered row is chosen as outside customizing.
+TEST(dxBarControls, AContainersMenuFromAToolbarIsNeverCustomized) {
+  TShownBar t;
+  auto* list = new TdxBarListItem(t.F.Form.get());
+  list->SetCaption("List");
+  list->Items()->SetText("One\nTwo");
+  t.Bar->ItemLinks()->Add()->SetItem(list);
+  t.Bar->RebuildWindow();
+  Pump(100);
+  OpenCustomizing(t.F.Manager, true);
+  Pump(50);
+  TdxBarItemLink* link = t.Bar->ItemLinks()->Items(3);
+  t.Hold.Move(Center(link));
+  Click(Center(link), 30);
+  auto menu = [&] { return dynamic_cast<TdxBarSubMenuControl*>(list->ItemLinks()->BarControl()); };
+  ASSERT_TRUE(PumpUntil([&] { return menu() && menu()->HandleAllocated() && IsWindowVisible(menu()->Handle()); }, 2000));
+  EXPECT_FALSE(menu()->IsCustomizing());
+  TdxBarItemLink* two = FindRow(menu(), "&2 Two");
+  ASSERT_NE(two, nullptr);
+  t.Hold.Move(Center(two));
+  SendMouse(Center(two));
+  EXPECT_TRUE(PumpUntil([&] { return menu() && menu()->SelectedControl() == two->Control(); }, 2000));
+  t.F.Manager->SetCustomizing(false);
+  Pump(50);
+}
+
 }  // namespace

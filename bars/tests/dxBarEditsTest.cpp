@@ -238,4 +238,31 @@ TEST(dxBarEdits, AClickedEditTakesTheKeysAndMayBeFreedWhileItsEditorLosesTheFocu
   SetCursorPos(0, 0);
 }
 
+// An edit on a bar docked on the left stays an edit (a click opens its editor) unless the bar turns its
+// captions, where it shows as a button.
+TEST(dxBarEdits, AnEditOnAVerticalBarIsAnEditUnlessTheBarRotates) {
+  TBarsForm f;
+  TdxBar* b = f.AddBar("V", 1, dsLeft);
+  b->SetRotateWhenVertical(false);
+  auto* edit = new TdxBarEdit(f.Form.get());
+  edit->SetWidth(60);
+  b->ItemLinks()->Add()->SetItem(edit);
+  b->RebuildWindow();
+  SetForegroundWindow(f.Form->Handle());
+  Pump(100);
+  TdxBarItemLink* l = b->ItemLinks()->Items(1);
+  auto* c = dynamic_cast<TdxBarEditControl*>(l->Control());
+  ASSERT_NE(c, nullptr);
+  THoldPointer hold(Center(l));
+  Click(Center(l), 30);
+  EXPECT_TRUE(PumpUntil([&] { return c->Focused(); }, 2000));
+  Press(VK_ESCAPE);
+  Pump(50);
+  b->SetRotateWhenVertical(true);
+  b->RebuildWindow();
+  Pump(100);
+  EXPECT_NE(dynamic_cast<TdxBarButtonControl*>(b->ItemLinks()->Items(1)->Control()), nullptr);
+  SetCursorPos(0, 0);
+}
+
 }  // namespace

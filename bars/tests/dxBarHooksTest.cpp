@@ -389,3 +389,105 @@ TEST(dxBarHooks, WhileCustomizingTheDisabledFormsBarsTakeTheMouse) {
   f.Manager->SetCustomizing(false);
   EXPECT_TRUE(IsWindowEnabled(f.Form->Handle()));
 }
+
+// A click on the menu bar item chosen by the keyboard opens its menu as a mouse opens it: no row chosen.
+TEST(dxBarHooks, AClickOnTheChosenMenuBarItemOpensItsMenuWithNoRowChosen) {
+  TMenuBarForm t;
+  t.Sub->SetCaption("&Go");
+  t.Sub->SetName("subGo");
+  t.MenuBar->SetVisible(false);
+  t.MenuBar->ItemLinks()->Add()->SetItem(t.Sub);
+  t.MenuBar->SetVisible(true);
+  Pump(30);
+  SetForegroundWindow(t.F.Form->Handle());
+  t.Edit->SetFocus();
+  Pump(20);
+  SendKeys({{VK_MENU, false}, {VK_MENU, true}});
+  ASSERT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }, 2000));
+  Press(VK_END);
+  ASSERT_TRUE(PumpUntil([&] { return t.Selected() == "subGo"; }, 2000));
+  THoldPointer hold(Center(t.MenuBar->ItemLinks()->Items(2)));
+  Click(Center(t.MenuBar->ItemLinks()->Items(2)), 30);
+  ASSERT_TRUE(PumpUntil([&] { return t.Menu() && t.Menu()->HandleAllocated() && IsWindowVisible(t.Menu()->Handle()); }, 2000));
+  Pump(100);
+  EXPECT_EQ(t.Menu()->SelectedControl(), nullptr);
+}
+
+// Entering menu mode with a click brings a form that lies behind another one forward; leaving it with
+// Esc makes the item under the resting pointer hot at once.
+TEST(dxBarHooks, MenuModeComesUpWithItsFormAndLeavesTheRestingPointerHot) {
+  TBarsForm f;
+  TdxBar* b = f.AddBar("M", 2);
+  b->SetIsMainMenu(true);
+  f.Manager->SetMainMenuBar(b);
+  auto* sub = new TdxBarSubItem(f.Form.get());
+  sub->SetCaption("Go");
+  AddButtons(f.Form.get(), sub->ItemLinks(), 2, [](int i) { return "Row" + std::to_string(i); });
+  b->ItemLinks()->Add()->SetItem(sub);
+  b->RebuildWindow();
+  TManagerForm other;
+  other.Form->SetBounds(400, 50, 400, 500);
+  other.Form->Show();
+  SetForegroundWindow(other.Form->Handle());
+  Pump(100);
+  auto menu = [&] { return dynamic_cast<TdxBarSubMenuControl*>(sub->ItemLinks()->BarControl()); };
+  auto selected = [&](int I) { return b->Control()->SelectedControl() == b->ItemLinks()->Items(I)->Control(); };
+  POINT go = Center(b->ItemLinks()->Items(2)), overlap{450, 300};
+  ASSERT_EQ(GetAncestor(WindowFromPoint(overlap), GA_ROOT), other.Form->Handle());
+  THoldPointer hold(go);
+  Click(go, 30);
+  ASSERT_TRUE(PumpUntil([&] { return menu() && menu()->HandleAllocated() && IsWindowVisible(menu()->Handle()); }, 2000));
+  EXPECT_EQ(GetAncestor(WindowFromPoint(overlap), GA_ROOT), f.Form->Handle());
+  for (int i = 0; i < 2 && f.Manager->IsMenuActive(); ++i) {
+    Press(VK_ESCAPE);
+    Pump(100);
+  }
+  ASSERT_FALSE(f.Manager->IsMenuActive());
+  // Menu mode of the keyboard, the pointer resting on the second button: Esc leaves it hot.
+  SetForegroundWindow(f.Form->Handle());
+  hold.Move(Center(b->ItemLinks()->Items(1)));
+  Pump(100);
+  SendKeys({{VK_MENU, false}, {VK_MENU, true}});
+  ASSERT_TRUE(PumpUntil([&] { return f.Manager->IsMenuActive(); }, 2000));
+  EXPECT_TRUE(selected(0));
+  Press(VK_ESCAPE);
+  ASSERT_TRUE(PumpUntil([&] { return !f.Manager->IsMenuActive(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return selected(1); }, 1000));
+  SetCursorPos(0, 0);
+}
+
+// An edit on the menu bar: Down does not open its editor (Up and Down open only menus); Alt pressed
+// and released in an open editor closes it and opens the menu bar as Alt does anywhere on the form.
+TEST(dxBarHooks, DownLeavesAMenuBarEditClosedAndAltInAnEditorOpensTheMenuBar) {
+  TMenuBarForm t;
+  auto* edit = new TdxBarEdit(t.F.Form.get());
+  edit->SetName("edFind");
+  t.MenuBar->SetVisible(false);
+  t.MenuBar->ItemLinks()->Add()->SetItem(edit);
+  t.MenuBar->SetVisible(true);
+  Pump(30);
+  SetForegroundWindow(t.F.Form->Handle());
+  t.Edit->SetFocus();
+  Pump(20);
+  auto control = [&] { return dynamic_cast<TdxBarEditControl*>(t.MenuBar->ItemLinks()->Items(2)->Control()); };
+  SendKeys({{VK_MENU, false}, {VK_MENU, true}});
+  ASSERT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }, 2000));
+  Press(VK_END);
+  ASSERT_TRUE(PumpUntil([&] { return t.Selected() == "edFind"; }, 2000));
+  Press(VK_DOWN);
+  Pump(100);
+  ASSERT_NE(control(), nullptr);
+  EXPECT_FALSE(control()->Focused());
+  Press(VK_ESCAPE);
+  ASSERT_TRUE(PumpUntil([&] { return !t.F.Manager->IsMenuActive(); }, 2000));
+
+  THoldPointer hold(Center(t.MenuBar->ItemLinks()->Items(2)));
+  Click(Center(t.MenuBar->ItemLinks()->Items(2)), 30);
+  ASSERT_TRUE(PumpUntil([&] { return control() && control()->Focused(); }, 2000));
+  Press('X');
+  Pump(30);
+  SendKeys({{VK_MENU, false}, {VK_MENU, true}});
+  EXPECT_TRUE(PumpUntil([&] { return t.Selected() == "mnuFile"; }, 2000));
+  EXPECT_TRUE(t.F.Manager->IsMenuActive());
+  EXPECT_FALSE(control()->Focused());
+}

@@ -167,6 +167,18 @@ TEST(dxBarItems, EditAndComboValues) {
   EXPECT_EQ(c->ItemIndex(), -1);
 }
 
+// A combo's list settings come from the form.
+TEST(dxBarItems, AComboReadsItsListSettingsFromTheForm) {
+  TManagerForm f;
+  ReadComponentFromText("object frmCombo: TForm\n  object cmbKind: TdxBarCombo\n    DropDownCount = 3\n"
+                        "    DropDownWidth = 120\n  end\nend\n",
+                        f.Form.get());
+  auto* c = dynamic_cast<TdxBarCombo*>(f.Form->FindComponent("cmbKind"));
+  ASSERT_NE(c, nullptr);
+  EXPECT_EQ(c->DropDownCount(), 3);
+  EXPECT_EQ(c->DropDownWidth(), 120);
+}
+
 TEST(dxBarItems, ListItemListsButtonsWithNumbersAndGroups) {
   TManagerForm f;
   auto* list = new TdxBarListItem(f.Form.get());

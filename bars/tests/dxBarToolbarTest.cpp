@@ -459,6 +459,48 @@ TEST(dxBarToolbar, HoveringTwoSubItemsWithin400msOpensOnlyTheSecond) {
   EXPECT_EQ(ActiveBarControl(), nullptr);
 }
 
+// The close button of a main menu bar held down: it looks pressed only while the pointer is over it, and
+// released over it the manager's close-button event fires once.
+TEST(dxBarToolbar, AHeldMenuBarCloseButtonLooksPressedOnlyUnderThePointer) {
+  TBarsForm f;
+  TdxBar* b = f.AddBar("M", 2);
+  b->SetIsMainMenu(true);
+  f.Manager->SetShowCloseButton(true);
+  SetForegroundWindow(f.Form->Handle());
+  Pump(100);
+  TdxBarControl* w = b->Control();
+  ASSERT_TRUE(w->CaptionButtonsShown());
+  int clicks = 0;
+  TClickProbe probe{[&] { ++clicks; }};
+  f.Manager->OnCloseButtonClick = Bind(&probe, &TClickProbe::Click);
+  RECT cb = w->CloseButtonRect();
+  auto look = [&] {
+    std::vector<COLORREF> v;
+    for (int y = cb.top; y < cb.bottom; ++y)
+      for (int x = cb.left; x < cb.right; ++x) v.push_back(PixelAt(w, POINT{x, y}));
+    return v;
+  };
+  auto up = look();
+  POINT on = w->ClientToScreen(Middle(cb)), off = w->ClientToScreen(POINT{cb.left - 30, (cb.top + cb.bottom) / 2});
+  THoldPointer hold(on);
+  SendMouse(on, MOUSEEVENTF_LEFTDOWN);
+  Pump(100);
+  auto pressed = look();
+  EXPECT_NE(pressed, up);
+  hold.Move(off);
+  SendMouse(off);
+  Pump(100);
+  EXPECT_EQ(look(), up);
+  hold.Move(on);
+  SendMouse(on);
+  Pump(100);
+  EXPECT_EQ(look(), pressed);
+  SendMouse(on, MOUSEEVENTF_LEFTUP);
+  Pump(100);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(look(), up);
+}
+
 TEST(dxBarToolbar, ThreeToolbarsDockedOnTopOfARealWindow) {
   TBarsForm f;
   f.Form->SetCaption("yOZ toolbars");
@@ -508,7 +550,7 @@ TEST(dxBarToolbar, TheHotEndMarkHintsMoreButtons) {
   ASSERT_TRUE(d->MarkShown());
   POINT on = d->ClientToScreen(Middle(d->MarkRect()));
   THoldPointer hold(on);
-  MovePointer(on);
+  SendMouse(on);
   ASSERT_TRUE(PumpUntil([&] { return d->MarkState() == 1; }));
   TdxBarHintWindow* hint = dxBarHintWindow(false);
   ASSERT_TRUE(PumpUntil([&] { return hint && IsWindowVisible(hint->Handle()); }, 3000));
@@ -516,7 +558,7 @@ TEST(dxBarToolbar, TheHotEndMarkHintsMoreButtons) {
   // Off the mark: plain again, and the hint goes.
   POINT off = f.Form->ClientToScreen(POINT{250, 200});
   hold.Move(off);
-  MovePointer(off);
+  SendMouse(off);
   EXPECT_TRUE(PumpUntil([&] { return d->MarkState() == 0 && !IsWindowVisible(hint->Handle()); }));
 }
 
@@ -581,7 +623,7 @@ TEST(dxBarToolbar, AnEditIsResizedByItsEdgeWhileCustomizing) {
   ASSERT_NE(sizing, Screen->Cursors(crDefault));
   {
     THoldPointer hold(edge);
-    MovePointer(edge);
+    SendMouse(edge);
     EXPECT_TRUE(PumpUntil([&] { return GetCursor() == sizing; }, 1000));
   }
   DragPointer(edge, Offset(edge, 40, 0));

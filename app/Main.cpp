@@ -301,13 +301,7 @@ void TfrmMain::FormCreate(TObject* Sender) {
     lvMain->Font()->SetSize(rec.MainFontSize);
     lvMain->SetGridLines(rec.ShowGrid);
     SetBounds(rec.MainLeft, rec.MainTop, rec.MainWidth, rec.MainHeight);
-    if (rec.DisplayDepartments) {
-      stMain->SetPosition(rec.SplitterPos);
-      stMain->SetSplitterWidth(3);
-    } else {
-      stMain->SetPosition(0);
-      stMain->SetSplitterWidth(0);
-    }
+    ShowDepartmentPane(rec);
   } else {
     std::string text = "yOZ was unable to locate the database location." + rec.yOZDBasePath +
                        "\r\rWould you like to choose a new database location?";
@@ -385,6 +379,16 @@ void TfrmMain::ApplyStartSettings(const TyOZCBRec& Rec) {
     actOnHoliday->SetHint("I'm on holiday");
   }
   SizeColumns();
+}
+
+void TfrmMain::ShowDepartmentPane(const TyOZCBRec& Rec) {
+  if (Rec.DisplayDepartments) {
+    stMain->SetPosition(Rec.SplitterPos);
+    stMain->SetSplitterWidth(3);
+  } else {
+    stMain->SetPosition(0);
+    stMain->SetSplitterWidth(0);
+  }
 }
 
 void TfrmMain::AskFirstRun(TyOZCBRec& Rec) {

@@ -54,6 +54,8 @@ struct TMainDialogs {
   std::function<std::string()> WavFileSelected;
 };
 extern TMainDialogs MainDialogs;
+// Points MainDialogs at the program's dialog forms, once they are made.
+void ConnectMainDialogs();
 
 // The modification time of a file at the file system's full resolution (a 64-bit FILETIME count in
 // a double: steps of well under a millisecond), -1 when the file is missing. The runtime's FileAge
@@ -174,6 +176,7 @@ private:
   // The first activation's parts, in their order.
   void ReadStartFiles();                              // the alert list, the files' ages, the configuration
   void ApplyStartSettings(const TyOZCBRec& Rec);      // what the settings change on the board
+  void ShowDepartmentPane(const TyOZCBRec& Rec);      // the department tree beside the board, or none
   void AskFirstRun(TyOZCBRec& Rec);                   // the first run's start-up question
   void FillStartBoard();                              // this user available, the board filled
   void StartTimers(const TyOZCBRec& Rec);

@@ -116,13 +116,7 @@ void TfrmMain::actSettingsExecute(TObject*) {
   lvMain->Font()->SetColor(TColor(rec.MainFontColour));
   lvMain->Font()->SetSize(rec.MainFontSize);
   lvMain->SetGridLines(rec.ShowGrid);
-  if (rec.DisplayDepartments) {
-    stMain->SetPosition(rec.SplitterPos);
-    stMain->SetSplitterWidth(3);
-  } else {
-    stMain->SetPosition(0);
-    stMain->SetSplitterWidth(0);
-  }
+  ShowDepartmentPane(rec);
   ScreenSaverStatus = rec.ScreenSaverStatus;
   yOZFile->FillMainList(Board());
 }

@@ -1,10 +1,8 @@
 // The program: the units start, the application makes its main window and runs until it ends.
 #include <windows.h>
 
-#include "Alerts.h"
 #include "Forms.h"
 #include "Main.h"
-#include "QDAbout.h"
 #include "SelectDepartment.h"
 #include "SelectStatus.h"
 #include "StBase.h"
@@ -37,14 +35,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application->CreateForm(frmyOZMessages);
     Application->CreateForm(frmyOZMessageInBox);
     Application->CreateForm(frmSelectDepartment);
-    MainDialogs.Departments = [] { frmyOZDepartments->ShowModal(); };
-    MainDialogs.Statuses = [] { frmyOZStatuses->ShowModal(); };
-    MainDialogs.Users = [] { frmyOZUsers->ShowModal(); };
-    MainDialogs.SelectStatus = PickCustomStatus;
-    MainDialogs.SelectDepartment = [] { frmSelectDepartment->ShowModal(); };
-    MainDialogs.Alerts = ViewAlertList;
-    MainDialogs.Comments = [] { frmyOZComments->ShowModal(); };
-    MainDialogs.About = ShowAboutBox;
+    ConnectMainDialogs();
     Application->Run();
   } catch (...) {
     Application->HandleException(Application);

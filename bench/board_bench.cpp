@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "ComCtrls.h"
 #include "Forms.h"
 #include "IsamFile.h"
@@ -16,18 +17,6 @@
 #include "yOZFile.h"
 
 namespace {
-
-double Ms(LARGE_INTEGER a, LARGE_INTEGER b) {
-  LARGE_INTEGER f;
-  QueryPerformanceFrequency(&f);
-  return 1000.0 * double(b.QuadPart - a.QuadPart) / double(f.QuadPart);
-}
-
-LARGE_INTEGER Tick() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return t;
-}
 
 std::string MakeDatabase(int Users) {
   char tmp[MAX_PATH];
@@ -99,9 +88,9 @@ public:
 private:
   template <class F>
   void Time(double& Sum, F f) {
-    LARGE_INTEGER a = Tick();
+    LARGE_INTEGER a = Clock();
     f();
-    Sum += Ms(a, Tick());
+    Sum += Ms(a, Clock());
   }
   IBoardView* FInner;
 };
@@ -134,19 +123,19 @@ int main() {
     const int runs = users >= 10000 ? 3 : 11;
     std::vector<double> scan, fill, fillOnly;
     for (int r = 0; r < runs; ++r) {
-      LARGE_INTEGER a = Tick();
+      LARGE_INTEGER a = Clock();
       auto rows = db.BoardRows();
-      LARGE_INTEGER b = Tick();
+      LARGE_INTEGER b = Clock();
       if (rows.size() != size_t(users)) std::printf("scan gave %zu rows\n", rows.size());
       scan.push_back(Ms(a, b));
     }
     for (int r = 0; r < runs; ++r) {
-      LARGE_INTEGER a = Tick();
+      LARGE_INTEGER a = Clock();
       db.FillMainList(&board);
-      LARGE_INTEGER m = Tick();
+      LARGE_INTEGER m = Clock();
       UpdateWindow(lv->Handle());
       Application->ProcessMessages();
-      LARGE_INTEGER b = Tick();
+      LARGE_INTEGER b = Clock();
       if (lv->Items()->Count() != users) std::printf("board shows %d rows\n", lv->Items()->Count());
       fill.push_back(Ms(a, b));
       fillOnly.push_back(Ms(a, m));

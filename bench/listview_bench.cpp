@@ -5,22 +5,11 @@
 #include <cstdio>
 #include <string>
 
+#include "BenchClock.h"
 #include "ComCtrls.h"
 #include "Forms.h"
 
 namespace {
-double Ms(LARGE_INTEGER a, LARGE_INTEGER b) {
-  LARGE_INTEGER f;
-  QueryPerformanceFrequency(&f);
-  return double(b.QuadPart - a.QuadPart) * 1000.0 / double(f.QuadPart);
-}
-
-LARGE_INTEGER Clock() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return t;
-}
-
 void Fill(TListView* lv, int rows) {
   lv->Items()->BeginUpdate();
   for (int i = 0; i < rows; ++i) {

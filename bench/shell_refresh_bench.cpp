@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchClock.h"
 #include "Forms.h"
 #include "UPTShellControls.h"
 #include "UPTShellList.h"
@@ -16,18 +17,6 @@
 #include "UPTShellUtils.h"
 
 namespace {
-double Ms(LARGE_INTEGER a, LARGE_INTEGER b) {
-  LARGE_INTEGER f;
-  QueryPerformanceFrequency(&f);
-  return double(b.QuadPart - a.QuadPart) * 1000.0 / double(f.QuadPart);
-}
-
-LARGE_INTEGER Clock() {
-  LARGE_INTEGER t;
-  QueryPerformanceCounter(&t);
-  return t;
-}
-
 void Pump() {
   MSG m;
   while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) {

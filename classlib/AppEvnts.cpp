@@ -65,15 +65,7 @@ void Hook() {
 void Unhook() {
   if (!Hooked) return;
   Hooked = false;
-  if (!Application) return;
-  Application->OnActivate = nullptr;
-  Application->OnDeactivate = nullptr;
-  Application->OnMinimize = nullptr;
-  Application->OnRestore = nullptr;
-  Application->OnHint = nullptr;
-  Application->OnIdle = nullptr;
-  Application->OnException = nullptr;
-  Application->OnMessage = nullptr;
+  if (Application) static_cast<TApplicationEventSet&>(*Application) = TApplicationEventSet();
 }
 
 }  // namespace

@@ -4,20 +4,11 @@
 #include "Classes.h"
 #include "Forms.h"
 
-class TApplicationEvents : public TComponent {
+class TApplicationEvents : public TComponent, public TApplicationEventSet {
   YOZ_CLASS(TApplicationEvents, TComponent)
 public:
   explicit TApplicationEvents(TComponent* AOwner);
   ~TApplicationEvents() override;
-
-  TNotifyEvent OnActivate;
-  TNotifyEvent OnDeactivate;
-  TNotifyEvent OnMinimize;
-  TNotifyEvent OnRestore;
-  TNotifyEvent OnHint;
-  TIdleEvent OnIdle;
-  TExceptionEvent OnException;
-  TMessageEvent OnMessage;
 
   static void Publish(TPublisher<TApplicationEvents>& p);
 };

@@ -176,15 +176,7 @@ void TSpeedButton::SetSpacing(int Value) {
   Invalidate();
 }
 
-void TSpeedButton::SetTransparent(bool Value) {
-  if (Value == FTransparent) return;
-  FTransparent = Value;
-  if (Value)
-    FControlStyle.Exclude(csOpaque);
-  else
-    FControlStyle.Include(csOpaque);
-  Invalidate();
-}
+void TSpeedButton::SetTransparent(bool Value) { ChangeTransparent(FTransparent, Value); }
 
 void TSpeedButton::SetDown(bool Value) {
   if (FGroupIndex == 0) Value = false;

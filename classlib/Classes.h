@@ -828,6 +828,8 @@ public:
   int IndexOfObject(TObject* AObject) const;
   int IndexOfName(const std::string& Name) const;
   void AddStrings(TStrings* Strings);
+  // Replaces the strings by Items, in one update.
+  void AssignStrings(const std::vector<std::string>& Items);
   void Assign(TPersistent* Source) override;
   bool Equals(TStrings* Strings) const;
 

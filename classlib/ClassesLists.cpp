@@ -196,6 +196,12 @@ void TStrings::AddStrings(TStrings* Strings) {
   for (int i = 0, n = Strings->GetCount(); i < n; ++i) AddObject(Strings->Get(i), Strings->GetObject(i));
 }
 
+void TStrings::AssignStrings(const std::vector<std::string>& Items) {
+  TUpdateScope update(this);
+  Clear();
+  for (const std::string& s : Items) Add(s);
+}
+
 void TStrings::Assign(TPersistent* Source) {
   auto* src = dynamic_cast<TStrings*>(Source);
   if (!src) {

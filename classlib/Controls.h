@@ -661,6 +661,9 @@ public:
 
 protected:
   virtual void Paint() {}
+  // Sets a Transparent property held in Field: a transparent control does not cover its whole
+  // rectangle, so what lies behind it is painted first.
+  void ChangeTransparent(bool& Field, bool Value);
 
 private:
   TControlCanvas* FCanvas;

@@ -94,6 +94,16 @@ TGraphicControl::TGraphicControl(TComponent* AOwner) : TControl(AOwner) {
 
 TGraphicControl::~TGraphicControl() { delete FCanvas; }
 
+void TGraphicControl::ChangeTransparent(bool& Field, bool Value) {
+  if (Value == Field) return;
+  Field = Value;
+  if (Value)
+    FControlStyle.Exclude(csOpaque);
+  else
+    FControlStyle.Include(csOpaque);
+  Invalidate();
+}
+
 void TGraphicControl::Dispatch(TMessage& Message) {
   if (Message.Msg == WM_PAINT) {
     HDC dc = reinterpret_cast<HDC>(Message.WParam);

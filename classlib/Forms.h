@@ -210,7 +210,19 @@ TCustomForm* ValidParentForm(TControl* Control);
 
 // ---------------------------------------------------------------------------------------------------
 
-class TApplication : public TComponent {
+// The events an application raises; TApplicationEvents offers the same set to a form's own code.
+struct TApplicationEventSet {
+  TNotifyEvent OnActivate;
+  TNotifyEvent OnDeactivate;
+  TNotifyEvent OnMinimize;
+  TNotifyEvent OnRestore;
+  TNotifyEvent OnHint;
+  TIdleEvent OnIdle;
+  TExceptionEvent OnException;
+  TMessageEvent OnMessage;
+};
+
+class TApplication : public TComponent, public TApplicationEventSet {
   YOZ_CLASS(TApplication, TComponent)
 public:
   explicit TApplication(TComponent* AOwner);
@@ -275,15 +287,6 @@ public:
   void AddIdleUpdate(void* Key, std::function<void()> Fn);
   void RemoveIdleUpdate(void* Key);
   virtual void DoActionIdle();
-
-  TNotifyEvent OnActivate;
-  TNotifyEvent OnDeactivate;
-  TNotifyEvent OnMinimize;
-  TNotifyEvent OnRestore;
-  TNotifyEvent OnHint;
-  TIdleEvent OnIdle;
-  TExceptionEvent OnException;
-  TMessageEvent OnMessage;
 
   // What the controls tell the application.
   void ControlDestroyed(TControl* Control);

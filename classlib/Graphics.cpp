@@ -153,7 +153,9 @@ TFont::TFont() : FName("MS Sans Serif"), FPixelsPerInch(ScreenPixelsPerInch()) {
   FHeight = -MulDiv(8, FPixelsPerInch, 72);
 }
 
-TFont::~TFont() { FreeHandle(); }
+TFont::~TFont() {
+  if (FHandle) DeleteObject(FHandle);
+}
 
 void TFont::Publish(TPublisher<TFont>& p) {
   p.Int("Charset", &TFont::Charset, &TFont::SetCharset).Default(DEFAULT_CHARSET).Idents(CharsetIdents);
@@ -165,19 +167,8 @@ void TFont::Publish(TPublisher<TFont>& p) {
   p.Set("Style", FontStyleNames, &TFont::Style, &TFont::SetStyle);
 }
 
-void TFont::FreeHandle() {
-  if (FHandle) DeleteObject(FHandle);
-  FHandle = nullptr;
-}
-
-// The old handle may still be selected into a canvas: the canvas drops it while OnChange runs, and
-// only then is it freed.
-void TFont::DescriptionChanged() {
-  HFONT old = FHandle;
-  FHandle = nullptr;
-  Changed();
-  if (old) DeleteObject(old);
-}
+// A changed description: the handle is made again at its next use.
+void TFont::DescriptionChanged() { ReplaceHandle<HFONT>(FHandle, nullptr); }
 
 LOGFONTA TFont::LogFont() const {
   LOGFONTA lf{};
@@ -222,10 +213,7 @@ void TFont::SetHandle(HFONT value) {
     int pitch = lf.lfPitchAndFamily & 3;
     FPitch = pitch == VARIABLE_PITCH ? fpVariable : pitch == FIXED_PITCH ? fpFixed : fpDefault;
   }
-  HFONT old = FHandle;
-  FHandle = value;
-  Changed();
-  if (old) DeleteObject(old);
+  ReplaceHandle(FHandle, value);
 }
 
 void TFont::SetName(const std::string& value) {
@@ -293,24 +281,16 @@ void TFont::Assign(TPersistent* source) {
 }
 
 TBrush::TBrush() = default;
-TBrush::~TBrush() { FreeHandle(); }
+TBrush::~TBrush() {
+  if (FHandle) DeleteObject(FHandle);
+}
 
 void TBrush::Publish(TPublisher<TBrush>& p) {
   p.Int("Color", &TBrush::Color, &TBrush::SetColor).Default(clWhite).Idents(ColorIdentMap());
   p.Enum("Style", BrushStyleNames, &TBrush::Style, &TBrush::SetStyle).Default(bsSolid);
 }
 
-void TBrush::FreeHandle() {
-  if (FHandle) DeleteObject(FHandle);
-  FHandle = nullptr;
-}
-
-void TBrush::DescriptionChanged() {
-  HBRUSH old = FHandle;
-  FHandle = nullptr;
-  Changed();
-  if (old) DeleteObject(old);
-}
+void TBrush::DescriptionChanged() { ReplaceHandle<HBRUSH>(FHandle, nullptr); }
 
 HBRUSH TBrush::Handle() {
   if (!FHandle) {
@@ -338,8 +318,6 @@ HBRUSH TBrush::Handle() {
 // The brush takes the handle over (freeing a stock or system-colour brush is harmless).
 void TBrush::SetHandle(HBRUSH value) {
   if (value == FHandle) return;
-  HBRUSH old = FHandle;
-  FHandle = value;
   FBitmap = nullptr;
   LOGBRUSH lb{};
   if (value && GetObjectA(value, sizeof lb, &lb) == int(sizeof lb)) {
@@ -350,8 +328,7 @@ void TBrush::SetHandle(HBRUSH value) {
       FColor = TColor(lb.lbColor);
     }
   }
-  Changed();
-  if (old) DeleteObject(old);
+  ReplaceHandle(FHandle, value);
 }
 
 // Giving a clear brush a colour makes it solid again: painting code sets a colour to fill with it.
@@ -388,7 +365,9 @@ void TBrush::Assign(TPersistent* source) {
 }
 
 TPen::TPen() = default;
-TPen::~TPen() { FreeHandle(); }
+TPen::~TPen() {
+  if (FHandle) DeleteObject(FHandle);
+}
 
 const TEnumInfo PenStyleNames{"TPenStyle", {"psSolid", "psDash", "psDot", "psDashDot", "psDashDotDot",
                                             "psClear", "psInsideFrame"}};
@@ -400,17 +379,7 @@ void TPen::Publish(TPublisher<TPen>& p) {
   p.Int("Width", &TPen::Width, &TPen::SetWidth).Default(1);
 }
 
-void TPen::FreeHandle() {
-  if (FHandle) DeleteObject(FHandle);
-  FHandle = nullptr;
-}
-
-void TPen::DescriptionChanged() {
-  HPEN old = FHandle;
-  FHandle = nullptr;
-  Changed();
-  if (old) DeleteObject(old);
-}
+void TPen::DescriptionChanged() { ReplaceHandle<HPEN>(FHandle, nullptr); }
 
 HPEN TPen::Handle() {
   if (!FHandle) {
@@ -440,10 +409,7 @@ void TPen::SetHandle(HPEN value) {
       default: FStyle = psSolid;
     }
   }
-  HPEN old = FHandle;
-  FHandle = value;
-  Changed();
-  if (old) DeleteObject(old);
+  ReplaceHandle(FHandle, value);
 }
 
 void TPen::SetColor(TColor value) {

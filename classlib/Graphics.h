@@ -93,6 +93,15 @@ public:
 
 protected:
   virtual void Changed();
+  // Puts Value in place of the GDI handle in Handle and tells the users. The old handle may still be
+  // selected into a canvas: the canvas drops it while OnChange runs, and only then is it freed.
+  template <class H>
+  void ReplaceHandle(H& Handle, H Value) {
+    H old = Handle;
+    Handle = Value;
+    Changed();
+    if (old) DeleteObject(old);
+  }
 };
 
 enum TFontStyle { fsBold, fsItalic, fsUnderline, fsStrikeOut };
@@ -138,7 +147,6 @@ public:
   LOGFONTA LogFont() const;
 
 private:
-  void FreeHandle();
   void DescriptionChanged();
 
   HFONT FHandle = nullptr;
@@ -178,7 +186,6 @@ public:
   static void Publish(TPublisher<TBrush>& p);
 
 private:
-  void FreeHandle();
   void DescriptionChanged();
 
   HBRUSH FHandle = nullptr;
@@ -217,7 +224,6 @@ public:
   static void Publish(TPublisher<TPen>& p);
 
 private:
-  void FreeHandle();
   void DescriptionChanged();
 
   HPEN FHandle = nullptr;

@@ -76,24 +76,16 @@ void TIniFile::ReadSections(std::vector<std::string>& sections) {
       true));
 }
 
-namespace {
-void FillList(TStrings* list, const std::vector<std::string>& names) {
-  TUpdateScope update(list);
-  list->Clear();
-  for (const std::string& n : names) list->Add(n);
-}
-}  // namespace
-
 void TIniFile::ReadSection(const std::string& section, TStrings* idents) {
   std::vector<std::string> names;
   ReadSection(section, names);
-  FillList(idents, names);
+  idents->AssignStrings(names);
 }
 
 void TIniFile::ReadSections(TStrings* sections) {
   std::vector<std::string> names;
   ReadSections(names);
-  FillList(sections, names);
+  sections->AssignStrings(names);
 }
 
 void TIniFile::EraseSection(const std::string& section) {

@@ -34,11 +34,23 @@ void ErrorExit(j_common_ptr cinfo) {
   longjmp(err->Jump, 1);
 }
 
-// Starts decompressing data and reads its header; an error jumps to the caller's setjmp.
-void OpenAndReadHeader(jpeg_decompress_struct& cinfo, const unsigned char* data, size_t size) {
+// Opens a decompressor on data, reads the header and runs Work on it; the decompressor is destroyed
+// however that ends. 0 when Work returns true, -1 when it refuses the picture (false), else
+// libjpeg's error code. An error jumps straight out of Work: it must hold nothing with a destructor.
+template <class F>
+int WithDecompressor(const unsigned char* data, size_t size, F Work) {
+  jpeg_decompress_struct cinfo;
+  ErrorManager err(cinfo);
+  if (setjmp(err.Jump)) {
+    jpeg_destroy_decompress(&cinfo);
+    return err.Code ? err.Code : -1;
+  }
   jpeg_create_decompress(&cinfo);
   jpeg_mem_src(&cinfo, data, static_cast<unsigned long>(size));
   jpeg_read_header(&cinfo, TRUE);
+  const bool done = Work(cinfo);
+  jpeg_destroy_decompress(&cinfo);
+  return done ? 0 : -1;
 }
 
 // A picture larger than this is refused before any memory is taken for it.
@@ -52,61 +64,48 @@ struct HeaderInfo {
 
 // 0 when the header reads, else libjpeg's error code (or -1 for a size we refuse).
 int ReadHeader(const unsigned char* data, size_t size, HeaderInfo* info) {
-  jpeg_decompress_struct cinfo;
-  ErrorManager err(cinfo);
-  if (setjmp(err.Jump)) {
-    jpeg_destroy_decompress(&cinfo);
-    return err.Code ? err.Code : -1;
+  return WithDecompressor(data, size, [info](jpeg_decompress_struct& cinfo) {
+    info->Width = int(cinfo.image_width);
+    info->Height = int(cinfo.image_height);
+    info->Components = cinfo.num_components;
+    return info->Width > 0 && info->Height > 0 && int64_t(info->Width) * info->Height <= MaxPixels;
+  });
+}
+
+// One decoded CMYK row as blue, green, red. Adobe's files store the inks inverted.
+void CmykToBgr(const unsigned char* cmyk, unsigned char* row, int width, bool inverted) {
+  for (int x = 0; x < width; ++x) {
+    int c = cmyk[x * 4], m = cmyk[x * 4 + 1], y = cmyk[x * 4 + 2], k = cmyk[x * 4 + 3];
+    if (!inverted) {
+      c = 255 - c;
+      m = 255 - m;
+      y = 255 - y;
+      k = 255 - k;
+    }
+    row[x * 3] = static_cast<unsigned char>(y * k / 255);
+    row[x * 3 + 1] = static_cast<unsigned char>(m * k / 255);
+    row[x * 3 + 2] = static_cast<unsigned char>(c * k / 255);
   }
-  OpenAndReadHeader(cinfo, data, size);
-  info->Width = int(cinfo.image_width);
-  info->Height = int(cinfo.image_height);
-  info->Components = cinfo.num_components;
-  jpeg_destroy_decompress(&cinfo);
-  if (info->Width <= 0 || info->Height <= 0 || int64_t(info->Width) * info->Height > MaxPixels) return -1;
-  return 0;
 }
 
 // Decodes into the rows of a bottom-up 24-bit DIB (blue, green, red). `scratch` holds one CMYK row.
 int Decode(const unsigned char* data, size_t size, unsigned char* bits, size_t stride, int width, int height,
            unsigned char* scratch) {
-  jpeg_decompress_struct cinfo;
-  ErrorManager err(cinfo);
-  if (setjmp(err.Jump)) {
-    jpeg_destroy_decompress(&cinfo);
-    return err.Code ? err.Code : -1;
-  }
-  OpenAndReadHeader(cinfo, data, size);
-  bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
-  cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
-  jpeg_start_decompress(&cinfo);
-  if (int(cinfo.output_width) != width || int(cinfo.output_height) != height) {
-    jpeg_destroy_decompress(&cinfo);
-    return -1;
-  }
-  bool inverted = cinfo.saw_Adobe_marker;
-  while (cinfo.output_scanline < cinfo.output_height) {
-    unsigned char* row = bits + size_t(height - 1 - int(cinfo.output_scanline)) * stride;
-    JSAMPROW target = cmyk ? scratch : row;
-    if (jpeg_read_scanlines(&cinfo, &target, 1) != 1) break;
-    if (cmyk) {
-      for (int x = 0; x < width; ++x) {
-        int c = scratch[x * 4], m = scratch[x * 4 + 1], y = scratch[x * 4 + 2], k = scratch[x * 4 + 3];
-        if (!inverted) {
-          c = 255 - c;
-          m = 255 - m;
-          y = 255 - y;
-          k = 255 - k;
-        }
-        row[x * 3] = static_cast<unsigned char>(y * k / 255);
-        row[x * 3 + 1] = static_cast<unsigned char>(m * k / 255);
-        row[x * 3 + 2] = static_cast<unsigned char>(c * k / 255);
-      }
+  return WithDecompressor(data, size, [=](jpeg_decompress_struct& cinfo) {
+    bool cmyk = cinfo.jpeg_color_space == JCS_CMYK || cinfo.jpeg_color_space == JCS_YCCK;
+    cinfo.out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
+    jpeg_start_decompress(&cinfo);
+    if (int(cinfo.output_width) != width || int(cinfo.output_height) != height) return false;
+    bool inverted = cinfo.saw_Adobe_marker;
+    while (cinfo.output_scanline < cinfo.output_height) {
+      unsigned char* row = bits + size_t(height - 1 - int(cinfo.output_scanline)) * stride;
+      JSAMPROW target = cmyk ? scratch : row;
+      if (jpeg_read_scanlines(&cinfo, &target, 1) != 1) break;
+      if (cmyk) CmykToBgr(scratch, row, width, inverted);
     }
-  }
-  jpeg_finish_decompress(&cinfo);
-  jpeg_destroy_decompress(&cinfo);
-  return 0;
+    jpeg_finish_decompress(&cinfo);
+    return true;
+  });
 }
 
 [[noreturn]] void JpegError(int code) { throw EInvalidGraphic("JPEG error #" + IntToStr(int32_t(code))); }

@@ -152,24 +152,16 @@ void TRegistry::GetValueNames(std::vector<std::string>& names) {
   }
 }
 
-namespace {
-void FillList(TStrings* list, const std::vector<std::string>& names) {
-  TUpdateScope update(list);
-  list->Clear();
-  for (const std::string& n : names) list->Add(n);
-}
-}  // namespace
-
 void TRegistry::GetKeyNames(TStrings* list) {
   std::vector<std::string> names;
   GetKeyNames(names);
-  FillList(list, names);
+  list->AssignStrings(names);
 }
 
 void TRegistry::GetValueNames(TStrings* list) {
   std::vector<std::string> names;
   GetValueNames(names);
-  FillList(list, names);
+  list->AssignStrings(names);
 }
 
 bool TRegistry::ValueExists(const std::string& name) {

@@ -72,15 +72,7 @@ void TCustomLabel::SetLayout(TTextLayout Value) {
   Invalidate();
 }
 
-void TCustomLabel::SetTransparent(bool Value) {
-  if (Value == FTransparent) return;
-  FTransparent = Value;
-  if (Value)
-    FControlStyle.Exclude(csOpaque);
-  else
-    FControlStyle.Include(csOpaque);
-  Invalidate();
-}
+void TCustomLabel::SetTransparent(bool Value) { ChangeTransparent(FTransparent, Value); }
 
 void TCustomLabel::SetWordWrap(bool Value) {
   if (Value == FWordWrap) return;

@@ -359,18 +359,14 @@ Result Dataset::ReadRow(sqlite3_stmt* st, int index, Row& row) {
   return rcOK;
 }
 
-Result Dataset::First(int index) {
-  if (!FLayout.HasIndex(index)) return rcBadParam;
-  DropBatch();
-  FPos = Pos::BOF;
-  FPosIndex = index;
-  return rcOK;
-}
+Result Dataset::First(int index) { return MoveToEnd(index, Pos::BOF); }
 
-Result Dataset::Last(int index) {
+Result Dataset::Last(int index) { return MoveToEnd(index, Pos::EOF_); }
+
+Result Dataset::MoveToEnd(int index, Pos end) {
   if (!FLayout.HasIndex(index)) return rcBadParam;
   DropBatch();
-  FPos = Pos::EOF_;
+  FPos = end;
   FPosIndex = index;
   return rcOK;
 }
@@ -440,6 +436,11 @@ Result Dataset::Step(int index, bool forward, bool keyOnly, unsigned char* recor
     if (FBatch.empty()) return rcNotFound;
   }
   const Row& row = FBatch[FBatchNext++];
+  return TakeRow(row, index, keyOnly, record, pk, value);
+}
+
+Result Dataset::TakeRow(const Row& row, int index, bool keyOnly, unsigned char* record, std::string& pk,
+                        std::string& value) {
   FPos = Pos::On;
   FPosIndex = index;
   FPosValue = row.V;
@@ -476,14 +477,7 @@ Result Dataset::Read(int index, ReadOp op, bool keyOnly, const std::string& key,
   sqlite3_reset(st);
   if (rc != SQLITE_ROW) return rc == SQLITE_DONE ? rcNotFound : MapSqlite(rc);
   if (r != rcOK) return r;
-  FPos = Pos::On;
-  FPosIndex = index;
-  FPosValue = row.V;
-  FPosKey = row.Pk;
-  if (!keyOnly) std::memcpy(record, row.Data.data(), row.Data.size());
-  pk = row.Pk;
-  value = ValueText(row.V);
-  return rcOK;
+  return TakeRow(row, index, keyOnly, record, pk, value);
 }
 
 Result Dataset::Exec(Kind kind) {

@@ -80,8 +80,12 @@ private:
   bool IsIntIndex(int index) const { return index > 0 && FLayout.Fields[index - 1].Integer; }
   Result ReadRow(sqlite3_stmt* st, int index, Row& row);
   Result Fetch(int index, bool forward, size_t limit);
+  Result MoveToEnd(int index, Pos end);  // First and Last
   Result Step(int index, bool forward, bool keyOnly, unsigned char* record, std::string& pk,
               std::string& value);
+  // The read position moves onto row, which is copied out as Read returns it.
+  Result TakeRow(const Row& row, int index, bool keyOnly, unsigned char* record, std::string& pk,
+                 std::string& value);
   Result Exec(Kind kind);
   Result AssignKey(std::string& key);
   Result EndWrite(Result r);

@@ -887,12 +887,7 @@ void TPTCustomShellList::CMWantSpecialKey(TMessage& Message) {
 }
 
 void TPTCustomShellList::WMNCDestroy(TMessage& Message) {
-  {
-    TPTLock lock(FUpdateLock);
-    RegisterDropTarget(false);
-    delete FChangeThread;
-    FChangeThread = nullptr;
-  }
+  EndShellWindow(this, FUpdateLock, FDropSite, FChangeThread);
   TPTCustomListView::Dispatch(Message);
 }
 

@@ -135,6 +135,13 @@ void TPTDropSite::Register(TWinControl* Control, bool On, const std::function<ID
   FTarget = nullptr;
 }
 
+void EndShellWindow(TWinControl* Control, int& UpdateLock, TPTDropSite& DropSite, TChangeHandlerThread*& ChangeThread) {
+  TPTLock lock(UpdateLock);
+  DropSite.Register(Control, false, nullptr);
+  delete ChangeThread;
+  ChangeThread = nullptr;
+}
+
 void TPTDropSite::AutoScroll(TWinControl* Control, POINTL Pt) {
   DWORD now = GetTickCount();
   if (now - FLastScroll < 100) return;

@@ -68,6 +68,8 @@ std::vector<int> DiffShellItems(IShellFolder* Folder, const std::vector<PCUITEMI
 // when it has none. Asked before an item's UI object: Wine's item drop targets refuse every drop.
 IDropTarget* FolderDropTarget(IShellFolder* Folder, HWND Owner);
 
+class TChangeHandlerThread;
+
 // The drop-target side of a shell control. The item under the mouse does the work through its own
 // IDropTarget; each probe gives that target a whole enter-over-leave sequence (a target never sees an
 // over without its enter), and the drop gives back the mouse button the drag started with (OLE takes
@@ -102,3 +104,7 @@ private:
   DWORD FAllowed = 0;
   DWORD FLastScroll = 0;
 };
+
+// The end of a shell control's window: no more drops on it and no more change notifications to it, under
+// its update lock so that nothing done meanwhile starts a refresh.
+void EndShellWindow(TWinControl* Control, int& UpdateLock, TPTDropSite& DropSite, TChangeHandlerThread*& ChangeThread);

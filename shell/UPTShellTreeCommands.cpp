@@ -435,12 +435,7 @@ void TPTCustomShellTree::WMNCHitTest(TMessage& Message) {
 }
 
 void TPTCustomShellTree::WMNCDestroy(TMessage& Message) {
-  {
-    TPTLock lock(FUpdateLock);
-    RegisterDropTarget(false);
-    delete FChangeThread;
-    FChangeThread = nullptr;
-  }
+  EndShellWindow(this, FUpdateLock, FDropSite, FChangeThread);
   TPTCustomTreeView::Dispatch(Message);
 }
 

@@ -127,12 +127,10 @@ void TyOZFile::OpenUserFile(const std::string& NoFolderText, TOpenFailure Failur
 void TyOZFile::RegisterCurrentUser() {
   // Without his own record the board can do nothing for its user: a registration that fails ends the
   // program rather than leaving a board that fails at every step.
-  try {
-    AddCurrentUserWhenMissing();
-  } catch (...) {
+  TFailScope shutDown([this] {
     if (Hooks.SetShuttingDown) Hooks.SetShuttingDown();
-    throw;
-  }
+  });
+  AddCurrentUserWhenMissing();
 }
 
 void TyOZFile::AddCurrentUserWhenMissing() {

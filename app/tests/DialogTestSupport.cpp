@@ -3,9 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "ActnList.h"
-#include "Alerts.h"
 #include "AppTestSupport.h"
-#include "QDAbout.h"
 #include "SelectDepartment.h"
 #include "SelectStatus.h"
 #include "yOZComments.h"
@@ -30,14 +28,7 @@ void MakeDialogs() {
   Make(frmyOZUsers);
   Make(frmSelectStatus);
   Make(frmSelectDepartment);
-  MainDialogs.Departments = [] { frmyOZDepartments->ShowModal(); };
-  MainDialogs.Statuses = [] { frmyOZStatuses->ShowModal(); };
-  MainDialogs.Users = [] { frmyOZUsers->ShowModal(); };
-  MainDialogs.SelectStatus = PickCustomStatus;
-  MainDialogs.SelectDepartment = [] { frmSelectDepartment->ShowModal(); };
-  MainDialogs.Alerts = ViewAlertList;
-  MainDialogs.Comments = [] { frmyOZComments->ShowModal(); };
-  MainDialogs.About = ShowAboutBox;
+  ConnectMainDialogs();
 }
 
 void FreeDialogs() {

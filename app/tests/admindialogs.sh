@@ -7,8 +7,6 @@ set -euo pipefail
 build=$1
 tag=admindialogs
 source "$(dirname "$0")/machines.sh"
-alice() { drive "$M1" alice "$@"; }
-bob() { drive "$M2" bob "$@"; }
 users='Administer Users'
 deps='Administer Departments'
 stats='Administer Statuses'
@@ -23,13 +21,9 @@ settings "$M1" 560 460
 settings "$M2" 860 300
 alice seed 'Y:\' 'ALICE:1:Sales:' 'BOB:0:Support:' 'CAROL:0:Sales:' || fail "seeding"
 
-YOZ_DIALOG_LOG="$out/dialogs-1.log" on "$M1" alice "$bin/yOZ.exe" >"$out/board-1.log" 2>&1 &
-pids+=($!)
-YOZ_DIALOG_LOG="$out/dialogs-2.log" YOZ_DIALOG_ANSWERS=OK on "$M2" bob "$bin/yOZ.exe" >"$out/board-2.log" 2>&1 &
-pids+=($!)
-alice wait "$all" 30000 || fail "board 1 did not come up"
-bob wait "$all" 30000 || fail "board 2 did not come up"
-until_shows '^BOB\|Available\|' alice board "$all" || fail "board 1 does not show BOB"
+start_board 1 1
+start_board 2 2 OK
+boards_up
 echo "ok: both boards up"
 
 # --- users ---------------------------------------------------------------------------------------

@@ -8,19 +8,13 @@ set -euo pipefail
 build=$1
 tag=commandbars
 source "$(dirname "$0")/machines.sh"
-alice() { drive "$M1" alice "$@"; }
-bob() { drive "$M2" bob "$@"; }
 
 settings "$M1" 560 460
 settings "$M2" 860 300 '"AutoComment"=dword:00000000'
 alice seed 'Y:\' 'ALICE:1:Sales:' 'BOB:0:Support:' || fail "seeding"
-YOZ_DIALOG_LOG="$out/dialogs-1.log" YOZ_DIALOG_ANSWERS=OK on "$M1" alice "$bin/yOZ.exe" >"$out/board-1.log" 2>&1 &
-pids+=($!)
-YOZ_DIALOG_LOG="$out/dialogs-2.log" YOZ_DIALOG_ANSWERS=OK on "$M2" bob "$bin/yOZ.exe" >"$out/board-2.log" 2>&1 &
-pids+=($!)
-alice wait "$all" 30000 || fail "board 1 did not come up"
-bob wait "$all" 30000 || fail "board 2 did not come up"
-until_shows '^BOB\|Available\|' alice board "$all" || fail "board 1 does not show BOB"
+start_board 1 1 OK
+start_board 2 2 OK
+boards_up
 until_shows '^ALICE\|Available\|' bob board "$all" || fail "board 2 does not show ALICE"
 
 # The four bars in the top dock site: the main menu bar alone on the first row, then Statuses at 0,

@@ -18,7 +18,6 @@ WINEPREFIX=$M wineserver -w
 WINEPREFIX=$M "${asuser[@]}" wineserver -p
 profile "$M" alice
 board_pid=
-alice() { drive "$M" alice "$@"; }
 start() {  # start <tag>: the board in the background, without the permission override
   YOZ_DIALOG_LOG="$out/dialogs-$1.log" WINEPREFIX=$M USER=alice "${asuser[@]}" wine "$bin/yOZ.exe" \
     >"$out/board-$1.log" 2>&1 &

@@ -7,48 +7,8 @@
 # <build>/app-dialogsandkeys/.
 set -euo pipefail
 build=$1
-bin=$build/bin
-out=$build/app-dialogsandkeys
-share=$build/app-dialogsandkeys-share
-M=$build/wineprefix-dialogsandkeys
-rm -rf "$out" "$share" "$M"
-mkdir -p "$out" "$share"
-cp -a "$WINEPREFIX" "$M"
-ln -sfn "$share" "$M/dosdevices/y:"
-WINEPREFIX=$M wineserver -p
-board_pid=
-cleanup() {
-  [ -n "$board_pid" ] && kill "$board_pid" 2>/dev/null || true
-  WINEPREFIX=$M wineserver -k 2>/dev/null || true
-  rm -rf "$M" "$share"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAILED: $*"
-  import -window root "$out/failure.png" 2>/dev/null || true
-  for f in "$out"/*.log; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
-  exit 1
-}
-shot() { sleep 0.5; import -window root "$out/$1.png" 2>/dev/null || true; }
-drive() {  # drive <login> <args...>
-  local login=$1
-  shift
-  WINEPREFIX=$M USER=$login timeout -k 5 60 wine "$bin/yozdrive.exe" "$@" 2>>"$out/driver.log" | tr -d '\r'
-  return "${PIPESTATUS[0]}"
-}
-alice() { drive alice "$@"; }
-# Waits until the command's output matches the pattern (grep -E), 15 seconds at most.
-until_shows() {
-  local pattern=$1 i text
-  shift
-  for i in $(seq 75); do
-    text=$("$@" 2>/dev/null) && grep -Eq "$pattern" <<<"$text" && return 0
-    sleep 0.2
-  done
-  echo "last output of $*:"
-  "$@" || true
-  return 1
-}
+tag=dialogsandkeys
+source "$(dirname "$0")/onemachine.sh"
 cat >"$out/settings.reg" <<EOF
 REGEDIT4
 

@@ -5,35 +5,8 @@
 # of the test prefix) with the share mapped as Y:. Screenshots land in <build>/app-faultsatstart/.
 set -euo pipefail
 build=$1
-bin=$build/bin
-out=$build/app-faultsatstart
-share=$build/app-faults-share
-M=$build/wineprefix-faults
-rm -rf "$out" "$share" "$M"
-mkdir -p "$out" "$share"
-cp -a "$WINEPREFIX" "$M"
-ln -sfn "$share" "$M/dosdevices/y:"
-WINEPREFIX=$M wineserver -p
-board_pid=
-cleanup() {
-  [ -n "$board_pid" ] && kill "$board_pid" 2>/dev/null || true
-  chmod -R u+w "$share" 2>/dev/null || true
-  WINEPREFIX=$M wineserver -k 2>/dev/null || true
-  rm -rf "$M" "$share"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAILED: $*"
-  import -window root "$out/failure.png" 2>/dev/null || true
-  for f in "$out"/*.log; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
-  exit 1
-}
-drive() {  # drive <login> <args...>
-  local login=$1
-  shift
-  WINEPREFIX=$M USER=$login timeout 60 wine "$bin/yozdrive.exe" "$@" 2>>"$out/driver.log" | tr -d '\r'
-  return "${PIPESTATUS[0]}"
-}
+tag=faultsatstart
+source "$(dirname "$0")/onemachine.sh"
 settings() {  # settings <UpdateDisplayTime> <CheckForNewMsgEvery> (DWORDs in hex)
   cat >"$out/settings.reg" <<EOF
 REGEDIT4

@@ -1,7 +1,7 @@
 # Sourced by the two-machine scripts: two copies of the test prefix sharing one folder, mapped as drive
 # Y: on both, each machine with its own wineserver; and the helpers that start, drive and check them.
 # Before sourcing set build (the build folder) and tag; sets bin, out (<build>/app-<tag>, for logs and
-# screenshots), share, M1, M2 and pids (programs to end at exit).
+# screenshots), share, M1, M2 and pids (programs to end at exit). Machine 1 is ALICE's, machine 2 BOB's.
 bin=$build/bin
 out=$build/app-$tag
 share=$build/app-$tag-share
@@ -24,14 +24,8 @@ cleanup() {
   rm -rf "$M1" "$M2" "$share"
 }
 trap cleanup EXIT
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
-fail() {
-  echo "FAILED: $*"
-  import -window root "$out/failure.png" 2>/dev/null || true
-  for f in "$out"/*.log; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
-  exit 1
-}
-shot() { sleep 0.5; import -window root "$out/$1.png" 2>/dev/null || true; }
 on() {  # on <machine> <login> <program> [args...]
   local m=$1 login=$2
   shift 2
@@ -49,31 +43,25 @@ drive() {
   if [ "$rc" = 124 ] || [ "$rc" = 137 ]; then echo "watchdog: yozdrive $* did not end within $drive_limit s" >>"$out/driver.log"; fi
   return "$rc"
 }
-# Waits until the command's output matches the pattern (grep -E), 15 seconds at most: what one machine
-# did shows on the other, and a click's effect, only once the program there has got round to it.
-until_shows() {
-  local pattern=$1 i text
-  shift
-  for i in $(seq 75); do
-    text=$("$@" 2>/dev/null) && grep -Eq "$pattern" <<<"$text" && return 0
-    sleep 0.2
-  done
-  echo "last output of $*:"
-  "$@" || true
-  return 1
+alice() { drive "$M1" alice "$@"; }
+bob() { drive "$M2" bob "$@"; }
+# start_board <machine 1|2> <tag> [answers]: that machine's board (ALICE's on 1, BOB's on 2) in the
+# background, its output in board-<tag>.log, its message boxes logged to dialogs-<tag>.log and
+# answered with the buttons listed (else really shown). Sets board_pid.
+start_board() {
+  local m=$M1 login=alice
+  if [ "$1" = 2 ]; then m=$M2; login=bob; fi
+  local -x YOZ_DIALOG_LOG="$out/dialogs-$2.log"
+  if [ $# -gt 2 ]; then local -x YOZ_DIALOG_ANSWERS=$3; fi
+  on "$m" "$login" "$bin/yOZ.exe" >"$out/board-$2.log" 2>&1 &
+  board_pid=$!
+  pids+=("$board_pid")
 }
-# Waits until the command's output no longer matches the pattern (or the command fails, as a look-up
-# of a deleted record does), 15 seconds at most.
-until_gone() {
-  local pattern=$1 i text
-  shift
-  for i in $(seq 75); do
-    text=$("$@" 2>/dev/null) && grep -Eq "$pattern" <<<"$text" || return 0
-    sleep 0.2
-  done
-  echo "last output of $*:"
-  "$@" || true
-  return 1
+# Both boards are up and ALICE's shows BOB.
+boards_up() {
+  alice wait "$all" 30000 || fail "board 1 did not come up"
+  bob wait "$all" 30000 || fail "board 2 did not come up"
+  until_shows '^BOB\|Available\|' alice board "$all" || fail "board 1 does not show BOB"
 }
 # The command's output lines joined by spaces, to compare a short list in one pattern.
 joined() { "$@" | tr '\n' ' '; }

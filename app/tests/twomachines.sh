@@ -17,13 +17,11 @@ settings "$M2" 860 300 "${extra[@]}"
 drive "$M1" alice seed 'Y:\' 'ALICE:1:Sales:back at three' 'BOB:0:Support:in at nine' 'CAROL:0:Sales:' \
   || fail "seeding the shared folder"
 
-YOZ_DIALOG_LOG="$out/dialogs-1.log" YOZ_DIALOG_ANSWERS=OK on "$M1" alice "$bin/yOZ.exe" >"$out/board-1.log" 2>&1 &
-pids+=($!)
-p1=$!
+start_board 1 1 OK
+p1=$board_pid
 # Bob answers the new-message box with OK and the first delete question with No, the second with Yes.
-YOZ_DIALOG_LOG="$out/dialogs-2.log" YOZ_DIALOG_ANSWERS=OK,No,Yes on "$M2" bob "$bin/yOZ.exe" >"$out/board-2.log" 2>&1 &
-pids+=($!)
-p2=$!
+start_board 2 2 OK,No,Yes
+p2=$board_pid
 drive "$M1" alice wait "$all" 30000 || fail "board 1 did not come up"
 drive "$M2" bob wait "$all" 30000 || fail "board 2 did not come up"
 echo "ok: both boards up"
@@ -152,9 +150,8 @@ rm -f "$share/yOZDB31.smd"
 echo "ok: the shut-down marker closes every copy, with the shut-down status and cleared comments"
 
 # Bob starts his board again: the waiting message opens in Read Message... at once.
-YOZ_DIALOG_LOG="$out/dialogs-3.log" YOZ_DIALOG_ANSWERS=OK on "$M2" bob "$bin/yOZ.exe" >"$out/board-3.log" 2>&1 &
-p4=$!
-pids+=($p4)
+start_board 2 3 OK
+p4=$board_pid
 drive "$M2" bob wait 'Read Message...' 30000 || fail "the waiting message did not open"
 [ "$(drive "$M2" bob text 'Read Message...' TEdit)" = "Later" ] || fail "read dialog subject"
 [ "$(drive "$M2" bob text 'Read Message...' TMemo)" = "Coffee at four?" ] || fail "read dialog text"

@@ -9,8 +9,6 @@ set -euo pipefail
 build=$1
 tag=wizardsettings
 source "$(dirname "$0")/machines.sh"
-alice() { drive "$M1" alice "$@"; }
-bob() { drive "$M2" bob "$@"; }
 wiz='Database Wizard'
 reg_value() {  # reg_value <machine> <name>: the stored setting
   WINEPREFIX=$1 wine reg query 'HKCU\Software\QDSoftware\yOZ' /v "$2" 2>/dev/null | tr -d '\r' \
@@ -26,8 +24,7 @@ settings "$M2" 860 300 nofolder
 mkdir -p "$share/board" "$share/empty" "$share/other"
 
 # --- ALICE: Create New Database ------------------------------------------------------------------
-YOZ_DIALOG_LOG="$out/dialogs-1.log" on "$M1" alice "$bin/yOZ.exe" >"$out/board-1.log" 2>&1 &
-pids+=($!)
+start_board 1 1
 alice wait "$wiz" 30000 || fail "no wizard on machine 1"
 shot wizard-intro
 alice click-button "$wiz" 'Create New Database' || fail "choosing Create"
@@ -49,9 +46,8 @@ shot board-1
 echo "ok: a first start makes a database through the wizard; its first user is administrator"
 
 # --- BOB: Join Existing Database, first an empty folder ---------------------------------------------
-YOZ_DIALOG_LOG="$out/dialogs-2.log" on "$M2" bob "$bin/yOZ.exe" >"$out/board-2.log" 2>&1 &
-pids+=($!)
-p2=$!
+start_board 2 2
+p2=$board_pid
 bob wait "$wiz" 30000 || fail "no wizard on machine 2"
 bob click-button "$wiz" 'Join Existing Database' && bob click-button "$wiz" '&Next' || fail "choosing Join"
 shot wizard-join
@@ -145,8 +141,7 @@ text=$(bob answer Information OK) || fail "no box about the move"
 for i in $(seq 75); do kill -0 "$p2" 2>/dev/null || break; sleep 0.2; done
 kill -0 "$p2" 2>/dev/null && fail "board 2 still runs after the move"
 [ "$(reg_value "$M2" yOZDBasePath)" = 'Y:\other\' ] || fail "BOB's folder: $(reg_value "$M2" yOZDBasePath)"
-YOZ_DIALOG_LOG="$out/dialogs-3.log" on "$M2" bob "$bin/yOZ.exe" >"$out/board-3.log" 2>&1 &
-pids+=($!)
+start_board 2 3
 bob wait "$all" 30000 || fail "board 2 did not come up on the new folder"
 until_shows '^BOB\|Available\|' bob board "$all" || fail "board 2 does not show BOB"
 [ "$(bob board "$all" | wc -l)" -eq 1 ] || fail "board 2 still shows the old folder's users"

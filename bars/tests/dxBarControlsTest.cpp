@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "BarsTestSupport.h"
+#include "dxBarCustForm.h"
 #include "Menus.h"
 
 namespace {
@@ -483,6 +484,19 @@ TEST(dxBarControls, AContainersMenuFromAToolbarIsNeverCustomized) {
   t.Hold.Move(Center(two));
   SendMouse(Center(two));
   EXPECT_TRUE(PumpUntil([&] { return menu() && menu()->SelectedControl() == two->Control(); }, 2000));
+  t.F.Manager->SetCustomizing(false);
+  Pump(50);
+}
+
+// A bar window handed the focus while the manager customizes passes it to the customizing dialog.
+TEST(dxBarControls, ABarWindowPassesTheFocusToTheCustomizingDialog) {
+  TShownBar t;
+  TdxBarCustomizingForm* d = OpenCustomizing(t.F.Manager);
+  ASSERT_NE(d, nullptr);
+  ::SetFocus(t.Window()->Handle());
+  Pump(50);
+  HWND focus = GetFocus();
+  EXPECT_TRUE(focus == d->Handle() || IsChild(d->Handle(), focus));
   t.F.Manager->SetCustomizing(false);
   Pump(50);
 }

@@ -37,12 +37,7 @@ std::string Bytes(const T& v) {
 // A BMP file with a 40-byte header; the caller gives palette and rows exactly as stored.
 std::string Bmp(int w, int h, int bits, const std::string& palette, const std::string& rows,
                 DWORD compression = BI_RGB, DWORD sizeImage = 0, DWORD colorsUsed = 0) {
-  BITMAPINFOHEADER bh{};
-  bh.biSize = sizeof bh;
-  bh.biWidth = w;
-  bh.biHeight = h;
-  bh.biPlanes = 1;
-  bh.biBitCount = WORD(bits);
+  BITMAPINFOHEADER bh = DibHeader(w, h, bits);
   bh.biCompression = compression;
   bh.biSizeImage = sizeImage;
   bh.biClrUsed = colorsUsed;

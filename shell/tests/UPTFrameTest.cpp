@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -345,18 +346,26 @@ std::unique_ptr<TBitmap> PaintForm(TForm* f) {
   return bmp;
 }
 
-TEST(Frame, PaintsBackgroundFrameCaptionAndOnPaint) {
-  FormPtr f = NewForm(200, 100);
-  auto* fr = new TPTFrame(f.get());
-  fr->SetParent(f.get());
-  fr->SetBounds(10, 10, 120, 40);
+// An aqua frame at (10, 10), 120 wide (of Style, when given), with a black "WWWW" caption and its OnPaint
+// calls counted in Log, on F shown.
+TPTFrame* ShowCaptionedFrame(TForm* F, int Height, PaintLog& Log, std::optional<TPTFrameStyle> Style = {}) {
+  auto* fr = new TPTFrame(F);
+  fr->SetParent(F);
+  fr->SetBounds(10, 10, 120, Height);
   fr->SetColor(clAqua);
+  if (Style) fr->SetFrameStyle(*Style);
   fr->Font()->SetColor(clBlack);
   fr->SetCaption("WWWW");
-  PaintLog log;
-  fr->OnPaint = Bind(&log, &PaintLog::Paint);
-  f->Show();
+  fr->OnPaint = Bind(&Log, &PaintLog::Paint);
+  F->Show();
   Pump(20);
+  return fr;
+}
+
+TEST(Frame, PaintsBackgroundFrameCaptionAndOnPaint) {
+  FormPtr f = NewForm(200, 100);
+  PaintLog log;
+  TPTFrame* fr = ShowCaptionedFrame(f.get(), 40, log);
   auto bmp = PaintForm(f.get());
   EXPECT_EQ(At(bmp.get(), 10, 20), Sys(clBtnShadow));      // lowered by default
   EXPECT_EQ(At(bmp.get(), 129, 20), Sys(clBtnHighlight));
@@ -390,17 +399,8 @@ TEST(Frame, NoColourLeavesTheParentsBackground) {
 
 TEST(Frame, GroupStyleDrawsItsCaptionInTheFrameAndNeverCallsOnPaint) {
   FormPtr f = NewForm(200, 100);
-  auto* fr = new TPTFrame(f.get());
-  fr->SetParent(f.get());
-  fr->SetBounds(10, 10, 120, 60);
-  fr->SetColor(clAqua);
-  fr->SetFrameStyle(ptfsGroup);
-  fr->Font()->SetColor(clBlack);
-  fr->SetCaption("WWWW");
   PaintLog log;
-  fr->OnPaint = Bind(&log, &PaintLog::Paint);
-  f->Show();
-  Pump(20);
+  TPTFrame* fr = ShowCaptionedFrame(f.get(), 60, log, ptfsGroup);
   auto bmp = PaintForm(f.get());
   int H = fr->Canvas()->TextHeight("0");
   EXPECT_TRUE(AnyPixel(bmp.get(), RECT{18, 10, 122, 10 + H}, RGB(0, 0, 0)));

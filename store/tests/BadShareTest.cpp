@@ -22,23 +22,11 @@
 
 namespace {
 
-class TRecordingTree : public IDepartmentTree {
-public:
-  std::vector<std::string> Nodes;
-  void ClearNodes() override { Nodes.clear(); }
-  void AddTopNode(const std::string& Text) override { Nodes.push_back(Text); }
-  void AddChildNode(const std::string& Text) override { Nodes.push_back("  " + Text); }
-};
-
 class BadShare : public ::testing::Test {
 protected:
   void SetUp() override {
     RecordMessageBoxes();
-    TyOZCB cb;
-    TyOZCBRec rec;
-    cb.LoadSettings(rec);
-    rec.yOZDBasePath = Db.Path();
-    cb.SaveSettings(rec);
+    SetDatabaseFolder(Db.Path());
     File = std::make_unique<TyOZFile>(Db.Path(), TyOZFileHooks{[this](const std::string& t) { StatusText = t; },
                                                                 nullptr, [this] { ShuttingDown = true; }});
     File->RegisterCurrentUser();

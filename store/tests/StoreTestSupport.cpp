@@ -11,6 +11,7 @@
 #include <thread>
 
 #include "SysUtils.h"
+#include "yOZCB.h"
 
 namespace {
 
@@ -100,4 +101,12 @@ int16_t GetInt(const uint8_t* Rec, size_t Offset) {
   int16_t v;
   std::memcpy(&v, Rec + Offset, 2);
   return v;
+}
+
+void SetDatabaseFolder(const std::string& Folder) {
+  TyOZCB cb;
+  TyOZCBRec rec;
+  cb.LoadSettings(rec);
+  rec.yOZDBasePath = Folder;
+  cb.SaveSettings(rec);
 }

@@ -31,3 +31,15 @@ void RecordMessageBoxes();
 // Runs Work(0) ... Work(Count-1) on Count threads released at the same moment, as copies on several
 // machines doing the same thing at once; returns the messages of the exceptions they raised.
 std::vector<std::string> RunAtOnce(int Count, const std::function<void(int)>& Work);
+
+// The user's database folder setting (in the test's registry sandbox) set to Folder.
+void SetDatabaseFolder(const std::string& Folder);
+
+// A department tree that records its nodes: top nodes plain, children indented by two blanks.
+class TRecordingTree : public IDepartmentTree {
+public:
+  std::vector<std::string> Nodes;
+  void ClearNodes() override { Nodes.clear(); }
+  void AddTopNode(const std::string& Text) override { Nodes.push_back(Text); }
+  void AddChildNode(const std::string& Text) override { Nodes.push_back("  " + Text); }
+};

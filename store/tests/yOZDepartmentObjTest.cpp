@@ -4,29 +4,16 @@
 
 #include "StoreTestSupport.h"
 #include "SysUtils.h"
-#include "yOZCB.h"
 #include "yOZDepartmentObj.h"
 
 namespace {
-
-class TRecordingTree : public IDepartmentTree {
-public:
-  std::vector<std::string> Nodes;  // top nodes plain, children indented by two blanks
-  void ClearNodes() override { Nodes.clear(); }
-  void AddTopNode(const std::string& Text) override { Nodes.push_back(Text); }
-  void AddChildNode(const std::string& Text) override { Nodes.push_back("  " + Text); }
-};
 
 // The department store finds its folder in the per-user settings.
 class DepartmentTest : public ::testing::Test {
 protected:
   void SetUp() override {
     RecordMessageBoxes();
-    TyOZCB cb;
-    TyOZCBRec rec;
-    cb.LoadSettings(rec);
-    rec.yOZDBasePath = Db.Path().substr(0, Db.Path().size() - 1);  // the store adds the backslash
-    cb.SaveSettings(rec);
+    SetDatabaseFolder(Db.Path().substr(0, Db.Path().size() - 1));  // the store adds the backslash
     Departments = std::make_unique<TYOZDepartment>();
   }
   std::vector<std::string> Texts(TStrings* s) {

@@ -134,11 +134,7 @@ TEST_F(ViewsTest, InBoxListAndStatusBar) {
 
 TEST_F(ViewsTest, DepartmentTree) {
   TRegistrySandbox sandbox;
-  TyOZCB cb;
-  TyOZCBRec rec;
-  cb.LoadSettings(rec);
-  rec.yOZDBasePath = Db.Path();
-  cb.SaveSettings(rec);
+  SetDatabaseFolder(Db.Path());
   TYOZDepartment departments;
   departments.CreateDepartmentFile();
   departments.AddDepartment("Sales");

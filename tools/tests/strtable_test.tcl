@@ -1,14 +1,7 @@
 # Checks of the string-table generator: tclsh strtable_test.tcl <strtable.tcl> <work folder>
 lassign $argv tool work
 file mkdir $work
-set failures 0
-
-proc check {what got want} {
-    if {$got ne $want} {
-        puts "FAIL $what\n  got:  $got\n  want: $want"
-        incr ::failures
-    }
-}
+source [file join [file dirname [info script]] check.tcl]
 
 # Runs the generator on a source text; returns {exit-code output-bytes-as-hex message}.
 proc generate {name text} {
@@ -61,5 +54,4 @@ foreach {name text pattern} {
     check "$name: message" [string match "*$pattern*" $msg] 1
 }
 
-if {$failures} { puts "$failures failure(s)"; exit 1 }
-puts "all passed"
+finish

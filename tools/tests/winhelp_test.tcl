@@ -4,14 +4,7 @@
 # number of the board's windows (app/*.form) and each named topic lead to a topic.
 lassign $argv tool root work
 file mkdir $work
-set failures 0
-
-proc check {what got want} {
-    if {$got ne $want} {
-        puts "FAIL $what\n  got:  $got\n  want: $want"
-        incr ::failures
-    }
-}
+source [file join [file dirname [info script]] check.tcl]
 
 proc generate {dst args} {
     catch {exec [info nameofexecutable] $::tool $dst "yOZ Help" {*}$args 2>@1} msg opts
@@ -209,5 +202,4 @@ foreach {name text pattern} {
 lassign [generate [file join $work twice.hlp] $b $b] code msg
 check "twice mapped" [list $code [string match "*hashes like*" $msg]] {1 1}
 
-if {$failures} { puts "$failures failed"; exit 1 }
-puts "all passed"
+finish

@@ -30,6 +30,7 @@ class TdxBarPopupMenuLinks;
 class TCustomdxBarCombo;
 class TdxBarCustomCombo;
 class TCustomdxBarComboControl;
+class TdxBarEditControl;
 class TdxBarDropDownListBox;
 class TCustomImageList;
 

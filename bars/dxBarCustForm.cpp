@@ -553,7 +553,8 @@ void TdxBarCustomizingForm::Notification(TComponent* AComponent, TOperation Oper
 void TdxBarCustomizingForm::DisableOtherForms() {
   for (int i = 0; i < Screen->FormCount(); ++i) {
     TCustomForm* f = Screen->Forms(i);
-    if (f == this || !FBarManager || f == FBarManager->ParentForm() || !GetBarManagerByForm(f)) continue;
+    // The manager's own form too: its bars take the mouse through the hooks, the rest of it waits.
+    if (f == this || !FBarManager || !GetBarManagerByForm(f)) continue;
     if (!f->HandleAllocated() || !IsWindowEnabled(f->Handle())) continue;
     if (std::find(FDisabledForms.begin(), FDisabledForms.end(), f) != FDisabledForms.end()) continue;
     EnableWindow(f->Handle(), FALSE);

@@ -15,7 +15,8 @@
 constexpr TCursor crdxBarDrag = 1041;
 constexpr TCursor crdxBarDragCopy = 1042;
 constexpr TCursor crdxBarDragNoDrop = 1043;
-// Puts the three drag cursors of the module's resources into the screen's cursor table.
+constexpr TCursor crdxBarEditSizing = 1044;
+// Puts the drag cursors and the edit-sizing cursor of the module's resources into the screen's cursor table.
 void dxBarRegisterDragCursors();
 // The insertion mark: six segments drawn with R2_NOT into R (a control's item rectangle), at its
 // leading edge (Before) or its trailing one, turned for vertical bars. Drawing it twice removes it.

@@ -25,6 +25,8 @@ int DragRuns = 0;
 TCustomdxBarControl* BarWindowAt(TdxBarManager* AManager, POINT P) {
   HWND w = WindowFromPoint(P);
   auto* c = dynamic_cast<TCustomdxBarControl*>(FindControl(w));
+  // The form behind the customizing dialog is disabled: the system finds no window inside it.
+  if (!c && w && !IsWindowEnabled(w)) c = dxBarBarWindowAt(AManager, P);
   if (!c || !IsBarControl(c) || c->BarManager() != AManager || !c->HandleAllocated()) return nullptr;
   if (!IsWindowVisible(c->Handle()) || !c->IsCustomizing() || !c->CanCustomize() || !c->ItemLinks()) return nullptr;
   return c;
@@ -299,7 +301,8 @@ void dxBarRegisterDragCursors() {
     const char* Name;
   } cursors[] = {{crdxBarDrag, "DXBARDRAGCURSOR"},
                  {crdxBarDragCopy, "DXBARDRAGCOPYCURSOR"},
-                 {crdxBarDragNoDrop, "DXBARDRAGNODROPCURSOR"}};
+                 {crdxBarDragNoDrop, "DXBARDRAGNODROPCURSOR"},
+                 {crdxBarEditSizing, "DXBAREDITSIZINGCURSOR"}};
   for (auto& c : cursors)
     if (HCURSOR h = LoadCursorA(module, c.Name)) Screen->SetCursors(c.Id, h);
 }

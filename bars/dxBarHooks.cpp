@@ -1,13 +1,14 @@
 // The thread hooks of the command bars. The forms do not route keys and clicks to the bars: while a
 // menu is open the keyboard hook hands every key to the active bar window, otherwise it dispatches the
 // bars' shortcuts and accelerators and opens the menu bar on Alt or F10; the mouse hook closes open menus
-// on a click elsewhere; the call-window-procedure hook watches the focus. The hooks live while at least
-// one manager exists.
+// on a click elsewhere and, while customizing has disabled the forms, hands their bars the mouse; the
+// call-window-procedure hook watches the focus. The hooks live while at least one manager exists.
 #include <windows.h>
 
 #include "Menus.h"
 #include "dxBarBars.h"
 #include "dxBarCommon.h"
+#include "dxBarCustForm.h"
 #include "dxBarItemControls.h"
 #include "dxBarItems.h"
 #include "dxBarManager.h"
@@ -173,6 +174,8 @@ bool MouseHook(int Code, WPARAM Msg, MOUSEHOOKSTRUCT* M) {
   bool rightUp = Msg == WM_RBUTTONUP || Msg == WM_MBUTTONUP || Msg == WM_NCRBUTTONUP || Msg == WM_NCMBUTTONUP;
   if (rightUp && !OnChainBarWindow(M->pt) && !OnChain(M->hwnd)) return true;
   bool leftUp = Msg == WM_LBUTTONUP || Msg == WM_NCLBUTTONUP;
+  // A window that was never shown (the application's, holding a drag loop's capture) keeps its input.
+  bool shown = M->hwnd && IsWindowVisible(M->hwnd);
   for (int guard = 0; guard < 32; ++guard) {
     TCustomdxBarControl* active = ActiveBarControl();
     if (!active) break;
@@ -189,7 +192,7 @@ bool MouseHook(int Code, WPARAM Msg, MOUSEHOOKSTRUCT* M) {
     active->DeactivateChain();
     if (ActiveBarControl() == active) break;
   }
-  return M->hwnd && !IsWindowVisible(M->hwnd);
+  return shown && !IsWindowVisible(M->hwnd);
 }
 
 bool PopupMenuLinksHook(int Code, WPARAM Msg, MOUSEHOOKSTRUCT* M) {
@@ -204,12 +207,59 @@ bool PopupMenuLinksHook(int Code, WPARAM Msg, MOUSEHOOKSTRUCT* M) {
   return m && m->RunPopupMenuLinks(c, M->pt);
 }
 
+// The customizing dialog, while it may be worked with (a modal editor over it leaves the bars alone).
+HWND CustomizingDialog() {
+  TdxBarCustomizingForm* d = dxBarCustomizingForm;
+  return d && d->HandleAllocated() && IsWindowEnabled(d->Handle()) ? d->Handle() : nullptr;
+}
+
+// Customizing disables the forms behind the dialog, and the system hands the mouse over a disabled form
+// to nobody (hit test HTERROR): the customizing manager's bar window under the cursor is made the
+// target instead, with its own hit test and cursor.
+TCustomdxBarControl* CustomizingTarget(int Code, WPARAM Msg, MOUSEHOOKSTRUCT* M) {
+  if (Code < 0 || M->wHitTestCode != HTERROR || !CustomizingDialog()) return nullptr;
+  TWinControl* w = FindControl(M->hwnd);
+  TCustomForm* form = w ? GetParentForm(w) : nullptr;
+  if (!form) return nullptr;
+  TdxBarManager* m = GetBarManagerByForm(form);
+  if (!m || !m->IsCustomizing()) m = dxBarManagerList()->CustomizingBarManager();
+  TdxBarControl* target = m ? dxBarBarWindowAt(m, M->pt) : nullptr;
+  if (!target) return nullptr;
+  M->hwnd = target->Handle();
+  M->wHitTestCode = UINT(SendMessageA(M->hwnd, WM_NCHITTEST, 0, MAKELPARAM(M->pt.x, M->pt.y)));
+  SendMessageA(M->hwnd, WM_SETCURSOR, WPARAM(M->hwnd), MAKELPARAM(M->wHitTestCode, UINT(Msg)));
+  return target;
+}
+
+// The redirected message goes to its bar window as a client message; a press brings the dialog back to
+// the front, where the keyboard stays.
+void SendToBar(TCustomdxBarControl* Target, WPARAM Msg, const MOUSEHOOKSTRUCT& M) {
+  UINT msg = UINT(Msg);
+  if (msg >= WM_NCMOUSEMOVE && msg <= WM_NCMBUTTONDBLCLK) msg += WM_MOUSEMOVE - WM_NCMOUSEMOVE;
+  if (msg != WM_MOUSEMOVE)
+    if (HWND d = CustomizingDialog()) SetForegroundWindow(d);
+  if (!IsBarControl(Target) || !Target->HandleAllocated()) return;
+  WPARAM keys = 0;
+  const std::pair<int, WPARAM> flags[] = {{VK_CONTROL, MK_CONTROL}, {VK_LBUTTON, MK_LBUTTON}, {VK_MBUTTON, MK_MBUTTON},
+                                          {VK_RBUTTON, MK_RBUTTON}, {VK_SHIFT, MK_SHIFT}};
+  for (auto [key, flag] : flags)
+    if (GetAsyncKeyState(key) & 0x8000) keys |= flag;
+  POINT p = Target->ScreenToClient(M.pt);
+  SendMessageA(Target->Handle(), msg, keys, MAKELPARAM(p.x, p.y));
+}
+
 LRESULT CALLBACK MouseHookProc(int Code, WPARAM Msg, LPARAM Data) {
   try {
-    auto* m = reinterpret_cast<MOUSEHOOKSTRUCT*>(Data);
-    bool swallow = MouseHook(Code, Msg, m);
-    if (Code >= 0) TdxBarQuickControl::MouseMessage(m->hwnd, UINT(Msg), m->pt);
-    if (swallow || PopupMenuLinksHook(Code, Msg, m)) return 1;
+    MOUSEHOOKSTRUCT m = *reinterpret_cast<MOUSEHOOKSTRUCT*>(Data);
+    TCustomdxBarControl* target = CustomizingTarget(Code, Msg, &m);
+    bool swallow = MouseHook(Code, Msg, &m);
+    if (Code >= 0) TdxBarQuickControl::MouseMessage(m.hwnd, UINT(Msg), m.pt);
+    if (swallow) return 1;
+    if (target) {
+      SendToBar(target, Msg, m);
+      return 1;
+    }
+    if (PopupMenuLinksHook(Code, Msg, &m)) return 1;
   } catch (...) {
     Application->HandleException(nullptr);
   }
@@ -294,6 +344,18 @@ void dxBarOpenFromKeyboard(TdxBarControl* ABarControl, TdxBarItemControl* AContr
     ABarControl->SetMenuOpen(true);
     AControl->ControlClick();
   }
+}
+
+TdxBarControl* dxBarBarWindowAt(TdxBarManager* AManager, POINT P) {
+  TdxBars* bars = AManager ? AManager->Bars() : nullptr;
+  for (int i = bars ? bars->Count() - 1 : -1; i >= 0; --i) {
+    TdxBarControl* c = bars->Items(i)->Control();
+    if (!c || !IsBarControl(c) || !c->HandleAllocated() || !IsWindowVisible(c->Handle())) continue;
+    RECT r;
+    GetWindowRect(c->Handle(), &r);
+    if (PtInRect(&r, P)) return c;
+  }
+  return nullptr;
 }
 
 void dxBarInstallHooks() {

@@ -303,7 +303,37 @@ int TdxBarControl::FullLength(TdxBarDockingStyle S, bool AVertical) {
   return std::max(length, AVertical ? MinHeight(S) : MinWidth(S));
 }
 
+bool TdxBarControl::Personalised() {
+  return FDockingStyle != dsNone && FItemLinks && FItemLinks->UseRecentItems() && FBarManager &&
+         FBarManager->Style() == bmsEnhanced && !FBarManager->Designing();
+}
+
+void TdxBarControl::ClearHiddenItems() {
+  FHasHiddenItems = false;
+  if (Personalised() && FItemLinks->ShownLimit() != -1) FItemLinks->SetShownLimit(-1);
+}
+
+int TdxBarControl::FitPersonalised(int Length) {
+  bool vert = Vertical();
+  auto along = [&] {
+    TMeasure m = MeasureItems(FItemLinks);
+    return vert ? m.SumH : m.SumW;
+  };
+  FItemLinks->SetShownLimit(-1);
+  int len = along();
+  // The least recently used link goes first: the links' recent order decides.
+  for (int n = FItemLinks->VisibleCount() - 1; len > Length && n >= 1; --n) {
+    FItemLinks->SetShownLimit(n);
+    len = along();
+  }
+  return len;
+}
+
 SIZE TdxBarControl::GetSizeForWidth(TdxBarDockingStyle S, int Width) {
+  if ((S == dsTop || S == dsBottom) && S == FDockingStyle && Personalised()) {
+    int area = CaptionButtonArea(false);
+    return SIZE{FitPersonalised(Width - MarkLength - area) + MarkLength + area, FullHeight(S)};
+  }
   if (S == dsTop || S == dsBottom) return SIZE{std::max(Width, MinWidth(S)), FullHeight(S)};
   if (S == dsLeft || S == dsRight) return SIZE{FullWidth(S), FullHeight(S)};
   // Floating: rows break where the next item would pass the width, at the row's last group start when
@@ -385,7 +415,12 @@ SIZE TdxBarControl::GetSizeForHeight(TdxBarDockingStyle S, int Height) {
   TMeasure m = MeasureItems(FItemLinks);
   if (!m.Any) return r;
   int avail = std::max<int>(Height, r.cy) - CaptionButtonArea(true);
-  int colH = 0, colW = 0;
+  int colH = 0, colW = 0, mark = 0;
+  if (S == FDockingStyle && Personalised()) {
+    // The mark's room is kept free while links are dropped, and added back to the column.
+    mark = MarkShown() ? MarkLength : 0;
+    FitPersonalised(avail - mark);
+  }
   for (int i = 0; i < FItemLinks->ShownCount(); ++i) {
     TdxBarItemLink* l = FItemLinks->ShownItems(i);
     if (!l->Control()) continue;
@@ -394,7 +429,7 @@ SIZE TdxBarControl::GetSizeForHeight(TdxBarDockingStyle S, int Height) {
     colH += h;
     colW = std::max(colW, l->Control()->GetWidth());
   }
-  r = SIZE{colW, std::max<LONG>(r.cy, colH)};
+  r = SIZE{colW, std::max<LONG>(r.cy, colH + mark)};
   if (CaptionButtonsShown()) {
     r.cy += CaptionButtonArea(true);
     r.cx = std::max<LONG>(r.cx, CaptionButtonWidth());
@@ -407,14 +442,15 @@ SIZE TdxBarControl::GetSizeForHeight(TdxBarDockingStyle S, int Height) {
 
 // One pass of the layout: the items one after the other in rows (floating) or in one row or column
 // (docked, where those that do not fit are hidden), with the end mark's room kept free when Mark is set.
-// Answers whether items were hidden.
-bool TdxBarControl::PlaceItems(const std::vector<TdxBarItemLink*>& Links, int ClientW, int ClientH, bool Mark) {
+// Links a personalised bar dropped to fit (Dropped) count as hidden. Answers whether items were hidden.
+bool TdxBarControl::PlaceItems(const std::vector<TdxBarItemLink*>& Links, int ClientW, int ClientH, bool Mark,
+                                bool Dropped) {
   bool floating = FDockingStyle == dsNone, vert = Vertical();
   int avail = floating ? ClientW : (vert ? ClientH : ClientW) - (Mark ? MarkLength : 0) - CaptionButtonArea(vert);
   int thick = floating ? 0 : (vert ? ClientW : ClientH);
   int pos = 0, rowTop = 0;
   size_t rowStart = 0, placed = 0;
-  bool hidden = false;
+  bool hidden = Dropped;
   // A finished floating row: items centred to its thickness, separators as tall as the row.
   auto finishRow = [&](size_t From, size_t To, int Thick) {
     for (size_t k = From; k < To; ++k) {
@@ -481,6 +517,10 @@ void TdxBarControl::CalcLayout(int ClientW, int ClientH) {
     ClientH = Height() - in.top - in.bottom;
   }
   FItemLinks->RefreshLists();
+  // Links a personalised bar dropped to fit count as hidden: the mark offers them.
+  bool dropped = Personalised() && FItemLinks->ShownCount() < FItemLinks->VisibleCount();
+  // A dropped link keeps no place a click could find.
+  if (dropped) FItemLinks->ClearItemRects();
   std::vector<TdxBarItemLink*> links;
   for (int i = 0; i < FItemLinks->ShownCount(); ++i) {
     TdxBarItemLink* l = FItemLinks->ShownItems(i);
@@ -489,7 +529,7 @@ void TdxBarControl::CalcLayout(int ClientW, int ClientH) {
   }
   for (int pass = 0; pass < 2; ++pass) {
     bool mark = MarkShown();
-    bool hidden = PlaceItems(links, ClientW, ClientH, mark);
+    bool hidden = PlaceItems(links, ClientW, ClientH, mark, dropped);
     bool had = FHasHiddenItems;
     FHasHiddenItems = hidden;
     // Hidden items bring the mark: lay out once more with its room kept free.
@@ -540,6 +580,17 @@ RECT TdxBarControl::MarkRect() {
   }
   int bottom = ch - CaptionButtonArea(true);
   return RECT{enhanced ? 0 : cw - 9, bottom - MarkLength, cw, bottom};
+}
+
+bool TdxBarControl::MarkHolds(POINT P) {
+  if (!MarkShown() || !FBarManager || FBarManager->Style() != bmsEnhanced) return false;
+  RECT m = MarkRect();
+  if (FDockingStyle == dsNone) {
+    // The floating mark lies in the caption: window coordinates.
+    RECT in = FrameInsets(dsNone);
+    P = POINT{P.x + in.left, P.y + in.top};
+  }
+  return PtInRect(&m, P) != FALSE;
 }
 
 RECT TdxBarControl::CaptionRect() {
@@ -862,11 +913,11 @@ void TdxBarControl::SetMarkState(int Value) {
     TdxBarQuickControl::Open(this);
   else
     TdxBarQuickControl::CloseFor(this);
-  if (Value == 1 && FDockingStyle != dsNone && HandleAllocated()) {
-    FMarkTimer = SetTimer(Handle(), 1, 50, nullptr);
-    SetHint(dxBarResStr(dxSBAR_MOREBUTTONS));
-  } else if (Value == 0 && !FSelectedControl) {
-    SetHint(std::string());
+  if (Value == 1) {
+    if (FDockingStyle != dsNone && HandleAllocated()) FMarkTimer = SetTimer(Handle(), 1, 50, nullptr);
+    if (FBarManager) FBarManager->UpdateHint(true, dxBarResStr(dxSBAR_MOREBUTTONS));
+  } else if (Value == 0 && !FSelectedControl && FBarManager) {
+    FBarManager->UpdateHint(false, std::string());
   }
 }
 
@@ -927,6 +978,10 @@ void TdxBarControl::WMLButtonDown(TMessage& Message) {
       EnterMenuMode(c);
     }
     if (!IsBarControl(this)) return;
+    if (FEditSizing && SizableEdit()) {
+      StartEditSizing();
+      return;
+    }
     TCustomdxBarControl::WMLButtonDown(Message);
     if (!IsBarControl(this) || !HandleAllocated()) return;
     if (CaptionButtonsShown()) {
@@ -938,13 +993,8 @@ void TdxBarControl::WMLButtonDown(TMessage& Message) {
         return;
       }
     }
-    if (FDockingStyle != dsNone && MarkShown() && FBarManager->Style() == bmsEnhanced) {
-      RECT m = MarkRect();
-      if (PtInRect(&m, p)) {
-        SetMarkState(FMarkState == 2 ? 1 : 2);
-        return;
-      }
-    }
+    // The mark, docked or in a floating caption, opens and closes the quick customization.
+    if (MarkHolds(p)) SetMarkState(FMarkState == 2 ? 1 : 2);
     return;
   }
   // The grip or a free place: drag the bar, keeping the grab point in proportion to its size.
@@ -955,6 +1005,17 @@ void TdxBarControl::WMLButtonDown(TMessage& Message) {
 }
 
 void TdxBarControl::WMLButtonUp(TMessage& Message) {
+  if (FSizingWidth) {
+    int width = FSizingWidth;
+    TdxBarEditControl* e = FSizingControl;
+    EndEditSizing();
+    if (TdxBarItemLink* l = e && SizableEdit() == e ? e->Link() : nullptr) {
+      if (width != l->Width())
+        l->SetUserWidth(width);
+      else
+        e->Repaint();
+    }
+  }
   if (FCaptionPressed) {
     POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
     FCaptionPressed = CaptionButtonDown = false;
@@ -969,6 +1030,10 @@ void TdxBarControl::WMLButtonUp(TMessage& Message) {
 
 void TdxBarControl::WMMouseMove(TMessage& Message) {
   POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
+  if (FSizingWidth) {
+    MoveEditSizing(p);
+    return;
+  }
   if (FCaptionPressed) {
     RECT b = CloseButtonRect();
     bool over = PtInRect(&b, p) != FALSE;
@@ -978,12 +1043,8 @@ void TdxBarControl::WMMouseMove(TMessage& Message) {
     }
     return;
   }
-  bool overMark = false;
-  if (FDockingStyle != dsNone && MarkShown() && FBarManager && FBarManager->Style() == bmsEnhanced && !ActiveBarControl()) {
-    RECT m = MarkRect();
-    overMark = PtInRect(&m, p) != FALSE;
-    if (overMark && FMarkState == 0) SetMarkState(1);
-  }
+  bool overMark = FDockingStyle != dsNone && !ActiveBarControl() && MarkHolds(p);
+  if (overMark && FMarkState == 0) SetMarkState(1);
   TCustomdxBarControl::WMMouseMove(Message);
   if (!overMark && FMarkState == 1 && IsBarControl(this)) SetMarkState(0);
 }
@@ -1024,6 +1085,80 @@ void TdxBarControl::WMRButtonDown(TMessage& Message) {
   if (!IsBarControl(this) || IsCustomizing() || !HandleAllocated()) return;
   POINT p{GET_X_LPARAM(Message.LParam), GET_Y_LPARAM(Message.LParam)};
   TdxBarToolbarsPopup::ShowAt(FBarManager, ClientToScreen(p));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Resizing an edit while customizing
+
+namespace {
+constexpr int EditSizingZone = 7;
+}
+
+TdxBarEditControl* TdxBarControl::SizableEdit() {
+  if (!IsCustomizing() || !HandleAllocated()) return nullptr;
+  return dynamic_cast<TdxBarEditControl*>(FSelectedControl);
+}
+
+// Over the outer 7 pixels of either side of the selected edit, the cursor offers to resize it.
+bool TdxBarControl::EditSizingCursor() {
+  FEditSizing = false;
+  TdxBarEditControl* e = SizableEdit();
+  if (!e || GetCapture()) return false;
+  POINT p;
+  GetCursorPos(&p);
+  p = ScreenToClient(p);
+  RECT r = GetItemRect(e);
+  if (!PtInRect(&r, p)) return false;
+  bool right = p.x >= r.right - EditSizingZone;
+  if (!right && p.x >= r.left + EditSizingZone) return false;
+  FEditSizing = true;
+  FSizeFromRight = right;
+  ::SetCursor(Screen->Cursors(crdxBarEditSizing));
+  return true;
+}
+
+void TdxBarControl::StartEditSizing() {
+  FSizingControl = SizableEdit();
+  FSizingItem = GetItemRect(FSizingControl);
+  FSizingWidth = FSizingItem.right - FSizingItem.left;
+  SetCapture(Handle());
+  InvertSizingFrame();
+}
+
+// The new width runs from the edge that stays to the cursor.
+void TdxBarControl::MoveEditSizing(POINT P) {
+  RECT r = FSizingItem;
+  int width = dxClampWidth(FSizeFromRight ? P.x - r.left : r.right - P.x);
+  if (width == FSizingWidth) return;
+  InvertSizingFrame();
+  FSizingWidth = width;
+  InvertSizingFrame();
+}
+
+void TdxBarControl::EndEditSizing() {
+  if (!FSizingWidth) return;
+  InvertSizingFrame();
+  FSizingWidth = 0;
+  FEditSizing = false;
+  if (GetCapture() == Handle()) ReleaseCapture();
+}
+
+// A 2-pixel frame of the new width inverted on the screen: drawn twice, it is gone.
+void TdxBarControl::InvertSizingFrame() {
+  RECT r = FSizingItem;
+  if (FSizeFromRight)
+    r.right = r.left + FSizingWidth;
+  else
+    r.left = r.right - FSizingWidth;
+  POINT o = ClientToScreen(POINT{0, 0});
+  OffsetRect(&r, o.x, o.y);
+  int w = r.right - r.left, h = r.bottom - r.top;
+  HDC dc = GetDC(nullptr);
+  PatBlt(dc, r.left, r.top, w, 2, DSTINVERT);
+  PatBlt(dc, r.left, r.bottom - 2, w, 2, DSTINVERT);
+  PatBlt(dc, r.left, r.top + 2, 2, h - 4, DSTINVERT);
+  PatBlt(dc, r.right - 2, r.top + 2, 2, h - 4, DSTINVERT);
+  ReleaseDC(nullptr, dc);
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -1188,6 +1323,8 @@ void TdxBarControl::Dispatch(TMessage& Message) {
     case WM_TIMER:              WMTimer(Message); return;
     case WM_DESTROY:            WMDestroy(Message); return;
     case WM_GETDLGCODE:         Message.Result = DLGC_WANTARROWS | DLGC_WANTTAB | DLGC_WANTALLKEYS; return;
+    case WM_SETCURSOR:          WMSetCursor(Message); return;
+    case WM_CAPTURECHANGED:     WMCaptureChanged(Message); return;
     case WM_MOUSEACTIVATE:      WMMouseActivate(Message); return;
     case WM_CANCELMODE:         WMCancelMode(Message); return;
     case CM_FONTCHANGED:        CMFontChanged(Message); return;
@@ -1324,6 +1461,19 @@ void TdxBarControl::WMDestroy(TMessage& Message) {
   TdxBarQuickControl::CloseFor(this);
   TCustomdxBarControl::Dispatch(Message);
   Destroyed();
+}
+
+// Over the selected edit's edges while customizing, the cursor offers to resize it.
+void TdxBarControl::WMSetCursor(TMessage& Message) {
+  if (EditSizingCursor())
+    Message.Result = TRUE;
+  else
+    TCustomdxBarControl::Dispatch(Message);
+}
+
+void TdxBarControl::WMCaptureChanged(TMessage& Message) {
+  EndEditSizing();
+  TCustomdxBarControl::Dispatch(Message);
 }
 
 void TdxBarControl::WMMouseActivate(TMessage& Message) {

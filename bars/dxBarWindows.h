@@ -159,7 +159,11 @@ public:
   void CalcLayout(int ClientW = -1, int ClientH = -1);
   bool Vertical() const { return FDockingStyle == dsLeft || FDockingStyle == dsRight; }
   bool HasHiddenItems() const { return FHasHiddenItems; }
-  void ClearHiddenItems() { FHasHiddenItems = false; }
+  // The dock lays the bar out anew: nothing hidden, and a personalised bar shows all its links again.
+  void ClearHiddenItems();
+  // A docked bar of the enhanced style whose links keep their recent use: it drops rarely used links
+  // to fit.
+  bool Personalised();
   bool MarkShown();
   bool CaptionButtonsShown();
   // The caption-button area: its length along the bar (0 when none).
@@ -179,6 +183,8 @@ public:
   // Client rectangles of the end mark and the close button (the caption's, in window coordinates,
   // when floating).
   RECT MarkRect();
+  // Whether a client point lies on the end mark that opens the quick customization.
+  bool MarkHolds(POINT P);
   RECT CloseButtonRect();
   RECT CaptionRect();
   int HitCode() const { return FHitCode; }
@@ -211,21 +217,37 @@ private:
   void WMTimer(TMessage& Message);
   void WMDestroy(TMessage& Message);
   void WMMouseActivate(TMessage& Message);
+  void WMSetCursor(TMessage& Message);
+  void WMCaptureChanged(TMessage& Message);
   void WMCancelMode(TMessage& Message);
   void CMFontChanged(TMessage& Message);
   // Layout and painting, piece by piece.
   int FullLength(TdxBarDockingStyle S, bool AVertical);
-  bool PlaceItems(const std::vector<TdxBarItemLink*>& Links, int ClientW, int ClientH, bool Mark);
+  bool PlaceItems(const std::vector<TdxBarItemLink*>& Links, int ClientW, int ClientH, bool Mark, bool Dropped);
   void PaintItemsTo(HDC DC, HRGN Rest);
   RECT PaintCloseButtonTo(HDC DC);
   RECT PaintMarkTo(HDC DC);
   void PaintGripTo(HDC DC, HRGN Band);
   void PaintCaptionTo(HDC DC);
   void CloseButtonLoop();
+  // Drops the least recently used links until the rest fit in Length along the bar; their length.
+  int FitPersonalised(int Length);
   void Sizing(TMessage& Message);
   void PositionChanging(WINDOWPOS* P);
   void Destroyed();
   void StopMarkTimer();
+  // Resizing an edit while customizing: the cursor over its edges, the drag and its inverted frame.
+  TdxBarEditControl* SizableEdit();
+  bool EditSizingCursor();
+  void StartEditSizing();
+  void MoveEditSizing(POINT P);
+  void EndEditSizing();
+  void InvertSizingFrame();
+  bool FEditSizing = false;
+  bool FSizeFromRight = false;
+  int FSizingWidth = 0;
+  TdxBarEditControl* FSizingControl = nullptr;
+  RECT FSizingItem{};
   TdxBar* FBar;
   bool FMoving = false;
   bool FCreating = false;
@@ -255,5 +277,8 @@ void dxBarOpenFromKeyboard(TdxBarControl* ABarControl, TdxBarItemControl* AContr
 // Alt and F10 for a manager (its menu bar by keyboard, shortcuts, accelerators); true when the key was
 // taken. The keyboard hook's own last step, and the way in for a key an in-place editor got.
 bool dxBarMenuKey(TdxBarManager* AManager, WPARAM Key, bool Release);
+// The shown bar window of AManager whose window holds the screen point (the last bar first), found by
+// its place: inside a disabled form the system finds none.
+TdxBarControl* dxBarBarWindowAt(TdxBarManager* AManager, POINT P);
 // While set (a modal loop of the bars runs), the keyboard hook swallows every key.
 void dxBarSetKeySwallow(bool Value);

@@ -8,7 +8,9 @@
 # Writes RzSplitHorz.cur (arrows left and right: the bar of side-by-side panes) and RzSplitVert.cur
 # (arrows up and down). With --bars it writes the command bars' three customizing-drag cursors instead:
 # an arrow carrying a button outline (DxBarDrag.cur), the same with a plus sign (DxBarDragCopy.cur), and
-# an arrow with a crossed-out circle (DxBarDragNoDrop.cur), hot spot at the arrow's tip.
+# an arrow with a crossed-out circle (DxBarDragNoDrop.cur), hot spot at the arrow's tip, and the
+# cursor for resizing an edit (DxBarEditSizing.cur: a two-way arrow across one line, hot spot in the
+# middle).
 
 proc shape {x y} {
     # The splitters' horizontal form; the vertical one is drawn transposed.
@@ -54,6 +56,16 @@ proc nodrop {x y} {
     set d2 [expr {($x - 20) * ($x - 20) + ($y - 22) * ($y - 22)}]
     if {$d2 >= 36 && $d2 <= 64} { return 1 }
     if {$d2 < 36 && abs(($x - 20) - ($y - 22)) <= 1} { return 1 }
+    return 0
+}
+
+proc editsize {x y} {
+    if {$x == 16 && $y >= 10 && $y <= 22} { return 1 }
+    if {$y == 16 && $x >= 5 && $x <= 27} { return 1 }
+    foreach {tip dir} {4 1 28 -1} {
+        set d [expr {($x - $tip) * $dir}]
+        if {$d >= 0 && $d <= 5 && abs($y - 16) <= $d} { return 1 }
+    }
     return 0
 }
 
@@ -106,6 +118,7 @@ if {[lindex $argv 0] eq "--bars"} {
     curfile [file join $out DxBarDrag.cur] drag 1 1
     curfile [file join $out DxBarDragCopy.cur] dragcopy 1 1
     curfile [file join $out DxBarDragNoDrop.cur] nodrop 1 1
+    curfile [file join $out DxBarEditSizing.cur] editsize
     exit
 }
 set out [lindex $argv 0]

@@ -1,8 +1,10 @@
 #include "BarsTestSupport.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 #include <vector>
 
 #include "dxBarCustForm.h"
@@ -48,6 +50,38 @@ void SendMouse(POINT Screen, DWORD Flags) {
   SetCursorPos(Screen.x, Screen.y);
   INPUT i = MouseEvent(Screen, Flags);
   SendInput(1, &i, sizeof(INPUT));
+}
+
+void RightClickAt(POINT Screen, int PauseMs) {
+  SendMouse(Screen, MOUSEEVENTF_RIGHTDOWN);
+  Pump(PauseMs);
+  SendMouse(Screen, MOUSEEVENTF_RIGHTUP);
+  Pump(PauseMs);
+}
+
+void DragPointer(POINT From, POINT To) {
+  SetCursorPos(From.x, From.y);
+  Pump(20);
+  SendMouse(From);
+  SendMouse(From, MOUSEEVENTF_LEFTDOWN);
+  Pump(50);
+  // The rest comes from another thread: a drag loop that the first moves start holds this one.
+  std::atomic<bool> done{false};
+  std::thread user([&] {
+    for (int k = 1; k <= 6; ++k) {
+      Sleep(30);
+      INPUT move = MouseEvent(POINT{From.x + (To.x - From.x) * k / 6, From.y + (To.y - From.y) * k / 6}, 0);
+      SendInput(1, &move, sizeof(INPUT));
+    }
+    Sleep(30);
+    INPUT up = MouseEvent(To, MOUSEEVENTF_LEFTUP);
+    SendInput(1, &up, sizeof(INPUT));
+    done = true;
+  });
+  TWatchdog dog(10000, "a real drag did not end");
+  PumpUntil([&] { return done.load(); }, 5000);
+  user.join();
+  Pump(300);
 }
 
 void Click(POINT Screen, int PauseMs) {

@@ -28,6 +28,12 @@ void Click(POINT Screen, int PauseMs = 0);
 // One pointer event at a screen point: a move, with a press or release when Flags asks for it
 // (MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP).
 void SendMouse(POINT Screen, DWORD Flags = 0);
+// A real right click at a screen point, messages processed for PauseMs after the press.
+void RightClickAt(POINT Screen, int PauseMs = 20);
+// A real drag with the left button from one screen point to another: the press, then moves and the
+// release from another thread (a drag loop started by the first moves holds this one), messages
+// processed meanwhile and after.
+void DragPointer(POINT From, POINT To);
 
 // The middle of a rectangle; a point moved by Dx, Dy.
 inline POINT Middle(const RECT& R) { return POINT{(R.left + R.right) / 2, (R.top + R.bottom) / 2}; }

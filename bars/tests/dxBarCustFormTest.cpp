@@ -295,7 +295,7 @@ TEST(dxBarCustForm, OtherFormsWithAManagerAreDisabledAndGivenBackEvenWhenOneIsFr
     EXPECT_FALSE(IsWindowEnabled(other.Form->Handle()));
     EXPECT_FALSE(IsWindowEnabled(gone.Form->Handle()));
     EXPECT_TRUE(IsWindowEnabled(plain->Handle()));
-    EXPECT_TRUE(IsWindowEnabled(c.Form->Handle()));
+    EXPECT_FALSE(IsWindowEnabled(c.Form->Handle()));
     // A form freed meanwhile is forgotten, not enabled through its old handle later.
     gone.Form.reset();
     // Another window takes its place meanwhile and is kept disabled by its own code.
@@ -304,6 +304,7 @@ TEST(dxBarCustForm, OtherFormsWithAManagerAreDisabledAndGivenBackEvenWhenOneIsFr
     Click(c.D->BClose);
     EXPECT_TRUE(PumpUntil([] { return dxBarCustomizingForm == nullptr; }));
     EXPECT_TRUE(IsWindowEnabled(other.Form->Handle()));
+    EXPECT_TRUE(IsWindowEnabled(c.Form->Handle()));
     EXPECT_FALSE(IsWindowEnabled(bystander));
     DestroyWindow(bystander);
   }

@@ -7,6 +7,7 @@
 
 #include "BarsTestSupport.h"
 #include "StdCtrls.h"
+#include "dxBarCustForm.h"
 
 namespace {
 
@@ -348,6 +349,45 @@ TEST(dxBarHooks, ALetterOnAMenuBarNarrowedUnderItsSelectionFindsNothing) {
   EXPECT_TRUE(PumpUntil([&] { return b->Control()->SelectedControl() == b->ItemLinks()->Items(0)->Control(); }, 2000));
   Press(VK_ESCAPE);
   EXPECT_TRUE(PumpUntil([&] { return !f.Manager->IsMenuActive(); }, 2000));
+}
+
+// While customizing, the form behind the dialog is disabled; its bars still take the mouse: a real right
+// click on a button opens the customizing popup for it, real drags move a button along the bar and off
+// it, and every press leaves the dialog in front.
+TEST(dxBarHooks, WhileCustomizingTheDisabledFormsBarsTakeTheMouse) {
+  TWatchdog dog;
+  TBarsForm f;
+  TdxBar* b = f.AddBar("Tools", 4);
+  Pump(50);
+  TdxBarCustomizingForm* d = OpenCustomizing(f.Manager);
+  ASSERT_NE(d, nullptr);
+  EXPECT_FALSE(IsWindowEnabled(f.Form->Handle()));
+  TdxBarItemLinks* links = b->ItemLinks();
+  POINT at = Center(links->Items(1));
+  {
+    THoldPointer hold(at);
+    RightClickAt(at);
+  }
+  ASSERT_NE(TdxBarCustomizingPopup::Current(), nullptr);
+  EXPECT_EQ(f.Manager->SelectedItem(), links->Items(1)->Control());
+  EXPECT_EQ(GetForegroundWindow(), d->Handle());
+  Shot("customizing-disabled-form-popup");
+  POINT empty = f.Form->ClientToScreen(POINT{250, 200});
+  {
+    THoldPointer hold(empty);
+    Click(empty, 20);
+    Pump(50);
+  }
+  EXPECT_EQ(TdxBarCustomizingPopup::Current(), nullptr);
+
+  RECT last = links->Items(3)->ItemRect;
+  DragPointer(Center(links->Items(0)), b->Control()->ClientToScreen(POINT{last.right - 3, (last.top + last.bottom) / 2}));
+  EXPECT_EQ(Captions(links), (std::vector<std::string>{"Tools1", "Tools2", "Tools3", "Tools0"}));
+  DragPointer(Center(links->Items(1)), empty);
+  EXPECT_EQ(Captions(links), (std::vector<std::string>{"Tools1", "Tools3", "Tools0"}));
+  EXPECT_EQ(GetForegroundWindow(), d->Handle());
+  f.Manager->SetCustomizing(false);
+  EXPECT_TRUE(IsWindowEnabled(f.Form->Handle()));
 }
 
 // A click on the menu bar item chosen by the keyboard opens its menu as a mouse opens it: no row chosen.

@@ -514,4 +514,124 @@ TEST(dxBarToolbar, ThreeToolbarsDockedOnTopOfARealWindow) {
   if (const char* wait = getenv("YOZ_SHOT_WAIT")) Pump(atoi(wait));
 }
 
+// The end mark with real input: in a floating bar's caption a click opens the quick customization as
+// the docked mark does; docked, resting on it makes it hot and brings the "More Buttons" hint.
+TEST(dxBarToolbar, TheEndMarkOpensFromAFloatingCaption) {
+  TWatchdog dog;
+  TBarsForm f;
+  TdxBar* fl = f.AddBar("Float", 3, dsNone);
+  fl->SetFloatLeft(450);
+  fl->SetFloatTop(200);
+  fl->SetVisible(false);
+  fl->SetVisible(true);
+  Pump(50);
+  TdxBarControl* w = fl->Control();
+  ASSERT_TRUE(w && w->HandleAllocated() && w->MarkShown());
+  RECT wr = WindowRect(w), m = w->MarkRect();
+  POINT mark{wr.left + (m.left + m.right) / 2, wr.top + (m.top + m.bottom) / 2};
+  THoldPointer hold(mark);
+  HeldClick(hold, mark);
+  TdxBarQuickControl* q = TdxBarQuickControl::Instance();
+  ASSERT_NE(q, nullptr);
+  EXPECT_EQ(q->Toolbar(), w);
+  EXPECT_EQ(w->MarkState(), 2);
+  Shot("floating-mark-open");
+  HeldClick(hold, mark);
+  EXPECT_EQ(TdxBarQuickControl::Instance(), nullptr);
+  EXPECT_NE(w->MarkState(), 2);
+}
+
+TEST(dxBarToolbar, TheHotEndMarkHintsMoreButtons) {
+  TWatchdog dog;
+  TBarsForm f;
+  TdxBar* docked = f.AddBar("Docked", 3, dsTop);
+  Pump(50);
+  TdxBarControl* d = docked->Control();
+  ASSERT_TRUE(d->MarkShown());
+  POINT on = d->ClientToScreen(Middle(d->MarkRect()));
+  THoldPointer hold(on);
+  SendMouse(on);
+  ASSERT_TRUE(PumpUntil([&] { return d->MarkState() == 1; }));
+  TdxBarHintWindow* hint = dxBarHintWindow(false);
+  ASSERT_TRUE(PumpUntil([&] { return hint && IsWindowVisible(hint->Handle()); }, 3000));
+  EXPECT_EQ(hint->Text(), "More Buttons");
+  // Off the mark: plain again, and the hint goes.
+  POINT off = f.Form->ClientToScreen(POINT{250, 200});
+  hold.Move(off);
+  SendMouse(off);
+  EXPECT_TRUE(PumpUntil([&] { return d->MarkState() == 0 && !IsWindowVisible(hint->Handle()); }));
+}
+
+// A docked personalised bar too narrow for its links drops the least recently used one rather than its
+// tail; the mark offers it, and using it from there brings it back onto the bar.
+TEST(dxBarToolbar, APersonalisedBarDropsItsRarelyUsedLinksToFit) {
+  TWatchdog dog;
+  TBarsForm f;
+  TClickProbe clicks;
+  TdxBar* b = f.AddBar("P", 0, dsTop);
+  AddButtons(f.Form.get(), b->ItemLinks(), 8, [](int i) { return "P" + std::to_string(i); }, &clicks);
+  TdxBarItemLink* rare = b->ItemLinks()->Items(1);
+  rare->SetMostRecentlyUsed(false);
+  TdxBarControl* w = b->Control();
+  int one = w->MinWidth(dsTop) - 11;
+  RECT in = w->FrameInsets(dsTop);
+  f.Form->SetClientWidth(5 * one + 11 + in.left + in.right + one / 2);
+  Pump(100);
+  auto shown = [](TdxBarItemLink* L) { return !IsRectEmpty(&L->ItemRect) && L->Control(); };
+  EXPECT_FALSE(shown(rare));
+  for (int i : {0, 2, 3, 4}) EXPECT_TRUE(shown(b->ItemLinks()->Items(i))) << i;
+  EXPECT_TRUE(w->HasHiddenItems());
+  Shot("personalised-bar", f.Form.get());
+
+  POINT mark = w->ClientToScreen(Middle(w->MarkRect()));
+  THoldPointer hold(mark);
+  HeldClick(hold, mark);
+  TdxBarQuickControl* q = TdxBarQuickControl::Instance();
+  ASSERT_NE(q, nullptr);
+  TdxBarItemLink* row = FindRow(q, "P1");
+  ASSERT_NE(row, nullptr);
+  HeldClick(hold, Center(row));
+  EXPECT_EQ(clicks.Names, std::vector<std::string>{"B1"});
+  ASSERT_TRUE(PumpUntil([&] { return shown(rare); }));
+  EXPECT_TRUE(w->HasHiddenItems());
+}
+
+// While customizing, the selected edit's edges offer resizing it: the edit-sizing cursor over its last
+// 7 pixels, and a real drag from there gives the link the width up to where the button was released.
+TEST(dxBarToolbar, AnEditIsResizedByItsEdgeWhileCustomizing) {
+  TWatchdog dog;
+  TBarsForm f;
+  TdxBar* b = f.AddBar("E", 1, dsTop);
+  auto* edit = new TdxBarEdit(f.Form.get());
+  edit->SetWidth(100);
+  TdxBarItemLink* l = b->ItemLinks()->Add();
+  l->SetItem(edit);
+  Pump(50);
+  ASSERT_NE(OpenCustomizing(f.Manager), nullptr);
+  TdxBarControl* w = b->Control();
+  POINT mid = Center(l);
+  {
+    THoldPointer hold(mid);
+    HeldClick(hold, mid);
+  }
+  ASSERT_NE(l->Control(), nullptr);
+  ASSERT_EQ(w->SelectedControl(), l->Control());
+  RECT r = w->GetItemRect(l->Control());
+  int width = r.right - r.left;
+  POINT edge = w->ClientToScreen(POINT{r.right - 3, (r.top + r.bottom) / 2});
+  HCURSOR sizing = Screen->Cursors(crdxBarEditSizing);
+  ASSERT_NE(sizing, Screen->Cursors(crDefault));
+  {
+    THoldPointer hold(edge);
+    SendMouse(edge);
+    EXPECT_TRUE(PumpUntil([&] { return GetCursor() == sizing; }, 1000));
+  }
+  DragPointer(edge, Offset(edge, 40, 0));
+  EXPECT_EQ(l->Width(), width + 37);
+  EXPECT_NE(w->SelectedControl(), nullptr);
+  f.Manager->SetCustomizing(false);
+  Pump(50);
+  EXPECT_EQ(l->ItemRect.right - l->ItemRect.left, width + 37);
+}
+
 }  // namespace

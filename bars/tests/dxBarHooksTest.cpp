@@ -195,6 +195,17 @@ struct TMenuBarForm : TKeyForm {
     if (TdxBarControl* c = MenuBar->Control()) c->DeactivateChain();
     F.Manager->SetMenuModeBar(nullptr);
   }
+  // The sub-item "&Go" joins the menu bar, and the focus is back on the edit.
+  void AddGoMenu() {
+    Sub->SetCaption("&Go");
+    MenuBar->SetVisible(false);
+    MenuBar->ItemLinks()->Add()->SetItem(Sub);
+    MenuBar->SetVisible(true);
+    Pump(30);
+    SetForegroundWindow(F.Form->Handle());
+    Edit->SetFocus();
+    Pump(20);
+  }
   std::string Selected() {
     TdxBarControl* c = MenuBar->Control();
     return c && c->SelectedControl() ? c->SelectedControl()->Item()->Name() : "";
@@ -221,14 +232,7 @@ TEST(dxBarHooks, AltAloneOpensTheMenuBarAndAltWithALetterRunsItsAccelerator) {
 
 TEST(dxBarHooks, AltWithASubItemsLetterOpensItsMenuWithTheFirstItemSelected) {
   TMenuBarForm t;
-  t.Sub->SetCaption("&Go");
-  t.MenuBar->SetVisible(false);
-  t.MenuBar->ItemLinks()->Add()->SetItem(t.Sub);
-  t.MenuBar->SetVisible(true);
-  Pump(30);
-  SetForegroundWindow(t.F.Form->Handle());
-  t.Edit->SetFocus();
-  Pump(20);
+  t.AddGoMenu();
   SendKeys({{VK_MENU, false}, {'G', false}, {'G', true}, {VK_MENU, true}});
   ASSERT_TRUE(PumpUntil([&] { return t.Menu() && t.Menu()->SelectedControl(); }, 2000));
   EXPECT_EQ(t.Menu()->SelectedControl()->Item(), t.Buttons[0]);
@@ -393,15 +397,8 @@ TEST(dxBarHooks, WhileCustomizingTheDisabledFormsBarsTakeTheMouse) {
 // A click on the menu bar item chosen by the keyboard opens its menu as a mouse opens it: no row chosen.
 TEST(dxBarHooks, AClickOnTheChosenMenuBarItemOpensItsMenuWithNoRowChosen) {
   TMenuBarForm t;
-  t.Sub->SetCaption("&Go");
   t.Sub->SetName("subGo");
-  t.MenuBar->SetVisible(false);
-  t.MenuBar->ItemLinks()->Add()->SetItem(t.Sub);
-  t.MenuBar->SetVisible(true);
-  Pump(30);
-  SetForegroundWindow(t.F.Form->Handle());
-  t.Edit->SetFocus();
-  Pump(20);
+  t.AddGoMenu();
   SendKeys({{VK_MENU, false}, {VK_MENU, true}});
   ASSERT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }, 2000));
   Press(VK_END);

@@ -8,13 +8,15 @@
 #   Context: Administer_Users       the topic's context string (what HelpJump names)
 #   Title: Administering users      the title shown in the topic's heading and kept in the title tree
 #   Map: 5 12                       help context numbers (HelpContext of the windows) opening this topic
+#   Keywords: users; deleting users the topic's entries in the viewer's keyword index, separated by ";"
 # Body: paragraphs separated by blank lines (lines of one paragraph are joined); "## text" is a
 # sub-heading, "- text" a bulleted paragraph; {text|Context} is a jump to another topic. The topics keep
 # the order of the command line; the first is the contents topic.
 #
 # The file is uncompressed (no phrase table, no LZ77): the internal file system with its B+ tree
 # directory, |SYSTEM, |FONT, |TOPIC in 4 KB blocks, |CONTEXT (hash -> topic), |TTLBTREE (topic ->
-# title) and |CTXOMAP (context number -> topic). All integers are little-endian.
+# title), |CTXOMAP (context number -> topic) and the keyword index |KWBTREE (keyword -> its place in
+# |KWDATA), |KWDATA (topics of each keyword) and |KWMAP. All integers are little-endian.
 
 proc fail {msg} {
     puts stderr "winhelp.tcl: $msg"
@@ -67,15 +69,21 @@ proc readTopic {path} {
     fconfigure $f -encoding utf-8
     set lines [split [string map {"\r" ""} [read $f]] "\n"]
     close $f
-    set topic [dict create context "" title "" map {} paras {} file $path]
+    set topic [dict create context "" title "" map {} keywords {} paras {} file $path]
     set i 0
     for {} {$i < [llength $lines]} {incr i} {
         set l [lindex $lines $i]
         if {[string trim $l] eq ""} { incr i; break }
-        if {![regexp {^(Context|Title|Map):\s*(.*?)\s*$} $l -> key value]} {
-            fail "$path:[expr {$i + 1}]: expected Context:, Title: or Map:"
+        if {![regexp {^(Context|Title|Map|Keywords):\s*(.*?)\s*$} $l -> key value]} {
+            fail "$path:[expr {$i + 1}]: expected Context:, Title:, Map: or Keywords:"
         }
-        if {$key eq "Map"} {
+        if {$key eq "Keywords"} {
+            foreach k [split $value ";"] {
+                set k [string trim $k]
+                if {$k eq ""} { fail "$path:[expr {$i + 1}]: empty keyword" }
+                dict lappend topic keywords $k
+            }
+        } elseif {$key eq "Map"} {
             foreach n $value {
                 if {![string is integer -strict $n] || $n <= 0} { fail "$path:[expr {$i + 1}]: bad context number $n" }
                 dict lappend topic map $n
@@ -354,6 +362,30 @@ foreach n [lsort -integer [dict keys $mapped]] {
     append ctxomap [u32 $n][u32 [dict get $offsetOf [dict get $mapped $n]]]
 }
 
+# |KWBTREE: keyword (sorted without regard to case) -> how many topics and where their offsets start
+# in |KWDATA; |KWDATA: those TOPICOFFSETs; |KWMAP: the first keyword of each leaf page (one page here).
+# A keyword names one topic: Wine's viewer opens no keyword that names several, so a keyword given to
+# two topics stops the build.
+set keywordTopic {}
+foreach t $topics {
+    foreach k [dict get $t keywords] {
+        set lower [string tolower $k]
+        if {[dict exists $keywordTopic $lower]} {
+            fail "[dict get $t file]: keyword \"$k\" is also a keyword of [lindex [dict get $keywordTopic $lower] 1]"
+        }
+        dict set keywordTopic $lower [list $k [dict get $t context]]
+    }
+}
+set kwdata ""
+set entries {}
+foreach lower [lsort [dict keys $keywordTopic]] {
+    lassign [dict get $keywordTopic $lower] k kwContext
+    lappend entries "[cp1252 $k]\0[u16 1][u32 [string length $kwdata]]"
+    append kwdata [u32 [dict get $offsetOf $kwContext]]
+}
+set kwbtree [btree z24 2048 $entries]
+set kwmap [u16 1][u32 0][u16 0]
+
 # --- the internal file system ----------------------------------------------------------------------
 
 # Each internal file: reserved size (with this 9-byte header), used size, flags; then the data.
@@ -361,6 +393,11 @@ proc internal {data} { return [u32 [expr {[string length $data] + 9}]][u32 [stri
 
 set files [dict create |SYSTEM $system |FONT $font |TOPIC $topicFile |CONTEXT $context \
                |TTLBTREE $titles |CTXOMAP $ctxomap]
+if {[dict size $keywordTopic]} {
+    dict set files |KWBTREE $kwbtree
+    dict set files |KWDATA $kwdata
+    dict set files |KWMAP $kwmap
+}
 set body ""
 set dir {}
 foreach name [lsort [dict keys $files]] {

@@ -37,6 +37,7 @@ proc btree {data at keyReader valueReader} {
 }
 proc readStr {data at} { set s [cstr $data $at]; list $s [expr {$at + [string length $s] + 1}] }
 proc readS32 {data at} { list [s32 $data $at] [expr {$at + 4}] }
+proc readKeywordPlace {data at} { list [list [u16 $data $at] [u32 $data [expr {$at + 2}]]] [expr {$at + 6}] }
 
 # The help file as a dict: title, files (name -> offset), topics (list of {offset title text}),
 # context (hash -> offset), titles (offset -> title), map (number -> offset).
@@ -97,6 +98,19 @@ proc readHelp {path} {
         dict set map [s32 $d [expr {$m + 2 + 8 * $i}]] [s32 $d [expr {$m + 6 + 8 * $i}]]
     }
     dict set help map $map
+    # The keyword index: keyword -> the topic offsets its |KWDATA entries name.
+    set keywords {}
+    if {[dict exists $at |KWBTREE]} {
+        set kwdata [dict get $at |KWDATA]
+        foreach {k v} [btree $d [dict get $at |KWBTREE] readStr readKeywordPlace] {
+            lassign $v count place
+            set offs {}
+            for {set i 0} {$i < $count} {incr i} { lappend offs [s32 $d [expr {$kwdata + $place + 4 * $i}]] }
+            dict set keywords $k $offs
+        }
+        check "keyword map: one page" [list [u16 $d [dict get $at |KWMAP]] [u32 $d [expr {[dict get $at |KWMAP] + 2}]]] {1 0}
+    }
+    dict set help keywords $keywords
     return $help
 }
 
@@ -117,7 +131,7 @@ lassign [generate $hlp {*}[lsort [glob [file join $root docs help *.txt]]]] code
 check "generate: exit ($msg)" $code 0
 set help [readHelp $hlp]
 check "title" [dict get $help title] "yOZ Help"
-check "directory" [dict keys [dict get $help files]] {|CONTEXT |CTXOMAP |FONT |SYSTEM |TOPIC |TTLBTREE}
+check "directory" [dict keys [dict get $help files]] {|CONTEXT |CTXOMAP |FONT |KWBTREE |KWDATA |KWMAP |SYSTEM |TOPIC |TTLBTREE}
 
 # Topic offsets -> titles, from the topic records; the title tree says the same.
 set titleAt {}
@@ -134,6 +148,21 @@ foreach {name title} {Contents "yOZ Help" Installation "Installing yOZ" Displayi
     check "context $name" [expr {[dict exists $titleAt $off] ? [dict get $titleAt $off] : "none"}] $title
     check "hash number $name" [expr {[dict exists [dict get $help map] $h] ? [dict get [dict get $help map] $h] : -1}] $off
 }
+
+# The viewer's Index lists every topic: each has keywords, in order regardless of case, each keyword
+# leading to its one topic.
+set keywords [dict get $help keywords]
+check "keywords sorted" [dict keys $keywords] [lsort -nocase [dict keys $keywords]]
+set indexed {}
+foreach {k offs} $keywords {
+    check "keyword $k: one topic" [llength $offs] 1
+    check "keyword $k: leads to a topic" [dict exists $titleAt [lindex $offs 0]] 1
+    dict set indexed [lindex $offs 0] 1
+}
+check "every topic in the index" [lsort -integer [dict keys $indexed]] [lsort -integer [dict keys $titleAt]]
+check "keyword of the users topic" [dict get $titleAt [lindex [dict get $keywords "users, administering"] 0]] \
+    "Administering users"
+check "keyword of the messages topic" [dict get $titleAt [lindex [dict get $keywords "InBox"] 0]] "Messages"
 
 # Every help context number a window uses opens a topic.
 set used {}
@@ -192,6 +221,7 @@ foreach {name text pattern} {
     nocontext "Title: x\n\nBody\n" {missing or bad Context}
     badmap "Context: x\nTitle: x\nMap: seven\n\nBody\n" {bad context number seven}
     jump "Context: x\nTitle: x\n\nSee {y|Nowhere}.\n" {jump to unknown topic Nowhere}
+    emptykeyword "Context: x\nTitle: x\nKeywords: a;;b\n\nBody\n" {empty keyword}
 } {
     set dst [file join $work $name.hlp]
     lassign [generate $dst [topicSource $name $text]] code msg
@@ -199,6 +229,11 @@ foreach {name text pattern} {
     check "$name: message" [string match "*$pattern*" $msg] 1
     check "$name: no output" [file exists $dst] 0
 }
+# A keyword given to two topics (whatever its case) stops the build: the viewer would open neither.
+set k1 [topicSource k1 "Context: K1\nTitle: K1\nKeywords: Users\n\nBody\n"]
+set k2 [topicSource k2 "Context: K2\nTitle: K2\nKeywords: other; users\n\nBody\n"]
+lassign [generate [file join $work kw.hlp] $k1 $k2] code msg
+check "keyword twice" [list $code [string match {*keyword "users" is also a keyword of K1*} $msg]] {1 1}
 lassign [generate [file join $work twice.hlp] $b $b] code msg
 check "twice mapped" [list $code [string match "*hashes like*" $msg]] {1 1}
 

@@ -99,6 +99,8 @@ void TfrmyOZUsers::lbUsersClick(TObject*) {
 
 void TfrmyOZUsers::ClearDetails() {
   txtName->Clear();
+  txtStatus->Clear();
+  txtDepartment->Clear();
   txtComments->Clear();
   txtExtension->Clear();
   txtUserName->Clear();
@@ -152,6 +154,8 @@ void TfrmyOZUsers::actDeleteExecute(TObject*) {
     return;
   yOZFile->DeleteUser(EntryKey(lbUsers->Items(), index));
   yOZFile->FillUserNames(lbUsers->Items());
+  // No row is selected now: the deleted user's details must not stay as if they could be updated.
+  ClearDetails();
 }
 
 void TfrmyOZUsers::actDeleteUpdate(TObject*) {

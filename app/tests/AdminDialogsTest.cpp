@@ -180,6 +180,15 @@ TEST_F(AdminDialogs, DeleteRules) {
     EXPECT_TRUE(Boxes.Shown[0].YesNo);
     EXPECT_EQ(ReadUser(Folder.Path(), "CAROL").LogInName() == "CAROL", c.Kept);
     EXPECT_EQ(ItemOf(d->lbUsers->Items(), "CAROL") >= 0, c.Kept);
+    // Once deleted, her details are gone from the dialog too.
+    EXPECT_EQ(d->txtUserName->Text() == "CAROL", c.Kept);
+    if (!c.Kept) {
+      for (TCustomEdit* e : {(TCustomEdit*)d->txtName, (TCustomEdit*)d->txtUserName, (TCustomEdit*)d->txtComments,
+                             (TCustomEdit*)d->txtExtension, (TCustomEdit*)d->txtStatus, (TCustomEdit*)d->txtDepartment})
+        EXPECT_EQ(e->Text(), "") << e->Name();
+      EXPECT_EQ(d->cboStatus->ItemIndex(), -1);
+      EXPECT_EQ(d->cboDepartment->ItemIndex(), -1);
+    }
   }
 
   // With a second administrator the first one may go.

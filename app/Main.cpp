@@ -497,6 +497,8 @@ void TfrmMain::tmrCheckForMessagesTimer(TObject* Sender) {
         StTrayIcon->SetAnimate(true);
         tmrCheckForMessages->SetEnabled(false);
         Inform("You have a new yOZ message");
+      } else {
+        ShowStatusUnlessNewMail();
       }
       SetPanelText("");
     }
@@ -526,7 +528,15 @@ void TfrmMain::tmrScreenSaverTimer(TObject* Sender) {
 void TfrmMain::StTrayIconDblClick(TObject* Sender, TMouseButton Button, TShiftState Shift, bool& Handled) {
   if (!StTrayIcon->Animate() || !frmyOZMessages || !frmyOZMessageInBox) return;
   if (frmyOZMessages->Showing() || frmyOZMessageInBox->Showing()) return;
+  ShowStatusUnlessNewMail();
+  if (!StTrayIcon->Animate()) return;
   frmyOZMessageInBox->ShowModal();
+}
+
+void TfrmMain::ShowStatusUnlessNewMail() {
+  if (!StTrayIcon->Animate() || !yOZMessage || yOZMessage->HasNewMessages()) return;
+  StTrayIcon->SetImages(imgSmallPics);
+  StTrayIcon->SetAnimate(false);
 }
 
 void TfrmMain::FormCloseQuery(TObject* Sender, bool& CanClose) {

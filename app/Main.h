@@ -106,6 +106,9 @@ public:
   void tmrCheckForMessagesTimer(TObject* Sender);
   void tmrScreenSaverTimer(TObject* Sender);
   void StTrayIconDblClick(TObject* Sender, TMouseButton Button, TShiftState Shift, bool& Handled);
+  // The tray flashes "new mail" only while a new message waits: once none does (the last one was read
+  // or deleted, here or on another machine), it shows the user's status again.
+  void ShowStatusUnlessNewMail();
   void AppEventsException(TObject* Sender, Exception* E);
 
   void actAtLunchExecute(TObject* Sender);

@@ -92,6 +92,7 @@ void TfrmyOZMessageInBox::actDeleteMessageExecute(TObject* Sender) {
   yOZMessage->DeleteMessage(SelectedKey());
   yOZMessage->FillInBox(InBox());
   memoMessageConntent->SetText("");
+  frmMain->ShowStatusUnlessNewMail();
 }
 
 void TfrmyOZMessageInBox::actDeleteMessageUpdate(TObject* Sender) {

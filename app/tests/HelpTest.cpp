@@ -5,7 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
+#include <vector>
 
 #include "AppTestSupport.h"
 #include "DatabaseWizard.h"
@@ -99,6 +101,61 @@ void PressF1(TWinControl* Target) {
   SendInput(2, in, sizeof(INPUT));
 }
 
+// A left click at a screen point, as the mouse makes it.
+void ClickScreen(POINT P) {
+  THoldPointer hold(P);
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT in[2] = {};
+  for (INPUT& i : in) {
+    i.type = INPUT_MOUSE;
+    i.mi.dx = LONG((P.x * 65536LL + w - 1) / w);
+    i.mi.dy = LONG((P.y * 65536LL + h - 1) / h);
+  }
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(2, in, sizeof(INPUT));
+  Pump(100);
+}
+
+// The visible window of another process under Parent whose class is Class and whose text, without its
+// '&', is Text (any text when empty).
+HWND FindIn(HWND Parent, const char* Class, const std::string& Text) {
+  struct Ctx { const char* Class; std::string Text; HWND Found; } ctx{Class, Text, nullptr};
+  EnumChildWindows(
+      Parent,
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* c = reinterpret_cast<Ctx*>(p);
+        char cls[64] = {}, text[128] = {};
+        GetClassNameA(w, cls, sizeof cls);
+        if (lstrcmpiA(cls, c->Class) != 0 || !IsWindowVisible(w)) return TRUE;
+        DWORD_PTR got = 0;
+        SendMessageTimeoutA(w, WM_GETTEXT, sizeof text, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000, &got);
+        std::string t;
+        for (char* q = text; *q; ++q)
+          if (*q != '&') t += *q;
+        if (!c->Text.empty() && t != c->Text) return TRUE;
+        c->Found = w;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&ctx));
+  return ctx.Found;
+}
+
+// The entries of another process's list box (SendMessageW: the ANSI message gives one character).
+std::vector<std::string> ListBoxEntries(HWND List) {
+  std::vector<std::string> out;
+  int n = int(SendMessageW(List, LB_GETCOUNT, 0, 0));
+  for (int i = 0; i < n; ++i) {
+    wchar_t buf[256] = {};
+    if (SendMessageW(List, LB_GETTEXTLEN, i, 0) >= 255) continue;
+    SendMessageW(List, LB_GETTEXT, i, reinterpret_cast<LPARAM>(buf));
+    char a[256] = {};
+    WideCharToMultiByte(CP_ACP, 0, buf, -1, a, sizeof a, nullptr, nullptr);
+    out.push_back(a);
+  }
+  return out;
+}
+
 class Help : public ::testing::Test {
 protected:
   static inline TSettingsSandbox* Sandbox;
@@ -138,6 +195,42 @@ TEST_F(Help, TheBoardNamesItsHelpFileAfterTheProgramAndF1OpensTheContents) {
   EXPECT_EQ(StartHelpFile, ChangeFileExt(ParamStr(0), ".hlp"));
   PressF1(Form->lvMain);
   EXPECT_TRUE(ViewerShows("yOZ Help", "Contents"));
+}
+
+// The viewer's Index lists the topics' keywords, and a keyword chosen there opens its topic.
+TEST_F(Help, TheViewersIndexListsTheKeywordsAndOpensTheirTopics) {
+  Application->HelpJump("Contents");
+  ASSERT_TRUE(ViewerShows("yOZ Help", "Contents"));
+  HWND index = nullptr;
+  ASSERT_TRUE(PumpUntil([&] { return (index = FindIn(ViewerWindow(), "Button", "Index")) != nullptr; }, 5000));
+  SetForegroundWindow(ViewerWindow());
+  RECT r;
+  GetWindowRect(index, &r);
+  ClickScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+  // The index is a dialog of the viewer's with a list of the keywords.
+  HWND list = nullptr;
+  ASSERT_TRUE(PumpUntil(
+      [&] {
+        HWND dialog = FindWindowA("#32770", nullptr);
+        list = dialog ? FindIn(dialog, "ListBox", "") : nullptr;
+        return list && SendMessageW(list, LB_GETCOUNT, 0, 0) > 0;
+      },
+      10000));
+  std::vector<std::string> entries = ListBoxEntries(list);
+  for (const char* k : {"board", "custom status", "InBox", "settings", "database wizard", "users, administering",
+                        "departments, administering", "statuses, administering", "alerts", "contents"})
+    EXPECT_NE(std::find(entries.begin(), entries.end(), k), entries.end()) << k;
+  // A double click on an entry opens its topic.
+  const int at = int(std::find(entries.begin(), entries.end(), "users, administering") - entries.begin());
+  SendMessageW(list, LB_SETTOPINDEX, at, 0);
+  RECT item;
+  SendMessageW(list, LB_GETITEMRECT, at, reinterpret_cast<LPARAM>(&item));
+  POINT p{item.left + 10, (item.top + item.bottom) / 2};
+  ClientToScreen(list, &p);
+  ClickScreen(p);
+  ClickScreen(p);
+  EXPECT_TRUE(ViewerShows("Administering users", "Index"));
+  if (HWND dialog = FindWindowA("#32770", nullptr)) PostMessageA(dialog, WM_CLOSE, 0, 0);
 }
 
 TEST_F(Help, TheAdministratorsDialogsHelpButtonsOpenTheirTopics) {

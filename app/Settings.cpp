@@ -130,6 +130,8 @@ void TfrmSettings::FormShow(TObject*) {
 
 int TfrmSettings::Execute(TyOZCBRec& Rec, TyOZConfigRec& Config) {
   PageControlSettings->SetActivePage(tsDisplay);
+  // The dialog opens with the focus on the first control of the sheet it shows, wherever it was left.
+  FocusControl(tsDisplay->FirstTabStop());
   yOZDepartment->FillDepartmentCombo(cboDepartments->Items());
 
   try {

@@ -96,6 +96,14 @@ TdxBarManager::TdxBarManager(TComponent* AOwner) : TComponent(AOwner) {
   FParentForm = form;
   FConstructed = true;
   dxBarManagerList()->Add(this);
+  // A dialog, menu or box that opens (say, from the button whose hint shows) hides the item hint.
+  if (Application) {
+    static int key;
+    Application->AddHintCancel(&key, [] {
+      dxBarStopHintTimers();
+      if (TdxBarHintWindow* w = dxBarHintWindow(false)) w->HideHint();
+    });
+  }
   FDesigning = ComponentState().Contains(csDesigning);
   FCategories = new TdxBarManagerCategories(this);
   FCategories->Add(dxBarResStr(dxSBAR_DEFAULTCATEGORYNAME));

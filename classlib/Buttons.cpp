@@ -1,6 +1,9 @@
 #include "Buttons.h"
 
 #include <algorithm>
+#include <cctype>
+
+#include "Menus.h"
 
 const TEnumInfo ButtonLayoutNames{"TButtonLayout", {"blGlyphLeft", "blGlyphRight", "blGlyphTop", "blGlyphBottom"}};
 
@@ -322,6 +325,17 @@ void TSpeedButton::Dispatch(TMessage& Message) {
       // A double click on a group button is a second press.
       TGraphicControl::Dispatch(Message);
       return;
+    case CM_DIALOGCHAR: {
+      // Alt and the caption's underlined letter press the button while it shows.
+      char hk = GetHotkey(Caption());
+      if (hk && toupper(int(Message.WParam & 0xFF)) == hk && Enabled() && Visible() && Parent() &&
+          Parent()->Showing()) {
+        Click();
+        Message.Result = 1;
+        return;
+      }
+      break;
+    }
   }
   TGraphicControl::Dispatch(Message);
 }

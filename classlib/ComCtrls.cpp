@@ -214,10 +214,25 @@ void TPageControl::SetActivePage(TTabSheet* Value) {
     ShowActive();
     return;
   }
+  TTabSheet* hidden = FActivePage;
   FActivePage = Value;
   if (HandleAllocated()) SendMessageA(FHandle, TCM_SETCURSEL, WPARAM(Value ? Value->TabIndex() : -1), 0);
   ShowActive();
   Realign();
+  FocusShownPage(hidden, Value);
+}
+
+void TPageControl::SelectNextPage(bool GoForward) {
+  std::vector<TTabSheet*> tabs;
+  for (auto* p : FPages)
+    if (p->FTabVisible) tabs.push_back(p);
+  if (tabs.size() < 2) return;
+  auto at = std::find(tabs.begin(), tabs.end(), FActivePage);
+  size_t i = at == tabs.end() ? 0 : size_t(at - tabs.begin());
+  i = GoForward ? (i + 1) % tabs.size() : (i + tabs.size() - 1) % tabs.size();
+  if (!CanChange()) return;
+  SetActivePage(tabs[i]);
+  Change();
 }
 
 void TPageControl::SetImages(TCustomImageList* Value) {
@@ -255,6 +270,14 @@ void TPageControl::Loaded() {
 }
 
 void TPageControl::Dispatch(TMessage& Message) {
+  // Ctrl+Tab and Ctrl+Page Down go to the next page, with Shift or Page Up to the previous one, wherever
+  // the focus is on the control.
+  if (Message.Msg == CM_CHILDKEY && GetKeyState(VK_CONTROL) < 0 && GetKeyState(VK_MENU) >= 0 &&
+      (Message.WParam == VK_TAB || Message.WParam == VK_NEXT || Message.WParam == VK_PRIOR)) {
+    SelectNextPage(Message.WParam == VK_TAB ? GetKeyState(VK_SHIFT) >= 0 : Message.WParam == VK_NEXT);
+    Message.Result = 1;
+    return;
+  }
   if (Message.Msg == CN_NOTIFY) {
     auto* hdr = reinterpret_cast<NMHDR*>(Message.LParam);
     switch (hdr->code) {

@@ -108,6 +108,8 @@ public:
   TTabSheet* ActivePage() const { return FActivePage; }
   void SetActivePage(TTabSheet* Value);
   void SetActivePageIndex(int Value);
+  // The next (or previous) page with a tab, round the end; OnChanging may refuse it.
+  void SelectNextPage(bool GoForward);
   TCustomImageList* Images() const { return FImages; }
   void SetImages(TCustomImageList* Value);
 
@@ -416,6 +418,7 @@ public:
   void SetSelected(TListItem* Value);
   int SelCount() const;
   TListItem* ItemFocused() const;
+  POINT KeyboardPopupPoint() override;
   void SetItemFocused(TListItem* Value);
   TListItem* GetNextItem(TListItem* StartItem, bool Selected);
   // The item at the client point (any column of the row in report view), nullptr when none.
@@ -478,6 +481,8 @@ private:
   void WindowInsert(TListItem* Item, int Index);
   void SortItems(bool (*Less)(TListItem*, TListItem*, void*), void* Ctx);
   void UpdateItem(TListItem* Item);
+  // Sizes the columns marked AutoSize to their header and contents (the last one also fills the view).
+  void SizeAutoColumns();
 
   TListItems* FItems;
   TListColumns* FColumns;

@@ -292,6 +292,7 @@ void TListItems::EndUpdate() {
   if (FUpdateCount == 0) return;
   if (--FUpdateCount > 0) return;
   if (FOwner->FSortPending) FOwner->AlphaSort();
+  FOwner->SizeAutoColumns();
   if (FOwner->HandleAllocated()) {
     SendMessageA(FOwner->WindowHandle(), WM_SETREDRAW, TRUE, 0);
     InvalidateRect(FOwner->WindowHandle(), nullptr, TRUE);
@@ -378,9 +379,55 @@ void TCustomListView::CreateWnd() {
   SendMessageA(FHandle, WM_SETREDRAW, FALSE, 0);
   SendMessageA(FHandle, LVM_SETITEMCOUNT, WPARAM(FItems->Count()), 0);
   for (int i = 0; i < FItems->Count(); ++i) WindowInsert(FItems->FItems[size_t(i)], i);
+  SizeAutoColumns();
   if (FItems->FUpdateCount == 0) {
     SendMessageA(FHandle, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(FHandle, nullptr, TRUE);
+  }
+}
+
+// At the selected row (the focused one when none is selected), brought into view: the menu's commands
+// act on that row.
+POINT TCustomListView::KeyboardPopupPoint() {
+  TListItem* item = Selected();
+  if (!item) item = ItemFocused();
+  if (!item || !HandleAllocated()) return TWinControl::KeyboardPopupPoint();
+  const int index = item->Index();
+  SendMessageA(FHandle, LVM_ENSUREVISIBLE, WPARAM(index), FALSE);
+  RECT r{LVIR_LABEL, 0, 0, 0};
+  if (!SendMessageA(FHandle, LVM_GETITEMRECT, WPARAM(index), LPARAM(&r))) return TWinControl::KeyboardPopupPoint();
+  return POINT{r.left + 4, (r.top + r.bottom) / 2};
+}
+
+// Measured here, the wider of the header and the widest text: the list view's own sizing
+// (LVSCW_AUTOSIZE_USEHEADER) leaves a header wider than the texts cut under Wine.
+void TCustomListView::SizeAutoColumns() {
+  if (!HandleAllocated() || FViewStyle != vsReport) return;
+  const int columns = FColumns->Count();
+  auto textWidth = [this](const std::string& Text) {
+    return int(SendMessageA(FHandle, LVM_GETSTRINGWIDTHA, 0, LPARAM(Text.c_str())));
+  };
+  int others = 0;
+  for (int i = 0; i < columns; ++i) {
+    TListColumn* c = FColumns->Items(i);
+    if (!c) return;
+    if (!c->FAutoSize) {
+      others += int(SendMessageA(FHandle, LVM_GETCOLUMNWIDTH, WPARAM(i), 0));
+      continue;
+    }
+    int width = textWidth(c->FCaption) + 16;
+    for (int r = 0; r < FItems->Count(); ++r) {
+      TListItem* item = FItems->FItems[size_t(r)];
+      if (i == 0) width = std::max(width, textWidth(item->Caption()) + 12);
+      else if (i - 1 < item->SubItems()->Count()) width = std::max(width, textWidth(item->SubItems()->Strings(i - 1)) + 12);
+    }
+    if (i == columns - 1) {
+      RECT client;
+      ::GetClientRect(FHandle, &client);
+      width = std::max(width, int(client.right - client.left) - others);
+    }
+    SendMessageA(FHandle, LVM_SETCOLUMNWIDTH, WPARAM(i), width);
+    others += width;
   }
 }
 

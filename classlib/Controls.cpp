@@ -655,7 +655,7 @@ void TControl::WMContextMenu(TWMContextMenu& Message) {
   }
   if (auto* pm = dynamic_cast<IControlPopupMenu*>(FPopupMenu)) {
     if (pm->PopupAutoPopup()) {
-      if (keyboard) screen = ClientToScreen(POINT{0, 0});
+      if (keyboard) screen = ClientToScreen(KeyboardPopupPoint());
       pm->PopupForControl(this, screen.x, screen.y);
       Message.Result = 1;
       return;
@@ -663,6 +663,8 @@ void TControl::WMContextMenu(TWMContextMenu& Message) {
   }
   DefaultHandler(Message);
 }
+
+POINT TControl::KeyboardPopupPoint() { return POINT{0, 0}; }
 
 void TControl::CMParentColorChanged(TMessage& Message) {
   if (FParentColor && FParent) {

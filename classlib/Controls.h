@@ -374,6 +374,9 @@ public:
   virtual bool CanAutoSize(int& NewWidth, int& NewHeight);
   virtual void ConstrainedResize(int& MinWidth, int& MinHeight, int& MaxWidth, int& MaxHeight);
   virtual void DoContextPopup(POINT MousePos, bool& Handled);
+  // Where the popup menu opens when the keyboard asks for it (the Menu key, Shift+F10), in client
+  // coordinates: the top left corner unless the control shows something selected.
+  virtual POINT KeyboardPopupPoint();
   // The wheel turned while this control had the focus (MousePos on the screen). True when handled,
   // which keeps the message from the parent windows; by default a turn towards the user goes to
   // DoMouseWheelDown, one away from the user to DoMouseWheelUp, and neither handles it.
@@ -519,6 +522,12 @@ public:
   void MoveTabOrder(TWinControl* Child, int Index);
   TWinControl* FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop, bool CheckParent);
   void SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop);
+  // A page of this container hides and Shown takes its place: when the form's active control was on
+  // Hidden, it moves to the first control of Shown (with none there, to the form's next control).
+  void FocusShownPage(TWinControl* Hidden, TWinControl* Shown);
+  // The first control in this one's tab order that will take the focus once its form shows (a tab
+  // stop, visible and enabled up to here), or null.
+  TWinControl* FirstTabStop();
   virtual void KeyDown(uint16_t& Key, TShiftState Shift);
   virtual void KeyUp(uint16_t& Key, TShiftState Shift);
   virtual void KeyPress(char& Key);

@@ -841,6 +841,24 @@ void TWinControl::GetTabOrderList(std::vector<TWinControl*>& List) {
   }
 }
 
+namespace {
+bool IsRadioButton(TWinControl* w) {
+  return w->HandleAllocated() && (SendMessageA(w->WindowHandle(), WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) != 0;
+}
+
+// The radio buttons of one parent are one group and one tab stop: the checked one, or the first in
+// tab order while none is checked.
+bool IsGroupTabStop(TWinControl* Radio, const std::vector<TWinControl*>& List) {
+  TWinControl* first = nullptr;
+  for (TWinControl* w : List) {
+    if (w->Parent() != Radio->Parent() || !IsRadioButton(w)) continue;
+    if (SendMessageA(w->WindowHandle(), BM_GETCHECK, 0, 0) == BST_CHECKED) return w == Radio;
+    if (!first) first = w;
+  }
+  return first == Radio;
+}
+}  // namespace
+
 TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForward, bool CheckTabStop,
                                           bool CheckParent) {
   std::vector<TWinControl*> list;
@@ -858,9 +876,35 @@ TWinControl* TWinControl::FindNextControl(TWinControl* CurControl, bool GoForwar
     if (w == CurControl && step < n - 1) continue;
     if (CheckTabStop && !w->TabStop()) continue;
     if (CheckParent && w->Parent() != this) continue;
-    if (w->CanFocus()) return w;
+    if (!w->CanFocus()) continue;
+    if (CheckTabStop && IsRadioButton(w) && !IsGroupTabStop(w, list)) continue;
+    return w;
   }
   return nullptr;
+}
+
+TWinControl* TWinControl::FirstTabStop() {
+  std::vector<TWinControl*> list;
+  GetTabOrderList(list);
+  for (TWinControl* w : list) {
+    if (!w->TabStop()) continue;
+    bool shows = true;
+    for (TControl* c = w; c && c != this && shows; c = c->Parent()) shows = c->Visible() && c->Enabled();
+    if (shows) return w;
+  }
+  return nullptr;
+}
+
+void TWinControl::FocusShownPage(TWinControl* Hidden, TWinControl* Shown) {
+  TCustomForm* form = ::GetParentForm(this);
+  if (!form || !Hidden || !form->ActiveControl() || !Hidden->ContainsControl(form->ActiveControl())) return;
+  // (While the form is hidden nothing can take the focus yet: the choice is kept for its showing.)
+  TWinControl* next = Shown ? Shown->FirstTabStop() : nullptr;
+  if (!next) next = form->FindNextControl(this, true, true, false);
+  if (!next && CanFocus()) next = this;
+  // The page's controls keep their windows while hidden: the focus itself must leave them too.
+  if (next) form->FocusControl(next);
+  else form->DefocusControl(Hidden, false);
 }
 
 void TWinControl::SelectNext(TWinControl* CurControl, bool GoForward, bool CheckTabStop) {
@@ -990,6 +1034,8 @@ void TWinControl::Dispatch(TMessage& Message) {
     case CN_KEYUP:               Message.Result = 0; return;
     case CM_DIALOGKEY:
     case CM_DIALOGCHAR:          Broadcast(Message); return;
+    // A key of a child is offered to its containers, innermost first (a page control's Ctrl+Tab).
+    case CM_CHILDKEY:            if (FParent) Message.Result = FParent->Perform(CM_CHILDKEY, Message.WParam, Message.LParam); return;
     case WM_SETCURSOR:           WMSetCursor(MessageAs<TWMSetCursor>(Message)); return;
     case WM_CONTEXTMENU:         WMContextMenu(MessageAs<TWMContextMenu>(Message)); return;
     case WM_CAPTURECHANGED:      ControlsCaptureLost(FHandle); DefaultHandler(Message); return;

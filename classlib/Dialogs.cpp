@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Forms.h"
+#include "SysUtils.h"
 
 TMessageDlgHook MessageDlgHook;
 TOpenDialogHook OpenDialogHook;
@@ -130,8 +131,9 @@ int ShowBox(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons)
   else
     flags |= MB_OK;
   std::string caption = MsgDlgCaption(DlgType);
+  if (Application) Application->HideAllHints();
   TQuitHeldScope quit;
-  return MessageBoxA(GetActiveWindow(), Msg.c_str(), caption.c_str(), flags);
+  return MessageBoxA(GetActiveWindow(), MessageBoxText(Msg).c_str(), caption.c_str(), flags);
 }
 }  // namespace
 

@@ -369,8 +369,10 @@ void TNotebook::SetPageIndex(int Value) {
     if (Value == FPageIndex) ShowActive();
     return;
   }
+  TPage* hidden = FPageIndex >= 0 && FPageIndex < int(FPages.size()) ? FPages[size_t(FPageIndex)] : nullptr;
   FPageIndex = Value;
   ShowActive();
+  FocusShownPage(hidden, FPages[size_t(Value)]);
   if (!ComponentState().Contains(csLoading)) OnPageChanged(this);
 }
 

@@ -346,6 +346,7 @@ int TCustomForm::ShowModal() {
   if (!FConstructed) AfterConstruction();
   if (GetCapture()) ::SendMessageA(GetCapture(), WM_CANCELMODE, 0, 0);
   ReleaseCapture();
+  if (Application) Application->HideAllHints();
   HandleNeeded();
   HWND previous = GetActiveWindow();
   // Every other window of the thread is disabled while the form is up.
@@ -493,6 +494,26 @@ bool TCustomForm::IsShortCut(TWMKey& Message) {
   return FormIsShortCut(this, Message);
 }
 
+// An arrow key on a radio button moves to the next (or previous) radio button of its group, round the
+// end, and chooses it, as a click would. False when the active control is no radio button.
+bool TCustomForm::ChooseRadio(bool GoForward) {
+  auto isRadio = [](TWinControl* w) {
+    return w->HandleAllocated() && (SendMessageA(w->WindowHandle(), WM_GETDLGCODE, 0, 0) & DLGC_RADIOBUTTON) != 0;
+  };
+  TWinControl* current = FActiveControl;
+  if (!isRadio(current)) return false;
+  TWinControl* group = current->Parent();
+  TWinControl* next = current;
+  do {
+    next = group->FindNextControl(next, GoForward, false, true);
+  } while (next && next != current && !isRadio(next));
+  if (!next || next == current) return true;
+  TLiveGuard g(next);
+  next->SetFocus();
+  if (g && next->Focused()) next->Perform(CN_COMMAND, MAKEWPARAM(0, BN_CLICKED), 0);
+  return true;
+}
+
 void TCustomForm::CMDialogKey(TWMKey& Message) {
   TShiftState shift = KeyDataToShiftState(Message.KeyData());
   switch (Message.CharCode()) {
@@ -507,6 +528,10 @@ void TCustomForm::CMDialogKey(TWMKey& Message) {
     case VK_RIGHT:
     case VK_UP:
     case VK_DOWN:
+      if (FActiveControl && FActiveControl->Parent() && ChooseRadio(Message.CharCode() == VK_RIGHT || Message.CharCode() == VK_DOWN)) {
+        Message.Result = 1;
+        return;
+      }
       if (FActiveControl && FActiveControl->Parent()) {
         FActiveControl->Parent()->SelectNext(FActiveControl,
                                              Message.CharCode() == VK_RIGHT || Message.CharCode() == VK_DOWN, false);
@@ -564,7 +589,10 @@ void TCustomForm::WMActivate(TWMActivate& Message) {
   }
   FActive = true;
   if (Screen) Screen->SetActiveForm(this);
-  if (!FActiveControl) FActiveControl = FindNextControl(nullptr, true, true, false);
+  // A control that cannot take the focus now (on a hidden page, disabled) gives way to the first one.
+  if (!FActiveControl || (!FActiveControl->CanFocus() && !IsIconic(FHandle))) {
+    if (TWinControl* first = FindNextControl(nullptr, true, true, false)) FActiveControl = first;
+  }
   // The focus goes straight back to the active control (the system would give it to the form
   // first, which would tell the control it was left).
   bool toControl = FActiveControl && FActiveControl->CanFocus() && !IsIconic(FHandle);

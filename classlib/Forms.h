@@ -139,6 +139,7 @@ protected:
   virtual void Paint();
   // Answers CM_DIALOGKEY: Tab and arrows move the focus, other keys go to the controls (buttons).
   void CMDialogKey(TWMKey& Message);
+  bool ChooseRadio(bool GoForward);
   // Message handlers that Dispatch routes.
   void CMVisibleChanged(TMessage& Message);
   void WMActivate(TWMActivate& Message);
@@ -206,6 +207,9 @@ F* CreateNewForm(TComponent* AOwner) {
 
 // The form a control sits on; ValidParentForm raises EInvalidOperation when there is none.
 TCustomForm* GetParentForm(TControl* Control);
+
+// A message box's text with every word too wide for the box's lines broken into lines that fit.
+std::string MessageBoxText(const std::string& Text);
 TCustomForm* ValidParentForm(TControl* Control);
 
 // ---------------------------------------------------------------------------------------------------
@@ -280,6 +284,10 @@ public:
   TColor HintColor() const { return FHintColor; }
   void SetHintPause(int Value) { FHintPause = Value; }
   void CancelHint();
+  // Hides every hint shown or about to show, the application's own and those of other units (which
+  // add theirs): a dialog, a menu or a box opens over the control the hint was for.
+  void HideAllHints();
+  void AddHintCancel(void* Key, std::function<void()> Fn);
   void ActivateHint(POINT CursorPos);
   THintWindow* HintWindow() const { return FHintWindow; }
 
@@ -335,6 +343,7 @@ private:
     std::function<void()> Fn;
   };
   std::vector<TIdleUpdate> FIdleUpdates;
+  std::vector<TIdleUpdate> FHintCancels;
   friend class TCustomForm;
 };
 

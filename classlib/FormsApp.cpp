@@ -6,6 +6,7 @@
 
 #include "ControlsInternal.h"
 #include "Forms.h"
+#include "SysUtils.h"
 
 TApplication* Application = nullptr;
 TScreen* Screen = nullptr;
@@ -253,8 +254,9 @@ void TApplication::ShowException(Exception* E) {
   if (!msg.empty() && static_cast<unsigned char>(msg.back()) > '.') msg += '.';
   HWND owner = nullptr;
   if (FMainForm && FMainForm->HandleAllocated()) owner = FMainForm->WindowHandle();
+  HideAllHints();
   TQuitHeldScope quit;
-  ::MessageBoxA(owner, msg.c_str(), FTitle.c_str(), MB_OK | MB_ICONSTOP);
+  ::MessageBoxA(owner, MessageBoxText(msg).c_str(), FTitle.c_str(), MB_OK | MB_ICONSTOP);
 }
 
 void TApplication::SetActiveState(bool Value) {
@@ -287,9 +289,9 @@ int TApplication::MessageBox(const std::string& Text, const std::string& Caption
   if (!owner && Screen && Screen->ActiveForm() && Screen->ActiveForm()->HandleAllocated())
     owner = Screen->ActiveForm()->WindowHandle();
   if (!owner && FMainForm && FMainForm->HandleAllocated()) owner = FMainForm->WindowHandle();
-  CancelHint();
+  HideAllHints();
   TQuitHeldScope quit;
-  return ::MessageBoxA(owner, Text.c_str(), Caption.c_str(), Flags);
+  return ::MessageBoxA(owner, MessageBoxText(Text).c_str(), Caption.c_str(), Flags);
 }
 
 void TApplication::BringToFront() {
@@ -424,6 +426,42 @@ void TApplication::CancelHint() {
   StopHintTimer();
   if (FHintActive && FHintWindow && FHintWindow->HandleAllocated()) ShowWindow(FHintWindow->WindowHandle(), SW_HIDE);
   FHintActive = false;
+}
+
+std::string MessageBoxText(const std::string& Text) {
+  NONCLIENTMETRICSA ncm{};
+  ncm.cbSize = sizeof ncm;
+  HFONT font = SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0) ? CreateFontIndirectA(&ncm.lfMessageFont)
+                                                                                   : nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HGDIOBJ old = SelectObject(dc, font ? HGDIOBJ(font) : GetStockObject(DEFAULT_GUI_FONT));
+  TEXTMETRICA tm{};
+  GetTextMetricsA(dc, &tm);
+  // Well within the narrowest box's lines (258 pixels under Wine).
+  const LONG room = std::max<LONG>(tm.tmAveCharWidth, 1) * 20;
+  std::string out = BreakLongWords(Text, [&](const std::string& Word) {
+    SIZE size{};
+    GetTextExtentPoint32A(dc, Word.c_str(), int(Word.size()), &size);
+    return size.cx <= room;
+  });
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  if (font) DeleteObject(font);
+  return out;
+}
+
+void TApplication::HideAllHints() {
+  CancelHint();
+  for (auto& c : std::vector<TIdleUpdate>(FHintCancels)) c.Fn();
+}
+
+void TApplication::AddHintCancel(void* Key, std::function<void()> Fn) {
+  for (auto& c : FHintCancels)
+    if (c.Key == Key) {
+      c.Fn = std::move(Fn);
+      return;
+    }
+  FHintCancels.push_back({Key, std::move(Fn)});
 }
 
 void TApplication::ActivateHint(POINT CursorPos) {

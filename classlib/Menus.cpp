@@ -646,6 +646,7 @@ void TPopupMenu::SetPopupComponent(TComponent* Value) {
 }
 
 void TPopupMenu::Popup(int X, int Y) {
+  if (Application) Application->HideAllHints();
   DoPopup(this);
   Items()->InitiateActions();
   Handle();

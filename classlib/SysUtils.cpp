@@ -80,6 +80,29 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b);
 }
 
+std::string BreakLongWords(const std::string& s, const std::function<bool(const std::string&)>& Fits) {
+  std::string out;
+  // In out: where the current run of the word starts and its last separator.
+  size_t runStart = 0, lastBreak = std::string::npos;
+  for (char c : s) {
+    out += c;
+    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
+      runStart = out.size();
+      lastBreak = std::string::npos;
+      continue;
+    }
+    if (out.size() - runStart > 1 && !Fits(out.substr(runStart))) {
+      // After the run's last separator, else before this byte.
+      const size_t at = lastBreak != std::string::npos ? lastBreak + 1 : out.size() - 1;
+      out.insert(at, "\n");
+      runStart = at + 1;
+      lastBreak = std::string::npos;
+    }
+    if (c == '\\' || c == '/') lastBreak = out.size() - 1;
+  }
+  return out;
+}
+
 std::string TrimLeft(const std::string& s) {
   size_t b = 0;
   while (b < s.size() && static_cast<unsigned char>(s[b]) <= ' ') ++b;

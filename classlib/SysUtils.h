@@ -8,6 +8,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <initializer_list>
 #include <limits>
 #include <string>
@@ -144,6 +145,10 @@ T RangeCheck(V v) {
 std::string Trim(const std::string& s);       // drops leading and trailing bytes <= ' '
 std::string TrimLeft(const std::string& s);
 std::string TrimRight(const std::string& s);
+// Breaks every word (a run without blanks or line ends, such as a long folder path) that does not Fit
+// on one line into lines that do, after a backslash or slash where there is one: a message box breaks
+// lines only at blanks and cuts a longer word at its edge.
+std::string BreakLongWords(const std::string& s, const std::function<bool(const std::string&)>& Fits);
 std::string UpperCase(const std::string& s);   // ASCII letters only
 std::string LowerCase(const std::string& s);
 std::string AnsiUpperCase(const std::string& s);  // the process code page's letters

@@ -13,6 +13,7 @@
 #include "WinUtils.h"
 #include "yOZMessageInBox.h"
 #include "yOZMessages.h"
+#include "yOZUser.h"
 
 namespace {
 
@@ -684,6 +685,91 @@ TEST_F(Messages, TheTrayDoubleClickOpensTheInboxOnlyWhileTheIconAnimatesAndNoMes
   frmyOZMessages->lblMessagePrimaryKey->SetCaption("0000000001");
   frmyOZMessages->ShowModal();
   EXPECT_FALSE(openedFromDialog);
+}
+
+}  // namespace
+
+namespace {
+
+// The only new message deleted elsewhere (this login's other machine): the double click on the tray
+// opens no empty inbox and the tray shows the status again; so does the message timer's next look once
+// an inbox opened meanwhile closes.
+TEST_F(Messages, TheTrayStopsFlashingOnceNoNewMessageWaits) {
+  Seed();
+  Start();
+  auto deletedElsewhere = [&] {
+    TyOZFile db(Folder.Path());
+    TYOZMessage other(&db);
+    for (auto& m : StoredMessages(Folder.Path()))
+      if (m.Status == "New") other.DeleteMessage(m.Key);
+  };
+  bool opened = false;
+  TWhile watch(30, [&] {
+    if (!Up(frmyOZMessageInBox)) return false;
+    opened = true;
+    frmyOZMessageInBox->Close();
+    return false;
+  });
+  Receive("Hello", "there");
+  ASSERT_TRUE(Form->StTrayIcon->Animate());
+  deletedElsewhere();
+  bool handled = false;
+  Form->StTrayIconDblClick(Form->StTrayIcon, mbLeft, TShiftState(), handled);
+  EXPECT_FALSE(opened);
+  EXPECT_FALSE(Form->StTrayIcon->Animate());
+  EXPECT_EQ(Form->StTrayIcon->Images(), Form->imgSmallPics);
+
+  // Announced again, the inbox opened from the View menu meanwhile; the timer looks after it closes.
+  Receive("Again", "here");
+  ASSERT_TRUE(Form->StTrayIcon->Animate());
+  deletedElsewhere();
+  Form->actVeiwInBoxExecute(Form->actVeiwInBox);
+  EXPECT_TRUE(opened);
+  EXPECT_TRUE(Form->tmrCheckForMessages->Enabled());
+  Form->tmrCheckForMessagesTimer(Form->tmrCheckForMessages);
+  EXPECT_FALSE(Form->StTrayIcon->Animate());
+  EXPECT_EQ(Form->StTrayIcon->Images(), Form->imgSmallPics);
+}
+
+}  // namespace
+
+namespace {
+
+// From, Subject and Received are as wide as their widest text and their header: nothing cut.
+TEST_F(Messages, TheInboxColumnsFitTheirTextsAndHeaders) {
+  Seed();
+  {
+    TIsamFile f("");
+    ASSERT_TRUE(f.Open(Folder.Path() + UserFileName, 3));
+    TUserRec rec;
+    ASSERT_TRUE(f.GetEqual(rec.Data, 7, "BOB"));
+    rec.SetName("Bartholomew Oswald Bartholomew");
+    ASSERT_TRUE(f.Replace(rec.Data, f.LastKey));
+    f.Close();
+  }
+  Start();
+  Receive("A subject of a good many words", "body");
+  bool checked = false;
+  TWhile watch(30, [&] {
+    if (!Up(frmyOZMessageInBox)) return false;
+    TListView* l = frmyOZMessageInBox->ListViewInBox;
+    HWND h = l->Handle();
+    auto width = [&](const std::string& t) { return int(SendMessageA(h, LVM_GETSTRINGWIDTHA, 0, LPARAM(t.c_str()))); };
+    for (int column : {0, 1, 4}) {
+      const int shown = int(SendMessageA(h, LVM_GETCOLUMNWIDTH, column, 0));
+      EXPECT_GE(shown, width(l->Column(column)->Caption()) + 12) << "header of column " << column;
+      for (int i = 0; i < l->Items()->Count(); ++i) {
+        TListItem* it = l->Items()->Item(i);
+        const std::string text = column == 0 ? it->Caption() : it->SubItems()->Strings(column - 1);
+        EXPECT_GE(shown, width(text) + 12) << text;
+      }
+    }
+    checked = true;
+    frmyOZMessageInBox->Close();
+    return true;
+  });
+  Form->actVeiwInBoxExecute(Form->actVeiwInBox);
+  EXPECT_TRUE(checked);
 }
 
 }  // namespace

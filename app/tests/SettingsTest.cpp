@@ -6,6 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <iterator>
+#include <vector>
 
 #include "AppTestSupport.h"
 #include "KLNStringUtils.h"
@@ -347,6 +349,123 @@ TEST_F(SettingsDialog, TheCheckBoxesEnableTheirControls) {
   EXPECT_TRUE(rec.ChangeStatusOnSD);
   EXPECT_FALSE(rec.DetectScreenSaver);
   EXPECT_FALSE(Form->tmrScreenSaver->Enabled());
+}
+
+}  // namespace
+
+namespace {
+
+// Keys as the keyboard sends them to the foreground window: Vk with the modifiers held.
+void Keys(WORD Vk, const std::vector<WORD>& Held = {}) {
+  std::vector<INPUT> in;
+  auto add = [&](WORD k, bool up) {
+    INPUT i{};
+    i.type = INPUT_KEYBOARD;
+    i.ki.wVk = k;
+    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    in.push_back(i);
+  };
+  // Each key handled before the next one goes: the modifiers' state is the thread's own by then.
+  auto send = [&] {
+    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+    in.clear();
+    Pump(30);
+  };
+  for (WORD h : Held) add(h, false);
+  send();
+  // The thread sees the modifiers down before the key comes (a window just brought to the front gets
+  // its key state a little later).
+  PumpUntil([&] {
+    for (WORD h : Held)
+      if (GetKeyState(h) >= 0) return false;
+    return true;
+  }, 3000);
+  add(Vk, false);
+  add(Vk, true);
+  send();
+  for (auto h = std::rbegin(Held); h != std::rend(Held); ++h) add(*h, true);
+  send();
+}
+
+// The sheet that holds the focused window, or null (no focus, or the focus outside the sheets).
+TTabSheet* FocusedSheet(TfrmSettings* D) {
+  HWND f = GetFocus();
+  for (TTabSheet* s : {D->tsDisplay, D->tsOptions, D->tsMessages})
+    if (f && IsChild(s->Handle(), f)) return s;
+  return nullptr;
+}
+
+// The focused control's name, for failures.
+std::string FocusName() {
+  TWinControl* c = FindControl(GetFocus());
+  return c ? c->Name() : "none";
+}
+
+// The focus is where the user sees it on Page: on a control of the page or on the page's tab.
+bool FocusOn(TfrmSettings* D, TTabSheet* Page) {
+  HWND f = GetFocus();
+  return f && (f == D->PageControlSettings->Handle() || IsChild(Page->Handle(), f));
+}
+
+struct TClicks {
+  int Count = 0;
+  void Hit(TObject*) { ++Count; }
+};
+
+// The pages switch from the keyboard and the focus always lands on a control the user sees: Ctrl+Tab,
+// Ctrl+Shift+Tab, Ctrl+Page Down and Up; Alt+L presses Launch; reopened on its first page after the
+// focus was left on another, the dialog has the focus on that page (its tab or its controls).
+TEST_F(SettingsDialog, TheKeyboardSwitchesPagesAndTheFocusStaysOnTheShownPage) {
+  Start();
+  TClicks launch;
+  RunSettings([&] {
+    auto* d = Dlg;
+    d->SpeedBtnLaunch->OnClick = TNotifyEvent(&launch, &TClicks::Hit);
+    SetForegroundWindow(d->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == d->Handle() && FocusOn(d, d->tsDisplay); }, 5000))
+        << FocusName();
+    // A first key takes the thread's key state over from the window that was in front before.
+    Keys(VK_SHIFT);
+    struct {
+      WORD Vk;
+      std::vector<WORD> Held;
+      TTabSheet* Page;
+    } steps[] = {{VK_TAB, {VK_CONTROL}, d->tsOptions},
+                 {VK_TAB, {VK_CONTROL}, d->tsMessages},
+                 {VK_TAB, {VK_CONTROL}, d->tsDisplay},
+                 {VK_TAB, {VK_CONTROL, VK_SHIFT}, d->tsMessages},
+                 {VK_PRIOR, {VK_CONTROL}, d->tsOptions},
+                 {VK_NEXT, {VK_CONTROL}, d->tsMessages},
+                 {VK_PRIOR, {VK_CONTROL}, d->tsOptions}};
+    for (auto& s : steps) {
+      TTabSheet* before = d->PageControlSettings->ActivePage();
+      Keys(s.Vk, s.Held);
+      EXPECT_TRUE(PumpUntil([&] { return d->PageControlSettings->ActivePage() != before; }, 3000));
+      EXPECT_EQ(d->PageControlSettings->ActivePage(), s.Page);
+      Pump(50);
+      EXPECT_TRUE(FocusOn(d, s.Page)) << "the focus is on " << FocusName();
+      EXPECT_TRUE(s.Page->Showing());
+    }
+    // Alt+L presses Launch on the Options page.
+    Keys('L', {VK_MENU});
+    EXPECT_TRUE(PumpUntil([&] { return launch.Count == 1; }, 3000));
+    // Left on the Options page's first check box, the dialog is cancelled.
+    d->chkClearComment->SetFocus();
+    EXPECT_EQ(FocusedSheet(d), d->tsOptions);
+    Press(d->btnCancel);
+  });
+  RunSettings([&] {
+    auto* d = Dlg;
+    SetForegroundWindow(d->Handle());
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == d->Handle() && GetFocus(); }, 5000));
+    Pump(50);
+    EXPECT_EQ(d->PageControlSettings->ActivePage(), d->tsDisplay);
+    EXPECT_TRUE(FocusOn(d, d->tsDisplay)) << "the focus is on " << FocusName();
+    // The first Tab goes to the first control of the page, not to OK.
+    Keys(VK_TAB);
+    EXPECT_TRUE(PumpUntil([&] { return FocusedSheet(d) == d->tsDisplay; }, 3000)) << FocusName();
+    Press(d->btnCancel);
+  });
 }
 
 }  // namespace

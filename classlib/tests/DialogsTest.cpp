@@ -1,6 +1,7 @@
 // Message dialogs answered by the test hook and by the scripted answers of an end-to-end run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -176,6 +177,72 @@ TEST_F(DialogsTest, TheRealBoxShowsTheTextAndAnswersWithTheButtonPressed) {
   EXPECT_EQ(MessageDlg("Unable to determine font size", mtError, {mbOK}), mrOk);
   b.Join();
   EXPECT_TRUE(b.Seen);
+}
+
+}  // namespace
+
+namespace {
+
+// The widest line of a box's message against the width of the control that shows it, read from
+// another thread while the box is up; then OK.
+struct BoxMeasure {
+  std::string Caption, Text;
+  int Widest = 0, Room = 0;
+  HANDLE Thread = nullptr;
+  static DWORD WINAPI Run(void* p) {
+    auto* self = static_cast<BoxMeasure*>(p);
+    for (int i = 0; i < 300; ++i) {
+      if (HWND box = FindWindowA("#32770", self->Caption.c_str())) {
+        HWND text = GetDlgItem(box, 0xFFFF);
+        char buf[1024] = {};
+        GetWindowTextA(text, buf, sizeof buf);
+        self->Text = buf;
+        RECT client;
+        GetClientRect(text, &client);
+        self->Room = client.right;
+        HDC dc = GetDC(text);
+        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(text, WM_GETFONT, 0, 0)));
+        std::string line;
+        for (const char* c = buf;; ++c) {
+          if (*c == '\n' || *c == '\r' || !*c) {
+            SIZE s{};
+            GetTextExtentPoint32A(dc, line.c_str(), int(line.size()), &s);
+            self->Widest = std::max(self->Widest, int(s.cx));
+            line.clear();
+            if (!*c) break;
+          } else {
+            line += *c;
+          }
+        }
+        SelectObject(dc, old);
+        ReleaseDC(text, dc);
+        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return 0;
+      }
+      Sleep(20);
+    }
+    return 0;
+  }
+};
+
+// A folder path far longer than a line shows whole, broken into lines that fit, after its backslashes.
+TEST_F(DialogsTest, ABoxShowsAPathLongerThanALineWhole) {
+  std::string path = "Y:\\";
+  while (path.size() < 300) path += "a-folder-with-a-long-name-" + std::to_string(path.size()) + "\\";
+  const std::string message = "Unable to use the folder " + path + " as the database location.";
+  BoxMeasure m;
+  m.Caption = "Error";
+  m.Thread = CreateThread(nullptr, 0, &BoxMeasure::Run, &m, 0, nullptr);
+  EXPECT_EQ(MessageDlg(message, mtError, {mbOK}), mrOk);
+  WaitForSingleObject(m.Thread, 10000);
+  CloseHandle(m.Thread);
+  ASSERT_FALSE(m.Text.empty());
+  EXPECT_LE(m.Widest, m.Room) << m.Text;
+  std::string joined;
+  for (char c : m.Text)
+    if (c != '\n') joined += c;
+  EXPECT_EQ(joined, message);
+  EXPECT_NE(m.Text.find("\\\na-folder"), std::string::npos) << m.Text;
 }
 
 }  // namespace

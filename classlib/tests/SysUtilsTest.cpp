@@ -40,6 +40,14 @@ TEST(CheckedArithmetic, RangeCheck) {
   EXPECT_EQ(RangeCheck<uint16_t>(int64_t(65535)), 65535);
 }
 
+TEST(Strings, BreakLongWordsAfterSeparatorsElseAtTheLimit) {
+  auto upTo = [](size_t n) { return [n](const std::string& w) { return w.size() <= n; }; };
+  EXPECT_EQ(BreakLongWords("a short text", upTo(5)), "a short text");
+  EXPECT_EQ(BreakLongWords("C:\\ab\\cdef\\g end", upTo(8)), "C:\\ab\\\ncdef\\g end");
+  EXPECT_EQ(BreakLongWords("abcdefghij", upTo(4)), "abcd\nefgh\nij");
+  EXPECT_EQ(BreakLongWords("x\rabcdef abcdef", upTo(6)), "x\rabcdef abcdef");
+}
+
 TEST(Strings, TrimAndCase) {
   EXPECT_EQ(Trim(" \t a b \r\n"), "a b");
   EXPECT_EQ(Trim("   "), "");

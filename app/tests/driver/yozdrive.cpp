@@ -26,6 +26,7 @@
 //                                           in the dock site, top to bottom, then left to right
 //   yozdrive click-bar <caption> <n> <x> <y>  left click at x,y of the n-th of those bars (1 = first)
 //   yozdrive right-click-bar <caption> <n> <x> <y>  the same with the right button
+//   yozdrive hover-bar <caption> <n> <x> <y>  move the pointer to x,y of the n-th of those bars
 //   yozdrive right-click-in <caption> <class> <x> <y>  right click at a client point of the first child
 //                                           window of that class
 //   yozdrive tray-menu <caption>            what a right click on the board's tray icon sends
@@ -67,7 +68,14 @@
 //   yozdrive hover <caption> <class> <x> <y>  move the pointer to a client point of that child window
 //   yozdrive hover-screen <x> <y>           move the pointer to that screen point
 //   yozdrive shown <class>                  print the number of visible windows of that class
+//   yozdrive row-rect <caption> <login>     print left,top,right,bottom on the screen of the board row of
+//                                           that login
+//   yozdrive popup-rect                     print left,top,right,bottom of the open popup menu (#32768)
+//   yozdrive class-rect <class>             print left,top,right,bottom of the visible top-level window
+//                                           of that class (e.g. a hint window)
+//   yozdrive screen-pixel <x> <y>           print the colour (RRGGBB) on screen at that point
 //
+// A <caption> of the form class:NAME names the visible window of that class instead.
 // With YOZDRIVE_GO set to a file name, every command first waits (30 s at most) until that file exists:
 // copies started one by one on several machines then act at the same moment.
 // Exit code 0 on success, 1 on a failed wait or check, 2 on bad use.
@@ -93,6 +101,13 @@
 namespace {
 
 HWND FindBoard(const std::string& Caption) {
+  // "class:NAME" finds a visible window by its class (a window without its caption yet).
+  if (Caption.rfind("class:", 0) == 0) {
+    for (HWND w = FindWindowExA(nullptr, nullptr, Caption.c_str() + 6, nullptr); w;
+         w = FindWindowExA(nullptr, w, Caption.c_str() + 6, nullptr))
+      if (IsWindowVisible(w)) return w;
+    return nullptr;
+  }
   struct Ctx {
     const std::string* Caption;
     HWND Found;
@@ -456,7 +471,7 @@ int Key(HWND Board, const std::string& Keys) {
   } named[] = {{"HOME", VK_HOME}, {"END", VK_END},   {"ENTER", VK_RETURN}, {"ESC", VK_ESCAPE},
                {"TAB", VK_TAB},   {"DOWN", VK_DOWN}, {"UP", VK_UP},        {"DELETE", VK_DELETE},
                {"BACK", VK_BACK}, {"RETURN", VK_RETURN}, {"ESCAPE", VK_ESCAPE},
-               {"LEFT", VK_LEFT}, {"RIGHT", VK_RIGHT}, {"SPACE", VK_SPACE}};
+               {"LEFT", VK_LEFT}, {"RIGHT", VK_RIGHT}, {"SPACE", VK_SPACE}, {"APPS", VK_APPS}};
   WORD vk = 0;
   for (auto& n : named)
     if (UpperCase(rest) == n.Name) vk = n.Vk;
@@ -962,7 +977,7 @@ int Dump(const std::string& Folder, const std::string& What) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2 || (argc < 3 && std::string(argv[1]) != "shortcut")) return 2;
+  if (argc < 2 || (argc < 3 && std::string(argv[1]) != "shortcut" && std::string(argv[1]) != "popup-rect")) return 2;
   std::string cmd = argv[1];
   if (const char* go = std::getenv("YOZDRIVE_GO"))
     for (DWORD start = GetTickCount(); GetFileAttributesA(go) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 30000;)
@@ -997,6 +1012,24 @@ int main(int argc, char** argv) {
     if (cmd == "shortcut") return Shortcut();
     if (cmd == "menu-key") return Key(nullptr, argv[2]);
     if (cmd == "shown") return Shown(argv[2]);
+    if (cmd == "screen-pixel" && argc > 3) {
+      HDC dc = GetDC(nullptr);
+      COLORREF c = GetPixel(dc, std::atoi(argv[2]), std::atoi(argv[3]));
+      ReleaseDC(nullptr, dc);
+      std::printf("%02X%02X%02X\n", unsigned(GetRValue(c)), unsigned(GetGValue(c)), unsigned(GetBValue(c)));
+      return 0;
+    }
+    if (cmd == "popup-rect" || cmd == "class-rect") {
+      const char* cls = cmd == "popup-rect" ? "#32768" : argv[2];
+      HWND menu = nullptr;
+      for (HWND w = FindWindowExA(nullptr, nullptr, cls, nullptr); w && !menu;
+           w = FindWindowExA(nullptr, w, cls, nullptr))
+        if (IsWindowVisible(w)) menu = w;
+      RECT r;
+      if (!menu || !GetWindowRect(menu, &r)) return 1;
+      std::printf("%ld,%ld,%ld,%ld\n", long(r.left), long(r.top), long(r.right), long(r.bottom));
+      return 0;
+    }
     if (cmd == "hover-screen" && argc > 3) {
       MovePointer(POINT{std::atoi(argv[2]), std::atoi(argv[3])});
       return 0;
@@ -1017,6 +1050,23 @@ int main(int argc, char** argv) {
       return 0;
     }
     if (cmd == "key" && argc > 3) return Key(board, argv[3]);
+    if (cmd == "row-rect" && argc > 3) {
+      HWND list = FindChild(board, "TListView");
+      if (!list) return 1;
+      auto rows = BoardRows(list);
+      for (size_t i = 0; i < rows.size(); ++i)
+        if (rows[i].size() > 5 && rows[i][5] == argv[3]) {
+          TRemote r(list);
+          RECT rc{LVIR_BOUNDS, 0, 0, 0};
+          r.Write(0, &rc, sizeof rc);
+          if (!SendMessageA(list, LVM_GETITEMRECT, WPARAM(i), LPARAM(r.At(0)))) return 1;
+          r.Read(0, &rc, sizeof rc);
+          MapWindowPoints(list, nullptr, reinterpret_cast<POINT*>(&rc), 2);
+          std::printf("%ld,%ld,%ld,%ld\n", long(rc.left), long(rc.top), long(rc.right), long(rc.bottom));
+          return 0;
+        }
+      return 1;
+    }
     if (cmd == "held") return Held(board, argc > 3 ? std::atoi(argv[3]) : 5000);
     if (cmd == "click-close") {
       Raise(board);
@@ -1154,11 +1204,17 @@ int main(int argc, char** argv) {
       }
       return 0;
     }
-    if ((cmd == "click-bar" || cmd == "right-click-bar") && argc > 5) {
+    if ((cmd == "click-bar" || cmd == "right-click-bar" || cmd == "hover-bar") && argc > 5) {
       auto bars = ChildrenByPlace(board, "TdxBarControl");
       size_t n = size_t(std::atoi(argv[3]));
       if (n < 1 || n > bars.size()) return 1;
       POINT p{std::atoi(argv[4]), std::atoi(argv[5])};
+      if (cmd == "hover-bar") {
+        Raise(board);
+        ClientToScreen(bars[n - 1], &p);
+        MovePointer(p);
+        return 0;
+      }
       if (cmd == "click-bar") {
         Click(bars[n - 1], p);
         return 0;

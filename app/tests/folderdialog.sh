@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# The folder-browse dialog on the real board, where users meet it: in the database wizard (Create New
+# Database) and behind the settings dialog's Browse... button. Real clicks and keys; what the tree
+# shows is read from its window and its pictures probed on the screen. One machine (a copy of the test
+# prefix) with the share mapped as Y:. Every check runs and the failures are listed at the end.
+# Screenshots land in <build>/app-folderdialog/.
+set -euo pipefail
+build=$1
+tag=folderdialog
+source "$(dirname "$0")/machines.sh"
+M=$M1
+profile "$M" alice
+board_pid=
+start() {  # start <tag>: the board in the background
+  YOZ_DIALOG_LOG="$out/dialogs-$1.log" WINEPREFIX=$M USER=alice wine "$bin/yOZ.exe" >"$out/board-$1.log" 2>&1 &
+  board_pid=$!
+  pids+=($board_pid)
+}
+problems=()
+check() {  # check <what> <command...>: a failed check is noted and the run goes on
+  local what=$1
+  shift
+  if "$@"; then echo "ok: $what"; else echo "NOT OK: $what"; problems+=("$what"); shot "not-ok-${#problems[@]}"; fi
+}
+# node <caption> <level> <text>: the tree's line for that node (level|text|image|selected image|
+# button|state|left,top,right,bottom)
+node() { alice tree "$1" | grep -F -- "$2|$3|" | head -1; }
+not_red() { (($((16#${1:0:2})) < 160 || $((16#${1:2:2})) > 96 || $((16#${1:4:2})) > 96)); }
+# apart <RRGGBB> <RRGGBB>: the two colours are told apart at a glance
+apart() {
+  local a=$1 b=$2 i sum=0 x
+  for i in 0 2 4; do x=$((16#${a:i:2} - 16#${b:i:2})); sum=$((sum + (x < 0 ? -x : x))); done
+  ((sum > 90))
+}
+field() { cut -d'|' -f"$2" <<<"$1"; }
+rect() { field "$1" 7 | tr ',' ' '; }
+folder_setting() {
+  WINEPREFIX=$M wine reg query 'HKCU\Software\QDSoftware\yOZ' /v yOZDBasePath 2>/dev/null | tr -d '\r' \
+    | awk '$1 == "yOZDBasePath" { $1 = ""; $2 = ""; sub(/^ +/, ""); print }'
+}
+wiz='Database Wizard'
+dlg='Create yOZ Database'
+browse='Browse for Folder'
+settings "$M" 560 460 nofolder '"FirstTimeRun"=dword:00000001'
+deep=(deep with some folders inside one another down to the bottom of the share)
+mkdir -p "$share/board" "$share/$(IFS=/; echo "${deep[*]}")"
+
+start wizard
+alice wait "$wiz" 30000 || fail "no wizard"
+alice click-button "$wiz" 'Create New Database' && alice click-button "$wiz" '&Next' || fail "choosing Create"
+alice click-button "$wiz" '&Next' && alice wait "$dlg" 10000 || fail "no folder dialog from the wizard"
+
+# --- pictures and buttons: each folder its own icon, "+" only before folders that hold some -------
+alice click-tree "$dlg" Desktop 'My Computer' '(Y:)' && alice key "$dlg" RIGHT || fail "opening Y:"
+until_shows '^3\|board\|' alice tree "$dlg" || fail "Y: shows no board"
+shot pictures
+root=$(alice tree "$dlg" | tail -1)
+b=$(node "$dlg" 3 board)
+d=$(node "$dlg" 3 deep)
+m=$(node "$dlg" 1 'My Computer')
+check "board, which holds no folder, shows no button" [ "$(field "$b" 5)" = 0 ]
+check "deep, which holds one, shows its button" [ "$(field "$d" 5)" = 1 ]
+read -r l t _ _ <<<"$(rect "$b")"
+diff=$(alice icon "$dlg" "$l" "$t" 'Y:\board')
+check "board shows the folder's own icon ($diff pixels differ)" [ "$diff" -le 64 ]
+read -r l t _ _ <<<"$(rect "$m")"
+diff=$(alice icon "$dlg" "$l" "$t" ::drives)
+check "My Computer shows its own icon ($diff pixels differ)" [ "$diff" -le 64 ]
+
+alice key "$dlg" ESCAPE && alice gone "$dlg" 5000 || fail "Esc in the folder dialog"
+alice key "$wiz" ESCAPE && alice gone "$wiz" 5000 || fail "Esc in the wizard"
+[ ${#problems[@]} -eq 0 ] || fail "${#problems[@]} checks failed: $(printf '%s; ' "${problems[@]}")"
+echo "folder dialog: all steps passed"

@@ -408,6 +408,24 @@ void TPTCustomShellTree::Change(TTreeNode* Node) {
   ApplySelection(Node);
 }
 
+void TPTCustomShellTree::Collapse(TTreeNode* Node) {
+  TPTCustomTreeView::Collapse(Node);
+  // Closing the branch that holds the selection selects the closed node once the closing is over,
+  // without a word of it: look again then.
+  if (HandleAllocated()) PostMessageA(Handle(), WM_PTSELECTIONCHECK, 0, 0);
+}
+
+// The node the tree shows selected becomes the selection as any other, so what the tree shows is what
+// it hands back.
+void TPTCustomShellTree::SelectionCheck() {
+  TTreeNode* shown = Selected();
+  TPTShTreeData* data = ShellData(shown);
+  if (!data || FUpdateLock > 0 || FLoading) return;
+  if (FSelectedFolder->Pidl() && PidlCompare(FSelectedFolder->Pidl(), data->AbsolutePidl()) == 0) return;
+  FImmediateChange = -1;
+  Change(shown);
+}
+
 void TPTCustomShellTree::ApplySelection(TTreeNode* Node) {
   TPTShTreeData* data = ShellData(Node);
   if (!data) return;

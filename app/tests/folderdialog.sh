@@ -67,7 +67,34 @@ read -r l t _ _ <<<"$(rect "$m")"
 diff=$(alice icon "$dlg" "$l" "$t" ::drives)
 check "My Computer shows its own icon ($diff pixels differ)" [ "$diff" -le 64 ]
 
-alice key "$dlg" ESCAPE && alice gone "$dlg" 5000 || fail "Esc in the folder dialog"
-alice key "$wiz" ESCAPE && alice gone "$wiz" 5000 || fail "Esc in the wizard"
+# --- Delete never with My Computer: after a folder was selected, My Computer closed with its button -
+alice click-tree "$dlg" Desktop 'My Computer' '(Y:)' board || fail "clicking board"
+read -r l t _ b2 <<<"$(rect "$m")"
+alice click-at "$dlg" $((l - 27)) $(((t + b2) / 2))
+until_shows '\|My Computer\|.*\|selected\|' alice tree "$dlg" || fail "closing My Computer did not select it"
+shot mycomputer
+red=$(alice pixel "$dlg" -28 14)
+check "Delete is not enabled with My Computer selected (its cross is $red)" not_red "$red"
+
+# --- a new folder named at once is the one selected, and the one OK hands back -----------------------
+alice click-tree "$dlg" Desktop 'My Computer' '(Y:)' board || fail "clicking board"
+alice click-at "$dlg" -58 14 || fail "the create-folder button"
+until_shows '^4\|New Folder\|' alice tree "$dlg" || fail "no new folder in board"
+shot naming
+b=$(node "$dlg" 3 board)
+read -r l t r b2 <<<"$(rect "$b")"
+marks=$(alice marks "$dlg" "$l" "$t" $((r - l)) $((b2 - t)))
+check "board's label is drawn while the new folder is named ($marks marks)" [ "$marks" -gt 10 ]
+alice type "$dlg" 'Fresh & New\n' || fail "typing the new folder's name"
+until_shows '^4\|Fresh & New\|' alice tree "$dlg" || fail "the new folder was not renamed"
+shot named
+check "the new folder is the one selected" grep -q '^4|Fresh & New|.*|selected|' <<<"$(alice tree "$dlg")"
+alice key "$dlg" RETURN && alice gone "$dlg" 5000 || fail "OK in the folder dialog"
+text=$(alice answer Information No 15000) || fail "no first run's question"
+alice wait "$all" 20000 || fail "no board after the wizard"
+check "the database is made in the folder shown selected" [ -f "$share/board/Fresh & New/yOZDB31.isd" ]
+echo "folder stored: $(folder_setting)"
+
+alice click-row "$all" ALICE && alice key "$all" ctrl+X || fail "Ctrl+X"
 [ ${#problems[@]} -eq 0 ] || fail "${#problems[@]} checks failed: $(printf '%s; ' "${problems[@]}")"
 echo "folder dialog: all steps passed"

@@ -6,6 +6,7 @@
 #include "Main.h"
 #include "SysUtils.h"
 #include "UPTShellControls.h"
+#include "UPTShellUtils.h"
 
 TfrmSettings* frmSettings = nullptr;
 
@@ -268,6 +269,14 @@ void TfrmSettings::btnHelpClick(TObject*) { Application->HelpJump("Displaying_yo
 void TfrmSettings::SpeedBtnLaunchClick(TObject*) { frmMain->CreateStartupShortcut(); }
 
 void TfrmSettings::BitBtnBrowseClick(TObject*) {
+  // The dialog opens on the folder shown as the database's location (when the shell still finds it).
+  std::string location = txtLocationOfyOZDBase->Text();
+  if (location.size() > 3) location = ExcludeTrailingBackslash(location);   // a drive root keeps its own
+  LPITEMIDLIST shown = nullptr;
+  if (!location.empty() && SUCCEEDED(PathToPidl(location, shown))) {
+    PTFolderBrowseDBase->SelectedFolder()->SetPidl(shown);
+    ShellFree(shown);
+  }
   if (!PTFolderBrowseDBase->Execute()) return;
   // A folder without a file-system path (a virtual folder) cannot hold the database.
   const std::string folder = PTFolderBrowseDBase->SelectedPath();

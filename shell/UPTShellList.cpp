@@ -601,7 +601,8 @@ void TPTCustomShellList::KeyDown(uint16_t& Key, TShiftState Shift) {
   } else if (sc == PTShellShortCut(pskCopy)) {
     InvokeVerb("copy");
   } else if (sc == PTShellShortCut(pskPaste)) {
-    PasteIntoFolder();
+    // A folder whose menu offers no Paste refuses the key, as the tree does.
+    if (PasteIntoFolder() != S_OK) MessageBeep(UINT(-1));
     if (g) Refresh();
   } else if (sc == PTShellShortCut(pskDelete)) {
     InvokeVerb("delete");

@@ -383,6 +383,9 @@ void TPTCustomShellTree::SelectIdList(PCIDLIST_ABSOLUTE List) {
   }
   SetSelected(node);
   node->MakeVisible();
+  // Making a deep node visible scrolls the tree sideways: the tree keeps its left edge in view, where
+  // the folders above the node are.
+  if (HandleAllocated()) SendMessageA(Handle(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
 }
 
 void TPTCustomShellTree::Change(TTreeNode* Node) {

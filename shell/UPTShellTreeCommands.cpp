@@ -111,7 +111,8 @@ void TPTCustomShellTree::KeyDown(uint16_t& Key, TShiftState Shift) {
   } else if (sc == PTShellShortCut(pskCopy)) {
     if (node) InvokeVerb(node, "copy");
   } else if (sc == PTShellShortCut(pskPaste)) {
-    if (node) InvokeVerb(node, "paste");
+    // An item whose menu offers no Paste refuses the key, as the tree's other refused commands do.
+    if ((node ? InvokeVerb(node, "paste") : E_INVALIDARG) != S_OK) MessageBeep(UINT(-1));
   } else if (sc == PTShellShortCut(pskDelete)) {
     if (node) InvokeVerb(node, "delete");
   } else {

@@ -95,6 +95,26 @@ alice wait "$all" 20000 || fail "no board after the wizard"
 check "the database is made in the folder shown selected" [ -f "$share/board/Fresh & New/yOZDB31.isd" ]
 echo "folder stored: $(folder_setting)"
 
+# --- Settings: Browse... opens on the database's folder; a deep folder does not scroll it aside ----
+alice click-row "$all" ALICE && alice key "$all" ctrl+S && alice wait Settings 5000 || fail "no settings dialog"
+alice click-tab Settings Options || fail "Options tab"
+alice click-button Settings '&Browse...' && alice wait "$browse" 10000 || fail "no folder dialog from Settings"
+check "Browse... opens on the database's folder" grep -q '^4|Fresh & New|.*|selected|' <<<"$(alice tree "$browse")"
+alice click-tree "$browse" Desktop 'My Computer' '(Y:)' "${deep[@]}" || fail "clicking the deep folder"
+alice key "$browse" RETURN && alice gone "$browse" 5000 || fail "OK on the deep folder"
+alice answer Confirm Yes 10000 >/dev/null || fail "no question after Browse"
+alice click-button Settings '&Browse...' && alice wait "$browse" 10000 || fail "no folder dialog the second time"
+shot deep-again
+tree=$(alice tree "$browse")
+check "the deep folder is selected again" grep -q "|share|.*|selected|" <<<"$tree"
+check "the tree opens at its left edge ($(tail -1 <<<"$tree"), at first $root)" [ "$(tail -1 <<<"$tree")" = "$root" ]
+alice key "$browse" HOME && alice key "$browse" DOWN || fail "Home, Down"
+tree=$(alice tree "$browse")
+check "Home and Down select the first folder below the Desktop, in view" grep -q '^1|/|.*|selected|' <<<"$tree"
+check "... with the tree at its left edge ($(tail -1 <<<"$tree"), at first $root)" [ "$(tail -1 <<<"$tree")" = "$root" ]
+alice key "$browse" ESCAPE && alice gone "$browse" 5000 || fail "Esc in the folder dialog"
+alice key Settings ESCAPE && alice gone Settings 5000 || fail "Esc in Settings"
+
 alice click-row "$all" ALICE && alice key "$all" ctrl+X || fail "Ctrl+X"
 [ ${#problems[@]} -eq 0 ] || fail "${#problems[@]} checks failed: $(printf '%s; ' "${problems[@]}")"
 echo "folder dialog: all steps passed"

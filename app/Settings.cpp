@@ -139,6 +139,11 @@ int TfrmSettings::Execute(TyOZCBRec& Rec, TyOZConfigRec& Config) {
     MessageDlg("Unable to retrieve User details", mtError, TMsgDlgButtons{mbOK});
   }
   txtName->SetText(yOZCurrentUser->Name);
+  // The dialog lives for the whole run: a long Name typed last time would still show its end.
+  if (txtName->HandleAllocated()) {
+    SendMessageA(txtName->Handle(), EM_SETSEL, 0, 0);
+    SendMessageA(txtName->Handle(), EM_SCROLLCARET, 0, 0);
+  }
   txtExtension->SetText(yOZCurrentUser->Extension);
   txtDepartment->SetText(yOZCurrentUser->Department);
   int department = -1;

@@ -100,6 +100,16 @@ alice click-row "$all" ALICE && alice key "$all" ctrl+S && alice wait Settings 5
 alice click-tab Settings Options || fail "Options tab"
 alice click-button Settings '&Browse...' && alice wait "$browse" 10000 || fail "no folder dialog from Settings"
 check "Browse... opens on the database's folder" grep -q '^4|Fresh & New|.*|selected|' <<<"$(alice tree "$browse")"
+# The selection stays shown while another control has the focus: its label's back is not the tree's.
+alice key "$browse" TAB
+sleep 0.5
+s=$(alice tree "$browse" | grep '|selected|')
+read -r l t r b2 <<<"$(rect "$s")"
+colour=$(alice pixel "$browse" $((l + 1)) $(((t + b2) / 2)))
+plain=$(alice pixel "$browse" $((r + 12)) $(((t + b2) / 2)))
+shot unfocused
+check "the selected folder stays marked without the focus (its label's back $colour, the tree's $plain)" \
+  apart "$colour" "$plain"
 alice click-tree "$browse" Desktop 'My Computer' '(Y:)' "${deep[@]}" || fail "clicking the deep folder"
 alice key "$browse" RETURN && alice gone "$browse" 5000 || fail "OK on the deep folder"
 alice answer Confirm Yes 10000 >/dev/null || fail "no question after Browse"
@@ -113,6 +123,16 @@ tree=$(alice tree "$browse")
 check "Home and Down select the first folder below the Desktop, in view" grep -q '^1|/|.*|selected|' <<<"$tree"
 check "... with the tree at its left edge ($(tail -1 <<<"$tree"), at first $root)" [ "$(tail -1 <<<"$tree")" = "$root" ]
 alice key "$browse" ESCAPE && alice gone "$browse" 5000 || fail "Esc in the folder dialog"
+alice key Settings ESCAPE && alice gone Settings 5000 || fail "Esc in Settings"
+
+# --- Settings shows a long Name from its start ---------------------------------------------------------
+alice click-row "$all" ALICE && alice key "$all" ctrl+S && alice wait Settings 5000 || fail "no settings dialog"
+long='Alexandra Bartholomew-Carrington of the Accounts Department'
+alice click-edit Settings 1 && alice key Settings ctrl+A && alice type Settings "$long" || fail "typing a long Name"
+alice click-button Settings '&Ok' && alice gone Settings 5000 || fail "OK in Settings"
+alice click-row "$all" ALICE && alice key "$all" ctrl+S && alice wait Settings 5000 || fail "no settings dialog again"
+shot settings-again
+check "Settings shows the long Name from its start" [ "$(alice edit-start Settings 1)" = 0 ]
 alice key Settings ESCAPE && alice gone Settings 5000 || fail "Esc in Settings"
 
 alice click-row "$all" ALICE && alice key "$all" ctrl+X || fail "Ctrl+X"

@@ -876,7 +876,7 @@ void TdxBarControl::ExitMenuMode() {
 
 void TdxBarControl::SetActive(bool Value) {
   if (!Value) {
-    if (auto* b = dynamic_cast<TdxBarButtonControl*>(FSelectedControl); b && b->DropDownOpen) b->CloseUp();
+    if (auto* b = dynamic_cast<TdxBarButtonControl*>(FSelectedControl); b && b->DropDownOpen) CloseSelectedDropDown();
   }
   TCustomdxBarControl::SetActive(Value);
   if (!Value && FMenuOpen) {

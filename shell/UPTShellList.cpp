@@ -795,14 +795,7 @@ void TPTCustomShellList::WatchFolder(const std::string& Path) {
 }
 
 void TPTCustomShellList::ChangeNotified() {
-  if (FIgnoreNextNotification) {
-    FIgnoreNextNotification = false;
-    return;
-  }
-  if (FDragging) {
-    FRefreshPending = true;
-    return;
-  }
+  if (!ChangeWanted(FIgnoreNextNotification, FDragging, FRefreshPending)) return;
   FTimer->SetEnabled(false);
   FTimer->SetInterval(Focused() ? 400 : 2000);
   FTimer->SetEnabled(true);

@@ -138,6 +138,19 @@ void TPTDropSite::Register(TWinControl* Control, bool On, const std::function<ID
   FTarget = nullptr;
 }
 
+bool ChangeWanted(bool& IgnoreNext, bool Dragging, bool& RefreshPending) {
+  if (IgnoreNext) {
+    IgnoreNext = false;
+    return false;
+  }
+  // A change while a menu or a drag is up is kept for the refresh that follows it.
+  if (Dragging) {
+    RefreshPending = true;
+    return false;
+  }
+  return true;
+}
+
 void EndShellWindow(TWinControl* Control, int& UpdateLock, TPTDropSite& DropSite, TChangeHandlerThread*& ChangeThread) {
   TPTLock lock(UpdateLock);
   DropSite.Register(Control, false, nullptr);

@@ -253,15 +253,7 @@ void TPTCustomShellTree::WatchPath(const std::string& Path) {
 }
 
 void TPTCustomShellTree::ChangeNotified() {
-  if (FIgnoreNextNotification) {
-    FIgnoreNextNotification = false;
-    return;
-  }
-  // A change while a menu or a drag is up is kept for the refresh that follows it.
-  if (FDragging) {
-    FRefreshPending = true;
-    return;
-  }
+  if (!ChangeWanted(FIgnoreNextNotification, FDragging, FRefreshPending)) return;
   StartRefreshTimer(Focused() ? 400 : 2000);
 }
 

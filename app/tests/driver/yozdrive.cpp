@@ -526,42 +526,6 @@ int ClickRow(HWND Board, size_t Column, const std::string& Login, int Count = 1)
   return 1;
 }
 
-int ClickTree(HWND Board, const std::string& Text) {
-  HWND tree = FindChild(Board, "TTreeView");
-  if (!tree) return 1;
-  TRemote r(tree);
-  // Depth-first over the nodes.
-  std::vector<HTREEITEM> stack;
-  if (auto root = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))) stack.push_back(root);
-  while (!stack.empty()) {
-    HTREEITEM h = stack.back();
-    stack.pop_back();
-    TVITEMA it{};
-    it.mask = TVIF_TEXT;
-    it.hItem = h;
-    it.pszText = r.At(1024);
-    it.cchTextMax = 1024;
-    r.Write(0, &it, sizeof it);
-    SendMessageA(tree, TVM_GETITEMA, 0, LPARAM(r.At(0)));
-    char buf[1024] = {};
-    r.Read(1024, buf, sizeof buf - 1);
-    if (Text == buf) {
-      RECT rc{};
-      // TVM_GETITEMRECT takes the item in the rectangle's place.
-      r.Write(0, &h, sizeof h);
-      SendMessageA(tree, TVM_GETITEMRECT, TRUE, LPARAM(r.At(0)));
-      r.Read(0, &rc, sizeof rc);
-      Click(tree, POINT{rc.left + 3, (rc.top + rc.bottom) / 2});
-      return 0;
-    }
-    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, LPARAM(h));
-    if (auto next = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(h)))) stack.push_back(next);
-    if (auto child = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(h)))) stack.push_back(child);
-  }
-  std::fprintf(stderr, "no node %s\n", Text.c_str());
-  return 1;
-}
-
 std::string NodeText(HWND Tree, const TRemote& R, HTREEITEM H) {
   TVITEMA it{};
   it.mask = TVIF_TEXT;
@@ -573,6 +537,38 @@ std::string NodeText(HWND Tree, const TRemote& R, HTREEITEM H) {
   char buf[1024] = {};
   R.Read(1024, buf, sizeof buf - 1);
   return buf;
+}
+
+// A click at the start of the node's text.
+void ClickNode(HWND Tree, const TRemote& R, HTREEITEM H) {
+  RECT rc{};
+  // TVM_GETITEMRECT takes the item in the rectangle's place.
+  R.Write(0, &H, sizeof H);
+  SendMessageA(Tree, TVM_GETITEMRECT, TRUE, LPARAM(R.At(0)));
+  R.Read(0, &rc, sizeof rc);
+  Click(Tree, POINT{rc.left + 3, (rc.top + rc.bottom) / 2});
+}
+
+int ClickTree(HWND Board, const std::string& Text) {
+  HWND tree = FindChild(Board, "TTreeView");
+  if (!tree) return 1;
+  TRemote r(tree);
+  // Depth-first over the nodes.
+  std::vector<HTREEITEM> stack;
+  if (auto root = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))) stack.push_back(root);
+  while (!stack.empty()) {
+    HTREEITEM h = stack.back();
+    stack.pop_back();
+    if (NodeText(tree, r, h) == Text) {
+      ClickNode(tree, r, h);
+      return 0;
+    }
+    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, LPARAM(h));
+    if (auto next = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(h)))) stack.push_back(next);
+    if (auto child = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(h)))) stack.push_back(child);
+  }
+  std::fprintf(stderr, "no node %s\n", Text.c_str());
+  return 1;
 }
 
 // Follows the path from the roots, opening each node on it (a shell tree fills a node as it opens),
@@ -596,11 +592,7 @@ int ClickTreePath(HWND Board, const std::vector<std::string>& Path) {
     }
   }
   SendMessageA(tree, TVM_ENSUREVISIBLE, 0, LPARAM(h));
-  RECT rc{};
-  r.Write(0, &h, sizeof h);
-  SendMessageA(tree, TVM_GETITEMRECT, TRUE, LPARAM(r.At(0)));
-  r.Read(0, &rc, sizeof rc);
-  Click(tree, POINT{rc.left + 3, (rc.top + rc.bottom) / 2});
+  ClickNode(tree, r, h);
   return 0;
 }
 

@@ -172,7 +172,16 @@ bool TApplication::IsKeyMsg(MSG& Msg) {
   TWinControl* c = nullptr;
   while (wnd && !(c = FindControl(wnd))) wnd = GetParent(wnd);
   if (!c) return false;
-  return c->Perform(CN_BASE + Msg.message, Msg.wParam, Msg.lParam) != 0;
+  // The key runs shortcuts and default buttons here, outside any window procedure: what they raise
+  // is handled here like any window's. Let through, it would end the modal loop of the form the key
+  // was pressed in (its callers' loops run through here) and leave that form shown but no longer
+  // modal, the windows behind it enabled. The key has done its work: nothing else gets it.
+  try {
+    return c->Perform(CN_BASE + Msg.message, Msg.wParam, Msg.lParam) != 0;
+  } catch (...) {
+    HandleException(c);
+    return true;
+  }
 }
 
 bool TApplication::IsHintMsg(MSG& Msg) {

@@ -36,6 +36,9 @@
 //   yozdrive click-button <caption> <text>  left click on the button, check or radio box with that
 //                                           caption ('&' ignored)
 //   yozdrive pick <caption> <n> <text>      open the n-th combo box (by place) and click that entry
+//   yozdrive drop <caption> <n>             open the n-th combo box (by place) with a click
+//   yozdrive combo <caption> <n>            print dropped|closed and the chosen index of that combo box
+//   yozdrive enabled <caption>              print 1 when the window takes input, 0 when disabled
 //   yozdrive look <caption>                 print the board's text colour (hex) and row height
 //   yozdrive width <caption> <class>        print the width of the first child window of that class
 //   yozdrive shortcut                       print the target of the Startup folder's yOZ.lnk
@@ -354,7 +357,8 @@ HWND DroppedList() {
 }
 
 // Opens a drop-down list by a click and clicks the entry in the list that drops down.
-int Pick(HWND Window, size_t N, const std::string& Text) {
+// The n-th combo box of the window (plain and colour ones, 1 = top left, by place), or none.
+HWND ComboByPlace(HWND Window, size_t N) {
   auto combos = ChildrenByPlace(Window, "TComboBox");
   auto colours = ChildrenByPlace(Window, "TOvcColorComboBox");
   combos.insert(combos.end(), colours.begin(), colours.end());
@@ -364,14 +368,23 @@ int Pick(HWND Window, size_t N, const std::string& Text) {
     return std::make_pair(r.top, r.left);
   };
   std::sort(combos.begin(), combos.end(), [&](HWND a, HWND b) { return place(a) < place(b); });
-  if (N < 1 || N > combos.size()) return 1;
-  ClickCentre(combos[N - 1]);
+  return N >= 1 && N <= combos.size() ? combos[N - 1] : nullptr;
+}
+
+// A click on the n-th combo box; its dropped list once it shows.
+HWND DropCombo(HWND Window, size_t N) {
+  HWND combo = ComboByPlace(Window, N);
+  if (!combo) return nullptr;
+  ClickCentre(combo);
   HWND dropped = nullptr;
   for (DWORD start = GetTickCount(); !(dropped = DroppedList()) && GetTickCount() - start < 5000;) Sleep(50);
-  if (!dropped) {
-    std::fprintf(stderr, "the list did not drop down\n");
-    return 1;
-  }
+  if (!dropped) std::fprintf(stderr, "the list did not drop down\n");
+  return dropped;
+}
+
+int Pick(HWND Window, size_t N, const std::string& Text) {
+  HWND dropped = DropCombo(Window, N);
+  if (!dropped) return 1;
   auto entries = ListEntries(dropped);
   for (size_t i = 0; i < entries.size(); ++i) {
     if (entries[i] != Text) continue;
@@ -1182,6 +1195,18 @@ int main(int argc, char** argv) {
     }
     if (cmd == "click-button" && argc > 3) return ClickButton(board, argv[3]);
     if (cmd == "pick" && argc > 4) return Pick(board, size_t(std::atoi(argv[3])), argv[4]);
+    if (cmd == "drop" && argc > 3) return DropCombo(board, size_t(std::atoi(argv[3]))) ? 0 : 1;
+    if (cmd == "combo" && argc > 3) {
+      HWND combo = ComboByPlace(board, size_t(std::atoi(argv[3])));
+      if (!combo) return 1;
+      std::printf("%s|%d\n", SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) ? "dropped" : "closed",
+                  int(SendMessageA(combo, CB_GETCURSEL, 0, 0)));
+      return 0;
+    }
+    if (cmd == "enabled") {
+      std::printf("%d\n", IsWindowEnabled(board) ? 1 : 0);
+      return 0;
+    }
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());
     return 1;

@@ -254,8 +254,8 @@ TEST_F(Messages, TheWindowsCarryTheirTexts) {
     int Image;
   } actions[] = {{d.actSend, "&Send", 16467, "Send message", 18},
                  {d.actCancel, "&Cancel", 0, "Retain message", 20},
-                 {d.actDelete, "Delete", 0, "Delete message", 19},
-                 {b.actDeleteMessage, "&Delete", 0, "Delete selected message", 19},
+                 {d.actDelete, "&Delete", VK_DELETE, "Delete message", 19},
+                 {b.actDeleteMessage, "&Delete", VK_DELETE, "Delete selected message", 19},
                  {b.actFileExit, "E&xit", 0, "", 8}};
   EXPECT_EQ(d.ActionList1->Images(), Form->imgSmallPics);
   EXPECT_EQ(b.ActionList1->Images(), Form->imgSmallPics);

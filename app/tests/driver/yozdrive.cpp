@@ -592,6 +592,9 @@ int ClickTreePath(HWND Board, const std::vector<std::string>& Path) {
     }
   }
   SendMessageA(tree, TVM_ENSUREVISIBLE, 0, LPARAM(h));
+  // A person does not click the folder already chosen: on a focused tree that click starts renaming
+  // it, and the next Return ends the renaming instead of pressing OK.
+  if (HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) == h) return 0;
   RECT rc{};
   r.Write(0, &h, sizeof h);
   SendMessageA(tree, TVM_GETITEMRECT, TRUE, LPARAM(r.At(0)));

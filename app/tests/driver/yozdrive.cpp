@@ -607,7 +607,10 @@ int ClickTreePath(HWND Board, const std::vector<std::string>& Path) {
   SendMessageA(tree, TVM_ENSUREVISIBLE, 0, LPARAM(h));
   // A person does not click the folder already chosen: on a focused tree that click starts renaming
   // it, and the next Return ends the renaming instead of pressing OK.
-  if (HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) == h) return 0;
+  GUITHREADINFO info{};
+  info.cbSize = sizeof info;
+  const bool focused = GetGUIThreadInfo(GetWindowThreadProcessId(tree, nullptr), &info) && info.hwndFocus == tree;
+  if (focused && HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) == h) return 0;
   ClickNode(tree, r, h);
   return 0;
 }

@@ -114,9 +114,16 @@ void TCustomdxBarControl::RepaintSelection(TdxBarItemControl* APrev) {
   if (FSelectedControl) RepaintItem(FSelectedControl);
 }
 
+void TCustomdxBarControl::CloseSelectedDropDown() {
+  bool old = FClosingDropDown;
+  FClosingDropDown = true;
+  TScopeExit done([this, old] { FClosingDropDown = old; });
+  FSelectedControl->CloseUp();
+}
+
 void TCustomdxBarControl::SelectItem(TdxBarItemControl* AControl) {
   if (FSelectedControl == AControl) return;
-  if (FSelectedControl && FSelectedControl->DroppedDown()) FSelectedControl->CloseUp();
+  if (FSelectedControl && FSelectedControl->DroppedDown()) CloseSelectedDropDown();
   if (!IsBarControl(this)) return;
   if (auto* sc = dynamic_cast<TdxBarSubItemControl*>(AControl)) sc->OpenOnSelect = false;
   if (AControl) AControl->SetSelectedByMouse(false);
@@ -145,7 +152,7 @@ void TCustomdxBarControl::DropDownItem(TdxBarItemControl* AControl) {
   if (!HandleAllocated() || FSelectedControl == AControl) return;
   // Hovering elsewhere does not take the user's typing away.
   if (OpenEditor(FSelectedControl)) return;
-  if (FSelectedControl && FSelectedControl->DroppedDown()) FSelectedControl->CloseUp();
+  if (FSelectedControl && FSelectedControl->DroppedDown()) CloseSelectedDropDown();
   if (AControl) AControl->SetSelectedByMouse(true);
   SetSelectedItem(AControl);
   if (!FSelectedControl || FSelectedControl != AControl) return;
@@ -1092,7 +1099,8 @@ void TdxBarSubItemControl::DropDown() {
       if (auto* other = dynamic_cast<TdxBarSubItemControl*>(w->Opener)) other->CloseUpNow(true);
   if (!GetEnabled() && !(m && m->Designing())) return;
   TdxBarItemControl::DropDown();
-  if (!InMenu(FParent)) {
+  // A popup toolbar (the quick customization) opens its sub-items on a resting pointer, as a menu does.
+  if (!InMenu(FParent) && !FParent->IsPopup()) {
     auto* tb = dynamic_cast<TdxBarControl*>(FParent);
     if (FParent->IsCustomizing() || (tb && tb->MenuOpen())) Open();
     return;

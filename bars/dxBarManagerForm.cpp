@@ -272,6 +272,14 @@ void TdxBarManager::ActivateForm(bool Active, HWND Other, bool MDIActivating) {
     for (auto* c : FloatingBarWindows(this)) ShowWindow(c->Handle(), SW_HIDE);
     if (FParentForm->HandleAllocated() && !MDIActivating) SendMessageA(FParentForm->Handle(), WM_NCACTIVATE, FALSE, 0);
   } else if (!FParentForm->HandleAllocated() || !IsIconic(FParentForm->Handle())) {
+    // A floating bar made visible while the form was hidden or inactive (form data, a stored layout,
+    // the form's window made anew) gets its window now.
+    for (int i = 0; i < FBars->Count(); ++i) {
+      TdxBarControl* c = FBars->Items(i)->Control();
+      if (!c || !IsBarControl(c) || c->DockingStyle() != dsNone || !FBars->Items(i)->Visible()) continue;
+      c->HandleNeeded();
+      c->SetVisible(true);
+    }
     for (auto* c : FloatingBarWindows(this))
       if (c->Bar() && c->Bar()->Visible()) {
         ShowWindow(c->Handle(), SW_SHOWNOACTIVATE);

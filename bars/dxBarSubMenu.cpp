@@ -11,6 +11,7 @@
 #include <cstdlib>
 
 #include "Menus.h"
+#include "dxBarBars.h"
 #include "dxBarCommon.h"
 #include "dxBarCustomizing.h"
 #include "dxBarItemControls.h"
@@ -233,6 +234,13 @@ void TdxBarSubMenuControl::DestroyWnd() {
   }
   TCustomdxBarControl::DestroyWnd();
   if (FItemLinks && !FRecreating) FItemLinks->SetShownLimit(-1);
+  // A toolbar leaves menu mode with its drop-down (Esc, a click elsewhere), so the keyboard goes back to
+  // the form; the menu bar stays in menu mode as a system menu bar does after Esc.
+  if (!FRecreating)
+    if (auto* tb = dynamic_cast<TdxBarControl*>(FParentBar); tb && IsBarControl(tb) && tb->Active() &&
+                                                           !tb->ClosingDropDown() && !tb->IsPopup() &&
+                                                           !(tb->Bar() && tb->Bar()->IsMainMenu()))
+      tb->DeactivateChain();
   if (!FRecreating && OnAfterDestroy) OnAfterDestroy(this);
   FreeRareBrush();
 }

@@ -78,8 +78,13 @@ public:
   int EffectiveTextSize() const { return FEffTextSize; }
   int ComboArrowWidth() const { return FComboArrowWidth; }
   bool LockControls() const { return FLockControls; }
+  // The bar closes its selected control's drop-down itself (another control takes the selection, or
+  // the bar leaves menu mode): the closing menu leaves the bar's menu mode alone.
+  bool ClosingDropDown() const { return FClosingDropDown; }
 
 protected:
+  // Closes the selected control's drop-down as the bar's own doing (see ClosingDropDown).
+  void CloseSelectedDropDown();
   void CreateWindowHandle(const TCreateParams& Params) override;
   void DestroyWindowHandle() override;
   // Input, each after the class library's own handling.
@@ -100,6 +105,7 @@ protected:
   TdxBarItemControl* FSelectedControl = nullptr;
   bool FActive = false;
   bool FLockControls = false;
+  bool FClosingDropDown = false;
   HBRUSH FBkBrush = GetSysColorBrush(COLOR_BTNFACE);
   int FTextSize = 19, FEffTextSize = 19, FSubMenuTextSize = 15, FComboArrowWidth = 11;
   POINT FLastCursor{-1, -1};
@@ -256,6 +262,7 @@ private:
   bool FCaptionPressed = false;
   bool FDestroyingHandle = false;
   bool FFontSwitching = false;
+  bool FFittingHeight = false;
   int FHitCode = 0;
   UINT_PTR FMarkTimer = 0;
   HWND FFocusBefore = nullptr;

@@ -310,9 +310,19 @@ void TWinControl::DestroyHandle() {
 void TWinControl::RecreateWnd() {
   if (!FHandle) return;
   bool focused = Focused();
+  // A top-level window gets no WS_VISIBLE from its flag: one shown before is shown again, as it was.
+  bool topLevel = !FParent && !FParentWindow;
+  bool shown = topLevel && FVisible && IsWindowVisible(FHandle);
+  bool active = shown && GetActiveWindow() == FHandle;
+  bool zoomed = shown && IsZoomed(FHandle), iconic = shown && IsIconic(FHandle);
   DestroyHandle();
   if (FParent && !FParent->FHandle) return;
   CreateHandle();
+  if (shown && FHandle && !IsWindowVisible(FHandle)) {
+    int cmd = iconic ? SW_SHOWMINNOACTIVE : zoomed ? SW_SHOWMAXIMIZED : active ? SW_SHOW : SW_SHOWNA;
+    ShowWindow(FHandle, cmd);
+    if (active && !iconic) SetForegroundWindow(FHandle);
+  }
   if (focused && FHandle) ::SetFocus(FHandle);
 }
 
@@ -686,10 +696,7 @@ void TWinControl::SetTextBuf(const std::string& Value) {
 }
 
 void TWinControl::SetCtl3D(bool Value) {
-  FParentCtl3D = false;
-  if (Value == FCtl3D) return;
-  FCtl3D = Value;
-  Perform(CM_CTL3DCHANGED, 0, 0);
+  if (SetOwnFlag(FCtl3D, FParentCtl3D, Value)) Perform(CM_CTL3DCHANGED, 0, 0);
 }
 
 void TWinControl::SetParentCtl3D(bool Value) {

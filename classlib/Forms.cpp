@@ -295,7 +295,7 @@ void TCustomForm::Show() {
   if (FVisible) {
     if (FHandle) {
       if (IsIconic(FHandle)) ShowWindow(FHandle, SW_RESTORE);
-      SetWindowPos(FHandle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+      SetWindowPos(FHandle, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
       SetForegroundWindow(FHandle);
     }
     return;

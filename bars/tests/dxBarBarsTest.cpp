@@ -192,6 +192,40 @@ TEST(dxBarBars, SideUnderAPointWithLeftWinningTheCorner) {
   EXPECT_EQ(bars->DockingStyleAt(w, cases[4].P), dsTop);
 }
 
+// A floating bar made visible while its form is hidden (as form data or a stored layout does) shows
+// when the form is shown and activated by a click; so it does after the form's window is made anew by
+// a border style changed at run time.
+TEST(dxBarBars, AFloatingBarMadeVisibleOnAHiddenFormShowsWithTheForm) {
+  TBarsForm f(false, RECT{100, 100, 500, 400});
+  TdxBar* b = f.Manager->Bars()->Add();
+  b->SetCaption("Float");
+  for (int i = 0; i < 3; ++i) f.AddButton(b->ItemLinks(), "F" + std::to_string(i));
+  b->SetDockingStyle(dsNone);
+  b->SetFloatLeft(560);
+  b->SetFloatTop(150);
+  b->SetVisible(true);
+  THoldPointer hold(POINT{0, 0});
+  // Seen where it should be: the bar's window is the one under a point in its middle.
+  auto shown = [&] {
+    TdxBarControl* c = b->Control();
+    if (!c || !c->HandleAllocated() || !IsWindowVisible(c->Handle())) return false;
+    return GetAncestor(WindowFromPoint(Middle(WindowRect(c))), GA_ROOT) == c->Handle();
+  };
+  POINT onForm{300, 300};
+  f.Form->Show();
+  HeldClick(hold, onForm);
+  EXPECT_TRUE(PumpUntil(shown, 2000));
+  Shot("floating-bar-with-form");
+  EXPECT_TRUE(b->Visible());
+
+  f.Form->SetBorderStyle(bsSingle);
+  EXPECT_TRUE(IsWindowVisible(f.Form->Handle()));
+  HeldClick(hold, onForm);
+  EXPECT_TRUE(PumpUntil(shown, 2000));
+  EXPECT_TRUE(b->Visible());
+  SetCursorPos(0, 0);
+}
+
 TEST(dxBarBars, FloatingBarDocksOnlyAfterTheWaitingTime) {
   TShownForm f;
   TdxBars* bars = f.Manager->Bars();

@@ -361,6 +361,45 @@ TEST(dxBarControls, KeysOpenADropDownButtonsMenuOnTheMenuBarAndInMenus) {
   EXPECT_EQ(t.MenuWindow(), nullptr);
 }
 
+// On a toolbar that is not the menu bar, Esc in the button's menu ends the toolbar's menu mode too: the
+// edit that had the focus takes the typing again and Enter opens nothing. A press on the arrow, Esc
+// while the button is held, then the release: no click of the button runs.
+TEST(dxBarControls, EscInAToolbarsDropDownMenuGivesTheKeyboardBackToTheForm) {
+  TDropDownBar t;
+  auto* edit = new TEdit(t.F.Form.get());
+  edit->SetParent(t.F.Form.get());
+  edit->SetBounds(10, 200, 150, 24);
+  for (int i = 0; i < 20 && GetFocus() != edit->Handle(); ++i) {
+    SetForegroundWindow(t.F.Form->Handle());
+    edit->SetFocus();
+    Pump(20);
+  }
+  ASSERT_EQ(GetFocus(), edit->Handle());
+  HeldClick(t.Hold, t.OnDrop(true));
+  ASSERT_TRUE(PumpUntil([&] { return t.MenuWindow() != nullptr; }, 2000));
+  Press(VK_ESCAPE);
+  ASSERT_TRUE(PumpUntil([&] { return !t.MenuWindow(); }, 2000));
+  Press('X');
+  EXPECT_TRUE(PumpUntil([&] { return edit->Text() == "x"; }, 2000)) << edit->Text();
+  EXPECT_FALSE(t.Window()->Active());
+  EXPECT_FALSE(t.F.Manager->IsMenuActive());
+  Press(VK_RETURN);
+  Pump(100);
+  EXPECT_EQ(t.MenuWindow(), nullptr);
+  EXPECT_TRUE(t.Clicks.Names.empty());
+
+  t.Hold.Move(t.OnDrop(true));
+  Pump(20);
+  SendMouse(t.OnDrop(true), MOUSEEVENTF_LEFTDOWN);
+  ASSERT_TRUE(PumpUntil([&] { return t.MenuWindow() != nullptr; }, 2000));
+  Press(VK_ESCAPE);
+  ASSERT_TRUE(PumpUntil([&] { return !t.MenuWindow(); }, 2000));
+  SendMouse(t.OnDrop(true), MOUSEEVENTF_LEFTUP);
+  Pump(100);
+  EXPECT_TRUE(t.Clicks.Names.empty());
+  EXPECT_FALSE(t.Window()->Active());
+}
+
 // A shown docked toolbar of caption buttons B0..B2.
 struct TShownBar {
   TBarsForm F;

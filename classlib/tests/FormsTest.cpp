@@ -570,6 +570,29 @@ TEST(FormsModal, SwitchingFormsGivesTheFocusBackWithoutLeavingTheControl) {
   EXPECT_EQ(h.Enters, 1);
 }
 
+// A border style changed at run time makes the window anew: a shown form stays shown (and the active
+// one active), a hidden one stays hidden until Show, and Show shows a form whose window was hidden.
+TEST(FormsModal, AFormsWindowMadeAnewKeepsItsVisibility) {
+  Owned<TForm> f(new TForm(nullptr));
+  f->SetBounds(120, 120, 300, 200);
+  f->Show();
+  ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == f->WindowHandle(); }, 2000));
+  HWND before = f->WindowHandle();
+  f->SetBorderStyle(bsToolWindow);
+  ASSERT_NE(f->WindowHandle(), before);
+  EXPECT_TRUE(IsWindowVisible(f->WindowHandle()));
+  EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == f->WindowHandle(); }, 2000));
+  f->Hide();
+  f->SetBorderStyle(bsSingle);
+  EXPECT_FALSE(IsWindowVisible(f->WindowHandle()));
+  f->Show();
+  EXPECT_TRUE(IsWindowVisible(f->WindowHandle()));
+  // A window hidden behind the form's back is shown again by Show.
+  ShowWindow(f->WindowHandle(), SW_HIDE);
+  f->Show();
+  EXPECT_TRUE(IsWindowVisible(f->WindowHandle()));
+}
+
 // ---------------------------------------------------------------------------------------------------
 
 TEST(FormsScreen, ScreenKeepsFormsCursorsAndAreas) {

@@ -38,7 +38,8 @@
 //   yozdrive pick <caption> <n> <text>      open the n-th combo box (by place) and click that entry
 //   yozdrive look <caption>                 print the board's text colour (hex) and row height
 //   yozdrive width <caption> <class>        print the width of the first child window of that class
-//   yozdrive shortcut                       print the target of the Startup folder's yOZ.lnk
+//   yozdrive shortcut [lnk]                 print the target of the Startup folder's yOZ.lnk (or of
+//                                           that shortcut file)
 //   yozdrive answer <box caption> <button>  wait for a message box, print its text, click the button
 //   yozdrive seed <folder> <login>:<admin>:<department>:<comment> ...   user file and departments
 //   yozdrive user <folder> <login>          print status|comments|administrator of a login
@@ -626,13 +627,13 @@ int Look(HWND Board) {
   return 0;
 }
 
-// The start-up shortcut read back through the shell link interface.
-int Shortcut() {
+// The start-up shortcut (or the shortcut file given) read back through the shell link interface.
+int Shortcut(const char* File) {
   char folder[MAX_PATH] = {};
-  if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, FALSE)) return 1;
+  if (!File && !SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, FALSE)) return 1;
   std::wstring lnk;
-  for (const char* p = folder; *p; ++p) lnk += wchar_t(static_cast<unsigned char>(*p));
-  lnk += L"\\yOZ.lnk";
+  for (const char* p = File ? File : folder; *p; ++p) lnk += wchar_t(static_cast<unsigned char>(*p));
+  if (!File) lnk += L"\\yOZ.lnk";
   CoInitialize(nullptr);
   IShellLinkA* link = nullptr;
   IPersistFile* file = nullptr;
@@ -994,7 +995,7 @@ int main(int argc, char** argv) {
       db.SaveCurrentUserStatus();
       return 0;
     }
-    if (cmd == "shortcut") return Shortcut();
+    if (cmd == "shortcut") return Shortcut(argc > 2 ? argv[2] : nullptr);
     if (cmd == "menu-key") return Key(nullptr, argv[2]);
     if (cmd == "shown") return Shown(argv[2]);
     if (cmd == "hover-screen" && argc > 3) {

@@ -1099,7 +1099,8 @@ void TdxBarSubItemControl::DropDown() {
       if (auto* other = dynamic_cast<TdxBarSubItemControl*>(w->Opener)) other->CloseUpNow(true);
   if (!GetEnabled() && !(m && m->Designing())) return;
   TdxBarItemControl::DropDown();
-  if (!InMenu(FParent)) {
+  // A popup toolbar (the quick customization) opens its sub-items on a resting pointer, as a menu does.
+  if (!InMenu(FParent) && !FParent->IsPopup()) {
     auto* tb = dynamic_cast<TdxBarControl*>(FParent);
     if (FParent->IsCustomizing() || (tb && tb->MenuOpen())) Open();
     return;

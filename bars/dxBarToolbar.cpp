@@ -150,8 +150,10 @@ void TdxBarControl::StoreBarPosition() {
 }
 
 SIZE TdxBarControl::GetFloatingSize(int ClientWidth, int ClientHeight) {
+  // As wide as the widest row the width gives (a window wider than its rows shows them short); a bar
+  // without rows keeps the width asked for.
   SIZE s = GetSizeForWidth(dsNone, ClientWidth > 0 ? ClientWidth : FullWidth(dsNone));
-  if (ClientWidth > s.cx) s.cx = ClientWidth;
+  if (ClientWidth > s.cx && (!FItemLinks || FItemLinks->ShownCount() == 0)) s.cx = ClientWidth;
   RECT in = FrameInsets(dsNone);
   return SIZE{s.cx + in.left + in.right, s.cy + in.top + in.bottom};
 }
@@ -1440,7 +1442,24 @@ void TdxBarControl::WMWindowPosChanged(TMessage& Message) {
 
 void TdxBarControl::WMSize(TMessage& Message) {
   TCustomdxBarControl::Dispatch(Message);
-  if (FDockingStyle == dsNone) CalcLayout();
+  if (FDockingStyle != dsNone || !IsBarControl(this)) return;
+  if (IsPopup()) {
+    CalcLayout();
+    return;
+  }
+  // The rows break for the client width the window really has, and the window takes their height: the
+  // system may make a small floating window wider than asked (a captioned tool window has a minimum
+  // width), and tells it here, before the bounds are read back.
+  int cw = LOWORD(Message.LParam), ch = HIWORD(Message.LParam);
+  SIZE s = GetSizeForWidth(dsNone, cw);
+  CalcLayout(cw, ch);
+  if (FFittingHeight || s.cy == ch || !HandleAllocated()) return;
+  FFittingHeight = true;
+  TScopeExit done([this] { FFittingHeight = false; });
+  RECT w;
+  GetWindowRect(Handle(), &w);
+  SetWindowPos(Handle(), nullptr, 0, 0, w.right - w.left, w.bottom - w.top - ch + s.cy,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Timer 1 watches the hot end mark: it goes plain once the cursor has left it.

@@ -262,6 +262,7 @@ private:
   bool FCaptionPressed = false;
   bool FDestroyingHandle = false;
   bool FFontSwitching = false;
+  bool FFittingHeight = false;
   int FHitCode = 0;
   UINT_PTR FMarkTimer = 0;
   HWND FFocusBefore = nullptr;

@@ -317,6 +317,39 @@ TEST(dxBarCustPopups, QuickControlShowsTheHiddenLinksAndItsRowsSwitchLinksOnAndO
   EXPECT_EQ(deleted, 0);
 }
 
+// Resting the pointer on "Add or Remove Buttons" highlights it and opens its menu, as on a menu's
+// sub-item; the toolbar's end mark is clicked as a user does.
+TEST(dxBarCustPopups, HoverOnAddOrRemoveButtonsOpensItsMenu) {
+  TBarsForm f;
+  TdxBar* tools = f.AddBar("Tools", 3);
+  SetForegroundWindow(f.Form->Handle());
+  Pump(50);
+  TdxBarControl* t = tools->Control();
+  THoldPointer hold(t->ClientToScreen(Middle(t->MarkRect())));
+  HeldClick(hold, t->ClientToScreen(Middle(t->MarkRect())));
+  ASSERT_TRUE(PumpUntil([] { return TdxBarQuickControl::Instance() != nullptr; }, 2000));
+  TdxBarQuickControl* q = TdxBarQuickControl::Instance();
+  TdxBarItemLink* row = FindRow(q, "&Add or Remove Buttons");
+  ASSERT_NE(row, nullptr);
+  POINT on = Center(row);
+  hold.Move(Offset(on, -4, 0));
+  SendMouse(Offset(on, -4, 0));
+  Pump(30);
+  hold.Move(on);
+  SendMouse(on);
+  auto menu = [&] {
+    auto* w = dynamic_cast<TdxBarSubMenuControl*>(q->AddRemoveItem()->ItemLinks()->BarControl());
+    return w && IsBarControl(w) && w->HandleAllocated() && IsWindowVisible(w->Handle()) ? w : nullptr;
+  };
+  EXPECT_TRUE(PumpUntil([&] { return q->SelectedControl() == row->Control(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return menu() != nullptr; }, 2000));
+  Shot("quick-add-or-remove-hover");
+  EXPECT_EQ(TdxBarQuickControl::Instance(), q);
+  t->SetMarkState(0);
+  Pump(50);
+  SetCursorPos(0, 0);
+}
+
 // A bar of the form resource can be reset from its "Add or Remove Buttons" menu.
 TEST(dxBarCustPopups, QuickControlOfAStoredBarOffersItsReset) {
   TBarsForm f(false);

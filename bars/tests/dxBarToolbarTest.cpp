@@ -635,3 +635,47 @@ TEST(dxBarToolbar, AnEditIsResizedByItsEdgeWhileCustomizing) {
 }
 
 }  // namespace
+
+// A docked bar floated for the first time by a double click on its grip, its stored floating client
+// width (53) narrower than the window the system makes: the rows are laid out for the window's client
+// area (no row could take the next row's first item), and the floating size asked for is the widest row.
+TEST(dxBarToolbar, ABarFloatedTheFirstTimeFillsItsWindowWithRows) {
+  TWatchdog dog;
+  TBarsForm f;
+  TdxBar* b = f.AddBar("Misc", 5);
+  b->SetFloatLeft(520);
+  b->SetFloatTop(200);
+  b->SetFloatClientWidth(53);
+  SetForegroundWindow(f.Form->Handle());
+  Pump(50);
+  TdxBarControl* w = b->Control();
+  RECT wr = WindowRect(w);
+  POINT grip{wr.left + 3, (wr.top + wr.bottom) / 2};
+  THoldPointer hold(grip);
+  Pump(20);
+  // Each press and its release at once: a press on the grip starts the bar's drag loop, which reads them.
+  Click(grip);
+  Pump(30);
+  Click(grip);
+  ASSERT_TRUE(PumpUntil([&] { return b->DockingStyle() == dsNone && b->Control() && b->Control()->HandleAllocated(); }, 2000));
+  Pump(100);
+  w = b->Control();
+  Shot("floated-first-time", w);
+  RECT client;
+  GetClientRect(w->Handle(), &client);
+  auto links = Shown(b);
+  ASSERT_EQ(links.size(), 5u);
+  int rowRight = 0, widest = 0;
+  for (size_t i = 0; i < links.size(); ++i) {
+    RECT r = links[i]->ItemRect;
+    EXPECT_LE(r.right, client.right) << i;
+    if (i > 0 && r.left == 0) {
+      EXPECT_GT(rowRight + (r.right - r.left), client.right) << "item " << i << " would fit the row before it";
+    }
+    rowRight = r.right;
+    widest = std::max<int>(widest, r.right);
+  }
+  RECT in = w->FrameInsets(dsNone);
+  SIZE s = w->GetFloatingSize(links[0]->ItemRect.right + 1, 0);
+  EXPECT_EQ(s.cx - in.left - in.right, links[0]->ItemRect.right - links[0]->ItemRect.left);
+}

@@ -6,6 +6,7 @@
 #include "Main.h"
 #include "SysUtils.h"
 #include "UPTShellControls.h"
+#include "UPTShellUtils.h"
 
 TfrmSettings* frmSettings = nullptr;
 
@@ -138,6 +139,11 @@ int TfrmSettings::Execute(TyOZCBRec& Rec, TyOZConfigRec& Config) {
     MessageDlg("Unable to retrieve User details", mtError, TMsgDlgButtons{mbOK});
   }
   txtName->SetText(yOZCurrentUser->Name);
+  // The dialog lives for the whole run: a long Name typed last time would still show its end.
+  if (txtName->HandleAllocated()) {
+    SendMessageA(txtName->Handle(), EM_SETSEL, 0, 0);
+    SendMessageA(txtName->Handle(), EM_SCROLLCARET, 0, 0);
+  }
   txtExtension->SetText(yOZCurrentUser->Extension);
   txtDepartment->SetText(yOZCurrentUser->Department);
   int department = -1;
@@ -268,6 +274,14 @@ void TfrmSettings::btnHelpClick(TObject*) { Application->HelpJump("Displaying_yo
 void TfrmSettings::SpeedBtnLaunchClick(TObject*) { frmMain->CreateStartupShortcut(); }
 
 void TfrmSettings::BitBtnBrowseClick(TObject*) {
+  // The dialog opens on the folder shown as the database's location (when the shell still finds it).
+  std::string location = txtLocationOfyOZDBase->Text();
+  if (location.size() > 3) location = ExcludeTrailingBackslash(location);   // a drive root keeps its own
+  LPITEMIDLIST shown = nullptr;
+  if (!location.empty() && SUCCEEDED(PathToPidl(location, shown))) {
+    PTFolderBrowseDBase->SelectedFolder()->SetPidl(shown);
+    ShellFree(shown);
+  }
   if (!PTFolderBrowseDBase->Execute()) return;
   // A folder without a file-system path (a virtual folder) cannot hold the database.
   const std::string folder = PTFolderBrowseDBase->SelectedPath();

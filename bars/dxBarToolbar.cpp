@@ -14,6 +14,7 @@
 #include "dxBarManager.h"
 #include "dxBarQuickCust.h"
 #include "dxBarWindows.h"
+#include "Rects.h"
 
 namespace {
 
@@ -1335,14 +1336,7 @@ void TdxBarControl::Dispatch(TMessage& Message) {
 }
 
 void TdxBarControl::WMNCCalcSize(TMessage& Message) {
-  RECT* r = reinterpret_cast<RECT*>(Message.LParam);
-  RECT in = FrameInsets(FDockingStyle);
-  r->left += in.left;
-  r->top += in.top;
-  r->right -= in.right;
-  r->bottom -= in.bottom;
-  if (r->right < r->left) r->right = r->left;
-  if (r->bottom < r->top) r->bottom = r->top;
+  DeflateRect(*reinterpret_cast<RECT*>(Message.LParam), FrameInsets(FDockingStyle));
   Message.Result = 0;
 }
 

@@ -70,10 +70,14 @@ void TCustomdxBarControl::SetActive(bool Value) {
     FPrevActive = ActiveBarControl();
     SetActiveBarControl(this);
   } else {
-    if (IsCustomizing())
+    if (IsCustomizing()) {
+      // A menu opened from the selection goes with it: left open, its title would stay marked open and
+      // the next click on it would only close it.
+      if (FSelectedControl && FSelectedControl->DroppedDown()) CloseSelectedDropDown();
       FSelectedControl = nullptr;
-    else
+    } else {
       SelectItem(nullptr);
+    }
     TCustomdxBarControl* prev = FPrevActive;
     FPrevActive = nullptr;
     SetActiveBarControl(IsBarControl(prev) && prev->Active() ? prev : nullptr);

@@ -129,50 +129,68 @@ int GlyphCount(TBitmap* Glyph, int Current) {
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------------
-// TSpeedButton
+// TGlyphButton
 
-TSpeedButton::TSpeedButton(TComponent* AOwner) : TGraphicControl(AOwner), FActionClient(this) {
+template <class Base>
+TGlyphButton<Base>::TGlyphButton(TComponent* AOwner) : Base(AOwner) {
   FGlyph = new TBitmap();
-  FGlyph->OnChange = TNotifyEvent(this, &TSpeedButton::GlyphChanged);
-  FControlStyle = {csCaptureMouse, csDoubleClicks};
-  SetBounds(0, 0, 23, 22);
+  FGlyph->OnChange = TNotifyEvent(this, &TGlyphButton::GlyphChanged);
 }
 
-TSpeedButton::~TSpeedButton() { delete FGlyph; }
+template <class Base>
+TGlyphButton<Base>::~TGlyphButton() {
+  delete FGlyph;
+}
 
-void TSpeedButton::GlyphChanged(TObject* Sender) {
+template <class Base>
+void TGlyphButton<Base>::GlyphChanged(TObject* Sender) {
   FNumGlyphs = GlyphCount(FGlyph, FNumGlyphs);
-  Invalidate();
+  this->Invalidate();
 }
 
-void TSpeedButton::SetNumGlyphs(int Value) {
+template <class Base>
+void TGlyphButton<Base>::SetNumGlyphs(int Value) {
   Value = std::clamp(Value, 1, 4);
   if (Value == FNumGlyphs) return;
   FNumGlyphs = Value;
-  Invalidate();
+  this->Invalidate();
+}
+
+template <class Base>
+void TGlyphButton<Base>::SetLayout(TButtonLayout Value) {
+  if (Value == FLayout) return;
+  FLayout = Value;
+  this->Invalidate();
+}
+
+template <class Base>
+void TGlyphButton<Base>::SetMargin(int Value) {
+  if (Value == FMargin || Value < -1) return;
+  FMargin = Value;
+  this->Invalidate();
+}
+
+template <class Base>
+void TGlyphButton<Base>::SetSpacing(int Value) {
+  if (Value == FSpacing) return;
+  FSpacing = Value;
+  this->Invalidate();
+}
+
+template class TGlyphButton<TGraphicControl>;
+template class TGlyphButton<TButton>;
+
+// ---------------------------------------------------------------------------------------------------
+// TSpeedButton
+
+TSpeedButton::TSpeedButton(TComponent* AOwner) : TGlyphButton(AOwner), FActionClient(this) {
+  FControlStyle = {csCaptureMouse, csDoubleClicks};
+  SetBounds(0, 0, 23, 22);
 }
 
 void TSpeedButton::SetFlat(bool Value) {
   if (Value == FFlat) return;
   FFlat = Value;
-  Invalidate();
-}
-
-void TSpeedButton::SetLayout(TButtonLayout Value) {
-  if (Value == FLayout) return;
-  FLayout = Value;
-  Invalidate();
-}
-
-void TSpeedButton::SetMargin(int Value) {
-  if (Value == FMargin || Value < -1) return;
-  FMargin = Value;
-  Invalidate();
-}
-
-void TSpeedButton::SetSpacing(int Value) {
-  if (Value == FSpacing) return;
-  FSpacing = Value;
   Invalidate();
 }
 
@@ -344,43 +362,6 @@ void TSpeedButton::Publish(TPublisher<TSpeedButton>& p) {
 
 // ---------------------------------------------------------------------------------------------------
 // TBitBtn
-
-TBitBtn::TBitBtn(TComponent* AOwner) : TButton(AOwner) {
-  FGlyph = new TBitmap();
-  FGlyph->OnChange = TNotifyEvent(this, &TBitBtn::GlyphChanged);
-}
-
-TBitBtn::~TBitBtn() { delete FGlyph; }
-
-void TBitBtn::GlyphChanged(TObject* Sender) {
-  FNumGlyphs = GlyphCount(FGlyph, FNumGlyphs);
-  Invalidate();
-}
-
-void TBitBtn::SetNumGlyphs(int Value) {
-  Value = std::clamp(Value, 1, 4);
-  if (Value == FNumGlyphs) return;
-  FNumGlyphs = Value;
-  Invalidate();
-}
-
-void TBitBtn::SetLayout(TButtonLayout Value) {
-  if (Value == FLayout) return;
-  FLayout = Value;
-  Invalidate();
-}
-
-void TBitBtn::SetMargin(int Value) {
-  if (Value == FMargin || Value < -1) return;
-  FMargin = Value;
-  Invalidate();
-}
-
-void TBitBtn::SetSpacing(int Value) {
-  if (Value == FSpacing) return;
-  FSpacing = Value;
-  Invalidate();
-}
 
 void TBitBtn::CreateParams(TCreateParams& Params) {
   TButton::CreateParams(Params);

@@ -22,16 +22,40 @@ RECT DrawButtonFace(HDC DC, const RECT& Client, TBitmap* Glyph, int NumGlyphs, T
                     const std::string& Caption, TButtonLayout Layout, int Margin, int Spacing, TFont* Font,
                     POINT Offset);
 
-class TSpeedButton : public TGraphicControl {
-  YOZ_CLASS(TSpeedButton, TGraphicControl)
+// The glyph and its layout, which the speed button and the bitmap button share on the control class
+// each is made of; a change repaints. Made for TGraphicControl and TButton only (Buttons.cpp).
+template <class Base>
+class TGlyphButton : public Base {
 public:
-  explicit TSpeedButton(TComponent* AOwner);
-  ~TSpeedButton() override;
+  explicit TGlyphButton(TComponent* AOwner);
+  ~TGlyphButton() override;
 
   TBitmap* Glyph() const { return FGlyph; }
   void SetGlyph(TBitmap* Value) { FGlyph->Assign(Value); }
   int NumGlyphs() const { return FNumGlyphs; }
   void SetNumGlyphs(int Value);
+  TButtonLayout Layout() const { return FLayout; }
+  void SetLayout(TButtonLayout Value);
+  int Margin() const { return FMargin; }
+  void SetMargin(int Value);
+  int Spacing() const { return FSpacing; }
+  void SetSpacing(int Value);
+
+protected:
+  void GlyphChanged(TObject* Sender);
+
+  TBitmap* FGlyph;
+  int FNumGlyphs = 1;
+  TButtonLayout FLayout = blGlyphLeft;
+  int FMargin = -1;
+  int FSpacing = 4;
+};
+
+class TSpeedButton : public TGlyphButton<TGraphicControl> {
+  YOZ_CLASS(TSpeedButton, TGraphicControl)
+public:
+  explicit TSpeedButton(TComponent* AOwner);
+
   bool Flat() const { return FFlat; }
   void SetFlat(bool Value);
   bool Down() const { return FDown; }
@@ -40,12 +64,6 @@ public:
   void SetGroupIndex(int Value) { FGroupIndex = Value; }
   bool AllowAllUp() const { return FAllowAllUp; }
   void SetAllowAllUp(bool Value) { FAllowAllUp = Value; }
-  TButtonLayout Layout() const { return FLayout; }
-  void SetLayout(TButtonLayout Value);
-  int Margin() const { return FMargin; }
-  void SetMargin(int Value);
-  int Spacing() const { return FSpacing; }
-  void SetSpacing(int Value);
   bool Transparent() const { return FTransparent; }
   void SetTransparent(bool Value);
   TBasicAction* Action() const { return FActionClient.Action(); }
@@ -67,18 +85,12 @@ public:
 
 protected:
   void Paint() override;
-  void GlyphChanged(TObject* Sender);
   void UpdateExclusive();
 
-  TBitmap* FGlyph;
-  int FNumGlyphs = 1;
   bool FFlat = false;
   bool FDown = false;
   int FGroupIndex = 0;
   bool FAllowAllUp = false;
-  TButtonLayout FLayout = blGlyphLeft;
-  int FMargin = -1;
-  int FSpacing = 4;
   bool FTransparent = true;
   TButtonState FState = bsUp;
   bool FDragging = false;
@@ -86,35 +98,15 @@ protected:
   TControlActionClient FActionClient;
 };
 
-class TBitBtn : public TButton {
+class TBitBtn : public TGlyphButton<TButton> {
   YOZ_CLASS(TBitBtn, TButton)
 public:
-  explicit TBitBtn(TComponent* AOwner);
-  ~TBitBtn() override;
-
-  TBitmap* Glyph() const { return FGlyph; }
-  void SetGlyph(TBitmap* Value) { FGlyph->Assign(Value); }
-  int NumGlyphs() const { return FNumGlyphs; }
-  void SetNumGlyphs(int Value);
-  TButtonLayout Layout() const { return FLayout; }
-  void SetLayout(TButtonLayout Value);
-  int Margin() const { return FMargin; }
-  void SetMargin(int Value);
-  int Spacing() const { return FSpacing; }
-  void SetSpacing(int Value);
+  explicit TBitBtn(TComponent* AOwner) : TGlyphButton(AOwner) {}
 
   void CreateParams(TCreateParams& Params) override;
   void Dispatch(TMessage& Message) override;
 
   static void Publish(TPublisher<TBitBtn>& p);
-
-private:
-  void GlyphChanged(TObject* Sender);
-  TBitmap* FGlyph;
-  int FNumGlyphs = 1;
-  TButtonLayout FLayout = blGlyphLeft;
-  int FMargin = -1;
-  int FSpacing = 4;
 };
 
 void RegisterButtonsClasses();

@@ -1,5 +1,6 @@
 // Component model: class information, persistence, ownership, names, notifications, class registry.
-#include "Classes.h"
+#include "ClassesCore.h"
+#include "ClassesCollections.h"
 
 #include <algorithm>
 #include <map>

@@ -1,7 +1,7 @@
 // Collections and their items.
 #include <algorithm>
 
-#include "Classes.h"
+#include "ClassesCollections.h"
 
 namespace {
 [[noreturn]] void IndexError(int Index) {

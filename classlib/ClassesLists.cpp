@@ -2,7 +2,9 @@
 #include <algorithm>
 #include <numeric>
 
-#include "Classes.h"
+#include "ClassesFiler.h"
+#include "ClassesLists.h"
+#include "ClassesStreams.h"
 
 namespace {
 std::string WithNumber(const char* Msg, int Data) {

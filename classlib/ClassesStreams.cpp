@@ -1,7 +1,9 @@
 // Streams and threads.
 #include <algorithm>
 
-#include "Classes.h"
+#include "ClassesFiler.h"
+#include "ClassesStreams.h"
+#include "ClassesThreads.h"
 
 // ---------------------------------------------------------------------------------------------------
 // TStream

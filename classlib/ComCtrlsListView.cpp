@@ -3,7 +3,7 @@
 #include <cstring>
 #include <functional>
 
-#include "ComCtrls.h"
+#include "ComCtrlsListView.h"
 #include "Forms.h"
 
 const TEnumInfo ViewStyleNames{"TViewStyle", {"vsIcon", "vsSmallIcon", "vsList", "vsReport"}};

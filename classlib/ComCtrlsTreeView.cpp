@@ -4,7 +4,7 @@
 #include <cstring>
 #include <functional>
 
-#include "ComCtrls.h"
+#include "ComCtrlsTreeView.h"
 #include "Forms.h"
 
 static const TEnumInfo TVBorderStyleNames{"TBorderStyle", {"bsNone", "bsSingle"}};

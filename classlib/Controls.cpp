@@ -409,10 +409,7 @@ bool TControl::ShowHint() const {
 }
 
 void TControl::SetShowHint(bool Value) {
-  FParentShowHint = false;
-  if (Value == FShowHint) return;
-  FShowHint = Value;
-  Perform(CM_SHOWHINTCHANGED, 0, 0);
+  if (SetOwnFlag(FShowHint, FParentShowHint, Value)) Perform(CM_SHOWHINTCHANGED, 0, 0);
 }
 
 void TControl::SetParentShowHint(bool Value) {

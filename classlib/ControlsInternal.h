@@ -20,6 +20,15 @@ void ControlCanvasOpened(TControlCanvas* Canvas);
 void ControlCanvasClosed(TControlCanvas* Canvas);
 void FreeControlCanvasDCs();
 
+// Sets a flag a control takes from its parent until it is given its own (ShowHint, Ctl3D): from now
+// on the value is the control's own. True when the value changed.
+inline bool SetOwnFlag(bool& Field, bool& FromParent, bool Value) {
+  FromParent = false;
+  if (Value == Field) return false;
+  Field = Value;
+  return true;
+}
+
 // Paints through Canvas on a device context lent for one paint (WM_PAINT's or a parent's): the canvas
 // gives the context back, and is unlocked, even when painting raises.
 template <class F>

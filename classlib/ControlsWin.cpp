@@ -696,10 +696,7 @@ void TWinControl::SetTextBuf(const std::string& Value) {
 }
 
 void TWinControl::SetCtl3D(bool Value) {
-  FParentCtl3D = false;
-  if (Value == FCtl3D) return;
-  FCtl3D = Value;
-  Perform(CM_CTL3DCHANGED, 0, 0);
+  if (SetOwnFlag(FCtl3D, FParentCtl3D, Value)) Perform(CM_CTL3DCHANGED, 0, 0);
 }
 
 void TWinControl::SetParentCtl3D(bool Value) {

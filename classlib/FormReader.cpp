@@ -1,7 +1,10 @@
 // The form-resource reader: parses the text into a tree, then builds or fills the components.
 #include <algorithm>
 
-#include "Classes.h"
+#include "ClassesCollections.h"
+#include "ClassesFiler.h"
+#include "ClassesLists.h"
+#include "ClassesStreams.h"
 
 namespace FormText {
 

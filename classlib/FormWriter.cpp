@@ -1,4 +1,5 @@
-#include "Classes.h"
+#include "ClassesFiler.h"
+#include "ClassesStreams.h"
 
 void TWriter::DefineProperty(const std::string& Name, TReaderProc ReadData, TWriterProc WriteData, bool HasData) {
   if (!HasData || !WriteData) return;

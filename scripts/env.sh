@@ -59,13 +59,25 @@ yoz_prefix() {
 
 yoz_start_display() {
   if [ -n "${DISPLAY:-}" ] && [ -z "${YOZ_OWN_DISPLAY:-}" ] && xdpyinfo >/dev/null 2>&1; then return 0; fi
-  local n=90
-  while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
-  Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  YOZ_STARTED_PIDS+=($!)
-  export DISPLAY=":$n"
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && return 0; sleep 0.1; done
-  echo "could not start Xvfb on $DISPLAY" >&2; return 1
+  # Xvfb takes a free display number itself and writes it once it listens: two runs started at the same
+  # moment never share a display (their clicks and keys would meet on one screen).
+  local number
+  number=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
+  local pid=$! i
+  YOZ_STARTED_PIDS+=($pid)
+  for i in $(seq 600); do
+    if grep -q '^[0-9]' "$number" 2>/dev/null; then
+      export DISPLAY=":$(head -1 "$number")"
+      rm -f "$number"
+      xdpyinfo >/dev/null 2>&1 && return 0
+      break
+    fi
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  rm -f "$number"
+  echo "could not start Xvfb" >&2; return 1
 }
 
 yoz_start_wineserver() {

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "Rects.h"
+
 const TEnumInfo PTFrameStyleNames{
     "TPTFrameStyle",
     {"ptfsNone", "ptfsGroup", "ptfsLowered", "ptfsRaised", "ptfsDint", "ptfsBump", "ptfsSingle", "ptfsHorzLine",
@@ -162,7 +164,8 @@ int PTDrawCaption(TCanvas* C, RECT& R, const std::string& Caption, TAlignment Al
 // ---------------------------------------------------------------------------------------------------
 // TPTCustomGroup
 
-TPTCustomGroup::TPTCustomGroup(TComponent* AOwner) : TCustomControl(AOwner) {
+TPTCustomGroup::TPTCustomGroup(TComponent* AOwner) : TPTFramed(AOwner) {
+  FFrameStyle = ptfsGroup;
   FControlStyle = TControlStyle{csAcceptsControls, csClickEvents, csDoubleClicks};
   FWidth = 64;
   FHeight = 48;
@@ -172,30 +175,6 @@ void TPTCustomGroup::CreateParams(TCreateParams& Params) {
   TCustomControl::CreateParams(Params);
   Params.WindowClass.style &= ~UINT(CS_HREDRAW | CS_VREDRAW);
   Params.ExStyle |= WS_EX_CONTROLPARENT;
-}
-
-namespace {
-
-// Stores Value in Field; true when that changed it.
-template <class T>
-bool Change(T& Field, T Value) {
-  if (Field == Value) return false;
-  Field = Value;
-  return true;
-}
-
-}  // namespace
-
-void TPTCustomGroup::SetAlignment(TAlignment Value) {
-  if (Change(FAlignment, Value)) Invalidate();
-}
-
-void TPTCustomGroup::SetDefaultDrawing(bool Value) {
-  if (Change(FDefaultDrawing, Value)) Invalidate();
-}
-
-void TPTCustomGroup::SetFrameSpace(int Value) {
-  if (Change(FFrameSpace, Value)) Invalidate();
 }
 
 void TPTCustomGroup::SetFrameStyle(TPTFrameStyle Value) {
@@ -228,14 +207,7 @@ RECT TPTCustomGroup::NonClientInset() {
 void TPTCustomGroup::NCCalcSize(TWMNCCalcSize& Message) {
   DefaultHandler(Message);
   RECT* r = Message.Rect();
-  RECT in = NonClientInset();
-  r->left += in.left;
-  r->top += in.top;
-  r->right -= in.right;
-  r->bottom -= in.bottom;
-  // A window too small for its frame gets an empty client area, never a negative one.
-  if (r->right < r->left) r->right = r->left;
-  if (r->bottom < r->top) r->bottom = r->top;
+  DeflateRect(*r, NonClientInset());
   if (!Caption().empty() || FComponentState.Contains(csDesigning) || FFrameChanged) {
     Message.Result = WVR_REDRAW;
     FFrameChanged = false;
@@ -341,26 +313,15 @@ void TPTGroup::Publish(TPublisher<TPTGroup>& p) {
 // ---------------------------------------------------------------------------------------------------
 // TPTCustomFrame
 
-TPTCustomFrame::TPTCustomFrame(TComponent* AOwner) : TGraphicControl(AOwner) {
+TPTCustomFrame::TPTCustomFrame(TComponent* AOwner) : TPTFramed(AOwner) {
+  FFrameStyle = ptfsLowered;
   FControlStyle += TControlStyle{csClickEvents, csOpaque, csDoubleClicks};
   FWidth = 64;
   FHeight = 48;
 }
 
-void TPTCustomFrame::SetAlignment(TAlignment Value) {
-  if (Change(FAlignment, Value)) Invalidate();
-}
-
-void TPTCustomFrame::SetDefaultDrawing(bool Value) {
-  if (Change(FDefaultDrawing, Value)) Invalidate();
-}
-
-void TPTCustomFrame::SetFrameSpace(int Value) {
-  if (Change(FFrameSpace, Value)) Invalidate();
-}
-
 void TPTCustomFrame::SetFrameStyle(TPTFrameStyle Value) {
-  if (Change(FFrameStyle, Value)) Invalidate();
+  Set(FFrameStyle, Value);
 }
 
 void TPTCustomFrame::Paint() {

@@ -43,20 +43,42 @@ void PTDrawFrame(TCanvas* Canvas, RECT R, TPTFrameStyle Style, const std::string
 // when too long. Returns what DrawTextEx returns (the height).
 int PTDrawCaption(TCanvas* Canvas, RECT& R, const std::string& Caption, TAlignment Alignment, UINT ExtraFlags = 0);
 
-class TPTCustomGroup : public TCustomControl {
+// The frame's properties the group and the frame share, on the control class each is made of. A
+// change repaints; the frame style's own setter is each one's (the group's frame lies outside its
+// client area).
+template <class Base>
+class TPTFramed : public Base {
+public:
+  using Base::Base;
+  TAlignment Alignment() const { return FAlignment; }
+  void SetAlignment(TAlignment Value) { Set(FAlignment, Value); }
+  bool DefaultDrawing() const { return FDefaultDrawing; }
+  void SetDefaultDrawing(bool Value) { Set(FDefaultDrawing, Value); }
+  int FrameSpace() const { return FFrameSpace; }
+  void SetFrameSpace(int Value) { Set(FFrameSpace, Value); }
+  TPTFrameStyle FrameStyle() const { return FFrameStyle; }
+  TPTFramePaintEvent OnPaint;
+
+protected:
+  template <class V>
+  void Set(V& Field, V Value) {
+    if (Field == Value) return;
+    Field = Value;
+    this->Invalidate();
+  }
+
+  TAlignment FAlignment = taCenter;
+  bool FDefaultDrawing = true;
+  int FFrameSpace = 2;
+  TPTFrameStyle FFrameStyle = ptfsNone;   // each one's own default, set by its constructor
+};
+
+class TPTCustomGroup : public TPTFramed<TCustomControl> {
   YOZ_CLASS(TPTCustomGroup, TCustomControl)
 public:
   explicit TPTCustomGroup(TComponent* AOwner);
 
-  TAlignment Alignment() const { return FAlignment; }
-  void SetAlignment(TAlignment Value);
-  bool DefaultDrawing() const { return FDefaultDrawing; }
-  void SetDefaultDrawing(bool Value);
-  int FrameSpace() const { return FFrameSpace; }
-  void SetFrameSpace(int Value);
-  TPTFrameStyle FrameStyle() const { return FFrameStyle; }
   void SetFrameStyle(TPTFrameStyle Value);
-  TPTFramePaintEvent OnPaint;
 
   void CreateParams(TCreateParams& Params) override;
   void Dispatch(TMessage& Message) override;
@@ -71,11 +93,7 @@ protected:
   // Asks the window to compute and paint its frame again.
   void ReFrame();
 
-  TAlignment FAlignment = taCenter;
-  bool FDefaultDrawing = true;
-  int FFrameSpace = 2;
   bool FFrameChanged = false;
-  TPTFrameStyle FFrameStyle = ptfsGroup;
 
 private:
   void NCCalcSize(TWMNCCalcSize& Message);
@@ -89,20 +107,12 @@ public:
   static void Publish(TPublisher<TPTGroup>& p);
 };
 
-class TPTCustomFrame : public TGraphicControl {
+class TPTCustomFrame : public TPTFramed<TGraphicControl> {
   YOZ_CLASS(TPTCustomFrame, TGraphicControl)
 public:
   explicit TPTCustomFrame(TComponent* AOwner);
 
-  TAlignment Alignment() const { return FAlignment; }
-  void SetAlignment(TAlignment Value);
-  bool DefaultDrawing() const { return FDefaultDrawing; }
-  void SetDefaultDrawing(bool Value);
-  int FrameSpace() const { return FFrameSpace; }
-  void SetFrameSpace(int Value);
-  TPTFrameStyle FrameStyle() const { return FFrameStyle; }
   void SetFrameStyle(TPTFrameStyle Value);
-  TPTFramePaintEvent OnPaint;
 
   void Dispatch(TMessage& Message) override;
 
@@ -111,10 +121,6 @@ protected:
   // Repaints what lies inside the frame only.
   void InvalidateContent();
 
-  TAlignment FAlignment = taCenter;
-  bool FDefaultDrawing = true;
-  int FFrameSpace = 2;
-  TPTFrameStyle FFrameStyle = ptfsLowered;
 };
 
 class TPTFrame : public TPTCustomFrame {

@@ -601,7 +601,8 @@ void TPTCustomShellList::KeyDown(uint16_t& Key, TShiftState Shift) {
   } else if (sc == PTShellShortCut(pskCopy)) {
     InvokeVerb("copy");
   } else if (sc == PTShellShortCut(pskPaste)) {
-    PasteIntoFolder();
+    // A folder whose menu offers no Paste refuses the key, as the tree does.
+    if (PasteIntoFolder() != S_OK) MessageBeep(UINT(-1));
     if (g) Refresh();
   } else if (sc == PTShellShortCut(pskDelete)) {
     InvokeVerb("delete");
@@ -794,14 +795,7 @@ void TPTCustomShellList::WatchFolder(const std::string& Path) {
 }
 
 void TPTCustomShellList::ChangeNotified() {
-  if (FIgnoreNextNotification) {
-    FIgnoreNextNotification = false;
-    return;
-  }
-  if (FDragging) {
-    FRefreshPending = true;
-    return;
-  }
+  if (!ChangeWanted(FIgnoreNextNotification, FDragging, FRefreshPending)) return;
   FTimer->SetEnabled(false);
   FTimer->SetInterval(Focused() ? 400 : 2000);
   FTimer->SetEnabled(true);

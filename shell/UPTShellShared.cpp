@@ -118,8 +118,11 @@ DWORD TPTDropSite::Drop(IDropTarget* Target, IDataObject* Data, DWORD KeyState, 
   effect = Effect;
   Target->DragOver(keys, Pt, &effect);
   effect = allowed;
-  Target->Drop(Data, keys, Pt, &effect);
-  return effect;
+  if (FAILED(Target->Drop(Data, keys, Pt, &effect))) return DROPEFFECT_NONE;
+  // The source learns only what was done: an answer naming several effects says nothing about which
+  // one happened, and a source that honours "move" by deleting its originals would lose them.
+  effect &= allowed & (DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK);
+  return (effect & (effect - 1)) ? DROPEFFECT_NONE : effect;
 }
 
 void TPTDropSite::Register(TWinControl* Control, bool On, const std::function<IDropTarget*()>& Make) {
@@ -133,6 +136,19 @@ void TPTDropSite::Register(TWinControl* Control, bool On, const std::function<ID
   FRegistered = false;
   if (FTarget) FTarget->Release();
   FTarget = nullptr;
+}
+
+bool ChangeWanted(bool& IgnoreNext, bool Dragging, bool& RefreshPending) {
+  if (IgnoreNext) {
+    IgnoreNext = false;
+    return false;
+  }
+  // A change while a menu or a drag is up is kept for the refresh that follows it.
+  if (Dragging) {
+    RefreshPending = true;
+    return false;
+  }
+  return true;
 }
 
 void EndShellWindow(TWinControl* Control, int& UpdateLock, TPTDropSite& DropSite, TChangeHandlerThread*& ChangeThread) {

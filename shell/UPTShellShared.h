@@ -105,6 +105,11 @@ private:
   DWORD FLastScroll = 0;
 };
 
+// A change notification reached a shell control: false when it is dropped (it answers the control's own
+// change) or kept for the refresh that follows the drag under way; true when the control's refresh
+// timer is to start.
+bool ChangeWanted(bool& IgnoreNext, bool Dragging, bool& RefreshPending);
+
 // The end of a shell control's window: no more drops on it and no more change notifications to it, under
 // its update lock so that nothing done meanwhile starts a refresh.
 void EndShellWindow(TWinControl* Control, int& UpdateLock, TPTDropSite& DropSite, TChangeHandlerThread*& ChangeThread);

@@ -4,6 +4,7 @@
 #include <dbt.h>
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "Forms.h"
@@ -36,6 +37,25 @@ int CompareNodes(TTreeNode* A, TTreeNode* B, intptr_t) {
   TPTShTreeData* b = TPTCustomShellTree::ShellData(B);
   if (!a || !b) return 0;
   return ShellItemOrder(a->ParentFolder(), a->RelativePidl(), b->RelativePidl());
+}
+
+// Whether a file-system folder holds a folder the tree would show: the shell answers "has subfolders"
+// for every folder without looking. One that cannot be read is taken to hold some, so that opening it
+// tries again.
+bool HoldsSubfolder(const std::string& Path, bool Hidden) {
+  WIN32_FIND_DATAA fd;
+  HANDLE h = FindFirstFileExA((AddDelimiter(Path, '\\') + "*").c_str(), FindExInfoStandard, &fd,
+                              FindExSearchLimitToDirectories, nullptr, 0);
+  if (h == INVALID_HANDLE_VALUE) return GetLastError() != ERROR_FILE_NOT_FOUND && GetLastError() != ERROR_NO_MORE_FILES;
+  bool found = false;
+  do {
+    if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !std::strcmp(fd.cFileName, ".") ||
+        !std::strcmp(fd.cFileName, ".."))
+      continue;
+    found = Hidden || !(fd.dwFileAttributes & FILE_ATTRIBUTE_HIDDEN);
+  } while (!found && FindNextFileA(h, &fd));
+  FindClose(h);
+  return found;
 }
 
 }  // namespace
@@ -232,13 +252,17 @@ HRESULT TPTCustomShellTree::AddShellItem(IMalloc* Allocator, IShellFolder* Folde
   bool folderish = FOptions.Contains(ptstoIncludeNonFolders)
                        ? (attrs & (SFGAO_FOLDER | SFGAO_HASSUBFOLDER)) != 0
                        : (attrs & SFGAO_FOLDER) && (attrs & SFGAO_HASSUBFOLDER);
-  node->SetHasChildren(folderish);
   if (attrs & SFGAO_SHARE) node->SetOverlayIndex(0);
   else if (attrs & SFGAO_LINK) node->SetOverlayIndex(1);
   if (attrs & SFGAO_HIDDEN) node->SetCut(true);
   auto* data = new TPTShTreeData;
   data->Init(ShellData(Node), Allocator, Item);
   node->SetData(data);
+  if (folderish && !FOptions.Contains(ptstoIncludeNonFolders) && (attrs & SFGAO_FILESYSTEM)) {
+    std::string path = data->Path();
+    if (!path.empty()) folderish = HoldsSubfolder(path, FOptions.Contains(ptstoShowHidden));
+  }
+  node->SetHasChildren(folderish);
   DoInsertItem(node);
   return S_OK;
 }
@@ -359,6 +383,9 @@ void TPTCustomShellTree::SelectIdList(PCIDLIST_ABSOLUTE List) {
   }
   SetSelected(node);
   node->MakeVisible();
+  // Making a deep node visible scrolls the tree sideways: the tree keeps its left edge in view, where
+  // the folders above the node are.
+  if (HandleAllocated()) SendMessageA(Handle(), WM_HSCROLL, MAKEWPARAM(SB_THUMBPOSITION, 0), 0);
 }
 
 void TPTCustomShellTree::Change(TTreeNode* Node) {
@@ -382,6 +409,24 @@ void TPTCustomShellTree::Change(TTreeNode* Node) {
     return;
   }
   ApplySelection(Node);
+}
+
+void TPTCustomShellTree::Collapse(TTreeNode* Node) {
+  TPTCustomTreeView::Collapse(Node);
+  // Closing the branch that holds the selection selects the closed node once the closing is over,
+  // without a word of it: look again then.
+  if (HandleAllocated()) PostMessageA(Handle(), WM_PTSELECTIONCHECK, 0, 0);
+}
+
+// The node the tree shows selected becomes the selection as any other, so what the tree shows is what
+// it hands back.
+void TPTCustomShellTree::SelectionCheck() {
+  TTreeNode* shown = Selected();
+  TPTShTreeData* data = ShellData(shown);
+  if (!data || FUpdateLock > 0 || FLoading) return;
+  if (FSelectedFolder->Pidl() && PidlCompare(FSelectedFolder->Pidl(), data->AbsolutePidl()) == 0) return;
+  FImmediateChange = -1;
+  Change(shown);
 }
 
 void TPTCustomShellTree::ApplySelection(TTreeNode* Node) {

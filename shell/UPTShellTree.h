@@ -46,6 +46,8 @@ using TPTShTvCustomDrawEvent = TEvent<TObject*, TPTCustomDraw*, TTreeNode*, TPTS
 
 // The message the tree posts itself to fill once its window exists.
 constexpr UINT WM_PTDEFERREDFILL = WM_USER + 103;
+// Posted after a branch closed: the selection it may have moved is taken up.
+constexpr UINT WM_PTSELECTIONCHECK = WM_USER + 104;
 
 class TPTCustomShellList;
 
@@ -118,6 +120,7 @@ protected:
   bool CanEdit(TTreeNode* Node) override;
   bool CanExpand(TTreeNode* Node) override;
   void Change(TTreeNode* Node) override;
+  void Collapse(TTreeNode* Node) override;
   void Delete(TTreeNode* Node) override;
   void Edit(const TVITEMA& Item) override;
   void KeyDown(uint16_t& Key, TShiftState Shift) override;
@@ -156,6 +159,7 @@ private:
   void SortChildren(TTreeNode* Node);
   void Compare(TTreeNode* Node, TTreeNode*& Remembered);
   void ChangeNotified();
+  void SelectionCheck();
   // The wheel nobody handled: to another shell tree or list under the pointer, else scrolls the tree.
   bool Wheel(POINT MousePos, bool Down);
   // (Re)starts the delay timer for one refresh Ms from now.

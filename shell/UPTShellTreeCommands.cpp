@@ -111,7 +111,8 @@ void TPTCustomShellTree::KeyDown(uint16_t& Key, TShiftState Shift) {
   } else if (sc == PTShellShortCut(pskCopy)) {
     if (node) InvokeVerb(node, "copy");
   } else if (sc == PTShellShortCut(pskPaste)) {
-    if (node) InvokeVerb(node, "paste");
+    // An item whose menu offers no Paste refuses the key, as the tree's other refused commands do.
+    if ((node ? InvokeVerb(node, "paste") : E_INVALIDARG) != S_OK) MessageBeep(UINT(-1));
   } else if (sc == PTShellShortCut(pskDelete)) {
     if (node) InvokeVerb(node, "delete");
   } else {
@@ -146,6 +147,14 @@ void TPTCustomShellTree::Edit(const TVITEMA& Item) {
   if (!g || text.empty()) return;
   IShellFolder* parent = data->ParentFolder();
   if (!parent) return;
+  // A renamed node that was not the selected one (renamed from its menu) becomes it, once the lock
+  // is off: the selection shown is always the folder handed back.
+  bool reselect = false;
+  TScopeExit select([&] {
+    if (!g || !reselect || Selected() == node) return;
+    FImmediateChange = -1;
+    SetSelected(node);
+  });
   TPTWaitCursor wait;
   TPTLock lock(FUpdateLock);
   FIgnoreNextNotification = true;
@@ -167,6 +176,7 @@ void TPTCustomShellTree::Edit(const TVITEMA& Item) {
     GetDisplayName(parent, data->RelativePidl(), ptdnInFolder, name);
     node->SetText(name.empty() ? text : name);
     FSelectedFolder->SetPidl(data->AbsolutePidl());
+    reselect = true;
     // The lock keeps the locator from telling the list: tell it here.
     if (FShellList) FShellList->ShowFolder(data->AbsolutePidl());
   } else {
@@ -190,10 +200,15 @@ bool TPTCustomShellTree::CreateNewFolder(bool Rename) {
   if (!node->HasChildren()) node->SetHasChildren(true);
   ExpandShellNode(node);
   node->Expand(false);
-  if (!Rename) return true;
   for (int i = 0; i < node->Count(); ++i)
     if (node->Item(i)->Text() == name) {
-      node->Item(i)->EditText();
+      // The new folder is the one shown selected, so what the tree shows is what it hands back,
+      // whatever name it is given.
+      TTreeNode* made = node->Item(i);
+      FImmediateChange = -1;
+      SetSelected(made);
+      made->MakeVisible();
+      if (Rename && Selected() == made) made->EditText();
       break;
     }
   return true;
@@ -238,15 +253,7 @@ void TPTCustomShellTree::WatchPath(const std::string& Path) {
 }
 
 void TPTCustomShellTree::ChangeNotified() {
-  if (FIgnoreNextNotification) {
-    FIgnoreNextNotification = false;
-    return;
-  }
-  // A change while a menu or a drag is up is kept for the refresh that follows it.
-  if (FDragging) {
-    FRefreshPending = true;
-    return;
-  }
+  if (!ChangeWanted(FIgnoreNextNotification, FDragging, FRefreshPending)) return;
   StartRefreshTimer(Focused() ? 400 : 2000);
 }
 
@@ -416,6 +423,7 @@ void TPTCustomShellTree::Dispatch(TMessage& Message) {
   switch (Message.Msg) {
     case WM_PTCHANGENOTIFY:    ChangeNotified(); return;
     case WM_PTDEFERREDFILL:    if (Items()->Count() == 0) ResetTree(); return;
+    case WM_PTSELECTIONCHECK:  SelectionCheck(); return;
     case CM_WANTSPECIALKEY:    CMWantSpecialKey(Message); return;
     case WM_NCHITTEST:         WMNCHitTest(Message); return;
     case WM_WINDOWPOSCHANGED:  if (FDestroyingWnd) return; break;

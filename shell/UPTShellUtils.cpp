@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "Controls.h"
 
@@ -120,20 +121,37 @@ void InstallOverlayIcons() {
   HMODULE shell32 = LoadLibraryA("shell32.dll");
   if (!shell32) return;
   SHFILEINFOA info{};
-  HIMAGELIST lists[2] = {
+  std::vector<HIMAGELIST> lists = {
       reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX | SHGFI_SMALLICON)),
       reinterpret_cast<HIMAGELIST>(SHGetFileInfoA("C:\\", 0, &info, sizeof info, SHGFI_SYSICONINDEX))};
-  const int sizes[2] = {16, 32};
-  for (int l = 0; l < 2; ++l) {
-    if (!lists[l]) continue;
+  // The shell keeps one index per icon for all of its image lists (the extra-large and jumbo ones
+  // too): an icon added to only some of them puts every icon it adds later at another place in the
+  // small list, and the tree shows the wrong pictures. The overlays go into each of them.
+  using TGetImageList = HRESULT(WINAPI*)(int, REFIID, void**);
+  auto getList = reinterpret_cast<TGetImageList>(GetProcAddress(shell32, "SHGetImageList"));
+  if (!getList) getList = reinterpret_cast<TGetImageList>(GetProcAddress(shell32, MAKEINTRESOURCEA(727)));
+  static const GUID IID_IImageList_ = {0x46EB5926, 0x582E, 0x4017, {0x9F, 0xDF, 0xE8, 0x99, 0x8D, 0xAA, 0x09, 0x50}};
+  // Large, small, extra-large, system small and jumbo.
+  for (int kind = 0; getList && kind <= 4; ++kind) {
+    void* list = nullptr;
+    if (SUCCEEDED(getList(kind, IID_IImageList_, &list)) && list) {
+      // The list object is the image list itself (its handle), as the common controls document.
+      HIMAGELIST h = static_cast<HIMAGELIST>(list);
+      if (std::find(lists.begin(), lists.end(), h) == lists.end()) lists.push_back(h);
+      static_cast<IUnknown*>(list)->Release();
+    }
+  }
+  for (HIMAGELIST list : lists) {
+    if (!list) continue;
+    int cx = 16, cy = 16;
+    ImageList_GetIconSize(list, &cx, &cy);
     for (int k = 0; k < 2; ++k) {
       // A private copy (not LR_SHARED): the image list copies the picture, and only a private icon may
       // be destroyed afterwards.
-      HICON icon = HICON(LoadImageA(shell32, MAKEINTRESOURCEA(29 + k), IMAGE_ICON, sizes[l], sizes[l], 0));
-      if (!icon) continue;
-      int index = ImageList_AddIcon(lists[l], icon);
-      if (index >= 0) ImageList_SetOverlayImage(lists[l], index, k + 1);
-      DestroyIcon(icon);
+      HICON icon = HICON(LoadImageA(shell32, MAKEINTRESOURCEA(29 + k), IMAGE_ICON, cx, cy, 0));
+      int index = icon ? ImageList_AddIcon(list, icon) : -1;
+      if (index >= 0) ImageList_SetOverlayImage(list, index, k + 1);
+      if (icon) DestroyIcon(icon);
     }
   }
   FreeLibrary(shell32);

@@ -114,6 +114,19 @@ TPTCustomDraw* TPTCustomTreeView::CustomDrawItem(NMTVCUSTOMDRAW* Record, LRESULT
   if (context) context->Apply();
   else *Result = CDRF_DODEFAULT;
   if ((nm.dwDrawStage & CDDS_PREPAINT) && (OnItemPaint || OnItemPrePaint)) *Result |= CDRF_NOTIFYITEMDRAW;
+  // A selection kept without the focus is drawn in a colour of its own: the common control's pale
+  // button face hardly shows on the tree's white.
+  if (!HideSelection() && HandleAllocated() && GetFocus() != Handle()) {
+    if (nm.dwDrawStage == CDDS_PREPAINT) {
+      *Result |= CDRF_NOTIFYITEMDRAW;
+    } else if (nm.dwDrawStage == CDDS_ITEMPREPAINT &&
+               HTREEITEM(nm.dwItemSpec) == HTREEITEM(SendMessageA(Handle(), TVM_GETNEXTITEM, TVGN_CARET, 0)) &&
+               !HTREEITEM(SendMessageA(Handle(), TVM_GETNEXTITEM, TVGN_DROPHILITE, 0))) {
+      Record->clrTextBk = GetSysColor(COLOR_BTNSHADOW);
+      Record->clrText = GetSysColor(COLOR_WINDOWTEXT);
+      *Result |= CDRF_NEWFONT;
+    }
+  }
   return context.release();
 }
 

@@ -260,8 +260,9 @@ TEST_F(SettingsDialog, ANonAdministratorsOkLeavesYozCfgAsItWas) {
   EXPECT_EQ(StoredConfig().AllowMessages, 1);
 }
 
-// Browse runs the folder dialog, OK pressed with the keyboard on the folder it opens on; the same folder
-// again counts as unchanged, another one (confirmed) ends the program with the restart text.
+// Browse runs the folder dialog, which opens on the database's folder; the folder is chosen there and
+// OK pressed with the keyboard; the same folder again counts as unchanged, another one (confirmed)
+// ends the program with the restart text.
 TEST_F(SettingsDialog, OnlyADifferentFolderEndsTheProgram) {
   struct {
     bool Same;
@@ -269,10 +270,13 @@ TEST_F(SettingsDialog, OnlyADifferentFolderEndsTheProgram) {
     bool Ends;
   } cases[] = {{true, true, false}, {false, false, false}, {false, true, true}};
   struct TPressOk {
-    std::string Caption;
+    std::string Caption, OpenedOn;
+    LPITEMIDLIST Target = nullptr;
     void Show(TObject* Sender) {
       auto* f = static_cast<TPTFrmFolderBrowseDlg*>(Sender);
       Caption = f->Caption();
+      OpenedOn = f->PTShellTree1->GetSelectedPath();
+      f->PTShellTree1->SelectedFolder()->SetPidl(Target);
       PostMessageA(f->PTShellTree1->Handle(), WM_KEYDOWN, VK_RETURN, 1);
       PostMessageA(f->PTShellTree1->Handle(), WM_KEYUP, VK_RETURN, 0xC0000001);
     }
@@ -284,8 +288,8 @@ TEST_F(SettingsDialog, OnlyADifferentFolderEndsTheProgram) {
     Start();
     LPITEMIDLIST pidl = nullptr;
     ASSERT_HRESULT_SUCCEEDED(PathToPidl(c.Same ? Db : Other.Path(), pidl));
-    Dlg->PTFolderBrowseDBase->SelectedFolder()->SetPidl(pidl);
-    CoTaskMemFree(pidl);
+    ok.Target = pidl;
+    TScopeExit freePidl([&] { CoTaskMemFree(pidl); });
     Dlg->PTFolderBrowseDBase->OnFormShow = TNotifyEvent(&ok, &TPressOk::Show);
     Boxes.Shown.clear();
     Boxes.Answers = {c.Confirm ? int(mrYes) : int(mrNo)};
@@ -296,6 +300,7 @@ TEST_F(SettingsDialog, OnlyADifferentFolderEndsTheProgram) {
       Press(Dlg->btnOk);
     });
     EXPECT_EQ(ok.Caption, "Browse for Folder");
+    EXPECT_EQ(ok.OpenedOn + "\\", Db);
     ASSERT_GE(Boxes.Shown.size(), 1u);
     EXPECT_EQ(Boxes.Shown[0].Text, "Are you sure.  Change the location of the yOZ Database?");
     const bool told = Boxes.Contains(

@@ -260,3 +260,37 @@ TEST(dxBarDragDrop, CustomizingFrameMarksTheSelectedAndTheDraggedLink) {
   EXPECT_TRUE(framed(f.A->ItemLinks()->Items(0)));
   EXPECT_FALSE(framed(f.B->ItemLinks()->Items(0)));
 }
+
+// A command dragged out of an open menu onto the form's empty area is deleted; a click elsewhere closes
+// the menu, and the first click on the menu's title then opens it again (its control is not left
+// marked as dropped down).
+TEST(dxBarDragDrop, AMenuACommandWasDraggedOutOfOpensAtTheFirstClick) {
+  TdxBarSubItem* sub = nullptr;
+  TDragForm f([&](TDragForm& F) {
+    sub = new TdxBarSubItem(F.Form.get());
+    sub->SetCaption("Menu");
+    F.AddButton(sub->ItemLinks(), "X");
+    F.AddButton(sub->ItemLinks(), "Y");
+    F.A->ItemLinks()->Add()->SetItem(sub);
+  });
+  TdxBarItemLink* title = f.A->ItemLinks()->Items(3);
+  auto menu = [&] {
+    auto* w = dynamic_cast<TdxBarSubMenuControl*>(sub->ItemLinks()->BarControl());
+    return w && IsBarControl(w) && w->HandleAllocated() && IsWindowVisible(w->Handle()) ? w : nullptr;
+  };
+  THoldPointer hold(POINT{0, 0});
+  HeldClick(hold, Center(title));
+  ASSERT_TRUE(PumpUntil([&] { return menu() != nullptr; }, 2000));
+  POINT x = Center(sub->ItemLinks()->Items(0));
+  ClipCursor(nullptr);
+  DragPointer(x, POINT{200, 300});
+  ASSERT_TRUE(PumpUntil([&] { return sub->ItemLinks()->Count() == 1; }, 2000));
+  EXPECT_EQ(Captions(sub->ItemLinks()), std::vector<std::string>{"Y"});
+  HeldClick(hold, POINT{200, 300});
+  ASSERT_TRUE(PumpUntil([&] { return menu() == nullptr; }, 2000));
+  HeldClick(hold, Center(title));
+  EXPECT_TRUE(PumpUntil([&] { return menu() != nullptr; }, 2000));
+  Shot("menu-after-drag-out");
+  EXPECT_TRUE(title->Control() && title->Control()->DroppedDown());
+  SetCursorPos(0, 0);
+}

@@ -375,4 +375,42 @@ TEST(DropTest, MalformedIDListArraysAreRefusedWhole) {
   EXPECT_EQ(target.Calls, 3);
 }
 
+// A drop hands back only the effect the item's target says it performed: none when the target fails,
+// none when it leaves every allowed effect standing (Wine's folders take a drop that way and copy
+// nothing), so a source that honours "move" by deleting its originals never deletes what stayed.
+struct TAnsweringTarget : TCountingTarget {
+  HRESULT Result = S_OK;
+  DWORD Performed = DWORD(-1);   // -1: the effect is left as it came
+  HRESULT STDMETHODCALLTYPE Drop(IDataObject*, DWORD, POINTL, DWORD* E) override {
+    if (Performed != DWORD(-1)) *E = Performed;
+    return Result;
+  }
+};
+
+TEST(DropTest, OnlyThePerformedEffectIsHandedBack) {
+  TTestTree tree("dropped");
+  tree.File("x.txt");
+  PidlPtr parent = ToPidl(tree.Root());
+  PidlPtr file = ToPidl(tree.Path("x.txt"));
+  std::string parentBytes = Bytes(parent.get());
+  THandMadeData data(U32(1) + U32(12) + U32(UINT(12 + parentBytes.size())) + parentBytes + Bytes(ILFindLastID(file.get())));
+  const DWORD all = DROPEFFECT_COPY | DROPEFFECT_MOVE | DROPEFFECT_LINK;
+  ASSERT_EQ(AllowedEffects(&data) & all, all);
+  struct Case {
+    HRESULT Result;
+    DWORD Performed, Want;
+  };
+  for (Case c : {Case{S_OK, DWORD(-1), DROPEFFECT_NONE}, Case{S_OK, DROPEFFECT_MOVE, DROPEFFECT_MOVE},
+                 Case{S_OK, DROPEFFECT_COPY, DROPEFFECT_COPY}, Case{E_FAIL, DROPEFFECT_MOVE, DROPEFFECT_NONE},
+                 Case{S_OK, DROPEFFECT_NONE, DROPEFFECT_NONE}}) {
+    TPTDropSite site;
+    TAnsweringTarget target;
+    target.Result = c.Result;
+    target.Performed = c.Performed;
+    site.Enter(&data, MK_LBUTTON);
+    EXPECT_EQ(site.Drop(&target, &data, 0, POINTL{}, all), c.Want) << c.Result << " " << c.Performed;
+    site.Leave();
+  }
+}
+
 }  // namespace

@@ -335,3 +335,22 @@ TEST_F(ShellListTest, OutsideChangesShowAndColumnWidthsAreKept) {
 }
 
 }  // namespace
+
+namespace {
+
+// Ctrl+V in the list asks the shown folder's own menu for Paste; without one the key beeps.
+TEST_F(ShellListTest, CtrlVWithoutPasteBeeps) {
+  Make();
+  SetForegroundWindow(F->Handle());
+  Focus("c.txt");
+  ASSERT_TRUE(PumpUntil([&] { return GetFocus() == List->Handle(); }));
+  std::vector<std::string> before = Names();
+  TBeepCounter beeps;
+  PressCtrlKey('V');
+  ASSERT_TRUE(PumpUntil([&] { return beeps.Count() > 0; })) << "no beep";
+  Pump(100);
+  EXPECT_EQ(beeps.Count(), 1);
+  EXPECT_EQ(Names(), before);
+}
+
+}  // namespace

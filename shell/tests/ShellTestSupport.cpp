@@ -86,3 +86,52 @@ void TCountingMalloc::Free(void* pv) {
   ++Frees;
   CoTaskMemFree(pv);
 }
+
+namespace {
+int Beeps = 0;
+BOOL WINAPI CountBeep(UINT) {
+  ++Beeps;
+  return TRUE;
+}
+}  // namespace
+
+TBeepCounter::TBeepCounter() {
+  auto* base = reinterpret_cast<BYTE*>(GetModuleHandleA(nullptr));
+  auto* dos = reinterpret_cast<IMAGE_DOS_HEADER*>(base);
+  auto* nt = reinterpret_cast<IMAGE_NT_HEADERS*>(base + dos->e_lfanew);
+  const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+  void* beep = reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("user32.dll"), "MessageBeep"));
+  for (auto* imp = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + dir.VirtualAddress); imp->Name && !FEntry; ++imp) {
+    if (_stricmp(reinterpret_cast<char*>(base + imp->Name), "user32.dll") != 0) continue;
+    for (auto* thunk = reinterpret_cast<void**>(base + imp->FirstThunk); *thunk; ++thunk)
+      if (*thunk == beep) {
+        FEntry = thunk;
+        break;
+      }
+  }
+  EXPECT_NE(FEntry, nullptr) << "MessageBeep is not imported";
+  if (!FEntry) return;
+  DWORD old = 0;
+  VirtualProtect(FEntry, sizeof(void*), PAGE_READWRITE, &old);
+  FOld = *FEntry;
+  *FEntry = reinterpret_cast<void*>(&CountBeep);
+  Beeps = 0;
+}
+
+TBeepCounter::~TBeepCounter() {
+  if (FEntry) *FEntry = FOld;
+}
+
+int TBeepCounter::Count() const { return Beeps; }
+
+void PressCtrlKey(WORD Vk) {
+  INPUT in[4]{};
+  for (INPUT& i : in) i.type = INPUT_KEYBOARD;
+  in[0].ki.wVk = VK_CONTROL;
+  in[1].ki.wVk = Vk;
+  in[2].ki.wVk = Vk;
+  in[2].ki.dwFlags = KEYEVENTF_KEYUP;
+  in[3].ki.wVk = VK_CONTROL;
+  in[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, in, sizeof(INPUT));
+}

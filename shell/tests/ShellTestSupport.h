@@ -68,3 +68,20 @@ public:
 private:
   ULONG FRefs = 1;
 };
+
+// Counts the program's MessageBeep calls while it lives (the beep itself is not made): the entry of
+// user32's MessageBeep in the test program's import table points at a counter meanwhile.
+class TBeepCounter {
+public:
+  TBeepCounter();
+  ~TBeepCounter();
+  TBeepCounter(const TBeepCounter&) = delete;
+  int Count() const;
+
+private:
+  void** FEntry = nullptr;
+  void* FOld = nullptr;
+};
+
+// Presses the key with Ctrl held, by real input (to the window that has the focus).
+void PressCtrlKey(WORD Vk);

@@ -316,3 +316,23 @@ TEST_F(ShellTreeTest, AChangeDuringACancelledRenameShowsAfterIt) {
 }
 
 }  // namespace
+
+namespace {
+
+// Ctrl+V typed on a folder whose menu offers no Paste (Wine's item menus never do) is refused with a
+// beep, as the tree's other refused commands are; the folder stays as it was.
+TEST_F(ShellTreeTest, CtrlVWithoutPasteBeeps) {
+  Make(Disk.Root(), PTShellTreeDefaultOptions - TPTShellTreeOptions{ptstoDynamicRefresh});
+  SetForegroundWindow(F->Handle());
+  Tree->SetFocus();
+  Tree->SetSelected(Child(Root(), "c"));
+  ASSERT_TRUE(PumpUntil([&] { return GetFocus() == Tree->Handle(); }));
+  TBeepCounter beeps;
+  PressCtrlKey('V');
+  ASSERT_TRUE(PumpUntil([&] { return beeps.Count() > 0; })) << "no beep";
+  Pump(100);
+  EXPECT_EQ(beeps.Count(), 1);
+  EXPECT_EQ(Tree->Selected()->Text(), "c");
+}
+
+}  // namespace

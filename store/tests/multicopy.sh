@@ -22,11 +22,12 @@ for item in "$A"/drive_c/*; do
 done
 [ -f "$B/system.reg" ] && [ -d "$B/drive_c/windows/system32" ] || { echo "could not copy the prefix"; exit 1; }
 WINEPREFIX=$B wineserver -p
-trap 'WINEPREFIX=$B wineserver -k 2>/dev/null || true; rm -rf "$B" "$host_share"' EXIT
-log=$(mktemp)
+# Each step's output in a file of its own: two steps run at once at the end.
+logs=$(mktemp -d)
+trap 'WINEPREFIX=$B wineserver -k 2>/dev/null || true; rm -rf "$B" "$host_share" "$logs"' EXIT
 
 step() {  # step <machine prefix> <login> <step> [VAR=value...]
-  local prefix=$1 login=$2 name=$3
+  local prefix=$1 login=$2 name=$3 log=$logs/$2-$3.log
   shift 3
   if ! env "$@" WINEPREFIX="$prefix" USER="$login" wine "$exe" --gtest_color=no --gtest_also_run_disabled_tests \
       --gtest_filter="Step.DISABLED_$name" >"$log" 2>&1 </dev/null || ! grep -q "PASSED  \] 1 test" "$log"; then

@@ -33,6 +33,8 @@
 //   yozdrive click-entry <caption> <text>   left click on that entry of the window's list box
 //   yozdrive list <caption>                 print the entries of the window's list box, one a line
 //   yozdrive click-edit <caption> <n> [class]  left click into the n-th edit (1 = top left, by place)
+//   yozdrive edit-start <caption> <n> [class]  print the index of the first character the n-th edit
+//                                           shows (0 when its text is shown from the start)
 //   yozdrive click-button <caption> <text>  left click on the button, check or radio box with that
 //                                           caption ('&' ignored)
 //   yozdrive pick <caption> <n> <text>      open the n-th combo box (by place) and click that entry
@@ -68,12 +70,27 @@
 //   yozdrive hover <caption> <class> <x> <y>  move the pointer to a client point of that child window
 //   yozdrive hover-screen <x> <y>           move the pointer to that screen point
 //   yozdrive shown <class>                  print the number of visible windows of that class
+//   yozdrive click-at <caption> <x> <y>     left click at that client point of the window itself (a
+//                                           negative x or y counts from the right or bottom edge)
+//   yozdrive tree <caption>                 print the tree's nodes in view, top to bottom: level|text|
+//                                           image|selected image|button|state|text rectangle (left,top,
+//                                           right,bottom in the window's client coordinates), state
+//                                           "selected" for the selected node, "hidden" when it is below
+//                                           the bottom edge; then a line "root|<left of the first root's
+//                                           text in the tree>", less than before when scrolled right
+//   yozdrive icon <caption> <x> <y> <path>  print how many pixels of the 16 x 16 picture left of a tree
+//                                           node's text at x,y (its left top, as tree prints it) differ
+//                                           from the shell's own small icon of the path (My Computer for
+//                                           "::drives") drawn on white: 0 when the node shows that icon
+//   yozdrive same <caption> <x1> <y1> <x2> <y2> <w> <h>  print how many pixels of the client rectangle
+//                                           at x1,y1 differ from those of the one at x2,y2
 //
 // With YOZDRIVE_GO set to a file name, every command first waits (30 s at most) until that file exists:
 // copies started one by one on several machines then act at the same moment.
 // Exit code 0 on success, 1 on a failed wait or check, 2 on bad use.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 #include <shlobj.h>
 
 #include <algorithm>
@@ -510,42 +527,6 @@ int ClickRow(HWND Board, size_t Column, const std::string& Login, int Count = 1)
   return 1;
 }
 
-int ClickTree(HWND Board, const std::string& Text) {
-  HWND tree = FindChild(Board, "TTreeView");
-  if (!tree) return 1;
-  TRemote r(tree);
-  // Depth-first over the nodes.
-  std::vector<HTREEITEM> stack;
-  if (auto root = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))) stack.push_back(root);
-  while (!stack.empty()) {
-    HTREEITEM h = stack.back();
-    stack.pop_back();
-    TVITEMA it{};
-    it.mask = TVIF_TEXT;
-    it.hItem = h;
-    it.pszText = r.At(1024);
-    it.cchTextMax = 1024;
-    r.Write(0, &it, sizeof it);
-    SendMessageA(tree, TVM_GETITEMA, 0, LPARAM(r.At(0)));
-    char buf[1024] = {};
-    r.Read(1024, buf, sizeof buf - 1);
-    if (Text == buf) {
-      RECT rc{};
-      // TVM_GETITEMRECT takes the item in the rectangle's place.
-      r.Write(0, &h, sizeof h);
-      SendMessageA(tree, TVM_GETITEMRECT, TRUE, LPARAM(r.At(0)));
-      r.Read(0, &rc, sizeof rc);
-      Click(tree, POINT{rc.left + 3, (rc.top + rc.bottom) / 2});
-      return 0;
-    }
-    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, LPARAM(h));
-    if (auto next = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(h)))) stack.push_back(next);
-    if (auto child = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(h)))) stack.push_back(child);
-  }
-  std::fprintf(stderr, "no node %s\n", Text.c_str());
-  return 1;
-}
-
 std::string NodeText(HWND Tree, const TRemote& R, HTREEITEM H) {
   TVITEMA it{};
   it.mask = TVIF_TEXT;
@@ -557,6 +538,38 @@ std::string NodeText(HWND Tree, const TRemote& R, HTREEITEM H) {
   char buf[1024] = {};
   R.Read(1024, buf, sizeof buf - 1);
   return buf;
+}
+
+// A click at the start of the node's text.
+void ClickNode(HWND Tree, const TRemote& R, HTREEITEM H) {
+  RECT rc{};
+  // TVM_GETITEMRECT takes the item in the rectangle's place.
+  R.Write(0, &H, sizeof H);
+  SendMessageA(Tree, TVM_GETITEMRECT, TRUE, LPARAM(R.At(0)));
+  R.Read(0, &rc, sizeof rc);
+  Click(Tree, POINT{rc.left + 3, (rc.top + rc.bottom) / 2});
+}
+
+int ClickTree(HWND Board, const std::string& Text) {
+  HWND tree = FindChild(Board, "TTreeView");
+  if (!tree) return 1;
+  TRemote r(tree);
+  // Depth-first over the nodes.
+  std::vector<HTREEITEM> stack;
+  if (auto root = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0))) stack.push_back(root);
+  while (!stack.empty()) {
+    HTREEITEM h = stack.back();
+    stack.pop_back();
+    if (NodeText(tree, r, h) == Text) {
+      ClickNode(tree, r, h);
+      return 0;
+    }
+    SendMessageA(tree, TVM_EXPAND, TVE_EXPAND, LPARAM(h));
+    if (auto next = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXT, LPARAM(h)))) stack.push_back(next);
+    if (auto child = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CHILD, LPARAM(h)))) stack.push_back(child);
+  }
+  std::fprintf(stderr, "no node %s\n", Text.c_str());
+  return 1;
 }
 
 // Follows the path from the roots, opening each node on it (a shell tree fills a node as it opens),
@@ -580,11 +593,50 @@ int ClickTreePath(HWND Board, const std::vector<std::string>& Path) {
     }
   }
   SendMessageA(tree, TVM_ENSUREVISIBLE, 0, LPARAM(h));
+  ClickNode(tree, r, h);
+  return 0;
+}
+
+// The tree's nodes from the first in view down, as the tree itself gives them (images asked of the
+// program as it draws them).
+int TreeLines(HWND Board) {
+  HWND tree = FindChild(Board, "TPTShellTree");
+  if (!tree) tree = FindChild(Board, "TTreeView");
+  if (!tree) return 1;
+  TRemote r(tree);
+  RECT client;
+  GetClientRect(tree, &client);
+  HTREEITEM selected = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0));
+  for (HTREEITEM h = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_FIRSTVISIBLE, 0)); h;
+       h = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_NEXTVISIBLE, LPARAM(h)))) {
+    TVITEMA it{};
+    it.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
+    it.hItem = h;
+    it.pszText = r.At(1024);
+    it.cchTextMax = 1024;
+    r.Write(0, &it, sizeof it);
+    SendMessageA(tree, TVM_GETITEMA, 0, LPARAM(r.At(0)));
+    r.Read(0, &it, sizeof it);
+    char buf[1024] = {};
+    r.Read(1024, buf, sizeof buf - 1);
+    int level = 0;
+    for (HTREEITEM p = h; (p = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, LPARAM(p))));) ++level;
+    RECT rc{};
+    r.Write(0, &h, sizeof h);
+    SendMessageA(tree, TVM_GETITEMRECT, TRUE, LPARAM(r.At(0)));
+    r.Read(0, &rc, sizeof rc);
+    std::string state = h == selected ? "selected" : rc.top >= client.bottom ? "hidden" : "";
+    MapWindowPoints(tree, Board, reinterpret_cast<POINT*>(&rc), 2);
+    std::printf("%d|%s|%d|%d|%d|%s|%ld,%ld,%ld,%ld\n", level, buf, it.iImage, it.iSelectedImage, it.cChildren,
+                state.c_str(), long(rc.left), long(rc.top), long(rc.right), long(rc.bottom));
+  }
+  // Where the first root's text starts in the tree: less than at first when the tree is scrolled right.
   RECT rc{};
-  r.Write(0, &h, sizeof h);
+  HTREEITEM root = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_ROOT, 0));
+  r.Write(0, &root, sizeof root);
   SendMessageA(tree, TVM_GETITEMRECT, TRUE, LPARAM(r.At(0)));
   r.Read(0, &rc, sizeof rc);
-  Click(tree, POINT{rc.left + 3, (rc.top + rc.bottom) / 2});
+  std::printf("root|%ld\n", long(rc.left));
   return 0;
 }
 
@@ -1041,6 +1093,64 @@ int main(int argc, char** argv) {
       std::printf("%02X%02X%02X\n", unsigned(GetRValue(c)), unsigned(GetGValue(c)), unsigned(GetBValue(c)));
       return 0;
     }
+    if (cmd == "icon" && argc > 5) {
+      SHFILEINFOA info{};
+      LPITEMIDLIST drives = nullptr;
+      std::string path = argv[5];
+      if (path == "::drives") {
+        SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &drives);
+        SHGetFileInfoA(reinterpret_cast<LPCSTR>(drives), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_ICON | SHGFI_SMALLICON);
+        CoTaskMemFree(drives);
+      } else {
+        SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON);
+      }
+      if (!info.hIcon) return 1;
+      HDC screen = GetDC(nullptr);
+      HDC mem = CreateCompatibleDC(screen);
+      HBITMAP bmp = CreateCompatibleBitmap(screen, 16, 16);
+      HGDIOBJ old = SelectObject(mem, bmp);
+      RECT all{0, 0, 16, 16};
+      FillRect(mem, &all, HBRUSH(GetStockObject(WHITE_BRUSH)));
+      DrawIconEx(mem, 0, 0, info.hIcon, 16, 16, 0, nullptr, DI_NORMAL);
+      POINT text{std::atoi(argv[3]), std::atoi(argv[4])};
+      ClientToScreen(board, &text);
+      // The picture sits a few pixels left of the text, level with it: the best match counts.
+      HDC shot = CreateCompatibleDC(screen);
+      HBITMAP shotBmp = CreateCompatibleBitmap(screen, 24, 20);
+      HGDIOBJ oldShot = SelectObject(shot, shotBmp);
+      BitBlt(shot, 0, 0, 24, 20, screen, text.x - 24, text.y - 2, SRCCOPY);
+      int best = 256;
+      for (int dx = 16; dx <= 24; ++dx)
+        for (int dy = -2; dy <= 2; ++dy) {
+          int differ = 0;
+          for (int y = 0; y < 16; ++y)
+            for (int x = 0; x < 16; ++x) differ += GetPixel(shot, 24 - dx + x, 2 + dy + y) != GetPixel(mem, x, y);
+          best = std::min(best, differ);
+        }
+      SelectObject(shot, oldShot);
+      DeleteObject(shotBmp);
+      DeleteDC(shot);
+      SelectObject(mem, old);
+      DeleteObject(bmp);
+      DeleteDC(mem);
+      ReleaseDC(nullptr, screen);
+      DestroyIcon(info.hIcon);
+      std::printf("%d\n", best);
+      return 0;
+    }
+    if (cmd == "same" && argc > 8) {
+      POINT a{std::atoi(argv[3]), std::atoi(argv[4])}, b{std::atoi(argv[5]), std::atoi(argv[6])};
+      ClientToScreen(board, &a);
+      ClientToScreen(board, &b);
+      const int w = std::atoi(argv[7]), h = std::atoi(argv[8]);
+      HDC dc = GetDC(nullptr);
+      int differ = 0;
+      for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) differ += GetPixel(dc, a.x + x, a.y + y) != GetPixel(dc, b.x + x, b.y + y);
+      ReleaseDC(nullptr, dc);
+      std::printf("%d\n", differ);
+      return 0;
+    }
     if (cmd == "marks" && argc > 6) {
       POINT at{std::atoi(argv[3]), std::atoi(argv[4])};
       ClientToScreen(board, &at);
@@ -1130,6 +1240,14 @@ int main(int argc, char** argv) {
     if (cmd == "click-tree" && argc > 4) return ClickTreePath(board, std::vector<std::string>(argv + 3, argv + argc));
     if (cmd == "click-tree" && argc > 3) return ClickTree(board, argv[3]);
     if (cmd == "click-tab" && argc > 3) return ClickTab(board, argv[3]);
+    if (cmd == "tree") return TreeLines(board);
+    if (cmd == "click-at" && argc > 4) {
+      RECT rc;
+      GetClientRect(board, &rc);
+      int x = std::atoi(argv[3]), y = std::atoi(argv[4]);
+      Click(board, POINT{x < 0 ? rc.right + x : x, y < 0 ? rc.bottom + y : y});
+      return 0;
+    }
     if (cmd == "look") return Look(board);
     if (cmd == "width" && argc > 3) {
       HWND child = FindChild(board, argv[3]);
@@ -1180,6 +1298,13 @@ int main(int argc, char** argv) {
       size_t n = size_t(std::atoi(argv[3]));
       if (n < 1 || n > edits.size()) return 1;
       return ClickCentre(edits[n - 1]);
+    }
+    if (cmd == "edit-start" && argc > 3) {
+      auto edits = ChildrenByPlace(board, argc > 4 ? argv[4] : "TEdit");
+      size_t n = size_t(std::atoi(argv[3]));
+      if (n < 1 || n > edits.size()) return 1;
+      std::printf("%d\n", int(SendMessageA(edits[n - 1], EM_GETFIRSTVISIBLELINE, 0, 0)));
+      return 0;
     }
     if (cmd == "click-button" && argc > 3) return ClickButton(board, argv[3]);
     if (cmd == "pick" && argc > 4) return Pick(board, size_t(std::atoi(argv[3])), argv[4]);

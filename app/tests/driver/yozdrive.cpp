@@ -592,6 +592,9 @@ int ClickTreePath(HWND Board, const std::vector<std::string>& Path) {
     }
   }
   SendMessageA(tree, TVM_ENSUREVISIBLE, 0, LPARAM(h));
+  // A click on the node already selected starts renaming it a moment later, and a key sent next
+  // ends the rename instead of reaching the dialog: a person leaves a selected folder as it is.
+  if (HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) == h) return 0;
   ClickNode(tree, r, h);
   return 0;
 }

@@ -40,7 +40,8 @@
 //   yozdrive pick <caption> <n> <text>      open the n-th combo box (by place) and click that entry
 //   yozdrive look <caption>                 print the board's text colour (hex) and row height
 //   yozdrive width <caption> <class>        print the width of the first child window of that class
-//   yozdrive shortcut                       print the target of the Startup folder's yOZ.lnk
+//   yozdrive shortcut [lnk]                 print the target of the Startup folder's yOZ.lnk (or of
+//                                           that shortcut file)
 //   yozdrive answer <box caption> <button>  wait for a message box, print its text, click the button
 //   yozdrive seed <folder> <login>:<admin>:<department>:<comment> ...   user file and departments
 //   yozdrive user <folder> <login>          print status|comments|administrator of a login
@@ -164,6 +165,19 @@ public:
     if (FProcess) CloseHandle(FProcess);
   }
   bool Ok() const { return FMem != nullptr; }
+  // Sends Msg about Item, whose text the control writes into this memory: Item comes back filled in,
+  // and its text is returned.
+  template <class TItem>
+  std::string Text(HWND Wnd, UINT Msg, WPARAM W, TItem& Item) const {
+    Item.pszText = At(1024);
+    Item.cchTextMax = 1024;
+    Write(0, &Item, sizeof Item);
+    SendMessageA(Wnd, Msg, W, LPARAM(At(0)));
+    Read(0, &Item, sizeof Item);
+    char buf[1024] = {};
+    Read(1024, buf, sizeof buf - 1);
+    return buf;
+  }
   char* At(size_t Offset) const { return static_cast<char*>(FMem) + Offset; }
   void Write(size_t Offset, const void* Data, size_t Size) const {
     WriteProcessMemory(FProcess, At(Offset), Data, Size, nullptr);
@@ -181,13 +195,7 @@ private:
 std::string ItemText(HWND List, const TRemote& R, int Item, int Sub) {
   LVITEMA it{};
   it.iSubItem = Sub;
-  it.pszText = R.At(1024);
-  it.cchTextMax = 1024;
-  R.Write(0, &it, sizeof it);
-  SendMessageA(List, LVM_GETITEMTEXTA, WPARAM(Item), LPARAM(R.At(0)));
-  char buf[1024] = {};
-  R.Read(1024, buf, sizeof buf - 1);
-  return buf;
+  return R.Text(List, LVM_GETITEMTEXTA, WPARAM(Item), it);
 }
 
 std::vector<std::vector<std::string>> BoardRows(HWND List) {
@@ -530,13 +538,7 @@ std::string NodeText(HWND Tree, const TRemote& R, HTREEITEM H) {
   TVITEMA it{};
   it.mask = TVIF_TEXT;
   it.hItem = H;
-  it.pszText = R.At(1024);
-  it.cchTextMax = 1024;
-  R.Write(0, &it, sizeof it);
-  SendMessageA(Tree, TVM_GETITEMA, 0, LPARAM(R.At(0)));
-  char buf[1024] = {};
-  R.Read(1024, buf, sizeof buf - 1);
-  return buf;
+  return R.Text(Tree, TVM_GETITEMA, 0, it);
 }
 
 // A click at the start of the node's text.
@@ -592,6 +594,9 @@ int ClickTreePath(HWND Board, const std::vector<std::string>& Path) {
     }
   }
   SendMessageA(tree, TVM_ENSUREVISIBLE, 0, LPARAM(h));
+  // A click on the node already selected starts renaming it a moment later, and a key sent next
+  // ends the rename instead of reaching the dialog: a person leaves a selected folder as it is.
+  if (HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) == h) return 0;
   ClickNode(tree, r, h);
   return 0;
 }
@@ -611,13 +616,7 @@ int TreeLines(HWND Board) {
     TVITEMA it{};
     it.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
     it.hItem = h;
-    it.pszText = r.At(1024);
-    it.cchTextMax = 1024;
-    r.Write(0, &it, sizeof it);
-    SendMessageA(tree, TVM_GETITEMA, 0, LPARAM(r.At(0)));
-    r.Read(0, &it, sizeof it);
-    char buf[1024] = {};
-    r.Read(1024, buf, sizeof buf - 1);
+    const std::string text = r.Text(tree, TVM_GETITEMA, 0, it);
     int level = 0;
     for (HTREEITEM p = h; (p = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, LPARAM(p))));) ++level;
     RECT rc{};
@@ -626,7 +625,7 @@ int TreeLines(HWND Board) {
     r.Read(0, &rc, sizeof rc);
     std::string state = h == selected ? "selected" : rc.top >= client.bottom ? "hidden" : "";
     MapWindowPoints(tree, Board, reinterpret_cast<POINT*>(&rc), 2);
-    std::printf("%d|%s|%d|%d|%d|%s|%ld,%ld,%ld,%ld\n", level, buf, it.iImage, it.iSelectedImage, it.cChildren,
+    std::printf("%d|%s|%d|%d|%d|%s|%ld,%ld,%ld,%ld\n", level, text.c_str(), it.iImage, it.iSelectedImage, it.cChildren,
                 state.c_str(), long(rc.left), long(rc.top), long(rc.right), long(rc.bottom));
   }
   // Where the first root's text starts in the tree: less than at first when the tree is scrolled right.
@@ -647,13 +646,7 @@ int ClickTab(HWND Window, const std::string& Text) {
   for (int i = 0; i < n; ++i) {
     TCITEMA it{};
     it.mask = TCIF_TEXT;
-    it.pszText = r.At(1024);
-    it.cchTextMax = 1024;
-    r.Write(0, &it, sizeof it);
-    SendMessageA(tabs, TCM_GETITEMA, WPARAM(i), LPARAM(r.At(0)));
-    char buf[1024] = {};
-    r.Read(1024, buf, sizeof buf - 1);
-    if (WithoutAmpersands(buf) != Text) continue;
+    if (WithoutAmpersands(r.Text(tabs, TCM_GETITEMA, WPARAM(i), it)) != Text) continue;
     RECT rc{};
     SendMessageA(tabs, TCM_GETITEMRECT, WPARAM(i), LPARAM(r.At(0)));
     r.Read(0, &rc, sizeof rc);
@@ -678,13 +671,13 @@ int Look(HWND Board) {
   return 0;
 }
 
-// The start-up shortcut read back through the shell link interface.
-int Shortcut() {
+// The start-up shortcut (or the shortcut file given) read back through the shell link interface.
+int Shortcut(const char* File) {
   char folder[MAX_PATH] = {};
-  if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, FALSE)) return 1;
+  if (!File && !SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, FALSE)) return 1;
   std::wstring lnk;
-  for (const char* p = folder; *p; ++p) lnk += wchar_t(static_cast<unsigned char>(*p));
-  lnk += L"\\yOZ.lnk";
+  for (const char* p = File ? File : folder; *p; ++p) lnk += wchar_t(static_cast<unsigned char>(*p));
+  if (!File) lnk += L"\\yOZ.lnk";
   CoInitialize(nullptr);
   IShellLinkA* link = nullptr;
   IPersistFile* file = nullptr;
@@ -1011,302 +1004,445 @@ int Dump(const std::string& Folder, const std::string& What) {
   return end == IsamObjectNotFound ? 0 : 1;
 }
 
+
+// ---------------------------------------------------------------------------------------------------
+// The commands
+
+// One call of the driver: its words (Argv[1] the command) and, for the commands on a window, the
+// window its caption names.
+struct TCall {
+  int Argc;
+  char** Argv;
+  HWND Board;
+  const char* operator[](int I) const { return Argv[I]; }
+  int Int(int I) const { return std::atoi(Argv[I]); }
+  int IntOr(int I, int Default) const { return Argc > I ? std::atoi(Argv[I]) : Default; }
+  POINT Point(int I) const { return POINT{std::atoi(Argv[I]), std::atoi(Argv[I + 1])}; }
+};
+
+// A command: its name, how many words it needs after the name, and what it does.
+struct TCommand {
+  const char* Name;
+  int Words;
+  int (*Run)(const TCall&);
+};
+
+// The first visible child window of that class: the hidden sheets of a page control have windows too.
+HWND FirstVisibleChild(HWND Window, const char* Class) {
+  for (HWND c = FindChild(Window, Class); c; c = FindWindowExA(GetParent(c), c, Class, nullptr))
+    if (IsWindowVisible(c)) return c;
+  return nullptr;
+}
+
+void PrintRect(RECT R) {
+  std::printf("%ld,%ld,%ld,%ld\n", long(R.left), long(R.top), long(R.right - R.left), long(R.bottom - R.top));
+}
+
+// --- commands that need no window ------------------------------------------------------------------
+
+int CmdWait(const TCall& C) { return Wait(C[2], C.IntOr(3, 20000), true); }
+int CmdGone(const TCall& C) { return Wait(C[2], C.IntOr(3, 20000), false); }
+int CmdSeed(const TCall& C) { return Seed(C[2], C.Argc - 3, C.Argv + 3); }
+int CmdUser(const TCall& C) { return User(C[2], C[3]); }
+int CmdRecord(const TCall& C) { return Record(C[2], C[3]); }
+int CmdAnswer(const TCall& C) { return Answer(C[2], C[3], C.IntOr(4, 10000)); }
+int CmdBox(const TCall& C) { return Box(C[2], C.IntOr(3, 20000)); }
+int CmdPress(const TCall& C) { return Press(C[2], C[3]); }
+int CmdChurn(const TCall& C) { return Churn(C[2], C[3], C.Int(4), C.Int(5), C.Int(6)); }
+int CmdDump(const TCall& C) { return Dump(C[2], C[3]); }
+int CmdMessages(const TCall& C) { return Messages(C[2], C[3]); }
+
+int CmdSend(const TCall& C) {
+  TyOZFile db(C[2]);
+  TYOZMessage messages(&db);
+  messages.SendMessage(C[3], C[4], C[5], C[6]);
+  return 0;
+}
+
+int CmdSetStatus(const TCall& C) {
+  TyOZFile db(C[2]);
+  db.RegisterCurrentUser();
+  db.LoadCurrentUser();
+  db.CurrentUser->Status = C[3];
+  db.SaveCurrentUserStatus();
+  return 0;
+}
+
+int CmdShortcut(const TCall& C) { return Shortcut(C.Argc > 2 ? C[2] : nullptr); }
+int CmdMenuKey(const TCall& C) { return Key(nullptr, C[2]); }
+int CmdShown(const TCall& C) { return Shown(C[2]); }
+
+int CmdHoverScreen(const TCall& C) {
+  MovePointer(C.Point(2));
+  return 0;
+}
+
+// --- commands on the window the caption names ------------------------------------------------------
+
+int CmdBoard(const TCall& C) {
+  HWND list = FindChild(C.Board, "TListView");
+  if (!list) return 1;
+  for (auto& row : BoardRows(list)) {
+    std::string line;
+    for (size_t c = 0; c < row.size(); ++c) line += (c ? "|" : "") + row[c];
+    std::printf("%s\n", line.c_str());
+  }
+  return 0;
+}
+
+int CmdKey(const TCall& C) { return Key(C.Board, C[3]); }
+int CmdHeld(const TCall& C) { return Held(C.Board, C.IntOr(3, 5000)); }
+
+int CmdClickClose(const TCall& C) {
+  Raise(C.Board);
+  ClickScreen(CaptionPoint(C.Board, 0.5));
+  return 0;
+}
+
+int CmdDblClickCaption(const TCall& C) {
+  Raise(C.Board);
+  ClickScreen(CaptionPoint(C.Board, 6), 2);
+  return 0;
+}
+
+int CmdPixel(const TCall& C) {
+  RECT rc;
+  GetClientRect(C.Board, &rc);
+  int x = C.Int(3), y = C.Int(4);
+  POINT at{x < 0 ? rc.right + x : x, y < 0 ? rc.bottom + y : y};
+  ClientToScreen(C.Board, &at);
+  HDC dc = GetDC(nullptr);
+  COLORREF c = GetPixel(dc, at.x, at.y);
+  ReleaseDC(nullptr, dc);
+  std::printf("%02X%02X%02X\n", unsigned(GetRValue(c)), unsigned(GetGValue(c)), unsigned(GetBValue(c)));
+  return 0;
+}
+
+// How many pixels of the picture left of a tree node's text differ from the shell's small icon of the
+// path ("::drives": My Computer), at the best match (0: the node shows that icon).
+int CmdIcon(const TCall& C) {
+  SHFILEINFOA info{};
+  LPITEMIDLIST drives = nullptr;
+  std::string path = C.Argv[5];
+  if (path == "::drives") {
+    SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &drives);
+    SHGetFileInfoA(reinterpret_cast<LPCSTR>(drives), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_ICON | SHGFI_SMALLICON);
+    CoTaskMemFree(drives);
+  } else {
+    SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON);
+  }
+  if (!info.hIcon) return 1;
+  HDC screen = GetDC(nullptr);
+  HDC mem = CreateCompatibleDC(screen);
+  HBITMAP bmp = CreateCompatibleBitmap(screen, 16, 16);
+  HGDIOBJ old = SelectObject(mem, bmp);
+  RECT all{0, 0, 16, 16};
+  FillRect(mem, &all, HBRUSH(GetStockObject(WHITE_BRUSH)));
+  DrawIconEx(mem, 0, 0, info.hIcon, 16, 16, 0, nullptr, DI_NORMAL);
+  POINT text{std::atoi(C.Argv[3]), std::atoi(C.Argv[4])};
+  ClientToScreen(C.Board, &text);
+  // The picture sits a few pixels left of the text, level with it: the best match counts.
+  HDC shot = CreateCompatibleDC(screen);
+  HBITMAP shotBmp = CreateCompatibleBitmap(screen, 24, 20);
+  HGDIOBJ oldShot = SelectObject(shot, shotBmp);
+  BitBlt(shot, 0, 0, 24, 20, screen, text.x - 24, text.y - 2, SRCCOPY);
+  int best = 256;
+  for (int dx = 16; dx <= 24; ++dx)
+    for (int dy = -2; dy <= 2; ++dy) {
+      int differ = 0;
+      for (int y = 0; y < 16; ++y)
+        for (int x = 0; x < 16; ++x) differ += GetPixel(shot, 24 - dx + x, 2 + dy + y) != GetPixel(mem, x, y);
+      best = std::min(best, differ);
+    }
+  SelectObject(shot, oldShot);
+  DeleteObject(shotBmp);
+  DeleteDC(shot);
+  SelectObject(mem, old);
+  DeleteObject(bmp);
+  DeleteDC(mem);
+  ReleaseDC(nullptr, screen);
+  DestroyIcon(info.hIcon);
+  std::printf("%d\n", best);
+  return 0;
+}
+
+// How many pixels of two client rectangles of one size differ.
+int CmdSame(const TCall& C) {
+  POINT a{std::atoi(C.Argv[3]), std::atoi(C.Argv[4])}, b{std::atoi(C.Argv[5]), std::atoi(C.Argv[6])};
+  ClientToScreen(C.Board, &a);
+  ClientToScreen(C.Board, &b);
+  const int w = std::atoi(C.Argv[7]), h = std::atoi(C.Argv[8]);
+  HDC dc = GetDC(nullptr);
+  int differ = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) differ += GetPixel(dc, a.x + x, a.y + y) != GetPixel(dc, b.x + x, b.y + y);
+  ReleaseDC(nullptr, dc);
+  std::printf("%d\n", differ);
+  return 0;
+}
+
+int CmdMarks(const TCall& C) {
+  POINT at = C.Point(3);
+  ClientToScreen(C.Board, &at);
+  const int w = C.Int(5), h = C.Int(6);
+  HDC dc = GetDC(nullptr);
+  const COLORREF plain = GetPixel(dc, at.x, at.y);
+  int marks = 0;
+  for (int y = 0; y < h; ++y)
+    for (int x = 0; x < w; ++x) marks += GetPixel(dc, at.x + x, at.y + y) != plain;
+  ReleaseDC(nullptr, dc);
+  std::printf("%d\n", marks);
+  return 0;
+}
+
+int CmdRect(const TCall& C) {
+  HWND child = FirstVisibleChild(C.Board, C[3]);
+  if (!child) return 1;
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, C.Board, reinterpret_cast<POINT*>(&r), 2);
+  PrintRect(r);
+  return 0;
+}
+
+int CmdHover(const TCall& C) {
+  HWND child = FirstVisibleChild(C.Board, C[3]);
+  if (!child) return 1;
+  POINT at = C.Point(4);
+  ClientToScreen(child, &at);
+  MovePointer(at);
+  return 0;
+}
+
+int CmdCloseBox(const TCall& C) { return PostMessageA(C.Board, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1; }
+int CmdClickRow(const TCall& C) { return ClickRow(C.Board, 5, C[3]); }
+int CmdDblClickRow(const TCall& C) { return ClickRow(C.Board, 5, C[3], 2); }
+int CmdClickItem(const TCall& C) { return ClickRow(C.Board, size_t(C.Int(3)), C[4]); }
+int CmdType(const TCall& C) { return Type(C.Board, C[3]); }
+int CmdStatus(const TCall& C) { return StatusPanels(C.Board); }
+
+int CmdText(const TCall& C) {
+  HWND child = FindChild(C.Board, C[3]);
+  if (!child) return 1;
+  char buf[2048] = {};
+  SendMessageA(child, WM_GETTEXT, sizeof buf, LPARAM(buf));
+  std::printf("%s\n", Escaped(buf).c_str());
+  return 0;
+}
+
+int CmdClickIn(const TCall& C) {
+  HWND child = FirstVisibleChild(C.Board, C[3]);
+  if (!child) return 1;
+  Click(child, C.Point(4));
+  return 0;
+}
+
+int CmdRightClickIn(const TCall& C) {
+  HWND child = FindChild(C.Board, C[3]);
+  if (!child) return 1;
+  Click(child, C.Point(4), 1, true);
+  Sleep(200);
+  return 0;
+}
+
+// The shell tells the icon's window through its callback message; the icon's window is one of the
+// program's utility windows, and the others ignore the message.
+int CmdTrayMenu(const TCall& C) {
+  struct Ctx {
+    DWORD Process;
+    int Told;
+  } ctx{0, 0};
+  GetWindowThreadProcessId(C.Board, &ctx.Process);
+  EnumWindows(
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* c = reinterpret_cast<Ctx*>(p);
+        char cls[64] = {};
+        GetClassNameA(w, cls, sizeof cls);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        if (pid == c->Process && std::strcmp(cls, "yOZUtilWindow") == 0) {
+          PostMessageA(w, 0x6FF, 0, WM_RBUTTONDOWN);
+          ++c->Told;
+        }
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&ctx));
+  Sleep(300);
+  return ctx.Told ? 0 : 1;
+}
+
+int CmdClickTreePath(const TCall& C) {
+  return ClickTreePath(C.Board, std::vector<std::string>(C.Argv + 3, C.Argv + C.Argc));
+}
+int CmdClickTree(const TCall& C) { return ClickTree(C.Board, C[3]); }
+int CmdClickTab(const TCall& C) { return ClickTab(C.Board, C[3]); }
+int CmdTree(const TCall& C) { return TreeLines(C.Board); }
+
+int CmdClickAt(const TCall& C) {
+  RECT rc;
+  GetClientRect(C.Board, &rc);
+  int x = std::atoi(C.Argv[3]), y = std::atoi(C.Argv[4]);
+  Click(C.Board, POINT{x < 0 ? rc.right + x : x, y < 0 ? rc.bottom + y : y});
+  return 0;
+}
+
+int CmdLook(const TCall& C) { return Look(C.Board); }
+
+int CmdWidth(const TCall& C) {
+  HWND child = FindChild(C.Board, C[3]);
+  RECT rc{};
+  if (!child || !GetWindowRect(child, &rc)) return 1;
+  std::printf("%ld\n", long(IsWindowVisible(child) ? rc.right - rc.left : 0));
+  return 0;
+}
+
+int CmdClickTool(const TCall& C) {
+  auto docks = ChildrenByPlace(C.Board, "TdxDockControl");
+  if (docks.empty()) return 1;
+  Click(docks.front(), C.Point(3));
+  return 0;
+}
+
+int CmdBars(const TCall& C) {
+  auto docks = ChildrenByPlace(C.Board, "TdxDockControl");
+  if (docks.empty()) return 1;
+  for (HWND b : ChildrenByPlace(docks.front(), "TdxBarControl")) {
+    RECT r;
+    GetWindowRect(b, &r);
+    MapWindowPoints(nullptr, docks.front(), reinterpret_cast<POINT*>(&r), 2);
+    PrintRect(r);
+  }
+  return 0;
+}
+
+// A click at x,y of the n-th docked bar (1 = first); a right click waits a little for its menu.
+int ClickBar(const TCall& C, bool Right) {
+  auto bars = ChildrenByPlace(C.Board, "TdxBarControl");
+  size_t n = size_t(C.Int(3));
+  if (n < 1 || n > bars.size()) return 1;
+  Click(bars[n - 1], C.Point(4), 1, Right);
+  if (Right) Sleep(200);
+  return 0;
+}
+int CmdClickBar(const TCall& C) { return ClickBar(C, false); }
+int CmdRightClickBar(const TCall& C) { return ClickBar(C, true); }
+
+int CmdClickEntry(const TCall& C) { return ClickEntry(C.Board, C[3]); }
+
+int CmdList(const TCall& C) {
+  HWND list = FindChild(C.Board, "TListBox");
+  if (!list) return 1;
+  for (auto& e : ListEntries(list)) std::printf("%s\n", e.c_str());
+  return 0;
+}
+
+int CmdClickEdit(const TCall& C) {
+  auto edits = ChildrenByPlace(C.Board, C.Argc > 4 ? C[4] : "TEdit");
+  size_t n = size_t(C.Int(3));
+  if (n < 1 || n > edits.size()) return 1;
+  return ClickCentre(edits[n - 1]);
+}
+
+// The index of the first character the n-th edit shows.
+int CmdEditStart(const TCall& C) {
+  auto edits = ChildrenByPlace(C.Board, C.Argc > 4 ? C.Argv[4] : "TEdit");
+  size_t n = size_t(std::atoi(C.Argv[3]));
+  if (n < 1 || n > edits.size()) return 1;
+  std::printf("%d\n", int(SendMessageA(edits[n - 1], EM_GETFIRSTVISIBLELINE, 0, 0)));
+  return 0;
+}
+
+int CmdClickButton(const TCall& C) { return ClickButton(C.Board, C[3]); }
+int CmdPick(const TCall& C) { return Pick(C.Board, size_t(C.Int(3)), C[4]); }
+
+// Looked through in order; the first entry of the command's name with its words present runs. The
+// commands that wait for a window or need none run before the caption is looked up, so a wait starts
+// whether or not the window is there yet.
+const TCommand FreeCommands[] = {
+    {"wait", 1, CmdWait},
+    {"gone", 1, CmdGone},
+    {"seed", 1, CmdSeed},
+    {"user", 2, CmdUser},
+    {"record", 2, CmdRecord},
+    {"answer", 2, CmdAnswer},
+    {"box", 1, CmdBox},
+    {"press", 2, CmdPress},
+    {"churn", 5, CmdChurn},
+    {"dump", 2, CmdDump},
+    {"messages", 2, CmdMessages},
+    {"send", 5, CmdSend},
+    {"set-status", 2, CmdSetStatus},
+    {"shortcut", 0, CmdShortcut},
+    {"menu-key", 1, CmdMenuKey},
+    {"shown", 1, CmdShown},
+    {"hover-screen", 2, CmdHoverScreen},
+};
+
+const TCommand BoardCommands[] = {
+    {"board", 1, CmdBoard},
+    {"key", 2, CmdKey},
+    {"held", 1, CmdHeld},
+    {"click-close", 1, CmdClickClose},
+    {"dblclick-caption", 1, CmdDblClickCaption},
+    {"pixel", 3, CmdPixel},
+    {"icon", 4, CmdIcon},
+    {"same", 7, CmdSame},
+    {"marks", 5, CmdMarks},
+    {"rect", 2, CmdRect},
+    {"hover", 4, CmdHover},
+    {"close-box", 1, CmdCloseBox},
+    {"click-row", 2, CmdClickRow},
+    {"dblclick-row", 2, CmdDblClickRow},
+    {"click-item", 3, CmdClickItem},
+    {"type", 2, CmdType},
+    {"status", 1, CmdStatus},
+    {"text", 2, CmdText},
+    {"click-in", 4, CmdClickIn},
+    {"right-click-in", 4, CmdRightClickIn},
+    {"tray-menu", 1, CmdTrayMenu},
+    {"click-tree", 3, CmdClickTreePath},
+    {"click-tree", 2, CmdClickTree},
+    {"click-tab", 2, CmdClickTab},
+    {"tree", 1, CmdTree},
+    {"click-at", 3, CmdClickAt},
+    {"look", 1, CmdLook},
+    {"width", 2, CmdWidth},
+    {"click-tool", 3, CmdClickTool},
+    {"bars", 1, CmdBars},
+    {"click-bar", 4, CmdClickBar},
+    {"right-click-bar", 4, CmdRightClickBar},
+    {"click-entry", 2, CmdClickEntry},
+    {"list", 1, CmdList},
+    {"click-edit", 2, CmdClickEdit},
+    {"edit-start", 2, CmdEditStart},
+    {"click-button", 2, CmdClickButton},
+    {"pick", 3, CmdPick},
+};
+
+// The entry of Commands for this call, nullptr when none fits.
+template <size_t N>
+const TCommand* Find(const TCommand (&Commands)[N], const TCall& C) {
+  for (const TCommand& c : Commands)
+    if (C.Argc - 2 >= c.Words && std::strcmp(C[1], c.Name) == 0) return &c;
+  return nullptr;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2 || (argc < 3 && std::string(argv[1]) != "shortcut")) return 2;
-  std::string cmd = argv[1];
   if (const char* go = std::getenv("YOZDRIVE_GO"))
     for (DWORD start = GetTickCount(); GetFileAttributesA(go) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 30000;)
       Sleep(1);
   try {
-    if (cmd == "wait") return Wait(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000, true);
-    if (cmd == "gone") return Wait(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000, false);
-    if (cmd == "seed") return Seed(argv[2], argc - 3, argv + 3);
-    if (cmd == "user" && argc > 3) return User(argv[2], argv[3]);
-    if (cmd == "record" && argc > 3) return Record(argv[2], argv[3]);
-    if (cmd == "answer" && argc > 3) return Answer(argv[2], argv[3], argc > 4 ? std::atoi(argv[4]) : 10000);
-    if (cmd == "box") return Box(argv[2], argc > 3 ? std::atoi(argv[3]) : 20000);
-    if (cmd == "press" && argc > 3) return Press(argv[2], argv[3]);
-    if (cmd == "churn" && argc > 6)
-      return Churn(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]), std::atoi(argv[6]));
-    if (cmd == "dump" && argc > 3) return Dump(argv[2], argv[3]);
-    if (cmd == "messages" && argc > 3) return Messages(argv[2], argv[3]);
-    if (cmd == "send" && argc > 6) {
-      TyOZFile db(argv[2]);
-      TYOZMessage messages(&db);
-      messages.SendMessage(argv[3], argv[4], argv[5], argv[6]);
-      return 0;
-    }
-    if (cmd == "set-status" && argc > 3) {
-      TyOZFile db(argv[2]);
-      db.RegisterCurrentUser();
-      db.LoadCurrentUser();
-      db.CurrentUser->Status = argv[3];
-      db.SaveCurrentUserStatus();
-      return 0;
-    }
-    if (cmd == "shortcut") return Shortcut();
-    if (cmd == "menu-key") return Key(nullptr, argv[2]);
-    if (cmd == "shown") return Shown(argv[2]);
-    if (cmd == "hover-screen" && argc > 3) {
-      MovePointer(POINT{std::atoi(argv[2]), std::atoi(argv[3])});
-      return 0;
-    }
-    HWND board = FindBoard(argv[2]);
-    if (!board) {
+    TCall call{argc, argv, nullptr};
+    if (const TCommand* c = Find(FreeCommands, call)) return c->Run(call);
+    call.Board = FindBoard(argv[2]);
+    if (!call.Board) {
       std::fprintf(stderr, "no window \"%s\"\n", argv[2]);
       return 1;
     }
-    if (cmd == "board") {
-      HWND list = FindChild(board, "TListView");
-      if (!list) return 1;
-      for (auto& row : BoardRows(list)) {
-        std::string line;
-        for (size_t c = 0; c < row.size(); ++c) line += (c ? "|" : "") + row[c];
-        std::printf("%s\n", line.c_str());
-      }
-      return 0;
-    }
-    if (cmd == "key" && argc > 3) return Key(board, argv[3]);
-    if (cmd == "held") return Held(board, argc > 3 ? std::atoi(argv[3]) : 5000);
-    if (cmd == "click-close") {
-      Raise(board);
-      ClickScreen(CaptionPoint(board, 0.5));
-      return 0;
-    }
-    if (cmd == "dblclick-caption") {
-      Raise(board);
-      ClickScreen(CaptionPoint(board, 6), 2);
-      return 0;
-    }
-    if (cmd == "pixel" && argc > 4) {
-      RECT rc;
-      GetClientRect(board, &rc);
-      int x = std::atoi(argv[3]), y = std::atoi(argv[4]);
-      POINT at{x < 0 ? rc.right + x : x, y < 0 ? rc.bottom + y : y};
-      ClientToScreen(board, &at);
-      HDC dc = GetDC(nullptr);
-      COLORREF c = GetPixel(dc, at.x, at.y);
-      ReleaseDC(nullptr, dc);
-      std::printf("%02X%02X%02X\n", unsigned(GetRValue(c)), unsigned(GetGValue(c)), unsigned(GetBValue(c)));
-      return 0;
-    }
-    if (cmd == "icon" && argc > 5) {
-      SHFILEINFOA info{};
-      LPITEMIDLIST drives = nullptr;
-      std::string path = argv[5];
-      if (path == "::drives") {
-        SHGetSpecialFolderLocation(nullptr, CSIDL_DRIVES, &drives);
-        SHGetFileInfoA(reinterpret_cast<LPCSTR>(drives), 0, &info, sizeof info, SHGFI_PIDL | SHGFI_ICON | SHGFI_SMALLICON);
-        CoTaskMemFree(drives);
-      } else {
-        SHGetFileInfoA(path.c_str(), 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON);
-      }
-      if (!info.hIcon) return 1;
-      HDC screen = GetDC(nullptr);
-      HDC mem = CreateCompatibleDC(screen);
-      HBITMAP bmp = CreateCompatibleBitmap(screen, 16, 16);
-      HGDIOBJ old = SelectObject(mem, bmp);
-      RECT all{0, 0, 16, 16};
-      FillRect(mem, &all, HBRUSH(GetStockObject(WHITE_BRUSH)));
-      DrawIconEx(mem, 0, 0, info.hIcon, 16, 16, 0, nullptr, DI_NORMAL);
-      POINT text{std::atoi(argv[3]), std::atoi(argv[4])};
-      ClientToScreen(board, &text);
-      // The picture sits a few pixels left of the text, level with it: the best match counts.
-      HDC shot = CreateCompatibleDC(screen);
-      HBITMAP shotBmp = CreateCompatibleBitmap(screen, 24, 20);
-      HGDIOBJ oldShot = SelectObject(shot, shotBmp);
-      BitBlt(shot, 0, 0, 24, 20, screen, text.x - 24, text.y - 2, SRCCOPY);
-      int best = 256;
-      for (int dx = 16; dx <= 24; ++dx)
-        for (int dy = -2; dy <= 2; ++dy) {
-          int differ = 0;
-          for (int y = 0; y < 16; ++y)
-            for (int x = 0; x < 16; ++x) differ += GetPixel(shot, 24 - dx + x, 2 + dy + y) != GetPixel(mem, x, y);
-          best = std::min(best, differ);
-        }
-      SelectObject(shot, oldShot);
-      DeleteObject(shotBmp);
-      DeleteDC(shot);
-      SelectObject(mem, old);
-      DeleteObject(bmp);
-      DeleteDC(mem);
-      ReleaseDC(nullptr, screen);
-      DestroyIcon(info.hIcon);
-      std::printf("%d\n", best);
-      return 0;
-    }
-    if (cmd == "same" && argc > 8) {
-      POINT a{std::atoi(argv[3]), std::atoi(argv[4])}, b{std::atoi(argv[5]), std::atoi(argv[6])};
-      ClientToScreen(board, &a);
-      ClientToScreen(board, &b);
-      const int w = std::atoi(argv[7]), h = std::atoi(argv[8]);
-      HDC dc = GetDC(nullptr);
-      int differ = 0;
-      for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) differ += GetPixel(dc, a.x + x, a.y + y) != GetPixel(dc, b.x + x, b.y + y);
-      ReleaseDC(nullptr, dc);
-      std::printf("%d\n", differ);
-      return 0;
-    }
-    if (cmd == "marks" && argc > 6) {
-      POINT at{std::atoi(argv[3]), std::atoi(argv[4])};
-      ClientToScreen(board, &at);
-      const int w = std::atoi(argv[5]), h = std::atoi(argv[6]);
-      HDC dc = GetDC(nullptr);
-      const COLORREF plain = GetPixel(dc, at.x, at.y);
-      int marks = 0;
-      for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) marks += GetPixel(dc, at.x + x, at.y + y) != plain;
-      ReleaseDC(nullptr, dc);
-      std::printf("%d\n", marks);
-      return 0;
-    }
-    if ((cmd == "rect" && argc > 3) || (cmd == "hover" && argc > 5)) {
-      HWND child = nullptr;
-      for (HWND c = FindChild(board, argv[3]); c && !child; c = FindWindowExA(GetParent(c), c, argv[3], nullptr))
-        if (IsWindowVisible(c)) child = c;
-      if (!child) return 1;
-      if (cmd == "hover") {
-        POINT at{std::atoi(argv[4]), std::atoi(argv[5])};
-        ClientToScreen(child, &at);
-        MovePointer(at);
-        return 0;
-      }
-      RECT r;
-      GetWindowRect(child, &r);
-      MapWindowPoints(nullptr, board, reinterpret_cast<POINT*>(&r), 2);
-      std::printf("%ld,%ld,%ld,%ld\n", long(r.left), long(r.top), long(r.right - r.left), long(r.bottom - r.top));
-      return 0;
-    }
-    if (cmd == "close-box") return PostMessageA(board, WM_SYSCOMMAND, SC_CLOSE, 0) ? 0 : 1;
-
-    if (cmd == "click-row" && argc > 3) return ClickRow(board, 5, argv[3]);
-    if (cmd == "dblclick-row" && argc > 3) return ClickRow(board, 5, argv[3], 2);
-    if (cmd == "click-item" && argc > 4) return ClickRow(board, size_t(std::atoi(argv[3])), argv[4]);
-    if (cmd == "type" && argc > 3) return Type(board, argv[3]);
-    if (cmd == "status") return StatusPanels(board);
-    if (cmd == "text" && argc > 3) {
-      HWND child = FindChild(board, argv[3]);
-      if (!child) return 1;
-      char buf[2048] = {};
-      SendMessageA(child, WM_GETTEXT, sizeof buf, LPARAM(buf));
-      std::printf("%s\n", Escaped(buf).c_str());
-      return 0;
-    }
-    if (cmd == "click-in" && argc > 5) {
-      // The first visible one: the hidden sheets of a page control have windows too.
-      HWND child = nullptr;
-      for (HWND c = FindChild(board, argv[3]); c && !child; c = FindWindowExA(GetParent(c), c, argv[3], nullptr))
-        if (IsWindowVisible(c)) child = c;
-      if (!child) return 1;
-      Click(child, POINT{std::atoi(argv[4]), std::atoi(argv[5])});
-      return 0;
-    }
-    if (cmd == "right-click-in" && argc > 5) {
-      HWND child = FindChild(board, argv[3]);
-      if (!child) return 1;
-      Click(child, POINT{std::atoi(argv[4]), std::atoi(argv[5])}, 1, true);
-      Sleep(200);
-      return 0;
-    }
-    if (cmd == "tray-menu") {
-      // The shell tells the icon's window through its callback message; the icon's window is one of the
-      // program's utility windows, and the others ignore the message.
-      struct Ctx {
-        DWORD Process;
-        int Told;
-      } ctx{0, 0};
-      GetWindowThreadProcessId(board, &ctx.Process);
-      EnumWindows(
-          [](HWND w, LPARAM p) -> BOOL {
-            auto* c = reinterpret_cast<Ctx*>(p);
-            char cls[64] = {};
-            GetClassNameA(w, cls, sizeof cls);
-            DWORD pid = 0;
-            GetWindowThreadProcessId(w, &pid);
-            if (pid == c->Process && std::strcmp(cls, "yOZUtilWindow") == 0) {
-              PostMessageA(w, 0x6FF, 0, WM_RBUTTONDOWN);
-              ++c->Told;
-            }
-            return TRUE;
-          },
-          reinterpret_cast<LPARAM>(&ctx));
-      Sleep(300);
-      return ctx.Told ? 0 : 1;
-    }
-    if (cmd == "click-tree" && argc > 4) return ClickTreePath(board, std::vector<std::string>(argv + 3, argv + argc));
-    if (cmd == "click-tree" && argc > 3) return ClickTree(board, argv[3]);
-    if (cmd == "click-tab" && argc > 3) return ClickTab(board, argv[3]);
-    if (cmd == "tree") return TreeLines(board);
-    if (cmd == "click-at" && argc > 4) {
-      RECT rc;
-      GetClientRect(board, &rc);
-      int x = std::atoi(argv[3]), y = std::atoi(argv[4]);
-      Click(board, POINT{x < 0 ? rc.right + x : x, y < 0 ? rc.bottom + y : y});
-      return 0;
-    }
-    if (cmd == "look") return Look(board);
-    if (cmd == "width" && argc > 3) {
-      HWND child = FindChild(board, argv[3]);
-      RECT rc{};
-      if (!child || !GetWindowRect(child, &rc)) return 1;
-      std::printf("%ld\n", long(IsWindowVisible(child) ? rc.right - rc.left : 0));
-      return 0;
-    }
-    if (cmd == "click-tool" && argc > 4) {
-      auto docks = ChildrenByPlace(board, "TdxDockControl");
-      if (docks.empty()) return 1;
-      Click(docks.front(), POINT{std::atoi(argv[3]), std::atoi(argv[4])});
-      return 0;
-    }
-    if (cmd == "bars") {
-      auto docks = ChildrenByPlace(board, "TdxDockControl");
-      if (docks.empty()) return 1;
-      for (HWND b : ChildrenByPlace(docks.front(), "TdxBarControl")) {
-        RECT r;
-        GetWindowRect(b, &r);
-        MapWindowPoints(nullptr, docks.front(), reinterpret_cast<POINT*>(&r), 2);
-        std::printf("%ld,%ld,%ld,%ld\n", long(r.left), long(r.top), long(r.right - r.left), long(r.bottom - r.top));
-      }
-      return 0;
-    }
-    if ((cmd == "click-bar" || cmd == "right-click-bar") && argc > 5) {
-      auto bars = ChildrenByPlace(board, "TdxBarControl");
-      size_t n = size_t(std::atoi(argv[3]));
-      if (n < 1 || n > bars.size()) return 1;
-      POINT p{std::atoi(argv[4]), std::atoi(argv[5])};
-      if (cmd == "click-bar") {
-        Click(bars[n - 1], p);
-        return 0;
-      }
-      Click(bars[n - 1], p, 1, true);
-      Sleep(200);
-      return 0;
-    }
-    if (cmd == "click-entry" && argc > 3) return ClickEntry(board, argv[3]);
-    if (cmd == "list") {
-      HWND list = FindChild(board, "TListBox");
-      if (!list) return 1;
-      for (auto& e : ListEntries(list)) std::printf("%s\n", e.c_str());
-      return 0;
-    }
-    if (cmd == "click-edit" && argc > 3) {
-      auto edits = ChildrenByPlace(board, argc > 4 ? argv[4] : "TEdit");
-      size_t n = size_t(std::atoi(argv[3]));
-      if (n < 1 || n > edits.size()) return 1;
-      return ClickCentre(edits[n - 1]);
-    }
-    if (cmd == "edit-start" && argc > 3) {
-      auto edits = ChildrenByPlace(board, argc > 4 ? argv[4] : "TEdit");
-      size_t n = size_t(std::atoi(argv[3]));
-      if (n < 1 || n > edits.size()) return 1;
-      std::printf("%d\n", int(SendMessageA(edits[n - 1], EM_GETFIRSTVISIBLELINE, 0, 0)));
-      return 0;
-    }
-    if (cmd == "click-button" && argc > 3) return ClickButton(board, argv[3]);
-    if (cmd == "pick" && argc > 4) return Pick(board, size_t(std::atoi(argv[3])), argv[4]);
+    if (const TCommand* c = Find(BoardCommands, call)) return c->Run(call);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "%s\n", e.what());
     return 1;

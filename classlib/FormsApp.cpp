@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <malloc.h>
+
 #include <algorithm>
 
 #include "ControlsInternal.h"
@@ -616,6 +618,12 @@ void TScreen::SetCursor(TCursor Value) {
 
 void InitForms() {
   if (Application) return;
+  // The runtime's heap as a low-fragmentation heap: a board of thousands of rows is gathered, shown and
+  // freed on every refill, and Wine's plain heap gives that memory back to the system each time and
+  // faults it in again on the next refill, so the refill grew faster than the rows.
+  ULONG lowFragmentation = 2;
+  HeapSetInformation(reinterpret_cast<HANDLE>(_get_heap_handle()), HeapCompatibilityInformation, &lowFragmentation,
+                     sizeof lowFragmentation);
   Application = new TApplication(nullptr);
   Screen = new TScreen(nullptr);
   RegisterControlsClasses();

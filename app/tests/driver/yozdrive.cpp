@@ -43,7 +43,8 @@
 //   yozdrive enabled <caption>              print 1 when the window takes input, 0 when disabled
 //   yozdrive look <caption>                 print the board's text colour (hex) and row height
 //   yozdrive width <caption> <class>        print the width of the first child window of that class
-//   yozdrive shortcut                       print the target of the Startup folder's yOZ.lnk
+//   yozdrive shortcut [lnk]                 print the target of the Startup folder's yOZ.lnk (or of
+//                                           that shortcut file)
 //   yozdrive answer <box caption> <button>  wait for a message box, print its text, click the button
 //   yozdrive seed <folder> <login>:<admin>:<department>:<comment> ...   user file and departments
 //   yozdrive user <folder> <login>          print status|comments|administrator of a login
@@ -167,6 +168,19 @@ public:
     if (FProcess) CloseHandle(FProcess);
   }
   bool Ok() const { return FMem != nullptr; }
+  // Sends Msg about Item, whose text the control writes into this memory: Item comes back filled in,
+  // and its text is returned.
+  template <class TItem>
+  std::string Text(HWND Wnd, UINT Msg, WPARAM W, TItem& Item) const {
+    Item.pszText = At(1024);
+    Item.cchTextMax = 1024;
+    Write(0, &Item, sizeof Item);
+    SendMessageA(Wnd, Msg, W, LPARAM(At(0)));
+    Read(0, &Item, sizeof Item);
+    char buf[1024] = {};
+    Read(1024, buf, sizeof buf - 1);
+    return buf;
+  }
   char* At(size_t Offset) const { return static_cast<char*>(FMem) + Offset; }
   void Write(size_t Offset, const void* Data, size_t Size) const {
     WriteProcessMemory(FProcess, At(Offset), Data, Size, nullptr);
@@ -184,13 +198,7 @@ private:
 std::string ItemText(HWND List, const TRemote& R, int Item, int Sub) {
   LVITEMA it{};
   it.iSubItem = Sub;
-  it.pszText = R.At(1024);
-  it.cchTextMax = 1024;
-  R.Write(0, &it, sizeof it);
-  SendMessageA(List, LVM_GETITEMTEXTA, WPARAM(Item), LPARAM(R.At(0)));
-  char buf[1024] = {};
-  R.Read(1024, buf, sizeof buf - 1);
-  return buf;
+  return R.Text(List, LVM_GETITEMTEXTA, WPARAM(Item), it);
 }
 
 std::vector<std::vector<std::string>> BoardRows(HWND List) {
@@ -543,13 +551,7 @@ std::string NodeText(HWND Tree, const TRemote& R, HTREEITEM H) {
   TVITEMA it{};
   it.mask = TVIF_TEXT;
   it.hItem = H;
-  it.pszText = R.At(1024);
-  it.cchTextMax = 1024;
-  R.Write(0, &it, sizeof it);
-  SendMessageA(Tree, TVM_GETITEMA, 0, LPARAM(R.At(0)));
-  char buf[1024] = {};
-  R.Read(1024, buf, sizeof buf - 1);
-  return buf;
+  return R.Text(Tree, TVM_GETITEMA, 0, it);
 }
 
 // A click at the start of the node's text.
@@ -605,12 +607,9 @@ int ClickTreePath(HWND Board, const std::vector<std::string>& Path) {
     }
   }
   SendMessageA(tree, TVM_ENSUREVISIBLE, 0, LPARAM(h));
-  // A person does not click the folder already chosen: on a focused tree that click starts renaming
-  // it, and the next Return ends the renaming instead of pressing OK.
-  GUITHREADINFO info{};
-  info.cbSize = sizeof info;
-  const bool focused = GetGUIThreadInfo(GetWindowThreadProcessId(tree, nullptr), &info) && info.hwndFocus == tree;
-  if (focused && HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) == h) return 0;
+  // A click on the node already selected starts renaming it a moment later, and a key sent next
+  // ends the rename instead of reaching the dialog: a person leaves a selected folder as it is.
+  if (HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) == h) return 0;
   ClickNode(tree, r, h);
   return 0;
 }
@@ -630,13 +629,7 @@ int TreeLines(HWND Board) {
     TVITEMA it{};
     it.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
     it.hItem = h;
-    it.pszText = r.At(1024);
-    it.cchTextMax = 1024;
-    r.Write(0, &it, sizeof it);
-    SendMessageA(tree, TVM_GETITEMA, 0, LPARAM(r.At(0)));
-    r.Read(0, &it, sizeof it);
-    char buf[1024] = {};
-    r.Read(1024, buf, sizeof buf - 1);
+    const std::string text = r.Text(tree, TVM_GETITEMA, 0, it);
     int level = 0;
     for (HTREEITEM p = h; (p = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, LPARAM(p))));) ++level;
     RECT rc{};
@@ -645,7 +638,7 @@ int TreeLines(HWND Board) {
     r.Read(0, &rc, sizeof rc);
     std::string state = h == selected ? "selected" : rc.top >= client.bottom ? "hidden" : "";
     MapWindowPoints(tree, Board, reinterpret_cast<POINT*>(&rc), 2);
-    std::printf("%d|%s|%d|%d|%d|%s|%ld,%ld,%ld,%ld\n", level, buf, it.iImage, it.iSelectedImage, it.cChildren,
+    std::printf("%d|%s|%d|%d|%d|%s|%ld,%ld,%ld,%ld\n", level, text.c_str(), it.iImage, it.iSelectedImage, it.cChildren,
                 state.c_str(), long(rc.left), long(rc.top), long(rc.right), long(rc.bottom));
   }
   // Where the first root's text starts in the tree: less than at first when the tree is scrolled right.
@@ -666,13 +659,7 @@ int ClickTab(HWND Window, const std::string& Text) {
   for (int i = 0; i < n; ++i) {
     TCITEMA it{};
     it.mask = TCIF_TEXT;
-    it.pszText = r.At(1024);
-    it.cchTextMax = 1024;
-    r.Write(0, &it, sizeof it);
-    SendMessageA(tabs, TCM_GETITEMA, WPARAM(i), LPARAM(r.At(0)));
-    char buf[1024] = {};
-    r.Read(1024, buf, sizeof buf - 1);
-    if (WithoutAmpersands(buf) != Text) continue;
+    if (WithoutAmpersands(r.Text(tabs, TCM_GETITEMA, WPARAM(i), it)) != Text) continue;
     RECT rc{};
     SendMessageA(tabs, TCM_GETITEMRECT, WPARAM(i), LPARAM(r.At(0)));
     r.Read(0, &rc, sizeof rc);
@@ -697,13 +684,13 @@ int Look(HWND Board) {
   return 0;
 }
 
-// The start-up shortcut read back through the shell link interface.
-int Shortcut() {
+// The start-up shortcut (or the shortcut file given) read back through the shell link interface.
+int Shortcut(const char* File) {
   char folder[MAX_PATH] = {};
-  if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, FALSE)) return 1;
+  if (!File && !SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, FALSE)) return 1;
   std::wstring lnk;
-  for (const char* p = folder; *p; ++p) lnk += wchar_t(static_cast<unsigned char>(*p));
-  lnk += L"\\yOZ.lnk";
+  for (const char* p = File ? File : folder; *p; ++p) lnk += wchar_t(static_cast<unsigned char>(*p));
+  if (!File) lnk += L"\\yOZ.lnk";
   CoInitialize(nullptr);
   IShellLinkA* link = nullptr;
   IPersistFile* file = nullptr;
@@ -1094,7 +1081,7 @@ int CmdSetStatus(const TCall& C) {
   return 0;
 }
 
-int CmdShortcut(const TCall&) { return Shortcut(); }
+int CmdShortcut(const TCall& C) { return Shortcut(C.Argc > 2 ? C[2] : nullptr); }
 int CmdMenuKey(const TCall& C) { return Key(nullptr, C[2]); }
 int CmdShown(const TCall& C) { return Shown(C[2]); }
 

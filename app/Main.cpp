@@ -555,6 +555,8 @@ void TfrmMain::FormCloseQuery(TObject* Sender, bool& CanClose) {
       yOZCurrentUser->Status = rec.ShutDownStatus;
       yOZFile->SaveCurrentUserStatus();
     }
+  } catch (const EUserRemoved&) {
+    // Her login was taken off the board: nothing of hers to write, and she was told at her last change.
   } catch (...) {
     Application->HandleException(this);
   }
@@ -591,5 +593,10 @@ void TfrmMain::FormDestroy(TObject* Sender) {
 }
 
 void TfrmMain::AppEventsException(TObject* Sender, Exception* E) {
+  // Not a fault of the program: said to the user as it is.
+  if (dynamic_cast<EUserRemoved*>(E)) {
+    Inform(E->Message);
+    return;
+  }
   Inform("The following error occurred within yOZ - " + E->Message);
 }

@@ -17,13 +17,14 @@ void TfrmSelectDepartment::Loaded() {
   FindField(this, txtSelectedDepartment, "txtSelectedDepartment");
   FindField(this, btnClose, "btnClose");
   TForm::Loaded();
+  FKeys.Attach(ListBoxSelectDepartment);
 }
 
 void TfrmSelectDepartment::FormShow(TObject*) { yOZDepartment->FillDepartmentList(ListBoxSelectDepartment->Items()); }
 
 void TfrmSelectDepartment::ListBoxSelectDepartmentClick(TObject*) {
   const int index = ListBoxSelectDepartment->ItemIndex();
-  if (index < 0) return;
+  if (index < 0 || FKeys.ByKeys()) return;
   Close();
   const std::string department = yOZDepartment->SelectDepartment(EntryKey(ListBoxSelectDepartment->Items(), index));
   txtSelectedDepartment->SetText(department);

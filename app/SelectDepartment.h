@@ -1,7 +1,8 @@
 #pragma once
-// The department picker: a click on a department filters the board on it; closing it with none
+// The department picker: a click on a department (or Enter on it) filters the board on it; closing it with none
 // chosen shows every department again.
 #include "Forms.h"
+#include "FormFields.h"
 #include "StdCtrls.h"
 
 class TfrmSelectDepartment : public TForm {
@@ -19,6 +20,9 @@ public:
 
   void Loaded() override;
   static void Publish(TPublisher<TfrmSelectDepartment>& p);
+
+private:
+  TPickListKeys FKeys;
 };
 
 extern TfrmSelectDepartment* frmSelectDepartment;

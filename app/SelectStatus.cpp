@@ -19,6 +19,7 @@ void TfrmSelectStatus::Loaded() {
   FindField(this, txtSelectedStatus, "txtSelectedStatus");
   FindField(this, btnClose, "btnClose");
   TForm::Loaded();
+  FKeys.Attach(lbSelectStatus);
 }
 
 void TfrmSelectStatus::FormCreate(TObject*) {
@@ -50,7 +51,7 @@ void TfrmSelectStatus::FormShow(TObject*) {
 
 void TfrmSelectStatus::lbSelectStatusClick(TObject*) {
   const int index = lbSelectStatus->ItemIndex();
-  if (index < 0) return;
+  if (index < 0 || FKeys.ByKeys()) return;
   txtSelectedStatus->SetText(yOZStatus->ReadStatus(EntryKey(lbSelectStatus->Items(), index)));
   SetModalResult(mrOk);
 }

@@ -1,7 +1,8 @@
 #pragma once
-// The custom-status picker: one click on a status chooses it. The window keeps its size and place
+// The custom-status picker: one click on a status chooses it (by keys: move to it, then Enter). The window keeps its size and place
 // across runs in the user's settings.
 #include "Forms.h"
+#include "FormFields.h"
 #include "StdCtrls.h"
 #include "yOZCB.h"
 
@@ -25,6 +26,7 @@ public:
 
 private:
   TyOZCB* Settings = nullptr;
+  TPickListKeys FKeys;
 };
 
 extern TfrmSelectStatus* frmSelectStatus;

@@ -1,4 +1,5 @@
-// The message inbox: filled by the message store, read by clicking a row, emptied by Delete.
+// The message inbox: filled by the message store, read by clicking a row (or selecting it by keys),
+// emptied by Delete.
 #include "yOZMessageInBox.h"
 
 #include "Dialogs.h"
@@ -49,6 +50,7 @@ void TfrmyOZMessageInBox::Loaded() {
   find(mnuMain, "mnuMain");
   FInBox = TListViewInBox(ListViewInBox, StatusBarMain);
   TForm::Loaded();
+  ListViewInBox->OnSelectItem = Bind(this, &TfrmyOZMessageInBox::ListViewInBoxSelectItem);
 }
 
 std::string TfrmyOZMessageInBox::SelectedKey() {
@@ -69,14 +71,24 @@ void TfrmyOZMessageInBox::FormShow(TObject* Sender) {
   SetWidth(Width() + 1);
   yOZMessage->FillInBox(InBox());
   filled = true;
+  FReadKey.clear();
   memoMessageConntent->SetText("");
   frmMain->StatusBarMain->Panels()->Items(0)->SetText("");
 }
 
-void TfrmyOZMessageInBox::ListViewInBoxClick(TObject* Sender) {
+void TfrmyOZMessageInBox::ListViewInBoxClick(TObject* Sender) { ReadSelected(); }
+
+void TfrmyOZMessageInBox::ListViewInBoxSelectItem(TObject*, TListItem* Item, bool Selected) {
+  if (Selected && Item == ListViewInBox->Selected()) ReadSelected();
+}
+
+void TfrmyOZMessageInBox::ReadSelected() {
   TListItem* item = ListViewInBox->Selected();
   if (!item) return;
   const std::string key = SelectedKey();
+  // The selection that a click makes comes before the click itself: the message is read once.
+  if (key == FReadKey) return;
+  FReadKey = key;
   memoMessageConntent->SetText(yOZMessage->ReadMessage(key));
   if (item->SubItems()->Count() > InBoxType && item->SubItems()->Strings(InBoxType) == "New") {
     TInBoxHourGlass wait;
@@ -91,6 +103,7 @@ void TfrmyOZMessageInBox::actDeleteMessageExecute(TObject* Sender) {
   TInBoxHourGlass wait;
   yOZMessage->DeleteMessage(SelectedKey());
   yOZMessage->FillInBox(InBox());
+  FReadKey.clear();
   memoMessageConntent->SetText("");
   frmMain->ShowStatusUnlessNewMail();
 }

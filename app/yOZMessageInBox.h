@@ -28,6 +28,8 @@ public:
   void FormShow(TObject* Sender);
   void FormClose(TObject* Sender, TCloseAction& Action);
   void ListViewInBoxClick(TObject* Sender);
+  // A row selected by keys is read as a clicked one is.
+  void ListViewInBoxSelectItem(TObject* Sender, TListItem* Item, bool Selected);
   void actDeleteMessageExecute(TObject* Sender);
   void actDeleteMessageUpdate(TObject* Sender);
   void actFileExitExecute(TObject* Sender);
@@ -41,6 +43,8 @@ public:
 private:
   // The key ("PrimaryKey" column) of the selected row, empty when none is selected.
   std::string SelectedKey();
+  void ReadSelected();
+  std::string FReadKey;  // the message whose text shows: read once however it was selected
   // The board and message timers as the inbox leaves them: on, the message timer while messages are allowed.
   void RestartMainTimers();
   TListViewInBox FInBox{nullptr, nullptr};

@@ -93,6 +93,13 @@ void TfrmyOZUsers::lbUsersClick(TObject*) {
   txtUserName->SetText(login);
   chkboxAdministrator->SetChecked(administrator == 1);
   FShownAdministrator = administrator == 1;
+  FShown.Name = name;
+  FShown.Status = status;
+  FShown.Comments = comments;
+  FShown.Extension = extension;
+  FShown.Department = department;
+  FShown.LogInName = login;
+  FShown.Administrator = administrator;
   SelectEqual(cboStatus, status);
   SelectEqual(cboDepartment, department);
 }
@@ -120,7 +127,8 @@ void TfrmyOZUsers::actUpdateExecute(TObject*) {
         mtError, TMsgDlgButtons{mbOK});
     return;
   }
-  // A user record of our own: the logged-in user in memory stays who he is.
+  // A user record of our own: the logged-in user in memory stays who he is. Only what the
+  // administrator changed is written: the user may have changed his status since it was shown.
   TUser user;
   user.Name = txtName->Text();
   user.Status = ChosenOrStored(cboStatus, txtStatus);
@@ -129,7 +137,7 @@ void TfrmyOZUsers::actUpdateExecute(TObject*) {
   user.Department = ChosenOrStored(cboDepartment, txtDepartment);
   user.LogInName = txtUserName->Text();
   user.Administrator = chkboxAdministrator->Checked() ? 1 : 0;
-  yOZFile->UpdateUser(&user);
+  yOZFile->UpdateChangedDetails(FShown, user);
   yOZFile->FillUserNames(lbUsers->Items());
   ClearDetails();
   if (frmMain) yOZFile->FillMainList(frmMain->Board());

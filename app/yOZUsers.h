@@ -5,6 +5,7 @@
 #include "Buttons.h"
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "yOZUser.h"
 
 class TfrmyOZUsers : public TForm {
   YOZ_CLASS(TfrmyOZUsers, TForm)
@@ -42,6 +43,7 @@ public:
 private:
   void ClearDetails();
   bool FShownAdministrator = false;  // the user clicked was an administrator when read
+  TUser FShown;                      // the clicked user's details as read: Update writes what differs
 };
 
 extern TfrmyOZUsers* frmyOZUsers;

@@ -96,8 +96,10 @@ LRESULT CALLBACK KeyboardHookProc(int Code, WPARAM Key, LPARAM Data) {
   try {
     return KeyboardHook(Code, Key, Data);
   } catch (...) {
+    // What the key ran failed: it was the bars' key, and passed on it would run its command a
+    // second time through the form's own shortcuts.
     Application->HandleException(nullptr);
-    return 0;
+    return 1;
   }
 }
 
@@ -338,12 +340,16 @@ LRESULT CALLBACK CallWndProcHookProc(int Code, WPARAM WParam, LPARAM LParam) {
 void dxBarOpenFromKeyboard(TdxBarControl* ABarControl, TdxBarItemControl* AControl) {
   if (!ABarControl) return;
   ABarControl->EnterMenuMode(AControl);
+  if (!AControl || !IsBarControl(ABarControl) || !ABarControl->Active() || ABarControl->SelectedControl() != AControl)
+    return;
   // An accelerator opens a sub-item's menu at once, as the keyboard opens it: its first item selected.
-  if (AControl && IsBarControl(ABarControl) && ABarControl->Active() && ABarControl->SelectedControl() == AControl &&
-      dynamic_cast<TCustomdxBarSubItem*>(AControl->Item())) {
+  if (dynamic_cast<TCustomdxBarSubItem*>(AControl->Item())) {
     ABarControl->SetMenuOpen(true);
     AControl->ControlClick();
+    return;
   }
+  // A button's accelerator runs it, as Enter on the selected button does.
+  SendMessageA(ABarControl->Handle(), WM_KEYDOWN, VK_RETURN, 0);
 }
 
 TdxBarControl* dxBarBarWindowAt(TdxBarManager* AManager, POINT P) {

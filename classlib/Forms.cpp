@@ -379,10 +379,14 @@ int TCustomForm::ShowModal() {
     ctx.Disabled.clear();
     if (previous && IsWindow(previous) && IsWindowVisible(previous)) SetActiveWindow(previous);
   };
+  const int uncaught = std::uncaught_exceptions();
   TScopeExit finished([&] {
     if (Application) Application->ModalFinished();
     giveBack();
     if (g) FModal = false;
+    // Left by an exception, the form goes as after a close: shown but no longer modal, it could
+    // never be shown modally again.
+    if (g && std::uncaught_exceptions() > uncaught) Hide();
     if (Screen) Screen->SetCursor(savedCursor);
   });
   TModalResult result = mrNone;

@@ -2,6 +2,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <malloc.h>
+
 #include <algorithm>
 
 #include "ControlsInternal.h"
@@ -173,7 +175,16 @@ bool TApplication::IsKeyMsg(MSG& Msg) {
   TWinControl* c = nullptr;
   while (wnd && !(c = FindControl(wnd))) wnd = GetParent(wnd);
   if (!c) return false;
-  return c->Perform(CN_BASE + Msg.message, Msg.wParam, Msg.lParam) != 0;
+  // The key runs shortcuts and default buttons here, outside any window procedure: what they raise
+  // is handled here like any window's. Let through, it would end the modal loop of the form the key
+  // was pressed in (its callers' loops run through here) and leave that form shown but no longer
+  // modal, the windows behind it enabled. The key has done its work: nothing else gets it.
+  try {
+    return c->Perform(CN_BASE + Msg.message, Msg.wParam, Msg.lParam) != 0;
+  } catch (...) {
+    HandleException(c);
+    return true;
+  }
 }
 
 bool TApplication::IsHintMsg(MSG& Msg) {
@@ -645,6 +656,12 @@ void TScreen::SetCursor(TCursor Value) {
 
 void InitForms() {
   if (Application) return;
+  // The runtime's heap as a low-fragmentation heap: a board of thousands of rows is gathered, shown and
+  // freed on every refill, and Wine's plain heap gives that memory back to the system each time and
+  // faults it in again on the next refill, so the refill grew faster than the rows.
+  ULONG lowFragmentation = 2;
+  HeapSetInformation(reinterpret_cast<HANDLE>(_get_heap_handle()), HeapCompatibilityInformation, &lowFragmentation,
+                     sizeof lowFragmentation);
   Application = new TApplication(nullptr);
   Screen = new TScreen(nullptr);
   RegisterControlsClasses();

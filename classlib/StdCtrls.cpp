@@ -1210,6 +1210,24 @@ void TCustomComboBox::Select() {
 }
 
 void TCustomComboBox::Dispatch(TMessage& Message) {
+  // A dropped list takes Enter (keep the choice) and Esc (go back to the entry chosen before it
+  // dropped) for itself: only a closed combo passes them to the default and cancel buttons.
+  if (Message.Msg == CM_WANTSPECIALKEY) {
+    if ((Message.WParam == VK_RETURN || Message.WParam == VK_ESCAPE) && DroppedDown()) {
+      Message.Result = 1;
+      return;
+    }
+  }
+  if (Message.Msg == WM_KEYDOWN && Message.WParam == VK_ESCAPE && DroppedDown()) {
+    TLiveGuard g(this);
+    const int before = FDroppedIndex;
+    TItemsControl::Dispatch(Message);
+    if (g && !DroppedDown() && before != ItemIndex()) {
+      SetItemIndex(before);
+      Select();
+    }
+    return;
+  }
   if (Message.Msg == CN_COMMAND) {
     TLiveGuard g(this);
     switch (HIWORD(Message.WParam)) {
@@ -1226,6 +1244,7 @@ void TCustomComboBox::Dispatch(TMessage& Message) {
         Change();
         break;
       case CBN_DROPDOWN:
+        FDroppedIndex = ItemIndex();
         DropDown();
         break;
       case CBN_CLOSEUP:

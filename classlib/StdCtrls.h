@@ -502,6 +502,7 @@ protected:
   int FDropDownCount = 8;
   HWND FEditHandle = nullptr;
   WNDPROC FEditProc = nullptr;
+  int FDroppedIndex = -1;  // the entry chosen when the list last dropped
 
 private:
   static LRESULT CALLBACK EditWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);

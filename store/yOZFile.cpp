@@ -81,11 +81,17 @@ void CheckScanEnd(const TIsamFile& File, const std::string& FailureText) {
 
 bool ListNameTaken(TIsamFile& File, int RecSize, const std::string& Name, const std::string& ExceptKey,
                    const std::string& FailureText) {
+  return NameTaken(File, RecSize, 0, RecSize, Name, ExceptKey, FailureText);
+}
+
+bool NameTaken(TIsamFile& File, int RecSize, int NameOffset, int NameSize, const std::string& Name,
+               const std::string& ExceptKey, const std::string& FailureText) {
   const std::string wanted = Trim(Name);
   std::vector<uint8_t> rec(size_t(RecSize), 0);
   if (!File.First(IsamKeyIndex)) throw Exception(FailureText + File.ErrorText());
   while (File.GetNext(rec.data(), IsamKeyIndex, IsamScanFlags, ""))
-    if (File.LastKey != ExceptKey && SameText(Trim(GetRecField(rec.data(), 0, RecSize)), wanted)) return true;
+    if (File.LastKey != ExceptKey && SameText(Trim(GetRecField(rec.data(), NameOffset, NameSize)), wanted))
+      return true;
   CheckScanEnd(File, FailureText);
   return false;
 }
@@ -164,6 +170,32 @@ void TyOZFile::AddCurrentUserWhenMissing() {
   if (!UserFile->Add(rec.Data, "")) throw Exception("Unable to Add user to yOZ Database\r\r" + UserFile->ErrorText());
 }
 
+void TyOZFile::LookUpFailed(const std::string& LogInName) {
+  if (UserFile->LastError == IsamObjectNotFound && LogInName == CurrentUser->LogInName)
+    throw EUserRemoved("Your login " + LogInName + " has been removed from the yOZ board by an administrator."
+                       "\r\rStart yOZ again to register it.");
+  throw Exception("Unable to perform lookup on user " + LogInName + " " + UserFile->ErrorText());
+}
+
+void TyOZFile::StatusNotWritten() {
+  std::string text = "Unable to replace record - " + UserFile->ErrorText();
+  // The library's words name no cause; a folder (or user file) that cannot be written is the usual
+  // one, and is said plainly when it is the case.
+  const std::string folder = AddBackslash(DBPath);
+  bool writable = DatabaseFolderProblem(folder).empty();
+  if (writable) {
+    HANDLE h = CreateFileA((folder + UserFileName + ".isd").c_str(), GENERIC_READ | GENERIC_WRITE,
+                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                           FILE_ATTRIBUTE_NORMAL, nullptr);
+    writable = h != INVALID_HANDLE_VALUE;
+    if (writable) CloseHandle(h);
+  }
+  if (!writable)
+    text += "\r\rThe yOZ database location " + Quoted(folder) +
+            " cannot be written, so the status was not changed." + NoPermission;
+  throw Exception(text);
+}
+
 void TyOZFile::LoadCurrentUser() {
   OpenUserFile("Unable to access the yOZ database location ", ofErrorText);
   TIsamFileCloser closer(UserFile);
@@ -183,11 +215,41 @@ void TyOZFile::UpdateUser(TUser* User) {
   OpenUserFile("Unable to update user - unable to access the yOZ database location ", ofPermission);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
-  if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, User->LogInName))
-    throw Exception("Unable to perform lookup on user " + User->LogInName + " " + UserFile->ErrorText());
+  if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, User->LogInName)) LookUpFailed(User->LogInName);
   PutUser(rec, *User);
   if (!UserFile->Replace(rec.Data, UserFile->LastKey))
     throw Exception("Unable to replace record - " + UserFile->ErrorText());
+}
+
+void TyOZFile::UpdateChangedDetails(const TUser& Shown, const TUser& Edited) {
+  OpenUserFile("Unable to update user - unable to access the yOZ database location ", ofPermission);
+  TIsamFileCloser closer(UserFile);
+  TUserRec rec;
+  if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, Edited.LogInName))
+    throw Exception("Unable to perform lookup on user " + Edited.LogInName + " " + UserFile->ErrorText());
+  const std::string key = UserFile->LastKey;
+  if (Trim(Edited.Name) != Trim(Shown.Name) &&
+      NameTaken(*UserFile, TUserRec::Size, TUserRec::oName, TUserRec::sName, Edited.Name, key,
+                "Unable to update user\r\r"))
+    throw Exception("User \"" + Trim(Edited.Name) + "\" already exists");
+  bool changed = false;
+  auto take = [&changed](const std::string& Was, const std::string& Is, auto Set) {
+    if (Is == Was) return;
+    Set(Is);
+    changed = true;
+  };
+  take(Shown.Name, Edited.Name, [&rec](const std::string& v) { rec.SetName(v); });
+  take(Shown.Status, Edited.Status, [&rec](const std::string& v) { rec.SetStatus(v); });
+  take(Shown.Extension, Edited.Extension, [&rec](const std::string& v) { rec.SetExtension(v); });
+  take(Shown.Department, Edited.Department, [&rec](const std::string& v) { rec.SetDepartment(v); });
+  take(Shown.Comments, Edited.Comments, [&rec](const std::string& v) { rec.SetComments(v); });
+  if (Edited.Administrator != Shown.Administrator) {
+    rec.SetAdministrator(Edited.Administrator);
+    changed = true;
+  }
+  if (!changed) return;
+  rec.SetUpdated(DateTimeToStr(Now()));
+  if (!UserFile->Replace(rec.Data, key)) throw Exception("Unable to replace record - " + UserFile->ErrorText());
 }
 
 void TyOZFile::SaveCurrentUserStatus() {
@@ -198,7 +260,7 @@ void TyOZFile::SaveCurrentUserStatus() {
     TIsamFileCloser closer(UserFile);
     TUserRec rec;
     if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, CurrentUser->LogInName))
-      throw Exception("Unable to perform lookup on user " + CurrentUser->LogInName + " " + UserFile->ErrorText());
+      LookUpFailed(CurrentUser->LogInName);
     oldStatus = rec.Status();
     // Details changed elsewhere (an administrator's edit) win over ours; only the status is new.
     const std::string newStatus = u.Status;
@@ -206,9 +268,9 @@ void TyOZFile::SaveCurrentUserStatus() {
     u.Status = newStatus;
     PutUser(rec, u);
     IsAdministrator = u.Administrator == 1;
+    if (!UserFile->Replace(rec.Data, UserFile->LastKey)) StatusNotWritten();
+    // The tray shows what was stored: a change that failed leaves it as it was.
     if (Hooks.SetTrayImage) Hooks.SetTrayImage(StatusImageIndex(rec.Status()));
-    if (!UserFile->Replace(rec.Data, UserFile->LastKey))
-      throw Exception("Unable to replace record - " + UserFile->ErrorText());
   }
   LogStatusChange(u.Name, u.LogInName, oldStatus, u.Status);
 }
@@ -229,8 +291,7 @@ void TyOZFile::SetSelectedUsersStatus(IBoardView* Board, const std::string& NewS
     oldStatus = rec.Status();
     rec.SetStatus(NewStatus);
     rec.SetUpdated(DateTimeToStr(Now()));
-    if (!UserFile->Replace(rec.Data, UserFile->LastKey))
-      throw Exception("Unable to replace record - " + UserFile->ErrorText());
+    if (!UserFile->Replace(rec.Data, UserFile->LastKey)) StatusNotWritten();
     LogStatusChange(name, logInName, oldStatus, NewStatus);
   }
 }

@@ -9,6 +9,7 @@
 
 #include "Classes.h"
 #include "IsamFile.h"
+#include "SysUtils.h"
 #include "yOZCB.h"
 #include "yOZUser.h"
 #include "yOZViews.h"
@@ -68,6 +69,17 @@ void CheckScanEnd(const TIsamFile& File, const std::string& FailureText);
 [[nodiscard]] bool ListNameTaken(TIsamFile& File, int RecSize, const std::string& Name, const std::string& ExceptKey,
                                  const std::string& FailureText);
 
+// The same for a name at NameOffset (NameSize bytes) of records of RecSize bytes.
+[[nodiscard]] bool NameTaken(TIsamFile& File, int RecSize, int NameOffset, int NameSize, const std::string& Name,
+                             const std::string& ExceptKey, const std::string& FailureText);
+
+// The current user's record is gone from the user file: an administrator removed the login while
+// this copy ran. Its message says so for the user; the next start registers the login again.
+class EUserRemoved : public Exception {
+public:
+  using Exception::Exception;
+};
+
 class TyOZFile : public TObject {
 public:
   explicit TyOZFile(const std::string& ADBPath, TyOZFileHooks AHooks = {});
@@ -86,6 +98,12 @@ public:
   void RegisterCurrentUser();
   void LoadCurrentUser();
   void UpdateUser(TUser* User);
+  // An administrator's edit of a user (found by Edited's LogInName): the record is read again and only
+  // the details in which Edited differs from Shown (as they were read when the user was chosen) are
+  // written, so what changed meanwhile elsewhere, such as the user's own new status, is kept. A new
+  // name that another user has (case and surrounding blanks aside) raises "User "..." already exists".
+  // Nothing changed: nothing is written.
+  void UpdateChangedDetails(const TUser& Shown, const TUser& Edited);
   void SaveCurrentUserStatus();
   void SetSelectedUsersStatus(IBoardView* Board, const std::string& NewStatus);
   void DeleteUser(int Key);
@@ -111,6 +129,12 @@ private:
   void AddCurrentUserWhenMissing();
   TUser& TheUser();  // the process-wide current user, or our own when the application made none
   void SetStatusText(const std::string& Text);
+  // Raises the failed look-up of LogInName: EUserRemoved when it is the current user's and the record
+  // is not there.
+  [[noreturn]] void LookUpFailed(const std::string& LogInName);
+  // Raises the failed rewrite of a status: the library's text, and in words when the folder or the
+  // user file cannot be written.
+  [[noreturn]] void StatusNotWritten();
   // Tests the folder (DBPath with a backslash) and opens the user file in it; the caller closes.
   enum TOpenFailure { ofErrorText, ofPermission };
   void OpenUserFile(const std::string& NoFolderText, TOpenFailure Failure);

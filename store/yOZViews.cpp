@@ -10,7 +10,7 @@
 
 namespace {
 
-void AddListItem(TListView* View, const TListRow& Row) {
+TListItem* AddListItem(TListView* View, const TListRow& Row) {
   TListItems* items = View->Items();
   // A caption that sorts the list waits until the row is in it.
   TUpdateScope update(items);
@@ -24,18 +24,31 @@ void AddListItem(TListView* View, const TListRow& Row) {
     for (const std::string& s : Row.SubItems) sub->Add(s);
   }
   if (Row.ImageIndex >= 0) item->SetImageIndex(Row.ImageIndex);
-  items->AddItem(item.release());
+  return items->AddItem(item.release());
 }
 
 }  // namespace
 
 void TListViewBoard::BeginUpdate() { FView->Items()->BeginUpdate(); }
 void TListViewBoard::EndUpdate() { FView->Items()->EndUpdate(); }
+// A refill keeps the row the user chose (found again by its login): a status command meant for a
+// colleague's row must not fall to the user himself because the board was read again meanwhile.
 void TListViewBoard::Clear() {
   ++FFills;
+  FKeepSelected.clear();
+  if (TListItem* selected = FView->Selected()) {
+    TStrings* sub = selected->SubItems();
+    if (bsLogInName < sub->Count()) FKeepSelected = sub->Strings(bsLogInName);
+  }
   FView->Items()->Clear();
 }
-void TListViewBoard::AddRow(const TListRow& Row) { AddListItem(FView, Row); }
+void TListViewBoard::AddRow(const TListRow& Row) {
+  TListItem* item = AddListItem(FView, Row);
+  if (FKeepSelected.empty() || Row.SubItem(bsLogInName) != FKeepSelected) return;
+  FKeepSelected.clear();
+  item->SetSelected(true);
+  item->SetFocused(true);
+}
 
 // Sizes a column to its widest text and its header, as LVSCW_AUTOSIZE_USEHEADER does (the last column
 // also fills the rest of the view). The texts are measured here from the items the object holds: the

@@ -131,6 +131,7 @@ public:
 private:
   TListView* FView;
   unsigned FFills = 0;
+  std::string FKeepSelected;  // login of the row selected before the fill under way
 };
 
 class TListViewInBox : public IInBoxView {

@@ -75,6 +75,14 @@ protected:
     ASSERT_GE(i, 0);
     Form->lvMain->Items()->Item(i)->SetSelected(true);
   }
+  // A command run from a menu or key: what it raises is shown by the window's exception box.
+  void RunAsTheUserDoes(TAction* Action) {
+    try {
+      Action->Execute();
+    } catch (Exception& e) {
+      Form->AppEventsException(Form, &e);
+    }
+  }
   // The board timer's tick after another copy's write.
   void BoardTick() { Form->tmrUpdateListViewTimer(Form->tmrUpdateListView); }
 };
@@ -417,6 +425,82 @@ TEST_F(MainWindow, AnAdministratorWithARowSelectedChangesThatUserOnly) {
   Form->actGoneHome->Execute();
   EXPECT_EQ(ReadUser(Folder.Path(), Login()).Status(), "Gone home");
   EXPECT_EQ(ReadUser(Folder.Path(), "BOB").Status(), "At lunch");
+}
+
+// The board refilled after another copy's write keeps the row the administrator chose: her next
+// status command still goes to that user, not to herself.
+TEST_F(MainWindow, ARefillKeepsTheSelectedRowForTheNextStatusCommand) {
+  Start();
+  AddUser(Folder.Path(), "BOB", "Available");
+  AddUser(Folder.Path(), "ANN", "Available");
+  Form->RefillBoard();
+  SelectRow("BOB");
+  WriteStatus(Folder.Path(), "ANN", "DND");
+  Form->RefillBoard();
+  ASSERT_EQ(StatusOnBoard("ANN"), "DND");
+  ASSERT_NE(Form->lvMain->Selected(), nullptr);
+  EXPECT_EQ(Form->Board()->Row(Form->Board()->SelectedIndex()).SubItem(bsLogInName), "BOB");
+  Form->actInMeeting->Execute();
+  EXPECT_EQ(ReadUser(Folder.Path(), "BOB").Status(), "In meeting");
+  EXPECT_EQ(ReadUser(Folder.Path(), Login()).Status(), "Available");
+  // Gone from the board (a filter, a deletion), the row is selected no more.
+  WriteStatus(Folder.Path(), "BOB", "Offline");
+  ShowOfflineUsers = false;
+  Form->RefillBoard();
+  ShowOfflineUsers = true;
+  EXPECT_EQ(Form->lvMain->Selected(), nullptr);
+}
+
+// A status that cannot be stored leaves the tray as it was.
+TEST_F(MainWindow, AStatusThatCannotBeWrittenLeavesTheTrayAndSaysWhy) {
+  Start();
+  ASSERT_EQ(Form->StTrayIcon->ImageIndex(), 1);
+  {
+    // Another writer holds the user file's write lock longer than the store waits for it.
+    const std::string data = Folder.Path() + UserFileName + ".isd";
+    HANDLE h = CreateFileA(data.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    OVERLAPPED reserved{};
+    reserved.Offset = 0x40000001;
+    ASSERT_TRUE(LockFileEx(h, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, 1, 0, &reserved));
+    RunAsTheUserDoes(Form->actAtLunch);
+    UnlockFileEx(h, 0, 1, 0, &reserved);
+    CloseHandle(h);
+  }
+  EXPECT_EQ(ReadUser(Folder.Path(), Login()).Status(), "Available");
+  EXPECT_EQ(Form->StTrayIcon->ImageIndex(), 1);
+  ASSERT_FALSE(Boxes.Shown.empty());
+  const std::string text = Boxes.Shown.back().Text;
+  EXPECT_EQ(text.rfind("The following error occurred within yOZ - Unable to replace record - ", 0), 0u) << text;
+  // A file busy elsewhere is no folder that cannot be written: no such words.
+  EXPECT_EQ(text.find("cannot be written"), std::string::npos) << text;
+}
+
+// A login an administrator removed while the board ran: the next status command says so plainly,
+// and closing adds no box.
+TEST_F(MainWindow, ARemovedLoginIsToldPlainlyOnceAndClosingIsQuiet) {
+  Start([](TyOZCBRec& r) {
+    r.ChangeStatusOnSD = true;
+    r.ClearCommentOnSD = true;
+  });
+  AddUser(Folder.Path(), "BOB", "Available", "", 1);
+  TStringList list;
+  yOZFile->FillUserNames(&list);
+  for (int i = 0; i < list.Count(); ++i)
+    if (list.Strings(i) == Login()) yOZFile->DeleteUser(int(reinterpret_cast<intptr_t>(list.Objects(i))));
+  ASSERT_EQ(ReadUser(Folder.Path(), Login()).Status(), "");
+  Form->lvMain->ClearSelection();
+  RunAsTheUserDoes(Form->actAtLunch);
+  ASSERT_EQ(Boxes.Shown.size(), 1u);
+  EXPECT_EQ(Boxes.Shown[0].Text, "Your login " + Login() +
+                                     " has been removed from the yOZ board by an administrator.\r\rStart yOZ "
+                                     "again to register it.");
+  bool canClose = false;
+  Form->FormCloseQuery(Form, canClose);
+  EXPECT_TRUE(canClose);
+  EXPECT_EQ(Boxes.Shown.size(), 1u);
+  EXPECT_EQ(ReadUser(Folder.Path(), Login()).Status(), "");
 }
 
 TEST_F(MainWindow, AUserWhoIsNotAnAdministratorChangesOnlyHimself) {

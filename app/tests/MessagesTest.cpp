@@ -255,8 +255,8 @@ TEST_F(Messages, TheWindowsCarryTheirTexts) {
     int Image;
   } actions[] = {{d.actSend, "&Send", 16467, "Send message", 18},
                  {d.actCancel, "&Cancel", 0, "Retain message", 20},
-                 {d.actDelete, "Delete", 0, "Delete message", 19},
-                 {b.actDeleteMessage, "&Delete", 0, "Delete selected message", 19},
+                 {d.actDelete, "&Delete", VK_DELETE, "Delete message", 19},
+                 {b.actDeleteMessage, "&Delete", VK_DELETE, "Delete selected message", 19},
                  {b.actFileExit, "E&xit", 0, "", 8}};
   EXPECT_EQ(d.ActionList1->Images(), Form->imgSmallPics);
   EXPECT_EQ(b.ActionList1->Images(), Form->imgSmallPics);
@@ -519,7 +519,115 @@ TEST_F(Messages, DeletingFromTheReadDialogMarksNothingOld) {
   EXPECT_FALSE(Form->StTrayIcon->Animate());
 }
 
+// Alt with the bar button's letter runs it: Alt+S sends. The Delete key, which deletes a message
+// being read, still deletes a character while one is written.
+TEST_F(Messages, AltSSendsAndTheDeleteKeyEditsTheTextBeingWritten) {
+  Seed();
+  Start();
+  Form->RefillBoard();
+  SelectRow("BOB");
+  int step = 0;
+  TWhile drive(30, [&] {
+    TfrmyOZMessages& d = *frmyOZMessages;
+    if (!Up(&d)) return false;
+    if (step == 0) {
+      Foreground(&d);
+      TypeText("Hi\tabc");
+      SendKeys({KeyInput(VK_LEFT, 0, false), KeyInput(VK_LEFT, 0, true), KeyInput(VK_DELETE, 0, false),
+                KeyInput(VK_DELETE, 0, true)});
+      step = 1;
+    } else if (step == 1 && d.MemoMessage->Text() == "ab") {
+      SendKeys({KeyInput(VK_MENU, 0, false), KeyInput('S', 0, false), KeyInput('S', 0, true), KeyInput(VK_MENU, 0, true)});
+      step = 2;
+    }
+    return false;
+  });
+  TWhile giveUp(8000, [&] {
+    frmyOZMessages->Close();
+    return true;
+  });
+  Form->lvMainDblClick(Form->lvMain);
+  EXPECT_EQ(step, 2) << "typed: " << frmyOZMessages->MemoMessage->Text();
+  auto stored = StoredMessages(Folder.Path());
+  ASSERT_EQ(stored.size(), 1u);
+  EXPECT_EQ(stored[0].Subject, "Hi");
+  EXPECT_EQ(stored[0].Body, "ab");
+}
+
+// Alt with the bar button's letter runs it: Alt+D deletes the message being read.
+TEST_F(Messages, AltDDeletesTheMessageInTheReadDialog) {
+  Seed({{"First", "one"}});
+  bool pressed = false;
+  TWhile reader(30, [&] {
+    TfrmyOZMessages& d = *frmyOZMessages;
+    if (!Up(&d) || pressed) return false;
+    Foreground(&d);
+    pressed = true;
+    SendKeys({KeyInput(VK_MENU, 0, false), KeyInput('D', 0, false), KeyInput('D', 0, true), KeyInput(VK_MENU, 0, true)});
+    return false;
+  });
+  TWhile giveUp(8000, [&] {
+    if (Up(frmyOZMessages)) frmyOZMessages->Close();
+    return false;
+  });
+  Start();
+  EXPECT_TRUE(pressed);
+  EXPECT_TRUE(StoredMessages(Folder.Path()).empty());
+}
+
 // --- the inbox --------------------------------------------------------------------------------------
+
+// By keys alone: Down selects the message, which shows and is read as a click reads it; the Delete key
+// asks and deletes; Alt+X leaves.
+TEST_F(Messages, TheInboxByKeysReadsAndDeletes) {
+  Seed();
+  Start();
+  Receive("Hello", "by keys");
+  ASSERT_TRUE(Form->StTrayIcon->Animate());
+  std::string memo, stored;
+  size_t rowsAfterDelete = 99;
+  int step = 0;
+  TWhile user(30, [&] {
+    TfrmyOZMessageInBox& b = *frmyOZMessageInBox;
+    if (!Up(&b)) return false;
+    switch (step) {
+      case 0:
+        Foreground(&b);
+        b.ListViewInBox->SetFocus();
+        SendKeys({KeyInput(VK_DOWN, 0, false), KeyInput(VK_DOWN, 0, true)});
+        step = 1;
+        break;
+      case 1:
+        if (b.memoMessageConntent->Text().empty()) break;
+        memo = b.memoMessageConntent->Text();
+        stored = StoredMessages(Folder.Path()).back().Status;
+        Boxes.Answers = {mrYes};
+        SendKeys({KeyInput(VK_DELETE, 0, false), KeyInput(VK_DELETE, 0, true)});
+        step = 2;
+        break;
+      case 2:
+        if (b.ListViewInBox->Items()->Count() != 0) break;
+        rowsAfterDelete = 0;
+        SendKeys({KeyInput(VK_MENU, 0, false), KeyInput('X', 0, false), KeyInput('X', 0, true), KeyInput(VK_MENU, 0, true)});
+        step = 3;
+        break;
+    }
+    return false;
+  });
+  TWhile giveUp(10000, [&] {
+    frmyOZMessageInBox->Close();
+    return true;
+  });
+  Form->actVeiwInBox->Execute();
+  EXPECT_EQ(memo, "by keys");
+  EXPECT_EQ(stored, "Old");
+  EXPECT_FALSE(Form->StTrayIcon->Animate());
+  EXPECT_TRUE(Boxes.Contains("Are you sure you want to delete the selected message?"));
+  EXPECT_EQ(rowsAfterDelete, 0u);
+  EXPECT_TRUE(StoredMessages(Folder.Path()).empty());
+  EXPECT_EQ(step, 3);
+}
+
 
 TEST_F(Messages, TheInboxListsReadsAndDeletes) {
   Seed();

@@ -23,6 +23,7 @@ alice seed 'Y:\' 'ALICE:1:Sales:' 'BOB:0:Support:' 'CAROL:0:Sales:' || fail "see
 
 start_board 1 1
 start_board 2 2 OK
+p2=$board_pid
 boards_up
 echo "ok: both boards up"
 
@@ -38,6 +39,43 @@ alice click-button "$users" '&Update' || fail "Update"
 until_shows '^BOB\|Available\|4711\|Sales\|\|0$' alice record 'Y:\' BOB || fail "BOB's record"
 until_shows '^BOB\|[^|]*\|[^|]*\|4711\|Sales\|' bob board "$all" || fail "board 2 does not show BOB's new details"
 echo "ok: an administrator's update of BOB reaches BOB's board"
+
+# ALICE shows BOB while he goes to lunch on his own board; her later edit of his extension keeps his
+# new status (and every other detail she did not touch).
+alice click-entry "$users" BOB || fail "clicking BOB again"
+bob key "$all" ctrl+L || fail "Ctrl+L on machine 2"
+until_shows '^BOB\|At lunch\|' alice record 'Y:\' BOB || fail "BOB is not at lunch"
+alice click-edit "$users" 4 && alice key "$users" END && alice key "$users" BACK*20 && alice type "$users" 4712 \
+  || fail "typing the extension again"
+alice click-button "$users" '&Update' || fail "Update again"
+until_shows '^BOB\|[^|]*\|4712\|' alice record 'Y:\' BOB || fail "the extension was not written"
+[ "$(alice record 'Y:\' BOB)" = 'BOB|At lunch|4712|Sales||0' ] || fail "BOB's record after the edit: $(alice record 'Y:\' BOB)"
+until_shows '^BOB\|At lunch\|.*4712' bob board "$all" || fail "board 2 lost BOB's lunch"
+echo "ok: an administrator's edit writes only what she changed over a newer status"
+
+# A dropped Status list takes Esc (back to the status chosen before) and Enter (keeps the new one)
+# itself: the dialog stays, and Enter runs no Update.
+alice click-entry "$users" BOB || fail "clicking BOB for the status list"
+before=$(alice combo "$users" 1 | cut -d'|' -f2)
+alice drop "$users" 1 && alice menu-key DOWN && alice menu-key ESC || fail "Esc on the dropped status list"
+until_shows "^closed\|$before\$" alice combo "$users" 1 || fail "Esc on the dropped list: $(alice combo "$users" 1)"
+alice drop "$users" 1 && alice menu-key DOWN && alice menu-key RETURN || fail "Enter on the dropped status list"
+until_shows "^closed\|$((before + 1))\$" alice combo "$users" 1 || fail "Enter on the dropped list: $(alice combo "$users" 1)"
+alice wait "$users" 1000 || fail "the dialog closed"
+[ "$(alice record 'Y:\' BOB | cut -d'|' -f2)" = "At lunch" ] || fail "Enter on the dropped list ran Update"
+echo "ok: a dropped list takes Enter and Esc for itself"
+
+# A name another user has (case and blanks aside) is refused with the store's words; the dialog is in
+# front again with the keyboard, and the board behind takes no input.
+alice click-entry "$users" BOB && alice click-edit "$users" 1 && alice key "$users" END && alice key "$users" BACK*30 \
+  && alice type "$users" ' alice ' && alice click-button "$users" '&Update' || fail "renaming BOB to alice"
+text=$(alice answer Information OK) || fail "no refusal of the name"
+[ "$text" = 'The following error occurred within yOZ - User "alice" already exists' ] || fail "refusal: $text"
+alice held "$users" 5000 || fail "the users dialog does not hold the keyboard after the box"
+[ "$(alice enabled "$all")" = 0 ] || fail "the board takes input under the users dialog"
+[ "$(alice record 'Y:\' BOB | cut -d'|' -f1)" = BOB ] || fail "BOB was renamed: $(alice record 'Y:\' BOB)"
+shot users-after-refusal
+echo "ok: a name another user has is refused and the dialog stays in front"
 
 # The only administrator cannot delete herself.
 alice click-entry "$users" ALICE || fail "clicking ALICE"
@@ -86,6 +124,16 @@ echo "ok: departments added, renamed and deleted on machine 1 reach machine 2's 
 
 alice click-tool "$all" $tool_statuses 36 && alice wait "$stats" 5000 || fail "no statuses dialog"
 alice list "$stats" | grep -qx Offline && fail "Offline is listed"
+# Return on a name that exists: the box, then the dialog is in front again with the keyboard, and
+# the board behind it takes no input.
+alice click-edit "$stats" 1 && alice type "$stats" Available && alice key "$stats" RETURN || fail "Return on Available"
+text=$(alice answer Information OK) || fail "no 'already exists' box"
+[ "$text" = 'The following error occurred within yOZ - Status "Available" already exists' ] || fail "box: $text"
+alice held "$stats" 5000 || fail "the statuses dialog does not hold the keyboard after the box"
+[ "$(alice enabled "$all")" = 0 ] || fail "the board takes input under the statuses dialog"
+shot statuses-after-box
+alice key "$stats" END && alice key "$stats" BACK*30 || fail "clearing the entry"
+echo "ok: after a box the statuses dialog is in front again and the board stays disabled"
 alice click-edit "$stats" 1 && alice type "$stats" Training && alice click-button "$stats" '&Add' || fail "adding Training"
 until_shows '^Training$' alice list "$stats" || fail "Training is not listed"
 # BOB chooses it with one click; ALICE's board shows it.
@@ -131,4 +179,20 @@ alice wait About 5000 || fail "no about box"
 shot about-box
 alice click-button About '&Ok' && alice gone About 5000 || fail "closing the about box"
 echo "ok: the about box opens from the Help menu and closes with Ok"
+# --- ALICE deletes BOB while his board runs: his next status key tells him so plainly, once ------
+alice click-tool "$all" $tool_users 36 && alice wait "$users" 5000 || fail "no users dialog"
+alice click-entry "$users" BOB && alice click-button "$users" '&Delete' || fail "deleting BOB"
+text=$(alice answer Information Yes) || fail "no question"
+until_gone . alice record 'Y:\' BOB || fail "BOB is still there"
+alice click-button "$users" '&Close' && alice gone "$users" 5000 || fail "closing the users dialog"
+removed='Information|OK|OK|Your login BOB has been removed from the yOZ board by an administrator.\r\rStart yOZ again to register it.'
+bob key "$all" ctrl+L || fail "Ctrl+L on BOB's board"
+for i in $(seq 75); do grep -qxF "$removed" "$out/dialogs-2.log" && break; sleep 0.2; done
+grep -qxF "$removed" "$out/dialogs-2.log" || fail "BOB was not told his login was removed"
+bob key "$all" ctrl+X || fail "Ctrl+X on BOB's board"
+for i in $(seq 100); do kill -0 "$p2" 2>/dev/null || break; sleep 0.2; done
+kill -0 "$p2" 2>/dev/null && fail "BOB's board still runs after Exit"
+grep -q 'lookup\|error occurred' "$out/dialogs-2.log" && fail "BOB got technical text: $(cat "$out/dialogs-2.log")"
+[ "$(grep -c 'removed from the yOZ board' "$out/dialogs-2.log")" = 1 ] || fail "BOB was told more than once"
+echo "ok: a removed login's board says so plainly at the next status key, and nothing more at Exit"
 echo "administration dialogs: all steps passed"

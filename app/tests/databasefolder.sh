@@ -86,6 +86,16 @@ alice wait "$all" 20000 || fail "no board captioned \"$all\" after the wizard an
 shot board-after-wizard
 echo "ok: the wizard reports a read-only folder and stays; the folder that works is stored; the board has its caption"
 
+# The folder becomes read-only while the board runs: a status change says so in words.
+chmod a-w "$share/board"
+alice key "$all" ctrl+L || fail "Ctrl+L in a read-only folder"
+text=$(alice answer Information OK 30000) || { chmod u+w "$share/board"; fail "no box for the read-only folder"; }
+chmod u+w "$share/board"
+[[ "$text" == *'Unable to replace record - '*'The yOZ database location "Y:\board\" cannot be written, so the status was not changed.'* ]] \
+  || fail "the read-only folder's box says: $text"
+[ "$(alice user 'Y:\board\' ALICE | cut -d'|' -f1)" = Available ] || fail "the status changed in a read-only folder"
+echo "ok: a status change in a folder that became read-only says so in words"
+
 # --- the settings dialog: folders it cannot use -----------------------------------------------------
 alice click-row "$all" ALICE && alice key "$all" ctrl+S && alice wait Settings 5000 || fail "no settings dialog"
 alice click-tab Settings Options || fail "Options tab"

@@ -60,6 +60,37 @@ status_is DND || fail "the picked status"
 keys_back "the status picker" W "Away from desk"
 echo "ok: after the custom-status picker the keyboard is back"
 
+# The pickers by keys: a key moves through the list without choosing; Enter chooses.
+alice menu-key ctrl+C && alice wait 'Please select status' 5000 || fail "no status picker"
+alice menu-key O && alice menu-key DOWN || fail "moving in the status picker"
+alice wait 'Please select status' 1000 || fail "a key chose in the status picker"
+alice menu-key RETURN && alice gone 'Please select status' 5000 || fail "Enter in the status picker"
+status_is 'On holiday' || fail "the status chosen by keys"
+alice menu-key alt+L && alice menu-key RETURN && alice wait 'Please select Department' 5000 || fail "no department picker"
+alice menu-key S && alice menu-key DOWN || fail "moving in the department picker"
+alice wait 'Please select Department' 1000 || fail "a key chose in the department picker"
+alice menu-key RETURN && alice wait 'yOZ - Filtered on Support' 5000 || fail "Enter in the department picker"
+alice menu-key alt+L && alice menu-key RETURN && alice wait 'Please select Department' 5000 || fail "no department picker"
+alice click-button 'Please select Department' '&Close' && alice wait "$all" 5000 || fail "closing the department picker"
+echo "ok: the pickers move by keys and choose with Enter"
+
+# Settings: a change typed, then the font colour list dropped: Esc closes the list and puts back the
+# colour chosen before, Enter keeps the new one; only then does the closed combo let Esc and Enter
+# reach the dialog's buttons.
+alice menu-key ctrl+S && alice wait Settings 5000 || fail "no settings dialog"
+alice click-edit Settings 2 && alice key Settings END && alice key Settings BACK*10 && alice type Settings 4321 \
+  || fail "typing the extension"
+colour=$(alice combo Settings 2 | cut -d'|' -f2)
+alice drop Settings 2 && alice menu-key DOWN && alice menu-key ESC || fail "Esc on the dropped colour list"
+until_shows "^closed\|$colour\$" alice combo Settings 2 || fail "Esc on the dropped colour list: $(alice combo Settings 2)"
+alice drop Settings 2 && alice menu-key DOWN && alice menu-key RETURN || fail "Enter on the dropped colour list"
+until_shows "^closed\|$((colour + 1))\$" alice combo Settings 2 || fail "Enter on the dropped colour list"
+[ "$(alice record 'Y:\' ALICE | cut -d'|' -f3)" = "" ] || fail "Enter on the dropped list saved the dialog"
+alice menu-key RETURN && alice gone Settings 5000 || fail "Enter on the closed combo does not reach OK"
+[ "$(alice record 'Y:\' ALICE | cut -d'|' -f3)" = 4321 ] || fail "the typed extension: $(alice record 'Y:\' ALICE)"
+keys_back "Settings after the colour list" A Available
+echo "ok: a dropped combo list takes Enter and Esc; a closed one passes them to the dialog"
+
 # Settings: OK.
 alice menu-key ctrl+S || fail "Ctrl+S"
 alice wait Settings 5000 || fail "no settings dialog"

@@ -50,6 +50,16 @@ until_shows '^BOB\|DND\|' drive "$M1" alice board "$all" || fail "board 1 does n
 [ "$(drive "$M1" alice user 'Y:\' ALICE | cut -d'|' -f1)" = "Available" ] || fail "BOB changed ALICE"
 echo "ok: a user who is not an administrator changes only himself"
 
+# Alice selects Bob's row; Bob's own change refills her board; her Ctrl+M still goes to the row she
+# chose, and her own status stays.
+drive "$M1" alice click-row "$all" BOB || fail "clicking BOB's row again"
+drive "$M2" bob key "$all" ctrl+A || fail "pressing Ctrl+A on machine 2"
+until_shows '^BOB\|Available\|' drive "$M1" alice board "$all" || fail "board 1 does not show BOB available"
+drive "$M1" alice key "$all" ctrl+M || fail "pressing Ctrl+M on machine 1"
+until_shows '^BOB\|In meeting\|' drive "$M2" bob board "$all" || fail "board 2 does not show BOB in a meeting"
+[ "$(drive "$M1" alice user 'Y:\' ALICE | cut -d'|' -f1)" = "Available" ] || fail "ALICE's status changed after a refill"
+echo "ok: a refill keeps the selected row, so a status command still goes to it"
+
 # Alice writes Bob a message as a person does: a double click on his row opens Send Message...; she
 # types the subject, Tab, two lines of text, and sends with Ctrl+S.
 send_to_bob() {  # send_to_bob <subject> <text with \n>

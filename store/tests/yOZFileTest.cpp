@@ -62,6 +62,17 @@ protected:
 
 std::string Me() { return GetLogInName(); }
 
+// A user in memory is no value to copy: the details one by one.
+void CopyDetails(const TUser& From, TUser& To) {
+  To.Name = From.Name;
+  To.Status = From.Status;
+  To.Comments = From.Comments;
+  To.Extension = From.Extension;
+  To.Department = From.Department;
+  To.LogInName = From.LogInName;
+  To.Administrator = From.Administrator;
+}
+
 }  // namespace
 
 TEST_F(DatabaseTest, FirstLoginIsAdministratorLaterOnesArePlainUsers) {
@@ -170,11 +181,21 @@ TEST_F(DatabaseTest, DeletedLoginIsReportedNotRaisedOnLoad) {
   EXPECT_NO_THROW(File->LoadCurrentUser());
   ASSERT_EQ(StatusText.size(), 1u);
   EXPECT_EQ(StatusText[0], "Object not found ");
+  // The user is told in plain words what happened and how to get back on the board.
+  const std::string removed = "Your login " + Me() +
+                              " has been removed from the yOZ board by an administrator.\r\rStart yOZ again to "
+                              "register it.";
   try {
     File->SaveCurrentUserStatus();
     FAIL();
-  } catch (const Exception& e) {
-    EXPECT_EQ(e.Message, "Unable to perform lookup on user " + Me() + " Object not found");
+  } catch (const EUserRemoved& e) {
+    EXPECT_EQ(e.Message, removed);
+  }
+  try {
+    File->UpdateUser(File->CurrentUser.get());
+    FAIL();
+  } catch (const EUserRemoved& e) {
+    EXPECT_EQ(e.Message, removed);
   }
   try {
     File->DeleteUser(1);
@@ -231,6 +252,76 @@ TEST_F(DatabaseTest, LongTextsAreCutToTheirFields) {
   rec = Stored(Me());
   EXPECT_EQ(rec.Name(), "Al");
   for (int i = TUserRec::oName + 2; i < TUserRec::oName + TUserRec::sName; ++i) EXPECT_EQ(rec.Data[i], 0) << i;
+}
+
+// An administrator's edit writes what she changed over the record as it is now: the colleague's
+// status change since she chose him stays, and an edit that changes nothing writes nothing.
+TEST_F(DatabaseTest, AdministratorsEditWritesOnlyWhatSheChanged) {
+  File->RegisterCurrentUser();
+  AddColleague();
+  TUser shown;
+  shown.Name = "COLLEAGUE";
+  shown.Status = "Available";
+  shown.LogInName = "COLLEAGUE";
+  shown.Administrator = 0;
+  shown.Extension = shown.Department = shown.Comments = "";
+  {
+    TIsamFile f("");  // meanwhile, on his machine, he goes to lunch
+    ASSERT_TRUE(f.Open(Db.Path() + "yOZDB31", 3));
+    TUserRec rec;
+    ASSERT_TRUE(f.GetEqual(rec.Data, 7, "COLLEAGUE"));
+    rec.SetStatus("At lunch");
+    rec.SetUpdated("earlier");
+    ASSERT_TRUE(f.Replace(rec.Data, f.LastKey));
+    f.Close();
+  }
+  TUser edited;
+  CopyDetails(shown, edited);
+  File->UpdateChangedDetails(shown, edited);
+  EXPECT_EQ(Stored("COLLEAGUE").Updated(), "earlier");
+  edited.Extension = "4711";
+  edited.Department = "Sales";
+  File->UpdateChangedDetails(shown, edited);
+  TUserRec rec = Stored("COLLEAGUE");
+  EXPECT_EQ(rec.Status(), "At lunch");
+  EXPECT_EQ(rec.Extension(), "4711");
+  EXPECT_EQ(rec.Department(), "Sales");
+  EXPECT_EQ(rec.Name(), "COLLEAGUE");
+  EXPECT_NE(rec.Updated(), "earlier");
+  edited.Status = "Gone home";
+  edited.Administrator = 1;
+  File->UpdateChangedDetails(shown, edited);
+  rec = Stored("COLLEAGUE");
+  EXPECT_EQ(rec.Status(), "Gone home");
+  EXPECT_EQ(rec.Administrator(), 1);
+  EXPECT_EQ(Stored(Me()).Status(), "Available");
+}
+
+// Two users of one name would be two rows nobody can tell apart: a name another user has is refused
+// as a person reads names (case and surrounding blanks aside), the user's own name is not.
+TEST_F(DatabaseTest, AdministratorsEditRefusesANameAnotherUserHas) {
+  File->RegisterCurrentUser();
+  AddColleague();
+  TUser shown;
+  shown.Name = shown.LogInName = "COLLEAGUE";
+  shown.Status = "Available";
+  shown.Extension = shown.Department = shown.Comments = "";
+  shown.Administrator = 0;
+  TUser edited;
+  CopyDetails(shown, edited);
+  for (const std::string& name : {Me(), " " + LowerCase(Me()) + " "}) {
+    edited.Name = name;
+    try {
+      File->UpdateChangedDetails(shown, edited);
+      FAIL() << name;
+    } catch (const Exception& e) {
+      EXPECT_EQ(e.Message, "User \"" + Trim(name) + "\" already exists");
+    }
+    EXPECT_EQ(Stored("COLLEAGUE").Name(), "COLLEAGUE");
+  }
+  edited.Name = " colleague ";
+  File->UpdateChangedDetails(shown, edited);
+  EXPECT_EQ(Stored("COLLEAGUE").Name(), " colleague ");
 }
 
 TEST_F(DatabaseTest, UpdateUserOfAnUnknownLoginRaises) {

@@ -38,9 +38,13 @@
 //   yozdrive click-button <caption> <text>  left click on the button, check or radio box with that
 //                                           caption ('&' ignored)
 //   yozdrive pick <caption> <n> <text>      open the n-th combo box (by place) and click that entry
+//   yozdrive drop <caption> <n>             open the n-th combo box (by place) with a click
+//   yozdrive combo <caption> <n>            print dropped|closed and the chosen index of that combo box
+//   yozdrive enabled <caption>              print 1 when the window takes input, 0 when disabled
 //   yozdrive look <caption>                 print the board's text colour (hex) and row height
 //   yozdrive width <caption> <class>        print the width of the first child window of that class
-//   yozdrive shortcut                       print the target of the Startup folder's yOZ.lnk
+//   yozdrive shortcut [lnk]                 print the target of the Startup folder's yOZ.lnk (or of
+//                                           that shortcut file)
 //   yozdrive answer <box caption> <button>  wait for a message box, print its text, click the button
 //   yozdrive seed <folder> <login>:<admin>:<department>:<comment> ...   user file and departments
 //   yozdrive user <folder> <login>          print status|comments|administrator of a login
@@ -171,6 +175,19 @@ public:
     if (FProcess) CloseHandle(FProcess);
   }
   bool Ok() const { return FMem != nullptr; }
+  // Sends Msg about Item, whose text the control writes into this memory: Item comes back filled in,
+  // and its text is returned.
+  template <class TItem>
+  std::string Text(HWND Wnd, UINT Msg, WPARAM W, TItem& Item) const {
+    Item.pszText = At(1024);
+    Item.cchTextMax = 1024;
+    Write(0, &Item, sizeof Item);
+    SendMessageA(Wnd, Msg, W, LPARAM(At(0)));
+    Read(0, &Item, sizeof Item);
+    char buf[1024] = {};
+    Read(1024, buf, sizeof buf - 1);
+    return buf;
+  }
   char* At(size_t Offset) const { return static_cast<char*>(FMem) + Offset; }
   void Write(size_t Offset, const void* Data, size_t Size) const {
     WriteProcessMemory(FProcess, At(Offset), Data, Size, nullptr);
@@ -188,13 +205,7 @@ private:
 std::string ItemText(HWND List, const TRemote& R, int Item, int Sub) {
   LVITEMA it{};
   it.iSubItem = Sub;
-  it.pszText = R.At(1024);
-  it.cchTextMax = 1024;
-  R.Write(0, &it, sizeof it);
-  SendMessageA(List, LVM_GETITEMTEXTA, WPARAM(Item), LPARAM(R.At(0)));
-  char buf[1024] = {};
-  R.Read(1024, buf, sizeof buf - 1);
-  return buf;
+  return R.Text(List, LVM_GETITEMTEXTA, WPARAM(Item), it);
 }
 
 std::vector<std::vector<std::string>> BoardRows(HWND List) {
@@ -378,7 +389,8 @@ HWND DroppedList() {
 }
 
 // Opens a drop-down list by a click and clicks the entry in the list that drops down.
-int Pick(HWND Window, size_t N, const std::string& Text) {
+// The n-th combo box of the window (plain and colour ones, 1 = top left, by place), or none.
+HWND ComboByPlace(HWND Window, size_t N) {
   auto combos = ChildrenByPlace(Window, "TComboBox");
   auto colours = ChildrenByPlace(Window, "TOvcColorComboBox");
   combos.insert(combos.end(), colours.begin(), colours.end());
@@ -388,14 +400,23 @@ int Pick(HWND Window, size_t N, const std::string& Text) {
     return std::make_pair(r.top, r.left);
   };
   std::sort(combos.begin(), combos.end(), [&](HWND a, HWND b) { return place(a) < place(b); });
-  if (N < 1 || N > combos.size()) return 1;
-  ClickCentre(combos[N - 1]);
+  return N >= 1 && N <= combos.size() ? combos[N - 1] : nullptr;
+}
+
+// A click on the n-th combo box; its dropped list once it shows.
+HWND DropCombo(HWND Window, size_t N) {
+  HWND combo = ComboByPlace(Window, N);
+  if (!combo) return nullptr;
+  ClickCentre(combo);
   HWND dropped = nullptr;
   for (DWORD start = GetTickCount(); !(dropped = DroppedList()) && GetTickCount() - start < 5000;) Sleep(50);
-  if (!dropped) {
-    std::fprintf(stderr, "the list did not drop down\n");
-    return 1;
-  }
+  if (!dropped) std::fprintf(stderr, "the list did not drop down\n");
+  return dropped;
+}
+
+int Pick(HWND Window, size_t N, const std::string& Text) {
+  HWND dropped = DropCombo(Window, N);
+  if (!dropped) return 1;
   auto entries = ListEntries(dropped);
   for (size_t i = 0; i < entries.size(); ++i) {
     if (entries[i] != Text) continue;
@@ -537,13 +558,7 @@ std::string NodeText(HWND Tree, const TRemote& R, HTREEITEM H) {
   TVITEMA it{};
   it.mask = TVIF_TEXT;
   it.hItem = H;
-  it.pszText = R.At(1024);
-  it.cchTextMax = 1024;
-  R.Write(0, &it, sizeof it);
-  SendMessageA(Tree, TVM_GETITEMA, 0, LPARAM(R.At(0)));
-  char buf[1024] = {};
-  R.Read(1024, buf, sizeof buf - 1);
-  return buf;
+  return R.Text(Tree, TVM_GETITEMA, 0, it);
 }
 
 // A click at the start of the node's text.
@@ -599,6 +614,9 @@ int ClickTreePath(HWND Board, const std::vector<std::string>& Path) {
     }
   }
   SendMessageA(tree, TVM_ENSUREVISIBLE, 0, LPARAM(h));
+  // A click on the node already selected starts renaming it a moment later, and a key sent next
+  // ends the rename instead of reaching the dialog: a person leaves a selected folder as it is.
+  if (HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_CARET, 0)) == h) return 0;
   ClickNode(tree, r, h);
   return 0;
 }
@@ -618,13 +636,7 @@ int TreeLines(HWND Board) {
     TVITEMA it{};
     it.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_CHILDREN;
     it.hItem = h;
-    it.pszText = r.At(1024);
-    it.cchTextMax = 1024;
-    r.Write(0, &it, sizeof it);
-    SendMessageA(tree, TVM_GETITEMA, 0, LPARAM(r.At(0)));
-    r.Read(0, &it, sizeof it);
-    char buf[1024] = {};
-    r.Read(1024, buf, sizeof buf - 1);
+    const std::string text = r.Text(tree, TVM_GETITEMA, 0, it);
     int level = 0;
     for (HTREEITEM p = h; (p = HTREEITEM(SendMessageA(tree, TVM_GETNEXTITEM, TVGN_PARENT, LPARAM(p))));) ++level;
     RECT rc{};
@@ -633,7 +645,7 @@ int TreeLines(HWND Board) {
     r.Read(0, &rc, sizeof rc);
     std::string state = h == selected ? "selected" : rc.top >= client.bottom ? "hidden" : "";
     MapWindowPoints(tree, Board, reinterpret_cast<POINT*>(&rc), 2);
-    std::printf("%d|%s|%d|%d|%d|%s|%ld,%ld,%ld,%ld\n", level, buf, it.iImage, it.iSelectedImage, it.cChildren,
+    std::printf("%d|%s|%d|%d|%d|%s|%ld,%ld,%ld,%ld\n", level, text.c_str(), it.iImage, it.iSelectedImage, it.cChildren,
                 state.c_str(), long(rc.left), long(rc.top), long(rc.right), long(rc.bottom));
   }
   // Where the first root's text starts in the tree: less than at first when the tree is scrolled right.
@@ -654,13 +666,7 @@ int ClickTab(HWND Window, const std::string& Text) {
   for (int i = 0; i < n; ++i) {
     TCITEMA it{};
     it.mask = TCIF_TEXT;
-    it.pszText = r.At(1024);
-    it.cchTextMax = 1024;
-    r.Write(0, &it, sizeof it);
-    SendMessageA(tabs, TCM_GETITEMA, WPARAM(i), LPARAM(r.At(0)));
-    char buf[1024] = {};
-    r.Read(1024, buf, sizeof buf - 1);
-    if (WithoutAmpersands(buf) != Text) continue;
+    if (WithoutAmpersands(r.Text(tabs, TCM_GETITEMA, WPARAM(i), it)) != Text) continue;
     RECT rc{};
     SendMessageA(tabs, TCM_GETITEMRECT, WPARAM(i), LPARAM(r.At(0)));
     r.Read(0, &rc, sizeof rc);
@@ -685,13 +691,13 @@ int Look(HWND Board) {
   return 0;
 }
 
-// The start-up shortcut read back through the shell link interface.
-int Shortcut() {
+// The start-up shortcut (or the shortcut file given) read back through the shell link interface.
+int Shortcut(const char* File) {
   char folder[MAX_PATH] = {};
-  if (!SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, FALSE)) return 1;
+  if (!File && !SHGetSpecialFolderPathA(nullptr, folder, CSIDL_STARTUP, FALSE)) return 1;
   std::wstring lnk;
-  for (const char* p = folder; *p; ++p) lnk += wchar_t(static_cast<unsigned char>(*p));
-  lnk += L"\\yOZ.lnk";
+  for (const char* p = File ? File : folder; *p; ++p) lnk += wchar_t(static_cast<unsigned char>(*p));
+  if (!File) lnk += L"\\yOZ.lnk";
   CoInitialize(nullptr);
   IShellLinkA* link = nullptr;
   IPersistFile* file = nullptr;
@@ -1082,7 +1088,7 @@ int CmdSetStatus(const TCall& C) {
   return 0;
 }
 
-int CmdShortcut(const TCall&) { return Shortcut(); }
+int CmdShortcut(const TCall& C) { return Shortcut(C.Argc > 2 ? C[2] : nullptr); }
 int CmdMenuKey(const TCall& C) { return Key(nullptr, C[2]); }
 int CmdShown(const TCall& C) { return Shown(C[2]); }
 
@@ -1418,6 +1424,18 @@ int CmdEditStart(const TCall& C) {
 
 int CmdClickButton(const TCall& C) { return ClickButton(C.Board, C[3]); }
 int CmdPick(const TCall& C) { return Pick(C.Board, size_t(C.Int(3)), C[4]); }
+int CmdDrop(const TCall& C) { return DropCombo(C.Board, size_t(C.Int(3))) ? 0 : 1; }
+int CmdCombo(const TCall& C) {
+  HWND combo = ComboByPlace(C.Board, size_t(C.Int(3)));
+  if (!combo) return 1;
+  std::printf("%s|%d\n", SendMessageA(combo, CB_GETDROPPEDSTATE, 0, 0) ? "dropped" : "closed",
+              int(SendMessageA(combo, CB_GETCURSEL, 0, 0)));
+  return 0;
+}
+int CmdEnabled(const TCall& C) {
+  std::printf("%d\n", IsWindowEnabled(C.Board) ? 1 : 0);
+  return 0;
+}
 
 // Looked through in order; the first entry of the command's name with its words present runs. The
 // commands that wait for a window or need none run before the caption is looked up, so a wait starts
@@ -1486,6 +1504,9 @@ const TCommand BoardCommands[] = {
     {"edit-start", 2, CmdEditStart},
     {"click-button", 2, CmdClickButton},
     {"pick", 3, CmdPick},
+    {"drop", 2, CmdDrop},
+    {"combo", 2, CmdCombo},
+    {"enabled", 1, CmdEnabled},
 };
 
 // The entry of Commands for this call, nullptr when none fits.

@@ -72,22 +72,11 @@ void CtrlKey(WORD Vk) {
   SendKeys({KeyInput(VK_CONTROL, 0, false), KeyInput(Vk, 0, false), KeyInput(Vk, 0, true), KeyInput(VK_CONTROL, 0, true)});
 }
 
-// A left click at a point of a window's client area, as the mouse makes it. Both events carry the
-// point: a pointer moved meanwhile on the shared display (another program's warp reported late) must
-// not decide where the press lands.
+// A left click at a point of a window's client area, as the mouse makes it.
 void ClickAt(HWND Wnd, POINT P) {
   ClientToScreen(Wnd, &P);
   SetCursorPos(P.x, P.y);
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  INPUT in[2] = {};
-  for (INPUT& i : in) {
-    i.type = INPUT_MOUSE;
-    i.mi.dx = LONG((P.x * 65536LL + w - 1) / w);
-    i.mi.dy = LONG((P.y * 65536LL + h - 1) / h);
-  }
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(2, in, sizeof(INPUT));
+  SendLeftClick(P);
 }
 // The middle of a command bar's button (it has no window of its own: its bar gets the click).
 void ClickLink(TdxBar* Bar, int Index) {

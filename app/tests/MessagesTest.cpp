@@ -162,6 +162,23 @@ protected:
     Form->tmrCheckForMessagesTimer(Form->tmrCheckForMessages);
   }
   static bool Up(TForm* F) { return F->Modal() && F->Visible(); }
+  // Opens the send dialog for the selected row as a double-click on it does. While the dialog is up,
+  // Write gets it every 30 ms with the step reached (0 at first) and gives the next step; its step 2
+  // is the message sent. The dialog is closed after 8 s at the latest, and step 2 must be reached.
+  void WriteInSendDialog(const std::function<int(TfrmyOZMessages&, int)>& Write) {
+    int step = 0;
+    TWhile drive(30, [&] {
+      TfrmyOZMessages& d = *frmyOZMessages;
+      if (Up(&d)) step = Write(d, step);
+      return false;
+    });
+    TWhile giveUp(8000, [&] {
+      frmyOZMessages->Close();
+      return true;
+    });
+    Form->lvMainDblClick(Form->lvMain);
+    EXPECT_EQ(step, 2) << "typed: " << frmyOZMessages->MemoMessage->Text();
+  }
 };
 
 // --- what the windows hold --------------------------------------------------------------------------
@@ -300,10 +317,7 @@ TEST_F(Messages, ABoardRowGetsAMessageTypedIntoTheSendDialog) {
     bool BoardTimer = false, MessageTimer = true, SendMessage = true, Send = false, Delete = true, Cancel = true;
     bool SubjectFocused = false;
   } seen;
-  int step = 0;
-  TWhile drive(30, [&] {
-    TfrmyOZMessages& d = *frmyOZMessages;
-    if (!Up(&d)) return false;
+  WriteInSendDialog([&](TfrmyOZMessages& d, int step) {
     if (step == 0) {
       seen = {d.Caption(), d.lblFrom->Caption(), d.lblTo->Caption(), d.lblToComputerName->Caption(),
               d.lblTimeStatic->Caption(), d.lblReceived->Caption(), d.txtSubject->Text(),
@@ -312,21 +326,14 @@ TEST_F(Messages, ABoardRowGetsAMessageTypedIntoTheSendDialog) {
               GetFocus() == d.txtSubject->Handle()};
       Foreground(&d);
       TypeText("Lunch?\tAt noon\nin the canteen");
-      step = 1;
-      return false;
+      return 1;
     }
     if (step == 1 && d.MemoMessage->Text() == "At noon\r\nin the canteen") {
       CtrlKey('S');
-      step = 2;
+      return 2;
     }
-    return false;
+    return step;
   });
-  TWhile giveUp(8000, [&] {
-    frmyOZMessages->Close();
-    return true;
-  });
-  Form->lvMainDblClick(Form->lvMain);
-  EXPECT_EQ(step, 2) << "typed: " << frmyOZMessages->MemoMessage->Text();
   EXPECT_EQ(seen.Caption, "Send Message...");
   EXPECT_EQ(seen.From, Login());
   EXPECT_EQ(seen.To, "BOB");
@@ -515,28 +522,20 @@ TEST_F(Messages, AltSSendsAndTheDeleteKeyEditsTheTextBeingWritten) {
   Start();
   Form->RefillBoard();
   SelectRow("BOB");
-  int step = 0;
-  TWhile drive(30, [&] {
-    TfrmyOZMessages& d = *frmyOZMessages;
-    if (!Up(&d)) return false;
+  WriteInSendDialog([&](TfrmyOZMessages& d, int step) {
     if (step == 0) {
       Foreground(&d);
       TypeText("Hi\tabc");
       SendKeys({KeyInput(VK_LEFT, 0, false), KeyInput(VK_LEFT, 0, true), KeyInput(VK_DELETE, 0, false),
                 KeyInput(VK_DELETE, 0, true)});
-      step = 1;
-    } else if (step == 1 && d.MemoMessage->Text() == "ab") {
-      SendKeys({KeyInput(VK_MENU, 0, false), KeyInput('S', 0, false), KeyInput('S', 0, true), KeyInput(VK_MENU, 0, true)});
-      step = 2;
+      return 1;
     }
-    return false;
+    if (step == 1 && d.MemoMessage->Text() == "ab") {
+      SendKeys({KeyInput(VK_MENU, 0, false), KeyInput('S', 0, false), KeyInput('S', 0, true), KeyInput(VK_MENU, 0, true)});
+      return 2;
+    }
+    return step;
   });
-  TWhile giveUp(8000, [&] {
-    frmyOZMessages->Close();
-    return true;
-  });
-  Form->lvMainDblClick(Form->lvMain);
-  EXPECT_EQ(step, 2) << "typed: " << frmyOZMessages->MemoMessage->Text();
   auto stored = StoredMessages(Folder.Path());
   ASSERT_EQ(stored.size(), 1u);
   EXPECT_EQ(stored[0].Subject, "Hi");

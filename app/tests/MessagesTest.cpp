@@ -4,6 +4,8 @@
 #include <commctrl.h>
 
 #include <cmath>
+#include <functional>
+#include <type_traits>
 
 #include <gtest/gtest.h>
 
@@ -162,22 +164,38 @@ protected:
     Form->tmrCheckForMessagesTimer(Form->tmrCheckForMessages);
   }
   static bool Up(TForm* F) { return F->Modal() && F->Visible(); }
-  // Opens the send dialog for the selected row as a double-click on it does. While the dialog is up,
-  // Write gets it every 30 ms with the step reached (0 at first) and gives the next step; its step 2
-  // is the message sent. The dialog is closed after 8 s at the latest, and step 2 must be reached.
-  void WriteInSendDialog(const std::function<int(TfrmyOZMessages&, int)>& Write) {
+  // Runs Open, which shows Window modally. While the window is up, Step gets it every 30 ms with the
+  // step reached (0 at first) and gives the next; the window is closed after GiveUpMs at the latest.
+  // Gives the step reached.
+  template <class TWindow>
+  int Drive(TWindow* Window, int GiveUpMs, const std::function<void()>& Open,
+            const std::function<int(std::type_identity_t<TWindow>&, int)>& Step) {
     int step = 0;
     TWhile drive(30, [&] {
-      TfrmyOZMessages& d = *frmyOZMessages;
-      if (Up(&d)) step = Write(d, step);
+      if (Up(Window)) step = Step(*Window, step);
       return false;
     });
-    TWhile giveUp(8000, [&] {
-      frmyOZMessages->Close();
+    TWhile giveUp(GiveUpMs, [&] {
+      Window->Close();
       return true;
     });
-    Form->lvMainDblClick(Form->lvMain);
+    Open();
+    return step;
+  }
+  // Opens the send dialog for the selected row as a double-click on it does and drives it with Write,
+  // whose step 2 is the message sent; step 2 must be reached within 8 s.
+  void WriteInSendDialog(const std::function<int(TfrmyOZMessages&, int)>& Write) {
+    const int step = Drive(frmyOZMessages, 8000, [&] { Form->lvMainDblClick(Form->lvMain); }, Write);
     EXPECT_EQ(step, 2) << "typed: " << frmyOZMessages->MemoMessage->Text();
+  }
+  // For a TWhile: each time the inbox shows, Opened is set and the inbox closed again.
+  static std::function<bool()> CloseInboxWhenShown(bool& Opened) {
+    return [&Opened] {
+      if (!Up(frmyOZMessageInBox)) return false;
+      Opened = true;
+      frmyOZMessageInBox->Close();
+      return false;
+    };
   }
 };
 
@@ -574,46 +592,36 @@ TEST_F(Messages, TheInboxByKeysReadsAndDeletes) {
   ASSERT_TRUE(Form->StTrayIcon->Animate());
   std::string memo, stored;
   size_t rowsAfterDelete = 99;
-  int step = 0;
-  TWhile user(30, [&] {
-    TfrmyOZMessageInBox& b = *frmyOZMessageInBox;
-    if (!Up(&b)) return false;
+  const int reached = Drive(frmyOZMessageInBox, 10000, [&] { Form->actVeiwInBox->Execute(); },
+                            [&](TfrmyOZMessageInBox& b, int step) {
     switch (step) {
       case 0:
         Foreground(&b);
         b.ListViewInBox->SetFocus();
         SendKeys({KeyInput(VK_DOWN, 0, false), KeyInput(VK_DOWN, 0, true)});
-        step = 1;
-        break;
+        return 1;
       case 1:
-        if (b.memoMessageConntent->Text().empty()) break;
+        if (b.memoMessageConntent->Text().empty()) return 1;
         memo = b.memoMessageConntent->Text();
         stored = StoredMessages(Folder.Path()).back().Status;
         Boxes.Answers = {mrYes};
         SendKeys({KeyInput(VK_DELETE, 0, false), KeyInput(VK_DELETE, 0, true)});
-        step = 2;
-        break;
+        return 2;
       case 2:
-        if (b.ListViewInBox->Items()->Count() != 0) break;
+        if (b.ListViewInBox->Items()->Count() != 0) return 2;
         rowsAfterDelete = 0;
         SendKeys({KeyInput(VK_MENU, 0, false), KeyInput('X', 0, false), KeyInput('X', 0, true), KeyInput(VK_MENU, 0, true)});
-        step = 3;
-        break;
+        return 3;
     }
-    return false;
+    return step;
   });
-  TWhile giveUp(10000, [&] {
-    frmyOZMessageInBox->Close();
-    return true;
-  });
-  Form->actVeiwInBox->Execute();
   EXPECT_EQ(memo, "by keys");
   EXPECT_EQ(stored, "Old");
   EXPECT_FALSE(Form->StTrayIcon->Animate());
   EXPECT_TRUE(Boxes.Contains("Are you sure you want to delete the selected message?"));
   EXPECT_EQ(rowsAfterDelete, 0u);
   EXPECT_TRUE(StoredMessages(Folder.Path()).empty());
-  EXPECT_EQ(step, 3);
+  EXPECT_EQ(reached, 3);
 }
 
 
@@ -648,10 +656,8 @@ TEST_F(Messages, TheInboxListsReadsAndDeletes) {
   int barAt = -1, barExpected = 0, listHeight = 0, memoTop = 0, barEnd = 0;
   std::string storedAfterClick, panelsShown, panelsAfterYes, memoAfterClick, memoAfterYes, mainPanel = "?";
   bool timersWhileOpen = true, animatingAfterClick = true, deleteEnabledUnselected = true;
-  int step = 0;
-  TWhile user(30, [&] {
-    TfrmyOZMessageInBox& b = *frmyOZMessageInBox;
-    if (!Up(&b)) return false;
+  const int reached = Drive(frmyOZMessageInBox, 8000, [&] { Form->actVeiwInBox->Execute(); },
+                            [&](TfrmyOZMessageInBox& b, int step) {
     switch (step) {
       case 0:
         shown = rows();
@@ -671,10 +677,9 @@ TEST_F(Messages, TheInboxListsReadsAndDeletes) {
         }
         Foreground(&b);
         ClickRow(b.ListViewInBox, 0);  // "Newest", new
-        step = 1;
-        break;
+        return 1;
       case 1:
-        if (b.memoMessageConntent->Text().empty()) break;
+        if (b.memoMessageConntent->Text().empty()) return 1;
         afterClick = rows();
         memoAfterClick = b.memoMessageConntent->Text();
         animatingAfterClick = Form->StTrayIcon->Animate();
@@ -687,17 +692,11 @@ TEST_F(Messages, TheInboxListsReadsAndDeletes) {
         panelsAfterYes = panels();
         memoAfterYes = b.memoMessageConntent->Text();
         b.mnuMain->Items()->Items(0)->Click();  // clicking "&File" closes the window
-        step = 2;
-        break;
+        return 2;
     }
-    return false;
+    return step;
   });
-  TWhile giveUp(8000, [&] {
-    frmyOZMessageInBox->Close();
-    return true;
-  });
-  Form->actVeiwInBox->Execute();
-  ASSERT_EQ(step, 2);
+  ASSERT_EQ(reached, 2);
 
   ASSERT_EQ(shown.size(), 3u);
   EXPECT_EQ(shown[0].Subject, "Newest");
@@ -754,12 +753,7 @@ TEST_F(Messages, TheTrayDoubleClickOpensTheInboxOnlyWhileTheIconAnimatesAndNoMes
   };
   // Not animating: nothing.
   bool opened = false;
-  TWhile watch(30, [&] {
-    if (!Up(frmyOZMessageInBox)) return false;
-    opened = true;
-    frmyOZMessageInBox->Close();
-    return false;
-  });
+  TWhile watch(30, CloseInboxWhenShown(opened));
   dblClick();
   Pump(100);
   EXPECT_FALSE(opened);
@@ -800,12 +794,7 @@ TEST_F(Messages, TheTrayStopsFlashingOnceNoNewMessageWaits) {
       if (m.Status == "New") other.DeleteMessage(m.Key);
   };
   bool opened = false;
-  TWhile watch(30, [&] {
-    if (!Up(frmyOZMessageInBox)) return false;
-    opened = true;
-    frmyOZMessageInBox->Close();
-    return false;
-  });
+  TWhile watch(30, CloseInboxWhenShown(opened));
   Receive("Hello", "there");
   ASSERT_TRUE(Form->StTrayIcon->Animate());
   deletedElsewhere();

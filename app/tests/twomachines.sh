@@ -17,6 +17,48 @@ settings "$M2" 860 300 "${extra[@]}"
 drive "$M1" alice seed 'Y:\' 'ALICE:1:Sales:back at three' 'BOB:0:Support:in at nine' 'CAROL:0:Sales:' \
   || fail "seeding the shared folder"
 
+# redrawn_behind <machine 1|2> <dialog class> <name>: another program's window covers the whole
+# screen for a moment and goes, as a screen saver or a window dragged across does: the board behind
+# the open dialog draws its rows and command bars again as they were (the dialog's own area left out,
+# its caret blinks). Pictures in <name>-before.png and <name>-after.png.
+redrawn_behind() {
+  local who=alice bx by bw bh dx dy dw dh i ae= cover size
+  [ "$1" = 2 ] && who=bob
+  local board dialog
+  board=$($who client-rect TfrmMain) || fail "no board on machine $1"
+  dialog=$($who client-rect "$2") || fail "no $2 on machine $1"
+  IFS=, read -r bx by bw bh <<<"$board"
+  IFS=, read -r dx dy dw dh <<<"$dialog"
+  board_of() {  # the board's area of a screenshot, the dialog's area black
+    import -window root "$out/$1.png" 2>/dev/null
+    convert "$out/$1.png" -fill black -draw "rectangle $dx,$dy,$((dx + dw - 1)),$((dy + dh - 1))" \
+      -crop "${bw}x${bh}+$bx+$by" +repage "$out/$1-board.png"
+  }
+  same() { [ "$(compare -metric AE "$out/$1-board.png" "$out/$2-board.png" null: 2>&1)" = 0 ]; }
+  # The board settled first: two pictures half a second apart agree.
+  board_of "$3-before"
+  for i in $(seq 40); do
+    sleep 0.5
+    board_of "$3-check"
+    same "$3-before" "$3-check" && break
+    cp "$out/$3-check-board.png" "$out/$3-before-board.png"
+  done
+  [ "$(convert "$out/$3-before-board.png" -format %k info:)" -gt 16 ] || fail "the board behind the dialog ($3) is blank"
+  size=$(xdpyinfo | awk '/dimensions:/ {print $2}')
+  xmessage -geometry "$size+0+0" "covering the boards" &
+  cover=$!
+  for i in $(seq 100); do xwininfo -name xmessage 2>/dev/null | grep -q IsViewable && break; sleep 0.1; done
+  xwininfo -name xmessage 2>/dev/null | grep -q IsViewable || fail "the covering window did not show"
+  kill "$cover"; wait "$cover" 2>/dev/null || true
+  for i in $(seq 50); do
+    board_of "$3-after"
+    same "$3-before" "$3-after" && return 0
+    sleep 0.2
+  done
+  ae=$(compare -metric AE "$out/$3-before-board.png" "$out/$3-after-board.png" null: 2>&1) || true
+  fail "the board behind the dialog ($3) is not drawn again after being covered ($ae pixels differ)"
+}
+
 start_board 1 1 OK
 p1=$board_pid
 # Bob answers the new-message box with OK and the first delete question with No, the second with Yes.
@@ -60,6 +102,14 @@ until_shows '^BOB\|In meeting\|' drive "$M2" bob board "$all" || fail "board 2 d
 [ "$(drive "$M1" alice user 'Y:\' ALICE | cut -d'|' -f1)" = "Available" ] || fail "ALICE's status changed after a refill"
 echo "ok: a refill keeps the selected row, so a status command still goes to it"
 
+# Behind an open Send Message... the board keeps drawing itself when it is covered and uncovered.
+drive "$M1" alice dblclick-row "$all" BOB || fail "double-clicking BOB's row"
+drive "$M1" alice wait 'Send Message...' 5000 || fail "no Send Message... dialog"
+redrawn_behind 1 TfrmyOZMessages send-behind
+drive "$M1" alice close-box 'Send Message...' || fail "closing the send dialog"
+drive "$M1" alice gone 'Send Message...' 5000 || fail "the send dialog stayed open"
+echo "ok: the board behind Send Message... is drawn again after being covered"
+
 # Alice writes Bob a message as a person does: a double click on his row opens Send Message...; she
 # types the subject, Tab, two lines of text, and sends with Ctrl+S.
 send_to_bob() {  # send_to_bob <subject> <text with \n>
@@ -93,6 +143,8 @@ until_shows '^At noon\\r\\nin the canteen$' drive "$M2" bob text 'Message InBox'
 drive "$M2" bob board 'Message InBox' | grep -q '^ALICE|Lunch?|New|' || fail "the row changed before a refill"
 import -window root "$out/inbox.png" 2>/dev/null || true
 echo "ok: the inbox shows the message and clicking it reads it"
+redrawn_behind 2 TfrmyOZMessageInBox inbox-behind
+echo "ok: the board behind the inbox is drawn again after being covered"
 
 # Delete (the bar's first button), answered No: kept; again, answered Yes: gone, and the counts follow.
 drive "$M2" bob click-bar 'Message InBox' 1 30 12 || fail "clicking Delete"
@@ -166,6 +218,8 @@ drive "$M2" bob wait 'Read Message...' 30000 || fail "the waiting message did no
 [ "$(drive "$M2" bob text 'Read Message...' TEdit)" = "Later" ] || fail "read dialog subject"
 [ "$(drive "$M2" bob text 'Read Message...' TMemo)" = "Coffee at four?" ] || fail "read dialog text"
 import -window root "$out/read-dialog.png" 2>/dev/null || true
+redrawn_behind 2 TfrmyOZMessages read-behind
+echo "ok: the board behind a waiting Read Message... is drawn again after being covered"
 drive "$M2" bob close-box 'Read Message...' || fail "closing the read dialog"
 drive "$M2" bob gone 'Read Message...' 5000 || fail "the read dialog stayed open"
 [ "$(drive "$M1" alice messages 'Y:\' BOB | cut -d'|' -f2)" = "Old" ] || fail "closing did not mark it read"

@@ -76,6 +76,9 @@
 //   yozdrive popup-rect                     print left,top,right,bottom of the open popup menu (#32768)
 //   yozdrive class-rect <class>             print left,top,right,bottom of the visible top-level window
 //                                           of that class (e.g. a hint window)
+//   yozdrive client-rect <class>            print left,top,width,height on the screen of the client area
+//                                           of the visible top-level window of that class (a board
+//                                           without its caption yet: TfrmMain)
 //   yozdrive screen-pixel <x> <y>           print the colour (RRGGBB) on screen at that point
 //   yozdrive row-rect <caption> <login>     print left,top,right,bottom on the screen of the board row of
 //                                           that login
@@ -1111,6 +1114,16 @@ int PrintWindowOfClass(const char* Class) {
 }
 int CmdPopupRect(const TCall&) { return PrintWindowOfClass("#32768"); }
 int CmdClassRect(const TCall& C) { return PrintWindowOfClass(C[2]); }
+int CmdClientRect(const TCall& C) {
+  HWND found = nullptr;
+  for (HWND w = FindWindowExA(nullptr, nullptr, C[2], nullptr); w && !found; w = FindWindowExA(nullptr, w, C[2], nullptr))
+    if (IsWindowVisible(w)) found = w;
+  RECT r;
+  if (!found || !GetClientRect(found, &r)) return 1;
+  MapWindowPoints(found, nullptr, reinterpret_cast<POINT*>(&r), 2);
+  PrintRect(r);
+  return 0;
+}
 
 // --- commands on the window the caption names ------------------------------------------------------
 
@@ -1455,6 +1468,7 @@ const TCommand FreeCommands[] = {
     {"screen-pixel", 2, CmdScreenPixel},
     {"popup-rect", 0, CmdPopupRect},
     {"class-rect", 1, CmdClassRect},
+    {"client-rect", 1, CmdClientRect},
 };
 
 const TCommand BoardCommands[] = {

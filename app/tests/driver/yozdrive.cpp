@@ -62,6 +62,8 @@
 //   yozdrive held <caption> [ms]            wait until the window holds the keyboard on its own (it is
 //                                           foreground, active and has the focus inside), without making
 //                                           it foreground; print what holds it instead on failure
+//   yozdrive painted <caption> [ms]         wait until the window and every window inside it have
+//                                           nothing left to paint (what the screen shows is current)
 //   yozdrive click-close <caption>          left click on the window's close box
 //   yozdrive dblclick-caption <caption>     double click on the window's caption bar (maximise, restore)
 //   yozdrive pixel <caption> <x> <y>        print the colour (RRGGBB) on screen at that client point; a
@@ -96,7 +98,8 @@
 //                                           at x1,y1 differ from those of the one at x2,y2
 //
 // With YOZDRIVE_GO set to a file name, every command first waits (30 s at most) until that file exists:
-// copies started one by one on several machines then act at the same moment.
+// copies started one by one on several machines then act at the same moment. YOZDRIVE_READY names a
+// file the command makes as it starts that wait, so the starter knows when every copy is waiting.
 // Exit code 0 on success, 1 on a failed wait or check, 2 on bad use.
 #include <windows.h>
 #include <commctrl.h>
@@ -889,6 +892,33 @@ int Held(HWND Top, int Ms) {
   return 1;
 }
 
+// True while the window or a visible window inside it waits to be painted.
+bool PaintPending(HWND Top) {
+  bool pending = GetUpdateRect(Top, nullptr, FALSE) != FALSE;
+  EnumChildWindows(
+      Top,
+      [](HWND w, LPARAM p) -> BOOL {
+        if (IsWindowVisible(w) && GetUpdateRect(w, nullptr, FALSE)) *reinterpret_cast<bool*>(p) = true;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&pending));
+  return pending;
+}
+
+// Waits until the window's thread answers and nothing of the window is left to paint, over a few looks
+// (a step's effect may still be queued when the first look finds nothing to paint).
+int Painted(HWND Top, int Ms) {
+  const DWORD start = GetTickCount();
+  for (int steady = 0; GetTickCount() - start < DWORD(Ms); Sleep(50)) {
+    DWORD_PTR answer = 0;
+    const bool answers = SendMessageTimeoutA(Top, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &answer) != 0;
+    steady = answers && !PaintPending(Top) ? steady + 1 : 0;
+    if (steady >= 3) return 0;
+  }
+  std::fprintf(stderr, "the window \"%s\" is not painted\n", WindowText(Top).c_str());
+  return 1;
+}
+
 // A point of the window's caption bar, from the right edge (Buttons caption buttons in).
 POINT CaptionPoint(HWND W, double Buttons) {
   RECT r;
@@ -1133,6 +1163,7 @@ int CmdBoard(const TCall& C) {
 
 int CmdKey(const TCall& C) { return Key(C.Board, C[3]); }
 int CmdHeld(const TCall& C) { return Held(C.Board, C.IntOr(3, 5000)); }
+int CmdPainted(const TCall& C) { return Painted(C.Board, C.IntOr(3, 20000)); }
 
 int CmdClickClose(const TCall& C) {
   Raise(C.Board);
@@ -1467,6 +1498,7 @@ const TCommand BoardCommands[] = {
     {"board", 1, CmdBoard},
     {"key", 2, CmdKey},
     {"held", 1, CmdHeld},
+    {"painted", 1, CmdPainted},
     {"click-close", 1, CmdClickClose},
     {"dblclick-caption", 1, CmdDblClickCaption},
     {"pixel", 3, CmdPixel},
@@ -1521,9 +1553,14 @@ const TCommand* Find(const TCommand (&Commands)[N], const TCall& C) {
 
 int main(int argc, char** argv) {
   if (argc < 2 || (argc < 3 && std::string(argv[1]) != "shortcut" && std::string(argv[1]) != "popup-rect")) return 2;
-  if (const char* go = std::getenv("YOZDRIVE_GO"))
+  if (const char* go = std::getenv("YOZDRIVE_GO")) {
+    if (const char* ready = std::getenv("YOZDRIVE_READY")) {
+      HANDLE f = CreateFileA(ready, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+    }
     for (DWORD start = GetTickCount(); GetFileAttributesA(go) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 30000;)
       Sleep(1);
+  }
   try {
     TCall call{argc, argv, nullptr};
     if (const TCommand* c = Find(FreeCommands, call)) return c->Run(call);

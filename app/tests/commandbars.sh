@@ -33,9 +33,11 @@ shows() {  # shows <status> <how>: Alice's board shows Bob with that status
 picker() {  # picker <how>: Custom Status... opened the status picker; Close it
   bob wait 'Please select status' 5000 || fail "$1: no status picker"
   bob click-button 'Please select status' '&Close' && bob gone 'Please select status' 5000 || fail "$1: closing the picker"
-  # Without a window manager Wine drops the foreground a moment after a top-level window hides; keys
-  # sent to an open menu meanwhile would go nowhere. The next step makes the board foreground again.
-  sleep 2.5
+  # Without a window manager the board's thread waits (up to 2 s) for the hidden picker to be
+  # withdrawn, then drops the foreground to the desktop as it reads what the display said meanwhile;
+  # keys sent to a menu opened before that would go nowhere. Once the thread answers, both are done,
+  # and the next step makes the board foreground again.
+  bob answers "$all" 20000 || fail "$1: the board does not answer after the picker"
 }
 for i in "${!statuses[@]}"; do
   bob click-bar "$all" 2 $((19 + 23 * i)) 13 || fail "clicking toolbar button $i"

@@ -28,7 +28,8 @@
 //   yozdrive right-click-bar <caption> <n> <x> <y>  the same with the right button
 //   yozdrive right-click-in <caption> <class> <x> <y>  right click at a client point of the first child
 //                                           window of that class
-//   yozdrive tray-menu <caption>            what a right click on the board's tray icon sends
+//   yozdrive tray-menu <caption>            what a right click on the board's tray icon sends; waits
+//                                           until a popup menu shows
 //   yozdrive menu-key <keys>                keys as for key, to whatever holds the keyboard (an open menu)
 //   yozdrive click-entry <caption> <text>   left click on that entry of the window's list box
 //   yozdrive list <caption>                 print the entries of the window's list box, one a line
@@ -62,6 +63,8 @@
 //   yozdrive held <caption> [ms]            wait until the window holds the keyboard on its own (it is
 //                                           foreground, active and has the focus inside), without making
 //                                           it foreground; print what holds it instead on failure
+//   yozdrive answers <caption> [ms]         wait until the window's thread answers a message (a window
+//                                           hidden without a window manager keeps it waiting up to 2 s)
 //   yozdrive painted <caption> [ms]         wait until the window and every window inside it have
 //                                           nothing left to paint (what the screen shows is current)
 //   yozdrive click-close <caption>          left click on the window's close box
@@ -935,7 +938,8 @@ void MovePointer(POINT At) {
   Sleep(100);
 }
 
-int Shown(const std::string& Class) {
+// The number of visible top-level windows of that class.
+int CountShown(const std::string& Class) {
   struct Ctx {
     const std::string* Class;
     int Count;
@@ -949,7 +953,11 @@ int Shown(const std::string& Class) {
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&ctx));
-  std::printf("%d\n", ctx.Count);
+  return ctx.Count;
+}
+
+int Shown(const std::string& Class) {
+  std::printf("%d\n", CountShown(Class));
   return 0;
 }
 
@@ -1164,6 +1172,12 @@ int CmdBoard(const TCall& C) {
 int CmdKey(const TCall& C) { return Key(C.Board, C[3]); }
 int CmdHeld(const TCall& C) { return Held(C.Board, C.IntOr(3, 5000)); }
 int CmdPainted(const TCall& C) { return Painted(C.Board, C.IntOr(3, 20000)); }
+int CmdAnswers(const TCall& C) {
+  DWORD_PTR answer = 0;
+  if (SendMessageTimeoutA(C.Board, WM_NULL, 0, 0, SMTO_NORMAL, UINT(C.IntOr(3, 20000)), &answer)) return 0;
+  std::fprintf(stderr, "the window \"%s\" does not answer\n", WindowText(C.Board).c_str());
+  return 1;
+}
 
 int CmdClickClose(const TCall& C) {
   Raise(C.Board);
@@ -1339,8 +1353,11 @@ int CmdTrayMenu(const TCall& C) {
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&ctx));
-  Sleep(300);
-  return ctx.Told ? 0 : 1;
+  if (!ctx.Told) return 1;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(50))
+    if (CountShown("#32768") > 0) return 0;
+  std::fprintf(stderr, "no popup menu from the tray icon\n");
+  return 1;
 }
 
 int CmdClickTreePath(const TCall& C) {
@@ -1499,6 +1516,7 @@ const TCommand BoardCommands[] = {
     {"key", 2, CmdKey},
     {"held", 1, CmdHeld},
     {"painted", 1, CmdPainted},
+    {"answers", 1, CmdAnswers},
     {"click-close", 1, CmdClickClose},
     {"dblclick-caption", 1, CmdDblClickCaption},
     {"pixel", 3, CmdPixel},

@@ -32,30 +32,32 @@ void TfrmListAdmin::Loaded() {
   TForm::Loaded();
 }
 
-void TfrmListAdmin::Refill() { FillList(FList->Items()); }
+void TfrmListAdmin::Refill() { FStore.FillList(FList->Items()); }
 
 void TfrmListAdmin::FormShow(TObject*) {
-  CreateStoreFile();
+  FStore.CreateFile();
   Refill();
   FEntry->Clear();
 }
 
 void TfrmListAdmin::ListClick(TObject*) {
   const int index = FList->ItemIndex();
-  if (index >= 0) txtSelectedItem->SetText(ReadEntry(EntryKey(FList->Items(), index)));
+  if (index >= 0) txtSelectedItem->SetText(FStore.ReadEntry(EntryKey(FList->Items(), index)));
 }
 
 void TfrmListAdmin::actAddExecute(TObject*) {
-  AddEntry(FEntry->Text());
+  FStore.AddEntry(FEntry->Text());
   Refill();
 }
 
 void TfrmListAdmin::actAddUpdate(TObject*) { actAdd->SetEnabled(!Trim(FEntry->Text()).empty()); }
 
-bool TfrmListAdmin::ChangeableSelected() { return FList->ItemIndex() >= 0 && MayChange(txtSelectedItem->Text()); }
+bool TfrmListAdmin::ChangeableSelected() {
+  return FList->ItemIndex() >= 0 && (!FStore.MayChange || FStore.MayChange(txtSelectedItem->Text()));
+}
 
 void TfrmListAdmin::actUpdateExecute(TObject*) {
-  ReplaceEntry(txtSelectedItem->Text(), FEntry->Text());
+  FStore.ReplaceEntry(txtSelectedItem->Text(), FEntry->Text());
   Refill();
 }
 
@@ -69,7 +71,7 @@ void TfrmListAdmin::actDeleteExecute(TObject*) {
   if (MessageDlg("Are you sure you want to delete the " + std::string(FEntryWord) + " \"" + txtSelectedItem->Text() +
                      "\"",
                  mtInformation, mbYesNo) == mrYes)
-    DeleteEntry(EntryKey(FList->Items(), index));
+    FStore.DeleteEntry(EntryKey(FList->Items(), index));
   Refill();
 }
 

@@ -7,6 +7,18 @@
 #include "Forms.h"
 #include "StdCtrls.h"
 
+// The store's side of a list dialog: the calls of the department or the status store.
+struct TListStore {
+  void (*CreateFile)();
+  void (*FillList)(TStrings* Names);
+  std::string (*ReadEntry)(int Key);
+  void (*AddEntry)(const std::string& Name);
+  void (*ReplaceEntry)(const std::string& OldName, const std::string& NewName);
+  void (*DeleteEntry)(int Key);
+  // Whether the entry of that name may be renamed or deleted; null: every entry may.
+  bool (*MayChange)(const std::string& Name);
+};
+
 class TfrmListAdmin : public TForm {
   YOZ_CLASS(TfrmListAdmin, TForm)
 public:
@@ -30,27 +42,18 @@ public:
   static void Publish(TPublisher<TfrmListAdmin>& p);
 
 protected:
-  // Entry names "Department" or "Status" (the delete question), the help topic.
-  TfrmListAdmin(TComponent* AOwner, const char* AEntryWord, const char* AHelpTopic)
-      : TForm(AOwner), FEntryWord(AEntryWord), FHelpTopic(AHelpTopic) {}
+  // Entry names "Department" or "Status" (the delete question), the help topic, the store's calls.
+  TfrmListAdmin(TComponent* AOwner, const char* AEntryWord, const char* AHelpTopic, const TListStore& AStore)
+      : TForm(AOwner), FEntryWord(AEntryWord), FHelpTopic(AHelpTopic), FStore(AStore) {}
 
   // The descendant's list and entry fields, found in its Loaded before this class's.
   TListBox* FList = nullptr;
   TEdit* FEntry = nullptr;
 
-  // The store's side of the list.
-  virtual void CreateStoreFile() = 0;
-  virtual void FillList(TStrings* Names) = 0;
-  virtual std::string ReadEntry(int Key) = 0;
-  virtual void AddEntry(const std::string& Name) = 0;
-  virtual void ReplaceEntry(const std::string& OldName, const std::string& NewName) = 0;
-  virtual void DeleteEntry(int Key) = 0;
-  // Whether the entry of that name may be renamed or deleted.
-  virtual bool MayChange(const std::string& Name) { return true; }
-
 private:
   const char* FEntryWord;
   const char* FHelpTopic;
+  const TListStore& FStore;
   void Refill();
   bool ChangeableSelected();
 };

@@ -6,6 +6,23 @@
 
 TfrmyOZDepartments* frmyOZDepartments = nullptr;
 
+namespace {
+
+const TListStore DepartmentStore = {
+    [] { yOZDepartment->CreateDepartmentFile(); },
+    [](TStrings* Names) { yOZDepartment->FillDepartmentList(Names); },
+    [](int Key) { return yOZDepartment->ReadDepartment(Key); },
+    [](const std::string& Name) { yOZDepartment->AddDepartment(Name); },
+    [](const std::string& OldName, const std::string& NewName) { yOZDepartment->ReplaceDepartment(OldName, NewName); },
+    [](int Key) { yOZDepartment->DeleteDepartment(Key); },
+    nullptr,
+};
+
+}  // namespace
+
+TfrmyOZDepartments::TfrmyOZDepartments(TComponent* AOwner)
+    : TfrmListAdmin(AOwner, "Department", "Administer_departments", DepartmentStore) {}
+
 void TfrmyOZDepartments::Publish(TPublisher<TfrmyOZDepartments>& p) {
   p.Method("FormClose", &TfrmyOZDepartments::FormClose);
   p.Method("lstDepartmentsClick", &TfrmyOZDepartments::ListClick);
@@ -18,20 +35,6 @@ void TfrmyOZDepartments::Loaded() {
   FEntry = txtDepartment;
   TfrmListAdmin::Loaded();
 }
-
-void TfrmyOZDepartments::CreateStoreFile() { yOZDepartment->CreateDepartmentFile(); }
-
-void TfrmyOZDepartments::FillList(TStrings* Names) { yOZDepartment->FillDepartmentList(Names); }
-
-std::string TfrmyOZDepartments::ReadEntry(int Key) { return yOZDepartment->ReadDepartment(Key); }
-
-void TfrmyOZDepartments::AddEntry(const std::string& Name) { yOZDepartment->AddDepartment(Name); }
-
-void TfrmyOZDepartments::ReplaceEntry(const std::string& OldName, const std::string& NewName) {
-  yOZDepartment->ReplaceDepartment(OldName, NewName);
-}
-
-void TfrmyOZDepartments::DeleteEntry(int Key) { yOZDepartment->DeleteDepartment(Key); }
 
 // The board's tree follows the list however the dialog is closed (button, Esc or close box).
 void TfrmyOZDepartments::FormClose(TObject*, TCloseAction&) {

@@ -5,7 +5,7 @@
 class TfrmyOZDepartments : public TfrmListAdmin {
   YOZ_CLASS(TfrmyOZDepartments, TfrmListAdmin)
 public:
-  explicit TfrmyOZDepartments(TComponent* AOwner) : TfrmListAdmin(AOwner, "Department", "Administer_departments") {}
+  explicit TfrmyOZDepartments(TComponent* AOwner);
 
   TListBox* lstDepartments = nullptr;
   TEdit* txtDepartment = nullptr;
@@ -14,14 +14,6 @@ public:
 
   void Loaded() override;
   static void Publish(TPublisher<TfrmyOZDepartments>& p);
-
-protected:
-  void CreateStoreFile() override;
-  void FillList(TStrings* Names) override;
-  std::string ReadEntry(int Key) override;
-  void AddEntry(const std::string& Name) override;
-  void ReplaceEntry(const std::string& OldName, const std::string& NewName) override;
-  void DeleteEntry(int Key) override;
 };
 
 extern TfrmyOZDepartments* frmyOZDepartments;

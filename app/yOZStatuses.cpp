@@ -6,6 +6,25 @@
 
 TfrmyOZStatuses* frmyOZStatuses = nullptr;
 
+namespace {
+
+const TListStore StatusStore = {
+    [] { yOZStatus->CreateStatusFile(); },
+    // "Offline" is the program's own shut-down status: it is never offered here.
+    [](TStrings* Names) { yOZStatus->FillSelectableStatuses(Names); },
+    [](int Key) { return yOZStatus->ReadStatus(Key); },
+    [](const std::string& Name) { yOZStatus->AddStatus(Name); },
+    [](const std::string& OldName, const std::string& NewName) { yOZStatus->ReplaceStatus(OldName, NewName); },
+    [](int Key) { yOZStatus->DeleteStatus(Key); },
+    // The built-in statuses keep their names.
+    [](const std::string& Name) { return !yOZStatus->IsBuiltInStatus(Name); },
+};
+
+}  // namespace
+
+TfrmyOZStatuses::TfrmyOZStatuses(TComponent* AOwner)
+    : TfrmListAdmin(AOwner, "Status", "Administer_statuses", StatusStore) {}
+
 void TfrmyOZStatuses::Publish(TPublisher<TfrmyOZStatuses>& p) {
   p.Method("lstStatusesClick", &TfrmyOZStatuses::ListClick);
 }
@@ -17,21 +36,3 @@ void TfrmyOZStatuses::Loaded() {
   FEntry = txtStatus;
   TfrmListAdmin::Loaded();
 }
-
-void TfrmyOZStatuses::CreateStoreFile() { yOZStatus->CreateStatusFile(); }
-
-// "Offline" is the program's own shut-down status: it is never offered here.
-void TfrmyOZStatuses::FillList(TStrings* Names) { yOZStatus->FillSelectableStatuses(Names); }
-
-std::string TfrmyOZStatuses::ReadEntry(int Key) { return yOZStatus->ReadStatus(Key); }
-
-void TfrmyOZStatuses::AddEntry(const std::string& Name) { yOZStatus->AddStatus(Name); }
-
-void TfrmyOZStatuses::ReplaceEntry(const std::string& OldName, const std::string& NewName) {
-  yOZStatus->ReplaceStatus(OldName, NewName);
-}
-
-void TfrmyOZStatuses::DeleteEntry(int Key) { yOZStatus->DeleteStatus(Key); }
-
-// The built-in statuses keep their names.
-bool TfrmyOZStatuses::MayChange(const std::string& Name) { return !yOZStatus->IsBuiltInStatus(Name); }

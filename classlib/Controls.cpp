@@ -261,7 +261,7 @@ bool TControl::CanResize(int& NewWidth, int& NewHeight) {
 
 bool TControl::CanAutoSize(int& NewWidth, int& NewHeight) { return true; }
 
-void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+bool TControl::AdjustNewBounds(int ALeft, int ATop, int& AWidth, int& AHeight) {
   if (AWidth < 0) AWidth = 0;
   if (AHeight < 0) AHeight = 0;
   if (AWidth != FWidth || AHeight != FHeight) {
@@ -271,7 +271,11 @@ void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
     }
     ApplyConstraints(AWidth, AHeight);
   }
-  if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
+  return ALeft != FLeft || ATop != FTop || AWidth != FWidth || AHeight != FHeight;
+}
+
+void TControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
+  if (!AdjustNewBounds(ALeft, ATop, AWidth, AHeight)) return;
   bool sized = AWidth != FWidth || AHeight != FHeight;
   InvalidateControl(FVisible, false);
   FLeft = ALeft;

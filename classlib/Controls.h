@@ -397,6 +397,9 @@ protected:
   void InvalidateControl(bool IsVisible, bool IsOpaque);
   void DoConstraintsChange(TObject* Sender);
   void ApplyConstraints(int& W, int& H);
+  // What SetBounds starts with: a negative size becomes 0, a new size is offered to CanResize (not
+  // while loading) and held to the constraints. False when the bounds come out as they are now.
+  bool AdjustNewBounds(int ALeft, int ATop, int& AWidth, int& AHeight);
   void FontChanged(TObject* Sender);
   void SendCancelMode(TControl* Sender);
 

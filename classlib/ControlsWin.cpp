@@ -426,16 +426,7 @@ void TWinControl::GetChildren(TGetChildProc Proc, TComponent* Root) {
 // Bounds and layout
 
 void TWinControl::SetBounds(int ALeft, int ATop, int AWidth, int AHeight) {
-  if (AWidth < 0) AWidth = 0;
-  if (AHeight < 0) AHeight = 0;
-  if (AWidth != FWidth || AHeight != FHeight) {
-    if (!FComponentState.Contains(csLoading) && !CanResize(AWidth, AHeight)) {
-      AWidth = FWidth;
-      AHeight = FHeight;
-    }
-    ApplyConstraints(AWidth, AHeight);
-  }
-  if (ALeft == FLeft && ATop == FTop && AWidth == FWidth && AHeight == FHeight) return;
+  if (!AdjustNewBounds(ALeft, ATop, AWidth, AHeight)) return;
   if (FHandle && !IsIconic(FHandle) && !IsZoomed(FHandle)) {
     // The window reports its new place in WM_WINDOWPOSCHANGED, which realigns the children.
     FLeft = ALeft;

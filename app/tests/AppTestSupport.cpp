@@ -119,3 +119,16 @@ void FreeMainWindow(TfrmMain*& Form) {
   frmMain = nullptr;
   Application->ProcessMessages();
 }
+
+void SendLeftClick(POINT Screen) {
+  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
+  INPUT in[2] = {};
+  for (INPUT& i : in) {
+    i.type = INPUT_MOUSE;
+    i.mi.dx = LONG((Screen.x * 65536LL + w - 1) / w);
+    i.mi.dy = LONG((Screen.y * 65536LL + h - 1) / h);
+  }
+  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
+  SendInput(2, in, sizeof(INPUT));
+}

@@ -47,3 +47,8 @@ void WriteTestSettings(const std::string& Folder, int UpdateDisplayTime = 1, int
 // shown window costs Wine two seconds without a window manager, so most tests keep it hidden.)
 TfrmMain* MakeMainWindow(bool Visible = false);
 void FreeMainWindow(TfrmMain*& Form);
+
+// A left press and release at a point of the screen, as the mouse makes them. Both events carry the
+// point: a pointer moved meanwhile on the shared display (another program's warp reported late) must
+// not decide where the press lands.
+void SendLeftClick(POINT Screen);

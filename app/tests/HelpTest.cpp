@@ -104,16 +104,7 @@ void PressF1(TWinControl* Target) {
 // A left click at a screen point, as the mouse makes it.
 void ClickScreen(POINT P) {
   THoldPointer hold(P);
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  INPUT in[2] = {};
-  for (INPUT& i : in) {
-    i.type = INPUT_MOUSE;
-    i.mi.dx = LONG((P.x * 65536LL + w - 1) / w);
-    i.mi.dy = LONG((P.y * 65536LL + h - 1) / h);
-  }
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(2, in, sizeof(INPUT));
+  SendLeftClick(P);
   Pump(100);
 }
 

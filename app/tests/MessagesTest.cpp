@@ -4,6 +4,8 @@
 #include <commctrl.h>
 
 #include <cmath>
+#include <functional>
+#include <type_traits>
 
 #include <gtest/gtest.h>
 
@@ -72,22 +74,11 @@ void CtrlKey(WORD Vk) {
   SendKeys({KeyInput(VK_CONTROL, 0, false), KeyInput(Vk, 0, false), KeyInput(Vk, 0, true), KeyInput(VK_CONTROL, 0, true)});
 }
 
-// A left click at a point of a window's client area, as the mouse makes it. Both events carry the
-// point: a pointer moved meanwhile on the shared display (another program's warp reported late) must
-// not decide where the press lands.
+// A left click at a point of a window's client area, as the mouse makes it.
 void ClickAt(HWND Wnd, POINT P) {
   ClientToScreen(Wnd, &P);
   SetCursorPos(P.x, P.y);
-  const int w = GetSystemMetrics(SM_CXSCREEN), h = GetSystemMetrics(SM_CYSCREEN);
-  INPUT in[2] = {};
-  for (INPUT& i : in) {
-    i.type = INPUT_MOUSE;
-    i.mi.dx = LONG((P.x * 65536LL + w - 1) / w);
-    i.mi.dy = LONG((P.y * 65536LL + h - 1) / h);
-  }
-  in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP | MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE;
-  SendInput(2, in, sizeof(INPUT));
+  SendLeftClick(P);
 }
 // The middle of a command bar's button (it has no window of its own: its bar gets the click).
 void ClickLink(TdxBar* Bar, int Index) {
@@ -173,6 +164,39 @@ protected:
     Form->tmrCheckForMessagesTimer(Form->tmrCheckForMessages);
   }
   static bool Up(TForm* F) { return F->Modal() && F->Visible(); }
+  // Runs Open, which shows Window modally. While the window is up, Step gets it every 30 ms with the
+  // step reached (0 at first) and gives the next; the window is closed after GiveUpMs at the latest.
+  // Gives the step reached.
+  template <class TWindow>
+  int Drive(TWindow* Window, int GiveUpMs, const std::function<void()>& Open,
+            const std::function<int(std::type_identity_t<TWindow>&, int)>& Step) {
+    int step = 0;
+    TWhile drive(30, [&] {
+      if (Up(Window)) step = Step(*Window, step);
+      return false;
+    });
+    TWhile giveUp(GiveUpMs, [&] {
+      Window->Close();
+      return true;
+    });
+    Open();
+    return step;
+  }
+  // Opens the send dialog for the selected row as a double-click on it does and drives it with Write,
+  // whose step 2 is the message sent; step 2 must be reached within 8 s.
+  void WriteInSendDialog(const std::function<int(TfrmyOZMessages&, int)>& Write) {
+    const int step = Drive(frmyOZMessages, 8000, [&] { Form->lvMainDblClick(Form->lvMain); }, Write);
+    EXPECT_EQ(step, 2) << "typed: " << frmyOZMessages->MemoMessage->Text();
+  }
+  // For a TWhile: each time the inbox shows, Opened is set and the inbox closed again.
+  static std::function<bool()> CloseInboxWhenShown(bool& Opened) {
+    return [&Opened] {
+      if (!Up(frmyOZMessageInBox)) return false;
+      Opened = true;
+      frmyOZMessageInBox->Close();
+      return false;
+    };
+  }
 };
 
 // --- what the windows hold --------------------------------------------------------------------------
@@ -311,10 +335,7 @@ TEST_F(Messages, ABoardRowGetsAMessageTypedIntoTheSendDialog) {
     bool BoardTimer = false, MessageTimer = true, SendMessage = true, Send = false, Delete = true, Cancel = true;
     bool SubjectFocused = false;
   } seen;
-  int step = 0;
-  TWhile drive(30, [&] {
-    TfrmyOZMessages& d = *frmyOZMessages;
-    if (!Up(&d)) return false;
+  WriteInSendDialog([&](TfrmyOZMessages& d, int step) {
     if (step == 0) {
       seen = {d.Caption(), d.lblFrom->Caption(), d.lblTo->Caption(), d.lblToComputerName->Caption(),
               d.lblTimeStatic->Caption(), d.lblReceived->Caption(), d.txtSubject->Text(),
@@ -323,21 +344,14 @@ TEST_F(Messages, ABoardRowGetsAMessageTypedIntoTheSendDialog) {
               GetFocus() == d.txtSubject->Handle()};
       Foreground(&d);
       TypeText("Lunch?\tAt noon\nin the canteen");
-      step = 1;
-      return false;
+      return 1;
     }
     if (step == 1 && d.MemoMessage->Text() == "At noon\r\nin the canteen") {
       CtrlKey('S');
-      step = 2;
+      return 2;
     }
-    return false;
+    return step;
   });
-  TWhile giveUp(8000, [&] {
-    frmyOZMessages->Close();
-    return true;
-  });
-  Form->lvMainDblClick(Form->lvMain);
-  EXPECT_EQ(step, 2) << "typed: " << frmyOZMessages->MemoMessage->Text();
   EXPECT_EQ(seen.Caption, "Send Message...");
   EXPECT_EQ(seen.From, Login());
   EXPECT_EQ(seen.To, "BOB");
@@ -526,28 +540,20 @@ TEST_F(Messages, AltSSendsAndTheDeleteKeyEditsTheTextBeingWritten) {
   Start();
   Form->RefillBoard();
   SelectRow("BOB");
-  int step = 0;
-  TWhile drive(30, [&] {
-    TfrmyOZMessages& d = *frmyOZMessages;
-    if (!Up(&d)) return false;
+  WriteInSendDialog([&](TfrmyOZMessages& d, int step) {
     if (step == 0) {
       Foreground(&d);
       TypeText("Hi\tabc");
       SendKeys({KeyInput(VK_LEFT, 0, false), KeyInput(VK_LEFT, 0, true), KeyInput(VK_DELETE, 0, false),
                 KeyInput(VK_DELETE, 0, true)});
-      step = 1;
-    } else if (step == 1 && d.MemoMessage->Text() == "ab") {
-      SendKeys({KeyInput(VK_MENU, 0, false), KeyInput('S', 0, false), KeyInput('S', 0, true), KeyInput(VK_MENU, 0, true)});
-      step = 2;
+      return 1;
     }
-    return false;
+    if (step == 1 && d.MemoMessage->Text() == "ab") {
+      SendKeys({KeyInput(VK_MENU, 0, false), KeyInput('S', 0, false), KeyInput('S', 0, true), KeyInput(VK_MENU, 0, true)});
+      return 2;
+    }
+    return step;
   });
-  TWhile giveUp(8000, [&] {
-    frmyOZMessages->Close();
-    return true;
-  });
-  Form->lvMainDblClick(Form->lvMain);
-  EXPECT_EQ(step, 2) << "typed: " << frmyOZMessages->MemoMessage->Text();
   auto stored = StoredMessages(Folder.Path());
   ASSERT_EQ(stored.size(), 1u);
   EXPECT_EQ(stored[0].Subject, "Hi");
@@ -586,46 +592,36 @@ TEST_F(Messages, TheInboxByKeysReadsAndDeletes) {
   ASSERT_TRUE(Form->StTrayIcon->Animate());
   std::string memo, stored;
   size_t rowsAfterDelete = 99;
-  int step = 0;
-  TWhile user(30, [&] {
-    TfrmyOZMessageInBox& b = *frmyOZMessageInBox;
-    if (!Up(&b)) return false;
+  const int reached = Drive(frmyOZMessageInBox, 10000, [&] { Form->actVeiwInBox->Execute(); },
+                            [&](TfrmyOZMessageInBox& b, int step) {
     switch (step) {
       case 0:
         Foreground(&b);
         b.ListViewInBox->SetFocus();
         SendKeys({KeyInput(VK_DOWN, 0, false), KeyInput(VK_DOWN, 0, true)});
-        step = 1;
-        break;
+        return 1;
       case 1:
-        if (b.memoMessageConntent->Text().empty()) break;
+        if (b.memoMessageConntent->Text().empty()) return 1;
         memo = b.memoMessageConntent->Text();
         stored = StoredMessages(Folder.Path()).back().Status;
         Boxes.Answers = {mrYes};
         SendKeys({KeyInput(VK_DELETE, 0, false), KeyInput(VK_DELETE, 0, true)});
-        step = 2;
-        break;
+        return 2;
       case 2:
-        if (b.ListViewInBox->Items()->Count() != 0) break;
+        if (b.ListViewInBox->Items()->Count() != 0) return 2;
         rowsAfterDelete = 0;
         SendKeys({KeyInput(VK_MENU, 0, false), KeyInput('X', 0, false), KeyInput('X', 0, true), KeyInput(VK_MENU, 0, true)});
-        step = 3;
-        break;
+        return 3;
     }
-    return false;
+    return step;
   });
-  TWhile giveUp(10000, [&] {
-    frmyOZMessageInBox->Close();
-    return true;
-  });
-  Form->actVeiwInBox->Execute();
   EXPECT_EQ(memo, "by keys");
   EXPECT_EQ(stored, "Old");
   EXPECT_FALSE(Form->StTrayIcon->Animate());
   EXPECT_TRUE(Boxes.Contains("Are you sure you want to delete the selected message?"));
   EXPECT_EQ(rowsAfterDelete, 0u);
   EXPECT_TRUE(StoredMessages(Folder.Path()).empty());
-  EXPECT_EQ(step, 3);
+  EXPECT_EQ(reached, 3);
 }
 
 
@@ -660,10 +656,8 @@ TEST_F(Messages, TheInboxListsReadsAndDeletes) {
   int barAt = -1, barExpected = 0, listHeight = 0, memoTop = 0, barEnd = 0;
   std::string storedAfterClick, panelsShown, panelsAfterYes, memoAfterClick, memoAfterYes, mainPanel = "?";
   bool timersWhileOpen = true, animatingAfterClick = true, deleteEnabledUnselected = true;
-  int step = 0;
-  TWhile user(30, [&] {
-    TfrmyOZMessageInBox& b = *frmyOZMessageInBox;
-    if (!Up(&b)) return false;
+  const int reached = Drive(frmyOZMessageInBox, 8000, [&] { Form->actVeiwInBox->Execute(); },
+                            [&](TfrmyOZMessageInBox& b, int step) {
     switch (step) {
       case 0:
         shown = rows();
@@ -683,10 +677,9 @@ TEST_F(Messages, TheInboxListsReadsAndDeletes) {
         }
         Foreground(&b);
         ClickRow(b.ListViewInBox, 0);  // "Newest", new
-        step = 1;
-        break;
+        return 1;
       case 1:
-        if (b.memoMessageConntent->Text().empty()) break;
+        if (b.memoMessageConntent->Text().empty()) return 1;
         afterClick = rows();
         memoAfterClick = b.memoMessageConntent->Text();
         animatingAfterClick = Form->StTrayIcon->Animate();
@@ -699,17 +692,11 @@ TEST_F(Messages, TheInboxListsReadsAndDeletes) {
         panelsAfterYes = panels();
         memoAfterYes = b.memoMessageConntent->Text();
         b.mnuMain->Items()->Items(0)->Click();  // clicking "&File" closes the window
-        step = 2;
-        break;
+        return 2;
     }
-    return false;
+    return step;
   });
-  TWhile giveUp(8000, [&] {
-    frmyOZMessageInBox->Close();
-    return true;
-  });
-  Form->actVeiwInBox->Execute();
-  ASSERT_EQ(step, 2);
+  ASSERT_EQ(reached, 2);
 
   ASSERT_EQ(shown.size(), 3u);
   EXPECT_EQ(shown[0].Subject, "Newest");
@@ -766,12 +753,7 @@ TEST_F(Messages, TheTrayDoubleClickOpensTheInboxOnlyWhileTheIconAnimatesAndNoMes
   };
   // Not animating: nothing.
   bool opened = false;
-  TWhile watch(30, [&] {
-    if (!Up(frmyOZMessageInBox)) return false;
-    opened = true;
-    frmyOZMessageInBox->Close();
-    return false;
-  });
+  TWhile watch(30, CloseInboxWhenShown(opened));
   dblClick();
   Pump(100);
   EXPECT_FALSE(opened);
@@ -812,12 +794,7 @@ TEST_F(Messages, TheTrayStopsFlashingOnceNoNewMessageWaits) {
       if (m.Status == "New") other.DeleteMessage(m.Key);
   };
   bool opened = false;
-  TWhile watch(30, [&] {
-    if (!Up(frmyOZMessageInBox)) return false;
-    opened = true;
-    frmyOZMessageInBox->Close();
-    return false;
-  });
+  TWhile watch(30, CloseInboxWhenShown(opened));
   Receive("Hello", "there");
   ASSERT_TRUE(Form->StTrayIcon->Animate());
   deletedElsewhere();

@@ -146,25 +146,31 @@ HWND FindBoard(const std::string& Caption) {
   return ctx.Found;
 }
 
-HWND FindChild(HWND Parent, const char* Class) {
+// Every child window (at any depth) of this class, in the order EnumChildWindows meets them; the
+// first one only when First is set.
+std::vector<HWND> ChildrenOfClass(HWND Parent, const char* Class, bool First) {
   struct Ctx {
     const char* Class;
-    HWND Found;
-  } ctx{Class, nullptr};
+    bool First;
+    std::vector<HWND> Found;
+  } ctx{Class, First, {}};
   EnumChildWindows(
       Parent,
       [](HWND w, LPARAM p) -> BOOL {
         auto* c = reinterpret_cast<Ctx*>(p);
         char cls[128] = {};
         GetClassNameA(w, cls, sizeof cls);
-        if (_stricmp(cls, c->Class) == 0) {
-          c->Found = w;
-          return FALSE;
-        }
-        return TRUE;
+        if (_stricmp(cls, c->Class) != 0) return TRUE;
+        c->Found.push_back(w);
+        return !c->First;
       },
       reinterpret_cast<LPARAM>(&ctx));
   return ctx.Found;
+}
+
+HWND FindChild(HWND Parent, const char* Class) {
+  std::vector<HWND> found = ChildrenOfClass(Parent, Class, true);
+  return found.empty() ? nullptr : found.front();
 }
 
 // Memory inside the board's process for the list and tree messages that carry pointers.
@@ -293,27 +299,15 @@ void Click(HWND Wnd, POINT ClientPoint, int Count = 1, bool Right = false) {
 
 // Every visible child window of this class, top to bottom, then left to right.
 std::vector<HWND> ChildrenByPlace(HWND Parent, const char* Class) {
-  struct Ctx {
-    const char* Class;
-    std::vector<HWND> Found;
-  } ctx{Class, {}};
-  EnumChildWindows(
-      Parent,
-      [](HWND w, LPARAM p) -> BOOL {
-        auto* c = reinterpret_cast<Ctx*>(p);
-        char cls[128] = {};
-        GetClassNameA(w, cls, sizeof cls);
-        if (_stricmp(cls, c->Class) == 0 && IsWindowVisible(w)) c->Found.push_back(w);
-        return TRUE;
-      },
-      reinterpret_cast<LPARAM>(&ctx));
+  std::vector<HWND> found = ChildrenOfClass(Parent, Class, false);
+  std::erase_if(found, [](HWND w) { return !IsWindowVisible(w); });
   auto place = [](HWND w) {
     RECT r;
     GetWindowRect(w, &r);
     return std::make_pair(r.top, r.left);
   };
-  std::sort(ctx.Found.begin(), ctx.Found.end(), [&](HWND a, HWND b) { return place(a) < place(b); });
-  return ctx.Found;
+  std::sort(found.begin(), found.end(), [&](HWND a, HWND b) { return place(a) < place(b); });
+  return found;
 }
 
 std::string WindowText(HWND W) {

@@ -317,6 +317,9 @@ LRESULT CALLBACK CallWndProcHookProc(int Code, WPARAM WParam, LPARAM LParam) {
   if (Code >= 0) try {
       auto* p = reinterpret_cast<CWPSTRUCT*>(LParam);
       CallWndProc(p);
+      if (p->message == WM_SETFOCUS)
+        if (auto* root = dynamic_cast<TCustomForm*>(FindControl(GetAncestor(p->hwnd, GA_ROOT))))
+          if (TdxBarManager* m = GetBarManagerByForm(root)) m->FloatingBarsToFront();
       bool mdi = false;
       if (TCustomForm* form = MessageForm(p, mdi))
         if (TdxBarManager* m = GetBarManagerByForm(form)) {

@@ -279,6 +279,8 @@ public:
   // Floating bars pulled back onto the work area of the monitor of the form's centre.
   void FitFloatingBarsToWorkArea();
   void ActivateForm(bool Active, HWND Other, bool MDIActivating);
+  // The focus went into the form: its visible floating bars over it are put back in front of it.
+  void FloatingBarsToFront();
   // Bars hidden while the form's window was re-made: shown again at WM_CREATE (last first).
   std::vector<TdxBar*>& BarsToReshow() { return FBarsToReshow; }
 

@@ -288,6 +288,31 @@ void TdxBarManager::ActivateForm(bool Active, HWND Other, bool MDIActivating) {
   }
 }
 
+// Where no window manager stacks the windows (Wine's desktop), a focus change raises the focused
+// window's top-level window above every other, the form's own floating bars too, and the system then
+// lists the form above the bars it now covers. Owned windows belong in front of their owner: each bar
+// over the form goes back on top, by way of a place just below the form, so that the move is a real
+// one whether the system still lists the bar first or already lists it under the form.
+void TdxBarManager::FloatingBarsToFront() {
+  if (FDesigning || !FParentForm || !FParentForm->HandleAllocated()) return;
+  HWND form = FParentForm->Handle();
+  if (!IsWindowVisible(form) || IsIconic(form)) return;
+  RECT fr;
+  GetWindowRect(form, &fr);
+  std::vector<HWND> over;   // the bars over the form, the lowest first
+  for (HWND h = GetWindow(form, GW_HWNDFIRST); h; h = GetWindow(h, GW_HWNDNEXT))
+    for (auto* c : FloatingBarWindows(this)) {
+      RECT br, both;
+      if (c->Handle() == h && IsWindowVisible(h) && GetWindowRect(h, &br) && IntersectRect(&both, &br, &fr))
+        over.insert(over.begin(), h);
+    }
+  const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
+  for (HWND bar : over) {
+    SetWindowPos(bar, form, 0, 0, 0, 0, flags | SWP_NOREDRAW);
+    SetWindowPos(bar, HWND_TOP, 0, 0, 0, 0, flags);
+  }
+}
+
 void TdxBarManager::FitFloatingBarsToWorkArea() {
   if (!FParentForm) return;
   RECT fr = FParentForm->BoundsRect();

@@ -119,68 +119,33 @@ TEST_F(DatabaseWizard, CreateRefusesAFolderHoldingADatabase) {
 
 namespace {
 
-void PressKeys(WORD Vk, const std::vector<WORD>& Held = {}) {
-  std::vector<INPUT> in;
-  auto add = [&](WORD k, bool up) {
-    INPUT i{};
-    i.type = INPUT_KEYBOARD;
-    i.ki.wVk = k;
-    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    in.push_back(i);
-  };
-  // Each key handled before the next one goes: the modifiers' state is the thread's own by then.
-  auto send = [&] {
-    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
-    in.clear();
-    Pump(30);
-  };
-  for (WORD h : Held) add(h, false);
-  send();
-  // The thread sees the modifiers down before the key comes (a window just brought to the front gets
-  // its key state a little later).
-  PumpUntil([&] {
-    for (WORD h : Held)
-      if (GetKeyState(h) >= 0) return false;
-    return true;
-  }, 3000);
-  add(Vk, false);
-  add(Vk, true);
-  send();
-  for (auto h = Held.rbegin(); h != Held.rend(); ++h) add(*h, true);
-  send();
-}
-
 // The two choices are one group on the keyboard: one Tab stop, and the arrow keys choose the option they
 // move to; after Next the focus is on a control of the page shown, never on a hidden option.
-// Switched off: under a full parallel run its Alt+N did not reach the wizard (the page stayed on the
-// first one), and run alone with longer waits the modifier wait outlasts the dialog watchdog. To be mended
-// before it runs again; the focus on a shown page is also driven in app_Settings.
-TEST_F(DatabaseWizard, DISABLED_TheKeyboardChoosesWithArrowsAndNextLeavesNoFocusOnTheHiddenPage) {
+TEST_F(DatabaseWizard, TheKeyboardChoosesWithArrowsAndNextLeavesNoFocusOnTheHiddenPage) {
   WhenModal([&] {
     SetForegroundWindow(W->Handle());
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == W->Handle() && GetFocus(); }, 5000));
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == W->Handle() && GetFocus(); }));
     W->RadioButtonExisting->SetFocus();
     Application->ProcessMessages();
     auto focused = [&](TWinControl* c) { return GetFocus() == c->Handle(); };
     PressKeys(VK_DOWN);
-    EXPECT_TRUE(PumpUntil([&] { return W->RadioButtonCreateNew->Checked(); }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return W->RadioButtonCreateNew->Checked(); }));
     EXPECT_TRUE(focused(W->RadioButtonCreateNew));
     EXPECT_FALSE(W->RadioButtonExisting->Checked());
     PressKeys(VK_UP);
-    EXPECT_TRUE(PumpUntil([&] { return W->RadioButtonExisting->Checked(); }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return W->RadioButtonExisting->Checked(); }));
     EXPECT_FALSE(W->RadioButtonCreateNew->Checked());
     // Tab leaves the group at once; Shift+Tab comes back to the chosen option.
     PressKeys(VK_TAB);
-    EXPECT_TRUE(PumpUntil([&] { return !focused(W->RadioButtonExisting); }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return !focused(W->RadioButtonExisting); }));
     EXPECT_FALSE(focused(W->RadioButtonCreateNew));
     PressKeys(VK_TAB, {VK_SHIFT});
-    EXPECT_TRUE(PumpUntil([&] { return focused(W->RadioButtonExisting); }, 3000));
+    EXPECT_TRUE(PumpUntil([&] { return focused(W->RadioButtonExisting); }));
     // Next from the keyboard: the join page, with the focus on something shown.
     PressKeys('N', {VK_MENU});
-    EXPECT_TRUE(PumpUntil([&] { return W->nbMain->PageIndex() == 1; }, 3000));
-    Pump(50);
+    EXPECT_TRUE(PumpUntil([&] { return W->nbMain->PageIndex() == 1; }));
+    EXPECT_TRUE(PumpUntil([] { return GetFocus() && IsWindowVisible(GetFocus()); })) << "the focus is on a hidden control";
     HWND f = GetFocus();
-    EXPECT_TRUE(f && IsWindowVisible(f)) << "the focus is on a hidden control";
     EXPECT_NE(f, W->RadioButtonExisting->Handle());
     EXPECT_NE(f, W->RadioButtonCreateNew->Handle());
     EXPECT_TRUE(Press(W->Button3));

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "AppTestSupport.h"
+#include "DialogTestSupport.h"
 #include "KLNStringUtils.h"
 #include "Settings.h"
 #include "SysUtils.h"
@@ -20,8 +21,8 @@ namespace {
 
 std::string Login() { return GetLogInName(); }
 
-// Runs Act once the dialog's modal loop is showing it; a dialog still open 10 s later is cancelled,
-// so no test can hang on it.
+// Runs Act once the dialog's modal loop is showing it; a dialog not shown within 30 s, or still open
+// 30 s after Act ended, is cancelled, so no test can hang on it.
 class TWhenShown {
 public:
   TWhenShown(TForm* Form, std::function<void()> Act) : FForm(Form), FAct(std::move(Act)) {
@@ -34,9 +35,11 @@ public:
   bool Ran = false;
 
 private:
+  // A dialog that never shows, or stays up long after the steps ended, is cancelled: the steps' own
+  // waits have limits of their own, so the time counts from their end.
   void Tick(TObject*) {
     if (FBusy) return;
-    if (GetTickCount() - FStart > 10000) {
+    if (GetTickCount() - FStart > 30000) {
       FForm->SetModalResult(mrCancel);
       return;
     }
@@ -45,6 +48,7 @@ private:
     Ran = true;
     FAct();
     FBusy = false;
+    FStart = GetTickCount();
   }
   TForm* FForm;
   std::function<void()> FAct;
@@ -360,38 +364,6 @@ TEST_F(SettingsDialog, TheCheckBoxesEnableTheirControls) {
 
 namespace {
 
-// Keys as the keyboard sends them to the foreground window: Vk with the modifiers held.
-void Keys(WORD Vk, const std::vector<WORD>& Held = {}) {
-  std::vector<INPUT> in;
-  auto add = [&](WORD k, bool up) {
-    INPUT i{};
-    i.type = INPUT_KEYBOARD;
-    i.ki.wVk = k;
-    i.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    in.push_back(i);
-  };
-  // Each key handled before the next one goes: the modifiers' state is the thread's own by then.
-  auto send = [&] {
-    SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
-    in.clear();
-    Pump(30);
-  };
-  for (WORD h : Held) add(h, false);
-  send();
-  // The thread sees the modifiers down before the key comes (a window just brought to the front gets
-  // its key state a little later).
-  PumpUntil([&] {
-    for (WORD h : Held)
-      if (GetKeyState(h) >= 0) return false;
-    return true;
-  }, 3000);
-  add(Vk, false);
-  add(Vk, true);
-  send();
-  for (auto h = std::rbegin(Held); h != std::rend(Held); ++h) add(*h, true);
-  send();
-}
-
 // The sheet that holds the focused window, or null (no focus, or the focus outside the sheets).
 TTabSheet* FocusedSheet(TfrmSettings* D) {
   HWND f = GetFocus();
@@ -427,10 +399,10 @@ TEST_F(SettingsDialog, TheKeyboardSwitchesPagesAndTheFocusStaysOnTheShownPage) {
     auto* d = Dlg;
     d->SpeedBtnLaunch->OnClick = TNotifyEvent(&launch, &TClicks::Hit);
     SetForegroundWindow(d->Handle());
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == d->Handle() && FocusOn(d, d->tsDisplay); }, 5000))
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == d->Handle() && FocusOn(d, d->tsDisplay); }))
         << FocusName();
     // A first key takes the thread's key state over from the window that was in front before.
-    Keys(VK_SHIFT);
+    PressKeys(VK_SHIFT);
     struct {
       WORD Vk;
       std::vector<WORD> Held;
@@ -444,16 +416,15 @@ TEST_F(SettingsDialog, TheKeyboardSwitchesPagesAndTheFocusStaysOnTheShownPage) {
                  {VK_PRIOR, {VK_CONTROL}, d->tsOptions}};
     for (auto& s : steps) {
       TTabSheet* before = d->PageControlSettings->ActivePage();
-      Keys(s.Vk, s.Held);
-      EXPECT_TRUE(PumpUntil([&] { return d->PageControlSettings->ActivePage() != before; }, 3000));
+      PressKeys(s.Vk, s.Held);
+      EXPECT_TRUE(PumpUntil([&] { return d->PageControlSettings->ActivePage() != before; }));
       EXPECT_EQ(d->PageControlSettings->ActivePage(), s.Page);
-      Pump(50);
-      EXPECT_TRUE(FocusOn(d, s.Page)) << "the focus is on " << FocusName();
+      EXPECT_TRUE(PumpUntil([&] { return FocusOn(d, s.Page); })) << "the focus is on " << FocusName();
       EXPECT_TRUE(s.Page->Showing());
     }
     // Alt+L presses Launch on the Options page.
-    Keys('L', {VK_MENU});
-    EXPECT_TRUE(PumpUntil([&] { return launch.Count == 1; }, 3000));
+    PressKeys('L', {VK_MENU});
+    EXPECT_TRUE(PumpUntil([&] { return launch.Count == 1; }));
     // Left on the Options page's first check box, the dialog is cancelled.
     d->chkClearComment->SetFocus();
     EXPECT_EQ(FocusedSheet(d), d->tsOptions);
@@ -462,13 +433,12 @@ TEST_F(SettingsDialog, TheKeyboardSwitchesPagesAndTheFocusStaysOnTheShownPage) {
   RunSettings([&] {
     auto* d = Dlg;
     SetForegroundWindow(d->Handle());
-    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == d->Handle() && GetFocus(); }, 5000));
-    Pump(50);
+    ASSERT_TRUE(PumpUntil([&] { return GetForegroundWindow() == d->Handle() && GetFocus(); }));
     EXPECT_EQ(d->PageControlSettings->ActivePage(), d->tsDisplay);
-    EXPECT_TRUE(FocusOn(d, d->tsDisplay)) << "the focus is on " << FocusName();
+    EXPECT_TRUE(PumpUntil([&] { return FocusOn(d, d->tsDisplay); })) << "the focus is on " << FocusName();
     // The first Tab goes to the first control of the page, not to OK.
-    Keys(VK_TAB);
-    EXPECT_TRUE(PumpUntil([&] { return FocusedSheet(d) == d->tsDisplay; }, 3000)) << FocusName();
+    PressKeys(VK_TAB);
+    EXPECT_TRUE(PumpUntil([&] { return FocusedSheet(d) == d->tsDisplay; })) << FocusName();
     Press(d->btnCancel);
   });
 }

@@ -476,6 +476,56 @@ TEST(dxBarCustForm, ANewToolbarStaysOnTheScreenWhenRenamed) {
   EXPECT_TRUE(f.FloatingShown());
 }
 
+// A toolbar made with "&New..." (its name typed, then OK) stays in front of the form when the dialog
+// is closed with its button: its window is the one under its caption, and its caption is painted in
+// the caption colour where the form would otherwise show. The focus going back to the form raises the
+// form, and the system learns of that a moment later: the bar must not be covered then either.
+TEST(dxBarCustForm, ANewToolbarStaysInFrontWhenTheDialogCloses) {
+  TWatchdog dog;
+  TFloatingBarForm f;
+  THoldPointer hold(POINT{0, 0});
+  f.OpenByDoubleClick(hold);
+  TdxBarCustomizingForm* d = dxBarCustomizingForm;
+  ASSERT_TRUE(d);
+  int bars = f.M->Bars()->Count();
+  TFloatingBarForm::PressAndAnswer<TdxBarNameEd>(hold, d->BBarNew, [&hold](TdxBarNameEd* e) {
+    SendKeys({{'T', false}, {'T', true}, {'O', false}, {'O', true}, {'P', false}, {'P', true}});
+    PumpUntil([e] { return e->EName->Text() == "top"; });
+    TFloatingBarForm::Press(hold, e->BOK);
+  });
+  ASSERT_TRUE(PumpUntil([&] { return f.M->Bars()->Count() == bars + 1; }));
+  TdxBar* bar = f.M->Bars()->Items(bars);
+  EXPECT_EQ("top", bar->Caption());
+  TdxBarControl* c = bar->Control();
+  ASSERT_TRUE(PumpUntil([&c, bar] {
+    c = bar->Control();
+    return c && c->HandleAllocated() && IsWindowVisible(c->Handle());
+  }));
+  RECT w = WindowRect(c), fr = WindowRect(f.Form.get()), both;
+  ASSERT_TRUE(IntersectRect(&both, &w, &fr)) << "the new bar must lie over the form";
+  TFloatingBarForm::Press(hold, d->BClose);
+  ASSERT_TRUE(PumpUntil([] { return dxBarCustomizingForm == nullptr; }));
+  hold.Move(POINT{0, 0});
+  ASSERT_TRUE(c->HandleAllocated());
+  RECT cap = c->CaptionRect();
+  OffsetRect(&cap, w.left, w.top);
+  POINT onCaption{(cap.left + cap.right) / 2, (cap.top + cap.bottom) / 2};
+  auto captionShown = [&] {
+    HDC dc = GetDC(nullptr);
+    COLORREF px = GetPixel(dc, onCaption.x, onCaption.y) & 0xFFFFFF;
+    ReleaseDC(nullptr, dc);
+    return px == (GetSysColor(COLOR_ACTIVECAPTION) & 0xFFFFFF);
+  };
+  // The screen shows the caption all along; the system may list the form first for a moment while it
+  // learns of the raises, but not at the end.
+  EXPECT_FALSE(PumpUntil([&] { return !captionShown(); }, 1500)) << "the form came over the new bar";
+  Shot("new-toolbar-after-customize");
+  EXPECT_TRUE(bar->Visible());
+  EXPECT_TRUE(IsWindowVisible(c->Handle()));
+  EXPECT_TRUE(captionShown());
+  EXPECT_EQ(c->Handle(), GetAncestor(WindowFromPoint(onCaption), GA_ROOT));
+}
+
 // While customizing, the dialog (and the sub-menu editor) are hidden and shown with the form, and a form
 // disabled behind the dialog hands its activation to the dialog.
 TEST(dxBarCustForm, TheDialogFollowsTheFormsShowingAndActivation) {

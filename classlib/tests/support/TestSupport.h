@@ -28,9 +28,10 @@ private:
   std::vector<void (*)()> FRegisters;
 };
 
-// Processes messages until Done() holds or TimeoutMs passed; gives Done()'s last answer.
+// Processes messages until Done() holds or TimeoutMs passed; gives Done()'s last answer. The limit
+// only bounds a wait that fails: a loaded machine may take seconds for what takes milliseconds alone.
 template <class F>
-bool PumpUntil(F Done, int TimeoutMs = 3000) {
+bool PumpUntil(F Done, int TimeoutMs = 20000) {
   DWORD start = GetTickCount();
   while (!Done()) {
     Application->ProcessMessages();

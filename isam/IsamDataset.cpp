@@ -1,6 +1,7 @@
 #define _CRT_RAND_S  // rand_s: the random part of a creator's private file names
 #include "IsamDataset.h"
 #include "IsamFault.h"
+#include "IsamVfs.h"
 
 #include <stdlib.h>
 
@@ -244,7 +245,7 @@ Result Dataset::Open(const std::string& name, std::unique_ptr<Dataset>& out) {
   if (attr == INVALID_FILE_ATTRIBUTES) return FileError(GetLastError());
   if (attr & FILE_ATTRIBUTE_DIRECTORY) return rcNotIsam;
   // No SQLITE_OPEN_CREATE: a data file that vanished must not come back empty.
-  int rc = sqlite3_open_v2(Utf8(isd).c_str(), &ds->FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, nullptr);
+  int rc = sqlite3_open_v2(Utf8(isd).c_str(), &ds->FDb, SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX, ReadVfsName());
   if (rc != SQLITE_OK) return MapSqlite(rc);
   sqlite3_busy_timeout(ds->FDb, kBusyTimeoutMs);
   sqlite3_exec(ds->FDb, "PRAGMA synchronous=FULL", nullptr, nullptr, nullptr);

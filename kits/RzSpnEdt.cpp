@@ -378,7 +378,11 @@ void TRzSpinEdit::SetValue(double Value) {
     FLoadedValueSet = true;
     FLoadedValue = Value;
   }
-  SetText(FloatToStrF(CheckValue(Value), ffFixed, 18, FDecimals));
+  std::string text = FloatToStrF(CheckValue(Value), ffFixed, 18, FDecimals);
+  SetText(text);
+  // A new text puts the caret before its first digit, where (with the replacement fonts) it blinks
+  // over that digit's left stroke: the caret goes after the value, off the digits.
+  if (HandleAllocated() && Focused()) SetSelStart(int(text.size()));
 }
 
 void TRzSpinEdit::Loaded() {

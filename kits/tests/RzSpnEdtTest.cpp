@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -254,6 +255,92 @@ TEST_F(RzSpinEditTest, HeldButtonRepeatsUntilReleasedOrTheMouseIsTaken) {
   EXPECT_EQ(StrToInt(Spin->Text()), taken);
   EXPECT_FALSE(up->Repeating());
   ReleaseCapture();
+}
+
+// The down button held by a real press runs the value down to the minimum and keeps stepping there;
+// the digits stay whole on the screen all along and after the release: the caret never blinks over
+// them (it sits after the value).
+// A real press or release of the left button at a screen point.
+void SendButton(POINT At, DWORD Flag) {
+  SetCursorPos(At.x, At.y);
+  INPUT i{};
+  i.type = INPUT_MOUSE;
+  i.mi.dx = MulDiv(At.x, 65535, GetSystemMetrics(SM_CXSCREEN) - 1);
+  i.mi.dy = MulDiv(At.y, 65535, GetSystemMetrics(SM_CYSCREEN) - 1);
+  i.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | Flag;
+  SendInput(1, &i, sizeof(INPUT));
+}
+
+TEST_F(RzSpinEditTest, HeldDownButtonLeavesTheMinimumWhole) {
+  Spin->SetBounds(116, 84, 55, 21);
+  Spin->SetIncrement(10);
+  Spin->SetMax(360);
+  Spin->SetValue(30);
+  ShowAndFocus();
+  TRzRapidFireButton* down = Spin->GetButton(1);
+  RECT pair;
+  GetWindowRect(Spin->Buttons()->Handle(), &pair);
+  POINT at{pair.left + down->Left() + down->Width() / 2, pair.top + down->Top() + down->Height() / 2};
+  // The digits' box: the text is right-aligned in the edit's formatting rectangle.
+  RECT fr;
+  SendMessageA(Spin->Handle(), EM_GETRECT, 0, LPARAM(&fr));
+  auto digits = [&] {
+    HDC dc = GetDC(Spin->Handle());
+    HGDIOBJ old = SelectObject(dc, HFONT(SendMessageA(Spin->Handle(), WM_GETFONT, 0, 0)));
+    SIZE s{};
+    std::string t = Spin->Text();
+    GetTextExtentPoint32A(dc, t.c_str(), int(t.size()), &s);
+    SelectObject(dc, old);
+    ReleaseDC(Spin->Handle(), dc);
+    return RECT{fr.right - s.cx, fr.top, fr.right - 1, fr.bottom};
+  };
+  // How many pixels of the digits' box show the text colour on the screen.
+  auto ink = [&] {
+    RECT r = digits();
+    POINT o{0, 0};
+    ClientToScreen(Spin->Handle(), &o);
+    HDC dc = GetDC(nullptr);
+    int n = 0;
+    for (int y = r.top; y < r.bottom; ++y)
+      for (int x = r.left; x < r.right; ++x)
+        if ((GetPixel(dc, o.x + x, o.y + y) & 0xFFFFFF) == RGBOf(clWindowText)) ++n;
+    ReleaseDC(nullptr, dc);
+    return n;
+  };
+  auto caretOffTheDigits = [&] {
+    POINT c{};
+    GetCaretPos(&c);
+    RECT r = digits();
+    return c.x < r.left - 1 || c.x >= r.right;
+  };
+  THoldPointer hold(at);
+  SendButton(at, MOUSEEVENTF_LEFTDOWN);
+  ASSERT_TRUE(PumpUntil([&] { return Spin->Text() == "0"; }, 5000));
+  size_t steps = Ev.Buttons.size();
+  ASSERT_TRUE(PumpUntil([&] { return Ev.Buttons.size() > steps + 1; }, 5000)) << "no step at the minimum";
+  EXPECT_TRUE(caretOffTheDigits());
+  // Through more than a blink of the caret the digits look the same.
+  int first = ink(), least = first, most = first;
+  DWORD start = GetTickCount();
+  while (GetTickCount() - start < 3 * GetCaretBlinkTime() / 2) {
+    Pump(40);
+    int n = ink();
+    least = std::min(least, n);
+    most = std::max(most, n);
+  }
+  SendButton(at, MOUSEEVENTF_LEFTUP);
+  ASSERT_TRUE(PumpUntil([&] { return !down->Repeating(); }));
+  EXPECT_EQ(Spin->Text(), "0");
+  EXPECT_TRUE(caretOffTheDigits());
+  start = GetTickCount();
+  while (GetTickCount() - start < 3 * GetCaretBlinkTime() / 2) {
+    Pump(40);
+    int n = ink();
+    least = std::min(least, n);
+    most = std::max(most, n);
+  }
+  EXPECT_GT(least, 0);
+  EXPECT_EQ(least, most) << "the digits blink";
 }
 
 TEST_F(RzSpinEditTest, ValueFromAFormWaitsForTheLimits) {

@@ -13,6 +13,8 @@ TfrmSettings* frmSettings = nullptr;
 namespace {
 
 constexpr int FontSizes[] = {8, 10, 12, 14};
+// Posted as the dialog is activated: handled once the focus it gives has selected the Name.
+constexpr UINT WM_NAMEFROMSTART = WM_APP + 1;
 
 // Selects the first item equal to Text; when none is, the last item stays selected.
 void SelectStatusItem(TComboBox* Combo, const std::string& Text) {
@@ -55,6 +57,7 @@ void TfrmSettings::Publish(TPublisher<TfrmSettings>& p) {
   p.Method("FormCreate", &TfrmSettings::FormCreate);
   p.Method("FormDestroy", &TfrmSettings::FormDestroy);
   p.Method("FormShow", &TfrmSettings::FormShow);
+  p.Method("FormActivate", &TfrmSettings::FormActivate);
   p.Method("btnOkClick", &TfrmSettings::btnOkClick);
   p.Method("btnCancelClick", &TfrmSettings::btnCancelClick);
   p.Method("btnHelpClick", &TfrmSettings::btnHelpClick);
@@ -129,6 +132,27 @@ void TfrmSettings::FormShow(TObject*) {
   lblLaunchAtStart->SetCaption("Launch yOZ on Startup >");
 }
 
+// The focus the dialog gives as it is activated selects the whole Name, and the edit scrolls the end of
+// a selection into view: a long Name would show its end. Once that is done, the Name keeps its
+// selection with the caret (so the view) at its start.
+void TfrmSettings::FormActivate(TObject*) {
+  if (HandleAllocated()) PostMessageA(Handle(), WM_NAMEFROMSTART, 0, 0);
+}
+
+void TfrmSettings::Dispatch(TMessage& Message) {
+  if (Message.Msg != WM_NAMEFROMSTART) {
+    TForm::Dispatch(Message);
+    return;
+  }
+  if (!txtName || !txtName->HandleAllocated() || GetFocus() != txtName->Handle()) return;
+  HWND name = txtName->Handle();
+  DWORD start = 0, end = 0;
+  SendMessageA(name, EM_GETSEL, WPARAM(&start), LPARAM(&end));
+  const int length = GetWindowTextLengthA(name);
+  // Only the selection the focus made: a click into the Name meanwhile placed the caret itself.
+  if (start == 0 && int(end) == length && length > 0) SendMessageA(name, EM_SETSEL, WPARAM(length), 0);
+}
+
 int TfrmSettings::Execute(TyOZCBRec& Rec, TyOZConfigRec& Config) {
   PageControlSettings->SetActivePage(tsDisplay);
   // The dialog opens with the focus on the first control of the sheet it shows, wherever it was left.
@@ -141,7 +165,8 @@ int TfrmSettings::Execute(TyOZCBRec& Rec, TyOZConfigRec& Config) {
     MessageDlg("Unable to retrieve User details", mtError, TMsgDlgButtons{mbOK});
   }
   txtName->SetText(yOZCurrentUser->Name);
-  // The dialog lives for the whole run: a long Name typed last time would still show its end.
+  // The dialog lives for the whole run: a long Name typed last time would still show its end (until
+  // the focus comes, see FormActivate).
   if (txtName->HandleAllocated()) {
     SendMessageA(txtName->Handle(), EM_SETSEL, 0, 0);
     SendMessageA(txtName->Handle(), EM_SCROLLCARET, 0, 0);

@@ -52,6 +52,7 @@ public:
   void FormCreate(TObject* Sender);
   void FormDestroy(TObject* Sender);
   void FormShow(TObject* Sender);
+  void FormActivate(TObject* Sender);
   void btnOkClick(TObject* Sender);
   void btnCancelClick(TObject* Sender);
   void btnHelpClick(TObject* Sender);
@@ -66,6 +67,7 @@ public:
   TyOZCB* Settings = nullptr;
 
   void Loaded() override;
+  void Dispatch(TMessage& Message) override;
   static void Publish(TPublisher<TfrmSettings>& p);
 
 private:

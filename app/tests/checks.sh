@@ -6,14 +6,17 @@ fail() {
   for f in "$out"/*.log; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
   exit 1
 }
+# A screenshot is evidence only: the pause lets the screen catch up with the last step, and no check
+# relies on it.
 shot() { sleep 0.5; import -window root "$out/$1.png" 2>/dev/null || true; }
-# Waits until the command's output matches the pattern (grep -E), 15 seconds at most: what one machine
+# Waits until the command's output matches the pattern (grep -E), 30 seconds at most: what one machine
 # did shows on the other, and a click's effect, only once the program there has got round to it.
 until_shows() {
-  local pattern=$1 i text
+  local pattern=$1 end=$((SECONDS + 30)) text
   shift
-  for i in $(seq 75); do
+  while :; do
     text=$("$@" 2>/dev/null) && grep -Eq "$pattern" <<<"$text" && return 0
+    [ "$SECONDS" -lt "$end" ] || break
     sleep 0.2
   done
   echo "last output of $*:"
@@ -21,15 +24,32 @@ until_shows() {
   return 1
 }
 # Waits until the command's output no longer matches the pattern (or the command fails, as a look-up
-# of a deleted record does), 15 seconds at most.
+# of a deleted record does), 30 seconds at most.
 until_gone() {
-  local pattern=$1 i text
+  local pattern=$1 end=$((SECONDS + 30)) text
   shift
-  for i in $(seq 75); do
+  while :; do
     text=$("$@" 2>/dev/null) && grep -Eq "$pattern" <<<"$text" || return 0
+    [ "$SECONDS" -lt "$end" ] || break
     sleep 0.2
   done
   echo "last output of $*:"
   "$@" || true
   return 1
+}
+# Waits until the command succeeds, 30 seconds at most.
+until_true() {
+  local end=$((SECONDS + 30))
+  until "$@"; do
+    [ "$SECONDS" -lt "$end" ] || return 1
+    sleep 0.2
+  done
+}
+# Waits until the process has ended, 30 seconds at most; fails while it still runs.
+until_ended() {
+  local end=$((SECONDS + 30))
+  while kill -0 "$1" 2>/dev/null; do
+    [ "$SECONDS" -lt "$end" ] || return 1
+    sleep 0.2
+  done
 }

@@ -33,9 +33,11 @@ shows() {  # shows <status> <how>: Alice's board shows Bob with that status
 picker() {  # picker <how>: Custom Status... opened the status picker; Close it
   bob wait 'Please select status' 5000 || fail "$1: no status picker"
   bob click-button 'Please select status' '&Close' && bob gone 'Please select status' 5000 || fail "$1: closing the picker"
-  # Without a window manager Wine drops the foreground a moment after a top-level window hides; keys
-  # sent to an open menu meanwhile would go nowhere. The next step makes the board foreground again.
-  sleep 2.5
+  # Without a window manager the board's thread waits (up to 2 s) for the hidden picker to be
+  # withdrawn, then drops the foreground to the desktop as it reads what the display said meanwhile;
+  # keys sent to a menu opened before that would go nowhere. Once the thread answers, both are done,
+  # and the next step makes the board foreground again.
+  bob answers "$all" 20000 || fail "$1: the board does not answer after the picker"
 }
 for i in "${!statuses[@]}"; do
   bob click-bar "$all" 2 $((19 + 23 * i)) 13 || fail "clicking toolbar button $i"
@@ -76,7 +78,8 @@ alice click-bar "$all" 4 19 13 && alice wait 'Administer Users' 5000 || fail "Al
 alice click-button 'Administer Users' '&Close' && alice gone 'Administer Users' 5000 || fail "closing Users"
 shot bars-main
 for x in 19 42 65; do bob click-bar "$all" 4 $x 13 || fail "clicking administration button at $x"; done
-sleep 2
+# Nothing must open: a pause in which a dialog would have shown.
+sleep 3
 for w in 'Administer Users' 'Administer Departments' 'Administer Statuses'; do
   bob wait "$w" 1 2>/dev/null && fail "Bob opened $w"
 done
@@ -99,8 +102,7 @@ alice type 'Send Message...' 'Bars\tSent with the bar' || fail "typing the messa
 alice click-bar 'Send Message...' 1 30 12 || fail "clicking Send"
 alice gone 'Send Message...' 5000 || fail "the bar's Send did not send"
 [ "$(alice messages 'Y:\' BOB | cut -d'|' -f4)" = Bars ] || fail "stored: $(alice messages 'Y:\' BOB)"
-for i in $(seq 50); do grep -q 'new yOZ message' "$out/dialogs-2.log" 2>/dev/null && break; sleep 0.2; done
-grep -q 'new yOZ message' "$out/dialogs-2.log" || fail "no announcement on machine 2"
+until_true grep -q 'new yOZ message' "$out/dialogs-2.log" || fail "no announcement on machine 2"
 bob key "$all" alt+V && bob menu-key I || fail "View > My InBox"
 bob wait 'Message InBox' 5000 || fail "no inbox"
 bob right-click-bar 'Message InBox' 1 150 10 || fail "right click on the inbox's bar"

@@ -7,28 +7,9 @@ set -euo pipefail
 build=$1
 tag=lookandhints
 source "$(dirname "$0")/onemachine.sh"
-cat >"$out/settings.reg" <<EOF2
-REGEDIT4
-
-[HKEY_CURRENT_USER\\Software\\QDSoftware\\yOZ]
-"yOZDBasePath"="Y:\\\\"
-"FirstTimeRun"=dword:00000000
-"UpdateDisplayTime"=dword:00000001
-"CheckForNewMsgEvery"=dword:00000001
-"DetectScreenSaver"=dword:00000000
-"AutoComment"=dword:00000000
-"MainLeft"=dword:00000000
-"MainTop"=dword:00000000
-"MainWidth"=dword:00000280
-"MainHeight"=dword:000001c2
-EOF2
-WINEPREFIX=$M wine regedit /S "$(WINEPREFIX=$M winepath -w "$out/settings.reg")" >/dev/null 2>&1
-all='yOZ - All Departments'
-alice seed 'Y:\' 'ALICE:1:Sales:' 'BOB:0:Support:' || fail "seeding the share"
+quiet_share '"MainLeft"=dword:00000000' '"MainTop"=dword:00000000'
 drive bob send 'Y:\' ALICE BOB 'Waiting' 'A message waiting at start' || fail "a message in the share"
-
-YOZ_DIALOG_LOG="$out/dialogs.log" WINEPREFIX=$M USER=alice wine "$bin/yOZ.exe" >"$out/board.log" 2>&1 &
-board_pid=$!
+start_board
 # The message waiting at start opens in the read dialog over the board.
 alice wait 'Read Message...' 30000 || fail "no read dialog for the waiting message"
 shot read
@@ -49,16 +30,17 @@ shot inbox
 # screen, its place showing what lies beneath; button closes what opened.
 hint_goes() {
   local what=$1 window=$2 bar=$3 x=$4 y=$5 opened=$6 button=$7 hl ht hr hb colour
+  hint_wiped() { [ "$(alice screen-pixel $((hl + 3)) $(((ht + hb) / 2)))" != "$colour" ]; }
   alice hover-bar "$window" "$bar" "$x" "$y" || fail "$what: pointing at the button"
   until_shows '^1$' alice shown TdxBarHintWindow || fail "$what: no hint"
   IFS=, read -r hl ht hr hb <<<"$(alice class-rect TdxBarHintWindow)"
   colour=$(alice screen-pixel $((hl + 3)) $(((ht + hb) / 2)))
   alice click-bar "$window" "$bar" "$x" "$y" || fail "$what: clicking the button"
   alice wait "$opened" 5000 || fail "$what: $opened did not open"
-  sleep 0.5
-  shot "hint-$what"
+  # The hint goes before what opened shows; what lay beneath is drawn again once painting catches up.
   [ "$(alice shown TdxBarHintWindow)" = 0 ] || fail "$what: the hint stays over $opened"
-  [ "$(alice screen-pixel $((hl + 3)) $(((ht + hb) / 2)))" != "$colour" ] || fail "$what: the hint is still drawn"
+  until_true hint_wiped || fail "$what: the hint is still drawn"
+  shot "hint-$what"
   alice press "$opened" "$button" 2>/dev/null || alice click-button "$opened" "$button" || fail "$what: closing $opened"
   alice gone "$opened" 5000 || fail "$what: $opened stays"
 }

@@ -4,7 +4,8 @@
 # first message at once (the message file likewise). Every copy must go on with what another made
 # meanwhile: no failure, each login registered once, one administrator, every message stored. Four
 # copies of the test prefix, each with its own wineserver, the share mapped as Y: on all; a file on
-# the share starts each step on all four at once (YOZDRIVE_GO).
+# the share starts each step on all four at once (YOZDRIVE_GO), made once each of them has said it is
+# waiting for it (YOZDRIVE_READY, a file of its own in the log folder, drive T: being the build folder).
 set -euo pipefail
 build=$1
 bin=$build/bin
@@ -43,17 +44,21 @@ drive() {  # drive <n> <args...>: on machine n as its login
 at_once() {
   local round=$1 step=$2 i pids=() status=0
   shift 2
-  rm -f "$share/go"
+  rm -f "$share/go" "$out"/ready-*
   for i in 0 1 2 3; do
     local to=${logins[$(((i + 1) % 4))]^^} me=${logins[$i]^^} args=() a
     for a in "$@"; do
       a=${a//@/$to}
       args+=("${a//%/$me}")
     done
-    YOZDRIVE_GO='Y:\go' drive "$i" "${args[@]}" >/dev/null 2>"$out/$round-$step-${logins[$i]}.err" &
+    YOZDRIVE_GO='Y:\go' YOZDRIVE_READY="T:\\app-newdatabaserace\\ready-$i" drive "$i" "${args[@]}" >/dev/null \
+      2>"$out/$round-$step-${logins[$i]}.err" &
     pids+=($!)
   done
-  sleep 1.5  # every driver is up and waiting
+  # Released once every driver is up and waiting (each gives up waiting after 30 s).
+  local end=$((SECONDS + 30))
+  while [ "$(ls "$out" | grep -c '^ready-')" -lt 4 ] && [ "$SECONDS" -lt "$end" ]; do sleep 0.05; done
+  [ "$(ls "$out" | grep -c '^ready-')" -eq 4 ] || echo "round $round, $step: not every driver said it was waiting" >&2
   : >"$share/go"
   for i in "${!pids[@]}"; do wait "${pids[$i]}" || status=1; done
   return $status

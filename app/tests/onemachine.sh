@@ -27,3 +27,23 @@ drive() {  # drive <login> <args...>
   return "${PIPESTATUS[0]}"
 }
 alice() { drive alice "$@"; }
+all='yOZ - All Departments'
+# quiet_share [registry lines...]: ALICE's settings for a quiet board on Y:\ (fast timers, no first-run
+# question, no screen saver, no automatic comment, 640 x 450) with the further lines given, and the share
+# seeded with ALICE (an administrator, Sales) and BOB (Support).
+quiet_share() {
+  {
+    printf 'REGEDIT4\n\n[HKEY_CURRENT_USER\\Software\\QDSoftware\\yOZ]\n'
+    printf '%s\n' '"yOZDBasePath"="Y:\\"' '"FirstTimeRun"=dword:00000000' '"UpdateDisplayTime"=dword:00000001' \
+      '"CheckForNewMsgEvery"=dword:00000001' '"DetectScreenSaver"=dword:00000000' '"AutoComment"=dword:00000000' \
+      '"MainWidth"=dword:00000280' '"MainHeight"=dword:000001c2' "$@"
+  } >"$out/settings.reg"
+  WINEPREFIX=$M wine regedit /S "$(WINEPREFIX=$M winepath -w "$out/settings.reg")" >/dev/null 2>&1
+  alice seed 'Y:\' 'ALICE:1:Sales:' 'BOB:0:Support:' || fail "seeding the share"
+}
+# start_board: ALICE's board in the background, its output in board.log, its message boxes logged to
+# dialogs.log. Sets board_pid.
+start_board() {
+  YOZ_DIALOG_LOG="$out/dialogs.log" WINEPREFIX=$M USER=alice wine "$bin/yOZ.exe" >"$out/board.log" 2>&1 &
+  board_pid=$!
+}

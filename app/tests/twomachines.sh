@@ -74,8 +74,8 @@ send_to_bob 'Lunch?' 'At noon\nin the canteen'
 [ "$(drive "$M1" alice messages 'Y:\' BOB)" = '0000000001|New|ALICE|Lunch?|At noon\r\nin the canteen' ] \
   || fail "stored: $(drive "$M1" alice messages 'Y:\' BOB)"
 # Bob's board announces it at its next look at the message file.
-for i in $(seq 50); do [ "$(announcements)" = 1 ] && break; sleep 0.2; done
-[ "$(announcements)" = 1 ] || fail "no announcement on machine 2"
+announced() { [ "$(announcements)" = "$1" ]; }
+until_true announced 1 || fail "no announcement on machine 2"
 grep -q 'new yOZ message' "$out/dialogs-1.log" 2>/dev/null && fail "machine 1 announced Bob's message"
 echo "ok: a message typed into Send Message... is announced on the receiver's board only"
 
@@ -96,7 +96,8 @@ echo "ok: the inbox shows the message and clicking it reads it"
 
 # Delete (the bar's first button), answered No: kept; again, answered Yes: gone, and the counts follow.
 drive "$M2" bob click-bar 'Message InBox' 1 30 12 || fail "clicking Delete"
-sleep 1
+asked() { [ "$(grep -c '|Are you sure you want to delete the selected message?$' "$out/dialogs-2.log")" = "$1" ]; }
+until_true asked 1 || fail "Delete asked no question"
 [ "$(drive "$M2" bob board 'Message InBox' | wc -l)" -eq 1 ] || fail "No deleted the message"
 drive "$M2" bob click-item 'Message InBox' 1 'Lunch?' || fail "selecting the message again"
 drive "$M2" bob click-bar 'Message InBox' 1 30 12 || fail "clicking Delete again"
@@ -111,8 +112,7 @@ drive "$M2" bob key 'Message InBox' alt+F || fail "Alt+F in the inbox"
 drive "$M2" bob key 'Message InBox' return || fail "Return on Exit"
 drive "$M2" bob gone 'Message InBox' 5000 || fail "the inbox stayed open"
 send_to_bob 'Later' 'Coffee at four?'
-for i in $(seq 50); do [ "$(announcements)" = 2 ] && break; sleep 0.2; done
-[ "$(announcements)" = 2 ] || fail "the second message was not announced"
+until_true announced 2 || fail "the second message was not announced"
 echo "ok: deleting asks first; closing the inbox lets the next message be announced"
 
 # The department tree filters Alice's board and captions her window.
@@ -130,8 +130,7 @@ echo "ok: the department tree filters and captions the window"
 YOZ_DIALOG_LOG="$out/second-copy.log" YOZ_DIALOG_ANSWERS=OK on "$M2" bob "$bin/yOZ.exe" >"$out/second.log" 2>&1 &
 p3=$!
 pids+=($p3)
-for i in $(seq 100); do kill -0 "$p3" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$p3" 2>/dev/null && fail "the second copy is still running"
+until_ended "$p3" || fail "the second copy is still running"
 grep -q '^Information|OK|OK|yOZ is already running!$' "$out/second-copy.log" || fail "no 'already running' box"
 kill -0 "$p2" 2>/dev/null || fail "the first copy on machine 2 ended too"
 echo "ok: a second copy on one machine says yOZ is already running"
@@ -141,16 +140,14 @@ import -window root "$out/boards.png" 2>/dev/null || true
 # Bob's close box puts his board in the tray: the window goes, the program stays.
 drive "$M2" bob close-box "$all" || fail "close box"
 drive "$M2" bob gone "$all" 5000 || fail "the window stayed after the close box"
-sleep 1
+# The program must stay: a pause in which it goes on running.
+sleep 3
 kill -0 "$p2" 2>/dev/null || fail "the close box ended the program"
 echo "ok: the close box keeps the board running in the tray"
 
 # The shut-down marker closes every copy with the closing work done.
 : >"$share/yOZDB31.smd"
-for i in $(seq 100); do
-  kill -0 "$p1" 2>/dev/null || kill -0 "$p2" 2>/dev/null || break
-  sleep 0.2
-done
+until_ended "$p1" && until_ended "$p2" || true
 kill -0 "$p1" 2>/dev/null && fail "board 1 still runs after the shut-down marker"
 kill -0 "$p2" 2>/dev/null && fail "board 2 still runs after the shut-down marker"
 rm -f "$share/yOZDB31.smd"
@@ -171,8 +168,7 @@ drive "$M2" bob gone 'Read Message...' 5000 || fail "the read dialog stayed open
 [ "$(drive "$M1" alice messages 'Y:\' BOB | cut -d'|' -f2)" = "Old" ] || fail "closing did not mark it read"
 drive "$M2" bob wait "$all" 10000 || fail "the board has no caption after the waiting message"
 : >"$share/yOZDB31.smd"
-for i in $(seq 100); do kill -0 "$p4" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$p4" 2>/dev/null && fail "board 2 still runs after the shut-down marker"
+until_ended "$p4" || fail "board 2 still runs after the shut-down marker"
 rm -f "$share/yOZDB31.smd"
 echo "ok: a message waiting at start opens in the read dialog, closing it marks it read, the board has its caption"
 echo "two machines: all steps passed"

@@ -138,8 +138,7 @@ bob click-button Settings '&Ok' || fail "OK after moving"
 text=$(bob answer Information OK) || fail "no box about the move"
 [ "$text" = "The location of the yOZ database has been changed.||yOZ must be re-started to use the new database location, and will now shut down." ] \
   || fail "move text: $text"
-for i in $(seq 75); do kill -0 "$p2" 2>/dev/null || break; sleep 0.2; done
-kill -0 "$p2" 2>/dev/null && fail "board 2 still runs after the move"
+until_ended "$p2" || fail "board 2 still runs after the move"
 [ "$(reg_value "$M2" yOZDBasePath)" = 'Y:\other\' ] || fail "BOB's folder: $(reg_value "$M2" yOZDBasePath)"
 start_board 2 3
 bob wait "$all" 30000 || fail "board 2 did not come up on the new folder"

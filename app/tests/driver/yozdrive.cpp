@@ -28,7 +28,8 @@
 //   yozdrive right-click-bar <caption> <n> <x> <y>  the same with the right button
 //   yozdrive right-click-in <caption> <class> <x> <y>  right click at a client point of the first child
 //                                           window of that class
-//   yozdrive tray-menu <caption>            what a right click on the board's tray icon sends
+//   yozdrive tray-menu <caption>            what a right click on the board's tray icon sends; waits
+//                                           until a popup menu shows
 //   yozdrive menu-key <keys>                keys as for key, to whatever holds the keyboard (an open menu)
 //   yozdrive click-entry <caption> <text>   left click on that entry of the window's list box
 //   yozdrive list <caption>                 print the entries of the window's list box, one a line
@@ -62,6 +63,10 @@
 //   yozdrive held <caption> [ms]            wait until the window holds the keyboard on its own (it is
 //                                           foreground, active and has the focus inside), without making
 //                                           it foreground; print what holds it instead on failure
+//   yozdrive answers <caption> [ms]         wait until the window's thread answers a message (a window
+//                                           hidden without a window manager keeps it waiting up to 2 s)
+//   yozdrive painted <caption> [ms]         wait until the window and every window inside it have
+//                                           nothing left to paint (what the screen shows is current)
 //   yozdrive click-close <caption>          left click on the window's close box
 //   yozdrive dblclick-caption <caption>     double click on the window's caption bar (maximise, restore)
 //   yozdrive pixel <caption> <x> <y>        print the colour (RRGGBB) on screen at that client point; a
@@ -96,7 +101,8 @@
 //                                           at x1,y1 differ from those of the one at x2,y2
 //
 // With YOZDRIVE_GO set to a file name, every command first waits (30 s at most) until that file exists:
-// copies started one by one on several machines then act at the same moment.
+// copies started one by one on several machines then act at the same moment. YOZDRIVE_READY names a
+// file the command makes as it starts that wait, so the starter knows when every copy is waiting.
 // Exit code 0 on success, 1 on a failed wait or check, 2 on bad use.
 #include <windows.h>
 #include <commctrl.h>
@@ -883,6 +889,33 @@ int Held(HWND Top, int Ms) {
   return 1;
 }
 
+// True while the window or a visible window inside it waits to be painted.
+bool PaintPending(HWND Top) {
+  bool pending = GetUpdateRect(Top, nullptr, FALSE) != FALSE;
+  EnumChildWindows(
+      Top,
+      [](HWND w, LPARAM p) -> BOOL {
+        if (IsWindowVisible(w) && GetUpdateRect(w, nullptr, FALSE)) *reinterpret_cast<bool*>(p) = true;
+        return TRUE;
+      },
+      reinterpret_cast<LPARAM>(&pending));
+  return pending;
+}
+
+// Waits until the window's thread answers and nothing of the window is left to paint, over a few looks
+// (a step's effect may still be queued when the first look finds nothing to paint).
+int Painted(HWND Top, int Ms) {
+  const DWORD start = GetTickCount();
+  for (int steady = 0; GetTickCount() - start < DWORD(Ms); Sleep(50)) {
+    DWORD_PTR answer = 0;
+    const bool answers = SendMessageTimeoutA(Top, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &answer) != 0;
+    steady = answers && !PaintPending(Top) ? steady + 1 : 0;
+    if (steady >= 3) return 0;
+  }
+  std::fprintf(stderr, "the window \"%s\" is not painted\n", WindowText(Top).c_str());
+  return 1;
+}
+
 // A point of the window's caption bar, from the right edge (Buttons caption buttons in).
 POINT CaptionPoint(HWND W, double Buttons) {
   RECT r;
@@ -899,7 +932,8 @@ void MovePointer(POINT At) {
   Sleep(100);
 }
 
-int Shown(const std::string& Class) {
+// The number of visible top-level windows of that class.
+int CountShown(const std::string& Class) {
   struct Ctx {
     const std::string* Class;
     int Count;
@@ -913,7 +947,11 @@ int Shown(const std::string& Class) {
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&ctx));
-  std::printf("%d\n", ctx.Count);
+  return ctx.Count;
+}
+
+int Shown(const std::string& Class) {
+  std::printf("%d\n", CountShown(Class));
   return 0;
 }
 
@@ -1127,6 +1165,13 @@ int CmdBoard(const TCall& C) {
 
 int CmdKey(const TCall& C) { return Key(C.Board, C[3]); }
 int CmdHeld(const TCall& C) { return Held(C.Board, C.IntOr(3, 5000)); }
+int CmdPainted(const TCall& C) { return Painted(C.Board, C.IntOr(3, 20000)); }
+int CmdAnswers(const TCall& C) {
+  DWORD_PTR answer = 0;
+  if (SendMessageTimeoutA(C.Board, WM_NULL, 0, 0, SMTO_NORMAL, UINT(C.IntOr(3, 20000)), &answer)) return 0;
+  std::fprintf(stderr, "the window \"%s\" does not answer\n", WindowText(C.Board).c_str());
+  return 1;
+}
 
 int CmdClickClose(const TCall& C) {
   Raise(C.Board);
@@ -1302,8 +1347,11 @@ int CmdTrayMenu(const TCall& C) {
         return TRUE;
       },
       reinterpret_cast<LPARAM>(&ctx));
-  Sleep(300);
-  return ctx.Told ? 0 : 1;
+  if (!ctx.Told) return 1;
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 10000; Sleep(50))
+    if (CountShown("#32768") > 0) return 0;
+  std::fprintf(stderr, "no popup menu from the tray icon\n");
+  return 1;
 }
 
 int CmdClickTreePath(const TCall& C) {
@@ -1461,6 +1509,8 @@ const TCommand BoardCommands[] = {
     {"board", 1, CmdBoard},
     {"key", 2, CmdKey},
     {"held", 1, CmdHeld},
+    {"painted", 1, CmdPainted},
+    {"answers", 1, CmdAnswers},
     {"click-close", 1, CmdClickClose},
     {"dblclick-caption", 1, CmdDblClickCaption},
     {"pixel", 3, CmdPixel},
@@ -1515,9 +1565,14 @@ const TCommand* Find(const TCommand (&Commands)[N], const TCall& C) {
 
 int main(int argc, char** argv) {
   if (argc < 2 || (argc < 3 && std::string(argv[1]) != "shortcut" && std::string(argv[1]) != "popup-rect")) return 2;
-  if (const char* go = std::getenv("YOZDRIVE_GO"))
+  if (const char* go = std::getenv("YOZDRIVE_GO")) {
+    if (const char* ready = std::getenv("YOZDRIVE_READY")) {
+      HANDLE f = CreateFileA(ready, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+      if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+    }
     for (DWORD start = GetTickCount(); GetFileAttributesA(go) == INVALID_FILE_ATTRIBUTES && GetTickCount() - start < 30000;)
       Sleep(1);
+  }
   try {
     TCall call{argc, argv, nullptr};
     if (const TCommand* c = Find(FreeCommands, call)) return c->Run(call);

@@ -81,7 +81,7 @@ void SaveViewerPicture(const std::string& Name) {
 
 // Waits for the viewer to show the topic headed Title (the viewer starts cold the first time).
 bool ViewerShows(const std::string& Title, const std::string& Picture) {
-  bool shown = PumpUntil([&] { return ViewerText().rfind(Title + "\r", 0) == 0; }, 15000);
+  bool shown = PumpUntil([&] { return ViewerText().rfind(Title + "\r", 0) == 0; });
   if (shown) {
     Pump(300);
     SaveViewerPicture(Picture);
@@ -170,7 +170,7 @@ protected:
     FreeMainWindow(Form);
     // The viewer closes with the program's last help request.
     Application->HelpCommand(HELP_QUIT, 0);
-    PumpUntil([] { return !FindWindowA("MS_WINHELP", nullptr); }, 3000);
+    PumpUntil([] { return !FindWindowA("MS_WINHELP", nullptr); });
     delete Boxes;
     delete Folder;
     delete Sandbox;
@@ -193,7 +193,7 @@ TEST_F(Help, TheViewersIndexListsTheKeywordsAndOpensTheirTopics) {
   Application->HelpJump("Contents");
   ASSERT_TRUE(ViewerShows("yOZ Help", "Contents"));
   HWND index = nullptr;
-  ASSERT_TRUE(PumpUntil([&] { return (index = FindIn(ViewerWindow(), "Button", "Index")) != nullptr; }, 5000));
+  ASSERT_TRUE(PumpUntil([&] { return (index = FindIn(ViewerWindow(), "Button", "Index")) != nullptr; }));
   SetForegroundWindow(ViewerWindow());
   RECT r;
   GetWindowRect(index, &r);
@@ -205,8 +205,7 @@ TEST_F(Help, TheViewersIndexListsTheKeywordsAndOpensTheirTopics) {
         HWND dialog = FindWindowA("#32770", nullptr);
         list = dialog ? FindIn(dialog, "ListBox", "") : nullptr;
         return list && SendMessageW(list, LB_GETCOUNT, 0, 0) > 0;
-      },
-      10000));
+      }));
   std::vector<std::string> entries = ListBoxEntries(list);
   for (const char* k : {"board", "custom status", "InBox", "settings", "database wizard", "users, administering",
                         "departments, administering", "statuses, administering", "alerts", "contents"})

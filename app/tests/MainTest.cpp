@@ -581,20 +581,27 @@ TEST_F(MainWindow, WritesCloseTogetherAreEachNoticed) {
   AddUser(Folder.Path(), "BOB", "Available");
   BoardTick();
   const std::string data = Folder.Path() + "yOZDB31.isd";
-  // Line the first write up just after the start of an even second, then write twice 100 ms apart.
-  SYSTEMTIME st;
-  do {
-    Sleep(10);
-    GetSystemTime(&st);
-  } while (st.wSecond % 2 != 0 || st.wMilliseconds > 300);
+  // Each write is given its time: the first just after an even second, the second 100 ms later (the
+  // clock's own times would put them in one step only as long as the machine is quick).
+  auto stampAt = [&](WORD Ms) {
+    SYSTEMTIME st{2026, 1, 4, 1, 10, 0, 0, Ms};
+    FILETIME ft;
+    ASSERT_TRUE(SystemTimeToFileTime(&st, &ft));
+    HANDLE h = CreateFileA(data.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                           nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(h, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(SetFileTime(h, nullptr, nullptr, &ft));
+    CloseHandle(h);
+  };
   WriteStatus(Folder.Path(), "BOB", "At lunch");
+  stampAt(100);
   const int32_t coarse1 = FileAge(data);
   const double fine1 = FileModTime(data);
   BoardTick();
   EXPECT_EQ(StatusOnBoard("BOB"), "At lunch");
-  Sleep(100);
   WriteStatus(Folder.Path(), "BOB", "Gone home");
-  EXPECT_EQ(FileAge(data), coarse1) << "the two writes should fall in one FileAge step";
+  stampAt(200);
+  ASSERT_EQ(FileAge(data), coarse1) << "the two writes should fall in one FileAge step";
   EXPECT_NE(FileModTime(data), fine1);
   BoardTick();
   EXPECT_EQ(StatusOnBoard("BOB"), "Gone home");
@@ -1155,7 +1162,7 @@ TEST_F(MainWindow, ShortcutKeysRunTheirStatusCommands) {
     in[3].ki.wVk = VK_CONTROL;
     in[3].ki.dwFlags = KEYEVENTF_KEYUP;
     SendInput(4, in, sizeof(INPUT));
-    PumpUntil([&] { return ReadUser(Folder.Path(), Login()).Status() == "At lunch"; }, 1500);
+    PumpUntil([&] { return ReadUser(Folder.Path(), Login()).Status() == "At lunch"; });
   }
   EXPECT_EQ(ReadUser(Folder.Path(), Login()).Status(), "At lunch");
 }

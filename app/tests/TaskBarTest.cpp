@@ -42,18 +42,18 @@ TEST(TaskBar, TheApplicationWindowCarriesTheButtonWhileTheMainWindowShows) {
   // Minimising hides the board to the tray, and the button goes with it.
   ASSERT_TRUE(form->StTrayIcon->MinimizeToTray());
   ::SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-  PumpUntil([&] { return !IsWindowVisible(form->Handle()); }, 2000);
+  PumpUntil([&] { return !IsWindowVisible(form->Handle()); });
   EXPECT_FALSE(IsWindowVisible(form->Handle()));
   EXPECT_FALSE(HasTaskBarButton(app));
 
   form->Show();
-  PumpUntil([&] { return IsWindowVisible(form->Handle()); }, 2000);
+  PumpUntil([&] { return IsWindowVisible(form->Handle()); });
   EXPECT_TRUE(HasTaskBarButton(app));
 
   // The button's activation passes the focus on to the board.
   SetForegroundWindow(app);
   ::SetFocus(app);
-  PumpUntil([&] { return GetActiveWindow() == form->Handle(); }, 2000);
+  PumpUntil([&] { return GetActiveWindow() == form->Handle(); });
   EXPECT_EQ(GetActiveWindow(), form->Handle());
   FreeMainWindow(form);
   EXPECT_FALSE(IsWindowVisible(app));

@@ -78,8 +78,8 @@ void DragPointer(POINT From, POINT To) {
     SendInput(1, &up, sizeof(INPUT));
     done = true;
   });
-  TWatchdog dog(10000, "a real drag did not end");
-  PumpUntil([&] { return done.load(); }, 5000);
+  TWatchdog dog(60000, "a real drag did not end");
+  PumpUntil([&] { return done.load(); });
   user.join();
   Pump(300);
 }
@@ -208,7 +208,7 @@ void PressAndDrag(TWinControl* W, POINT Down, POINT At, const std::function<void
     GetCursorPos(&cur);
   }
   Steps(At);
-  TWatchdog dog(10000, "a drag's loop did not end");
+  TWatchdog dog(60000, "a drag's loop did not end");
   POINT d = W->ScreenToClient(Down), a = W->ScreenToClient(At);
   SendMessageA(W->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(d.x, d.y));
   if (d.x != a.x || d.y != a.y) SendMessageA(W->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(a.x, a.y));

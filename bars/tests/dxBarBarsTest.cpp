@@ -214,14 +214,14 @@ TEST(dxBarBars, AFloatingBarMadeVisibleOnAHiddenFormShowsWithTheForm) {
   POINT onForm{300, 300};
   f.Form->Show();
   HeldClick(hold, onForm);
-  EXPECT_TRUE(PumpUntil(shown, 2000));
+  EXPECT_TRUE(PumpUntil(shown));
   Shot("floating-bar-with-form");
   EXPECT_TRUE(b->Visible());
 
   f.Form->SetBorderStyle(bsSingle);
   EXPECT_TRUE(IsWindowVisible(f.Form->Handle()));
   HeldClick(hold, onForm);
-  EXPECT_TRUE(PumpUntil(shown, 2000));
+  EXPECT_TRUE(PumpUntil(shown));
   EXPECT_TRUE(b->Visible());
   SetCursorPos(0, 0);
 }

@@ -248,7 +248,7 @@ TEST(dxBarCustPopups, QuickControlOfAToolbarWhoseLinksFitHoldsOnlyAddOrRemove) {
   TdxBarItemLink* l = other->ItemLinks()->Items(0);
   POINT c = Middle(l->ItemRect);
   SendMessageA(other->Control()->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(c.x, c.y));
-  EXPECT_TRUE(PumpUntil([] { return !TdxBarQuickControl::Instance(); }, 1000));
+  EXPECT_TRUE(PumpUntil([] { return !TdxBarQuickControl::Instance(); }));
   EXPECT_EQ(t->MarkState(), 0);
 
   // A real click elsewhere closes it; one on its own window does not.
@@ -327,7 +327,7 @@ TEST(dxBarCustPopups, HoverOnAddOrRemoveButtonsOpensItsMenu) {
   TdxBarControl* t = tools->Control();
   THoldPointer hold(t->ClientToScreen(Middle(t->MarkRect())));
   HeldClick(hold, t->ClientToScreen(Middle(t->MarkRect())));
-  ASSERT_TRUE(PumpUntil([] { return TdxBarQuickControl::Instance() != nullptr; }, 2000));
+  ASSERT_TRUE(PumpUntil([] { return TdxBarQuickControl::Instance() != nullptr; }));
   TdxBarQuickControl* q = TdxBarQuickControl::Instance();
   TdxBarItemLink* row = FindRow(q, "&Add or Remove Buttons");
   ASSERT_NE(row, nullptr);
@@ -341,8 +341,8 @@ TEST(dxBarCustPopups, HoverOnAddOrRemoveButtonsOpensItsMenu) {
     auto* w = dynamic_cast<TdxBarSubMenuControl*>(q->AddRemoveItem()->ItemLinks()->BarControl());
     return w && IsBarControl(w) && w->HandleAllocated() && IsWindowVisible(w->Handle()) ? w : nullptr;
   };
-  EXPECT_TRUE(PumpUntil([&] { return q->SelectedControl() == row->Control(); }, 2000));
-  EXPECT_TRUE(PumpUntil([&] { return menu() != nullptr; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return q->SelectedControl() == row->Control(); }));
+  EXPECT_TRUE(PumpUntil([&] { return menu() != nullptr; }));
   Shot("quick-add-or-remove-hover");
   EXPECT_EQ(TdxBarQuickControl::Instance(), q);
   t->SetMarkState(0);

@@ -139,10 +139,10 @@ TEST(dxBarEdits, TypedTextStaysWhileThePointerPassesOverAnotherButton) {
   TdxBarEditControl* e = t.EditControl();
   ASSERT_NE(e, nullptr);
   HeldClick(t.Hold, t.OnLink(2));
-  ASSERT_TRUE(PumpUntil([&] { return e->EditorVisible() && GetFocus() == e->Handle(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return e->EditorVisible() && GetFocus() == e->Handle(); }));
   Press('A');
   Press('B');
-  ASSERT_TRUE(PumpUntil([&] { return t.EditorText(e) == "ab"; }, 2000)) << t.EditorText(e);
+  ASSERT_TRUE(PumpUntil([&] { return t.EditorText(e) == "ab"; })) << t.EditorText(e);
   t.Hold.Move(t.OnLink(0));
   Pump(100);
   t.Hold.Move(Offset(t.OnLink(0), 2, 1));
@@ -151,15 +151,15 @@ TEST(dxBarEdits, TypedTextStaysWhileThePointerPassesOverAnotherButton) {
   EXPECT_EQ(GetFocus(), e->Handle());
   EXPECT_EQ(t.EditorText(e), "ab");
   Press(VK_RETURN);
-  EXPECT_TRUE(PumpUntil([&] { return t.Edit->StoredText() == "ab"; }, 2000)) << t.Edit->StoredText();
+  EXPECT_TRUE(PumpUntil([&] { return t.Edit->StoredText() == "ab"; })) << t.Edit->StoredText();
   EXPECT_FALSE(e->EditorVisible());
 
   HeldClick(t.Hold, t.OnLink(2));
-  ASSERT_TRUE(PumpUntil([&] { return e->EditorVisible() && GetFocus() == e->Handle(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return e->EditorVisible() && GetFocus() == e->Handle(); }));
   Press('Z');
-  ASSERT_TRUE(PumpUntil([&] { return t.EditorText(e) == "z"; }, 2000)) << t.EditorText(e);
+  ASSERT_TRUE(PumpUntil([&] { return t.EditorText(e) == "z"; })) << t.EditorText(e);
   Press(VK_ESCAPE);
-  EXPECT_TRUE(PumpUntil([&] { return !e->EditorVisible(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return !e->EditorVisible(); }));
   EXPECT_EQ(t.Edit->Text(), "ab");
   EXPECT_EQ(t.Window()->SelectedControl(), e);
 }
@@ -173,22 +173,22 @@ TEST(dxBarEdits, ClicksOnAComboArrowOpenAndCloseItsListAndAClickInTheListChooses
   POINT arrow = t.Window()->ClientToScreen(Middle(c->ButtonRect()));
   POINT text = t.Window()->ClientToScreen(Middle(c->EditorRect()));
   HeldClick(t.Hold, text);
-  ASSERT_TRUE(PumpUntil([&] { return c->EditorVisible(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return c->EditorVisible(); }));
   Pump(100);
   EXPECT_FALSE(t.ListShown());
   HeldClick(t.Hold, arrow);
-  ASSERT_TRUE(PumpUntil([&] { return t.ListShown(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return t.ListShown(); }));
   Pump(100);
   Shot("combo-list-open");
   TdxBarDropDownListBox* list = t.Combo->ListBox();
   HeldClick(t.Hold, list->ClientToScreen(Middle(list->ItemRect(1))));
-  EXPECT_TRUE(PumpUntil([&] { return !t.ListShown() && t.Combo->ItemIndex() == 1; }, 2000)) << t.Combo->ItemIndex();
+  EXPECT_TRUE(PumpUntil([&] { return !t.ListShown() && t.Combo->ItemIndex() == 1; })) << t.Combo->ItemIndex();
   EXPECT_EQ(t.Combo->Text(), "Beta");
   HeldClick(t.Hold, arrow);
-  ASSERT_TRUE(PumpUntil([&] { return t.ListShown(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return t.ListShown(); }));
   Pump(100);
   HeldClick(t.Hold, arrow);
-  EXPECT_TRUE(PumpUntil([&] { return !t.ListShown(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return !t.ListShown(); }));
 }
 
 TEST(dxBarEdits, ADropDownStaysOnItsMonitor) {
@@ -224,11 +224,11 @@ TEST(dxBarEdits, AClickedEditTakesTheKeysAndMayBeFreedWhileItsEditorLosesTheFocu
   t.PaintAll();
   RECT r = t.Bar->ItemLinks()->Items(1)->ItemRect;
   Click(t.Window->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2}));
-  ASSERT_TRUE(PumpUntil([&] { return e->EditorVisible() && GetFocus() == e->Handle(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return e->EditorVisible() && GetFocus() == e->Handle(); }));
   HWND editor = e->Handle();
   Press('O');
   Press('K');
-  EXPECT_TRUE(PumpUntil([&] { return t.Edit->Text() == "ok"; }, 2000)) << t.Edit->Text();
+  EXPECT_TRUE(PumpUntil([&] { return t.Edit->Text() == "ok"; })) << t.Edit->Text();
   TFreeOnExit f{t.Edit};
   t.Edit->OnExit = Bind(&f, &TFreeOnExit::Exit);
   SetFocus(t.F.Form->Handle());  // the focus is taken from outside
@@ -255,7 +255,7 @@ TEST(dxBarEdits, AnEditOnAVerticalBarIsAnEditUnlessTheBarRotates) {
   ASSERT_NE(c, nullptr);
   THoldPointer hold(Center(l));
   Click(Center(l), 30);
-  EXPECT_TRUE(PumpUntil([&] { return c->Focused(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return c->Focused(); }));
   Press(VK_ESCAPE);
   Pump(50);
   b->SetRotateWhenVertical(true);

@@ -72,9 +72,9 @@ TEST(dxBarHooks, KeysGoToTheOpenMenuAndEnterRunsTheActionOnce) {
   Press(VK_DOWN);
   Press(VK_DOWN);
   Press(VK_UP);
-  ASSERT_TRUE(PumpUntil([&] { return t.Menu() && t.Menu()->SelectedControl() && t.Menu()->SelectedControl()->Item() == t.Buttons[0]; }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return t.Menu() && t.Menu()->SelectedControl() && t.Menu()->SelectedControl()->Item() == t.Buttons[0]; }));
   Press(VK_RETURN);
-  EXPECT_TRUE(PumpUntil([&] { return !t.Menu(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return !t.Menu(); }));
   Pump(100);
   EXPECT_EQ(t.Runs.Names.size(), 1u);
   EXPECT_TRUE(t.Clicks.Names.empty());
@@ -82,17 +82,17 @@ TEST(dxBarHooks, KeysGoToTheOpenMenuAndEnterRunsTheActionOnce) {
   EXPECT_EQ(t.Edit->Text(), "");
   // The menu is gone: keys reach the edit again.
   Press('X');
-  EXPECT_TRUE(PumpUntil([&] { return t.Edit->Text() == "x"; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return t.Edit->Text() == "x"; }));
 }
 
 TEST(dxBarHooks, AcceleratorAndEscInTheMenu) {
   TKeyForm t;
   t.Open();
   Press('C');
-  EXPECT_TRUE(PumpUntil([&] { return t.Clicks.Names == std::vector<std::string>{"B2"}; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return t.Clicks.Names == std::vector<std::string>{"B2"}; }));
   t.Open();
   Press(VK_ESCAPE);
-  EXPECT_TRUE(PumpUntil([&] { return !t.Menu(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return !t.Menu(); }));
   EXPECT_EQ(t.Clicks.Names.size(), 1u);
 }
 
@@ -106,7 +106,7 @@ TEST(dxBarHooks, ShortcutRunsTheBarItemWhileTheEditHasTheFocus) {
   SetForegroundWindow(t.F.Form->Handle());
   t.Edit->SetFocus();
   SendKeys({{VK_CONTROL, false}, {'K', false}, {'K', true}, {VK_CONTROL, true}});
-  EXPECT_TRUE(PumpUntil([&] { return t.Clicks.Names.size() == 1; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return t.Clicks.Names.size() == 1; }));
   Pump(50);
   EXPECT_EQ(t.Clicks.Names, std::vector<std::string>{"B1"});
   EXPECT_EQ(t.Edit->Text(), "");
@@ -120,7 +120,7 @@ TEST(dxBarHooks, ClickOutsideClosesTheMenu) {
   POINT inForm = t.F.Form->ClientToScreen(POINT{20, 20});
   ASSERT_FALSE(PtInRect(&r, inForm));
   Click(inForm);
-  EXPECT_TRUE(PumpUntil([&] { return !t.Menu(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return !t.Menu(); }));
   EXPECT_TRUE(t.Clicks.Names.empty());
   EXPECT_TRUE(t.Runs.Names.empty());
 }
@@ -130,7 +130,7 @@ TEST(dxBarHooks, KeyboardLivesAfterAForwardedKeyIsReleasedElsewhere) {
   TKeyForm t;
   auto* m = t.Open();
   SendKeys({{VK_DOWN, false}});
-  ASSERT_TRUE(PumpUntil([&] { return m->SelectedControl() != nullptr; }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return m->SelectedControl() != nullptr; }));
   m->DeactivateChain();
   Pump(30);
   // The focus goes to another thread's window (here: nowhere), and the release is lost with it.
@@ -138,7 +138,7 @@ TEST(dxBarHooks, KeyboardLivesAfterAForwardedKeyIsReleasedElsewhere) {
   SetForegroundWindow(t.F.Form->Handle());
   t.Edit->SetFocus();
   Press('Z');
-  EXPECT_TRUE(PumpUntil([&] { return t.Edit->Text() == "z"; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return t.Edit->Text() == "z"; }));
   SendKeys({{VK_DOWN, true}});
   Pump(30);
 }
@@ -149,7 +149,7 @@ TEST(dxBarHooks, AnimatedMenuWithAKeyPressedAtOnceEndsAtItsFinalBounds) {
   t.F.Manager->SetMenuAnimations(maUnfold);
   std::atomic<bool> done{false};
   std::thread watchdog([&] {
-    for (int i = 0; i < 40 && !done; ++i) Sleep(50);
+    for (int i = 0; i < 1200 && !done; ++i) Sleep(50);  // 60 s: longer than the waits inside
     if (!done) {
       fprintf(stderr, "the menu animation hung\n");
       TerminateProcess(GetCurrentProcess(), 3);
@@ -161,7 +161,7 @@ TEST(dxBarHooks, AnimatedMenuWithAKeyPressedAtOnceEndsAtItsFinalBounds) {
   EXPECT_TRUE(m->Animating());
   RECT final{m->Left(), m->Top(), m->Left() + m->Width(), m->Top() + m->Height()};
   Press(VK_DOWN);
-  bool ended = PumpUntil([&] { return !m->Animating(); }, 2000);
+  bool ended = PumpUntil([&] { return !m->Animating(); });
   done = true;
   watchdog.join();
   EXPECT_TRUE(ended);
@@ -217,7 +217,7 @@ TEST(dxBarHooks, AltAloneOpensTheMenuBarAndAltWithALetterRunsItsAccelerator) {
     TMenuBarForm t;
     ASSERT_NE(t.MenuBar->Control(), nullptr);
     SendKeys({{VK_MENU, false}, {VK_MENU, true}});
-    EXPECT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }, 2000));
+    EXPECT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }));
     EXPECT_EQ(t.Selected(), "mnuFile");
     EXPECT_EQ(ActiveBarControl(), t.MenuBar->Control());
   }
@@ -226,7 +226,7 @@ TEST(dxBarHooks, AltAloneOpensTheMenuBarAndAltWithALetterRunsItsAccelerator) {
     TMenuBarForm t;
     t.Top[1]->OnClick = TNotifyEvent(&t.Clicks, &TClickProbe::Click);
     SendKeys({{VK_MENU, false}, {'B', false}, {'B', true}, {VK_MENU, true}});
-    EXPECT_TRUE(PumpUntil([&] { return t.Clicks.Names.size() == 1; }, 2000));
+    EXPECT_TRUE(PumpUntil([&] { return t.Clicks.Names.size() == 1; }));
     Pump(50);
     EXPECT_EQ(t.Clicks.Names.size(), 1u);
     EXPECT_FALSE(t.F.Manager->IsMenuActive());
@@ -237,17 +237,17 @@ TEST(dxBarHooks, AltWithASubItemsLetterOpensItsMenuWithTheFirstItemSelected) {
   TMenuBarForm t;
   t.AddGoMenu();
   SendKeys({{VK_MENU, false}, {'G', false}, {'G', true}, {VK_MENU, true}});
-  ASSERT_TRUE(PumpUntil([&] { return t.Menu() && t.Menu()->SelectedControl(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return t.Menu() && t.Menu()->SelectedControl(); }));
   EXPECT_EQ(t.Menu()->SelectedControl()->Item(), t.Buttons[0]);
   Press(VK_RETURN);
-  EXPECT_TRUE(PumpUntil([&] { return t.Runs.Names.size() == 1; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return t.Runs.Names.size() == 1; }));
 }
 
 TEST(dxBarHooks, F10OpensTheMenuBarOnlyWhenTheManagerUsesIt) {
   {
     TMenuBarForm t;
     Press(VK_F10);
-    EXPECT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }, 2000));
+    EXPECT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }));
   }
   {
     // Without UseF10ForMenu the release is the form's (the decision alone: a real F10 would start the
@@ -279,25 +279,25 @@ TEST(dxBarHooks, ArrowsWalkMenusAndSubMenusAndEscClosesOneLevel) {
   auto shown = [&] { return innerMenu() && innerMenu()->HandleAllocated() && IsWindowVisible(innerMenu()->Handle()); };
   t.Open();
   Press(VK_END);
-  ASSERT_TRUE(PumpUntil([&] { return t.Menu()->SelectedControl() && t.Menu()->SelectedControl()->Item() == inner; }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return t.Menu()->SelectedControl() && t.Menu()->SelectedControl()->Item() == inner; }));
   Press(VK_RIGHT);
-  ASSERT_TRUE(PumpUntil(shown, 2000));
+  ASSERT_TRUE(PumpUntil(shown));
   Press(VK_DOWN);
-  EXPECT_TRUE(PumpUntil([&] { return innerMenu()->SelectedControl() && innerMenu()->SelectedControl()->Item() == deep; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return innerMenu()->SelectedControl() && innerMenu()->SelectedControl()->Item() == deep; }));
   Press(VK_LEFT);
-  EXPECT_TRUE(PumpUntil([&] { return !shown(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return !shown(); }));
   ASSERT_NE(t.Menu(), nullptr);
   EXPECT_EQ(ActiveBarControl(), t.Menu());
   Press(VK_RIGHT);
-  ASSERT_TRUE(PumpUntil(shown, 2000));
+  ASSERT_TRUE(PumpUntil(shown));
   Press(VK_ESCAPE);
-  EXPECT_TRUE(PumpUntil([&] { return !shown(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return !shown(); }));
   EXPECT_NE(t.Menu(), nullptr);
   Press(VK_RETURN);   // the sub-item row opens its menu again
-  ASSERT_TRUE(PumpUntil(shown, 2000));
+  ASSERT_TRUE(PumpUntil(shown));
   Press(VK_DOWN);
   Press(VK_RETURN);
-  EXPECT_TRUE(PumpUntil([&] { return !t.Menu(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return !t.Menu(); }));
   Pump(50);
   EXPECT_EQ(t.Clicks.Names, std::vector<std::string>{"BDeep"});
 }
@@ -323,7 +323,7 @@ TEST(dxBarHooks, KeyThatClicksAnItemReachesNothingElseWhileTheItemRuns) {
   }
   t.Open();
   Press('B');
-  EXPECT_TRUE(PumpUntil([&] { return nested.Clicks == 1 && !t.Menu(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return nested.Clicks == 1 && !t.Menu(); }));
   Pump(100);
   EXPECT_EQ(nested.Clicks, 1);
   EXPECT_EQ(t.Edit->Text(), "");
@@ -331,7 +331,7 @@ TEST(dxBarHooks, KeyThatClicksAnItemReachesNothingElseWhileTheItemRuns) {
 
 namespace {
 // Fails the program instead of stalling the run when a key's search never ends.
-const bool Watched = (WatchEveryTest(20000), true);
+const bool Watched = (WatchEveryTest(60000), true);
 }  // namespace
 
 // The menu bar gets narrower under its selection (the form is made smaller): a letter that no item
@@ -344,18 +344,18 @@ TEST(dxBarHooks, ALetterOnAMenuBarNarrowedUnderItsSelectionFindsNothing) {
   SetForegroundWindow(f.Form->Handle());
   Pump(100);
   SendKeys({{VK_MENU, false}, {VK_MENU, true}});
-  ASSERT_TRUE(PumpUntil([&] { return f.Manager->IsMenuActive(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return f.Manager->IsMenuActive(); }));
   Press(VK_END);
   TdxBarItemLink* last = b->ItemLinks()->Items(5);
-  ASSERT_TRUE(PumpUntil([&] { return b->Control()->SelectedControl() == last->Control(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return b->Control()->SelectedControl() == last->Control(); }));
   f.Form->SetWidth(90);
-  ASSERT_TRUE(PumpUntil([&] { return IsRectEmpty(&last->ItemRect); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return IsRectEmpty(&last->ItemRect); }));
   Press('Q');
   Pump(50);
   Press(VK_HOME);
-  EXPECT_TRUE(PumpUntil([&] { return b->Control()->SelectedControl() == b->ItemLinks()->Items(0)->Control(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return b->Control()->SelectedControl() == b->ItemLinks()->Items(0)->Control(); }));
   Press(VK_ESCAPE);
-  EXPECT_TRUE(PumpUntil([&] { return !f.Manager->IsMenuActive(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return !f.Manager->IsMenuActive(); }));
 }
 
 // While customizing, the form behind the dialog is disabled; its bars still take the mouse: a real right
@@ -403,12 +403,12 @@ TEST(dxBarHooks, AClickOnTheChosenMenuBarItemOpensItsMenuWithNoRowChosen) {
   t.Sub->SetName("subGo");
   t.AddGoMenu();
   SendKeys({{VK_MENU, false}, {VK_MENU, true}});
-  ASSERT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }));
   Press(VK_END);
-  ASSERT_TRUE(PumpUntil([&] { return t.Selected() == "subGo"; }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return t.Selected() == "subGo"; }));
   THoldPointer hold(Center(t.MenuBar->ItemLinks()->Items(2)));
   Click(Center(t.MenuBar->ItemLinks()->Items(2)), 30);
-  ASSERT_TRUE(PumpUntil([&] { return t.Menu() && t.Menu()->HandleAllocated() && IsWindowVisible(t.Menu()->Handle()); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return t.Menu() && t.Menu()->HandleAllocated() && IsWindowVisible(t.Menu()->Handle()); }));
   Pump(100);
   EXPECT_EQ(t.Menu()->SelectedControl(), nullptr);
 }
@@ -436,7 +436,7 @@ TEST(dxBarHooks, MenuModeComesUpWithItsFormAndLeavesTheRestingPointerHot) {
   ASSERT_EQ(GetAncestor(WindowFromPoint(overlap), GA_ROOT), other.Form->Handle());
   THoldPointer hold(go);
   Click(go, 30);
-  ASSERT_TRUE(PumpUntil([&] { return menu() && menu()->HandleAllocated() && IsWindowVisible(menu()->Handle()); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return menu() && menu()->HandleAllocated() && IsWindowVisible(menu()->Handle()); }));
   EXPECT_EQ(GetAncestor(WindowFromPoint(overlap), GA_ROOT), f.Form->Handle());
   for (int i = 0; i < 2 && f.Manager->IsMenuActive(); ++i) {
     Press(VK_ESCAPE);
@@ -448,11 +448,11 @@ TEST(dxBarHooks, MenuModeComesUpWithItsFormAndLeavesTheRestingPointerHot) {
   hold.Move(Center(b->ItemLinks()->Items(1)));
   Pump(100);
   SendKeys({{VK_MENU, false}, {VK_MENU, true}});
-  ASSERT_TRUE(PumpUntil([&] { return f.Manager->IsMenuActive(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return f.Manager->IsMenuActive(); }));
   EXPECT_TRUE(selected(0));
   Press(VK_ESCAPE);
-  ASSERT_TRUE(PumpUntil([&] { return !f.Manager->IsMenuActive(); }, 2000));
-  EXPECT_TRUE(PumpUntil([&] { return selected(1); }, 1000));
+  ASSERT_TRUE(PumpUntil([&] { return !f.Manager->IsMenuActive(); }));
+  EXPECT_TRUE(PumpUntil([&] { return selected(1); }));
   SetCursorPos(0, 0);
 }
 
@@ -471,23 +471,23 @@ TEST(dxBarHooks, DownLeavesAMenuBarEditClosedAndAltInAnEditorOpensTheMenuBar) {
   Pump(20);
   auto control = [&] { return dynamic_cast<TdxBarEditControl*>(t.MenuBar->ItemLinks()->Items(2)->Control()); };
   SendKeys({{VK_MENU, false}, {VK_MENU, true}});
-  ASSERT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }));
   Press(VK_END);
-  ASSERT_TRUE(PumpUntil([&] { return t.Selected() == "edFind"; }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return t.Selected() == "edFind"; }));
   Press(VK_DOWN);
   Pump(100);
   ASSERT_NE(control(), nullptr);
   EXPECT_FALSE(control()->Focused());
   Press(VK_ESCAPE);
-  ASSERT_TRUE(PumpUntil([&] { return !t.F.Manager->IsMenuActive(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return !t.F.Manager->IsMenuActive(); }));
 
   THoldPointer hold(Center(t.MenuBar->ItemLinks()->Items(2)));
   Click(Center(t.MenuBar->ItemLinks()->Items(2)), 30);
-  ASSERT_TRUE(PumpUntil([&] { return control() && control()->Focused(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return control() && control()->Focused(); }));
   Press('X');
   Pump(30);
   SendKeys({{VK_MENU, false}, {VK_MENU, true}});
-  EXPECT_TRUE(PumpUntil([&] { return t.Selected() == "mnuFile"; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return t.Selected() == "mnuFile"; }));
   EXPECT_TRUE(t.F.Manager->IsMenuActive());
   EXPECT_FALSE(control()->Focused());
 }

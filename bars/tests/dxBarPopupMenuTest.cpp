@@ -283,7 +283,7 @@ TEST(BarsPopupMenu, ALinkedControlOpensItWithTheMenuKeyAndARightClick) {
   After(150, [] { Press(VK_ESCAPE); });
   panel->SetFocus();
   Press(VK_APPS);
-  ASSERT_TRUE(PumpUntil([&] { return t.Events.Names.size() >= 2; }, 3000));
+  ASSERT_TRUE(PumpUntil([&] { return t.Events.Names.size() >= 2; }));
   EXPECT_EQ((std::vector<std::string>{"popup", "closeup"}), t.Events.Names);
   t.Events.Names.clear();
   POINT p = panel->ClientToScreen(POINT{50, 25});
@@ -294,7 +294,7 @@ TEST(BarsPopupMenu, ALinkedControlOpensItWithTheMenuKeyAndARightClick) {
   in[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
   in[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
   SendInput(2, in, sizeof(INPUT));
-  ASSERT_TRUE(PumpUntil([&] { return t.Events.Names.size() >= 2; }, 3000));
+  ASSERT_TRUE(PumpUntil([&] { return t.Events.Names.size() >= 2; }));
   EXPECT_EQ((std::vector<std::string>{"popup", "closeup"}), t.Events.Names);
   Pump(50);
 }

@@ -104,9 +104,9 @@ TEST(dxBarSubMenu, HoveringTheDownRowScrollsUntilTheLastLinkShows) {
   POINT c = m->ScreenToClient(p);
   SendMessageA(m->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(c.x, c.y));
   int before = m->FirstVisibleIndex();
-  EXPECT_TRUE(PumpUntil([&] { return m->FirstVisibleIndex() > before; }, 1000));
+  EXPECT_TRUE(PumpUntil([&] { return m->FirstVisibleIndex() > before; }));
   // 80 ms a row, then the scrolling stops by itself.
-  EXPECT_TRUE(PumpUntil([&] { return !m->CanScrollDown(); }, 15000));
+  EXPECT_TRUE(PumpUntil([&] { return !m->CanScrollDown(); }));
   EXPECT_TRUE(m->CanScrollUp());
   SetCursorPos(0, 0);
 }
@@ -205,7 +205,7 @@ TEST(dxBarSubMenu, KeyDuringTheAnimationEndsItAtTheFinalBounds) {
     t.F.Manager->SetMenuAnimations(style);
     std::atomic<bool> done{false};
     std::thread watchdog([&] {
-      for (int i = 0; i < 40 && !done; ++i) Sleep(50);
+      for (int i = 0; i < 1200 && !done; ++i) Sleep(50);  // 60 s: longer than the waits inside
       if (!done) ADD_FAILURE() << "the animation hung";
       if (!done) TerminateProcess(GetCurrentProcess(), 3);
     });
@@ -236,7 +236,7 @@ TEST(dxBarSubMenu, AnimationRunsToItsEndAndASecondOneStopsTheFirst) {
   EXPECT_FALSE(m->Animating());
   RECT r = WindowRect(m);
   EXPECT_EQ(r.bottom - r.top, m->Height());
-  EXPECT_TRUE(PumpUntil([&] { return !n->Animating(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return !n->Animating(); }));
   EXPECT_TRUE(IsWindowVisible(n->Handle()));
   EXPECT_EQ(dxBarAnimatedMenu(), nullptr);
 }

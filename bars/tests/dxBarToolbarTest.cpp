@@ -61,7 +61,7 @@ TEST(dxBarToolbar, FloatingRowsWrapAtGroupStartsAndTheWalkAlwaysEnds) {
       {{3}, 100},
       {{}, 90},
   };
-  TWatchdog dog(20000);
+  TWatchdog dog(60000);
   for (auto& c : cases) {
     TdxBar* b = f.AddBar("F", 6, dsNone, 0, 0, c.Groups);
     TdxBarControl* w = b->Control();
@@ -274,7 +274,7 @@ TEST(dxBarToolbar, CloseButtonActsOnlyWhenReleasedOverItAndQuitEndsItsLoop) {
   // The program is quitting while the button is held: the loop ends and the quit stays queued.
   PostQuitMessage(7);
   {
-    TWatchdog dog(10000);
+    TWatchdog dog(60000);
     SendMessageA(w->Handle(), WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(on.x, on.y));
   }
   MSG msg;
@@ -288,7 +288,7 @@ TEST(dxBarToolbar, CloseButtonActsOnlyWhenReleasedOverItAndQuitEndsItsLoop) {
   ScreenToClient(w->Handle(), &at);
   PostMessageA(w->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(away.x, away.y));
   {
-    TWatchdog dog(10000);
+    TWatchdog dog(60000);
     SendMessageA(w->Handle(), WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(on.x, on.y));
   }
   Pump(30);
@@ -299,7 +299,7 @@ TEST(dxBarToolbar, CloseButtonActsOnlyWhenReleasedOverItAndQuitEndsItsLoop) {
   PostMessageA(w->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(at.x, at.y));
   PostMessageA(w->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(at.x, at.y));
   {
-    TWatchdog dog(10000);
+    TWatchdog dog(60000);
     SendMessageA(w->Handle(), WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(on.x, on.y));
   }
   PumpUntil([&] { return !b->Visible(); });
@@ -553,7 +553,7 @@ TEST(dxBarToolbar, TheHotEndMarkHintsMoreButtons) {
   SendMouse(on);
   ASSERT_TRUE(PumpUntil([&] { return d->MarkState() == 1; }));
   TdxBarHintWindow* hint = dxBarHintWindow(false);
-  ASSERT_TRUE(PumpUntil([&] { return hint && IsWindowVisible(hint->Handle()); }, 3000));
+  ASSERT_TRUE(PumpUntil([&] { return hint && IsWindowVisible(hint->Handle()); }));
   EXPECT_EQ(hint->Text(), "More Buttons");
   // Off the mark: plain again, and the hint goes.
   POINT off = f.Form->ClientToScreen(POINT{250, 200});
@@ -624,7 +624,7 @@ TEST(dxBarToolbar, AnEditIsResizedByItsEdgeWhileCustomizing) {
   {
     THoldPointer hold(edge);
     SendMouse(edge);
-    EXPECT_TRUE(PumpUntil([&] { return GetCursor() == sizing; }, 1000));
+    EXPECT_TRUE(PumpUntil([&] { return GetCursor() == sizing; }));
   }
   DragPointer(edge, Offset(edge, 40, 0));
   EXPECT_EQ(l->Width(), width + 37);
@@ -657,7 +657,7 @@ TEST(dxBarToolbar, ABarFloatedTheFirstTimeFillsItsWindowWithRows) {
   Click(grip);
   Pump(30);
   Click(grip);
-  ASSERT_TRUE(PumpUntil([&] { return b->DockingStyle() == dsNone && b->Control() && b->Control()->HandleAllocated(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return b->DockingStyle() == dsNone && b->Control() && b->Control()->HandleAllocated(); }));
   Pump(100);
   w = b->Control();
   Shot("floated-first-time", w);

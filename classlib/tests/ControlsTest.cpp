@@ -721,8 +721,8 @@ TEST(ControlsState, MouseEnterAndLeaveFollowTheCursor) {
   POINT out = form->ClientToScreen(POINT{150, 150});
   auto seen = [&](const char* e) { return std::find(s->Log.begin(), s->Log.end(), e) != s->Log.end(); };
   // The cursor is set again while waiting: other programs on the display may move it.
-  PumpUntil([&] { SetCursorPos(in.x, in.y); return seen("enter"); }, 1000);
-  PumpUntil([&] { SetCursorPos(out.x, out.y); return seen("leave"); }, 1000);
+  PumpUntil([&] { SetCursorPos(in.x, in.y); return seen("enter"); });
+  PumpUntil([&] { SetCursorPos(out.x, out.y); return seen("leave"); });
   std::vector<std::string> events;
   for (auto& e : s->Log)
     if (e == "enter" || e == "leave") events.push_back(e);
@@ -763,7 +763,7 @@ TEST(ControlsState, CursorFollowsTheScreenAndTheControlUnderTheMouse) {
     answer = setCursor();
     shown = GetCursor();
     return at(in);
-  }, 1500);
+  });
   ASSERT_TRUE(rested);
   EXPECT_EQ(answer, 1);
   EXPECT_EQ(shown, Screen->Cursors(crHandPoint));
@@ -890,7 +890,7 @@ TEST(ControlsUtility, AnExceptionInATimerGoesToTheApplication) {
   auto* t = new TTimer(nullptr);
   t->SetInterval(10);
   t->SetOnTimer(Bind(&h, &H::Tick));
-  PumpUntil([&] { return h.Ticks >= 2; }, 1000);
+  PumpUntil([&] { return h.Ticks >= 2; });
   TObject::Free(t);
   Application->OnException = nullptr;
   EXPECT_GE(h.Ticks, 2);

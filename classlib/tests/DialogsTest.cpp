@@ -138,7 +138,7 @@ struct BoxAnswerer {
   HANDLE Thread = nullptr;
   static DWORD WINAPI Run(void* p) {
     auto* self = static_cast<BoxAnswerer*>(p);
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 1500; ++i) {  // 30 s at most
       if (HWND box = FindWindowA("#32770", self->Caption.c_str())) {
         self->Seen = true;
         // The message text is the box's static control with id 0xFFFF.
@@ -154,7 +154,7 @@ struct BoxAnswerer {
   }
   void Start() { Thread = CreateThread(nullptr, 0, &Run, this, 0, nullptr); }
   void Join() {
-    WaitForSingleObject(Thread, 10000);
+    WaitForSingleObject(Thread, 40000);
     CloseHandle(Thread);
   }
 };
@@ -191,7 +191,7 @@ struct BoxMeasure {
   HANDLE Thread = nullptr;
   static DWORD WINAPI Run(void* p) {
     auto* self = static_cast<BoxMeasure*>(p);
-    for (int i = 0; i < 300; ++i) {
+    for (int i = 0; i < 1500; ++i) {  // 30 s at most
       if (HWND box = FindWindowA("#32770", self->Caption.c_str())) {
         HWND text = GetDlgItem(box, 0xFFFF);
         char buf[1024] = {};
@@ -234,7 +234,7 @@ TEST_F(DialogsTest, ABoxShowsAPathLongerThanALineWhole) {
   m.Caption = "Error";
   m.Thread = CreateThread(nullptr, 0, &BoxMeasure::Run, &m, 0, nullptr);
   EXPECT_EQ(MessageDlg(message, mtError, {mbOK}), mrOk);
-  WaitForSingleObject(m.Thread, 10000);
+  WaitForSingleObject(m.Thread, 40000);
   CloseHandle(m.Thread);
   ASSERT_FALSE(m.Text.empty());
   EXPECT_LE(m.Widest, m.Room) << m.Text;

@@ -225,9 +225,11 @@ TEST(FormsResource, AFormIsBuiltFromItsResourceThenCreated) {
   // Shown: centred, the real client area as read, the children drawn.
   f->Show();
   EXPECT_EQ(f->Shown, 1);
-  PumpUntil([&] { return false; }, 150);
   RECT cr;
-  GetClientRect(f->WindowHandle(), &cr);
+  PumpUntil([&] {
+    GetClientRect(f->WindowHandle(), &cr);
+    return cr.right == 240 && cr.bottom == 120;
+  });
   EXPECT_EQ(cr.right, 240);
   EXPECT_EQ(cr.bottom, 120);
   EXPECT_NEAR(f->Left() + f->Width() / 2, Screen->Width() / 2, 2);
@@ -313,7 +315,7 @@ TEST(FormsModal, TheApplicationsMessageBoxIsOwnedByTheActiveFormAndReturnsTheBut
   f->SetFormStyle(fsStayOnTop);
   f->Show();
   SetForegroundWindow(f->WindowHandle());
-  ASSERT_TRUE(PumpUntil([&] { return Screen->ActiveForm() == f.get(); }, 1000));
+  ASSERT_TRUE(PumpUntil([&] { return Screen->ActiveForm() == f.get(); }));
   HWND box = nullptr, owner = nullptr;
   std::string text;
   TLater answer(50, [&] {
@@ -417,7 +419,7 @@ TEST(FormsModal, CloseQueryCanRefuseAndOnCloseDecides) {
   int before = Screen->FormCount();
   raw->Close();
   EXPECT_EQ(Screen->FormCount(), before);  // still there until the posted release
-  PumpUntil([&] { return Screen->FormCount() == before - 1; }, 1000);
+  PumpUntil([&] { return Screen->FormCount() == before - 1; });
   EXPECT_EQ(Screen->FormCount(), before - 1);
 }
 
@@ -437,7 +439,7 @@ TEST(FormsModal, AFormFreedDuringItsOwnModalLoop) {
   g->OnClose = Bind(&h, &H::Close);
   TLater ok(50, [&] { g->SetModalResult(mrOk); });
   EXPECT_EQ(g->ShowModal(), mrOk);
-  PumpUntil([&] { return Screen->FormCount() == before - 1; }, 1000);
+  PumpUntil([&] { return Screen->FormCount() == before - 1; });
   EXPECT_EQ(Screen->FormCount(), before - 1);
 }
 
@@ -453,10 +455,10 @@ TEST(FormsModal, PlacesStatesAndSizeLimits) {
   EXPECT_EQ(owned->Top(), 100 + (300 - 100) / 2);
   // The window reports its state back.
   owned->SetWindowState(wsMaximized);
-  PumpUntil([&] { return false; }, 50);
+  PumpUntil([&] { return owned->WindowState() == wsMaximized; });
   EXPECT_EQ(owned->WindowState(), wsMaximized);
   owned->SetWindowState(wsNormal);
-  PumpUntil([&] { return false; }, 50);
+  PumpUntil([&] { return owned->WindowState() == wsNormal; });
   EXPECT_EQ(owned->WindowState(), wsNormal);
   EXPECT_EQ(owned->Width(), 200);
   // The size limits reach the system's tracking sizes.
@@ -490,10 +492,10 @@ TEST(FormsModal, PlacesStatesAndSizeLimits) {
   c->HandleNeeded();
   Application->OnMessage = Bind(&m, &M::OnMessage);
   PostMessageA(c->WindowHandle(), WM_USER + 77, 0, 0);
-  PumpUntil([&] { return m.Seen > 0; }, 500);
+  PumpUntil([&] { return m.Seen > 0; });
   Application->OnMessage = nullptr;
   PostMessageA(c->WindowHandle(), WM_USER + 77, 0, 0);
-  PumpUntil([&] { return c->Got > 0; }, 500);
+  PumpUntil([&] { return c->Got > 0; });
   EXPECT_EQ(m.Seen, 1);
   EXPECT_EQ(c->Got, 1);
 }
@@ -512,7 +514,7 @@ TEST(FormsModal, KeyPreviewLetsTheFormSeeKeysFirst) {
   ok->OnKeyDown = Bind(&button, &H::Down);
   f->Show();
   ok->SetFocus();
-  PumpUntil([&] { return ok->Focused(); }, 500);
+  PumpUntil([&] { return ok->Focused(); });
   SendMessageA(ok->WindowHandle(), WM_KEYDOWN, 'A', 1);
   EXPECT_TRUE(form.Keys.empty());
   f->SetKeyPreview(true);
@@ -536,7 +538,7 @@ TEST(FormsModal, KeyPreviewLetsTheFormSeeKeysFirst) {
   f->OnShortCut = Bind(&sc, &S::Short);
   PostMessageA(ok->WindowHandle(), WM_KEYDOWN, VK_F5, 1);
   PostMessageA(ok->WindowHandle(), WM_KEYDOWN, VK_F6, 1);
-  PumpUntil([&] { return button.Keys.size() >= 3; }, 1000);
+  PumpUntil([&] { return button.Keys.size() >= 3; });
   EXPECT_EQ(sc.Runs, 1);
   ASSERT_EQ(button.Keys.size(), 3u);
   EXPECT_EQ(button.Keys[2], VK_F6);
@@ -554,16 +556,16 @@ TEST(FormsModal, SwitchingFormsGivesTheFocusBackWithoutLeavingTheControl) {
   ok->OnExit = Bind(&h, &H::Exit);
   a->SetActiveControl(ok);
   a->Show();
-  PumpUntil([&] { return ok->Focused(); }, 1000);
+  PumpUntil([&] { return ok->Focused(); });
   EXPECT_TRUE(ok->Focused());
   EXPECT_EQ(h.Enters, 1);
   Owned<TForm> b(new TForm(nullptr));
   b->SetBounds(400, 400, 100, 100);
   b->Show();
-  PumpUntil([&] { return GetActiveWindow() == b->WindowHandle(); }, 1000);
+  PumpUntil([&] { return GetActiveWindow() == b->WindowHandle(); });
   EXPECT_EQ(Screen->ActiveForm(), b.get());
   a->Show();
-  PumpUntil([&] { return ok->Focused(); }, 1000);
+  PumpUntil([&] { return ok->Focused(); });
   EXPECT_TRUE(ok->Focused());
   EXPECT_EQ(Screen->ActiveForm(), a.get());
   EXPECT_EQ(h.Exits, 0);
@@ -576,12 +578,12 @@ TEST(FormsModal, AFormsWindowMadeAnewKeepsItsVisibility) {
   Owned<TForm> f(new TForm(nullptr));
   f->SetBounds(120, 120, 300, 200);
   f->Show();
-  ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == f->WindowHandle(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return GetActiveWindow() == f->WindowHandle(); }));
   HWND before = f->WindowHandle();
   f->SetBorderStyle(bsToolWindow);
   ASSERT_NE(f->WindowHandle(), before);
   EXPECT_TRUE(IsWindowVisible(f->WindowHandle()));
-  EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == f->WindowHandle(); }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return GetActiveWindow() == f->WindowHandle(); }));
   f->Hide();
   f->SetBorderStyle(bsSingle);
   EXPECT_FALSE(IsWindowVisible(f->WindowHandle()));
@@ -652,7 +654,7 @@ TEST(FormsHints, AHintShowsAfterThePauseAndTellsTheApplication) {
   PumpUntil([&] {
     SetCursorPos(away.x, away.y);
     return !IsWindowVisible(Application->HintWindow()->WindowHandle());
-  }, 1000);
+  });
   EXPECT_FALSE(IsWindowVisible(Application->HintWindow()->WindowHandle()));
   EXPECT_EQ(Application->Hint(), "");
 }
@@ -709,7 +711,7 @@ TEST(FormsEvents, ApplicationEventsForwardExceptions) {
   auto* events = new TApplicationEvents(nullptr);
   events->OnException = Bind(&log, &ExceptionLog::Handler);
   TLater boom(10, [] { throw EConvertError("timer error"); });
-  PumpUntil([&] { return !log.Messages.empty(); }, 1000);
+  PumpUntil([&] { return !log.Messages.empty(); });
   TObject::Free(events);
   ASSERT_EQ(log.Messages.size(), 1u);
   EXPECT_EQ(log.Messages[0], "timer error");

@@ -14,7 +14,7 @@ namespace {
 
 bool PumpUntilFired(const int32_t& Fired) {
   DWORD start = GetTickCount();
-  while (Fired < 0 && GetTickCount() - start < 3000) {
+  while (Fired < 0 && GetTickCount() - start < 20000) {
     Application->ProcessMessages();
     Sleep(5);
   }

@@ -62,7 +62,7 @@ protected:
   // again meanwhile: a late motion event of the display may still carry the old place).
   bool Leave() {
     POINT p = Form->ClientToScreen(POINT{Url->Left() + 10, Url->Top() + 60});
-    for (int i = 0; i < 40 && Url->Hot(); ++i) {
+    for (DWORD start = GetTickCount(); Url->Hot() && GetTickCount() - start < 20000;) {
       SetCursorPos(p.x, p.y);
       PumpUntil([&] { return !Url->Hot(); }, 50);
     }

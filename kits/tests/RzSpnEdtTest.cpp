@@ -407,7 +407,7 @@ TEST_F(RzSpinEditTest, TabOnEnterMovesOn) {
   ShowAndFocus();
   Spin->SetText("5");
   PostKey(Spin->Handle(), VK_RETURN);
-  EXPECT_TRUE(PumpUntil([&] { return Next->Focused(); }, 1000));
+  EXPECT_TRUE(PumpUntil([&] { return Next->Focused(); }));
   EXPECT_EQ(Spin->Text(), "5");
 }
 

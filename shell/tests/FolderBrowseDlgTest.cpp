@@ -65,11 +65,11 @@ struct FolderBrowseDlgTest : ::testing::Test {
     Dlg->OnFormShow = TNotifyEvent(&Script, &TScript::Show);
   }
   void TearDown() override { TObject::Free(Dlg); }
-  // Runs the dialog with a watchdog: a form still up after 10 s is cancelled.
+  // Runs the dialog with a watchdog: a form still up after 30 s is cancelled.
   bool Run() {
     std::atomic<bool> done{false};
     std::thread dog([&] {
-      for (int i = 0; i < 200 && !done; ++i) Sleep(50);
+      for (int i = 0; i < 600 && !done; ++i) Sleep(50);
       if (!done)
         if (TPTFrmFolderBrowseDlg* f = Dlg->ActiveForm()) PostMessageA(f->Handle(), WM_CLOSE, 0, 0);
     });

@@ -253,7 +253,7 @@ TEST_F(ShellListTest, ATreeReadsItsListAndSendsItTheWheel) {
   in[1].mi.dwFlags |= MOUSEEVENTF_WHEEL;
   in[1].mi.mouseData = DWORD(-WHEEL_DELTA);
   SendInput(2, in, sizeof(INPUT));
-  EXPECT_TRUE(PumpUntil([&] { return SendMessageA(list->Handle(), LVM_GETTOPINDEX, 0, 0) > 0; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return SendMessageA(list->Handle(), LVM_GETTOPINDEX, 0, 0) > 0; }));
   // Wine gives the turn to the window under the pointer; Windows gives it to the focused tree, which
   // hands it on.
   LRESULT top = SendMessageA(list->Handle(), LVM_GETTOPINDEX, 0, 0);
@@ -311,10 +311,10 @@ TEST_F(ShellListTest, OutsideChangesShowAndColumnWidthsAreKept) {
   TListItem* sub = Item("sub");
   Disk.File("sub\\x.txt");   // changes the folder's item-id bytes under Wine: still the same item
   Disk.File("new.txt");
-  EXPECT_TRUE(PumpUntil([&] { return Item("new.txt") != nullptr; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return Item("new.txt") != nullptr; }));
   EXPECT_EQ(Item("sub"), sub);
   DeleteFileA(Disk.Path("b.log").c_str());
-  EXPECT_TRUE(PumpUntil([&] { return Item("b.log") == nullptr; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return Item("b.log") == nullptr; }));
 
   // Widths set by the user come back in the next list's window.
   SendMessageA(List->Handle(), LVM_SETCOLUMNWIDTH, 0, 222);

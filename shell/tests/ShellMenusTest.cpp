@@ -335,7 +335,7 @@ TEST(ContextMenuTest, TrackReturnsTheChosenCommand) {
   // Keys waiting in the queue choose the last item; a watchdog closes the menu should they not.
   std::atomic<bool> done{false};
   std::thread watchdog([&] {
-    for (int i = 0; i < 50 && !done; ++i) Sleep(100);
+    for (int i = 0; i < 300 && !done; ++i) Sleep(100);
     if (!done) EndMenu();
   });
   DWORD self = GetCurrentThreadId();

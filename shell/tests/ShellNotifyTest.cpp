@@ -30,7 +30,7 @@ struct TPostSink {
     else m.Result = DefWindowProcA(Wnd, m.Msg, m.WParam, m.LParam);
   }
   bool SawSlot(int Slot) {
-    return PumpUntil([&] { return std::find(Slots.begin(), Slots.end(), Slot) != Slots.end(); }, 2000);
+    return PumpUntil([&] { return std::find(Slots.begin(), Slots.end(), Slot) != Slots.end(); });
   }
 };
 
@@ -91,7 +91,7 @@ TEST(ChangeHandlerTest, SixtyFourthWatchIsRefusedAndAllAreClosedAtTheEnd) {
   EXPECT_FALSE(thread->AddWatch(f, Names, false, slot));   // a refused handle is not left behind
   // All 63 watches see one change.
   tree.File("f\\x.txt");
-  PumpUntil([&] { return sink.Slots.size() >= size_t(TChangeHandlerThread::SlotCount); }, 2000);
+  PumpUntil([&] { return sink.Slots.size() >= size_t(TChangeHandlerThread::SlotCount); });
   EXPECT_EQ(sink.Slots.size(), size_t(TChangeHandlerThread::SlotCount));
   ASSERT_TRUE(thread->RemoveAllWatches());
   ASSERT_TRUE(thread->AddWatch(f, Names, false, slot));
@@ -123,7 +123,7 @@ TEST(ChangeHandlerTest, CommandNotTakenInTimeIsWithdrawn) {
   EXPECT_EQ(slot, 1);
   sink.Slots.clear();
   tree.File("f\\y.txt");
-  PumpUntil([&] { return sink.Slots.size() >= 2; }, 2000);
+  PumpUntil([&] { return sink.Slots.size() >= 2; });
   Pump(200);
   std::sort(sink.Slots.begin(), sink.Slots.end());
   sink.Slots.erase(std::unique(sink.Slots.begin(), sink.Slots.end()), sink.Slots.end());
@@ -159,7 +159,7 @@ TEST(DeviceChangeTest, BroadcastReachesListenersAfterItReturned) {
   h->AddListener(b.Event());
   Broadcast(DBT_CONFIGCHANGED);
   EXPECT_TRUE(log.empty());   // not while the broadcast is under way
-  ASSERT_TRUE(PumpUntil([&] { return log.size() >= 2; }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return log.size() >= 2; }));
   EXPECT_EQ(log, (std::vector<std::string>{"a:24", "b:24"}));
 
   TListener never{&log, "never"};
@@ -179,7 +179,7 @@ TEST(DeviceChangeTest, BroadcastReachesListenersAfterItReturned) {
     h->RemoveListener(b.Event());
   };
   Broadcast(DBT_CONFIGCHANGED);
-  ASSERT_TRUE(PumpUntil([&] { return !log.empty(); }, 2000));
+  ASSERT_TRUE(PumpUntil([&] { return !log.empty(); }));
   Pump(100);
   EXPECT_EQ(log, (std::vector<std::string>{"a:24"}));
   EXPECT_EQ(h->ListenerCount(), 0);

@@ -242,10 +242,10 @@ TEST_F(ShellTreeTest, OutsideChangesShowWithinTwoSeconds) {
   Tree->SelectedFolder()->SetPidl(ToPidl(Disk.Path("c")).get());
   ASSERT_EQ(SelectedPath(), Disk.Path("c"));
   Disk.Folder("d");
-  EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "d") != nullptr; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "d") != nullptr; }));
   // The selected folder removed outside: the selection moves to its parent.
   RemoveDirectoryA(Disk.Path("c").c_str());
-  EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "c") == nullptr; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "c") == nullptr; }));
   EXPECT_EQ(Tree->Selected(), Root());
 
   // A rename that fails notifies nothing, so it must not swallow the next real change.
@@ -262,7 +262,7 @@ TEST_F(ShellTreeTest, OutsideChangesShowWithinTwoSeconds) {
   }
   EXPECT_TRUE(TTestTree::Exists(Disk.Path("d")));
   Disk.Folder("e");
-  EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "e") != nullptr; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "e") != nullptr; }));
 }
 
 TEST_F(ShellTreeTest, F5AndADeviceChangeShowWhatChangedWithoutWatching) {
@@ -274,12 +274,12 @@ TEST_F(ShellTreeTest, F5AndADeviceChangeShowWhatChangedWithoutWatching) {
   Pump(300);
   EXPECT_EQ(Child(Root(), "d"), nullptr);
   PressKey(VK_F5);
-  EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "d") != nullptr; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "d") != nullptr; }));
   // A drive arriving: the system's broadcast reaches the tree, which looks again.
   Disk.Folder("e");
   DWORD_PTR r = 0;
   SendMessageTimeoutA(HWND_BROADCAST, WM_DEVICECHANGE, DBT_DEVICEARRIVAL, 0, SMTO_ABORTIFHUNG, 2000, &r);
-  EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "e") != nullptr; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "e") != nullptr; }));
 }
 
 // The drive-root watch the browse dialog's tree uses: a folder made at the root of drive C shows.
@@ -295,7 +295,7 @@ TEST(ShellTreeRootWatchTest, AFolderMadeAtTheDriveRootShows) {
   const std::string name = "yoz-rootwatch-" + std::to_string(GetCurrentProcessId());
   ASSERT_TRUE(CreateDirectoryA(("C:\\" + name).c_str(), nullptr));
   TScopeExit gone([&] { RemoveDirectoryA(("C:\\" + name).c_str()); });
-  EXPECT_TRUE(PumpUntil([&] { return Child(tree->Items()->GetFirstNode(), name) != nullptr; }, 3000));
+  EXPECT_TRUE(PumpUntil([&] { return Child(tree->Items()->GetFirstNode(), name) != nullptr; }));
 }
 
 TEST_F(ShellTreeTest, AChangeDuringACancelledRenameShowsAfterIt) {
@@ -312,7 +312,7 @@ TEST_F(ShellTreeTest, AChangeDuringACancelledRenameShowsAfterIt) {
   PressKey(VK_ESCAPE);
   ASSERT_TRUE(PumpUntil([&] { return !Tree->IsEditing(); }));
   EXPECT_TRUE(TTestTree::Exists(Disk.Path("a")));
-  EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "d") != nullptr; }, 2000));
+  EXPECT_TRUE(PumpUntil([&] { return Child(Root(), "d") != nullptr; }));
 }
 
 }  // namespace

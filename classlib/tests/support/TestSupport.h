@@ -114,7 +114,7 @@ private:
 // that never ends fails the run instead of stalling it.
 class TWatchdog {
 public:
-  explicit TWatchdog(int Ms = 15000, const char* What = "a modal loop did not end");
+  explicit TWatchdog(int Ms = 60000, const char* What = "a modal loop did not end");
   ~TWatchdog();
   TWatchdog(const TWatchdog&) = delete;
 

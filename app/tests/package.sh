@@ -30,8 +30,8 @@ cpath() { local r=${1#"$M/drive_c/"}; echo "C:\\${r//\//\\}"; }  # a file of the
 msiexec() {
   local tag=$1 rc=0
   shift
-  admin msiexec "$@" /qn /l*v "$(winpath "$out/msiexec-$tag.txt")" >/dev/null 2>&1 || rc=$?
-  [ "$rc" = 0 ] || tail -5 "$out/msiexec-$tag.txt"
+  admin msiexec "$@" /qn /l*v "$(winpath "$out/msiexec-$tag.txt")" >"$out/msiexec-$tag.out" 2>&1 || rc=$?
+  [ "$rc" = 0 ] || tail -5 "$out/msiexec-$tag.txt" "$out/msiexec-$tag.out"
   return "$rc"
 }
 

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 
@@ -129,26 +130,40 @@ TEST_F(DialogsTest, OpenDialogThroughHookAndScript) {
 
 namespace {
 
-// Watches for the box from another thread, reads it and presses a button, as a user would.
+// Watches for the box from another thread, reads it (and lets the test look at it) and presses a
+// button with the pointer, as a user would: again while the box is still up, 30 s at most.
 struct BoxAnswerer {
-  std::string Caption, Text;
-  int Button;
+  std::string Caption;
+  int Button = IDOK;
+  std::function<void(HWND)> Look;
   bool Seen = false;
   std::string SeenText;
   HANDLE Thread = nullptr;
+  static void ClickAt(POINT P) {
+    SetCursorPos(P.x, P.y);
+    INPUT in[2]{};
+    in[0].type = in[1].type = INPUT_MOUSE;
+    in[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    in[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(2, in, sizeof(INPUT));
+  }
   static DWORD WINAPI Run(void* p) {
     auto* self = static_cast<BoxAnswerer*>(p);
-    for (int i = 0; i < 1500; ++i) {  // 30 s at most
-      if (HWND box = FindWindowA("#32770", self->Caption.c_str())) {
-        self->Seen = true;
-        // The message text is the box's static control with id 0xFFFF.
-        char buf[512] = {};
-        GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
-        self->SeenText = buf;
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(self->Button, BN_CLICKED), 0);
-        return 0;
-      }
-      Sleep(20);
+    const DWORD start = GetTickCount();
+    auto inTime = [start] { return GetTickCount() - start < 30000; };
+    HWND box = nullptr;
+    while (inTime() && !((box = FindWindowA("#32770", self->Caption.c_str())) && IsWindowVisible(box))) Sleep(20);
+    if (!box) return 0;
+    self->Seen = true;
+    // The message text is the box's static control with id 0xFFFF.
+    char buf[1024] = {};
+    GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
+    self->SeenText = buf;
+    if (self->Look) self->Look(box);
+    while (inTime() && IsWindow(box)) {
+      RECT r;
+      if (GetWindowRect(GetDlgItem(box, self->Button), &r)) ClickAt(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+      for (DWORD pressed = GetTickCount(); IsWindow(box) && GetTickCount() - pressed < 2000;) Sleep(20);
     }
     return 0;
   }
@@ -183,66 +198,44 @@ TEST_F(DialogsTest, TheRealBoxShowsTheTextAndAnswersWithTheButtonPressed) {
 
 namespace {
 
-// The widest line of a box's message against the width of the control that shows it, read from
-// another thread while the box is up; then OK.
-struct BoxMeasure {
-  std::string Caption, Text;
-  int Widest = 0, Room = 0;
-  HANDLE Thread = nullptr;
-  static DWORD WINAPI Run(void* p) {
-    auto* self = static_cast<BoxMeasure*>(p);
-    for (int i = 0; i < 1500; ++i) {  // 30 s at most
-      if (HWND box = FindWindowA("#32770", self->Caption.c_str())) {
-        HWND text = GetDlgItem(box, 0xFFFF);
-        char buf[1024] = {};
-        GetWindowTextA(text, buf, sizeof buf);
-        self->Text = buf;
-        RECT client;
-        GetClientRect(text, &client);
-        self->Room = client.right;
-        HDC dc = GetDC(text);
-        HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(text, WM_GETFONT, 0, 0)));
-        std::string line;
-        for (const char* c = buf;; ++c) {
-          if (*c == '\n' || *c == '\r' || !*c) {
-            SIZE s{};
-            GetTextExtentPoint32A(dc, line.c_str(), int(line.size()), &s);
-            self->Widest = std::max(self->Widest, int(s.cx));
-            line.clear();
-            if (!*c) break;
-          } else {
-            line += *c;
-          }
-        }
-        SelectObject(dc, old);
-        ReleaseDC(text, dc);
-        PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
-        return 0;
-      }
-      Sleep(20);
-    }
-    return 0;
-  }
-};
-
 // A folder path far longer than a line shows whole, broken into lines that fit, after its backslashes.
 TEST_F(DialogsTest, ABoxShowsAPathLongerThanALineWhole) {
   std::string path = "Y:\\";
   while (path.size() < 300) path += "a-folder-with-a-long-name-" + std::to_string(path.size()) + "\\";
   const std::string message = "Unable to use the folder " + path + " as the database location.";
-  BoxMeasure m;
+  // The widest line of the message against the width of the control that shows it, while the box is up.
+  int widest = 0, room = 0;
+  BoxAnswerer m;
   m.Caption = "Error";
-  m.Thread = CreateThread(nullptr, 0, &BoxMeasure::Run, &m, 0, nullptr);
+  m.Look = [&widest, &room](HWND box) {
+    HWND text = GetDlgItem(box, 0xFFFF);
+    char buf[1024] = {};
+    GetWindowTextA(text, buf, sizeof buf);
+    RECT client;
+    GetClientRect(text, &client);
+    room = client.right;
+    HDC dc = GetDC(text);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(text, WM_GETFONT, 0, 0)));
+    std::istringstream lines(buf);
+    for (std::string line; std::getline(lines, line);) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      SIZE s{};
+      GetTextExtentPoint32A(dc, line.c_str(), int(line.size()), &s);
+      widest = std::max(widest, int(s.cx));
+    }
+    SelectObject(dc, old);
+    ReleaseDC(text, dc);
+  };
+  m.Start();
   EXPECT_EQ(MessageDlg(message, mtError, {mbOK}), mrOk);
-  WaitForSingleObject(m.Thread, 40000);
-  CloseHandle(m.Thread);
-  ASSERT_FALSE(m.Text.empty());
-  EXPECT_LE(m.Widest, m.Room) << m.Text;
+  m.Join();
+  ASSERT_FALSE(m.SeenText.empty());
+  EXPECT_LE(widest, room) << m.SeenText;
   std::string joined;
-  for (char c : m.Text)
+  for (char c : m.SeenText)
     if (c != '\n') joined += c;
   EXPECT_EQ(joined, message);
-  EXPECT_NE(m.Text.find("\\\na-folder"), std::string::npos) << m.Text;
+  EXPECT_NE(m.SeenText.find("\\\na-folder"), std::string::npos) << m.SeenText;
 }
 
 }  // namespace

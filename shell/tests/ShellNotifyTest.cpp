@@ -119,8 +119,9 @@ TEST(ChangeHandlerTest, CommandNotTakenInTimeIsWithdrawn) {
   EXPECT_FALSE(thread->AddWatch(f, Names, false, slot));
   EXPECT_GE(GetTickCount() - start, 1900u);
   ResumeThread(thread->Handle());
-  // The resumed thread first finds the withdrawn command; nothing tells when it has.
-  Pump(200);
+  // Whether the resumed thread finds the withdrawn command before the next one or not, the next add
+  // waits for the thread's answer itself.
+  PumpQueued();
   // The withdrawn add never took slot 1: the next watch gets it, and only two slots report.
   ASSERT_TRUE(thread->AddWatch(f, Names, false, slot));
   EXPECT_EQ(slot, 1);

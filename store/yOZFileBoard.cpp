@@ -46,8 +46,7 @@ std::vector<TListRow> TyOZFile::BoardRows(const std::string* Department) {
 void TyOZFile::FillBoard(IBoardView* Board, const std::string* Department) {
   std::vector<TListRow> rows = BoardRows(Department);
   TUpdateScope update(Board);
-  Board->Clear();
-  for (const TListRow& row : rows) Board->AddRow(row);
+  Board->SetRows(rows);
   for (int column = 0; column < BoardColumnCount; ++column)
     if (column != BoardPCNameColumn) Board->AutoSizeColumn(column);
 }

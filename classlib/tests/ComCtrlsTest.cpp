@@ -219,6 +219,53 @@ TEST_F(ViewsTest, SortByTextInTheObjectAndTheWindow) {
   EXPECT_EQ(lv->Items()->Item(0)->SubItems()->Strings(0), "zed");
 }
 
+// An update keeps the window from painting while rows go in, and the window paints again once it
+// ends, whatever the update changed: rows, or only texts and images.
+TEST_F(ViewsTest, UpdateHoldsPaintingAndEndsWithTheChangesShown) {
+  for (const char* n : {"one", "two", "three"}) AddRow(lv, n, {n});
+  int paints = 0;
+  struct H {
+    int* paints;
+    void Draw(TCustomListView*, RECT, bool&) { ++*paints; }
+  } h{&paints};
+  lv->OnCustomDraw = TLVCustomDrawEvent(&h, &H::Draw);
+  auto paintNow = [&] {
+    paints = 0;
+    RedrawWindow(lv->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    return paints;
+  };
+  ASSERT_GT(paintNow(), 0);
+
+  lv->Items()->BeginUpdate();
+  AddRow(lv, "four", {"four"});
+  EXPECT_EQ(paintNow(), 0);
+  lv->Items()->EndUpdate();
+  paints = 0;
+  UpdateWindow(lv->Handle());
+  EXPECT_GT(paints, 0);
+  EXPECT_EQ(CellText(3, 0), "four");
+
+  // Texts and an image changed in place.
+  lv->Items()->BeginUpdate();
+  lv->Items()->Item(0)->SetCaption("first");
+  lv->Items()->Replace(1, "second", {"sub", "more"}, 2);
+  lv->Items()->EndUpdate();
+  paints = 0;
+  UpdateWindow(lv->Handle());
+  EXPECT_GT(paints, 0);
+  EXPECT_EQ(CellText(0, 0), "first");
+  EXPECT_EQ(CellText(1, 0), "second");
+  EXPECT_EQ(CellText(1, 1), "sub");
+  EXPECT_EQ(lv->Items()->Item(1)->SubItems()->Count(), 2);
+  LVITEMA it{};
+  it.mask = LVIF_IMAGE;
+  it.iItem = 1;
+  SendMessageA(lv->Handle(), LVM_GETITEMA, 0, LPARAM(&it));
+  EXPECT_EQ(it.iImage, 2);
+  EXPECT_EQ(lv->Items()->Item(1)->ImageIndex(), 2);
+  EXPECT_GT(paintNow(), 0);
+}
+
 TEST_F(ViewsTest, ClickSelectsARowAnywhereInItAndDoubleClickFollows) {
   for (const char* n : {"u1", "u2", "u3"}) AddRow(lv, n, {"Available", "10:00"});
   RECT r = lv->Items()->Item(1)->DisplayRect(drBounds);

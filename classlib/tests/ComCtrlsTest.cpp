@@ -118,7 +118,7 @@ protected:
       PostMessageA(Wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, lp);
       PostMessageA(Wnd, WM_LBUTTONUP, 0, lp);
     }
-    Pump(100);
+    PumpQueued();
   }
   std::unique_ptr<TViewsForm, FormDeleter> F;
   TListView* lv = nullptr;
@@ -379,7 +379,7 @@ TEST_F(ViewsTest, KeyboardMovesSelectionExpandsAndCollapses) {
   HWND h = tv->Handle();
   PostMessageA(h, WM_KEYDOWN, VK_RIGHT, 1);  // expands
   PostMessageA(h, WM_KEYDOWN, VK_DOWN, 1);   // first child: "IT" (sorted)
-  Pump(200);
+  PumpUntil([&] { return tv->Selected() && tv->Selected()->Text() == "IT"; });
   EXPECT_TRUE(root->Expanded());
   ASSERT_NE(tv->Selected(), nullptr);
   EXPECT_EQ(tv->Selected()->Text(), "IT");
@@ -389,7 +389,7 @@ TEST_F(ViewsTest, KeyboardMovesSelectionExpandsAndCollapses) {
   F->AllowChange = false;
   F->Log.clear();
   PostMessageA(h, WM_KEYDOWN, VK_DOWN, 1);
-  Pump(150);
+  PumpQueued();
   EXPECT_EQ(tv->Selected()->Text(), "IT");
   EXPECT_EQ(F->Log, (std::vector<std::string>{"Changing:Sales"}));
   // Collapsing from the root.
@@ -397,7 +397,7 @@ TEST_F(ViewsTest, KeyboardMovesSelectionExpandsAndCollapses) {
   tv->SetSelected(root);
   F->Log.clear();
   PostMessageA(h, WM_KEYDOWN, VK_LEFT, 1);
-  Pump(150);
+  PumpUntil([&] { return !root->Expanded(); });
   EXPECT_FALSE(root->Expanded());
   EXPECT_EQ(F->Log, (std::vector<std::string>{"Collapsing:Departments"}));
   // A refused expansion leaves the node closed.
@@ -467,7 +467,7 @@ TEST_F(ViewsTest, LabelEditingAndReadOnly) {
   HWND edit = reinterpret_cast<HWND>(SendMessageA(tv->Handle(), TVM_GETEDITCONTROL, 0, 0));
   SetWindowTextA(edit, "New");
   n->EndEdit(false);
-  Pump(50);
+  PumpUntil([&] { return !seen.empty(); });
   EXPECT_EQ(seen, "New");
   EXPECT_EQ(n->Text(), "New!");
   EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"New!"}));
@@ -530,7 +530,7 @@ TEST_F(ViewsTest, PageControlFollowsTheTabs) {
   pc->SetFocus();
   PumpUntil([&] { return GetFocus() == pc->Handle(); });
   PostMessageA(pc->Handle(), WM_KEYDOWN, VK_RIGHT, 1);
-  Pump(150);
+  PumpUntil([&] { return pc->ActivePage() == options; });
   EXPECT_EQ(pc->ActivePage(), options);
   EXPECT_TRUE(options->Visible());
   EXPECT_FALSE(display->Visible());
@@ -664,7 +664,7 @@ TEST_F(ViewsTest, PageChangeCanBeRefused) {
   pc->SetFocus();
   PumpUntil([&] { return GetFocus() == pc->Handle(); });
   PostMessageA(pc->Handle(), WM_KEYDOWN, VK_RIGHT, 1);
-  Pump(100);
+  PumpQueued();
   EXPECT_EQ(h.asked, 1);
   EXPECT_EQ(pc->ActivePage(), display);
   EXPECT_EQ(TabCtrl_GetCurSel(pc->Handle()), 0);

@@ -25,21 +25,24 @@ void TyOZFile::OpenScan(const std::string& DataSet) {
 
 std::vector<TListRow> TyOZFile::BoardRows(const std::string* Department) {
   std::vector<TListRow> rows;
+  rows.reserve(FLastBoardRows);
   OpenScan(DBPath + UserFileName);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
+  const double today = Date();
   while (UserFile->GetNext(rec.Data, IsamKeyIndex, IsamScanFlags, "")) {
     std::string status = rec.Status();
     if (Department && rec.Department() != *Department) continue;
     if (!ShowOfflineUsers && status == "Offline") continue;
     TListRow row;
     row.Caption = rec.Name();
-    row.SubItems = {status, FormatUpdateTime(rec.Updated()), rec.Extension(), rec.Department(), rec.LogInName(),
+    row.SubItems = {status, FormatUpdateTime(rec.Updated(), today), rec.Extension(), rec.Department(), rec.LogInName(),
                     rec.Comments()};
     row.ImageIndex = StatusImageIndex(status);
     rows.push_back(std::move(row));
   }
   CheckScanEnd(*UserFile, ScanFailure);  // before the board is touched: its rows stay as they were
+  FLastBoardRows = rows.size();
   return rows;
 }
 
@@ -109,7 +112,9 @@ int TyOZFile::StatusImageIndex(const std::string& Status) const {
   return 9;
 }
 
-std::string TyOZFile::FormatUpdateTime(const std::string& Updated) const {
+std::string TyOZFile::FormatUpdateTime(const std::string& Updated) const { return FormatUpdateTime(Updated, Date()); }
+
+std::string TyOZFile::FormatUpdateTime(const std::string& Updated, double Today) const {
   if (Trim(Updated).empty()) return "";
   TDateTime when;
   try {
@@ -119,7 +124,7 @@ std::string TyOZFile::FormatUpdateTime(const std::string& Updated) const {
     return Updated;
   }
   double day = std::floor(when);
-  double today = Date();
+  const double today = Today;
   if (day == today) return "Today " + FormatDateTime("hh:mm", when);
   if (day == today - 1) return "Yesterday " + FormatDateTime("hh:mm", when);
   return Updated;

@@ -295,17 +295,28 @@ void TdxBarManager::ActivateForm(bool Active, HWND Other, bool MDIActivating) {
 // one whether the system still lists the bar first or already lists it under the form.
 void TdxBarManager::FloatingBarsToFront() {
   if (FDesigning || !FParentForm || !FParentForm->HandleAllocated()) return;
+  // Called on every focus change in the thread: with no floating bar shown (the usual case) the walk
+  // through the desktop's windows, each step a call to the window system under Wine, is left out.
+  std::vector<HWND> floating;
+  for (auto* c : FloatingBarWindows(this))
+    if (IsWindowVisible(c->Handle())) floating.push_back(c->Handle());
+  if (floating.empty()) return;
   HWND form = FParentForm->Handle();
   if (!IsWindowVisible(form) || IsIconic(form)) return;
   RECT fr;
   GetWindowRect(form, &fr);
+  // The top-level windows from the top down, listed at once (a step from window to window would ask
+  // the window system for the whole list again each time).
+  std::vector<HWND> order;
+  EnumWindows([](HWND h, LPARAM p) -> BOOL { return reinterpret_cast<std::vector<HWND>*>(p)->push_back(h), TRUE; },
+              LPARAM(&order));
   std::vector<HWND> over;   // the bars over the form, the lowest first
-  for (HWND h = GetWindow(form, GW_HWNDFIRST); h; h = GetWindow(h, GW_HWNDNEXT))
-    for (auto* c : FloatingBarWindows(this)) {
-      RECT br, both;
-      if (c->Handle() == h && IsWindowVisible(h) && GetWindowRect(h, &br) && IntersectRect(&both, &br, &fr))
-        over.insert(over.begin(), h);
-    }
+  for (HWND h : order) {
+    RECT br, both;
+    if (std::find(floating.begin(), floating.end(), h) != floating.end() && GetWindowRect(h, &br) &&
+        IntersectRect(&both, &br, &fr))
+      over.insert(over.begin(), h);
+  }
   const UINT flags = SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_NOOWNERZORDER;
   for (HWND bar : over) {
     SetWindowPos(bar, form, 0, 0, 0, 0, flags | SWP_NOREDRAW);

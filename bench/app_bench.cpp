@@ -180,7 +180,35 @@ TStart StartAndMeasure(const std::string& Exe, const char* WindowCaption, F Read
   return r;
 }
 
-int main() {
+// The windows the board's thread has made: top-level ones (with their captions) and all with children.
+void CountWindows(DWORD ThreadId) {
+  struct TCount {
+    int TopLevel = 0, Visible = 0, All = 0;
+    std::string Captions;
+  } count;
+  EnumThreadWindows(
+      ThreadId,
+      [](HWND w, LPARAM p) -> BOOL {
+        auto* c = reinterpret_cast<TCount*>(p);
+        ++c->TopLevel;
+        ++c->All;
+        if (IsWindowVisible(w)) ++c->Visible;
+        char text[64] = "", cls[64] = "";
+        GetWindowTextA(w, text, sizeof text);
+        GetClassNameA(w, cls, sizeof cls);
+        c->Captions += std::string(" ") + cls + "(\"" + text + "\")";
+        EnumChildWindows(
+            w, [](HWND, LPARAM q) -> BOOL { return ++*reinterpret_cast<int*>(q), TRUE; }, LPARAM(&c->All));
+        return TRUE;
+      },
+      LPARAM(&count));
+  std::printf("windows of the board's thread: %d top-level (%d visible), %d with their children;%s\n", count.TopLevel,
+              count.Visible, count.All, count.Captions.c_str());
+}
+
+// app_bench [OTHER.exe]: OTHER, another build of the board (e.g. the one before a change), is started
+// in the same turns and compared too.
+int main(int argc, char** argv) {
   const std::string dir = MakeDatabase();
   TBorrowedSettings settings;
   settings.Reg.SetRootKey(HKEY_CURRENT_USER);
@@ -205,7 +233,8 @@ int main() {
   // Seven starts of each, taken in turns; the medians and their ratios.
   {
     const std::string empty = ExtractFilePath(exe) + "empty_window.exe";
-    std::vector<double> emptyStart, emptySet, boardStart, boardSet;
+    std::vector<double> emptyStart, emptySet, boardStart, boardSet, otherStart, otherSet;
+    const std::string other = argc > 1 ? argv[1] : "";
     auto full = [](HWND w) {
       HWND l = FindListAnyPane(w);
       return l && SendMessageA(l, LVM_GETITEMCOUNT, 0, 0) >= Users;
@@ -213,7 +242,8 @@ int main() {
     for (int n = 0; n < 7; ++n) {
       TStart e = StartAndMeasure(empty, "yOZ bench - empty window", [](HWND) { return true; }, 1500);
       TStart b = StartAndMeasure(board, Caption, full, 1500);
-      if (e.StartUp < 0 || b.StartUp < 0) {
+      TStart o = other.empty() ? b : StartAndMeasure(other, Caption, full, 1500);
+      if (e.StartUp < 0 || b.StartUp < 0 || o.StartUp < 0) {
         std::printf("a program did not show its window within a minute\n");
         settings.Restore();
         return 1;
@@ -222,11 +252,18 @@ int main() {
       emptySet.push_back(e.WorkingSet);
       boardStart.push_back(b.StartUp);
       boardSet.push_back(b.WorkingSet);
+      otherStart.push_back(o.StartUp);
+      otherSet.push_back(o.WorkingSet);
     }
     const double es = Median(emptyStart), bs = Median(boardStart), ew = Median(emptySet), bw = Median(boardSet);
     std::printf("start-up, median of 7: empty window %.0f ms, board with %d users %.0f ms: %.2fx\n", es, Users, bs, bs / es);
     std::printf("working set, median of 7: empty window %.1f MB, board with %d users %.1f MB: %.2fx\n", ew, Users, bw,
                 bw / ew);
+    if (!other.empty()) {
+      const double os = Median(otherStart), ow = Median(otherSet);
+      std::printf("%s, median of 7: start-up %.0f ms: %.2fx; working set %.1f MB: %.2fx\n", other.c_str(), os, os / es,
+                  ow, ow / ew);
+    }
   }
 
   STARTUPINFOA si{sizeof si};
@@ -255,6 +292,7 @@ int main() {
     return 1;
   }
   std::printf("start-up to the board showing %d users: %.0f ms\n", Users, shown);
+  CountWindows(pi.dwThreadId);
 
   HANDLE process = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pi.dwProcessId);
   void* remote = VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT, PAGE_READWRITE);

@@ -260,6 +260,7 @@ void TListItems::Delete(int Index) {
   // The handler may have changed the list; find the item again.
   Index = IndexOf(item);
   if (Index < 0) return;
+  HoldRedraw();
   if (FOwner->HandleAllocated()) SendMessageA(FOwner->WindowHandle(), LVM_DELETEITEM, WPARAM(Index), 0);
   FItems.erase(FItems.begin() + Index);
   item->FOwner = nullptr;
@@ -271,6 +272,7 @@ void TListItems::Clear() {
   TUpdateScope update(this);
   std::vector<TListItem*> old = FItems;
   for (auto* i : old) FOwner->Delete(i);
+  HoldRedraw();
   if (FOwner->HandleAllocated()) SendMessageA(FOwner->WindowHandle(), LVM_DELETEALLITEMS, 0, 0);
   FItems.clear();
   for (auto* i : old) {
@@ -279,22 +281,49 @@ void TListItems::Clear() {
   }
 }
 
+void TListItems::Replace(int Index, const std::string& Caption, const std::vector<std::string>& SubItems,
+                         int ImageIndex) {
+  TListItem* item = Item(Index);
+  TUpdateScope update(this);
+  item->SetCaption(Caption);
+  TStringList* sub = item->FSubItems;
+  bool same = sub->Count() == int(SubItems.size());
+  for (int i = 0; same && i < sub->Count(); ++i) same = sub->Strings(i) == SubItems[size_t(i)];
+  if (!same) sub->AssignStrings(SubItems);
+  if (ImageIndex == item->FImageIndex) return;
+  item->FImageIndex = ImageIndex;
+  if (!FOwner->HandleAllocated()) return;
+  LVITEMA it{};
+  it.mask = LVIF_IMAGE;
+  it.iItem = Index;
+  it.iImage = ImageIndex;
+  // Straight to the window procedure, as an insert goes: a refill may change many rows' images.
+  FOwner->Perform(LVM_SETITEMA, 0, LPARAM(&it));
+}
+
 int TListItems::IndexOf(const TListItem* Value) const {
   auto it = std::find(FItems.begin(), FItems.end(), Value);
   return it == FItems.end() ? -1 : int(it - FItems.begin());
 }
 
-void TListItems::BeginUpdate() {
-  if (FUpdateCount++ == 0 && FOwner->HandleAllocated()) SendMessageA(FOwner->WindowHandle(), WM_SETREDRAW, FALSE, 0);
+void TListItems::BeginUpdate() { ++FUpdateCount; }
+
+void TListItems::HoldRedraw() {
+  if (FUpdateCount == 0 || FRedrawHeld || !FOwner->HandleAllocated()) return;
+  SendMessageA(FOwner->WindowHandle(), WM_SETREDRAW, FALSE, 0);
+  FRedrawHeld = true;
 }
 
 void TListItems::EndUpdate() {
   if (FUpdateCount == 0) return;
+  if (FUpdateCount == 1 && FOwner->FSortPending) HoldRedraw();
   if (--FUpdateCount > 0) return;
   if (FOwner->FSortPending) FOwner->AlphaSort();
   FOwner->SizeAutoColumns();
+  const bool held = FRedrawHeld;
+  FRedrawHeld = false;
   if (FOwner->HandleAllocated()) {
-    SendMessageA(FOwner->WindowHandle(), WM_SETREDRAW, TRUE, 0);
+    if (held) SendMessageA(FOwner->WindowHandle(), WM_SETREDRAW, TRUE, 0);
     InvalidateRect(FOwner->WindowHandle(), nullptr, TRUE);
   }
 }
@@ -377,6 +406,8 @@ void TCustomListView::CreateWnd() {
   SendMessageA(FHandle, LVM_SETTEXTCOLOR, 0, LPARAM(ColorToRGB(Font()->Color())));
   UpdateColumns();
   SendMessageA(FHandle, WM_SETREDRAW, FALSE, 0);
+  // An update under way ends with the redraw switched on again.
+  FItems->FRedrawHeld = FItems->FUpdateCount > 0;
   SendMessageA(FHandle, LVM_SETITEMCOUNT, WPARAM(FItems->Count()), 0);
   for (int i = 0; i < FItems->Count(); ++i) WindowInsert(FItems->FItems[size_t(i)], i);
   SizeAutoColumns();
@@ -448,6 +479,7 @@ void TCustomListView::DestroyWnd() {
 
 void TCustomListView::WindowInsert(TListItem* Item, int Index) {
   if (!HandleAllocated()) return;
+  FItems->HoldRedraw();
   LVITEMA it{};
   it.mask = LVIF_TEXT | LVIF_PARAM | LVIF_IMAGE | LVIF_STATE;
   it.iItem = Index;
@@ -695,9 +727,12 @@ int CALLBACK RankCompare(LPARAM a, LPARAM b, LPARAM) {
 void TCustomListView::SortItems(bool (*Less)(TListItem*, TListItem*, void*), void* Ctx) {
   FSortPending = false;
   auto& v = FItems->FItems;
+  const std::vector<TListItem*> before = v;
   std::stable_sort(v.begin(), v.end(), [&](TListItem* a, TListItem* b) { return Less(a, b, Ctx); });
-  if (!HandleAllocated()) return;
+  // The window holds the rows in the objects' order: when none moved, it has nothing to do.
+  if (!HandleAllocated() || v == before) return;
   for (size_t i = 0; i < v.size(); ++i) v[i]->FRank = int(i);
+  FItems->HoldRedraw();
   // The window takes the same order through the ranks just given.
   SendMessageA(FHandle, LVM_SORTITEMS, 0, reinterpret_cast<LPARAM>(&RankCompare));
 }

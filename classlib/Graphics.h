@@ -469,7 +469,7 @@ public:
   void LoadFromFile(const std::string& fileName);
   void SaveToFile(const std::string& fileName);
   // The graphic's stream from an RCDATA resource of the module (bitmaps and icons read their own
-  // resource types); EResNotFound when it is missing.
+  // resource types, through TakeResourceImage); EResNotFound when it is missing.
   virtual void LoadFromResourceName(HINSTANCE instance, const std::string& name);
   virtual void LoadFromResourceID(HINSTANCE instance, int id);
 
@@ -483,6 +483,9 @@ public:
 
 protected:
   virtual void Changed();
+  // A graphic held as a GDI image takes the resource Name (a string or an ID) of its own image type,
+  // Shown naming it in the error, and answers true; the others answer false and read RCDATA.
+  virtual bool TakeResourceImage(HINSTANCE, LPCSTR, const std::string&) { return false; }
 
 private:
   bool FTransparent = false;
@@ -534,8 +537,6 @@ public:
 
   void LoadFromStream(TStream* stream) override;
   void SaveToStream(TStream* stream) override;
-  void LoadFromResourceName(HINSTANCE instance, const std::string& name) override;
-  void LoadFromResourceID(HINSTANCE instance, int id) override;
   void Assign(TPersistent* source) override;
 
   void Draw(TCanvas* canvas, const RECT& r) override;
@@ -550,6 +551,7 @@ private:
   void FreeContext();
   // Selects the bitmap into the canvas's memory context (made on demand).
   HDC CanvasDC();
+  bool TakeResourceImage(HINSTANCE instance, LPCSTR name, const std::string& shown) override;
 
   HBITMAP FHandle = nullptr;
   int32_t FWidth = 0;
@@ -582,8 +584,6 @@ public:
   // saving writes back what was read.
   void LoadFromStream(TStream* stream) override;
   void SaveToStream(TStream* stream) override;
-  void LoadFromResourceName(HINSTANCE instance, const std::string& name) override;
-  void LoadFromResourceID(HINSTANCE instance, int id) override;
   void Assign(TPersistent* source) override;
 
   void Draw(TCanvas* canvas, const RECT& r) override;
@@ -592,6 +592,7 @@ private:
   void ReadIcon(TStream* stream);
   void NewImage(HICON handle, std::string data);
   void SizeNeeded();
+  bool TakeResourceImage(HINSTANCE instance, LPCSTR name, const std::string& shown) override;
 
   HICON FHandle = nullptr;
   std::string FData;  // the .ico file the icon came from, when it came from one

@@ -37,11 +37,13 @@ void TGraphic::SaveToFile(const std::string& fileName) {
 }
 
 void TGraphic::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
+  if (TakeResourceImage(instance, name.c_str(), name)) return;
   TResourceStream stream(instance, name, RT_RCDATA);
   LoadFromStream(&stream);
 }
 
 void TGraphic::LoadFromResourceID(HINSTANCE instance, int id) {
+  if (TakeResourceImage(instance, MAKEINTRESOURCEA(id), IntToStr(int32_t(id)))) return;
   LoadFromResourceName(instance, "#" + IntToStr(int32_t(id)));
 }
 
@@ -387,13 +389,9 @@ HANDLE LoadResourceImage(HINSTANCE instance, LPCSTR name, const std::string& sho
   return h;
 }
 
-void TBitmap::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
-  SetHandle(static_cast<HBITMAP>(LoadResourceImage(instance, name.c_str(), name, IMAGE_BITMAP, LR_CREATEDIBSECTION)));
-}
-
-void TBitmap::LoadFromResourceID(HINSTANCE instance, int id) {
-  SetHandle(static_cast<HBITMAP>(
-      LoadResourceImage(instance, MAKEINTRESOURCEA(id), IntToStr(int32_t(id)), IMAGE_BITMAP, LR_CREATEDIBSECTION)));
+bool TBitmap::TakeResourceImage(HINSTANCE instance, LPCSTR name, const std::string& shown) {
+  SetHandle(static_cast<HBITMAP>(LoadResourceImage(instance, name, shown, IMAGE_BITMAP, LR_CREATEDIBSECTION)));
+  return true;
 }
 
 // A BMP file: file header, info header (core, 40-byte or later), masks and colour table, bits. Nothing

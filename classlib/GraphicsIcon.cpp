@@ -199,13 +199,9 @@ void TIcon::SaveToStream(TStream* stream) {
   if (!FData.empty()) stream->WriteBuffer(FData.data(), FData.size());
 }
 
-void TIcon::LoadFromResourceName(HINSTANCE instance, const std::string& name) {
-  SetHandle(static_cast<HICON>(LoadResourceImage(instance, name.c_str(), name, IMAGE_ICON, LR_DEFAULTSIZE)));
-}
-
-void TIcon::LoadFromResourceID(HINSTANCE instance, int id) {
-  SetHandle(static_cast<HICON>(
-      LoadResourceImage(instance, MAKEINTRESOURCEA(id), IntToStr(int32_t(id)), IMAGE_ICON, LR_DEFAULTSIZE)));
+bool TIcon::TakeResourceImage(HINSTANCE instance, LPCSTR name, const std::string& shown) {
+  SetHandle(static_cast<HICON>(LoadResourceImage(instance, name, shown, IMAGE_ICON, LR_DEFAULTSIZE)));
+  return true;
 }
 
 void TIcon::Assign(TPersistent* source) {

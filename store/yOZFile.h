@@ -119,6 +119,8 @@ public:
   [[nodiscard]] bool OneAdministratorOnly();
   int StatusImageIndex(const std::string& Status) const;
   std::string FormatUpdateTime(const std::string& Updated) const;
+  // The same with today's date given: a scan takes it once, not once a row.
+  std::string FormatUpdateTime(const std::string& Updated, double Today) const;
   void UpdateAlertNames(TyOZAlert* Alerts);
 
   // Shared configuration.
@@ -140,6 +142,7 @@ private:
   void OpenUserFile(const std::string& NoFolderText, TOpenFailure Failure);
   void OpenScan(const std::string& DataSet);
   void FillBoard(IBoardView* Board, const std::string* Department);
+  size_t FLastBoardRows = 0;  // rows of the last board scan: room made for as many in the next
   void LogStatusChange(const std::string& Name, const std::string& LogInName, const std::string& OldStatus,
                        const std::string& NewStatus);
 };

@@ -25,29 +25,31 @@ void TyOZFile::OpenScan(const std::string& DataSet) {
 
 std::vector<TListRow> TyOZFile::BoardRows(const std::string* Department) {
   std::vector<TListRow> rows;
+  rows.reserve(FLastBoardRows);
   OpenScan(DBPath + UserFileName);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
+  const double today = Date();
   while (UserFile->GetNext(rec.Data, IsamKeyIndex, IsamScanFlags, "")) {
     std::string status = rec.Status();
     if (Department && rec.Department() != *Department) continue;
     if (!ShowOfflineUsers && status == "Offline") continue;
     TListRow row;
     row.Caption = rec.Name();
-    row.SubItems = {status, FormatUpdateTime(rec.Updated()), rec.Extension(), rec.Department(), rec.LogInName(),
+    row.SubItems = {status, FormatUpdateTime(rec.Updated(), today), rec.Extension(), rec.Department(), rec.LogInName(),
                     rec.Comments()};
     row.ImageIndex = StatusImageIndex(status);
     rows.push_back(std::move(row));
   }
   CheckScanEnd(*UserFile, ScanFailure);  // before the board is touched: its rows stay as they were
+  FLastBoardRows = rows.size();
   return rows;
 }
 
 void TyOZFile::FillBoard(IBoardView* Board, const std::string* Department) {
   std::vector<TListRow> rows = BoardRows(Department);
   TUpdateScope update(Board);
-  Board->Clear();
-  for (const TListRow& row : rows) Board->AddRow(row);
+  Board->SetRows(rows);
   for (int column = 0; column < BoardColumnCount; ++column)
     if (column != BoardPCNameColumn) Board->AutoSizeColumn(column);
 }
@@ -110,7 +112,9 @@ int TyOZFile::StatusImageIndex(const std::string& Status) const {
   return 9;
 }
 
-std::string TyOZFile::FormatUpdateTime(const std::string& Updated) const {
+std::string TyOZFile::FormatUpdateTime(const std::string& Updated) const { return FormatUpdateTime(Updated, Date()); }
+
+std::string TyOZFile::FormatUpdateTime(const std::string& Updated, double Today) const {
   if (Trim(Updated).empty()) return "";
   TDateTime when;
   try {
@@ -120,7 +124,7 @@ std::string TyOZFile::FormatUpdateTime(const std::string& Updated) const {
     return Updated;
   }
   double day = std::floor(when);
-  double today = Date();
+  const double today = Today;
   if (day == today) return "Today " + FormatDateTime("hh:mm", when);
   if (day == today - 1) return "Yesterday " + FormatDateTime("hh:mm", when);
   return Updated;

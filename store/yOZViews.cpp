@@ -3,6 +3,7 @@
 #include <commctrl.h>
 
 #include <algorithm>
+#include <cstring>
 #include <memory>
 #include <unordered_map>
 
@@ -50,6 +51,52 @@ void TListViewBoard::AddRow(const TListRow& Row) {
   item->SetFocused(true);
 }
 
+// Past this many rows fewer, the board is cleared and filled anew: the window tells its parent of each
+// row deleted one by one, a message that passes every message hook of the thread.
+constexpr int MaxRowsDeletedSingly = 32;
+
+// The rows that stay keep their items: their texts and images are set in place, and only the rows the
+// board gains or loses are inserted or deleted. Clearing and inserting every row cost the window
+// about twice what the texts do, on every refresh. The result is the same as a clear and an add of
+// each row: the same rows, texts, images and order, and the row chosen before (by its login) chosen
+// and focused again, or none.
+void TListViewBoard::SetRows(const std::vector<TListRow>& Rows) {
+  TListItems* items = FView->Items();
+  const int count = items->Count();
+  const int wanted = static_cast<int>(Rows.size());
+  if (!FView->HandleAllocated() || count == 0 || count - wanted > MaxRowsDeletedSingly) {
+    IBoardView::SetRows(Rows);
+    return;
+  }
+  ++FFills;
+  FKeepSelected.clear();
+  TUpdateScope update(items);
+  TListItem* selected = FView->Selected();
+  const int selectedIndex = selected ? selected->Index() : -1;
+  const int selectedCount = FView->SelCount();
+  TListItem* focused = FView->ItemFocused();
+  const int focusedIndex = focused ? focused->Index() : -1;
+  std::string keep;
+  if (selected && bsLogInName < selected->SubItems()->Count()) keep = selected->SubItems()->Strings(bsLogInName);
+
+  const int kept = std::min(count, wanted);
+  for (int i = 0; i < kept; ++i) items->Replace(i, Rows[size_t(i)].Caption, Rows[size_t(i)].SubItems, Rows[size_t(i)].ImageIndex);
+  for (int i = count - 1; i >= wanted; --i) items->Delete(i);
+  for (int i = kept; i < wanted; ++i) AddListItem(FView, Rows[size_t(i)]);
+
+  int chosen = -1;
+  for (int i = 0; !keep.empty() && i < wanted && chosen < 0; ++i)
+    if (Rows[size_t(i)].SubItem(bsLogInName) == keep) chosen = i;
+  // Left alone when the chosen row is where it was, alone chosen and focused.
+  if (chosen >= 0 && selectedCount == 1 && selectedIndex == chosen && focusedIndex == chosen) return;
+  if (selectedCount > 0) FView->ClearSelection();
+  if (TListItem* f = FView->ItemFocused()) f->SetFocused(false);
+  if (chosen < 0) return;
+  TListItem* item = items->Item(chosen);
+  item->SetSelected(true);
+  item->SetFocused(true);
+}
+
 // Sizes a column to its widest text and its header, as LVSCW_AUTOSIZE_USEHEADER does (the last column
 // also fills the rest of the view). The texts are measured here from the items the object holds: the
 // list view's own sizing asks the parent for every text of every row, which makes a board of a
@@ -64,14 +111,22 @@ void TListViewBoard::AutoSizeColumn(int Column) {
   HWND h = FView->Handle();
   TWindowDC windowDC(h);
   const HDC dc = windowDC.DC;
-  TSelectObject font(dc, reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0)));
-  std::unordered_map<std::string, int> measured;
+  const HFONT viewFont = reinterpret_cast<HFONT>(SendMessageA(h, WM_GETFONT, 0, 0));
+  TSelectObject font(dc, viewFont);
+  // Texts of rows long gone are not kept for ever.
+  LOGFONTA logFont{};
+  GetObjectA(viewFont, sizeof logFont, &logFont);
+  if (std::memcmp(&logFont, &FTextWidthsFont, sizeof logFont) != 0 ||
+      FTextWidths.size() > 8 * size_t(FView->Items()->Count()) + 1024) {
+    FTextWidths.clear();
+    FTextWidthsFont = logFont;
+  }
   auto textWidth = [&](const std::string& Text) {
-    auto found = measured.find(Text);
-    if (found != measured.end()) return found->second;
+    auto found = FTextWidths.find(Text);
+    if (found != FTextWidths.end()) return found->second;
     SIZE size = {0, 0};
     GetTextExtentPoint32A(dc, Text.c_str(), static_cast<int>(Text.size()), &size);
-    measured.emplace(Text, size.cx);
+    FTextWidths.emplace(Text, size.cx);
     return static_cast<int>(size.cx);
   };
   const int labelPadding = 12;  // the list view's trailing label padding

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 // Message boxes the stores show (all with an OK button). Tests and the application may replace the
@@ -45,6 +46,11 @@ public:
   virtual void EndUpdate() = 0;
   virtual void Clear() = 0;
   virtual void AddRow(const TListRow& Row) = 0;
+  // Replaces every row by Rows: a clear and an add of each, unless the board has a cheaper way.
+  virtual void SetRows(const std::vector<TListRow>& Rows) {
+    Clear();
+    for (const TListRow& row : Rows) AddRow(row);
+  }
   // Sizes one column to its contents and header (LVSCW_AUTOSIZE_USEHEADER).
   virtual void AutoSizeColumn(int Column) = 0;
   virtual int RowCount() const = 0;
@@ -121,6 +127,7 @@ public:
   void EndUpdate() override;
   void Clear() override;
   void AddRow(const TListRow& Row) override;
+  void SetRows(const std::vector<TListRow>& Rows) override;
   void AutoSizeColumn(int Column) override;
   int RowCount() const override;
   TListRow Row(int Index) const override;
@@ -132,6 +139,10 @@ private:
   TListView* FView;
   unsigned FFills = 0;
   std::string FKeepSelected;  // login of the row selected before the fill under way
+  // Widths of the texts measured for the column sizing, in the font they were measured in: most texts
+  // of a refill were on the board before (names, departments, statuses).
+  std::unordered_map<std::string, int> FTextWidths;
+  LOGFONTA FTextWidthsFont{};
 };
 
 class TListViewInBox : public IInBoxView {

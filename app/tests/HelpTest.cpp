@@ -83,7 +83,7 @@ void SaveViewerPicture(const std::string& Name) {
 bool ViewerShows(const std::string& Title, const std::string& Picture) {
   bool shown = PumpUntil([&] { return ViewerText().rfind(Title + "\r", 0) == 0; });
   if (shown) {
-    Pump(300);
+    PumpUntilPainted(ViewerWindow());
     SaveViewerPicture(Picture);
   }
   return shown;
@@ -105,7 +105,7 @@ void PressF1(TWinControl* Target) {
 void ClickScreen(POINT P) {
   THoldPointer hold(P);
   SendLeftClick(P);
-  Pump(100);
+  PumpQueued();
 }
 
 // The visible window of another process under Parent whose class is Class and whose text, without its

@@ -214,7 +214,7 @@ TEST_F(MainWindow, AppearanceComesFromTheSettings) {
 
 TEST_F(MainWindow, AHiddenTreeLeavesNoStripBesideTheBoard) {
   Start([](TyOZCBRec& r) { r.DisplayDepartments = false; }, 1, 1, true);
-  Pump(50);
+  PumpUntilPainted(Form->Handle());
   TPTPane* tree = Form->stMain->Panes(0);
   TPTPane* board = Form->stMain->Panes(1);
   ASSERT_TRUE(tree && board);
@@ -229,7 +229,7 @@ TEST_F(MainWindow, AHiddenTreeLeavesNoStripBesideTheBoard) {
     r.DisplayDepartments = true;
     r.SplitterPos = 120;
   }, 1, 1, true);
-  Pump(50);
+  PumpUntilPainted(Form->Handle());
   EXPECT_EQ(Form->stMain->Panes(0)->Width(), 120);
   EXPECT_EQ(Form->stMain->Panes(1)->Left(), 123);
 }

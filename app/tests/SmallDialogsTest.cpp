@@ -131,7 +131,7 @@ TEST_F(SmallDialogs, OutOfOfficeWithAutoCommentOpensTheCommentDialogAfterTheStat
 TEST_F(SmallDialogs, CommentTitleIsDrawnRotated) {
   Start();
   frmyOZComments->Show();
-  Pump(100);
+  PumpUntilPainted(frmyOZComments->Handle());
   auto* label = frmyOZComments->RotatedLabel;
   std::unique_ptr<TBitmap> shot(Snapshot(frmyOZComments));
   // Blue letters climb from the lower left to the upper right of the label: the blue found in the

@@ -118,7 +118,7 @@ protected:
       PostMessageA(Wnd, WM_LBUTTONDBLCLK, MK_LBUTTON, lp);
       PostMessageA(Wnd, WM_LBUTTONUP, 0, lp);
     }
-    Pump(100);
+    PumpQueued();
   }
   std::unique_ptr<TViewsForm, FormDeleter> F;
   TListView* lv = nullptr;
@@ -217,6 +217,53 @@ TEST_F(ViewsTest, SortByTextInTheObjectAndTheWindow) {
   EXPECT_EQ(CellText(0, 1), "zed");
   EXPECT_EQ(CellText(4, 1), "Alice");  // the renamed row kept its sub-item
   EXPECT_EQ(lv->Items()->Item(0)->SubItems()->Strings(0), "zed");
+}
+
+// An update keeps the window from painting while rows go in, and the window paints again once it
+// ends, whatever the update changed: rows, or only texts and images.
+TEST_F(ViewsTest, UpdateHoldsPaintingAndEndsWithTheChangesShown) {
+  for (const char* n : {"one", "two", "three"}) AddRow(lv, n, {n});
+  int paints = 0;
+  struct H {
+    int* paints;
+    void Draw(TCustomListView*, RECT, bool&) { ++*paints; }
+  } h{&paints};
+  lv->OnCustomDraw = TLVCustomDrawEvent(&h, &H::Draw);
+  auto paintNow = [&] {
+    paints = 0;
+    RedrawWindow(lv->Handle(), nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    return paints;
+  };
+  ASSERT_GT(paintNow(), 0);
+
+  lv->Items()->BeginUpdate();
+  AddRow(lv, "four", {"four"});
+  EXPECT_EQ(paintNow(), 0);
+  lv->Items()->EndUpdate();
+  paints = 0;
+  UpdateWindow(lv->Handle());
+  EXPECT_GT(paints, 0);
+  EXPECT_EQ(CellText(3, 0), "four");
+
+  // Texts and an image changed in place.
+  lv->Items()->BeginUpdate();
+  lv->Items()->Item(0)->SetCaption("first");
+  lv->Items()->Replace(1, "second", {"sub", "more"}, 2);
+  lv->Items()->EndUpdate();
+  paints = 0;
+  UpdateWindow(lv->Handle());
+  EXPECT_GT(paints, 0);
+  EXPECT_EQ(CellText(0, 0), "first");
+  EXPECT_EQ(CellText(1, 0), "second");
+  EXPECT_EQ(CellText(1, 1), "sub");
+  EXPECT_EQ(lv->Items()->Item(1)->SubItems()->Count(), 2);
+  LVITEMA it{};
+  it.mask = LVIF_IMAGE;
+  it.iItem = 1;
+  SendMessageA(lv->Handle(), LVM_GETITEMA, 0, LPARAM(&it));
+  EXPECT_EQ(it.iImage, 2);
+  EXPECT_EQ(lv->Items()->Item(1)->ImageIndex(), 2);
+  EXPECT_GT(paintNow(), 0);
 }
 
 TEST_F(ViewsTest, ClickSelectsARowAnywhereInItAndDoubleClickFollows) {
@@ -332,7 +379,7 @@ TEST_F(ViewsTest, KeyboardMovesSelectionExpandsAndCollapses) {
   HWND h = tv->Handle();
   PostMessageA(h, WM_KEYDOWN, VK_RIGHT, 1);  // expands
   PostMessageA(h, WM_KEYDOWN, VK_DOWN, 1);   // first child: "IT" (sorted)
-  Pump(200);
+  PumpUntil([&] { return tv->Selected() && tv->Selected()->Text() == "IT"; });
   EXPECT_TRUE(root->Expanded());
   ASSERT_NE(tv->Selected(), nullptr);
   EXPECT_EQ(tv->Selected()->Text(), "IT");
@@ -342,7 +389,7 @@ TEST_F(ViewsTest, KeyboardMovesSelectionExpandsAndCollapses) {
   F->AllowChange = false;
   F->Log.clear();
   PostMessageA(h, WM_KEYDOWN, VK_DOWN, 1);
-  Pump(150);
+  PumpQueued();
   EXPECT_EQ(tv->Selected()->Text(), "IT");
   EXPECT_EQ(F->Log, (std::vector<std::string>{"Changing:Sales"}));
   // Collapsing from the root.
@@ -350,7 +397,7 @@ TEST_F(ViewsTest, KeyboardMovesSelectionExpandsAndCollapses) {
   tv->SetSelected(root);
   F->Log.clear();
   PostMessageA(h, WM_KEYDOWN, VK_LEFT, 1);
-  Pump(150);
+  PumpUntil([&] { return !root->Expanded(); });
   EXPECT_FALSE(root->Expanded());
   EXPECT_EQ(F->Log, (std::vector<std::string>{"Collapsing:Departments"}));
   // A refused expansion leaves the node closed.
@@ -420,7 +467,7 @@ TEST_F(ViewsTest, LabelEditingAndReadOnly) {
   HWND edit = reinterpret_cast<HWND>(SendMessageA(tv->Handle(), TVM_GETEDITCONTROL, 0, 0));
   SetWindowTextA(edit, "New");
   n->EndEdit(false);
-  Pump(50);
+  PumpUntil([&] { return !seen.empty(); });
   EXPECT_EQ(seen, "New");
   EXPECT_EQ(n->Text(), "New!");
   EXPECT_EQ(TreeTexts(), (std::vector<std::string>{"New!"}));
@@ -483,7 +530,7 @@ TEST_F(ViewsTest, PageControlFollowsTheTabs) {
   pc->SetFocus();
   PumpUntil([&] { return GetFocus() == pc->Handle(); });
   PostMessageA(pc->Handle(), WM_KEYDOWN, VK_RIGHT, 1);
-  Pump(150);
+  PumpUntil([&] { return pc->ActivePage() == options; });
   EXPECT_EQ(pc->ActivePage(), options);
   EXPECT_TRUE(options->Visible());
   EXPECT_FALSE(display->Visible());
@@ -617,7 +664,7 @@ TEST_F(ViewsTest, PageChangeCanBeRefused) {
   pc->SetFocus();
   PumpUntil([&] { return GetFocus() == pc->Handle(); });
   PostMessageA(pc->Handle(), WM_KEYDOWN, VK_RIGHT, 1);
-  Pump(100);
+  PumpQueued();
   EXPECT_EQ(h.asked, 1);
   EXPECT_EQ(pc->ActivePage(), display);
   EXPECT_EQ(TabCtrl_GetCurSel(pc->Handle()), 0);

@@ -412,7 +412,7 @@ TEST(ControlsWindowless, OnTheScreenAfterShowing) {
   s->SetBounds(20, 10, 30, 25);
   form->Show();
   form->Update();
-  Pump(50);
+  PumpUntilPainted(form->WindowHandle());
   HDC dc = GetDC(form->WindowHandle());
   EXPECT_EQ(Probe(dc, 25, 15), RGB(255, 0, 0));
   EXPECT_EQ(Probe(dc, 70, 60), RGB(255, 255, 255));
@@ -420,7 +420,7 @@ TEST(ControlsWindowless, OnTheScreenAfterShowing) {
   // A new colour shows after Repaint.
   s->Fill = clLime;
   s->Repaint();
-  Pump(20);
+  PumpUntilPainted(form->WindowHandle());
   dc = GetDC(form->WindowHandle());
   EXPECT_EQ(Probe(dc, 25, 15), RGB(0, 255, 0));
   ReleaseDC(form->WindowHandle(), dc);
@@ -633,14 +633,14 @@ TEST(ControlsState, FocusMovesWithEnterAndExit) {
   b->SetTabStop(true);
   b->SetLeft(100);
   form->Show();
-  Pump(20);
+  PumpUntilPainted(form->WindowHandle());
   a->SetFocus();
-  Pump(20);
+  PumpUntil([&] { return a->Focused() && a->Enters > 0; });
   EXPECT_TRUE(a->Focused());
   EXPECT_EQ(form->ActiveControl(), a);
   EXPECT_EQ(a->Enters, 1);
   b->SetFocus();
-  Pump(20);
+  PumpUntil([&] { return b->Focused() && b->Enters > 0 && a->Exits > 0; });
   EXPECT_TRUE(b->Focused());
   EXPECT_EQ(a->Exits, 1);
   EXPECT_EQ(b->Enters, 1);
@@ -648,7 +648,7 @@ TEST(ControlsState, FocusMovesWithEnterAndExit) {
   EXPECT_EQ(a->TabOrder(), 0);
   EXPECT_EQ(b->TabOrder(), 1);
   form->SelectNext(b, true, true);
-  Pump(20);
+  PumpUntil([&] { return a->Focused(); });
   EXPECT_TRUE(a->Focused());
   b->SetTabOrder(0);
   EXPECT_EQ(a->TabOrder(), 1);
@@ -680,7 +680,7 @@ TEST(ControlsState, ContextMenuOpensThePopupMenu) {
   s->SetBounds(150, 10, 30, 30);
   s->SetPopupMenu(pm);
   form->Show();
-  Pump(10);
+  PumpUntilPainted(form->WindowHandle());
   SendMessageA(box->WindowHandle(), WM_CONTEXTMENU, WPARAM(box->WindowHandle()), MAKELPARAM(300, 310));
   EXPECT_EQ(pm->For, box);
   EXPECT_EQ(pm->At.x, 300);
@@ -692,10 +692,10 @@ TEST(ControlsState, ContextMenuOpensThePopupMenu) {
   // The context-menu key of the focused control.
   pm->For = nullptr;
   box->SetFocus();
-  Pump(10);
+  PumpUntilFocused(box->WindowHandle());
   PostMessageA(box->WindowHandle(), WM_KEYDOWN, VK_APPS, 1);
   PostMessageA(box->WindowHandle(), WM_KEYUP, VK_APPS, 0xC0000001);
-  Pump(30);
+  PumpUntil([&] { return pm->For == box; });
   EXPECT_EQ(pm->For, box);
   EXPECT_EQ(pm->At.x, origin.x);
   // A windowless control's menu through its parent's window.
@@ -716,7 +716,7 @@ TEST(ControlsState, MouseEnterAndLeaveFollowTheCursor) {
   s->SetParent(box);
   s->SetBounds(20, 20, 40, 40);
   form->Show();
-  Pump(20);
+  PumpUntilPainted(form->WindowHandle());
   POINT in = s->ClientToScreen(POINT{10, 10});
   POINT out = form->ClientToScreen(POINT{150, 150});
   auto seen = [&](const char* e) { return std::find(s->Log.begin(), s->Log.end(), e) != s->Log.end(); };
@@ -742,7 +742,7 @@ TEST(ControlsState, CursorFollowsTheScreenAndTheControlUnderTheMouse) {
   s->SetBounds(20, 20, 40, 40);
   s->SetCursor(crHandPoint);
   form->Show();
-  Pump(10);
+  PumpUntilPainted(form->WindowHandle());
   HWND w = form->WindowHandle();
   auto setCursor = [&] { return SendMessageA(w, WM_SETCURSOR, WPARAM(w), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE)); };
   POINT in = s->ClientToScreen(POINT{5, 5});
@@ -758,6 +758,7 @@ TEST(ControlsState, CursorFollowsTheScreenAndTheControlUnderTheMouse) {
   HCURSOR shown = nullptr;
   bool rested = PumpUntil([&] {
     SetCursorPos(in.x, in.y);
+    // A short rest, so the position read below comes from the display, not from the move just made.
     Pump(20);
     if (!at(in)) return false;
     answer = setCursor();
@@ -854,7 +855,9 @@ TEST(ControlsUtility, TimersTickAndMayBeFreedOrStoppedInTheirOwnEvent) {
   stop.T = new TTimer(nullptr);
   stop.T->SetInterval(10);
   stop.T->SetOnTimer(Bind(&stop, &H::Tick));
-  Pump(300);
+  PumpUntil([&] { return !stop.T->Enabled(); });
+  // A stopped timer stays stopped: nothing to wait for, so a few of its intervals pass.
+  Pump(50);
   EXPECT_EQ(stop.Ticks, 3);
   EXPECT_FALSE(stop.T->Enabled());
   TObject::Free(stop.T);
@@ -864,7 +867,9 @@ TEST(ControlsUtility, TimersTickAndMayBeFreedOrStoppedInTheirOwnEvent) {
   gone.T = new TTimer(nullptr);
   gone.T->SetInterval(10);
   gone.T->SetOnTimer(Bind(&gone, &H::Tick));
-  Pump(200);
+  PumpUntil([&] { return gone.T == nullptr; });
+  // A freed timer fires no more: a few of its intervals pass.
+  Pump(50);
   EXPECT_EQ(gone.Ticks, 1);
   EXPECT_EQ(gone.T, nullptr);
 
@@ -873,6 +878,7 @@ TEST(ControlsUtility, TimersTickAndMayBeFreedOrStoppedInTheirOwnEvent) {
   auto* t = new TTimer(nullptr);
   t->SetInterval(0);
   t->SetOnTimer(Bind(&idle, &H::Tick));
+  // Nothing runs: nothing to wait for, so several intervals of a running timer pass.
   Pump(50);
   EXPECT_EQ(idle.Ticks, 0);
   TObject::Free(t);

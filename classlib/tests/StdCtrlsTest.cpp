@@ -72,11 +72,11 @@ protected:
     F->Show();
     PumpUntil([&] { return F->Showing(); });
     SetForegroundWindow(F->Handle());
-    Pump(20);
+    PumpUntilPainted(F->Handle());
   }
   void TypeChars(HWND Wnd, const std::string& S) {
     for (char c : S) PostMessageA(Wnd, WM_CHAR, WPARAM(uint8_t(c)), 1);
-    Pump(50);
+    PumpQueued();
   }
   void Key(HWND Wnd, WORD Vk) {
     PostMessageA(Wnd, WM_KEYDOWN, Vk, 1);
@@ -87,7 +87,7 @@ protected:
     LPARAM lp = MAKELPARAM(X, Y);
     PostMessageA(Wnd, WM_LBUTTONDOWN, MK_LBUTTON, lp);
     PostMessageA(Wnd, WM_LBUTTONUP, 0, lp);
-    Pump(60);
+    PumpQueued();
   }
   std::string WindowText(HWND Wnd) {
     char buf[512] = {};
@@ -235,7 +235,7 @@ TEST_F(StdTest, DropDownListComboSelectsWithTheKeyboard) {
   cbo->SetFocus();
   PumpUntil([&] { return GetFocus() == cbo->Handle(); });
   Key(cbo->Handle(), VK_DOWN);
-  Pump(60);
+  PumpUntil([&] { return cbo->ItemIndex() == 2; });
   EXPECT_EQ(cbo->ItemIndex(), 2);
   EXPECT_EQ(F->Log, (std::vector<std::string>{"Status:DND"}));
   EXPECT_EQ(cbo->Items()->IndexOf("dnd"), 2);
@@ -270,7 +270,7 @@ TEST_F(StdTest, SpeedButtonsGroupFlatAndClick) {
   PostMessageA(fw, WM_LBUTTONDOWN, MK_LBUTTON, in);
   PostMessageA(fw, WM_MOUSEMOVE, MK_LBUTTON, out);
   PostMessageA(fw, WM_LBUTTONUP, 0, out);
-  Pump(60);
+  PumpQueued();
   EXPECT_EQ(F->Log, (std::vector<std::string>{"Speed:sbLeft", "Speed:sbRight", "Speed:sbRight", "Speed:sbPlain"}));
   EXPECT_EQ(left->Hint(), "Left");
   // A flat button knows when the mouse is over it.

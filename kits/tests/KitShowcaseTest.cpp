@@ -93,6 +93,7 @@ TEST(KitShowcase, PanelSplitterAndLabelsOnOneForm) {
   const char* ms = std::getenv("YOZ_SHOWCASE_MS");
   if (!ms) GTEST_SKIP() << "set YOZ_SHOWCASE_MS to look at the form";
   f->Show();
+  // Leaves the form on the screen for the time asked, to look at it.
   Pump(std::atoi(ms));
 }
 

@@ -82,6 +82,28 @@ void PostTyping(HWND Wnd, const std::string& Text) {
   }
 }
 
+bool PumpUntilFocusIn(TWinControl* Control, int TimeoutMs) {
+  bool in = PumpUntil(
+      [&] {
+        HWND f = GetFocus();
+        return f && (f == Control->Handle() || IsChild(Control->Handle(), f));
+      },
+      TimeoutMs);
+  PumpQueued();
+  return in;
+}
+
+bool PumpUntilDroppedDown(HWND Combo, int TimeoutMs) {
+  return PumpUntil(
+      [&] {
+        COMBOBOXINFO info{};
+        info.cbSize = sizeof info;
+        return SendMessageA(Combo, CB_GETDROPPEDSTATE, 0, 0) && GetComboBoxInfo(Combo, &info) && info.hwndList &&
+               IsWindowVisible(info.hwndList) && !GetUpdateRect(info.hwndList, nullptr, FALSE);
+      },
+      TimeoutMs);
+}
+
 void MovePointer(POINT Screen) {
   SetCursorPos(Screen.x, Screen.y);
   INPUT in{};

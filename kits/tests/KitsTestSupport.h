@@ -25,6 +25,12 @@ int CountPixels(TBitmap* B, RECT R, COLORREF C);
 int CountOther(TBitmap* B, RECT R, COLORREF C);
 inline COLORREF RGBOf(TColor C) { return ColorToRGB(C) & 0xFFFFFF; }
 
+// Processes messages until the keyboard focus is on Control or on a window inside it (a combo's edit),
+// then what is queued.
+bool PumpUntilFocusIn(TWinControl* Control, int TimeoutMs = 20000);
+// Processes messages until the combo box's list is dropped down, shown and painted.
+bool PumpUntilDroppedDown(HWND Combo, int TimeoutMs = 20000);
+
 // Moves the pointer to a screen point with real input (hold it there with THoldPointer).
 void MovePointer(POINT Screen);
 

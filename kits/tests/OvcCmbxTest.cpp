@@ -67,15 +67,16 @@ protected:
     Form->Show();
     SetForegroundWindow(Form->Handle());
     c->SetFocus();
-    Pump(50);
+    PumpUntilPainted(Form->Handle());
+    PumpUntilFocusIn(c);
   }
   // Closes the dropped list on item Index, as a click in the list does.
   void PickFromList(TCustomComboBox* c, int Index) {
     c->SetDroppedDown(true);
-    Pump(30);
+    PumpUntilDroppedDown(c->Handle());
     SendMessageA(c->Handle(), CB_SETCURSEL, WPARAM(Index), 0);
     c->SetDroppedDown(false);
-    Pump(30);
+    PumpQueued();
   }
   std::vector<std::string> ItemTexts(TCustomComboBox* c, int Count) {
     std::vector<std::string> r;
@@ -107,7 +108,7 @@ TEST_F(OvcComboTest, TypingSearchesAfterTheKeyDelay) {
   ShowAndFocus(c);
   ASSERT_NE(c->EditHandle(), nullptr);
   PostTyping(c->EditHandle(), "bl");
-  Pump(100);
+  PumpQueued();
   EXPECT_EQ(c->ItemIndex(), -1);        // still waiting for more keys
   EXPECT_GE(c->SearchTrigger(), 0);
   ASSERT_TRUE(PumpUntil([&] { return c->ItemIndex() == 2; }));
@@ -126,7 +127,7 @@ TEST_F(OvcComboTest, TypingSearchesAfterTheKeyDelay) {
   } sink;
   int32_t stranger = Controller->TimerPool()->Add(Bind(&sink, &Sink::T), 5000);
   PostTyping(c->EditHandle(), "c");
-  Pump(50);
+  PumpQueued();
   EXPECT_EQ(Controller->TimerPool()->Count(), 2);   // the stranger and the new search
   Controller->TimerPool()->Remove(stranger);
 }
@@ -136,7 +137,7 @@ TEST_F(OvcComboTest, EnterCompletesAndClicks) {
   c->SetAutoSearch(false);
   ShowAndFocus(c);
   PostTyping(c->EditHandle(), "ch");
-  Pump(30);   // the characters come from the keys, behind anything already posted
+  PumpQueued();   // the characters come from the keys, behind anything already posted
   PostKey(c->EditHandle(), VK_RETURN);
   ASSERT_TRUE(PumpUntil([&] { return c->ItemIndex() >= 0; }));
   EXPECT_EQ(c->Text(), "Cherry");
@@ -145,7 +146,7 @@ TEST_F(OvcComboTest, EnterCompletesAndClicks) {
   // Nothing to complete: no selection.
   c->SetText("zzz");
   PostKey(c->EditHandle(), VK_RETURN);
-  Pump(50);
+  PumpQueued();
   EXPECT_EQ(Ev.Selections, 1);
 }
 
@@ -211,7 +212,7 @@ TEST_F(OvcComboTest, LeavingAddsTheCurrentItem) {
   ShowAndFocus(c);
   c->SetItemIndex(3);
   Other->SetFocus();
-  Pump(50);
+  PumpUntil([&] { return c->MRUCount() > 0; });
   ASSERT_EQ(c->MRUCount(), 1);
   EXPECT_EQ(c->Items()->Strings(0), "Cherry");
 }
@@ -225,10 +226,10 @@ TEST_F(OvcComboTest, FocusAndWheelEvents) {
   Ev.Enters = Ev.Exits = 0;
   SendMessageA(c->Handle(), WM_SETFOCUS, 0, 0);
   EXPECT_EQ(Ev.Enters, 0);   // after the focus change, not inside it
-  Pump(30);
+  PumpUntil([&] { return Ev.Enters >= 1; });
   EXPECT_GE(Ev.Enters, 1);
   SendMessageA(c->Handle(), WM_KILLFOCUS, 0, 0);
-  Pump(30);
+  PumpUntil([&] { return Ev.Exits >= 1; });
   EXPECT_GE(Ev.Exits, 1);
   SendMessageA(c->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(50, 50));
   SendMessageA(c->Handle(), WM_MOUSEWHEEL, MAKEWPARAM(0, -WHEEL_DELTA), MAKELPARAM(50, 50));
@@ -239,7 +240,7 @@ TEST_F(OvcComboTest, AttachedLabelFollowsTheCombo) {
   TTestCombo* c = MakeCombo();
   c->SetName("cboPlace");
   Form->Show();
-  Pump(20);
+  PumpUntilPainted(Form->Handle());
   c->LabelInfo()->SetVisible(true);
   TOvcAttachedLabel* l = c->AttachedLabel();
   EXPECT_EQ(l->Name(), "cboPlaceLabel1");
@@ -250,12 +251,12 @@ TEST_F(OvcComboTest, AttachedLabelFollowsTheCombo) {
   EXPECT_LT(l->Top() + l->Height(), c->Top() + 1);   // above the combo
   // Moving the combo moves the label along.
   c->SetBounds(40, 80, 200, 21);
-  Pump(30);
+  PumpQueued();
   EXPECT_EQ(l->Left(), 40 + c->LabelInfo()->OffsetX());
   EXPECT_EQ(l->Top(), 80 + c->LabelInfo()->OffsetY());
   // Moving the label records new offsets.
   l->SetBounds(10, 60, l->Width(), l->Height());
-  Pump(30);
+  PumpQueued();
   EXPECT_EQ(c->LabelInfo()->OffsetX(), -30);
   EXPECT_EQ(c->LabelInfo()->OffsetY(), -20);
   EXPECT_EQ(l->Left(), 10);
@@ -331,7 +332,7 @@ TEST_F(OvcComboTest, SelectedColourFromAFormResource) {
   ASSERT_NE(c, nullptr);
   EXPECT_EQ(c->Controller(), f->FindComponent("OvcController1"));
   f->Show();
-  Pump(30);
+  PumpUntilPainted(f->Handle());
   EXPECT_EQ(c->SelectedColor(), clRed);
   TObject::Free(f);
 }
@@ -341,11 +342,11 @@ TEST_F(OvcComboTest, EscapeClosingTheListKeepsTheColour) {
   ShowAndFocus(c);
   c->SetSelectedColor(clRed);
   c->SetDroppedDown(true);
-  Pump(30);
+  PumpUntilDroppedDown(c->Handle());
   ASSERT_TRUE(c->DroppedDown());
   PostKey(c->Handle(), VK_ESCAPE);
   PumpUntil([&] { return !c->DroppedDown(); });
-  Pump(30);
+  PumpQueued();
   EXPECT_EQ(c->SelectedColor(), clRed);
 }
 

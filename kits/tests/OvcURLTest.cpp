@@ -42,7 +42,7 @@ protected:
     Url->SetURL("http://www.example.org/");
     Url->OnClick = Bind(this, &URLTest::Clicked);
     Form->Show();
-    Pump(20);
+    PumpUntilPainted(Form->Handle());
   }
   void TearDown() override { OvcShellExecute = ShellExecuteA; }
   void Clicked(TObject*) { ++Clicks; }
@@ -55,7 +55,9 @@ protected:
   void MoveOver() {
     POINT p = Form->ClientToScreen(POINT{Url->Left() + 10, Url->Top() + 10});
     SetCursorPos(p.x, p.y);
-    Pump(20);   // the pointer's own motion is seen before the move the test sends
+    // The pointer's own motion is seen before the move the test sends. No message tells when the
+    // display delivers it, so a short rest.
+    Pump(20);
     SendMessageA(Form->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(Url->Left() + 10, Url->Top() + 10));
   }
   // Puts the pointer below the label and waits for the polling to notice (the pointer is put there
@@ -191,7 +193,7 @@ TEST(URLForm, TheAboutBoxLinkReadsFromAFormResource) {
   EXPECT_FALSE(about->IsStored(u));
   // Sized for its underlined text once shown.
   f->Show();
-  Pump(20);
+  PumpUntilPainted(f->Handle());
   HDC dc = GetDC(nullptr);
   HGDIOBJ old = SelectObject(dc, u->Font()->Handle());
   SIZE ext{};

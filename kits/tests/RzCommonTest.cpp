@@ -268,9 +268,9 @@ TEST(FrameController, AChangedFrameColourRepaintsEveryLinkedControl) {
     probes.push_back(p);
   }
   f->Show();
-  Pump(30);
+  PumpUntilPainted(f->Handle());
   c->SetFrameColor(clBlue);
-  Pump(30);
+  PumpUntilPainted(f->Handle());
   for (TFramedProbe* p : probes) {
     auto shot = ScreenShot(p);
     EXPECT_EQ(At(shot.get(), 0, 10), RGBOf(clBlue));

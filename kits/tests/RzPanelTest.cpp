@@ -23,7 +23,7 @@ struct PanelForm {
     Panel->SetBounds(10, 10, 120, 80);
     Panel->SetColor(clYellow);
     Form->Show();
-    Pump(20);
+    PumpUntilPainted(Form->Handle());
   }
 };
 

@@ -58,7 +58,7 @@ struct SplitForm {
     Split->LowerRightPane()->SetColor(clAqua);
     Split->SetColor(clSilver);
     Form->Show();
-    Pump(20);
+    PumpUntilPainted(Form->Handle());
   }
   // A mouse action at a client point of the splitter, with the real cursor put there first (the
   // splitter asks the screen where the cursor is).
@@ -68,6 +68,7 @@ struct SplitForm {
     // the system reports it where it was put.
     for (int i = 0; i < 50; ++i) {
       SetCursorPos(s.x, s.y);
+      // A short rest for the display's motion event, which no message announces; checked below.
       Pump(10);
       POINT now;
       GetCursorPos(&now);
@@ -435,7 +436,7 @@ TEST(RzSplitter, TheInboxSplitterReadsItsPanesFromTheFormResource) {
   EXPECT_EQ(s->UpperLeftPane()->Color(), clYellow);
   EXPECT_EQ(s->LowerRightPane()->BorderOuter(), fsLowered);
   f->Show();
-  Pump(30);
+  PumpUntilPainted(f->Handle());
   EXPECT_EQ(s->Position(), 203);
   EXPECT_EQ(s->Percent(), 69);
   EXPECT_EQ(s->MarginMax(), 3);
@@ -447,7 +448,7 @@ TEST(RzSplitter, TheInboxSplitterReadsItsPanesFromTheFormResource) {
   EXPECT_EQ(list->Height(), 203);
   EXPECT_EQ(memo->Top(), 2);   // inside the lowered border
   f->SetHeight(398);
-  Pump(20);
+  PumpUntil([&] { return s->Position() == 273; });
   EXPECT_EQ(s->Position(), 273);
   EXPECT_EQ(list->Height(), 273);
 }

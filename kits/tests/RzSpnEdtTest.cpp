@@ -49,11 +49,12 @@ protected:
     Form->Show();
     SetForegroundWindow(Form->Handle());
     Spin->SetFocus();
-    Pump(30);
+    PumpUntilPainted(Form->Handle());
+    PumpUntilFocusIn(Spin);
   }
   void Press(WORD Vk) {
     PostKey(Spin->Handle(), Vk);
-    Pump(30);
+    PumpQueued();
   }
   TForm* Form = nullptr;
   TRzSpinEdit* Spin = nullptr;
@@ -125,7 +126,7 @@ TEST_F(RzSpinEditTest, WithoutKeyEditOnlyTheStepsChangeTheValue) {
   ShowAndFocus();
   Spin->SetValue(50);
   PostTyping(Spin->Handle(), "7");
-  Pump(30);
+  PumpQueued();
   Press(VK_DELETE);
   SendMessageA(Spin->Handle(), WM_PASTE, 0, 0);
   SendMessageA(Spin->Handle(), WM_CUT, 0, 0);
@@ -157,14 +158,14 @@ TEST_F(RzSpinEditTest, TypedCharactersWithKeyEdit) {
     Spin->SetSelStart(c.Caret);
     Spin->SetSelLength(0);
     PostTyping(Spin->Handle(), c.Typed);
-    Pump(30);
+    PumpQueued();
     EXPECT_EQ(Spin->Text(), c.After) << c.Before << " + '" << c.Typed << "' at " << c.Caret;
   }
   Spin->SetIntegersOnly(false);
   Spin->SetText("1");
   Spin->SetSelStart(1);
   PostTyping(Spin->Handle(), std::string(1, DecimalSeparator) + "5" + std::string(1, DecimalSeparator));
-  Pump(30);
+  PumpQueued();
   EXPECT_EQ(Spin->Text(), "1" + std::string(1, DecimalSeparator) + "5");
 }
 
@@ -196,10 +197,10 @@ TEST_F(RzSpinEditTest, LeavingClampsAndFormats) {
   for (const Case& c : cases) {
     Spin->SetAllowBlank(c.AllowBlank);
     Spin->SetFocus();
-    Pump(20);
+    PumpUntilFocused(Spin->Handle());
     Spin->SetText(c.Typed);
     Next->SetFocus();
-    Pump(20);
+    PumpUntilFocused(Next->Handle());
     EXPECT_EQ(Spin->Text(), c.After) << "'" << c.Typed << "'";
   }
   EXPECT_DOUBLE_EQ(Spin->GetValue(), 0);
@@ -229,28 +230,35 @@ TEST_F(RzSpinEditTest, HeldButtonRepeatsUntilReleasedOrTheMouseIsTaken) {
   TRzRapidFireButton* up = Spin->GetButton(0);
   HWND pair = Spin->Buttons()->Handle();
   LPARAM at = MAKELPARAM(up->Left() + up->Width() / 2, up->Top() + up->Height() / 2);
+  // The repeat is about time: its steps are checked against the time passed, never counted in a
+  // window of time.
+  DWORD pressed = GetTickCount();
   PostMessageA(pair, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  Pump(300);
-  EXPECT_EQ(Spin->Text(), "0");   // nothing before the initial delay
-  EXPECT_TRUE(up->Repeating());
-  Pump(450);                   // past 400 ms, then one step every 100 ms
+  ASSERT_TRUE(PumpUntil([&] { return up->Repeating(); }));
+  EXPECT_EQ(Spin->Text(), "0");   // the press itself takes no step
+  ASSERT_TRUE(PumpUntil([&] { return Spin->Text() != "0"; }));
+  EXPECT_GE(GetTickCount() - pressed, 300u);   // nothing before the initial delay
+  ASSERT_TRUE(PumpUntil([&] { return StrToInt(Spin->Text()) >= 2; }));
+  // Past 400 ms, one step every 100 ms: never more steps than the time allows.
+  DWORD held = GetTickCount() - pressed;
   int steps = StrToInt(Spin->Text());
   EXPECT_GE(steps, 2);
-  EXPECT_LE(steps, 6);
+  EXPECT_LE(steps, 3 + int(held - std::min<DWORD>(held, 400)) / 100);
   PostMessageA(pair, WM_LBUTTONUP, 0, at);
-  Pump(50);
+  ASSERT_TRUE(PumpUntil([&] { return !up->Repeating(); }));
   int released = StrToInt(Spin->Text());
+  // No step after the release: several intervals pass.
   Pump(300);
   EXPECT_EQ(StrToInt(Spin->Text()), released);
   EXPECT_FALSE(up->Repeating());
 
   // Another window taking the mouse stops the repeat, too.
   PostMessageA(pair, WM_LBUTTONDOWN, MK_LBUTTON, at);
-  Pump(50);
-  ASSERT_TRUE(up->Repeating());
+  ASSERT_TRUE(PumpUntil([&] { return up->Repeating(); }));
   SetCapture(Next->Handle());
-  Pump(600);
+  ASSERT_TRUE(PumpUntil([&] { return !up->Repeating(); }));
   int taken = StrToInt(Spin->Text());
+  // No step once the mouse is taken: several intervals pass.
   Pump(300);
   EXPECT_EQ(StrToInt(Spin->Text()), taken);
   EXPECT_FALSE(up->Repeating());
@@ -315,14 +323,15 @@ TEST_F(RzSpinEditTest, HeldDownButtonLeavesTheMinimumWhole) {
   };
   THoldPointer hold(at);
   SendButton(at, MOUSEEVENTF_LEFTDOWN);
-  ASSERT_TRUE(PumpUntil([&] { return Spin->Text() == "0"; }, 5000));
+  ASSERT_TRUE(PumpUntil([&] { return Spin->Text() == "0"; }));
   size_t steps = Ev.Buttons.size();
-  ASSERT_TRUE(PumpUntil([&] { return Ev.Buttons.size() > steps + 1; }, 5000)) << "no step at the minimum";
+  ASSERT_TRUE(PumpUntil([&] { return Ev.Buttons.size() > steps + 1; })) << "no step at the minimum";
   EXPECT_TRUE(caretOffTheDigits());
   // Through more than a blink of the caret the digits look the same.
   int first = ink(), least = first, most = first;
   DWORD start = GetTickCount();
   while (GetTickCount() - start < 3 * GetCaretBlinkTime() / 2) {
+    // Samples the screen through the blink period: the time passing is what is looked at.
     Pump(40);
     int n = ink();
     least = std::min(least, n);
@@ -334,6 +343,7 @@ TEST_F(RzSpinEditTest, HeldDownButtonLeavesTheMinimumWhole) {
   EXPECT_TRUE(caretOffTheDigits());
   start = GetTickCount();
   while (GetTickCount() - start < 3 * GetCaretBlinkTime() / 2) {
+    // Samples the screen through the blink period: the time passing is what is looked at.
     Pump(40);
     int n = ink();
     least = std::min(least, n);
@@ -374,16 +384,16 @@ TEST_F(RzSpinEditTest, FlatFrameFollowsFocusAndMouse) {
   EXPECT_EQ(Spin->FrameStyle(), fsStatus);
   Form->Show();
   Next->SetFocus();
-  Pump(20);
+  PumpUntilFocused(Next->Handle());
   Spin->Perform(CM_MOUSEENTER, 0, 0);
   EXPECT_EQ(Spin->FrameStyle(), fsLowered);
   Spin->Perform(CM_MOUSELEAVE, 0, 0);
   EXPECT_EQ(Spin->FrameStyle(), fsStatus);
   Spin->SetFocus();
-  Pump(20);
+  PumpUntilFocused(Spin->Handle());
   EXPECT_EQ(Spin->FrameStyle(), fsLowered);
   Next->SetFocus();
-  Pump(20);
+  PumpUntilFocused(Next->Handle());
   EXPECT_EQ(Spin->FrameStyle(), fsStatus);
 }
 
@@ -450,10 +460,10 @@ TEST(KitControlsShot, SettingsDialogControls) {
   h->SetHotTrack(true);
   h->SetSelectedColor(clTeal);
   f->Show();
-  Pump(200);
+  PumpUntilPainted(f->Handle());
   c->SetFocus();
   c->SetDroppedDown(true);
-  Pump(300);
+  PumpUntilDroppedDown(c->Handle());
   RECT r{0, 0, 640, 480};
   auto shot = NewBitmap(r.right, r.bottom, clWhite);
   HDC dc = GetDC(nullptr);
@@ -472,15 +482,15 @@ TEST(KitControlsShot, SettingsDialogControls) {
   m->SetFocus();
   for (const char* pick : {"Cherry", "Apple"}) {
     m->SetDroppedDown(true);
-    Pump(30);
+    PumpUntilDroppedDown(m->Handle());
     int i = m->MRUCount();
     while (m->Items()->Strings(i) != pick) ++i;
     SendMessageA(m->Handle(), CB_SETCURSEL, WPARAM(i), 0);
     m->SetDroppedDown(false);
-    Pump(30);
+    PumpQueued();
   }
   m->SetDroppedDown(true);
-  Pump(300);
+  PumpUntilDroppedDown(m->Handle());
   dc = GetDC(nullptr);
   BitBlt(shot->Canvas()->Handle(), 0, 0, r.right, r.bottom, dc, 0, 0, SRCCOPY);
   ReleaseDC(nullptr, dc);

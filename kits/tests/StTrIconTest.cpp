@@ -225,7 +225,7 @@ TEST_F(StTrayIconTest, AnimatesThroughTheFramesAndStops) {
   EXPECT_TRUE(timer->Enabled());
   t->SetInterval(20);
   EXPECT_EQ(timer->Interval(), 20u);
-  Pump(400);
+  ASSERT_TRUE(PumpUntil([&] { return CallsOf(NIM_MODIFY).size() >= 6; }));
   std::vector<COLORREF> frames;
   for (const TrayCall& c : CallsOf(NIM_MODIFY)) frames.push_back(c.Colour);
   ASSERT_GE(frames.size(), 6u);
@@ -236,6 +236,7 @@ TEST_F(StTrayIconTest, AnimatesThroughTheFramesAndStops) {
   EXPECT_FALSE(timer->Enabled());
   EXPECT_EQ(Calls.back().Colour, Green);  // back to ImageIndex
   size_t n = Calls.size();
+  // No frame after the animation ends: several intervals pass.
   Pump(100);
   EXPECT_EQ(Calls.size(), n);
 }
@@ -245,18 +246,19 @@ TEST_F(StTrayIconTest, DeactivatingPausesTheAnimationAndActivatingResumesIt) {
   t->SetImages(Images);
   t->SetInterval(20);
   t->SetAnimate(true);
-  Pump(100);
+  ASSERT_TRUE(PumpUntil([&] { return !CallsOf(NIM_MODIFY).empty(); }));
   t->SetActive(false);
   EXPECT_FALSE(t->InTray());
   EXPECT_EQ(Calls.back().Message, DWORD(NIM_DELETE));
   size_t n = Calls.size();
+  // No frame while away: several intervals pass.
   Pump(100);
   EXPECT_EQ(Calls.size(), n);  // no ticks while away
 
   t->SetActive(true);
   EXPECT_TRUE(t->InTray());
   EXPECT_TRUE(t->Animate());
-  Pump(150);
+  ASSERT_TRUE(PumpUntil([&] { return Calls.size() > n + 2 && CallsOf(NIM_MODIFY).size() >= 3; }));
   EXPECT_GE(CallsOf(NIM_MODIFY).size(), 3u);
   EXPECT_EQ(Calls[n].Message, DWORD(NIM_ADD));
   EXPECT_GT(Calls.size(), n + 2);
@@ -267,6 +269,7 @@ TEST_F(StTrayIconTest, DeactivatingPausesTheAnimationAndActivatingResumesIt) {
   t->SetActive(true);
   EXPECT_FALSE(t->Animate());
   n = Calls.size();
+  // No frame once switched off: several intervals pass.
   Pump(100);
   EXPECT_EQ(Calls.size(), n);
 }
@@ -278,12 +281,13 @@ TEST_F(StTrayIconTest, FailedUpdateDuringAnimationIsReportedOnceAndStopsIt) {
   t->SetAnimate(true);
   Calls.clear();
   FailMessage = NIM_MODIFY;
-  Pump(300);
+  ASSERT_TRUE(PumpUntil([&] { return !t->Animate() && !Errors.Messages.empty(); }));
 
   ASSERT_EQ(Errors.Messages.size(), 1u);
   EXPECT_EQ(Errors.Messages[0], "Tray icon error");
   EXPECT_FALSE(t->Animate());
   EXPECT_EQ(CallsOf(NIM_MODIFY).size(), 1u);
+  // No more frames once stopped: several intervals pass.
   Pump(50);
   EXPECT_EQ(CallsOf(NIM_MODIFY).size(), 1u);
   // A later change is still tried (and reported to its caller).
@@ -342,7 +346,7 @@ TEST_F(StTrayIconTest, MinimiseToTrayHidesTheFormAndDoubleClickBringsItBack) {
   t->OnMinimize = Bind(&m, &Counter::Hit);
   t->OnRestore = Bind(&r, &Counter::Hit);
   Form->Show();
-  Pump(50);
+  PumpUntilPainted(Form->Handle());
   ASSERT_TRUE(FormShown());
 
   SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
@@ -367,7 +371,7 @@ TEST_F(StTrayIconTest, MinimiseToTrayHidesTheFormAndDoubleClickBringsItBack) {
 
   t->OnDblClick = nullptr;
   Callback(t, WM_LBUTTONDBLCLK);
-  Pump(50);
+  PumpUntil([&] { return restored > 0 && FormShown(); });
   EXPECT_EQ(restored, 1);
   EXPECT_TRUE(FormShown());
   EXPECT_FALSE(IsIconic(Form->Handle()));
@@ -379,7 +383,7 @@ TEST_F(StTrayIconTest, MinimiseToTrayHidesTheFormAndDoubleClickBringsItBack) {
   EXPECT_FALSE(FormShown());
   EXPECT_TRUE(IsWindow(Form->Handle()));
   Callback(t, WM_RBUTTONDBLCLK);
-  Pump(50);
+  PumpUntil([&] { return FormShown() && !t->InTray(); });
   EXPECT_TRUE(FormShown());
   EXPECT_FALSE(t->InTray());
   EXPECT_EQ(Calls.back().Message, DWORD(NIM_DELETE));
@@ -394,9 +398,9 @@ TEST_F(StTrayIconTest, MinimiseWithoutMinimizeToTrayMinimisesNormally) {
   } m{&minimised};
   t->OnMinimize = Bind(&m, &Counter::Hit);
   Form->Show();
-  Pump(50);
+  PumpUntilPainted(Form->Handle());
   SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
-  Pump(50);
+  PumpUntil([&] { return minimised > 0 && IsIconic(Form->Handle()); });
   EXPECT_EQ(minimised, 1);
   EXPECT_TRUE(IsWindowVisible(Form->Handle()));
   EXPECT_TRUE(IsIconic(Form->Handle()));
@@ -405,7 +409,7 @@ TEST_F(StTrayIconTest, MinimiseWithoutMinimizeToTrayMinimisesNormally) {
   t->SetActive(false);
   t->SetActive(true);
   SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
-  Pump(50);
+  PumpUntil([&] { return !Form->Visible(); });
   EXPECT_FALSE(Form->Visible());
 }
 
@@ -413,10 +417,11 @@ TEST_F(StTrayIconTest, FormStartingMinimisedGoesStraightToTheTray) {
   TStTrayIcon* t = MakeTray();
   Form->SetWindowState(wsMinimized);
   Form->Show();
-  Pump(50);
+  PumpUntil([&] { return !FormShown(); });
+  PumpQueued();
   EXPECT_FALSE(FormShown());
   t->RestoreOwner();
-  Pump(50);
+  PumpUntil([&] { return FormShown() && !IsIconic(Form->Handle()); });
   EXPECT_TRUE(FormShown());
   EXPECT_FALSE(IsIconic(Form->Handle()));
 }
@@ -502,7 +507,7 @@ TEST_F(StTrayIconTest, AHandlerMayFreeTheFormAndItsIcon) {
   t->OnMinimize = Bind(&freer, &Freer::Notify);
   TForm* shown = Form;
   shown->Show();
-  Pump(30);
+  PumpUntilPainted(shown->Handle());
   SendMessageA(shown->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
   EXPECT_EQ(Form, nullptr);
   EXPECT_TRUE(Errors.Messages.empty());
@@ -515,7 +520,7 @@ TEST_F(StTrayIconTest, DefaultMenuItems) {
   SendMessageA(Form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
   ASSERT_FALSE(FormShown());
   t->PopupMenu()->Items()->Items(1)->Click();  // Restore
-  Pump(30);
+  PumpUntil([&] { return FormShown(); });
   EXPECT_TRUE(FormShown());
   t->PopupMenu()->Items()->Items(0)->Click();  // Close: the program ends
   MSG msg;
@@ -620,7 +625,7 @@ TEST_F(StTrayIconTest, ShotOfTheOpenTrayMenu) {
   TStTrayIcon* t = MakeTray();
   Form->SetCaption("Tray icon");
   Form->Show();
-  Pump(100);
+  PumpUntilPainted(Form->Handle());
   SetCursorPos(200, 180);
   SetTimer(nullptr, 0, 300, TakeMenuShot);
   Callback(t, WM_RBUTTONDOWN);  // returns when the menu closes

@@ -34,7 +34,7 @@ struct LabelForm {
     Label->Font()->SetColor(clBlue);
     Label->SetCaption("Comments");
     Form->Show();
-    Pump(20);
+    PumpUntilPainted(Form->Handle());
   }
   // The label's own pixels as the form shows them.
   std::unique_ptr<TBitmap> Shot() {
@@ -372,7 +372,7 @@ TEST(dxfLabel, TheCommentDialogsTitleReadsFromAFormResource) {
   f->SetColor(clWhite);
   f->SetBounds(40, 40, 220, 140);
   f->Show();
-  Pump(30);
+  PumpUntilPainted(f->Handle());
   auto shot = PaintedControl(f.get());
   EXPECT_GT(Find(shot.get(), [](COLORREF p) { return Near(p, RGB(0, 0, 255)); }).N, 50);
   EXPECT_GT(Find(shot.get(), [](COLORREF p) { return Near(p, RGB(128, 128, 128), 20); }).N, 20);

@@ -185,7 +185,7 @@ TEST_F(FolderBrowseDlgTest, CreateAndDeleteThroughTheButtons) {
       TMessageBoxAnswerer yes(IDYES);
       f->DeleteFolderBtn->Click();
       PumpUntil([&] { return yes.Answered(); });
-      Pump(100);
+      PumpUntil([&] { return !TTestTree::Exists(Disk.Path("gamma")) && tree->GetSelectedPath() == Disk.Root(); });
     }
     EXPECT_FALSE(TTestTree::Exists(Disk.Path("gamma")));
     EXPECT_EQ(tree->GetSelectedPath(), Disk.Root());

@@ -90,7 +90,7 @@ TEST_F(ShellListTest, FillsThroughTheMaskAndSortsByHeaderClicks) {
   List->SetFileMask("*.*");
   EXPECT_EQ(Names().size(), 5u);
 
-  if (std::getenv("SHELL_LIST_HOLD")) Pump(5000);   // time for a screenshot of the report view
+  if (std::getenv("SHELL_LIST_HOLD")) Pump(5000);   // time to take a screenshot of the report view by hand
 
   // The "Size" header sorts through the folder's own comparison of that column; a second click
   // reverses. (Wine's folders compare by name whatever the column.)
@@ -240,7 +240,7 @@ TEST_F(ShellListTest, ATreeReadsItsListAndSendsItTheWheel) {
   // The wheel turned with the tree focused and the pointer over the list scrolls the list.
   SetForegroundWindow(g->Handle());
   tree->SetFocus();
-  Pump(50);
+  PumpUntilFocused(tree->Handle());
   POINT over = list->ClientToScreen(POINT{100, 150});
   THoldPointer hold(over);
   INPUT in[2]{};
@@ -348,6 +348,7 @@ TEST_F(ShellListTest, CtrlVWithoutPasteBeeps) {
   TBeepCounter beeps;
   PressCtrlKey('V');
   ASSERT_TRUE(PumpUntil([&] { return beeps.Count() > 0; })) << "no beep";
+  // No second beep: a while passes for one to come.
   Pump(100);
   EXPECT_EQ(beeps.Count(), 1);
   EXPECT_EQ(Names(), before);

@@ -60,6 +60,7 @@ TEST(ChangeHandlerTest, CreatedAndDeletedFilesAreSeenAndTheWatchRearms) {
     DeleteFileA((b + "\\f.txt").c_str());
     EXPECT_TRUE(sink.SawSlot(slotB)) << "delete, round " << round;
   }
+  // Nothing comes for a's slot: a while passes for a late report.
   Pump(100);
   EXPECT_EQ(std::count(sink.Slots.begin(), sink.Slots.end(), slotA), 0);   // a's folder did not change
 
@@ -67,6 +68,7 @@ TEST(ChangeHandlerTest, CreatedAndDeletedFilesAreSeenAndTheWatchRearms) {
   ASSERT_TRUE(thread->RemoveWatch(slotB));
   sink.Slots.clear();
   tree.File("b\\g.txt");
+  // A removed watch is silent: a while passes for a late report.
   Pump(300);
   EXPECT_TRUE(sink.Slots.empty());
   int again = -1;
@@ -98,7 +100,8 @@ TEST(ChangeHandlerTest, SixtyFourthWatchIsRefusedAndAllAreClosedAtTheEnd) {
   EXPECT_EQ(slot, 0);
   DWORD start = GetTickCount();
   thread.reset();   // with a watch still active
-  EXPECT_LT(GetTickCount() - start, 2000u);
+  // It ends on the command, well before the 30 s a thread that does not answer is given.
+  EXPECT_LT(GetTickCount() - start, 10000u);
 }
 
 TEST(ChangeHandlerTest, CommandNotTakenInTimeIsWithdrawn) {
@@ -117,13 +120,16 @@ TEST(ChangeHandlerTest, CommandNotTakenInTimeIsWithdrawn) {
   EXPECT_FALSE(thread->AddWatch(f, Names, false, slot));
   EXPECT_GE(GetTickCount() - start, 1900u);
   ResumeThread(thread->Handle());
-  Pump(200);
+  // Whether the resumed thread finds the withdrawn command before the next one or not, the next add
+  // waits for the thread's answer itself.
+  PumpQueued();
   // The withdrawn add never took slot 1: the next watch gets it, and only two slots report.
   ASSERT_TRUE(thread->AddWatch(f, Names, false, slot));
   EXPECT_EQ(slot, 1);
   sink.Slots.clear();
   tree.File("f\\y.txt");
   PumpUntil([&] { return sink.Slots.size() >= 2; });
+  // Only two slots report: a while passes for a late third.
   Pump(200);
   std::sort(sink.Slots.begin(), sink.Slots.end());
   sink.Slots.erase(std::unique(sink.Slots.begin(), sink.Slots.end()), sink.Slots.end());
@@ -169,6 +175,7 @@ TEST(DeviceChangeTest, BroadcastReachesListenersAfterItReturned) {
   h->SetEnabled(false);
   log.clear();
   Broadcast(DBT_CONFIGCHANGED);
+  // Nothing is heard while disabled: a while passes for a late call.
   Pump(200);
   EXPECT_TRUE(log.empty());
   h->SetEnabled(true);
@@ -180,6 +187,7 @@ TEST(DeviceChangeTest, BroadcastReachesListenersAfterItReturned) {
   };
   Broadcast(DBT_CONFIGCHANGED);
   ASSERT_TRUE(PumpUntil([&] { return !log.empty(); }));
+  // No call for the listener taken off meanwhile: a while passes for a late one.
   Pump(100);
   EXPECT_EQ(log, (std::vector<std::string>{"a:24"}));
   EXPECT_EQ(h->ListenerCount(), 0);

@@ -155,6 +155,7 @@ TEST_F(ShellTreeTest, UnreadableFolderKeepsItsButtonWithoutABox) {
   RemoveDirectoryA(Disk.Path("b").c_str());
   TMessageBoxAnswerer boxes(IDOK, true);
   b->Expand(false);
+  // No box comes: nothing to wait for, so a while passes for one to show.
   Pump(300);
   EXPECT_EQ(boxes.Answered(), 0);
 }
@@ -208,7 +209,7 @@ TEST_F(ShellTreeTest, DeleteKeyWithTheConfirmationAnswered) {
   {
     TMessageBoxAnswerer yes(IDYES, true);
     Key(Tree->Handle(), VK_DELETE, true);   // Shift+Del counts as Del
-    Pump(100);
+    PumpUntil([&] { return yes.Answered() > 0; });
     EXPECT_EQ(yes.Answered(), 1);
   }
   EXPECT_FALSE(TTestTree::Exists(Disk.Path("c")));
@@ -258,7 +259,7 @@ TEST_F(ShellTreeTest, OutsideChangesShowWithinTwoSeconds) {
     Type(edit, "a");   // taken already
     Key(edit, VK_RETURN);
     PumpUntil([&] { return !Tree->IsEditing(); });
-    Pump(200);
+    PumpQueued();
   }
   EXPECT_TRUE(TTestTree::Exists(Disk.Path("d")));
   Disk.Folder("e");
@@ -269,8 +270,9 @@ TEST_F(ShellTreeTest, F5AndADeviceChangeShowWhatChangedWithoutWatching) {
   Make(Disk.Root(), PTShellTreeDefaultOptions - TPTShellTreeOptions{ptstoDynamicRefresh});
   SetForegroundWindow(F->Handle());
   Tree->SetFocus();
-  Pump(50);
+  PumpUntilFocused(Tree->Handle());
   Disk.Folder("d");
+  // Not watched, the new folder stays unseen: nothing to wait for, so a while passes.
   Pump(300);
   EXPECT_EQ(Child(Root(), "d"), nullptr);
   PressKey(VK_F5);
@@ -307,6 +309,7 @@ TEST_F(ShellTreeTest, AChangeDuringACancelledRenameShowsAfterIt) {
   ASSERT_TRUE(PumpUntil([&] { return Tree->IsEditing(); }));
   // Noticed while the label is edited (the tree is not focused then: 2 s), kept for later.
   Disk.Folder("d");
+  // Noticed but kept while the label is edited: the 2 s of the refresh pass, and a little more.
   Pump(2600);
   EXPECT_EQ(Child(Root(), "d"), nullptr);
   PressKey(VK_ESCAPE);
@@ -330,6 +333,7 @@ TEST_F(ShellTreeTest, CtrlVWithoutPasteBeeps) {
   TBeepCounter beeps;
   PressCtrlKey('V');
   ASSERT_TRUE(PumpUntil([&] { return beeps.Count() > 0; })) << "no beep";
+  // No second beep: a while passes for one to come.
   Pump(100);
   EXPECT_EQ(beeps.Count(), 1);
   EXPECT_EQ(Tree->Selected()->Text(), "c");

@@ -69,7 +69,7 @@ Owned<TSplitForm> NewSplitForm(bool Show = true) {
   f->SetColor(clWhite);
   if (Show) {
     f->Show();
-    Pump(20);
+    PumpUntilPainted(f->WindowHandle());
   }
   f->Log.clear();
   return f;
@@ -82,7 +82,7 @@ Owned<TForm> FormFromText(const std::string& Body) {
   f->SetBounds(60, 60, 420, 260);
   ReadComponentFromText("object frmText: TForm\n" + Body + "end\n", f.get());
   f->Show();
-  Pump(20);
+  PumpUntilPainted(f->WindowHandle());
   return f;
 }
 
@@ -122,7 +122,7 @@ TEST(Splitter, NewSplitterHasItsDefaultsAndNoPanes) {
             (TControlStyle{csCaptureMouse, csDesignInteractive, csClickEvents, csDoubleClicks}));
   s->SetParent(f.get());
   f->Show();
-  Pump(10);
+  PumpUntilPainted(f->WindowHandle());
   EXPECT_EQ(s->Panes(0), nullptr);
   EXPECT_EQ(s->Panes(1), nullptr);
   EXPECT_EQ(s->ControlCount(), 0);
@@ -260,6 +260,7 @@ TEST(Splitter, TheBarShowsTheSplitCursor) {
     LRESULT r = 0;
     for (int i = 0; i < 50; ++i) {
       SetCursorPos(p.x, p.y);
+      // A short rest for the display's motion event, which no message announces; checked below.
       Pump(20);
       if (!at()) continue;
       r = SendMessageA(s->WindowHandle(), WM_SETCURSOR, WPARAM(s->WindowHandle()), MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
@@ -319,7 +320,7 @@ TEST(SplitterDrag, TheBarInvertsEveryOtherPixelOfTheGap) {
     return px;
   };
   RedrawWindow(w, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  Pump(20);
+  PumpUntilPainted(w);
   auto before = shot();
   Mouse(s, WM_LBUTTONDOWN, MK_LBUTTON, 105, 42);
   auto during = shot();
@@ -463,7 +464,7 @@ TEST(Splitter, AtDesignTimeTheSplitterMakesAndSelectsItsPanes) {
   s->SetDesigning(true);
   s->SetParent(f.get());
   f->Show();
-  Pump(20);
+  PumpUntilPainted(f->WindowHandle());
   ASSERT_NE(s->Panes(0), nullptr);
   ASSERT_NE(s->Panes(1), nullptr);
   EXPECT_EQ(s->Panes(0)->Name(), "stDesign_pane1");
@@ -603,12 +604,13 @@ TEST(SplitterShot, FormWithSplitterAndFrames) {
     fr->SetBounds(8 + (i % 2) * 138, 10 + (i / 2) * 32, 128, 24);
   }
   f->Show();
-  Pump(100);
+  PumpUntilPainted(f->WindowHandle());
   RedrawWindow(f->WindowHandle(), nullptr, nullptr, RDW_INVALIDATE | RDW_FRAME | RDW_ERASE | RDW_UPDATENOW | RDW_ALLCHILDREN);
-  Pump(100);
+  PumpUntilPainted(f->WindowHandle());
   Mouse(s, WM_LBUTTONDOWN, MK_LBUTTON, 106, 50);
   Mouse(s, WM_MOUSEMOVE, MK_LBUTTON, 60, 50);
-  Pump(100);   // the window's drawing reaches the screen
+  // A picture to look at: the drag's line is drawn on the screen, which no message reports done.
+  Pump(100);
   RECT r;
   GetWindowRect(f->WindowHandle(), &r);
   TBitmap bmp;

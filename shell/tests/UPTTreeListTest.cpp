@@ -54,7 +54,7 @@ struct TreeListTest : ::testing::Test {
     Tree->SetBounds(10, 10, 200, 250);
     Menu = new TRecordingMenu(F.get());
     F->Show();
-    Pump(50);
+    PumpUntilPainted(F->Handle());
   }
   COLORREF PixelAt(HWND Wnd, int X, int Y) {
     RedrawWindow(Wnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE | RDW_ALLCHILDREN);
@@ -233,7 +233,7 @@ struct ListTest : TreeListTest {
     }
     List->Items()->Add()->SetCaption("Plain");
     List->Items()->Add()->SetCaption("Marked");
-    Pump(50);
+    PumpUntilPainted(F->Handle());
   }
   int HeaderFormat(int I) {
     HDITEMA item{};

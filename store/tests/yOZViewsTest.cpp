@@ -1,7 +1,9 @@
 // The stores' fills on the class library's real controls.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
+#include <tuple>
 
 #include "ComCtrls.h"
 #include "Forms.h"
@@ -150,4 +152,140 @@ TEST_F(ViewsTest, DepartmentTree) {
   ASSERT_EQ(top->Count(), 2);
   EXPECT_EQ(top->Item(0)->Text(), "Sales");
   EXPECT_EQ(top->Item(1)->Text(), "Accounts");
+}
+
+namespace {
+
+// What the board shows, read from its window: each row's texts and image, in the window's order.
+std::vector<TListRow> WindowRows(TListView* View) {
+  std::vector<TListRow> rows;
+  HWND h = View->Handle();
+  for (int i = 0; i < ListView_GetItemCount(h); ++i) {
+    TListRow row;
+    for (int c = 0; c < BoardColumnCount; ++c) {
+      char text[128] = "";
+      LVITEMA it{};
+      it.mask = LVIF_TEXT | LVIF_IMAGE;
+      it.iItem = i;
+      it.iSubItem = c;
+      it.pszText = text;
+      it.cchTextMax = sizeof text;
+      SendMessageA(h, LVM_GETITEMA, 0, LPARAM(&it));
+      if (c == 0) {
+        row.Caption = text;
+        row.ImageIndex = it.iImage;
+      } else {
+        row.SubItems.push_back(text);
+      }
+    }
+    rows.push_back(row);
+  }
+  return rows;
+}
+
+void ExpectSameRows(const std::vector<TListRow>& Shown, const std::vector<TListRow>& Expected) {
+  ASSERT_EQ(Shown.size(), Expected.size());
+  for (size_t i = 0; i < Shown.size(); ++i) {
+    EXPECT_EQ(Shown[i].Caption, Expected[i].Caption) << "row " << i;
+    EXPECT_EQ(Shown[i].SubItems, Expected[i].SubItems) << "row " << i;
+    EXPECT_EQ(Shown[i].ImageIndex, Expected[i].ImageIndex) << "row " << i;
+  }
+}
+
+}  // namespace
+
+// A refill keeps the board's items where it can; what the window then shows must be what a fresh fill
+// shows: the same rows in the same order with their texts and images, the row chosen before chosen and
+// focused again (found by its login), and columns as wide as a board that measures every text anew.
+TEST_F(ViewsTest, RefillShowsWhatAFreshFillShows) {
+  for (int i = 0; i < 40; ++i)
+    AddUser("Support " + std::to_string(100 + i), "SUP" + std::to_string(i), "Available", "Support");
+  AddUser("Zoe Sales", "ZSALES", "DND", "Sales");
+  AddUser("Al Sales", "ASALES", "At lunch", "Sales");
+  TListViewBoard board(Board);
+  auto fresh = [&](const std::string* Department) {
+    TBoardRows rows;
+    if (Department) Database->FillMainListForDepartment(&rows, *Department);
+    else Database->FillMainList(&rows);
+    return rows.Rows;
+  };
+  auto chosen = [&] {
+    TListItem* s = Board->Selected();
+    TListItem* f = Board->ItemFocused();
+    return std::make_tuple(Board->SelCount(), s ? s->Caption() : "", f ? f->Caption() : "");
+  };
+  for (bool sorted : {false, true}) {
+    SCOPED_TRACE(sorted ? "sorted" : "in key order");
+    Board->SetSortType(sorted ? stText : stNone);
+    Board->Items()->Clear();
+    Database->FillMainList(&board);
+    auto sortedRows = [&](std::vector<TListRow> Rows) {
+      if (sorted)
+        std::stable_sort(Rows.begin(), Rows.end(),
+                         [](const TListRow& a, const TListRow& b) { return AnsiCompareText(a.Caption, b.Caption) < 0; });
+      return Rows;
+    };
+    ExpectSameRows(WindowRows(Board), sortedRows(fresh(nullptr)));
+
+    // Another copy changes a status; the chosen row is found again by its login wherever it is.
+    auto item = [&](const std::string& Caption) {
+      for (int i = 0; i < Board->Items()->Count(); ++i)
+        if (Board->Items()->Item(i)->Caption() == Caption) return Board->Items()->Item(i);
+      return static_cast<TListItem*>(nullptr);
+    };
+    Board->SetSelected(item("Zoe Sales"));
+    {
+      TIsamFile f("");
+      TUserRec rec;
+      ASSERT_TRUE(f.Open(Db.Path() + "yOZDB31", 3));
+      ASSERT_TRUE(f.GetEqual(rec.Data, TUserRec::ixLogInName, "SUP3"));
+      rec.SetStatus("Gone home");
+      rec.SetName("Renamed Support");
+      ASSERT_TRUE(f.Replace(rec.Data, f.LastKey));
+      f.Close();
+    }
+    const unsigned fills = board.Fills();
+    Database->FillMainList(&board);
+    EXPECT_EQ(board.Fills(), fills + 1);
+    ExpectSameRows(WindowRows(Board), sortedRows(fresh(nullptr)));
+    EXPECT_EQ(chosen(), std::make_tuple(1, std::string("Zoe Sales"), std::string("Zoe Sales")));
+
+    // One department: the board loses most of its rows; the chosen row stays chosen.
+    const std::string sales = "Sales";
+    Database->FillMainListForDepartment(&board, sales);
+    ExpectSameRows(WindowRows(Board), sortedRows(fresh(&sales)));
+    EXPECT_EQ(chosen(), std::make_tuple(1, std::string("Zoe Sales"), std::string("Zoe Sales")));
+    // All users again: a row chosen that is then not on the board leaves none chosen or focused.
+    Database->FillMainList(&board);
+    ExpectSameRows(WindowRows(Board), sortedRows(fresh(nullptr)));
+    Board->SetSelected(item("Support 101"));
+    const std::string support = "Support";
+    Database->FillMainListForDepartment(&board, sales);
+    EXPECT_EQ(chosen(), std::make_tuple(0, std::string(), std::string()));
+    // A few rows fewer (deleted one by one rather than all cleared).
+    Database->FillMainList(&board);
+    Board->SetSelected(item("Al Sales"));
+    Database->FillMainListForDepartment(&board, support);
+    ExpectSameRows(WindowRows(Board), sortedRows(fresh(&support)));
+    EXPECT_EQ(chosen(), std::make_tuple(0, std::string(), std::string()));
+    Database->FillMainList(&board);
+    ExpectSameRows(WindowRows(Board), sortedRows(fresh(nullptr)));
+  }
+
+  // The widths measured once and kept are those of a board that measures every text now, also after
+  // the list's font changed.
+  auto widths = [&] {
+    std::vector<int> w;
+    for (int c = 0; c < BoardColumnCount; ++c) w.push_back(Board->Column(c)->Width());
+    return w;
+  };
+  for (int size : {8, 14}) {
+    Board->Font()->SetSize(size);
+    Database->FillMainList(&board);
+    const std::vector<int> kept = widths();
+    TListViewBoard measuresAnew(Board);
+    for (int c = 0; c < BoardColumnCount; ++c)
+      if (c != BoardPCNameColumn) measuresAnew.AutoSizeColumn(c);
+    EXPECT_EQ(kept, widths()) << "font size " << size;
+  }
 }

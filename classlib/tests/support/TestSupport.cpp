@@ -20,6 +20,36 @@ void Pump(int Ms) {
 
 namespace {
 
+bool NothingToPaint(HWND Wnd) {
+  if (GetUpdateRect(Wnd, nullptr, FALSE)) return false;
+  bool clean = true;
+  EnumChildWindows(
+      Wnd,
+      [](HWND Child, LPARAM Clean) -> BOOL {
+        if (!IsWindowVisible(Child) || !GetUpdateRect(Child, nullptr, FALSE)) return TRUE;
+        *reinterpret_cast<bool*>(Clean) = false;
+        return FALSE;
+      },
+      LPARAM(&clean));
+  return clean;
+}
+
+}  // namespace
+
+bool PumpUntilPainted(HWND Wnd, int TimeoutMs) {
+  bool painted = PumpUntil([&] { return IsWindowVisible(Wnd) && NothingToPaint(Wnd); }, TimeoutMs);
+  PumpQueued();
+  return painted;
+}
+
+bool PumpUntilFocused(HWND Wnd, int TimeoutMs) {
+  bool focused = PumpUntil([&] { return GetFocus() == Wnd; }, TimeoutMs);
+  PumpQueued();
+  return focused;
+}
+
+namespace {
+
 void RemoveTree(const std::string& Folder) {
   WIN32_FIND_DATAA fd;
   HANDLE h = FindFirstFileA((Folder + "*").c_str(), &fd);

@@ -41,8 +41,23 @@ bool PumpUntil(F Done, int TimeoutMs = 20000) {
   return true;
 }
 
-// Processes messages for Ms milliseconds, so windows paint and timers fire.
+// Processes messages for Ms milliseconds. Only for a wait that shows something does NOT happen, or
+// lets time pass for a behaviour that is about time (a timer's interval); to wait for something to
+// happen use PumpUntil or one of the waits below.
 void Pump(int Ms);
+
+// Processes the messages already queued, and those they queue in turn, until none is left: enough after
+// posted messages, not after input sent with SendInput (it passes through the display and may arrive
+// later: wait for its effect).
+inline void PumpQueued() { Application->ProcessMessages(); }
+
+// Processes messages until Wnd is visible and neither it nor any window inside it has anything left to
+// paint, then what is queued.
+bool PumpUntilPainted(HWND Wnd, int TimeoutMs = 20000);
+
+// Processes messages until Wnd has the keyboard focus, then what is queued (the focus change's own
+// notifications).
+bool PumpUntilFocused(HWND Wnd, int TimeoutMs = 20000);
 
 // A form owned by the test: forms are freed, not deleted.
 struct FormDeleter {

@@ -50,6 +50,9 @@ TEST(dxBarDragDrop, NudgeGivesAndTakesTheGroupMark) {
   TdxBarItemLink* l = f.A->ItemLinks()->Items(1);
   for (auto [dx, group] : {std::pair{3, false}, {4, true}, {-4, false}}) {
     SCOPED_TRACE(dx);
+    // The nudge is measured from the pointer: held where the drag starts, no late move of it from the
+    // step before can shift that start.
+    THoldPointer hold{Offset(Center(l), 5, 0)};
     DragLink(l, [dx = dx](POINT s) {
       PostMove(Offset(s, dx, 0));
       PostUp(Offset(s, dx, 0));

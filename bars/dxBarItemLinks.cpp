@@ -586,7 +586,15 @@ void TdxBarItemLinks::Assign(TPersistent* Source) {
 }
 
 TCustomdxBarControl* TdxBarItemLinks::CreateBarControl() {
-  if (FBarControl) return FBarControl;
+  if (FBarControl) {
+    // A menu window that closed itself is freed once the message that closed it is done: a menu opened
+    // again before then (keys typed ahead) takes a new window instead of going with the old one.
+    auto* closed = dynamic_cast<TdxBarSubMenuControl*>(FBarControl);
+    if (!closed || !IsBarControl(closed) || !closed->Closing()) return FBarControl;
+    closed->DestroyControls();
+    closed->SetItemLinks(nullptr);
+    FBarControl = nullptr;
+  }
   TCustomdxBarControl* c;
   if (auto* bar = dynamic_cast<TdxBar*>(FOwner)) {
     c = new TdxBarControl(FBarManager, bar);

@@ -142,7 +142,10 @@ private:
   void OpenUserFile(const std::string& NoFolderText, TOpenFailure Failure);
   void OpenScan(const std::string& DataSet);
   void FillBoard(IBoardView* Board, const std::string* Department);
+  // The board's rows into Rows, overwriting the rows it holds (their strings keep their room).
+  void ScanBoardRows(std::vector<TListRow>& Rows, const std::string* Department);
   size_t FLastBoardRows = 0;  // rows of the last board scan: room made for as many in the next
+  std::vector<TListRow> FBoardRows;  // the last fill's rows, refilled in place by the next
   void LogStatusChange(const std::string& Name, const std::string& LogInName, const std::string& OldStatus,
                        const std::string& NewStatus);
 };

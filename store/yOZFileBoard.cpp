@@ -26,30 +26,43 @@ void TyOZFile::OpenScan(const std::string& DataSet) {
 std::vector<TListRow> TyOZFile::BoardRows(const std::string* Department) {
   std::vector<TListRow> rows;
   rows.reserve(FLastBoardRows);
+  ScanBoardRows(rows, Department);
+  return rows;
+}
+
+void TyOZFile::ScanBoardRows(std::vector<TListRow>& Rows, const std::string* Department) {
   OpenScan(DBPath + UserFileName);
   TIsamFileCloser closer(UserFile);
   TUserRec rec;
   const double today = Date();
+  size_t count = 0;
+  std::string status, updated;
   while (UserFile->GetNext(rec.Data, IsamKeyIndex, IsamScanFlags, "")) {
-    std::string status = rec.Status();
+    AssignRecField(status, rec.Data, TUserRec::oStatus, TUserRec::sStatus);
     if (Department && rec.Department() != *Department) continue;
     if (!ShowOfflineUsers && status == "Offline") continue;
-    TListRow row;
-    row.Caption = rec.Name();
-    row.SubItems = {status, FormatUpdateTime(rec.Updated(), today), rec.Extension(), rec.Department(), rec.LogInName(),
-                    rec.Comments()};
+    if (count == Rows.size()) Rows.emplace_back();
+    TListRow& row = Rows[count++];
+    AssignRecField(row.Caption, rec.Data, TUserRec::oName, TUserRec::sName);
+    row.SubItems.resize(6);
+    row.SubItems[bsStatus] = status;
+    AssignRecField(updated, rec.Data, TUserRec::oUpdated, TUserRec::sUpdated);
+    row.SubItems[bsUpdated] = FormatUpdateTime(updated, today);
+    AssignRecField(row.SubItems[bsExt], rec.Data, TUserRec::oExtension, TUserRec::sExtension);
+    AssignRecField(row.SubItems[bsDepartment], rec.Data, TUserRec::oDepartment, TUserRec::sDepartment);
+    AssignRecField(row.SubItems[bsLogInName], rec.Data, TUserRec::oLogInName, TUserRec::sLogInName);
+    AssignRecField(row.SubItems[bsComments], rec.Data, TUserRec::oComments, TUserRec::sComments);
     row.ImageIndex = StatusImageIndex(status);
-    rows.push_back(std::move(row));
   }
   CheckScanEnd(*UserFile, ScanFailure);  // before the board is touched: its rows stay as they were
-  FLastBoardRows = rows.size();
-  return rows;
+  Rows.resize(count);
+  FLastBoardRows = count;
 }
 
 void TyOZFile::FillBoard(IBoardView* Board, const std::string* Department) {
-  std::vector<TListRow> rows = BoardRows(Department);
+  ScanBoardRows(FBoardRows, Department);
   TUpdateScope update(Board);
-  Board->SetRows(rows);
+  Board->SetRows(FBoardRows);
   for (int column = 0; column < BoardColumnCount; ++column)
     if (column != BoardPCNameColumn) Board->AutoSizeColumn(column);
 }

@@ -17,6 +17,14 @@ inline std::string GetRecField(const uint8_t* Rec, int Offset, int Size) {
   return std::string(reinterpret_cast<const char*>(p), n);
 }
 
+// The same into a string that already has room: a scan that refills its rows allocates nothing.
+inline void AssignRecField(std::string& To, const uint8_t* Rec, int Offset, int Size) {
+  const uint8_t* p = Rec + Offset;
+  const void* z = std::memchr(p, 0, Size);
+  size_t n = z ? static_cast<const uint8_t*>(z) - p : static_cast<size_t>(Size);
+  To.assign(reinterpret_cast<const char*>(p), n);
+}
+
 // Writes Value cut to Size-1 characters, zero-filling the rest of the field so no bytes of an
 // earlier, longer value survive behind the terminator.
 inline void SetRecField(uint8_t* Rec, int Offset, int Size, const std::string& Value) {

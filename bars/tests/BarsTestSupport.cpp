@@ -52,19 +52,26 @@ void SendMouse(POINT Screen, DWORD Flags) {
   SendInput(1, &i, sizeof(INPUT));
 }
 
-void RightClickAt(POINT Screen, int PauseMs) {
+void RightClickAt(POINT Screen) {
   SendMouse(Screen, MOUSEEVENTF_RIGHTDOWN);
-  Pump(PauseMs);
+  Application->ProcessMessages();
   SendMouse(Screen, MOUSEEVENTF_RIGHTUP);
-  Pump(PauseMs);
+  Application->ProcessMessages();
 }
 
 void DragPointer(POINT From, POINT To) {
-  SetCursorPos(From.x, From.y);
-  Pump(20);
+  TWatchdog dog(60000, "a real drag did not end");
+  // The press is read where the pointer is: wait until the warp has arrived.
+  PumpUntil([&] {
+    POINT cur{};
+    GetCursorPos(&cur);
+    if (cur.x == From.x && cur.y == From.y) return true;
+    SetCursorPos(From.x, From.y);
+    return false;
+  });
   SendMouse(From);
   SendMouse(From, MOUSEEVENTF_LEFTDOWN);
-  Pump(50);
+  Application->ProcessMessages();
   // The rest comes from another thread: a drag loop that the first moves start holds this one.
   std::atomic<bool> done{false};
   std::thread user([&] {
@@ -78,22 +85,23 @@ void DragPointer(POINT From, POINT To) {
     SendInput(1, &up, sizeof(INPUT));
     done = true;
   });
-  TWatchdog dog(60000, "a real drag did not end");
   PumpUntil([&] { return done.load(); });
   user.join();
-  Pump(300);
+  // Everything is queued once the thread is done: what the loop has not read yet is read now.
+  Application->ProcessMessages();
 }
 
-void Click(POINT Screen, int PauseMs) {
+void Click(POINT Screen, bool OneByOne) {
   SetCursorPos(Screen.x, Screen.y);
   INPUT in[3]{MouseEvent(Screen, 0), MouseEvent(Screen, MOUSEEVENTF_LEFTDOWN), MouseEvent(Screen, MOUSEEVENTF_LEFTUP)};
-  if (!PauseMs) {
+  if (!OneByOne) {
     SendInput(3, in, sizeof(INPUT));
     return;
   }
+  // SendInput has queued the event when it returns: processing the queue hands it to the window.
   for (INPUT& i : in) {
     SendInput(1, &i, sizeof(INPUT));
-    if (&i != &in[2]) Pump(PauseMs);
+    if (&i != &in[2]) Application->ProcessMessages();
   }
 }
 
@@ -154,7 +162,7 @@ void ClickLink(TCustomdxBarControl* W, TdxBarItemLink* L) {
   SendMessageA(W->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
   SendMessageA(W->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
   if (IsBarControl(W) && W->HandleAllocated()) SendMessageA(W->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
-  Pump(30);
+  WaitDeferred();
 }
 
 TdxBarItemLink* FindRow(TCustomdxBarControl* W, const std::string& Caption) {
@@ -201,18 +209,76 @@ void PostProbe(std::function<void()>& F) { PostMessageA(ProbeWindow(), WM_APP, 0
 
 void PressAndDrag(TWinControl* W, POINT Down, POINT At, const std::function<void(POINT)>& Steps) {
   // A drag measures from the cursor: wait until the warp has arrived.
-  POINT cur{};
-  for (int i = 0; i < 50 && !(cur.x == At.x && cur.y == At.y); ++i) {
-    SetCursorPos(At.x, At.y);
-    Pump(10);
+  PumpUntil([&] {
+    POINT cur{};
     GetCursorPos(&cur);
-  }
+    if (cur.x == At.x && cur.y == At.y) return true;
+    SetCursorPos(At.x, At.y);
+    return false;
+  });
   Steps(At);
   TWatchdog dog(60000, "a drag's loop did not end");
   POINT d = W->ScreenToClient(Down), a = W->ScreenToClient(At);
   SendMessageA(W->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(d.x, d.y));
   if (d.x != a.x || d.y != a.y) SendMessageA(W->Handle(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(a.x, a.y));
-  Pump(30);
+  Application->ProcessMessages();
+}
+
+namespace {
+// Whether W or a shown window inside it still waits for its WM_PAINT.
+bool PaintPending(HWND W) {
+  if (IsWindowVisible(W) && GetUpdateRect(W, nullptr, FALSE)) return true;
+  bool pending = false;
+  EnumChildWindows(
+      W,
+      [](HWND C, LPARAM P) -> BOOL {
+        if (IsWindowVisible(C) && GetUpdateRect(C, nullptr, FALSE)) *reinterpret_cast<bool*>(P) = true;
+        return !*reinterpret_cast<bool*>(P);
+      },
+      LPARAM(&pending));
+  return pending;
+}
+}  // namespace
+
+bool WaitPainted(TWinControl* W) {
+  Application->ProcessMessages();
+  return PumpUntil([&] { return W->HandleAllocated() && !PaintPending(W->Handle()); });
+}
+
+bool WaitShown(TWinControl* W) {
+  Application->ProcessMessages();
+  return PumpUntil([&] { return W->HandleAllocated() && IsWindowVisible(W->Handle()) && !PaintPending(W->Handle()); });
+}
+
+bool WaitForeground(TWinControl* W) {
+  HWND top = GetAncestor(W->Handle(), GA_ROOT);
+  SetForegroundWindow(top);
+  return PumpUntil([&] { return GetForegroundWindow() == top; });
+}
+
+bool WaitFocus(TWinControl* W) {
+  return PumpUntil([&] {
+    if (GetFocus() == W->Handle()) return true;
+    SetForegroundWindow(GetAncestor(W->Handle(), GA_ROOT));
+    W->SetFocus();
+    return false;
+  });
+}
+
+namespace {
+bool TimerFired = false;
+void CALLBACK MarkTimerFired(HWND, UINT, UINT_PTR Id, DWORD) {
+  KillTimer(nullptr, Id);
+  TimerFired = true;
+}
+}  // namespace
+
+void WaitTimers(int Ms) {
+  TimerFired = false;
+  UINT_PTR id = SetTimer(nullptr, 0, UINT(Ms), MarkTimerFired);
+  // No limit shorter than the delay itself: a generous one on top of it.
+  if (!PumpUntil([] { return TimerFired; }, Ms + 20000)) KillTimer(nullptr, id);
+  Application->ProcessMessages();
 }
 
 COLORREF PixelAt(TWinControl* W, POINT Client) {
@@ -237,9 +303,9 @@ int PixelsOf(TWinControl* W, RECT Client, COLORREF C) {
 
 void HeldClick(THoldPointer& Hold, POINT Screen) {
   Hold.Move(Screen);
-  Pump(20);
-  Click(Screen, 20);
-  Pump(30);
+  Application->ProcessMessages();
+  Click(Screen, true);
+  Application->ProcessMessages();
 }
 
 void Shot(const std::string& Name, TWinControl* W, int ExtraBelow) {
@@ -252,8 +318,9 @@ void Shot(const std::string& Name, TWinControl* W, int ExtraBelow) {
     r = WindowRect(W);
     r.bottom += ExtraBelow;
     r.right = std::max<LONG>(r.right, r.left + 200);
-  }
-  Pump(100);
+    WaitPainted(W);
+  } else
+    Application->ProcessMessages();
   auto bmp = std::make_unique<TBitmap>();
   bmp->SetWidth(r.right - r.left);
   bmp->SetHeight(r.bottom - r.top);
@@ -267,7 +334,7 @@ TBarsForm::TBarsForm(bool Show, RECT Bounds) {
   Form->SetBounds(Bounds.left, Bounds.top, Bounds.right - Bounds.left, Bounds.bottom - Bounds.top);
   if (!Show) return;
   Form->Show();
-  Pump(30);
+  WaitShown(Form.get());
 }
 
 TdxBar* TBarsForm::AddBar(const std::string& Name, int Buttons, TdxBarDockingStyle Side, int Row, int Left,
@@ -313,7 +380,11 @@ TdxBarSubMenuControl* OpenMenu(TdxBarSubItem* Sub, POINT P, int OpenerW, int Ope
   m->OpenerHeight = OpenerH;
   m->SetBounds(P.x, P.y, m->Width(), m->Height());
   m->Show();
-  Pump(30);
+  // An opening animation is the test's to watch; a menu shown at once is waited for until painted.
+  if (m->Animating())
+    Application->ProcessMessages();
+  else
+    WaitShown(m);
   return m;
 }
 
@@ -335,8 +406,8 @@ TCustomdxBarControl* ShowBarWindow(TdxBar* Bar, TWinControl* Parent, RECT Bounds
 
 TdxBarCustomizingForm* OpenCustomizing(TdxBarManager* M, bool Hide) {
   M->SetCustomizing(true);
-  Pump(50);
+  if (dxBarCustomizingForm) WaitShown(dxBarCustomizingForm);
   if (Hide && dxBarCustomizingForm) ShowWindow(dxBarCustomizingForm->Handle(), SW_HIDE);
-  Pump(30);
+  Application->ProcessMessages();
   return dxBarCustomizingForm;
 }

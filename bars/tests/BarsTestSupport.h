@@ -20,16 +20,17 @@ public:
 };
 
 // Real input, as a user gives it: key presses and releases in order (true: released), one key pressed
-// and released, and a left click at a screen point (with messages processed for PauseMs after the
-// move and after the press, when given, so the window under it sees each before the next comes).
+// and released, and a left click at a screen point (OneByOne: the queue is processed after the move
+// and after the press, so the window under it sees each before the next comes). Input sent is in the
+// queue when these return; its effects are not: wait for them.
 void SendKeys(std::initializer_list<std::pair<WORD, bool>> Keys);
 inline void Press(WORD K) { SendKeys({{K, false}, {K, true}}); }
-void Click(POINT Screen, int PauseMs = 0);
+void Click(POINT Screen, bool OneByOne = false);
 // One pointer event at a screen point: a move, with a press or release when Flags asks for it
 // (MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP).
 void SendMouse(POINT Screen, DWORD Flags = 0);
-// A real right click at a screen point, messages processed for PauseMs after the press.
-void RightClickAt(POINT Screen, int PauseMs = 20);
+// A real right click at a screen point, the queue processed after the press and after the release.
+void RightClickAt(POINT Screen);
 // A real drag with the left button from one screen point to another: the press, then moves and the
 // release from another thread (a drag loop started by the first moves holds this one), messages
 // processed meanwhile and after.
@@ -46,7 +47,8 @@ POINT Center(TdxBarItemLink* L);
 std::vector<std::string> Captions(TdxBarItemLinks* Links);
 
 // Moves onto L's row of the bar window W and presses the left button there, then releases it when the
-// press left the window alive (a menu row's click may close its menu).
+// press left the window alive (a menu row's click may close its menu); returns when what the click
+// left for later is done (WaitDeferred).
 void ClickLink(TCustomdxBarControl* W, TdxBarItemLink* L);
 // The first shown row of W showing Caption, or null; ClickRow clicks it (false when there is none).
 TdxBarItemLink* FindRow(TCustomdxBarControl* W, const std::string& Caption);
@@ -63,6 +65,24 @@ void PostProbe(std::function<void()>& F);
 // W at Down (screen), followed by a move to At when it differs from Down (which starts a drag).
 // Returns when the loop the press started has ended; a watchdog fails the program after 10 s.
 void PressAndDrag(TWinControl* W, POINT Down, POINT At, const std::function<void(POINT At)>& Steps);
+
+// Waits until W and every shown window inside it have painted what they were asked to (no WM_PAINT
+// pending), after processing what is queued; WaitShown also until W is visible. False when that did
+// not happen within the limit.
+bool WaitPainted(TWinControl* W);
+bool WaitShown(TWinControl* W);
+
+// Makes W's top-level window the foreground window and waits until it is; WaitFocus until W has the
+// focus (asked again while it has not: another window may take the foreground meanwhile).
+bool WaitForeground(TWinControl* W);
+bool WaitFocus(TWinControl* W);
+// For what a timer of the bars does after a delay, or to show that one never fires: waits until a timer
+// of Ms milliseconds set now has fired, so every timer set before it with a delay up to Ms has fired
+// too (the queue hands out timers in the order they fall due), however slow the machine is.
+void WaitTimers(int Ms);
+// What the bars leave for a moment later (closed windows freed, docking toggled, a bar closed: timers
+// of no delay) has been done.
+inline void WaitDeferred() { WaitTimers(0); }
 
 // The colour at a client point of a shown window, as it is on the screen.
 COLORREF PixelAt(TWinControl* W, POINT Client);

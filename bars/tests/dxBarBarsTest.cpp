@@ -162,7 +162,7 @@ struct TShownForm : TBarsForm {
   TShownForm() : TBarsForm(false, RECT{100, 100, 500, 400}) {
     for (auto s : {dsLeft, dsTop, dsRight, dsBottom}) Site(s)->SetSiteSize(20);
     Form->Show();
-    Pump(50);
+    WaitShown(Form.get());
   }
   POINT Screen(TdxBarDockingStyle S, int X, int Y) { return Site(S)->ClientToScreen(POINT{X, Y}); }
 };
@@ -243,7 +243,7 @@ TEST(dxBarBars, FloatingBarDocksOnlyAfterTheWaitingTime) {
   EXPECT_EQ(w->DockingStyle(), dsNone);   // not yet
   EXPECT_EQ(b->DockingStyle(), dsNone);
   DWORD start = GetTickCount();
-  while (b->DockingStyle() == dsNone && GetTickCount() - start < 2000) Pump(10);
+  PumpUntil([&] { return b->DockingStyle() != dsNone; });
   EXPECT_EQ(b->DockingStyle(), dsTop);
   EXPECT_GE(GetTickCount() - start, 100u);
   ASSERT_NE(b->Control(), nullptr);

@@ -267,8 +267,8 @@ struct TDropDownBar {
     Drop->SetDropDownMenu(Menu);
     Bar->ItemLinks()->Add()->SetItem(Drop);
     Bar->RebuildWindow();
-    SetForegroundWindow(F.Form->Handle());
-    Pump(100);
+    WaitForeground(F.Form.get());
+    WaitPainted(F.Form.get());
   }
   ~TDropDownBar() { SetCursorPos(0, 0); }
   TdxBarControl* Window() { return Bar->Control(); }
@@ -293,7 +293,7 @@ TEST(dxBarControls, ADropDownButtonOpensItsMenuFromItsArrowAndClicksFromItsMainP
   ASSERT_NE(t.DropControl(), nullptr);
   HeldClick(t.Hold, t.OnDrop(true));
   ASSERT_TRUE(PumpUntil([&] { return t.MenuWindow() != nullptr; }));
-  Pump(100);
+  WaitShown(t.MenuWindow());
   Shot("dropdown-open");
   EXPECT_TRUE(t.Clicks.Names.empty());
   EXPECT_TRUE(t.DropControl()->DropDownOpen);
@@ -324,9 +324,8 @@ TEST(dxBarControls, KeysOpenADropDownButtonsMenuOnTheMenuBarAndInMenus) {
   TDropDownBar t;
   t.Bar->SetIsMainMenu(true);
   t.F.Manager->SetMainMenuBar(t.Bar);
-  Pump(50);
-  SetForegroundWindow(t.F.Form->Handle());
-  Pump(30);
+  WaitPainted(t.F.Form.get());
+  WaitForeground(t.F.Form.get());
   SendKeys({{VK_MENU, false}, {VK_MENU, true}});
   ASSERT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }));
   Press(VK_END);
@@ -357,7 +356,7 @@ TEST(dxBarControls, KeysOpenADropDownButtonsMenuOnTheMenuBarAndInMenus) {
   EXPECT_TRUE(PumpUntil([&] { return t.MenuWindow() != nullptr; }));
   EXPECT_TRUE(t.Clicks.Names.size() == 1);
   sub->ItemLinks()->FreeBarControl();
-  Pump(50);
+  WaitDeferred();
   EXPECT_EQ(t.MenuWindow(), nullptr);
 }
 
@@ -369,11 +368,7 @@ TEST(dxBarControls, EscInAToolbarsDropDownMenuGivesTheKeyboardBackToTheForm) {
   auto* edit = new TEdit(t.F.Form.get());
   edit->SetParent(t.F.Form.get());
   edit->SetBounds(10, 200, 150, 24);
-  for (int i = 0; i < 20 && GetFocus() != edit->Handle(); ++i) {
-    SetForegroundWindow(t.F.Form->Handle());
-    edit->SetFocus();
-    Pump(20);
-  }
+  WaitFocus(edit);
   ASSERT_EQ(GetFocus(), edit->Handle());
   HeldClick(t.Hold, t.OnDrop(true));
   ASSERT_TRUE(PumpUntil([&] { return t.MenuWindow() != nullptr; }));
@@ -384,18 +379,20 @@ TEST(dxBarControls, EscInAToolbarsDropDownMenuGivesTheKeyboardBackToTheForm) {
   EXPECT_FALSE(t.Window()->Active());
   EXPECT_FALSE(t.F.Manager->IsMenuActive());
   Press(VK_RETURN);
-  Pump(100);
+  Application->ProcessMessages();
+  WaitDeferred();  // a menu opened or a click run by the key would be there now
   EXPECT_EQ(t.MenuWindow(), nullptr);
   EXPECT_TRUE(t.Clicks.Names.empty());
 
   t.Hold.Move(t.OnDrop(true));
-  Pump(20);
+  Application->ProcessMessages();
   SendMouse(t.OnDrop(true), MOUSEEVENTF_LEFTDOWN);
   ASSERT_TRUE(PumpUntil([&] { return t.MenuWindow() != nullptr; }));
   Press(VK_ESCAPE);
   ASSERT_TRUE(PumpUntil([&] { return !t.MenuWindow(); }));
   SendMouse(t.OnDrop(true), MOUSEEVENTF_LEFTUP);
-  Pump(100);
+  Application->ProcessMessages();
+  WaitDeferred();  // a click run by the release would be there now
   EXPECT_TRUE(t.Clicks.Names.empty());
   EXPECT_FALSE(t.Window()->Active());
 }
@@ -407,8 +404,8 @@ struct TShownBar {
   THoldPointer Hold{POINT{0, 0}};
   TShownBar() {
     Bar = F.AddBar("T", 3);
-    SetForegroundWindow(F.Form->Handle());
-    Pump(100);
+    WaitForeground(F.Form.get());
+    WaitPainted(F.Form.get());
   }
   ~TShownBar() { SetCursorPos(0, 0); }
   TdxBarControl* Window() { return Bar->Control(); }
@@ -424,14 +421,14 @@ TEST(dxBarControls, DisablingAHoveredItemDeselectsItAndRepaintsIt) {
   auto* action = new TAction(t.F.Form.get());
   action->SetCaption("B1");
   t.Button(1)->SetAction(action);
-  Pump(50);
+  WaitPainted(t.F.Form.get());
   RECT r = t.Link(1)->ItemRect;
   t.Hold.Move(t.Window()->ClientToScreen(Middle(r)));
   ASSERT_TRUE(PumpUntil([&] { return t.Window()->SelectedControl() == t.Link(1)->Control(); }));
-  Pump(100);
+  WaitPainted(t.Window());
   ASSERT_GT(t.TextPixels(r), 0);
   action->SetEnabled(false);
-  Pump(100);
+  WaitPainted(t.Window());
   Shot("disabled-item", t.Window());
   EXPECT_EQ(t.Window()->SelectedControl(), nullptr);
   EXPECT_EQ(t.TextPixels(r), 0);
@@ -443,14 +440,14 @@ TEST(dxBarControls, CaptionGroupAndShortcutChangesLayTheBarOutAgain) {
   TShownBar t;
   RECT r0 = t.Link(0)->ItemRect, r2 = t.Link(2)->ItemRect;
   t.Button(0)->SetCaption("A much longer caption");
-  Pump(100);
+  WaitPainted(t.F.Form.get());
   RECT wide = t.Link(0)->ItemRect;
   EXPECT_GT(wide.right, r0.right + 40);
   EXPECT_GT(t.TextPixels(RECT{r0.right + 10, wide.top, wide.right, wide.bottom}), 0);
   RECT before = t.Link(2)->ItemRect;
   EXPECT_GT(before.left, r2.left);
   t.Link(2)->SetBeginGroup(true);
-  Pump(100);
+  WaitPainted(t.F.Form.get());
   RECT after = t.Link(2)->ItemRect;
   EXPECT_EQ(after.left, before.left + 6);
   RECT sep{after.left - 6, after.top, after.left, after.bottom};
@@ -458,11 +455,11 @@ TEST(dxBarControls, CaptionGroupAndShortcutChangesLayTheBarOutAgain) {
   Shot("longer-caption-and-group", t.Window());
   // A hidden item leaves its place to the next one at once, and takes it back when shown again.
   t.Button(1)->SetVisible(ivNever);
-  Pump(100);
+  WaitPainted(t.F.Form.get());
   EXPECT_EQ(t.Link(1)->Control(), nullptr);
   EXPECT_LT(t.Link(2)->ItemRect.left, after.left);
   t.Button(1)->SetVisible(ivAlways);
-  Pump(100);
+  WaitPainted(t.F.Form.get());
   EXPECT_EQ(t.Link(2)->ItemRect.left, after.left);
   EXPECT_GT(t.TextPixels(t.Link(1)->ItemRect), 0);
 
@@ -471,7 +468,7 @@ TEST(dxBarControls, CaptionGroupAndShortcutChangesLayTheBarOutAgain) {
   TdxBarSubMenuControl* m = OpenMenu(sub, t.Window()->ClientToScreen(POINT{0, 60}));
   int width = m->Width();
   t.Button(1)->SetShortCut(ShortCut('L', TShiftState{ssCtrl}));
-  Pump(100);
+  WaitPainted(m);
   EXPECT_GT(m->Width(), width);
   sub->ItemLinks()->FreeBarControl();
 }
@@ -487,13 +484,13 @@ TEST(dxBarControls, AMenuGlyphStretchesWithItsRowOnlyWhileTheManagerStretchesGly
   auto* sub = new TdxBarSubItem(t.F.Form.get());
   sub->ItemLinks()->Add()->SetItem(t.Button(1));
   TdxBarSubMenuControl* m = OpenMenu(sub, t.Window()->ClientToScreen(POINT{0, 60}));
-  Pump(100);
+  WaitPainted(m);
   RECT row = sub->ItemLinks()->Items(0)->ItemRect;
   ASSERT_GT(row.bottom - row.top, 30);
   int stretched = PixelsOf(m, row, RGB(255, 0, 0));
   t.F.Manager->SetStretchGlyphs(false);
   InvalidateRect(m->Handle(), nullptr, TRUE);
-  Pump(100);
+  WaitPainted(m);
   Shot("unstretched-menu-glyph", m);
   EXPECT_EQ(PixelsOf(m, row, RGB(255, 0, 0)), 16 * 15);
   EXPECT_GT(stretched, 16 * 15 * 2);
@@ -509,12 +506,12 @@ TEST(dxBarControls, AContainersMenuFromAToolbarIsNeverCustomized) {
   list->Items()->SetText("One\nTwo");
   t.Bar->ItemLinks()->Add()->SetItem(list);
   t.Bar->RebuildWindow();
-  Pump(100);
+  WaitPainted(t.F.Form.get());
   OpenCustomizing(t.F.Manager, true);
-  Pump(50);
+  WaitPainted(t.F.Form.get());
   TdxBarItemLink* link = t.Bar->ItemLinks()->Items(3);
   t.Hold.Move(Center(link));
-  Click(Center(link), 30);
+  Click(Center(link), true);
   auto menu = [&] { return dynamic_cast<TdxBarSubMenuControl*>(list->ItemLinks()->BarControl()); };
   ASSERT_TRUE(PumpUntil([&] { return menu() && menu()->HandleAllocated() && IsWindowVisible(menu()->Handle()); }));
   EXPECT_FALSE(menu()->IsCustomizing());
@@ -524,7 +521,7 @@ TEST(dxBarControls, AContainersMenuFromAToolbarIsNeverCustomized) {
   SendMouse(Center(two));
   EXPECT_TRUE(PumpUntil([&] { return menu() && menu()->SelectedControl() == two->Control(); }));
   t.F.Manager->SetCustomizing(false);
-  Pump(50);
+  WaitDeferred();
 }
 
 // A bar window handed the focus while the manager customizes passes it to the customizing dialog.
@@ -533,11 +530,11 @@ TEST(dxBarControls, ABarWindowPassesTheFocusToTheCustomizingDialog) {
   TdxBarCustomizingForm* d = OpenCustomizing(t.F.Manager);
   ASSERT_NE(d, nullptr);
   ::SetFocus(t.Window()->Handle());
-  Pump(50);
+  PumpUntil([&] { return GetFocus() == d->Handle() || IsChild(d->Handle(), GetFocus()); });
   HWND focus = GetFocus();
   EXPECT_TRUE(focus == d->Handle() || IsChild(d->Handle(), focus));
   t.F.Manager->SetCustomizing(false);
-  Pump(50);
+  WaitDeferred();
 }
 
 }  // namespace

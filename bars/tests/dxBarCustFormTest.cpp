@@ -19,7 +19,7 @@ const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment
 TestFormPtr MakeShownForm() {
   TestFormPtr f = MakeBarsTestForm();
   f->Show();
-  Pump(30);
+  WaitShown(f.get());
   return f;
 }
 
@@ -228,7 +228,7 @@ TEST(dxBarCustForm, OptionsPageFollowsTheStyleAndWritesTheManager) {
   EXPECT_TRUE(c.D->EnhancedOptionsPanel->Visible());
   EXPECT_FALSE(c.D->StandardOptionsPanel->Visible());
   c.M->SetStyle(bmsStandard);
-  Pump(20);
+  PumpUntil([&] { return c.D->StandardOptionsPanel->Visible(); });
   EXPECT_TRUE(c.D->StandardOptionsPanel->Visible());
   EXPECT_FALSE(c.D->EnhancedOptionsPanel->Visible());
   Shot("customize-options-standard", c.D);
@@ -289,7 +289,7 @@ TEST(dxBarCustForm, OtherFormsWithAManagerAreDisabledAndGivenBackEvenWhenOneIsFr
   gone.Form->Show();
   TCustomForm* plain = CreateNewForm<TForm>(nullptr);
   plain->Show();
-  Pump(30);
+  for (TWinControl* w : std::initializer_list<TWinControl*>{other.Form.get(), gone.Form.get(), plain}) WaitShown(w);
   {
     TCustomizing c;
     EXPECT_FALSE(IsWindowEnabled(other.Form->Handle()));
@@ -316,7 +316,7 @@ TEST(dxBarCustForm, TheToolbarListsCustomizeRowOpensTheDialogAndIsDisabledWhileI
   TdxBarManager* m = form->Manager();
   TdxBarToolbarsPopup* p = TdxBarToolbarsPopup::ShowAt(m, POINT{300, 300});
   ASSERT_NE(p, nullptr);
-  Pump(30);
+  WaitShown(p);
   ASSERT_NE(FindRow(p, "&Customize..."), nullptr);
   EXPECT_TRUE(FindRow(p, "&Customize...")->Item()->Enabled());
   ASSERT_TRUE(ClickRow(p, "&Customize..."));
@@ -350,7 +350,10 @@ TEST(dxBarCustForm, SubMenuEditorHoldsTheMenuUnderItsCaptionUntilCustomizingEnds
   EXPECT_EQ(er.right - er.left, wr.right - wr.left);
   // Moving the caption bar carries the menu along.
   SetWindowPos(e->Handle(), nullptr, er.left + 40, er.top + 30, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-  Pump(20);
+  PumpUntil([&] {
+    GetWindowRect(w->Handle(), &wr);
+    return wr.left == er.left + 40 && wr.top == er.bottom + 30;
+  });
   GetWindowRect(w->Handle(), &wr);
   EXPECT_EQ(wr.left, er.left + 40);
   EXPECT_EQ(wr.top, er.bottom + 30);
@@ -398,7 +401,9 @@ struct TFloatingBarForm {
     Misc->SetFloatLeft(Form->Left() + Form->Width() + 20);
     Misc->SetFloatTop(Form->Top() + 40);
     Misc->SetDockingStyle(dsNone);
-    Pump(50);
+    WaitForeground(Form.get());
+    PumpUntil([&] { return FloatingShown(); });
+    WaitShown(Form.get());
   }
   ~TFloatingBarForm() {
     if (M->IsCustomizing()) M->SetCustomizing(false);
@@ -414,12 +419,21 @@ struct TFloatingBarForm {
     Click(empty);
     Click(empty);
     ASSERT_TRUE(PumpUntil([] { return dxBarCustomizingForm && IsWindowVisible(dxBarCustomizingForm->Handle()); }));
-    Pump(200);
+    Settle(dxBarCustomizingForm);
+  }
+  // After the dialog Active opened, closed or took back the activation: Active is the foreground window,
+  // everything is painted, and what the bars do a moment later (their short timers) has been done, so
+  // a check that something stays is not made before it could have gone.
+  void Settle(TWinControl* Active) {
+    PumpUntil([&] { return GetForegroundWindow() == Active->Handle(); });
+    WaitPainted(Active);
+    WaitTimers(100);
+    if (Misc->Control()) WaitPainted(Misc->Control());
   }
   static void Press(THoldPointer& Hold, TWinControl* Button) {
     POINT p = Middle(WindowRect(Button));
     Hold.Move(p);
-    Click(p, 20);
+    Click(p, true);
   }
   // Presses Button, which opens a modal F, and lets Action answer it.
   template <class F>
@@ -427,6 +441,21 @@ struct TFloatingBarForm {
     TWhileModal<F> m(std::move(Action));
     Press(Hold, Button);
     EXPECT_TRUE(PumpUntil([] { return !TWhileModal<F>::Action; }));
+  }
+};
+
+// The form with Misc floating, customizing opened by a double click, the dialog and the number of bars
+// then.
+struct TCustomizingFloatingBarForm {
+  TWatchdog Dog;
+  TFloatingBarForm F;
+  THoldPointer Hold{POINT{0, 0}};
+  TdxBarCustomizingForm* D = nullptr;
+  int Bars = 0;
+  TCustomizingFloatingBarForm() {
+    F.OpenByDoubleClick(Hold);
+    D = dxBarCustomizingForm;
+    Bars = F.M->Bars()->Count();
   }
 };
 
@@ -441,19 +470,18 @@ TEST(dxBarCustForm, FloatingBarsStayWhileTheDialogIsOpenAndAfterItCloses) {
   Shot("customize-over-floating-bar");
   TFloatingBarForm::Press(hold, dxBarCustomizingForm->BClose);
   ASSERT_TRUE(PumpUntil([] { return dxBarCustomizingForm == nullptr; }));
-  Pump(200);
+  f.Settle(f.Form.get());
   EXPECT_TRUE(f.FloatingShown());
 }
 
 // A toolbar made with "&New..." and renamed with "R&ename..." stays on the screen.
 TEST(dxBarCustForm, ANewToolbarStaysOnTheScreenWhenRenamed) {
-  TWatchdog dog;
-  TFloatingBarForm f;
-  THoldPointer hold(POINT{0, 0});
-  f.OpenByDoubleClick(hold);
-  TdxBarCustomizingForm* d = dxBarCustomizingForm;
-  ASSERT_TRUE(d);
-  int bars = f.M->Bars()->Count();
+  TCustomizingFloatingBarForm t;
+  ASSERT_TRUE(t.D);
+  TFloatingBarForm& f = t.F;
+  THoldPointer& hold = t.Hold;
+  TdxBarCustomizingForm* d = t.D;
+  int bars = t.Bars;
   auto typeName = [&hold](const char* Name) {
     return [&hold, Name](TdxBarNameEd* e) -> void {
       ClearEdit(e->EName);
@@ -465,11 +493,11 @@ TEST(dxBarCustForm, ANewToolbarStaysOnTheScreenWhenRenamed) {
   ASSERT_TRUE(PumpUntil([&] { return f.M->Bars()->Count() == bars + 1; }));
   TdxBar* bar = f.M->Bars()->Items(bars);
   auto shown = [bar] { return bar->Control() && bar->Control()->HandleAllocated() && IsWindowVisible(bar->Control()->Handle()); };
-  Pump(200);
+  t.F.Settle(t.D);
   EXPECT_TRUE(shown());
   TFloatingBarForm::PressAndAnswer<TdxBarNameEd>(hold, d->BBarRename, typeName("My Tools"));
   ASSERT_TRUE(PumpUntil([&] { return bar->Caption() == "My Tools"; }));
-  Pump(200);
+  t.F.Settle(t.D);
   Shot("customize-renamed-toolbar");
   EXPECT_TRUE(bar->Visible());
   EXPECT_TRUE(shown());
@@ -481,13 +509,12 @@ TEST(dxBarCustForm, ANewToolbarStaysOnTheScreenWhenRenamed) {
 // the caption colour where the form would otherwise show. The focus going back to the form raises the
 // form, and the system learns of that a moment later: the bar must not be covered then either.
 TEST(dxBarCustForm, ANewToolbarStaysInFrontWhenTheDialogCloses) {
-  TWatchdog dog;
-  TFloatingBarForm f;
-  THoldPointer hold(POINT{0, 0});
-  f.OpenByDoubleClick(hold);
-  TdxBarCustomizingForm* d = dxBarCustomizingForm;
-  ASSERT_TRUE(d);
-  int bars = f.M->Bars()->Count();
+  TCustomizingFloatingBarForm t;
+  ASSERT_TRUE(t.D);
+  TFloatingBarForm& f = t.F;
+  THoldPointer& hold = t.Hold;
+  TdxBarCustomizingForm* d = t.D;
+  int bars = t.Bars;
   TFloatingBarForm::PressAndAnswer<TdxBarNameEd>(hold, d->BBarNew, [&hold](TdxBarNameEd* e) {
     SendKeys({{'T', false}, {'T', true}, {'O', false}, {'O', true}, {'P', false}, {'P', true}});
     PumpUntil([e] { return e->EName->Text() == "top"; });
@@ -535,11 +562,11 @@ TEST(dxBarCustForm, TheDialogFollowsTheFormsShowingAndActivation) {
   dxBarShowSubMenuEditor(c.Form->Get<TdxBarSubItem>("subStatus"));
   ASSERT_TRUE(dxBarSubMenuEditor);
   c.Form->Hide();
-  Pump(50);
+  PumpUntil([&] { return !IsWindowVisible(c.D->Handle()) && !IsWindowVisible(dxBarSubMenuEditor->Handle()); });
   EXPECT_FALSE(IsWindowVisible(c.D->Handle()));
   EXPECT_FALSE(IsWindowVisible(dxBarSubMenuEditor->Handle()));
   c.Form->Show();
-  Pump(50);
+  PumpUntil([&] { return IsWindowVisible(c.D->Handle()) && IsWindowVisible(dxBarSubMenuEditor->Handle()); });
   EXPECT_TRUE(IsWindowVisible(c.D->Handle()));
   EXPECT_TRUE(IsWindowVisible(dxBarSubMenuEditor->Handle()));
 
@@ -577,7 +604,7 @@ TEST(dxBarCustForm, ABarsCloseAndMainMenuFlagsReachItsLine) {
   RECT r = c.D->BarsListBox->ItemRect(row);
   POINT at = c.D->BarsListBox->ClientToScreen(POINT{r.left + 40, (r.top + r.bottom) / 2});
   THoldPointer hold(at);
-  Click(at, 20);
+  Click(at, true);
   ASSERT_TRUE(PumpUntil([&] { return c.D->BBarDelete->Enabled(); }));
   EXPECT_EQ(row, c.D->BarsListBox->ItemIndex());
   added->SetAllowClose(false);

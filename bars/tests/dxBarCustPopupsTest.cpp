@@ -9,7 +9,7 @@ const auto* const Env = ::testing::AddGlobalTestEnvironment(new TBarsEnvironment
 void RightClick(TWinControl* W, POINT Client) {
   SendMessageA(W->Handle(), WM_RBUTTONDOWN, MK_RBUTTON, MAKELPARAM(Client.x, Client.y));
   SendMessageA(W->Handle(), WM_RBUTTONUP, 0, MAKELPARAM(Client.x, Client.y));
-  Pump(30);
+  WaitDeferred();
 }
 
 // The manager's open popup window of a class (its windows are the manager's components).
@@ -44,7 +44,7 @@ struct TCustomizingForm : TBarsForm {
     Manager = new TQuietManager(Form.get());
     Bar = AddBar("Tools", 4);
     Manager->SetCustomizing(true);
-    Pump(30);
+    WaitPainted(Form.get());
   }
   TdxBarItemLink* Link(int I) { return Bar->ItemLinks()->Items(I); }
   // Right-clicks the link's button and answers the popup that opened.
@@ -62,7 +62,7 @@ struct TCustomizingForm : TBarsForm {
     ASSERT_TRUE(edit && edit->Handle());
     SetWindowTextA(edit->Handle(), Text.c_str());
     SendMessageA(edit->Handle(), WM_KEYDOWN, VK_RETURN, 0);
-    Pump(30);
+    WaitDeferred();
   }
 };
 
@@ -210,13 +210,14 @@ void ClickMark(TdxBarControl* T) {
   SendMessageA(T->Handle(), WM_NCHITTEST, 0, MAKELPARAM(s.x, s.y));
   SendMessageA(T->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(c.x, c.y));
   SendMessageA(T->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(c.x, c.y));
-  Pump(30);
+  WaitDeferred();
 }
 
 // A real click (through the hooks) at a screen point.
 void MouseClick(POINT S) {
-  Click(S, 20);
-  Pump(50);
+  Click(S, true);
+  Application->ProcessMessages();
+  WaitDeferred();
 }
 
 }  // namespace
@@ -267,7 +268,7 @@ TEST(dxBarCustPopups, QuickControlShowsTheHiddenLinksAndItsRowsSwitchLinksOnAndO
   TBarsForm f;
   f.Form->SetWidth(260);
   TdxBar* tools = f.AddBar("Tools", 8);
-  Pump(30);
+  WaitPainted(f.Form.get());
   int added = 0, deleted = 0;
   TClickProbe onAdd{[&] { ++added; }}, onDelete{[&] { ++deleted; }};
   f.Manager->OnBarAdd = Bind(&onAdd, &TClickProbe::Bar);
@@ -322,8 +323,8 @@ TEST(dxBarCustPopups, QuickControlShowsTheHiddenLinksAndItsRowsSwitchLinksOnAndO
 TEST(dxBarCustPopups, HoverOnAddOrRemoveButtonsOpensItsMenu) {
   TBarsForm f;
   TdxBar* tools = f.AddBar("Tools", 3);
-  SetForegroundWindow(f.Form->Handle());
-  Pump(50);
+  WaitForeground(f.Form.get());
+  WaitPainted(f.Form.get());
   TdxBarControl* t = tools->Control();
   THoldPointer hold(t->ClientToScreen(Middle(t->MarkRect())));
   HeldClick(hold, t->ClientToScreen(Middle(t->MarkRect())));
@@ -334,7 +335,7 @@ TEST(dxBarCustPopups, HoverOnAddOrRemoveButtonsOpensItsMenu) {
   POINT on = Center(row);
   hold.Move(Offset(on, -4, 0));
   SendMouse(Offset(on, -4, 0));
-  Pump(30);
+  Application->ProcessMessages();
   hold.Move(on);
   SendMouse(on);
   auto menu = [&] {
@@ -346,7 +347,7 @@ TEST(dxBarCustPopups, HoverOnAddOrRemoveButtonsOpensItsMenu) {
   Shot("quick-add-or-remove-hover");
   EXPECT_EQ(TdxBarQuickControl::Instance(), q);
   t->SetMarkState(0);
-  Pump(50);
+  WaitDeferred();
   SetCursorPos(0, 0);
 }
 
@@ -360,7 +361,7 @@ TEST(dxBarCustPopups, QuickControlOfAStoredBarOffersItsReset) {
                         "      end>\n  end\n  object btnA: TdxBarButton\n    Caption = 'A'\n  end\nend\n",
                         f.Form.get());
   f.Form->Show();
-  Pump(30);
+  WaitShown(f.Form.get());
   TdxBarControl* t = GetBarManagerByForm(f.Form.get())->Bars()->Items(0)->Control();
   ASSERT_TRUE(t && t->MarkShown());
   ClickMark(t);
@@ -384,7 +385,8 @@ TEST(dxBarCustPopups, QuickControlOfAVerticalToolbarOpensBesideTheMark) {
     if (side == dsRight) f.Form->SetLeft(a.right - f.Form->Width());
     TdxBar* b = f.AddBar("Side", 3);
     b->SetDockingStyle(side);
-    Pump(30);
+    WaitDeferred();
+    WaitPainted(f.Form.get());
     TdxBarControl* t = b->Control();
     ASSERT_TRUE(t && t->MarkShown());
     ClickMark(t);

@@ -20,7 +20,7 @@ struct TDragForm : TBarsForm {
     A = AddBar("A", 3, dsTop, 0);
     B = AddBar("B", 3, dsTop, 1);
     if (Extra) Extra(*this);
-    Pump(30);
+    WaitPainted(Form.get());
     OpenCustomizing(Manager, true);
   }
   ~TDragForm() { Manager->SetCustomizing(false); }
@@ -55,7 +55,7 @@ TEST(dxBarDragDrop, NudgeGivesAndTakesTheGroupMark) {
       PostUp(Offset(s, dx, 0));
     });
     EXPECT_EQ(l->BeginGroup(), group);
-    Pump(30);
+    WaitPainted(f.Form.get());
   }
   EXPECT_EQ(Captions(f.A), (std::vector<std::string>{"A0", "A1", "A2"}));
 }
@@ -250,13 +250,13 @@ TEST(dxBarDragDrop, CustomizingFrameMarksTheSelectedAndTheDraggedLink) {
     PostProbe(probe);
     PostUp(b0);
   });
-  Pump(30);
+  WaitPainted(f.Form.get());
   EXPECT_TRUE(whileDragged);
   EXPECT_FALSE(framed(a1));
   EXPECT_TRUE(framed(f.B->ItemLinks()->Items(0)));
   // A click in another bar takes the frame along.
-  Click(Center(f.A->ItemLinks()->Items(0)), 20);
-  Pump(50);
+  Click(Center(f.A->ItemLinks()->Items(0)), true);
+  PumpUntil([&] { return framed(f.A->ItemLinks()->Items(0)) && !framed(f.B->ItemLinks()->Items(0)); });
   EXPECT_TRUE(framed(f.A->ItemLinks()->Items(0)));
   EXPECT_FALSE(framed(f.B->ItemLinks()->Items(0)));
 }

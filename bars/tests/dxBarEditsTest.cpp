@@ -28,7 +28,7 @@ struct TComboBar {
     Bar->ItemLinks()->Add()->SetItem(Combo);
     Bar->ItemLinks()->Add()->SetItem(Edit);
     Window = ShowBarWindow(Bar, F.Form.get(), RECT{0, 0, 480, 40}, POINT{2, 2}, 4);
-    Pump(50);
+    WaitShown(Window);
   }
   ~TComboBar() {
     if (Bar) Bar->ItemLinks()->FreeBarControl();
@@ -39,7 +39,7 @@ struct TComboBar {
   void Open(TdxBarItemControl* C) {
     Window->SelectItem(C);
     C->Click();
-    Pump(20);
+    WaitPainted(Window);
   }
   void PaintAll() {
     HDC dc = GetDC(Window->Handle());
@@ -71,7 +71,7 @@ TEST(dxBarEdits, AComboDropsDownAndTakesALongTypedTextWhole) {
   EXPECT_EQ(lr.left, bottomLeft.x);
   EXPECT_EQ(lr.top, bottomLeft.y);
   EXPECT_EQ(list->Items()->Count(), 3);
-  Pump(100);
+  WaitShown(list);
   // With no row chosen a key first takes the top row, then moves on.
   Key(c->Handle(), WM_KEYDOWN, VK_DOWN);
   EXPECT_EQ(list->ItemIndex(), 1);
@@ -90,7 +90,7 @@ TEST(dxBarEdits, AComboDropsDownAndTakesALongTypedTextWhole) {
   std::string typed;
   for (int i = 0; i < 300; ++i) typed += char('a' + i % 26);
   for (char ch : typed) PostMessageA(c->Handle(), WM_CHAR, WPARAM(ch), 1);
-  Pump(100);
+  Application->ProcessMessages();
   EXPECT_EQ(curChanges, 301);
   EXPECT_EQ(t.Combo->Text(), typed);  // read from the open editor
   Key(c->Handle(), WM_KEYDOWN, VK_RETURN);
@@ -117,8 +117,8 @@ struct TEditBar {
     Bar->ItemLinks()->Add()->SetItem(Combo);
     Bar->ItemLinks()->Add()->SetItem(Edit);
     Bar->RebuildWindow();
-    SetForegroundWindow(F.Form->Handle());
-    Pump(100);
+    WaitForeground(F.Form.get());
+    WaitPainted(F.Form.get());
   }
   ~TEditBar() { SetCursorPos(0, 0); }
   TdxBarControl* Window() { return Bar->Control(); }
@@ -143,10 +143,12 @@ TEST(dxBarEdits, TypedTextStaysWhileThePointerPassesOverAnotherButton) {
   Press('A');
   Press('B');
   ASSERT_TRUE(PumpUntil([&] { return t.EditorText(e) == "ab"; })) << t.EditorText(e);
-  t.Hold.Move(t.OnLink(0));
-  Pump(100);
-  t.Hold.Move(Offset(t.OnLink(0), 2, 1));
-  Pump(200);
+  for (POINT p : {t.OnLink(0), Offset(t.OnLink(0), 2, 1)}) {
+    t.Hold.Move(p);
+    SendMouse(p);
+    Application->ProcessMessages();
+  }
+  WaitTimers(400);  // what the moves start (a leave check, a hover delay) has been done
   EXPECT_TRUE(e->EditorVisible());
   EXPECT_EQ(GetFocus(), e->Handle());
   EXPECT_EQ(t.EditorText(e), "ab");
@@ -174,11 +176,11 @@ TEST(dxBarEdits, ClicksOnAComboArrowOpenAndCloseItsListAndAClickInTheListChooses
   POINT text = t.Window()->ClientToScreen(Middle(c->EditorRect()));
   HeldClick(t.Hold, text);
   ASSERT_TRUE(PumpUntil([&] { return c->EditorVisible(); }));
-  Pump(100);
+  WaitDeferred();  // a list opened by the click would be open now
   EXPECT_FALSE(t.ListShown());
   HeldClick(t.Hold, arrow);
   ASSERT_TRUE(PumpUntil([&] { return t.ListShown(); }));
-  Pump(100);
+  WaitShown(t.Combo->ListBox());
   Shot("combo-list-open");
   TdxBarDropDownListBox* list = t.Combo->ListBox();
   HeldClick(t.Hold, list->ClientToScreen(Middle(list->ItemRect(1))));
@@ -186,7 +188,7 @@ TEST(dxBarEdits, ClicksOnAComboArrowOpenAndCloseItsListAndAClickInTheListChooses
   EXPECT_EQ(t.Combo->Text(), "Beta");
   HeldClick(t.Hold, arrow);
   ASSERT_TRUE(PumpUntil([&] { return t.ListShown(); }));
-  Pump(100);
+  WaitShown(t.Combo->ListBox());
   HeldClick(t.Hold, arrow);
   EXPECT_TRUE(PumpUntil([&] { return !t.ListShown(); }));
 }
@@ -232,7 +234,7 @@ TEST(dxBarEdits, AClickedEditTakesTheKeysAndMayBeFreedWhileItsEditorLosesTheFocu
   TFreeOnExit f{t.Edit};
   t.Edit->OnExit = Bind(&f, &TFreeOnExit::Exit);
   SetFocus(t.F.Form->Handle());  // the focus is taken from outside
-  Pump(20);
+  PumpUntil([&] { return !IsWindow(editor); });
   EXPECT_FALSE(IsWindow(editor));
   EXPECT_EQ(t.Bar->ItemLinks()->Count(), 1);
   SetCursorPos(0, 0);
@@ -248,19 +250,19 @@ TEST(dxBarEdits, AnEditOnAVerticalBarIsAnEditUnlessTheBarRotates) {
   edit->SetWidth(60);
   b->ItemLinks()->Add()->SetItem(edit);
   b->RebuildWindow();
-  SetForegroundWindow(f.Form->Handle());
-  Pump(100);
+  WaitForeground(f.Form.get());
+  WaitPainted(f.Form.get());
   TdxBarItemLink* l = b->ItemLinks()->Items(1);
   auto* c = dynamic_cast<TdxBarEditControl*>(l->Control());
   ASSERT_NE(c, nullptr);
   THoldPointer hold(Center(l));
-  Click(Center(l), 30);
+  Click(Center(l), true);
   EXPECT_TRUE(PumpUntil([&] { return c->Focused(); }));
   Press(VK_ESCAPE);
-  Pump(50);
+  PumpUntil([&] { return !c->Focused(); });
   b->SetRotateWhenVertical(true);
   b->RebuildWindow();
-  Pump(100);
+  WaitPainted(f.Form.get());
   EXPECT_NE(dynamic_cast<TdxBarButtonControl*>(b->ItemLinks()->Items(1)->Control()), nullptr);
   SetCursorPos(0, 0);
 }

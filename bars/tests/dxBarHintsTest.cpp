@@ -29,7 +29,7 @@ struct TShownBar {
       Bar->ItemLinks()->Add()->SetItem(b);
     }
     Window = ShowBarWindow(Bar, F.Form.get(), RECT{0, 0, 380, 40}, POINT{0, 0}, 0);
-    Pump(50);
+    WaitShown(Window);
   }
   ~TShownBar() {
     if (Bar) Bar->ItemLinks()->FreeBarControl();
@@ -39,13 +39,17 @@ struct TShownBar {
     RECT r = Bar->ItemLinks()->Items(I)->ItemRect;
     return Window->ClientToScreen(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
   }
+  // The pointer moved onto button I, and the move handed to the window, which selects the button: a
+  // move that came later would select it while the test sets the selection by hand.
+  void PointAt(int I) {
+    SendMouse(Centre(I));
+    PumpUntil([&] { return Window->SelectedControl() == Control(I); });
+  }
 };
 
 TEST(dxBarHints, AButtonsHintAppearsBelowTheCursorAndGoesWhenTheMouseLeaves) {
   TShownBar t(2);
-  POINT c = t.Centre(0);
-  SetCursorPos(c.x, c.y);
-  Pump(50);
+  t.PointAt(0);
   t.Window->SetSelectedItem(t.Control(0));
   EXPECT_FALSE(HintVisible());  // a second passes first
   ASSERT_TRUE(PumpUntil(HintVisible));
@@ -59,9 +63,7 @@ TEST(dxBarHints, AButtonsHintAppearsBelowTheCursorAndGoesWhenTheMouseLeaves) {
 
   // Leaving hides it; the next button within 400 ms shows its hint at once. (The cursor moves first:
   // the system may take a while to report a new position.)
-  c = t.Centre(1);
-  SetCursorPos(c.x, c.y);
-  Pump(50);
+  t.PointAt(1);
   t.Window->SetSelectedItem(nullptr);
   EXPECT_FALSE(HintVisible());
   t.Window->SetSelectedItem(t.Control(1));
@@ -69,8 +71,8 @@ TEST(dxBarHints, AButtonsHintAppearsBelowTheCursorAndGoesWhenTheMouseLeaves) {
   EXPECT_EQ(w->Text(), "Hint 1");
   t.Window->SetSelectedItem(nullptr);
   EXPECT_FALSE(HintVisible());
-  // Once the re-show window has closed, a hint waits its second again.
-  Pump(500);
+  // Once the re-show window (400 ms) has closed, a hint waits its second again.
+  WaitTimers(400);
   t.Window->SetSelectedItem(t.Control(1));
   EXPECT_FALSE(HintVisible());
   t.Window->SetSelectedItem(nullptr);
@@ -79,19 +81,17 @@ TEST(dxBarHints, AButtonsHintAppearsBelowTheCursorAndGoesWhenTheMouseLeaves) {
 TEST(dxBarHints, PendingTimersDieWithTheManagerAndWithTheHintWindow) {
   {
     TShownBar t(1);
-    POINT c = t.Centre(0);
-    SetCursorPos(c.x, c.y);
-    Pump(50);  // the move the cursor makes arrives now, not while the freed timers are watched
+    t.PointAt(0);  // the move the cursor makes arrives now, not while the freed timers are watched
     dxBarHintWindow(true);
     t.Window->SetSelectedItem(t.Control(0));
     dxBarFreeHintWindow();
-    Pump(1300);
+    WaitTimers(1300);  // longer than the hint's second: a timer left alive would have fired
     EXPECT_FALSE(HintVisible());  // the show timer did not fire
     t.Window->SetSelectedItem(nullptr);
     t.Window->SetSelectedItem(t.Control(0));
     TObject::Free(t.F.Manager);
     t.Bar = nullptr;
-    Pump(1300);
+    WaitTimers(1300);
     EXPECT_FALSE(HintVisible());
   }
 }
@@ -187,8 +187,7 @@ TEST(dxBarPopupMenuLinks, TheMenuKeyOpensTheLinkedMenuAtTheControlsCorner) {
 TEST(dxBarFormMessages, SystemCommandsHideAndShowFloatingBarsWithTheirLowBitsMasked) {
   TManagerForm f;
   f.Form->Show();
-  SetForegroundWindow(f.Form->Handle());
-  Pump(50);
+  WaitForeground(f.Form.get());
   TdxBar* bar = f.Manager->Bars()->Add();
   bar->SetFloatLeft(100);
   bar->SetFloatTop(100);

@@ -35,11 +35,7 @@ struct TKeyForm {
     Buttons[0]->SetAction(Action);
     for (int i : {1, 2}) Buttons[i]->OnClick = TNotifyEvent(&Clicks, &TClickProbe::Click);
     F.Form->Show();
-    for (int i = 0; i < 20 && GetFocus() != Edit->Handle(); ++i) {
-      SetForegroundWindow(F.Form->Handle());
-      Edit->SetFocus();
-      Pump(20);
-    }
+    WaitFocus(Edit);
   }
   ~TKeyForm() {
     Sub->ItemLinks()->FreeBarControl();
@@ -75,7 +71,8 @@ TEST(dxBarHooks, KeysGoToTheOpenMenuAndEnterRunsTheActionOnce) {
   ASSERT_TRUE(PumpUntil([&] { return t.Menu() && t.Menu()->SelectedControl() && t.Menu()->SelectedControl()->Item() == t.Buttons[0]; }));
   Press(VK_RETURN);
   EXPECT_TRUE(PumpUntil([&] { return !t.Menu(); }));
-  Pump(100);
+  PumpUntil([&] { return !t.Runs.Names.empty(); });
+  WaitDeferred();  // a second run would be there now
   EXPECT_EQ(t.Runs.Names.size(), 1u);
   EXPECT_TRUE(t.Clicks.Names.empty());
   // None of the keys reached the edit.
@@ -102,12 +99,12 @@ TEST(dxBarHooks, ShortcutRunsTheBarItemWhileTheEditHasTheFocus) {
   bar->ItemLinks()->Add()->SetItem(t.Buttons[1]);
   bar->SetVisible(true);
   t.Buttons[1]->SetShortCut(TShortCut('K' | 0x4000));
-  Pump(30);
+  WaitPainted(t.F.Form.get());
   SetForegroundWindow(t.F.Form->Handle());
   t.Edit->SetFocus();
   SendKeys({{VK_CONTROL, false}, {'K', false}, {'K', true}, {VK_CONTROL, true}});
   EXPECT_TRUE(PumpUntil([&] { return t.Clicks.Names.size() == 1; }));
-  Pump(50);
+  WaitDeferred();  // a second click, or the key in the edit, would be there now
   EXPECT_EQ(t.Clicks.Names, std::vector<std::string>{"B1"});
   EXPECT_EQ(t.Edit->Text(), "");
 }
@@ -132,7 +129,7 @@ TEST(dxBarHooks, KeyboardLivesAfterAForwardedKeyIsReleasedElsewhere) {
   SendKeys({{VK_DOWN, false}});
   ASSERT_TRUE(PumpUntil([&] { return m->SelectedControl() != nullptr; }));
   m->DeactivateChain();
-  Pump(30);
+  WaitDeferred();
   // The focus goes to another thread's window (here: nowhere), and the release is lost with it.
   SendMessageA(t.Edit->Handle(), WM_KILLFOCUS, 0, 0);
   SetForegroundWindow(t.F.Form->Handle());
@@ -140,7 +137,7 @@ TEST(dxBarHooks, KeyboardLivesAfterAForwardedKeyIsReleasedElsewhere) {
   Press('Z');
   EXPECT_TRUE(PumpUntil([&] { return t.Edit->Text() == "z"; }));
   SendKeys({{VK_DOWN, true}});
-  Pump(30);
+  Application->ProcessMessages();
 }
 
 // A key pressed as the animation starts ends it at once: the watchdog fails a hang.
@@ -186,10 +183,8 @@ struct TMenuBarForm : TKeyForm {
       MenuBar->ItemLinks()->Add()->SetItem(b);
     }
     MenuBar->SetVisible(true);
-    Pump(30);
-    SetForegroundWindow(F.Form->Handle());
-    Edit->SetFocus();
-    Pump(20);
+    WaitPainted(F.Form.get());
+    WaitFocus(Edit);
   }
   ~TMenuBarForm() {
     if (TdxBarControl* c = MenuBar->Control()) c->DeactivateChain();
@@ -201,10 +196,8 @@ struct TMenuBarForm : TKeyForm {
     MenuBar->SetVisible(false);
     MenuBar->ItemLinks()->Add()->SetItem(Sub);
     MenuBar->SetVisible(true);
-    Pump(30);
-    SetForegroundWindow(F.Form->Handle());
-    Edit->SetFocus();
-    Pump(20);
+    WaitPainted(F.Form.get());
+    WaitFocus(Edit);
   }
   std::string Selected() {
     TdxBarControl* c = MenuBar->Control();
@@ -227,7 +220,7 @@ TEST(dxBarHooks, AltAloneOpensTheMenuBarAndAltWithALetterRunsItsAccelerator) {
     t.Top[1]->OnClick = TNotifyEvent(&t.Clicks, &TClickProbe::Click);
     SendKeys({{VK_MENU, false}, {'B', false}, {'B', true}, {VK_MENU, true}});
     EXPECT_TRUE(PumpUntil([&] { return t.Clicks.Names.size() == 1; }));
-    Pump(50);
+    WaitDeferred();  // a second click would be there now
     EXPECT_EQ(t.Clicks.Names.size(), 1u);
     EXPECT_FALSE(t.F.Manager->IsMenuActive());
   }
@@ -298,7 +291,8 @@ TEST(dxBarHooks, ArrowsWalkMenusAndSubMenusAndEscClosesOneLevel) {
   Press(VK_DOWN);
   Press(VK_RETURN);
   EXPECT_TRUE(PumpUntil([&] { return !t.Menu(); }));
-  Pump(50);
+  PumpUntil([&] { return !t.Clicks.Names.empty(); });
+  WaitDeferred();  // a second click would be there now
   EXPECT_EQ(t.Clicks.Names, std::vector<std::string>{"BDeep"});
 }
 
@@ -310,21 +304,17 @@ TEST(dxBarHooks, KeyThatClicksAnItemReachesNothingElseWhileTheItemRuns) {
     int Clicks = 0;
     void Click(TObject*) {
       ++Clicks;
-      Pump(300);
+      // A loop of its own that hands out everything queued meanwhile, the key's own messages too.
+      WaitDeferred();
     }
   } nested;
   t.Buttons[1]->OnClick = TNotifyEvent(&nested, &TNested::Click);
-  // The form before may still be handing the foreground back.
-  Pump(300);
-  for (int i = 0; i < 20 && GetFocus() != t.Edit->Handle(); ++i) {
-    SetForegroundWindow(t.F.Form->Handle());
-    t.Edit->SetFocus();
-    Pump(20);
-  }
+  // The form before may still be handing the foreground back: asked until the edit has the focus.
+  WaitFocus(t.Edit);
   t.Open();
   Press('B');
   EXPECT_TRUE(PumpUntil([&] { return nested.Clicks == 1 && !t.Menu(); }));
-  Pump(100);
+  WaitDeferred();  // a second click, or the key in the edit, would be there now
   EXPECT_EQ(nested.Clicks, 1);
   EXPECT_EQ(t.Edit->Text(), "");
 }
@@ -341,8 +331,8 @@ TEST(dxBarHooks, ALetterOnAMenuBarNarrowedUnderItsSelectionFindsNothing) {
   TdxBar* b = f.AddBar("T", 6);
   b->SetIsMainMenu(true);
   f.Manager->SetMainMenuBar(b);
-  SetForegroundWindow(f.Form->Handle());
-  Pump(100);
+  WaitForeground(f.Form.get());
+  WaitPainted(f.Form.get());
   SendKeys({{VK_MENU, false}, {VK_MENU, true}});
   ASSERT_TRUE(PumpUntil([&] { return f.Manager->IsMenuActive(); }));
   Press(VK_END);
@@ -351,7 +341,7 @@ TEST(dxBarHooks, ALetterOnAMenuBarNarrowedUnderItsSelectionFindsNothing) {
   f.Form->SetWidth(90);
   ASSERT_TRUE(PumpUntil([&] { return IsRectEmpty(&last->ItemRect); }));
   Press('Q');
-  Pump(50);
+  Application->ProcessMessages();
   Press(VK_HOME);
   EXPECT_TRUE(PumpUntil([&] { return b->Control()->SelectedControl() == b->ItemLinks()->Items(0)->Control(); }));
   Press(VK_ESCAPE);
@@ -365,7 +355,7 @@ TEST(dxBarHooks, WhileCustomizingTheDisabledFormsBarsTakeTheMouse) {
   TWatchdog dog;
   TBarsForm f;
   TdxBar* b = f.AddBar("Tools", 4);
-  Pump(50);
+  WaitPainted(f.Form.get());
   TdxBarCustomizingForm* d = OpenCustomizing(f.Manager);
   ASSERT_NE(d, nullptr);
   EXPECT_FALSE(IsWindowEnabled(f.Form->Handle()));
@@ -382,8 +372,8 @@ TEST(dxBarHooks, WhileCustomizingTheDisabledFormsBarsTakeTheMouse) {
   POINT empty = f.Form->ClientToScreen(POINT{250, 200});
   {
     THoldPointer hold(empty);
-    Click(empty, 20);
-    Pump(50);
+    Click(empty, true);
+    PumpUntil([] { return TdxBarCustomizingPopup::Current() == nullptr; });
   }
   EXPECT_EQ(TdxBarCustomizingPopup::Current(), nullptr);
 
@@ -407,9 +397,10 @@ TEST(dxBarHooks, AClickOnTheChosenMenuBarItemOpensItsMenuWithNoRowChosen) {
   Press(VK_END);
   ASSERT_TRUE(PumpUntil([&] { return t.Selected() == "subGo"; }));
   THoldPointer hold(Center(t.MenuBar->ItemLinks()->Items(2)));
-  Click(Center(t.MenuBar->ItemLinks()->Items(2)), 30);
+  Click(Center(t.MenuBar->ItemLinks()->Items(2)), true);
   ASSERT_TRUE(PumpUntil([&] { return t.Menu() && t.Menu()->HandleAllocated() && IsWindowVisible(t.Menu()->Handle()); }));
-  Pump(100);
+  WaitShown(t.Menu());
+  WaitDeferred();  // a row chosen after the opening would be chosen now
   EXPECT_EQ(t.Menu()->SelectedControl(), nullptr);
 }
 
@@ -428,25 +419,27 @@ TEST(dxBarHooks, MenuModeComesUpWithItsFormAndLeavesTheRestingPointerHot) {
   TManagerForm other;
   other.Form->SetBounds(400, 50, 400, 500);
   other.Form->Show();
-  SetForegroundWindow(other.Form->Handle());
-  Pump(100);
+  WaitForeground(other.Form.get());
+  WaitPainted(other.Form.get());
   auto menu = [&] { return dynamic_cast<TdxBarSubMenuControl*>(sub->ItemLinks()->BarControl()); };
   auto selected = [&](int I) { return b->Control()->SelectedControl() == b->ItemLinks()->Items(I)->Control(); };
   POINT go = Center(b->ItemLinks()->Items(2)), overlap{450, 300};
   ASSERT_EQ(GetAncestor(WindowFromPoint(overlap), GA_ROOT), other.Form->Handle());
   THoldPointer hold(go);
-  Click(go, 30);
+  Click(go, true);
   ASSERT_TRUE(PumpUntil([&] { return menu() && menu()->HandleAllocated() && IsWindowVisible(menu()->Handle()); }));
   EXPECT_EQ(GetAncestor(WindowFromPoint(overlap), GA_ROOT), f.Form->Handle());
   for (int i = 0; i < 2 && f.Manager->IsMenuActive(); ++i) {
     Press(VK_ESCAPE);
-    Pump(100);
+    Application->ProcessMessages();
+    WaitDeferred();
   }
   ASSERT_FALSE(f.Manager->IsMenuActive());
   // Menu mode of the keyboard, the pointer resting on the second button: Esc leaves it hot.
-  SetForegroundWindow(f.Form->Handle());
+  WaitForeground(f.Form.get());
   hold.Move(Center(b->ItemLinks()->Items(1)));
-  Pump(100);
+  SendMouse(Center(b->ItemLinks()->Items(1)));
+  PumpUntil([&] { return selected(1); });
   SendKeys({{VK_MENU, false}, {VK_MENU, true}});
   ASSERT_TRUE(PumpUntil([&] { return f.Manager->IsMenuActive(); }));
   EXPECT_TRUE(selected(0));
@@ -465,27 +458,26 @@ TEST(dxBarHooks, DownLeavesAMenuBarEditClosedAndAltInAnEditorOpensTheMenuBar) {
   t.MenuBar->SetVisible(false);
   t.MenuBar->ItemLinks()->Add()->SetItem(edit);
   t.MenuBar->SetVisible(true);
-  Pump(30);
-  SetForegroundWindow(t.F.Form->Handle());
-  t.Edit->SetFocus();
-  Pump(20);
+  WaitPainted(t.F.Form.get());
+  WaitFocus(t.Edit);
   auto control = [&] { return dynamic_cast<TdxBarEditControl*>(t.MenuBar->ItemLinks()->Items(2)->Control()); };
   SendKeys({{VK_MENU, false}, {VK_MENU, true}});
   ASSERT_TRUE(PumpUntil([&] { return t.F.Manager->IsMenuActive(); }));
   Press(VK_END);
   ASSERT_TRUE(PumpUntil([&] { return t.Selected() == "edFind"; }));
   Press(VK_DOWN);
-  Pump(100);
+  Application->ProcessMessages();
+  WaitDeferred();  // an editor opened by the key would be open now
   ASSERT_NE(control(), nullptr);
   EXPECT_FALSE(control()->Focused());
   Press(VK_ESCAPE);
   ASSERT_TRUE(PumpUntil([&] { return !t.F.Manager->IsMenuActive(); }));
 
   THoldPointer hold(Center(t.MenuBar->ItemLinks()->Items(2)));
-  Click(Center(t.MenuBar->ItemLinks()->Items(2)), 30);
+  Click(Center(t.MenuBar->ItemLinks()->Items(2)), true);
   ASSERT_TRUE(PumpUntil([&] { return control() && control()->Focused(); }));
   Press('X');
-  Pump(30);
+  Application->ProcessMessages();
   SendKeys({{VK_MENU, false}, {VK_MENU, true}});
   EXPECT_TRUE(PumpUntil([&] { return t.Selected() == "mnuFile"; }));
   EXPECT_TRUE(t.F.Manager->IsMenuActive());

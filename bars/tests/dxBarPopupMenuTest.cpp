@@ -56,7 +56,8 @@ struct TPopupForm {
     }
     Menu->OnPopup = TNotifyEvent(&Events, &TEvents::Popup);
     Menu->OnCloseUp = TNotifyEvent(&Events, &TEvents::CloseUp);
-    Pump(50);
+    WaitForeground(F.Form.get());
+    WaitShown(F.Form.get());
   }
   TdxBarSubMenuControl* Window() { return dynamic_cast<TdxBarSubMenuControl*>(Menu->ItemLinks()->BarControl()); }
 };
@@ -87,7 +88,7 @@ TEST(BarsPopupMenu, OpensAtThePointAndRunsTheRowChosenWithKeys) {
   After(150, [] { Press(VK_ESCAPE); });
   t.Menu->Popup(200, 150);
   EXPECT_EQ((std::vector<std::string>{"popup", "closeup"}), t.Events.Names);
-  Pump(50);
+  WaitDeferred();
 }
 
 // The rows of captions a person sees in a menu window: the vertical middles, in client coordinates, of
@@ -138,7 +139,7 @@ std::string ClickSeenRow(TPopupForm& T, POINT At, int Row, std::function<void()>
   After(200, [&] {
     TdxBarSubMenuControl* w = T.Window();
     if (Prepare) Prepare();
-    Pump(100);
+    WaitPainted(w);
     std::vector<int> rows = CaptionMiddles(w);
     int i = Row < 0 ? int(rows.size()) + Row : Row;
     if (Seen) *Seen = i;
@@ -151,7 +152,7 @@ std::string ClickSeenRow(TPopupForm& T, POINT At, int Row, std::function<void()>
   });
   T.Menu->Popup(At.x, At.y);
   KillTimer(nullptr, escape);
-  Pump(50);
+  WaitDeferred();
   const auto& n = T.Events.Names;
   return n.size() == 3 ? n[2] : "";
 }
@@ -210,7 +211,7 @@ TEST(BarsPopupMenu, AClickHandlerMayFreeThePopupMenuOrItsOwner) {
     t.Menu->Popup(200, 150);
     EXPECT_EQ((std::vector<std::string>{"popup", "closeup", "C"}), t.Events.Names);
     EXPECT_TRUE(t.F.Manager->PopupMenus().empty());
-    Pump(50);
+    WaitDeferred();
   }
   TManagerForm other;  // the owner: a component of another form
   auto* holder = new TComponent(other.Form.get());
@@ -222,7 +223,7 @@ TEST(BarsPopupMenu, AClickHandlerMayFreeThePopupMenuOrItsOwner) {
   });
   t.Menu->Popup(200, 150);
   EXPECT_EQ("A", t.Events.Names.back());
-  Pump(50);
+  WaitDeferred();
 }
 
 // A window that counts the commands it gets.
@@ -247,7 +248,8 @@ TEST(BarsPopupMenu, CommandsPostedWhileItIsOpenReachTheirWindow) {
     After(100, [&] { Press(VK_ESCAPE); });
   });
   t.Menu->Popup(200, 150);
-  Pump(50);
+  PumpUntil([] { return Commands > 0; });
+  WaitDeferred();  // a second delivery would be there now
   EXPECT_EQ(1, Commands);
   DestroyWindow(sink);
 }
@@ -279,7 +281,7 @@ TEST(BarsPopupMenu, ALinkedControlOpensItWithTheMenuKeyAndARightClick) {
   TdxBarPopupMenuLink* l = t.F.Manager->PopupMenuLinks()->Add();
   l->SetControl(panel);
   l->SetPopupMenu(t.Menu);
-  Pump(50);
+  WaitShown(panel);
   After(150, [] { Press(VK_ESCAPE); });
   panel->SetFocus();
   Press(VK_APPS);
@@ -296,7 +298,7 @@ TEST(BarsPopupMenu, ALinkedControlOpensItWithTheMenuKeyAndARightClick) {
   SendInput(2, in, sizeof(INPUT));
   ASSERT_TRUE(PumpUntil([&] { return t.Events.Names.size() >= 2; }));
   EXPECT_EQ((std::vector<std::string>{"popup", "closeup"}), t.Events.Names);
-  Pump(50);
+  WaitDeferred();
 }
 
 // A click on a row while the menu still slides open runs that row, as it would a moment later.
@@ -323,5 +325,5 @@ TEST(BarsPopupMenu, AClickDuringTheOpeningAnimationRunsTheRow) {
   KillTimer(nullptr, escape);
   EXPECT_TRUE(animating);
   EXPECT_EQ(t.Events.Names, (std::vector<std::string>{"popup", "closeup", "B"}));
-  Pump(50);
+  WaitDeferred();
 }

@@ -215,7 +215,7 @@ TestFormPtr MakeStoredForm(const std::string& Text, int64_t* Ms = nullptr) {
   f->AfterConstructionNew();
   if (Ms) *Ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start).count();
   f->Show();
-  Pump(50);
+  WaitShown(f.get());
   return f;
 }
 

@@ -222,7 +222,7 @@ TEST(dxBarToolbar, DragLoopDrivenByMouseMessagesFloatsTheBar) {
   TdxBar* b = f.AddBar("D", 3, dsTop);
   TdxBarControl* w = b->Control();
   ASSERT_TRUE(w->HandleAllocated());
-  Pump(30);
+  WaitPainted(f.Form.get());
   // The grip answers as client area with the caption's hit code.
   RECT wr;
   GetWindowRect(w->Handle(), &wr);
@@ -241,7 +241,8 @@ TEST(dxBarToolbar, DragLoopDrivenByMouseMessagesFloatsTheBar) {
   EXPECT_EQ(f.Site(dsTop)->RowCount(), 0);
   EXPECT_EQ(f.Site(dsTop)->Height(), 0);
   // A double click on the caption docks it again on top.
-  Pump(30);
+  WaitDeferred();
+  WaitShown(b->Control());
   w = b->Control();
   GetWindowRect(w->Handle(), &wr);
   POINT cap{(wr.left + wr.right) / 2 - 5, wr.top + dxBarFrameHeight() + 3};
@@ -280,7 +281,7 @@ TEST(dxBarToolbar, CloseButtonActsOnlyWhenReleasedOverItAndQuitEndsItsLoop) {
   MSG msg;
   EXPECT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
   EXPECT_EQ(msg.wParam, 7u);
-  Pump(30);
+  WaitDeferred();  // a close would be done by now
   EXPECT_TRUE(b->Visible());
   // Released away from the button: nothing.
   POINT away{on.x - 60, on.y + 40}, at = on;
@@ -291,7 +292,7 @@ TEST(dxBarToolbar, CloseButtonActsOnlyWhenReleasedOverItAndQuitEndsItsLoop) {
     TWatchdog dog(60000);
     SendMessageA(w->Handle(), WM_NCLBUTTONDOWN, HTCLOSE, MAKELPARAM(on.x, on.y));
   }
-  Pump(30);
+  WaitDeferred();  // a close would be done by now
   EXPECT_TRUE(b->Visible());
   EXPECT_EQ(closed, 0);
   // Moved off, back on, then released over it: the bar closes once the message has returned.
@@ -325,11 +326,12 @@ TEST(dxBarToolbar, AWindowTheSystemDestroysHidesItsBarWithoutFreeingItMidMessage
 
   // A floating bar goes with the window of its form when that is made anew, and is shown again with it.
   b->SetDockingStyle(dsNone);
-  Pump(50);
+  PumpUntil([&] { return b->Control() && b->Control()->HandleAllocated(); });
   ASSERT_TRUE(b->Control() && b->Control()->HandleAllocated());
   f.Form->RecreateWnd();
   f.Form->HandleNeeded();
-  Pump(50);
+  WaitDeferred();
+  WaitShown(f.Form.get());
   EXPECT_TRUE(b->Visible());
   EXPECT_NE(b->Control(), nullptr);
 }
@@ -415,7 +417,7 @@ struct TMenuBar : TBarsForm {
       Menu->ItemLinks()->Add()->SetItem(Subs[i]);
     }
     Bar->ItemLinks()->Add()->SetItem(Menu);
-    Pump(30);
+    WaitPainted(Form.get());
   }
   TdxBarSubItemControl* Control(TCustomdxBarSubItem* S, TdxBarItemLinks* In) {
     for (int i = 0; i < In->Count(); ++i)
@@ -428,7 +430,8 @@ struct TMenuBar : TBarsForm {
     Bar->Control()->EnterMenuMode(c);
     Bar->Control()->SetMenuOpen(true);
     c->ControlClick();
-    Pump(30);
+    PumpUntil([&] { return c->GetSubMenu() != nullptr; });
+    if (c->GetSubMenu()) WaitShown(c->GetSubMenu());
     return c->GetSubMenu();
   }
 };
@@ -441,10 +444,11 @@ TEST(dxBarToolbar, HoveringTwoSubItemsWithin400msOpensOnlyTheSecond) {
   TdxBarSubItemControl* c1 = t.Control(t.Subs[1], t.Menu->ItemLinks());
   ASSERT_TRUE(c0 && c1);
   m->DropDownItem(c0);
-  Pump(100);
+  Application->ProcessMessages();
   EXPECT_EQ(c0->GetSubMenu(), nullptr);   // still waiting
   m->DropDownItem(c1);
-  Pump(600);
+  WaitTimers(400);  // the hover delay, from the second sub-item on
+  PumpUntil([&] { return c1->GetSubMenu() != nullptr; });
   EXPECT_EQ(t.Popups[0], 0);
   EXPECT_EQ(t.Popups[1], 1);
   EXPECT_EQ(c0->GetSubMenu(), nullptr);
@@ -466,8 +470,8 @@ TEST(dxBarToolbar, AHeldMenuBarCloseButtonLooksPressedOnlyUnderThePointer) {
   TdxBar* b = f.AddBar("M", 2);
   b->SetIsMainMenu(true);
   f.Manager->SetShowCloseButton(true);
-  SetForegroundWindow(f.Form->Handle());
-  Pump(100);
+  WaitForeground(f.Form.get());
+  WaitPainted(f.Form.get());
   TdxBarControl* w = b->Control();
   ASSERT_TRUE(w->CaptionButtonsShown());
   int clicks = 0;
@@ -484,19 +488,23 @@ TEST(dxBarToolbar, AHeldMenuBarCloseButtonLooksPressedOnlyUnderThePointer) {
   POINT on = w->ClientToScreen(Middle(cb)), off = w->ClientToScreen(POINT{cb.left - 30, (cb.top + cb.bottom) / 2});
   THoldPointer hold(on);
   SendMouse(on, MOUSEEVENTF_LEFTDOWN);
-  Pump(100);
+  Application->ProcessMessages();
+  PumpUntil([&] { return look() != up; });
   auto pressed = look();
   EXPECT_NE(pressed, up);
   hold.Move(off);
   SendMouse(off);
-  Pump(100);
+  Application->ProcessMessages();
+  PumpUntil([&] { return look() == up; });
   EXPECT_EQ(look(), up);
   hold.Move(on);
   SendMouse(on);
-  Pump(100);
+  Application->ProcessMessages();
+  PumpUntil([&] { return look() == pressed; });
   EXPECT_EQ(look(), pressed);
   SendMouse(on, MOUSEEVENTF_LEFTUP);
-  Pump(100);
+  Application->ProcessMessages();
+  PumpUntil([&] { return clicks > 0 && look() == up; });
   EXPECT_EQ(clicks, 1);
   EXPECT_EQ(look(), up);
 }
@@ -507,10 +515,11 @@ TEST(dxBarToolbar, ThreeToolbarsDockedOnTopOfARealWindow) {
   f.AddBar("File", 4, dsTop, 0, 0, {2});
   f.AddBar("Edit", 3, dsTop, 0, 200);
   f.AddBar("View", 5, dsTop, 1, 0, {1, 3});
-  Pump(200);
+  WaitPainted(f.Form.get());
   EXPECT_EQ(f.Site(dsTop)->RowCount(), 2);
   for (int i = 0; i < f.Site(dsTop)->BarCount(); ++i) EXPECT_TRUE(IsWindowVisible(f.Site(dsTop)->BarControls(i)->Handle()));
   // Left on screen for a while when asked, so a screenshot can be taken from outside.
+  // (A pause for a person, not a wait of the test: only with YOZ_SHOT_WAIT set.)
   if (const char* wait = getenv("YOZ_SHOT_WAIT")) Pump(atoi(wait));
 }
 
@@ -524,7 +533,8 @@ TEST(dxBarToolbar, TheEndMarkOpensFromAFloatingCaption) {
   fl->SetFloatTop(200);
   fl->SetVisible(false);
   fl->SetVisible(true);
-  Pump(50);
+  PumpUntil([&] { return fl->Control() && fl->Control()->HandleAllocated() && IsWindowVisible(fl->Control()->Handle()); });
+  if (fl->Control()) WaitPainted(fl->Control());
   TdxBarControl* w = fl->Control();
   ASSERT_TRUE(w && w->HandleAllocated() && w->MarkShown());
   RECT wr = WindowRect(w), m = w->MarkRect();
@@ -545,7 +555,7 @@ TEST(dxBarToolbar, TheHotEndMarkHintsMoreButtons) {
   TWatchdog dog;
   TBarsForm f;
   TdxBar* docked = f.AddBar("Docked", 3, dsTop);
-  Pump(50);
+  WaitPainted(f.Form.get());
   TdxBarControl* d = docked->Control();
   ASSERT_TRUE(d->MarkShown());
   POINT on = d->ClientToScreen(Middle(d->MarkRect()));
@@ -576,7 +586,7 @@ TEST(dxBarToolbar, APersonalisedBarDropsItsRarelyUsedLinksToFit) {
   int one = w->MinWidth(dsTop) - 11;
   RECT in = w->FrameInsets(dsTop);
   f.Form->SetClientWidth(5 * one + 11 + in.left + in.right + one / 2);
-  Pump(100);
+  WaitPainted(f.Form.get());
   auto shown = [](TdxBarItemLink* L) { return !IsRectEmpty(&L->ItemRect) && L->Control(); };
   EXPECT_FALSE(shown(rare));
   for (int i : {0, 2, 3, 4}) EXPECT_TRUE(shown(b->ItemLinks()->Items(i))) << i;
@@ -606,7 +616,7 @@ TEST(dxBarToolbar, AnEditIsResizedByItsEdgeWhileCustomizing) {
   edit->SetWidth(100);
   TdxBarItemLink* l = b->ItemLinks()->Add();
   l->SetItem(edit);
-  Pump(50);
+  WaitPainted(f.Form.get());
   ASSERT_NE(OpenCustomizing(f.Manager), nullptr);
   TdxBarControl* w = b->Control();
   POINT mid = Center(l);
@@ -630,7 +640,7 @@ TEST(dxBarToolbar, AnEditIsResizedByItsEdgeWhileCustomizing) {
   EXPECT_EQ(l->Width(), width + 37);
   EXPECT_NE(w->SelectedControl(), nullptr);
   f.Manager->SetCustomizing(false);
-  Pump(50);
+  WaitPainted(f.Form.get());
   EXPECT_EQ(l->ItemRect.right - l->ItemRect.left, width + 37);
 }
 
@@ -646,19 +656,19 @@ TEST(dxBarToolbar, ABarFloatedTheFirstTimeFillsItsWindowWithRows) {
   b->SetFloatLeft(520);
   b->SetFloatTop(200);
   b->SetFloatClientWidth(53);
-  SetForegroundWindow(f.Form->Handle());
-  Pump(50);
+  WaitForeground(f.Form.get());
+  WaitPainted(f.Form.get());
   TdxBarControl* w = b->Control();
   RECT wr = WindowRect(w);
   POINT grip{wr.left + 3, (wr.top + wr.bottom) / 2};
   THoldPointer hold(grip);
-  Pump(20);
+  Application->ProcessMessages();
   // Each press and its release at once: a press on the grip starts the bar's drag loop, which reads them.
   Click(grip);
-  Pump(30);
+  Application->ProcessMessages();
   Click(grip);
   ASSERT_TRUE(PumpUntil([&] { return b->DockingStyle() == dsNone && b->Control() && b->Control()->HandleAllocated(); }));
-  Pump(100);
+  WaitShown(b->Control());
   w = b->Control();
   Shot("floated-first-time", w);
   RECT client;

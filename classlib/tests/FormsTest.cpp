@@ -632,7 +632,7 @@ TEST(FormsHints, AHintShowsAfterThePauseAndTellsTheApplication) {
   f->SetPosition(poDesigned);
   f->SetBounds(900, 720, f->Width(), f->Height());
   f->Show();
-  PumpUntil([&] { return false; }, 50);
+  PumpUntilPainted(f->Handle());
   auto* sw = f->Find<TControl>("swGreen");
   POINT p = sw->ClientToScreen(POINT{10, 10});
   // The pointer is held on the spot: another program on the shared display moving the pointer would

@@ -100,7 +100,8 @@ TEST(ChangeHandlerTest, SixtyFourthWatchIsRefusedAndAllAreClosedAtTheEnd) {
   EXPECT_EQ(slot, 0);
   DWORD start = GetTickCount();
   thread.reset();   // with a watch still active
-  EXPECT_LT(GetTickCount() - start, 2000u);
+  // It ends on the command, well before the 30 s a thread that does not answer is given.
+  EXPECT_LT(GetTickCount() - start, 10000u);
 }
 
 TEST(ChangeHandlerTest, CommandNotTakenInTimeIsWithdrawn) {

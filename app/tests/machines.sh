@@ -44,6 +44,7 @@ drive() {
   WINEPREFIX=$m USER=$login timeout -k 5 "$drive_limit" wine "$bin/yozdrive.exe" "$@" 2>"$log" | tr -d '\r'
   rc=${PIPESTATUS[0]}
   if [ "$rc" = 124 ] || [ "$rc" = 137 ]; then echo "watchdog: yozdrive $* did not end within $drive_limit s" >>"$log"; fi
+  if [ "$rc" != 0 ] && [ ! -s "$log" ]; then echo "yozdrive $* ended with $rc and said nothing" >>"$log"; fi
   [ -s "$log" ] || rm -f "$log"
   return "$rc"
 }

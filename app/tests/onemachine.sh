@@ -27,6 +27,7 @@ drive() {  # drive <login> <args...>
   log=$(drive_log)
   WINEPREFIX=$M USER=$login timeout -k 5 60 wine "$bin/yozdrive.exe" "$@" 2>"$log" | tr -d '\r'
   rc=${PIPESTATUS[0]}
+  if [ "$rc" != 0 ] && [ ! -s "$log" ]; then echo "yozdrive $* ended with $rc and said nothing" >>"$log"; fi
   [ -s "$log" ] || rm -f "$log"
   return "$rc"
 }

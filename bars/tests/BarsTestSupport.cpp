@@ -70,11 +70,13 @@ void DragPointer(POINT From, POINT To) {
     return false;
   });
   SendMouse(From);
-  SendMouse(From, MOUSEEVENTF_LEFTDOWN);
   Application->ProcessMessages();
-  // The rest comes from another thread: a drag loop that the first moves start holds this one.
+  // The press and the rest come from another thread: a loop that the press or the first moves start
+  // holds this one until the release.
   std::atomic<bool> done{false};
   std::thread user([&] {
+    INPUT down = MouseEvent(From, MOUSEEVENTF_LEFTDOWN);
+    SendInput(1, &down, sizeof(INPUT));
     for (int k = 1; k <= 6; ++k) {
       Sleep(30);
       INPUT move = MouseEvent(POINT{From.x + (To.x - From.x) * k / 6, From.y + (To.y - From.y) * k / 6}, 0);

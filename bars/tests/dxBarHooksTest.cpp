@@ -372,7 +372,7 @@ TEST(dxBarHooks, WhileCustomizingTheDisabledFormsBarsTakeTheMouse) {
   POINT empty = f.Form->ClientToScreen(POINT{250, 200});
   {
     THoldPointer hold(empty);
-    Click(empty, true);
+    Click(empty);
     PumpUntil([] { return TdxBarCustomizingPopup::Current() == nullptr; });
   }
   EXPECT_EQ(TdxBarCustomizingPopup::Current(), nullptr);

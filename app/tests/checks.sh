@@ -6,6 +6,20 @@ fail() {
   for f in "$out"/*.log; do [ -f "$f" ] && { echo "--- $f"; cat "$f"; }; done
   exit 1
 }
+# drive_log: a file of its own for one driver command's complaints (driver commands may run at once,
+# so none shares a file with another); the names sort in the order the commands started. The caller
+# removes it again when it stayed empty.
+drive_log() {
+  printf '%s/driver-%s-%s.log\n' "$out" "$(date +%s%N)" "$BASHPID"
+}
+# end_wineserver <prefix>: ends the prefix's wineserver and waits until it has gone (wineserver -k
+# only asks it to end), so that a prefix removed and made again at the same place never meets the
+# old server still on its way out. Nothing to do for a prefix that is not there.
+end_wineserver() {
+  [ -d "$1" ] || return 0
+  WINEPREFIX=$1 wineserver -k 2>/dev/null || true
+  WINEPREFIX=$1 wineserver -w 2>/dev/null || true
+}
 # A screenshot is evidence only: the pause lets the screen catch up with the last step, and no check
 # relies on it.
 shot() { sleep 0.5; import -window root "$out/$1.png" 2>/dev/null || true; }

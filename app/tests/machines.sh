@@ -7,6 +7,9 @@ out=$build/app-$tag
 share=$build/app-$tag-share
 M1=$build/wineprefix-$tag-1
 M2=$build/wineprefix-$tag-2
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
+end_wineserver "$M1"
+end_wineserver "$M2"
 rm -rf "$out" "$share" "$M1" "$M2"
 mkdir -p "$out" "$share"
 for m in "$M1" "$M2"; do
@@ -20,11 +23,10 @@ pids=()
 cleanup() {
   local p
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  for m in "$M1" "$M2"; do WINEPREFIX=$m wineserver -k 2>/dev/null || true; done
+  for m in "$M1" "$M2"; do end_wineserver "$m"; done
   rm -rf "$M1" "$M2" "$share"
 }
 trap cleanup EXIT
-source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 
 on() {  # on <machine> <login> <program> [args...]
   local m=$1 login=$2
@@ -36,11 +38,14 @@ on() {  # on <machine> <login> <program> [args...]
 # ends it.
 drive_limit=90
 drive() {
-  local m=$1 login=$2 rc
+  local m=$1 login=$2 rc log
   shift 2
-  WINEPREFIX=$m USER=$login timeout -k 5 "$drive_limit" wine "$bin/yozdrive.exe" "$@" 2>>"$out/driver.log" | tr -d '\r'
+  log=$(drive_log)
+  WINEPREFIX=$m USER=$login timeout -k 5 "$drive_limit" wine "$bin/yozdrive.exe" "$@" 2>"$log" | tr -d '\r'
   rc=${PIPESTATUS[0]}
-  if [ "$rc" = 124 ] || [ "$rc" = 137 ]; then echo "watchdog: yozdrive $* did not end within $drive_limit s" >>"$out/driver.log"; fi
+  if [ "$rc" = 124 ] || [ "$rc" = 137 ]; then echo "watchdog: yozdrive $* did not end within $drive_limit s" >>"$log"; fi
+  if [ "$rc" != 0 ] && [ ! -s "$log" ]; then echo "yozdrive $* ended with $rc and said nothing" >>"$log"; fi
+  [ -s "$log" ] || rm -f "$log"
   return "$rc"
 }
 alice() { drive "$M1" alice "$@"; }

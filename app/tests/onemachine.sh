@@ -6,6 +6,8 @@ bin=$build/bin
 out=$build/app-$tag
 share=$build/app-$tag-share
 M=$build/wineprefix-$tag
+source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
+end_wineserver "$M"
 rm -rf "$out" "$share" "$M"
 mkdir -p "$out" "$share"
 cp -a "$WINEPREFIX" "$M"
@@ -15,16 +17,19 @@ board_pid=
 cleanup() {
   [ -n "$board_pid" ] && kill "$board_pid" 2>/dev/null || true
   chmod -R u+w "$share" 2>/dev/null || true
-  WINEPREFIX=$M wineserver -k 2>/dev/null || true
+  end_wineserver "$M"
   rm -rf "$M" "$share"
 }
 trap cleanup EXIT
-source "$(dirname "${BASH_SOURCE[0]}")/checks.sh"
 drive() {  # drive <login> <args...>
-  local login=$1
+  local login=$1 log rc
   shift
-  WINEPREFIX=$M USER=$login timeout -k 5 60 wine "$bin/yozdrive.exe" "$@" 2>>"$out/driver.log" | tr -d '\r'
-  return "${PIPESTATUS[0]}"
+  log=$(drive_log)
+  WINEPREFIX=$M USER=$login timeout -k 5 60 wine "$bin/yozdrive.exe" "$@" 2>"$log" | tr -d '\r'
+  rc=${PIPESTATUS[0]}
+  if [ "$rc" != 0 ] && [ ! -s "$log" ]; then echo "yozdrive $* ended with $rc and said nothing" >>"$log"; fi
+  [ -s "$log" ] || rm -f "$log"
+  return "$rc"
 }
 alice() { drive alice "$@"; }
 all='yOZ - All Departments'

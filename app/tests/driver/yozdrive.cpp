@@ -269,6 +269,22 @@ bool Foreground(HWND Top, int Ms = 10000) {
   return false;
 }
 
+// Waits until the thread of W has taken in the input just sent to it. The input is in the thread's
+// queue once SendInput returns; a thread handles the messages sent to it before it takes the next one
+// from its queue, so each answered WM_NULL after the first means one more message taken and handled.
+// Messages counts what the input makes: its events and what handling them posts on (a key's WM_CHAR,
+// the class library's own notes), so a few more round trips than events are made. False when the
+// thread stops answering (the caller's own check then tells what did not happen).
+bool Settle(HWND W, size_t Events) {
+  if (!W) W = GetForegroundWindow();
+  if (!W) return false;
+  for (size_t i = 0; i < 3 * Events + 2; ++i) {
+    DWORD_PTR answer = 0;
+    if (!SendMessageTimeoutA(W, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &answer)) return false;
+  }
+  return true;
+}
+
 // One mouse event at a point of the screen: every event carries its point, so no pointer position
 // left over from another machine's or an earlier warp decides where a press lands.
 INPUT MouseAt(POINT Screen, DWORD Flags) {
@@ -281,14 +297,19 @@ INPUT MouseAt(POINT Screen, DWORD Flags) {
   return in;
 }
 
+// The presses of a double click go in one SendInput: they are stamped at once, so they count as one
+// double click however long the program takes to handle the first; then the wait until the window
+// under the point has handled them.
 void ClickScreen(POINT At, int Count = 1, bool Right = false) {
   SetCursorPos(At.x, At.y);
+  HWND under = WindowFromPoint(At);
+  std::vector<INPUT> in;
   for (int c = 0; c < Count; ++c) {
-    INPUT in[2] = {MouseAt(At, Right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN),
-                   MouseAt(At, Right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP)};
-    SendInput(2, in, sizeof(INPUT));
-    Sleep(c + 1 < Count ? 30 : 100);
+    in.push_back(MouseAt(At, Right ? MOUSEEVENTF_RIGHTDOWN : MOUSEEVENTF_LEFTDOWN));
+    in.push_back(MouseAt(At, Right ? MOUSEEVENTF_RIGHTUP : MOUSEEVENTF_LEFTUP));
   }
+  SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+  Settle(under, 2 * in.size());
 }
 
 void Click(HWND Wnd, POINT ClientPoint, int Count = 1, bool Right = false) {
@@ -448,7 +469,15 @@ int Answer(const std::string& Caption, const std::string& Button, int Ms) {
     }
     Sleep(50);
   }
-  Sleep(200);
+  // The box is read once it is up: shown, its thread answering and the button there and enabled.
+  for (DWORD ready = GetTickCount(); GetTickCount() - ready < 10000; Sleep(50)) {
+    DWORD_PTR answer = 0;
+    if (!IsWindowVisible(box) || !SendMessageTimeoutA(box, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &answer)) continue;
+    bool enabled = false;
+    for (HWND b : ChildrenByPlace(box, "Button"))
+      enabled = enabled || (IsWindowEnabled(b) && WithoutAmpersands(WindowText(b)) == WithoutAmpersands(Button));
+    if (enabled) break;
+  }
   for (HWND s : ChildrenByPlace(box, "Static")) {
     std::string t = WindowText(s);
     if (t.empty()) continue;
@@ -528,7 +557,8 @@ int Key(HWND Board, const std::string& Keys) {
   }
   for (auto it = mods.rbegin(); it != mods.rend(); ++it) add(*it, true);
   SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
-  Sleep(100);
+  // Done once the thread that has the keyboard has handled the keys (a menu's or a box's included).
+  Settle(Board, in.size());
   return 0;
 }
 
@@ -547,8 +577,8 @@ int ClickRow(HWND Board, size_t Column, const std::string& Login, int Count = 1)
       SendMessageA(list, LVM_GETITEMRECT, WPARAM(i), LPARAM(r.At(0)));
       r.Read(0, &rc, sizeof rc);
       Click(list, POINT{rc.left + 4, (rc.top + rc.bottom) / 2}, Count);
-      if (SendMessageA(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED) == LRESULT(i)) return 0;
-      Sleep(200);
+      for (DWORD start = GetTickCount(); GetTickCount() - start < 2000; Sleep(50))
+        if (SendMessageA(list, LVM_GETNEXTITEM, WPARAM(-1), LVNI_SELECTED) == LRESULT(i)) return 0;
     }
     std::fprintf(stderr, "the row of %s does not get selected\n", Login.c_str());
     return 1;
@@ -738,7 +768,7 @@ int Type(HWND Window, const std::string& Text) {
     add(0, WCHAR(static_cast<unsigned char>(Text[i])));
   }
   SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
-  Sleep(200);
+  Settle(Window, in.size());
   return 0;
 }
 
@@ -932,7 +962,7 @@ void MovePointer(POINT At) {
   SetCursorPos(At.x, At.y);
   INPUT in = MouseAt(At, 0);
   SendInput(1, &in, sizeof(INPUT));
-  Sleep(100);
+  Settle(WindowFromPoint(At), 1);
 }
 
 // The number of visible top-level windows of that class.
@@ -1334,7 +1364,6 @@ int CmdRightClickIn(const TCall& C) {
   HWND child = FindChild(C.Board, C[3]);
   if (!child) return 1;
   Click(child, C.Point(4), 1, true);
-  Sleep(200);
   return 0;
 }
 
@@ -1411,13 +1440,13 @@ int CmdBars(const TCall& C) {
   return 0;
 }
 
-// A click at x,y of the n-th docked bar (1 = first); a right click waits a little for its menu.
+// A click at x,y of the n-th docked bar (1 = first); done once the bar's thread has handled it (a right
+// click's menu is then open).
 int ClickBar(const TCall& C, bool Right) {
   auto bars = ChildrenByPlace(C.Board, "TdxBarControl");
   size_t n = size_t(C.Int(3));
   if (n < 1 || n > bars.size()) return 1;
   Click(bars[n - 1], C.Point(4), 1, Right);
-  if (Right) Sleep(200);
   return 0;
 }
 int CmdClickBar(const TCall& C) { return ClickBar(C, false); }

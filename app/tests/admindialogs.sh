@@ -29,7 +29,7 @@ echo "ok: both boards up"
 
 # --- users ---------------------------------------------------------------------------------------
 alice click-tool "$all" $tool_users 36 || fail "clicking Users"
-alice wait "$users" 5000 || fail "no users dialog"
+alice wait "$users" 20000 || fail "no users dialog"
 alice click-entry "$users" BOB || fail "clicking BOB"
 alice click-edit "$users" 4 || fail "clicking the extension"   # edits by place: name, login, comment, extension
 alice key "$users" END && alice key "$users" BACK*20 && alice type "$users" 4711 || fail "typing the extension"
@@ -71,7 +71,7 @@ alice click-entry "$users" BOB && alice click-edit "$users" 1 && alice key "$use
   && alice type "$users" ' alice ' && alice click-button "$users" '&Update' || fail "renaming BOB to alice"
 text=$(alice answer Information OK) || fail "no refusal of the name"
 [ "$text" = 'The following error occurred within yOZ - User "alice" already exists' ] || fail "refusal: $text"
-alice held "$users" 5000 || fail "the users dialog does not hold the keyboard after the box"
+alice held "$users" 20000 || fail "the users dialog does not hold the keyboard after the box"
 [ "$(alice enabled "$all")" = 0 ] || fail "the board takes input under the users dialog"
 [ "$(alice record 'Y:\' BOB | cut -d'|' -f1)" = BOB ] || fail "BOB was renamed: $(alice record 'Y:\' BOB)"
 shot users-after-refusal
@@ -95,18 +95,18 @@ text=$(alice answer Information Yes) || fail "no question"
 [ "$text" = 'Are you sure you want to delete "CAROL "' ] || fail "question: $text"
 until_gone . alice record 'Y:\' CAROL || fail "CAROL is still there"
 until_shows '^ALICE BOB $' joined alice list "$users" || fail "the list after deleting"
-alice click-button "$users" '&Close' && alice gone "$users" 5000 || fail "closing the users dialog"
+alice click-button "$users" '&Close' && alice gone "$users" 20000 || fail "closing the users dialog"
 until_shows '^BOB\|' bob board "$all" && until_gone '^CAROL\|' bob board "$all" || fail "CAROL stays on board 2"
 echo "ok: after another administrator is made, a plain user is deleted"
 
 # --- departments and statuses; BOB's pickers follow ----------------------------------------------
 bob_lists() {  # bob_lists <command: ctrl+C | filter> <picker caption>: BOB's picker's entries, then Close
   if [ "$1" = filter ]; then bob click-tool "$all" $tool_filter 36; else bob key "$all" "$1"; fi
-  bob wait "$2" 5000 >/dev/null || return 1
+  bob wait "$2" 20000 >/dev/null || return 1
   bob list "$2" | tr '\n' ' '
-  bob click-button "$2" '&Close' >/dev/null && bob gone "$2" 5000 >/dev/null
+  bob click-button "$2" '&Close' >/dev/null && bob gone "$2" 20000 >/dev/null
 }
-alice click-tool "$all" $tool_departments 36 && alice wait "$deps" 5000 || fail "no departments dialog"
+alice click-tool "$all" $tool_departments 36 && alice wait "$deps" 20000 || fail "no departments dialog"
 alice click-edit "$deps" 1 && alice type "$deps" Finance && alice click-button "$deps" '&Add' || fail "adding Finance"
 until_shows '^Finance Sales Support $' joined alice list "$deps" || fail "departments"
 [ "$(bob_lists filter 'Please select Department')" = "Finance Sales Support " ] || fail "BOB's picker lacks Finance"
@@ -119,17 +119,17 @@ text=$(alice answer Information Yes) || fail "no question"
 [ "$text" = 'Are you sure you want to delete the Department "Finance UK"' ] || fail "question: $text"
 until_shows '^Sales Support $' joined alice list "$deps" || fail "departments after deleting"
 [ "$(bob_lists filter 'Please select Department')" = "Sales Support " ] || fail "BOB's picker keeps Finance UK"
-alice click-button "$deps" '&Close' && alice gone "$deps" 5000 || fail "closing the departments dialog"
+alice click-button "$deps" '&Close' && alice gone "$deps" 20000 || fail "closing the departments dialog"
 echo "ok: departments added, renamed and deleted on machine 1 reach machine 2's picker"
 
-alice click-tool "$all" $tool_statuses 36 && alice wait "$stats" 5000 || fail "no statuses dialog"
+alice click-tool "$all" $tool_statuses 36 && alice wait "$stats" 20000 || fail "no statuses dialog"
 alice list "$stats" | grep -qx Offline && fail "Offline is listed"
 # Return on a name that exists: the box, then the dialog is in front again with the keyboard, and
 # the board behind it takes no input.
 alice click-edit "$stats" 1 && alice type "$stats" Available && alice key "$stats" RETURN || fail "Return on Available"
 text=$(alice answer Information OK) || fail "no 'already exists' box"
 [ "$text" = 'The following error occurred within yOZ - Status "Available" already exists' ] || fail "box: $text"
-alice held "$stats" 5000 || fail "the statuses dialog does not hold the keyboard after the box"
+alice held "$stats" 20000 || fail "the statuses dialog does not hold the keyboard after the box"
 [ "$(alice enabled "$all")" = 0 ] || fail "the board takes input under the statuses dialog"
 shot statuses-after-box
 alice key "$stats" END && alice key "$stats" BACK*30 || fail "clearing the entry"
@@ -137,10 +137,10 @@ echo "ok: after a box the statuses dialog is in front again and the board stays 
 alice click-edit "$stats" 1 && alice type "$stats" Training && alice click-button "$stats" '&Add' || fail "adding Training"
 until_shows '^Training$' alice list "$stats" || fail "Training is not listed"
 # BOB chooses it with one click; ALICE's board shows it.
-bob key "$all" ctrl+C && bob wait 'Please select status' 5000 || fail "no status picker"
+bob key "$all" ctrl+C && bob wait 'Please select status' 20000 || fail "no status picker"
 bob list 'Please select status' | grep -qx Training || fail "BOB's picker lacks Training"
 bob click-entry 'Please select status' Training || fail "clicking Training"
-bob gone 'Please select status' 5000 || fail "one click did not choose"
+bob gone 'Please select status' 20000 || fail "one click did not choose"
 until_shows '^BOB\|Training\|' alice board "$all" || fail "board 1 does not show BOB in Training"
 alice click-entry "$stats" Training && alice click-edit "$stats" 1 && alice key "$stats" END && alice key "$stats" BACK*30 \
   && alice type "$stats" Course && alice click-button "$stats" '&Update' || fail "renaming Training"
@@ -152,39 +152,39 @@ text=$(alice answer Information Yes) || fail "no question"
 until_gone '^Course$' alice list "$stats" || fail "Course stays listed"
 bob_lists ctrl+C 'Please select status' | grep -q 'Course' && fail "BOB's picker keeps Course"
 [ "$(alice record 'Y:\' BOB | cut -d'|' -f2)" = Training ] || fail "closing the picker changed BOB's status"
-alice click-button "$stats" '&Close' && alice gone "$stats" 5000 || fail "closing the statuses dialog"
+alice click-button "$stats" '&Close' && alice gone "$stats" 20000 || fail "closing the statuses dialog"
 echo "ok: statuses added, renamed and deleted on machine 1 reach machine 2's picker; one click chooses"
 
 # --- the department picker filters BOB's board; its Close with no row removes the filter -----------
-bob click-tool "$all" $tool_filter 36 && bob wait 'Please select Department' 5000 || fail "no department picker"
+bob click-tool "$all" $tool_filter 36 && bob wait 'Please select Department' 20000 || fail "no department picker"
 bob click-entry 'Please select Department' Sales || fail "clicking Sales"
-bob wait 'yOZ - Filtered on Sales' 5000 || fail "no filtered caption"
+bob wait 'yOZ - Filtered on Sales' 20000 || fail "no filtered caption"
 logins() { bob board "$1" | cut -d'|' -f1 | sort | tr '\n' ' '; }
 until_shows '^ALICE BOB $' logins 'yOZ - Filtered on Sales' || fail "Sales shows other rows"
-bob click-tool 'yOZ - Filtered on Sales' $tool_filter 36 && bob wait 'Please select Department' 5000 || fail "no picker"
+bob click-tool 'yOZ - Filtered on Sales' $tool_filter 36 && bob wait 'Please select Department' 20000 || fail "no picker"
 bob click-button 'Please select Department' '&Close' || fail "Close"
-bob wait "$all" 5000 || fail "the filter stayed"
+bob wait "$all" 20000 || fail "the filter stayed"
 echo "ok: the department picker filters the board, its Close removes the filter"
 # --- BOB's comment reaches ALICE's board; the about box --------------------------------------------
-bob key "$all" ctrl+T && bob wait Comments 5000 || fail "no comment dialog"
+bob key "$all" ctrl+T && bob wait Comments 20000 || fail "no comment dialog"
 bob type Comments 'back at three' || fail "typing the comment"
 shot comment-dialog
-bob click-button Comments '&Ok' && bob gone Comments 5000 || fail "Ok"
+bob click-button Comments '&Ok' && bob gone Comments 20000 || fail "Ok"
 until_shows '^BOB\|.*\|back at three$' alice board "$all" || fail "board 1 does not show BOB's comment"
 [ "$(alice record 'Y:\' BOB | cut -d'|' -f5)" = "back at three" ] || fail "BOB's stored comment"
 echo "ok: a comment set on machine 2 shows on machine 1's board"
 
 alice key "$all" alt+H && alice key "$all" ENTER || fail "opening Help > About"
-alice wait About 5000 || fail "no about box"
+alice wait About 20000 || fail "no about box"
 shot about-box
-alice click-button About '&Ok' && alice gone About 5000 || fail "closing the about box"
+alice click-button About '&Ok' && alice gone About 20000 || fail "closing the about box"
 echo "ok: the about box opens from the Help menu and closes with Ok"
 # --- ALICE deletes BOB while his board runs: his next status key tells him so plainly, once ------
-alice click-tool "$all" $tool_users 36 && alice wait "$users" 5000 || fail "no users dialog"
+alice click-tool "$all" $tool_users 36 && alice wait "$users" 20000 || fail "no users dialog"
 alice click-entry "$users" BOB && alice click-button "$users" '&Delete' || fail "deleting BOB"
 text=$(alice answer Information Yes) || fail "no question"
 until_gone . alice record 'Y:\' BOB || fail "BOB is still there"
-alice click-button "$users" '&Close' && alice gone "$users" 5000 || fail "closing the users dialog"
+alice click-button "$users" '&Close' && alice gone "$users" 20000 || fail "closing the users dialog"
 removed='Information|OK|OK|Your login BOB has been removed from the yOZ board by an administrator.\r\rStart yOZ again to register it.'
 bob key "$all" ctrl+L || fail "Ctrl+L on BOB's board"
 until_true grep -qxF "$removed" "$out/dialogs-2.log" || fail "BOB was not told his login was removed"

@@ -31,8 +31,8 @@ shows() {  # shows <status> <how>: Alice's board shows Bob with that status
   until_shows "^BOB\|$1\|" alice board "$all" || fail "$2: board 1 does not show BOB $1"
 }
 picker() {  # picker <how>: Custom Status... opened the status picker; Close it
-  bob wait 'Please select status' 5000 || fail "$1: no status picker"
-  bob click-button 'Please select status' '&Close' && bob gone 'Please select status' 5000 || fail "$1: closing the picker"
+  bob wait 'Please select status' 20000 || fail "$1: no status picker"
+  bob click-button 'Please select status' '&Close' && bob gone 'Please select status' 20000 || fail "$1: closing the picker"
   # Without a window manager the board's thread waits (up to 2 s) for the hidden picker to be
   # withdrawn, then drops the foreground to the desktop as it reads what the display said meanwhile;
   # keys sent to a menu opened before that would go nowhere. Once the thread answers, both are done,
@@ -74,8 +74,8 @@ done
 echo "ok: every status of the popup and tray menus reaches the other board"
 
 # The administration buttons: Alice's open the dialog; Bob's are disabled and a click does nothing.
-alice click-bar "$all" 4 19 13 && alice wait 'Administer Users' 5000 || fail "Alice's Users button"
-alice click-button 'Administer Users' '&Close' && alice gone 'Administer Users' 5000 || fail "closing Users"
+alice click-bar "$all" 4 19 13 && alice wait 'Administer Users' 20000 || fail "Alice's Users button"
+alice click-button 'Administer Users' '&Close' && alice gone 'Administer Users' 20000 || fail "closing Users"
 shot bars-main
 for x in 19 42 65; do bob click-bar "$all" 4 $x 13 || fail "clicking administration button at $x"; done
 # Nothing must open: a pause in which a dialog would have shown.
@@ -93,23 +93,23 @@ alice menu-key ESC && alice menu-key ESC
 # The message windows: a right click leaves their one bar in place (it cannot be closed), and its
 # buttons work.
 alice dblclick-row "$all" BOB || fail "double-clicking BOB's row"
-alice wait 'Send Message...' 5000 || fail "no Send Message... dialog"
+alice wait 'Send Message...' 20000 || fail "no Send Message... dialog"
 alice right-click-bar 'Send Message...' 1 120 10 || fail "right click on the send dialog's bar"
 shot send-dialog-right-click
 alice menu-key ESC
 [ "$(alice bars 'Send Message...' | wc -l)" = 1 ] || fail "the send dialog's bar: $(alice bars 'Send Message...')"
 alice type 'Send Message...' 'Bars\tSent with the bar' || fail "typing the message"
 alice click-bar 'Send Message...' 1 30 12 || fail "clicking Send"
-alice gone 'Send Message...' 5000 || fail "the bar's Send did not send"
+alice gone 'Send Message...' 20000 || fail "the bar's Send did not send"
 [ "$(alice messages 'Y:\' BOB | cut -d'|' -f4)" = Bars ] || fail "stored: $(alice messages 'Y:\' BOB)"
 until_true grep -q 'new yOZ message' "$out/dialogs-2.log" || fail "no announcement on machine 2"
 bob key "$all" alt+V && bob menu-key I || fail "View > My InBox"
-bob wait 'Message InBox' 5000 || fail "no inbox"
+bob wait 'Message InBox' 20000 || fail "no inbox"
 bob right-click-bar 'Message InBox' 1 150 10 || fail "right click on the inbox's bar"
 shot inbox-right-click
 bob menu-key ESC
 [ "$(bob bars 'Message InBox' | wc -l)" = 1 ] || fail "the inbox's bar: $(bob bars 'Message InBox')"
 bob click-bar 'Message InBox' 1 100 12 || fail "clicking Exit"
-bob gone 'Message InBox' 5000 || fail "the bar's Exit did not close the inbox"
+bob gone 'Message InBox' 20000 || fail "the bar's Exit did not close the inbox"
 echo "ok: the message windows' bars stay after a right click, and their buttons work"
 echo "command bars: all steps passed"

@@ -44,7 +44,7 @@ browse() {
   shift
   alice wait "$caption" 10000 || fail "no folder dialog \"$caption\""
   alice click-tree "$caption" Desktop 'My Computer' "$@" || fail "clicking $* in \"$caption\""
-  alice key "$caption" RETURN && alice gone "$caption" 5000 || fail "OK in \"$caption\""
+  alice key "$caption" RETURN && alice gone "$caption" 20000 || fail "OK in \"$caption\""
 }
 wiz='Database Wizard'
 settings "$M" 560 460 nofolder '"FirstTimeRun"=dword:00000001'
@@ -71,7 +71,7 @@ alice click-button "$wiz" '&Next' || fail "Next on the create page"
 browse 'Create yOZ Database' '(Y:)' readonly
 answer wizard Error OK 'Y:\readonly\'
 shot wizard-readonly
-alice wait "$wiz" 5000 || fail "the wizard closed on a read-only folder"
+alice wait "$wiz" 20000 || fail "the wizard closed on a read-only folder"
 [ -z "$(folder_setting)" ] || fail "the wizard stored $(folder_setting)"
 # Another choice from the same page: a folder that works. The first run's question comes, and then
 # the board with its caption.
@@ -95,7 +95,7 @@ chmod u+w "$share/board"
 echo "ok: a status change in a folder that became read-only says so in words"
 
 # --- the settings dialog: folders it cannot use -----------------------------------------------------
-alice click-row "$all" ALICE && alice key "$all" ctrl+S && alice wait Settings 5000 || fail "no settings dialog"
+alice click-row "$all" ALICE && alice key "$all" ctrl+S && alice wait Settings 20000 || fail "no settings dialog"
 alice click-tab Settings Options || fail "Options tab"
 settings_browse() {  # settings_browse <node>...: Browse... and the folder at the end of the path
   alice click-button Settings '&Browse...' || fail "Browse..."
@@ -128,7 +128,7 @@ rmdir "$share/gone"
 : >"$share/gone"
 ok_refused file 'Y:\gone\'
 # OK now keeps the folder in use: no move, the board goes on.
-alice click-button Settings '&Ok' && alice gone Settings 5000 || fail "OK on the folder in use"
+alice click-button Settings '&Ok' && alice gone Settings 20000 || fail "OK on the folder in use"
 # The board must not end: a pause in which it goes on (an ending would start with its box at once).
 sleep 3
 kill -0 "$board_pid" 2>/dev/null || fail "the board ended"

@@ -18,7 +18,7 @@ status_is() { until_shows "^$1\|" alice user 'Y:\' ALICE; }
 # After each modal dialog closes, the board holds the keyboard again by itself: a shortcut pressed on
 # the keyboard (sent to whatever has it) changes the status.
 keys_back() {  # keys_back <what> <letter> <status>
-  alice held "$all" 5000 || fail "$1: the board does not get the keyboard back"
+  alice held "$all" 20000 || fail "$1: the board does not get the keyboard back"
   alice menu-key "ctrl+$2" || fail "$1: Ctrl+$2"
   status_is "$3" || fail "$1: Ctrl+$2 did not reach the board"
 }
@@ -27,9 +27,9 @@ status_is Available || fail "the first shortcut"
 
 # About: Alt+H opens the Help menu, Enter its first row; OK closes the box.
 alice menu-key alt+H && alice menu-key RETURN || fail "About from the Help menu"
-alice wait About 5000 || fail "no about box"
+alice wait About 20000 || fail "no about box"
 shot about
-alice click-button About '&Ok' && alice gone About 5000 || fail "About's OK"
+alice click-button About '&Ok' && alice gone About 20000 || fail "About's OK"
 keys_back "About" L "At lunch"
 # An Alt menu opens from the keyboard too: Alt+S, down to Available, Enter.
 alice menu-key alt+S && alice menu-key DOWN && alice menu-key RETURN || fail "the Status menu"
@@ -38,30 +38,30 @@ echo "ok: after About the keyboard is back: shortcuts and Alt menus"
 
 # The custom-status picker: a click on a status chooses it.
 alice menu-key ctrl+C || fail "Ctrl+C"
-alice wait 'Please select status' 5000 || fail "no status picker"
-alice click-entry 'Please select status' 'DND' && alice gone 'Please select status' 5000 || fail "picking DND"
+alice wait 'Please select status' 20000 || fail "no status picker"
+alice click-entry 'Please select status' 'DND' && alice gone 'Please select status' 20000 || fail "picking DND"
 status_is DND || fail "the picked status"
 keys_back "the status picker" W "Away from desk"
 echo "ok: after the custom-status picker the keyboard is back"
 
 # The pickers by keys: a key moves through the list without choosing; Enter chooses.
-alice menu-key ctrl+C && alice wait 'Please select status' 5000 || fail "no status picker"
+alice menu-key ctrl+C && alice wait 'Please select status' 20000 || fail "no status picker"
 alice menu-key O && alice menu-key DOWN || fail "moving in the status picker"
 alice wait 'Please select status' 1000 || fail "a key chose in the status picker"
-alice menu-key RETURN && alice gone 'Please select status' 5000 || fail "Enter in the status picker"
+alice menu-key RETURN && alice gone 'Please select status' 20000 || fail "Enter in the status picker"
 status_is 'On holiday' || fail "the status chosen by keys"
-alice menu-key alt+L && alice menu-key RETURN && alice wait 'Please select Department' 5000 || fail "no department picker"
+alice menu-key alt+L && alice menu-key RETURN && alice wait 'Please select Department' 20000 || fail "no department picker"
 alice menu-key S && alice menu-key DOWN || fail "moving in the department picker"
 alice wait 'Please select Department' 1000 || fail "a key chose in the department picker"
-alice menu-key RETURN && alice wait 'yOZ - Filtered on Support' 5000 || fail "Enter in the department picker"
-alice menu-key alt+L && alice menu-key RETURN && alice wait 'Please select Department' 5000 || fail "no department picker"
-alice click-button 'Please select Department' '&Close' && alice wait "$all" 5000 || fail "closing the department picker"
+alice menu-key RETURN && alice wait 'yOZ - Filtered on Support' 20000 || fail "Enter in the department picker"
+alice menu-key alt+L && alice menu-key RETURN && alice wait 'Please select Department' 20000 || fail "no department picker"
+alice click-button 'Please select Department' '&Close' && alice wait "$all" 20000 || fail "closing the department picker"
 echo "ok: the pickers move by keys and choose with Enter"
 
 # Settings: a change typed, then the font colour list dropped: Esc closes the list and puts back the
 # colour chosen before, Enter keeps the new one; only then does the closed combo let Esc and Enter
 # reach the dialog's buttons.
-alice menu-key ctrl+S && alice wait Settings 5000 || fail "no settings dialog"
+alice menu-key ctrl+S && alice wait Settings 20000 || fail "no settings dialog"
 alice click-edit Settings 2 && alice key Settings END && alice key Settings BACK*10 && alice type Settings 4321 \
   || fail "typing the extension"
 colour=$(alice combo Settings 2 | cut -d'|' -f2)
@@ -70,27 +70,27 @@ until_shows "^closed\|$colour\$" alice combo Settings 2 || fail "Esc on the drop
 alice drop Settings 2 && alice menu-key DOWN && alice menu-key RETURN || fail "Enter on the dropped colour list"
 until_shows "^closed\|$((colour + 1))\$" alice combo Settings 2 || fail "Enter on the dropped colour list"
 [ "$(alice record 'Y:\' ALICE | cut -d'|' -f3)" = "" ] || fail "Enter on the dropped list saved the dialog"
-alice menu-key RETURN && alice gone Settings 5000 || fail "Enter on the closed combo does not reach OK"
+alice menu-key RETURN && alice gone Settings 20000 || fail "Enter on the closed combo does not reach OK"
 [ "$(alice record 'Y:\' ALICE | cut -d'|' -f3)" = 4321 ] || fail "the typed extension: $(alice record 'Y:\' ALICE)"
 keys_back "Settings after the colour list" A Available
 echo "ok: a dropped combo list takes Enter and Esc; a closed one passes them to the dialog"
 
 # Settings: OK.
 alice menu-key ctrl+S || fail "Ctrl+S"
-alice wait Settings 5000 || fail "no settings dialog"
-alice click-button Settings '&Ok' && alice gone Settings 5000 || fail "Settings' OK"
+alice wait Settings 20000 || fail "no settings dialog"
+alice click-button Settings '&Ok' && alice gone Settings 20000 || fail "Settings' OK"
 keys_back "Settings" G "Gone home"
 echo "ok: after the settings dialog the keyboard is back"
 
 # The inbox, from the View menu, closed by its close box.
 alice menu-key alt+V && alice menu-key RETURN || fail "the inbox from the View menu"
-alice wait 'Message InBox' 5000 || fail "no inbox"
-alice click-close 'Message InBox' && alice gone 'Message InBox' 5000 || fail "closing the inbox"
+alice wait 'Message InBox' 20000 || fail "no inbox"
+alice click-close 'Message InBox' && alice gone 'Message InBox' 20000 || fail "closing the inbox"
 keys_back "the inbox" M "In meeting"
 # F1 opens the help viewer.
 alice menu-key F1 || fail "F1"
 alice wait 'Wine Help' 15000 || fail "F1 after the inbox opened no help"
-alice click-close 'Wine Help' && alice gone 'Wine Help' 5000 || fail "closing the help viewer"
+alice click-close 'Wine Help' && alice gone 'Wine Help' 20000 || fail "closing the help viewer"
 echo "ok: after the inbox the keyboard is back: shortcuts and F1"
 
 # A dialog opened while its data set cannot be read: the error once, pressed; the dialog opens again
@@ -118,8 +118,8 @@ alice click-bar "$all" 4 42 13 || fail "the Departments button"
 error_once departments
 cp "$out/deps.isd" "$share/yOZDeps.isd"
 alice click-bar "$all" 4 42 13 || fail "the Departments button again"
-alice wait 'Administer Departments' 5000 || fail "the departments dialog does not open again"
-alice click-button 'Administer Departments' '&Close' && alice gone 'Administer Departments' 5000 \
+alice wait 'Administer Departments' 20000 || fail "the departments dialog does not open again"
+alice click-button 'Administer Departments' '&Close' && alice gone 'Administer Departments' 20000 \
   || fail "closing the departments dialog"
 follows departments "In meeting"
 echo "ok: an unreadable department list is told once and the dialog opens once it is back"
@@ -131,8 +131,8 @@ error_once inbox
 follows inbox "Gone home"
 cp "$out/messages.isd" "$share/yOZMesg.isd"
 alice key "$all" alt+V && alice menu-key RETURN || fail "the inbox again"
-alice wait 'Message InBox' 5000 || fail "the inbox does not open again"
-alice click-close 'Message InBox' && alice gone 'Message InBox' 5000 || fail "closing the inbox"
+alice wait 'Message InBox' 20000 || fail "the inbox does not open again"
+alice click-close 'Message InBox' && alice gone 'Message InBox' 20000 || fail "closing the inbox"
 follows "closed inbox" "At lunch"
 echo "ok: an unreadable message file is told once, the board's timers keep running, the inbox opens once it is back"
 

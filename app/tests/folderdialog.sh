@@ -93,14 +93,14 @@ alice type "$dlg" 'Fresh & New\n' || fail "typing the new folder's name"
 until_shows '^4\|Fresh & New\|' alice tree "$dlg" || fail "the new folder was not renamed"
 shot named
 check "the new folder is the one selected" grep -q '^4|Fresh & New|.*|selected|' <<<"$(alice tree "$dlg")"
-alice key "$dlg" RETURN && alice gone "$dlg" 5000 || fail "OK in the folder dialog"
+alice key "$dlg" RETURN && alice gone "$dlg" 20000 || fail "OK in the folder dialog"
 text=$(alice answer Information No 15000) || fail "no first run's question"
 alice wait "$all" 20000 || fail "no board after the wizard"
 check "the database is made in the folder shown selected" [ -f "$share/board/Fresh & New/yOZDB31.isd" ]
 echo "folder stored: $(folder_setting)"
 
 # --- Settings: Browse... opens on the database's folder; a deep folder does not scroll it aside ----
-alice click-row "$all" ALICE && alice key "$all" ctrl+S && alice wait Settings 5000 || fail "no settings dialog"
+alice click-row "$all" ALICE && alice key "$all" ctrl+S && alice wait Settings 20000 || fail "no settings dialog"
 alice click-tab Settings Options || fail "Options tab"
 alice click-button Settings '&Browse...' && alice wait "$browse" 10000 || fail "no folder dialog from Settings"
 check "Browse... opens on the database's folder" grep -q '^4|Fresh & New|.*|selected|' <<<"$(alice tree "$browse")"
@@ -118,7 +118,7 @@ shot unfocused
 check "the selected folder stays marked without the focus (its label's back $colour, the tree's $plain)" \
   apart "$colour" "$plain"
 alice click-tree "$browse" Desktop 'My Computer' '(Y:)' "${deep[@]}" || fail "clicking the deep folder"
-alice key "$browse" RETURN && alice gone "$browse" 5000 || fail "OK on the deep folder"
+alice key "$browse" RETURN && alice gone "$browse" 20000 || fail "OK on the deep folder"
 alice answer Confirm Yes 10000 >/dev/null || fail "no question after Browse"
 alice click-button Settings '&Browse...' && alice wait "$browse" 10000 || fail "no folder dialog the second time"
 shot deep-again
@@ -129,21 +129,21 @@ alice key "$browse" HOME && alice key "$browse" DOWN || fail "Home, Down"
 tree=$(alice tree "$browse")
 check "Home and Down select the first folder below the Desktop, in view" grep -q '^1|/|.*|selected|' <<<"$tree"
 check "... with the tree at its left edge ($(tail -1 <<<"$tree"), at first $root)" [ "$(tail -1 <<<"$tree")" = "$root" ]
-alice key "$browse" ESCAPE && alice gone "$browse" 5000 || fail "Esc in the folder dialog"
-alice key Settings ESCAPE && alice gone Settings 5000 || fail "Esc in Settings"
+alice key "$browse" ESCAPE && alice gone "$browse" 20000 || fail "Esc in the folder dialog"
+alice key Settings ESCAPE && alice gone Settings 20000 || fail "Esc in Settings"
 
 # --- Settings shows a long Name from its start ---------------------------------------------------------
-alice click-row "$all" ALICE && alice key "$all" ctrl+S && alice wait Settings 5000 || fail "no settings dialog"
+alice click-row "$all" ALICE && alice key "$all" ctrl+S && alice wait Settings 20000 || fail "no settings dialog"
 long='Alexandra Bartholomew-Carrington of the Accounts Department'
 alice click-edit Settings 1 && alice key Settings ctrl+A && alice type Settings "$long" || fail "typing a long Name"
-alice click-button Settings '&Ok' && alice gone Settings 5000 || fail "OK in Settings"
-alice click-row "$all" ALICE && alice key "$all" ctrl+S && alice wait Settings 5000 || fail "no settings dialog again"
+alice click-button Settings '&Ok' && alice gone Settings 20000 || fail "OK in Settings"
+alice click-row "$all" ALICE && alice key "$all" ctrl+S && alice wait Settings 20000 || fail "no settings dialog again"
 # Looked at as the user sees it: once the dialog is active with the focus given, which selects the Name
 # (a selection scrolls its end into view). Once given, the focus changes the view no more by itself.
 alice held Settings 20000 || fail "the settings dialog does not get the keyboard"
 check "Settings shows the long Name from its start" until_shows '^0$' alice edit-start Settings 1
 shot settings-again
-alice key Settings ESCAPE && alice gone Settings 5000 || fail "Esc in Settings"
+alice key Settings ESCAPE && alice gone Settings 20000 || fail "Esc in Settings"
 
 alice click-row "$all" ALICE && alice key "$all" ctrl+X || fail "Ctrl+X"
 [ ${#problems[@]} -eq 0 ] || fail "${#problems[@]} checks failed: $(printf '%s; ' "${problems[@]}")"

@@ -13,16 +13,16 @@ start_board
 # The message waiting at start opens in the read dialog over the board.
 alice wait 'Read Message...' 30000 || fail "no read dialog for the waiting message"
 shot read
-alice click-close 'Read Message...' && alice gone 'Read Message...' 5000 || fail "closing the read dialog"
+alice click-close 'Read Message...' && alice gone 'Read Message...' 20000 || fail "closing the read dialog"
 alice wait "$all" 10000 || fail "no board"
 
 alice dblclick-row "$all" BOB || fail "double click on BOB"
-alice wait 'Send Message...' 5000 || fail "no send dialog"
+alice wait 'Send Message...' 20000 || fail "no send dialog"
 shot send
-alice click-close 'Send Message...' && alice gone 'Send Message...' 5000 || fail "closing the send dialog"
+alice click-close 'Send Message...' && alice gone 'Send Message...' 20000 || fail "closing the send dialog"
 
 alice key "$all" alt+V && alice menu-key RETURN || fail "the inbox from the View menu"
-alice wait 'Message InBox' 5000 || fail "no inbox"
+alice wait 'Message InBox' 20000 || fail "no inbox"
 shot inbox
 
 # hint_goes <what> <window> <bar> <x> <y> <opened> <button>: the pointer rests on a bar button of window
@@ -36,18 +36,18 @@ hint_goes() {
   IFS=, read -r hl ht hr hb <<<"$(alice class-rect TdxBarHintWindow)"
   colour=$(alice screen-pixel $((hl + 3)) $(((ht + hb) / 2)))
   alice click-bar "$window" "$bar" "$x" "$y" || fail "$what: clicking the button"
-  alice wait "$opened" 5000 || fail "$what: $opened did not open"
+  alice wait "$opened" 20000 || fail "$what: $opened did not open"
   # The hint goes before what opened shows; what lay beneath is drawn again once painting catches up.
   [ "$(alice shown TdxBarHintWindow)" = 0 ] || fail "$what: the hint stays over $opened"
   until_true hint_wiped || fail "$what: the hint is still drawn"
   shot "hint-$what"
   alice press "$opened" "$button" 2>/dev/null || alice click-button "$opened" "$button" || fail "$what: closing $opened"
-  alice gone "$opened" 5000 || fail "$what: $opened stays"
+  alice gone "$opened" 20000 || fail "$what: $opened stays"
 }
 # The inbox's Delete button (the first of its bar) with the waiting message selected.
 alice click-item 'Message InBox' 1 Waiting || fail "selecting the message"
 hint_goes "inbox delete" 'Message InBox' 1 20 10 Information No
-alice click-close 'Message InBox' && alice gone 'Message InBox' 5000 || fail "closing the inbox"
+alice click-close 'Message InBox' && alice gone 'Message InBox' 20000 || fail "closing the inbox"
 # Users..., the first button of the Administrators bar.
 hint_goes users "$all" 4 12 13 'Administer Users' '&Close'
 echo "ok: a button's hint goes when the dialog or box it opened shows"

@@ -104,20 +104,20 @@ echo "ok: a refill keeps the selected row, so a status command still goes to it"
 
 # Behind an open Send Message... the board keeps drawing itself when it is covered and uncovered.
 drive "$M1" alice dblclick-row "$all" BOB || fail "double-clicking BOB's row"
-drive "$M1" alice wait 'Send Message...' 5000 || fail "no Send Message... dialog"
+drive "$M1" alice wait 'Send Message...' 20000 || fail "no Send Message... dialog"
 redrawn_behind 1 TfrmyOZMessages send-behind
 drive "$M1" alice close-box 'Send Message...' || fail "closing the send dialog"
-drive "$M1" alice gone 'Send Message...' 5000 || fail "the send dialog stayed open"
+drive "$M1" alice gone 'Send Message...' 20000 || fail "the send dialog stayed open"
 echo "ok: the board behind Send Message... is drawn again after being covered"
 
 # Alice writes Bob a message as a person does: a double click on his row opens Send Message...; she
 # types the subject, Tab, two lines of text, and sends with Ctrl+S.
 send_to_bob() {  # send_to_bob <subject> <text with \n>
   drive "$M1" alice dblclick-row "$all" BOB || fail "double-clicking BOB's row"
-  drive "$M1" alice wait 'Send Message...' 5000 || fail "no Send Message... dialog"
+  drive "$M1" alice wait 'Send Message...' 20000 || fail "no Send Message... dialog"
   drive "$M1" alice type 'Send Message...' "$1\t$2" || fail "typing the message"
   drive "$M1" alice key 'Send Message...' ctrl+S || fail "Ctrl+S in the send dialog"
-  drive "$M1" alice gone 'Send Message...' 5000 || fail "the send dialog stayed open"
+  drive "$M1" alice gone 'Send Message...' 20000 || fail "the send dialog stayed open"
 }
 announcements() { grep -c '^Information|OK|OK|You have a new yOZ message$' "$out/dialogs-2.log" 2>/dev/null || true; }
 send_to_bob 'Lunch?' 'At noon\nin the canteen'
@@ -132,7 +132,7 @@ echo "ok: a message typed into Send Message... is announced on the receiver's bo
 # Bob opens View > My InBox: Alice's message is there, "New", with its subject and the counts.
 drive "$M2" bob key "$all" alt+V || fail "Alt+V"
 drive "$M2" bob key "$all" I || fail "I in the View menu"
-drive "$M2" bob wait 'Message InBox' 5000 || fail "no inbox"
+drive "$M2" bob wait 'Message InBox' 20000 || fail "no inbox"
 until_shows '^ALICE\|Lunch\?\|New\|0000000001\|' drive "$M2" bob board 'Message InBox' || fail "the inbox lacks the message"
 [ "$(drive "$M2" bob status 'Message InBox')" = "New messages = 1|Old messages = 0|Total messages = 1" ] \
   || fail "inbox counts: $(drive "$M2" bob status 'Message InBox')"
@@ -162,19 +162,19 @@ until_shows '^New messages = 0\|Old messages = 0\|Total messages = 0$' drive "$M
 # File > Exit closes the inbox; the message timer runs again, so the next message is announced.
 drive "$M2" bob key 'Message InBox' alt+F || fail "Alt+F in the inbox"
 drive "$M2" bob key 'Message InBox' return || fail "Return on Exit"
-drive "$M2" bob gone 'Message InBox' 5000 || fail "the inbox stayed open"
+drive "$M2" bob gone 'Message InBox' 20000 || fail "the inbox stayed open"
 send_to_bob 'Later' 'Coffee at four?'
 until_true announced 2 || fail "the second message was not announced"
 echo "ok: deleting asks first; closing the inbox lets the next message be announced"
 
 # The department tree filters Alice's board and captions her window.
 drive "$M1" alice click-tree "$all" Sales || fail "clicking Sales"
-drive "$M1" alice wait 'yOZ - Filtered on Sales' 5000 || fail "no Sales caption"
+drive "$M1" alice wait 'yOZ - Filtered on Sales' 20000 || fail "no Sales caption"
 rows=$(drive "$M1" alice board 'yOZ - Filtered on Sales' | cut -d'|' -f1 | sort | tr '\n' ' ')
 [ "$rows" = "ALICE CAROL " ] || fail "Sales shows: $rows"
 import -window root "$out/boards-filtered.png" 2>/dev/null || true
 drive "$M1" alice click-tree 'yOZ - Filtered on Sales' Departments || fail "clicking Departments"
-drive "$M1" alice wait "$all" 5000 || fail "no All Departments caption"
+drive "$M1" alice wait "$all" 20000 || fail "no All Departments caption"
 [ "$(drive "$M1" alice board "$all" | wc -l)" -eq 3 ] || fail "the filter stayed on"
 echo "ok: the department tree filters and captions the window"
 
@@ -191,7 +191,7 @@ import -window root "$out/boards.png" 2>/dev/null || true
 
 # Bob's close box puts his board in the tray: the window goes, the program stays.
 drive "$M2" bob close-box "$all" || fail "close box"
-drive "$M2" bob gone "$all" 5000 || fail "the window stayed after the close box"
+drive "$M2" bob gone "$all" 20000 || fail "the window stayed after the close box"
 # The program must stay: a pause in which it goes on running.
 sleep 3
 kill -0 "$p2" 2>/dev/null || fail "the close box ended the program"
@@ -218,7 +218,7 @@ import -window root "$out/read-dialog.png" 2>/dev/null || true
 redrawn_behind 2 TfrmyOZMessages read-behind
 echo "ok: the board behind a waiting Read Message... is drawn again after being covered"
 drive "$M2" bob close-box 'Read Message...' || fail "closing the read dialog"
-drive "$M2" bob gone 'Read Message...' 5000 || fail "the read dialog stayed open"
+drive "$M2" bob gone 'Read Message...' 20000 || fail "the read dialog stayed open"
 [ "$(drive "$M1" alice messages 'Y:\' BOB | cut -d'|' -f2)" = "Old" ] || fail "closing did not mark it read"
 drive "$M2" bob wait "$all" 10000 || fail "the board has no caption after the waiting message"
 : >"$share/yOZDB31.smd"

@@ -37,7 +37,7 @@ shot browse-create
 alice click-tree 'Create yOZ Database' Desktop 'My Computer' '(Y:)' || fail "clicking drive Y:"
 alice key 'Create yOZ Database' RIGHT && alice type 'Create yOZ Database' b || fail "choosing board"
 shot browse-board
-alice key 'Create yOZ Database' RETURN && alice gone 'Create yOZ Database' 5000 || fail "OK in the browse dialog"
+alice key 'Create yOZ Database' RETURN && alice gone 'Create yOZ Database' 20000 || fail "OK in the browse dialog"
 alice wait "$all" 30000 || fail "board 1 did not come up"
 [ "$(reg_value "$M1" yOZDBasePath)" = 'Y:\board\' ] || fail "ALICE's folder: $(reg_value "$M1" yOZDBasePath)"
 [ -f "$share/board/yOZDB31.isd" ] || fail "no database made in board"
@@ -68,13 +68,13 @@ until_shows '^ALICE\|Available\|' bob board "$all" || fail "board 2 does not sho
 echo "ok: a second machine joins through the wizard after an empty folder is refused"
 
 # --- settings: BOB, no administrator, changes his details and his look -----------------------------
-alice click-tool "$all" 413 36 && alice wait 'Administer Departments' 5000 || fail "no departments dialog"
+alice click-tool "$all" 413 36 && alice wait 'Administer Departments' 20000 || fail "no departments dialog"
 alice click-edit 'Administer Departments' 1 && alice type 'Administer Departments' Sales \
   && alice click-button 'Administer Departments' '&Add' || fail "adding Sales"
-alice click-button 'Administer Departments' '&Close' && alice gone 'Administer Departments' 5000 || fail "closing"
+alice click-button 'Administer Departments' '&Close' && alice gone 'Administer Departments' 20000 || fail "closing"
 cfg=$(md5sum <"$share/board/yOZ.cfg")
 look=$(bob look "$all")
-keys bob ctrl+S && bob wait Settings 5000 || fail "no settings dialog on machine 2"
+keys bob ctrl+S && bob wait Settings 20000 || fail "no settings dialog on machine 2"
 shot settings-display
 bob click-edit Settings 1 && bob key Settings END && bob key Settings BACK*20 && bob type Settings 'Bob Baker' \
   || fail "typing the name"
@@ -87,7 +87,7 @@ bob pick Settings 3 14 || fail "picking 14"
 bob click-edit Settings 1 TRzSpinEdit && bob key Settings UP*2 || fail "raising the interval"
 bob click-button Settings 'Show departments' || fail "clicking Show departments"
 shot settings-display-changed
-bob click-button Settings '&Ok' && bob gone Settings 5000 || fail "OK on machine 2"
+bob click-button Settings '&Ok' && bob gone Settings 20000 || fail "OK on machine 2"
 until_shows '^Bob Baker\|Available\|4711\|Sales\|\|0$' alice record 'Y:\board\' BOB || fail "BOB's record"
 until_shows '^Bob Baker\|Available\|[^|]*\|4711\|Sales\|' alice board "$all" || fail "board 1 lacks BOB's new details"
 # The settings are stored once the dialog has closed.
@@ -102,25 +102,25 @@ shot boards-after-settings
 echo "ok: name, extension, department, font, interval and departments pane through the dialog; yOZ.cfg untouched"
 
 # --- ALICE, the administrator, switches the log to CSV ---------------------------------------------
-keys alice ctrl+S && alice wait Settings 5000 || fail "no settings dialog on machine 1"
+keys alice ctrl+S && alice wait Settings 20000 || fail "no settings dialog on machine 1"
 alice click-tab Settings Options || fail "Options tab"
 shot settings-options
 alice pick Settings 3 CSV || fail "picking CSV"
 alice click-tab Settings Messages || fail "Messages tab"
 shot settings-messages
-alice click-button Settings '&Ok' && alice gone Settings 5000 || fail "OK on machine 1"
+alice click-button Settings '&Ok' && alice gone Settings 20000 || fail "OK on machine 1"
 keys alice ctrl+L || fail "Ctrl+L on machine 1"
 until_shows 'ALICE.*Available.*At lunch' cat "$share/board/yOZLog.csv" || fail "no CSV line for ALICE"
 # BOB's copy reads yOZ.cfg when his settings dialog opens (it shows the log type, not his to change).
-keys bob ctrl+S && bob wait Settings 5000 && bob click-tab Settings Options || fail "settings on machine 2"
+keys bob ctrl+S && bob wait Settings 20000 && bob click-tab Settings Options || fail "settings on machine 2"
 shot settings-options-user
-bob click-button Settings 'Cancel' && bob gone Settings 5000 || fail "Cancel on machine 2"
+bob click-button Settings 'Cancel' && bob gone Settings 20000 || fail "Cancel on machine 2"
 keys bob ctrl+L || fail "Ctrl+L on machine 2"
 until_shows 'BOB.*Available.*At lunch' cat "$share/board/yOZLog.csv" || fail "no CSV line for BOB"
 echo "ok: an administrator switches the log to CSV and status changes land in yOZLog.csv"
 
 # --- BOB: the start-up shortcut, then another database folder --------------------------------------
-keys bob ctrl+S && bob wait Settings 5000 && bob click-tab Settings Options || fail "settings again"
+keys bob ctrl+S && bob wait Settings 20000 && bob click-tab Settings Options || fail "settings again"
 bob click-in Settings TTabSheet 166 42 || fail "clicking Launch"
 text=$(bob answer Information OK) || fail "no box after Launch"
 [ "$text" = "yOZ will now start automatically on startup" ] || fail "Launch said: $text"

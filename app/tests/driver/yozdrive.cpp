@@ -269,12 +269,14 @@ bool Foreground(HWND Top, int Ms = 10000) {
   return false;
 }
 
-// Waits until the thread of W has taken in the input just sent to it. The input is in the thread's
-// queue once SendInput returns; a thread handles the messages sent to it before it takes the next one
-// from its queue, so each answered WM_NULL after the first means one more message taken and handled.
-// Messages counts what the input makes: its events and what handling them posts on (a key's WM_CHAR,
-// the class library's own notes), so a few more round trips than events are made. False when the
-// thread stops answering (the caller's own check then tells what did not happen).
+// Gives the thread of W time to take in the input just sent to it, by its own pace, not the clock's.
+// The input is in the thread's queue once SendInput returns; a WM_NULL sent to the thread is answered
+// only when it next looks for messages, so a busy thread holds each round trip until it is free, and
+// between round trips it mostly takes the next message waiting. Events counts what the input makes
+// (its events and what handling them posts on: a key's WM_CHAR, the class library's own notes), so a
+// few more round trips than events are made. This proves nothing by itself: the caller's own check,
+// a wait for the input's effect, tells what did or did not happen. False when the thread stops
+// answering.
 bool Settle(HWND W, size_t Events) {
   if (!W) W = GetForegroundWindow();
   if (!W) return false;

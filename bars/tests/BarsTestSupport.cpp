@@ -59,16 +59,22 @@ void RightClickAt(POINT Screen) {
   Application->ProcessMessages();
 }
 
-void DragPointer(POINT From, POINT To) {
-  TWatchdog dog(60000, "a real drag did not end");
-  // The press is read where the pointer is: wait until the warp has arrived.
+// Puts the pointer at P and waits until the system reports it there (the warp reaches Wine through
+// the display).
+static void WarpPointer(POINT P) {
   PumpUntil([&] {
     POINT cur{};
     GetCursorPos(&cur);
-    if (cur.x == From.x && cur.y == From.y) return true;
-    SetCursorPos(From.x, From.y);
+    if (cur.x == P.x && cur.y == P.y) return true;
+    SetCursorPos(P.x, P.y);
     return false;
   });
+}
+
+void DragPointer(POINT From, POINT To) {
+  TWatchdog dog(60000, "a real drag did not end");
+  // The press is read where the pointer is: wait until the warp has arrived.
+  WarpPointer(From);
   SendMouse(From);
   Application->ProcessMessages();
   // The press and the rest come from another thread: a loop that the press or the first moves start
@@ -211,13 +217,7 @@ void PostProbe(std::function<void()>& F) { PostMessageA(ProbeWindow(), WM_APP, 0
 
 void PressAndDrag(TWinControl* W, POINT Down, POINT At, const std::function<void(POINT)>& Steps) {
   // A drag measures from the cursor: wait until the warp has arrived.
-  PumpUntil([&] {
-    POINT cur{};
-    GetCursorPos(&cur);
-    if (cur.x == At.x && cur.y == At.y) return true;
-    SetCursorPos(At.x, At.y);
-    return false;
-  });
+  WarpPointer(At);
   Steps(At);
   TWatchdog dog(60000, "a drag's loop did not end");
   POINT d = W->ScreenToClient(Down), a = W->ScreenToClient(At);

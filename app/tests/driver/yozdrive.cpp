@@ -52,7 +52,7 @@
 //   yozdrive record <folder> <login>        print name|status|extension|department|comments|administrator
 //   yozdrive send <folder> <to> <from> <subject> <body>   a message, as the send dialog writes it
 //   yozdrive box <caption> [ms]             wait for a message box with this caption, print its text
-//   yozdrive press <caption> <button>       click the button of that message box (e.g. OK)
+//   yozdrive press <caption> <button>       wait for that message box, click its button (e.g. OK)
 //   yozdrive churn <folder> <other> <seconds> <logtype> <mark>   write as fast as a busy user would:
 //                                           own status changes, messages to <other>, "yOZ.cfg"
 //                                           rewritten with <logtype> and reserved bytes <mark>;
@@ -347,6 +347,23 @@ std::string WithoutAmpersands(std::string S) {
   return S;
 }
 
+// What a failed look-up met: every top-level window in Z order, with its class, caption, visibility,
+// owner and process, so that a box not found says what was there instead.
+void TellTopWindows() {
+  EnumWindows(
+      [](HWND w, LPARAM) -> BOOL {
+        char cls[64] = {};
+        GetClassNameA(w, cls, sizeof cls);
+        const std::string text = WindowText(w);
+        DWORD pid = 0;
+        GetWindowThreadProcessId(w, &pid);
+        std::fprintf(stderr, "  %p %s \"%s\" %s owner %p pid %lu\n", (void*)w, cls, text.c_str(),
+                     IsWindowVisible(w) ? "shown" : "hidden", (void*)GetWindow(w, GW_OWNER), pid);
+        return TRUE;
+      },
+      0);
+}
+
 // List box messages carry their buffers across processes themselves (unlike the list and tree
 // views' messages, which need TRemote). Wine hands the text of another process's list back whole only
 // to the wide message.
@@ -460,42 +477,55 @@ int Pick(HWND Window, size_t N, const std::string& Text) {
   return 1;
 }
 
-// A message box of this caption: its text on stdout, then a click on the button.
-int Answer(const std::string& Caption, const std::string& Button, int Ms) {
-  DWORD start = GetTickCount();
-  HWND box = nullptr;
-  while (!(box = FindBoard(Caption))) {
-    if (GetTickCount() - start > DWORD(Ms)) {
-      std::fprintf(stderr, "no box \"%s\"\n", Caption.c_str());
-      return 1;
-    }
-    Sleep(50);
-  }
-  // The box is read once it is up: shown, its thread answering and the button there and enabled.
+// Clicks the button of the box until the box is gone, once it is up: shown, its thread answering and
+// the button there and enabled (a first click may only wake the box up). Tell prints the box's text
+// first.
+int AnswerBox(HWND Box, const std::string& Caption, const std::string& Button, bool Tell) {
   for (DWORD ready = GetTickCount(); GetTickCount() - ready < 10000; Sleep(50)) {
     DWORD_PTR answer = 0;
-    if (!IsWindowVisible(box) || !SendMessageTimeoutA(box, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &answer)) continue;
+    if (!IsWindowVisible(Box) || !SendMessageTimeoutA(Box, WM_NULL, 0, 0, SMTO_NORMAL, 2000, &answer)) continue;
     bool enabled = false;
-    for (HWND b : ChildrenByPlace(box, "Button"))
+    for (HWND b : ChildrenByPlace(Box, "Button"))
       enabled = enabled || (IsWindowEnabled(b) && WithoutAmpersands(WindowText(b)) == WithoutAmpersands(Button));
     if (enabled) break;
   }
-  for (HWND s : ChildrenByPlace(box, "Static")) {
+  for (HWND s : ChildrenByPlace(Box, "Static")) {
     std::string t = WindowText(s);
-    if (t.empty()) continue;
+    if (t.empty() || !Tell) continue;
     for (char& c : t)
       if (c == '\r' || c == '\n') c = '|';
     std::printf("%s\n", t.c_str());
   }
-  // A first click may only wake the box up: click until it is gone.
   for (int attempt = 0; attempt < 5; ++attempt) {
-    if (IsWindowVisible(box) && ClickButton(box, Button)) return 1;
+    if (!IsWindow(Box)) return 0;
+    if (IsWindowVisible(Box) && ClickButton(Box, Button)) return 1;
     // Closing takes Wine up to two seconds without a window manager; the box is done once destroyed.
-    for (int i = 0; i < 80 && IsWindow(box); ++i) Sleep(50);
-    if (!IsWindow(box)) return 0;
+    for (int i = 0; i < 80 && IsWindow(Box); ++i) Sleep(50);
   }
-  std::fprintf(stderr, "the box \"%s\" stays\n", Caption.c_str());
+  if (!IsWindow(Box)) return 0;
+  std::fprintf(stderr, "the box \"%s\" stays; the windows:\n", Caption.c_str());
+  TellTopWindows();
   return 1;
+}
+
+// Waits up to Ms for a shown window with the caption of the class (any class when empty).
+HWND WaitForBox(const std::string& Caption, const char* Class, int Ms) {
+  for (DWORD start = GetTickCount();; Sleep(50)) {
+    HWND w = FindBoard(Caption);
+    char cls[64] = {};
+    if (w) GetClassNameA(w, cls, sizeof cls);
+    if (w && (!*Class || std::strcmp(cls, Class) == 0)) return w;
+    if (GetTickCount() - start > DWORD(Ms)) break;
+  }
+  std::fprintf(stderr, "no box \"%s\"; the windows:\n", Caption.c_str());
+  TellTopWindows();
+  return nullptr;
+}
+
+// A message box of this caption: its text on stdout, then a click on the button.
+int Answer(const std::string& Caption, const std::string& Button, int Ms) {
+  HWND box = WaitForBox(Caption, "", Ms);
+  return box ? AnswerBox(box, Caption, Button, true) : 1;
 }
 
 int Wait(const std::string& Caption, int Ms, bool Present) {
@@ -869,25 +899,9 @@ int User(const std::string& Folder, const std::string& Login) {
   return 0;
 }
 
-// A message box of this process's machine: a dialog window with the caption.
-HWND FindBox(const std::string& Caption) {
-  HWND w = FindBoard(Caption);
-  if (!w) return nullptr;
-  char cls[64] = {};
-  GetClassNameA(w, cls, sizeof cls);
-  return std::string(cls) == "#32770" ? w : nullptr;
-}
-
 int Box(const std::string& Caption, int Ms) {
-  DWORD start = GetTickCount();
-  HWND box;
-  while (!(box = FindBox(Caption))) {
-    if (GetTickCount() - start > DWORD(Ms)) {
-      std::fprintf(stderr, "no message box \"%s\"\n", Caption.c_str());
-      return 1;
-    }
-    Sleep(50);
-  }
+  HWND box = WaitForBox(Caption, "#32770", Ms);
+  if (!box) return 1;
   // The message is the box's one static text that is not its icon.
   std::string text;
   for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -991,26 +1005,8 @@ int Shown(const std::string& Class) {
 }
 
 int Press(const std::string& Caption, const std::string& Button) {
-  HWND box = FindBox(Caption);
-  if (!box) return 1;
-  for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
-    char cls[64] = {}, buf[256] = {};
-    GetClassNameA(c, cls, sizeof cls);
-    GetWindowTextA(c, buf, sizeof buf);
-    std::string label;
-    for (const char* p = buf; *p; ++p)
-      if (*p != '&') label += *p;
-    if (_stricmp(cls, "Button") != 0 || _stricmp(label.c_str(), Button.c_str()) != 0) continue;
-    RECT r;
-    GetClientRect(c, &r);
-    Click(c, POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
-    // A click that only brought the box forward is followed by the button's own press.
-    for (int i = 0; i < 20 && IsWindow(box); ++i) Sleep(50);
-    if (IsWindow(box)) SendMessageA(c, BM_CLICK, 0, 0);
-    return 0;
-  }
-  std::fprintf(stderr, "no button %s\n", Button.c_str());
-  return 1;
+  HWND box = WaitForBox(Caption, "#32770", 20000);
+  return box ? AnswerBox(box, Caption, Button, false) : 1;
 }
 
 // One busy user for a while: own status changes (logged), messages to Other, the configuration read

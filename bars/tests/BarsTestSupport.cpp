@@ -226,30 +226,17 @@ void PressAndDrag(TWinControl* W, POINT Down, POINT At, const std::function<void
   Application->ProcessMessages();
 }
 
-namespace {
-// Whether W or a shown window inside it still waits for its WM_PAINT.
-bool PaintPending(HWND W) {
-  if (IsWindowVisible(W) && GetUpdateRect(W, nullptr, FALSE)) return true;
-  bool pending = false;
-  EnumChildWindows(
-      W,
-      [](HWND C, LPARAM P) -> BOOL {
-        if (IsWindowVisible(C) && GetUpdateRect(C, nullptr, FALSE)) *reinterpret_cast<bool*>(P) = true;
-        return !*reinterpret_cast<bool*>(P);
-      },
-      LPARAM(&pending));
-  return pending;
-}
-}  // namespace
-
 bool WaitPainted(TWinControl* W) {
   Application->ProcessMessages();
-  return PumpUntil([&] { return W->HandleAllocated() && !PaintPending(W->Handle()); });
+  // A hidden window is never painted: nothing in it waits.
+  return PumpUntil([&] {
+    return W->HandleAllocated() && (!IsWindowVisible(W->Handle()) || NothingToPaint(W->Handle()));
+  });
 }
 
 bool WaitShown(TWinControl* W) {
   Application->ProcessMessages();
-  return PumpUntil([&] { return W->HandleAllocated() && IsWindowVisible(W->Handle()) && !PaintPending(W->Handle()); });
+  return PumpUntil([&] { return W->HandleAllocated() && IsWindowVisible(W->Handle()) && NothingToPaint(W->Handle()); });
 }
 
 bool WaitForeground(TWinControl* W) {

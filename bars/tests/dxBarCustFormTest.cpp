@@ -478,10 +478,7 @@ TEST(dxBarCustForm, FloatingBarsStayWhileTheDialogIsOpenAndAfterItCloses) {
 TEST(dxBarCustForm, ANewToolbarStaysOnTheScreenWhenRenamed) {
   TCustomizingFloatingBarForm t;
   ASSERT_TRUE(t.D);
-  TFloatingBarForm& f = t.F;
-  THoldPointer& hold = t.Hold;
-  TdxBarCustomizingForm* d = t.D;
-  int bars = t.Bars;
+  auto& [dog, f, hold, d, bars] = t;
   auto typeName = [&hold](const char* Name) {
     return [&hold, Name](TdxBarNameEd* e) -> void {
       ClearEdit(e->EName);
@@ -493,11 +490,11 @@ TEST(dxBarCustForm, ANewToolbarStaysOnTheScreenWhenRenamed) {
   ASSERT_TRUE(PumpUntil([&] { return f.M->Bars()->Count() == bars + 1; }));
   TdxBar* bar = f.M->Bars()->Items(bars);
   auto shown = [bar] { return bar->Control() && bar->Control()->HandleAllocated() && IsWindowVisible(bar->Control()->Handle()); };
-  t.F.Settle(t.D);
+  f.Settle(d);
   EXPECT_TRUE(shown());
   TFloatingBarForm::PressAndAnswer<TdxBarNameEd>(hold, d->BBarRename, typeName("My Tools"));
   ASSERT_TRUE(PumpUntil([&] { return bar->Caption() == "My Tools"; }));
-  t.F.Settle(t.D);
+  f.Settle(d);
   Shot("customize-renamed-toolbar");
   EXPECT_TRUE(bar->Visible());
   EXPECT_TRUE(shown());
@@ -511,10 +508,7 @@ TEST(dxBarCustForm, ANewToolbarStaysOnTheScreenWhenRenamed) {
 TEST(dxBarCustForm, ANewToolbarStaysInFrontWhenTheDialogCloses) {
   TCustomizingFloatingBarForm t;
   ASSERT_TRUE(t.D);
-  TFloatingBarForm& f = t.F;
-  THoldPointer& hold = t.Hold;
-  TdxBarCustomizingForm* d = t.D;
-  int bars = t.Bars;
+  auto& [dog, f, hold, d, bars] = t;
   TFloatingBarForm::PressAndAnswer<TdxBarNameEd>(hold, d->BBarNew, [&hold](TdxBarNameEd* e) {
     SendKeys({{'T', false}, {'T', true}, {'O', false}, {'O', true}, {'P', false}, {'P', true}});
     PumpUntil([e] { return e->EName->Text() == "top"; });

@@ -18,8 +18,6 @@ void Pump(int Ms) {
   }
 }
 
-namespace {
-
 bool NothingToPaint(HWND Wnd) {
   if (GetUpdateRect(Wnd, nullptr, FALSE)) return false;
   bool clean = true;
@@ -33,8 +31,6 @@ bool NothingToPaint(HWND Wnd) {
       LPARAM(&clean));
   return clean;
 }
-
-}  // namespace
 
 bool PumpUntilPainted(HWND Wnd, int TimeoutMs) {
   bool painted = PumpUntil([&] { return IsWindowVisible(Wnd) && NothingToPaint(Wnd); }, TimeoutMs);

@@ -51,6 +51,9 @@ void Pump(int Ms);
 // later: wait for its effect).
 inline void PumpQueued() { Application->ProcessMessages(); }
 
+// Whether neither Wnd nor any shown window inside it waits for its WM_PAINT.
+bool NothingToPaint(HWND Wnd);
+
 // Processes messages until Wnd is visible and neither it nor any window inside it has anything left to
 // paint, then what is queued.
 bool PumpUntilPainted(HWND Wnd, int TimeoutMs = 20000);

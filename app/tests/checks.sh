@@ -12,6 +12,29 @@ fail() {
 drive_log() {
   printf '%s/driver-%s-%s.log\n' "$out" "$(date +%s%N)" "$BASHPID"
 }
+# wine_driver <prefix> <login> <limit s> <args...>: one driver command on that machine, its output
+# on stdout and its complaints on stderr, its exit status returned. Under a loaded parallel run Wine
+# now and then ends a program it was asked to start before the program's own code runs, with status
+# 1 and no output. The driver marks a file of the prefix first thing; a run that ended without the
+# mark never started (it did nothing) and is started again, at most twice, noted in a file
+# wine-start-<time>-<pid>.log of the output folder. A run that started and failed is the command's
+# failure, as is one that never ended.
+wine_driver() {
+  local m=$1 login=$2 limit=$3 mark rc try
+  shift 3
+  mark=yozdrive-started-$(date +%s%N)-$BASHPID
+  for try in 1 2 3; do
+    {
+      WINEPREFIX=$m USER=$login YOZDRIVE_STARTED="C:\\$mark" timeout -k 5 "$limit" wine "$bin/yozdrive.exe" "$@" \
+        | tr -d '\r'
+      rc=${PIPESTATUS[0]}
+    } || true
+    if [ "$rc" = 0 ] || [ "$rc" = 124 ] || [ "$rc" = 137 ] || [ -e "$m/drive_c/$mark" ]; then break; fi
+    echo "yozdrive $* ended with $rc before its own code ran (try $try)" >"$out/wine-start-$(date +%s%N)-$BASHPID.log"
+  done
+  rm -f "$m/drive_c/$mark"
+  return "$rc"
+}
 # end_wineserver <prefix>: ends the prefix's wineserver and waits until it has gone (wineserver -k
 # only asks it to end), so that a prefix removed and made again at the same place never meets the
 # old server still on its way out. Nothing to do for a prefix that is not there.

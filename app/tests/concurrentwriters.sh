@@ -20,8 +20,7 @@ fail() {
 drive() {  # drive <machine> <login> <args...>, stopped after two minutes
   local m=$1 login=$2
   shift 2
-  WINEPREFIX=$m USER=$login timeout 120 wine "$bin/yozdrive.exe" "$@" | tr -d '\r'
-  return "${PIPESTATUS[0]}"
+  wine_driver "$m" "$login" 120 "$@"
 }
 
 # Everyone registered and the message file made before the rush.

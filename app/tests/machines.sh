@@ -41,8 +41,8 @@ drive() {
   local m=$1 login=$2 rc log
   shift 2
   log=$(drive_log)
-  WINEPREFIX=$m USER=$login timeout -k 5 "$drive_limit" wine "$bin/yozdrive.exe" "$@" 2>"$log" | tr -d '\r'
-  rc=${PIPESTATUS[0]}
+  wine_driver "$m" "$login" "$drive_limit" "$@" 2>"$log"
+  rc=$?
   if [ "$rc" = 124 ] || [ "$rc" = 137 ]; then echo "watchdog: yozdrive $* did not end within $drive_limit s" >>"$log"; fi
   if [ "$rc" != 0 ] && [ ! -s "$log" ]; then echo "yozdrive $* ended with $rc and said nothing" >>"$log"; fi
   [ -s "$log" ] || rm -f "$log"

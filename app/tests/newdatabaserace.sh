@@ -10,6 +10,7 @@ set -euo pipefail
 build=$1
 bin=$build/bin
 out=$build/app-newdatabaserace
+source "$(dirname "$0")/checks.sh"
 share=$build/app-newdatabaserace-share
 rounds=${YOZ_RACE_ROUNDS:-12}
 logins=(alice bob carol dave)
@@ -44,8 +45,7 @@ fail() {
   exit 1
 }
 drive() {  # drive <n> <args...>: on machine n as its login
-  WINEPREFIX=${machines[$1]} USER=${logins[$1]} timeout 120 wine "$bin/yozdrive.exe" "${@:2}" | tr -d '\r'
-  return "${PIPESTATUS[0]}"
+  wine_driver "${machines[$1]}" "${logins[$1]}" 120 "${@:2}"
 }
 # at_once <round> <step> <args>: the command on all four machines, released together, with @ standing
 # for the next machine's login and % for the machine's own; fails when any of them failed.

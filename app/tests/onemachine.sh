@@ -25,8 +25,8 @@ drive() {  # drive <login> <args...>
   local login=$1 log rc
   shift
   log=$(drive_log)
-  WINEPREFIX=$M USER=$login timeout -k 5 60 wine "$bin/yozdrive.exe" "$@" 2>"$log" | tr -d '\r'
-  rc=${PIPESTATUS[0]}
+  wine_driver "$M" "$login" 60 "$@" 2>"$log"
+  rc=$?
   if [ "$rc" != 0 ] && [ ! -s "$log" ]; then echo "yozdrive $* ended with $rc and said nothing" >>"$log"; fi
   [ -s "$log" ] || rm -f "$log"
   return "$rc"

@@ -1605,6 +1605,11 @@ const TCommand* Find(const TCommand (&Commands)[N], const TCall& C) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The scripts tell a run that Wine ended before this code ran from one that failed by this mark.
+  if (const char* started = std::getenv("YOZDRIVE_STARTED")) {
+    HANDLE f = CreateFileA(started, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
+  }
   if (argc < 2 || (argc < 3 && std::string(argv[1]) != "shortcut" && std::string(argv[1]) != "popup-rect")) return 2;
   if (const char* go = std::getenv("YOZDRIVE_GO")) {
     if (const char* ready = std::getenv("YOZDRIVE_READY")) {

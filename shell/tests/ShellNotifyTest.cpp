@@ -7,8 +7,10 @@
 #include <dbt.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "Controls.h"
@@ -112,14 +114,34 @@ TEST(ChangeHandlerTest, CommandNotTakenInTimeIsWithdrawn) {
   int slot = -1;
   ASSERT_TRUE(thread->AddWatch(f, Names, false, slot));
   ASSERT_EQ(slot, 0);
-  // The thread cannot answer for longer than the caller waits. It is first let back into its wait,
-  // so it is not stopped while it holds the table's lock.
-  Sleep(200);
-  ASSERT_NE(SuspendThread(thread->Handle()), DWORD(-1));
-  DWORD start = GetTickCount();
-  EXPECT_FALSE(thread->AddWatch(f, Names, false, slot));
-  EXPECT_GE(GetTickCount() - start, 1900u);
-  ResumeThread(thread->Handle());
+  // The thread cannot answer for longer than the caller waits: it is stopped. Stopped while it held
+  // its table's lock, it would hold up the add until let go, so the add runs beside this thread; an
+  // add that is still waiting after 10 s is let through by letting the thread go, is taken back, and
+  // the thread is stopped again. However slow the machine, only an add refused counts.
+  bool refused = false;
+  for (int round = 0; round < 20 && !refused; ++round) {
+    ASSERT_NE(SuspendThread(thread->Handle()), DWORD(-1));
+    std::atomic<bool> returned{false};
+    bool added = false;
+    DWORD took = 0;
+    int taken = -1;
+    std::thread add([&] {
+      DWORD start = GetTickCount();
+      added = thread->AddWatch(f, Names, false, taken);
+      took = GetTickCount() - start;
+      returned = true;
+    });
+    PumpUntil([&] { return returned.load(); }, 10000);
+    ResumeThread(thread->Handle());
+    add.join();
+    if (added) {
+      ASSERT_TRUE(thread->RemoveWatch(taken));
+      continue;
+    }
+    EXPECT_GE(took, 1900u);
+    refused = true;
+  }
+  ASSERT_TRUE(refused) << "the thread was caught in its lock every time";
   // Whether the resumed thread finds the withdrawn command before the next one or not, the next add
   // waits for the thread's answer itself.
   PumpQueued();

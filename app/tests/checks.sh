@@ -35,6 +35,20 @@ wine_driver() {
   rm -f "$m/drive_c/$mark"
   return "$rc"
 }
+# logged_driver <prefix> <login> <limit s> <args...>: wine_driver with the command's complaints in a
+# log of its own (drive_log), kept only when not empty; a run stopped at the limit or failing without
+# a word says so there.
+logged_driver() {
+  local m=$1 login=$2 limit=$3 log rc
+  shift 3
+  log=$(drive_log)
+  wine_driver "$m" "$login" "$limit" "$@" 2>"$log"
+  rc=$?
+  if [ "$rc" = 124 ] || [ "$rc" = 137 ]; then echo "watchdog: yozdrive $* did not end within $limit s" >>"$log"; fi
+  if [ "$rc" != 0 ] && [ ! -s "$log" ]; then echo "yozdrive $* ended with $rc and said nothing" >>"$log"; fi
+  [ -s "$log" ] || rm -f "$log"
+  return "$rc"
+}
 # end_wineserver <prefix>: ends the prefix's wineserver and waits until it has gone (wineserver -k
 # only asks it to end), so that a prefix removed and made again at the same place never meets the
 # old server still on its way out. Nothing to do for a prefix that is not there.

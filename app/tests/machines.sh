@@ -38,15 +38,9 @@ on() {  # on <machine> <login> <program> [args...]
 # ends it.
 drive_limit=90
 drive() {
-  local m=$1 login=$2 rc log
+  local m=$1 login=$2
   shift 2
-  log=$(drive_log)
-  wine_driver "$m" "$login" "$drive_limit" "$@" 2>"$log"
-  rc=$?
-  if [ "$rc" = 124 ] || [ "$rc" = 137 ]; then echo "watchdog: yozdrive $* did not end within $drive_limit s" >>"$log"; fi
-  if [ "$rc" != 0 ] && [ ! -s "$log" ]; then echo "yozdrive $* ended with $rc and said nothing" >>"$log"; fi
-  [ -s "$log" ] || rm -f "$log"
-  return "$rc"
+  logged_driver "$m" "$login" "$drive_limit" "$@"
 }
 alice() { drive "$M1" alice "$@"; }
 bob() { drive "$M2" bob "$@"; }

@@ -15,13 +15,6 @@ share=$build/app-newdatabaserace-share
 rounds=${YOZ_RACE_ROUNDS:-12}
 logins=(alice bob carol dave)
 machines=()
-# end_wineserver <prefix>: ends its wineserver and waits until it has gone (-k only asks), so that a
-# prefix made again at the same place never meets the old server on its way out.
-end_wineserver() {
-  [ -d "$1" ] || return 0
-  WINEPREFIX=$1 wineserver -k 2>/dev/null || true
-  WINEPREFIX=$1 wineserver -w 2>/dev/null || true
-}
 rm -rf "$out" "$share"
 mkdir -p "$out" "$share"
 for i in 1 2 3 4; do

@@ -22,14 +22,9 @@ cleanup() {
 }
 trap cleanup EXIT
 drive() {  # drive <login> <args...>
-  local login=$1 log rc
+  local login=$1
   shift
-  log=$(drive_log)
-  wine_driver "$M" "$login" 60 "$@" 2>"$log"
-  rc=$?
-  if [ "$rc" != 0 ] && [ ! -s "$log" ]; then echo "yozdrive $* ended with $rc and said nothing" >>"$log"; fi
-  [ -s "$log" ] || rm -f "$log"
-  return "$rc"
+  logged_driver "$M" "$login" 60 "$@"
 }
 alice() { drive alice "$@"; }
 all='yOZ - All Departments'

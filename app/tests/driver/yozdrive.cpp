@@ -489,13 +489,14 @@ int AnswerBox(HWND Box, const std::string& Caption, const std::string& Button, b
       enabled = enabled || (IsWindowEnabled(b) && WithoutAmpersands(WindowText(b)) == WithoutAmpersands(Button));
     if (enabled) break;
   }
-  for (HWND s : ChildrenByPlace(Box, "Static")) {
-    std::string t = WindowText(s);
-    if (t.empty() || !Tell) continue;
-    for (char& c : t)
-      if (c == '\r' || c == '\n') c = '|';
-    std::printf("%s\n", t.c_str());
-  }
+  if (Tell)
+    for (HWND s : ChildrenByPlace(Box, "Static")) {
+      std::string t = WindowText(s);
+      if (t.empty()) continue;
+      for (char& c : t)
+        if (c == '\r' || c == '\n') c = '|';
+      std::printf("%s\n", t.c_str());
+    }
   for (int attempt = 0; attempt < 5; ++attempt) {
     if (!IsWindow(Box)) return 0;
     if (IsWindowVisible(Box) && ClickButton(Box, Button)) return 1;

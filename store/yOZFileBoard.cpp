@@ -200,6 +200,7 @@ TConfigFile::~TConfigFile() {
 }
 
 TyOZConfigRec TyOZFile::ReadConfig() {
+  // "Unkown" on purpose: the program's messages are kept word for word, and its tests match them.
   if (Trim(DBPath).empty()) throw Exception("Unkown yOZ database location");
   TyOZConfigRec rec;
   const std::string fileName = AddBackslash(DBPath) + "yOZ.cfg";
@@ -223,6 +224,7 @@ TyOZConfigRec TyOZFile::ReadConfig() {
 }
 
 void TyOZFile::WriteConfig(const TyOZConfigRec& Rec) {
+  // "Unkown" on purpose, as in ReadConfig.
   if (Trim(DBPath).empty()) throw Exception("Unkown yOZ database location");
   AllowMessages = Rec.AllowMessages != 0;
   LogType = Rec.LogType;

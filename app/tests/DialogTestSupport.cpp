@@ -88,13 +88,23 @@ void WhenModal(std::function<void()> Steps) {
   SetTimer(nullptr, 0, 30, RunSteps);
 }
 
+namespace {
+// A real left click at a client point of Wnd, handled when this returns (with what it opened: a modal
+// loop the click runs has ended). The point must show Wnd: a click on whatever covers it proves nothing.
+void ClickOn(HWND Wnd, POINT Client) {
+  POINT p = Client;
+  ClientToScreen(Wnd, &p);
+  EXPECT_EQ(WindowFromPoint(p), Wnd) << "another window covers the point to click";
+  SetCursorPos(p.x, p.y);
+  SendLeftClick(p);
+  WaitTimers(0);
+}
+}  // namespace
+
 void ClickItem(TListBox* List, int Index) {
   ASSERT_GE(Index, 0);
   RECT r = List->ItemRect(Index);
-  LPARAM at = MAKELPARAM(r.left + 4, (r.top + r.bottom) / 2);
-  SendMessageA(List->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
-  SendMessageA(List->Handle(), WM_LBUTTONUP, 0, at);
-  Application->ProcessMessages();
+  ClickOn(List->Handle(), POINT{r.left + 4, (r.top + r.bottom) / 2});
 }
 
 int ItemOf(TStrings* Items, const std::string& Text) {
@@ -120,76 +130,27 @@ void IdleUpdate() { UpdateActionListsOnIdle(); }
 bool Press(TButtonControl* Button) {
   IdleUpdate();
   if (!IsWindowEnabled(Button->Handle())) return false;
-  SendMessageA(Button->Handle(), BM_CLICK, 0, 0);
-  Application->ProcessMessages();
+  ClickOn(Button->Handle(), POINT{Button->Width() / 2, Button->Height() / 2});
   return true;
 }
 
-namespace {
-void SendKey(WORD Vk, bool Up) {
-  INPUT i{};
-  i.type = INPUT_KEYBOARD;
-  i.ki.wVk = Vk;
-  i.ki.dwFlags = Up ? KEYEVENTF_KEYUP : 0;
-  SendInput(1, &i, sizeof i);
-}
-
-// The key messages this thread took from its queue (the keyboard hook sees each as it is taken): a
-// key's release taken means the key was handled once the loop that took it has run. The key state's
-// toggle bit cannot tell that under Wine: a thread's key state is refreshed from the desktop's.
-struct TKeyTaken {
-  WORD Vk;
-  bool Up;
-};
-std::vector<TKeyTaken> KeysTaken;
-LRESULT CALLBACK KeyWatch(int Code, WPARAM W, LPARAM L) {
-  if (Code == HC_ACTION) KeysTaken.push_back({WORD(W), (L & 0x80000000) != 0});
-  return CallNextHookEx(nullptr, Code, W, L);
-}
-bool Taken(WORD Vk, bool Up) {
-  for (auto& k : KeysTaken)
-    if (k.Vk == Vk && k.Up == Up) return true;
-  return false;
-}
-
-// Keys come through the window system's queue: under load that takes long, never this long.
-constexpr int KeyWaitMs = 20000;
-}  // namespace
-
-void PressKeys(WORD Vk, const std::vector<WORD>& Held) {
-  HHOOK hook = SetWindowsHookExA(WH_KEYBOARD, KeyWatch, nullptr, GetCurrentThreadId());
-  TScopeExit unhook([&] {
-    UnhookWindowsHookEx(hook);
-    KeysTaken.clear();
-  });
-  KeysTaken.clear();
-  // The state the user sees when pressing: the application has been idle since the last input.
-  IdleUpdate();
-  // Each key is handled before the next one goes. A window just brought to the front may get the
-  // modifiers' state a little later than their messages: the key must not go before it.
-  for (WORD h : Held) SendKey(h, false);
-  EXPECT_TRUE(PumpUntil([&] {
-    for (WORD h : Held)
-      if (!Taken(h, false) || GetKeyState(h) >= 0) return false;
-    return true;
-  }, KeyWaitMs)) << "the thread did not see the modifiers down";
-  SendKey(Vk, false);
-  SendKey(Vk, true);
-  EXPECT_TRUE(PumpUntil([&] { return Taken(Vk, true); }, KeyWaitMs)) << "the thread did not take key " << Vk;
-  for (auto h = Held.rbegin(); h != Held.rend(); ++h) SendKey(*h, true);
-  EXPECT_TRUE(PumpUntil([&] {
-    for (WORD h : Held)
-      if (!Taken(h, true)) return false;
-    return true;
-  }, KeyWaitMs)) << "the thread did not take the modifiers' release";
-  // What the keys made (characters, posted commands) is handled too.
-  Application->ProcessMessages();
-  IdleUpdate();
-}
-
 void Type(TCustomEdit* Edit, const std::string& Text) {
+  ClickOn(Edit->Handle(), POINT{Edit->Width() / 2, Edit->Height() / 2});
+  // Selected as a drag over the text would select it.
   SendMessageA(Edit->Handle(), EM_SETSEL, 0, -1);
-  SendMessageA(Edit->Handle(), WM_CHAR, VK_BACK, 1);
-  for (char c : Text) SendMessageA(Edit->Handle(), WM_CHAR, WPARAM(static_cast<unsigned char>(c)), 1);
-  Application->ProcessMessages();
+  std::vector<INPUT> keys;
+  auto key = [&](WORD Vk, WCHAR Ch) {
+    for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
+      INPUT i{};
+      i.type = INPUT_KEYBOARD;
+      i.ki.wVk = Vk;
+      i.ki.wScan = Ch;
+      i.ki.dwFlags = (Ch ? KEYEVENTF_UNICODE : 0) | up;
+      keys.push_back(i);
+    }
+  };
+  key(VK_BACK, 0);
+  for (char c : Text) key(0, WCHAR(static_cast<unsigned char>(c)));
+  SendInput(UINT(keys.size()), keys.data(), sizeof(INPUT));
+  WaitTimers(0);
 }

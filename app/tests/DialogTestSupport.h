@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "StdCtrls.h"
+#include "TestSupport.h"
 
 // Makes the dialogs that the program makes at start (the main window exists) and points the main
 // window's commands at them; FreeDialogs undoes both.
@@ -19,7 +20,7 @@ void FreeDialogs();
 // up long after the steps ended is cancelled (a failure), so a step that missed never hangs the test.
 void WhenModal(std::function<void()> Steps);
 
-// A left click on entry Index of a list box, as the mouse makes it.
+// A left click on entry Index of a list box, as the mouse makes it (SendInput), handled on return.
 void ClickItem(TListBox* List, int Index);
 // The index of the entry with exactly this text, -1 when none.
 int ItemOf(TStrings* Items, const std::string& Text);
@@ -30,14 +31,9 @@ std::vector<std::string> Entries(TStrings* Items);
 
 // Runs the idle update of every action list, as the application does between messages.
 void IdleUpdate();
-// Presses the button with a click as the user would; False (and nothing pressed) when it is
-// disabled after the idle update.
+// Presses the button with a real click as the user would, handled on return (with a modal loop it
+// opened); False (and nothing pressed) when it is disabled after the idle update.
 bool Press(TButtonControl* Button);
-// Keys as the keyboard sends them (SendInput) to the foreground window: Vk pressed and released with
-// the modifiers Held down. Returns once this thread has handled them all, with the action lists
-// updated after, as the application updates them between messages; a key the thread never gets is a
-// failed expectation.
-void PressKeys(WORD Vk, const std::vector<WORD>& Held = {});
-
-// Replaces an edit's text by typing it: select all, then one WM_CHAR per character.
+// Replaces an edit's text by typing it: a click into it, all its text selected, then the characters
+// as the keyboard sends them.
 void Type(TCustomEdit* Edit, const std::string& Text);

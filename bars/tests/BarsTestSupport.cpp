@@ -166,10 +166,10 @@ std::vector<std::string> Captions(TdxBarItemLinks* Links) {
 }
 
 void ClickLink(TCustomdxBarControl* W, TdxBarItemLink* L) {
-  POINT p = Middle(L->ItemRect);
-  SendMessageA(W->Handle(), WM_MOUSEMOVE, 0, MAKELPARAM(p.x, p.y));
-  SendMessageA(W->Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(p.x, p.y));
-  if (IsBarControl(W) && W->HandleAllocated()) SendMessageA(W->Handle(), WM_LBUTTONUP, 0, MAKELPARAM(p.x, p.y));
+  Click(W->ClientToScreen(Middle(L->ItemRect)));
+  // The click was queued before this timer: it fires once the click is handled. What the click left
+  // for later comes after.
+  WaitTimers(0);
   WaitDeferred();
 }
 
@@ -252,22 +252,6 @@ bool WaitFocus(TWinControl* W) {
     W->SetFocus();
     return false;
   });
-}
-
-namespace {
-bool TimerFired = false;
-void CALLBACK MarkTimerFired(HWND, UINT, UINT_PTR Id, DWORD) {
-  KillTimer(nullptr, Id);
-  TimerFired = true;
-}
-}  // namespace
-
-void WaitTimers(int Ms) {
-  TimerFired = false;
-  UINT_PTR id = SetTimer(nullptr, 0, UINT(Ms), MarkTimerFired);
-  // No limit shorter than the delay itself: a generous one on top of it.
-  if (!PumpUntil([] { return TimerFired; }, Ms + 20000)) KillTimer(nullptr, id);
-  Application->ProcessMessages();
 }
 
 COLORREF PixelAt(TWinControl* W, POINT Client) {

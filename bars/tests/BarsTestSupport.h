@@ -46,9 +46,8 @@ POINT Center(TdxBarItemLink* L);
 // The links' captions, "<no item>" for a link without an item.
 std::vector<std::string> Captions(TdxBarItemLinks* Links);
 
-// Moves onto L's row of the bar window W and presses the left button there, then releases it when the
-// press left the window alive (a menu row's click may close its menu); returns when what the click
-// left for later is done (WaitDeferred).
+// A real click (Click) in the middle of L's row of the bar window W; returns when the click and what it
+// left for later are done (WaitDeferred).
 void ClickLink(TCustomdxBarControl* W, TdxBarItemLink* L);
 // The first shown row of W showing Caption, or null; ClickRow clicks it (false when there is none).
 TdxBarItemLink* FindRow(TCustomdxBarControl* W, const std::string& Caption);
@@ -76,10 +75,6 @@ bool WaitShown(TWinControl* W);
 // focus (asked again while it has not: another window may take the foreground meanwhile).
 bool WaitForeground(TWinControl* W);
 bool WaitFocus(TWinControl* W);
-// For what a timer of the bars does after a delay, or to show that one never fires: waits until a timer
-// of Ms milliseconds set now has fired, so every timer set before it with a delay up to Ms has fired
-// too (the queue hands out timers in the order they fall due), however slow the machine is.
-void WaitTimers(int Ms);
 // What the bars leave for a moment later (closed windows freed, docking toggled, a bar closed: timers
 // of no delay) has been done.
 inline void WaitDeferred() { WaitTimers(0); }

@@ -254,24 +254,38 @@ void CALLBACK CloseMenu(HWND, UINT, UINT_PTR Id, DWORD) {
   KillTimer(nullptr, Id);
   EndMenu();
 }
-// Closes the menu that will be open then, as a click elsewhere does.
-void CloseMenuAfter(UINT Ms) { SetTimer(nullptr, 0, Ms, &CloseMenu); }
+// Closes the menu that will be open then, as a click elsewhere does: a guard for a menu the keys
+// meant for it do not close.
+UINT_PTR CloseMenuAfter(UINT Ms) { return SetTimer(nullptr, 0, Ms, &CloseMenu); }
+// Keys pressed and released in order as the keyboard sends them; a menu opened after this takes
+// them from the queue.
+void SendKeyStrokes(std::initializer_list<WORD> Keys) {
+  std::vector<INPUT> in;
+  for (WORD k : Keys)
+    for (DWORD up : {DWORD(0), DWORD(KEYEVENTF_KEYUP)}) {
+      INPUT i{};
+      i.type = INPUT_KEYBOARD;
+      i.ki.wVk = k;
+      i.ki.dwFlags = up;
+      in.push_back(i);
+    }
+  SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
+}
+
 TEST_F(MenusFormTest, PopupMenuFromTheKeyboard) {
   auto* lst = Find<TListBox>(Form.get(), "lstTarget");
   auto* pop = Find<TPopupMenu>(Form.get(), "popMain");
   ASSERT_NE(lst, nullptr);
   ASSERT_EQ(lst->PopupMenu(), pop);
+  SetForegroundWindow(Form->Handle());
   lst->SetFocus();
-  // The context-menu key arrives as WM_CONTEXTMENU at (-1, -1); Down, Down (over the separator) and
-  // Enter, waiting in the queue, choose "Second" in the menu it opens.
-  HWND w = lst->Handle();
-  PostMessageA(w, WM_CONTEXTMENU, WPARAM(w), MAKELPARAM(-1, -1));
-  PostMessageA(w, WM_KEYDOWN, VK_DOWN, 0x01500001);
-  PostMessageA(w, WM_KEYDOWN, VK_DOWN, 0x01500001);
-  PostMessageA(w, WM_KEYDOWN, VK_RETURN, 0x001C0001);
-  PostMessageA(w, WM_CHAR, '\r', 0x001C0001);
-  CloseMenuAfter(3000);
+  ASSERT_TRUE(PumpUntilFocused(lst->Handle()));
+  // The context-menu key as the keyboard sends it; Down, Down (over the separator) and Enter, waiting
+  // in the queue, choose "Second" in the menu it opens.
+  SendKeyStrokes({VK_APPS, VK_DOWN, VK_DOWN, VK_RETURN});
+  UINT_PTR closer = CloseMenuAfter(3000);
   ASSERT_TRUE(PumpUntil([&] { return Form->Log.size() >= 2 && Form->Log.back() == "Second"; })) << Form->Log.size();
+  KillTimer(nullptr, closer);
   EXPECT_EQ(Form->Log, (std::vector<std::string>{"Popup:lstTarget", "Second"}));
   EXPECT_EQ(TPopupMenu::Active(), nullptr);
 }
@@ -280,11 +294,14 @@ TEST_F(MenusFormTest, PopupAtAPointWithAutoPopupOff) {
   auto* lst = Find<TListBox>(Form.get(), "lstTarget");
   auto* pop = Find<TPopupMenu>(Form.get(), "popMain");
   pop->SetAutoPopup(false);
-  // A right click no longer opens it by itself...
-  SendMessageA(lst->Handle(), WM_CONTEXTMENU, WPARAM(lst->Handle()), MAKELPARAM(130, 130));
+  // A right click's WM_CONTEXTMENU no longer opens it by itself (at a point of the list: one on the
+  // caption opens the window menu)...
+  RECT r;
+  GetWindowRect(lst->Handle(), &r);
+  SendMessageA(lst->Handle(), WM_CONTEXTMENU, WPARAM(lst->Handle()), MAKELPARAM((r.left + r.right) / 2, (r.top + r.bottom) / 2));
   EXPECT_TRUE(Form->Log.empty());
-  // ...but the program still can; closed without a choice, it runs nothing.
-  CloseMenuAfter(300);
+  // ...but the program still can; closed by Esc without a choice, it runs nothing.
+  SendKeyStrokes({VK_ESCAPE});
   pop->SetPopupComponent(lst);
   pop->Popup(150, 150);
   EXPECT_EQ(Form->Log, (std::vector<std::string>{"Popup:lstTarget"}));

@@ -169,6 +169,34 @@ TEST_F(StdTest, CheckBoxAndRadioButtons) {
   EXPECT_EQ(SendMessageA(chk->Handle(), BM_GETCHECK, 0, 0), BST_CHECKED);
 }
 
+// A group of radio buttons is one Tab stop: Tab enters it at its checked button (the first while none
+// is checked), the next Tab leaves it, and Shift+Tab comes back to the same button.
+TEST_F(StdTest, TabStopsAtOneRadioButtonOfAGroup) {
+  ShowIt();
+  auto* chk = Find<TCheckBox>(F.get(), "chkShowGrid");
+  auto* r1 = Find<TRadioButton>(F.get(), "RadioButtonExisting");
+  auto* r2 = Find<TRadioButton>(F.get(), "RadioButtonCreateNew");
+  auto* after = Find<TListBox>(F.get(), "lbUsers");
+  ASSERT_TRUE(chk && r1 && r2 && after);
+  auto tab = [](bool Back = false) {
+    PressKeys(VK_TAB, Back ? std::vector<WORD>{VK_SHIFT} : std::vector<WORD>{});
+    return GetFocus();
+  };
+  chk->SetFocus();
+  ASSERT_TRUE(PumpUntilFocused(chk->Handle()));
+  EXPECT_EQ(tab(), r1->Handle());
+  EXPECT_EQ(tab(), after->Handle());
+  r1->SetChecked(false);
+  r2->SetChecked(true);
+  chk->SetFocus();
+  ASSERT_TRUE(PumpUntilFocused(chk->Handle()));
+  EXPECT_EQ(tab(), r2->Handle());
+  EXPECT_EQ(tab(), after->Handle());
+  EXPECT_EQ(tab(true), r2->Handle());
+  EXPECT_EQ(tab(true), chk->Handle());
+  EXPECT_TRUE(r2->Checked());
+}
+
 TEST_F(StdTest, SortedListBoxWithObjectsClicksAndRecreate) {
   auto* lb = Find<TListBox>(F.get(), "lbUsers");
   ASSERT_NE(lb, nullptr);

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <cstdio>
 
+#include "ActnList.h"
+
 void TFormsEnvironment::SetUp() {
   InitForms();
   for (auto r : FRegisters) r();
@@ -42,6 +44,22 @@ bool PumpUntilFocused(HWND Wnd, int TimeoutMs) {
   bool focused = PumpUntil([&] { return GetFocus() == Wnd; }, TimeoutMs);
   PumpQueued();
   return focused;
+}
+
+namespace {
+bool TimerFired = false;
+void CALLBACK MarkTimerFired(HWND, UINT, UINT_PTR Id, DWORD) {
+  KillTimer(nullptr, Id);
+  TimerFired = true;
+}
+}  // namespace
+
+void WaitTimers(int Ms) {
+  TimerFired = false;
+  UINT_PTR id = SetTimer(nullptr, 0, UINT(Ms), MarkTimerFired);
+  // No limit shorter than the delay itself: a generous one on top of it.
+  if (!PumpUntil([] { return TimerFired; }, Ms + 20000)) KillTimer(nullptr, id);
+  Application->ProcessMessages();
 }
 
 namespace {
@@ -197,3 +215,65 @@ private:
 }  // namespace
 
 void WatchEveryTest(int Ms) { ::testing::UnitTest::GetInstance()->listeners().Append(new TTestWatchdogs(Ms)); }
+
+namespace {
+void SendKey(WORD Vk, bool Up) {
+  INPUT i{};
+  i.type = INPUT_KEYBOARD;
+  i.ki.wVk = Vk;
+  i.ki.dwFlags = Up ? KEYEVENTF_KEYUP : 0;
+  SendInput(1, &i, sizeof i);
+}
+
+// The key messages this thread took from its queue (the keyboard hook sees each as it is taken): a
+// key's release taken means the key was handled once the loop that took it has run. The key state's
+// toggle bit cannot tell that under Wine: a thread's key state is refreshed from the desktop's.
+struct TKeyTaken {
+  WORD Vk;
+  bool Up;
+};
+std::vector<TKeyTaken> KeysTaken;
+LRESULT CALLBACK KeyWatch(int Code, WPARAM W, LPARAM L) {
+  if (Code == HC_ACTION) KeysTaken.push_back({WORD(W), (L & 0x80000000) != 0});
+  return CallNextHookEx(nullptr, Code, W, L);
+}
+bool Taken(WORD Vk, bool Up) {
+  for (auto& k : KeysTaken)
+    if (k.Vk == Vk && k.Up == Up) return true;
+  return false;
+}
+
+// Keys come through the window system's queue: under load that takes long, never this long.
+constexpr int KeyWaitMs = 20000;
+}  // namespace
+
+void PressKeys(WORD Vk, const std::vector<WORD>& Held) {
+  HHOOK hook = SetWindowsHookExA(WH_KEYBOARD, KeyWatch, nullptr, GetCurrentThreadId());
+  TScopeExit unhook([&] {
+    UnhookWindowsHookEx(hook);
+    KeysTaken.clear();
+  });
+  KeysTaken.clear();
+  // The state the user sees when pressing: the application has been idle since the last input.
+  UpdateActionListsOnIdle();
+  // Each key is handled before the next one goes. A window just brought to the front may get the
+  // modifiers' state a little later than their messages: the key must not go before it.
+  for (WORD h : Held) SendKey(h, false);
+  EXPECT_TRUE(PumpUntil([&] {
+    for (WORD h : Held)
+      if (!Taken(h, false) || GetKeyState(h) >= 0) return false;
+    return true;
+  }, KeyWaitMs)) << "the thread did not see the modifiers down";
+  SendKey(Vk, false);
+  SendKey(Vk, true);
+  EXPECT_TRUE(PumpUntil([&] { return Taken(Vk, true); }, KeyWaitMs)) << "the thread did not take key " << Vk;
+  for (auto h = Held.rbegin(); h != Held.rend(); ++h) SendKey(*h, true);
+  EXPECT_TRUE(PumpUntil([&] {
+    for (WORD h : Held)
+      if (!Taken(h, true)) return false;
+    return true;
+  }, KeyWaitMs)) << "the thread did not take the modifiers' release";
+  // What the keys made (characters, posted commands) is handled too.
+  Application->ProcessMessages();
+  UpdateActionListsOnIdle();
+}

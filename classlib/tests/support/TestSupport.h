@@ -65,6 +65,13 @@ bool PumpUntilPainted(HWND Wnd, int TimeoutMs = 20000);
 // notifications).
 bool PumpUntilFocused(HWND Wnd, int TimeoutMs = 20000);
 
+// For what a timer does after a delay, or to show that one never fires: waits until a timer of Ms
+// milliseconds set now has fired, so every timer set before it with a delay up to Ms has fired too (the
+// queue hands out timers in the order they fall due), however slow the machine is. WaitTimers(0) also
+// waits until input already queued (SendInput) has been handled: a timer comes only when no input is
+// left before it.
+void WaitTimers(int Ms);
+
 // A form owned by the test: forms are freed, not deleted.
 struct FormDeleter {
   void operator()(TCustomForm* f) const { TObject::Free(f); }
@@ -162,6 +169,14 @@ public:
   ~THoldPointer() { ClipCursor(nullptr); }
   THoldPointer(const THoldPointer&) = delete;
 };
+
+// Keys as the keyboard sends them (SendInput) to the foreground window: Vk pressed and released with
+// the modifiers Held down. Returns once this thread has taken them all from its queue (a thread
+// keyboard hook sees each as it is taken, before any other hook can swallow it) and handled them, with
+// the action lists updated before and after, as the application updates them between messages; a key
+// the thread never gets is a failed expectation. Not for a key that opens a modal loop (the call would
+// return only when the loop ends): send those with SendInput and wait for their effect.
+void PressKeys(WORD Vk, const std::vector<WORD>& Held = {});
 
 // Bytes as upper-case hex, 32 to a line, for readable failures.
 std::string Hex(const std::string& bytes);

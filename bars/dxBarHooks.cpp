@@ -416,8 +416,10 @@ bool dxBarKeyboardHookSwallows(WPARAM Key, LPARAM Data) {
     // item the key is clicking (a dialog it opens) gets the same press once more. Swallowed, it does
     // not reach the dialog (an autorepeat would carry the previous-state bit).
     if (!release && Key == Hooks.ForwardedKey && Hooks.Forwarding && (Data & 0x40000000) == 0) return true;
-    // A press while the forwarded key is up again: its release went elsewhere. Go on normally.
-    if (release || KeyHeld(Hooks.ForwardedKey)) return true;
+    // A press while the forwarded key is up again: its release went elsewhere. Go on normally. So
+    // does a key pressed with Shift or Ctrl held: the two make one chord (Ctrl+Down expands a menu).
+    bool chord = Hooks.ForwardedKey == VK_SHIFT || Hooks.ForwardedKey == VK_CONTROL;
+    if (release || (KeyHeld(Hooks.ForwardedKey) && !chord)) return true;
     Hooks.Forwarded = false;
   }
   TCustomdxBarControl* active = ActiveBarControl();

@@ -166,6 +166,7 @@ void TfrmMain::actHelpOnyOZExecute(TObject*) { Application->HelpJump("Contents")
 void TfrmMain::actFileExitExecute(TObject*) { Close(); }
 
 void TfrmMain::actRefreshExecute(TObject* Sender) {
+  // The double spaces and "can not" on purpose: the program's messages are kept word for word.
   if (!IsDirectory(yOZFile->DBPath))
     throw Exception("Unable to perform refresh.  The yOZ database location \"" + yOZFile->DBPath +
                     "\" can not be found.  Please check your network.");

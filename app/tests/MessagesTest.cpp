@@ -330,6 +330,17 @@ TEST_F(Messages, ABoardRowGetsAMessageTypedIntoTheSendDialog) {
   Form->RefillBoard();
   SelectRow("BOB");
   frmyOZMessages->txtSubject->SetText("left over");
+  // Whether showing disabled the board's Send Message, seen right after the dialog's own OnShow: the
+  // board's action update on the next idle moment enables it again (its row is still selected).
+  struct TShowProbe {
+    TNotifyEvent Inner;
+    bool SendMessage = true;
+    void Show(TObject* Sender) {
+      Inner(Sender);
+      SendMessage = frmMain->actSendMessage->Enabled();
+    }
+  } probe{frmyOZMessages->OnShow};
+  frmyOZMessages->OnShow = Bind(&probe, &TShowProbe::Show);
   struct {
     std::string Caption, From, To, ToLogin, TimeStatic, Received, Subject;
     bool BoardTimer = false, MessageTimer = true, SendMessage = true, Send = false, Delete = true, Cancel = true;
@@ -340,7 +351,7 @@ TEST_F(Messages, ABoardRowGetsAMessageTypedIntoTheSendDialog) {
       seen = {d.Caption(), d.lblFrom->Caption(), d.lblTo->Caption(), d.lblToComputerName->Caption(),
               d.lblTimeStatic->Caption(), d.lblReceived->Caption(), d.txtSubject->Text(),
               Form->tmrUpdateListView->Enabled(), Form->tmrCheckForMessages->Enabled(),
-              Form->actSendMessage->Enabled(), d.actSend->Enabled(), d.actDelete->Enabled(), d.actCancel->Enabled(),
+              probe.SendMessage, d.actSend->Enabled(), d.actDelete->Enabled(), d.actCancel->Enabled(),
               GetFocus() == d.txtSubject->Handle()};
       Foreground(&d);
       TypeText("Lunch?\tAt noon\nin the canteen");

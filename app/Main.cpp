@@ -18,6 +18,7 @@
 #include "SysUtils.h"
 #include "WinUtils.h"
 #include "dxfLabel.h"
+#include "yOZMaker.h"
 #include "Settings.h"
 #include "yOZMessageInBox.h"
 #include "yOZMessages.h"
@@ -32,12 +33,12 @@ TMainDialogs MainDialogs;
 namespace {
 
 constexpr const char* MutexName = "KLN - yOZ";
+// "experiancing" on purpose: the program's messages are kept word for word, as users know them.
 constexpr const char* ComCtlWarning =
     "IMPORTANT: Are you missing any images on your Buttons or Toolbars?\r\rIf so please read on...\r\r"
     "yOZ has detected that you may be experiancing a lack of images, this can be cured by updating a "
     "Microsoft file called COMCTL32.DLL\rThis file can be obtained via our website.  Please visit the yOZ FAQ "
     "at ";
-constexpr const char* FaqAddress = "http://www.example.com/yoz/faq.html";
 
 // The store's boxes go through the class library's message dialog, so they look like the program's
 // own and tests can answer them.
@@ -340,7 +341,7 @@ void TfrmMain::FormActivate(TObject* Sender) {
     return;
   }
   AskFirstRun(rec);
-  if (!IsNewComCtl32()) Inform(std::string(ComCtlWarning) + FaqAddress);
+  if (!IsNewComCtl32()) Inform(std::string(ComCtlWarning) + MakerFaq());
 
   Settings->LoadSettings(rec);
   lvMain->SetSortType(rec.SortListView ? stText : stNone);
@@ -393,6 +394,7 @@ void TfrmMain::ShowDepartmentPane(const TyOZCBRec& Rec) {
 
 void TfrmMain::AskFirstRun(TyOZCBRec& Rec) {
   if (!Rec.FirstTimeRun) return;
+  // "Thankyou" on purpose: the question is kept word for word, and the tests match it.
   if (MessageDlg("Thankyou for using yOZ.\r\rWould you like yOZ to start automatically on startup?", mtInformation,
                  mbYesNo) == mrYes)
     StartStep([this] { CreateStartupShortcut(); });
@@ -467,6 +469,7 @@ void TfrmMain::tmrUpdateListViewTimer(TObject* Sender) {
   try {
     const std::string data = DatabaseFolder() + UserFileName + ".isd";
     if (FileModTime(data) != UserFileAge) {
+      // Taken before the reload on purpose: a failed refresh waits for the file's next write by any copy.
       UserFileAge = FileModTime(data);
       yOZFile->LoadCurrentUser();
       StTrayIcon->SetImageIndex(yOZFile->StatusImageIndex(yOZCurrentUser->Status));
@@ -477,6 +480,7 @@ void TfrmMain::tmrUpdateListViewTimer(TObject* Sender) {
         Inform("Status update from yOZ at " + DateTimeToStr(Now()) + "\r\r" + AlertList->AlertText);
     }
   } catch (...) {
+    // Swallowed on purpose: a share away for a moment must not raise a box on every copy each tick.
     SetPanelText("Attempting to update yOZ...");
   }
 }
@@ -486,6 +490,7 @@ void TfrmMain::tmrCheckForMessagesTimer(TObject* Sender) {
   try {
     const std::string data = DatabaseFolder() + MessageFileName + ".isd";
     if (FileModTime(data) != MessageFileAge) {
+      // Taken before the check on purpose, as the board timer's: retried only when the file changes.
       MessageFileAge = FileModTime(data);
       if (yOZMessage->HasNewMessages()) {
         if (!StTrayIcon->Animate()) {
@@ -503,6 +508,7 @@ void TfrmMain::tmrCheckForMessagesTimer(TObject* Sender) {
       SetPanelText("");
     }
   } catch (...) {
+    // Swallowed on purpose, as the board timer's failures: the status bar says it meanwhile.
     SetPanelText("Attempting to check for messages...");
   }
 }
@@ -510,6 +516,7 @@ void TfrmMain::tmrCheckForMessagesTimer(TObject* Sender) {
 void TfrmMain::tmrScreenSaverTimer(TObject* Sender) {
   if (!yOZFile) return;
   if (IsScreenSaverRunning()) {
+    // Exactly "Available" on purpose, as its command stores it: any other status (custom ones too) is left alone.
     if (!ScreenSaverSwitched && yOZCurrentUser->Status == "Available") {
       ScreenSaverSwitched = true;
       yOZCurrentUser->Status = ScreenSaverStatus;

@@ -6,6 +6,7 @@
 #include "StVInfo.h"
 #include "SysUtils.h"
 #include "WinUtils.h"
+#include "yOZMaker.h"
 #include "yOZMessageInBox.h"
 #include "yOZMessages.h"
 
@@ -159,12 +160,13 @@ void TfrmMain::actVeiwInBoxExecute(TObject*) {
   frmyOZMessageInBox->ShowModal();
 }
 void TfrmMain::actHelpAboutExecute(TObject*) {
-  if (MainDialogs.About) MainDialogs.About("yOZ ", "3.50", "yoz@example.com");
+  if (MainDialogs.About) MainDialogs.About("yOZ ", "3.50", MakerEmail);
 }
 void TfrmMain::actHelpOnyOZExecute(TObject*) { Application->HelpJump("Contents"); }
 void TfrmMain::actFileExitExecute(TObject*) { Close(); }
 
 void TfrmMain::actRefreshExecute(TObject* Sender) {
+  // The double spaces and "can not" on purpose: the program's messages are kept word for word.
   if (!IsDirectory(yOZFile->DBPath))
     throw Exception("Unable to perform refresh.  The yOZ database location \"" + yOZFile->DBPath +
                     "\" can not be found.  Please check your network.");

@@ -15,7 +15,7 @@ namespace {
 constexpr int stscFileOpen = 73;          // "Error opening file"
 constexpr int stscNoVerInfo = 100;        // "File does not contain version info"
 constexpr int stscVerInfoFail = 101;      // "Unable to read version info"
-constexpr int stscBadVerInfoKey = 134;    // "The specified key cannnot be found in version info"
+constexpr int stscBadVerInfoKey = 134;    // "The specified key cannnot be found in version info" (sic, kept)
 
 // A whole decimal number ("3.50", "-2", "1e3") with '.' as the point, blanks before it allowed.
 bool ParseDecimal(const std::string& s, double& v) {

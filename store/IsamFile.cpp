@@ -255,6 +255,7 @@ std::string TIsamFile::NextKey() {
   return result;
 }
 
+// The library's own texts, slips ("Record are", "no available") kept on purpose: messages quote them.
 std::string TIsamFile::ErrorText() const {
   switch (LastError) {
     case 0: return "No error";
@@ -285,6 +286,7 @@ std::string TIsamFile::ErrorText() const {
   }
 }
 
+// "occured" on purpose, as the error texts above.
 std::string TIsamFile::ErrorInfo() const {
   if (LastError == 0) return "No error has occured";
   if (LastError >= 1 && LastError <= 23) return "";

@@ -41,6 +41,7 @@ void TYOZMessage::SendMessage(const std::string& ToLogInName, const std::string&
   const std::string folder = Folder();
   const std::string name = folder + MessageFileName;
   // The first message of a database creates the data set; one made meanwhile by another copy is used.
+  // Which copy made it does not matter here, so the result is left unchecked on purpose (a failure raises).
   if (!FileExists(name + ".ism"))
     static_cast<void>(CreateNewDataSet(MessageFile.get(), name, MessageFileFormat, "Unable to create yOZ Messages database!\r\r"));
   OpenMessageFile(name);
@@ -50,6 +51,7 @@ void TYOZMessage::SendMessage(const std::string& ToLogInName, const std::string&
   TIsamFileCloser closeUsers(UserFile);
 
   TUserRec to, from;
+  // "Databse" on purpose: the program's messages are kept word for word, and its tests match them.
   if (!UserFile->GetEqual(to.Data, TUserRec::ixLogInName, ToLogInName))
     throw Exception("Unable to find " + ToLogInName + " in Users Databse!" + "\r\r" + UserFile->ErrorText());
   if (!UserFile->GetEqual(from.Data, TUserRec::ixLogInName, FromLogInName))

@@ -28,13 +28,13 @@ std::string TYOZDepartment::DataSetName() {
   return AddBackslash(rec.yOZDBasePath) + "yOZDeps";
 }
 
-// Open and BOF failures are not reported here: the next call on the closed handle fails with
-// "Invalid dataset reference" and reports that.
+// The open's result is left unchecked on purpose: the next call on the closed handle fails with
+// "Invalid dataset reference", which each caller reports in its own words (and the tests expect).
 void TYOZDepartment::OpenDepartmentFile() { static_cast<void>(DepartmentFile->Open(DataSetName())); }
 
 void TYOZDepartment::CreateDepartmentFile() {
-  // Fails, harmlessly, on an existing data set; one that another copy is making just now is waited for,
-  // so the dialog's first reads find it whole.
+  // Unchecked on purpose: it fails, harmlessly, on an existing data set; one that another copy is making
+  // just now is waited for, so the dialog's first reads find it whole.
   static_cast<void>(MakeDataSet(DepartmentFile.get(), DataSetName(), DepartmentFormat));
 }
 
@@ -57,6 +57,7 @@ void TYOZDepartment::AddDepartment(const std::string& Name) {
 void TYOZDepartment::DeleteDepartment(int Key) {
   OpenDepartmentFile();
   TIsamFileCloser closer(DepartmentFile);
+  // "erarse" on purpose: the program's messages are kept word for word, and its tests match them.
   if (!DepartmentFile->Delete(KeyText(Key)))
     throw Exception("Unable to erarse department\r\r" + DepartmentFile->ErrorText());
 }

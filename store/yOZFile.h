@@ -29,6 +29,22 @@ struct TyOZConfigRec {
 };
 static_assert(sizeof(TyOZConfigRec) == 33, "yOZ.cfg holds 33-byte records");
 
+// "yOZ.cfg" opened and locked for one read or write: the exclusive open keeps out the copies on this
+// machine, the byte-range lock those on others (share modes do not reach them). Not Ok when another
+// copy has it now; the file must exist.
+class TConfigFile {
+public:
+  explicit TConfigFile(const std::string& FileName);
+  ~TConfigFile();
+  TConfigFile(const TConfigFile&) = delete;
+  TConfigFile& operator=(const TConfigFile&) = delete;
+  bool Ok() const { return FHandle != INVALID_HANDLE_VALUE; }
+  HANDLE Handle() const { return FHandle; }
+
+private:
+  HANDLE FHandle;
+};
+
 // How the database object reaches the main window without knowing it. Any member may be empty.
 struct TyOZFileHooks {
   std::function<void(const std::string&)> SetStatusText;  // text of the status bar's panel 0

@@ -164,32 +164,6 @@ constexpr int ConfigAttempts = 21;
 constexpr DWORD ConfigRetryPauseMs = 20;
 constexpr LONG ConfigRecSize = sizeof(TyOZConfigRec);
 
-// "yOZ.cfg" opened and locked for one read or write: the exclusive open keeps out the copies on this
-// machine, the byte-range lock those on others. Invalid when another copy has it now.
-class TConfigFile {
-public:
-  explicit TConfigFile(const std::string& FileName) {
-    FHandle = CreateFileA(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (FHandle != INVALID_HANDLE_VALUE && !LockSharedFile(FHandle)) {
-      CloseHandle(FHandle);
-      FHandle = INVALID_HANDLE_VALUE;
-    }
-  }
-  ~TConfigFile() {
-    if (FHandle == INVALID_HANDLE_VALUE) return;
-    UnlockSharedFile(FHandle);
-    CloseHandle(FHandle);
-  }
-  TConfigFile(const TConfigFile&) = delete;
-  TConfigFile& operator=(const TConfigFile&) = delete;
-  bool Ok() const { return FHandle != INVALID_HANDLE_VALUE; }
-  HANDLE Handle() const { return FHandle; }
-
-private:
-  HANDLE FHandle;
-};
-
 // The last whole record of the file into Rec (left as it is when the file holds none). A tail shorter
 // than a record (a write cut short) is passed over, so a damaged file never stops a start.
 bool ReadLastRecord(HANDLE File, TyOZConfigRec& Rec) {
@@ -210,7 +184,23 @@ bool ReadLastRecord(HANDLE File, TyOZConfigRec& Rec) {
 
 }  // namespace
 
+TConfigFile::TConfigFile(const std::string& FileName) {
+  FHandle = CreateFileA(FileName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                        FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (FHandle != INVALID_HANDLE_VALUE && !LockSharedFile(FHandle)) {
+    CloseHandle(FHandle);
+    FHandle = INVALID_HANDLE_VALUE;
+  }
+}
+
+TConfigFile::~TConfigFile() {
+  if (FHandle == INVALID_HANDLE_VALUE) return;
+  UnlockSharedFile(FHandle);
+  CloseHandle(FHandle);
+}
+
 TyOZConfigRec TyOZFile::ReadConfig() {
+  // "Unkown" on purpose: the program's messages are kept word for word, and its tests match them.
   if (Trim(DBPath).empty()) throw Exception("Unkown yOZ database location");
   TyOZConfigRec rec;
   const std::string fileName = AddBackslash(DBPath) + "yOZ.cfg";
@@ -234,6 +224,7 @@ TyOZConfigRec TyOZFile::ReadConfig() {
 }
 
 void TyOZFile::WriteConfig(const TyOZConfigRec& Rec) {
+  // "Unkown" on purpose, as in ReadConfig.
   if (Trim(DBPath).empty()) throw Exception("Unkown yOZ database location");
   AllowMessages = Rec.AllowMessages != 0;
   LogType = Rec.LogType;

@@ -279,8 +279,8 @@ TEST_F(Messages, TheWindowsCarryTheirTexts) {
     int Image;
   } actions[] = {{d.actSend, "&Send", 16467, "Send message", 18},
                  {d.actCancel, "&Cancel", 0, "Retain message", 20},
-                 {d.actDelete, "&Delete", VK_DELETE, "Delete message", 19},
-                 {b.actDeleteMessage, "&Delete", VK_DELETE, "Delete selected message", 19},
+                 {d.actDelete, "&Delete", 0, "Delete message", 19},
+                 {b.actDeleteMessage, "&Delete", 0, "Delete selected message", 19},
                  {b.actFileExit, "E&xit", 0, "", 8}};
   EXPECT_EQ(d.ActionList1->Images(), Form->imgSmallPics);
   EXPECT_EQ(b.ActionList1->Images(), Form->imgSmallPics);
@@ -538,8 +538,7 @@ TEST_F(Messages, DeletingFromTheReadDialogMarksNothingOld) {
   EXPECT_FALSE(Form->StTrayIcon->Animate());
 }
 
-// Alt with the bar button's letter runs it: Alt+S sends. The Delete key, which deletes a message
-// being read, still deletes a character while one is written.
+// Alt with the bar button's letter runs it: Alt+S sends. The Delete key deletes a character of the text.
 TEST_F(Messages, AltSSendsAndTheDeleteKeyEditsTheTextBeingWritten) {
   Seed();
   Start();
@@ -589,7 +588,7 @@ TEST_F(Messages, AltDDeletesTheMessageInTheReadDialog) {
 // --- the inbox --------------------------------------------------------------------------------------
 
 // By keys alone: Down selects the message, which shows and is read as a click reads it; the Delete key
-// asks and deletes; Alt+X leaves.
+// on the list asks and deletes; Alt+X leaves.
 TEST_F(Messages, TheInboxByKeysReadsAndDeletes) {
   Seed();
   Start();

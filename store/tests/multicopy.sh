@@ -52,11 +52,18 @@ step "$A" alice UseCsvLog
 step "$A" alice ChangeOwnStatus YOZ_STATUS="DND"
 step "$B" bob ChangeOwnStatus YOZ_STATUS="Available"
 step "$A" alice CheckCsvLog YOZ_OTHER=BOB
-# Both machines at once on the configuration file.
-step "$A" alice ConfigTraffic &
-a=$!
-step "$B" bob ConfigTraffic &
-b=$!
-wait $a
-wait $b
+# Both machines at once on the configuration file: each writes its own record and reads whatever is
+# there; then A holds the file in the middle of a write while B reads.
+at_once() {  # at_once <step on A> <step on B> [VAR=value...]
+  local first=$1 second=$2
+  shift 2
+  step "$A" alice "$first" YOZ_MARK=a "$@" &
+  local a=$!
+  step "$B" bob "$second" YOZ_MARK=b "$@" &
+  local b=$!
+  wait $a
+  wait $b
+}
+at_once ConfigTraffic ConfigTraffic
+at_once ConfigHeldMidWrite ConfigReadWhileHeld
 echo "two machines: all steps passed"

@@ -3,6 +3,9 @@
 // happen, forms owned by a test and freed the class library's way, finders for a form's components,
 // a private temporary folder, a private registry hive and a thread that answers message boxes. Folder-specific helpers build on these
 // (app/tests/AppTestSupport.h, store/tests/StoreTestSupport.h).
+// The waiting rules below follow from how Wine delivers input (real input passes through the display
+// and arrives later; a window hidden or shown without a window manager takes its time; the pointer
+// follows the X server): see docs/WINE.md, "Tests and scripts".
 #include <windows.h>
 
 #include <atomic>

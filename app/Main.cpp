@@ -19,6 +19,7 @@
 #include "SysUtils.h"
 #include "WinUtils.h"
 #include "dxfLabel.h"
+#include "yOZMaker.h"
 #include "Settings.h"
 #include "yOZMessageInBox.h"
 #include "yOZMessages.h"
@@ -39,7 +40,6 @@ constexpr const char* ComCtlWarning =
     "yOZ has detected that you may be experiancing a lack of images, this can be cured by updating a "
     "Microsoft file called COMCTL32.DLL\rThis file can be obtained via our website.  Please visit the yOZ FAQ "
     "at ";
-constexpr const char* FaqAddress = "http://www.example.com/yoz/faq.html";
 
 // The store's boxes go through the class library's message dialog, so they look like the program's
 // own and tests can answer them.
@@ -342,7 +342,7 @@ void TfrmMain::FormActivate(TObject* Sender) {
     return;
   }
   AskFirstRun(rec);
-  if (!IsNewComCtl32()) Inform(std::string(ComCtlWarning) + FaqAddress);
+  if (!IsNewComCtl32()) Inform(std::string(ComCtlWarning) + MakerFaq());
 
   Settings->LoadSettings(rec);
   lvMain->SetSortType(rec.SortListView ? stText : stNone);

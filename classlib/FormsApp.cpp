@@ -1,10 +1,13 @@
 // The application object (message loop, idle work, exceptions, hints, help) and the screen.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <malloc.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <vector>
 
 #include "ControlsInternal.h"
 #include "Forms.h"
@@ -17,6 +20,9 @@ namespace {
 constexpr UINT_PTR HintTimerId = 1;
 constexpr UINT_PTR MouseTimerId = 2;
 constexpr UINT MousePollInterval = 100;
+constexpr UINT_PTR HelpTimerId = 3;
+constexpr UINT HelpPollInterval = 50;
+constexpr DWORD HelpViewerLimit = 30000;  // a viewer with no window by then never makes one
 }  // namespace
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
@@ -36,6 +42,7 @@ TApplication::~TApplication() {
   CancelHint();
   // The help viewer closes with the program that opened it.
   if (FHelpUsed) HelpCommand(HELP_QUIT, 0);
+  StopHelpWait();
   // The forms go first (they call back here while they go).
   DestroyComponents();
   FHintWindow = nullptr;
@@ -312,16 +319,70 @@ void TApplication::BringToFront() {
   }
 }
 
+HWND TApplication::HelpOwner() {
+  return FMainForm && FMainForm->HandleAllocated() ? FMainForm->WindowHandle() : Handle();
+}
+
+void TApplication::SetHelpViewer(const std::string& Exe) {
+  FHelpViewer = Exe;
+  FHelpViewerReal = -1;
+}
+
+// The viewer answers at once when its window is there. When it is not, Wine's WinHelp starts it and
+// fails the request before the window is made, and Windows' waits for it on this thread: the program
+// starts the viewer itself and hands it the request from a timer once its window is there, so the
+// board goes on answering meanwhile and the viewer is asked once. A newer request takes the place of
+// one still waiting.
 bool TApplication::HelpCommand(UINT Command, ULONG_PTR Data) {
   if (FHelpFile.empty()) return false;
-  HWND owner = FMainForm && FMainForm->HandleAllocated() ? FMainForm->WindowHandle() : Handle();
-  if (Command != HELP_QUIT) FHelpUsed = true;
-  if (WinHelpA(owner, FHelpFile.c_str(), Command, Data)) return true;
-  // Wine starts its viewer and looks for its window at once, before the viewer has made it, so the
-  // first request of a session fails: wait for the window a little, then ask again.
-  if (Command == HELP_QUIT) return false;
-  for (int i = 0; i < 50 && !FindWindowA("MS_WINHELP", nullptr); ++i) Sleep(100);
-  return FindWindowA("MS_WINHELP", nullptr) && WinHelpA(owner, FHelpFile.c_str(), Command, Data);
+  if (Command == HELP_QUIT) {
+    StopHelpWait();
+    return !FindWindowA("MS_WINHELP", nullptr) || WinHelpA(HelpOwner(), FHelpFile.c_str(), Command, Data);
+  }
+  std::string viewer = FHelpViewer;
+  if (viewer.empty()) viewer = SystemHelpViewer();
+  if (FHelpViewerReal < 0) FHelpViewerReal = IsHelpViewer(viewer);
+  if (!FHelpViewerReal) return OpenHelpPage(Command, Data);
+  FHelpUsed = true;
+  if (FindWindowA("MS_WINHELP", nullptr)) return WinHelpA(HelpOwner(), FHelpFile.c_str(), Command, Data);
+  FWaitingCommand = Command;
+  FWaitingData = Data;
+  FWaitingFile = FHelpFile;
+  if (FHelpWaiting) return true;
+  std::string line = "\"" + viewer + "\" -x";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(viewer.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return false;
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  FHelpWaiting = true;
+  FHelpWaitStart = GetTickCount();
+  SetTimer(Handle(), HelpTimerId, HelpPollInterval, nullptr);
+  return true;
+}
+
+void TApplication::StopHelpWait() {
+  if (!FHelpWaiting) return;
+  FHelpWaiting = false;
+  if (FHandle) KillTimer(FHandle, HelpTimerId);
+}
+
+void TApplication::HelpWaitTimer() {
+  if (!FHelpWaiting) return;
+  if (FindWindowA("MS_WINHELP", nullptr)) {
+    StopHelpWait();
+    WinHelpA(HelpOwner(), FWaitingFile.c_str(), FWaitingCommand, FWaitingData);
+  } else if (GetTickCount() - FHelpWaitStart > HelpViewerLimit) {
+    StopHelpWait();
+  }
+}
+
+bool TApplication::OpenHelpPage(UINT Command, ULONG_PTR Data) {
+  std::string page = HelpPage(HelpPagesFolder(FHelpFile), Command, Data);
+  if (page.empty()) return false;
+  return INT_PTR(ShellExecuteA(HelpOwner(), "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 bool TApplication::HelpContext(int Context) { return HelpCommand(HELP_CONTEXT, ULONG_PTR(uint32_t(Context))); }
@@ -330,6 +391,69 @@ bool TApplication::HelpContext(int Context) { return HelpCommand(HELP_CONTEXT, U
 // every topic so): HELP_CONTEXT works in every viewer, while Wine's ignores the JumpID macro that
 // HELP_COMMAND would carry.
 bool TApplication::HelpJump(const std::string& JumpID) { return HelpContext(HelpHash(JumpID)); }
+
+// Where the system keeps its viewer: the system folder (Wine) or the Windows folder (Windows).
+std::string SystemHelpViewer() {
+  std::string found;
+  for (auto folderOf : {GetSystemDirectoryA, GetWindowsDirectoryA}) {
+    char folder[MAX_PATH] = {};
+    folderOf(folder, MAX_PATH);
+    found = IncludeTrailingBackslash(folder) + "winhlp32.exe";
+    if (FileExists(found)) break;
+  }
+  return found;
+}
+
+bool IsHelpViewer(const std::string& Exe) {
+  if (!FileExists(Exe)) return false;
+  DWORD handle = 0;
+  DWORD size = GetFileVersionInfoSizeA(Exe.c_str(), &handle);
+  std::vector<char> info(size);
+  struct TTranslation { WORD Language, CodePage; }* t = nullptr;
+  UINT bytes = 0;
+  // Only a stub says what it is: a viewer without version information is taken as one.
+  if (!size || !GetFileVersionInfoA(Exe.c_str(), 0, size, info.data()) ||
+      !VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&t), &bytes))
+    return true;
+  for (UINT i = 0; i < bytes / sizeof *t; ++i) {
+    char key[64];
+    snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\FileDescription", t[i].Language, t[i].CodePage);
+    char* text = nullptr;
+    UINT length = 0;
+    if (VerQueryValueA(info.data(), key, reinterpret_cast<void**>(&text), &length) && length &&
+        LowerCase(std::string(text, strnlen(text, length))).find("stub") != std::string::npos)
+      return false;
+  }
+  return true;
+}
+
+std::string HelpPagesFolder(const std::string& HelpFile) { return ChangeFileExt(HelpFile, "") + "-help\\"; }
+
+std::string HelpPage(const std::string& Folder, UINT Command, ULONG_PTR Data) {
+  std::string key;
+  switch (Command) {
+    case HELP_CONTEXT:
+    case HELP_CONTEXTPOPUP: key = std::to_string(int32_t(Data)); break;
+    case HELP_CONTENTS:
+    case HELP_FINDER: key = "contents"; break;
+    case HELP_KEY:
+    case HELP_PARTIALKEY:
+    case HELP_MULTIKEY: key = "index"; break;
+    default: return "";
+  }
+  FILE* f = fopen((Folder + "contexts.txt").c_str(), "r");
+  if (!f) return "";
+  std::string page;
+  char line[512];
+  while (page.empty() && fgets(line, sizeof line, f)) {
+    char name[64] = {}, file[256] = {};
+    // Only a page of the folder itself.
+    if (sscanf(line, "%63s %255s", name, file) == 2 && name == key && !strpbrk(file, "\\/:"))
+      page = Folder + file;
+  }
+  fclose(f);
+  return page;
+}
 
 int32_t HelpHash(const std::string& ContextString) {
   uint32_t h = 0;
@@ -519,6 +643,8 @@ void TApplication::WndProc(TMessage& Message) {
         HintTimerExpired();
       else if (Message.WParam == MouseTimerId)
         DoMouseIdle();
+      else if (Message.WParam == HelpTimerId)
+        HelpWaitTimer();
       return;
     case WM_CLOSE:
       if (FMainForm) FMainForm->Close();

@@ -278,6 +278,11 @@ void TStCustomTrayIcon::NextFrame(TObject*) {
 // ---------------------------------------------------------------------------------------------------
 // The icon's window and the owner form's hook
 
+UINT TStCustomTrayIcon::TaskbarCreatedMessage() {
+  static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+  return message;
+}
+
 void TStCustomTrayIcon::NotifyWndProc(TMessage& Message) {
   Message.Result = 0;
   std::shared_ptr<bool> alive = FAlive;
@@ -323,6 +328,18 @@ void TStCustomTrayIcon::NotifyWndProc(TMessage& Message) {
       }
       case WM_QUERYENDSESSION:
         Message.Result = 1;
+        break;
+      default:
+        // A restarted task bar (Explorer ending, an update, a new remote session) has lost every
+        // icon and says so to each top-level window: put ours back as it was, with its current
+        // frame and tip; a running animation goes on with the next frame.
+        if (Message.Msg == TaskbarCreatedMessage() && FInTray) {
+          NOTIFYICONDATAA data;
+          FillData(data);
+          // A task bar that still shows the icon (the message came without a restart) only gets
+          // it brought up to date.
+          if (!StShellNotifyIcon(NIM_ADD, &data)) ModifyIcon();
+        }
         break;
     }
   } catch (...) {

@@ -87,6 +87,8 @@ private:
   void NextFrame(TObject* Sender);
   bool Animating() const { return FTimer && FTimer->Enabled(); }
   void NotifyWndProc(TMessage& Message);
+  // The message a (re)started task bar sends every top-level window.
+  static UINT TaskbarCreatedMessage();
   void InstallHook();
   void RemoveHook();
   static LRESULT CALLBACK OwnerHook(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam, UINT_PTR Id,

@@ -539,6 +539,46 @@ TEST_F(StTrayIconTest, TheRealNotificationAreaTakesTheIcon) {
   TObject::Free(t);
 }
 
+// A restarted task bar has lost every icon and sends "TaskbarCreated" to each top-level window: the
+// icon is added again as it is now (frame and tip), an animation goes on, and the same message while
+// the icon is still there only brings it up to date. (On the screen: app_TaskBar.)
+TEST_F(StTrayIconTest, ARestartedTaskBarGetsTheIconBackAsItIs) {
+  const UINT created = RegisterWindowMessageA("TaskbarCreated");
+  TStTrayIcon* t = MakeTray();
+  t->SetImages(Images);
+  t->SetImageIndex(1);
+  t->SetHint("yOZ - At lunch");
+  Calls.clear();
+  SendMessageA(t->NotifyWindow(), created, 0, 0);
+  ASSERT_EQ(Calls.size(), 1u);
+  EXPECT_EQ(Calls[0].Message, DWORD(NIM_ADD));
+  EXPECT_EQ(Calls[0].Colour, Green);
+  EXPECT_STREQ(Calls[0].Data.szTip, "yOZ - At lunch");
+
+  FailMessage = NIM_ADD;  // the task bar still has it
+  Calls.clear();
+  SendMessageA(t->NotifyWindow(), created, 0, 0);
+  ASSERT_EQ(CallsOf(NIM_MODIFY).size(), 1u);
+  EXPECT_EQ(CallsOf(NIM_MODIFY)[0].Colour, Green);
+  EXPECT_TRUE(Errors.Messages.empty());
+  FailMessage = 0xFFFFFFFF;
+
+  t->SetInterval(20);
+  t->SetAnimate(true);
+  ASSERT_TRUE(PumpUntil([&] { return CallsOf(NIM_MODIFY).size() >= 3; }));
+  Calls.clear();
+  SendMessageA(t->NotifyWindow(), created, 0, 0);
+  ASSERT_EQ(CallsOf(NIM_ADD).size(), 1u);
+  EXPECT_TRUE(PumpUntil([&] { return CallsOf(NIM_MODIFY).size() >= 3; })) << "the animation stopped";
+
+  // An icon taken out of the tray (restored with HideOnRestore, or inactive) stays out.
+  t->SetAnimate(false);
+  t->SetActive(false);
+  Calls.clear();
+  SendMessageA(t->NotifyWindow(), created, 0, 0);
+  EXPECT_TRUE(Calls.empty());
+}
+
 }  // namespace
 
 namespace {

@@ -6,6 +6,8 @@
 //   yozdrive gone <caption> [ms]            wait until no window has this caption
 //   yozdrive board <caption>                print the board: one line per row, columns joined by |
 //   yozdrive key <caption> <keys>           e.g. ctrl+L, F5, END, BACK*20 (to the focused control)
+//   yozdrive key-mods-first-up <caption> <keys>  as key, but the modifiers are let go before the key
+//                                           (Alt released while the letter is still down)
 //   yozdrive close-box <caption>            what the window's close box sends
 //   yozdrive click-row <caption> <login>    left click on the row of that login
 //   yozdrive click-tree <caption> <text>    left click on the tree node with that text
@@ -551,7 +553,7 @@ int Wait(const std::string& Caption, int Ms, bool Present) {
   }
 }
 
-int Key(HWND Board, const std::string& Keys) {
+int Key(HWND Board, const std::string& Keys, bool ModsFirstUp = false) {
   std::vector<WORD> mods;
   std::string rest = Keys;
   // "BACK*20": the key twenty times.
@@ -595,9 +597,10 @@ int Key(HWND Board, const std::string& Keys) {
   for (WORD m : mods) add(m, false);
   for (int i = 0; i < times; ++i) {
     add(vk, false);
-    add(vk, true);
+    if (i + 1 < times || !ModsFirstUp) add(vk, true);
   }
   for (auto it = mods.rbegin(); it != mods.rend(); ++it) add(*it, true);
+  if (ModsFirstUp) add(vk, true);
   SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
   // Done once the thread that has the keyboard has handled the keys (a menu's or a box's included).
   Settle(Board, in.size());
@@ -1388,6 +1391,7 @@ int CmdBoard(const TCall& C) {
 
 int CmdKey(const TCall& C) { return Key(C.Board, C[3]); }
 int CmdFollow(const TCall& C) { return Follow(C.Board, C[3], C[4], C.Int(5), C.Int(6), unsigned(std::strtoul(C[7], nullptr, 10))); }
+int CmdKeyModsFirstUp(const TCall& C) { return Key(C.Board, C[3], true); }
 int CmdHeld(const TCall& C) { return Held(C.Board, C.IntOr(3, 5000)); }
 int CmdPainted(const TCall& C) { return Painted(C.Board, C.IntOr(3, 20000)); }
 int CmdAnswers(const TCall& C) {
@@ -1734,6 +1738,7 @@ const TCommand BoardCommands[] = {
     {"board", 1, CmdBoard},
     {"key", 2, CmdKey},
     {"follow", 6, CmdFollow},
+    {"key-mods-first-up", 2, CmdKeyModsFirstUp},
     {"held", 1, CmdHeld},
     {"painted", 1, CmdPainted},
     {"answers", 1, CmdAnswers},

@@ -31,6 +31,7 @@ page() {
   until_true test -f "$note" || fail "$2 opened no page"
   grep -Eq "yOZ-help\\\\$1\"?\$" "$note" || fail "$2 opened $(cat "$note"), not $1"
   [ -f "$bin/yOZ-help/$1" ] || fail "$2: no page $1 beside the program"
+  echo "$2: $(cat "$note")"
 }
 no_more_pages() { [ ! -e "$browser/note-$((opened + 1)).txt" ] || fail "$1: a page too many: $(cat "$browser/note-$((opened + 1)).txt")"; }
 exit_board() {

@@ -378,6 +378,24 @@ private:
   int FExitCode = 0;
 };
 
+// Boxes nobody asked for: every timer's handler runs inside one of these. What it shows comes while
+// the user may be working in another program, which Windows does not let this program take the
+// foreground from; a box shown then is put above the other programs' windows without taking their
+// keys, and the program's task-bar button flashes until the box is answered.
+class TUnaskedBoxScope {
+public:
+  TUnaskedBoxScope();
+  ~TUnaskedBoxScope();
+  TUnaskedBoxScope(const TUnaskedBoxScope&) = delete;
+  TUnaskedBoxScope& operator=(const TUnaskedBoxScope&) = delete;
+  static bool Active();
+};
+
+// Shows a system message box as every box of the program is shown: hints hidden, a waiting quit held
+// back, and, inside a TUnaskedBoxScope, above the other programs and calling for attention (owned by
+// the program's form active last when Owner is not showing).
+int ShowMessageBox(HWND Owner, const std::string& Text, const std::string& Caption, UINT Flags);
+
 // ---------------------------------------------------------------------------------------------------
 
 class TScreen : public TComponent {

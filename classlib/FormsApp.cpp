@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstring>
 #include <vector>
 
 #include "ControlsInternal.h"
@@ -136,6 +137,95 @@ void TApplication::Run() {
 }
 
 void TApplication::Terminate() { PostQuitMessage(0); }
+
+// ---------------------------------------------------------------------------------------------------
+// Boxes nobody asked for
+
+namespace {
+thread_local int UnaskedDepth = 0;
+
+// The unasked box being shown: caught as it is made, raised above other programs once it shows.
+struct TUnaskedBox {
+  HHOOK Hook = nullptr;
+  HWND Box = nullptr;
+  UINT_PTR Timer = 0;
+  bool Owned = false;
+};
+thread_local TUnaskedBox* ShownBox = nullptr;
+
+void Flash(HWND Wnd, DWORD Flags) {
+  if (!Wnd) return;
+  FLASHWINFO f{sizeof f, Wnd, Flags, 0, 0};
+  FlashWindowEx(&f);
+}
+
+LRESULT CALLBACK UnaskedBoxMade(int Code, WPARAM WParam, LPARAM LParam) {
+  TUnaskedBox* b = ShownBox;
+  HHOOK hook = b ? b->Hook : nullptr;
+  if (Code == HCBT_CREATEWND && b && !b->Box) {
+    char cls[16] = {};
+    GetClassNameA(HWND(WParam), cls, sizeof cls);
+    if (strcmp(cls, "#32770") == 0 && !(reinterpret_cast<CBT_CREATEWNDA*>(LParam)->lpcs->style & WS_CHILD)) {
+      b->Box = HWND(WParam);
+      // Each hook call costs a trip to Wine's server: the hook goes once it has what it waits for.
+      UnhookWindowsHookEx(b->Hook);
+      b->Hook = nullptr;
+    }
+  }
+  return CallNextHookEx(hook, Code, WParam, LParam);
+}
+
+void CALLBACK UnaskedBoxTick(HWND, UINT, UINT_PTR, DWORD) {
+  TUnaskedBox* b = ShownBox;
+  if (!b || !b->Box || !IsWindowVisible(b->Box)) return;
+  KillTimer(nullptr, b->Timer);
+  b->Timer = 0;
+  // MB_TOPMOST alone is not enough: Wine ignores it. No activation: the keys stay where the user
+  // types them unless the system gives this program the foreground.
+  SetWindowPos(b->Box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // A box of no window of ours has a task-bar button of its own, which calls instead.
+  if (!b->Owned) Flash(b->Box, FLASHW_ALL | FLASHW_TIMERNOFG);
+}
+
+// A window the user sees (a minimised owner would hide the box with it).
+HWND ShowingWindow(HWND Wnd) { return Wnd && IsWindowVisible(Wnd) && !IsIconic(Wnd) ? Wnd : nullptr; }
+}  // namespace
+
+TUnaskedBoxScope::TUnaskedBoxScope() { ++UnaskedDepth; }
+TUnaskedBoxScope::~TUnaskedBoxScope() { --UnaskedDepth; }
+bool TUnaskedBoxScope::Active() { return UnaskedDepth > 0; }
+
+int ShowMessageBox(HWND Owner, const std::string& Text, const std::string& Caption, UINT Flags) {
+  if (Application) Application->HideAllHints();
+  TQuitHeldScope quit;
+  if (!TUnaskedBoxScope::Active() || ShownBox)
+    return ::MessageBoxA(Owner, MessageBoxText(Text).c_str(), Caption.c_str(), Flags);
+  // The box belongs to the board the user sees, so a click on it or on its task-bar button leads to
+  // the box; while the program shows no window (hidden to the tray) the box stands on its own.
+  HWND owner = ShowingWindow(Owner);
+  if (!owner && Screen && Screen->ActiveForm() && Screen->ActiveForm()->HandleAllocated())
+    owner = ShowingWindow(Screen->ActiveForm()->WindowHandle());
+  if (!owner && Application && Application->MainForm() && Application->MainForm()->HandleAllocated())
+    owner = ShowingWindow(Application->MainForm()->WindowHandle());
+  TUnaskedBox box;
+  box.Owned = owner != nullptr;
+  // The task-bar button (the application window's) and the board's caption flash until the program
+  // comes to the foreground, at the latest when the box is answered.
+  HWND button = owner ? ShowingWindow(TaskBarWindow) : nullptr;
+  Flash(button, FLASHW_ALL | FLASHW_TIMERNOFG);
+  Flash(owner, FLASHW_ALL | FLASHW_TIMERNOFG);
+  ShownBox = &box;
+  box.Hook = SetWindowsHookExA(WH_CBT, UnaskedBoxMade, nullptr, GetCurrentThreadId());
+  box.Timer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, UnaskedBoxTick);
+  TScopeExit done([&] {
+    if (box.Hook) UnhookWindowsHookEx(box.Hook);
+    if (box.Timer) KillTimer(nullptr, box.Timer);
+    ShownBox = nullptr;
+    Flash(button, FLASHW_STOP);
+    Flash(owner, FLASHW_STOP);
+  });
+  return ::MessageBoxA(owner, MessageBoxText(Text).c_str(), Caption.c_str(), Flags | MB_TOPMOST);
+}
 
 TQuitHeldScope::TQuitHeldScope() {
   MSG msg;
@@ -272,9 +362,7 @@ void TApplication::ShowException(Exception* E) {
   if (!msg.empty() && static_cast<unsigned char>(msg.back()) > '.') msg += '.';
   HWND owner = nullptr;
   if (FMainForm && FMainForm->HandleAllocated()) owner = FMainForm->WindowHandle();
-  HideAllHints();
-  TQuitHeldScope quit;
-  ::MessageBoxA(owner, MessageBoxText(msg).c_str(), FTitle.c_str(), MB_OK | MB_ICONSTOP);
+  ShowMessageBox(owner, msg, FTitle, MB_OK | MB_ICONSTOP);
 }
 
 void TApplication::SetActiveState(bool Value) {
@@ -307,9 +395,7 @@ int TApplication::MessageBox(const std::string& Text, const std::string& Caption
   if (!owner && Screen && Screen->ActiveForm() && Screen->ActiveForm()->HandleAllocated())
     owner = Screen->ActiveForm()->WindowHandle();
   if (!owner && FMainForm && FMainForm->HandleAllocated()) owner = FMainForm->WindowHandle();
-  HideAllHints();
-  TQuitHeldScope quit;
-  return ::MessageBoxA(owner, MessageBoxText(Text).c_str(), Caption.c_str(), Flags);
+  return ShowMessageBox(owner, Text, Caption, Flags);
 }
 
 void TApplication::BringToFront() {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cmath>
 #include <functional>
 #include <type_traits>
@@ -830,6 +831,53 @@ TEST_F(Messages, TheTrayStopsFlashingOnceNoNewMessageWaits) {
   Form->tmrCheckForMessagesTimer(Form->tmrCheckForMessages);
   EXPECT_FALSE(Form->StTrayIcon->Animate());
   EXPECT_EQ(Form->StTrayIcon->Images(), Form->imgSmallPics);
+}
+
+// Each new message is announced once, at the message timer's first look after it came: not again when
+// the message file changes for anything else (a message between two others, a refresh, a message read
+// here), and a later one also after the box was answered and whatever windows were opened meanwhile.
+// What decides is the messages, so every machine announces the same.
+TEST_F(Messages, EachNewMessageIsAnnouncedOnceWhateverHappenedMeanwhile) {
+  Seed();
+  AddUser(Folder.Path(), "CAROL", "Available");
+  Start();
+  auto announced = [&] {
+    return std::count_if(Boxes.Shown.begin(), Boxes.Shown.end(),
+                         [](const TShownBox& B) { return B.Text == "You have a new yOZ message"; });
+  };
+  auto look = [&] { Form->tmrCheckForMessagesTimer(Form->tmrCheckForMessages); };
+  TyOZFile db(Folder.Path());
+  TYOZMessage others(&db);
+  Receive("One", "first");
+  EXPECT_EQ(announced(), 1);
+  others.SendMessage("CAROL", "BOB", "Not yours", "for Carol");
+  look();
+  EXPECT_EQ(announced(), 1) << "announced again for a message to another login";
+  others.SendMessage("BOB", "CAROL", "Not yours either", "for Bob");
+  Form->actRefreshExecute(Form->actRefresh);
+  EXPECT_EQ(announced(), 1) << "announced again by a refresh";
+
+  // The send dialog opened and closed unsent; then a second message while the first still waits.
+  Form->RefillBoard();
+  SelectRow("BOB");
+  TWhile closeSend(30, [&] {
+    if (!Up(frmyOZMessages)) return false;
+    PostMessageA(frmyOZMessages->Handle(), WM_SYSCOMMAND, SC_CLOSE, 0);
+    return true;
+  });
+  Form->actSendMessageExecute(Form->actSendMessage);
+  Receive("Two", "second");
+  EXPECT_EQ(announced(), 2);
+
+  // Both read here: the file changes, nothing has come.
+  for (auto& m : StoredMessages(Folder.Path()))
+    if (m.To == Login()) yOZMessage->MarkMessageOld(m.Key);
+  look();
+  EXPECT_EQ(announced(), 2) << "announced again after reading";
+  EXPECT_FALSE(Form->StTrayIcon->Animate());
+  Receive("Three", "third");
+  EXPECT_EQ(announced(), 3);
+  EXPECT_TRUE(Form->StTrayIcon->Animate());
 }
 
 }  // namespace

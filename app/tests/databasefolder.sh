@@ -143,7 +143,17 @@ start next
 alice wait "$all" 20000 || fail "the next start did not come up"
 alice board "$all" | grep -q '^ALICE|Available|' || fail "the next start's board lacks ALICE"
 [ -s "$out/dialogs-next.log" ] && fail "the next start showed boxes: $(cat "$out/dialogs-next.log")"
-alice click-row "$all" ALICE && alice key "$all" ctrl+X || fail "Ctrl+X"
-ended next
 echo "ok: the next start comes up on the folder that works"
+
+# The folder becomes read-only, then Exit: the comment and status it writes on leaving cannot be
+# written. One box says so in words, and the program still ends.
+chmod a-w "$share/board"
+alice click-row "$all" ALICE && alice key "$all" ctrl+X || { chmod u+w "$share/board"; fail "Ctrl+X"; }
+text=$(alice answer Information OK 30000) || { chmod u+w "$share/board"; fail "no box at Exit in a read-only folder"; }
+ended next
+chmod u+w "$share/board"
+[[ "$text" == *'The yOZ database location "Y:\board\" cannot be written, so the change was not saved.'* ]] \
+  || fail "the box at Exit says: $text"
+[ "$(wc -l <"$out/dialogs-next.log")" = 1 ] || fail "more than one box at Exit: $(cat "$out/dialogs-next.log")"
+echo "ok: Exit in a folder that became read-only says so in words, once, and ends"
 echo "database folder: all steps passed"

@@ -10,8 +10,13 @@
 #include <string>
 
 #include "Dialogs.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "TestSupport.h"
 
 namespace {
+
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TFormsEnvironment);
 
 struct Seen {
   std::string Msg;
@@ -236,6 +241,66 @@ TEST_F(DialogsTest, ABoxShowsAPathLongerThanALineWhole) {
     if (c != '\n') joined += c;
   EXPECT_EQ(joined, message);
   EXPECT_NE(m.SeenText.find("\\\na-folder"), std::string::npos) << m.SeenText;
+}
+
+}  // namespace
+
+namespace {
+
+// A box a timer raises (an announcement, another machine's change) may come while the user works in
+// another program: it stands above the other programs' windows, belongs to the form the user sees and
+// is answered with the pointer. A box the user's own command raises stays as it was.
+TEST_F(DialogsTest, ABoxATimerRaisesStandsAboveOtherProgramsAndBelongsToTheFormShowing) {
+  Owned<TForm> board(new TForm(nullptr));
+  board->SetBounds(40, 40, 300, 200);
+  board->Show();
+  struct Look {
+    bool Topmost = false;
+    HWND Owner = nullptr;
+  };
+  auto looker = [](Look& l, bool WaitForTopmost) {
+    return [&l, WaitForTopmost](HWND box) {
+      auto topmost = [box] { return (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+      for (DWORD start = GetTickCount(); WaitForTopmost && !topmost() && GetTickCount() - start < 10000;) Sleep(10);
+      l.Topmost = topmost();
+      l.Owner = GetWindow(box, GW_OWNER);
+    };
+  };
+
+  Look fromTimer;
+  BoxAnswerer a;
+  a.Caption = "Information";
+  a.Look = looker(fromTimer, true);
+  a.Start();
+  int answer = mrNone;
+  auto* timer = new TTimer(nullptr);
+  TScopeExit freeTimer([timer] { TObject::Free(timer); });
+  struct Raise {
+    int* Answer;
+    void Tick(TObject* Sender) {
+      static_cast<TTimer*>(Sender)->SetEnabled(false);
+      *Answer = MessageDlg("You have a new message", mtInformation, {mbOK});
+    }
+  } raise{&answer};
+  timer->SetInterval(10);
+  timer->SetOnTimer(Bind(&raise, &Raise::Tick));
+  EXPECT_TRUE(PumpUntil([&] { return answer != mrNone; }, 40000));
+  a.Join();
+  EXPECT_EQ(answer, mrOk);
+  EXPECT_EQ(a.SeenText, "You have a new message");
+  EXPECT_TRUE(fromTimer.Topmost);
+  EXPECT_EQ(fromTimer.Owner, board->WindowHandle());
+  EXPECT_FALSE(TUnaskedBoxScope::Active());
+
+  Look asked;
+  BoxAnswerer b;
+  b.Caption = "Confirm";
+  b.Button = IDYES;
+  b.Look = looker(asked, false);
+  b.Start();
+  EXPECT_EQ(MessageDlg("Clear your alert list?", mtConfirmation, mbYesNo), mrYes);
+  b.Join();
+  EXPECT_FALSE(asked.Topmost);
 }
 
 }  // namespace

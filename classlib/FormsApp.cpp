@@ -203,8 +203,8 @@ int ShowMessageBox(HWND Owner, const std::string& Text, const std::string& Capti
   TQuitHeldScope quit;
   if (!TUnaskedBoxScope::Active())
     return ::MessageBoxA(Owner, MessageBoxText(Text).c_str(), Caption.c_str(), Flags);
-  // The box belongs to the board the user sees, so a click on it or on its task-bar button leads to
-  // the box; while the program shows no window (hidden to the tray) the box stands on its own.
+  // The box belongs to the form the user sees, over it and blocking it as every box does; while the
+  // program shows no window (hidden to the tray) the box stands on its own, with its own button.
   HWND owner = ShowingWindow(Owner);
   if (!owner && Screen && Screen->ActiveForm() && Screen->ActiveForm()->HandleAllocated())
     owner = ShowingWindow(Screen->ActiveForm()->WindowHandle());

@@ -144,12 +144,14 @@ void TApplication::Terminate() { PostQuitMessage(0); }
 namespace {
 thread_local int UnaskedDepth = 0;
 
-// The unasked box being shown: caught as it is made, raised above other programs once it shows.
+// An unasked box being shown: caught as it is made, raised above other programs once it shows. Another
+// timer may raise one while the first is open: the innermost is ShownBox, each knows the one outside.
 struct TUnaskedBox {
   HHOOK Hook = nullptr;
   HWND Box = nullptr;
   UINT_PTR Timer = 0;
   bool Owned = false;
+  TUnaskedBox* Outer = nullptr;
 };
 thread_local TUnaskedBox* ShownBox = nullptr;
 
@@ -175,8 +177,9 @@ LRESULT CALLBACK UnaskedBoxMade(int Code, WPARAM WParam, LPARAM LParam) {
   return CallNextHookEx(hook, Code, WParam, LParam);
 }
 
-void CALLBACK UnaskedBoxTick(HWND, UINT, UINT_PTR, DWORD) {
+void CALLBACK UnaskedBoxTick(HWND, UINT, UINT_PTR Id, DWORD) {
   TUnaskedBox* b = ShownBox;
+  while (b && b->Timer != Id) b = b->Outer;
   if (!b || !b->Box || !IsWindowVisible(b->Box)) return;
   KillTimer(nullptr, b->Timer);
   b->Timer = 0;
@@ -198,10 +201,10 @@ bool TUnaskedBoxScope::Active() { return UnaskedDepth > 0; }
 int ShowMessageBox(HWND Owner, const std::string& Text, const std::string& Caption, UINT Flags) {
   if (Application) Application->HideAllHints();
   TQuitHeldScope quit;
-  if (!TUnaskedBoxScope::Active() || ShownBox)
+  if (!TUnaskedBoxScope::Active())
     return ::MessageBoxA(Owner, MessageBoxText(Text).c_str(), Caption.c_str(), Flags);
-  // The box belongs to the board the user sees, so a click on it or on its task-bar button leads to
-  // the box; while the program shows no window (hidden to the tray) the box stands on its own.
+  // The box belongs to the form the user sees, over it and blocking it as every box does; while the
+  // program shows no window (hidden to the tray) the box stands on its own, with its own button.
   HWND owner = ShowingWindow(Owner);
   if (!owner && Screen && Screen->ActiveForm() && Screen->ActiveForm()->HandleAllocated())
     owner = ShowingWindow(Screen->ActiveForm()->WindowHandle());
@@ -209,6 +212,7 @@ int ShowMessageBox(HWND Owner, const std::string& Text, const std::string& Capti
     owner = ShowingWindow(Application->MainForm()->WindowHandle());
   TUnaskedBox box;
   box.Owned = owner != nullptr;
+  box.Outer = ShownBox;
   // The task-bar button (the application window's) and the board's caption flash until the program
   // comes to the foreground, at the latest when the box is answered.
   HWND button = owner ? ShowingWindow(TaskBarWindow) : nullptr;
@@ -220,7 +224,14 @@ int ShowMessageBox(HWND Owner, const std::string& Text, const std::string& Capti
   TScopeExit done([&] {
     if (box.Hook) UnhookWindowsHookEx(box.Hook);
     if (box.Timer) KillTimer(nullptr, box.Timer);
-    ShownBox = nullptr;
+    ShownBox = box.Outer;
+    if (TUnaskedBox* outer = box.Outer) {
+      // The box outside still waits for its answer, above other programs: by the time the box
+      // raised over it goes, Wine has taken its topmost place away.
+      if (outer->Box && !outer->Timer && IsWindow(outer->Box))
+        SetWindowPos(outer->Box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      return;
+    }
     Flash(button, FLASHW_STOP);
     Flash(owner, FLASHW_STOP);
   });

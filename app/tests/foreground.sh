@@ -11,21 +11,12 @@ build=$1
 tag=foreground
 source "$(dirname "$0")/machines.sh"
 
-# poll <command...>: until the command succeeds, 30 seconds at most.
-poll() {
-  local end=$((SECONDS + 30))
-  until "$@"; do
-    [ "$SECONDS" -lt "$end" ] || return 1
-    sleep 0.1
-  done
-}
-
 # The display, taken free by Xvfb itself, and the window manager on it. xfwm4 reads its settings
 # through xfconf, which needs a session bus: one of its own, ended with the window manager.
 number=$(mktemp)
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number" >/dev/null 2>&1 &
 pids+=($!)
-poll grep -q '^[0-9]' "$number" || fail "Xvfb did not start"
+until_true grep -q '^[0-9]' "$number" || fail "Xvfb did not start"
 export DISPLAY=":$(head -1 "$number")"
 rm -f "$number"
 config=$out/config
@@ -40,13 +31,13 @@ cat >"$config/xfce4/xfconf/xfce-perchannel-xml/xfwm4.xml" <<'EOF'
 EOF
 XDG_CONFIG_HOME=$config NO_AT_BRIDGE=1 dbus-run-session -- sh -c 'echo $$ >"$0"; exec xfwm4 --compositor=off' \
   "$out/wm.pid" >"$out/wm.out" 2>&1 &
-poll test -s "$out/wm.pid" || fail "the window manager did not start"
+until_true test -s "$out/wm.pid" || fail "the window manager did not start"
 pids+=("$(cat "$out/wm.pid")")
-poll sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "no window manager on $DISPLAY"
+until_true sh -c 'xprop -root _NET_SUPPORTING_WM_CHECK | grep -q "window id"' || fail "no window manager on $DISPLAY"
 
-# The other program: an entry holding the keyboard, its window over part of the board. As toolkit programs do, it notes each key and click
-# as the user's last action (_NET_WM_USER_TIME), by which the window manager judges focus stealing;
-# its text goes to a file after each key.
+# The other program: an entry holding the keyboard, its window over part of the board. As toolkit
+# programs do, it notes each key and click as the user's last action (_NET_WM_USER_TIME), by which
+# the window manager judges focus stealing; its text goes to a file after each key.
 typed=$out/typed.txt
 cat >"$out/typing.tcl" <<'EOF'
 set out [lindex $argv 0]
@@ -105,22 +96,22 @@ unasked_box() {
   entry=$(xwin "typing here")
   # Where the entry does not cover it: the window manager judges the board's windows by this click.
   click_on "$board" 480 200
-  poll focused "$board" || fail "the board did not take the click ($name)"
+  until_true focused "$board" || fail "the board did not take the click ($name)"
   click_on "$entry" 30 10
-  poll focused "$entry" || fail "the other program did not take the keyboard ($name)"
+  until_true focused "$entry" || fail "the other program did not take the keyboard ($name)"
   xdotool key Escape
   xdotool type --delay 20 "before"
-  poll typed_is "before" || fail "the other program did not get the keys ($name)"
+  until_true typed_is "before" || fail "the other program did not get the keys ($name)"
 
   "$@" || fail "the other machine's change ($name)"
-  poll eval 'box=$(xwin Information); [ -n "$box" ]' || fail "no box came ($name)"
+  until_true eval '[ -n "$(xwin Information)" ]' || fail "no box came ($name)"
   box=$(xwin Information)
-  poll above "$box" "$entry" || { shot "$name-below"; fail "the box ($name) is below the other program"; }
+  until_true above "$box" "$entry" || { shot "$name-below"; fail "the box ($name) is below the other program"; }
   shot "$name-box"
   xdotool type --delay 20 " after"
-  poll typed_is "before after" || fail "keys typed into the other program went elsewhere ($name): '$(cat "$typed")'"
+  until_true typed_is "before after" || fail "keys typed into the other program went elsewhere ($name): '$(cat "$typed")'"
   focused "$entry" || fail "the box ($name) took the keyboard from the other program"
-  poll demands_attention "$board" || fail "the board does not call for attention ($name)"
+  until_true demands_attention "$board" || fail "the board does not call for attention ($name)"
   # The box answered with the pointer at its OK button.
   local text
   text=$(alice box Information 20000) || fail "the box ($name) cannot be read"
@@ -132,18 +123,18 @@ unasked_box() {
   IFS=, read -r cx cy _ _ <<<"$client"
   IFS=, read -r bx by bw bh <<<"$button"
   xdotool mousemove $((cx + bx + bw / 2)) $((cy + by + bh / 2)) click 1
-  poll eval '[ -z "$(xwin Information)" ]' || fail "the box ($name) stays after its OK was clicked"
+  until_true eval '[ -z "$(xwin Information)" ]' || fail "the box ($name) stays after its OK was clicked"
   # The board answers and takes input again.
   alice answers "$all" 10000 || fail "the board does not answer after the box ($name)"
   [ "$(alice enabled "$all")" = 1 ] || fail "the board stays blocked after the box ($name)"
-  poll eval '! demands_attention "$board"' || fail "the board still calls for attention after the box ($name)"
+  until_true eval '! demands_attention "$board"' || fail "the board still calls for attention after the box ($name)"
   echo "ok: $name"
 }
 
 seed_and_start
 wish "$out/typing.tcl" "$typed" >"$out/typing.out" 2>&1 &
 pids+=($!)
-poll eval '[ -n "$(xwin "typing here")" ]' || fail "the other program did not show"
+until_true eval '[ -n "$(xwin "typing here")" ]' || fail "the other program did not show"
 
 unasked_box message 'You have a new yOZ message' bob send 'Y:\' ALICE BOB Lunch 'At one?'
 unasked_box alert 'Status update from yOZ at .*BOB has changed status from "Available" to "At lunch"' \

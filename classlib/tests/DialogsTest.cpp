@@ -267,39 +267,61 @@ TEST_F(DialogsTest, ABoxATimerRaisesStandsAboveOtherProgramsAndBelongsToTheFormS
     };
   };
 
-  Look fromTimer;
-  BoxAnswerer a;
+  // A second timer raises its box while the first box is open (an alert on top of an announcement):
+  // it is seen above other programs too, and answered first.
+  Look fromTimer, fromSecondTimer;
+  BoxAnswerer a, b;
   a.Caption = "Information";
   a.Look = looker(fromTimer, true);
+  b.Caption = "Warning";
+  b.Look = looker(fromSecondTimer, true);
   a.Start();
-  int answer = mrNone;
-  auto* timer = new TTimer(nullptr);
-  TScopeExit freeTimer([timer] { TObject::Free(timer); });
+  b.Start();
   struct Raise {
-    int* Answer;
+    TTimer* Next = nullptr;
+    const char* Text;
+    TMsgDlgType Type;
+    int Answer = mrNone;
     void Tick(TObject* Sender) {
       static_cast<TTimer*>(Sender)->SetEnabled(false);
-      *Answer = MessageDlg("You have a new message", mtInformation, {mbOK});
+      if (Next) Next->SetEnabled(true);
+      Answer = MessageDlg(Text, Type, {mbOK});
     }
-  } raise{&answer};
-  timer->SetInterval(10);
-  timer->SetOnTimer(Bind(&raise, &Raise::Tick));
-  EXPECT_TRUE(PumpUntil([&] { return answer != mrNone; }, 40000));
+  };
+  Raise second{nullptr, "Status update", mtWarning};
+  Raise first{nullptr, "You have a new message", mtInformation};
+  auto* secondTimer = new TTimer(nullptr);
+  auto* firstTimer = new TTimer(nullptr);
+  TScopeExit freeTimers([=] {
+    TObject::Free(firstTimer);
+    TObject::Free(secondTimer);
+  });
+  secondTimer->SetEnabled(false);
+  secondTimer->SetInterval(10);
+  secondTimer->SetOnTimer(Bind(&second, &Raise::Tick));
+  first.Next = secondTimer;
+  firstTimer->SetInterval(10);
+  firstTimer->SetOnTimer(Bind(&first, &Raise::Tick));
+  EXPECT_TRUE(PumpUntil([&] { return first.Answer != mrNone; }, 60000));
   a.Join();
-  EXPECT_EQ(answer, mrOk);
+  b.Join();
+  EXPECT_EQ(first.Answer, mrOk);
+  EXPECT_EQ(second.Answer, mrOk);
   EXPECT_EQ(a.SeenText, "You have a new message");
   EXPECT_TRUE(fromTimer.Topmost);
   EXPECT_EQ(fromTimer.Owner, board->WindowHandle());
+  EXPECT_EQ(b.SeenText, "Status update");
+  EXPECT_TRUE(fromSecondTimer.Topmost);
   EXPECT_FALSE(TUnaskedBoxScope::Active());
 
   Look asked;
-  BoxAnswerer b;
-  b.Caption = "Confirm";
-  b.Button = IDYES;
-  b.Look = looker(asked, false);
-  b.Start();
+  BoxAnswerer c;
+  c.Caption = "Confirm";
+  c.Button = IDYES;
+  c.Look = looker(asked, false);
+  c.Start();
   EXPECT_EQ(MessageDlg("Clear your alert list?", mtConfirmation, mbYesNo), mrYes);
-  b.Join();
+  c.Join();
   EXPECT_FALSE(asked.Topmost);
 }
 

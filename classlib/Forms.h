@@ -208,7 +208,8 @@ F* CreateNewForm(TComponent* AOwner) {
 // The form a control sits on; ValidParentForm raises EInvalidOperation when there is none.
 TCustomForm* GetParentForm(TControl* Control);
 
-// A message box's text with every word too wide for the box's lines broken into lines that fit.
+// A message box's text broken into lines that fit the box's ("\n" put in after a blank, or inside a
+// word too long for a line): the box itself then breaks none of them again.
 std::string MessageBoxText(const std::string& Text);
 TCustomForm* ValidParentForm(TControl* Control);
 

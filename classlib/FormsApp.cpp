@@ -667,13 +667,15 @@ std::string MessageBoxText(const std::string& Text) {
                                                                                    : nullptr;
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font ? HGDIOBJ(font) : GetStockObject(DEFAULT_GUI_FONT));
-  TEXTMETRICA tm{};
-  GetTextMetricsA(dc, &tm);
-  // Well within the narrowest box's lines (258 pixels under Wine).
-  const LONG room = std::max<LONG>(tm.tmAveCharWidth, 1) * 20;
-  std::string out = BreakLongWords(Text, [&](const std::string& Word) {
+  // The box's text is 176 dialog units wide (264 pixels under Wine) and is broken again, at places of
+  // the system's choosing (Wine: before a backslash), wherever a line is wider: every line is made to
+  // fit it, trailing blank included, so a path is broken only where a line cannot hold it.
+  SIZE letters{};
+  GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
+  const LONG room = 176 * std::max<LONG>((letters.cx / 26 + 1) / 2, 1) / 4;
+  std::string out = WrapLines(Text, [&](const std::string& Line) {
     SIZE size{};
-    GetTextExtentPoint32A(dc, Word.c_str(), int(Word.size()), &size);
+    GetTextExtentPoint32A(dc, Line.c_str(), int(Line.size()), &size);
     return size.cx <= room;
   });
   SelectObject(dc, old);

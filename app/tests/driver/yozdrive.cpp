@@ -54,6 +54,9 @@
 //   yozdrive record <folder> <login>        print name|status|extension|department|comments|administrator
 //   yozdrive send <folder> <to> <from> <subject> <body>   a message, as the send dialog writes it
 //   yozdrive box <caption> [ms]             wait for a message box with this caption, print its text
+//   yozdrive box-lines <caption> [ms]       wait for that message box, print its text's lines as it
+//                                           shows them; a line wider than the text's room, which the
+//                                           box breaks again where the system likes, starts with "!"
 //   yozdrive press <caption> <button>       wait for that message box, click its button (e.g. OK)
 //   yozdrive churn <folder> <other> <seconds> <logtype> <mark>   write as fast as a busy user would:
 //                                           own status changes, messages to <other>, "yOZ.cfg"
@@ -353,6 +356,12 @@ std::string WindowText(HWND W) {
   return text;
 }
 
+// A message box's text as the program gave it, without the "\n"s that fitted it to the box's lines.
+std::string Unfitted(std::string S) {
+  S.erase(std::remove(S.begin(), S.end(), '\n'), S.end());
+  return S;
+}
+
 std::string WithoutAmpersands(std::string S) {
   S.erase(std::remove(S.begin(), S.end(), '&'), S.end());
   return S;
@@ -502,10 +511,10 @@ int AnswerBox(HWND Box, const std::string& Caption, const std::string& Button, b
   }
   if (Tell)
     for (HWND s : ChildrenByPlace(Box, "Static")) {
-      std::string t = WindowText(s);
+      std::string t = Unfitted(WindowText(s));
       if (t.empty()) continue;
       for (char& c : t)
-        if (c == '\r' || c == '\n') c = '|';
+        if (c == '\r') c = '|';
       std::printf("%s\n", t.c_str());
     }
   for (int attempt = 0; attempt < 5; ++attempt) {
@@ -923,9 +932,40 @@ int Box(const std::string& Caption, int Ms) {
     GetWindowTextA(c, buf, sizeof buf);
     if (_stricmp(cls, "Static") == 0 && buf[0]) text = buf;
   }
+  text = Unfitted(text);
   for (char& ch : text)
-    if (ch == '\r' || ch == '\n') ch = '~';
+    if (ch == '\r') ch = '~';
   std::printf("%s\n", text.c_str());
+  return 0;
+}
+
+int BoxLines(const std::string& Caption, int Ms) {
+  HWND box = WaitForBox(Caption, "#32770", Ms);
+  if (!box) return 1;
+  HWND text = GetDlgItem(box, 0xFFFF);
+  RECT room{};
+  GetClientRect(text, &room);
+  // The box shows its text in the message font (a font handle of the box's process means nothing here).
+  NONCLIENTMETRICSA ncm{};
+  ncm.cbSize = sizeof ncm;
+  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+  HFONT font = CreateFontIndirectA(&ncm.lfMessageFont);
+  HDC dc = GetDC(text);
+  HGDIOBJ old = SelectObject(dc, font);
+  std::string all = WindowText(text), line;
+  for (size_t i = 0; i <= all.size(); ++i) {
+    if (i < all.size() && all[i] != '\r' && all[i] != '\n') {
+      line += all[i];
+      continue;
+    }
+    SIZE size{};
+    GetTextExtentPoint32A(dc, line.c_str(), int(line.size()), &size);
+    std::printf("%s%s\n", size.cx > room.right ? "!" : "", line.c_str());
+    line.clear();
+  }
+  SelectObject(dc, old);
+  ReleaseDC(text, dc);
+  DeleteObject(font);
   return 0;
 }
 
@@ -1314,6 +1354,7 @@ int CmdUser(const TCall& C) { return User(C[2], C[3]); }
 int CmdRecord(const TCall& C) { return Record(C[2], C[3]); }
 int CmdAnswer(const TCall& C) { return Answer(C[2], C[3], C.IntOr(4, 10000)); }
 int CmdBox(const TCall& C) { return Box(C[2], C.IntOr(3, 20000)); }
+int CmdBoxLines(const TCall& C) { return BoxLines(C[2], C.IntOr(3, 20000)); }
 int CmdPress(const TCall& C) { return Press(C[2], C[3]); }
 int CmdChurn(const TCall& C) { return Churn(C[2], C[3], C.Int(4), C.Int(5), C.Int(6)); }
 int CmdDump(const TCall& C) { return Dump(C[2], C[3]); }
@@ -1717,6 +1758,7 @@ const TCommand FreeCommands[] = {
     {"record", 2, CmdRecord},
     {"answer", 2, CmdAnswer},
     {"box", 1, CmdBox},
+    {"box-lines", 1, CmdBoxLines},
     {"press", 2, CmdPress},
     {"churn", 5, CmdChurn},
     {"changer", 3, CmdChanger},

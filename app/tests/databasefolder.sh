@@ -28,6 +28,14 @@ ended() {  # ended <tag>: the board's process is gone within 30 s
   until_ended "$board_pid" || fail "$1: the program still runs"
   wait "$board_pid" || true
 }
+# shown_whole <tag> <box caption> <path>: the box shows the path on one line, and no line of it is too
+# wide for the box (the box would break it again, before a backslash).
+shown_whole() {
+  local lines
+  lines=$(alice box-lines "$2" 15000) || fail "$1: no $2 box"
+  grep -q '^!' <<<"$lines" && fail "$1: a line too wide for the box: $lines"
+  grep -qF "\"$3\"" <<<"$lines" || fail "$1: the box breaks \"$3\": $lines"
+}
 answer() {  # answer <tag> <box caption> <button> <text part>: the box says it, pressed
   local text
   text=$(alice answer "$2" "$3" 15000) || fail "$1: no $2 box"
@@ -60,6 +68,7 @@ tail=$(printf 'y%.0s' $(seq $((258 - ${#long} - 2))))
 long+="\\$tail"
 nodes+=("$tail")
 longer_nodes=("${nodes[@]}" "$(printf 'z%.0s' $(seq 41))")
+longer="$long\\$(printf 'z%.0s' $(seq 41))\\"
 mkdir -p "$share/$(IFS=/; echo "${longer_nodes[*]}")"
 [ $((${#long} + 1)) -eq 258 ] || fail "the long path holds $((${#long} + 1)) characters"
 
@@ -69,6 +78,7 @@ alice wait "$wiz" 30000 || fail "no wizard"
 alice click-button "$wiz" 'Create New Database' && alice click-button "$wiz" '&Next' || fail "choosing Create"
 alice click-button "$wiz" '&Next' || fail "Next on the create page"
 browse 'Create yOZ Database' '(Y:)' readonly
+shown_whole wizard Error 'Y:\readonly\'
 answer wizard Error OK 'Y:\readonly\'
 shot wizard-readonly
 alice wait "$wiz" 20000 || fail "the wizard closed on a read-only folder"
@@ -111,12 +121,16 @@ ok_refused() {
 }
 
 settings_browse readonly
+shown_whole readonly Error 'Y:\readonly\'
 answer readonly Error OK 'Y:\readonly\'
 shot settings-browse-readonly
 settings_browse "${nodes[@]}"
 answer long258 Error OK '255'
 settings_browse "${longer_nodes[@]}"
-answer long300 Error OK '255'
+lines=$(alice box-lines Error 15000) || fail "long300: no box"
+grep -q '^!' <<<"$lines" && fail "long300: a line too wide for the box: $lines"
+# The folder chosen, whole: not cut where the system cuts long paths.
+answer long300 Error OK "\"$longer\" is longer than 255 characters"
 settings_browse gone
 answer gone Confirm Yes 'Are you sure.  Change the location of the yOZ Database?'
 rmdir "$share/gone"

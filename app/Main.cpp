@@ -5,6 +5,7 @@
 #include <objbase.h>
 #include <shlobj.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "DatabaseWizard.h"
@@ -18,6 +19,7 @@
 #include "SysUtils.h"
 #include "WinUtils.h"
 #include "dxfLabel.h"
+#include "yOZMaker.h"
 #include "Settings.h"
 #include "yOZMessageInBox.h"
 #include "yOZMessages.h"
@@ -38,7 +40,6 @@ constexpr const char* ComCtlWarning =
     "yOZ has detected that you may be experiancing a lack of images, this can be cured by updating a "
     "Microsoft file called COMCTL32.DLL\rThis file can be obtained via our website.  Please visit the yOZ FAQ "
     "at ";
-constexpr const char* FaqAddress = "http://www.example.com/yoz/faq.html";
 
 // The store's boxes go through the class library's message dialog, so they look like the program's
 // own and tests can answer them.
@@ -341,7 +342,7 @@ void TfrmMain::FormActivate(TObject* Sender) {
     return;
   }
   AskFirstRun(rec);
-  if (!IsNewComCtl32()) Inform(std::string(ComCtlWarning) + FaqAddress);
+  if (!IsNewComCtl32()) Inform(std::string(ComCtlWarning) + MakerFaq());
 
   Settings->LoadSettings(rec);
   lvMain->SetSortType(rec.SortListView ? stText : stNone);
@@ -351,6 +352,8 @@ void TfrmMain::FormActivate(TObject* Sender) {
     if (yOZMessage->HasNewMessages()) {
       StTrayIcon->SetImages(ImageListNewMail);
       StTrayIcon->SetAnimate(true);
+      // Shown now, each in the read dialog: the message timer does not announce them again.
+      FWaitingMessages = yOZMessage->WaitingMessages();
       yOZMessage->ShowNewMessages();
     }
   });
@@ -486,31 +489,44 @@ void TfrmMain::tmrUpdateListViewTimer(TObject* Sender) {
 }
 
 void TfrmMain::tmrCheckForMessagesTimer(TObject* Sender) {
-  if (!yOZFile) return;
+  // A tick while the box is up looks at the file after it: one box at a time.
+  if (!yOZFile || FAnnouncing) return;
   try {
     const std::string data = DatabaseFolder() + MessageFileName + ".isd";
     if (FileModTime(data) != MessageFileAge) {
       // Taken before the check on purpose, as the board timer's: retried only when the file changes.
       MessageFileAge = FileModTime(data);
-      if (yOZMessage->HasNewMessages()) {
-        if (!StTrayIcon->Animate()) {
-          bool playWav = MainDialogs.PlayWavFile ? MainDialogs.PlayWavFile() : false;
-          std::string wav = MainDialogs.WavFileSelected ? MainDialogs.WavFileSelected() : std::string();
-          yOZMessage->PlayNewMessageSound(playWav, wav);
-        }
-        StTrayIcon->SetImages(ImageListNewMail);
-        StTrayIcon->SetAnimate(true);
-        tmrCheckForMessages->SetEnabled(false);
-        Inform("You have a new yOZ message");
-      } else {
+      // Each new message is announced once, at the first look after it came, on every machine: what
+      // decides is which messages wait, not this copy's own writes (a message read or deleted here),
+      // other people's messages, or which windows were opened since the last announcement.
+      std::vector<std::string> waiting = yOZMessage->WaitingMessages();
+      const bool arrived = std::any_of(waiting.begin(), waiting.end(), [this](const std::string& M) {
+        return !std::binary_search(FWaitingMessages.begin(), FWaitingMessages.end(), M);
+      });
+      FWaitingMessages = std::move(waiting);
+      if (arrived)
+        AnnounceNewMessage();
+      else if (FWaitingMessages.empty())
         ShowStatusUnlessNewMail();
-      }
       SetPanelText("");
     }
   } catch (...) {
     // Swallowed on purpose, as the board timer's failures: the status bar says it meanwhile.
     SetPanelText("Attempting to check for messages...");
   }
+}
+
+void TfrmMain::AnnounceNewMessage() {
+  if (!StTrayIcon->Animate()) {
+    bool playWav = MainDialogs.PlayWavFile ? MainDialogs.PlayWavFile() : false;
+    std::string wav = MainDialogs.WavFileSelected ? MainDialogs.WavFileSelected() : std::string();
+    yOZMessage->PlayNewMessageSound(playWav, wav);
+  }
+  StTrayIcon->SetImages(ImageListNewMail);
+  StTrayIcon->SetAnimate(true);
+  FAnnouncing = true;
+  TScopeExit done([this] { FAnnouncing = false; });
+  Inform("You have a new yOZ message");
 }
 
 void TfrmMain::tmrScreenSaverTimer(TObject* Sender) {

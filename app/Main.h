@@ -188,4 +188,9 @@ private:
   TListViewBoard FBoard{nullptr};
   bool FAlertListRead = false;  // the activation has read the alert list (it may be saved back)
   int FStartFill = -1;  // the board's fill count after the activation filled it with every user
+  // The new messages for this login that the message timer found at its last look (as
+  // TYOZMessage::WaitingMessages gives them): one not among them has come since and is announced.
+  std::vector<std::string> FWaitingMessages;
+  bool FAnnouncing = false;  // the new-message box is up
+  void AnnounceNewMessage();
 };

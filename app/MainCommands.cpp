@@ -6,6 +6,7 @@
 #include "StVInfo.h"
 #include "SysUtils.h"
 #include "WinUtils.h"
+#include "yOZMaker.h"
 #include "yOZMessageInBox.h"
 #include "yOZMessages.h"
 
@@ -159,7 +160,7 @@ void TfrmMain::actVeiwInBoxExecute(TObject*) {
   frmyOZMessageInBox->ShowModal();
 }
 void TfrmMain::actHelpAboutExecute(TObject*) {
-  if (MainDialogs.About) MainDialogs.About("yOZ ", "3.50", "yoz@example.com");
+  if (MainDialogs.About) MainDialogs.About("yOZ ", "3.50", MakerEmail);
 }
 void TfrmMain::actHelpOnyOZExecute(TObject*) { Application->HelpJump("Contents"); }
 void TfrmMain::actFileExitExecute(TObject*) { Close(); }

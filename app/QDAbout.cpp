@@ -3,6 +3,7 @@
 
 #include "FormFields.h"
 #include "Jpeg.h"
+#include "yOZMaker.h"
 
 void TfrmAbout::Loaded() {
   FindField(this, Panel1, "Panel1");
@@ -20,6 +21,10 @@ void TfrmAbout::Loaded() {
   FindField(this, Bevel1, "Bevel1");
   FindField(this, btnOk, "btnOk");
   TForm::Loaded();
+  // The link shows the site's address without its scheme.
+  const std::string site = MakerWebsite;
+  OvcURLMain->SetURL(site);
+  OvcURLMain->SetCaption(site.substr(site.find("//") + 2));
   // The two pictures are drawn at build time and travel as resources of the program.
   HINSTANCE self = GetModuleHandleA(nullptr);
   if (FindResourceA(self, "ABOUTPICTURE", RT_BITMAP))

@@ -1,5 +1,5 @@
 // The message inbox: filled by the message store, read by clicking a row (or selecting it by keys),
-// emptied by Delete.
+// emptied by Delete (the button, or the Delete key on the list).
 #include "yOZMessageInBox.h"
 
 #include "Dialogs.h"
@@ -51,6 +51,7 @@ void TfrmyOZMessageInBox::Loaded() {
   FInBox = TListViewInBox(ListViewInBox, StatusBarMain);
   TForm::Loaded();
   ListViewInBox->OnSelectItem = Bind(this, &TfrmyOZMessageInBox::ListViewInBoxSelectItem);
+  ListViewInBox->OnKeyDown = Bind(this, &TfrmyOZMessageInBox::ListViewInBoxKeyDown);
 }
 
 std::string TfrmyOZMessageInBox::SelectedKey() {
@@ -80,6 +81,14 @@ void TfrmyOZMessageInBox::ListViewInBoxClick(TObject* Sender) { ReadSelected(); 
 
 void TfrmyOZMessageInBox::ListViewInBoxSelectItem(TObject*, TListItem* Item, bool Selected) {
   if (Selected && Item == ListViewInBox->Selected()) ReadSelected();
+}
+
+// The Delete key deletes a message only where the messages are listed: a shortcut of the action would
+// take it from the text below too, where it deletes a character.
+void TfrmyOZMessageInBox::ListViewInBoxKeyDown(TObject*, uint16_t& Key, TShiftState Shift) {
+  if (Key != VK_DELETE || !Shift.Empty()) return;
+  Key = 0;
+  actDeleteMessage->Execute();
 }
 
 void TfrmyOZMessageInBox::ReadSelected() {

@@ -30,6 +30,8 @@ public:
   void ListViewInBoxClick(TObject* Sender);
   // A row selected by keys is read as a clicked one is.
   void ListViewInBoxSelectItem(TObject* Sender, TListItem* Item, bool Selected);
+  // Delete on the list deletes the selected message, asking first.
+  void ListViewInBoxKeyDown(TObject* Sender, uint16_t& Key, TShiftState Shift);
   void actDeleteMessageExecute(TObject* Sender);
   void actDeleteMessageUpdate(TObject* Sender);
   void actFileExitExecute(TObject* Sender);

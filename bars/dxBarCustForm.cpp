@@ -258,14 +258,16 @@ void TCommandsListBox::Dispatch(TMessage& Message) {
         Click();
       }
       return;
-    case WM_ERASEBKGND:
-      if (Items()->Count() == 0) {
-        RECT r;
-        ::GetClientRect(Handle(), &r);
-        FillRect(reinterpret_cast<HDC>(Message.WParam), &r, GetSysColorBrush(COLOR_BTNFACE));
-      }
+    case WM_ERASEBKGND: {
+      // The rows paint themselves; what lies below the last one is filled here, or the rows of the
+      // category shown before (and a scroll bar gone since) would stay on the screen there.
+      RECT r;
+      ::GetClientRect(Handle(), &r);
+      if (int n = Items()->Count(); n > 0) r.top = std::max<int>(r.top, ItemRect(n - 1).bottom);
+      if (r.top < r.bottom) FillRect(reinterpret_cast<HDC>(Message.WParam), &r, GetSysColorBrush(COLOR_BTNFACE));
       Message.Result = 1;
       return;
+    }
   }
   TListBox::Dispatch(Message);
 }

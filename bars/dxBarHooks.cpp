@@ -30,6 +30,8 @@ struct THookState {
   // The hook is inside handing a key to a bar window (whose item may run a message loop meanwhile).
   bool Forwarding = false;
   bool AltPressed = false;
+  // A key pressed with Alt ran a command or opened a menu of the bars: the Alt release is that key's.
+  bool AltKeyTaken = false;
   bool InMouseHook = false;
 };
 THookState Hooks;
@@ -279,6 +281,7 @@ void CallWndProc(const CWPSTRUCT* P) {
     Hooks.ForwardedKey = 0;
     Hooks.KeySwallow = false;
     Hooks.AltPressed = false;
+    Hooks.AltKeyTaken = false;
   }
 }
 
@@ -407,6 +410,7 @@ TdxBarManager* dxBarKeyManager() {
 bool dxBarKeyboardHookSwallows(WPARAM Key, LPARAM Data) {
   bool release = Data < 0 || (Data & 0x80000000) != 0;
   if (Hooks.KeySwallow) return true;
+  if (Key == VK_MENU && !release && (Data & 0x40000000) == 0) Hooks.AltKeyTaken = false;
   if (Hooks.Forwarded) {
     if (release && Key == Hooks.ForwardedKey) {
       Hooks.Forwarded = false;
@@ -448,6 +452,15 @@ bool dxBarKeyboardHookSwallows(WPARAM Key, LPARAM Data) {
       return true;
     }
   }
+  // The system takes an Alt release that follows no key of its own as Alt pressed alone, and puts the
+  // window that has the keyboard in its menu mode: an unseen one where the bars are the menus, which
+  // holds every key after. The key pressed with Alt went to the bars, and the command it ran may have
+  // closed its window, so the release is kept from whatever window it would reach.
+  if (Key == VK_MENU && release && Hooks.AltKeyTaken) {
+    Hooks.AltKeyTaken = false;
+    Hooks.AltPressed = false;
+    return true;
+  }
   if (GetCapture()) return false;
   if ((Key == VK_APPS && release) || (Key == VK_F10 && !release && KeyDown(VK_SHIFT) && !KeyDown(VK_CONTROL) &&
                                       !KeyDown(VK_MENU))) {
@@ -479,5 +492,7 @@ bool dxBarMenuKey(TdxBarManager* m, WPARAM Key, bool release) {
     return false;
   }
   Hooks.AltPressed = false;
-  return DispatchShortCut(m, Key);
+  bool taken = DispatchShortCut(m, Key);
+  if (taken && KeyDown(VK_MENU)) Hooks.AltKeyTaken = true;
+  return taken;
 }

@@ -130,10 +130,7 @@ int ShowBox(const std::string& Msg, TMsgDlgType DlgType, TMsgDlgButtons Buttons)
     flags |= MB_OKCANCEL;
   else
     flags |= MB_OK;
-  std::string caption = MsgDlgCaption(DlgType);
-  if (Application) Application->HideAllHints();
-  TQuitHeldScope quit;
-  return MessageBoxA(GetActiveWindow(), MessageBoxText(Msg).c_str(), caption.c_str(), flags);
+  return ShowMessageBox(GetActiveWindow(), Msg, MsgDlgCaption(DlgType), flags);
 }
 }  // namespace
 

@@ -2,6 +2,7 @@
 #include "ExtCtrls.h"
 
 #include "ControlsInternal.h"
+#include "Forms.h"
 
 // ---------------------------------------------------------------------------------------------------
 // TTimer
@@ -43,7 +44,9 @@ void TTimer::Timer() { FOnTimer(this); }
 
 void TTimer::WndProc(TMessage& Message) {
   if (Message.Msg == WM_TIMER) {
-    // The handler may free this timer: nothing touches it afterwards.
+    // The handler may free this timer: nothing touches it afterwards. What it shows, nobody asked for
+    // just now (its failure too).
+    TUnaskedBoxScope unasked;
     try {
       Timer();
     } catch (...) {

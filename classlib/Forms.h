@@ -208,7 +208,8 @@ F* CreateNewForm(TComponent* AOwner) {
 // The form a control sits on; ValidParentForm raises EInvalidOperation when there is none.
 TCustomForm* GetParentForm(TControl* Control);
 
-// A message box's text with every word too wide for the box's lines broken into lines that fit.
+// A message box's text broken into lines that fit the box's ("\n" put in after a blank, or inside a
+// word too long for a line): the box itself then breaks none of them again.
 std::string MessageBoxText(const std::string& Text);
 TCustomForm* ValidParentForm(TControl* Control);
 
@@ -269,12 +270,17 @@ public:
   std::function<int(const std::string& Text, const std::string& Caption, UINT Flags)> MessageBoxHook;
 
   // Help through WinHelp: HelpContext opens the topic mapped to a context number, HelpJump the topic
-  // of a context string.
+  // of a context string. Where the machine has no WinHelp viewer (no winhlp32.exe in the system or
+  // Windows folder, or only the stub later Windows carry), each request opens the topic's web page
+  // from the help file's pages (HelpPagesFolder) with the default program for web pages.
   const std::string& HelpFile() const { return FHelpFile; }
   void SetHelpFile(const std::string& Value) { FHelpFile = Value; }
   bool HelpCommand(UINT Command, ULONG_PTR Data);
   bool HelpContext(int Context);
   bool HelpJump(const std::string& JumpID);
+  // The WinHelp viewer program, SystemHelpViewer unless set; whether it is a real viewer is decided
+  // at the first help request after.
+  void SetHelpViewer(const std::string& Exe);
 
   // Hints.
   const std::string& Hint() const { return FHint; }
@@ -314,6 +320,10 @@ private:
   bool IsHintMsg(MSG& Msg);
   void WndProc(TMessage& Message);
   void HintTimerExpired();
+  HWND HelpOwner();
+  bool OpenHelpPage(UINT Command, ULONG_PTR Data);
+  void StopHelpWait();
+  void HelpWaitTimer();
   void StartHintTimer(UINT Interval, int Kind);
   void StopHintTimer();
 
@@ -325,6 +335,14 @@ private:
   std::string FTitle;
   std::string FHelpFile;
   bool FHelpUsed = false;
+  std::string FHelpViewer;
+  int FHelpViewerReal = -1;  // not decided yet
+  // A request waiting for the viewer just started to make its window.
+  bool FHelpWaiting = false;
+  DWORD FHelpWaitStart = 0;
+  UINT FWaitingCommand = 0;
+  ULONG_PTR FWaitingData = 0;
+  std::string FWaitingFile;
   TIcon* FIcon;
   std::string FHint;
   bool FShowHint = true;
@@ -360,6 +378,24 @@ private:
   bool FHeld = false;
   int FExitCode = 0;
 };
+
+// Boxes nobody asked for: every timer's handler runs inside one of these. What it shows comes while
+// the user may be working in another program, which Windows does not let this program take the
+// foreground from; a box shown then is put above the other programs' windows without taking their
+// keys, and the program's task-bar button flashes until the box is answered.
+class TUnaskedBoxScope {
+public:
+  TUnaskedBoxScope();
+  ~TUnaskedBoxScope();
+  TUnaskedBoxScope(const TUnaskedBoxScope&) = delete;
+  TUnaskedBoxScope& operator=(const TUnaskedBoxScope&) = delete;
+  static bool Active();
+};
+
+// Shows a system message box as every box of the program is shown: hints hidden, a waiting quit held
+// back, and, inside a TUnaskedBoxScope, above the other programs and calling for attention (owned by
+// the program's form active last when Owner is not showing).
+int ShowMessageBox(HWND Owner, const std::string& Text, const std::string& Caption, UINT Flags);
 
 // ---------------------------------------------------------------------------------------------------
 
@@ -414,6 +450,16 @@ extern TScreen* Screen;
 
 // WinHelp's hash of a topic's context string (letters of either case, digits, '.' and '_' count).
 int32_t HelpHash(const std::string& ContextString);
+// The system's WinHelp viewer program: winhlp32.exe of the system folder or else of the Windows folder.
+std::string SystemHelpViewer();
+// Whether Exe is a WinHelp viewer: it exists and its version information does not call it a stub.
+bool IsHelpViewer(const std::string& Exe);
+// The folder of a help file's web pages: the help file's name without ".hlp" and "-help", beside it,
+// with the trailing "\".
+std::string HelpPagesFolder(const std::string& HelpFile);
+// The page a help request opens, by the folder's contexts.txt (lines "<context number> <page>",
+// "contents <page>", "index <page>"); "" when it names none.
+std::string HelpPage(const std::string& Folder, UINT Command, ULONG_PTR Data);
 
 // Creates Application and Screen (the program's start calls it once; tests too).
 void InitForms();

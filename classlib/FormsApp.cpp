@@ -1,10 +1,14 @@
 // The application object (message loop, idle work, exceptions, hints, help) and the screen.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <malloc.h>
 
 #include <algorithm>
+#include <cstdio>
+#include <cstring>
+#include <vector>
 
 #include "ControlsInternal.h"
 #include "Forms.h"
@@ -17,6 +21,9 @@ namespace {
 constexpr UINT_PTR HintTimerId = 1;
 constexpr UINT_PTR MouseTimerId = 2;
 constexpr UINT MousePollInterval = 100;
+constexpr UINT_PTR HelpTimerId = 3;
+constexpr UINT HelpPollInterval = 50;
+constexpr DWORD HelpViewerLimit = 30000;  // a viewer with no window by then never makes one
 }  // namespace
 
 TApplication::TApplication(TComponent* AOwner) : TComponent(AOwner) {
@@ -36,6 +43,7 @@ TApplication::~TApplication() {
   CancelHint();
   // The help viewer closes with the program that opened it.
   if (FHelpUsed) HelpCommand(HELP_QUIT, 0);
+  StopHelpWait();
   // The forms go first (they call back here while they go).
   DestroyComponents();
   FHintWindow = nullptr;
@@ -129,6 +137,106 @@ void TApplication::Run() {
 }
 
 void TApplication::Terminate() { PostQuitMessage(0); }
+
+// ---------------------------------------------------------------------------------------------------
+// Boxes nobody asked for
+
+namespace {
+thread_local int UnaskedDepth = 0;
+
+// An unasked box being shown: caught as it is made, raised above other programs once it shows. Another
+// timer may raise one while the first is open: the innermost is ShownBox, each knows the one outside.
+struct TUnaskedBox {
+  HHOOK Hook = nullptr;
+  HWND Box = nullptr;
+  UINT_PTR Timer = 0;
+  bool Owned = false;
+  TUnaskedBox* Outer = nullptr;
+};
+thread_local TUnaskedBox* ShownBox = nullptr;
+
+void Flash(HWND Wnd, DWORD Flags) {
+  if (!Wnd) return;
+  FLASHWINFO f{sizeof f, Wnd, Flags, 0, 0};
+  FlashWindowEx(&f);
+}
+
+LRESULT CALLBACK UnaskedBoxMade(int Code, WPARAM WParam, LPARAM LParam) {
+  TUnaskedBox* b = ShownBox;
+  HHOOK hook = b ? b->Hook : nullptr;
+  if (Code == HCBT_CREATEWND && b && !b->Box) {
+    char cls[16] = {};
+    GetClassNameA(HWND(WParam), cls, sizeof cls);
+    if (strcmp(cls, "#32770") == 0 && !(reinterpret_cast<CBT_CREATEWNDA*>(LParam)->lpcs->style & WS_CHILD)) {
+      b->Box = HWND(WParam);
+      // Each hook call costs a trip to Wine's server: the hook goes once it has what it waits for.
+      UnhookWindowsHookEx(b->Hook);
+      b->Hook = nullptr;
+    }
+  }
+  return CallNextHookEx(hook, Code, WParam, LParam);
+}
+
+void CALLBACK UnaskedBoxTick(HWND, UINT, UINT_PTR Id, DWORD) {
+  TUnaskedBox* b = ShownBox;
+  while (b && b->Timer != Id) b = b->Outer;
+  if (!b || !b->Box || !IsWindowVisible(b->Box)) return;
+  KillTimer(nullptr, b->Timer);
+  b->Timer = 0;
+  // MB_TOPMOST alone is not enough: Wine ignores it. No activation: the keys stay where the user
+  // types them unless the system gives this program the foreground.
+  SetWindowPos(b->Box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  // A box of no window of ours has a task-bar button of its own, which calls instead.
+  if (!b->Owned) Flash(b->Box, FLASHW_ALL | FLASHW_TIMERNOFG);
+}
+
+// A window the user sees (a minimised owner would hide the box with it).
+HWND ShowingWindow(HWND Wnd) { return Wnd && IsWindowVisible(Wnd) && !IsIconic(Wnd) ? Wnd : nullptr; }
+}  // namespace
+
+TUnaskedBoxScope::TUnaskedBoxScope() { ++UnaskedDepth; }
+TUnaskedBoxScope::~TUnaskedBoxScope() { --UnaskedDepth; }
+bool TUnaskedBoxScope::Active() { return UnaskedDepth > 0; }
+
+int ShowMessageBox(HWND Owner, const std::string& Text, const std::string& Caption, UINT Flags) {
+  if (Application) Application->HideAllHints();
+  TQuitHeldScope quit;
+  if (!TUnaskedBoxScope::Active())
+    return ::MessageBoxA(Owner, MessageBoxText(Text).c_str(), Caption.c_str(), Flags);
+  // The box belongs to the form the user sees, over it and blocking it as every box does; while the
+  // program shows no window (hidden to the tray) the box stands on its own, with its own button.
+  HWND owner = ShowingWindow(Owner);
+  if (!owner && Screen && Screen->ActiveForm() && Screen->ActiveForm()->HandleAllocated())
+    owner = ShowingWindow(Screen->ActiveForm()->WindowHandle());
+  if (!owner && Application && Application->MainForm() && Application->MainForm()->HandleAllocated())
+    owner = ShowingWindow(Application->MainForm()->WindowHandle());
+  TUnaskedBox box;
+  box.Owned = owner != nullptr;
+  box.Outer = ShownBox;
+  // The task-bar button (the application window's) and the board's caption flash until the program
+  // comes to the foreground, at the latest when the box is answered.
+  HWND button = owner ? ShowingWindow(TaskBarWindow) : nullptr;
+  Flash(button, FLASHW_ALL | FLASHW_TIMERNOFG);
+  Flash(owner, FLASHW_ALL | FLASHW_TIMERNOFG);
+  ShownBox = &box;
+  box.Hook = SetWindowsHookExA(WH_CBT, UnaskedBoxMade, nullptr, GetCurrentThreadId());
+  box.Timer = SetTimer(nullptr, 0, USER_TIMER_MINIMUM, UnaskedBoxTick);
+  TScopeExit done([&] {
+    if (box.Hook) UnhookWindowsHookEx(box.Hook);
+    if (box.Timer) KillTimer(nullptr, box.Timer);
+    ShownBox = box.Outer;
+    if (TUnaskedBox* outer = box.Outer) {
+      // The box outside still waits for its answer, above other programs: by the time the box
+      // raised over it goes, Wine has taken its topmost place away.
+      if (outer->Box && !outer->Timer && IsWindow(outer->Box))
+        SetWindowPos(outer->Box, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+      return;
+    }
+    Flash(button, FLASHW_STOP);
+    Flash(owner, FLASHW_STOP);
+  });
+  return ::MessageBoxA(owner, MessageBoxText(Text).c_str(), Caption.c_str(), Flags | MB_TOPMOST);
+}
 
 TQuitHeldScope::TQuitHeldScope() {
   MSG msg;
@@ -265,9 +373,7 @@ void TApplication::ShowException(Exception* E) {
   if (!msg.empty() && static_cast<unsigned char>(msg.back()) > '.') msg += '.';
   HWND owner = nullptr;
   if (FMainForm && FMainForm->HandleAllocated()) owner = FMainForm->WindowHandle();
-  HideAllHints();
-  TQuitHeldScope quit;
-  ::MessageBoxA(owner, MessageBoxText(msg).c_str(), FTitle.c_str(), MB_OK | MB_ICONSTOP);
+  ShowMessageBox(owner, msg, FTitle, MB_OK | MB_ICONSTOP);
 }
 
 void TApplication::SetActiveState(bool Value) {
@@ -300,9 +406,7 @@ int TApplication::MessageBox(const std::string& Text, const std::string& Caption
   if (!owner && Screen && Screen->ActiveForm() && Screen->ActiveForm()->HandleAllocated())
     owner = Screen->ActiveForm()->WindowHandle();
   if (!owner && FMainForm && FMainForm->HandleAllocated()) owner = FMainForm->WindowHandle();
-  HideAllHints();
-  TQuitHeldScope quit;
-  return ::MessageBoxA(owner, MessageBoxText(Text).c_str(), Caption.c_str(), Flags);
+  return ShowMessageBox(owner, Text, Caption, Flags);
 }
 
 void TApplication::BringToFront() {
@@ -312,16 +416,70 @@ void TApplication::BringToFront() {
   }
 }
 
+HWND TApplication::HelpOwner() {
+  return FMainForm && FMainForm->HandleAllocated() ? FMainForm->WindowHandle() : Handle();
+}
+
+void TApplication::SetHelpViewer(const std::string& Exe) {
+  FHelpViewer = Exe;
+  FHelpViewerReal = -1;
+}
+
+// The viewer answers at once when its window is there. When it is not, Wine's WinHelp starts it and
+// fails the request before the window is made, and Windows' waits for it on this thread: the program
+// starts the viewer itself and hands it the request from a timer once its window is there, so the
+// board goes on answering meanwhile and the viewer is asked once. A newer request takes the place of
+// one still waiting.
 bool TApplication::HelpCommand(UINT Command, ULONG_PTR Data) {
   if (FHelpFile.empty()) return false;
-  HWND owner = FMainForm && FMainForm->HandleAllocated() ? FMainForm->WindowHandle() : Handle();
-  if (Command != HELP_QUIT) FHelpUsed = true;
-  if (WinHelpA(owner, FHelpFile.c_str(), Command, Data)) return true;
-  // Wine starts its viewer and looks for its window at once, before the viewer has made it, so the
-  // first request of a session fails: wait for the window a little, then ask again.
-  if (Command == HELP_QUIT) return false;
-  for (int i = 0; i < 50 && !FindWindowA("MS_WINHELP", nullptr); ++i) Sleep(100);
-  return FindWindowA("MS_WINHELP", nullptr) && WinHelpA(owner, FHelpFile.c_str(), Command, Data);
+  if (Command == HELP_QUIT) {
+    StopHelpWait();
+    return !FindWindowA("MS_WINHELP", nullptr) || WinHelpA(HelpOwner(), FHelpFile.c_str(), Command, Data);
+  }
+  std::string viewer = FHelpViewer;
+  if (viewer.empty()) viewer = SystemHelpViewer();
+  if (FHelpViewerReal < 0) FHelpViewerReal = IsHelpViewer(viewer);
+  if (!FHelpViewerReal) return OpenHelpPage(Command, Data);
+  FHelpUsed = true;
+  if (FindWindowA("MS_WINHELP", nullptr)) return WinHelpA(HelpOwner(), FHelpFile.c_str(), Command, Data);
+  FWaitingCommand = Command;
+  FWaitingData = Data;
+  FWaitingFile = FHelpFile;
+  if (FHelpWaiting) return true;
+  std::string line = "\"" + viewer + "\" -x";
+  STARTUPINFOA si{};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi{};
+  if (!CreateProcessA(viewer.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return false;
+  CloseHandle(pi.hThread);
+  CloseHandle(pi.hProcess);
+  FHelpWaiting = true;
+  FHelpWaitStart = GetTickCount();
+  SetTimer(Handle(), HelpTimerId, HelpPollInterval, nullptr);
+  return true;
+}
+
+void TApplication::StopHelpWait() {
+  if (!FHelpWaiting) return;
+  FHelpWaiting = false;
+  if (FHandle) KillTimer(FHandle, HelpTimerId);
+}
+
+void TApplication::HelpWaitTimer() {
+  if (!FHelpWaiting) return;
+  if (FindWindowA("MS_WINHELP", nullptr)) {
+    StopHelpWait();
+    WinHelpA(HelpOwner(), FWaitingFile.c_str(), FWaitingCommand, FWaitingData);
+  } else if (GetTickCount() - FHelpWaitStart > HelpViewerLimit) {
+    StopHelpWait();
+  }
+}
+
+bool TApplication::OpenHelpPage(UINT Command, ULONG_PTR Data) {
+  std::string page = HelpPage(HelpPagesFolder(FHelpFile), Command, Data);
+  if (page.empty()) return false;
+  return INT_PTR(ShellExecuteA(HelpOwner(), "open", page.c_str(), nullptr, nullptr, SW_SHOWNORMAL)) > 32;
 }
 
 bool TApplication::HelpContext(int Context) { return HelpCommand(HELP_CONTEXT, ULONG_PTR(uint32_t(Context))); }
@@ -330,6 +488,69 @@ bool TApplication::HelpContext(int Context) { return HelpCommand(HELP_CONTEXT, U
 // every topic so): HELP_CONTEXT works in every viewer, while Wine's ignores the JumpID macro that
 // HELP_COMMAND would carry.
 bool TApplication::HelpJump(const std::string& JumpID) { return HelpContext(HelpHash(JumpID)); }
+
+// Where the system keeps its viewer: the system folder (Wine) or the Windows folder (Windows).
+std::string SystemHelpViewer() {
+  std::string found;
+  for (auto folderOf : {GetSystemDirectoryA, GetWindowsDirectoryA}) {
+    char folder[MAX_PATH] = {};
+    folderOf(folder, MAX_PATH);
+    found = IncludeTrailingBackslash(folder) + "winhlp32.exe";
+    if (FileExists(found)) break;
+  }
+  return found;
+}
+
+bool IsHelpViewer(const std::string& Exe) {
+  if (!FileExists(Exe)) return false;
+  DWORD handle = 0;
+  DWORD size = GetFileVersionInfoSizeA(Exe.c_str(), &handle);
+  std::vector<char> info(size);
+  struct TTranslation { WORD Language, CodePage; }* t = nullptr;
+  UINT bytes = 0;
+  // Only a stub says what it is: a viewer without version information is taken as one.
+  if (!size || !GetFileVersionInfoA(Exe.c_str(), 0, size, info.data()) ||
+      !VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", reinterpret_cast<void**>(&t), &bytes))
+    return true;
+  for (UINT i = 0; i < bytes / sizeof *t; ++i) {
+    char key[64];
+    snprintf(key, sizeof key, "\\StringFileInfo\\%04x%04x\\FileDescription", t[i].Language, t[i].CodePage);
+    char* text = nullptr;
+    UINT length = 0;
+    if (VerQueryValueA(info.data(), key, reinterpret_cast<void**>(&text), &length) && length &&
+        LowerCase(std::string(text, strnlen(text, length))).find("stub") != std::string::npos)
+      return false;
+  }
+  return true;
+}
+
+std::string HelpPagesFolder(const std::string& HelpFile) { return ChangeFileExt(HelpFile, "") + "-help\\"; }
+
+std::string HelpPage(const std::string& Folder, UINT Command, ULONG_PTR Data) {
+  std::string key;
+  switch (Command) {
+    case HELP_CONTEXT:
+    case HELP_CONTEXTPOPUP: key = std::to_string(int32_t(Data)); break;
+    case HELP_CONTENTS:
+    case HELP_FINDER: key = "contents"; break;
+    case HELP_KEY:
+    case HELP_PARTIALKEY:
+    case HELP_MULTIKEY: key = "index"; break;
+    default: return "";
+  }
+  FILE* f = fopen((Folder + "contexts.txt").c_str(), "r");
+  if (!f) return "";
+  std::string page;
+  char line[512];
+  while (page.empty() && fgets(line, sizeof line, f)) {
+    char name[64] = {}, file[256] = {};
+    // Only a page of the folder itself.
+    if (sscanf(line, "%63s %255s", name, file) == 2 && name == key && !strpbrk(file, "\\/:"))
+      page = Folder + file;
+  }
+  fclose(f);
+  return page;
+}
 
 int32_t HelpHash(const std::string& ContextString) {
   uint32_t h = 0;
@@ -446,13 +667,15 @@ std::string MessageBoxText(const std::string& Text) {
                                                                                    : nullptr;
   HDC dc = CreateCompatibleDC(nullptr);
   HGDIOBJ old = SelectObject(dc, font ? HGDIOBJ(font) : GetStockObject(DEFAULT_GUI_FONT));
-  TEXTMETRICA tm{};
-  GetTextMetricsA(dc, &tm);
-  // Well within the narrowest box's lines (258 pixels under Wine).
-  const LONG room = std::max<LONG>(tm.tmAveCharWidth, 1) * 20;
-  std::string out = BreakLongWords(Text, [&](const std::string& Word) {
+  // The box's text is 176 dialog units wide (264 pixels under Wine) and is broken again, at places of
+  // the system's choosing (Wine: before a backslash), wherever a line is wider: every line is made to
+  // fit it, trailing blank included, so a path is broken only where a line cannot hold it.
+  SIZE letters{};
+  GetTextExtentPoint32A(dc, "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz", 52, &letters);
+  const LONG room = 176 * std::max<LONG>((letters.cx / 26 + 1) / 2, 1) / 4;
+  std::string out = WrapLines(Text, [&](const std::string& Line) {
     SIZE size{};
-    GetTextExtentPoint32A(dc, Word.c_str(), int(Word.size()), &size);
+    GetTextExtentPoint32A(dc, Line.c_str(), int(Line.size()), &size);
     return size.cx <= room;
   });
   SelectObject(dc, old);
@@ -519,6 +742,8 @@ void TApplication::WndProc(TMessage& Message) {
         HintTimerExpired();
       else if (Message.WParam == MouseTimerId)
         DoMouseIdle();
+      else if (Message.WParam == HelpTimerId)
+        HelpWaitTimer();
       return;
     case WM_CLOSE:
       if (FMainForm) FMainForm->Close();

@@ -80,27 +80,44 @@ std::string Trim(const std::string& s) {
   return s.substr(b, e - b);
 }
 
-std::string BreakLongWords(const std::string& s, const std::function<bool(const std::string&)>& Fits) {
-  std::string out;
-  // In out: where the current run of the word starts and its last separator.
-  size_t runStart = 0, lastBreak = std::string::npos;
+std::string WrapLines(const std::string& s, const std::function<bool(const std::string&)>& Fits) {
+  std::string out, line;
+  // A token is a word with the blanks after it; a line end is a token of its own.
+  auto put = [&](const std::string& Token) {
+    if (Fits(line + Token)) {
+      line += Token;
+      return;
+    }
+    if (!line.empty()) out += line + "\n";
+    line.clear();
+    std::string rest = Token;
+    while (!Fits(rest)) {
+      size_t n = 1;  // the longest start of rest that fits, at least one byte
+      while (n < rest.size() && Fits(rest.substr(0, n + 1))) ++n;
+      const size_t sep = rest.find_last_of("\\/", n - 1);
+      if (sep != std::string::npos && sep > 0 && sep + 1 < n) n = sep + 1;
+      out += rest.substr(0, n) + "\n";
+      rest.erase(0, n);
+    }
+    line = rest;
+  };
+  std::string token;
   for (char c : s) {
-    out += c;
-    if (c == ' ' || c == '\t' || c == '\r' || c == '\n') {
-      runStart = out.size();
-      lastBreak = std::string::npos;
+    if (c == '\r' || c == '\n') {
+      if (!token.empty()) put(token);
+      token.clear();
+      out += line + c;
+      line.clear();
       continue;
     }
-    if (out.size() - runStart > 1 && !Fits(out.substr(runStart))) {
-      // After the run's last separator, else before this byte.
-      const size_t at = lastBreak != std::string::npos ? lastBreak + 1 : out.size() - 1;
-      out.insert(at, "\n");
-      runStart = at + 1;
-      lastBreak = std::string::npos;
+    if (c != ' ' && c != '\t' && !token.empty() && (token.back() == ' ' || token.back() == '\t')) {
+      put(token);
+      token.clear();
     }
-    if (c == '\\' || c == '/') lastBreak = out.size() - 1;
+    token += c;
   }
-  return out;
+  if (!token.empty()) put(token);
+  return out + line;
 }
 
 std::string TrimLeft(const std::string& s) {

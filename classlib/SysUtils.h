@@ -145,10 +145,11 @@ T RangeCheck(V v) {
 std::string Trim(const std::string& s);       // drops leading and trailing bytes <= ' '
 std::string TrimLeft(const std::string& s);
 std::string TrimRight(const std::string& s);
-// Breaks every word (a run without blanks or line ends, such as a long folder path) that does not Fit
-// on one line into lines that do, after a backslash or slash where there is one: a message box breaks
-// lines only at blanks and cuts a longer word at its edge.
-std::string BreakLongWords(const std::string& s, const std::function<bool(const std::string&)>& Fits);
+// Breaks s into lines that Fit, with "\n" put in: a line ends after the blank before a word that does
+// not fit on it, so a word (a folder path) is kept whole on one line wherever it fits there; a word
+// too long for a line of its own is broken after its last backslash or slash that fits, else where the
+// line is full. Line ends already in s stay. Taking the "\n"s out gives s back.
+std::string WrapLines(const std::string& s, const std::function<bool(const std::string&)>& Fits);
 std::string UpperCase(const std::string& s);   // ASCII letters only
 std::string LowerCase(const std::string& s);
 std::string AnsiUpperCase(const std::string& s);  // the process code page's letters

@@ -85,7 +85,25 @@ std::string PidlToPath(PCIDLIST_ABSOLUTE Pidl) {
   static const USHORT Empty = 0;
   char path[MAX_PATH + 1] = {};
   if (!SHGetPathFromIDListA(Pidl ? Pidl : reinterpret_cast<PCIDLIST_ABSOLUTE>(&Empty), path)) return {};
-  return path;
+  // A path of MAX_PATH - 1 characters or more comes back cut (Wine) rather than refused, and would name
+  // another folder: it is put together from the parent's path and the item's own name.
+  if (strlen(path) < MAX_PATH - 1 || PidlItemCount(Pidl) < 2) return path;
+  LPITEMIDLIST parent = ILClone(Pidl);
+  if (!parent) return {};
+  ILRemoveLastID(parent);
+  std::string folder = PidlToPath(parent);
+  ILFree(parent);
+  IShellFolder* shell = nullptr;
+  PCUITEMID_CHILD last = nullptr;
+  if (folder.empty() || FAILED(SHBindToParent(Pidl, IID_IShellFolder, reinterpret_cast<void**>(&shell), &last))) return {};
+  STRRET sr{};
+  std::string name;
+  if (SUCCEEDED(shell->GetDisplayNameOf(last, SHGDN_INFOLDER | SHGDN_FORPARSING, &sr))) {
+    name = StrRetToString(last, sr);
+    FreeStrRet(sr);
+  }
+  shell->Release();
+  return name.empty() ? std::string() : AddDelimiter(folder, '\\') + name;
 }
 
 HRESULT GetSpecialFolderPidl(HWND Wnd, int CSIDL, LPITEMIDLIST& Pidl) {

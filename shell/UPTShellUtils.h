@@ -36,7 +36,7 @@ HRESULT GetShellFolder(PCIDLIST_ABSOLUTE Pidl, IShellFolder*& Folder);
 // The desktop's parse of Path; Pidl nil on failure. A path longer than PTMaxPath is refused with
 // HRESULT_FROM_WIN32(ERROR_FILENAME_EXCED_RANGE).
 HRESULT PathToPidl(const std::string& Path, LPITEMIDLIST& Pidl);
-// The file-system path of the item ('' when it has none); nil counts as the desktop.
+// The file-system path of the item, whole however long ('' when it has none); nil counts as the desktop.
 std::string PidlToPath(PCIDLIST_ABSOLUTE Pidl);
 HRESULT GetSpecialFolderPidl(HWND Wnd, int CSIDL, LPITEMIDLIST& Pidl);
 std::string GetSpecialFolderPath(HWND Wnd, int CSIDL);

@@ -2,6 +2,8 @@
 
 #include <mmsystem.h>
 
+#include <algorithm>
+
 #include "KLNStringUtils.h"
 #include "SysUtils.h"
 #include "WinUtils.h"
@@ -84,15 +86,33 @@ bool TYOZMessage::HasNewMessages() {
   }
   TIsamFileCloser closer(MessageFile);
   SetStatusText("");
-  const std::string login = GetLogInName();
   bool found = false;
-  MessageFile->First(TMessageRec::ixToLogInName);
-  TMessageRec msg;
-  while (MessageFile->GetNext(msg.Data, TMessageRec::ixToLogInName, IsamScanFlags, ""))
-    if (msg.ToLogInName() == login && msg.MsgStatus() == "New") found = true;
+  ScanNewMessages([&](const TMessageRec&, const std::string&) { found = true; });
   // A message file cut short must not pass for one without a message for us.
   if (!found) CheckScanEnd(*MessageFile, MessageScanFailure);
   return found;
+}
+
+void TYOZMessage::ScanNewMessages(const std::function<void(const TMessageRec&, const std::string&)>& Each) {
+  const std::string login = GetLogInName();
+  MessageFile->First(TMessageRec::ixToLogInName);
+  TMessageRec msg;
+  while (MessageFile->GetNext(msg.Data, TMessageRec::ixToLogInName, IsamScanFlags, ""))
+    if (msg.ToLogInName() == login && msg.MsgStatus() == "New") Each(msg, MessageFile->LastKey);
+}
+
+std::vector<std::string> TYOZMessage::WaitingMessages() {
+  std::vector<std::string> waiting;
+  const std::string name = Folder() + MessageFileName;
+  if (!FileExists(name + ".isd")) return waiting;
+  OpenMessageFile(name);
+  TIsamFileCloser closer(MessageFile);
+  ScanNewMessages([&](const TMessageRec& Msg, const std::string& Key) {
+    waiting.push_back(Key + '\0' + Msg.FromLogInName() + '\0' + Msg.Sent() + '\0' + Msg.Subject() + '\0' + Msg.Body());
+  });
+  CheckScanEnd(*MessageFile, MessageScanFailure);
+  std::sort(waiting.begin(), waiting.end());
+  return waiting;
 }
 
 std::vector<TShownMessage> TYOZMessage::NewMessages() {
@@ -104,14 +124,9 @@ std::vector<TShownMessage> TYOZMessage::NewMessages() {
     return shown;
   }
   TIsamFileCloser closer(MessageFile);
-  const std::string login = GetLogInName();
-  MessageFile->First(TMessageRec::ixToLogInName);
-  TMessageRec msg;
-  while (MessageFile->GetNext(msg.Data, TMessageRec::ixToLogInName, IsamScanFlags, "")) {
-    if (msg.ToLogInName() != login || msg.MsgStatus() != "New") continue;
-    shown.push_back({"Read Message...", MessageFile->LastKey, msg.FromName(), msg.ToName(), msg.Subject(), msg.Body(),
-                     msg.Sent()});
-  }
+  ScanNewMessages([&](const TMessageRec& Msg, const std::string& Key) {
+    shown.push_back({"Read Message...", Key, Msg.FromName(), Msg.ToName(), Msg.Subject(), Msg.Body(), Msg.Sent()});
+  });
   CheckScanEnd(*MessageFile, MessageScanFailure);
   return shown;
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Short messages between users: the data set "yOZMesg", created by the first message.
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -57,6 +58,11 @@ public:
   void SendMessage(const std::string& ToLogInName, const std::string& FromLogInName, const std::string& Subject,
                    const std::string& Body);
   [[nodiscard]] bool HasNewMessages();
+  // The new messages waiting for the current login, in order, each told by its key, sender, time of
+  // sending, subject and text (a key alone is given again once its message is deleted): what the
+  // message timer compares from one look to the next. Raises when the message file is there but cannot
+  // be read.
+  [[nodiscard]] std::vector<std::string> WaitingMessages();
   // The new messages for the current login, in the order ShowNewMessages shows them.
   [[nodiscard]] std::vector<TShownMessage> NewMessages();
   void ShowNewMessages();
@@ -75,4 +81,7 @@ private:
   // Opens the message data set; a failure raises "Unable to open yOZ message database - " + error text.
   void OpenMessageFile(const std::string& Name);
   void SetStatusText(const std::string& Text);
+  // Calls Each with every new message to the current login and its key, along the recipients' index of
+  // the open message file; the caller checks how the scan ended.
+  void ScanNewMessages(const std::function<void(const TMessageRec&, const std::string&)>& Each);
 };

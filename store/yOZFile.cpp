@@ -177,7 +177,7 @@ void TyOZFile::LookUpFailed(const std::string& LogInName) {
   throw Exception("Unable to perform lookup on user " + LogInName + " " + UserFile->ErrorText());
 }
 
-void TyOZFile::StatusNotWritten() {
+void TyOZFile::RecordNotWritten(const std::string& Lost) {
   std::string text = "Unable to replace record - " + UserFile->ErrorText();
   // The library's words name no cause; a folder (or user file) that cannot be written is the usual
   // one, and is said plainly when it is the case.
@@ -191,8 +191,7 @@ void TyOZFile::StatusNotWritten() {
     if (writable) CloseHandle(h);
   }
   if (!writable)
-    text += "\r\rThe yOZ database location " + Quoted(folder) +
-            " cannot be written, so the status was not changed." + NoPermission;
+    text += "\r\rThe yOZ database location " + Quoted(folder) + " cannot be written, so " + Lost + "." + NoPermission;
   throw Exception(text);
 }
 
@@ -202,7 +201,10 @@ void TyOZFile::LoadCurrentUser() {
   TUserRec rec;
   if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, CurrentUser->LogInName)) {
     // The record was deleted by an administrator: say so, but keep the user in memory.
-    SetStatusText(UserFile->ErrorText() + " " + UserFile->ErrorInfo());
+    if (UserFile->LastError == IsamObjectNotFound)
+      SetStatusText("Your login " + CurrentUser->LogInName + " has been removed from the yOZ board");
+    else
+      SetStatusText(UserFile->ErrorText() + " " + UserFile->ErrorInfo());
     return;
   }
   SetStatusText("");
@@ -217,8 +219,7 @@ void TyOZFile::UpdateUser(TUser* User) {
   TUserRec rec;
   if (!UserFile->GetEqual(rec.Data, TUserRec::ixLogInName, User->LogInName)) LookUpFailed(User->LogInName);
   PutUser(rec, *User);
-  if (!UserFile->Replace(rec.Data, UserFile->LastKey))
-    throw Exception("Unable to replace record - " + UserFile->ErrorText());
+  if (!UserFile->Replace(rec.Data, UserFile->LastKey)) RecordNotWritten("the change was not saved");
 }
 
 void TyOZFile::UpdateChangedDetails(const TUser& Shown, const TUser& Edited) {
@@ -268,7 +269,7 @@ void TyOZFile::SaveCurrentUserStatus() {
     u.Status = newStatus;
     PutUser(rec, u);
     IsAdministrator = u.Administrator == 1;
-    if (!UserFile->Replace(rec.Data, UserFile->LastKey)) StatusNotWritten();
+    if (!UserFile->Replace(rec.Data, UserFile->LastKey)) RecordNotWritten("the status was not changed");
     // The tray shows what was stored: a change that failed leaves it as it was.
     if (Hooks.SetTrayImage) Hooks.SetTrayImage(StatusImageIndex(rec.Status()));
   }
@@ -291,7 +292,7 @@ void TyOZFile::SetSelectedUsersStatus(IBoardView* Board, const std::string& NewS
     oldStatus = rec.Status();
     rec.SetStatus(NewStatus);
     rec.SetUpdated(DateTimeToStr(Now()));
-    if (!UserFile->Replace(rec.Data, UserFile->LastKey)) StatusNotWritten();
+    if (!UserFile->Replace(rec.Data, UserFile->LastKey)) RecordNotWritten("the status was not changed");
     LogStatusChange(name, logInName, oldStatus, NewStatus);
   }
 }

@@ -150,9 +150,9 @@ private:
   // Raises the failed look-up of LogInName: EUserRemoved when it is the current user's and the record
   // is not there.
   [[noreturn]] void LookUpFailed(const std::string& LogInName);
-  // Raises the failed rewrite of a status: the library's text, and in words when the folder or the
-  // user file cannot be written.
-  [[noreturn]] void StatusNotWritten();
+  // Raises the failed rewrite of a user record: the library's text, and in words when the folder or
+  // the user file cannot be written, ending with Lost ("the status was not changed").
+  [[noreturn]] void RecordNotWritten(const std::string& Lost);
   // Tests the folder (DBPath with a backslash) and opens the user file in it; the caller closes.
   enum TOpenFailure { ofErrorText, ofPermission };
   void OpenUserFile(const std::string& NoFolderText, TOpenFailure Failure);

@@ -4,11 +4,9 @@
 
 #include "SysUtils.h"
 #include "WinUtils.h"
+#include "yOZMaker.h"
 
 namespace {
-
-const char* const LogWebsite = "http://www.qdsoftware.co.uk";
-const char* const LogEmail = "support@qdsoftware.co.uk";
 
 // A banner line: Text padded with blanks to column 57, closed by "***" (60 characters).
 std::string FramedLine(const std::string& Text) {
@@ -88,8 +86,8 @@ std::string StampNow() { return DateToStr(Date()) + " " + TimeToStr(Time()); }
 std::string TextLogBanner() {
   std::string stars(60, '*');
   return stars + "\r\n" + FramedLine("*** yOZ - In/Out Board status change log") + "\r\n" +
-         FramedLine(std::string("*** website: ") + LogWebsite) + "\r\n" +
-         FramedLine(std::string("*** email  : ") + LogEmail) + "\r\n" + stars + "\r\n" +
+         FramedLine(std::string("*** website: ") + MakerWebsite) + "\r\n" +
+         FramedLine(std::string("*** email  : ") + MakerEmail) + "\r\n" + stars + "\r\n" +
          std::string(60, ' ') + "\r\n";
 }
 

@@ -1,7 +1,13 @@
 #!/usr/bin/env tclsh
 # Writes a WinHelp 3.1 help file from topic texts kept as plain text.
 #
-#   tclsh winhelp.tcl <output.hlp> <title> <topic.txt>...
+#   tclsh winhelp.tcl [-html <folder>] <output.hlp> <title> <topic.txt>...
+#
+# With -html the same topics are also written as plain web pages into the folder (made afresh): one
+# <Context>.html per topic with the same jumps as links, keyword-index.html listing the keywords, and
+# contexts.txt telling which page opens for a help request: "contents <page>", "index <page>" and one
+# "<context number> <page>" line for every number the help file maps (the hashes included). A program
+# with no WinHelp viewer shows these pages instead.
 #
 # Topic source (UTF-8; written to the help file in code page 1252): header lines, a blank line, then
 # the body.
@@ -158,8 +164,10 @@ proc paragraph {font text {spaceBelow 12} {indent 0}} {
 
 set jumps {}
 
+set htmlFolder ""
+if {[lindex $argv 0] eq "-html"} { set argv [lassign $argv -> htmlFolder] }
 if {[llength $argv] < 3} {
-    puts stderr "usage: winhelp.tcl <output.hlp> <title> <topic.txt>..."
+    puts stderr "usage: winhelp.tcl \[-html <folder>\] <output.hlp> <title> <topic.txt>..."
     exit 2
 }
 set argv [lassign $argv dst helpTitle]
@@ -414,3 +422,62 @@ fconfigure $f -translation binary
 puts -nonewline $f $out
 close $f
 file rename -force $tmp $dst
+
+# --- the web pages ---------------------------------------------------------------------------------
+
+proc html {s} { string map {& &amp; < &lt; > &gt; \" &quot;} $s }
+# A paragraph's text with its jumps as links to the pages of their topics.
+proc htmlText {text} {
+    set out ""
+    while {[regexp {^(.*?)\{([^|{}]+)\|([A-Za-z0-9._]+)\}(.*)$} $text -> before label target after]} {
+        append out [html $before] "<a href=\"[html $target].html\">[html $label]</a>"
+        set text $after
+    }
+    append out [html $text]
+}
+proc writeUtf8 {path text} {
+    set f [open $path w]
+    fconfigure $f -encoding utf-8 -translation lf
+    puts -nonewline $f $text
+    close $f
+}
+set contentsPage "[dict get [lindex $topics 0] context].html"
+set indexPage keyword-index.html
+proc page {title body} {
+    set nav "<p class=\"nav\"><a href=\"$::contentsPage\">Contents</a> | <a href=\"$::indexPage\">Index</a></p>"
+    return "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n<title>[html $title]</title>\n<style>\nbody { font-family: Arial, sans-serif; font-size: 10pt; margin: 1em 2em; max-width: 50em; }\nh1 { font-size: 14pt; color: #000080; }\nh2 { font-size: 11pt; }\n.nav { font-size: 9pt; }\n</style>\n</head>\n<body>\n$nav\n<h1>[html $title]</h1>\n$body</body>\n</html>\n"
+}
+
+if {$htmlFolder ne ""} {
+    set tmp "$htmlFolder.tmp"
+    file delete -force $tmp
+    file mkdir $tmp
+    foreach t $topics {
+        set body ""
+        set inList 0
+        foreach p [dict get $t paras] {
+            lassign $p kind text
+            if {$kind eq "bullet" && !$inList} { append body "<ul>\n"; set inList 1 }
+            if {$kind ne "bullet" && $inList} { append body "</ul>\n"; set inList 0 }
+            switch -- $kind {
+                heading { append body "<h2>[htmlText $text]</h2>\n" }
+                bullet  { append body "<li>[htmlText $text]</li>\n" }
+                default { append body "<p>[htmlText $text]</p>\n" }
+            }
+        }
+        if {$inList} { append body "</ul>\n" }
+        writeUtf8 [file join $tmp "[dict get $t context].html"] [page [dict get $t title] $body]
+    }
+    set body "<ul>\n"
+    foreach lower [lsort [dict keys $keywordTopic]] {
+        lassign [dict get $keywordTopic $lower] k kwContext
+        append body "<li><a href=\"[html $kwContext].html\">[html $k]</a></li>\n"
+    }
+    append body "</ul>\n"
+    writeUtf8 [file join $tmp $indexPage] [page "Index" $body]
+    set map "contents $contentsPage\nindex $indexPage\n"
+    foreach n [lsort -integer [dict keys $mapped]] { append map "$n [dict get $mapped $n].html\n" }
+    writeUtf8 [file join $tmp contexts.txt] $map
+    file delete -force $htmlFolder
+    file rename $tmp $htmlFolder
+}

@@ -10,6 +10,7 @@
 #include "SysUtils.h"
 #include "WinUtils.h"
 #include "yOZComments.h"
+#include "yOZLog.h"
 
 namespace {
 
@@ -157,7 +158,7 @@ TEST_F(SmallDialogs, AboutBoxShowsItsTextsPicturesAndOpensTheSite) {
   OvcShellExecute = RecordOpen;
   Opened.clear();
   MainDialogs.About = ShowAboutBox;
-  std::string product, version, email, caption;
+  std::string product, version, email, caption, link;
   int w1 = 0, h1 = 0, w2 = 0, h2 = 0;
   bool jpeg = false;
   int inkRight = -1, linkWidth = 0;
@@ -168,6 +169,7 @@ TEST_F(SmallDialogs, AboutBoxShowsItsTextsPicturesAndOpensTheSite) {
     product = f->lblProduct->Caption();
     version = f->lblSoftwareVersion->Caption();
     email = f->lblSoftwareEmail->Caption();
+    link = f->OvcURLMain->Caption();
     w1 = f->Image1->Picture()->Width();
     h1 = f->Image1->Picture()->Height();
     w2 = f->Image2->Picture()->Width();
@@ -215,6 +217,11 @@ TEST_F(SmallDialogs, AboutBoxShowsItsTextsPicturesAndOpensTheSite) {
   EXPECT_GT(inkRight, 0);
   EXPECT_LT(inkRight, linkWidth) << "the link's text is cut at the right";
   EXPECT_EQ(Opened, (std::vector<std::string>{"open http://www.example.com/yoz"}));
+  EXPECT_EQ(link, "www.example.com/yoz");
+  // A new status-change log names the same site and address in its banner.
+  const std::string banner = TextLogBanner();
+  EXPECT_NE(banner.find("*** website: http://www.example.com/yoz "), std::string::npos) << banner;
+  EXPECT_NE(banner.find("*** email  : " + email + " "), std::string::npos) << banner;
 }
 
 }  // namespace

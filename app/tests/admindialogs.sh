@@ -185,6 +185,9 @@ alice click-entry "$users" BOB && alice click-button "$users" '&Delete' || fail 
 text=$(alice answer Information Yes) || fail "no question"
 until_gone . alice record 'Y:\' BOB || fail "BOB is still there"
 alice click-button "$users" '&Close' && alice gone "$users" 20000 || fail "closing the users dialog"
+# His board's next refresh says so in its status bar, in words.
+until_shows 'Your login BOB has been removed from the yOZ board' bob status "$all" \
+  || fail "BOB's status bar says: $(bob status "$all")"
 removed='Information|OK|OK|Your login BOB has been removed from the yOZ board by an administrator.\r\rStart yOZ again to register it.'
 bob key "$all" ctrl+L || fail "Ctrl+L on BOB's board"
 until_true grep -qxF "$removed" "$out/dialogs-2.log" || fail "BOB was not told his login was removed"

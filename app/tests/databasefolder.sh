@@ -28,6 +28,14 @@ ended() {  # ended <tag>: the board's process is gone within 30 s
   until_ended "$board_pid" || fail "$1: the program still runs"
   wait "$board_pid" || true
 }
+# shown_whole <tag> <box caption> <path>: the box shows the path on one line, and no line of it is too
+# wide for the box (the box would break it again, before a backslash).
+shown_whole() {
+  local lines
+  lines=$(alice box-lines "$2" 15000) || fail "$1: no $2 box"
+  grep -q '^!' <<<"$lines" && fail "$1: a line too wide for the box: $lines"
+  grep -qF "\"$3\"" <<<"$lines" || fail "$1: the box breaks \"$3\": $lines"
+}
 answer() {  # answer <tag> <box caption> <button> <text part>: the box says it, pressed
   local text
   text=$(alice answer "$2" "$3" 15000) || fail "$1: no $2 box"
@@ -60,6 +68,7 @@ tail=$(printf 'y%.0s' $(seq $((258 - ${#long} - 2))))
 long+="\\$tail"
 nodes+=("$tail")
 longer_nodes=("${nodes[@]}" "$(printf 'z%.0s' $(seq 41))")
+longer="$long\\$(printf 'z%.0s' $(seq 41))\\"
 mkdir -p "$share/$(IFS=/; echo "${longer_nodes[*]}")"
 [ $((${#long} + 1)) -eq 258 ] || fail "the long path holds $((${#long} + 1)) characters"
 
@@ -69,6 +78,7 @@ alice wait "$wiz" 30000 || fail "no wizard"
 alice click-button "$wiz" 'Create New Database' && alice click-button "$wiz" '&Next' || fail "choosing Create"
 alice click-button "$wiz" '&Next' || fail "Next on the create page"
 browse 'Create yOZ Database' '(Y:)' readonly
+shown_whole wizard Error 'Y:\readonly\'
 answer wizard Error OK 'Y:\readonly\'
 shot wizard-readonly
 alice wait "$wiz" 20000 || fail "the wizard closed on a read-only folder"
@@ -111,12 +121,16 @@ ok_refused() {
 }
 
 settings_browse readonly
+shown_whole readonly Error 'Y:\readonly\'
 answer readonly Error OK 'Y:\readonly\'
 shot settings-browse-readonly
 settings_browse "${nodes[@]}"
 answer long258 Error OK '255'
 settings_browse "${longer_nodes[@]}"
-answer long300 Error OK '255'
+lines=$(alice box-lines Error 15000) || fail "long300: no box"
+grep -q '^!' <<<"$lines" && fail "long300: a line too wide for the box: $lines"
+# The folder chosen, whole: not cut where the system cuts long paths.
+answer long300 Error OK "\"$longer\" is longer than 255 characters"
 settings_browse gone
 answer gone Confirm Yes 'Are you sure.  Change the location of the yOZ Database?'
 rmdir "$share/gone"
@@ -143,7 +157,17 @@ start next
 alice wait "$all" 20000 || fail "the next start did not come up"
 alice board "$all" | grep -q '^ALICE|Available|' || fail "the next start's board lacks ALICE"
 [ -s "$out/dialogs-next.log" ] && fail "the next start showed boxes: $(cat "$out/dialogs-next.log")"
-alice click-row "$all" ALICE && alice key "$all" ctrl+X || fail "Ctrl+X"
-ended next
 echo "ok: the next start comes up on the folder that works"
+
+# The folder becomes read-only, then Exit: the comment and status it writes on leaving cannot be
+# written. One box says so in words, and the program still ends.
+chmod a-w "$share/board"
+alice click-row "$all" ALICE && alice key "$all" ctrl+X || { chmod u+w "$share/board"; fail "Ctrl+X"; }
+text=$(alice answer Information OK 30000) || { chmod u+w "$share/board"; fail "no box at Exit in a read-only folder"; }
+ended next
+chmod u+w "$share/board"
+[[ "$text" == *'The yOZ database location "Y:\board\" cannot be written, so the change was not saved.'* ]] \
+  || fail "the box at Exit says: $text"
+[ "$(wc -l <"$out/dialogs-next.log")" = 1 ] || fail "more than one box at Exit: $(cat "$out/dialogs-next.log")"
+echo "ok: Exit in a folder that became read-only says so in words, once, and ends"
 echo "database folder: all steps passed"

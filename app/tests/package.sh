@@ -58,12 +58,16 @@ done
 [ "$(property "$later" UpgradeCode)" = "$upgrade_code" ] || fail "the later package's upgrade code"
 [ "$(property "$msi" ProductCode)" != "$(property "$later" ProductCode)" ] || fail "one product code for two versions"
 [ "$(property "$msi" ALLUSERS)" = 1 ] || fail "not installed for all users"
-files=$(msiinfo export "$msi" File | tr -d '\r' | awk -F'\t' 'NR > 3 { print $3 }' | sort | tr '\n' ' ')
+files=$(msiinfo export "$msi" File | tr -d '\r' | awk -F'\t' 'NR > 3 { sub(/.*\|/, "", $3); print $3 }' | sort | tr '\n' ' ')
 echo "files: $files"
-[ "$files" = 'VBIS4032.DLL yOZ.exe yOZ.hlp ' ] || fail "the package's files: $files"
+# The three files and every help page built (a page left out of package/yOZ.wxs shows here).
+pages=$(ls "$bin/yOZ-help")
+[ -n "$pages" ] || fail "no help pages in $bin/yOZ-help"
+want=$(printf '%s\n' VBIS4032.DLL yOZ.exe yOZ.hlp $pages | sort | tr '\n' ' ')
+[ "$files" = "$want" ] || fail "the package's files: $files"
 msiinfo export "$msi" Directory | tr -d '\r' | grep -qx $'INSTALLDIR\tProgramFiles64Folder\tyOZ' \
   || fail "the files do not go to Program Files\\yOZ"
-echo "ok: scripts/package writes yOZ-$version.msi: yOZ $version, the fixed upgrade code, the three files"
+echo "ok: scripts/package writes yOZ-$version.msi: yOZ $version, the fixed upgrade code, the three files and the help pages"
 
 # --- installing ------------------------------------------------------------------------------------
 # What the installed-programs list holds: the key of each entry named yOZ.
@@ -83,6 +87,9 @@ shortcuts() {
 installed() {  # installed <version>: the files, one shortcut to the program, one entry of that version
   local f key lnk
   for f in yOZ.exe yOZ.hlp; do cmp -s "$bin/$f" "$folder/$f" || fail "$1: $f not installed"; done
+  for f in "$bin"/yOZ-help/*; do
+    cmp -s "$f" "$folder/yOZ-help/${f##*/}" || fail "$1: the help page ${f##*/} not installed"
+  done
   cmp -s "$bin/VBIS4032.dll" "$folder/VBIS4032.DLL" || fail "$1: VBIS4032.DLL not installed"
   [ "$(shortcuts | wc -l)" = 1 ] || fail "$1: Start-menu shortcuts: $(shortcuts)"
   lnk=$(shortcuts)

@@ -625,3 +625,80 @@ TEST(dxBarCustForm, ADragWhileCustomizingHoldsTheMouseOnTheDialog) {
 
 }  // namespace
 
+
+namespace {
+
+// The command list as it shows on the screen: whether a vertical scroll bar shows, and how many
+// pixels below its last row are not the face colour (the list's background there).
+struct TCommandListLook {
+  bool ScrollBar;
+  int Stale;
+};
+
+TCommandListLook LookOf(TdxBarCustomizingForm* D) {
+  WaitPainted(D);
+  TCommandsListBox* l = D->LCommands;
+  RECT client = l->ClientRect();
+  RECT below = client;
+  if (int n = l->Items()->Count(); n > 0) below.top = l->ItemRect(n - 1).bottom;
+  SCROLLBARINFO sb{};
+  sb.cbSize = sizeof sb;
+  GetScrollBarInfo(l->Handle(), OBJID_VSCROLL, &sb);
+  const int area = (below.right - below.left) * std::max<int>(below.bottom - below.top, 0);
+  return {IsWindowVisible(l->Handle()) && !(sb.rgstate[0] & STATE_SYSTEM_INVISIBLE),
+          area - PixelsOf(l, below, ColorToRGB(clBtnFace))};
+}
+
+// A category of many commands, then one of few, chosen by the keyboard and by real clicks: the rows
+// of the first are gone from the list and its scroll bar with them.
+TEST(dxBarCustForm, TheCommandListShowsOnlyTheChosenCategorysRows) {
+  TCustomizing c;
+  ASSERT_TRUE(c.D);
+  for (int i = 0; i < 14; ++i) {
+    auto* b = new TdxBarButton(c.Form.get());
+    b->SetName("Many" + std::to_string(i));
+    b->SetCaption("Many " + std::to_string(i));
+    b->SetCategory(2);
+  }
+  c.D->PageControl->SetActivePage(c.D->TabSheet2);
+  c.D->PageControlChange(nullptr);
+  const int status = c.D->LCategories->Items()->IndexOf("Status");
+  const int file = c.D->LCategories->Items()->IndexOf("File");
+  ASSERT_EQ(file + 1, status);
+  ASSERT_TRUE(WaitForeground(c.D));
+  THoldPointer hold(POINT{0, 0});
+  auto clickCategory = [&](int Row) {
+    RECT r = c.D->LCategories->ItemRect(Row);
+    HeldClick(hold, c.D->LCategories->ClientToScreen(Middle(r)));
+    EXPECT_TRUE(PumpUntil([&] { return c.D->LCategories->ItemIndex() == Row; })) << Row;
+  };
+  auto commands = [&] { return c.D->LCommands->Items()->Count(); };
+  const int few = 1;
+
+  // By the keyboard: the focus in the category list, Down onto the long category, Up back.
+  clickCategory(file);
+  ASSERT_TRUE(WaitFocus(c.D->LCategories));
+  Press(VK_DOWN);
+  ASSERT_TRUE(PumpUntil([&] { return commands() > few; }));
+  TCommandListLook many = LookOf(c.D);
+  EXPECT_TRUE(many.ScrollBar) << "the long category needs a scroll bar";
+  Press(VK_UP);
+  ASSERT_TRUE(PumpUntil([&] { return commands() == few; }));
+  TCommandListLook look = LookOf(c.D);
+  Shot("customize-commands-after-keys", c.D);
+  EXPECT_FALSE(look.ScrollBar) << "a scroll bar for one row";
+  EXPECT_EQ(look.Stale, 0) << "rows of the other category still show below the last row";
+
+  // By the mouse.
+  clickCategory(status);
+  ASSERT_TRUE(PumpUntil([&] { return commands() > few; }));
+  EXPECT_TRUE(LookOf(c.D).ScrollBar);
+  clickCategory(file);
+  ASSERT_TRUE(PumpUntil([&] { return commands() == few; }));
+  look = LookOf(c.D);
+  Shot("customize-commands-after-clicks", c.D);
+  EXPECT_FALSE(look.ScrollBar) << "a scroll bar for one row";
+  EXPECT_EQ(look.Stale, 0) << "rows of the other category still show below the last row";
+}
+
+}  // namespace

@@ -8,10 +8,16 @@
 #include <functional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "Dialogs.h"
+#include "ExtCtrls.h"
+#include "Forms.h"
+#include "TestSupport.h"
 
 namespace {
+
+const auto* const Env = ::testing::AddGlobalTestEnvironment(new TFormsEnvironment);
 
 struct Seen {
   std::string Msg;
@@ -130,6 +136,12 @@ TEST_F(DialogsTest, OpenDialogThroughHookAndScript) {
 
 namespace {
 
+// The text without the line breaks the box's lines were given.
+std::string Unbroken(std::string Text) {
+  Text.erase(std::remove(Text.begin(), Text.end(), '\n'), Text.end());
+  return Text;
+}
+
 // Watches for the box from another thread, reads it (and lets the test look at it) and presses a
 // button with the pointer, as a user would: again while the box is still up, 30 s at most.
 struct BoxAnswerer {
@@ -182,7 +194,7 @@ TEST_F(DialogsTest, TheRealBoxShowsTheTextAndAnswersWithTheButtonPressed) {
   int r = MessageDlg("Are you sure you want to delete the selected message?", mtConfirmation, mbYesNo);
   a.Join();
   EXPECT_TRUE(a.Seen);
-  EXPECT_EQ(a.SeenText, "Are you sure you want to delete the selected message?");
+  EXPECT_EQ(Unbroken(a.SeenText), "Are you sure you want to delete the selected message?");
   EXPECT_EQ(r, mrNo);
 
   BoxAnswerer b;
@@ -198,44 +210,155 @@ TEST_F(DialogsTest, TheRealBoxShowsTheTextAndAnswersWithTheButtonPressed) {
 
 namespace {
 
-// A folder path far longer than a line shows whole, broken into lines that fit, after its backslashes.
-TEST_F(DialogsTest, ABoxShowsAPathLongerThanALineWhole) {
-  std::string path = "Y:\\";
-  while (path.size() < 300) path += "a-folder-with-a-long-name-" + std::to_string(path.size()) + "\\";
-  const std::string message = "Unable to use the folder " + path + " as the database location.";
-  // The widest line of the message against the width of the control that shows it, while the box is up.
-  int widest = 0, room = 0;
+// A message shown in the real box: the lines of its text control, how wide the widest is drawn and
+// how wide the control is (a wider line is broken again by the box, wherever the system breaks it).
+struct TShownText {
+  std::string Text;
+  std::vector<std::string> Lines;
+  int Widest = 0, Room = 0;
+};
+
+TShownText ShowInBox(const std::string& Message) {
+  TShownText shown;
   BoxAnswerer m;
   m.Caption = "Error";
-  m.Look = [&widest, &room](HWND box) {
+  m.Look = [&shown](HWND box) {
     HWND text = GetDlgItem(box, 0xFFFF);
     char buf[1024] = {};
     GetWindowTextA(text, buf, sizeof buf);
     RECT client;
     GetClientRect(text, &client);
-    room = client.right;
+    shown.Room = client.right;
     HDC dc = GetDC(text);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(text, WM_GETFONT, 0, 0)));
-    std::istringstream lines(buf);
-    for (std::string line; std::getline(lines, line);) {
-      if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::string line;
+    for (const char* c = buf;; ++c) {
+      if (*c && *c != '\r' && *c != '\n') {
+        line += *c;
+        continue;
+      }
       SIZE s{};
       GetTextExtentPoint32A(dc, line.c_str(), int(line.size()), &s);
-      widest = std::max(widest, int(s.cx));
+      shown.Widest = std::max(shown.Widest, int(s.cx));
+      shown.Lines.push_back(line);
+      line.clear();
+      if (!*c) break;
     }
     SelectObject(dc, old);
     ReleaseDC(text, dc);
   };
   m.Start();
-  EXPECT_EQ(MessageDlg(message, mtError, {mbOK}), mrOk);
+  EXPECT_EQ(MessageDlg(Message, mtError, {mbOK}), mrOk);
   m.Join();
-  ASSERT_FALSE(m.SeenText.empty());
-  EXPECT_LE(widest, room) << m.SeenText;
-  std::string joined;
-  for (char c : m.SeenText)
-    if (c != '\n') joined += c;
-  EXPECT_EQ(joined, message);
-  EXPECT_NE(m.SeenText.find("\\\na-folder"), std::string::npos) << m.SeenText;
+  shown.Text = m.SeenText;
+  return shown;
+}
+
+// A folder path far longer than a line shows whole, broken into lines that fit, after its backslashes.
+TEST_F(DialogsTest, ABoxShowsAPathLongerThanALineWhole) {
+  std::string path = "Y:\\";
+  while (path.size() < 300) path += "a-folder-with-a-long-name-" + std::to_string(path.size()) + "\\";
+  const std::string message = "Unable to use the folder " + path + " as the database location.";
+  TShownText shown = ShowInBox(message);
+  ASSERT_FALSE(shown.Text.empty());
+  EXPECT_LE(shown.Widest, shown.Room) << shown.Text;
+  EXPECT_EQ(Unbroken(shown.Text), message);
+  EXPECT_NE(shown.Text.find("\\\na-folder"), std::string::npos) << shown.Text;
+}
+
+// A short path inside a sentence is kept whole on one line (the box would break a wider line before
+// its backslash).
+TEST_F(DialogsTest, ABoxKeepsAPathThatFitsALineUnbroken) {
+  const std::string message = "Unable to write to the yOZ database location \"Y:\\ro\\\"\r\rPlease check that you "
+                              "have network permissions and rights to the database folder";
+  TShownText shown = ShowInBox(message);
+  EXPECT_LE(shown.Widest, shown.Room) << shown.Text;
+  EXPECT_EQ(Unbroken(shown.Text), message);
+  EXPECT_TRUE(std::any_of(shown.Lines.begin(), shown.Lines.end(),
+                          [](const std::string& l) { return l.find("\"Y:\\ro\\\"") != std::string::npos; }))
+      << shown.Text;
+}
+
+}  // namespace
+
+namespace {
+
+// A box a timer raises (an announcement, another machine's change) may come while the user works in
+// another program: it stands above the other programs' windows, belongs to the form the user sees and
+// is answered with the pointer. A box the user's own command raises stays as it was.
+TEST_F(DialogsTest, ABoxATimerRaisesStandsAboveOtherProgramsAndBelongsToTheFormShowing) {
+  Owned<TForm> board(new TForm(nullptr));
+  board->SetBounds(40, 40, 300, 200);
+  board->Show();
+  struct Look {
+    bool Topmost = false;
+    HWND Owner = nullptr;
+  };
+  auto looker = [](Look& l, bool WaitForTopmost) {
+    return [&l, WaitForTopmost](HWND box) {
+      auto topmost = [box] { return (GetWindowLongA(box, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0; };
+      for (DWORD start = GetTickCount(); WaitForTopmost && !topmost() && GetTickCount() - start < 10000;) Sleep(10);
+      l.Topmost = topmost();
+      l.Owner = GetWindow(box, GW_OWNER);
+    };
+  };
+
+  // A second timer raises its box while the first box is open (an alert on top of an announcement):
+  // it is seen above other programs too, and answered first.
+  Look fromTimer, fromSecondTimer;
+  BoxAnswerer a, b;
+  a.Caption = "Information";
+  a.Look = looker(fromTimer, true);
+  b.Caption = "Warning";
+  b.Look = looker(fromSecondTimer, true);
+  a.Start();
+  b.Start();
+  struct Raise {
+    TTimer* Next = nullptr;
+    const char* Text;
+    TMsgDlgType Type;
+    int Answer = mrNone;
+    void Tick(TObject* Sender) {
+      static_cast<TTimer*>(Sender)->SetEnabled(false);
+      if (Next) Next->SetEnabled(true);
+      Answer = MessageDlg(Text, Type, {mbOK});
+    }
+  };
+  Raise second{nullptr, "Status update", mtWarning};
+  Raise first{nullptr, "You have a new message", mtInformation};
+  auto* secondTimer = new TTimer(nullptr);
+  auto* firstTimer = new TTimer(nullptr);
+  TScopeExit freeTimers([=] {
+    TObject::Free(firstTimer);
+    TObject::Free(secondTimer);
+  });
+  secondTimer->SetEnabled(false);
+  secondTimer->SetInterval(10);
+  secondTimer->SetOnTimer(Bind(&second, &Raise::Tick));
+  first.Next = secondTimer;
+  firstTimer->SetInterval(10);
+  firstTimer->SetOnTimer(Bind(&first, &Raise::Tick));
+  EXPECT_TRUE(PumpUntil([&] { return first.Answer != mrNone; }, 60000));
+  a.Join();
+  b.Join();
+  EXPECT_EQ(first.Answer, mrOk);
+  EXPECT_EQ(second.Answer, mrOk);
+  EXPECT_EQ(a.SeenText, "You have a new message");
+  EXPECT_TRUE(fromTimer.Topmost);
+  EXPECT_EQ(fromTimer.Owner, board->WindowHandle());
+  EXPECT_EQ(b.SeenText, "Status update");
+  EXPECT_TRUE(fromSecondTimer.Topmost);
+  EXPECT_FALSE(TUnaskedBoxScope::Active());
+
+  Look asked;
+  BoxAnswerer c;
+  c.Caption = "Confirm";
+  c.Button = IDYES;
+  c.Look = looker(asked, false);
+  c.Start();
+  EXPECT_EQ(MessageDlg("Clear your alert list?", mtConfirmation, mbYesNo), mrYes);
+  c.Join();
+  EXPECT_FALSE(asked.Topmost);
 }
 
 }  // namespace

@@ -1,14 +1,19 @@
 // Help requests: what HelpContext and HelpJump ask the help viewer, and F1 pressed on a form asking
 // for the topic of the focused control or of its nearest container that has one. A window of the
-// viewer's class in this process stands in for the viewer and records each request WinHelp sends.
+// viewer's class in this process stands in for the viewer and records each request WinHelp sends;
+// helpnote.exe (a viewer program: no version information) and helpstub.exe (carrying the version text
+// of the WinHelp stub of later Windows) stand in for the viewer's program and note each start.
 #include <gtest/gtest.h>
 
+#include <fstream>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "ExtCtrlsPanels.h"
 #include "Forms.h"
 #include "StdCtrls.h"
+#include "SysUtils.h"
 #include "TestSupport.h"
 
 namespace {
@@ -38,6 +43,23 @@ LRESULT CALLBACK ViewerProc(HWND Wnd, UINT Msg, WPARAM W, LPARAM L) {
   return DefWindowProcA(Wnd, Msg, W, L);
 }
 
+std::string Here() { return ExtractFilePath(ParamStr(0)); }
+
+std::string ReadFile(const std::string& Name) {
+  std::ifstream f(Name, std::ios::binary);
+  std::stringstream s;
+  s << f.rdbuf();
+  return s.str();
+}
+
+// The notes helpnote.exe left in Folder, one per start.
+std::vector<std::string> Notes(const std::string& Folder) {
+  std::vector<std::string> out;
+  for (int n = 1; FileExists(Folder + "note-" + std::to_string(n) + ".txt"); ++n)
+    out.push_back(ReadFile(Folder + "note-" + std::to_string(n) + ".txt"));
+  return out;
+}
+
 class Help : public ::testing::Test {
 protected:
   HWND Viewer = nullptr;
@@ -48,6 +70,13 @@ protected:
       PumpUntil([&] { return !IsWindow(w); });
       if (IsWindow(w)) break;
     }
+    OpenViewer();
+    Requests.clear();
+    // A viewer program of our own, whatever the machine has.
+    Application->SetHelpViewer(Here() + "helpnote.exe");
+    Application->SetHelpFile("C:\\help\\test.hlp");
+  }
+  void OpenViewer() {
     WNDCLASSA wc{};
     wc.lpfnWndProc = ViewerProc;
     wc.hInstance = GetModuleHandleA(nullptr);
@@ -55,12 +84,12 @@ protected:
     RegisterClassA(&wc);
     Viewer = CreateWindowA("MS_WINHELP", "viewer", WS_OVERLAPPED, 0, 0, 10, 10, nullptr, nullptr, wc.hInstance, nullptr);
     ASSERT_EQ(FindWindowA("MS_WINHELP", nullptr), Viewer);
-    Requests.clear();
-    Application->SetHelpFile("C:\\help\\test.hlp");
   }
   void TearDown() override {
     DestroyWindow(Viewer);
+    Application->HelpCommand(HELP_QUIT, 0);
     Application->SetHelpFile("");
+    Application->SetHelpViewer("");
   }
 };
 
@@ -125,6 +154,75 @@ TEST_F(Help, F1AsksForTheFocusedControlsTopicOrItsContainers) {
   EXPECT_EQ(pressF1(own), 14);
   EXPECT_EQ(pressF1(plain), 7);
   EXPECT_EQ(Requests[0].Command, UINT(HELP_CONTEXT));
+}
+
+// The viewer not running yet: the program starts it once and goes on; the request reaches the viewer
+// once its window is there, and only the newest of those asked meanwhile.
+TEST_F(Help, AViewerNotRunningIsStartedOnceAndGetsTheRequestWhenItsWindowIsThere) {
+  TTempFolder folder("helpviewer");
+  ASSERT_TRUE(CopyFileA((Here() + "helpnote.exe").c_str(), folder.File("viewer.exe").c_str(), FALSE));
+  Application->SetHelpViewer(folder.File("viewer.exe"));
+  DestroyWindow(Viewer);
+  Viewer = nullptr;
+  EXPECT_TRUE(Application->HelpContext(12));
+  EXPECT_TRUE(Application->HelpJump("Administer_Users"));
+  ASSERT_TRUE(PumpUntil([&] { return Notes(folder.Path()).size() == 1; }));
+  EXPECT_NE(Notes(folder.Path())[0].find("viewer.exe\" -x"), std::string::npos) << Notes(folder.Path())[0];
+  // The viewer has made no window: nothing was asked yet, and the program did not wait for it.
+  EXPECT_TRUE(Requests.empty());
+  OpenViewer();
+  ASSERT_TRUE(PumpUntil([] { return !Requests.empty(); }));
+  Pump(300);  // time for a second request, were one asked
+  ASSERT_EQ(Requests.size(), 1u);
+  EXPECT_EQ(Requests[0].Command, UINT(HELP_CONTEXT));
+  EXPECT_EQ(Requests[0].Data, HelpHash("Administer_Users"));
+  EXPECT_EQ(Requests[0].File, "C:\\help\\test.hlp");
+  // With its window there, the next request goes straight to it; the viewer was started once.
+  EXPECT_TRUE(Application->HelpContext(5));
+  ASSERT_EQ(Requests.size(), 2u);
+  EXPECT_EQ(Requests[1].Data, 5);
+  EXPECT_EQ(Notes(folder.Path()).size(), 1u);
+}
+
+// No viewer, or only the stub: requests go to the help file's web pages, never to a viewer.
+TEST_F(Help, AMissingViewerOrTheStubSendsTheRequestsToThePages) {
+  EXPECT_TRUE(IsHelpViewer(Here() + "helpnote.exe"));
+  EXPECT_FALSE(IsHelpViewer(Here() + "helpstub.exe"));
+  EXPECT_FALSE(IsHelpViewer(Here() + "nowhere\\winhlp32.exe"));
+  // (Not named winhlp32.exe: Wine reads the version information of its own viewer for that name.)
+  TTempFolder folder("helpstub");
+  ASSERT_TRUE(CopyFileA((Here() + "helpstub.exe").c_str(), folder.File("viewer.exe").c_str(), FALSE));
+  for (std::string viewer : {folder.File("viewer.exe"), folder.File("none.exe")}) {
+    Application->SetHelpViewer(viewer);
+    // The help file has no pages here: nothing opens, and nothing asks a viewer or starts one.
+    EXPECT_FALSE(Application->HelpContext(12));
+    EXPECT_FALSE(Application->HelpJump("Contents"));
+    Pump(200);
+    EXPECT_TRUE(Requests.empty()) << viewer;
+    EXPECT_TRUE(Notes(folder.Path()).empty()) << viewer;
+  }
+}
+
+// Which page each request opens: by the pages' contexts.txt beside the help file.
+TEST_F(Help, ThePagesOfARequestComeFromTheContextsFile) {
+  TTempFolder folder("helppages");
+  EXPECT_EQ(HelpPagesFolder(folder.File("yOZ.hlp")), folder.File("yOZ-help\\"));
+  const std::string pages = HelpPagesFolder(folder.File("yOZ.hlp"));
+  EXPECT_EQ(HelpPage(pages, HELP_CONTEXT, 8), "");  // no pages at all
+  CreateDirectoryA(pages.c_str(), nullptr);
+  std::ofstream(pages + "contexts.txt") << "contents Contents.html\nindex keyword-index.html\n"
+                                        << "-1353755459 Administer_statuses.html\n8 The_board.html\n"
+                                        << "9 ..\\outside.html\n";
+  EXPECT_EQ(HelpPage(pages, HELP_CONTEXT, 8), pages + "The_board.html");
+  EXPECT_EQ(HelpPage(pages, HELP_CONTEXT, ULONG_PTR(uint32_t(HelpHash("Administer_statuses")))),
+            pages + "Administer_statuses.html");
+  EXPECT_EQ(HelpPage(pages, HELP_CONTEXTPOPUP, 8), pages + "The_board.html");
+  EXPECT_EQ(HelpPage(pages, HELP_CONTENTS, 0), pages + "Contents.html");
+  EXPECT_EQ(HelpPage(pages, HELP_FINDER, 0), pages + "Contents.html");
+  EXPECT_EQ(HelpPage(pages, HELP_KEY, 0), pages + "keyword-index.html");
+  EXPECT_EQ(HelpPage(pages, HELP_CONTEXT, 80), "");  // a number no topic has
+  EXPECT_EQ(HelpPage(pages, HELP_CONTEXT, 9), "");   // only pages of the folder itself
+  EXPECT_EQ(HelpPage(pages, HELP_SETPOPUP_POS, 0), "");
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "SysUtils.h"
@@ -40,12 +41,21 @@ TEST(CheckedArithmetic, RangeCheck) {
   EXPECT_EQ(RangeCheck<uint16_t>(int64_t(65535)), 65535);
 }
 
-TEST(Strings, BreakLongWordsAfterSeparatorsElseAtTheLimit) {
+TEST(Strings, WrapLinesKeepsWordsWholeWhereTheyFit) {
   auto upTo = [](size_t n) { return [n](const std::string& w) { return w.size() <= n; }; };
-  EXPECT_EQ(BreakLongWords("a short text", upTo(5)), "a short text");
-  EXPECT_EQ(BreakLongWords("C:\\ab\\cdef\\g end", upTo(8)), "C:\\ab\\\ncdef\\g end");
-  EXPECT_EQ(BreakLongWords("abcdefghij", upTo(4)), "abcd\nefgh\nij");
-  EXPECT_EQ(BreakLongWords("x\rabcdef abcdef", upTo(6)), "x\rabcdef abcdef");
+  EXPECT_EQ(WrapLines("a short text", upTo(20)), "a short text");
+  // A line ends after the blank before the word that does not fit; the path stays whole.
+  EXPECT_EQ(WrapLines("at \"Y:\\ro\\\" now", upTo(9)), "at \n\"Y:\\ro\\\" \nnow");
+  // A word longer than a line: after its last separator that fits, else where the line is full.
+  EXPECT_EQ(WrapLines("C:\\ab\\cdef\\g end", upTo(8)), "C:\\ab\\\ncdef\\g \nend");
+  EXPECT_EQ(WrapLines("abcdefghij", upTo(4)), "abcd\nefgh\nij");
+  // Line ends of the text stay and start a new line of their own.
+  EXPECT_EQ(WrapLines("x\r\rabcdef abcdef", upTo(7)), "x\r\rabcdef \nabcdef");
+  // Taking the breaks out gives the text back.
+  const std::string text = "Unable to write to \"Y:\\a\\bb\\ccc\\\"\r\rPlease check it";
+  std::string back = WrapLines(text, upTo(6));
+  back.erase(std::remove(back.begin(), back.end(), '\n'), back.end());
+  EXPECT_EQ(back, text);
 }
 
 TEST(Strings, TrimAndCase) {

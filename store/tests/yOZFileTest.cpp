@@ -180,7 +180,7 @@ TEST_F(DatabaseTest, DeletedLoginIsReportedNotRaisedOnLoad) {
   StatusText.clear();
   EXPECT_NO_THROW(File->LoadCurrentUser());
   ASSERT_EQ(StatusText.size(), 1u);
-  EXPECT_EQ(StatusText[0], "Object not found ");
+  EXPECT_EQ(StatusText[0], "Your login " + Me() + " has been removed from the yOZ board");
   // The user is told in plain words what happened and how to get back on the board.
   const std::string removed = "Your login " + Me() +
                               " has been removed from the yOZ board by an administrator.\r\rStart yOZ again to "

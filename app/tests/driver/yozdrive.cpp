@@ -6,6 +6,8 @@
 //   yozdrive gone <caption> [ms]            wait until no window has this caption
 //   yozdrive board <caption>                print the board: one line per row, columns joined by |
 //   yozdrive key <caption> <keys>           e.g. ctrl+L, F5, END, BACK*20 (to the focused control)
+//   yozdrive key-mods-first-up <caption> <keys>  as key, but the modifiers are let go before the key
+//                                           (Alt released while the letter is still down)
 //   yozdrive close-box <caption>            what the window's close box sends
 //   yozdrive click-row <caption> <login>    left click on the row of that login
 //   yozdrive click-tree <caption> <text>    left click on the tree node with that text
@@ -52,11 +54,21 @@
 //   yozdrive record <folder> <login>        print name|status|extension|department|comments|administrator
 //   yozdrive send <folder> <to> <from> <subject> <body>   a message, as the send dialog writes it
 //   yozdrive box <caption> [ms]             wait for a message box with this caption, print its text
+//   yozdrive box-lines <caption> [ms]       wait for that message box, print its text's lines as it
+//                                           shows them; a line wider than the text's room, which the
+//                                           box breaks again where the system likes, starts with "!"
 //   yozdrive press <caption> <button>       wait for that message box, click its button (e.g. OK)
 //   yozdrive churn <folder> <other> <seconds> <logtype> <mark>   write as fast as a busy user would:
 //                                           own status changes, messages to <other>, "yOZ.cfg"
 //                                           rewritten with <logtype> and reserved bytes <mark>;
 //                                           prints "sent <subject>" per message stored
+//   yozdrive changer <folder> <notes> <caption>   changes the login's own status as its board would, or by
+//                                           keys on its board, each time the folder <notes> gives it the
+//                                           next note "go-<n>" (see Changer)
+//   yozdrive follow <caption> <login> <notes> <changes> <period ms> <seed>   asks a changer on another
+//                                           machine for that many changes of the login's status at random
+//                                           moments, half by keys, and waits for each on this board; prints
+//                                           how long they took to show and every change lost
 //   yozdrive dump <folder> users|messages   print every login of the user file / subject of a message
 //   yozdrive messages <folder> <login>      print key|status|from|subject|body of the login's messages
 //   yozdrive set-status <folder> <status>   the driver's login sets its own status, as its board would
@@ -113,9 +125,11 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -342,6 +356,12 @@ std::string WindowText(HWND W) {
   return text;
 }
 
+// A message box's text as the program gave it, without the "\n"s that fitted it to the box's lines.
+std::string Unfitted(std::string S) {
+  S.erase(std::remove(S.begin(), S.end(), '\n'), S.end());
+  return S;
+}
+
 std::string WithoutAmpersands(std::string S) {
   S.erase(std::remove(S.begin(), S.end(), '&'), S.end());
   return S;
@@ -491,10 +511,10 @@ int AnswerBox(HWND Box, const std::string& Caption, const std::string& Button, b
   }
   if (Tell)
     for (HWND s : ChildrenByPlace(Box, "Static")) {
-      std::string t = WindowText(s);
+      std::string t = Unfitted(WindowText(s));
       if (t.empty()) continue;
       for (char& c : t)
-        if (c == '\r' || c == '\n') c = '|';
+        if (c == '\r') c = '|';
       std::printf("%s\n", t.c_str());
     }
   for (int attempt = 0; attempt < 5; ++attempt) {
@@ -542,7 +562,7 @@ int Wait(const std::string& Caption, int Ms, bool Present) {
   }
 }
 
-int Key(HWND Board, const std::string& Keys) {
+int Key(HWND Board, const std::string& Keys, bool ModsFirstUp = false) {
   std::vector<WORD> mods;
   std::string rest = Keys;
   // "BACK*20": the key twenty times.
@@ -586,9 +606,10 @@ int Key(HWND Board, const std::string& Keys) {
   for (WORD m : mods) add(m, false);
   for (int i = 0; i < times; ++i) {
     add(vk, false);
-    add(vk, true);
+    if (i + 1 < times || !ModsFirstUp) add(vk, true);
   }
   for (auto it = mods.rbegin(); it != mods.rend(); ++it) add(*it, true);
+  if (ModsFirstUp) add(vk, true);
   SendInput(UINT(in.size()), in.data(), sizeof(INPUT));
   // Done once the thread that has the keyboard has handled the keys (a menu's or a box's included).
   Settle(Board, in.size());
@@ -911,9 +932,40 @@ int Box(const std::string& Caption, int Ms) {
     GetWindowTextA(c, buf, sizeof buf);
     if (_stricmp(cls, "Static") == 0 && buf[0]) text = buf;
   }
+  text = Unfitted(text);
   for (char& ch : text)
-    if (ch == '\r' || ch == '\n') ch = '~';
+    if (ch == '\r') ch = '~';
   std::printf("%s\n", text.c_str());
+  return 0;
+}
+
+int BoxLines(const std::string& Caption, int Ms) {
+  HWND box = WaitForBox(Caption, "#32770", Ms);
+  if (!box) return 1;
+  HWND text = GetDlgItem(box, 0xFFFF);
+  RECT room{};
+  GetClientRect(text, &room);
+  // The box shows its text in the message font (a font handle of the box's process means nothing here).
+  NONCLIENTMETRICSA ncm{};
+  ncm.cbSize = sizeof ncm;
+  SystemParametersInfoA(SPI_GETNONCLIENTMETRICS, sizeof ncm, &ncm, 0);
+  HFONT font = CreateFontIndirectA(&ncm.lfMessageFont);
+  HDC dc = GetDC(text);
+  HGDIOBJ old = SelectObject(dc, font);
+  std::string all = WindowText(text), line;
+  for (size_t i = 0; i <= all.size(); ++i) {
+    if (i < all.size() && all[i] != '\r' && all[i] != '\n') {
+      line += all[i];
+      continue;
+    }
+    SIZE size{};
+    GetTextExtentPoint32A(dc, line.c_str(), int(line.size()), &size);
+    std::printf("%s%s\n", size.cx > room.right ? "!" : "", line.c_str());
+    line.clear();
+  }
+  SelectObject(dc, old);
+  ReleaseDC(text, dc);
+  DeleteObject(font);
   return 0;
 }
 
@@ -1090,6 +1142,177 @@ int Dump(const std::string& Folder, const std::string& What) {
 
 
 // ---------------------------------------------------------------------------------------------------
+// One machine's changes followed on another machine's board: the "changer" writes, "follow" watches
+// its own board. They pass notes through a folder both machines see.
+
+// A note's text, empty while there is none.
+std::string ReadNote(const std::string& Name) {
+  HANDLE f = CreateFileA(Name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return {};
+  char buf[1024];
+  DWORD got = 0;
+  if (!ReadFile(f, buf, sizeof buf, &got, nullptr)) got = 0;
+  CloseHandle(f);
+  return std::string(buf, got);
+}
+
+// Written under another name and renamed into place: the other machine reads a note whole or not at all.
+void WriteNote(const std::string& Name, const std::string& Text) {
+  const std::string part = Name + ".part";
+  HANDLE f = CreateFileA(part.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (f == INVALID_HANDLE_VALUE) return;
+  DWORD put = 0;
+  WriteFile(f, Text.data(), DWORD(Text.size()), &put, nullptr);
+  CloseHandle(f);
+  MoveFileExA(part.c_str(), Name.c_str(), MOVEFILE_REPLACE_EXISTING);
+}
+
+bool AwaitNote(const std::string& Name, std::string& Text, DWORD Ms) {
+  for (const DWORD start = GetTickCount();; Sleep(2)) {
+    if (!(Text = ReadNote(Name)).empty()) return true;
+    if (GetTickCount() - start > Ms) return false;
+  }
+}
+
+std::string NoteName(const std::string& Control, const char* Kind, int N) {
+  return Control + Kind + "-" + std::to_string(N);
+}
+
+// The n-th note "go-<n>" lists changes (joined by |) that the driver's login makes one right after the
+// other: a status, set as its board's status command sets it, or "key:" and a status key (such as
+// ctrl+A) pressed on its board, the window captioned Board; the note "done-<n>" then says "ok" or what
+// failed. A note "end" ends the run.
+int Changer(const std::string& Folder, const std::string& Control, const std::string& Board) {
+  TyOZFile db(Folder);
+  db.RegisterCurrentUser();
+  for (int n = 1;; ++n) {
+    std::string go;
+    if (!AwaitNote(NoteName(Control, "go", n), go, 300000)) {
+      std::fprintf(stderr, "no note go-%d\n", n);
+      return 1;
+    }
+    if (go == "end") return 0;
+    std::string result = "ok";
+    try {
+      for (size_t from = 0;;) {
+        const size_t bar = go.find('|', from);
+        const std::string change = go.substr(from, bar == std::string::npos ? std::string::npos : bar - from);
+        if (change.rfind("key:", 0) == 0) {
+          HWND board = FindBoard(Board);
+          if (!board || Key(board, change.substr(4)) != 0) throw Exception("the key " + change + " was not pressed");
+        } else {
+          db.LoadCurrentUser();
+          db.CurrentUser->Status = change;
+          db.SaveCurrentUserStatus();
+        }
+        if (bar == std::string::npos) break;
+        from = bar + 1;
+      }
+    } catch (const Exception& e) {
+      result = e.Message;
+    }
+    WriteNote(NoteName(Control, "done", n), result);
+  }
+}
+
+// The board row of a login: its row index as last found, looked for again when that row is another's.
+class TBoardRowOf {
+public:
+  TBoardRowOf(HWND List, const std::string& Login) : FList(List), FRemote(List), FLogin(Login) {}
+  // The status the board shows for the login, empty when it has no row for it.
+  std::string Status() {
+    if (FRow < 0 || ItemText(FList, FRemote, FRow, 0) != FLogin) {
+      FRow = -1;
+      const int n = int(SendMessageA(FList, LVM_GETITEMCOUNT, 0, 0));
+      for (int i = 0; i < n && FRow < 0; ++i)
+        if (ItemText(FList, FRemote, i, 0) == FLogin) FRow = i;
+      if (FRow < 0) return {};
+    }
+    return ItemText(FList, FRemote, FRow, 1);
+  }
+
+private:
+  HWND FList;
+  TRemote FRemote;
+  std::string FLogin;
+  int FRow = -1;
+};
+
+// Asks the changer on the other machine for Changes status changes of Login, each at a random moment
+// of the board's period (a random pause first), some as a quick run of two or three, and half of them
+// by the status keys on that machine's board, and waits for each to show on this machine's board before
+// the next. A change the board has not shown within ten periods of its write is lost: nothing else
+// writes meanwhile, so a board that missed it would never show it. Prints how long the changes took to
+// show; fails when any was lost.
+int Follow(HWND Board, const std::string& Login, const std::string& Control, int Changes, int PeriodMs,
+           unsigned Seed) {
+  static const struct {
+    const char* Key;
+    const char* Status;
+  } keys[] = {{"ctrl+L", "At lunch"},  {"ctrl+A", "Available"}, {"ctrl+W", "Away from desk"}, {"ctrl+D", "DND"},
+              {"ctrl+G", "Gone home"}, {"ctrl+M", "In meeting"}, {"ctrl+K", "Off sick"}};
+  constexpr int keyCount = int(sizeof keys / sizeof keys[0]);
+  // The changer ends with the last note, however this ends.
+  int last = 0;
+  TScopeExit end([&] { WriteNote(NoteName(Control, "go", last + 1), "end"); });
+  HWND list = FindChild(Board, "TListView");
+  if (!list || PeriodMs <= 0) return 2;
+  TBoardRowOf row(list, Login);
+  std::mt19937 random(Seed);
+  std::vector<double> shown;
+  std::vector<std::string> lost;
+  for (int n = 1; n <= Changes; ++n) {
+    Sleep(DWORD(std::uniform_int_distribution<int>(0, PeriodMs - 1)(random)));
+    const int writes = std::uniform_int_distribution<int>(1, 3)(random);
+    const bool byKeys = n % 2 == 0;
+    std::string changes, want;
+    for (int k = 1; k <= writes; ++k) {
+      if (!byKeys) {
+        want = k < writes ? "Passing " + std::to_string(n) + "." + std::to_string(k) : "Change " + std::to_string(n);
+        changes += (k > 1 ? "|" : "") + want;
+        continue;
+      }
+      // Each key another status than the one before it.
+      int pick;
+      do pick = std::uniform_int_distribution<int>(0, keyCount - 1)(random);
+      while (want == keys[pick].Status);
+      want = keys[pick].Status;
+      changes += std::string(k > 1 ? "|" : "") + "key:" + keys[pick].Key;
+    }
+    WriteNote(NoteName(Control, "go", n), changes);
+    last = n;
+    std::string done;
+    if (!AwaitNote(NoteName(Control, "done", n), done, 60000)) {
+      std::fprintf(stderr, "the changer did not make change %d\n", n);
+      return 1;
+    }
+    if (done != "ok") {
+      std::fprintf(stderr, "change %d failed: %s\n", n, done.c_str());
+      return 1;
+    }
+    const auto written = std::chrono::steady_clock::now();
+    auto ms = [&] {
+      return std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - written).count();
+    };
+    std::string now;
+    while ((now = row.Status()) != want && ms() < 10.0 * PeriodMs) Sleep(10);
+    if (now == want)
+      shown.push_back(ms());
+    else
+      lost.push_back(want + " (" + std::to_string(writes) + " writes; the board shows \"" + now + "\")");
+  }
+  std::sort(shown.begin(), shown.end());
+  if (!shown.empty())
+    std::printf("%d changes of %s: %zu shown, in %.0f ms at the median, %.0f ms at the 99th percentile, %.0f ms "
+                "(%.1f periods) at the slowest\n",
+                Changes, Login.c_str(), shown.size(), shown[shown.size() / 2], shown[shown.size() * 99 / 100],
+                shown.back(), shown.back() / PeriodMs);
+  for (const std::string& l : lost) std::printf("lost: %s\n", l.c_str());
+  return lost.empty() ? 0 : 1;
+}
+
+// ---------------------------------------------------------------------------------------------------
 // The commands
 
 // One call of the driver: its words (Argv[1] the command) and, for the commands on a window, the
@@ -1131,9 +1354,11 @@ int CmdUser(const TCall& C) { return User(C[2], C[3]); }
 int CmdRecord(const TCall& C) { return Record(C[2], C[3]); }
 int CmdAnswer(const TCall& C) { return Answer(C[2], C[3], C.IntOr(4, 10000)); }
 int CmdBox(const TCall& C) { return Box(C[2], C.IntOr(3, 20000)); }
+int CmdBoxLines(const TCall& C) { return BoxLines(C[2], C.IntOr(3, 20000)); }
 int CmdPress(const TCall& C) { return Press(C[2], C[3]); }
 int CmdChurn(const TCall& C) { return Churn(C[2], C[3], C.Int(4), C.Int(5), C.Int(6)); }
 int CmdDump(const TCall& C) { return Dump(C[2], C[3]); }
+int CmdChanger(const TCall& C) { return Changer(C[2], C[3], C[4]); }
 int CmdMessages(const TCall& C) { return Messages(C[2], C[3]); }
 
 int CmdSend(const TCall& C) {
@@ -1206,6 +1431,8 @@ int CmdBoard(const TCall& C) {
 }
 
 int CmdKey(const TCall& C) { return Key(C.Board, C[3]); }
+int CmdFollow(const TCall& C) { return Follow(C.Board, C[3], C[4], C.Int(5), C.Int(6), unsigned(std::strtoul(C[7], nullptr, 10))); }
+int CmdKeyModsFirstUp(const TCall& C) { return Key(C.Board, C[3], true); }
 int CmdHeld(const TCall& C) { return Held(C.Board, C.IntOr(3, 5000)); }
 int CmdPainted(const TCall& C) { return Painted(C.Board, C.IntOr(3, 20000)); }
 int CmdAnswers(const TCall& C) {
@@ -1531,8 +1758,10 @@ const TCommand FreeCommands[] = {
     {"record", 2, CmdRecord},
     {"answer", 2, CmdAnswer},
     {"box", 1, CmdBox},
+    {"box-lines", 1, CmdBoxLines},
     {"press", 2, CmdPress},
     {"churn", 5, CmdChurn},
+    {"changer", 3, CmdChanger},
     {"dump", 2, CmdDump},
     {"messages", 2, CmdMessages},
     {"send", 5, CmdSend},
@@ -1550,6 +1779,8 @@ const TCommand FreeCommands[] = {
 const TCommand BoardCommands[] = {
     {"board", 1, CmdBoard},
     {"key", 2, CmdKey},
+    {"follow", 6, CmdFollow},
+    {"key-mods-first-up", 2, CmdKeyModsFirstUp},
     {"held", 1, CmdHeld},
     {"painted", 1, CmdPainted},
     {"answers", 1, CmdAnswers},

@@ -1,5 +1,6 @@
 #include "TestSupport.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 
@@ -155,7 +156,9 @@ void TMessageBoxAnswerer::Run() {
       last = box;
       char buf[512] = {};
       GetDlgItemTextA(box, 0xFFFF, buf, sizeof buf);
+      // The text as the program gave it: without the line breaks put in to fit the box.
       std::string text = buf;
+      text.erase(std::remove(text.begin(), text.end(), '\n'), text.end());
       GetWindowTextA(box, buf, sizeof buf);
       {
         std::lock_guard<std::mutex> g(FLock);

@@ -58,10 +58,7 @@ protected:
     CoTaskMemFree(pidl);
   }
   void TearDown() override { TObject::Free(W); }
-  void Click(TRadioButton* R) {
-    SendMessageA(R->Handle(), BM_CLICK, 0, 0);
-    Application->ProcessMessages();
-  }
+  void Click(TRadioButton* R) { EXPECT_TRUE(Press(R)); }
 };
 
 TEST_F(DatabaseWizard, PagesAndButtonsFollowTheChoice) {

@@ -119,7 +119,6 @@ protected:
     Form->actSettingsExecute(Form->actSettings);
     EXPECT_TRUE(when.Ran);
   }
-  void Press(TButton* B) { SendMessageA(B->Handle(), BM_CLICK, 0, 0); }
   void TimersOff() {
     Form->tmrUpdateListView->SetEnabled(false);
     Form->tmrCheckForMessages->SetEnabled(false);

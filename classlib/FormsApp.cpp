@@ -735,6 +735,25 @@ void TApplication::HintTimerExpired() {
   }
 }
 
+namespace {
+// A shown, enabled window that Owner owns (a box blocking it), or none.
+HWND EnabledOwnedPopup(HWND Owner) {
+  struct TFind {
+    HWND Owner;
+    HWND Found = nullptr;
+  } find{Owner};
+  EnumThreadWindows(
+      GetCurrentThreadId(),
+      [](HWND W, LPARAM P) {
+        auto* f = reinterpret_cast<TFind*>(P);
+        if (GetWindow(W, GW_OWNER) == f->Owner && IsWindowVisible(W) && IsWindowEnabled(W)) f->Found = W;
+        return f->Found ? FALSE : TRUE;
+      },
+      LPARAM(&find));
+  return find.Found;
+}
+}  // namespace
+
 void TApplication::WndProc(TMessage& Message) {
   switch (Message.Msg) {
     case WM_TIMER:
@@ -756,6 +775,9 @@ void TApplication::WndProc(TMessage& Message) {
       // worked in last (a modal dialog, or the main form).
       HWND w = GetLastActivePopup(FHandle);
       if ((!w || w == FHandle) && FMainForm && FMainForm->HandleAllocated()) w = FMainForm->WindowHandle();
+      // A form a box blocks (one a timer raised while the user was elsewhere): the box comes forward.
+      if (w && !IsWindowEnabled(w))
+        if (HWND box = EnabledOwnedPopup(w)) w = box;
       if (w && w != FHandle && IsWindowVisible(w) && IsWindowEnabled(w)) ::SetFocus(w);
       return;
     }

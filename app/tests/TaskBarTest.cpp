@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <climits>
+#include <functional>
 #include <optional>
 #include <vector>
 
 #include "AppTestSupport.h"
+#include "Dialogs.h"
+#include "ExtCtrls.h"
 #include "StTrIcon.h"
 
 namespace {
@@ -22,6 +25,9 @@ TEST(TaskBar, TheApplicationWindowCarriesTheButtonWhileTheMainWindowShows) {
   TTestFolder folder{"taskbar"};
   TBoxAnswers boxes;
   WriteTestSettings(folder.Path(), 0, 0);
+  // The real tray icon: Wine's task bar shows its buttons only while it holds one.
+  StShellNotifyIcon = Shell_NotifyIconA;
+  TScopeExit noTray([] { StShellNotifyIcon = [](DWORD, PNOTIFYICONDATAA) { return TRUE; }; });
   Application->SetTitle("yOZ");
   // Made as the program makes it: the application's first form is its main form.
   TfrmMain* form = nullptr;
@@ -59,6 +65,79 @@ TEST(TaskBar, TheApplicationWindowCarriesTheButtonWhileTheMainWindowShows) {
   ::SetFocus(app);
   PumpUntil([&] { return GetActiveWindow() == form->Handle(); });
   EXPECT_EQ(GetActiveWindow(), form->Handle());
+
+  // A box a timer raised waits while the user works in another window: a click on the button brings
+  // the box forward, not the board it keeps disabled.
+  struct TButtonClicker {
+    HWND App;
+    HWND Other = nullptr;
+    HWND Box = nullptr;
+    bool BoxCameForward = false;
+    // Waits for Done while this thread's window (the other program) answers its messages.
+    static bool Until(const std::function<bool()>& Done, DWORD Limit = 20000) {
+      for (DWORD start = GetTickCount(); !Done();) {
+        if (GetTickCount() - start > Limit) return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
+        MSG m;
+        while (PeekMessageA(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&m);
+      }
+      return true;
+    }
+    static void ClickMiddle(HWND W) {
+      RECT r{};
+      if (GetWindowRect(W, &r)) SendLeftClick(POINT{(r.left + r.right) / 2, (r.top + r.bottom) / 2});
+    }
+    static DWORD WINAPI Run(void* P) {
+      auto* self = static_cast<TButtonClicker*>(P);
+      // Another program's window, on a thread of its own.
+      self->Other = CreateWindowExA(0, "STATIC", "another program", WS_POPUP | WS_CAPTION | WS_VISIBLE, 500, 500, 200,
+                                    100, nullptr, nullptr, nullptr, nullptr);
+      TScopeExit noOther([self] { DestroyWindow(self->Other); });
+      if (!Until([&] { return (self->Box = FindWindowA("#32770", "Information")) && IsWindowVisible(self->Box); }))
+        return 0;
+      SetForegroundWindow(self->Other);
+      Until([&] { return GetForegroundWindow() == self->Other; });
+      // Wine's task bar keeps the window a button stands for as the button's id.
+      HWND button = self->App;
+      EnumChildWindows(
+          FindWindowA("Shell_TrayWnd", nullptr),
+          [](HWND W, LPARAM Found) {
+            auto* f = reinterpret_cast<HWND*>(Found);
+            if (IsWindowVisible(W) && HWND(GetWindowLongPtrA(W, GWLP_ID)) == *f) *f = W;
+            return TRUE;
+          },
+          LPARAM(&button));
+      if (button == self->App) return 0;
+      ClickMiddle(button);
+      self->BoxCameForward = Until([&] { return GetForegroundWindow() == self->Box; });
+      // The user answers it, clicking again while it stays (a click taken while it came forward).
+      for (DWORD start = GetTickCount(); IsWindow(self->Box) && GetTickCount() - start < 20000;) {
+        ClickMiddle(GetDlgItem(self->Box, IDOK));
+        Until([&] { return !IsWindow(self->Box); }, 2000);
+      }
+      return 0;
+    }
+  } clicker{app};
+  HANDLE thread = CreateThread(nullptr, 0, &TButtonClicker::Run, &clicker, 0, nullptr);
+  struct TRaise {
+    int Answer = mrNone;
+    void Tick(TObject* Sender) {
+      static_cast<TTimer*>(Sender)->SetEnabled(false);
+      Answer = MessageDlg("You have a new yOZ message", mtInformation, {mbOK});
+    }
+  } raise;
+  auto* timer = new TTimer(nullptr);
+  TScopeExit freeTimer([timer] { TObject::Free(timer); });
+  MessageDlgHook = nullptr;  // the real box
+  timer->SetInterval(10);
+  timer->SetOnTimer(Bind(&raise, &TRaise::Tick));
+  EXPECT_TRUE(PumpUntil([&] { return raise.Answer != mrNone; }, 60000));
+  WaitForSingleObject(thread, 60000);
+  CloseHandle(thread);
+  EXPECT_TRUE(clicker.Box) << "no box";
+  EXPECT_TRUE(clicker.BoxCameForward) << "the button did not bring the box forward";
+  EXPECT_EQ(raise.Answer, mrOk);
+
   FreeMainWindow(form);
   EXPECT_FALSE(IsWindowVisible(app));
 }

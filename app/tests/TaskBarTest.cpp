@@ -20,14 +20,23 @@ bool HasTaskBarButton(HWND Wnd) {
   return IsWindowVisible(Wnd) && !GetWindow(Wnd, GW_OWNER) && !(GetWindowLongPtrA(Wnd, GWL_EXSTYLE) & WS_EX_TOOLWINDOW);
 }
 
-TEST(TaskBar, TheApplicationWindowCarriesTheButtonWhileTheMainWindowShows) {
-  TSettingsSandbox sandbox;
-  TTestFolder folder{"taskbar"};
-  TBoxAnswers boxes;
-  WriteTestSettings(folder.Path(), 0, 0);
-  // The real tray icon: Wine's task bar shows its buttons only while it holds one.
-  StShellNotifyIcon = Shell_NotifyIconA;
-  TScopeExit noTray([] { StShellNotifyIcon = [](DWORD, PNOTIFYICONDATAA) { return TRUE; }; });
+// A board's settings and folder of its own, and the real tray icon: Wine's task bar shows (its buttons
+// too) only while it holds one.
+class TaskBar : public ::testing::Test {
+protected:
+  void SetUp() override {
+    WriteTestSettings(Folder.Path(), 0, 0);
+    StShellNotifyIcon = Shell_NotifyIconA;
+  }
+  void TearDown() override {
+    StShellNotifyIcon = [](DWORD, PNOTIFYICONDATAA) { return TRUE; };
+  }
+  TSettingsSandbox Sandbox;
+  TTestFolder Folder{"taskbar"};
+  TBoxAnswers Boxes;
+};
+
+TEST_F(TaskBar, TheApplicationWindowCarriesTheButtonWhileTheMainWindowShows) {
   Application->SetTitle("yOZ");
   // Made as the program makes it: the application's first form is its main form.
   TfrmMain* form = nullptr;
@@ -183,13 +192,7 @@ std::optional<POINT> TrayIcons(const TBarShot& Shot) {
 // A task bar that restarts (Explorer ending, an update, a new remote session) loses every icon and
 // tells each top-level window: the board hidden to the tray gets its icon back, and a double click on
 // it shows the board again.
-TEST(TaskBar, ARestartedTaskBarGetsTheTrayIconBack) {
-  TSettingsSandbox sandbox;
-  TTestFolder folder{"taskbarcreated"};
-  TBoxAnswers boxes;
-  WriteTestSettings(folder.Path(), 0, 0);
-  StShellNotifyIcon = Shell_NotifyIconA;
-  TScopeExit noTray([] { StShellNotifyIcon = [](DWORD, PNOTIFYICONDATAA) { return TRUE; }; });
+TEST_F(TaskBar, ARestartedTaskBarGetsTheTrayIconBack) {
   TfrmMain* form = MakeMainWindow(true);
   TStTrayIcon* tray = form->StTrayIcon;
   ::SendMessageA(form->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0);
